@@ -1,0 +1,32 @@
+#pragma once
+// Start-up: the window's start values, the default output folder, path
+// completion and the command line.
+
+#include <string>
+#include <vector>
+
+#include "ui/form1.h"
+
+namespace korvint::app {
+
+/// The window's start values on this platform.
+struct StartValues {
+  std::string Text1;  ///< the root to scan
+  std::string Text4;  ///< its catalogue name
+  std::string Text5;  ///< the output folder
+};
+
+/// Windows: "c:\", "c-disk.lst", "b:\". POSIX: the home folder with a trailing "/"
+/// for both boxes and the name the naming rule gives it.
+StartValues default_start_values();
+
+/// The window's load handler. `arguments` are argument 1, 2, ... of the command
+/// line. One argument prepares the window for that root; exactly two scan the
+/// first into the second and close the window. An empty first argument is
+/// ignored like a missing one.
+void Form_Load(ui::Form1& form, const std::vector<std::string>& arguments);
+
+/// True when `arguments` ask for a batch scan (exactly two, the first not empty).
+bool is_batch(const std::vector<std::string>& arguments);
+
+}  // namespace korvint::app

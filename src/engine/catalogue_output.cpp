@@ -1,0 +1,88 @@
+#include "engine/catalogue_output.h"
+
+#include <utility>
+
+namespace korvint::engine {
+
+using platform::Status;
+
+OutputPaths make_output_paths(std::string_view folder, std::string_view name) {
+  OutputPaths paths;
+  paths.output.reserve(folder.size() + name.size());
+  paths.output.append(folder).append(name);
+  paths.backup = paths.output + ".old";
+  return paths;
+}
+
+bool FileExists(platform::FileServices& files, const std::string& sFullPath) {
+  return files.is_normal_file(sFullPath);
+}
+
+CatalogueOutput::CatalogueOutput(platform::FileServices& files, OutputPaths paths)
+    : files_(files), paths_(std::move(paths)) {}
+
+CatalogueOutput::~CatalogueOutput() {
+  if (file_) (void)finish_abandoned();
+}
+
+Status CatalogueOutput::FileWrite() {
+  const std::string& output = paths_.output;
+  const std::string& backup = paths_.backup;
+
+  if (FileExists(files_, backup)) {
+    // A completed scan always deletes its backup and a stopped one moves it
+    // back, so a backup found now was left by a scan that never ended: the
+    // backup is the last complete catalogue and the output is unfinished.
+    if (files_.exists(output)) {
+      Status removed = files_.remove_file(output);
+      if (!removed.ok()) return removed;
+    }
+  } else {
+    if (files_.exists(backup)) {
+      return Status::failure("Cannot keep a backup of \"" + output + "\": \"" + backup +
+                             "\" is in the way (hidden, system or a folder)");
+    }
+    if (files_.is_normal_file(output)) {
+      Status moved = files_.rename_file(output, backup);
+      if (!moved.ok()) return moved;
+    }
+  }
+
+  Status opened;
+  file_ = files_.create_output(output, opened);
+  if (!file_) {
+    // Put the earlier catalogue back before reporting, so nothing is lost.
+    if (FileExists(files_, backup)) (void)files_.rename_file(backup, output);
+    return opened;
+  }
+  return Status();
+}
+
+Status CatalogueOutput::finish_completed() {
+  if (!file_) return Status::failure("No catalogue is open for \"" + paths_.output + "\"");
+  Status done = file_->sync();
+  Status closed = file_->close();
+  if (done.ok()) done = closed;
+  if (!done.ok()) {
+    (void)finish_abandoned();
+    return done;
+  }
+  file_.reset();
+  if (FileExists(files_, paths_.backup)) return files_.remove_file(paths_.backup);
+  return Status();
+}
+
+Status CatalogueOutput::finish_abandoned() {
+  if (file_) {
+    (void)file_->close();
+    file_.reset();
+  }
+  Status removed = files_.remove_file(paths_.output);
+  if (FileExists(files_, paths_.backup)) {
+    Status restored = files_.rename_file(paths_.backup, paths_.output);
+    if (!restored.ok()) return restored;
+  }
+  return removed;
+}
+
+}  // namespace korvint::engine

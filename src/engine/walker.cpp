@@ -1,0 +1,185 @@
+#include "engine/walker.h"
+
+#include <limits>
+#include <memory>
+#include <optional>
+#include <utility>
+#include <vector>
+
+#include "engine/name_pattern.h"
+#include "platform/program_folder.h"
+
+namespace korvint::engine {
+namespace {
+
+using platform::DirEntry;
+using platform::FolderId;
+using platform::OpenFolder;
+
+// How many entries pass between two offers of an idle turn to the host.
+constexpr unsigned kEntriesPerIdleCheck = 64;
+
+struct SubFolder {
+  std::string name;
+  std::int64_t created = 0;
+  bool is_link = false;
+  std::optional<FolderId> id;
+};
+
+// One folder on the descent path: its open handle, its sub-folders and how far
+// the descent into them has gone.
+struct Level {
+  std::unique_ptr<OpenFolder> folder;
+  std::optional<FolderId> id;
+  std::vector<SubFolder> sub_folders;
+  std::size_t next = 0;
+  std::size_t relative_length = 0;  // length of the folder's relative path, with its "\"
+};
+
+// Receives one folder's listing: writes the file lines at once, keeps the sub-folders.
+class ListingSink final : public platform::EntrySink {
+ public:
+  ListingSink(Level& level, const std::string& pattern, CatalogueWriter& writer, WalkHost& host,
+              std::int64_t utc_offset, std::int32_t& file_count)
+      : level_(level),
+        pattern_(pattern),
+        every_name_(pattern == "*" || pattern == "*.*"),
+        writer_(writer),
+        host_(host),
+        utc_offset_(utc_offset),
+        file_count_(file_count) {}
+
+  bool on_entry(const DirEntry& entry) override {
+    if (entry.is_folder) {
+      level_.sub_folders.push_back(
+          SubFolder{std::string(entry.name), entry.creation_time, entry.is_link, entry.id});
+    } else if (every_name_ || matches_pattern(pattern_, entry.name)) {
+      writer_.file_line(entry.name, entry.size, to_calendar(entry.write_time, utc_offset_));
+      if (file_count_ < std::numeric_limits<std::int32_t>::max()) ++file_count_;
+    }
+    if (++since_check_ == kEntriesPerIdleCheck) {
+      since_check_ = 0;
+      host_.idle_turn();
+      if (host_.StopFlag()) return false;
+    }
+    return !writer_.failed();
+  }
+
+ private:
+  Level& level_;
+  const std::string& pattern_;
+  bool every_name_;
+  CatalogueWriter& writer_;
+  WalkHost& host_;
+  std::int64_t utc_offset_;
+  std::int32_t& file_count_;
+  unsigned since_check_ = 0;
+};
+
+bool is_separator(char c) { return c == '\\' || c == '/'; }
+
+}  // namespace
+
+Walker::Walker(platform::FolderSource& source, CatalogueWriter& writer, WalkHost& host,
+               std::int64_t utc_offset_seconds)
+    : source_(source), writer_(writer), host_(host), utc_offset_(utc_offset_seconds) {}
+
+WalkResult Walker::FindFilesAPI(std::string& path, const std::string& SearchStr,
+                                 std::int32_t& FileCount, std::int32_t& DirCount) {
+  (void)DirCount;  // handed on unchanged by every level; nothing reads it
+  WalkResult result;
+  if (path.empty() || !is_separator(path.back())) path += platform::path_separator();
+  if (host_.StopFlag()) {
+    result.stopped = true;
+    return result;
+  }
+
+  auto note_unreadable = [&result](const std::string& where, const platform::Status& why) {
+    if (result.unreadable_folders++ == 0) result.first_unreadable = where + ": " + why.message();
+  };
+
+  // Lists one folder into `level`; a listing that fails part-way keeps what it gave.
+  auto list = [&](Level& level, const std::string& relative_path) {
+    ListingSink sink(level, SearchStr, writer_, host_, utc_offset_, FileCount);
+    const platform::Status listed = level.folder->list(sink);
+    if (!listed.ok()) note_unreadable(path + relative_path, listed);
+  };
+
+  platform::Status error;
+  std::vector<Level> descent;
+  {
+    Level root;
+    root.folder = source_.open_root(path, error);
+    if (!root.folder) {
+      note_unreadable(path, error);
+      result.write_status = writer_.status();
+      return result;
+    }
+    descent.push_back(std::move(root));
+    list(descent.back(), std::string());
+  }
+
+  // The relative path of the folder being written, levels joined by "\": the
+  // form the catalogue's readers expect on every platform.
+  std::string relative;
+  while (!descent.empty() && !writer_.failed()) {
+    Level& level = descent.back();
+    if (level.next == level.sub_folders.size()) {
+      descent.pop_back();
+      continue;
+    }
+    SubFolder& sub = level.sub_folders[level.next++];
+
+    if (FileCount > 499) {
+      host_.progress_step();
+      FileCount = 0;
+    } else {
+      host_.idle_turn();
+    }
+
+    relative.resize(level.relative_length);
+    relative += sub.name;
+    relative += '\\';
+    writer_.folder_line(relative, to_calendar(sub.created, utc_offset_));
+
+    // The descent into `sub`: it ends at once once the stop flag is set.
+    if (host_.StopFlag()) {
+      result.stopped = true;
+      continue;
+    }
+    std::unique_ptr<OpenFolder> child = level.folder->open_child(sub.name, error);
+    if (!child) {
+      note_unreadable(path + relative, error);
+      continue;
+    }
+    // A folder can be met again only through a link (or a bind mount, where the
+    // listing gives identities anyway); such a folder is listed but not entered twice.
+    std::optional<FolderId> child_id = sub.id;
+    if (!child_id && sub.is_link) child_id = child->id();
+    if (child_id) {
+      bool on_path = false;
+      for (Level& ancestor : descent) {
+        if (!ancestor.id) ancestor.id = ancestor.folder->id();
+        if (ancestor.id == child_id) {
+          on_path = true;
+          break;
+        }
+      }
+      if (on_path) {
+        ++result.links_not_followed;
+        continue;
+      }
+    }
+    Level next;
+    next.folder = std::move(child);
+    next.id = child_id;
+    next.relative_length = relative.size();
+    descent.push_back(std::move(next));  // `level` and `sub` are not used past this point
+    list(descent.back(), relative);
+  }
+  if (host_.StopFlag()) result.stopped = true;
+  result.write_status = writer_.status();
+  return result;
+}
+
+}  // namespace korvint::engine

@@ -1,0 +1,28 @@
+#pragma once
+// The scan job: catalogues the root in the path box into the output folder and
+// name, shows its progress and result, and handles STOP.
+
+#include "ui/form1.h"
+
+namespace korvint::jobs {
+
+/// "&Scan selected": runs one complete scan job on the window's thread. A job
+/// asked for while another runs is turned away.
+void Command1_Click(ui::Form1& form);
+
+/// "STOP": sets the stop flag and hides the button.
+void mStop_Click(ui::Form1& form);
+
+/// Closing asked for by the user: a running scan is stopped first (the earlier
+/// catalogue goes back), then the window closes.
+void request_close(ui::Form1& form);
+
+/// The texts the job shows.
+inline constexpr const char* kFilesRunning = "Files ~:";
+inline constexpr const char* kSecondsItTook = "seconds it took:";
+inline constexpr const char* kLessThan500 = "Less than 500 files found";
+inline constexpr const char* kFilesFound = " files found.";
+inline constexpr const char* kStopped = "Stopped! Output deleted!";
+inline constexpr const char* kFinished = "Finished!";
+
+}  // namespace korvint::jobs

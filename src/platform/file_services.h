@@ -1,0 +1,64 @@
+#pragma once
+// The file operations of the catalogue: the output file, its backup and the
+// small look-ups around them.
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "platform/status.h"
+
+namespace korvint::platform {
+
+/// The catalogue file being written. Closing is explicit so its failure is seen.
+class OutputFile {
+ public:
+  OutputFile() = default;
+  OutputFile(const OutputFile&) = delete;
+  OutputFile& operator=(const OutputFile&) = delete;
+  /// Closes the file if close() was not called; errors are then lost.
+  virtual ~OutputFile() = default;
+
+  /// Writes complete lines given as UTF-8 (or raw bytes on POSIX). Windows
+  /// writes them in the ANSI code page, substituting what it cannot represent.
+  virtual Status write(std::string_view lines) = 0;
+
+  /// Makes everything written so far durable on the medium.
+  virtual Status sync() = 0;
+
+  /// Closes the file; later calls do nothing and succeed.
+  virtual Status close() = 0;
+};
+
+/// File services over paths as the user typed them (UTF-8 on Windows, bytes on POSIX).
+class FileServices {
+ public:
+  virtual ~FileServices() = default;
+
+  /// True when a normal file is at `path`: not a folder, and on Windows neither
+  /// hidden nor system. Never fails: any error gives false.
+  virtual bool is_normal_file(std::string_view path) = 0;
+
+  /// True when anything at all (file, folder, hidden or not) is at `path`.
+  virtual bool exists(std::string_view path) = 0;
+
+  /// Deletes the file at `path`.
+  virtual Status remove_file(std::string_view path) = 0;
+
+  /// Renames `from` to `to`; fails when something already stands at `to`.
+  virtual Status rename_file(std::string_view from, std::string_view to) = 0;
+
+  /// Creates `path`, or cuts an existing file there to length zero, for writing.
+  virtual std::unique_ptr<OutputFile> create_output(std::string_view path, Status& error) = 0;
+
+  /// The first line of the text file at `path` without its line end (CR LF, CR
+  /// or LF), converted to UTF-8 on Windows; nullopt when it is not a normal file,
+  /// cannot be read or is empty.
+  virtual std::optional<std::string> read_first_line(std::string_view path) = 0;
+};
+
+/// The operating system's files.
+FileServices& system_file_services();
+
+}  // namespace korvint::platform

@@ -1,0 +1,76 @@
+#pragma once
+// Directory enumeration as the walker needs it: one listing per folder, with
+// type, size and times taken from the listing itself.
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "platform/status.h"
+
+namespace korvint::platform {
+
+/// Identity of a folder on its volume; equal identities are the same folder,
+/// however it was reached.
+struct FolderId {
+  std::uint64_t volume = 0;
+  std::uint64_t index = 0;
+  friend bool operator==(const FolderId&, const FolderId&) = default;
+};
+
+/// One entry of a folder listing. `name` is valid only during the callback.
+struct DirEntry {
+  std::string_view name;  ///< UTF-8 on Windows, the raw bytes on POSIX
+  bool is_folder = false;
+  bool is_link = false;             ///< reached through a symbolic link or reparse point
+  std::uint64_t size = 0;           ///< bytes; 0 for folders
+  std::int64_t creation_time = 0;   ///< seconds since 1970-01-01 UTC
+  std::int64_t write_time = 0;      ///< seconds since 1970-01-01 UTC
+  std::optional<FolderId> id;       ///< a folder's identity where the listing gives it cheaply
+};
+
+/// Receives the entries of one listing; returns false to end the listing early.
+class EntrySink {
+ public:
+  virtual bool on_entry(const DirEntry& entry) = 0;
+
+ protected:
+  ~EntrySink() = default;
+};
+
+/// A folder opened during a walk. Owns its operating-system handle; not copyable.
+class OpenFolder {
+ public:
+  OpenFolder() = default;
+  OpenFolder(const OpenFolder&) = delete;
+  OpenFolder& operator=(const OpenFolder&) = delete;
+  virtual ~OpenFolder() = default;
+
+  /// Passes every entry except "." and ".." to `sink`, in the platform's order.
+  /// A listing that cannot be started or read to its end returns the reason.
+  virtual Status list(EntrySink& sink) = 0;
+
+  /// Opens the sub-folder `name` of this folder, following a link; nullptr and
+  /// the reason in `error` when it cannot be opened.
+  virtual std::unique_ptr<OpenFolder> open_child(std::string_view name, Status& error) = 0;
+
+  /// This folder's identity, found on first use; nullopt when the platform cannot tell.
+  virtual std::optional<FolderId> id() = 0;
+};
+
+/// Opens the roots of walks.
+class FolderSource {
+ public:
+  virtual ~FolderSource() = default;
+
+  /// Opens `root` as typed (a trailing separator is allowed); nullptr and the
+  /// reason in `error` when it cannot be opened.
+  virtual std::unique_ptr<OpenFolder> open_root(std::string_view root, Status& error) = 0;
+};
+
+/// The operating system's folders.
+std::unique_ptr<FolderSource> make_system_folder_source();
+
+}  // namespace korvint::platform

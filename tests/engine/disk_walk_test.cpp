@@ -1,0 +1,182 @@
+// The walker on real folders of this platform: sizes, times, links and names
+// as the file system reports them.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "engine/catalogue_writer.h"
+#include "engine/walker.h"
+#include "support/catalogue_reader.h"
+#include "support/memory_output.h"
+#include "support/temp_tree.h"
+
+#ifndef _WIN32
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+namespace korvint::engine {
+namespace {
+
+namespace fs = std::filesystem;
+using test::parse_catalogue;
+using test::ParsedCatalogue;
+using test::reported_creation_time;
+using test::TempTree;
+using test::utc_seconds;
+
+class QuietHost final : public WalkHost {
+ public:
+  [[nodiscard]] bool StopFlag() const override { return false; }
+  void progress_step() override {}
+  void idle_turn() override {}
+};
+
+struct DiskWalk {
+  ParsedCatalogue parsed;
+  WalkResult result;
+  std::string raw;
+};
+
+DiskWalk walk_tree(const TempTree& tree, std::int64_t offset = 0) {
+  auto source = platform::make_system_folder_source();
+  test::MemoryOutputFile out;
+  CatalogueWriter writer(out);
+  std::string root = tree.root_text();
+  writer.header(root);
+  QuietHost host;
+  Walker walker(*source, writer, host, offset);
+  std::int32_t files = 0, dirs = 0;
+  DiskWalk walk;
+  walk.result = walker.FindFilesAPI(root, "*.*", files, dirs);
+  (void)writer.flush();
+  walk.raw = out.content;
+  walk.parsed = parse_catalogue(out.content);
+  return walk;
+}
+
+std::string folder_line(const std::string& relative, std::int64_t created, std::int64_t offset = 0) {
+  std::string line;
+  append_folder_line(line, relative, to_calendar(created, offset));
+  return line.substr(0, line.size() - 2);
+}
+
+std::string file_line(const std::string& name, std::uint64_t size, std::int64_t written) {
+  std::string line;
+  append_file_line(line, name, size, to_calendar(written, 0));
+  return line.substr(0, line.size() - 2);
+}
+
+TEST(DiskWalk, WorkedExampleTreeWithRealSizesAndTimes) {
+  TempTree tree;
+  tree.file("index.txt", 1234, utc_seconds(2010, 6, 30, 9, 5, 7));
+  tree.file("big.iso", 5000000000ULL, utc_seconds(2009, 12, 1, 23, 59, 59));
+  tree.file("2009/a.jpg", 204800, utc_seconds(2009, 1, 2, 8, 15, 42));
+  tree.file("2009/Trip/b.jpg", 0, utc_seconds(2009, 7, 14, 10, 31, 0));
+  tree.folder("Empty");
+  tree.file("four-gib", 4294967296ULL, utc_seconds(2011, 1, 1, 0, 0, 0));
+
+  const DiskWalk walk = walk_tree(tree);
+  ASSERT_EQ(walk.parsed.problem, "") << walk.raw;
+  EXPECT_EQ(walk.parsed.header, tree.root_text());
+  using Set = std::multiset<std::string>;
+  EXPECT_EQ(walk.parsed.files.at(""),
+            (Set{file_line("index.txt", 1234, utc_seconds(2010, 6, 30, 9, 5, 7)),
+                 "big.iso\t5000000000\t 2009.12.1\t23:59.59",
+                 "four-gib\t4294967296\t 2011.1.1\t0:0.0"}));
+  EXPECT_EQ(walk.parsed.files.at("2009\\"), (Set{"a.jpg\t204800\t 2009.1.2\t8:15.42"}));
+  EXPECT_EQ(walk.parsed.files.at("2009\\Trip\\"), (Set{"b.jpg\t0\t 2009.7.14\t10:31.0"}));
+  EXPECT_EQ(walk.parsed.files.at("Empty\\"), Set{});
+  // Folder lines carry the creation time the file system reports.
+  EXPECT_EQ(walk.parsed.folder_lines,
+            (Set{folder_line("2009\\", reported_creation_time(tree.root() / "2009")),
+                 folder_line("2009\\Trip\\", reported_creation_time(tree.root() / "2009" / "Trip")),
+                 folder_line("Empty\\", reported_creation_time(tree.root() / "Empty"))}));
+  EXPECT_EQ(walk.result.unreadable_folders, 0u);
+}
+
+TEST(DiskWalk, AMissingRootGivesNoLinesAndSaysWhy) {
+  TempTree tree;
+  auto source = platform::make_system_folder_source();
+  platform::Status error;
+  EXPECT_EQ(source->open_root(test::path_text(tree.root() / "missing"), error), nullptr);
+  EXPECT_NE(error.message().find("missing"), std::string::npos);
+}
+
+#ifndef _WIN32
+TEST(DiskWalk, NamesAreBytesAndNeverBreakLines) {
+  TempTree tree;
+  tree.file("tab\there", 1, 0);
+  tree.file("cr\rlf\n", 2, 0);
+  tree.file(std::string("latin1-\xe9\xff"), 3, 0);
+  tree.file(" spaced . dots.. ", 4, 0);
+  tree.folder("dir\twith\ttabs");
+  const DiskWalk walk = walk_tree(tree);
+  ASSERT_EQ(walk.parsed.problem, "") << walk.raw;
+  using Set = std::multiset<std::string>;
+  EXPECT_EQ(walk.parsed.files.at(""),
+            (Set{"tab?here\t1\t 1970.1.1\t0:0.0", "cr?lf?\t2\t 1970.1.1\t0:0.0",
+                 "latin1-\xe9\xff\t3\t 1970.1.1\t0:0.0", " spaced . dots.. \t4\t 1970.1.1\t0:0.0"}));
+  EXPECT_EQ(walk.parsed.files.count("dir?with?tabs\\"), 1u);
+}
+
+TEST(DiskWalk, LinksAreFollowedButNeverInACircle) {
+  TempTree tree;
+  tree.file("data/target.bin", 777, utc_seconds(2015, 5, 5, 5, 5, 5));
+  fs::create_symlink("target.bin", tree.root() / "data" / "file-link");
+  fs::create_directory_symlink("../data", tree.root() / "data" / "back-to-data");
+  fs::create_directory_symlink("data", tree.root() / "data-link");
+  fs::create_symlink("nowhere", tree.root() / "dangling");
+  const DiskWalk walk = walk_tree(tree);
+  ASSERT_EQ(walk.parsed.problem, "") << walk.raw;
+  const auto& data = walk.parsed.files.at("data\\");
+  EXPECT_EQ(data.count("file-link\t777\t 2015.5.5\t5:5.5"), 1u);
+  EXPECT_EQ(data.count("target.bin\t777\t 2015.5.5\t5:5.5"), 1u);
+  // The link back to its own parent is a folder line with nothing below it.
+  EXPECT_EQ(walk.parsed.files.at("data\\back-to-data\\").size(), 0u);
+  EXPECT_EQ(walk.parsed.files.count("data\\back-to-data\\back-to-data\\"), 0u);
+  // A link to a folder not on the descent path is entered.
+  EXPECT_EQ(walk.parsed.files.at("data-link\\").count("target.bin\t777\t 2015.5.5\t5:5.5"), 1u);
+  EXPECT_GE(walk.result.links_not_followed, 1u);
+  // A dangling link: a file of size 0 with the link's own time.
+  struct stat link_stat {};
+  ASSERT_EQ(::lstat((tree.root() / "dangling").c_str(), &link_stat), 0);
+  EXPECT_EQ(walk.parsed.files.at("").count(file_line("dangling", 0, link_stat.st_mtime)), 1u);
+}
+
+TEST(DiskWalk, AnUnreadableFolderShowsEmptyAndIsCounted) {
+  if (::geteuid() == 0) GTEST_SKIP() << "root reads every folder";
+  TempTree tree;
+  tree.file("locked/secret", 1, 0);
+  fs::permissions(tree.root() / "locked", fs::perms::none);
+  const DiskWalk walk = walk_tree(tree);
+  EXPECT_EQ(walk.parsed.files.at("locked\\").size(), 0u);
+  EXPECT_EQ(walk.result.unreadable_folders, 1u);
+}
+
+TEST(DiskWalk, PathsLongerThanPathMaxAreListed) {
+  TempTree tree;
+  std::string relative;
+  const std::string level(200, 'd');
+  for (int i = 0; i < 30; ++i) {  // about 6,000 characters
+    relative += level + "\\";
+  }
+  // The whole path is too long for one system call: build it level by level.
+  ASSERT_EQ(::chdir(tree.root().c_str()), 0);
+  for (int i = 0; i < 30; ++i) {
+    ASSERT_EQ(::mkdir(level.c_str(), 0755), 0);
+    ASSERT_EQ(::chdir(level.c_str()), 0);
+  }
+  test::write_file("leaf.txt", "x");
+  ASSERT_EQ(::chdir("/"), 0);
+  const DiskWalk walk = walk_tree(tree);
+  ASSERT_EQ(walk.parsed.problem, "");
+  ASSERT_EQ(walk.parsed.files.count(relative), 1u);
+  EXPECT_EQ(walk.parsed.files.at(relative).size(), 1u);
+  EXPECT_EQ(walk.result.unreadable_folders, 0u);
+}
+#endif
+
+}  // namespace
+}  // namespace korvint::engine

@@ -1,0 +1,48 @@
+#pragma once
+// An in-memory tree in a fixed listing order, for walker tests that need exact
+// line order and failures on demand.
+
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/folder_source.h"
+
+namespace korvint::test {
+
+struct FakeNode {
+  std::string name;
+  bool is_folder = false;
+  std::uint64_t size = 0;
+  std::int64_t created = 0;
+  std::int64_t written = 0;
+  bool is_link = false;
+  platform::FolderId id{};          // for folders; a link repeats its target's id
+  bool unreadable = false;          // opening it fails
+  std::vector<FakeNode> children;   // for folders, in listing order
+  bool id_in_listing = true;        // false: the walker must ask the open folder
+};
+
+FakeNode fake_file(std::string name, std::uint64_t size, std::int64_t written);
+FakeNode fake_folder(std::string name, std::int64_t created, std::vector<FakeNode> children);
+
+/// Lists a FakeNode tree; counts what the walker asks of it.
+class FakeFolderSource final : public platform::FolderSource {
+ public:
+  explicit FakeFolderSource(FakeNode root) : root_(std::move(root)) {}
+  std::unique_ptr<platform::OpenFolder> open_root(std::string_view root,
+                                                  platform::Status& error) override;
+
+  /// Links resolve by id to the folder with that id.
+  const FakeNode* find_by_id(const platform::FolderId& id) const;
+
+  int opens = 0;
+  int id_queries = 0;
+  std::string opened_root;
+
+ private:
+  FakeNode root_;
+};
+
+}  // namespace korvint::test
