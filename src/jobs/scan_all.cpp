@@ -1,0 +1,66 @@
+#include "jobs/scan_all.h"
+
+#include <charconv>
+#include <cstdint>
+#include <map>
+
+#include "jobs/entry_keys.h"
+#include "jobs/scan_job.h"
+#include "jobs/text_util.h"
+#include "platform/program_folder.h"
+
+namespace korvint::jobs {
+namespace {
+
+// The root as the scan job will write it: trimmed, ending in the separator.
+std::string normalised_root(const std::string& text) {
+  std::string root = trim_spaces(text);
+  if (root.empty() || root.back() != platform::path_separator()) root += platform::path_separator();
+  return root;
+}
+
+// "Name.lst" -> "Name (n).lst".
+std::string numbered(const std::string& name, int n) {
+  const std::string stem = name.size() >= 4 ? name.substr(0, name.size() - 4) : name;
+  return stem + " (" + std::to_string(n) + ").lst";
+}
+
+// The job's seconds, read back from Label1 after its first 16 characters.
+std::int32_t seconds_shown(const std::string& caption) {
+  std::int32_t seconds = 0;
+  if (caption.size() > 16) std::from_chars(caption.data() + 16, caption.data() + caption.size(), seconds);
+  return seconds;
+}
+
+}  // namespace
+
+void Command5_Click(ui::Form1& form) {
+  if (form.scanRunning || form.closed) return;
+  std::int32_t total = 0;
+  // Output names written in this run, with the root each was written for.
+  std::map<std::string, std::string> written;
+  for (int i = 0; i < form.List1.ListCount() && !form.closed; ++i) {
+    const std::string entry = form.List1.List(i);
+    form.Text1.setText(entry);
+    form.Text4.setText("");
+    std::int16_t enter = kEnter;
+    Text1_KeyPress(form, enter);
+    form.List1.setListIndex(i);
+
+    // Two roots that give the same name must not overwrite each other's catalogue.
+    const std::string root = normalised_root(entry);
+    const std::string proposed = form.Text4.text();
+    std::string name = proposed;
+    for (int n = 2; written.count(name) != 0 && written[name] != root; ++n) name = numbered(proposed, n);
+    form.Text4.setText(name);
+
+    Command1_Click(form);
+    written.emplace(form.Text4.text(), root);
+    total += seconds_shown(form.Label1.caption());
+  }
+  if (form.closed) return;
+  form.Label1.setCaption(kTotalSecondsItTook + std::to_string(total));
+  form.Label2.setCaption(kManyFiles);
+}
+
+}  // namespace korvint::jobs
