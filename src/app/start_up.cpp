@@ -58,6 +58,8 @@ void Form_Load(ui::Form1& form, const std::vector<std::string>& arguments) {
   form.Text4.setText(cut == std::string::npos ? output : output.substr(cut + 1));
   form.Text5.setText(cut == std::string::npos ? std::string() : output.substr(0, cut + 1));
   jobs::Command1_Click(form);
+  const bool failed = !form.lastScanCompleted && form.StopFlag != ui::kTrue;
+  if (failed && form.keepWindowOpenOnBatchFailure && !form.closed) return;
   jobs::request_close(form);
 }
 

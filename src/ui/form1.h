@@ -84,6 +84,11 @@ class Form1 {
   /// The reason the last scan job failed or stopped, for batch runs; "" when it completed.
   std::string lastScanProblem;
 
+  /// A batch scan that failed (not stopped) leaves the window open with the
+  /// reason in the count label instead of closing it; set by hosts whose
+  /// users have no other place to read the reason (Windows).
+  bool keepWindowOpenOnBatchFailure = false;
+
   /// What the last scan could not read, for batch runs; "" when it read everything.
   std::string lastScanNote;
 };
