@@ -35,7 +35,7 @@ class JobWalkHost final : public engine::WalkHost {
   }
 
   void idle_turn() override {
-    if (form_.services.interrupted && form_.services.interrupted()) mStop_Click(form_);
+    check_interrupt();
     if (Clock::now() - last_turn_ >= kTurnInterval) turn();
   }
 
@@ -44,7 +44,14 @@ class JobWalkHost final : public engine::WalkHost {
  private:
   void turn() {
     form_.host.DoEvents();
+    check_interrupt();
     last_turn_ = Clock::now();
+  }
+
+  // Ctrl+C or a termination request acts as STOP.
+  void check_interrupt() {
+    if (form_.StopFlag != ui::kTrue && form_.services.interrupted && form_.services.interrupted())
+      mStop_Click(form_);
   }
 
   ui::Form1& form_;
@@ -99,8 +106,9 @@ void Command1_Click(ui::Form1& form) {
                                  engine::make_output_paths(form.Text5.text(), name));
 
   auto show_elapsed = [&] {
-    const std::int64_t started = parse_local_time_text(form.Text3.text()).value_or(local_now());
-    form.Label1.setCaption(kSecondsItTook + std::to_string(local_now() - started));
+    const std::int64_t now = local_now();
+    const std::int64_t started = parse_local_time_text(form.Text3.text()).value_or(now);
+    form.Label1.setCaption(kSecondsItTook + std::to_string(now - started));
   };
 
   form.host.setHourglass(true);

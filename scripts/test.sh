@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# Sets up, builds both flavours and runs every test:
+#   1. Linux with the Qt window (window tests offscreen)
+#   2. Linux under AddressSanitizer and UndefinedBehaviorSanitizer
+#   3. Windows (MinGW-w64), its tests under Wine and Xvfb
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/install-deps.sh
+
+jobs=2
+export CTEST_OUTPUT_ON_FAILURE=1
+export WINEDEBUG=-all
+
+echo "== Linux"
+cmake -S . -B build -G Ninja >/dev/null
+cmake --build build -j"$jobs"
+(cd build && QT_QPA_PLATFORM=offscreen ctest -j"$jobs" --timeout 300)
+
+echo "== Linux with sanitizers"
+cmake -S . -B build-asan -G Ninja -DKORVINT_SANITIZE=ON -DKORVINT_WITH_QT=OFF -DCMAKE_BUILD_TYPE=Debug >/dev/null
+cmake --build build-asan -j"$jobs"
+(cd build-asan && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest -j"$jobs" --timeout 300)
+
+echo "== Windows (MinGW-w64, tests under Wine)"
+cmake -S . -B build-win -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake >/dev/null
+cmake --build build-win -j"$jobs"
+# A fresh Wine prefix is made once, before the tests run side by side.
+wineboot -i >/dev/null 2>&1 || true
+wineserver -w || true
+(cd build-win && xvfb-run -a -s "-screen 0 1280x1024x24" ctest -j"$jobs" --timeout 600)

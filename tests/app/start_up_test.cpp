@@ -1,0 +1,127 @@
+#include "app/start_up.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+
+#include "platform/program_folder.h"
+#include "support/form_fixture.h"
+
+namespace korvint::app {
+namespace {
+
+namespace fs = std::filesystem;
+using test::FormFixture;
+
+const char kSep = platform::path_separator();
+
+TEST(StartUp, WithoutArgumentsTheWindowHasItsStartValues) {
+  FormFixture f;
+  f.window->List1.AddItem("stale");
+  f.window->mStop.setVisible(true);
+  Form_Load(f.form(), {});
+  const StartValues start = default_start_values();
+  EXPECT_EQ(f.window->List1.ListCount(), 0);
+  EXPECT_FALSE(f.window->mStop.visible());
+  EXPECT_EQ(f.window->Text2.text(), "*.*");
+  EXPECT_EQ(f.window->Label1.caption(), "Files ~:");
+  EXPECT_EQ(f.window->Label2.caption(), "0");
+  EXPECT_EQ(f.window->Text1.text(), start.Text1);
+  EXPECT_EQ(f.window->Text4.text(), start.Text4);
+  EXPECT_EQ(f.window->Text5.text(), start.Text5);
+  EXPECT_TRUE(f.window->host.shown);
+  EXPECT_TRUE(f.window->host.path_completion);
+  EXPECT_FALSE(f.window->host.closed);
+}
+
+TEST(StartUp, StartValuesOfThePlatform) {
+  const StartValues start = default_start_values();
+#ifdef _WIN32
+  EXPECT_EQ(start.Text1, "c:\\");
+  EXPECT_EQ(start.Text4, "c-disk.lst");
+  EXPECT_EQ(start.Text5, "b:\\");
+#else
+  const std::string home = std::getenv("HOME") ? std::getenv("HOME") : "";
+  EXPECT_EQ(start.Text1.back(), '/');
+  EXPECT_EQ(start.Text1.rfind(home, 0), 0u);
+  EXPECT_EQ(start.Text5, start.Text1);
+  EXPECT_EQ(start.Text4.substr(start.Text4.size() - 4), ".lst");
+#endif
+}
+
+TEST(StartUp, TheFirstLineOfTheCompanionsSettingsIsTheOutputFolder) {
+  FormFixture f;
+  const fs::path ini = fs::path(f.form().services.program_folder) / "Vesko.ini";
+  struct Case {
+    std::string content;
+    std::string expected;  // "" = the start value stays
+  };
+  for (const Case& c : {Case{"D:\\catalogs\\\r\nsecond line\r\n", "D:\\catalogs\\"},
+                        Case{" spaced \nx", " spaced "}, Case{"no line end", "no line end"},
+                        Case{"cr only\rnext", "cr only"}, Case{"", ""},
+                        Case{std::string(1 << 20, 'x'), std::string(1 << 20, 'x')}}) {
+    test::write_file(ini, c.content);
+    Form_Load(f.form(), {});
+    EXPECT_EQ(f.window->Text5.text(), c.expected.empty() ? default_start_values().Text5 : c.expected)
+        << c.content.substr(0, 20);
+  }
+}
+
+TEST(StartUp, OneArgumentPreparesTheWindowForThatRoot) {
+  FormFixture f;
+  const std::string root = std::string("  ") + "somewhere" + kSep + "Photos" + "  ";
+  Form_Load(f.form(), {root});
+  EXPECT_EQ(f.window->Text1.text(), std::string("somewhere") + kSep + "Photos" + kSep);
+  EXPECT_EQ(f.window->Text4.text(), "Photos.lst");
+  EXPECT_FALSE(f.window->host.closed);
+  EXPECT_FALSE(fs::exists("Photos.lst"));
+}
+
+TEST(StartUp, ThreeOrMoreArgumentsUseOnlyTheFirst) {
+  FormFixture f;
+  Form_Load(f.form(), {"data", "x.lst", "more"});
+  EXPECT_EQ(f.window->Text1.text(), std::string("data") + kSep);
+  EXPECT_EQ(f.window->Text4.text(), "data.lst");
+  EXPECT_FALSE(f.window->host.closed);
+}
+
+TEST(StartUp, AnEmptyFirstArgumentKeepsTheStartValues) {
+  for (const std::vector<std::string>& arguments :
+       {std::vector<std::string>{""}, std::vector<std::string>{"   "}, std::vector<std::string>{"", ""},
+        std::vector<std::string>{"  ", "out.lst"}}) {
+    FormFixture f;
+    Form_Load(f.form(), arguments);
+    EXPECT_EQ(f.window->Text1.text(), default_start_values().Text1);
+    EXPECT_EQ(f.window->Text4.text(), default_start_values().Text4);
+    EXPECT_FALSE(f.window->host.closed);
+    EXPECT_FALSE(is_batch(arguments));
+  }
+}
+
+TEST(StartUp, TwoArgumentsScanTheRootIntoTheFileAndClose) {
+  FormFixture f;
+  f.tree.file("disk/a.txt", 7, 0);
+  const std::string root = test::path_text(f.tree.root() / "disk");
+  const std::string output = test::path_text(f.tree.root() / "out") + kSep + "cats";
+  Form_Load(f.form(), {root + " ", output});
+  EXPECT_EQ(f.window->Text1.text(), root + kSep);
+  EXPECT_EQ(f.window->Text4.text(), "cats.lst");
+  EXPECT_EQ(f.window->Text5.text(), test::path_text(f.tree.root() / "out") + kSep);
+  EXPECT_EQ(test::read_file(f.output("cats.lst")), root + kSep + "\r\na.txt\t7\t 1970.1.1\t0:0.0\r\n");
+  EXPECT_TRUE(f.window->host.closed);
+  EXPECT_TRUE(f.form().lastScanCompleted);
+}
+
+TEST(StartUp, ABatchFailureCanKeepTheWindowOpenWithTheReason) {
+  FormFixture f;
+  f.form().keepWindowOpenOnBatchFailure = true;
+  const std::string output = test::path_text(f.tree.root() / "missing") + kSep + "x.lst";
+  Form_Load(f.form(), {test::path_text(f.tree.root()), output});
+  EXPECT_FALSE(f.window->host.closed);
+  EXPECT_NE(f.window->Label2.caption().find("missing"), std::string::npos);
+  EXPECT_FALSE(f.form().lastScanCompleted);
+}
+
+}  // namespace
+}  // namespace korvint::app

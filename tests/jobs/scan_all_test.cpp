@@ -1,0 +1,125 @@
+#include "jobs/scan_all.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "jobs/scan_job.h"
+#include "platform/program_folder.h"
+#include "support/form_fixture.h"
+#include "ui/scan_list.h"
+
+namespace korvint::jobs {
+namespace {
+
+namespace fs = std::filesystem;
+using test::FormFixture;
+using test::read_file;
+
+const std::string kSep(1, platform::path_separator());
+
+TEST(ScanAll, AnEmptyListRunsNothingAndShowsTheTotals) {
+  FormFixture f;
+  f.window->Text1.setText("keep");
+  f.window->Text4.setText("keep.lst");
+  Command5_Click(f.form());
+  EXPECT_EQ(f.window->Label1.caption(), "Seconds it took:0");
+  EXPECT_EQ(f.window->Label2.caption(), "Many files");
+  EXPECT_EQ(f.window->Text1.text(), "keep");
+  EXPECT_EQ(f.window->Text4.text(), "keep.lst");
+  EXPECT_EQ(f.window->Caption.caption(), "KorvintVB");
+}
+
+TEST(ScanAll, EachEntryGetsItsOwnNamedCatalogueAndTheSecondsAddUp) {
+  ui::FormServices services;
+  services.now_utc_seconds = test::stepping_clock(1'000'000'000, 3);  // every job takes 3 s
+  FormFixture f(std::move(services));
+  f.prepare_scan("x", "");
+  f.tree.file("disks/Music/song.mp3", 3, 0);
+  f.tree.file("disks/Photos/a.jpg", 4, 0);
+  const std::string music = test::path_text(f.tree.root() / "disks" / "Music");
+  const std::string photos = test::path_text(f.tree.root() / "disks" / "Photos") + kSep;
+  f.window->List1.AddItem(music);
+  f.window->List1.AddItem(photos);
+
+  Command5_Click(f.form());
+
+  EXPECT_EQ(read_file(f.output("Music.lst")).substr(0, music.size() + 1), music + kSep);
+  EXPECT_TRUE(fs::exists(f.output("Photos.lst")));
+  EXPECT_EQ(f.window->List1.ListIndex(), 1);
+  EXPECT_EQ(f.window->Text1.text(), photos);
+  EXPECT_EQ(f.window->Text4.text(), "Photos.lst");
+  EXPECT_EQ(f.window->Label1.caption(), "Seconds it took:6");
+  EXPECT_EQ(f.window->Label2.caption(), "Many files");
+}
+
+TEST(ScanAll, TwoRootsWithTheSameNameDoNotOverwriteEachOther) {
+  FormFixture f;
+  f.prepare_scan("x", "");
+  f.tree.file("a/Data/one", 1, 0);
+  f.tree.file("b/Data/two", 2, 0);
+  f.tree.file("c/Data/three", 3, 0);
+  const std::string a = test::path_text(f.tree.root() / "a" / "Data");
+  const std::string b = test::path_text(f.tree.root() / "b" / "Data");
+  const std::string c = test::path_text(f.tree.root() / "c" / "Data");
+  for (const std::string& entry : {a, b, a + kSep, c}) f.window->List1.AddItem(entry);
+
+  Command5_Click(f.form());
+
+  EXPECT_NE(read_file(f.output("Data.lst")).find("one\t1"), std::string::npos);  // a, twice
+  EXPECT_NE(read_file(f.output("Data (2).lst")).find("two\t2"), std::string::npos);
+  EXPECT_NE(read_file(f.output("Data (3).lst")).find("three\t3"), std::string::npos);
+  EXPECT_FALSE(fs::exists(f.output("Data (4).lst")));
+  EXPECT_EQ(f.window->Text4.text(), "Data (3).lst");
+}
+
+TEST(ScanAll, StopEndsOnlyTheRunningJob) {
+  FormFixture f;
+  f.prepare_scan("x", "");
+  for (const char* name : {"one", "two", "three"}) {
+    for (int i = 0; i < 600; ++i) f.tree.file(std::string(name) + "/f" + std::to_string(i), 1, 0);
+    f.tree.folder(std::string(name) + "/sub");
+    f.window->List1.AddItem(test::path_text(f.tree.root() / name));
+  }
+  test::write_file(f.output("two.lst"), "earlier two\r\n");
+  int turns = 0;
+  f.window->host.on_do_events = [&] {
+    if (++turns == 2) mStop_Click(f.form());  // the second job's progress step
+  };
+  Command5_Click(f.form());
+  EXPECT_TRUE(fs::exists(f.output("one.lst")));
+  EXPECT_EQ(read_file(f.output("two.lst")), "earlier two\r\n");
+  EXPECT_TRUE(fs::exists(f.output("three.lst")));
+  EXPECT_EQ(f.window->Label2.caption(), "Many files");
+}
+
+TEST(ScanAll, EntriesRemovedDuringTheRunEndItCleanly) {
+  FormFixture f;
+  f.prepare_scan("x", "");
+  for (const char* name : {"one", "two", "three"}) {
+    for (int i = 0; i < 600; ++i) f.tree.file(std::string(name) + "/f" + std::to_string(i), 1, 0);
+    f.tree.folder(std::string(name) + "/sub");
+    f.window->List1.AddItem(test::path_text(f.tree.root() / name));
+  }
+  f.window->host.queue([&] { ui::mnuDeleteAll_Click(f.form()); });
+  Command5_Click(f.form());
+  EXPECT_TRUE(fs::exists(f.output("one.lst")));
+  EXPECT_FALSE(fs::exists(f.output("two.lst")));
+  EXPECT_EQ(f.window->Label2.caption(), "Many files");
+}
+
+TEST(ScanAll, IsTurnedAwayWhileAScanRuns) {
+  FormFixture f;
+  f.prepare_scan("x", "");
+  for (int i = 0; i < 600; ++i) f.tree.file("x/f" + std::to_string(i), 1, 0);
+  f.tree.folder("x/sub");
+  f.window->List1.AddItem(test::path_text(f.tree.root() / "other"));
+  f.window->Text4.setText("single.lst");
+  f.window->host.queue([&] { Command5_Click(f.form()); });
+  Command1_Click(f.form());
+  EXPECT_TRUE(fs::exists(f.output("single.lst")));
+  EXPECT_FALSE(fs::exists(f.output("other.lst")));
+}
+
+}  // namespace
+}  // namespace korvint::jobs

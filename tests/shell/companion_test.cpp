@@ -1,0 +1,59 @@
+#include "shell/companion.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <thread>
+
+#include "support/form_fixture.h"
+
+namespace korvint::shell {
+namespace {
+
+namespace fs = std::filesystem;
+using test::FormFixture;
+
+fs::path companion(FormFixture& f) { return fs::path(f.form().services.program_folder) / companion_file_name(); }
+
+TEST(Companion, MissingSaysWhereItMustBe) {
+  FormFixture f;
+  Command8_Click(f.form());
+  fs::create_directory(companion(f));  // a folder of that name does not count
+  Command8_Click(f.form());
+  ASSERT_EQ(f.window->host.messages.size(), 2u);
+  for (const auto& shown : f.window->host.messages) {
+    EXPECT_EQ(shown.text, "Vesko.exe must be in the same folder as Korvint.exe");
+    EXPECT_EQ(shown.title, "Korvint");
+  }
+}
+
+#ifndef _WIN32
+TEST(Companion, StartsWithoutWaitingEachPress) {
+  FormFixture f;
+  const fs::path marker = f.tree.root() / "started";
+  test::write_file(companion(f), "#!/bin/sh\necho x >> '" + marker.string() + "'\n");
+  fs::permissions(companion(f), fs::perms::owner_all);
+  Command8_Click(f.form());
+  Command8_Click(f.form());
+  EXPECT_TRUE(f.window->host.messages.empty());
+  for (int i = 0; i < 200 && test::read_file(marker).size() < 4; ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  EXPECT_EQ(test::read_file(marker), "x\nx\n");
+}
+
+TEST(Companion, PresentButNotStartableSaysWhy) {
+  FormFixture f;
+  test::write_file(companion(f), "not a program");
+  fs::permissions(companion(f), fs::perms::owner_read | fs::perms::owner_write);
+  f.window->Label2.setCaption("unchanged");
+  Command8_Click(f.form());
+  ASSERT_EQ(f.window->host.messages.size(), 1u);
+  EXPECT_NE(f.window->host.messages[0].text.find(companion(f).string()), std::string::npos);
+  EXPECT_NE(f.window->host.messages[0].text.find("ermission denied"), std::string::npos);
+  EXPECT_EQ(f.window->Label2.caption(), "unchanged");
+}
+#endif
+
+}  // namespace
+}  // namespace korvint::shell
