@@ -2,7 +2,8 @@
 # Sets up, builds both flavours and runs every test:
 #   1. Linux with the Qt window (window tests offscreen)
 #   2. Linux under AddressSanitizer and UndefinedBehaviorSanitizer
-#   3. Windows (MinGW-w64), its tests under Wine and Xvfb
+#   3. the libFuzzer targets, a few seconds each with a fixed seed
+#   4. Windows (MinGW-w64), its tests under Wine and Xvfb
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
@@ -20,6 +21,14 @@ echo "== Linux with sanitizers"
 cmake -S . -B build-asan -G Ninja -DKORVINT_SANITIZE=ON -DKORVINT_WITH_QT=OFF -DCMAKE_BUILD_TYPE=Debug >/dev/null
 cmake --build build-asan -j"$jobs"
 (cd build-asan && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest -j"$jobs" --timeout 300)
+
+echo "== Fuzz targets (briefly; run them longer by hand)"
+CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DKORVINT_FUZZ=ON >/dev/null
+cmake --build build-fuzz -j"$jobs"
+for target in build-fuzz/tests/fuzz/fuzz_*; do
+  [ -x "$target" ] || continue
+  "$target" -seed=1 -max_total_time=3 2>&1 | tail -n 1
+done
 
 echo "== Windows (MinGW-w64, tests under Wine)"
 cmake -S . -B build-win -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake >/dev/null
