@@ -1,0 +1,48 @@
+#include "batch_runner.h"
+
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+
+#include "support/temp_tree.h"
+
+namespace korvint::test {
+
+pid_t start_batch(const std::vector<std::string>& arguments, const std::string& error_file) {
+  const pid_t child = ::fork();
+  if (child == 0) {
+    const int err = ::open(error_file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (err >= 0) ::dup2(err, STDERR_FILENO);
+    ::unsetenv("DISPLAY");
+    ::unsetenv("WAYLAND_DISPLAY");
+    ::unsetenv("QT_QPA_PLATFORM");
+    std::vector<char*> argv;
+    argv.push_back(const_cast<char*>(KORVINT_EXE));
+    for (const std::string& a : arguments) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    ::execv(KORVINT_EXE, argv.data());
+    ::_exit(126);
+  }
+  return child;
+}
+
+int wait_for(pid_t child) {
+  int status = 0;
+  ::waitpid(child, &status, 0);
+  if (WIFEXITED(status)) return WEXITSTATUS(status);
+  if (WIFSIGNALED(status)) return 128 + WTERMSIG(status);
+  return -1;
+}
+
+BatchOutcome run_batch(const std::vector<std::string>& arguments) {
+  TempTree scratch;
+  const std::string error_file = (scratch.root() / "stderr").string();
+  BatchOutcome outcome;
+  outcome.exit_status = wait_for(start_batch(arguments, error_file));
+  outcome.error_output = read_file(error_file);
+  return outcome;
+}
+
+}  // namespace korvint::test

@@ -1,0 +1,224 @@
+// Whatever happens during a scan, the last complete catalogue under a name
+// survives byte for byte, the program neither crashes nor hangs, and a failure
+// is never reported as success.
+
+#include <gtest/gtest.h>
+
+#include <sys/mount.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <csignal>
+#include <filesystem>
+#include <thread>
+
+#include "batch_runner.h"
+#include "support/catalogue_reader.h"
+#include "support/temp_tree.h"
+
+namespace korvint::test {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+const std::string kEarlier = "/earlier/\r\nold.txt\t1\t 2001.1.1\t0:0.0\r\n";
+
+void many_files(TempTree& tree, const std::string& folder, int count, int per_folder = 500) {
+  for (int i = 0; i < count; ++i) {
+    tree.text_file(folder + "/d" + std::to_string(i / per_folder) + "/file-with-a-longish-name-" +
+                       std::to_string(i) + ".txt",
+                   "");
+  }
+}
+
+// A small file system the test owns; empty path when this machine lets no test mount.
+class SmallFileSystem {
+ public:
+  SmallFileSystem(const fs::path& where, const std::string& size) : where_(where) {
+    fs::create_directories(where_);
+    const std::string options = "size=" + size;
+    if (::mount("tmpfs", where_.c_str(), "tmpfs", 0, options.c_str()) == 0) mounted_ = true;
+  }
+  ~SmallFileSystem() {
+    if (mounted_) ::umount2(where_.c_str(), MNT_DETACH);
+  }
+  [[nodiscard]] bool mounted() const { return mounted_; }
+  bool make_read_only() {
+    return ::mount("tmpfs", where_.c_str(), "tmpfs", MS_REMOUNT | MS_RDONLY, nullptr) == 0;
+  }
+
+ private:
+  fs::path where_;
+  bool mounted_ = false;
+};
+
+TEST(Faults, AMissingOutputFolderIsAFailureNamingIt) {
+  TempTree tree;
+  tree.text_file("disk/a", "x");
+  const BatchOutcome run = run_batch({(tree.root() / "disk").string(), (tree.root() / "nowhere" / "x.lst").string()});
+  EXPECT_EQ(run.exit_status, 1);
+  EXPECT_NE(run.error_output.find("nowhere"), std::string::npos) << run.error_output;
+  EXPECT_NE(run.error_output.find("No such file or directory"), std::string::npos);
+}
+
+TEST(Faults, AReadOnlyFileSystemLeavesTheEarlierCatalogue) {
+  TempTree tree;
+  tree.text_file("disk/a", "x");
+  SmallFileSystem small(tree.root() / "ro", "1m");
+  if (!small.mounted()) GTEST_SKIP() << "this machine lets no test mount a file system";
+  write_file(tree.root() / "ro" / "cat.lst", kEarlier);
+  ASSERT_TRUE(small.make_read_only());
+  const BatchOutcome run = run_batch({(tree.root() / "disk").string(), (tree.root() / "ro" / "cat.lst").string()});
+  EXPECT_EQ(run.exit_status, 1);
+  EXPECT_NE(run.error_output.find("Read-only file system"), std::string::npos) << run.error_output;
+  EXPECT_EQ(read_file(tree.root() / "ro" / "cat.lst"), kEarlier);
+  EXPECT_FALSE(fs::exists(tree.root() / "ro" / "cat.lst.old"));
+}
+
+TEST(Faults, ADiskFullOfCatalogueIsAFailureAndTheEarlierCatalogueComesBack) {
+  TempTree tree;
+  many_files(tree, "disk", 3000);  // about 200 KB of catalogue
+  SmallFileSystem small(tree.root() / "small", "64k");
+  if (!small.mounted()) GTEST_SKIP() << "this machine lets no test mount a file system";
+  write_file(tree.root() / "small" / "cat.lst", kEarlier);
+  const BatchOutcome run = run_batch({(tree.root() / "disk").string(), (tree.root() / "small" / "cat.lst").string()});
+  EXPECT_EQ(run.exit_status, 1);
+  EXPECT_NE(run.error_output.find("No space left on device"), std::string::npos) << run.error_output;
+  EXPECT_EQ(read_file(tree.root() / "small" / "cat.lst"), kEarlier);
+  EXPECT_FALSE(fs::exists(tree.root() / "small" / "cat.lst.old"));
+}
+
+// True when process `pid` holds `path` open.
+bool holds_open(pid_t pid, const fs::path& path) {
+  std::error_code error;
+  for (const auto& fd : fs::directory_iterator("/proc/" + std::to_string(pid) + "/fd", error)) {
+    if (fs::read_symlink(fd.path(), error) == path) return true;
+  }
+  return false;
+}
+
+// Starts a scan of `root` into `output` and kills it with `signal` once it is
+// writing the catalogue; false if the scan ended before that.
+bool interrupt_scan(const fs::path& root, const fs::path& output, int signal, int& exit_status) {
+  TempTree scratch;
+  const pid_t child = start_batch({root.string(), output.string()}, (scratch.root() / "err").string());
+  const auto deadline = std::chrono::steady_clock::now() + 20s;
+  while (!holds_open(child, output) && std::chrono::steady_clock::now() < deadline) {
+    int status = 0;
+    if (::waitpid(child, &status, WNOHANG) == child) return false;
+    std::this_thread::sleep_for(200us);
+  }
+  ::kill(child, signal);
+  exit_status = wait_for(child);
+  return true;
+}
+
+TEST(Faults, CtrlCAndTerminationActAsStop) {
+  TempTree tree;
+  many_files(tree, "disk", 30000);
+  for (int signal : {SIGINT, SIGTERM}) {
+    const fs::path output = tree.root() / "cat.lst";
+    write_file(output, kEarlier);
+    int exit_status = 0;
+    if (!interrupt_scan(tree.root() / "disk", output, signal, exit_status)) GTEST_SKIP() << "scan too quick";
+    EXPECT_EQ(exit_status, 1) << "signal " << signal;
+    EXPECT_EQ(read_file(output), kEarlier);
+    EXPECT_FALSE(fs::exists(output.string() + ".old"));
+  }
+}
+
+TEST(Faults, AfterAKilledScanTheLastCompleteCatalogueIsNeverLost) {
+  TempTree tree;
+  many_files(tree, "disk", 30000);
+  const fs::path output = tree.root() / "cat.lst";
+  const fs::path backup = tree.root() / "cat.lst.old";
+  write_file(output, kEarlier);
+  int exit_status = 0;
+  if (!interrupt_scan(tree.root() / "disk", output, SIGKILL, exit_status)) GTEST_SKIP() << "scan too quick";
+  ASSERT_EQ(exit_status, 128 + SIGKILL);
+  ASSERT_EQ(read_file(backup), kEarlier);  // the killed scan left its backup
+
+  // A second scan to the same name that is stopped puts the last complete one back...
+  if (!interrupt_scan(tree.root() / "disk", output, SIGINT, exit_status)) GTEST_SKIP() << "scan too quick";
+  EXPECT_EQ(read_file(output), kEarlier);
+  EXPECT_FALSE(fs::exists(backup));
+
+  // ...and after another kill, a completed scan replaces it and leaves no backup.
+  if (!interrupt_scan(tree.root() / "disk", output, SIGKILL, exit_status)) GTEST_SKIP() << "scan too quick";
+  const BatchOutcome run = run_batch({(tree.root() / "disk").string(), output.string()});
+  EXPECT_EQ(run.exit_status, 0) << run.error_output;
+  EXPECT_FALSE(fs::exists(backup));
+  const ParsedCatalogue parsed = parse_catalogue(read_file(output));
+  EXPECT_EQ(parsed.problem, "");
+  EXPECT_EQ(parsed.folder_lines.size(), 60u);
+}
+
+TEST(Faults, ATreeChangingDuringTheWalkGivesAWellFormedCatalogue) {
+  TempTree tree;
+  many_files(tree, "disk", 5000, 100);
+  std::atomic<bool> done{false};
+  std::thread mutator([&] {
+    for (int round = 0; !done; ++round) {
+      const fs::path folder = tree.root() / "disk" / ("churn" + std::to_string(round % 20));
+      std::error_code ignored;
+      fs::create_directories(folder / "inner", ignored);
+      write_file(folder / "inner" / "grows", std::string(static_cast<std::size_t>(round % 5000), 'x'));
+      fs::remove_all(tree.root() / "disk" / ("churn" + std::to_string((round + 7) % 20)), ignored);
+      fs::remove_all(tree.root() / "disk" / ("d" + std::to_string(round % 50)), ignored);
+    }
+  });
+  for (int scan = 0; scan < 5; ++scan) {
+    const BatchOutcome run = run_batch({(tree.root() / "disk").string(), (tree.root() / "cat.lst").string()});
+    EXPECT_EQ(run.exit_status, 0) << run.error_output;
+    EXPECT_EQ(parse_catalogue(read_file(tree.root() / "cat.lst")).problem, "");
+  }
+  done = true;
+  mutator.join();
+}
+
+TEST(Faults, FoldersWithoutReadPermissionAreListedEmptyAndReported) {
+  TempTree tree;
+  tree.text_file("disk/open/a", "x");
+  tree.text_file("disk/locked/secret", "x");
+  fs::permissions(tree.root(), fs::perms::all);
+  fs::permissions(tree.root() / "disk" / "locked", fs::perms::none);
+  // As root every folder is readable: run the scan as an ordinary user.
+  const pid_t child = ::fork();
+  if (child == 0) {
+    if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) ::_exit(3);
+    const BatchOutcome run = run_batch({(tree.root() / "disk").string(), (tree.root() / "cat.lst").string()});
+    ::_exit(run.exit_status == 0 && run.error_output.find("locked") != std::string::npos ? 0 : 4);
+  }
+  ASSERT_EQ(wait_for(child), 0);
+  const ParsedCatalogue parsed = parse_catalogue(read_file(tree.root() / "cat.lst"));
+  EXPECT_EQ(parsed.files.at("locked\\").size(), 0u);
+  EXPECT_EQ(parsed.files.at("open\\").size(), 1u);
+}
+
+TEST(Faults, FortyThousandSubFoldersInOneFolder) {
+  TempTree tree;
+  const fs::path disk = tree.folder("disk");
+  for (int i = 0; i < 40000; ++i) fs::create_directory(disk / std::to_string(i));
+  const BatchOutcome run = run_batch({(tree.root() / "disk").string(), (tree.root() / "cat.lst").string()});
+  ASSERT_EQ(run.exit_status, 0) << run.error_output;
+  EXPECT_EQ(parse_catalogue(read_file(tree.root() / "cat.lst")).folder_lines.size(), 40000u);
+}
+
+TEST(Faults, ALinkCycleEndsAndEveryLevelIsListedOnce) {
+  TempTree tree;
+  tree.text_file("disk/a/b/file", "x");
+  fs::create_directory_symlink("../..", tree.root() / "disk" / "a" / "b" / "up");
+  fs::create_directory_symlink("b", tree.root() / "disk" / "a" / "b-again");
+  const BatchOutcome run = run_batch({(tree.root() / "disk").string(), (tree.root() / "cat.lst").string()});
+  ASSERT_EQ(run.exit_status, 0) << run.error_output;
+  const ParsedCatalogue parsed = parse_catalogue(read_file(tree.root() / "cat.lst"));
+  EXPECT_EQ(parsed.files.count("a\\b\\up\\"), 1u);
+  EXPECT_EQ(parsed.files.at("a\\b\\up\\").size(), 0u);
+  EXPECT_EQ(parsed.files.at("a\\b-again\\").size(), 1u);
+}
+
+}  // namespace
+}  // namespace korvint::test
