@@ -3,10 +3,14 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <ctime>
 #include <filesystem>
+#include <optional>
 
 #include "engine/catalogue_writer.h"
 #include "engine/walker.h"
+#include "platform/clock.h"
 #include "support/catalogue_reader.h"
 #include "support/memory_output.h"
 #include "support/temp_tree.h"
@@ -105,6 +109,42 @@ TEST(DiskWalk, AMissingRootGivesNoLinesAndSaysWhy) {
 }
 
 #ifndef _WIN32
+// Pins the process's time zone for one test.
+class ZoneScope {
+ public:
+  explicit ZoneScope(const char* zone) {
+    if (const char* old = std::getenv("TZ")) saved_ = old;
+    ::setenv("TZ", zone, 1);
+    ::tzset();
+  }
+  ~ZoneScope() {
+    if (saved_) ::setenv("TZ", saved_->c_str(), 1); else ::unsetenv("TZ");
+    ::tzset();
+  }
+
+ private:
+  std::optional<std::string> saved_;
+};
+
+TEST(DiskWalk, EveryStampUsesTheOffsetInForceWhenTheScanStarts) {
+  TempTree tree;
+  tree.file("summer", 1, utc_seconds(2010, 7, 1, 12, 0, 0));
+  tree.file("winter", 1, utc_seconds(2010, 1, 1, 12, 0, 0));
+  {
+    // Three hours east of UTC all year.
+    ZoneScope zone("XYZ-3");
+    EXPECT_EQ(platform::current_utc_offset_seconds(), 3 * 3600);
+  }
+  // A zone with summer time: whatever today's offset, both stamps get that one.
+  ZoneScope zone("CET-1CEST,M3.5.0,M10.5.0/3");
+  const std::int64_t now_offset = platform::current_utc_offset_seconds();
+  EXPECT_TRUE(now_offset == 3600 || now_offset == 7200);
+  const DiskWalk walk = walk_tree(tree, now_offset);
+  const std::string hour = std::to_string(12 + now_offset / 3600);
+  EXPECT_EQ(walk.parsed.files.at("").count("summer\t1\t 2010.7.1\t" + hour + ":0.0"), 1u) << walk.raw;
+  EXPECT_EQ(walk.parsed.files.at("").count("winter\t1\t 2010.1.1\t" + hour + ":0.0"), 1u) << walk.raw;
+}
+
 TEST(DiskWalk, NamesAreBytesAndNeverBreakLines) {
   TempTree tree;
   tree.file("tab\there", 1, 0);
