@@ -18,6 +18,16 @@ using test::read_file;
 
 const std::string kSep(1, platform::path_separator());
 
+// Lists three roots, "one" to "three", each with enough files for a progress step.
+void three_busy_entries(FormFixture& f) {
+  f.prepare_scan("x", "");
+  for (const char* name : {"one", "two", "three"}) {
+    for (int i = 0; i < 600; ++i) f.tree.file(std::string(name) + "/f" + std::to_string(i), 1, 0);
+    f.tree.folder(std::string(name) + "/sub");
+    f.window->List1.AddItem(test::path_text(f.tree.root() / name));
+  }
+}
+
 TEST(ScanAll, AnEmptyListRunsNothingAndShowsTheTotals) {
   FormFixture f;
   f.window->Text1.setText("keep");
@@ -75,12 +85,7 @@ TEST(ScanAll, TwoRootsWithTheSameNameDoNotOverwriteEachOther) {
 
 TEST(ScanAll, StopEndsOnlyTheRunningJob) {
   FormFixture f;
-  f.prepare_scan("x", "");
-  for (const char* name : {"one", "two", "three"}) {
-    for (int i = 0; i < 600; ++i) f.tree.file(std::string(name) + "/f" + std::to_string(i), 1, 0);
-    f.tree.folder(std::string(name) + "/sub");
-    f.window->List1.AddItem(test::path_text(f.tree.root() / name));
-  }
+  three_busy_entries(f);
   test::write_file(f.output("two.lst"), "earlier two\r\n");
   int turns = 0;
   f.window->host.on_do_events = [&] {
@@ -95,12 +100,7 @@ TEST(ScanAll, StopEndsOnlyTheRunningJob) {
 
 TEST(ScanAll, EntriesRemovedDuringTheRunEndItCleanly) {
   FormFixture f;
-  f.prepare_scan("x", "");
-  for (const char* name : {"one", "two", "three"}) {
-    for (int i = 0; i < 600; ++i) f.tree.file(std::string(name) + "/f" + std::to_string(i), 1, 0);
-    f.tree.folder(std::string(name) + "/sub");
-    f.window->List1.AddItem(test::path_text(f.tree.root() / name));
-  }
+  three_busy_entries(f);
   f.window->host.queue([&] { ui::mnuDeleteAll_Click(f.form()); });
   Command5_Click(f.form());
   EXPECT_TRUE(fs::exists(f.output("one.lst")));
