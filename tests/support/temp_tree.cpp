@@ -8,6 +8,7 @@
 
 #ifdef _WIN32
 #include <windows.h>
+#include <winioctl.h>
 #else
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -30,6 +31,43 @@ TempTree::TempTree() {
   throw std::runtime_error("cannot create a temporary folder");
 }
 
+#ifdef _WIN32
+namespace {
+
+// Removes `path` (long form, no trailing "\\") and everything below it. Goes
+// through "\\?\" paths, so trees deeper than MAX_PATH go too, and clears the
+// read-only, hidden and system attributes tests set. Links are removed, not followed.
+void remove_tree(const std::wstring& path) {
+  WIN32_FIND_DATAW record{};
+  const HANDLE search = FindFirstFileW((path + L"\\*").c_str(), &record);
+  if (search != INVALID_HANDLE_VALUE) {
+    do {
+      const std::wstring name = record.cFileName;
+      if (name == L"." || name == L"..") continue;
+      const std::wstring child = path + L"\\" + name;
+      const bool folder = (record.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+      const bool link = (record.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+      if (folder && !link) {
+        remove_tree(child);
+        continue;
+      }
+      SetFileAttributesW(child.c_str(), FILE_ATTRIBUTE_NORMAL);
+      if (folder) {
+        RemoveDirectoryW(child.c_str());
+      } else {
+        DeleteFileW(child.c_str());
+      }
+    } while (FindNextFileW(search, &record));
+    FindClose(search);
+  }
+  SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+  RemoveDirectoryW(path.c_str());
+}
+
+}  // namespace
+
+TempTree::~TempTree() { remove_tree(L"\\\\?\\" + root_.wstring()); }
+#else
 TempTree::~TempTree() {
   std::error_code ignored;
   // Give back permissions a test took away, so everything can be removed.
@@ -40,6 +78,7 @@ TempTree::~TempTree() {
   fs::permissions(root_, fs::perms::owner_all, fs::perm_options::add, ignored);
   fs::remove_all(root_, ignored);
 }
+#endif
 
 std::string TempTree::root_text() const {
   std::string text = path_text(root_);
@@ -57,6 +96,16 @@ fs::path TempTree::file(std::string_view relative, std::uint64_t size, std::int6
   fs::path path = root_ / fs::u8path(relative);
   fs::create_directories(path.parent_path());
   { std::ofstream create(path, std::ios::binary); }
+#ifdef _WIN32
+  // Sparse, so a file of gigabytes takes no room on NTFS either.
+  if (HANDLE handle = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+      handle != INVALID_HANDLE_VALUE) {
+    DWORD returned = 0;
+    (void)DeviceIoControl(handle, FSCTL_SET_SPARSE, nullptr, 0, nullptr, 0, &returned, nullptr);
+    CloseHandle(handle);
+  }
+#endif
   fs::resize_file(path, size);
   set_write_time(path, write_time);
   return path;

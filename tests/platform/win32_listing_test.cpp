@@ -1,0 +1,260 @@
+// Folder listings on Windows: names outside the ANSI code page, paths past
+// MAX_PATH, the forms a root can be typed in, and file links.
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <algorithm>
+#include <cwctype>
+#include <filesystem>
+#include <map>
+
+#include "engine/catalogue_writer.h"
+#include "engine/walker.h"
+#include "platform/file_services.h"
+#include "platform/folder_source.h"
+#include "support/catalogue_reader.h"
+#include "support/temp_tree.h"
+
+namespace korvint::platform {
+namespace {
+
+namespace fs = std::filesystem;
+using test::TempTree;
+using test::utc_seconds;
+
+struct Listed {
+  bool is_folder = false;
+  bool is_link = false;
+  std::uint64_t size = 0;
+  std::int64_t write_time = 0;
+};
+
+class Collect final : public EntrySink {
+ public:
+  bool on_entry(const DirEntry& entry) override {
+    entries[std::string(entry.name)] = Listed{entry.is_folder, entry.is_link, entry.size, entry.write_time};
+    return true;
+  }
+  std::map<std::string, Listed> entries;
+};
+
+std::map<std::string, Listed> list_root(const std::string& root) {
+  Status error;
+  auto folder = make_system_folder_source()->open_root(root, error);
+  EXPECT_NE(folder, nullptr) << error.message();
+  Collect collect;
+  if (folder) {
+    EXPECT_TRUE(folder->list(collect).ok());
+  }
+  return collect.entries;
+}
+
+class QuietHost final : public engine::WalkHost {
+ public:
+  [[nodiscard]] bool StopFlag() const override { return false; }
+  void progress_step() override {}
+  void idle_turn() override {}
+};
+
+// Walks `root` into a catalogue file in `out_folder`, as a scan does; the file's bytes.
+std::string walk_to_disk(const std::string& root, const TempTree& out_folder, engine::WalkResult& result) {
+  const fs::path out_path = out_folder.root() / "out.lst";
+  Status error;
+  auto out = system_file_services().create_output(test::path_text(out_path), error);
+  EXPECT_NE(out, nullptr) << error.message();
+  if (!out) return std::string();
+  {
+    engine::CatalogueWriter writer(*out);
+    std::string walked = root;
+    writer.header(walked);
+    QuietHost host;
+    auto source = make_system_folder_source();
+    engine::Walker walker(*source, writer, host, 0);
+    std::int32_t files = 0, dirs = 0;
+    result = walker.FindFilesAPI(walked, "*", files, dirs);
+    EXPECT_TRUE(writer.flush().ok());
+  }
+  EXPECT_TRUE(out->close().ok());
+  return test::read_file(out_path);
+}
+
+// `wide` in the ANSI code page as the system converts it, and whether it had to
+// substitute a character.
+std::string ansi_of(const std::wstring& wide, bool& substituted) {
+  char buffer[256] = {};
+  BOOL used_default = FALSE;
+  const int got = WideCharToMultiByte(CP_ACP, 0, wide.c_str(), static_cast<int>(wide.size()), buffer,
+                                      sizeof buffer, nullptr, &used_default);
+  substituted = used_default != FALSE;
+  return std::string(buffer, got > 0 ? static_cast<std::size_t>(got) : 0);
+}
+
+TEST(Win32Listing, NamesOutsideTheAnsiCodePageAreListedAndWrittenInIt) {
+  TempTree tree;
+  tree.file("日本.txt", 3, utc_seconds(2012, 3, 4, 5, 6, 7));
+  tree.file("Ωmega/inner.txt", 11, utc_seconds(2013, 1, 1, 0, 0, 0));
+
+  // The listing itself carries the names whole, as UTF-8.
+  const auto entries = list_root(tree.root_text());
+  ASSERT_EQ(entries.size(), 2u);
+  ASSERT_EQ(entries.count("日本.txt"), 1u);
+  EXPECT_FALSE(entries.at("日本.txt").is_folder);
+  EXPECT_EQ(entries.at("日本.txt").size, 3u);
+  EXPECT_EQ(entries.at("日本.txt").write_time, utc_seconds(2012, 3, 4, 5, 6, 7));
+  ASSERT_EQ(entries.count("Ωmega"), 1u);
+  EXPECT_TRUE(entries.at("Ωmega").is_folder);
+
+  // The catalogue on disk is in the ANSI code page; the folder is still entered.
+  TempTree out_folder;
+  engine::WalkResult result;
+  const std::string bytes = walk_to_disk(tree.root_text(), out_folder, result);
+  EXPECT_EQ(result.unreadable_folders, 0u) << result.first_unreadable;
+  const test::ParsedCatalogue parsed = test::parse_catalogue(bytes);
+  ASSERT_EQ(parsed.problem, "") << bytes;
+  bool substituted = false;
+  const std::string japanese = ansi_of(L"\u65e5\u672c.txt", substituted);
+  EXPECT_EQ(parsed.files.at("").count(japanese + "\t3\t 2012.3.4\t5:6.7"), 1u) << bytes;
+  if (substituted) {
+    CPINFO info{};
+    ASSERT_TRUE(GetCPInfo(CP_ACP, &info));
+    const std::string twice(2, static_cast<char>(info.DefaultChar[0]));
+    EXPECT_EQ(japanese, twice + ".txt");
+  }
+  const std::string omega = ansi_of(L"\u03a9mega\\", substituted);
+  ASSERT_EQ(parsed.files.count(omega), 1u) << bytes;
+  EXPECT_EQ(parsed.files.at(omega).count("inner.txt\t11\t 2013.1.1\t0:0.0"), 1u);
+}
+
+// Creates `path` (long form) holding `size` bytes.
+void create_long_file(const std::wstring& path, DWORD size) {
+  const HANDLE handle = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(handle, INVALID_HANDLE_VALUE);
+  const std::string content(size, 'x');
+  DWORD written = 0;
+  EXPECT_TRUE(WriteFile(handle, content.data(), size, &written, nullptr));
+  CloseHandle(handle);
+}
+
+TEST(Win32Listing, PathsLongerThanMaxPathAreListedCompletely) {
+  TempTree tree;
+  const std::wstring level(50, L'd');
+  std::wstring long_path = L"\\\\?\\" + tree.root().wstring();
+  std::string relative;
+  for (int i = 0; i < 7; ++i) {  // 357 characters below the temporary folder
+    long_path += L"\\" + level + std::to_wstring(i);
+    relative += std::string(50, 'd') + std::to_string(i) + "\\";
+    ASSERT_TRUE(CreateDirectoryW(long_path.c_str(), nullptr)) << GetLastError();
+    if (i == 3) create_long_file(long_path + L"\\middle.txt", 2);
+  }
+  create_long_file(long_path + L"\\leaf.txt", 5);
+  ASSERT_GT(long_path.size(), static_cast<std::size_t>(MAX_PATH + 100));
+
+  TempTree out_folder;
+  engine::WalkResult result;
+  const std::string bytes = walk_to_disk(tree.root_text(), out_folder, result);
+  const test::ParsedCatalogue parsed = test::parse_catalogue(bytes);
+  ASSERT_EQ(parsed.problem, "") << bytes;
+  EXPECT_EQ(result.unreadable_folders, 0u) << result.first_unreadable;
+  EXPECT_EQ(parsed.folder_lines.size(), 7u);
+  ASSERT_EQ(parsed.files.count(relative), 1u) << bytes;
+  ASSERT_EQ(parsed.files.at(relative).size(), 1u);
+  EXPECT_EQ(parsed.files.at(relative).begin()->substr(0, 11), "leaf.txt\t5\t");
+
+  // The file services reach that deep too, with the path as the user writes it.
+  const std::string leaf = tree.root_text() + relative + "leaf.txt";
+  FileServices& files = system_file_services();
+  EXPECT_TRUE(files.is_normal_file(leaf));
+  EXPECT_EQ(files.read_first_line(leaf), "xxxxx");
+  const std::string copy = tree.root_text() + relative + "copy.txt";
+  EXPECT_TRUE(files.rename_file(leaf, copy).ok());
+  EXPECT_FALSE(files.exists(leaf));
+  EXPECT_TRUE(files.exists(copy));
+}
+
+bool has_name(const std::map<std::string, Listed>& entries, std::wstring_view wanted) {
+  return std::any_of(entries.begin(), entries.end(), [&](const auto& entry) {
+    const std::string& name = entry.first;
+    return name.size() == wanted.size() &&
+           std::equal(name.begin(), name.end(), wanted.begin(), [](char a, wchar_t b) {
+             return std::towlower(static_cast<unsigned char>(a)) == std::towlower(b);
+           });
+  });
+}
+
+TEST(Win32Listing, RootsAreTakenInEveryFormTheyAreTyped) {
+  TempTree tree;
+  tree.file("sub/inside.txt", 1, 0);
+  std::string forward = tree.root_text();
+  std::replace(forward.begin(), forward.end(), '\\', '/');
+  EXPECT_EQ(list_root(forward).count("sub"), 1u);
+  std::string without_separator = tree.root_text();
+  without_separator.pop_back();
+  EXPECT_EQ(list_root(without_separator).count("sub"), 1u);
+
+  // Relative roots and "\" start from the current folder, on its drive.
+  wchar_t previous[MAX_PATH] = {};
+  ASSERT_GT(GetCurrentDirectoryW(MAX_PATH, previous), 0u);
+  ASSERT_TRUE(SetCurrentDirectoryW(tree.root().c_str()));
+  const auto relative = list_root("sub");
+  const auto dot = list_root(".");
+  const auto drive_root = list_root("\\");
+  const std::string drive = test::path_text(tree.root()).substr(0, 2);  // "C:"
+  const auto bare_drive = list_root(drive);
+  SetCurrentDirectoryW(previous);
+  EXPECT_EQ(relative.count("inside.txt"), 1u);
+  EXPECT_EQ(dot.count("sub"), 1u);
+  // The temporary folder lies below "users" (or "Users") on its drive.
+  EXPECT_TRUE(has_name(drive_root, L"users")) << drive_root.size();
+  EXPECT_TRUE(has_name(bare_drive, L"users")) << bare_drive.size();
+}
+
+TEST(Win32Listing, AFileRootIsNoFolder) {
+  TempTree tree;
+  tree.file("plain.txt", 1, 0);
+  Status error;
+  EXPECT_EQ(make_system_folder_source()->open_root(tree.root_text() + "plain.txt", error), nullptr);
+  EXPECT_NE(error.message().find("plain.txt"), std::string::npos);
+}
+
+// Makes a symbolic link where the system lets this process; false where it does
+// not (some systems report success and make nothing, so the link is looked for).
+bool make_link(const fs::path& link, const wchar_t* target, bool folder) {
+  constexpr DWORD kUnprivileged = 0x2;  // SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE
+  const DWORD kind = folder ? SYMBOLIC_LINK_FLAG_DIRECTORY : 0;
+  if (!CreateSymbolicLinkW(link.c_str(), target, kind | kUnprivileged))
+    (void)CreateSymbolicLinkW(link.c_str(), target, kind);
+  WIN32_FILE_ATTRIBUTE_DATA data{};
+  return GetFileAttributesExW(link.c_str(), GetFileExInfoStandard, &data) &&
+         (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+}
+
+TEST(Win32Listing, FileLinksShowTheirTargetAndFolderLinksNeverCircle) {
+  TempTree tree;
+  tree.file("data/target.bin", 777, utc_seconds(2015, 5, 5, 5, 5, 5));
+  if (!make_link(tree.root() / "data" / "file-link", L"target.bin", false))
+    GTEST_SKIP() << "symbolic links cannot be made here";
+  ASSERT_TRUE(make_link(tree.root() / "data" / "back", L"..", true));
+  ASSERT_TRUE(make_link(tree.root() / "dangling", L"nowhere.bin", false));
+
+  const auto data = list_root(tree.root_text() + "data");
+  ASSERT_EQ(data.count("file-link"), 1u);
+  EXPECT_TRUE(data.at("file-link").is_link);
+  EXPECT_EQ(data.at("file-link").size, 777u);
+  EXPECT_EQ(data.at("file-link").write_time, utc_seconds(2015, 5, 5, 5, 5, 5));
+  const auto top = list_root(tree.root_text());
+  ASSERT_EQ(top.count("dangling"), 1u);
+  EXPECT_EQ(top.at("dangling").size, 0u);
+
+  TempTree out_folder;
+  engine::WalkResult result;
+  const std::string bytes = walk_to_disk(tree.root_text(), out_folder, result);
+  const test::ParsedCatalogue parsed = test::parse_catalogue(bytes);
+  ASSERT_EQ(parsed.problem, "") << bytes;
+  EXPECT_EQ(parsed.files.at("data\\back\\").size(), 0u);
+  EXPECT_EQ(parsed.files.count("data\\back\\back\\"), 0u);
+  EXPECT_EQ(result.links_not_followed, 1u);
+}
+
+}  // namespace
+}  // namespace korvint::platform
