@@ -42,10 +42,10 @@ def build_korvint():
 def make_tree(folder, name):
     root = os.path.join(folder, "tree-" + name)
     if not os.path.isdir(root):
-        spec = TREES[name]
+        shape = TREES[name]
         print(f"making {root} ...", file=sys.stderr)
-        subprocess.run([sys.executable, GEN_TREE, root, "--files", str(spec["files"]),
-                        "--dirs", str(spec["dirs"]), "--big", spec["big"], "--seed", "1"],
+        subprocess.run([sys.executable, GEN_TREE, root, "--files", str(shape["files"]),
+                        "--dirs", str(shape["dirs"]), "--big", shape["big"], "--seed", "1"],
                        check=True, stdout=subprocess.DEVNULL)
     return root
 

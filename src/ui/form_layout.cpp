@@ -51,8 +51,8 @@ constexpr std::array kMenus{
 std::span<const ControlSpec> form_controls() { return kControls; }
 
 const ControlSpec& control_spec(ControlId id) {
-  for (const ControlSpec& spec : kControls) {
-    if (spec.id == id) return spec;
+  for (const ControlSpec& shape : kControls) {
+    if (shape.id == id) return shape;
   }
   return kControls.front();  // every id is in the table; a test checks it
 }

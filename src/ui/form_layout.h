@@ -53,7 +53,7 @@ struct ControlSpec {
 /// Every control, in creation order: where two overlap, the earlier lies on top.
 std::span<const ControlSpec> form_controls();
 
-/// The spec of one control.
+/// The layout of one control.
 const ControlSpec& control_spec(ControlId id);
 
 /// One item of a popup menu.
@@ -74,7 +74,7 @@ struct MenuSpec {
 /// The two popup menus.
 std::span<const MenuSpec> form_menus();
 
-/// The spec of one menu.
+/// The layout of one menu.
 const MenuSpec& menu_spec(MenuId id);
 
 /// Pixels for `twips` at `dpi` dots per inch, rounded to the nearest pixel.

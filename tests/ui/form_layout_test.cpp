@@ -10,10 +10,10 @@ namespace {
 TEST(FormLayout, EveryControlIsThereOnceWithAUniqueTabIndex) {
   std::set<std::string_view> names;
   std::set<int> tab_indexes;
-  for (const ControlSpec& spec : form_controls()) {
-    EXPECT_TRUE(names.insert(spec.name).second) << spec.name;
-    if (spec.tab_index >= 0) EXPECT_TRUE(tab_indexes.insert(spec.tab_index).second) << spec.name;
-    EXPECT_EQ(control_spec(spec.id).name, spec.name);
+  for (const ControlSpec& shape : form_controls()) {
+    EXPECT_TRUE(names.insert(shape.name).second) << shape.name;
+    if (shape.tab_index >= 0) EXPECT_TRUE(tab_indexes.insert(shape.tab_index).second) << shape.name;
+    EXPECT_EQ(control_spec(shape.id).name, shape.name);
   }
   EXPECT_EQ(names.size(), 22u);
 }

@@ -18,9 +18,9 @@ namespace korvint::ui::qt {
 
 EventRouting::EventRouting(FormWindow& window, QtListBox& list, Form1& form)
     : window_(window), list_(list), form_(form) {
-  for (const ControlSpec& spec : form_controls()) {
-    if (spec.kind != ControlKind::CommandButton) continue;
-    const ControlId id = spec.id;
+  for (const ControlSpec& shape : form_controls()) {
+    if (shape.kind != ControlKind::CommandButton) continue;
+    const ControlId id = shape.id;
     // Mouse, Space and the access key all end in clicked.
     connect(&window_.control_as<QPushButton>(id), &QPushButton::clicked, this,
             [this, id] { app::on_click(form_, id); });

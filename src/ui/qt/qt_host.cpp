@@ -54,11 +54,11 @@ void QtFormHost::closeWindow() {
 }
 
 std::optional<MenuItemId> QtFormHost::popupMenu(MenuId menu) {
-  const MenuSpec& spec = menu_spec(menu);
+  const MenuSpec& shape = menu_spec(menu);
   QMenu popup(&window_);
-  popup.setObjectName(to_qt(spec.name));
-  popup.setTitle(to_qt(spec.caption));
-  for (const MenuItemSpec& item : spec.items) {
+  popup.setObjectName(to_qt(shape.name));
+  popup.setTitle(to_qt(shape.caption));
+  for (const MenuItemSpec& item : shape.items) {
     QAction* action = popup.addAction(to_qt(item.caption));
     action->setObjectName(to_qt(item.name));
     action->setData(static_cast<int>(item.id));

@@ -23,9 +23,9 @@ namespace {
 // The window's own font, which the controls without one of their own use.
 constexpr ControlFont kWindowFont{"MS Sans Serif", 8.25, 400};
 
-QWidget* make_widget(const ControlSpec& spec, QWidget& window) {
-  const QString caption = to_qt(spec.caption);
-  switch (spec.kind) {
+QWidget* make_widget(const ControlSpec& shape, QWidget& window) {
+  const QString caption = to_qt(shape.caption);
+  switch (shape.kind) {
     case ControlKind::CommandButton: {
       auto* button = new WrappingButton(caption, &window);
       button->setAutoDefault(false);
@@ -55,16 +55,16 @@ QWidget* make_widget(const ControlSpec& spec, QWidget& window) {
   return new QWidget(&window);
 }
 
-void place(QWidget& widget, const ControlSpec& spec, int dpi) {
+void place(QWidget& widget, const ControlSpec& shape, int dpi) {
   auto px = [dpi](int twips) { return twips_to_pixels(twips, dpi); };
-  if (spec.kind == ControlKind::Line) {
+  if (shape.kind == ControlKind::Line) {
     // A line runs from (left, top) to (width, height); this one is vertical, 2 px wide.
-    const int x = std::min(px(spec.left), px(spec.width));
-    const int y = std::min(px(spec.top), px(spec.height));
-    widget.setGeometry(x, y, 2, std::abs(px(spec.height) - px(spec.top)));
+    const int x = std::min(px(shape.left), px(shape.width));
+    const int y = std::min(px(shape.top), px(shape.height));
+    widget.setGeometry(x, y, 2, std::abs(px(shape.height) - px(shape.top)));
     return;
   }
-  widget.setGeometry(px(spec.left), px(spec.top), px(spec.width), px(spec.height));
+  widget.setGeometry(px(shape.left), px(shape.top), px(shape.width), px(shape.height));
 }
 
 }  // namespace
@@ -101,24 +101,24 @@ FormWindow::FormWindow(int dpi) {
 
   const auto table = form_controls();
   controls_.assign(table.size(), nullptr);
-  for (const ControlSpec& spec : table) {
-    QWidget* widget = make_widget(spec, *this);
-    widget->setObjectName(to_qt(spec.name));
-    place(*widget, spec, dpi);
-    if (spec.font) widget->setFont(control_font(*spec.font));
-    if (!spec.tooltip.empty()) widget->setToolTip(to_qt(spec.tooltip));
-    if (!spec.shown) widget->hide();
-    controls_.at(static_cast<std::size_t>(spec.id)) = widget;
+  for (const ControlSpec& shape : table) {
+    QWidget* widget = make_widget(shape, *this);
+    widget->setObjectName(to_qt(shape.name));
+    place(*widget, shape, dpi);
+    if (shape.font) widget->setFont(control_font(*shape.font));
+    if (!shape.tooltip.empty()) widget->setToolTip(to_qt(shape.tooltip));
+    if (!shape.shown) widget->hide();
+    controls_.at(static_cast<std::size_t>(shape.id)) = widget;
   }
 
   // Where two controls overlap the earlier in the table lies on top: raise from
   // the last to the first.
-  for (auto spec = table.rbegin(); spec != table.rend(); ++spec) control(spec->id).raise();
+  for (auto shape = table.rbegin(); shape != table.rend(); ++shape) control(shape->id).raise();
 
   // Tab order by tab index, among the controls that take the focus.
   std::vector<const ControlSpec*> tab_chain;
-  for (const ControlSpec& spec : table) {
-    if (spec.tab_index >= 0 && (control(spec.id).focusPolicy() & Qt::TabFocus)) tab_chain.push_back(&spec);
+  for (const ControlSpec& shape : table) {
+    if (shape.tab_index >= 0 && (control(shape.id).focusPolicy() & Qt::TabFocus)) tab_chain.push_back(&shape);
   }
   std::sort(tab_chain.begin(), tab_chain.end(),
             [](const ControlSpec* a, const ControlSpec* b) { return a->tab_index < b->tab_index; });

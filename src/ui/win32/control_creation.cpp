@@ -17,10 +17,10 @@ constexpr int kFirstChildId = 100;
 // Room below the drive box's field for its drop-down list, in pixels.
 constexpr int kDropDownPixels = 200;
 
-DWORD style_of(const ControlSpec& spec) {
+DWORD style_of(const ControlSpec& shape) {
   // Overlapping controls (a "..." over the end of its box) must not paint over each other.
-  DWORD style = WS_CHILD | WS_CLIPSIBLINGS | (spec.shown ? WS_VISIBLE : 0);
-  switch (spec.kind) {
+  DWORD style = WS_CHILD | WS_CLIPSIBLINGS | (shape.shown ? WS_VISIBLE : 0);
+  switch (shape.kind) {
     // A caption wider than its button goes on to a second line.
     case ControlKind::CommandButton: return style | WS_TABSTOP | BS_PUSHBUTTON | BS_MULTILINE;
     case ControlKind::TextBox: return style | WS_TABSTOP | ES_LEFT | ES_AUTOHSCROLL;
@@ -103,23 +103,23 @@ ControlWindows create_controls(HWND parent, ScreenDpi dpi, std::vector<FontHandl
   const auto default_font = reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT));
   // Each new child window goes to the bottom of the z-order, so creating in
   // table order puts earlier controls on top.
-  for (const ControlSpec& spec : form_controls()) {
-    const PixelRect at = control_pixel_rect(spec, dpi);
-    const int height = spec.kind == ControlKind::DriveListBox ? at.height + kDropDownPixels : at.height;
-    const std::wstring caption = to_wide(spec.caption);
+  for (const ControlSpec& shape : form_controls()) {
+    const PixelRect at = control_pixel_rect(shape, dpi);
+    const int height = shape.kind == ControlKind::DriveListBox ? at.height + kDropDownPixels : at.height;
+    const std::wstring caption = to_wide(shape.caption);
     HWND control = CreateWindowExW(
-        extended_style_of(spec.kind), window_class_of(spec.kind), caption.c_str(), style_of(spec),
+        extended_style_of(shape.kind), window_class_of(shape.kind), caption.c_str(), style_of(shape),
         at.left, at.top, at.width, height, parent,
-        reinterpret_cast<HMENU>(static_cast<INT_PTR>(child_window_id(spec.id))), instance, nullptr);
-    windows[slot(spec.id)] = control;
+        reinterpret_cast<HMENU>(static_cast<INT_PTR>(child_window_id(shape.id))), instance, nullptr);
+    windows[slot(shape.id)] = control;
     if (control == nullptr) continue;
     WPARAM font = default_font;
-    if (spec.font) {
-      fonts.push_back(make_font(*spec.font, dpi));
+    if (shape.font) {
+      fonts.push_back(make_font(*shape.font, dpi));
       if (fonts.back().get() != nullptr) font = reinterpret_cast<WPARAM>(fonts.back().get());
     }
     SendMessageW(control, WM_SETFONT, font, FALSE);
-    if (spec.kind == ControlKind::DriveListBox) {
+    if (shape.kind == ControlKind::DriveListBox) {
       fit_drive_box_height(control, at.height);
     } else {
       keep_place(control, at);
@@ -150,15 +150,15 @@ HWND create_tooltips(HWND parent, const ControlWindows& controls) {
                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, parent,
                               nullptr, GetModuleHandleW(nullptr), nullptr);
   if (tips == nullptr) return nullptr;
-  for (const ControlSpec& spec : form_controls()) {
-    if (spec.tooltip.empty() || controls[slot(spec.id)] == nullptr) continue;
-    std::wstring text = to_wide(spec.tooltip);
+  for (const ControlSpec& shape : form_controls()) {
+    if (shape.tooltip.empty() || controls[slot(shape.id)] == nullptr) continue;
+    std::wstring text = to_wide(shape.tooltip);
     TTTOOLINFOW tool{};
     // The older structure size works with every version of the common controls.
     tool.cbSize = TTTOOLINFOW_V2_SIZE;
     tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
     tool.hwnd = parent;
-    tool.uId = reinterpret_cast<UINT_PTR>(controls[slot(spec.id)]);
+    tool.uId = reinterpret_cast<UINT_PTR>(controls[slot(shape.id)]);
     tool.lpszText = text.data();
     SendMessageW(tips, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
   }

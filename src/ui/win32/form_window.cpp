@@ -65,8 +65,8 @@ FormWindow::FormWindow() {
   controls_ = create_controls(hwnd_, dpi_, fonts_);
   fill_drive_box(control(ControlId::Drive1), platform::drive_box_entries());
   tooltips_ = create_tooltips(hwnd_, controls_);
-  for (const ControlSpec& spec : form_controls()) {
-    if (is_edit(spec.id) || spec.id == ControlId::List1) subclass(spec.id);
+  for (const ControlSpec& shape : form_controls()) {
+    if (is_edit(shape.id) || shape.id == ControlId::List1) subclass(shape.id);
   }
 }
 

@@ -9,8 +9,8 @@ namespace {
 // The controls that have a place in the tab order, by tab index.
 std::vector<const ControlSpec*> tab_sequence() {
   std::vector<const ControlSpec*> sequence;
-  for (const ControlSpec& spec : form_controls()) {
-    if (spec.tab_index >= 0) sequence.push_back(&spec);
+  for (const ControlSpec& shape : form_controls()) {
+    if (shape.tab_index >= 0) sequence.push_back(&shape);
   }
   std::sort(sequence.begin(), sequence.end(),
             [](const ControlSpec* a, const ControlSpec* b) { return a->tab_index < b->tab_index; });
@@ -19,9 +19,9 @@ std::vector<const ControlSpec*> tab_sequence() {
 
 }  // namespace
 
-bool can_take_focus(const ControlSpec& spec, HWND control) {
-  if (control == nullptr || spec.tab_index < 0) return false;
-  if (spec.kind == ControlKind::Label || spec.kind == ControlKind::Line) return false;
+bool can_take_focus(const ControlSpec& shape, HWND control) {
+  if (control == nullptr || shape.tab_index < 0) return false;
+  if (shape.kind == ControlKind::Label || shape.kind == ControlKind::Line) return false;
   return IsWindowVisible(control) != FALSE && IsWindowEnabled(control) != FALSE;
 }
 
@@ -36,8 +36,8 @@ HWND next_tab_stop(const ControlWindows& controls, HWND current, bool backwards)
   const int step = backwards ? -1 : 1;
   for (int moved = 1; moved <= count; ++moved) {
     const int i = ((at + step * moved) % count + count) % count;
-    const ControlSpec& spec = *sequence[static_cast<std::size_t>(i)];
-    if (can_take_focus(spec, controls[slot(spec.id)])) return controls[slot(spec.id)];
+    const ControlSpec& shape = *sequence[static_cast<std::size_t>(i)];
+    if (can_take_focus(shape, controls[slot(shape.id)])) return controls[slot(shape.id)];
   }
   return nullptr;
 }

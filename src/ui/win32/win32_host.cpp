@@ -81,8 +81,8 @@ void Win32Host::ClickDaMouse() {
 bool Win32Host::focusInTextBox() const {
   HWND focus = GetFocus();
   if (focus == nullptr) return false;
-  for (const ControlSpec& spec : form_controls()) {
-    if (spec.kind == ControlKind::TextBox && window_.control(spec.id) == focus) return true;
+  for (const ControlSpec& shape : form_controls()) {
+    if (shape.kind == ControlKind::TextBox && window_.control(shape.id) == focus) return true;
   }
   return false;
 }

@@ -22,16 +22,16 @@ ScreenDpi screen_dpi() {
   return dpi;
 }
 
-PixelRect control_pixel_rect(const ControlSpec& spec, ScreenDpi dpi) {
-  if (spec.kind == ControlKind::Line) {
+PixelRect control_pixel_rect(const ControlSpec& shape, ScreenDpi dpi) {
+  if (shape.kind == ControlKind::Line) {
     // left/top is the start point, width/height the end point.
-    const int x1 = twips_to_pixels(spec.left, dpi.x);
-    const int y1 = twips_to_pixels(spec.top, dpi.y);
-    const int y2 = twips_to_pixels(spec.height, dpi.y);
+    const int x1 = twips_to_pixels(shape.left, dpi.x);
+    const int y1 = twips_to_pixels(shape.top, dpi.y);
+    const int y2 = twips_to_pixels(shape.height, dpi.y);
     return PixelRect{x1, y1, kLineWidthPixels, y2 - y1};
   }
-  return PixelRect{twips_to_pixels(spec.left, dpi.x), twips_to_pixels(spec.top, dpi.y),
-                   twips_to_pixels(spec.width, dpi.x), twips_to_pixels(spec.height, dpi.y)};
+  return PixelRect{twips_to_pixels(shape.left, dpi.x), twips_to_pixels(shape.top, dpi.y),
+                   twips_to_pixels(shape.width, dpi.x), twips_to_pixels(shape.height, dpi.y)};
 }
 
 SIZE client_pixel_size(ScreenDpi dpi) {

@@ -26,8 +26,8 @@ struct PixelRect {
   int height = 0;
 };
 
-/// Where `spec` lies at `dpi`: each of left, top, width and height converted on its own.
-PixelRect control_pixel_rect(const ControlSpec& spec, ScreenDpi dpi);
+/// Where `shape` lies at `dpi`: each of left, top, width and height converted on its own.
+PixelRect control_pixel_rect(const ControlSpec& shape, ScreenDpi dpi);
 
 /// The client area's size in pixels at `dpi`.
 SIZE client_pixel_size(ScreenDpi dpi);

@@ -48,17 +48,17 @@ bool has_kind(QWidget& widget, ControlKind kind) {
 TEST(QtWindowLayout, EveryControlIsThereByNameWithItsClassCaptionAndPlace) {
   QtForm window({}, kDrives, 96);
   EXPECT_EQ(window.window.windowTitle(), "KorvintVB");
-  for (const ControlSpec& spec : form_controls()) {
-    SCOPED_TRACE(std::string(spec.name));
-    QWidget* widget = child(window, spec.name);
+  for (const ControlSpec& shape : form_controls()) {
+    SCOPED_TRACE(std::string(shape.name));
+    QWidget* widget = child(window, shape.name);
     ASSERT_NE(widget, nullptr);
-    EXPECT_EQ(widget, &window.window.control(spec.id));
-    EXPECT_TRUE(has_kind(*widget, spec.kind));
-    EXPECT_EQ(shown_text(*widget), QString::fromUtf8(spec.caption.data(), qsizetype(spec.caption.size())));
-    EXPECT_EQ(widget->isHidden(), !spec.shown);
-    if (spec.kind != ControlKind::Line) {
-      EXPECT_EQ(widget->geometry(), QRect(twips_to_pixels(spec.left, 96), twips_to_pixels(spec.top, 96),
-                                          twips_to_pixels(spec.width, 96), twips_to_pixels(spec.height, 96)));
+    EXPECT_EQ(widget, &window.window.control(shape.id));
+    EXPECT_TRUE(has_kind(*widget, shape.kind));
+    EXPECT_EQ(shown_text(*widget), QString::fromUtf8(shape.caption.data(), qsizetype(shape.caption.size())));
+    EXPECT_EQ(widget->isHidden(), !shape.shown);
+    if (shape.kind != ControlKind::Line) {
+      EXPECT_EQ(widget->geometry(), QRect(twips_to_pixels(shape.left, 96), twips_to_pixels(shape.top, 96),
+                                          twips_to_pixels(shape.width, 96), twips_to_pixels(shape.height, 96)));
     }
   }
   // A few places worked out by hand, and the line from (3960, 120) to (3960, 3000) twips.

@@ -63,28 +63,28 @@ TEST(Win32WindowLayout, EveryControlHasItsClassCaptionAndPixelPlace) {
   Win32Form window;
   const int dpi_x = test_screen_dpi(LOGPIXELSX);
   const int dpi_y = test_screen_dpi(LOGPIXELSY);
-  for (const ControlSpec& spec : form_controls()) {
-    SCOPED_TRACE(std::string(spec.name));
-    HWND control = window.window.control(spec.id);
+  for (const ControlSpec& shape : form_controls()) {
+    SCOPED_TRACE(std::string(shape.name));
+    HWND control = window.window.control(shape.id);
     ASSERT_NE(control, nullptr);
     EXPECT_EQ(GetParent(control), window.window.hwnd());
-    const std::wstring expected_class = window_class_of(spec.kind);
+    const std::wstring expected_class = window_class_of(shape.kind);
     EXPECT_EQ(CompareStringOrdinal(class_of(control).c_str(), -1, expected_class.c_str(), -1, TRUE),
               CSTR_EQUAL);
-    if (spec.kind != ControlKind::DriveListBox) {
-      EXPECT_EQ(text_of(control), spec.caption);
+    if (shape.kind != ControlKind::DriveListBox) {
+      EXPECT_EQ(text_of(control), shape.caption);
     }
-    EXPECT_EQ((style_of(control) & WS_VISIBLE) != 0, spec.shown);
+    EXPECT_EQ((style_of(control) & WS_VISIBLE) != 0, shape.shown);
 
     const RECT at = test::rect_in_parent(control);
-    EXPECT_EQ(at.left, twips_to_pixels(spec.left, dpi_x));
-    EXPECT_EQ(at.top, twips_to_pixels(spec.top, dpi_y));
-    if (spec.kind == ControlKind::Line) {
+    EXPECT_EQ(at.left, twips_to_pixels(shape.left, dpi_x));
+    EXPECT_EQ(at.top, twips_to_pixels(shape.top, dpi_y));
+    if (shape.kind == ControlKind::Line) {
       EXPECT_EQ(at.right - at.left, 2);
-      EXPECT_EQ(at.bottom, twips_to_pixels(spec.height, dpi_y));
+      EXPECT_EQ(at.bottom, twips_to_pixels(shape.height, dpi_y));
     } else {
-      EXPECT_EQ(at.right - at.left, twips_to_pixels(spec.width, dpi_x));
-      EXPECT_EQ(at.bottom - at.top, twips_to_pixels(spec.height, dpi_y));
+      EXPECT_EQ(at.right - at.left, twips_to_pixels(shape.width, dpi_x));
+      EXPECT_EQ(at.bottom - at.top, twips_to_pixels(shape.height, dpi_y));
     }
   }
   EXPECT_TRUE(style_of(window.window.control(ControlId::Text1)) & ES_AUTOHSCROLL);
