@@ -6,6 +6,7 @@
 #include <utility>
 #include <vector>
 
+#include "engine/folder_prefetch.h"
 #include "engine/name_pattern.h"
 #include "platform/program_folder.h"
 
@@ -81,8 +82,12 @@ bool is_separator(char c) { return c == '\\' || c == '/'; }
 }  // namespace
 
 Walker::Walker(platform::FolderSource& source, CatalogueWriter& writer, WalkHost& host,
-               std::int64_t utc_offset_seconds)
-    : source_(source), writer_(writer), host_(host), utc_offset_(utc_offset_seconds) {}
+               std::int64_t utc_offset_seconds, unsigned listing_threads)
+    : source_(source),
+      writer_(writer),
+      host_(host),
+      utc_offset_(utc_offset_seconds),
+      listing_threads_(listing_threads) {}
 
 WalkResult Walker::FindFilesAPI(std::string& path, const std::string& SearchStr,
                                  std::int32_t& FileCount, std::int32_t& DirCount) {
@@ -105,11 +110,17 @@ WalkResult Walker::FindFilesAPI(std::string& path, const std::string& SearchStr,
     if (!listed.ok()) note_unreadable(path + relative_path, listed);
   };
 
+  // Declared before the descent path: its helpers end only after every folder
+  // it handed out is closed.
+  std::optional<FolderPrefetch> prefetch;
+  if (listing_threads_ > 0) prefetch.emplace(source_, host_, listing_threads_);
+  platform::FolderSource& source = prefetch ? *prefetch : source_;
+
   platform::Status error;
   std::vector<Level> descent;
   {
     Level root;
-    root.folder = source_.open_root(path, error);
+    root.folder = source.open_root(path, error);
     if (!root.folder) {
       note_unreadable(path, error);
       result.write_status = writer_.status();

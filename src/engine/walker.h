@@ -43,8 +43,10 @@ class Walker {
  public:
   /// All references must outlive the walker. `utc_offset_seconds` is the offset
   /// in force when the scan starts; every time stamp of the walk uses it.
+  /// `listing_threads` helper threads read folders ahead of the walk (0: none,
+  /// the walk lists every folder itself); the lines written are the same.
   Walker(platform::FolderSource& source, CatalogueWriter& writer, WalkHost& host,
-         std::int64_t utc_offset_seconds);
+         std::int64_t utc_offset_seconds, unsigned listing_threads = 0);
 
   /// Walks the tree below `path` (the root exactly as the header line shows it;
   /// a separator is appended when missing) and writes its lines. Only files
@@ -58,6 +60,7 @@ class Walker {
   CatalogueWriter& writer_;
   WalkHost& host_;
   std::int64_t utc_offset_;
+  unsigned listing_threads_;
 };
 
 }  // namespace korvint::engine

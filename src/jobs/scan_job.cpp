@@ -6,6 +6,7 @@
 
 #include "engine/catalogue_output.h"
 #include "engine/catalogue_writer.h"
+#include "engine/folder_prefetch.h"
 #include "engine/walker.h"
 #include "jobs/local_time_text.h"
 #include "jobs/text_util.h"
@@ -130,7 +131,8 @@ void Command1_Click(ui::Form1& form) {
 
   JobWalkHost walk_host(form);
   std::unique_ptr<platform::FolderSource> folders = form.services.folders();
-  engine::Walker walker(*folders, writer, walk_host, utc_offset);
+  engine::Walker walker(*folders, writer, walk_host, utc_offset,
+                        form.services.listing_threads.value_or(engine::default_listing_threads()));
   std::int32_t FileCount = 0;
   std::int32_t DirCount = 0;
   std::string path = root;

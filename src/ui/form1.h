@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "platform/file_services.h"
@@ -40,6 +41,8 @@ struct FormServices {
   std::string program_folder;  ///< defaults to the executable's folder
   /// True when the process was asked to stop (Ctrl+C, SIGTERM); acts as STOP.
   std::function<bool()> interrupted;
+  /// Helper threads that read folders ahead of a scan; unset: the program's default.
+  std::optional<unsigned> listing_threads;
 };
 
 /// Booleans of the window: true is -1, false is 0.

@@ -1,15 +1,22 @@
 #include "fake_folder_source.h"
 
+#include <chrono>
 #include <functional>
+#include <thread>
 
 namespace korvint::test {
 namespace {
 
 class FakeOpenFolder final : public platform::OpenFolder {
  public:
-  FakeOpenFolder(FakeFolderSource& source, const FakeNode& node) : source_(source), node_(node) {}
+  // The index is built here, not on first use: helper threads may open several
+  // children of one folder at once.
+  FakeOpenFolder(FakeFolderSource& source, const FakeNode& node) : source_(source), node_(node) {
+    for (const FakeNode& child : node_.children) index_.emplace(child.name, &child);
+  }
 
   platform::Status list(platform::EntrySink& sink) override {
+    if (node_.list_delay_ms > 0) std::this_thread::sleep_for(std::chrono::milliseconds(node_.list_delay_ms));
     for (const FakeNode& child : node_.children) {
       platform::DirEntry entry;
       entry.name = child.name;
@@ -27,9 +34,6 @@ class FakeOpenFolder final : public platform::OpenFolder {
   std::unique_ptr<platform::OpenFolder> open_child(std::string_view name,
                                                    platform::Status& error) override {
     ++source_.opens;
-    if (index_.empty()) {
-      for (const FakeNode& child : node_.children) index_.emplace(child.name, &child);
-    }
     const auto found = index_.find(std::string(name));
     if (found != index_.end() && found->second->is_folder) {
       const FakeNode& child = *found->second;

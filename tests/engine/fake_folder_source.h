@@ -2,6 +2,7 @@
 // An in-memory tree in a fixed listing order, for walker tests that need exact
 // line order and failures on demand.
 
+#include <atomic>
 #include <map>
 #include <memory>
 #include <string>
@@ -22,6 +23,7 @@ struct FakeNode {
   bool unreadable = false;          // opening it fails
   std::vector<FakeNode> children;   // for folders, in listing order
   bool id_in_listing = true;        // false: the walker must ask the open folder
+  int list_delay_ms = 0;            // a slow disk: the listing starts this late
 };
 
 FakeNode fake_file(std::string name, std::uint64_t size, std::int64_t written);
@@ -37,8 +39,8 @@ class FakeFolderSource final : public platform::FolderSource {
   /// Links resolve by id to the folder with that id.
   const FakeNode* find_by_id(const platform::FolderId& id) const;
 
-  int opens = 0;
-  int id_queries = 0;
+  std::atomic<int> opens = 0;
+  std::atomic<int> id_queries = 0;
   std::string opened_root;
 
  private:

@@ -43,22 +43,22 @@ std::int64_t creation_time_of(const struct statx& sx) {
   return (sx.stx_mask & STATX_BTIME) ? sx.stx_btime.tv_sec : sx.stx_mtime.tv_sec;
 }
 
-// One read buffer serves every listing of a walk: a folder is listed to its end
-// before the walk goes deeper, so open folders keep only their descriptors.
-struct SharedBuffer {
-  std::vector<char> bytes = std::vector<char>(64 * 1024);
-};
+// One read buffer per thread serves all the listings that thread makes: a
+// listing reads its folder to the end (or gives up) before the thread lists
+// another, so open folders keep only their descriptors.
+std::vector<char>& listing_buffer() {
+  thread_local std::vector<char> bytes(64 * 1024);
+  return bytes;
+}
 
 class PosixFolder final : public OpenFolder {
  public:
-  PosixFolder(int fd, std::string path, std::optional<FolderId> id,
-              std::shared_ptr<SharedBuffer> buffer)
-      : fd_(fd), path_(std::move(path)), id_(id), buffer_(std::move(buffer)) {}
+  PosixFolder(int fd, std::string path) : fd_(fd), path_(std::move(path)) {}
   ~PosixFolder() override { ::close(fd_); }
 
   Status list(EntrySink& sink) override {
     if (::lseek(fd_, 0, SEEK_SET) < 0) return errno_failure("Cannot list", path_, errno);
-    std::vector<char>& buf = buffer_->bytes;
+    std::vector<char>& buf = listing_buffer();
     for (;;) {
       const long got = ::syscall(SYS_getdents64, fd_, buf.data(), buf.size());
       if (got == 0) return Status();
@@ -86,7 +86,7 @@ class PosixFolder final : public OpenFolder {
       error = errno_failure("Cannot open", child_path, errno);
       return nullptr;
     }
-    return std::make_unique<PosixFolder>(fd, child_path, std::nullopt, buffer_);
+    return std::make_unique<PosixFolder>(fd, child_path);
   }
 
   std::optional<FolderId> id() override {
@@ -132,7 +132,6 @@ class PosixFolder final : public OpenFolder {
   int fd_;
   std::string path_;
   std::optional<FolderId> id_;
-  std::shared_ptr<SharedBuffer> buffer_;
 };
 
 // Deep trees keep one descriptor open per level: allow as many as the system lets us.
@@ -156,8 +155,7 @@ class PosixFolderSource final : public FolderSource {
       error = errno_failure("Cannot open", path, errno);
       return nullptr;
     }
-    return std::make_unique<PosixFolder>(fd, path == "/" ? std::string() : path, std::nullopt,
-                                         std::make_shared<SharedBuffer>());
+    return std::make_unique<PosixFolder>(fd, path == "/" ? std::string() : path);
   }
 };
 

@@ -1,0 +1,49 @@
+#pragma once
+// Reading folders ahead of the walk: helper threads open and list the folders
+// the walk will enter next while the walk writes the lines of the folders
+// before them. The walk still sees every folder's entries in listing order and
+// in full, so its lines, its progress arithmetic, its turns of the event loop
+// and its stop are exactly those of a walk that lists every folder itself.
+
+#include <memory>
+#include <string_view>
+#include <thread>
+#include <vector>
+
+#include "platform/folder_source.h"
+#include "platform/status.h"
+
+namespace korvint::engine {
+
+class WalkHost;
+
+/// The number of helper threads a scan uses to read folders ahead: the
+/// KORVINT_LISTING_THREADS environment variable when it holds a number from 0
+/// to 16 (0: the walk lists every folder itself), otherwise the default.
+unsigned default_listing_threads();
+
+/// A folder source whose folders are listed ahead of the walk by helper threads.
+/// Folders it hands out must be destroyed before it; their listing waits for a
+/// helper still reading that folder, giving `host` its turns meanwhile.
+class FolderPrefetch final : public platform::FolderSource {
+ public:
+  /// `inner` and `host` must outlive this. With 0 helpers every folder is
+  /// listed on the caller's thread, as `inner` would.
+  FolderPrefetch(platform::FolderSource& inner, WalkHost& host, unsigned helpers);
+  ~FolderPrefetch() override;
+  FolderPrefetch(const FolderPrefetch&) = delete;
+  FolderPrefetch& operator=(const FolderPrefetch&) = delete;
+
+  std::unique_ptr<platform::OpenFolder> open_root(std::string_view root,
+                                                  platform::Status& error) override;
+
+  struct Shared;
+
+ private:
+  platform::FolderSource& inner_;
+  WalkHost& host_;
+  std::unique_ptr<Shared> shared_;
+  std::vector<std::thread> helpers_;
+};
+
+}  // namespace korvint::engine
