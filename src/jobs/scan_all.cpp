@@ -37,6 +37,9 @@ std::int32_t seconds_shown(const std::string& caption) {
 void Command5_Click(ui::Form1& form) {
   if (form.scanRunning || form.closed) return;
   std::int32_t total = 0;
+  // Jobs that could not write their catalogue, and the first one's reason.
+  int failed = 0;
+  std::string first_failure;
   // Output names written in this run, with the root each was written for.
   std::map<std::string, std::string> written;
   for (int i = 0; i < form.List1.ListCount() && !form.closed; ++i) {
@@ -55,12 +58,23 @@ void Command5_Click(ui::Form1& form) {
     form.Text4.setText(name);
 
     Command1_Click(form);
-    written.emplace(form.Text4.text(), root);
+    if (!form.lastScanCompleted && form.StopFlag != ui::kTrue) {
+      // A failed job ends only itself; the next entry gets its own try.
+      if (failed++ == 0) first_failure = form.lastScanProblem;
+    } else {
+      written.emplace(form.Text4.text(), root);
+    }
     total += seconds_shown(form.Label1.caption());
   }
   if (form.closed) return;
   form.Label1.setCaption(kTotalSecondsItTook + std::to_string(total));
-  form.Label2.setCaption(kManyFiles);
+  if (failed == 0) {
+    form.Label2.setCaption(kManyFiles);
+  } else {
+    // "Many files" alone would hide the failures behind the last job's result.
+    form.Label2.setCaption(std::string(kManyFiles) + "; " + std::to_string(failed) +
+                           " failed, the first: " + first_failure);
+  }
 }
 
 }  // namespace korvint::jobs

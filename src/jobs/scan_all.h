@@ -11,8 +11,10 @@ namespace korvint::jobs {
 /// "Scan all". Runs the scan job for every entry of the scan list with the
 /// name the naming rule gives it; a name already written in this run for a
 /// different root becomes "Name (2).lst", "Name (3).lst"... Ends at the list's
-/// current end, so entries removed meanwhile are never read. Shows the total
-/// seconds and "Many files". Turned away while a scan runs.
+/// current end, so entries removed meanwhile are never read. A job that fails
+/// ends only itself. Shows the total seconds and "Many files", followed by the
+/// number of failed jobs and the first one's reason when any failed. Turned
+/// away while a scan runs.
 void Command5_Click(ui::Form1& form);
 
 /// Texts of "Scan all".

@@ -64,6 +64,30 @@ bool ends_with(const std::string& text, std::string_view tail) {
   return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
 }
 
+// `path` with each NUL shown as "<NUL>", so a message can name it.
+std::string with_nul_shown(const std::string& path) {
+  std::string shown;
+  for (const char c : path) {
+    if (c == '\0') {
+      shown += "<NUL>";
+    } else {
+      shown += c;
+    }
+  }
+  return shown;
+}
+
+// A NUL ends a path where the system reads it, so a root or output path that
+// holds one would name another folder or file (a settings file read as text
+// can put one into the folder box). Such a path is refused before anything is
+// touched; the message, or "" when both paths are usable.
+std::string nul_problem(const std::string& root, const std::string& output) {
+  constexpr const char* kReason = "\": the path holds a NUL character, which no file name may hold";
+  if (root.find('\0') != std::string::npos) return "Cannot scan \"" + with_nul_shown(root) + kReason;
+  if (output.find('\0') != std::string::npos) return "Cannot create \"" + with_nul_shown(output) + kReason;
+  return std::string();
+}
+
 // The end of every job, whatever happened: the window comes back idle.
 void back_to_idle(ui::Form1& form) {
   form.Command1.setEnabled(true);
@@ -112,15 +136,28 @@ void Command1_Click(ui::Form1& form) {
     form.Label1.setCaption(kSecondsItTook + std::to_string(now - started));
   };
 
+  // A job that cannot write its catalogue says so in both labels, so that
+  // nothing of a finished scan is shown.
+  auto show_failure = [&](const std::string& message) {
+    form.Label1.setCaption(kScanFailed);
+    form.Label2.setCaption(message);
+    form.lastScanProblem = message;
+  };
+  auto fail_before_walk = [&](const std::string& message) {
+    form.host.setHourglass(false);
+    show_failure(message);
+    form.Caption.setCaption(kFinished);
+    back_to_idle(form);
+  };
+
+  if (const std::string refused = nul_problem(root, output.paths().output); !refused.empty()) {
+    fail_before_walk(refused);
+    return;
+  }
   form.host.setHourglass(true);
   const platform::Status opened = output.FileWrite();
   if (!opened.ok()) {
-    form.host.setHourglass(false);
-    show_elapsed();
-    form.Label2.setCaption(opened.message());
-    form.Caption.setCaption(kFinished);
-    form.lastScanProblem = opened.message();
-    back_to_idle(form);
+    fail_before_walk(opened.message());
     return;
   }
   engine::CatalogueWriter writer(output.file());
@@ -155,15 +192,13 @@ void Command1_Click(ui::Form1& form) {
     form.lastScanProblem = restored.ok() ? std::string("Stopped") : restored.message();
   } else if (!written.ok()) {
     (void)output.finish_abandoned();
-    form.Label2.setCaption(written.message());
-    form.lastScanProblem = written.message();
+    show_failure(written.message());
   } else {
     const platform::Status done = output.finish_completed();
     if (done.ok()) {
       form.lastScanCompleted = true;
     } else {
-      form.Label2.setCaption(done.message());
-      form.lastScanProblem = done.message();
+      show_failure(done.message());
     }
   }
   if (walked.unreadable_folders > 0) {

@@ -24,5 +24,7 @@ inline constexpr const char* kLessThan500 = "Less than 500 files found";
 inline constexpr const char* kFilesFound = " files found.";
 inline constexpr const char* kStopped = "Stopped! Output deleted!";
 inline constexpr const char* kFinished = "Finished!";
+/// Shown in Label1 when the job could not write its catalogue; Label2 then holds the reason.
+inline constexpr const char* kScanFailed = "Scan failed:";
 
 }  // namespace korvint::jobs
