@@ -8,8 +8,11 @@ user and system time, peak RSS, files per second and the ratio korvint/find as
 a Markdown table (stdout and bench/results.md).
 
   bench/walk_benchmark.py [--rounds N] [--dir FOLDER] [--trees 100k,1m] [--cold]
+                          [--threads 0,2]
 
---cold drops the page cache before every run (needs root).
+--cold drops the page cache before every run (needs root) and writes
+bench/results-cold.md instead of bench/results.md. --threads lists the helper
+thread counts korvint is run with (KORVINT_LISTING_THREADS; 0 = single thread).
 """
 import argparse
 import os
@@ -50,7 +53,7 @@ def make_tree(folder, name):
     return root
 
 
-def timed(command, stdout, cold):
+def timed(command, stdout, cold, extra_env=None):
     """Runs command under /usr/bin/time; returns (wall, user, sys, peak RSS KiB)."""
     if cold:
         subprocess.run(["sync"], check=True)
@@ -58,6 +61,7 @@ def timed(command, stdout, cold):
             caches.write("3\n")
     with tempfile.NamedTemporaryFile("r") as report:
         env = {k: v for k, v in os.environ.items() if k not in ("DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM")}
+        env.update(extra_env or {})
         subprocess.run(["/usr/bin/time", "-o", report.name, "-f", "%e %U %S %M"] + command,
                        check=True, stdout=stdout, env=env)
         wall, user, system, rss = report.read().split()
@@ -75,6 +79,7 @@ def main():
     ap.add_argument("--dir", default=os.environ.get("KORVINT_BENCH_DIR", "/var/tmp/korvint-bench"))
     ap.add_argument("--trees", default="100k,1m")
     ap.add_argument("--cold", action="store_true")
+    ap.add_argument("--threads", default="0,2")
     ap.add_argument("--korvint", help="the korvint binary (default: a Release build)")
     a = ap.parse_args()
     os.makedirs(a.dir, exist_ok=True)
@@ -83,15 +88,19 @@ def main():
     rows = []
     for name in a.trees.split(","):
         root = make_tree(a.dir, name)
-        runs = {"korvint": [], "find": []}
+        modes = {(f"korvint, {n} helpers" if n != "0" else "korvint, single thread"): n
+                 for n in a.threads.split(",")}
+        runs = {tool: [] for tool in list(modes) + ["find"]}
         for _ in range(a.rounds):
-            runs["korvint"].append(timed([korvint, root, catalogue], subprocess.DEVNULL, a.cold))
+            for tool, threads in modes.items():
+                runs[tool].append(timed([korvint, root, catalogue], subprocess.DEVNULL, a.cold,
+                                        {"KORVINT_LISTING_THREADS": threads}))
             with open(os.devnull, "w") as sink:
                 runs["find"].append(timed(["find", root, "-printf", FIND_FORMAT], sink, a.cold))
         entries = count_lines(catalogue) - 1
         medians = {tool: [statistics.median(r[i] for r in results) for i in range(4)]
                    for tool, results in runs.items()}
-        for tool in ("korvint", "find"):
+        for tool in runs:
             wall, user, system, rss = medians[tool]
             rows.append((name, tool, wall, user, system, rss / 1024, entries / wall if wall else 0,
                          wall / medians["find"][0] if medians["find"][0] else 0))
@@ -114,7 +123,7 @@ def main():
                      f"{rate:,.0f} | {ratio:.2f} |")
     table = "\n".join(lines)
     print(table)
-    with open(os.path.join(HERE, "results.md"), "w") as out:
+    with open(os.path.join(HERE, "results-cold.md" if a.cold else "results.md"), "w") as out:
         out.write(table + "\n")
 
 

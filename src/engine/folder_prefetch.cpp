@@ -398,9 +398,10 @@ class PrefetchedFolder final : public OpenFolder {
 }  // namespace
 
 unsigned default_listing_threads() {
-  // Two helpers keep both cores of a small machine busy with the look-ups
-  // while the walk's thread writes, and give a cold disk two requests at once.
-  constexpr unsigned kDefault = 2;
+  // Measured on two cores: with a warm cache two to four helpers take a quarter
+  // off the walk (more only contend), with a cold one each extra request in
+  // flight helps. Four keeps nearly all of the warm gain and most of the cold.
+  constexpr unsigned kDefault = 4;
   const char* text = std::getenv("KORVINT_LISTING_THREADS");
   if (text == nullptr || *text == '\0') return kDefault;
   char* end = nullptr;
