@@ -8,7 +8,7 @@ user and system time, peak RSS, files per second and the ratio korvint/find as
 a Markdown table (stdout and bench/results.md).
 
   bench/walk_benchmark.py [--rounds N] [--dir FOLDER] [--trees 100k,1m] [--cold]
-                          [--threads 0,2]
+                          [--threads 0,4]
 
 --cold drops the page cache before every run (needs root) and writes
 bench/results-cold.md instead of bench/results.md. --threads lists the helper
@@ -79,7 +79,7 @@ def main():
     ap.add_argument("--dir", default=os.environ.get("KORVINT_BENCH_DIR", "/var/tmp/korvint-bench"))
     ap.add_argument("--trees", default="100k,1m")
     ap.add_argument("--cold", action="store_true")
-    ap.add_argument("--threads", default="0,2")
+    ap.add_argument("--threads", default="0,4")
     ap.add_argument("--korvint", help="the korvint binary (default: a Release build)")
     a = ap.parse_args()
     os.makedirs(a.dir, exist_ok=True)
