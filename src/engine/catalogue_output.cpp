@@ -32,7 +32,11 @@ Status CatalogueOutput::FileWrite() {
   if (FileExists(files_, backup)) {
     // A completed scan always deletes its backup and a stopped one moves it
     // back, so a backup found now was left by a scan that never ended: the
-    // backup is the last complete catalogue and the output is unfinished.
+    // backup is the last complete catalogue and the output is unfinished. The
+    // backup must go once this scan completes, so a backup that cannot be
+    // deleted ends the scan here, before the output is touched.
+    Status removable = files_.check_removable(backup);
+    if (!removable.ok()) return removable;
     if (files_.exists(output)) {
       Status removed = files_.remove_file(output);
       if (!removed.ok()) return removed;
@@ -68,8 +72,18 @@ Status CatalogueOutput::finish_completed() {
     return done;
   }
   file_.reset();
-  if (FileExists(files_, paths_.backup)) return files_.remove_file(paths_.backup);
-  return Status();
+  if (!FileExists(files_, paths_.backup)) return Status();
+  Status removed = files_.remove_file(paths_.backup);
+  if (removed.ok()) return removed;
+  // A backup left beside the new catalogue would pass, at the next scan, for
+  // the backup of a scan that never ended, and the new catalogue would be
+  // deleted as unfinished. So the scan is undone: the earlier catalogue goes
+  // back under the name, or stays under the backup name if it cannot be moved.
+  (void)finish_abandoned();
+  std::string message = removed.message() + "; the scan is undone";
+  if (FileExists(files_, paths_.backup))
+    message += ", the earlier catalogue stays as \"" + paths_.backup + "\"";
+  return Status::failure(std::move(message));
 }
 
 Status CatalogueOutput::finish_abandoned() {

@@ -44,7 +44,8 @@ class CatalogueOutput {
   platform::OutputFile& file() { return *file_; }
 
   /// A completed scan: makes the new catalogue durable, closes it, then deletes
-  /// the backup. If the catalogue cannot be completed the scan is abandoned.
+  /// the backup. If the catalogue cannot be completed, or the backup cannot be
+  /// deleted, the scan is abandoned and the failure returned.
   platform::Status finish_completed();
 
   /// A stopped or failed scan: closes and deletes the output, puts the backup

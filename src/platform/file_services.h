@@ -46,6 +46,12 @@ class FileServices {
   /// Deletes the file at `path`.
   virtual Status remove_file(std::string_view path) = 0;
 
+  /// Fails, with the reason, when the file at `path` could not be deleted now
+  /// for reasons of the file itself: on Windows a read-only file, or one that
+  /// another program holds open without letting others delete it. Succeeds when
+  /// nothing is at `path`. Changes nothing.
+  virtual Status check_removable(std::string_view path) = 0;
+
   /// Renames `from` to `to`; fails when something already stands at `to`.
   virtual Status rename_file(std::string_view from, std::string_view to) = 0;
 

@@ -1,18 +1,22 @@
-// Folder listings on Windows: names outside the ANSI code page, paths past
-// MAX_PATH, the forms a root can be typed in, and file links.
+// Folder listings on Windows: one enumeration per folder and no per-entry
+// query, names outside the ANSI code page, paths past MAX_PATH, the forms a
+// root can be typed in, and file links.
 
 #include <gtest/gtest.h>
 #include <windows.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cwctype>
 #include <filesystem>
 #include <map>
+#include <vector>
 
 #include "engine/catalogue_writer.h"
 #include "engine/walker.h"
 #include "platform/file_services.h"
 #include "platform/folder_source.h"
+#include "platform/win32/win32_folder_source.h"
 #include "support/catalogue_reader.h"
 #include "support/temp_tree.h"
 
@@ -57,8 +61,10 @@ class QuietHost final : public engine::WalkHost {
   void idle_turn() override {}
 };
 
-// Walks `root` into a catalogue file in `out_folder`, as a scan does; the file's bytes.
-std::string walk_to_disk(const std::string& root, const TempTree& out_folder, engine::WalkResult& result) {
+// Walks `root` into a catalogue file in `out_folder`, as a scan does, through
+// `source` or the system's folders; the file's bytes.
+std::string walk_to_disk(const std::string& root, const TempTree& out_folder, engine::WalkResult& result,
+                         FolderSource* source = nullptr) {
   const fs::path out_path = out_folder.root() / "out.lst";
   Status error;
   auto out = system_file_services().create_output(test::path_text(out_path), error);
@@ -69,7 +75,11 @@ std::string walk_to_disk(const std::string& root, const TempTree& out_folder, en
     std::string walked = root;
     writer.header(walked);
     QuietHost host;
-    auto source = make_system_folder_source();
+    std::unique_ptr<FolderSource> system;
+    if (source == nullptr) {
+      system = make_system_folder_source();
+      source = system.get();
+    }
     engine::Walker walker(*source, writer, host, 0);
     std::int32_t files = 0, dirs = 0;
     result = walker.FindFilesAPI(walked, "*", files, dirs);
@@ -88,6 +98,90 @@ std::string ansi_of(const std::wstring& wide, bool& substituted) {
                                       sizeof buffer, nullptr, &used_default);
   substituted = used_default != FALSE;
   return std::string(buffer, got > 0 ? static_cast<std::size_t>(got) : 0);
+}
+
+// How often a folder source called each system function; the walk may list on
+// several threads, so the counts are atomic.
+struct CallCounts {
+  std::atomic<int> find_first{0};
+  std::atomic<int> find_next{0};
+  std::atomic<int> find_close{0};
+  std::atomic<int> entry_queries{0};  // anything that asks about one path: attributes, opens
+  std::atomic<int> root_checks{0};    // GetFileAttributesW, made once for the root
+  std::atomic<bool> every_search_basic_and_large{true};
+};
+
+// The real calls, counted into `counts`.
+win32::ListingCalls counting_calls(CallCounts& counts) {
+  win32::ListingCalls real;
+  win32::ListingCalls calls = real;
+  calls.FindFirstFileExW = [&counts, real](LPCWSTR pattern, FINDEX_INFO_LEVELS level, LPVOID record,
+                                           FINDEX_SEARCH_OPS search, LPVOID filter, DWORD flags) {
+    ++counts.find_first;
+    if (level != FindExInfoBasic || (flags & FIND_FIRST_EX_LARGE_FETCH) == 0)
+      counts.every_search_basic_and_large = false;
+    return real.FindFirstFileExW(pattern, level, record, search, filter, flags);
+  };
+  calls.FindNextFileW = [&counts, real](HANDLE search, LPWIN32_FIND_DATAW record) {
+    ++counts.find_next;
+    return real.FindNextFileW(search, record);
+  };
+  calls.FindClose = [&counts, real](HANDLE search) {
+    ++counts.find_close;
+    return real.FindClose(search);
+  };
+  calls.GetFileAttributesW = [&counts, real](LPCWSTR path) {
+    ++counts.root_checks;
+    return real.GetFileAttributesW(path);
+  };
+  calls.CreateFileW = [&counts, real](LPCWSTR path, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security,
+                                      DWORD disposition, DWORD flags, HANDLE model) {
+    ++counts.entry_queries;
+    return real.CreateFileW(path, access, share, security, disposition, flags, model);
+  };
+  calls.GetFileInformationByHandle = [&counts, real](HANDLE handle, LPBY_HANDLE_FILE_INFORMATION info) {
+    ++counts.entry_queries;
+    return real.GetFileInformationByHandle(handle, info);
+  };
+  return calls;
+}
+
+TEST(Win32Listing, EachFolderIsEnumeratedOnceAndNoEntryIsQueriedOnItsOwn) {
+  // The root and 12 folders (4 with 2 sub-folders each), 20 files in every one.
+  constexpr int kFilesPerFolder = 20;
+  TempTree tree;
+  std::vector<std::string> folders{""};
+  for (int top = 0; top < 4; ++top) {
+    folders.push_back("t" + std::to_string(top) + "/");
+    for (int inner = 0; inner < 2; ++inner)
+      folders.push_back("t" + std::to_string(top) + "/i" + std::to_string(inner) + "/");
+  }
+  for (const std::string& folder : folders) {
+    for (int file = 0; file < kFilesPerFolder; ++file)
+      tree.file(folder + "f" + std::to_string(file) + ".dat", static_cast<std::uint64_t>(file), 1500000000);
+  }
+  const int listed = static_cast<int>(folders.size());
+  const int entries = listed * kFilesPerFolder + (listed - 1);  // files, and every folder but the root
+
+  CallCounts counts;
+  auto source = win32::make_win32_folder_source(counting_calls(counts));
+  TempTree out_folder;
+  engine::WalkResult result;
+  const test::ParsedCatalogue parsed =
+      test::parse_catalogue(walk_to_disk(tree.root_text(), out_folder, result, source.get()));
+  ASSERT_EQ(parsed.problem, "");
+  ASSERT_EQ(parsed.folder_lines.size(), folders.size() - 1);
+  EXPECT_EQ(parsed.files.at("t3\\i1\\").count("f7.dat\t7\t 2017.7.14\t2:40.0"), 1u);
+
+  EXPECT_EQ(counts.find_first, listed);
+  EXPECT_EQ(counts.find_close, listed);
+  EXPECT_TRUE(counts.every_search_basic_and_large);
+  // One call per record and one that reports the end: the entries, plus "." and
+  // ".." where the file system lists them.
+  EXPECT_GE(counts.find_next, entries);
+  EXPECT_LE(counts.find_next, entries + 2 * listed);
+  EXPECT_EQ(counts.root_checks, 1);
+  EXPECT_EQ(counts.entry_queries, 0);
 }
 
 TEST(Win32Listing, NamesOutsideTheAnsiCodePageAreListedAndWrittenInIt) {

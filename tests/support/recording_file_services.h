@@ -15,6 +15,7 @@ class RecordingFileServices final : public platform::FileServices {
   bool is_normal_file(std::string_view path) override { return real().is_normal_file(path); }
   bool exists(std::string_view path) override { return real().exists(path); }
   platform::Status remove_file(std::string_view path) override;
+  platform::Status check_removable(std::string_view path) override { return real().check_removable(path); }
   platform::Status rename_file(std::string_view from, std::string_view to) override;
   std::unique_ptr<platform::OutputFile> create_output(std::string_view path,
                                                       platform::Status& error) override;

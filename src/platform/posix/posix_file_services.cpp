@@ -74,6 +74,12 @@ class PosixFileServices final : public FileServices {
     return Status();
   }
 
+  Status check_removable(std::string_view path) override {
+    // An open or read-only file can be deleted here; only its folder decides.
+    (void)path;
+    return Status();
+  }
+
   Status rename_file(std::string_view from, std::string_view to) override {
     const std::string source(from);
     const std::string target(to);

@@ -84,6 +84,27 @@ class Win32FileServices final : public FileServices {
     return Status();
   }
 
+  Status check_removable(std::string_view path) override {
+    const std::wstring system = system_path(path, false);
+    const DWORD attributes = GetFileAttributesW(system.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+      const DWORD error = GetLastError();
+      if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return Status();
+      return error_failure("Cannot delete", path, error);
+    }
+    // DeleteFileW refuses a read-only file.
+    if ((attributes & FILE_ATTRIBUTE_READONLY) != 0)
+      return Status::failure("Cannot delete \"" + std::string(path) + "\": the file is read-only");
+    // Opening for deletion while sharing everything fails exactly when another
+    // handle does not share deletion, which would make the delete fail too.
+    const HANDLE handle =
+        CreateFileW(system.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return error_failure("Cannot delete", path, GetLastError());
+    CloseHandle(handle);
+    return Status();
+  }
+
   Status rename_file(std::string_view from, std::string_view to) override {
     // No MOVEFILE_REPLACE_EXISTING: a file in the way is an error.
     if (!MoveFileExW(system_path(from, false).c_str(), system_path(to, false).c_str(), 0))

@@ -1,14 +1,14 @@
 // Folder listings with FindFirstFileExW over long-form paths: type, size and
 // times come from the listing record itself, so a folder of N entries costs one
 // enumeration and no per-entry query. Only file links are opened, to list them
-// with what they point to.
+// with what they point to. Every system call goes through the source's table of
+// calls, shared by all the folders a source opens.
 
-#include <windows.h>
+#include "platform/win32/win32_folder_source.h"
 
 #include <memory>
 #include <string>
 
-#include "platform/folder_source.h"
 #include "platform/win32/win32_error.h"
 #include "platform/win32/win32_path.h"
 #include "platform/win32/win32_text.h"
@@ -24,36 +24,45 @@ std::int64_t seconds_of(const FILETIME& time) {
   return file_time_to_unix_seconds(time.dwHighDateTime, time.dwLowDateTime);
 }
 
+using win32::ListingCalls;
+using Calls = std::shared_ptr<const ListingCalls>;
+
 // Closes a search handle when the listing ends, however it ends.
 class FindHandle {
  public:
-  explicit FindHandle(HANDLE handle) : handle_(handle) {}
+  FindHandle(const ListingCalls& calls, HANDLE handle) : calls_(calls), handle_(handle) {}
   ~FindHandle() {
-    if (handle_ != INVALID_HANDLE_VALUE) FindClose(handle_);
+    if (handle_ != INVALID_HANDLE_VALUE) calls_.FindClose(handle_);
   }
   FindHandle(const FindHandle&) = delete;
   FindHandle& operator=(const FindHandle&) = delete;
   [[nodiscard]] HANDLE get() const { return handle_; }
 
  private:
+  const ListingCalls& calls_;
   HANDLE handle_;
 };
 
 // Opens `path` (following links) for its attributes only, sharing everything.
-HANDLE open_for_attributes(const std::wstring& path) {
-  return CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
-                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                     FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+HANDLE open_for_attributes(const ListingCalls& calls, const std::wstring& path) {
+  return calls.CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
+                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                           OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+}
+
+// What GetFileInformationByHandle tells of `path`; false when it cannot be opened or asked.
+bool information_of(const ListingCalls& calls, const std::wstring& path, BY_HANDLE_FILE_INFORMATION& info) {
+  const HANDLE handle = open_for_attributes(calls, path);
+  if (handle == INVALID_HANDLE_VALUE) return false;
+  const BOOL ok = calls.GetFileInformationByHandle(handle, &info);
+  calls.CloseHandle(handle);
+  return ok != FALSE;
 }
 
 // Size and times of what the file link `path` points to; false when it points nowhere.
-bool describe_link_target(const std::wstring& path, DirEntry& entry) {
-  const HANDLE handle = open_for_attributes(path);
-  if (handle == INVALID_HANDLE_VALUE) return false;
+bool describe_link_target(const ListingCalls& calls, const std::wstring& path, DirEntry& entry) {
   BY_HANDLE_FILE_INFORMATION info{};
-  const BOOL ok = GetFileInformationByHandle(handle, &info);
-  CloseHandle(handle);
-  if (!ok) return false;
+  if (!information_of(calls, path, info)) return false;
   entry.size = (static_cast<std::uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
   entry.creation_time = seconds_of(info.ftCreationTime);
   entry.write_time = seconds_of(info.ftLastWriteTime);
@@ -67,13 +76,15 @@ bool is_dot_or_dot_dot(const wchar_t* name) {
 class Win32Folder final : public OpenFolder {
  public:
   /// `path`: long form ending in "\"; `shown`: the same folder as the user wrote it.
-  Win32Folder(std::wstring path, std::string shown) : path_(std::move(path)), shown_(std::move(shown)) {}
+  Win32Folder(Calls calls, std::wstring path, std::string shown)
+      : calls_(std::move(calls)), path_(std::move(path)), shown_(std::move(shown)) {}
 
   Status list(EntrySink& sink) override {
     const std::wstring pattern = path_ + L"*";
     WIN32_FIND_DATAW record{};
-    FindHandle search(FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &record,
-                                       FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH));
+    FindHandle search(*calls_, calls_->FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &record,
+                                                        FindExSearchNameMatch, nullptr,
+                                                        FIND_FIRST_EX_LARGE_FETCH));
     if (search.get() == INVALID_HANDLE_VALUE) {
       const DWORD error = GetLastError();
       // A drive root has no "." and "..": an empty one matches nothing at all.
@@ -83,7 +94,7 @@ class Win32Folder final : public OpenFolder {
     do {
       if (is_dot_or_dot_dot(record.cFileName)) continue;
       if (!sink.on_entry(describe(record))) return Status();
-    } while (FindNextFileW(search.get(), &record));
+    } while (calls_->FindNextFileW(search.get(), &record));
     const DWORD error = GetLastError();
     if (error != ERROR_NO_MORE_FILES) return error_failure("Cannot list", shown_, error);
     return Status();
@@ -94,19 +105,14 @@ class Win32Folder final : public OpenFolder {
     std::string shown = shown_;
     shown += name;
     shown += '\\';
-    return std::make_unique<Win32Folder>(path_ + win32::to_wide(name) + L'\\', std::move(shown));
+    return std::make_unique<Win32Folder>(calls_, path_ + win32::to_wide(name) + L'\\', std::move(shown));
   }
 
   std::optional<FolderId> id() override {
-    if (!id_) {
-      const HANDLE handle = open_for_attributes(path_);
-      if (handle == INVALID_HANDLE_VALUE) return std::nullopt;
-      BY_HANDLE_FILE_INFORMATION info{};
-      if (GetFileInformationByHandle(handle, &info)) {
-        id_ = FolderId{info.dwVolumeSerialNumber,
-                       (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow};
-      }
-      CloseHandle(handle);
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!id_ && information_of(*calls_, path_, info)) {
+      id_ = FolderId{info.dwVolumeSerialNumber,
+                     (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow};
     }
     return id_;
   }
@@ -126,11 +132,12 @@ class Win32Folder final : public OpenFolder {
     entry.write_time = seconds_of(record.ftLastWriteTime);
     // A file link's record describes the link; list it as what it points to. A
     // dangling one keeps size 0 and the link's own times.
-    if (entry.is_link && !entry.is_folder && !describe_link_target(path_ + record.cFileName, entry))
+    if (entry.is_link && !entry.is_folder && !describe_link_target(*calls_, path_ + record.cFileName, entry))
       entry.size = 0;
     return entry;
   }
 
+  Calls calls_;
   std::wstring path_;
   std::string shown_;
   std::string name_;
@@ -139,9 +146,12 @@ class Win32Folder final : public OpenFolder {
 
 class Win32FolderSource final : public FolderSource {
  public:
+  explicit Win32FolderSource(ListingCalls calls)
+      : calls_(std::make_shared<const ListingCalls>(std::move(calls))) {}
+
   std::unique_ptr<OpenFolder> open_root(std::string_view root, Status& error) override {
     const std::wstring path = win32::system_path(root, true);
-    const DWORD attributes = GetFileAttributesW(path.c_str());
+    const DWORD attributes = calls_->GetFileAttributesW(path.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) {
       error = error_failure("Cannot open", root, GetLastError());
       return nullptr;
@@ -152,14 +162,21 @@ class Win32FolderSource final : public FolderSource {
     }
     std::string shown(root);
     if (shown.empty() || (shown.back() != '\\' && shown.back() != '/')) shown += '\\';
-    return std::make_unique<Win32Folder>(path, std::move(shown));
+    return std::make_unique<Win32Folder>(calls_, path, std::move(shown));
   }
+
+ private:
+  Calls calls_;
 };
 
 }  // namespace
 
+std::unique_ptr<FolderSource> win32::make_win32_folder_source(ListingCalls calls) {
+  return std::make_unique<Win32FolderSource>(std::move(calls));
+}
+
 std::unique_ptr<FolderSource> make_system_folder_source() {
-  return std::make_unique<Win32FolderSource>();
+  return win32::make_win32_folder_source(win32::ListingCalls{});
 }
 
 }  // namespace korvint::platform
