@@ -26,7 +26,12 @@ void QtTextBox::setText(std::string_view text) {
 
 std::string QtLabel::caption() const { return from_qt(label_.text()); }
 
-void QtLabel::setCaption(std::string_view caption) { label_.setText(to_qt(caption)); }
+void QtLabel::setCaption(std::string_view caption) {
+  label_.setText(to_qt(caption));
+  // A failure message is often longer than its label is wide: resting the
+  // pointer on the label shows all of it.
+  label_.setToolTip(label_.text());
+}
 
 std::string QtWindowCaption::caption() const { return from_qt(window_.windowTitle()); }
 

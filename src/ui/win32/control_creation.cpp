@@ -162,6 +162,23 @@ HWND create_tooltips(HWND parent, const ControlWindows& controls) {
     tool.lpszText = text.data();
     SendMessageW(tips, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
   }
+  // A failure message is often longer than its label is wide: resting the
+  // pointer on the label shows all of it. The labels let the mouse through to
+  // the window, so the tools are areas of the window, not the labels themselves.
+  for (const ControlId id : kLabelsWithCaptionTips) {
+    HWND label = controls[slot(id)];
+    if (label == nullptr) continue;
+    TTTOOLINFOW tool{};
+    tool.cbSize = TTTOOLINFOW_V2_SIZE;
+    tool.uFlags = TTF_SUBCLASS;
+    tool.hwnd = parent;
+    tool.uId = slot(id);
+    GetWindowRect(label, &tool.rect);
+    MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&tool.rect), 2);
+    tool.lpszText = LPSTR_TEXTCALLBACKW;
+    SendMessageW(tips, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+  }
+  SendMessageW(tips, TTM_SETMAXTIPWIDTH, 0, 480);  // long messages wrap
   return tips;
 }
 

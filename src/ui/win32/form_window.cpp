@@ -6,6 +6,7 @@
 #include "app/form_events.h"
 #include "platform/drives.h"
 #include "platform/win32/win32_text.h"
+#include "ui/win32/win32_controls.h"
 #include "ui/form_layout.h"
 #include "ui/win32/popup_menu.h"
 #include "ui/win32/tab_order.h"
@@ -187,6 +188,19 @@ LRESULT FormWindow::on_message(UINT message, WPARAM wparam, LPARAM lparam) {
     case WM_SETFOCUS:
       restore_focus();
       return 0;
+    case WM_NOTIFY:
+      if (const auto* header = reinterpret_cast<const NMHDR*>(lparam);
+          header->hwndFrom == tooltips_ && header->code == TTN_GETDISPINFOW) {
+        auto* info = reinterpret_cast<NMTTDISPINFOW*>(lparam);
+        for (const ControlId id : kLabelsWithCaptionTips) {
+          if (info->hdr.idFrom != slot(id)) continue;
+          tip_text_ = platform::win32::to_wide(window_text(control(id)));
+          info->lpszText = tip_text_.data();
+          info->hinst = nullptr;
+        }
+        return 0;
+      }
+      break;
     default: break;
   }
   return DefWindowProcW(hwnd_, message, wparam, lparam);

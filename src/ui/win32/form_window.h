@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <array>
+#include <string>
 #include <vector>
 
 #include "ui/form1.h"
@@ -79,6 +80,7 @@ class FormWindow {
   ControlWindows controls_{};
   std::array<WNDPROC, kControlCount> original_procedures_{};
   HWND tooltips_ = nullptr;
+  std::wstring tip_text_;  // the text a status label's tooltip shows now
   HWND last_focus_ = nullptr;
   std::vector<FontHandle> fonts_;
   ScreenDpi dpi_;

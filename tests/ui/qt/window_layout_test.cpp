@@ -93,6 +93,10 @@ TEST(QtWindowLayout, FontsAndTooltips) {
   EXPECT_EQ(window.window.control(ControlId::Command5).toolTip(), "Automatic naming of output files");
   EXPECT_EQ(window.window.control(ControlId::Command4).toolTip(), "Browse for folder");
   EXPECT_TRUE(window.window.control(ControlId::Command3).toolTip().isEmpty());
+  // A status label's whole caption, however long, is its tooltip.
+  const std::string message = "Cannot create \"/" + std::string(250, 'x') + "/cat.lst\": Permission denied";
+  window.form.Label2.setCaption(message);
+  EXPECT_EQ(window.window.control(ControlId::Label2).toolTip().toStdString(), message);
 }
 
 TEST(QtWindowLayout, TheDotButtonsLieOnTopOfTheBoxesTheyOverlap) {

@@ -183,7 +183,7 @@ TEST(Win32WindowLayout, TwoButtonsHaveTooltips) {
   Win32Form window;
   HWND tips = window.window.tooltips();
   ASSERT_NE(tips, nullptr);
-  EXPECT_EQ(SendMessageW(tips, TTM_GETTOOLCOUNT, 0, 0), 2);
+  EXPECT_EQ(SendMessageW(tips, TTM_GETTOOLCOUNT, 0, 0), 4);  // and the two status labels
   for (auto [id, text] : {std::pair{ControlId::Command5, L"Automatic naming of output files"},
                           std::pair{ControlId::Command4, L"Browse for folder"}}) {
     wchar_t shown[128] = {};
@@ -194,6 +194,31 @@ TEST(Win32WindowLayout, TwoButtonsHaveTooltips) {
     tool.lpszText = shown;
     SendMessageW(tips, TTM_GETTEXTW, 128, reinterpret_cast<LPARAM>(&tool));
     EXPECT_STREQ(shown, text);
+  }
+}
+
+TEST(Win32WindowLayout, StatusLabelsShowTheirWholeCaptionInATooltipOverTheirPlace) {
+  Win32Form window;
+  HWND tips = window.window.tooltips();
+  ASSERT_NE(tips, nullptr);
+  const std::string message = "Cannot create \"C:\\" + std::string(250, 'x') + "\\cat.lst\": Access denied.";
+  window.form.Label2.setCaption(message);
+  window.form.Label1.setCaption("Scan failed:");
+  for (auto [id, expected] : {std::pair{ControlId::Label2, message}, std::pair{ControlId::Label1, std::string("Scan failed:")}}) {
+    std::wstring shown(1024, L'\0');
+    TTTOOLINFOW tool{};
+    tool.cbSize = TTTOOLINFOW_V2_SIZE;
+    tool.hwnd = window.window.hwnd();
+    tool.uId = slot(id);
+    tool.lpszText = shown.data();
+    SendMessageW(tips, TTM_GETTEXTW, shown.size(), reinterpret_cast<LPARAM>(&tool));
+    EXPECT_EQ(platform::win32::to_utf8(shown.c_str()), expected);
+    // The tool covers the label's place in the window.
+    ASSERT_TRUE(SendMessageW(tips, TTM_GETTOOLINFOW, 0, reinterpret_cast<LPARAM>(&tool)));
+    RECT label{};
+    GetWindowRect(window.window.control(id), &label);
+    MapWindowPoints(nullptr, window.window.hwnd(), reinterpret_cast<POINT*>(&label), 2);
+    EXPECT_TRUE(EqualRect(&tool.rect, &label));
   }
 }
 
