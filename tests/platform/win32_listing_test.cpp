@@ -64,7 +64,7 @@ class QuietHost final : public engine::WalkHost {
 // Walks `root` into a catalogue file in `out_folder`, as a scan does, through
 // `source` or the system's folders; the file's bytes.
 std::string walk_to_disk(const std::string& root, const TempTree& out_folder, engine::WalkResult& result,
-                         FolderSource* source = nullptr) {
+                         FolderSource* source = nullptr, unsigned listing_threads = 0) {
   const fs::path out_path = out_folder.root() / "out.lst";
   Status error;
   auto out = system_file_services().create_output(test::path_text(out_path), error);
@@ -80,7 +80,7 @@ std::string walk_to_disk(const std::string& root, const TempTree& out_folder, en
       system = make_system_folder_source();
       source = system.get();
     }
-    engine::Walker walker(*source, writer, host, 0);
+    engine::Walker walker(*source, writer, host, 0, listing_threads);
     std::int32_t files = 0, dirs = 0;
     result = walker.FindFilesAPI(walked, "*", files, dirs);
     EXPECT_TRUE(writer.flush().ok());
@@ -163,25 +163,30 @@ TEST(Win32Listing, EachFolderIsEnumeratedOnceAndNoEntryIsQueriedOnItsOwn) {
   const int listed = static_cast<int>(folders.size());
   const int entries = listed * kFilesPerFolder + (listed - 1);  // files, and every folder but the root
 
-  CallCounts counts;
-  auto source = win32::make_win32_folder_source(counting_calls(counts));
-  TempTree out_folder;
-  engine::WalkResult result;
-  const test::ParsedCatalogue parsed =
-      test::parse_catalogue(walk_to_disk(tree.root_text(), out_folder, result, source.get()));
-  ASSERT_EQ(parsed.problem, "");
-  ASSERT_EQ(parsed.folder_lines.size(), folders.size() - 1);
-  EXPECT_EQ(parsed.files.at("t3\\i1\\").count("f7.dat\t7\t 2017.7.14\t2:40.0"), 1u);
+  // Alone, and with helpers reading folders ahead: still one enumeration per folder.
+  for (const unsigned threads : {0u, 4u}) {
+    SCOPED_TRACE(threads);
+    CallCounts counts;
+    auto source = win32::make_win32_folder_source(counting_calls(counts));
+    TempTree out_folder;
+    engine::WalkResult result;
+    const test::ParsedCatalogue parsed =
+        test::parse_catalogue(walk_to_disk(tree.root_text(), out_folder, result, source.get(), threads));
+    ASSERT_EQ(parsed.problem, "");
+    ASSERT_EQ(parsed.folder_lines.size(), folders.size() - 1);
+    EXPECT_EQ(parsed.files.at("t3\\i1\\").count("f7.dat\t7\t 2017.7.14\t2:40.0"), 1u);
 
-  EXPECT_EQ(counts.find_first, listed);
-  EXPECT_EQ(counts.find_close, listed);
-  EXPECT_TRUE(counts.every_search_basic_and_large);
-  // One call per record and one that reports the end: the entries, plus "." and
-  // ".." where the file system lists them.
-  EXPECT_GE(counts.find_next, entries);
-  EXPECT_LE(counts.find_next, entries + 2 * listed);
-  EXPECT_EQ(counts.root_checks, 1);
-  EXPECT_EQ(counts.entry_queries, 0);
+    EXPECT_EQ(counts.find_first, listed);
+    EXPECT_EQ(counts.find_close, listed);
+    EXPECT_TRUE(counts.every_search_basic_and_large);
+    // One call per record and one that reports the end: the entries, plus "." and
+    // ".." where the file system lists them.
+    EXPECT_GE(counts.find_next, entries);
+    EXPECT_LE(counts.find_next, entries + 2 * listed);
+    EXPECT_EQ(counts.root_checks, 1);
+    // Helpers ask the root's identity once (an open and one query), to spot a folder met again.
+    EXPECT_EQ(counts.entry_queries, threads == 0 ? 0 : 2);
+  }
 }
 
 TEST(Win32Listing, NamesOutsideTheAnsiCodePageAreListedAndWrittenInIt) {
