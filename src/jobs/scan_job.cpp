@@ -205,6 +205,9 @@ void Command1_Click(ui::Form1& form) {
     form.lastScanNote = std::to_string(walked.unreadable_folders) +
                         " folder(s) could not be read and are listed empty; the first: " +
                         walked.first_unreadable;
+    // A catalogue with holes (or of a root that does not exist) must not pass
+    // for a complete one: the count is followed by what is missing.
+    if (form.lastScanCompleted) form.Label2.setCaption(form.Label2.caption() + "; " + form.lastScanNote);
   }
   back_to_idle(form);
 }
