@@ -29,6 +29,7 @@ import csv
 import datetime
 import os
 import platform
+import shlex
 import shutil
 import statistics
 import subprocess
@@ -378,7 +379,8 @@ def main():
     load_before = open("/proc/loadavg").read().split()[:3]
     raw_path = os.path.join(out_dir, f"runs-{started:%Y%m%d-%H%M%S}.csv")
     sections, all_problems = [], []
-    with open(raw_path, "w", newline="") as raw_file:
+    # Line-buffered, so the runs made so far are kept when a long run is stopped.
+    with open(raw_path, "w", newline="", buffering=1) as raw_file:
         raw = csv.writer(raw_file)
         raw.writerow(["tree", "cache", "round", "tool", "wall_s", "user_s", "sys_s", "maxrss_kib"])
         if a.startup_runs > 0:
@@ -408,7 +410,7 @@ def main():
     minutes = (datetime.datetime.now() - started).total_seconds() / 60
     header = ["# Walk benchmark", "",
               f"Taken {started:%Y-%m-%d %H:%M}, {minutes:.0f} minutes, with "
-              f"`bench/walk_benchmark.py {' '.join(sys.argv[1:])}`.", ""]
+              f"`bench/walk_benchmark.py {shlex.join(sys.argv[1:])}`.", ""]
     if a.note:
         header += [a.note, ""]
     header += machine_lines(a.dir, a.tz)
