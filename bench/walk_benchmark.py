@@ -134,10 +134,12 @@ class Tool:
         self.output, self.to_stdout = output, to_stdout
 
     def command(self, root):
+        """The command line for one run on root."""
         return [a.replace("{ROOT}", root).replace("{OUT}", self.output) for a in self.argv]
 
 
 def make_tools(a, binaries, floor, out_dir):
+    """The rows to time: each korvint build at each helper count, then the references."""
     base = {k: v for k, v in os.environ.items() if k not in HIDDEN_ENV}
     base["LC_ALL"] = "C"
     pinned = dict(base, TZ=a.tz)
