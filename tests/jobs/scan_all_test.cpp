@@ -7,7 +7,7 @@
 #include "jobs/scan_job.h"
 #include "platform/program_folder.h"
 #include "support/form_fixture.h"
-#include "ui/scan_list.h"
+#include "jobs/scan_list.h"
 
 namespace korvint::jobs {
 namespace {
@@ -101,7 +101,7 @@ TEST(ScanAll, StopEndsOnlyTheRunningJob) {
 TEST(ScanAll, EntriesRemovedDuringTheRunEndItCleanly) {
   FormFixture f;
   three_busy_entries(f);
-  f.window->host.queue([&] { ui::mnuDeleteAll_Click(f.form()); });
+  f.window->host.queue([&] { jobs::mnuDeleteAll_Click(f.form()); });
   Command5_Click(f.form());
   EXPECT_TRUE(fs::exists(f.output("one.lst")));
   EXPECT_FALSE(fs::exists(f.output("two.lst")));

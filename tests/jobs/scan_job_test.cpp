@@ -7,7 +7,6 @@
 #include <thread>
 
 #include "../engine/fake_folder_source.h"
-#include "app/help_and_shortcuts.h"
 #include "jobs/entry_keys.h"
 #include "platform/program_folder.h"
 #include "support/catalogue_reader.h"
@@ -172,18 +171,6 @@ TEST(ScanJob, ASecondJobWhileOneRunsIsTurnedAway) {
   EXPECT_TRUE(fs::exists(f.output("first.lst")));
   EXPECT_FALSE(fs::exists(f.output("second.lst")));
   EXPECT_TRUE(f.form().lastScanCompleted);
-}
-
-TEST(ScanJob, AltXDuringAScanStopsItPutsTheEarlierCatalogueBackAndCloses) {
-  FormFixture f;
-  fill(f, "root", 600);
-  f.prepare_scan("root", "cat.lst");
-  write_file(f.output("cat.lst"), "earlier\r\n");
-  f.window->host.queue([&] { app::Form_KeyUp(f.form(), app::kKeyX, ui::vbAltMask); });
-  Command1_Click(f.form());
-  EXPECT_TRUE(f.window->host.closed);
-  EXPECT_EQ(read_file(f.output("cat.lst")), "earlier\r\n");
-  EXPECT_FALSE(fs::exists(f.output("cat.lst.old")));
 }
 
 TEST(ScanJob, FailedFileOperationsAreShownAndLeaveTheWindowIdle) {

@@ -1,0 +1,33 @@
+// Korvint.exe on Windows.
+//   Korvint                        the window, ready to scan drive c:
+//   Korvint /c:\dir\               the window, prepared to scan that folder
+//   Korvint /c:\dir\ /c:\dir.lst   scans c:\dir\ into c:\dir.lst and ends; exit
+//                                  code 0 only for a completed scan. A scan that
+//                                  fails leaves the window open with the reason.
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "app/command_line.h"
+#include "app/form_events.h"
+#include "app/start_up.h"
+#include "platform/win32/win32_text.h"
+#include "hosts/win32/message_pump.h"
+#include "hosts/win32/win32_form.h"
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int show_command) {
+  using namespace korvint;
+  const std::string command_line = platform::win32::to_utf8(GetCommandLineW());
+  const std::vector<std::string> arguments =
+      app::split_command_line(app::text_after_program_name(command_line));
+
+  ui::win32::Win32Form window(ui::FormServices{}, show_command);
+  window.form.keepWindowOpenOnBatchFailure = true;
+  app::on_load(window.form, arguments);
+  if (!window.form.closed) ui::win32::run_message_loop(window.window);
+
+  const bool batch = app::is_batch(arguments);
+  return batch && !window.form.lastScanCompleted ? 1 : 0;
+}
