@@ -13,7 +13,9 @@ namespace korvint::app {
 
 using ui::ControlId;
 
-void on_load(ui::Form1& form, const std::vector<std::string>& arguments) { Form_Load(form, arguments); }
+std::optional<jobs::ScanOutcome> on_load(ui::Form1& form, const std::vector<std::string>& arguments) {
+  return Form_Load(form, arguments);
+}
 
 void on_click(ui::Form1& form, ControlId button) {
   if (form.closed) return;

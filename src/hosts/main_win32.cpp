@@ -1,21 +1,25 @@
 // Korvint.exe on Windows.
 //   Korvint                        the window, ready to scan drive c:
 //   Korvint /c:\dir\               the window, prepared to scan that folder
-//   Korvint /c:\dir\ /c:\dir.lst   scans c:\dir\ into c:\dir.lst and ends; exit
-//                                  code 0 only for a completed scan. A scan that
-//                                  fails leaves the window open with the reason.
+//   Korvint /c:\dir\ /c:\dir.lst   scans c:\dir\ into c:\dir.lst and ends. A
+//                                  scan that fails leaves the window open with
+//                                  the reason. Exit code of the scan: 0
+//                                  complete, 1 failed or stopped, 3 complete
+//                                  but some folders could not be read.
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "app/batch_outcome.h"
 #include "app/command_line.h"
 #include "app/form_events.h"
 #include "app/start_up.h"
-#include "platform/win32/win32_text.h"
 #include "hosts/win32/message_pump.h"
 #include "hosts/win32/win32_form.h"
+#include "platform/win32/win32_text.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int show_command) {
   using namespace korvint;
@@ -25,9 +29,9 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int show_command) {
 
   ui::win32::Win32Form window(ui::FormServices{}, show_command);
   window.form.keepWindowOpenOnBatchFailure = true;
-  app::on_load(window.form, arguments);
+  const std::optional<jobs::ScanOutcome> outcome = app::on_load(window.form, arguments);
   if (!window.form.closed) ui::win32::run_message_loop(window.window);
 
-  const bool batch = app::is_batch(arguments);
-  return batch && !window.form.lastScanCompleted ? 1 : 0;
+  // The batch scan's own outcome, whatever the window did after it.
+  return app::is_batch(arguments) ? app::batch_exit_code(outcome) : 0;
 }

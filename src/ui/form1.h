@@ -81,19 +81,10 @@ class Form1 {
   /// True once the window has been closed; nothing runs after that.
   bool closed = false;
 
-  /// How the last scan job ended, for batch runs: true when it completed.
-  bool lastScanCompleted = false;
-
-  /// The reason the last scan job failed or stopped, for batch runs; "" when it completed.
-  std::string lastScanProblem;
-
   /// A batch scan that failed (not stopped) leaves the window open with the
   /// reason in the count label instead of closing it; set by hosts whose
   /// users have no other place to read the reason (Windows).
   bool keepWindowOpenOnBatchFailure = false;
-
-  /// What the last scan could not read, for batch runs; "" when it read everything.
-  std::string lastScanNote;
 };
 
 }  // namespace korvint::ui

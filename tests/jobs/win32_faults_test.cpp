@@ -60,11 +60,11 @@ TEST(Win32Faults, AnOutputHeldOpenIsAFailureNamingItAndTheEarlierCatalogueStays)
     Held held(f.output("cat.lst"), share);
     ASSERT_TRUE(held.ok());
 
-    Command1_Click(f.form());
+    const std::optional<ScanOutcome> outcome = Command1_Click(f.form());
     const std::string shown = f.window->Label2.caption();
     held.release();
-    EXPECT_FALSE(f.form().lastScanCompleted) << "share " << share;
-    EXPECT_EQ(f.form().lastScanProblem, shown);
+    EXPECT_FALSE(outcome && outcome->completed()) << "share " << share;
+    EXPECT_EQ((outcome ? outcome->reason : std::string()), shown);
     EXPECT_TRUE(contains(shown, test::path_text(f.output("cat.lst")))) << shown;
     EXPECT_TRUE(contains(shown, platform::win32::error_text(ERROR_SHARING_VIOLATION))) << shown;
     EXPECT_EQ(read_file(f.output("cat.lst")), kEarlier);
@@ -83,14 +83,14 @@ TEST(Win32Faults, AnOutputHeldOpenWithDeleteSharingIsReplaced) {
   write_file(f.output("cat.lst"), kEarlier);
   Held held(f.output("cat.lst"), FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);
   ASSERT_TRUE(held.ok());
-  Command1_Click(f.form());
+  const std::optional<ScanOutcome> outcome = Command1_Click(f.form());
   held.release();
   const std::string now = read_file(f.output("cat.lst"));
-  if (f.form().lastScanCompleted) {
+  if (outcome && outcome->completed()) {
     EXPECT_TRUE(contains(now, "a.txt\t1\t")) << now;
     EXPECT_FALSE(fs::exists(f.output("cat.lst.old")));
   } else {
-    EXPECT_EQ(now, kEarlier) << f.form().lastScanProblem;
+    EXPECT_EQ(now, kEarlier) << (outcome ? outcome->reason : std::string());
   }
 }
 
@@ -119,11 +119,11 @@ TEST(Win32Faults, ABackupThatCannotBeRemovedStopsTheScanBeforeAnythingChanges) {
     Held held(backup, 0);
     if (!c.hold) held.release();
 
-    Command1_Click(f.form());
+    const std::optional<ScanOutcome> outcome = Command1_Click(f.form());
     const std::string shown = f.window->Label2.caption();
     held.release();
     SetFileAttributesW(backup.c_str(), FILE_ATTRIBUTE_NORMAL);
-    EXPECT_FALSE(f.form().lastScanCompleted) << c.what;
+    EXPECT_FALSE(outcome && outcome->completed()) << c.what;
     EXPECT_TRUE(contains(shown, test::path_text(backup))) << c.what << ": " << shown;
     const std::string reason = c.reason ? c.reason : platform::win32::error_text(ERROR_SHARING_VIOLATION);
     EXPECT_TRUE(contains(shown, reason)) << c.what << ": " << shown;
@@ -149,10 +149,10 @@ TEST(Win32Faults, ABackupHeldOpenDuringTheScanUndoesItAndTheNextScanCompletes) {
     if (!held) held = std::make_unique<Held>(backup, FILE_SHARE_READ);
   };
 
-  Command1_Click(f.form());
+  const std::optional<ScanOutcome> outcome = Command1_Click(f.form());
   ASSERT_TRUE(held && held->ok());
   const std::string shown = f.window->Label2.caption();
-  EXPECT_FALSE(f.form().lastScanCompleted);
+  EXPECT_FALSE(outcome && outcome->completed());
   EXPECT_TRUE(contains(shown, test::path_text(backup))) << shown;
   // The earlier catalogue is back under its name, or, where the holder keeps it
   // from moving, still under the backup name, which the message says.
@@ -165,8 +165,8 @@ TEST(Win32Faults, ABackupHeldOpenDuringTheScanUndoesItAndTheNextScanCompletes) {
   held.reset();
 
   f.window->host.on_do_events = nullptr;
-  Command1_Click(f.form());
-  EXPECT_TRUE(f.form().lastScanCompleted) << f.form().lastScanProblem;
+  const std::optional<ScanOutcome> next = Command1_Click(f.form());
+  EXPECT_TRUE(next && next->completed()) << (next ? next->reason : std::string());
   EXPECT_TRUE(contains(read_file(output), "last.txt\t1\t"));
   EXPECT_FALSE(fs::exists(backup));
 }
@@ -192,8 +192,8 @@ TEST(Win32Faults, ATreeChangingDuringTheWalkGivesAWellFormedCatalogue) {
   });
   for (int scan = 0; scan < 4; ++scan) {
     f.prepare_scan("disk", "cat.lst");
-    Command1_Click(f.form());
-    EXPECT_TRUE(f.form().lastScanCompleted) << f.form().lastScanProblem;
+    const std::optional<ScanOutcome> outcome = Command1_Click(f.form());
+    EXPECT_TRUE(outcome && outcome->completed()) << (outcome ? outcome->reason : std::string());
     const test::ParsedCatalogue parsed = test::parse_catalogue(read_file(f.output("cat.lst")));
     EXPECT_EQ(parsed.problem, "");
     EXPECT_EQ(parsed.header, test::path_text(disk) + "\\");
@@ -234,8 +234,8 @@ TEST(Win32Faults, NestingAsDeepAsTheSystemAllowsIsCataloguedOrReportedUnreadable
   if (has_leaf) CloseHandle(leaf);
 
   f.prepare_scan("deep", "deep.lst");
-  Command1_Click(f.form());
-  ASSERT_TRUE(f.form().lastScanCompleted) << f.form().lastScanProblem;
+  const std::optional<ScanOutcome> outcome = Command1_Click(f.form());
+  ASSERT_TRUE(outcome && outcome->completed()) << (outcome ? outcome->reason : std::string());
   const test::ParsedCatalogue parsed = test::parse_catalogue(read_file(f.output("deep.lst")));
   ASSERT_EQ(parsed.problem, "");
   // Every level is there; the ones below a folder that could not be read are
@@ -244,16 +244,16 @@ TEST(Win32Faults, NestingAsDeepAsTheSystemAllowsIsCataloguedOrReportedUnreadable
   while (listed < levels.size() && parsed.files.count(levels[listed]) == 1) ++listed;
   const bool complete = listed == levels.size() && (!has_leaf || !parsed.files.at(levels.back()).empty());
   if (!complete) {
-    const std::string& note = f.form().lastScanNote;
+    const std::string note = outcome->unreadable_note();
     EXPECT_TRUE(contains(note, "could not be read")) << listed << " of " << levels.size();
     EXPECT_TRUE(contains(note, std::string(96, 'n'))) << note.substr(0, 300);
   } else {
-    EXPECT_EQ(f.form().lastScanNote, "");
+    EXPECT_EQ(outcome->unreadable_note(), "");
     EXPECT_EQ(parsed.folder_lines.size(), levels.size());
     if (has_leaf) EXPECT_EQ(parsed.files.at(levels.back()).begin()->rfind("leaf.txt\t0\t", 0), 0u);
   }
   std::cout << "nested " << levels.size() << " levels, " << deepest.size() << " characters; "
-            << (complete ? "catalogued completely" : f.form().lastScanNote.substr(0, 120)) << "\n";
+            << (complete ? "catalogued completely" : outcome->unreadable_note().substr(0, 120)) << "\n";
 }
 
 }  // namespace

@@ -103,6 +103,18 @@ TEST(Win32BatchRun, TwoArgumentsWriteTheCatalogueAndExitWithZero) {
   EXPECT_NE(catalogue.find("b.txt\t3\t"), std::string::npos);
 }
 
+TEST(Win32BatchRun, ARootThatCannotBeReadGivesAHeaderOnlyCatalogueAndExitsWithThree) {
+  test::TempTree tree;
+  tree.folder("out");
+  const std::string root = path_text(tree.root() / "no such folder") + "\\";
+  const fs::path output = tree.root() / "out" / "gone.lst";
+  Started run = start("/" + root + " /" + path_text(output));
+  ASSERT_TRUE(run.ok);
+  EXPECT_EQ(wait_for_exit(run, 60000), 3u);
+  finish(run);
+  EXPECT_EQ(test::read_file(output), root + "\r\n");
+}
+
 TEST(Win32BatchRun, MissingOutputFolderKeepsTheWindowOpenWithTheReasonAndExitsWithOne) {
   test::TempTree tree;
   tree.text_file("data/a.txt", "one");

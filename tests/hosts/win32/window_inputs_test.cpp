@@ -85,7 +85,7 @@ TEST(Win32WindowInputs, AnOutputThatCannotBeMadeIsReportedAndTheEarlierCatalogue
     EXPECT_EQ(shown.rfind("Cannot ", 0), 0u) << what << ": " << shown.substr(0, 300);
     // The reason follows the path.
     EXPECT_GT(shown.size(), shown.rfind("\": ") + 3) << what << ": " << shown.substr(0, 300);
-    EXPECT_FALSE(fixture.window->form.lastScanCompleted) << what;
+    EXPECT_EQ(test::text_of(fixture.control(ControlId::Label1)), "Scan failed:") << what;
     EXPECT_EQ(test::text_of(fixture.window->window.hwnd()), "Finished!");
     EXPECT_TRUE(IsWindowEnabled(fixture.control(ControlId::Command1)));
     EXPECT_EQ(read_file(fixture.output("cat.lst")), kEarlier) << what;
@@ -105,9 +105,9 @@ TEST(Win32WindowInputs, ARootThatCannotBeReadGivesAHeaderOnlyCatalogueUnderItsOw
     SendMessageW(fixture.control(ControlId::Command1), BM_CLICK, 0, 0);
     fixture.pump();
 
-    EXPECT_TRUE(fixture.window->form.lastScanCompleted) << fixture.window->form.lastScanProblem.substr(0, 300);
+    EXPECT_EQ(test::text_of(fixture.control(ControlId::Label1)).rfind("seconds it took:", 0), 0u)
+        << long_text_of(fixture.control(ControlId::Label2)).substr(0, 300);
     EXPECT_EQ(read_file(fixture.output("unreadable.lst")), typed + "\r\n");
-    EXPECT_NE(fixture.window->form.lastScanNote.find("could not be read"), std::string::npos);
     EXPECT_EQ(test::text_of(fixture.control(ControlId::Label2)).rfind("Less than 500 files found; 1 folder(s) could not be read", 0), 0u);
     EXPECT_EQ(read_file(fixture.output("cat.lst")), kEarlier);
   }
@@ -141,7 +141,8 @@ TEST(Win32WindowInputs, BoxesOfSpacesOnlyAreTakenAsEmpty) {
     // An empty name is ".lst" in the output folder.
     fixture.prepare_scan(fixture.tree.root() / "data", "     ");
     SendMessageW(fixture.control(ControlId::Command1), BM_CLICK, 0, 0);
-    EXPECT_TRUE(fixture.window->form.lastScanCompleted) << fixture.window->form.lastScanProblem;
+    EXPECT_EQ(test::text_of(fixture.control(ControlId::Label1)).rfind("seconds it took:", 0), 0u)
+        << long_text_of(fixture.control(ControlId::Label2));
     EXPECT_EQ(test::text_of(fixture.control(ControlId::Text4)), ".lst");
     EXPECT_TRUE(fs::exists(fixture.output(".lst")));
 
@@ -150,7 +151,8 @@ TEST(Win32WindowInputs, BoxesOfSpacesOnlyAreTakenAsEmpty) {
     test::set_text(fixture.control(ControlId::Text5), "   ");
     test::set_text(fixture.control(ControlId::Text4), "cat.lst");
     SendMessageW(fixture.control(ControlId::Command1), BM_CLICK, 0, 0);
-    EXPECT_TRUE(fixture.window->form.lastScanCompleted) << fixture.window->form.lastScanProblem;
+    EXPECT_EQ(test::text_of(fixture.control(ControlId::Label1)).rfind("seconds it took:", 0), 0u)
+        << long_text_of(fixture.control(ControlId::Label2));
     EXPECT_EQ(names_in(here).size(), 1u);
 
     // An empty root is the root folder of the current drive: a scan of it is
