@@ -13,6 +13,10 @@ namespace korvint::app {
 
 using ui::ControlId;
 
+void connect_form(ui::Form1& form) {
+  form.List1.on_click = [&form] { on_list_click(form); };
+}
+
 std::optional<jobs::ScanOutcome> on_load(ui::Form1& form, const std::vector<std::string>& arguments) {
   return Form_Load(form, arguments);
 }

@@ -13,6 +13,11 @@
 
 namespace korvint::app {
 
+/// Connects what the form model reports by itself to its handler: a move of
+/// the scan list's selection runs List1_Click. Every host calls it once when it
+/// has built its form.
+void connect_form(ui::Form1& form);
+
 /// The window is created: start-up with the command line's arguments 1, 2, ...
 /// Returns how a batch scan (two arguments) ended; nullopt when none ran.
 std::optional<jobs::ScanOutcome> on_load(ui::Form1& form, const std::vector<std::string>& arguments);

@@ -6,6 +6,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "platform/file_services.h"
 #include "platform/folder_source.h"
@@ -44,6 +45,9 @@ struct FormServices {
   /// Helper threads that read folders ahead of a scan; unset: the program's default.
   std::optional<unsigned> listing_threads;
 };
+
+/// The program's title, shown on its message boxes.
+inline constexpr std::string_view kProgramTitle = "Korvint";
 
 /// Booleans of the window: true is -1, false is 0.
 constexpr std::int16_t kTrue = -1;

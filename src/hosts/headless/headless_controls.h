@@ -2,7 +2,6 @@
 // Controls that keep plain values: the body of the form in tests and in batch
 // runs without a display.
 
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -42,20 +41,25 @@ class HeadlessButton final : public Button {
   bool enabled_ = true;
 };
 
-/// A list box; `on_click` runs when the selection moves to an entry, as a
-/// toolkit's list reports it.
+/// A list box of plain entries.
 class HeadlessListBox final : public ListBox {
  public:
-  [[nodiscard]] int ListCount() const override { return static_cast<int>(entries_.size()); }
-  [[nodiscard]] std::string List(int index) const override;
-  [[nodiscard]] int ListIndex() const override { return selected_; }
-  void setListIndex(int index) override;
-  void AddItem(std::string_view entry) override { entries_.emplace_back(entry); }
-  void RemoveItem(int index) override;
-  void Clear() override;
+  /// Plays the user moving the selection to `row`, as a toolkit reports it.
+  void user_selects(int row) {
+    selected_ = row;
+    selection_changed();
+  }
 
-  /// Runs when the selection moves to an entry.
-  std::function<void()> on_click;
+ protected:
+  [[nodiscard]] int row_count() const override { return static_cast<int>(entries_.size()); }
+  [[nodiscard]] std::string row_text(int row) const override {
+    return entries_[static_cast<std::size_t>(row)];
+  }
+  [[nodiscard]] int selected_row() const override { return selected_; }
+  void select_row(int row) override { selected_ = row; }
+  void append_row(std::string_view entry) override { entries_.emplace_back(entry); }
+  void remove_row(int row) override { entries_.erase(entries_.begin() + row); }
+  void remove_all_rows() override { entries_.clear(); }
 
  private:
   std::vector<std::string> entries_;

@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "app/form_events.h"
+
 namespace korvint::ui::headless {
 
 void HeadlessHost::DoEvents() {
@@ -38,6 +40,8 @@ HeadlessForm::HeadlessForm(FormServices services, std::vector<std::string> drive
     : Drive1(std::move(drives)),
       form(FormControls{Text1, Text2, Text3, Text4, Text5, Label1, Label2, Caption, List1,
                         Drive1, Command1, mStop},
-           host, std::move(services)) {}
+           host, std::move(services)) {
+  app::connect_form(form);
+}
 
 }  // namespace korvint::ui::headless

@@ -62,10 +62,13 @@ class HeadlessHost final : public FormHost {
   std::deque<std::function<void()>> actions_;
 };
 
-/// A complete headless window: controls, host and form.
+/// A complete headless window: controls, host and form, its events connected
+/// to their handlers as in a real window.
 class HeadlessForm {
  public:
   explicit HeadlessForm(FormServices services = {}, std::vector<std::string> drives = {});
+  HeadlessForm(const HeadlessForm&) = delete;
+  HeadlessForm& operator=(const HeadlessForm&) = delete;
 
   HeadlessTextBox Text1{"path to scan"}, Text2{"Text2"}, Text3{"Text3"}, Text4{"text4"},
       Text5{"Text5"};

@@ -28,9 +28,7 @@ std::string QtLabel::caption() const { return from_qt(label_.text()); }
 
 void QtLabel::setCaption(std::string_view caption) {
   label_.setText(to_qt(caption));
-  // A failure message is often longer than its label is wide: resting the
-  // pointer on the label shows all of it.
-  label_.setToolTip(label_.text());
+  label_.setToolTip(to_qt(tooltip_text(shape_, caption)));
 }
 
 std::string QtWindowCaption::caption() const { return from_qt(window_.windowTitle()); }
@@ -45,57 +43,17 @@ bool QtButton::enabled() const { return button_.isEnabled(); }
 
 void QtButton::setEnabled(bool enabled) { button_.setEnabled(enabled); }
 
-QtListBox::QtListBox(QListWidget& list) : list_(list), reported_(selected_row()) {
+QtListBox::QtListBox(QListWidget& list) : list_(list) {
   connection_ = QObject::connect(&list_, &QListWidget::itemSelectionChanged, &list_,
                                  [this] { selection_changed(); });
 }
 
 QtListBox::~QtListBox() { QObject::disconnect(connection_); }
 
-int QtListBox::ListCount() const { return list_.count(); }
+int QtListBox::row_count() const { return list_.count(); }
 
-std::string QtListBox::List(int index) const {
-  const QListWidgetItem* entry = list_.item(index);
-  return entry == nullptr ? std::string() : from_bytes(entry->data(Qt::UserRole).toByteArray());
-}
-
-int QtListBox::ListIndex() const { return selected_row(); }
-
-void QtListBox::setListIndex(int index) {
-  if (index < -1 || index >= list_.count()) return;
-  if (index == -1) {
-    list_.clearSelection();
-    list_.setCurrentRow(-1);
-    return;
-  }
-  // In single selection, making the entry current selects it; the list then
-  // reports the change, which runs on_click.
-  list_.setCurrentRow(index);
-  list_.scrollToItem(list_.item(index));
-}
-
-void QtListBox::AddItem(std::string_view entry) {
-  auto* item = new QListWidgetItem(to_qt(entry));
-  item->setData(Qt::UserRole, to_bytes(entry));
-  list_.addItem(item);
-}
-
-void QtListBox::RemoveItem(int index) {
-  if (index < 0 || index >= list_.count()) return;
-  // The list would move its selection to a neighbour; nobody chose that entry.
-  quiet_ = true;
-  delete list_.takeItem(index);
-  list_.clearSelection();
-  list_.setCurrentRow(-1);
-  quiet_ = false;
-  reported_ = selected_row();
-}
-
-void QtListBox::Clear() {
-  quiet_ = true;
-  list_.clear();
-  quiet_ = false;
-  reported_ = selected_row();
+std::string QtListBox::row_text(int row) const {
+  return from_bytes(list_.item(row)->data(Qt::UserRole).toByteArray());
 }
 
 int QtListBox::selected_row() const {
@@ -103,12 +61,26 @@ int QtListBox::selected_row() const {
   return selected.isEmpty() ? -1 : list_.row(selected.front());
 }
 
-void QtListBox::selection_changed() {
-  const int now = selected_row();
-  const bool moved = now != reported_;
-  reported_ = now;
-  if (!quiet_ && moved && now >= 0 && on_click) on_click();
+void QtListBox::select_row(int row) {
+  if (row == -1) {
+    list_.clearSelection();
+    list_.setCurrentRow(-1);
+    return;
+  }
+  // In single selection, making the entry current selects it.
+  list_.setCurrentRow(row);
+  list_.scrollToItem(list_.item(row));
 }
+
+void QtListBox::append_row(std::string_view entry) {
+  auto* item = new QListWidgetItem(to_qt(entry));
+  item->setData(Qt::UserRole, to_bytes(entry));
+  list_.addItem(item);
+}
+
+void QtListBox::remove_row(int row) { delete list_.takeItem(row); }
+
+void QtListBox::remove_all_rows() { list_.clear(); }
 
 void QtDriveBox::fill(const std::vector<std::string>& drives) {
   box_.clear();

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "ui/controls.h"
+#include "ui/form_layout.h"
 
 class QAbstractButton;
 class QComboBox;
@@ -35,15 +36,17 @@ class QtTextBox final : public TextBox {
   QString shown_;         ///< how the box showed it
 };
 
-/// A label's caption.
+/// A label's caption; its tooltip follows the caption where the table says so.
 class QtLabel final : public Label {
  public:
-  explicit QtLabel(QLabel& label) : label_(label) {}
+  /// `label` shows the control `shape` of the table.
+  QtLabel(QLabel& label, const ControlSpec& shape) : label_(label), shape_(shape) {}
   [[nodiscard]] std::string caption() const override;
   void setCaption(std::string_view caption) override;
 
  private:
   QLabel& label_;
+  const ControlSpec& shape_;
 };
 
 /// The window's caption, its title.
@@ -78,26 +81,18 @@ class QtListBox final : public ListBox {
   QtListBox(const QtListBox&) = delete;
   QtListBox& operator=(const QtListBox&) = delete;
 
-  [[nodiscard]] int ListCount() const override;
-  [[nodiscard]] std::string List(int index) const override;
-  [[nodiscard]] int ListIndex() const override;
-  void setListIndex(int index) override;
-  void AddItem(std::string_view entry) override;
-  /// Removes the entry; the list is left without a selection, as after Clear.
-  void RemoveItem(int index) override;
-  void Clear() override;
-
-  /// Runs once each time the selection moves to an entry, by the user or by setListIndex.
-  std::function<void()> on_click;
+ protected:
+  [[nodiscard]] int row_count() const override;
+  [[nodiscard]] std::string row_text(int row) const override;
+  [[nodiscard]] int selected_row() const override;
+  void select_row(int row) override;
+  void append_row(std::string_view entry) override;
+  void remove_row(int row) override;
+  void remove_all_rows() override;
 
  private:
-  [[nodiscard]] int selected_row() const;
-  void selection_changed();
-
   QListWidget& list_;
   QMetaObject::Connection connection_;
-  int reported_ = -1;   ///< the selection as last seen, so each move reports once
-  bool quiet_ = false;  ///< true while entries are removed: no entry was chosen
 };
 
 /// The drive box over a combo box. Entries keep their bytes.

@@ -25,7 +25,7 @@ EventRouting::EventRouting(FormWindow& window, QtListBox& list, Form1& form)
     connect(&window_.control_as<QPushButton>(id), &QPushButton::clicked, this,
             [this, id] { app::on_click(form_, id); });
   }
-  list_.on_click = [this] { app::on_list_click(form_); };
+  app::connect_form(form_);
   // One filter sees every event once per receiver: the key preview (key
   // events reach the window's native window before the control with the
   // focus), the keys typed into Text1 and Text4, the presses on the list.

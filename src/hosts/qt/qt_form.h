@@ -17,10 +17,11 @@ namespace korvint::ui::qt {
 class QtForm {
  public:
   /// Builds the window (not shown yet) with `drives` in the drive box, sized
-  /// for `dpi` dots per inch (0: the screen's). A QApplication must exist.
+  /// for `dpi` dots per inch (0: the screen's) and scaled by `scale` (0: so
+  /// that the captions fit the fonts, FormWindow). A QApplication must exist.
   explicit QtForm(FormServices services = {},
                   const std::vector<std::string>& drives = platform::drive_box_entries(),
-                  int dpi = 0);
+                  int dpi = 0, double scale = 0);
   QtForm(const QtForm&) = delete;
   QtForm& operator=(const QtForm&) = delete;
 

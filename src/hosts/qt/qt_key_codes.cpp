@@ -4,6 +4,8 @@
 #include <QKeyEvent>
 #include <utility>
 
+#include "ui/form_ids.h"
+
 namespace korvint::ui::qt {
 namespace {
 
@@ -75,11 +77,8 @@ std::int16_t virtual_key_code(const QKeyEvent& key) {
 }
 
 std::int16_t shift_state(Qt::KeyboardModifiers modifiers) {
-  std::int16_t bits = 0;
-  if (modifiers.testFlag(Qt::ShiftModifier)) bits |= 1;
-  if (modifiers.testFlag(Qt::ControlModifier)) bits |= 2;
-  if (modifiers.testFlag(Qt::AltModifier)) bits |= 4;
-  return bits;
+  return ui::shift_state(modifiers.testFlag(Qt::ShiftModifier), modifiers.testFlag(Qt::ControlModifier),
+                         modifiers.testFlag(Qt::AltModifier));
 }
 
 std::optional<std::int16_t> key_ascii(const QKeyEvent& key) {
@@ -92,10 +91,10 @@ std::optional<std::int16_t> key_ascii(const QKeyEvent& key) {
 
 std::int16_t mouse_button_number(Qt::MouseButton button) {
   switch (button) {
-    case Qt::LeftButton: return 1;
-    case Qt::RightButton: return 2;
-    case Qt::MiddleButton: return 4;
-    default: return 0;
+    case Qt::LeftButton: return mouse_button_code(PointerButton::left);
+    case Qt::RightButton: return mouse_button_code(PointerButton::right);
+    case Qt::MiddleButton: return mouse_button_code(PointerButton::middle);
+    default: return mouse_button_code(PointerButton::other);
   }
 }
 

@@ -3,6 +3,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QFont>
+#include <QFontMetricsF>
 #include <QFrame>
 #include <QGuiApplication>
 #include <QLabel>
@@ -13,6 +14,8 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "jobs/scan_all.h"
+#include "jobs/scan_job.h"
 #include "ui/form_layout.h"
 #include "hosts/qt/qt_text.h"
 #include "hosts/qt/wrapping_button.h"
@@ -55,16 +58,34 @@ QWidget* make_widget(const ControlSpec& shape, QWidget& window) {
   return new QWidget(&window);
 }
 
-void place(QWidget& widget, const ControlSpec& shape, int dpi) {
-  auto px = [dpi](int twips) { return twips_to_pixels(twips, dpi); };
-  if (shape.kind == ControlKind::Line) {
-    // A line runs from (left, top) to (width, height); this one is vertical, 2 px wide.
-    const int x = std::min(px(shape.left), px(shape.width));
-    const int y = std::min(px(shape.top), px(shape.height));
-    widget.setGeometry(x, y, 2, std::abs(px(shape.height) - px(shape.top)));
-    return;
+void place(QWidget& widget, const ControlSpec& shape, int dpi, double scale) {
+  const PixelRect at = control_pixel_rect(shape, dpi, dpi, scale);
+  widget.setGeometry(at.left, at.top, at.width, at.height);
+}
+
+// The twips were drawn for MS Sans Serif 8 at 96 dots per inch, whose letters
+// average 6 pixels across (its dialog base unit).
+constexpr double kDesignLetterWidthAt96 = 6.0;
+
+// How much wider than the design font the window's font writes, at `dpi`.
+double letter_width_ratio(const QFont& font, int dpi) {
+  const QString alphabet = QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
+  const double letter = QFontMetricsF(font).horizontalAdvance(alphabet) / alphabet.size();
+  return letter / (kDesignLetterWidthAt96 * dpi / 96.0);
+}
+
+// True when every text `shape` shows fits inside its widget.
+bool texts_fit(QWidget& widget, const ControlSpec& shape) {
+  for (const std::string& text : texts_to_fit(shape.id)) {
+    if (shape.kind == ControlKind::CommandButton) {
+      if (!static_cast<WrappingButton&>(widget).caption_fits(to_qt(text))) return false;
+    } else if (shape.kind == ControlKind::Label) {
+      const QFontMetrics metrics(widget.font());
+      const QRect room = static_cast<QLabel&>(widget).contentsRect();
+      if (metrics.horizontalAdvance(to_qt(text)) > room.width() || metrics.height() > room.height()) return false;
+    }
   }
-  widget.setGeometry(px(shape.left), px(shape.top), px(shape.width), px(shape.height));
+  return true;
 }
 
 }  // namespace
@@ -90,13 +111,27 @@ QFont control_font(const ControlFont& font) {
   return qt_font;
 }
 
-FormWindow::FormWindow(int dpi) {
+std::vector<std::string> texts_to_fit(ControlId id) {
+  const ControlSpec& shape = control_spec(id);
+  if (!shape.shown || (shape.kind != ControlKind::CommandButton && shape.kind != ControlKind::Label)) return {};
+  // The status labels never show their caption from the table, but these.
+  const std::string long_time = "86400";
+  if (id == ControlId::Label1) {
+    return {jobs::kFilesRunning, jobs::kSecondsItTook + long_time, jobs::kTotalSecondsItTook + long_time,
+            jobs::kScanFailed};
+  }
+  if (id == ControlId::Label2) {
+    return {jobs::kLessThan500, jobs::kStopped, jobs::kManyFiles, "1000000" + std::string(jobs::kFilesFound)};
+  }
+  return {std::string(shape.caption)};
+}
+
+FormWindow::FormWindow(int dpi, double scale) {
   if (dpi <= 0) dpi = screen_dpi();
   setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                  Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                  Qt::WindowCloseButtonHint);
   setWindowTitle(to_qt(kFormCaption));
-  setFixedSize(twips_to_pixels(kClientWidthTwips, dpi), twips_to_pixels(kClientHeightTwips, dpi));
   setFont(control_font(kWindowFont));
 
   const auto table = form_controls();
@@ -104,29 +139,47 @@ FormWindow::FormWindow(int dpi) {
   for (const ControlSpec& shape : table) {
     QWidget* widget = make_widget(shape, *this);
     widget->setObjectName(to_qt(shape.name));
-    place(*widget, shape, dpi);
     if (shape.font) widget->setFont(control_font(*shape.font));
-    if (!shape.tooltip.empty()) widget->setToolTip(to_qt(shape.tooltip));
+    widget->setToolTip(to_qt(tooltip_text(shape, shape.caption)));
     if (!shape.shown) widget->hide();
     controls_.at(static_cast<std::size_t>(shape.id)) = widget;
   }
+  scale_ = scale > 0 ? scale : fitting_scale(dpi);
+  lay_out(dpi, scale_);
 
   // Where two controls overlap the earlier in the table lies on top: raise from
   // the last to the first.
   for (auto shape = table.rbegin(); shape != table.rend(); ++shape) control(shape->id).raise();
 
   // Tab order by tab index, among the controls that take the focus.
-  std::vector<const ControlSpec*> tab_chain;
-  for (const ControlSpec& shape : table) {
-    if (shape.tab_index >= 0 && (control(shape.id).focusPolicy() & Qt::TabFocus)) tab_chain.push_back(&shape);
+  std::vector<QWidget*> tab_chain;
+  for (const ControlId id : tab_order()) {
+    if (control(id).focusPolicy() & Qt::TabFocus) tab_chain.push_back(&control(id));
   }
-  std::sort(tab_chain.begin(), tab_chain.end(),
-            [](const ControlSpec* a, const ControlSpec* b) { return a->tab_index < b->tab_index; });
-  for (std::size_t i = 1; i < tab_chain.size(); ++i) {
-    QWidget::setTabOrder(&control(tab_chain[i - 1]->id), &control(tab_chain[i]->id));
-  }
+  for (std::size_t i = 1; i < tab_chain.size(); ++i) QWidget::setTabOrder(tab_chain[i - 1], tab_chain[i]);
   // The window opens with the focus on the first control of the tab order.
-  if (!tab_chain.empty()) control(tab_chain.front()->id).setFocus();
+  if (!tab_chain.empty()) tab_chain.front()->setFocus();
+}
+
+void FormWindow::lay_out(int dpi, double scale) {
+  const PixelRect client = client_pixel_rect(dpi, dpi, scale);
+  setFixedSize(client.width, client.height);
+  for (const ControlSpec& shape : form_controls()) place(control(shape.id), shape, dpi, scale);
+}
+
+double FormWindow::fitting_scale(int dpi) {
+  // A font wider than the design's scales the whole layout by as much, and
+  // further in small steps while a caption still would not fit: every caption
+  // fits its control and the proportions stay.
+  double scale = std::max(1.0, letter_width_ratio(font(), dpi));
+  for (int step = 0; step < 40; ++step) {
+    lay_out(dpi, scale);
+    bool fit = true;
+    for (const ControlSpec& shape : form_controls()) fit = fit && texts_fit(control(shape.id), shape);
+    if (fit) break;
+    scale *= 1.02;
+  }
+  return scale;
 }
 
 QWidget& FormWindow::control(ControlId id) const { return *controls_.at(static_cast<std::size_t>(id)); }

@@ -4,6 +4,7 @@
 
 #include <QWidget>
 #include <functional>
+#include <string>
 #include <vector>
 
 #include "ui/form_ids.h"
@@ -25,10 +26,19 @@ int screen_dpi();
 /// then any sans-serif face.
 QFont control_font(const ControlFont& font);
 
+/// The texts the window shows in control `id` that must fit inside it: a
+/// button's or label's caption, the status labels' messages; none for other kinds.
+std::vector<std::string> texts_to_fit(ControlId id);
+
 class FormWindow final : public QWidget {
  public:
-  /// Builds the window and its controls, sized for `dpi` dots per inch (0: the screen's).
-  explicit FormWindow(int dpi = 0);
+  /// Builds the window and its controls, sized for `dpi` dots per inch (0: the
+  /// screen's) with the layout scaled by `scale` (0: the smallest scale, at
+  /// least 1, at which every text of texts_to_fit fits in the window's fonts).
+  explicit FormWindow(int dpi = 0, double scale = 0);
+
+  /// The scale the layout was drawn at: 1 is the table's twips as they are.
+  [[nodiscard]] double layout_scale() const { return scale_; }
 
   /// The widget of control `id`: QPushButton, QLineEdit, QListWidget, QComboBox, QLabel or QFrame.
   [[nodiscard]] QWidget& control(ControlId id) const;
@@ -51,8 +61,12 @@ class FormWindow final : public QWidget {
   void mouseReleaseEvent(QMouseEvent* event) override;
 
  private:
+  void lay_out(int dpi, double scale);
+  double fitting_scale(int dpi);
+
   std::vector<QWidget*> controls_;     ///< by ControlId
   Qt::MouseButtons surface_presses_;  ///< buttons that went down on the bare surface
+  double scale_ = 1.0;
 };
 
 }  // namespace korvint::ui::qt

@@ -5,6 +5,24 @@
 
 namespace korvint::ui::qt {
 
+namespace {
+
+constexpr int kCaptionFlags = Qt::AlignCenter | Qt::TextWordWrap | Qt::TextShowMnemonic;
+
+}  // namespace
+
+QRect WrappingButton::caption_area() const {
+  QStyleOptionButton option;
+  initStyleOption(&option);
+  return style()->subElementRect(QStyle::SE_PushButtonContents, &option, this);
+}
+
+bool WrappingButton::caption_fits(const QString& caption) const {
+  const QRect area = caption_area();
+  const QRect needed = fontMetrics().boundingRect(area, kCaptionFlags, caption);
+  return needed.width() <= area.width() && needed.height() <= area.height();
+}
+
 void WrappingButton::paintEvent(QPaintEvent*) {
   QStylePainter painter(this);
   QStyleOptionButton option;
@@ -19,7 +37,7 @@ void WrappingButton::paintEvent(QPaintEvent*) {
     area.translate(style()->pixelMetric(QStyle::PM_ButtonShiftHorizontal, &option, this),
                    style()->pixelMetric(QStyle::PM_ButtonShiftVertical, &option, this));
   }
-  int flags = Qt::AlignCenter | Qt::TextWordWrap | Qt::TextShowMnemonic;
+  int flags = kCaptionFlags;
   if (!style()->styleHint(QStyle::SH_UnderlineShortcut, &option, this)) flags |= Qt::TextHideMnemonic;
   style()->drawItemText(&painter, area, flags, option.palette, isEnabled(), caption,
                         QPalette::ButtonText);

@@ -42,7 +42,7 @@ DWORD extended_style_of(ControlKind kind) {
 
 FontHandle make_font(const ControlFont& font, ScreenDpi dpi) {
   const std::wstring face = to_wide(font.face);
-  return FontHandle(CreateFontW(font_pixel_height(font.points, dpi), 0, 0, 0, font.weight, FALSE,
+  return FontHandle(CreateFontW(-font_pixel_height(font.points, dpi.y), 0, 0, 0, font.weight, FALSE,
                                 FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
                                 CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS,
                                 face.c_str()));
@@ -151,8 +151,8 @@ HWND create_tooltips(HWND parent, const ControlWindows& controls) {
                               nullptr, GetModuleHandleW(nullptr), nullptr);
   if (tips == nullptr) return nullptr;
   for (const ControlSpec& shape : form_controls()) {
-    if (shape.tooltip.empty() || controls[slot(shape.id)] == nullptr) continue;
-    std::wstring text = to_wide(shape.tooltip);
+    if (shape.tooltip.empty() || shape.tooltip_shows_caption || controls[slot(shape.id)] == nullptr) continue;
+    std::wstring text = to_wide(tooltip_text(shape, shape.caption));
     TTTOOLINFOW tool{};
     // The older structure size works with every version of the common controls.
     tool.cbSize = TTTOOLINFOW_V2_SIZE;
@@ -162,12 +162,13 @@ HWND create_tooltips(HWND parent, const ControlWindows& controls) {
     tool.lpszText = text.data();
     SendMessageW(tips, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
   }
-  // A failure message is often longer than its label is wide: resting the
-  // pointer on the label shows all of it. The labels let the mouse through to
-  // the window, so the tools are areas of the window, not the labels themselves.
-  for (const ControlId id : kLabelsWithCaptionTips) {
+  // The status labels' tooltips show their whole current caption, asked for
+  // when shown. The labels let the mouse through to the window, so the tools
+  // are areas of the window, not the labels themselves.
+  for (const ControlSpec& shape : form_controls()) {
+    const ControlId id = shape.id;
     HWND label = controls[slot(id)];
-    if (label == nullptr) continue;
+    if (!shape.tooltip_shows_caption || label == nullptr) continue;
     TTTOOLINFOW tool{};
     tool.cbSize = TTTOOLINFOW_V2_SIZE;
     tool.uFlags = TTF_SUBCLASS;

@@ -43,13 +43,10 @@ ControlWindows create_controls(HWND parent, ScreenDpi dpi, std::vector<FontHandl
 /// Fills the drive box with `entries` and chooses the entry of the current drive (else the first).
 void fill_drive_box(HWND drive_box, const std::vector<std::string>& entries);
 
-/// Creates the tooltip window holding the table's tooltips and, over the two
+/// Creates the tooltip window holding the table's tooltips and, over the
 /// status labels, tooltips that show their whole current caption (asked of the
 /// parent with TTN_GETDISPINFOW, the label's slot as the tool id); nullptr when
 /// it cannot be made.
 HWND create_tooltips(HWND parent, const ControlWindows& controls);
-
-/// The status labels whose whole caption their tooltip shows.
-inline constexpr ControlId kLabelsWithCaptionTips[] = {ControlId::Label1, ControlId::Label2};
 
 }  // namespace korvint::ui::win32

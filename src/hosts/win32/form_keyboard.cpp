@@ -10,14 +10,10 @@ bool key_down(int virtual_key) { return GetKeyState(virtual_key) < 0; }
 }  // namespace
 
 std::int16_t shift_state(const MSG& msg) {
-  std::int16_t shift = 0;
-  if (key_down(VK_SHIFT)) shift |= vbShiftMask;
-  if (key_down(VK_CONTROL)) shift |= vbCtrlMask;
   // A system key message carries the Alt state itself (bit 29, the context code).
   const bool alt_in_message =
       (msg.message == WM_SYSKEYUP || msg.message == WM_SYSKEYDOWN) && (msg.lParam & (1L << 29)) != 0;
-  if (key_down(VK_MENU) || alt_in_message) shift |= vbAltMask;
-  return shift;
+  return ui::shift_state(key_down(VK_SHIFT), key_down(VK_CONTROL), key_down(VK_MENU) || alt_in_message);
 }
 
 bool handle_keyboard(FormWindow& window, MSG& msg) {

@@ -36,10 +36,10 @@ bool takes_enter(ControlId id) { return id == ControlId::Text1 || id == ControlI
 
 std::int16_t list_button(UINT message) {
   switch (message) {
-    case WM_LBUTTONDOWN: return vbLeftButton;
-    case WM_RBUTTONDOWN: return vbRightButton;
-    case WM_MBUTTONDOWN: return vbMiddleButton;
-    default: return 0;
+    case WM_LBUTTONDOWN: return mouse_button_code(PointerButton::left);
+    case WM_RBUTTONDOWN: return mouse_button_code(PointerButton::right);
+    case WM_MBUTTONDOWN: return mouse_button_code(PointerButton::middle);
+    default: return mouse_button_code(PointerButton::other);
   }
 }
 
@@ -169,9 +169,9 @@ LRESULT FormWindow::on_message(UINT message, WPARAM wparam, LPARAM lparam) {
         return 0;
       }
       break;
-    case WM_LBUTTONUP: on_mouse_up(vbLeftButton, lparam); return 0;
-    case WM_RBUTTONUP: on_mouse_up(vbRightButton, lparam); return 0;
-    case WM_MBUTTONUP: on_mouse_up(vbMiddleButton, lparam); return 0;
+    case WM_LBUTTONUP: on_mouse_up(mouse_button_code(PointerButton::left), lparam); return 0;
+    case WM_RBUTTONUP: on_mouse_up(mouse_button_code(PointerButton::right), lparam); return 0;
+    case WM_MBUTTONUP: on_mouse_up(mouse_button_code(PointerButton::middle), lparam); return 0;
     case WM_SETCURSOR:
       if (busy_) {
         SetCursor(LoadCursorW(nullptr, IDC_WAIT));
@@ -192,9 +192,9 @@ LRESULT FormWindow::on_message(UINT message, WPARAM wparam, LPARAM lparam) {
       if (const auto* header = reinterpret_cast<const NMHDR*>(lparam);
           header->hwndFrom == tooltips_ && header->code == TTN_GETDISPINFOW) {
         auto* info = reinterpret_cast<NMTTDISPINFOW*>(lparam);
-        for (const ControlId id : kLabelsWithCaptionTips) {
-          if (info->hdr.idFrom != slot(id)) continue;
-          tip_text_ = platform::win32::to_wide(window_text(control(id)));
+        for (const ControlSpec& shape : form_controls()) {
+          if (!shape.tooltip_shows_caption || info->hdr.idFrom != slot(shape.id)) continue;
+          tip_text_ = platform::win32::to_wide(tooltip_text(shape, window_text(control(shape.id))));
           info->lpszText = tip_text_.data();
           info->hinst = nullptr;
         }
@@ -228,7 +228,8 @@ void FormWindow::on_command(int id, int code, HWND from) {
   if (code == BN_CLICKED && control_spec(*control).kind == ControlKind::CommandButton) {
     app::on_click(*form_, *control);
   } else if (*control == ControlId::List1 && code == LBN_SELCHANGE) {
-    app::on_list_click(*form_);
+    // The list model reports a move to another entry once, as every host's list does.
+    if (on_list_selection_changed) on_list_selection_changed();
   }
 }
 

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <array>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -52,6 +53,9 @@ class FormWindow {
 
   /// The form the events go to; nullptr when none.
   [[nodiscard]] Form1* form() const { return form_; }
+
+  /// Runs when the scan list says its selection changed (LBN_SELCHANGE).
+  std::function<void()> on_list_selection_changed;
 
   /// Shows the wait pointer over the window while `busy`.
   void set_busy(bool busy);

@@ -1,23 +1,8 @@
 #include "hosts/win32/tab_order.h"
 
-#include <algorithm>
-#include <vector>
+#include <optional>
 
 namespace korvint::ui::win32 {
-namespace {
-
-// The controls that have a place in the tab order, by tab index.
-std::vector<const ControlSpec*> tab_sequence() {
-  std::vector<const ControlSpec*> sequence;
-  for (const ControlSpec& shape : form_controls()) {
-    if (shape.tab_index >= 0) sequence.push_back(&shape);
-  }
-  std::sort(sequence.begin(), sequence.end(),
-            [](const ControlSpec* a, const ControlSpec* b) { return a->tab_index < b->tab_index; });
-  return sequence;
-}
-
-}  // namespace
 
 bool can_take_focus(const ControlSpec& shape, HWND control) {
   if (control == nullptr || shape.tab_index < 0) return false;
@@ -26,20 +11,14 @@ bool can_take_focus(const ControlSpec& shape, HWND control) {
 }
 
 HWND next_tab_stop(const ControlWindows& controls, HWND current, bool backwards) {
-  const std::vector<const ControlSpec*> sequence = tab_sequence();
-  const int count = static_cast<int>(sequence.size());
-  if (count == 0) return nullptr;
-  int at = backwards ? count : -1;
-  for (int i = 0; i < count; ++i) {
-    if (controls[slot(sequence[static_cast<std::size_t>(i)]->id)] == current) at = i;
+  std::optional<ControlId> from;
+  for (const ControlSpec& shape : form_controls()) {
+    if (controls[slot(shape.id)] == current && current != nullptr) from = shape.id;
   }
-  const int step = backwards ? -1 : 1;
-  for (int moved = 1; moved <= count; ++moved) {
-    const int i = ((at + step * moved) % count + count) % count;
-    const ControlSpec& shape = *sequence[static_cast<std::size_t>(i)];
-    if (can_take_focus(shape, controls[slot(shape.id)])) return controls[slot(shape.id)];
-  }
-  return nullptr;
+  const auto next = ui::next_tab_stop(from, backwards, [&controls](ControlId id) {
+    return can_take_focus(control_spec(id), controls[slot(id)]);
+  });
+  return next ? controls[slot(*next)] : nullptr;
 }
 
 }  // namespace korvint::ui::win32

@@ -1,6 +1,6 @@
 #pragma once
-// The order in which TAB moves the keyboard focus: the tab indexes of the
-// layout table, which differ from the z-order the dialog manager would follow.
+// The order in which TAB moves the keyboard focus: the model's tab order
+// (ui::next_tab_stop), which differs from the z-order the dialog manager would follow.
 
 #include <windows.h>
 

@@ -57,35 +57,24 @@ void Win32Button::move_focus_away() {
   if (GetFocus() == button_ && release_focus_) release_focus_(button_);
 }
 
-int Win32ListBox::ListCount() const {
+int Win32ListBox::row_count() const {
   const int count = index_result(SendMessageW(list_, LB_GETCOUNT, 0, 0));
   return count < 0 ? 0 : count;
 }
 
-std::string Win32ListBox::List(int index) const {
-  if (index < 0 || index >= ListCount()) return std::string();
-  return entry_text(list_, LB_GETTEXTLEN, LB_GETTEXT, index);
-}
+std::string Win32ListBox::row_text(int row) const { return entry_text(list_, LB_GETTEXTLEN, LB_GETTEXT, row); }
 
-int Win32ListBox::ListIndex() const { return index_result(SendMessageW(list_, LB_GETCURSEL, 0, 0)); }
+int Win32ListBox::selected_row() const { return index_result(SendMessageW(list_, LB_GETCURSEL, 0, 0)); }
 
-void Win32ListBox::setListIndex(int index) {
-  if (index < -1 || index >= ListCount()) return;
-  const bool moved = index != ListIndex();
-  SendMessageW(list_, LB_SETCURSEL, static_cast<WPARAM>(index), 0);
-  if (moved && index >= 0 && on_click) on_click();
-}
+void Win32ListBox::select_row(int row) { SendMessageW(list_, LB_SETCURSEL, static_cast<WPARAM>(row), 0); }
 
-void Win32ListBox::AddItem(std::string_view entry) {
+void Win32ListBox::append_row(std::string_view entry) {
   SendMessageW(list_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(to_wide(entry).c_str()));
 }
 
-void Win32ListBox::RemoveItem(int index) {
-  if (index < 0 || index >= ListCount()) return;
-  SendMessageW(list_, LB_DELETESTRING, static_cast<WPARAM>(index), 0);
-}
+void Win32ListBox::remove_row(int row) { SendMessageW(list_, LB_DELETESTRING, static_cast<WPARAM>(row), 0); }
 
-void Win32ListBox::Clear() { SendMessageW(list_, LB_RESETCONTENT, 0, 0); }
+void Win32ListBox::remove_all_rows() { SendMessageW(list_, LB_RESETCONTENT, 0, 0); }
 
 int Win32DriveBox::ListCount() const {
   const int count = index_result(SendMessageW(combo_, CB_GETCOUNT, 0, 0));

@@ -58,22 +58,20 @@ class Win32Button final : public Button {
   std::function<void(HWND)> release_focus_;
 };
 
-/// A LISTBOX with single selection.
+/// A LISTBOX with single selection. The window tells it of LBN_SELCHANGE
+/// through selection_changed().
 class Win32ListBox final : public ListBox {
  public:
   explicit Win32ListBox(HWND list) : list_(list) {}
-  [[nodiscard]] int ListCount() const override;
-  [[nodiscard]] std::string List(int index) const override;
-  [[nodiscard]] int ListIndex() const override;
-  /// Selects; LB_SETCURSEL reports nothing, so this runs `on_click` itself
-  /// when the selection moved to an entry.
-  void setListIndex(int index) override;
-  void AddItem(std::string_view entry) override;
-  void RemoveItem(int index) override;
-  void Clear() override;
 
-  /// Runs when setListIndex moved the selection to an entry.
-  std::function<void()> on_click;
+ protected:
+  [[nodiscard]] int row_count() const override;
+  [[nodiscard]] std::string row_text(int row) const override;
+  [[nodiscard]] int selected_row() const override;
+  void select_row(int row) override;
+  void append_row(std::string_view entry) override;
+  void remove_row(int row) override;
+  void remove_all_rows() override;
 
  private:
   HWND list_;

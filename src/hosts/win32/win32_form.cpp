@@ -24,12 +24,14 @@ Win32Form::Win32Form(FormServices services, int show_command)
       form(FormControls{Text1, Text2, Text3, Text4, Text5, Label1, Label2, Caption, List1, Drive1,
                         Command1, mStop},
            host, std::move(services)) {
-  List1.on_click = [this] { app::on_list_click(form); };
+  app::connect_form(form);
+  window.on_list_selection_changed = [this] { List1.selection_changed(); };
   window.attach(&form);
 }
 
 Win32Form::~Win32Form() {
   window.attach(nullptr);
+  window.on_list_selection_changed = nullptr;
   List1.on_click = nullptr;
   window.destroy();
 }

@@ -1,6 +1,6 @@
 #pragma once
-// The window's layout in pixels: the twips of the layout table converted at
-// the screen's resolution.
+// The screen's resolution, at which the layout's twips become pixels
+// (ui::control_pixel_rect).
 
 #include <windows.h>
 
@@ -17,22 +17,15 @@ struct ScreenDpi {
 /// The screen's resolution as this (DPI-aware) process sees it.
 ScreenDpi screen_dpi();
 
-/// A control's position and size in pixels within the window's client area.
-/// For the line, a rectangle 2 pixels wide from its start point down to its end point.
-struct PixelRect {
-  int left = 0;
-  int top = 0;
-  int width = 0;
-  int height = 0;
-};
-
-/// Where `shape` lies at `dpi`: each of left, top, width and height converted on its own.
-PixelRect control_pixel_rect(const ControlSpec& shape, ScreenDpi dpi);
+/// Where `shape` lies at `dpi`; the Windows fonts are the layout's own, so it is not scaled.
+inline PixelRect control_pixel_rect(const ControlSpec& shape, ScreenDpi dpi) {
+  return ui::control_pixel_rect(shape, dpi.x, dpi.y);
+}
 
 /// The client area's size in pixels at `dpi`.
-SIZE client_pixel_size(ScreenDpi dpi);
-
-/// The height in pixels of a font of `points` at `dpi` (negative: a character height).
-int font_pixel_height(double points, ScreenDpi dpi);
+inline SIZE client_pixel_size(ScreenDpi dpi) {
+  const PixelRect client = client_pixel_rect(dpi.x, dpi.y);
+  return SIZE{client.width, client.height};
+}
 
 }  // namespace korvint::ui::win32

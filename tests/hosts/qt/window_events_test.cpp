@@ -14,8 +14,10 @@
 
 #include "app/form_events.h"
 #include "app/help_and_shortcuts.h"
+#include "support/control_contract.h"
 #include "support/temp_tree.h"
 #include "hosts/qt/qt_form.h"
+#include "ui/form_layout.h"
 #include "hosts/qt/window_answers.h"
 
 namespace korvint::ui::qt {
@@ -40,6 +42,11 @@ class QtWindowEvents : public ::testing::Test {
   }
   QListWidget& list() { return widget<QListWidget>(ControlId::List1); }
   QPoint entry_point(int row) { return list().visualItemRect(list().item(row)).center(); }
+  // A point of the window's bare surface, below the output name, at the window's scale.
+  QPoint bare_point() {
+    const double scale = window->window.layout_scale();
+    return QPoint(scaled_pixels(2250, 96, scale), scaled_pixels(3000, 96, scale));
+  }
 
   test::TempTree tree;
   std::unique_ptr<QtForm> window;
@@ -114,6 +121,14 @@ TEST_F(QtWindowEvents, EachMoveOfTheListSelectionClicksOnce) {
   EXPECT_EQ(window->List1.ListCount(), 0);
 }
 
+TEST_F(QtWindowEvents, TheControlsKeepTheModelsContracts) {
+  test::expect_list_box_contract(window->List1, [&](int row) {
+    QTest::mouseClick(list().viewport(), Qt::LeftButton, {}, entry_point(row));
+  });
+  test::expect_button_contract(window->mStop);
+  test::expect_text_contract(window->Text1, window->Label2);
+}
+
 TEST_F(QtWindowEvents, RightButtonOnTheListChoosesTheEntryThenItsMenuActsOnIt) {
   for (const char* entry : {"/a/", "/b/", "/c/"}) window->List1.AddItem(entry);
   window->List1.setListIndex(0);
@@ -140,7 +155,7 @@ TEST_F(QtWindowEvents, RightButtonOnTheListChoosesTheEntryThenItsMenuActsOnIt) {
 TEST_F(QtWindowEvents, RightButtonOnTheBareWindowOpensItsMenuButNotOnAControl) {
   ShownMenu shown;
   test::answer_next_popup(shown, "");  // closed unanswered: the desktop is left alone
-  QTest::mouseClick(&window->window, Qt::RightButton, {}, QPoint(150, 200));
+  QTest::mouseClick(&window->window, Qt::RightButton, {}, bare_point());
   ASSERT_TRUE(shown.shown);
   EXPECT_EQ(shown.name, "mnuPopUp2");
   EXPECT_EQ(shown.item_names, QStringList({"mnuReg", "mnuRegRem"}));
@@ -151,7 +166,7 @@ TEST_F(QtWindowEvents, RightButtonOnTheBareWindowOpensItsMenuButNotOnAControl) {
   test::answer_next_popup(over_label, "");
   QWidget& label = widget<QLabel>(ControlId::Label3);
   QTest::mouseClick(&label, Qt::RightButton, {}, QPoint(5, 5));
-  QTest::mouseClick(&window->window, Qt::LeftButton, {}, QPoint(150, 200));
+  QTest::mouseClick(&window->window, Qt::LeftButton, {}, bare_point());
   QTest::qWait(50);
   EXPECT_FALSE(over_label.shown);
   if (QWidget* popup = QApplication::activePopupWidget()) popup->close();

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QComboBox>
+#include <QFontMetrics>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
@@ -13,6 +14,7 @@
 
 #include "ui/form_layout.h"
 #include "hosts/qt/qt_form.h"
+#include "hosts/qt/wrapping_button.h"
 
 namespace korvint::ui::qt {
 namespace {
@@ -46,7 +48,7 @@ bool has_kind(QWidget& widget, ControlKind kind) {
 }
 
 TEST(QtWindowLayout, EveryControlIsThereByNameWithItsClassCaptionAndPlace) {
-  QtForm window({}, kDrives, 96);
+  QtForm window({}, kDrives, 96, 1.0);  // the table's twips as they are
   EXPECT_EQ(window.window.windowTitle(), "KorvintVB");
   for (const ControlSpec& shape : form_controls()) {
     SCOPED_TRACE(std::string(shape.name));
@@ -69,12 +71,53 @@ TEST(QtWindowLayout, EveryControlIsThereByNameWithItsClassCaptionAndPlace) {
 }
 
 TEST(QtWindowLayout, TheWindowHasAFixedSizeForTheDpi) {
-  QtForm at96({}, kDrives, 96);
+  QtForm at96({}, kDrives, 96, 1.0);
   EXPECT_EQ(at96.window.minimumSize(), QSize(488, 206));
   EXPECT_EQ(at96.window.maximumSize(), QSize(488, 206));
-  QtForm at192({}, kDrives, 192);
+  QtForm at192({}, kDrives, 192, 1.0);
   EXPECT_EQ(at192.window.maximumSize(), QSize(976, 412));
   EXPECT_EQ(at192.window.control(ControlId::Command1).geometry(), QRect(8, 16, 130, 82));
+}
+
+// The twips were drawn for the Windows font; the Linux fonts are wider. The
+// window scales its whole layout until every text it shows fits, measured
+// here with the toolkit's own metrics of each control's font.
+TEST(QtWindowLayout, EveryCaptionFitsItsControlAndTheProportionsStay) {
+  for (int dpi : {96, 144}) {
+    SCOPED_TRACE(dpi);
+    QtForm window({}, kDrives, dpi);
+    const double scale = window.window.layout_scale();
+    EXPECT_GE(scale, 1.0);
+    const PixelRect client = client_pixel_rect(dpi, dpi, scale);
+    EXPECT_EQ(window.window.size(), QSize(client.width, client.height));
+    for (const ControlSpec& shape : form_controls()) {
+      SCOPED_TRACE(std::string(shape.name));
+      QWidget& widget = window.window.control(shape.id);
+      const PixelRect at = control_pixel_rect(shape, dpi, dpi, scale);
+      EXPECT_EQ(widget.geometry(), QRect(at.left, at.top, at.width, at.height));
+      const QFontMetrics metrics(widget.font());
+      for (const std::string& text : texts_to_fit(shape.id)) {
+        SCOPED_TRACE(text);
+        const QString shown = QString::fromStdString(text);
+        if (auto* button = dynamic_cast<WrappingButton*>(&widget)) {
+          // Wrapped at spaces as the button draws it: every line inside.
+          const QRect area = button->caption_area();
+          const QRect needed = metrics.boundingRect(area, Qt::AlignCenter | Qt::TextWordWrap | Qt::TextShowMnemonic, shown);
+          EXPECT_LE(needed.width(), area.width());
+          EXPECT_LE(needed.height(), area.height());
+          EXPECT_TRUE(area.contains(needed)) << needed.x() << "," << needed.y();
+        } else {
+          auto* label = qobject_cast<QLabel*>(&widget);
+          ASSERT_NE(label, nullptr);
+          EXPECT_LE(metrics.horizontalAdvance(shown), label->contentsRect().width());
+          EXPECT_LE(metrics.height(), label->contentsRect().height());
+        }
+      }
+    }
+    for (ControlId id : {ControlId::Command3, ControlId::Command4, ControlId::Label3, ControlId::Label2}) {
+      EXPECT_FALSE(texts_to_fit(id).empty());
+    }
+  }
 }
 
 TEST(QtWindowLayout, FontsAndTooltips) {
@@ -100,7 +143,7 @@ TEST(QtWindowLayout, FontsAndTooltips) {
 }
 
 TEST(QtWindowLayout, TheDotButtonsLieOnTopOfTheBoxesTheyOverlap) {
-  QtForm window({}, kDrives, 96);
+  QtForm window({}, kDrives, 96, 1.0);
   // The right ends of Text1 and Text5, where the "..." buttons sit.
   EXPECT_EQ(window.window.childAt(245, 15), &window.window.control(ControlId::Command9));
   EXPECT_EQ(window.window.childAt(245, 103), &window.window.control(ControlId::Command6));

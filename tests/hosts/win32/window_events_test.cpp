@@ -10,6 +10,7 @@
 #include "platform/win32/win32_text.h"
 #include "hosts/win32/message_pump.h"
 #include "hosts/win32/popup_menu.h"
+#include "support/control_contract.h"
 #include "window_test_support.h"
 
 namespace korvint::ui::win32 {
@@ -162,6 +163,21 @@ TEST(Win32WindowEvents, ListSelectionLoadsTheEntryAndMenuCommandsReachTheirHandl
   PostMessageW(main, WM_COMMAND, static_cast<WPARAM>(menu_command_id(MenuItemId::mnuDeleteAll)), 0);
   fixture.pump();
   EXPECT_EQ(fixture.window->List1.ListCount(), 0);
+}
+
+TEST(Win32WindowEvents, TheControlsKeepTheModelsContracts) {
+  WindowFixture fixture;
+  HWND list = fixture.control(ControlId::List1);
+  test::expect_list_box_contract(fixture.window->List1, [&](int row) {
+    RECT item{};
+    SendMessageW(list, LB_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+    const LPARAM at = MAKELPARAM(item.left + 2, item.top + 2);
+    PostMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    PostMessageW(list, WM_LBUTTONUP, 0, at);
+    fixture.pump();
+  });
+  test::expect_button_contract(fixture.window->mStop);
+  test::expect_text_contract(fixture.window->Text1, fixture.window->Label2);
 }
 
 // Plays the user who looks at an open popup menu and dismisses it.
