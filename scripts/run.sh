@@ -7,4 +7,4 @@ cd "$(dirname "$0")/.."
 scripts/install-deps.sh
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release -DKORVINT_BUILD_TESTS=OFF >/dev/null
 cmake --build build -j2 --target korvint
-exec build/src/app/korvint "$@"
+exec build/src/hosts/korvint "$@"

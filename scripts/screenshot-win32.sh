@@ -15,7 +15,7 @@ shift
 exe=${1:-}
 [ $# -gt 0 ] && shift
 if [ -z "$exe" ]; then
-  for candidate in build-win/src/app/Korvint.exe build-win-ui/src/app/Korvint.exe; do
+  for candidate in build-win/src/hosts/Korvint.exe build-win-ui/src/hosts/Korvint.exe; do
     [ -f "$candidate" ] && exe=$candidate && break
   done
 fi

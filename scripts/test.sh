@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
 # Sets up, builds both flavours and runs every test:
+#   0. the layer rules over every #include (scripts/check-layers.sh)
 #   1. Linux with the Qt window (window tests offscreen)
 #   2. the same under AddressSanitizer and UndefinedBehaviorSanitizer
 #   3. the libFuzzer targets, a few seconds each with a fixed seed
@@ -11,6 +12,9 @@ scripts/install-deps.sh
 jobs=2
 export CTEST_OUTPUT_ON_FAILURE=1
 export WINEDEBUG=-all
+
+echo "== Layers"
+scripts/check-layers.sh
 
 echo "== Linux"
 cmake -S . -B build -G Ninja >/dev/null

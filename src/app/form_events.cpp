@@ -7,13 +7,19 @@
 #include "jobs/scan_job.h"
 #include "shell/companion.h"
 #include "shell/folder_menu_entry.h"
-#include "ui/scan_list.h"
+#include "jobs/scan_list.h"
 
 namespace korvint::app {
 
 using ui::ControlId;
 
-void on_load(ui::Form1& form, const std::vector<std::string>& arguments) { Form_Load(form, arguments); }
+void connect_form(ui::Form1& form) {
+  form.List1.on_click = [&form] { on_list_click(form); };
+}
+
+std::optional<jobs::ScanOutcome> on_load(ui::Form1& form, const std::vector<std::string>& arguments) {
+  return Form_Load(form, arguments);
+}
 
 void on_click(ui::Form1& form, ControlId button) {
   if (form.closed) return;
@@ -21,13 +27,13 @@ void on_click(ui::Form1& form, ControlId button) {
     case ControlId::Command1: jobs::Command1_Click(form); break;
     case ControlId::mStop: jobs::mStop_Click(form); break;
     case ControlId::Command2: Command2_Click(form); break;
-    case ControlId::Command3: ui::Command3_Click(form); break;
-    case ControlId::Command4: ui::Command4_Click(form); break;
+    case ControlId::Command3: jobs::Command3_Click(form); break;
+    case ControlId::Command4: jobs::Command4_Click(form); break;
     case ControlId::Command5: jobs::Command5_Click(form); break;
-    case ControlId::Command6: ui::Command6_Click(form); break;
-    case ControlId::Command7: ui::Command7_Click(form); break;
+    case ControlId::Command6: jobs::Command6_Click(form); break;
+    case ControlId::Command7: jobs::Command7_Click(form); break;
     case ControlId::Command8: shell::Command8_Click(form); break;
-    case ControlId::Command9: ui::Command9_Click(form); break;
+    case ControlId::Command9: jobs::Command9_Click(form); break;
     default: break;
   }
 }
@@ -45,12 +51,12 @@ void on_key_up(ui::Form1& form, std::int16_t KeyCode, std::int16_t Shift) {
 
 void on_list_click(ui::Form1& form) {
   if (form.closed) return;
-  ui::List1_Click(form);
+  jobs::List1_Click(form);
 }
 
 void on_list_mouse_down(ui::Form1& form, std::int16_t Button) {
   if (form.closed) return;
-  ui::List1_MouseDown(form, Button);
+  jobs::List1_MouseDown(form, Button);
 }
 
 void on_form_mouse_up(ui::Form1& form, std::int16_t Button) {
@@ -61,8 +67,8 @@ void on_form_mouse_up(ui::Form1& form, std::int16_t Button) {
 void on_menu_item(ui::Form1& form, ui::MenuItemId item) {
   if (form.closed) return;
   switch (item) {
-    case ui::MenuItemId::mnuDelete: ui::mnuDelete_Click(form); break;
-    case ui::MenuItemId::mnuDeleteAll: ui::mnuDeleteAll_Click(form); break;
+    case ui::MenuItemId::mnuDelete: jobs::mnuDelete_Click(form); break;
+    case ui::MenuItemId::mnuDeleteAll: jobs::mnuDeleteAll_Click(form); break;
     case ui::MenuItemId::mnuReg: shell::mnuReg_Click(form); break;
     case ui::MenuItemId::mnuRegRem: shell::mnuRegRem_Click(form); break;
   }

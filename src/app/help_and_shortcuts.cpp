@@ -1,7 +1,6 @@
 #include "app/help_and_shortcuts.h"
 
 #include "jobs/scan_job.h"
-#include "ui/form_layout.h"
 
 namespace korvint::app {
 

@@ -25,7 +25,7 @@ bool is_batch(const std::vector<std::string>& arguments) {
   return arguments.size() == 2 && !jobs::trim_spaces(arguments[0]).empty();
 }
 
-void Form_Load(ui::Form1& form, const std::vector<std::string>& arguments) {
+std::optional<jobs::ScanOutcome> Form_Load(ui::Form1& form, const std::vector<std::string>& arguments) {
   const StartValues start = default_start_values();
   form.List1.Clear();
   form.mStop.setVisible(false);
@@ -42,25 +42,26 @@ void Form_Load(ui::Form1& form, const std::vector<std::string>& arguments) {
   if (auto first_line = form.services.files.read_first_line(ini)) form.Text5.setText(*first_line);
   form.host.enablePathCompletion();
 
-  if (arguments.empty()) return;
+  if (arguments.empty()) return std::nullopt;
   std::string root = jobs::trim_spaces(arguments[0]);
   // An empty first argument names no root: the window keeps its start values.
-  if (root.empty()) return;
+  if (root.empty()) return std::nullopt;
   if (root.back() != separator) root += separator;
   form.Text1.setText(root);
   form.Text4.setText("");
   std::int16_t enter = jobs::kEnter;
   jobs::Text1_KeyPress(form, enter);
 
-  if (arguments.size() != 2) return;
+  if (arguments.size() != 2) return std::nullopt;
   const std::string& output = arguments[1];
   const auto cut = output.rfind(separator);
   form.Text4.setText(cut == std::string::npos ? output : output.substr(cut + 1));
   form.Text5.setText(cut == std::string::npos ? std::string() : output.substr(0, cut + 1));
-  jobs::Command1_Click(form);
-  const bool failed = !form.lastScanCompleted && form.StopFlag != ui::kTrue;
-  if (failed && form.keepWindowOpenOnBatchFailure && !form.closed) return;
+  const std::optional<jobs::ScanOutcome> outcome = jobs::Command1_Click(form);
+  const bool failed = outcome && outcome->end == jobs::ScanEnd::failed;
+  if (failed && form.keepWindowOpenOnBatchFailure && !form.closed) return outcome;
   jobs::request_close(form);
+  return outcome;
 }
 
 }  // namespace korvint::app

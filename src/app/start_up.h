@@ -2,9 +2,11 @@
 // Start-up: the window's start values, the default output folder, path
 // completion and the command line.
 
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "jobs/scan_outcome.h"
 #include "ui/form1.h"
 
 namespace korvint::app {
@@ -22,9 +24,10 @@ StartValues default_start_values();
 
 /// The window's load handler. `arguments` are argument 1, 2, ... of the command
 /// line. One argument prepares the window for that root; exactly two scan the
-/// first into the second and close the window. An empty first argument is
-/// ignored like a missing one.
-void Form_Load(ui::Form1& form, const std::vector<std::string>& arguments);
+/// first into the second and close the window, and return how that scan ended
+/// (nullopt for any other command line). An empty first argument is ignored
+/// like a missing one.
+std::optional<jobs::ScanOutcome> Form_Load(ui::Form1& form, const std::vector<std::string>& arguments);
 
 /// True when `arguments` ask for a batch scan (exactly two, the first not empty).
 bool is_batch(const std::vector<std::string>& arguments);

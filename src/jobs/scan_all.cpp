@@ -1,6 +1,5 @@
 #include "jobs/scan_all.h"
 
-#include <charconv>
 #include <cstdint>
 #include <map>
 
@@ -25,18 +24,11 @@ std::string numbered(const std::string& name, int n) {
   return stem + " (" + std::to_string(n) + ").lst";
 }
 
-// The job's seconds, read back from Label1 after its first 16 characters.
-std::int32_t seconds_shown(const std::string& caption) {
-  std::int32_t seconds = 0;
-  if (caption.size() > 16) std::from_chars(caption.data() + 16, caption.data() + caption.size(), seconds);
-  return seconds;
-}
-
 }  // namespace
 
 void Command5_Click(ui::Form1& form) {
   if (form.scanRunning || form.closed) return;
-  std::int32_t total = 0;
+  std::int64_t total = 0;
   // Jobs that could not write their catalogue, and the first one's reason.
   int failed = 0;
   std::string first_failure;
@@ -57,14 +49,15 @@ void Command5_Click(ui::Form1& form) {
     for (int n = 2; written.count(name) != 0 && written[name] != root; ++n) name = numbered(proposed, n);
     form.Text4.setText(name);
 
-    Command1_Click(form);
-    if (!form.lastScanCompleted && form.StopFlag != ui::kTrue) {
+    const std::optional<ScanOutcome> outcome = Command1_Click(form);
+    if (!outcome) break;  // the window closed
+    if (outcome->end == ScanEnd::failed) {
       // A failed job ends only itself; the next entry gets its own try.
-      if (failed++ == 0) first_failure = form.lastScanProblem;
+      if (failed++ == 0) first_failure = outcome->reason;
     } else {
       written.emplace(form.Text4.text(), root);
     }
-    total += seconds_shown(form.Label1.caption());
+    total += outcome->seconds;
   }
   if (form.closed) return;
   form.Label1.setCaption(kTotalSecondsItTook + std::to_string(total));

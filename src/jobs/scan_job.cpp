@@ -88,30 +88,21 @@ std::string nul_problem(const std::string& root, const std::string& output) {
   return std::string();
 }
 
-// The end of every job, whatever happened: the window comes back idle.
-void back_to_idle(ui::Form1& form) {
-  form.Command1.setEnabled(true);
-  form.mStop.setVisible(false);
-  form.scanRunning = false;
-  if (form.closeRequested && !form.closed) {
-    form.closed = true;
-    form.host.closeWindow();
-  }
+ScanOutcome failure(std::string reason) {
+  ScanOutcome outcome;
+  outcome.end = ScanEnd::failed;
+  outcome.reason = std::move(reason);
+  return outcome;
 }
 
-}  // namespace
-
-void Command1_Click(ui::Form1& form) {
-  // One output file, one stop flag: a job asked for while one runs is turned away.
-  if (form.scanRunning || form.closed) return;
-  form.scanRunning = true;
-  form.lastScanCompleted = false;
-  form.lastScanProblem.clear();
-  form.lastScanNote.clear();
-
+// The job from its first step to the clean-up on disk; the labels show only
+// its progress. Runs with the window's job marked as running.
+ScanOutcome run_job(ui::Form1& form) {
   const std::int64_t utc_offset = form.services.utc_offset_seconds();
   auto local_now = [&] { return form.services.now_utc_seconds() + utc_offset; };
-  form.Text3.setText(local_time_text(local_now()));
+  // The start is kept as a value; the hidden box shows it, nothing reads it back.
+  const std::int64_t started = local_now();
+  form.Text3.setText(local_time_text(started));
   form.Label1.setCaption(kFilesRunning);
   form.Label2.setCaption("0");
   form.Text1.setText(trim_spaces(form.Text1.text()));
@@ -130,35 +121,14 @@ void Command1_Click(ui::Form1& form) {
   engine::CatalogueOutput output(form.services.files,
                                  engine::make_output_paths(form.Text5.text(), name));
 
-  auto show_elapsed = [&] {
-    const std::int64_t now = local_now();
-    const std::int64_t started = parse_local_time_text(form.Text3.text()).value_or(now);
-    form.Label1.setCaption(kSecondsItTook + std::to_string(now - started));
-  };
-
-  // A job that cannot write its catalogue says so in both labels, so that
-  // nothing of a finished scan is shown.
-  auto show_failure = [&](const std::string& message) {
-    form.Label1.setCaption(kScanFailed);
-    form.Label2.setCaption(message);
-    form.lastScanProblem = message;
-  };
-  auto fail_before_walk = [&](const std::string& message) {
-    form.host.setHourglass(false);
-    show_failure(message);
-    form.Caption.setCaption(kFinished);
-    back_to_idle(form);
-  };
-
-  if (const std::string refused = nul_problem(root, output.paths().output); !refused.empty()) {
-    fail_before_walk(refused);
-    return;
+  if (std::string refused = nul_problem(root, output.paths().output); !refused.empty()) {
+    return failure(std::move(refused));
   }
   form.host.setHourglass(true);
   const platform::Status opened = output.FileWrite();
   if (!opened.ok()) {
-    fail_before_walk(opened.message());
-    return;
+    form.host.setHourglass(false);
+    return failure(opened.message());
   }
   engine::CatalogueWriter writer(output.file());
   writer.header(root);
@@ -175,41 +145,75 @@ void Command1_Click(ui::Form1& form) {
   std::string path = root;
   const engine::WalkResult walked = walker.FindFilesAPI(path, form.Text2.text(), FileCount, DirCount);
   const platform::Status written = writer.flush();
-
   form.host.setHourglass(false);
-  show_elapsed();
-  if (walk_host.count() < 500) {
-    form.Label2.setCaption(kLessThan500);
-  } else {
-    form.Label2.setCaption(std::to_string(walk_host.count()) + kFilesFound);
-  }
-  form.Caption.setCaption(kFinished);
 
+  ScanOutcome outcome;
+  outcome.seconds = local_now() - started;
+  outcome.files_counted = walk_host.count();
+  outcome.unreadable_folders = walked.unreadable_folders;
+  outcome.first_unreadable = walked.first_unreadable;
   if (form.StopFlag == ui::kTrue) {
     const platform::Status restored = output.finish_abandoned();
-    form.Label2.setCaption(restored.ok() ? std::string(kStopped)
-                                         : std::string("Stopped! ") + restored.message());
-    form.lastScanProblem = restored.ok() ? std::string("Stopped") : restored.message();
+    outcome.end = ScanEnd::stopped;
+    if (!restored.ok()) outcome.reason = restored.message();
   } else if (!written.ok()) {
     (void)output.finish_abandoned();
-    show_failure(written.message());
+    outcome.end = ScanEnd::failed;
+    outcome.reason = written.message();
+  } else if (const platform::Status done = output.finish_completed(); !done.ok()) {
+    outcome.end = ScanEnd::failed;
+    outcome.reason = done.message();
   } else {
-    const platform::Status done = output.finish_completed();
-    if (done.ok()) {
-      form.lastScanCompleted = true;
+    outcome.end = ScanEnd::completed;
+  }
+  return outcome;
+}
+
+// The labels and the caption after a job.
+void show_outcome(ui::Form1& form, const ScanOutcome& outcome) {
+  if (outcome.end == ScanEnd::failed) {
+    // A job that could not write its catalogue says so in both labels, so that
+    // nothing of a finished scan is shown.
+    form.Label1.setCaption(kScanFailed);
+    form.Label2.setCaption(outcome.reason);
+  } else {
+    form.Label1.setCaption(kSecondsItTook + std::to_string(outcome.seconds));
+    std::string result;
+    if (outcome.end == ScanEnd::stopped) {
+      result = outcome.reason.empty() ? std::string(kStopped) : "Stopped! " + outcome.reason;
     } else {
-      show_failure(done.message());
+      result = outcome.files_counted < 500 ? std::string(kLessThan500)
+                                           : std::to_string(outcome.files_counted) + kFilesFound;
+      // A catalogue with holes (or of a root that does not exist) must not pass
+      // for a complete one: the count is followed by what is missing.
+      if (outcome.unreadable_folders > 0) result += "; " + outcome.unreadable_note();
     }
+    form.Label2.setCaption(result);
   }
-  if (walked.unreadable_folders > 0) {
-    form.lastScanNote = std::to_string(walked.unreadable_folders) +
-                        " folder(s) could not be read and are listed empty; the first: " +
-                        walked.first_unreadable;
-    // A catalogue with holes (or of a root that does not exist) must not pass
-    // for a complete one: the count is followed by what is missing.
-    if (form.lastScanCompleted) form.Label2.setCaption(form.Label2.caption() + "; " + form.lastScanNote);
+  form.Caption.setCaption(kFinished);
+}
+
+// The end of every job, whatever happened: the window comes back idle.
+void back_to_idle(ui::Form1& form) {
+  form.Command1.setEnabled(true);
+  form.mStop.setVisible(false);
+  form.scanRunning = false;
+  if (form.closeRequested && !form.closed) {
+    form.closed = true;
+    form.host.closeWindow();
   }
+}
+
+}  // namespace
+
+std::optional<ScanOutcome> Command1_Click(ui::Form1& form) {
+  // One output file, one stop flag: a job asked for while one runs is turned away.
+  if (form.scanRunning || form.closed) return std::nullopt;
+  form.scanRunning = true;
+  const ScanOutcome outcome = run_job(form);
+  show_outcome(form, outcome);
   back_to_idle(form);
+  return outcome;
 }
 
 void mStop_Click(ui::Form1& form) {

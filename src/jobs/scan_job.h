@@ -2,13 +2,17 @@
 // The scan job: catalogues the root in the path box into the output folder and
 // name, shows its progress and result, and handles STOP.
 
+#include <optional>
+
+#include "jobs/scan_outcome.h"
 #include "ui/form1.h"
 
 namespace korvint::jobs {
 
-/// "&Scan selected": runs one complete scan job on the window's thread. A job
-/// asked for while another runs is turned away.
-void Command1_Click(ui::Form1& form);
+/// "&Scan selected": runs one complete scan job on the window's thread, shows
+/// how it ended in the labels and returns that. A job asked for while another
+/// runs, or after the window closed, is turned away: nullopt.
+std::optional<ScanOutcome> Command1_Click(ui::Form1& form);
 
 /// "STOP": sets the stop flag and hides the button.
 void mStop_Click(ui::Form1& form);

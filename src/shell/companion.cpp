@@ -2,7 +2,6 @@
 
 #include "platform/program_folder.h"
 #include "platform/shell_integration.h"
-#include "ui/form_layout.h"
 
 namespace korvint::shell {
 

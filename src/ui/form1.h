@@ -6,6 +6,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "platform/file_services.h"
 #include "platform/folder_source.h"
@@ -45,6 +46,9 @@ struct FormServices {
   std::optional<unsigned> listing_threads;
 };
 
+/// The program's title, shown on its message boxes.
+inline constexpr std::string_view kProgramTitle = "Korvint";
+
 /// Booleans of the window: true is -1, false is 0.
 constexpr std::int16_t kTrue = -1;
 constexpr std::int16_t kFalse = 0;
@@ -81,19 +85,10 @@ class Form1 {
   /// True once the window has been closed; nothing runs after that.
   bool closed = false;
 
-  /// How the last scan job ended, for batch runs: true when it completed.
-  bool lastScanCompleted = false;
-
-  /// The reason the last scan job failed or stopped, for batch runs; "" when it completed.
-  std::string lastScanProblem;
-
   /// A batch scan that failed (not stopped) leaves the window open with the
   /// reason in the count label instead of closing it; set by hosts whose
   /// users have no other place to read the reason (Windows).
   bool keepWindowOpenOnBatchFailure = false;
-
-  /// What the last scan could not read, for batch runs; "" when it read everything.
-  std::string lastScanNote;
 };
 
 }  // namespace korvint::ui

@@ -1,6 +1,9 @@
 #include "ui/form_layout.h"
 
+#include <algorithm>
 #include <array>
+#include <cmath>
+#include <vector>
 
 namespace korvint::ui {
 namespace {
@@ -29,8 +32,8 @@ constexpr std::array kControls{
     ControlSpec{ControlId::Line1, "Line1", ControlKind::Line, "", 3960, 120, 3960, 3000, -1, true, std::nullopt, ""},
     ControlSpec{ControlId::Label4, "Label4", ControlKind::Label, "Output name:", 120, 2040, 1095, 255, 16, true, std::nullopt, ""},
     ControlSpec{ControlId::Label3, "Label3", ControlKind::Label, "Output folder:", 120, 1200, 975, 255, 13, true, std::nullopt, ""},
-    ControlSpec{ControlId::Label2, "Label2", ControlKind::Label, "Label2", 1560, 840, 2295, 255, 6, true, std::nullopt, ""},
-    ControlSpec{ControlId::Label1, "Label1", ControlKind::Label, "l1", 0, 840, 1455, 255, 4, true, std::nullopt, ""},
+    ControlSpec{ControlId::Label2, "Label2", ControlKind::Label, "Label2", 1560, 840, 2295, 255, 6, true, std::nullopt, "", true},
+    ControlSpec{ControlId::Label1, "Label1", ControlKind::Label, "l1", 0, 840, 1455, 255, 4, true, std::nullopt, "", true},
 };
 
 constexpr std::array kPopUpItems{
@@ -64,6 +67,66 @@ const MenuSpec& menu_spec(MenuId id) { return id == MenuId::mnuPopUp ? kMenus[0]
 int twips_to_pixels(int twips, int dpi) {
   // 1440 twips make an inch.
   return (twips * dpi + 720) / 1440;
+}
+
+int scaled_pixels(int twips, int dpi, double scale) {
+  if (scale == 1.0) return twips_to_pixels(twips, dpi);
+  return static_cast<int>(std::lround(twips * scale * dpi / 1440.0));
+}
+
+PixelRect control_pixel_rect(const ControlSpec& shape, int dpi_x, int dpi_y, double scale) {
+  auto x = [&](int twips) { return scaled_pixels(twips, dpi_x, scale); };
+  auto y = [&](int twips) { return scaled_pixels(twips, dpi_y, scale); };
+  if (shape.kind == ControlKind::Line) {
+    // left/top is the start point, width/height the end point; this line is vertical.
+    const int top = std::min(y(shape.top), y(shape.height));
+    return PixelRect{std::min(x(shape.left), x(shape.width)), top, kLineWidthPixels,
+                     std::max(y(shape.top), y(shape.height)) - top};
+  }
+  return PixelRect{x(shape.left), y(shape.top), x(shape.width), y(shape.height)};
+}
+
+PixelRect client_pixel_rect(int dpi_x, int dpi_y, double scale) {
+  return PixelRect{0, 0, scaled_pixels(kClientWidthTwips, dpi_x, scale),
+                   scaled_pixels(kClientHeightTwips, dpi_y, scale)};
+}
+
+int font_pixel_height(double points, int dpi) { return static_cast<int>(std::lround(points * dpi / 72.0)); }
+
+std::span<const ControlId> tab_order() {
+  static const std::vector<ControlId> order = [] {
+    std::vector<const ControlSpec*> focusable;
+    for (const ControlSpec& shape : kControls) {
+      if (shape.tab_index >= 0 && shape.kind != ControlKind::Label && shape.kind != ControlKind::Line)
+        focusable.push_back(&shape);
+    }
+    std::sort(focusable.begin(), focusable.end(),
+              [](const ControlSpec* a, const ControlSpec* b) { return a->tab_index < b->tab_index; });
+    std::vector<ControlId> ids;
+    for (const ControlSpec* shape : focusable) ids.push_back(shape->id);
+    return ids;
+  }();
+  return order;
+}
+
+std::optional<ControlId> next_tab_stop(std::optional<ControlId> from, bool backwards,
+                                       const std::function<bool(ControlId)>& can_take_focus) {
+  const std::span<const ControlId> order = tab_order();
+  const int count = static_cast<int>(order.size());
+  int at = backwards ? count : -1;
+  for (int i = 0; i < count; ++i) {
+    if (from && order[static_cast<std::size_t>(i)] == *from) at = i;
+  }
+  const int step = backwards ? -1 : 1;
+  for (int moved = 1; moved <= count; ++moved) {
+    const ControlId candidate = order[static_cast<std::size_t>(((at + step * moved) % count + count) % count)];
+    if (can_take_focus(candidate)) return candidate;
+  }
+  return std::nullopt;
+}
+
+std::string tooltip_text(const ControlSpec& shape, std::string_view caption) {
+  return std::string(shape.tooltip_shows_caption ? caption : shape.tooltip);
 }
 
 }  // namespace korvint::ui

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
+#include "jobs/scan_job.h"
 #include "support/form_fixture.h"
 
 namespace korvint::app {
@@ -36,6 +39,20 @@ TEST(Shortcuts, OnlyAltXCloses) {
   EXPECT_FALSE(f.window->host.closed);
   Form_KeyUp(f.form(), kKeyX, ui::vbAltMask);
   EXPECT_TRUE(f.window->host.closed);
+}
+
+TEST(Shortcuts, AltXDuringAScanStopsItPutsTheEarlierCatalogueBackAndCloses) {
+  FormFixture f;
+  // Enough files for a progress step, at which the queued Alt+X runs.
+  for (int i = 0; i < 600; ++i) f.tree.file("root/f" + std::to_string(i), 1, 0);
+  f.tree.file("root/zsub/inner", 5, 0);
+  f.prepare_scan("root", "cat.lst");
+  test::write_file(f.output("cat.lst"), "earlier\r\n");
+  f.window->host.queue([&] { Form_KeyUp(f.form(), kKeyX, ui::vbAltMask); });
+  jobs::Command1_Click(f.form());
+  EXPECT_TRUE(f.window->host.closed);
+  EXPECT_EQ(test::read_file(f.output("cat.lst")), "earlier\r\n");
+  EXPECT_FALSE(std::filesystem::exists(f.output("cat.lst.old")));
 }
 
 }  // namespace

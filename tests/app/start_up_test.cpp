@@ -80,7 +80,7 @@ TEST(StartUp, OneArgumentPreparesTheWindowForThatRoot) {
 
 TEST(StartUp, ThreeOrMoreArgumentsUseOnlyTheFirst) {
   FormFixture f;
-  Form_Load(f.form(), {"data", "x.lst", "more"});
+  EXPECT_FALSE(Form_Load(f.form(), {"data", "x.lst", "more"}));
   EXPECT_EQ(f.window->Text1.text(), std::string("data") + kSep);
   EXPECT_EQ(f.window->Text4.text(), "data.lst");
   EXPECT_FALSE(f.window->host.closed);
@@ -104,23 +104,25 @@ TEST(StartUp, TwoArgumentsScanTheRootIntoTheFileAndClose) {
   f.tree.file("disk/a.txt", 7, 0);
   const std::string root = test::path_text(f.tree.root() / "disk");
   const std::string output = test::path_text(f.tree.root() / "out") + kSep + "cats";
-  Form_Load(f.form(), {root + " ", output});
+  const std::optional<jobs::ScanOutcome> outcome = Form_Load(f.form(), {root + " ", output});
   EXPECT_EQ(f.window->Text1.text(), root + kSep);
   EXPECT_EQ(f.window->Text4.text(), "cats.lst");
   EXPECT_EQ(f.window->Text5.text(), test::path_text(f.tree.root() / "out") + kSep);
   EXPECT_EQ(test::read_file(f.output("cats.lst")), root + kSep + "\r\na.txt\t7\t 1970.1.1\t0:0.0\r\n");
   EXPECT_TRUE(f.window->host.closed);
-  EXPECT_TRUE(f.form().lastScanCompleted);
+  ASSERT_TRUE(outcome);
+  EXPECT_EQ(outcome->end, jobs::ScanEnd::completed);
 }
 
 TEST(StartUp, ABatchFailureCanKeepTheWindowOpenWithTheReason) {
   FormFixture f;
   f.form().keepWindowOpenOnBatchFailure = true;
   const std::string output = test::path_text(f.tree.root() / "missing") + kSep + "x.lst";
-  Form_Load(f.form(), {test::path_text(f.tree.root()), output});
+  const std::optional<jobs::ScanOutcome> outcome = Form_Load(f.form(), {test::path_text(f.tree.root()), output});
   EXPECT_FALSE(f.window->host.closed);
   EXPECT_NE(f.window->Label2.caption().find("missing"), std::string::npos);
-  EXPECT_FALSE(f.form().lastScanCompleted);
+  ASSERT_TRUE(outcome);
+  EXPECT_EQ(outcome->end, jobs::ScanEnd::failed);
 }
 
 }  // namespace

@@ -7,7 +7,6 @@
 #include <thread>
 
 #include "../engine/fake_folder_source.h"
-#include "app/help_and_shortcuts.h"
 #include "jobs/entry_keys.h"
 #include "platform/program_folder.h"
 #include "support/catalogue_reader.h"
@@ -40,7 +39,7 @@ TEST(ScanJob, CompletedScanWritesTheCatalogueAndTheResultTexts) {
   f.prepare_scan("data", "catalog");
   f.window->Text1.setText("  " + f.window->Text1.text() + "  ");
 
-  Command1_Click(f.form());
+  const std::optional<ScanOutcome> outcome = Command1_Click(f.form());
 
   const std::string root = test::path_text(f.tree.root() / "data") + kSep;
   EXPECT_EQ(f.window->Text1.text(), root);
@@ -53,7 +52,11 @@ TEST(ScanJob, CompletedScanWritesTheCatalogueAndTheResultTexts) {
   EXPECT_TRUE(f.window->Command1.enabled());
   EXPECT_FALSE(f.window->mStop.visible());
   EXPECT_FALSE(f.window->host.hourglass);
-  EXPECT_TRUE(f.form().lastScanCompleted);
+  ASSERT_TRUE(outcome);
+  EXPECT_EQ(outcome->end, ScanEnd::completed);
+  EXPECT_EQ(outcome->seconds, 3);
+  EXPECT_EQ(outcome->files_counted, 0);
+  EXPECT_EQ(outcome->unreadable_folders, 0u);
 }
 
 TEST(ScanJob, CountsInStepsOf500AndReportsThem) {
@@ -62,7 +65,9 @@ TEST(ScanJob, CountsInStepsOf500AndReportsThem) {
   f.prepare_scan("many", "many.lst");
   std::vector<std::string> seen;
   f.window->host.on_do_events = [&] { seen.push_back(f.window->Label2.caption()); };
-  Command1_Click(f.form());
+  const std::optional<ScanOutcome> outcome = Command1_Click(f.form());
+  ASSERT_TRUE(outcome);
+  EXPECT_EQ(outcome->files_counted, 500);
   ASSERT_FALSE(seen.empty());
   EXPECT_EQ(seen.front(), "500");
   EXPECT_EQ(f.window->Label2.caption(), "500 files found.");
@@ -102,14 +107,16 @@ TEST_P(ScanJobOnDisk, LeavesTheRightFiles) {
   if (c.earlier_catalogue) write_file(f.output("cat.lst"), earlier);
   if (c.stop) f.window->host.queue([&] { f.form().mStop.setVisible(true); mStop_Click(f.form()); });
 
-  Command1_Click(f.form());
+  const std::optional<ScanOutcome> outcome = Command1_Click(f.form());
 
+  ASSERT_TRUE(outcome);
   EXPECT_FALSE(fs::exists(f.output("cat.lst.old")));
   if (c.stop) {
     EXPECT_EQ(f.window->Label2.caption(), "Stopped! Output deleted!");
     EXPECT_EQ(f.window->Caption.caption(), "Finished!");
     EXPECT_EQ(f.window->Label1.caption().rfind("seconds it took:", 0), 0u);
-    EXPECT_FALSE(f.form().lastScanCompleted);
+    EXPECT_EQ(outcome->end, ScanEnd::stopped);
+    EXPECT_EQ(outcome->reason, "");
     if (c.earlier_catalogue) {
       EXPECT_EQ(read_file(f.output("cat.lst")), earlier);
     } else {
@@ -119,7 +126,7 @@ TEST_P(ScanJobOnDisk, LeavesTheRightFiles) {
     const test::ParsedCatalogue parsed = test::parse_catalogue(read_file(f.output("cat.lst")));
     EXPECT_EQ(parsed.problem, "");
     EXPECT_EQ(parsed.files.at("").size(), 700u);
-    EXPECT_TRUE(f.form().lastScanCompleted);
+    EXPECT_EQ(outcome->end, ScanEnd::completed);
   }
   EXPECT_TRUE(f.window->Command1.enabled());
   EXPECT_FALSE(f.window->mStop.visible());
@@ -148,11 +155,14 @@ TEST(ScanJob, AMissingRootGivesAHeaderOnlyCatalogue) {
   f.prepare_scan("r", "x.lst");
   const std::string missing = test::path_text(f.tree.root() / "no such folder") + kSep;
   f.window->Text1.setText(missing);
-  Command1_Click(f.form());
+  const std::optional<ScanOutcome> outcome = Command1_Click(f.form());
   EXPECT_EQ(read_file(f.output("x.lst")), missing + "\r\n");
-  EXPECT_NE(f.form().lastScanNote.find("no such folder"), std::string::npos);
+  ASSERT_TRUE(outcome);
+  EXPECT_EQ(outcome->end, ScanEnd::completed);
+  EXPECT_EQ(outcome->unreadable_folders, 1u);
+  EXPECT_NE(outcome->unreadable_note().find("no such folder"), std::string::npos);
   // The window says the catalogue is empty because the root could not be read.
-  EXPECT_EQ(f.window->Label2.caption(), "Less than 500 files found; " + f.form().lastScanNote);
+  EXPECT_EQ(f.window->Label2.caption(), "Less than 500 files found; " + outcome->unreadable_note());
 }
 
 TEST(ScanJob, ASecondJobWhileOneRunsIsTurnedAway) {
@@ -164,26 +174,15 @@ TEST(ScanJob, ASecondJobWhileOneRunsIsTurnedAway) {
     if (attempts++ > 0) return;
     f.window->Text4.setText("second.lst");
     std::int16_t enter = kEnter;
-    Text4_KeyPress(f.form(), enter);  // Enter in the name box
-    Command1_Click(f.form());         // the button, should it be reached
+    Text4_KeyPress(f.form(), enter);               // Enter in the name box
+    EXPECT_FALSE(Command1_Click(f.form()));  // the button, should it be reached
   };
-  Command1_Click(f.form());
+  const std::optional<ScanOutcome> outcome = Command1_Click(f.form());
   EXPECT_GT(attempts, 0);
   EXPECT_TRUE(fs::exists(f.output("first.lst")));
   EXPECT_FALSE(fs::exists(f.output("second.lst")));
-  EXPECT_TRUE(f.form().lastScanCompleted);
-}
-
-TEST(ScanJob, AltXDuringAScanStopsItPutsTheEarlierCatalogueBackAndCloses) {
-  FormFixture f;
-  fill(f, "root", 600);
-  f.prepare_scan("root", "cat.lst");
-  write_file(f.output("cat.lst"), "earlier\r\n");
-  f.window->host.queue([&] { app::Form_KeyUp(f.form(), app::kKeyX, ui::vbAltMask); });
-  Command1_Click(f.form());
-  EXPECT_TRUE(f.window->host.closed);
-  EXPECT_EQ(read_file(f.output("cat.lst")), "earlier\r\n");
-  EXPECT_FALSE(fs::exists(f.output("cat.lst.old")));
+  ASSERT_TRUE(outcome);
+  EXPECT_EQ(outcome->end, ScanEnd::completed);
 }
 
 TEST(ScanJob, FailedFileOperationsAreShownAndLeaveTheWindowIdle) {
@@ -193,7 +192,7 @@ TEST(ScanJob, FailedFileOperationsAreShownAndLeaveTheWindowIdle) {
   FormFixture f(std::move(services));
   f.prepare_scan("root", "cat.lst");
   write_file(f.output("cat.lst"), "earlier\r\n");
-  Command1_Click(f.form());
+  const std::optional<ScanOutcome> outcome = Command1_Click(f.form());
   EXPECT_NE(f.window->Label2.caption().find("cat.lst"), std::string::npos);
   EXPECT_NE(f.window->Label2.caption().find("Read-only file system"), std::string::npos);
   EXPECT_EQ(read_file(f.output("cat.lst")), "earlier\r\n");
@@ -202,16 +201,19 @@ TEST(ScanJob, FailedFileOperationsAreShownAndLeaveTheWindowIdle) {
   EXPECT_FALSE(f.window->mStop.visible());
   EXPECT_FALSE(f.window->host.hourglass);
   EXPECT_FALSE(f.form().scanRunning);
-  EXPECT_FALSE(f.form().lastScanCompleted);
+  ASSERT_TRUE(outcome);
+  EXPECT_EQ(outcome->end, ScanEnd::failed);
+  EXPECT_EQ(outcome->reason, f.window->Label2.caption());
 }
 
 TEST(ScanJob, AMissingOutputFolderIsNamedWithItsReason) {
   FormFixture f;
   f.prepare_scan("root", "cat.lst");
   f.window->Text5.setText(test::path_text(f.tree.root() / "gone") + kSep);
-  Command1_Click(f.form());
+  const std::optional<ScanOutcome> outcome = Command1_Click(f.form());
   EXPECT_NE(f.window->Label2.caption().find("gone"), std::string::npos);
-  EXPECT_FALSE(f.form().lastScanCompleted);
+  ASSERT_TRUE(outcome);
+  EXPECT_EQ(outcome->end, ScanEnd::failed);
 }
 
 TEST(ScanJob, AFailedWriteIsAFailureNotASuccess) {
@@ -222,9 +224,11 @@ TEST(ScanJob, AFailedWriteIsAFailureNotASuccess) {
   fill(f, "root", 50);
   f.prepare_scan("root", "cat.lst");
   write_file(f.output("cat.lst"), "earlier\r\n");
-  Command1_Click(f.form());
+  const std::optional<ScanOutcome> outcome = Command1_Click(f.form());
   EXPECT_NE(f.window->Label2.caption().find("No space left"), std::string::npos);
-  EXPECT_FALSE(f.form().lastScanCompleted);
+  ASSERT_TRUE(outcome);
+  EXPECT_EQ(outcome->end, ScanEnd::failed);
+  EXPECT_EQ(outcome->reason, f.window->Label2.caption());
   EXPECT_EQ(read_file(f.output("cat.lst")), "earlier\r\n");
   EXPECT_FALSE(fs::exists(f.output("cat.lst.old")));
 }
@@ -283,9 +287,10 @@ TEST(ScanJob, AnInterruptActsAsStop) {
   f.prepare_scan("root", "cat.lst");
   write_file(f.output("cat.lst"), "earlier\r\n");
   f.window->host.queue([&] { interrupted = true; });
-  Command1_Click(f.form());
+  const std::optional<ScanOutcome> outcome = Command1_Click(f.form());
   EXPECT_EQ(read_file(f.output("cat.lst")), "earlier\r\n");
-  EXPECT_FALSE(f.form().lastScanCompleted);
+  ASSERT_TRUE(outcome);
+  EXPECT_EQ(outcome->end, ScanEnd::stopped);
 }
 
 }  // namespace

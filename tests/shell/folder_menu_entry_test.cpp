@@ -5,7 +5,6 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "app/form_events.h"
 #include "support/form_fixture.h"
 
 namespace korvint::shell {
@@ -61,8 +60,8 @@ TEST_F(DesktopEntryTest, RemovedOnceOrTwiceNothingIsLeftAndNothingShown) {
   mnuReg_Click(f.form());
   ASSERT_TRUE(fs::exists(entry()));
   f.window->Label2.setCaption("0");
-  app::on_menu_item(f.form(), ui::MenuItemId::mnuRegRem);
-  app::on_menu_item(f.form(), ui::MenuItemId::mnuRegRem);
+  mnuRegRem_Click(f.form());
+  mnuRegRem_Click(f.form());
   EXPECT_FALSE(fs::exists(entry()));
   EXPECT_EQ(f.window->Label2.caption(), "0");
   EXPECT_TRUE(f.window->host.messages.empty());

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "support/temp_tree.h"
-#include "ui/headless/headless_form.h"
+#include "hosts/headless/headless_form.h"
 
 namespace korvint::test {
 

@@ -1,0 +1,26 @@
+#pragma once
+// What a batch scan (two command-line arguments) tells whoever started it:
+// its exit code and the lines for the error stream.
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "jobs/scan_outcome.h"
+
+namespace korvint::app {
+
+/// Exit codes of a batch scan.
+inline constexpr int kExitCompleted = 0;
+inline constexpr int kExitNotCompleted = 1;  ///< failed or stopped; the earlier catalogue is back
+inline constexpr int kExitUnreadableFolders = 3;  ///< completed, some folders listed empty
+
+/// The exit code of a batch scan that ended with `outcome`; nullopt (no scan
+/// ran) counts as not completed.
+int batch_exit_code(const std::optional<jobs::ScanOutcome>& outcome);
+
+/// The lines a batch run writes to its error stream: the folders that could not
+/// be read, then why the scan did not complete. None for a complete scan.
+std::vector<std::string> batch_report(const std::optional<jobs::ScanOutcome>& outcome);
+
+}  // namespace korvint::app

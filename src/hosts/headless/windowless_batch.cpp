@@ -1,0 +1,32 @@
+#include "hosts/headless/windowless_batch.h"
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <utility>
+
+#include "app/start_up.h"
+#include "hosts/headless/headless_form.h"
+
+namespace korvint::ui::headless {
+
+std::optional<jobs::ScanOutcome> run_batch_without_window(const std::vector<std::string>& arguments,
+                                                          std::function<bool()> interrupted) {
+  FormServices services;
+  services.interrupted = std::move(interrupted);
+  HeadlessForm window(std::move(services));
+  // The count is for a person watching: a terminal, not a log file.
+  const bool show_count = ::isatty(STDERR_FILENO) == 1;
+  if (show_count) {
+    window.host.on_do_events = [&window] {
+      std::fprintf(stderr, "\rFiles ~: %s ", window.Label2.caption().c_str());
+    };
+  }
+  std::optional<jobs::ScanOutcome> outcome = app::Form_Load(window.form, arguments);
+  if (show_count) {
+    std::fprintf(stderr, "\r%s %s\n", window.Label1.caption().c_str(), window.Label2.caption().c_str());
+  }
+  return outcome;
+}
+
+}  // namespace korvint::ui::headless

@@ -1,0 +1,97 @@
+#include "hosts/win32/win32_host.h"
+
+#include <objbase.h>
+#include <shlobj.h>
+#include <shlwapi.h>
+
+#include "engine/strip_nulls.h"
+#include "platform/win32/win32_text.h"
+#include "ui/form_layout.h"
+#include "hosts/win32/message_pump.h"
+#include "hosts/win32/popup_menu.h"
+
+namespace korvint::ui::win32 {
+namespace {
+
+using platform::win32::to_utf8;
+using platform::win32::to_wide;
+
+// The folder dialog and path completion need COM on this thread; it stays
+// initialised for the life of the program.
+void ensure_com() {
+  static const HRESULT initialised = CoInitialize(nullptr);
+  (void)initialised;
+}
+
+}  // namespace
+
+void Win32Host::DoEvents() { deliver_pending_messages(window_); }
+
+void Win32Host::showWindow() {
+  HWND window = window_.hwnd();
+  if (window == nullptr) return;
+  ShowWindow(window, shown_before_ ? SW_SHOW : show_command_);
+  shown_before_ = true;
+  UpdateWindow(window);
+  HWND focus = GetFocus();
+  // The window opens with the focus on its first control, as activating it does.
+  if (focus == nullptr || (focus != window && IsChild(window, focus) == FALSE)) window_.restore_focus();
+}
+
+void Win32Host::closeWindow() {
+  window_.destroy();
+  PostQuitMessage(0);
+}
+
+std::optional<MenuItemId> Win32Host::popupMenu(MenuId menu) {
+  if (window_.hwnd() == nullptr) return std::nullopt;
+  return track_popup_menu(window_.hwnd(), menu);
+}
+
+void Win32Host::messageBox(std::string_view text, std::string_view title) {
+  MessageBoxW(window_.hwnd(), to_wide(text).c_str(), to_wide(title).c_str(), MB_OK);
+}
+
+std::string Win32Host::BrowseFolder() {
+  ensure_com();
+  BROWSEINFOW browse{};
+  browse.hwndOwner = window_.hwnd();
+  browse.pidlRoot = nullptr;
+  browse.lpszTitle = L"C:\\";
+  browse.ulFlags = BIF_RETURNONLYFSDIRS;
+  PIDLIST_ABSOLUTE chosen = SHBrowseForFolderW(&browse);
+  if (chosen == nullptr) return std::string();
+  std::wstring path(MAX_PATH, L'\0');
+  SHGetPathFromIDListW(chosen, path.data());
+  CoTaskMemFree(chosen);
+  engine::StripNulls(path);
+  return to_utf8(path);
+}
+
+void Win32Host::ClickDaMouse() {
+  // A press and a release where the pointer is, without moving it.
+  INPUT click[2]{};
+  click[0].type = INPUT_MOUSE;
+  click[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+  click[1].type = INPUT_MOUSE;
+  click[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+  SendInput(2, click, sizeof(INPUT));
+}
+
+bool Win32Host::focusInTextBox() const {
+  HWND focus = GetFocus();
+  if (focus == nullptr) return false;
+  for (const ControlSpec& shape : form_controls()) {
+    if (shape.kind == ControlKind::TextBox && window_.control(shape.id) == focus) return true;
+  }
+  return false;
+}
+
+void Win32Host::enablePathCompletion() {
+  HWND box = window_.control(ControlId::Text5);
+  if (box == nullptr) return;
+  ensure_com();
+  SHAutoComplete(box, SHACF_DEFAULT);
+}
+
+}  // namespace korvint::ui::win32

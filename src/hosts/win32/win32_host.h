@@ -1,0 +1,41 @@
+#pragma once
+// The window host on Windows: the event loop, the wait pointer, menus, message
+// boxes, the folder dialog and the injected click, over the main window.
+
+#include <windows.h>
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "ui/form_host.h"
+#include "hosts/win32/form_window.h"
+
+namespace korvint::ui::win32 {
+
+class Win32Host final : public FormHost {
+ public:
+  /// `window` must outlive the host; `show_command` is how the window first appears (SW_...).
+  explicit Win32Host(FormWindow& window, int show_command = SW_SHOWNORMAL)
+      : window_(window), show_command_(show_command) {}
+  Win32Host(const Win32Host&) = delete;
+  Win32Host& operator=(const Win32Host&) = delete;
+
+  void DoEvents() override;
+  void setHourglass(bool busy) override { window_.set_busy(busy); }
+  void showWindow() override;
+  void closeWindow() override;
+  std::optional<MenuItemId> popupMenu(MenuId menu) override;
+  void messageBox(std::string_view text, std::string_view title) override;
+  std::string BrowseFolder() override;
+  void ClickDaMouse() override;
+  [[nodiscard]] bool focusInTextBox() const override;
+  void enablePathCompletion() override;
+
+ private:
+  FormWindow& window_;
+  int show_command_;
+  bool shown_before_ = false;
+};
+
+}  // namespace korvint::ui::win32

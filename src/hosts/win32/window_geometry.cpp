@@ -1,0 +1,17 @@
+#include "hosts/win32/window_geometry.h"
+
+namespace korvint::ui::win32 {
+
+ScreenDpi screen_dpi() {
+  ScreenDpi dpi;
+  if (HDC screen = GetDC(nullptr); screen != nullptr) {
+    dpi.x = GetDeviceCaps(screen, LOGPIXELSX);
+    dpi.y = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+  }
+  if (dpi.x <= 0) dpi.x = 96;
+  if (dpi.y <= 0) dpi.y = 96;
+  return dpi;
+}
+
+}  // namespace korvint::ui::win32

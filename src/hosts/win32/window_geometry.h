@@ -1,0 +1,31 @@
+#pragma once
+// The screen's resolution, at which the layout's twips become pixels
+// (ui::control_pixel_rect).
+
+#include <windows.h>
+
+#include "ui/form_layout.h"
+
+namespace korvint::ui::win32 {
+
+/// Dots per inch of the screen, across and down.
+struct ScreenDpi {
+  int x = 96;
+  int y = 96;
+};
+
+/// The screen's resolution as this (DPI-aware) process sees it.
+ScreenDpi screen_dpi();
+
+/// Where `shape` lies at `dpi`; the Windows fonts are the layout's own, so it is not scaled.
+inline PixelRect control_pixel_rect(const ControlSpec& shape, ScreenDpi dpi) {
+  return ui::control_pixel_rect(shape, dpi.x, dpi.y);
+}
+
+/// The client area's size in pixels at `dpi`.
+inline SIZE client_pixel_size(ScreenDpi dpi) {
+  const PixelRect client = client_pixel_rect(dpi.x, dpi.y);
+  return SIZE{client.width, client.height};
+}
+
+}  // namespace korvint::ui::win32

@@ -1,0 +1,68 @@
+#include "support/control_contract.h"
+
+#include <gtest/gtest.h>
+
+namespace korvint::test {
+
+void expect_list_box_contract(ui::ListBox& list, const std::function<void(int)>& user_selects) {
+  list.Clear();
+  int clicks = 0;
+  list.on_click = [&] { ++clicks; };
+  for (const char* entry : {"a", "b", "c", "d"}) list.AddItem(entry);
+  EXPECT_EQ(list.ListCount(), 4);
+  EXPECT_EQ(list.List(1), "b");
+  EXPECT_EQ(list.List(4), "");
+  EXPECT_EQ(list.List(-1), "");
+  EXPECT_EQ(list.ListIndex(), -1);
+
+  struct Step {
+    const char* what;
+    std::function<void()> act;
+    int index;   ///< ListIndex afterwards
+    int clicks;  ///< clicks reported so far
+  };
+  const Step steps[] = {
+      {"the program selects", [&] { list.setListIndex(1); }, 1, 1},
+      {"the same entry again", [&] { list.setListIndex(1); }, 1, 1},
+      {"an index out of range", [&] { list.setListIndex(7); }, 1, 1},
+      {"an entry is added", [&] { list.AddItem("e"); }, 1, 1},
+      {"the user selects", [&] { user_selects(3); }, 3, 2},
+      {"the user selects the same entry", [&] { user_selects(3); }, 3, 2},
+      {"no entry", [&] { list.setListIndex(-1); }, -1, 2},
+      {"the program selects after none", [&] { list.setListIndex(0); }, 0, 3},
+      {"the selected entry is removed", [&] { list.RemoveItem(0); }, -1, 3},
+      {"the user selects after a removal", [&] { user_selects(0); }, 0, 4},
+      {"another entry is removed", [&] { list.RemoveItem(2); }, -1, 4},
+      {"an index out of range is removed", [&] { list.RemoveItem(9); }, -1, 4},
+      {"the user selects again", [&] { user_selects(1); }, 1, 5},
+      {"all entries are removed", [&] { list.Clear(); }, -1, 5},
+  };
+  for (const Step& step : steps) {
+    SCOPED_TRACE(step.what);
+    step.act();
+    EXPECT_EQ(list.ListIndex(), step.index);
+    EXPECT_EQ(clicks, step.clicks);
+  }
+  EXPECT_EQ(list.ListCount(), 0);
+  list.on_click = nullptr;
+}
+
+void expect_button_contract(ui::Button& button) {
+  for (const bool on : {false, true}) {
+    button.setVisible(on);
+    EXPECT_EQ(button.visible(), on);
+    button.setEnabled(on);
+    EXPECT_EQ(button.enabled(), on);
+  }
+}
+
+void expect_text_contract(ui::TextBox& box, ui::Label& label) {
+  for (const char* text : {"", "C:\\a & b\\", "Stopped! Output deleted!"}) {
+    box.setText(text);
+    EXPECT_EQ(box.text(), text);
+    label.setCaption(text);
+    EXPECT_EQ(label.caption(), text);
+  }
+}
+
+}  // namespace korvint::test
