@@ -154,7 +154,7 @@ TEST(TextInputs, AnOutputNameTheSystemRefusesIsShownAsAFailureAfterEnterInTheNam
 }
 
 TEST(TextInputs, ANameWhoseBackupNameIsRefusedKeepsTheEarlierCatalogue) {
-  // 255 characters is the longest name; its backup name, four longer, is refused.
+  // 255 characters is the longest name; its backup and lock file names, longer, are refused.
   FormFixture f;
   const std::string name = std::string(251, 'b') + ".lst";
   f.prepare_scan("root", name);
@@ -165,7 +165,7 @@ TEST(TextInputs, ANameWhoseBackupNameIsRefusedKeepsTheEarlierCatalogue) {
 
   Command1_Click(f.form());
 
-  expect_failure_shown(f, path_text(f.tree.root() / "out") + kSep + name + ".old", "");
+  expect_failure_shown(f, path_text(f.tree.root() / "out") + kSep + name, "");
   EXPECT_EQ(snapshot(f.tree.root()), before);
   expect_next_scan_works(f);
 }

@@ -79,6 +79,9 @@ Status add_folder_menu_entry(std::string_view program_folder) {
   // Written beside and renamed over, so a half-written entry is never seen.
   const std::string path = entry_path();
   const std::string temporary = path + ".new";
+  // A temporary left by an earlier attempt that failed half-way is dropped:
+  // the output is always created new.
+  if (::unlink(temporary.c_str()) != 0 && errno != ENOENT) return errno_failure("Cannot delete", temporary, errno);
   Status error;
   {
     auto file = system_file_services().create_output(temporary, error);
