@@ -68,6 +68,10 @@ Status CatalogueOutput::move_aside_and_create() {
     if (files_.is_normal_file(output)) {
       Status moved = files_.rename_file(output, backup);
       if (!moved.ok()) return moved;
+    } else if (files_.exists(output)) {
+      // Not a catalogue this scan may keep as its backup, and not one to lose.
+      return Status::failure("Cannot create \"" + output +
+                             "\": something else stands under that name (hidden, system, a folder or a broken link)");
     }
   }
 

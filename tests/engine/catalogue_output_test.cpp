@@ -132,6 +132,18 @@ TEST_F(CatalogueOutputTest, SomethingElseInTheBackupsPlaceStopsTheScanBeforeAnyC
   EXPECT_EQ(read_file(output()), "old\r\n");
 }
 
+TEST_F(CatalogueOutputTest, SomethingElseUnderTheOutputNameIsNeitherReplacedNorMoved) {
+  fs::create_directory(output());
+  test::write_file(output() / "inside", "kept");
+  CatalogueOutput out(files, paths());
+  const platform::Status opened = out.FileWrite();
+  ASSERT_FALSE(opened.ok());
+  EXPECT_NE(opened.message().find(paths().output), std::string::npos) << opened.message();
+  EXPECT_EQ(read_file(output() / "inside"), "kept");
+  EXPECT_FALSE(fs::exists(backup()));
+  EXPECT_FALSE(fs::exists(lock()));
+}
+
 TEST_F(CatalogueOutputTest, FailedSyncAbandonsTheScanAndKeepsTheEarlierCatalogue) {
   write_file(output(), "old\r\n");
   files.fail_sync = true;

@@ -189,9 +189,18 @@ TEST(TextInputs, BlankSpacedOrDottedNamesGiveACatalogueWhereTheJoinedPathPoints)
     SCOPED_TRACE("name \"" + c.typed + "\"");
     f.prepare_scan("root", c.typed);
     write_file(c.written, "earlier\r\n");
+    // Wine shows a file whose name begins with a dot as hidden, and a hidden
+    // file under the output name is neither replaced nor moved: the scan says so.
+    const bool hidden = !f.form().services.files.is_normal_file(path_text(c.written));
     std::int16_t key = kEnter;
     Text4_KeyPress(f.form(), key);
     EXPECT_EQ(f.window->Text4.text(), c.shown);
+    if (hidden) {
+      expect_failure_shown(f, path_text(c.written), "something else");
+      EXPECT_EQ(read_file(c.written), "earlier\r\n");
+      fs::remove(c.written);
+      continue;
+    }
     EXPECT_TRUE(f.form().lastScanCompleted) << f.window->Label2.caption();
     EXPECT_EQ(f.window->Label2.caption(), kLessThan500);
     EXPECT_EQ(read_file(c.written), f.window->Text1.text() + "\r\n");
