@@ -1,7 +1,8 @@
 #pragma once
 // The output file of one scan and its backup: the catalogue that stood under
 // the output name is moved aside before the scan, then either dropped (the
-// scan completed) or moved back (it was stopped or failed).
+// scan completed) or moved back (it was stopped or failed). A lock file beside
+// the output keeps two scans of the same name, in any processes, apart.
 
 #include <memory>
 #include <string>
@@ -12,10 +13,12 @@
 
 namespace korvint::engine {
 
-/// The output path (folder text directly followed by the name) and its backup path.
+/// The output path (folder text directly followed by the name), its backup
+/// path and the lock file that the scan writing it holds.
 struct OutputPaths {
   std::string output;
   std::string backup;  ///< `output` followed by ".old"
+  std::string lock;    ///< `output` followed by ".lock"
 };
 
 /// Joins `folder` and `name` with nothing in between, as the boxes hold them.
@@ -33,11 +36,13 @@ class CatalogueOutput {
   /// Abandons the scan (as finish_abandoned) if neither finish was called.
   ~CatalogueOutput();
 
-  /// Moves an earlier catalogue aside to the backup path and opens the output
-  /// path empty. A backup left by a scan that never ended marks the file under
-  /// the output name as that scan's unfinished output: it is deleted and the
-  /// backup, the last complete catalogue, stays the backup. On failure nothing
-  /// that was there before is lost and no backup is left behind.
+  /// Claims the output name, moves an earlier catalogue aside to the backup
+  /// path and creates the output new and empty. A backup left by a scan that
+  /// never ended marks the file under the output name as that scan's
+  /// unfinished output: it is deleted and the backup, the last complete
+  /// catalogue, stays the backup. While another scan writes the same name this
+  /// fails with "another scan is writing PATH" before anything is touched. On
+  /// any failure nothing that was there before is lost and the claim is given up.
   platform::Status FileWrite();
 
   /// The open output file; valid between a successful FileWrite and a finish.
@@ -49,14 +54,24 @@ class CatalogueOutput {
   platform::Status finish_completed();
 
   /// A stopped or failed scan: closes and deletes the output, puts the backup
-  /// back under the output name.
+  /// back under the output name. Does nothing unless FileWrite succeeded and
+  /// no finish has run since.
   platform::Status finish_abandoned();
+
+  /// The text of the failure when another scan holds the output name.
+  static std::string busy_message(const std::string& output) { return "another scan is writing " + output; }
 
   [[nodiscard]] const OutputPaths& paths() const { return paths_; }
 
  private:
+  platform::Status move_aside_and_create();
+  platform::Status abandon();
+
   platform::FileServices& files_;
   OutputPaths paths_;
+  // Held from the first step of FileWrite to the last step of a finish: the
+  // renames and deletions of both ends happen under it.
+  std::unique_ptr<platform::FileLock> lock_;
   std::unique_ptr<platform::OutputFile> file_;
 };
 

@@ -31,6 +31,23 @@ class OutputFile {
   virtual Status close() = 0;
 };
 
+/// A lock file held by this process; destroying it releases the lock and
+/// removes the file.
+class FileLock {
+ public:
+  FileLock() = default;
+  FileLock(const FileLock&) = delete;
+  FileLock& operator=(const FileLock&) = delete;
+  virtual ~FileLock() = default;
+};
+
+/// The outcome of taking a lock file: held, held by another, or failed.
+struct LockAttempt {
+  std::unique_ptr<FileLock> lock;  ///< set when this process now holds the lock
+  bool busy = false;               ///< another holder has it, in this process or another
+  Status error;                    ///< why the lock could not be taken, when neither
+};
+
 /// File services over paths as the user typed them (UTF-8 on Windows, bytes on POSIX).
 class FileServices {
  public:
@@ -55,8 +72,17 @@ class FileServices {
   /// Renames `from` to `to`; fails when something already stands at `to`.
   virtual Status rename_file(std::string_view from, std::string_view to) = 0;
 
-  /// Creates `path`, or cuts an existing file there to length zero, for writing.
+  /// Creates a new, empty file at `path` for writing. Fails when anything at all
+  /// stands at `path`, a link included: an existing file is never opened, cut
+  /// or written through.
   virtual std::unique_ptr<OutputFile> create_output(std::string_view path, Status& error) = 0;
+
+  /// Takes the exclusive lock file at `path`, creating it. Fails busy while
+  /// another holder has it. The lock ends with its holder, even one that was
+  /// killed; a file left by such a holder (POSIX only: Windows removes it with
+  /// the last handle) is empty and is taken over. Anything else at `path` (a
+  /// folder, a link, a file with content) is in the way and is not touched.
+  virtual LockAttempt lock_file(std::string_view path) = 0;
 
   /// The first line of the text file at `path` without its line end (CR LF, CR
   /// or LF), converted to UTF-8 on Windows; nullopt when it is not a normal file,

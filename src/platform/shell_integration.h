@@ -8,14 +8,23 @@
 
 namespace korvint::platform {
 
+/// What adding or removing the menu entry did: a failure, or on success a
+/// note for the user saying where (empty when there is nothing to say).
+struct MenuEntryOutcome {
+  Status status;
+  std::string note;
+};
+
 /// Adds the "Korvint scan" entry to the file manager's right-click menu for
 /// folders, starting the program in `program_folder` with the folder as its one
-/// argument. Windows: the registry keys below HKEY_CLASSES_ROOT; elsewhere a
-/// desktop entry for inode/directory.
-Status add_folder_menu_entry(std::string_view program_folder);
+/// argument. Windows: the registry keys that HKEY_CLASSES_ROOT shows, written
+/// for the current user (for all users only when that fails); the note names
+/// the key written. Elsewhere: a desktop entry for inode/directory, no note.
+MenuEntryOutcome add_folder_menu_entry(std::string_view program_folder);
 
-/// Removes that entry; removing an absent entry does nothing.
-Status remove_folder_menu_entry();
+/// Removes that entry, on Windows from both places; removing an absent entry
+/// does nothing and says nothing.
+MenuEntryOutcome remove_folder_menu_entry();
 
 /// Starts the program at `path` without arguments and without waiting for it.
 Status start_program(std::string_view path);

@@ -12,16 +12,24 @@ void Form_MouseUp(ui::Form1& form, std::int16_t Button) {
   if (*chosen == ui::MenuItemId::mnuRegRem) mnuRegRem_Click(form);
 }
 
-void mnuReg_Click(ui::Form1& form) {
-  // Writing the entry may need rights the user lacks; say so rather than
-  // looking as if it worked.
-  const platform::Status added = platform::add_folder_menu_entry(form.services.program_folder);
-  if (!added.ok()) form.Label2.setCaption(added.message());
+namespace {
+
+// What became of the entry goes to the count label: where it was written or
+// removed, or why not. Nothing is shown when there is nothing to say.
+void show_outcome(ui::Form1& form, const platform::MenuEntryOutcome& outcome) {
+  if (!outcome.status.ok()) {
+    form.Label2.setCaption(outcome.status.message());
+  } else if (!outcome.note.empty()) {
+    form.Label2.setCaption(outcome.note);
+  }
 }
 
-void mnuRegRem_Click(ui::Form1& form) {
-  const platform::Status removed = platform::remove_folder_menu_entry();
-  if (!removed.ok()) form.Label2.setCaption(removed.message());
+}  // namespace
+
+void mnuReg_Click(ui::Form1& form) {
+  show_outcome(form, platform::add_folder_menu_entry(form.services.program_folder));
 }
+
+void mnuRegRem_Click(ui::Form1& form) { show_outcome(form, platform::remove_folder_menu_entry()); }
 
 }  // namespace korvint::shell

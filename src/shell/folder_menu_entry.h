@@ -13,10 +13,12 @@ namespace korvint::shell {
 void Form_MouseUp(ui::Form1& form, std::int16_t Button);
 
 /// Adds the right-click entry pointing at this program's folder. Adding it
-/// again rewrites the same entry. A failure is shown in the count label.
+/// again rewrites the same entry. The count label says where it was written
+/// (on Windows) or why it could not be.
 void mnuReg_Click(ui::Form1& form);
 
-/// Removes the right-click entry; removing an absent one does nothing.
+/// Removes the right-click entry; the count label says from where (on
+/// Windows) or why not. Removing an absent one does nothing and shows nothing.
 void mnuRegRem_Click(ui::Form1& form);
 
 }  // namespace korvint::shell

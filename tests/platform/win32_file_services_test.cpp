@@ -1,8 +1,12 @@
 // The catalogue's file operations on Windows: what counts as a normal file,
-// renames that must not replace, sharing conflicts and the ANSI code page.
+// renames that must not replace, outputs that are always new, sharing
+// conflicts, the lock file and the ANSI code page.
 
 #include <gtest/gtest.h>
 #include <windows.h>
+
+#include <filesystem>
+#include <string>
 
 #include "platform/file_services.h"
 #include "support/temp_tree.h"
@@ -77,7 +81,7 @@ TEST(Win32Files, RenameNeverReplacesAndFailuresNameThePath) {
 TEST(Win32Files, OutputIsWrittenInTheAnsiCodePageAndReadBack) {
   if (GetACP() != 1252) GTEST_SKIP() << "byte values below are those of code page 1252";
   TempTree tree;
-  const std::string path = path_text(tree.text_file("out.lst", "an older and longer catalogue"));
+  const std::string path = path_text(tree.root() / "out.lst");
   Status error;
   auto out = files().create_output(path, error);
   ASSERT_NE(out, nullptr) << error.message();
@@ -103,21 +107,83 @@ TEST(Win32Files, FirstLineEndsAtAnyLineEndAndEmptyFilesHaveNone) {
   EXPECT_EQ(files().read_first_line(path_text(tree.root())), std::nullopt);
 }
 
-TEST(Win32Files, AnOutputHeldByAnotherWithoutSharingCannotBeCreated) {
+// The output is always created new: whatever stands under its name, held by
+// another program or not, a link to another file or a folder, is neither
+// opened nor cut, and the failure names the path.
+TEST(Win32Files, CreatingTheOutputNeverOpensWhatStandsThere) {
   TempTree tree;
-  const auto held = tree.text_file("held.lst", "x");
+  const auto victim = tree.text_file("victim.txt", "precious");
+  const auto plain = tree.text_file("plain.lst", "earlier");
+  const auto held = tree.text_file("held.lst", "earlier");
+  const auto linked = tree.root() / "linked.lst";
+  ASSERT_TRUE(CreateHardLinkW(linked.c_str(), victim.c_str(), nullptr)) << GetLastError();
+  const auto folder = tree.folder("taken.lst");
   const HANDLE other = CreateFileW(held.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   ASSERT_NE(other, INVALID_HANDLE_VALUE);
-  Status error;
-  auto out = files().create_output(path_text(held), error);
+  for (const auto& taken : {plain, held, linked, folder}) {
+    SCOPED_TRACE(path_text(taken));
+    Status error;
+    EXPECT_EQ(files().create_output(path_text(taken), error), nullptr);
+    EXPECT_NE(error.message().find(path_text(taken)), std::string::npos) << error.message();
+  }
   CloseHandle(other);
-  EXPECT_EQ(out, nullptr);
-  EXPECT_NE(error.message().find(path_text(held)), std::string::npos) << error.message();
+  EXPECT_EQ(test::read_file(plain), "earlier");
+  EXPECT_EQ(test::read_file(held), "earlier");
+  EXPECT_EQ(test::read_file(victim), "precious");
+}
 
-  // A folder in the way is no file to write either.
-  const std::string folder = path_text(tree.folder("taken.lst"));
-  EXPECT_EQ(files().create_output(folder, error), nullptr);
-  EXPECT_NE(error.message().find(folder), std::string::npos) << error.message();
+// The lock file: one holder at a time, in this process or another, and gone
+// with its holder, even one that was killed. The killed holder is this test
+// program run again with only the disabled helper below.
+TEST(Win32Files, TheLockFileHasOneHolderAndGoesWithIt) {
+  TempTree tree;
+  const auto lock_path = tree.root() / "cc.lst.lock";
+  {
+    LockAttempt first = files().lock_file(path_text(lock_path));
+    ASSERT_NE(first.lock, nullptr) << first.error.message();
+    const LockAttempt second = files().lock_file(path_text(lock_path));
+    EXPECT_TRUE(second.busy);
+    EXPECT_EQ(second.lock, nullptr);
+  }
+  EXPECT_FALSE(std::filesystem::exists(lock_path));
+
+  const auto ready = tree.root() / "holder ready";
+  ASSERT_TRUE(SetEnvironmentVariableW(L"KORVINT_TEST_LOCK", lock_path.c_str()));
+  ASSERT_TRUE(SetEnvironmentVariableW(L"KORVINT_TEST_READY", ready.c_str()));
+  wchar_t self[MAX_PATH] = {};
+  ASSERT_GT(GetModuleFileNameW(nullptr, self, MAX_PATH), 0u);
+  std::wstring command = L"\"" + std::wstring(self) +
+                         L"\" --gtest_filter=Win32FilesHolder.DISABLED_HoldTheLock --gtest_also_run_disabled_tests";
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION holder{};
+  ASSERT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &holder))
+      << GetLastError();
+  CloseHandle(holder.hThread);
+  // The holder says when it holds the lock; it may not end before.
+  bool holds = false;
+  for (int waited = 0; waited < 6000 && !holds; ++waited) {
+    holds = std::filesystem::exists(ready);
+    if (!holds && WaitForSingleObject(holder.hProcess, 10) == WAIT_OBJECT_0) break;
+  }
+  if (holds) EXPECT_TRUE(files().lock_file(path_text(lock_path)).busy);
+  TerminateProcess(holder.hProcess, 9);
+  WaitForSingleObject(holder.hProcess, INFINITE);
+  CloseHandle(holder.hProcess);
+  ASSERT_TRUE(holds) << "the holder never took the lock";
+  EXPECT_FALSE(std::filesystem::exists(lock_path));
+  EXPECT_NE(files().lock_file(path_text(lock_path)).lock, nullptr);
+}
+
+TEST(Win32FilesHolder, DISABLED_HoldTheLock) {
+  wchar_t lock_path[MAX_PATH] = {};
+  wchar_t ready[MAX_PATH] = {};
+  ASSERT_GT(GetEnvironmentVariableW(L"KORVINT_TEST_LOCK", lock_path, MAX_PATH), 0u);
+  ASSERT_GT(GetEnvironmentVariableW(L"KORVINT_TEST_READY", ready, MAX_PATH), 0u);
+  const LockAttempt held = files().lock_file(path_text(lock_path));
+  ASSERT_NE(held.lock, nullptr) << held.error.message();
+  test::write_file(ready, "");
+  Sleep(INFINITE);
 }
 
 TEST(Win32Files, OurOutputLetsOthersReadButNotWrite) {

@@ -140,6 +140,7 @@ TEST(Faults, AfterAKilledScanTheLastCompleteCatalogueIsNeverLost) {
   if (!interrupt_scan(tree.root() / "disk", output, SIGKILL, exit_status)) GTEST_SKIP() << "scan too quick";
   ASSERT_EQ(exit_status, 128 + SIGKILL);
   ASSERT_EQ(read_file(backup), kEarlier);  // the killed scan left its backup
+  ASSERT_TRUE(fs::exists(output.string() + ".lock"));  // and its lock file, which binds no one
 
   // A second scan to the same name that is stopped puts the last complete one back...
   if (!interrupt_scan(tree.root() / "disk", output, SIGINT, exit_status)) GTEST_SKIP() << "scan too quick";
@@ -151,6 +152,7 @@ TEST(Faults, AfterAKilledScanTheLastCompleteCatalogueIsNeverLost) {
   const BatchOutcome run = run_batch({(tree.root() / "disk").string(), output.string()});
   EXPECT_EQ(run.exit_status, 0) << run.error_output;
   EXPECT_FALSE(fs::exists(backup));
+  EXPECT_FALSE(fs::exists(output.string() + ".lock"));
   const ParsedCatalogue parsed = parse_catalogue(read_file(output));
   EXPECT_EQ(parsed.problem, "");
   EXPECT_EQ(parsed.folder_lines.size(), 60u);

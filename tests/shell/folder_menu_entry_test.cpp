@@ -5,6 +5,10 @@
 #include <cstdlib>
 #include <filesystem>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 #include "support/form_fixture.h"
 
 namespace korvint::shell {
@@ -44,7 +48,9 @@ TEST_F(DesktopEntryTest, AddedOnceOrTwiceItIsTheSameEntryForFolders) {
   FormFixture f;
   f.form().services.program_folder = "/opt/My Tools/$x";
   f.window->host.menu_answers = {ui::MenuItemId::mnuReg};
+  f.window->Label2.setCaption("0");
   Form_MouseUp(f.form(), ui::vbRightButton);
+  EXPECT_EQ(f.window->Label2.caption(), "0");  // success shows nothing here
   const std::string first = test::read_file(entry());
   EXPECT_NE(first.find("Name=Korvint scan\n"), std::string::npos);
   EXPECT_NE(first.find("MimeType=inode/directory;\n"), std::string::npos);
@@ -73,6 +79,36 @@ TEST_F(DesktopEntryTest, AFailureIsShownNotHidden) {
   test::write_file(data.root() / "applications", "in the way");
   mnuReg_Click(f.form());
   EXPECT_NE(f.window->Label2.caption().find("applications"), std::string::npos);
+}
+
+TEST_F(DesktopEntryTest, ATemporaryLeftByAFailedAttemptDoesNotStandInTheWay) {
+  FormFixture f;
+  test::write_file(data.root() / "applications" / "korvint-scan.desktop.new", "half-written");
+  f.window->Label2.setCaption("0");
+  mnuReg_Click(f.form());
+  EXPECT_EQ(f.window->Label2.caption(), "0");
+  EXPECT_NE(test::read_file(entry()).find("Name=Korvint scan\n"), std::string::npos);
+}
+#else
+// The window says where the entry went, and where it was removed from.
+TEST(FolderMenuEntry, TheCountLabelNamesTheKeyWrittenAndRemoved) {
+  HKEY probe = nullptr;
+  if (RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\Classes\\Folder\\shell\\Korvint scan", 0, KEY_READ, &probe) ==
+      ERROR_SUCCESS) {
+    RegCloseKey(probe);
+    GTEST_SKIP() << "an entry is installed here already; left untouched";
+  }
+  const std::string key = "HKEY_CURRENT_USER\\Software\\Classes\\Folder\\shell\\Korvint scan";
+  FormFixture f;
+  f.window->host.menu_answers = {ui::MenuItemId::mnuReg};
+  Form_MouseUp(f.form(), ui::vbRightButton);
+  EXPECT_EQ(f.window->Label2.caption(), "Right-click entry written to " + key);
+  f.window->Label2.setCaption("0");
+  mnuRegRem_Click(f.form());
+  EXPECT_EQ(f.window->Label2.caption(), "Right-click entry removed from " + key);
+  f.window->Label2.setCaption("0");
+  mnuRegRem_Click(f.form());
+  EXPECT_EQ(f.window->Label2.caption(), "0");
 }
 #endif
 

@@ -3,13 +3,28 @@
 namespace korvint::test {
 namespace {
 
+class RecordingFileLock final : public platform::FileLock {
+ public:
+  RecordingFileLock(std::unique_ptr<platform::FileLock> real, std::vector<std::string>& log, std::string path)
+      : real_(std::move(real)), log_(log), path_(std::move(path)) {}
+  ~RecordingFileLock() override {
+    real_.reset();
+    log_.push_back("unlock " + path_);
+  }
+
+ private:
+  std::unique_ptr<platform::FileLock> real_;
+  std::vector<std::string>& log_;
+  std::string path_;
+};
+
 class RecordingOutputFile final : public platform::OutputFile {
  public:
   RecordingOutputFile(std::unique_ptr<platform::OutputFile> real, RecordingFileServices& owner)
       : real_(std::move(real)), owner_(owner) {}
 
   platform::Status write(std::string_view lines) override {
-    owner_.log.push_back("write");
+    owner_.record("write");
     if (owner_.fail_write_after >= 0 &&
         written_ + static_cast<long>(lines.size()) > owner_.fail_write_after)
       return platform::Status::failure("Cannot write: No space left on device");
@@ -17,12 +32,12 @@ class RecordingOutputFile final : public platform::OutputFile {
     return real_->write(lines);
   }
   platform::Status sync() override {
-    owner_.log.push_back("sync");
+    owner_.record("sync");
     if (owner_.fail_sync) return platform::Status::failure("Cannot write: Input/output error");
     return real_->sync();
   }
   platform::Status close() override {
-    owner_.log.push_back("close");
+    owner_.record("close");
     return real_->close();
   }
 
@@ -34,19 +49,24 @@ class RecordingOutputFile final : public platform::OutputFile {
 
 }  // namespace
 
+void RecordingFileServices::record(std::string operation) {
+  if (before) before(operation);
+  log.push_back(std::move(operation));
+}
+
 platform::Status RecordingFileServices::remove_file(std::string_view path) {
-  log.push_back("remove " + std::string(path));
+  record("remove " + std::string(path));
   return real().remove_file(path);
 }
 
 platform::Status RecordingFileServices::rename_file(std::string_view from, std::string_view to) {
-  log.push_back("rename " + std::string(from) + " -> " + std::string(to));
+  record("rename " + std::string(from) + " -> " + std::string(to));
   return real().rename_file(from, to);
 }
 
 std::unique_ptr<platform::OutputFile> RecordingFileServices::create_output(std::string_view path,
                                                                            platform::Status& error) {
-  log.push_back("create " + std::string(path));
+  record("create " + std::string(path));
   if (fail_create) {
     error = platform::Status::failure("Cannot create \"" + std::string(path) + "\": Read-only file system");
     return nullptr;
@@ -54,6 +74,14 @@ std::unique_ptr<platform::OutputFile> RecordingFileServices::create_output(std::
   auto file = real().create_output(path, error);
   if (!file) return nullptr;
   return std::make_unique<RecordingOutputFile>(std::move(file), *this);
+}
+
+platform::LockAttempt RecordingFileServices::lock_file(std::string_view path) {
+  record("lock " + std::string(path));
+  platform::LockAttempt attempt = real().lock_file(path);
+  if (attempt.lock)
+    attempt.lock = std::make_unique<RecordingFileLock>(std::move(attempt.lock), log, std::string(path));
+  return attempt;
 }
 
 }  // namespace korvint::test

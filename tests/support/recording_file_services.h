@@ -19,16 +19,25 @@ class RecordingFileServices final : public platform::FileServices {
   platform::Status rename_file(std::string_view from, std::string_view to) override;
   std::unique_ptr<platform::OutputFile> create_output(std::string_view path,
                                                       platform::Status& error) override;
+  platform::LockAttempt lock_file(std::string_view path) override;
   std::optional<std::string> read_first_line(std::string_view path) override {
     return real().read_first_line(path);
   }
 
-  /// Every operation in order: "remove P", "rename A -> B", "create P", "write", "sync", "close".
+  /// Every operation in order: "lock P", "remove P", "rename A -> B", "create P",
+  /// "write", "sync", "close", "unlock P" (the lock given up).
   std::vector<std::string> log;
+
+  /// Runs before each operation, given its log text: a test's way to act at a
+  /// known moment, such as planting a file or starting another scan.
+  std::function<void(const std::string& operation)> before;
 
   bool fail_create = false;      ///< create_output fails ("Read-only file system")
   bool fail_sync = false;        ///< the output's sync fails ("Input/output error")
   long fail_write_after = -1;    ///< writes fail once this many bytes went through ("No space left")
+
+  /// Runs `before`, then logs `operation`.
+  void record(std::string operation);
 
  private:
   static platform::FileServices& real() { return platform::system_file_services(); }

@@ -1,6 +1,7 @@
 // File services over POSIX paths; names are bytes and pass through untouched.
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -56,6 +57,29 @@ class PosixOutputFile final : public OutputFile {
   std::string path_;
 };
 
+// Holds an flock on an open lock file. Release removes the name first, while
+// the lock is still held, then closes: see lock_file for why that order keeps
+// two holders apart.
+bool same_file(const struct stat& a, const struct stat& b) { return a.st_dev == b.st_dev && a.st_ino == b.st_ino; }
+
+class PosixFileLock final : public FileLock {
+ public:
+  PosixFileLock(int fd, std::string path) : fd_(fd), path_(std::move(path)) {}
+  ~PosixFileLock() override {
+    // Only our own file: had someone removed it by hand meanwhile, the name
+    // may now be another holder's lock.
+    struct stat held {};
+    struct stat named {};
+    if (::fstat(fd_, &held) == 0 && ::lstat(path_.c_str(), &named) == 0 && same_file(held, named))
+      (void)::unlink(path_.c_str());
+    (void)::close(fd_);
+  }
+
+ private:
+  int fd_;
+  std::string path_;
+};
+
 class PosixFileServices final : public FileServices {
  public:
   bool is_normal_file(std::string_view path) override {
@@ -96,12 +120,61 @@ class PosixFileServices final : public FileServices {
 
   std::unique_ptr<OutputFile> create_output(std::string_view path, Status& error) override {
     const std::string p(path);
-    const int fd = ::open(p.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    // O_EXCL: a file, or a link planted in a folder others can write to, is
+    // never opened, cut or written through; the caller learns that it is there.
+    const int fd = ::open(p.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
     if (fd < 0) {
       error = errno_failure("Cannot create", p, errno);
       return nullptr;
     }
     return std::make_unique<PosixOutputFile>(fd, p);
+  }
+
+  // The lock is an flock on the file at `path`; it vanishes with its holder's
+  // last descriptor, so a killed holder never blocks anyone. A holder removes
+  // the name (while still holding the lock) before it lets go, so a new lock
+  // file may replace the one another process opened a moment ago. Therefore a
+  // lock counts as held only when, after flock succeeded, `path` still names
+  // the very file locked: two processes that both pass that test would hold
+  // flocks on the same file at once, which flock excludes. A process that
+  // locked a file whose name was already removed sees the difference and
+  // starts again on the file that now stands there.
+  LockAttempt lock_file(std::string_view path) override {
+    const std::string p(path);
+    LockAttempt attempt;
+    for (int tries = 0; tries < 100; ++tries) {
+      // Read-only is enough for flock; O_NONBLOCK keeps a planted FIFO from hanging the open.
+      const int fd = ::open(p.c_str(), O_RDONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0666);
+      if (fd < 0) {
+        attempt.error = errno_failure("Cannot create the lock file", p, errno);
+        return attempt;
+      }
+      struct stat locked {};
+      if (::fstat(fd, &locked) != 0 || !S_ISREG(locked.st_mode) || locked.st_size != 0) {
+        ::close(fd);
+        attempt.error = Status::failure("Cannot use the lock file \"" + p +
+                                        "\": something else is in its place (not an empty file)");
+        return attempt;
+      }
+      if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        const int error = errno;
+        ::close(fd);
+        if (error == EWOULDBLOCK) {
+          attempt.busy = true;
+        } else {
+          attempt.error = errno_failure("Cannot lock", p, error);
+        }
+        return attempt;
+      }
+      struct stat named {};
+      if (::lstat(p.c_str(), &named) == 0 && same_file(named, locked)) {
+        attempt.lock = std::make_unique<PosixFileLock>(fd, p);
+        return attempt;
+      }
+      ::close(fd);
+    }
+    attempt.error = Status::failure("Cannot lock \"" + p + "\": the lock file keeps being replaced");
+    return attempt;
   }
 
   std::optional<std::string> read_first_line(std::string_view path) override {

@@ -61,9 +61,7 @@ Status make_folders(const std::string& path) {
   return Status();
 }
 
-}  // namespace
-
-Status add_folder_menu_entry(std::string_view program_folder) {
+Status write_desktop_entry(std::string_view program_folder) {
   const std::string folder = applications_folder();
   if (Status made = make_folders(folder); !made.ok()) return made;
   const std::string program = std::string(program_folder) + "/korvint";
@@ -79,6 +77,9 @@ Status add_folder_menu_entry(std::string_view program_folder) {
   // Written beside and renamed over, so a half-written entry is never seen.
   const std::string path = entry_path();
   const std::string temporary = path + ".new";
+  // A temporary left by an earlier attempt that failed half-way is dropped:
+  // the output is always created new.
+  if (::unlink(temporary.c_str()) != 0 && errno != ENOENT) return errno_failure("Cannot delete", temporary, errno);
   Status error;
   {
     auto file = system_file_services().create_output(temporary, error);
@@ -90,10 +91,16 @@ Status add_folder_menu_entry(std::string_view program_folder) {
   return Status();
 }
 
-Status remove_folder_menu_entry() {
+}  // namespace
+
+MenuEntryOutcome add_folder_menu_entry(std::string_view program_folder) {
+  return {write_desktop_entry(program_folder), std::string()};
+}
+
+MenuEntryOutcome remove_folder_menu_entry() {
   const std::string path = entry_path();
-  if (::unlink(path.c_str()) != 0 && errno != ENOENT) return errno_failure("Cannot delete", path, errno);
-  return Status();
+  if (::unlink(path.c_str()) != 0 && errno != ENOENT) return {errno_failure("Cannot delete", path, errno), {}};
+  return {};
 }
 
 Status start_program(std::string_view path) {

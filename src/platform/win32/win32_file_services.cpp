@@ -60,6 +60,16 @@ class Win32OutputFile final : public OutputFile {
   std::string ansi_;  // the converted block, kept to reuse its storage
 };
 
+// A lock file opened without any sharing and deleted with its last handle.
+class Win32FileLock final : public FileLock {
+ public:
+  explicit Win32FileLock(HANDLE handle) : handle_(handle) {}
+  ~Win32FileLock() override { CloseHandle(handle_); }
+
+ private:
+  HANDLE handle_;
+};
+
 bool attributes_of(std::string_view path, WIN32_FILE_ATTRIBUTE_DATA& data) {
   return GetFileAttributesExW(system_path(path, false).c_str(), GetFileExInfoStandard, &data) != 0;
 }
@@ -113,13 +123,92 @@ class Win32FileServices final : public FileServices {
   }
 
   std::unique_ptr<OutputFile> create_output(std::string_view path, Status& error) override {
-    const HANDLE handle = CreateFileW(system_path(path, false).c_str(), GENERIC_WRITE, FILE_SHARE_READ,
-                                      nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    // CREATE_NEW: a file, or a link planted in a folder others can write to,
+    // is never opened, cut or written through; the caller learns that it is
+    // there. The reparse-point flag keeps a planted link itself in view.
+    const HANDLE handle =
+        CreateFileW(system_path(path, false).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
+                    FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
       error = error_failure("Cannot create", path, GetLastError());
       return nullptr;
     }
     return std::make_unique<Win32OutputFile>(handle, std::string(path));
+  }
+
+  // The lock is the open lock file itself: opened without sharing, so every
+  // other open fails with a sharing violation while it is held, and with
+  // FILE_FLAG_DELETE_ON_CLOSE, so the file goes with the last handle, also
+  // when the holder is killed. Creating it with CREATE_NEW and finding the
+  // sharing violation are each one step in the file system, so two processes
+  // can never both hold it. A file left there by other means (a crash of the
+  // machine) is empty and unheld: it is deleted and created afresh; deleting
+  // it cannot hit a held lock file, which shares no deletion.
+  LockAttempt lock_file(std::string_view path) override {
+    const std::wstring system = system_path(path, false);
+    LockAttempt attempt;
+    for (int tries = 0; tries < 100; ++tries) {
+      const HANDLE handle = CreateFileW(system.c_str(), GENERIC_READ | DELETE, 0, nullptr, CREATE_NEW,
+                                        FILE_ATTRIBUTE_NORMAL | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+      if (handle != INVALID_HANDLE_VALUE) {
+        attempt.lock = std::make_unique<Win32FileLock>(handle);
+        return attempt;
+      }
+      const DWORD create_error = GetLastError();
+      if (create_error == ERROR_SHARING_VIOLATION) {
+        attempt.busy = true;
+        return attempt;
+      }
+      // A lock file that its holder is deleting right now also answers "access denied".
+      if (create_error != ERROR_FILE_EXISTS && create_error != ERROR_ALREADY_EXISTS &&
+          create_error != ERROR_ACCESS_DENIED) {
+        attempt.error = error_failure("Cannot create the lock file", path, create_error);
+        return attempt;
+      }
+      // Something stands there: a held lock file, one being deleted, or one left behind.
+      const HANDLE other = CreateFileW(system.c_str(), GENERIC_READ | DELETE, 0, nullptr, OPEN_EXISTING,
+                                       FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+      if (other == INVALID_HANDLE_VALUE) {
+        const DWORD error = GetLastError();
+        if (error == ERROR_SHARING_VIOLATION) {
+          attempt.busy = true;
+          return attempt;
+        }
+        if (error == ERROR_FILE_NOT_FOUND && create_error == ERROR_ACCESS_DENIED) {
+          attempt.error = error_failure("Cannot create the lock file", path, create_error);
+          return attempt;
+        }
+        // Gone meanwhile, or still being deleted by its holder: try again.
+        if (error == ERROR_FILE_NOT_FOUND || (error == ERROR_ACCESS_DENIED && tries < 50)) {
+          Sleep(error == ERROR_ACCESS_DENIED ? 10 : 0);
+          continue;
+        }
+        attempt.error = error_failure("Cannot lock", path, error);
+        return attempt;
+      }
+      BY_HANDLE_FILE_INFORMATION info{};
+      const bool empty_file =
+          GetFileInformationByHandle(other, &info) &&
+          (info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) == 0 &&
+          info.nFileSizeHigh == 0 && info.nFileSizeLow == 0;
+      if (!empty_file) {
+        CloseHandle(other);
+        attempt.error = Status::failure("Cannot use the lock file \"" + std::string(path) +
+                                        "\": something else is in its place (not an empty file)");
+        return attempt;
+      }
+      FILE_DISPOSITION_INFO dispose{};
+      dispose.DeleteFile = TRUE;
+      const bool marked = SetFileInformationByHandle(other, FileDispositionInfo, &dispose, sizeof dispose) != 0;
+      const DWORD error = GetLastError();
+      CloseHandle(other);
+      if (!marked) {
+        attempt.error = error_failure("Cannot delete the old lock file", path, error);
+        return attempt;
+      }
+    }
+    attempt.error = Status::failure("Cannot lock \"" + std::string(path) + "\": the lock file keeps being replaced");
+    return attempt;
   }
 
   std::optional<std::string> read_first_line(std::string_view path) override {

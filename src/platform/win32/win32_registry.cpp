@@ -54,4 +54,38 @@ std::int16_t SetKeyValue(HKEY root, const std::string& key, const std::string& n
   }
 }
 
+namespace {
+
+class SystemRegistry final : public Registry {
+ public:
+  LONG create_key(HKEY root, const std::string& key) override {
+    return CreateKey(key, root) == kTrue ? ERROR_SUCCESS : last_error();
+  }
+
+  LONG set_default_value(HKEY root, const std::string& key, const std::string& value) override {
+    return SetKeyValue(root, key, "", value) == kTrue ? ERROR_SUCCESS : last_error();
+  }
+
+  LONG delete_key(HKEY root, const std::string& key) override {
+    try {
+      return RegDeleteKeyW(root, to_wide(key).c_str());
+    } catch (...) {
+      return ERROR_NOT_ENOUGH_MEMORY;
+    }
+  }
+
+ private:
+  static LONG last_error() {
+    const DWORD error = GetLastError();
+    return error != ERROR_SUCCESS ? static_cast<LONG>(error) : ERROR_GEN_FAILURE;
+  }
+};
+
+}  // namespace
+
+Registry& system_registry() {
+  static SystemRegistry registry;
+  return registry;
+}
+
 }  // namespace korvint::platform::win32

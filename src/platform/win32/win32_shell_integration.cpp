@@ -1,49 +1,110 @@
-// The right-click entry for folders in Explorer: the verb "Korvint scan" below
-// HKEY_CLASSES_ROOT\Folder\shell, whose command starts Korvint.exe with the
-// folder after a "/"; and starting other programs.
+// The right-click entry for folders in Explorer: the verb "Korvint scan" in
+// the classes that HKEY_CLASSES_ROOT shows, whose command starts Korvint.exe
+// with the folder after a "/"; and starting other programs.
+
+#include "platform/win32/win32_shell_integration.h"
 
 #include <windows.h>
 
 #include <string>
 
-#include "platform/shell_integration.h"
 #include "platform/win32/win32_error.h"
-#include "platform/win32/win32_registry.h"
 #include "platform/win32/win32_text.h"
 
 namespace korvint::platform {
+namespace win32 {
 namespace {
 
-constexpr const char* kVerbKey = "Folder\\shell\\Korvint scan";
-constexpr const char* kCommandKey = "Folder\\shell\\Korvint scan\\command";
+// HKEY_CLASSES_ROOT merges the current user's classes over the machine's. A
+// program writing through it writes where the key already is, otherwise to
+// the machine's part, which needs administrator rights: with UAC nobody has
+// them by default. So the entry is written to each part by its own name.
+struct Place {
+  HKEY root;
+  const char* root_name;
+};
+const Place kForUser{HKEY_CURRENT_USER, "HKEY_CURRENT_USER"};
+const Place kForAll{HKEY_LOCAL_MACHINE, "HKEY_LOCAL_MACHINE"};
 
-std::string shown_key(const char* key) { return std::string("HKEY_CLASSES_ROOT\\") + key; }
+std::string shown(const Place& place, const char* key) { return std::string(place.root_name) + "\\" + key; }
 
-Status delete_key(const char* key) {
-  const LONG result = RegDeleteKeyW(HKEY_CLASSES_ROOT, win32::to_wide(key).c_str());
-  if (result == ERROR_SUCCESS || result == ERROR_FILE_NOT_FOUND) return Status();
-  return win32::error_failure("Cannot delete the registry key", shown_key(key), static_cast<DWORD>(result));
+// The outcome of removing the entry from one place.
+struct Erased {
+  LONG result = ERROR_FILE_NOT_FOUND;  // ERROR_SUCCESS: something was removed
+  const char* key = kMenuVerbKey;      // the key that could not be deleted
+};
+
+// The command key goes first: a key that has subkeys cannot be deleted.
+Erased erase_entry(Registry& registry, const Place& place) {
+  Erased erased;
+  for (const char* key : {kMenuCommandKey, kMenuVerbKey}) {
+    const LONG result = registry.delete_key(place.root, key);
+    if (result == ERROR_FILE_NOT_FOUND) continue;
+    if (result != ERROR_SUCCESS) return {result, key};
+    erased.result = ERROR_SUCCESS;
+  }
+  return erased;
+}
+
+Status write_entry(Registry& registry, const Place& place, const std::string& command) {
+  LONG result = registry.create_key(place.root, kMenuVerbKey);
+  if (result != ERROR_SUCCESS) return error_failure("Cannot create the registry key", shown(place, kMenuVerbKey), result);
+  const char* what = "Cannot create the registry key";
+  result = registry.create_key(place.root, kMenuCommandKey);
+  if (result == ERROR_SUCCESS) {
+    what = "Cannot set the registry key";
+    result = registry.set_default_value(place.root, kMenuCommandKey, command);
+  }
+  if (result == ERROR_SUCCESS) return Status();
+  // A verb without its command would be a menu entry that does nothing.
+  (void)erase_entry(registry, place);
+  return error_failure(what, shown(place, kMenuCommandKey), result);
 }
 
 }  // namespace
 
-Status add_folder_menu_entry(std::string_view program_folder) {
-  using win32::CreateKey;
-  using win32::SetKeyValue;
-  if (!CreateKey(kVerbKey, HKEY_CLASSES_ROOT))
-    return win32::error_failure("Cannot create the registry key", shown_key(kVerbKey), GetLastError());
-  if (!CreateKey(kCommandKey, HKEY_CLASSES_ROOT))
-    return win32::error_failure("Cannot create the registry key", shown_key(kCommandKey), GetLastError());
+MenuEntryOutcome add_folder_menu_entry(Registry& registry, std::string_view program_folder) {
   const std::string command = std::string(program_folder) + "\\Korvint.exe /%1";
-  if (!SetKeyValue(HKEY_CLASSES_ROOT, kCommandKey, "", command))
-    return win32::error_failure("Cannot set the registry key", shown_key(kCommandKey), GetLastError());
-  return Status();
+  // The current user's classes first: writing there needs no administrator
+  // rights, and HKEY_CLASSES_ROOT shows them to the user before the machine's.
+  // The machine's classes (for all users) only when the user's own are
+  // refused, as a policy may do; that works only with administrator rights.
+  const Status for_user = write_entry(registry, kForUser, command);
+  if (for_user.ok()) return {Status(), "Right-click entry written to " + shown(kForUser, kMenuVerbKey)};
+  const Status for_all = write_entry(registry, kForAll, command);
+  if (for_all.ok()) {
+    return {Status(), "Right-click entry written for all users to " + shown(kForAll, kMenuVerbKey) + " (" +
+                          for_user.message() + ")"};
+  }
+  return {Status::failure("Right-click entry not written: " + for_user.message() + "; " + for_all.message()), {}};
 }
 
-Status remove_folder_menu_entry() {
-  if (Status removed = delete_key(kCommandKey); !removed.ok()) return removed;
-  return delete_key(kVerbKey);
+MenuEntryOutcome remove_folder_menu_entry(Registry& registry) {
+  std::string removed;
+  std::string refused;
+  for (const Place* place : {&kForUser, &kForAll}) {
+    const Erased erased = erase_entry(registry, *place);
+    if (erased.result == ERROR_SUCCESS) {
+      removed += (removed.empty() ? "" : " and ") + shown(*place, kMenuVerbKey);
+    } else if (erased.result != ERROR_FILE_NOT_FOUND) {
+      if (!refused.empty()) refused += "; ";
+      refused += error_failure("Cannot delete the registry key", shown(*place, erased.key), erased.result).message();
+      if (place == &kForAll && erased.result == ERROR_ACCESS_DENIED)
+        refused += " (the entry for all users needs administrator rights to remove)";
+    }
+  }
+  const std::string note = removed.empty() ? std::string() : "Right-click entry removed from " + removed;
+  if (!refused.empty()) return {Status::failure(note.empty() ? refused : note + "; " + refused), {}};
+  return {Status(), note};
 }
+
+}  // namespace win32
+
+MenuEntryOutcome add_folder_menu_entry(std::string_view program_folder) {
+  return win32::add_folder_menu_entry(win32::system_registry(), program_folder);
+}
+
+MenuEntryOutcome remove_folder_menu_entry() { return win32::remove_folder_menu_entry(win32::system_registry()); }
 
 Status start_program(std::string_view path) {
   std::wstring command_line = L"\"" + win32::to_wide(path) + L"\"";
