@@ -112,7 +112,8 @@ def write_catalogue(path, root, entries, rng, rare, rare_count, encoding):
             for j in range(count):
                 name = file_name(rng, j, encoding)
                 if file_index in rare_at:
-                    name = name[:-4] + "_" + rare + name[-4:]
+                    stem, dot, ext = name.rpartition(".")
+                    name = stem + "_" + rare + dot + ext
                 file_index += 1
                 size = 0 if rng.random() < 0.3 else int(10 ** rng.uniform(1, 9.6))
                 out += ("%s\t%d\t%s\r\n" % (name, size, date_time(rng))).encode(encoding)

@@ -22,6 +22,7 @@ struct Options {
   std::vector<std::string> folders;
   std::optional<std::size_t> limit;
   bool count = false;
+  bool check = false;
   std::optional<std::string> encoding;
   bool help = false;
   bool version = false;
@@ -61,6 +62,8 @@ bool parse_arguments(const std::vector<std::string>& arguments, Options& options
       options.version = true;
     } else if (name == "--count") {
       options.count = true;
+    } else if (name == "--check") {
+      options.check = true;
     } else if (name == "--catalogues") {
       const auto folder = take_value();
       if (!folder) return false;
@@ -106,7 +109,7 @@ void print_results(const search::SearchOutcome& outcome, const std::string& code
 
 std::string vesko_usage() {
   return std::string(
-             "Usage: vesko [--catalogues DIR]... [--limit N] [--count] [--encoding NAME] QUERY...\n"
+             "Usage: vesko [--catalogues DIR]... [--limit N] [--count] [--check] [--encoding NAME] QUERY...\n"
              "Searches the catalogues (*.lst) that Korvint makes and prints one line a result:\n"
              "CATALOGUE<TAB>FULL PATH<TAB>SIZE<TAB>YYYY-MM-DD HH:MM:SS\n"
              "\n"
@@ -115,6 +118,8 @@ std::string vesko_usage() {
              "                    Korvint's default output folder\n"
              "  --limit N         stop after N results\n"
              "  --count           print only the number of results\n"
+             "  --check           also read every line and say how many of each catalogue\n"
+             "                    are not in the catalogue format (slower)\n"
              "  --encoding NAME   the code page of catalogues that are not UTF-8\n"
              "                    (default: the ANSI code page on Windows, else Windows-1252)\n"
              "  --help, --version\n"
@@ -173,11 +178,14 @@ int run_vesko(const std::vector<std::string>& arguments, std::ostream& out, std:
   search_options.max_hits = options.limit.value_or(0);
   search_options.code_page = code_page;
   const search::Matcher matcher(std::move(*query));
-  const search::SearchOutcome outcome = search::run_search(set.catalogues, matcher, search_options);
-  for (const auto& catalogue : set.catalogues) {
-    const std::string note = search::skipped_lines_note(*catalogue);
-    if (!note.empty()) err << "vesko: " << note << "\n";
+  if (options.check) {
+    search::check_catalogues(set.catalogues, search_options);
+    for (const auto& catalogue : set.catalogues) {
+      const std::string note = search::skipped_lines_note(*catalogue);
+      if (!note.empty()) err << "vesko: " << note << "\n";
+    }
   }
+  const search::SearchOutcome outcome = search::run_search(set.catalogues, matcher, search_options);
 
   if (options.count) {
     out << outcome.results.size() << "\n";

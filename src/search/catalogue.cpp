@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "search/catalogue_line.h"
+#include "search/line_scan.h"
 #include "search/utf8.h"
 
 namespace korvint::search {
@@ -15,12 +16,13 @@ namespace {
 const char* find_last(const char* begin, const char* end, char byte) {
 #if defined(__GLIBC__)
   return static_cast<const char*>(::memrchr(begin, byte, static_cast<std::size_t>(end - begin)));
-#endif
+#else
   while (end != begin) {
     --end;
     if (*end == byte) return end;
   }
   return nullptr;
+#endif
 }
 
 }  // namespace
@@ -111,30 +113,24 @@ std::vector<Chunk> Catalogue::chunks(std::uint64_t target_bytes) const {
 LineCounts Catalogue::count_lines(const Chunk& chunk) const {
   LineCounts counts;
   const char* const base = bytes_.data();
-  std::uint64_t pos = chunk.begin;
-  while (pos < chunk.end) {
-    const char* start = base + pos;
-    const auto* lf = static_cast<const char*>(std::memchr(start, '\n', chunk.end - pos));
-    if (lf == nullptr) {  // the last line, cut off before its line end
+  for_each_line(base + chunk.begin, base + chunk.end, [&](const char* start, const char* lf) {
+    // A line must end in CR LF; the last one, cut off before its line end, is not read.
+    if (lf == nullptr || lf == start || lf[-1] != '\r') {
       ++counts.skipped;
-      break;
-    }
-    pos = static_cast<std::uint64_t>(lf - base) + 1;
-    if (lf == start || lf[-1] != '\r') {
-      ++counts.skipped;
-      continue;
+      return true;
     }
     const auto entry = parse_entry_line(std::string_view(start, static_cast<std::size_t>(lf - 1 - start)));
     if (!entry) {
       ++counts.skipped;
-      continue;
+      return true;
     }
     ++counts.entries;
     if (!entry->ascii) {
       counts.non_ascii = true;
       if (counts.valid_utf8 && !is_valid_utf8(entry->path)) counts.valid_utf8 = false;
     }
-  }
+    return true;
+  });
   return counts;
 }
 
@@ -168,9 +164,15 @@ std::string_view Catalogue::line_at(std::uint64_t offset) const {
 
 void Catalogue::set_counts(const LineCounts& counts) {
   counts_ = counts;
-  const bool non_ascii = counts.non_ascii || !root_ascii_;
-  const bool utf8 = counts.valid_utf8 && root_utf8_;
+  decide_encoding(counts.non_ascii, counts.valid_utf8, true);
+}
+
+void Catalogue::decide_encoding(bool non_ascii, bool valid_utf8, bool saw_every_line) {
+  if (encoding_known_) return;
+  non_ascii = non_ascii || !root_ascii_;
+  const bool utf8 = valid_utf8 && root_utf8_;
   encoding_ = !non_ascii ? TextEncoding::Ascii : (utf8 ? TextEncoding::Utf8 : TextEncoding::CodePage);
+  encoding_known_ = saw_every_line;
 }
 
 }  // namespace korvint::search

@@ -83,11 +83,18 @@ class Catalogue {
   /// The line that starts at `offset`, without its LF and the CR before it.
   [[nodiscard]] std::string_view line_at(std::uint64_t offset) const;
 
-  /// The counts of the whole catalogue, once a search has made them.
+  /// The exact counts of the whole catalogue, once check_catalogues() made them.
   [[nodiscard]] const std::optional<LineCounts>& counts() const { return counts_; }
-  /// Records the counts of the whole catalogue and so decides its encoding.
+  /// Records the counts of the whole catalogue; they decide its encoding for good.
   void set_counts(const LineCounts& counts);
-  /// How names are decoded; Ascii until the counts are known.
+
+  /// Decides the encoding from what a search saw of the entries' text (for
+  /// good when it saw every line): UTF-8 when the text holds non-ASCII bytes
+  /// and all of it is valid UTF-8, the code page when it is not.
+  void decide_encoding(bool non_ascii, bool valid_utf8, bool saw_every_line);
+  /// True once the encoding is decided for good.
+  [[nodiscard]] bool encoding_known() const { return encoding_known_; }
+  /// How names are decoded.
   [[nodiscard]] TextEncoding encoding() const { return encoding_; }
 
  private:
@@ -107,6 +114,7 @@ class Catalogue {
   std::uint64_t body_begin_ = 0;
   std::optional<LineCounts> counts_;
   TextEncoding encoding_ = TextEncoding::Ascii;
+  bool encoding_known_ = false;
 };
 
 }  // namespace korvint::search

@@ -1,37 +1,70 @@
 #include "search/catalogue_line.h"
 
 #include <charconv>
-#include <chrono>
 #include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace korvint::search {
 namespace {
 
-// Reads decimal digits at `p` (up to `end`) into `value`; false when there are
-// none or more than `max_digits`.
-template <typename Int>
-bool read_number(const char*& p, const char* end, int max_digits, Int& value) {
-  const char* start = p;
+// Reads 1 to `max_digits` decimal digits that end just before `p` (not before
+// `low`), moving `p` back over them.
+inline bool number_before(const char*& p, const char* low, int max_digits, int& value) {
+  int digits = 0;
+  int scale = 1;
   value = 0;
-  while (p != end && *p >= '0' && *p <= '9') {
-    if (p - start == max_digits) return false;
-    value = static_cast<Int>(value * 10 + static_cast<Int>(*p - '0'));
-    ++p;
+  while (p > low && digits < max_digits && p[-1] >= '0' && p[-1] <= '9') {
+    --p;
+    value += (*p - '0') * scale;
+    scale *= 10;
+    ++digits;
   }
-  return p != start;
+  return digits > 0 && !(p > low && p[-1] >= '0' && p[-1] <= '9');
 }
 
-bool expect(const char*& p, const char* end, char c) {
-  if (p == end || *p != c) return false;
-  ++p;
+inline bool byte_before(const char*& p, const char* low, char c) {
+  if (p == low || p[-1] != c) return false;
+  --p;
   return true;
 }
 
-bool is_calendar_date(int year, int month, int day) {
-  using namespace std::chrono;
-  return year_month_day{std::chrono::year{year}, std::chrono::month{static_cast<unsigned>(month)},
-                        std::chrono::day{static_cast<unsigned>(day)}}
-      .ok();
+inline bool is_calendar_date(int year, int month, int day) {
+  if (month < 1 || month > 12 || day < 1) return false;
+  static constexpr int kDays[] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  if (month == 2 && day == 29) return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+  return day <= kDays[month - 1];
+}
+
+// True when [p, end) holds no TAB, CR or NUL; `ascii` tells whether it holds
+// no byte >= 0x80 either.
+inline bool clean_field(const char* p, const char* end, bool& ascii) {
+  unsigned char high = 0;
+  bool bad = false;
+#if defined(__SSE2__)
+  const __m128i tab = _mm_set1_epi8('\t');
+  const __m128i cr = _mm_set1_epi8('\r');
+  const __m128i zero = _mm_setzero_si128();
+  __m128i bad_bytes = zero;
+  __m128i all = zero;
+  for (; end - p >= 16; p += 16) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    bad_bytes = _mm_or_si128(bad_bytes, _mm_or_si128(_mm_cmpeq_epi8(v, tab),
+                                                     _mm_or_si128(_mm_cmpeq_epi8(v, cr), _mm_cmpeq_epi8(v, zero))));
+    all = _mm_or_si128(all, v);
+  }
+  bad = _mm_movemask_epi8(bad_bytes) != 0;
+  high = _mm_movemask_epi8(all) != 0 ? 0x80 : 0;
+#endif
+  for (; p != end; ++p) {
+    const char c = *p;
+    bad = bad || c == '\t' || c == '\r' || c == '\0';
+    high |= static_cast<unsigned char>(c);
+  }
+  ascii = high < 0x80;
+  return !bad;
 }
 
 }  // namespace
@@ -69,42 +102,35 @@ std::uint64_t day_end(int year, int month, int day) {
 }
 
 std::optional<EntryLine> parse_entry_line(std::string_view line) {
-  if (line.size() > kMaxLineBytes) return std::nullopt;
-  const char* p = line.data();
-  const char* const end = p + line.size();
-  const char* tab = static_cast<const char*>(std::memchr(p, '\t', line.size()));
-  if (tab == nullptr || tab == p) return std::nullopt;
+  // Read from the end: the three short fields have a fixed shape, so what is
+  // left before them is the name, which must hold no TAB, CR or NUL.
+  if (line.size() < 16 || line.size() > kMaxLineBytes) return std::nullopt;
+  const char* const low = line.data();
+  const char* p = low + line.size();
   EntryLine entry;
-  entry.path = std::string_view(p, static_cast<std::size_t>(tab - p));
-  unsigned char high = 0;
-  for (const char c : entry.path) {
-    if (c == '\0' || c == '\r') return std::nullopt;
-    high |= static_cast<unsigned char>(c);
-  }
-  entry.ascii = high < 0x80;
-  p = tab + 1;
-  const char* size_end = static_cast<const char*>(std::memchr(p, '\t', static_cast<std::size_t>(end - p)));
-  if (size_end == nullptr) return std::nullopt;
-  const auto size = std::from_chars(p, size_end, entry.size);
-  if (size.ec != std::errc() || size.ptr != size_end ) return std::nullopt;
-  p = size_end + 1;
   EntryTime& t = entry.time;
-  if (!expect(p, end, ' ') || !read_number(p, end, 5, t.year) || !expect(p, end, '.') ||
-      !read_number(p, end, 2, t.month) || !expect(p, end, '.') || !read_number(p, end, 2, t.day) ||
-      !expect(p, end, '\t') || !read_number(p, end, 2, t.hour) || !expect(p, end, ':') ||
-      !read_number(p, end, 2, t.minute) || !expect(p, end, '.') ||
-      !read_number(p, end, 2, t.second) || p != end)
+  if (!number_before(p, low, 2, t.second) || !byte_before(p, low, '.') || !number_before(p, low, 2, t.minute) ||
+      !byte_before(p, low, ':') || !number_before(p, low, 2, t.hour) || !byte_before(p, low, '\t') ||
+      !number_before(p, low, 2, t.day) || !byte_before(p, low, '.') || !number_before(p, low, 2, t.month) ||
+      !byte_before(p, low, '.') || !number_before(p, low, 5, t.year) || !byte_before(p, low, ' ') ||
+      !byte_before(p, low, '\t'))
     return std::nullopt;
   if (t.year < 1 || t.year > 30827 || t.hour > 23 || t.minute > 59 || t.second > 59 ||
       !is_calendar_date(t.year, t.month, t.day))
     return std::nullopt;
+  const char* const size_end = p;
+  while (p > low && p[-1] >= '0' && p[-1] <= '9') --p;
+  if (p == size_end || size_end - p > 20) return std::nullopt;
+  const auto size = std::from_chars(p, size_end, entry.size);
+  if (size.ec != std::errc() || !byte_before(p, low, '\t') || p == low) return std::nullopt;
+  entry.path = std::string_view(low, static_cast<std::size_t>(p - low));
+  if (!clean_field(low, p, entry.ascii)) return std::nullopt;
   entry.is_folder = entry.path.back() == '\\';
   if (entry.is_folder) {
-    if (entry.path.size() == 1) return std::nullopt;  // a folder line names a folder
     const std::string_view levels = entry.path.substr(0, entry.path.size() - 1);
     const auto cut = levels.rfind('\\');
     entry.name = cut == std::string_view::npos ? levels : levels.substr(cut + 1);
-    if (entry.name.empty()) return std::nullopt;
+    if (entry.name.empty()) return std::nullopt;  // "\" or "a\\": no folder named
   } else {
     entry.name = entry.path;
   }

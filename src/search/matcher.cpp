@@ -2,6 +2,7 @@
 
 #include "platform/case_folding.h"
 #include "search/text_match.h"
+#include "search/utf8.h"
 
 namespace korvint::search {
 namespace {
@@ -22,12 +23,41 @@ std::string_view longest_literal(std::string_view pattern) {
 
 // Folds `raw` (text of a catalogue in `encoding`) into `out` for comparing;
 // ASCII text needs no folding: comparisons ignore ASCII case.
-std::string_view folded(const Catalogue& catalogue, std::string_view raw, bool ascii, MatchScratch& scratch,
+std::string_view folded(TextEncoding encoding, std::string_view raw, bool ascii, MatchScratch& scratch,
                         std::string& out) {
   if (ascii) return raw;
-  scratch.decoder.decode(catalogue.encoding(), raw, scratch.decoded);
+  scratch.decoder.decode(encoding, raw, scratch.decoded);
   platform::fold_case(scratch.decoded, out);
   return out;
+}
+
+// True when some character of `text` folds into something that holds ASCII
+// (the Kelvin sign, "ß", "ſ", ligatures...). Learned from the platform's own
+// folding one character at a time, and remembered.
+bool may_fold_into_ascii(std::string_view text, MatchScratch& scratch) {
+  const char* p = text.data();
+  const char* const end = p + text.size();
+  std::string one;
+  std::string folded_one;
+  while (p < end) {
+    if (static_cast<unsigned char>(*p) < 0x80) {
+      ++p;
+      continue;
+    }
+    char32_t point = 0;
+    const std::size_t length = decode_utf8(p, end, point);
+    if (point >= 0x10000) return true;  // rare: let the exact path decide
+    unsigned char& known = scratch.folds_into_ascii[point];
+    if (known == 0) {
+      platform::fold_case(std::string_view(p, length), folded_one);
+      known = 1;
+      for (const char c : folded_one)
+        if (static_cast<unsigned char>(c) < 0x80) known = 2;
+    }
+    if (known == 2) return true;
+    p += length;
+  }
+  return false;
 }
 
 bool is_ascii(std::string_view text) {
@@ -63,6 +93,9 @@ Matcher::Matcher(Query query) : query_(std::move(query)) {
     }
   }
   needs_folder_ = !paths_.empty();
+  for (const Term* term : names_)
+    if (!term->negated && !term->wildcard && !term->needle.empty() && is_ascii(term->needle))
+      ascii_words_.push_back(term);
   if (best != nullptr) finder_ = CandidateFinder(best_needle);
 }
 
@@ -81,12 +114,27 @@ bool Matcher::selects(const Catalogue& catalogue) const {
   return true;
 }
 
+bool Matcher::surely_missing(TextEncoding encoding, std::string_view name, MatchScratch& scratch) const {
+  // Folding can only add ASCII where a character folds into some; composing
+  // never does. So an ASCII word absent from the raw name, in a name without
+  // such characters, is absent from the folded name too.
+  if (ascii_words_.empty()) return false;
+  std::string_view text = name;
+  if (encoding == TextEncoding::CodePage) {
+    scratch.decoder.decode(encoding, name, scratch.decoded);
+    text = scratch.decoded;
+  }
+  for (const Term* term : ascii_words_)
+    if (!contains_caseless(text, term->needle)) return !may_fold_into_ascii(text, scratch);
+  return false;
+}
+
 bool Matcher::text_matches(const Term& term, std::string_view text) const {
   return term.wildcard ? wildcard_match(text, term.needle) : contains_caseless(text, term.needle);
 }
 
-bool Matcher::matches(const Catalogue& catalogue, const EntryLine& entry, std::string_view folder,
-                      MatchScratch& scratch) const {
+bool Matcher::matches(const Catalogue& catalogue, TextEncoding encoding, const EntryLine& entry,
+                      std::string_view folder, MatchScratch& scratch) const {
   for (const Term* term : cheap_) {
     bool hit = false;
     switch (term->kind) {
@@ -105,7 +153,7 @@ bool Matcher::matches(const Catalogue& catalogue, const EntryLine& entry, std::s
         const auto dot = entry.name.rfind('.');
         if (entry.is_folder || dot == std::string_view::npos || dot == 0) break;
         const std::string_view extension =
-            folded(catalogue, entry.name.substr(dot + 1), entry.ascii, scratch, scratch.folded_name);
+            folded(encoding, entry.name.substr(dot + 1), entry.ascii, scratch, scratch.folded_name);
         for (const std::string& alternative : term->alternatives) hit = hit || equals_caseless(extension, alternative);
         break;
       }
@@ -115,7 +163,8 @@ bool Matcher::matches(const Catalogue& catalogue, const EntryLine& entry, std::s
     if (hit == term->negated) return false;
   }
   if (!names_.empty()) {
-    const std::string_view name = folded(catalogue, entry.name, entry.ascii, scratch, scratch.folded_name);
+    if (!entry.ascii && surely_missing(encoding, entry.name, scratch)) return false;
+    const std::string_view name = folded(encoding, entry.name, entry.ascii, scratch, scratch.folded_name);
     for (const Term* term : names_)
       if (text_matches(*term, name) == term->negated) return false;
   }
@@ -126,7 +175,7 @@ bool Matcher::matches(const Catalogue& catalogue, const EntryLine& entry, std::s
     } else {
       append_raw_path(scratch.raw, catalogue, folder, entry.name);
     }
-    const std::string_view path = folded(catalogue, scratch.raw, is_ascii(scratch.raw), scratch, scratch.folded_path);
+    const std::string_view path = folded(encoding, scratch.raw, is_ascii(scratch.raw), scratch, scratch.folded_path);
     for (const Term* term : paths_)
       if (text_matches(*term, path) == term->negated) return false;
   }

@@ -22,6 +22,9 @@ struct MatchScratch {
   std::string decoded;
   std::string folded_name;
   std::string folded_path;
+  /// For each character of the Basic Multilingual Plane: 0 not known yet, 1
+  /// its folded form is all non-ASCII, 2 it holds ASCII (like "ß" -> "ss").
+  std::vector<unsigned char> folds_into_ascii = std::vector<unsigned char>(0x10000, 0);
 };
 
 class Matcher {
@@ -40,19 +43,23 @@ class Matcher {
   /// True when verification needs the entry's folder (a path: word).
   [[nodiscard]] bool needs_folder() const { return needs_folder_; }
 
-  /// True when `entry` of `catalogue` matches every term. `folder` is the
-  /// relative path of the entry's folder (empty for the root); it is read only
-  /// when needs_folder().
-  bool matches(const Catalogue& catalogue, const EntryLine& entry, std::string_view folder,
+  /// True when `entry` of `catalogue`, its text read as `encoding`, matches
+  /// every term. `folder` is the relative path of the entry's folder (empty for
+  /// the root); it is read only when needs_folder().
+  bool matches(const Catalogue& catalogue, TextEncoding encoding, const EntryLine& entry, std::string_view folder,
                MatchScratch& scratch) const;
 
  private:
   bool text_matches(const Term& term, std::string_view text) const;
+  // True when a word that must be in the name cannot be in it, found without
+  // folding the (non-ASCII) name.
+  bool surely_missing(TextEncoding encoding, std::string_view name, MatchScratch& scratch) const;
 
   Query query_;
   std::vector<const Term*> cheap_;  // type, size, date, extension: no text work
   std::vector<const Term*> names_;  // words against the name
   std::vector<const Term*> paths_;  // words against the full path
+  std::vector<const Term*> ascii_words_;  // words without wildcards or non-ASCII that must be in the name
   CandidateFinder finder_;
   bool needs_folder_ = false;
 };

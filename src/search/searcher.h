@@ -27,14 +27,20 @@ struct SearchOutcome {
   bool cancelled = false;  ///< the search was stopped; results are incomplete
   bool limited = false;    ///< max_hits was reached; more may exist
   std::uint64_t searched_catalogues = 0;  ///< the catalogues the query did not leave out
-  std::uint64_t searched_entries = 0;     ///< their entries
+  std::uint64_t searched_entries = 0;     ///< their entries, where check_catalogues() counted them
 };
 
-/// Searches `catalogues` for `matcher`. The first search of a catalogue also
-/// counts its lines and decides its encoding (kept in the catalogue for the
-/// next search), so a catalogue set must not be searched by two searches at
-/// once. `cancel`, when given, stops the search soon after it becomes true.
+/// Searches `catalogues` for `matcher`, reading only the lines the prefilter
+/// points at. A catalogue's encoding is decided on its first complete search
+/// (and kept in it), so a catalogue set must not be searched by two searches
+/// at once. `cancel`, when given, stops the search soon after it becomes true.
 SearchOutcome run_search(const std::vector<std::shared_ptr<Catalogue>>& catalogues, const Matcher& matcher,
                          const SearchOptions& options, const std::atomic<bool>* cancel = nullptr);
+
+/// Reads every line of the catalogues not checked yet and records their exact
+/// counts of entries and skipped lines (see Catalogue::counts()). Slower than a
+/// search: the window does it once per catalogue, the command line on request.
+void check_catalogues(const std::vector<std::shared_ptr<Catalogue>>& catalogues, const SearchOptions& options,
+                      const std::atomic<bool>* cancel = nullptr);
 
 }  // namespace korvint::search

@@ -35,4 +35,17 @@ bool is_valid_utf8(std::string_view text) {
   return true;
 }
 
+std::size_t decode_utf8(const char* p, const char* end, char32_t& point) {
+  const auto lead = static_cast<unsigned char>(*p);
+  const std::size_t length = utf8_sequence_length(lead);
+  if (length == 1 || static_cast<std::size_t>(end - p) < length ||
+      !is_valid_utf8(std::string_view(p, length))) {
+    point = lead < 0x80 ? lead : 0xFFFD;
+    return 1;
+  }
+  point = lead & (0x7F >> length);
+  for (std::size_t i = 1; i < length; ++i) point = (point << 6) | (static_cast<unsigned char>(p[i]) & 0x3F);
+  return length;
+}
+
 }  // namespace korvint::search

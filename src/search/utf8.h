@@ -19,4 +19,8 @@ inline std::size_t utf8_sequence_length(unsigned char lead) {
   return lead < 0xF8 ? 4 : 1;
 }
 
+/// Decodes the code point at `p` (before `end`) into `point` and returns its
+/// length; a malformed sequence gives U+FFFD and length 1.
+std::size_t decode_utf8(const char* p, const char* end, char32_t& point);
+
 }  // namespace korvint::search

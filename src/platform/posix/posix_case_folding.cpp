@@ -10,6 +10,14 @@
 namespace korvint::platform {
 
 void fold_case(std::string_view text, std::string& out) {
+  unsigned char high = 0;
+  for (const char c : text) high |= static_cast<unsigned char>(c);
+  if (high < 0x80) {  // ASCII folds to its lowercase, and nothing composes
+    out.assign(text);
+    for (char& c : out)
+      if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
+    return;
+  }
   constexpr utf8proc_option_t kOptions =
       static_cast<utf8proc_option_t>(UTF8PROC_CASEFOLD | UTF8PROC_COMPOSE | UTF8PROC_STABLE);
   thread_local std::vector<utf8proc_int32_t> points;
@@ -26,6 +34,10 @@ void fold_case(std::string_view text, std::string& out) {
     }
     bytes += length;
     left -= length;
+    if (point < 0x80) {  // ASCII folds to lowercase; composition comes after
+      points.push_back(point >= 'A' && point <= 'Z' ? point + 32 : point);
+      continue;
+    }
     // No code point folds and decomposes into more than a handful of others.
     utf8proc_int32_t folded[32];
     const utf8proc_ssize_t got = utf8proc_decompose_char(point, folded, 32, kOptions, &boundclass);
