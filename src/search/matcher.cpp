@@ -1,5 +1,7 @@
 #include "search/matcher.h"
 
+#include <algorithm>
+
 #include "platform/case_folding.h"
 #include "search/text_match.h"
 #include "search/utf8.h"
@@ -169,6 +171,39 @@ bool Matcher::matches(const Catalogue& catalogue, TextEncoding encoding, const E
       if (text_matches(*term, name) == term->negated) return false;
   }
   if (!paths_.empty()) {
+    if (!entry.is_folder) {
+      if (scratch.prefix_catalogue != &catalogue || scratch.prefix_folder != folder.data() ||
+          scratch.prefix_size != folder.size() || scratch.prefix_encoding != encoding) {
+        scratch.prefix_catalogue = &catalogue;
+        scratch.prefix_folder = folder.data();
+        scratch.prefix_size = folder.size();
+        scratch.prefix_encoding = encoding;
+        scratch.raw.clear();
+        append_raw_path(scratch.raw, catalogue, folder, {});
+        scratch.prefix = folded(encoding, scratch.raw, is_ascii(scratch.raw), scratch, scratch.folded_path);
+        scratch.in_prefix.assign(paths_.size(), 0);
+        for (std::size_t i = 0; i < paths_.size(); ++i)
+          scratch.in_prefix[i] = !paths_[i]->wildcard && contains_caseless(scratch.prefix, paths_[i]->needle);
+      }
+      // The folder's path ends in a separator, so folding it and the name
+      // apart gives the folded full path. A word is in the folder's path
+      // already, or it must reach into the name: only the end of the folder's
+      // path is read again.
+      const std::string_view name = folded(encoding, entry.name, entry.ascii, scratch, scratch.folded_name);
+      for (std::size_t i = 0; i < paths_.size(); ++i) {
+        const Term& term = *paths_[i];
+        bool hit = scratch.in_prefix[i] != 0;
+        if (!hit) {
+          const std::size_t keep =
+              term.wildcard ? scratch.prefix.size() : std::min(scratch.prefix.size(), term.needle.size() - 1);
+          scratch.raw.assign(scratch.prefix, scratch.prefix.size() - keep, keep);
+          scratch.raw += name;
+          hit = text_matches(term, scratch.raw);
+        }
+        if (hit == term.negated) return false;
+      }
+      return true;
+    }
     scratch.raw.clear();
     if (entry.is_folder) {
       append_raw_path(scratch.raw, catalogue, entry.path, {});

@@ -22,6 +22,14 @@ struct MatchScratch {
   std::string decoded;
   std::string folded_name;
   std::string folded_path;
+  /// The last folder's full path, folded, and for each path: word whether it
+  /// already holds the word: the files of one folder share them.
+  const void* prefix_catalogue = nullptr;
+  const char* prefix_folder = nullptr;
+  std::size_t prefix_size = 0;
+  TextEncoding prefix_encoding = TextEncoding::Ascii;
+  std::string prefix;
+  std::vector<char> in_prefix;
   /// For each character of the Basic Multilingual Plane: 0 not known yet, 1
   /// its folded form is all non-ASCII, 2 it holds ASCII (like "ß" -> "ss").
   std::vector<unsigned char> folds_into_ascii = std::vector<unsigned char>(0x10000, 0);
