@@ -71,6 +71,7 @@ std::unique_ptr<Catalogue> Catalogue::from_bytes(std::string bytes, std::string 
 }
 
 bool Catalogue::read_header() {
+  if (bytes_.empty()) return false;
   const std::size_t limit = std::min<std::size_t>(bytes_.size(), kMaxLineBytes + 2);
   const auto* lf = static_cast<const char*>(std::memchr(bytes_.data(), '\n', limit));
   std::string_view header = lf == nullptr ? bytes_ : bytes_.substr(0, static_cast<std::size_t>(lf - bytes_.data()));
