@@ -13,7 +13,39 @@ namespace {
 
 struct Task {
   std::size_t catalogue = 0;  // index among the searched catalogues
+  std::size_t chunk_index = 0;  // index among that catalogue's chunks
   Chunk chunk;
+};
+
+constexpr std::uint64_t kUnknown = ~std::uint64_t{0} - 1;
+
+// The folder line that governs the first line of each chunk of a catalogue,
+// found once: from the last folder line of the chunk before, or what governs
+// that chunk's start. Any thread may ask; a racing thread finds the same.
+class ChunkFolders {
+ public:
+  ChunkFolders(const Catalogue& catalogue, std::vector<Chunk> chunks)
+      : catalogue_(catalogue), chunks_(std::move(chunks)), known_(new std::atomic<std::uint64_t>[chunks_.size()]) {
+    for (std::size_t i = 0; i < chunks_.size(); ++i) known_[i] = kUnknown;
+  }
+
+  [[nodiscard]] const std::vector<Chunk>& chunks() const { return chunks_; }
+
+  std::uint64_t at_start(std::size_t k) {
+    std::size_t from = k;
+    while (from > 0 && known_[from].load() == kUnknown) --from;
+    if (from == 0) known_[0] = kRootFolder;
+    for (std::size_t i = from + 1; i <= k; ++i) {
+      const Chunk& before = chunks_[i - 1];
+      known_[i] = catalogue_.last_folder_line(before.begin, before.end).value_or(known_[i - 1].load());
+    }
+    return known_[k].load();
+  }
+
+ private:
+  const Catalogue& catalogue_;
+  std::vector<Chunk> chunks_;
+  std::unique_ptr<std::atomic<std::uint64_t>[]> known_;
 };
 
 // What the search of one chunk found.
@@ -58,13 +90,16 @@ unsigned thread_count(const SearchOptions& options) {
 // the chunk's start.
 class FolderCursor {
  public:
-  FolderCursor(const Catalogue& catalogue, std::uint64_t chunk_begin)
-      : catalogue_(catalogue), scanned_(chunk_begin) {}
+  FolderCursor(const Catalogue& catalogue, ChunkFolders& chunk_folders, std::size_t chunk_index)
+      : catalogue_(catalogue),
+        chunk_folders_(chunk_folders),
+        chunk_index_(chunk_index),
+        scanned_(chunk_folders.chunks()[chunk_index].begin) {}
 
   // The offset of the folder line that governs the line starting at `line`.
   std::uint64_t folder_of(std::uint64_t line) {
     std::optional<std::uint64_t> found = catalogue_.last_folder_line(scanned_, line);
-    if (!found && !known_) found = catalogue_.last_folder_line(catalogue_.body_begin(), scanned_);
+    if (!found && !known_) found = chunk_folders_.at_start(chunk_index_);
     if (found || !known_) {
       folder_ = found.value_or(kRootFolder);
       path_ = folder_ == kRootFolder ? std::string_view()
@@ -80,6 +115,8 @@ class FolderCursor {
 
  private:
   const Catalogue& catalogue_;
+  ChunkFolders& chunk_folders_;
+  std::size_t chunk_index_;
   std::uint64_t scanned_;
   std::uint64_t folder_ = kRootFolder;
   std::string_view path_;
@@ -103,12 +140,14 @@ void verify_line(const Catalogue& catalogue, TextEncoding encoding, std::size_t 
 
 // Searches one chunk: candidates from the prefilter, each widened to its line,
 // parsed and verified; a line that does not parse is passed over.
-void search_chunk(const Catalogue& catalogue, std::size_t index, const Chunk& chunk, const Matcher& matcher,
-                  std::size_t limit, const std::atomic<bool>* cancel, MatchScratch& scratch, ChunkResult& result) {
+void search_chunk(const Catalogue& catalogue, std::size_t index, ChunkFolders& chunk_folders, std::size_t chunk_index,
+                  const Matcher& matcher, std::size_t limit, const std::atomic<bool>* cancel, MatchScratch& scratch,
+                  ChunkResult& result) {
+  const Chunk& chunk = chunk_folders.chunks()[chunk_index];
   const char* const base = catalogue.bytes().data();
   const char* const end = base + chunk.end;
   const bool known = catalogue.encoding_known();
-  FolderCursor folders(catalogue, chunk.begin);
+  FolderCursor folders(catalogue, chunk_folders, chunk_index);
   unsigned since_check = 0;
   bool go_on = true;
   // One line [start, lf): parse, verify, record; false to stop the chunk.
@@ -160,13 +199,13 @@ void search_chunk(const Catalogue& catalogue, std::size_t index, const Chunk& ch
 // Settles a chunk's lines with valid UTF-8 names once the catalogue's encoding
 // is decided: their hits stand for a UTF-8 catalogue, else they are verified
 // again through the code page. Hits end in line order.
-void settle_utf8_lines(const Catalogue& catalogue, std::size_t index, const Chunk& chunk, const Matcher& matcher,
-                       MatchScratch& scratch, ChunkResult& result) {
+void settle_utf8_lines(const Catalogue& catalogue, std::size_t index, ChunkFolders& chunk_folders,
+                       std::size_t chunk_index, const Matcher& matcher, MatchScratch& scratch, ChunkResult& result) {
   std::vector<Hit> late;
   if (catalogue.encoding() == TextEncoding::Utf8) {
     late.swap(result.utf8_hits);
   } else {
-    FolderCursor folders(catalogue, chunk.begin);
+    FolderCursor folders(catalogue, chunk_folders, chunk_index);
     for (const std::uint64_t line : result.utf8_lines)
       if (const auto entry = parse_entry_line(catalogue.line_at(line)))
         verify_line(catalogue, catalogue.encoding(), index, line, *entry, matcher, folders, scratch, late);
@@ -189,13 +228,16 @@ SearchOutcome run_search(const std::vector<std::shared_ptr<Catalogue>>& catalogu
   SearchOutcome outcome;
   std::vector<Task> tasks;
   std::vector<std::shared_ptr<Catalogue>> searched;
+  std::vector<std::unique_ptr<ChunkFolders>> chunk_folders;
   for (const auto& catalogue : catalogues) {
     if (!matcher.selects(*catalogue)) continue;
     const std::size_t index = searched.size();
     searched.push_back(catalogue);
     ++outcome.searched_catalogues;
     if (catalogue->counts()) outcome.searched_entries += catalogue->counts()->entries;
-    for (const Chunk& chunk : catalogue->chunks(options.chunk_bytes)) tasks.push_back(Task{index, chunk});
+    chunk_folders.push_back(std::make_unique<ChunkFolders>(*catalogue, catalogue->chunks(options.chunk_bytes)));
+    const auto& chunks = chunk_folders.back()->chunks();
+    for (std::size_t k = 0; k < chunks.size(); ++k) tasks.push_back(Task{index, k, chunks[k]});
   }
 
   // With a limit, the tasks after a finished run of tasks that already holds
@@ -209,8 +251,9 @@ SearchOutcome run_search(const std::vector<std::shared_ptr<Catalogue>>& catalogu
   auto make_scratch = [&] { return std::make_unique<MatchScratch>(options.code_page); };
   run_tasks(tasks.size(), threads, make_scratch, [&](std::size_t i, std::unique_ptr<MatchScratch>& scratch) {
     if (i >= needed_tasks.load() || stopped(cancel)) return;
-    search_chunk(*searched[tasks[i].catalogue], tasks[i].catalogue, tasks[i].chunk, matcher, options.max_hits,
-                 cancel, *scratch, found[i]);
+    const Task& task = tasks[i];
+    search_chunk(*searched[task.catalogue], task.catalogue, *chunk_folders[task.catalogue], task.chunk_index, matcher,
+                 options.max_hits, cancel, *scratch, found[i]);
     if (options.max_hits == 0) return;
     std::lock_guard<std::mutex> lock(progress);
     done[i] = 1;
@@ -238,8 +281,8 @@ SearchOutcome run_search(const std::vector<std::shared_ptr<Catalogue>>& catalogu
   }
   run_tasks(tasks.size(), threads, make_scratch, [&](std::size_t i, std::unique_ptr<MatchScratch>& scratch) {
     if (!found[i].utf8_lines.empty() && !stopped(cancel))
-      settle_utf8_lines(*searched[tasks[i].catalogue], tasks[i].catalogue, tasks[i].chunk, matcher, *scratch,
-                        found[i]);
+      settle_utf8_lines(*searched[tasks[i].catalogue], tasks[i].catalogue, *chunk_folders[tasks[i].catalogue],
+                        tasks[i].chunk_index, matcher, *scratch, found[i]);
   });
   outcome.cancelled = stopped(cancel);
 
@@ -266,7 +309,7 @@ void check_catalogues(const std::vector<std::shared_ptr<Catalogue>>& catalogues,
   std::vector<Task> tasks;
   for (std::size_t c = 0; c < catalogues.size(); ++c)
     if (!catalogues[c]->counts())
-      for (const Chunk& chunk : catalogues[c]->chunks(options.chunk_bytes)) tasks.push_back(Task{c, chunk});
+      for (const Chunk& chunk : catalogues[c]->chunks(options.chunk_bytes)) tasks.push_back(Task{c, 0, chunk});
   std::vector<LineCounts> counted(tasks.size());
   run_tasks(tasks.size(), thread_count(options), [] { return 0; }, [&](std::size_t i, int) {
     if (!stopped(cancel)) counted[i] = catalogues[tasks[i].catalogue]->count_lines(tasks[i].chunk);

@@ -36,7 +36,7 @@ MappedFile MappedFile::open(std::string_view path, Status& error) {
     ::close(fd);
     return MappedFile();
   }
-  void* data = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd, 0);
+  void* data = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE, fd, 0);
   const int map_error = errno;
   ::close(fd);
   if (data == MAP_FAILED) {
