@@ -60,18 +60,19 @@ def run(command, cwd, env, out_path, sample_memory):
         start = time.perf_counter()
         process = subprocess.Popen(command, cwd=cwd, env=env, stdout=out, stderr=subprocess.DEVNULL)
         peak = 0
-        while sample_memory:
+        while True:
+            done, code, usage = os.wait4(process.pid, os.WNOHANG if sample_memory else 0)
+            if done != 0:
+                break
             try:
                 with open("/proc/%d/status" % process.pid) as status:
                     for line in status:
                         if line.startswith("RssAnon:"):
                             peak = max(peak, int(line.split()[1]))
             except OSError:
-                break
-            if process.poll() is not None:
-                break
+                pass
             time.sleep(0.001)
-        _, code, usage = os.wait4(process.pid, 0)
+        process.returncode = os.waitstatus_to_exitcode(code)
         wall = time.perf_counter() - start
     if os.waitstatus_to_exitcode(code) not in (0, 1):
         sys.exit("failed: %s" % " ".join(command))

@@ -36,15 +36,14 @@ MappedFile MappedFile::open(std::string_view path, Status& error) {
     ::close(fd);
     return MappedFile();
   }
-  void* data = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE, fd, 0);
+  // Mapping every page at once costs far less than a fault per page later.
+  void* data = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd, 0);
   const int map_error = errno;
   ::close(fd);
   if (data == MAP_FAILED) {
     error = posix::errno_failure("Cannot read", p, map_error);
     return MappedFile();
   }
-  // Searches read each part once, front to back, on several threads.
-  (void)::madvise(data, size, MADV_WILLNEED);
   return MappedFile(static_cast<const char*>(data), size);
 }
 
