@@ -95,13 +95,13 @@ bool parse_arguments(const std::vector<std::string>& arguments, Options& options
 void print_results(const search::SearchOutcome& outcome, const std::string& code_page, std::ostream& out) {
   search::NameDecoder decoder(code_page);
   std::string block;
-  for (const search::Hit& hit : outcome.results.hits()) {
+  outcome.results.for_each([&](const search::Hit& hit) {
     search::append_result_line(block, outcome.results, hit, decoder);
     if (block.size() >= (1u << 16)) {
       out.write(block.data(), static_cast<std::streamsize>(block.size()));
       block.clear();
     }
-  }
+  });
   out.write(block.data(), static_cast<std::streamsize>(block.size()));
 }
 

@@ -38,6 +38,22 @@ Hit Hit::make(std::uint64_t line, std::uint64_t folder, const EntryLine& entry, 
   return hit;
 }
 
+ResultSet::ResultSet(std::vector<std::shared_ptr<const Catalogue>> catalogues, std::vector<std::vector<Hit>> parts)
+    : catalogues_(std::move(catalogues)) {
+  std::size_t total = 0;
+  for (auto& part : parts) {
+    if (part.empty()) continue;
+    total += part.size();
+    parts_.push_back(std::move(part));
+    ends_.push_back(total);
+  }
+}
+
+const Hit& ResultSet::operator[](std::size_t i) const {
+  const auto part = static_cast<std::size_t>(std::upper_bound(ends_.begin(), ends_.end(), i) - ends_.begin());
+  return parts_[part][i - (part == 0 ? 0 : ends_[part - 1])];
+}
+
 std::string_view ResultSet::raw_name(const Hit& hit) const {
   const auto entry = parse_entry_line(catalogue_of(hit).line_at(hit.line));
   return entry ? entry->name : std::string_view();
@@ -98,7 +114,19 @@ void ResultSet::sort(Column column, bool descending) {
     }
     return 0;
   };
-  std::stable_sort(hits_.begin(), hits_.end(), [&](const Hit& a, const Hit& b) {
+  if (parts_.size() > 1) {  // one array to sort
+    std::vector<Hit> all;
+    all.reserve(size());
+    for (auto& part : parts_) {
+      all.insert(all.end(), part.begin(), part.end());
+      std::vector<Hit>().swap(part);
+    }
+    parts_.assign(1, std::move(all));
+    ends_.assign(1, parts_[0].size());
+  }
+  if (parts_.empty()) return;
+  std::vector<Hit>& hits = parts_[0];
+  std::stable_sort(hits.begin(), hits.end(), [&](const Hit& a, const Hit& b) {
     const int c = order(a, b);
     return descending ? c > 0 : c < 0;
   });

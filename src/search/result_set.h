@@ -33,18 +33,24 @@ static_assert(sizeof(Hit) == 32);
 enum class Column { Name, Folder, Size, Date, Catalogue };
 
 /// The results of one search over a set of catalogues, in catalogue order and
-/// then line order until sorted.
+/// then line order until sorted. Kept in the parts the search made them in, so
+/// holding them never needs a second copy.
 class ResultSet {
  public:
   ResultSet() = default;
-  explicit ResultSet(std::vector<std::shared_ptr<const Catalogue>> catalogues)
-      : catalogues_(std::move(catalogues)) {}
+  /// The results are `parts` one after the other.
+  ResultSet(std::vector<std::shared_ptr<const Catalogue>> catalogues, std::vector<std::vector<Hit>> parts);
 
-  [[nodiscard]] std::size_t size() const { return hits_.size(); }
-  [[nodiscard]] bool empty() const { return hits_.empty(); }
-  [[nodiscard]] const Hit& operator[](std::size_t i) const { return hits_[i]; }
-  [[nodiscard]] std::vector<Hit>& hits() { return hits_; }
-  [[nodiscard]] const std::vector<Hit>& hits() const { return hits_; }
+  [[nodiscard]] std::size_t size() const { return ends_.empty() ? 0 : ends_.back(); }
+  [[nodiscard]] bool empty() const { return size() == 0; }
+  /// Result `i` (a binary search over the parts).
+  [[nodiscard]] const Hit& operator[](std::size_t i) const;
+  /// Calls `visit(hit)` for every result in order.
+  template <typename Visit>
+  void for_each(Visit visit) const {
+    for (const auto& part : parts_)
+      for (const Hit& hit : part) visit(hit);
+  }
   [[nodiscard]] const std::vector<std::shared_ptr<const Catalogue>>& catalogues() const { return catalogues_; }
   [[nodiscard]] const Catalogue& catalogue_of(const Hit& hit) const { return *catalogues_[hit.catalogue()]; }
 
@@ -65,7 +71,8 @@ class ResultSet {
 
  private:
   std::vector<std::shared_ptr<const Catalogue>> catalogues_;
-  std::vector<Hit> hits_;
+  std::vector<std::vector<Hit>> parts_;
+  std::vector<std::size_t> ends_;  // the number of results up to the end of each part
 };
 
 }  // namespace korvint::search

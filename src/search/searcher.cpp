@@ -292,14 +292,15 @@ SearchOutcome run_search(const std::vector<std::shared_ptr<Catalogue>>& catalogu
     outcome.limited = true;
     total = options.max_hits;
   }
-  ResultSet results(std::vector<std::shared_ptr<const Catalogue>>(searched.begin(), searched.end()));
-  std::vector<Hit>& hits = results.hits();
-  hits.reserve(total);
+  std::vector<std::vector<Hit>> parts;
+  parts.reserve(found.size());
+  std::size_t kept = 0;
   for (auto& part : found) {
-    const std::size_t take = std::min(part.hits.size(), total - hits.size());
-    hits.insert(hits.end(), part.hits.begin(), part.hits.begin() + static_cast<std::ptrdiff_t>(take));
-    std::vector<Hit>().swap(part.hits);
+    part.hits.resize(std::min(part.hits.size(), total - kept));
+    kept += part.hits.size();
+    parts.push_back(std::move(part.hits));
   }
+  ResultSet results(std::vector<std::shared_ptr<const Catalogue>>(searched.begin(), searched.end()), std::move(parts));
   outcome.results = std::move(results);
   return outcome;
 }

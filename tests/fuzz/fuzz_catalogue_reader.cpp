@@ -17,10 +17,10 @@ using namespace korvint::search;
 std::string lines_of(const SearchOutcome& outcome) {
   NameDecoder decoder("windows-1252");
   std::string text;
-  for (const Hit& hit : outcome.results.hits()) {
+  outcome.results.for_each([&](const Hit& hit) {
     if (hit.line >= outcome.results.catalogue_of(hit).bytes().size()) std::abort();
     append_result_line(text, outcome.results, hit, decoder);
-  }
+  });
   return text;
 }
 

@@ -59,9 +59,9 @@ std::vector<std::string> search_paths(const std::vector<std::shared_ptr<search::
   search::NameDecoder decoder("windows-1252");
   std::vector<std::string> paths;
   std::string path;
-  for (const search::Hit& hit : outcome.results.hits()) {
-    outcome.results.full_path(hit, decoder, path);
-    paths.push_back(outcome.results.catalogue_of(hit).name() + "\t" + path);
+  for (std::size_t i = 0; i < outcome.results.size(); ++i) {
+    outcome.results.full_path(outcome.results[i], decoder, path);
+    paths.push_back(outcome.results.catalogue_of(outcome.results[i]).name() + "\t" + path);
   }
   return paths;
 }

@@ -92,7 +92,7 @@ TEST(SearchTest, ResultLineHasCatalogueFullPathSizeAndTime) {
   EXPECT_EQ(line, "photos\tD:\\Photos\\big.iso\t5000000000\t2009-12-01 23:59:59\n");
   outcome = run_search(catalogues, Matcher(*parse_query("type:folder in:photos", error)), {});
   line.clear();
-  for (const Hit& hit : outcome.results.hits()) append_result_line(line, outcome.results, hit, decoder);
+  outcome.results.for_each([&](const Hit& hit) { append_result_line(line, outcome.results, hit, decoder); });
   EXPECT_EQ(line,
             "photos\tD:\\Photos\\2009\\\t0\t2009-01-02 08:00:00\n"
             "photos\tD:\\Photos\\2009\\Trip\\\t0\t2009-07-14 10:30:00\n"
