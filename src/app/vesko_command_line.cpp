@@ -125,6 +125,9 @@ std::string vesko_usage() {
              "  --help, --version\n"
              "  --                ends the options; needed before a word like -word\n"
              "\n"
+             "The words after the options are one query; quote a phrase for the shell too:\n"
+             "  vesko -- holiday '\"two words\"' -draft\n"
+             "\n"
              "Query:\n") +
          search::kQueryHelp +
          "\nExit status: 0 when something was found, 1 when nothing, 2 on an error.\n";
