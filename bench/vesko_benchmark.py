@@ -140,7 +140,11 @@ def main():
     ] + rows
     with open(a.out, "w") as f:
         f.write("# Vesko search benchmark\n\nMade by `bench/vesko_benchmark.py`; catalogues from "
-                "`bench/make_catalogues.py`.\n\n" + "\n".join(table) + "\n")
+                "`bench/make_catalogues.py`. vesko writes every result with its full path rebuilt "
+                "(except the --count row); grep only counts lines. vesko spreads a search over every "
+                "core, so on a machine busy with other work (see the load average) its wall time "
+                "loses what the idle cores would give; CPU s is the fairer comparison there. "
+                "GB/s is the catalogue bytes over the wall time.\n\n" + "\n".join(table) + "\n")
     print("written", a.out)
 
 
