@@ -9,6 +9,7 @@ packages=(
   g++-mingw-w64-x86-64-posix wine wine64
   xvfb xauth xdotool imagemagick x11-utils
   clang libclang-rt-14-dev
+  libutf8proc-dev
 )
 
 missing=()

@@ -1,0 +1,207 @@
+#include "app/vesko_command_line.h"
+
+#include <charconv>
+#include <chrono>
+#include <optional>
+
+#include "platform/text_decoding.h"
+#include "search/catalogue_folder.h"
+#include "search/query.h"
+#include "search/result_line.h"
+#include "search/searcher.h"
+#include "shell/companion_settings.h"
+
+#ifndef KORVINT_VERSION
+#define KORVINT_VERSION "0.0.0"
+#endif
+
+namespace korvint::app {
+namespace {
+
+struct Options {
+  std::vector<std::string> folders;
+  std::optional<std::size_t> limit;
+  bool count = false;
+  bool check = false;
+  std::optional<std::string> encoding;
+  bool help = false;
+  bool version = false;
+  std::string query;
+};
+
+// Reads the arguments; false with `error` set on a usage error.
+bool parse_arguments(const std::vector<std::string>& arguments, Options& options, std::string& error) {
+  bool options_ended = false;
+  auto add_word = [&](const std::string& word) {
+    if (!options.query.empty()) options.query += ' ';
+    options.query += word;
+  };
+  for (std::size_t i = 0; i < arguments.size(); ++i) {
+    const std::string& argument = arguments[i];
+    if (options_ended || argument.size() < 2 || argument[0] != '-') {
+      add_word(argument);
+      continue;
+    }
+    std::string name = argument;
+    std::optional<std::string> value;
+    if (const auto equals = argument.find('='); argument.rfind("--", 0) == 0 && equals != std::string::npos) {
+      name = argument.substr(0, equals);
+      value = argument.substr(equals + 1);
+    }
+    auto take_value = [&]() -> std::optional<std::string> {
+      if (value) return value;
+      if (i + 1 < arguments.size()) return arguments[++i];
+      error = name + " needs a value";
+      return std::nullopt;
+    };
+    if (name == "--") {
+      options_ended = true;
+    } else if (name == "--help" || name == "-h") {
+      options.help = true;
+    } else if (name == "--version") {
+      options.version = true;
+    } else if (name == "--count") {
+      options.count = true;
+    } else if (name == "--check") {
+      options.check = true;
+    } else if (name == "--catalogues") {
+      const auto folder = take_value();
+      if (!folder) return false;
+      options.folders.push_back(*folder);
+    } else if (name == "--encoding") {
+      const auto encoding = take_value();
+      if (!encoding) return false;
+      options.encoding = *encoding;
+    } else if (name == "--limit") {
+      const auto text = take_value();
+      if (!text) return false;
+      std::size_t limit = 0;
+      const auto read = std::from_chars(text->data(), text->data() + text->size(), limit);
+      if (read.ec != std::errc() || read.ptr != text->data() + text->size() || limit == 0) {
+        error = "--limit needs a number of results above 0, not \"" + *text + "\"";
+        return false;
+      }
+      options.limit = limit;
+    } else {
+      error = "unknown option \"" + argument + "\"";
+      if (argument[1] != '-') error += " (a word that leaves names out goes after \"--\": vesko -- word " + argument + ")";
+      return false;
+    }
+  }
+  return true;
+}
+
+// Writes results in large blocks.
+void print_results(const search::SearchOutcome& outcome, const std::string& code_page, std::ostream& out) {
+  search::NameDecoder decoder(code_page);
+  std::string block;
+  outcome.results.for_each([&](const search::Hit& hit) {
+    search::append_result_line(block, outcome.results, hit, decoder);
+    if (block.size() >= (1u << 16)) {
+      out.write(block.data(), static_cast<std::streamsize>(block.size()));
+      block.clear();
+    }
+  });
+  out.write(block.data(), static_cast<std::streamsize>(block.size()));
+}
+
+}  // namespace
+
+std::string vesko_usage() {
+  return std::string(
+             "Usage: vesko [--catalogues DIR]... [--limit N] [--count] [--check] [--encoding NAME] QUERY...\n"
+             "Searches the catalogues (*.lst) that Korvint makes and prints one line a result:\n"
+             "CATALOGUE<TAB>FULL PATH<TAB>SIZE<TAB>YYYY-MM-DD HH:MM:SS\n"
+             "\n"
+             "  --catalogues DIR  search the catalogues in DIR (may be given more than once);\n"
+             "                    without it, the folder on the first line of Vesko.ini, else\n"
+             "                    Korvint's default output folder\n"
+             "  --limit N         stop after N results\n"
+             "  --count           print only the number of results\n"
+             "  --check           also read every line and say how many of each catalogue\n"
+             "                    are not in the catalogue format (slower)\n"
+             "  --encoding NAME   the code page of catalogues that are not UTF-8\n"
+             "                    (default: the ANSI code page on Windows, else Windows-1252)\n"
+             "  --help, --version\n"
+             "  --                ends the options; needed before a word like -word\n"
+             "\n"
+             "The words after the options are one query; quote a phrase for the shell too:\n"
+             "  vesko -- holiday '\"two words\"' -draft\n"
+             "\n"
+             "Query:\n") +
+         search::kQueryHelp +
+         "\nExit status: 0 when something was found, 1 when nothing, 2 on an error.\n";
+}
+
+int run_vesko(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err) {
+  Options options;
+  std::string error;
+  if (!parse_arguments(arguments, options, error)) {
+    err << "vesko: " << error << " (try vesko --help)\n";
+    return 2;
+  }
+  if (options.help) {
+    out << vesko_usage();
+    return 0;
+  }
+  if (options.version) {
+    out << "vesko " << KORVINT_VERSION << "\n";
+    return 0;
+  }
+  if (options.query.empty()) {
+    err << "vesko: no query given (try vesko --help)\n";
+    return 2;
+  }
+  auto query = search::parse_query(options.query, error);
+  if (!query) {
+    err << "vesko: " << error << "\n";
+    return 2;
+  }
+
+  const shell::CompanionSettings settings =
+      options.folders.empty() || !options.encoding ? shell::read_companion_settings() : shell::CompanionSettings{};
+  if (options.folders.empty()) options.folders.push_back(settings.catalogue_folder);
+  const std::string code_page = options.encoding.value_or(settings.encoding);
+  {
+    platform::Status status;
+    if (!platform::make_code_page_decoder(code_page, status)) {
+      err << "vesko: " << status.message() << "\n";
+      return 2;
+    }
+  }
+
+  search::CatalogueSet set = search::open_catalogue_folders(options.folders);
+  for (const std::string& problem : set.errors) err << "vesko: " << problem << "\n";
+  for (const std::string& note : set.notes) err << "vesko: " << note << "\n";
+  if (set.catalogues.empty() && set.errors.empty()) {
+    for (const std::string& folder : options.folders) err << "vesko: no catalogues in \"" << folder << "\"\n";
+  }
+
+  search::SearchOptions search_options;
+  search_options.max_hits = options.limit.value_or(0);
+  search_options.code_page = code_page;
+  const search::Matcher matcher(std::move(*query));
+  if (options.check) {
+    search::check_catalogues(set.catalogues, search_options);
+    for (const auto& catalogue : set.catalogues) {
+      const std::string note = search::skipped_lines_note(*catalogue);
+      if (!note.empty()) err << "vesko: " << note << "\n";
+    }
+  }
+  const search::SearchOutcome outcome = search::run_search(set.catalogues, matcher, search_options);
+
+  if (options.count) {
+    out << outcome.results.size() << "\n";
+  } else {
+    print_results(outcome, code_page, out);
+  }
+  out.flush();
+  if (!out) {
+    err << "vesko: cannot write the results\n";
+    return 2;
+  }
+  if (!set.errors.empty()) return 2;
+  return outcome.results.empty() ? 1 : 0;
+}
+
+}  // namespace korvint::app

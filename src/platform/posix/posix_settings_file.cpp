@@ -1,0 +1,69 @@
+// Settings files: temporary file, fsync, rename(2), then fsync of the folder.
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <filesystem>
+#include <string>
+
+#include "platform/mapped_file.h"
+#include "platform/posix/posix_error.h"
+#include "platform/settings_file.h"
+
+namespace korvint::platform {
+
+std::optional<std::string> read_settings_bytes(std::string_view path) {
+  Status error;
+  const MappedFile file = MappedFile::open(path, error);
+  if (!error.ok()) return std::nullopt;
+  return std::string(file.bytes());
+}
+
+std::string encode_settings_text(std::string_view utf8) { return std::string(utf8); }
+
+Status write_settings_atomically(std::string_view path, std::string_view bytes) {
+  const std::string target(path);
+  const std::filesystem::path folder = std::filesystem::path(target).parent_path();
+  if (!folder.empty()) {
+    std::error_code ec;
+    std::filesystem::create_directories(folder, ec);
+    if (ec) return posix::errno_failure("Cannot create", folder.string(), ec.value());
+  }
+  const std::string temporary = target + ".tmp" + std::to_string(::getpid());
+  const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  if (fd < 0) return posix::errno_failure("Cannot create", temporary, errno);
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    const ssize_t written = ::write(fd, bytes.data() + done, bytes.size() - done);
+    if (written < 0 && errno == EINTR) continue;
+    if (written <= 0) {
+      const int error = written < 0 ? errno : ENOSPC;
+      ::close(fd);
+      ::unlink(temporary.c_str());
+      return posix::errno_failure("Cannot write", temporary, error);
+    }
+    done += static_cast<std::size_t>(written);
+  }
+  if (::fsync(fd) != 0 || ::close(fd) != 0) {
+    const int error = errno;
+    ::unlink(temporary.c_str());
+    return posix::errno_failure("Cannot write", temporary, error);
+  }
+  if (::rename(temporary.c_str(), target.c_str()) != 0) {
+    const int error = errno;
+    ::unlink(temporary.c_str());
+    return posix::errno_failure("Cannot replace", target, error);
+  }
+  // The rename itself is durable only once the folder is synced.
+  const int folder_fd =
+      ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (folder_fd >= 0) {
+    (void)::fsync(folder_fd);
+    ::close(folder_fd);
+  }
+  return Status();
+}
+
+}  // namespace korvint::platform

@@ -1,0 +1,56 @@
+// Catalogues mapped with CreateFileMapping; the handles are closed at once, the
+// view keeps the mapping. Shared for reading, writing and deleting, so Korvint
+// can rename or remove a catalogue that is being searched.
+
+#include <windows.h>
+
+#include <string>
+
+#include "platform/mapped_file.h"
+#include "platform/win32/win32_error.h"
+#include "platform/win32/win32_path.h"
+
+namespace korvint::platform {
+
+MappedFile MappedFile::open(std::string_view path, Status& error) {
+  const HANDLE file = CreateFileW(win32::system_path(path, false).c_str(), GENERIC_READ,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+  if (file == INVALID_HANDLE_VALUE) {
+    error = win32::error_failure("Cannot open", path, GetLastError());
+    return MappedFile();
+  }
+  LARGE_INTEGER size{};
+  if (!GetFileSizeEx(file, &size)) {
+    error = win32::error_failure("Cannot open", path, GetLastError());
+    CloseHandle(file);
+    return MappedFile();
+  }
+  if (size.QuadPart == 0) {
+    CloseHandle(file);
+    return MappedFile();
+  }
+  const HANDLE mapping = CreateFileMappingW(file, nullptr, PAGE_READONLY, 0, 0, nullptr);
+  const DWORD mapping_error = GetLastError();
+  CloseHandle(file);
+  if (mapping == nullptr) {
+    error = win32::error_failure("Cannot read", path, mapping_error);
+    return MappedFile();
+  }
+  const void* view = MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, 0);
+  const DWORD view_error = GetLastError();
+  CloseHandle(mapping);
+  if (view == nullptr) {
+    error = win32::error_failure("Cannot read", path, view_error);
+    return MappedFile();
+  }
+  return MappedFile(static_cast<const char*>(view), static_cast<std::size_t>(size.QuadPart));
+}
+
+void MappedFile::unmap() {
+  if (data_ != nullptr) UnmapViewOfFile(data_);
+  data_ = nullptr;
+  size_ = 0;
+}
+
+}  // namespace korvint::platform

@@ -1,0 +1,48 @@
+#pragma once
+// The prefilter: finds, over a whole span of catalogue text, the next place
+// where a line may match, so that lines that cannot match cost no work at all.
+
+#include <cstddef>
+#include <string_view>
+
+namespace korvint::search {
+
+class CandidateFinder {
+ public:
+  /// A finder that stops at every position: every line is a candidate.
+  CandidateFinder() = default;
+
+  /// A finder for lines whose name may contain the case-folded `needle` (ASCII
+  /// letters lowercase). An ASCII needle is found by its two rarest bytes at
+  /// their fixed distance, without case; a needle with other bytes can only
+  /// match a line that holds non-ASCII bytes. Either way every byte >= 0x80 is
+  /// a candidate too, because folding a non-ASCII name may give ASCII ("K", the
+  /// Kelvin sign, folds to "k").
+  explicit CandidateFinder(std::string_view needle);
+
+  /// The first position in [from, end) that may belong to a matching line, or `end`.
+  [[nodiscard]] const char* find(const char* from, const char* end) const;
+
+  /// True when every line is a candidate (no prefilter).
+  [[nodiscard]] bool every_line() const { return mode_ == Mode::EveryLine; }
+
+  /// How rare the needle's rarest byte is in catalogue text: lower is rarer.
+  /// Used to choose the most selective of several needles.
+  static int rarity(std::string_view needle);
+
+ private:
+  enum class Mode { EveryLine, HighBytes, AsciiPair };
+  [[nodiscard]] const char* find_high_byte(const char* from, const char* end) const;
+  [[nodiscard]] const char* find_pair(const char* from, const char* end) const;
+
+  Mode mode_ = Mode::EveryLine;
+  std::size_t length_ = 0;   // the needle's length
+  std::size_t offset1_ = 0;  // the two rarest bytes: position in the needle,
+  std::size_t offset2_ = 0;  // the byte (lowercase) and the OR mask that
+  unsigned char byte1_ = 0;  // makes a letter lowercase (0 for other bytes)
+  unsigned char byte2_ = 0;
+  unsigned char mask1_ = 0;
+  unsigned char mask2_ = 0;
+};
+
+}  // namespace korvint::search

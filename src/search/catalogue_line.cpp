@@ -1,0 +1,185 @@
+#include "search/catalogue_line.h"
+
+#include <charconv>
+#include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+namespace korvint::search {
+namespace {
+
+// Reads 1 to `max_digits` decimal digits that end just before `p` (not before
+// `low`), moving `p` back over them.
+inline bool number_before(const char*& p, const char* low, int max_digits, int& value) {
+  int digits = 0;
+  int scale = 1;
+  value = 0;
+  while (p > low && digits < max_digits && p[-1] >= '0' && p[-1] <= '9') {
+    --p;
+    value += (*p - '0') * scale;
+    scale *= 10;
+    ++digits;
+  }
+  return digits > 0 && !(p > low && p[-1] >= '0' && p[-1] <= '9');
+}
+
+inline bool byte_before(const char*& p, const char* low, char c) {
+  if (p == low || p[-1] != c) return false;
+  --p;
+  return true;
+}
+
+inline bool is_calendar_date(int year, int month, int day) {
+  if (month < 1 || month > 12 || day < 1) return false;
+  static constexpr int kDays[] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  if (month == 2 && day == 29) return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+  return day <= kDays[month - 1];
+}
+
+// True when [p, end) holds no TAB, CR or NUL; `ascii` tells whether it holds
+// no byte >= 0x80 either.
+inline bool clean_field(const char* p, const char* end, bool& ascii) {
+  unsigned char high = 0;
+  bool bad = false;
+#if defined(__SSE2__)
+  const __m128i tab = _mm_set1_epi8('\t');
+  const __m128i cr = _mm_set1_epi8('\r');
+  const __m128i zero = _mm_setzero_si128();
+  __m128i bad_bytes = zero;
+  __m128i all = zero;
+  for (; end - p >= 16; p += 16) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    bad_bytes = _mm_or_si128(bad_bytes, _mm_or_si128(_mm_cmpeq_epi8(v, tab),
+                                                     _mm_or_si128(_mm_cmpeq_epi8(v, cr), _mm_cmpeq_epi8(v, zero))));
+    all = _mm_or_si128(all, v);
+  }
+  bad = _mm_movemask_epi8(bad_bytes) != 0;
+  high = _mm_movemask_epi8(all) != 0 ? 0x80 : 0;
+#endif
+  for (; p != end; ++p) {
+    const char c = *p;
+    bad = bad || c == '\t' || c == '\r' || c == '\0';
+    high |= static_cast<unsigned char>(c);
+  }
+  ascii = high < 0x80;
+  return !bad;
+}
+
+}  // namespace
+
+std::uint64_t EntryTime::packed() const {
+  std::uint64_t v = static_cast<std::uint64_t>(year);
+  v = v * 16 + static_cast<std::uint64_t>(month);
+  v = v * 32 + static_cast<std::uint64_t>(day);
+  v = v * 32 + static_cast<std::uint64_t>(hour);
+  v = v * 64 + static_cast<std::uint64_t>(minute);
+  return v * 64 + static_cast<std::uint64_t>(second);
+}
+
+EntryTime EntryTime::unpack(std::uint64_t v) {
+  EntryTime t;
+  t.second = static_cast<int>(v % 64);
+  v /= 64;
+  t.minute = static_cast<int>(v % 64);
+  v /= 64;
+  t.hour = static_cast<int>(v % 32);
+  v /= 32;
+  t.day = static_cast<int>(v % 32);
+  v /= 32;
+  t.month = static_cast<int>(v % 16);
+  t.year = static_cast<int>(v / 16);
+  return t;
+}
+
+std::uint64_t day_start(int year, int month, int day) {
+  return EntryTime{year, month, day, 0, 0, 0}.packed();
+}
+
+std::uint64_t day_end(int year, int month, int day) {
+  return EntryTime{year, month, day, 23, 59, 59}.packed();
+}
+
+std::optional<EntryLine> parse_entry_line(std::string_view line) {
+  // Read from the end: the three short fields have a fixed shape, so what is
+  // left before them is the name, which must hold no TAB, CR or NUL.
+  if (line.size() < 16 || line.size() > kMaxLineBytes) return std::nullopt;
+  const char* const low = line.data();
+  const char* p = low + line.size();
+  EntryLine entry;
+  EntryTime& t = entry.time;
+  if (!number_before(p, low, 2, t.second) || !byte_before(p, low, '.') || !number_before(p, low, 2, t.minute) ||
+      !byte_before(p, low, ':') || !number_before(p, low, 2, t.hour) || !byte_before(p, low, '\t') ||
+      !number_before(p, low, 2, t.day) || !byte_before(p, low, '.') || !number_before(p, low, 2, t.month) ||
+      !byte_before(p, low, '.') || !number_before(p, low, 5, t.year) || !byte_before(p, low, ' ') ||
+      !byte_before(p, low, '\t'))
+    return std::nullopt;
+  if (t.year < 1 || t.year > 30827 || t.hour > 23 || t.minute > 59 || t.second > 59 ||
+      !is_calendar_date(t.year, t.month, t.day))
+    return std::nullopt;
+  const char* const size_end = p;
+  while (p > low && p[-1] >= '0' && p[-1] <= '9') --p;
+  if (p == size_end || size_end - p > 20) return std::nullopt;
+  const auto size = std::from_chars(p, size_end, entry.size);
+  if (size.ec != std::errc() || !byte_before(p, low, '\t') || p == low) return std::nullopt;
+  entry.path = std::string_view(low, static_cast<std::size_t>(p - low));
+  if (!clean_field(low, p, entry.ascii)) return std::nullopt;
+  entry.is_folder = entry.path.back() == '\\';
+  if (entry.is_folder) {
+    const std::string_view levels = entry.path.substr(0, entry.path.size() - 1);
+    const auto cut = levels.rfind('\\');
+    entry.name = cut == std::string_view::npos ? levels : levels.substr(cut + 1);
+    if (entry.name.empty()) return std::nullopt;  // "\" or "a\\": no folder named
+  } else {
+    entry.name = entry.path;
+  }
+  return entry;
+}
+
+std::optional<std::string_view> folder_path_of_line(std::string_view line) {
+  if (line.size() > kMaxLineBytes) return std::nullopt;
+  const auto tab = line.find('\t');
+  if (tab == std::string_view::npos || tab < 2 || line[tab - 1] != '\\') return std::nullopt;
+  const std::string_view path = line.substr(0, tab);
+  if (path.find('\0') != std::string_view::npos || path.find('\r') != std::string_view::npos)
+    return std::nullopt;
+  return path;
+}
+
+bool is_root_line(std::string_view header) {
+  if (header.empty() || header.size() > kMaxLineBytes) return false;
+  if (header.back() != '\\' && header.back() != '/') return false;
+  return header.find('\t') == std::string_view::npos && header.find('\0') == std::string_view::npos &&
+         header.find('\r') == std::string_view::npos;
+}
+
+void append_time_text(std::string& out, const EntryTime& t) {
+  char text[32];
+  auto two = [](char* at, int value) {
+    at[0] = static_cast<char>('0' + value / 10 % 10);
+    at[1] = static_cast<char>('0' + value % 10);
+  };
+  int year = t.year;
+  char* p = text;
+  if (year > 9999) {
+    const int high = year / 10000;
+    *p++ = static_cast<char>('0' + high);
+    year %= 10000;
+  }
+  two(p, year / 100);
+  two(p + 2, year % 100);
+  p[4] = '-';
+  two(p + 5, t.month);
+  p[7] = '-';
+  two(p + 8, t.day);
+  p[10] = ' ';
+  two(p + 11, t.hour);
+  p[13] = ':';
+  two(p + 14, t.minute);
+  p[16] = ':';
+  two(p + 17, t.second);
+  out.append(text, static_cast<std::size_t>(p + 19 - text));
+}
+
+}  // namespace korvint::search

@@ -1,0 +1,220 @@
+#include "search/matcher.h"
+
+#include <algorithm>
+
+#include "platform/case_folding.h"
+#include "search/text_match.h"
+#include "search/utf8.h"
+
+namespace korvint::search {
+namespace {
+
+// The longest run of a wildcard pattern without "*" or "?": a needle every
+// matching name contains.
+std::string_view longest_literal(std::string_view pattern) {
+  std::string_view best;
+  std::size_t start = 0;
+  while (start <= pattern.size()) {
+    auto cut = pattern.find_first_of("*?", start);
+    if (cut == std::string_view::npos) cut = pattern.size();
+    if (cut - start > best.size()) best = pattern.substr(start, cut - start);
+    start = cut + 1;
+  }
+  return best;
+}
+
+// Folds `raw` (text of a catalogue in `encoding`) into `out` for comparing;
+// ASCII text needs no folding: comparisons ignore ASCII case.
+std::string_view folded(TextEncoding encoding, std::string_view raw, bool ascii, MatchScratch& scratch,
+                        std::string& out) {
+  if (ascii) return raw;
+  scratch.decoder.decode(encoding, raw, scratch.decoded);
+  platform::fold_case(scratch.decoded, out);
+  return out;
+}
+
+// True when some character of `text` folds into something that holds ASCII
+// (the Kelvin sign, "ß", "ſ", ligatures...). Learned from the platform's own
+// folding one character at a time, and remembered.
+bool may_fold_into_ascii(std::string_view text, MatchScratch& scratch) {
+  const char* p = text.data();
+  const char* const end = p + text.size();
+  std::string one;
+  std::string folded_one;
+  while (p < end) {
+    if (static_cast<unsigned char>(*p) < 0x80) {
+      ++p;
+      continue;
+    }
+    char32_t point = 0;
+    const std::size_t length = decode_utf8(p, end, point);
+    if (point >= 0x10000) return true;  // rare: let the exact path decide
+    unsigned char& known = scratch.folds_into_ascii[point];
+    if (known == 0) {
+      platform::fold_case(std::string_view(p, length), folded_one);
+      known = 1;
+      for (const char c : folded_one)
+        if (static_cast<unsigned char>(c) < 0x80) known = 2;
+    }
+    if (known == 2) return true;
+    p += length;
+  }
+  return false;
+}
+
+bool is_ascii(std::string_view text) {
+  unsigned char high = 0;
+  for (const char c : text) high |= static_cast<unsigned char>(c);
+  return high < 0x80;
+}
+
+}  // namespace
+
+Matcher::Matcher(Query query) : query_(std::move(query)) {
+  const Term* best = nullptr;
+  std::string_view best_needle;
+  for (const Term& term : query_.terms) {
+    switch (term.kind) {
+      case TermKind::Text:
+        (term.whole_path ? paths_ : names_).push_back(&term);
+        if (!term.negated && !term.whole_path) {
+          const std::string_view needle = term.wildcard ? longest_literal(term.needle) : std::string_view(term.needle);
+          if (needle.empty()) break;
+          if (best == nullptr || CandidateFinder::rarity(needle) < CandidateFinder::rarity(best_needle) ||
+              (CandidateFinder::rarity(needle) == CandidateFinder::rarity(best_needle) &&
+               needle.size() > best_needle.size())) {
+            best = &term;
+            best_needle = needle;
+          }
+        }
+        break;
+      case TermKind::Catalogue:
+        break;
+      default:
+        cheap_.push_back(&term);
+    }
+  }
+  needs_folder_ = !paths_.empty();
+  for (const Term* term : names_)
+    if (!term->negated && !term->wildcard && !term->needle.empty() && is_ascii(term->needle))
+      ascii_words_.push_back(term);
+  if (best != nullptr) finder_ = CandidateFinder(best_needle);
+}
+
+bool Matcher::selects(const Catalogue& catalogue) const {
+  std::string name;
+  for (const Term& term : query_.terms) {
+    if (term.kind != TermKind::Catalogue) continue;
+    if (name.empty()) name = fold_for_matching(catalogue.name());
+    bool any = false;
+    for (const std::string& alternative : term.alternatives) {
+      const bool pattern = alternative.find_first_of("*?") != std::string::npos;
+      any = any || (pattern ? wildcard_match(name, alternative) : contains_caseless(name, alternative));
+    }
+    if (any == term.negated) return false;
+  }
+  return true;
+}
+
+bool Matcher::surely_missing(TextEncoding encoding, std::string_view name, MatchScratch& scratch) const {
+  // Folding can only add ASCII where a character folds into some; composing
+  // never does. So an ASCII word absent from the raw name, in a name without
+  // such characters, is absent from the folded name too.
+  if (ascii_words_.empty()) return false;
+  std::string_view text = name;
+  if (encoding == TextEncoding::CodePage) {
+    scratch.decoder.decode(encoding, name, scratch.decoded);
+    text = scratch.decoded;
+  }
+  for (const Term* term : ascii_words_)
+    if (!contains_caseless(text, term->needle)) return !may_fold_into_ascii(text, scratch);
+  return false;
+}
+
+bool Matcher::text_matches(const Term& term, std::string_view text) const {
+  return term.wildcard ? wildcard_match(text, term.needle) : contains_caseless(text, term.needle);
+}
+
+bool Matcher::matches(const Catalogue& catalogue, TextEncoding encoding, const EntryLine& entry,
+                      std::string_view folder, MatchScratch& scratch) const {
+  for (const Term* term : cheap_) {
+    bool hit = false;
+    switch (term->kind) {
+      case TermKind::Type:
+        hit = entry.is_folder == term->folders;
+        break;
+      case TermKind::Size:
+        hit = !entry.is_folder && entry.size >= term->low && entry.size <= term->high;
+        break;
+      case TermKind::Date: {
+        const std::uint64_t stamp = entry.time.packed();
+        hit = stamp >= term->low && stamp <= term->high;
+        break;
+      }
+      case TermKind::Extension: {
+        const auto dot = entry.name.rfind('.');
+        if (entry.is_folder || dot == std::string_view::npos || dot == 0) break;
+        const std::string_view extension =
+            folded(encoding, entry.name.substr(dot + 1), entry.ascii, scratch, scratch.folded_name);
+        for (const std::string& alternative : term->alternatives) hit = hit || equals_caseless(extension, alternative);
+        break;
+      }
+      default:
+        break;
+    }
+    if (hit == term->negated) return false;
+  }
+  if (!names_.empty()) {
+    if (!entry.ascii && surely_missing(encoding, entry.name, scratch)) return false;
+    const std::string_view name = folded(encoding, entry.name, entry.ascii, scratch, scratch.folded_name);
+    for (const Term* term : names_)
+      if (text_matches(*term, name) == term->negated) return false;
+  }
+  if (!paths_.empty()) {
+    if (!entry.is_folder) {
+      if (scratch.prefix_catalogue != &catalogue || scratch.prefix_folder != folder.data() ||
+          scratch.prefix_size != folder.size() || scratch.prefix_encoding != encoding) {
+        scratch.prefix_catalogue = &catalogue;
+        scratch.prefix_folder = folder.data();
+        scratch.prefix_size = folder.size();
+        scratch.prefix_encoding = encoding;
+        scratch.raw.clear();
+        append_raw_path(scratch.raw, catalogue, folder, {});
+        scratch.prefix = folded(encoding, scratch.raw, is_ascii(scratch.raw), scratch, scratch.folded_path);
+        scratch.in_prefix.assign(paths_.size(), 0);
+        for (std::size_t i = 0; i < paths_.size(); ++i)
+          scratch.in_prefix[i] = !paths_[i]->wildcard && contains_caseless(scratch.prefix, paths_[i]->needle);
+      }
+      // The folder's path ends in a separator, so folding it and the name
+      // apart gives the folded full path. A word is in the folder's path
+      // already, or it must reach into the name: only the end of the folder's
+      // path is read again.
+      const std::string_view name = folded(encoding, entry.name, entry.ascii, scratch, scratch.folded_name);
+      for (std::size_t i = 0; i < paths_.size(); ++i) {
+        const Term& term = *paths_[i];
+        bool hit = scratch.in_prefix[i] != 0;
+        if (!hit) {
+          const std::size_t keep =
+              term.wildcard ? scratch.prefix.size() : std::min(scratch.prefix.size(), term.needle.size() - 1);
+          scratch.raw.assign(scratch.prefix, scratch.prefix.size() - keep, keep);
+          scratch.raw += name;
+          hit = text_matches(term, scratch.raw);
+        }
+        if (hit == term.negated) return false;
+      }
+      return true;
+    }
+    scratch.raw.clear();
+    if (entry.is_folder) {
+      append_raw_path(scratch.raw, catalogue, entry.path, {});
+    } else {
+      append_raw_path(scratch.raw, catalogue, folder, entry.name);
+    }
+    const std::string_view path = folded(encoding, scratch.raw, is_ascii(scratch.raw), scratch, scratch.folded_path);
+    for (const Term* term : paths_)
+      if (text_matches(*term, path) == term->negated) return false;
+  }
+  return true;
+}
+
+}  // namespace korvint::search

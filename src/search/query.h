@@ -1,0 +1,56 @@
+#pragma once
+// The query language: words that must all match an entry, with phrases,
+// wildcards, exclusions and filters on path, size, date, extension, type and
+// catalogue.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace korvint::search {
+
+enum class TermKind {
+  Text,       ///< a word, phrase or wildcard pattern against the name or path
+  Size,       ///< size:  (files only)
+  Date,       ///< date:  the entry's date in the catalogue
+  Extension,  ///< ext:   (files only)
+  Type,       ///< type:file or type:folder
+  Catalogue,  ///< in:    the catalogue's name
+};
+
+/// One word of a query.
+struct Term {
+  TermKind kind = TermKind::Text;
+  bool negated = false;  ///< "-word": entries that match it are left out
+  std::string word;      ///< the word as typed, for messages
+  /// Text: the case-folded needle (ASCII letters lowercase); a wildcard pattern when `wildcard`.
+  std::string needle;
+  bool wildcard = false;
+  bool whole_path = false;  ///< "path:": the full path instead of the name
+  /// Size (bytes) and Date (EntryTime::packed()): the inclusive range that matches.
+  std::uint64_t low = 0;
+  std::uint64_t high = ~std::uint64_t{0};
+  /// Extension and Catalogue: case-folded alternatives, any of which matches
+  /// (a Catalogue alternative with "*" or "?" is a pattern for the whole name).
+  std::vector<std::string> alternatives;
+  bool folders = false;  ///< Type: true for type:folder
+};
+
+struct Query {
+  std::vector<Term> terms;
+};
+
+/// Parses the query `text`. A word that cannot be read (an unclosed quote,
+/// "size:>abc", "type:disk", ...) gives nullopt and an `error` that names it.
+std::optional<Query> parse_query(std::string_view text, std::string& error);
+
+/// `text` case-folded the way needles and names are compared: the platform's
+/// folding, then ASCII letters in lowercase.
+std::string fold_for_matching(std::string_view text);
+
+/// The query language in short, for --help and the query box's tooltip.
+extern const char* const kQueryHelp;
+
+}  // namespace korvint::search

@@ -1,0 +1,78 @@
+#pragma once
+// Search results held as positions in the mapped catalogues: 32 bytes a result,
+// names and paths read (and decoded) only for the results that are shown.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "search/catalogue.h"
+#include "search/catalogue_line.h"
+#include "search/name_decoder.h"
+
+namespace korvint::search {
+
+/// One result: where its line and its folder line stand, with the values that
+/// sorting needs without reading the line again.
+struct Hit {
+  std::uint64_t line = 0;            ///< offset of the entry's line in its catalogue
+  std::uint64_t folder = kRootFolder;  ///< offset of its folder line (files only)
+  std::uint64_t size = 0;
+  std::uint64_t bits = 0;            ///< time (41 bits), catalogue index (22), folder flag (1)
+
+  static Hit make(std::uint64_t line, std::uint64_t folder, const EntryLine& entry, std::size_t catalogue);
+  [[nodiscard]] EntryTime time() const { return EntryTime::unpack(bits & ((std::uint64_t{1} << 41) - 1)); }
+  [[nodiscard]] std::size_t catalogue() const { return static_cast<std::size_t>((bits >> 41) & 0x3FFFFF); }
+  [[nodiscard]] bool is_folder() const { return (bits >> 63) != 0; }
+};
+static_assert(sizeof(Hit) == 32);
+
+/// The columns results can be sorted by.
+enum class Column { Name, Folder, Size, Date, Catalogue };
+
+/// The results of one search over a set of catalogues, in catalogue order and
+/// then line order until sorted. Kept in the parts the search made them in, so
+/// holding them never needs a second copy.
+class ResultSet {
+ public:
+  ResultSet() = default;
+  /// The results are `parts` one after the other.
+  ResultSet(std::vector<std::shared_ptr<const Catalogue>> catalogues, std::vector<std::vector<Hit>> parts);
+
+  [[nodiscard]] std::size_t size() const { return ends_.empty() ? 0 : ends_.back(); }
+  [[nodiscard]] bool empty() const { return size() == 0; }
+  /// Result `i` (a binary search over the parts).
+  [[nodiscard]] const Hit& operator[](std::size_t i) const;
+  /// Calls `visit(hit)` for every result in order.
+  template <typename Visit>
+  void for_each(Visit visit) const {
+    for (const auto& part : parts_)
+      for (const Hit& hit : part) visit(hit);
+  }
+  [[nodiscard]] const std::vector<std::shared_ptr<const Catalogue>>& catalogues() const { return catalogues_; }
+  [[nodiscard]] const Catalogue& catalogue_of(const Hit& hit) const { return *catalogues_[hit.catalogue()]; }
+
+  /// The entry's own name as stored (a folder's last level, without "\").
+  [[nodiscard]] std::string_view raw_name(const Hit& hit) const;
+  /// The relative path of the folder that holds the entry, as stored ("" for the root).
+  [[nodiscard]] std::string_view raw_folder(const Hit& hit) const;
+
+  /// The full path in UTF-8; a folder's ends with its separator.
+  void full_path(const Hit& hit, NameDecoder& decoder, std::string& out) const;
+  /// The name in UTF-8.
+  void name(const Hit& hit, NameDecoder& decoder, std::string& out) const;
+  /// The full path of the folder that holds the entry, in UTF-8, ending with its separator.
+  void folder_path(const Hit& hit, NameDecoder& decoder, std::string& out) const;
+
+  /// Sorts by `column` (names without case), keeping catalogue order among equals.
+  void sort(Column column, bool descending);
+
+ private:
+  std::vector<std::shared_ptr<const Catalogue>> catalogues_;
+  std::vector<std::vector<Hit>> parts_;
+  std::vector<std::size_t> ends_;  // the number of results up to the end of each part
+};
+
+}  // namespace korvint::search

@@ -1,0 +1,46 @@
+#pragma once
+// The parallel search: every catalogue is cut into chunks at line ends, worker
+// threads search one chunk at a time, and the hits are merged in catalogue
+// order. Cancellable from another thread at any moment.
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "search/catalogue.h"
+#include "search/matcher.h"
+#include "search/result_set.h"
+
+namespace korvint::search {
+
+struct SearchOptions {
+  std::size_t max_hits = 0;               ///< stop after this many results (0: all)
+  std::uint64_t chunk_bytes = 4u << 20;   ///< the size a worker takes at a time
+  unsigned threads = 0;                   ///< workers (0: one per core)
+  std::string code_page;                  ///< for catalogues that are not UTF-8 ("" = default)
+};
+
+struct SearchOutcome {
+  ResultSet results;
+  bool cancelled = false;  ///< the search was stopped; results are incomplete
+  bool limited = false;    ///< max_hits was reached; more may exist
+  std::uint64_t searched_catalogues = 0;  ///< the catalogues the query did not leave out
+  std::uint64_t searched_entries = 0;     ///< their entries, where check_catalogues() counted them
+};
+
+/// Searches `catalogues` for `matcher`, reading only the lines the prefilter
+/// points at. A catalogue's encoding is decided on its first complete search
+/// (and kept in it), so a catalogue set must not be searched by two searches
+/// at once. `cancel`, when given, stops the search soon after it becomes true.
+SearchOutcome run_search(const std::vector<std::shared_ptr<Catalogue>>& catalogues, const Matcher& matcher,
+                         const SearchOptions& options, const std::atomic<bool>* cancel = nullptr);
+
+/// Reads every line of the catalogues not checked yet and records their exact
+/// counts of entries and skipped lines (see Catalogue::counts()). Slower than a
+/// search: the window does it once per catalogue, the command line on request.
+void check_catalogues(const std::vector<std::shared_ptr<Catalogue>>& catalogues, const SearchOptions& options,
+                      const std::atomic<bool>* cancel = nullptr);
+
+}  // namespace korvint::search

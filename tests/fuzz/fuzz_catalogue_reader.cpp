@@ -1,0 +1,55 @@
+// The catalogue reader and search on any bytes: never a crash or a hang, the
+// same results whatever the chunk size, every result inside the file.
+
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+
+#include "search/catalogue.h"
+#include "search/query.h"
+#include "search/result_line.h"
+#include "search/searcher.h"
+
+namespace {
+
+using namespace korvint::search;
+
+std::string lines_of(const SearchOutcome& outcome) {
+  NameDecoder decoder("windows-1252");
+  std::string text;
+  outcome.results.for_each([&](const Hit& hit) {
+    if (hit.line >= outcome.results.catalogue_of(hit).bytes().size()) std::abort();
+    append_result_line(text, outcome.results, hit, decoder);
+  });
+  return text;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  if (size < 1) return 0;
+  // The first byte chooses the query, the rest is the catalogue.
+  static const char* const kQueries[] = {"a", "path:b\\", "*.t?t", "\xC3\xA4", "type:folder -x", "size:<1k date:2019",
+                                         "ext:txt", "k"};
+  const char* query_text = kQueries[data[0] % (sizeof kQueries / sizeof kQueries[0])];
+  const std::string bytes(reinterpret_cast<const char*>(data + 1), size - 1);
+  std::string error;
+  auto query = parse_query(query_text, error);
+  if (!query) std::abort();
+  const Matcher matcher(std::move(*query));
+  std::string whole;
+  for (const std::uint64_t chunk : {std::uint64_t{1} << 20, std::uint64_t{5}}) {
+    OpenProblem problem = OpenProblem::None;
+    std::shared_ptr<Catalogue> catalogue = Catalogue::from_bytes(bytes, "fuzz", problem);
+    if (!catalogue) return 0;
+    SearchOptions options;
+    options.chunk_bytes = chunk;
+    options.threads = 1;
+    options.code_page = "windows-1252";
+    check_catalogues({catalogue}, options);
+    const std::string found = lines_of(run_search({catalogue}, matcher, options));
+    if (chunk == (std::uint64_t{1} << 20)) whole = found;
+    else if (found != whole) std::abort();
+  }
+  return 0;
+}

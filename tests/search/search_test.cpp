@@ -1,0 +1,138 @@
+// Queries over sample catalogues: every operator, folding across encodings,
+// chunking, limits, cancellation, sorting and the printed result line.
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+
+#include "search/query.h"
+#include "search/result_line.h"
+#include "search/searcher.h"
+#include "search_fixture.h"
+
+namespace korvint::search {
+namespace {
+
+using Paths = std::vector<std::string>;
+
+struct QueryCase {
+  const char* query;
+  Paths expected;
+};
+
+TEST(SearchTest, EachQueryFindsExactlyItsEntriesInCatalogueOrder) {
+  const auto catalogues = test::sample_catalogues();
+  const QueryCase cases[] = {
+      {"jpg", {"photos\tD:\\Photos\\2009\\a.jpg", "photos\tD:\\Photos\\2009\\Holiday Photos.JPG",
+               "photos\tD:\\Photos\\2009\\Trip\\b.jpg"}},
+      // All words must match; a phrase keeps its space; case never matters.
+      {"HOLIDAY jpg", {"photos\tD:\\Photos\\2009\\Holiday Photos.JPG"}},
+      {"\"y p\"", {"photos\tD:\\Photos\\2009\\Holiday Photos.JPG"}},
+      {"\"day jpg\"", {}},
+      // Unicode folding, the same in a UTF-8 and a Windows-1252 catalogue.
+      {"\xC3\x84RGER", {"backup\tE:\\Docs\\\xC3\x84RGER.TXT", "photos\tD:\\Photos\\2009\\Trip\\\xC3\xA4rger.txt"}},
+      // A wildcard word matches the whole name; the same text without one matches anywhere.
+      {"*.mp3", {"backup\tE:\\Docs\\song.mp3", "photos\tD:\\Photos\\2009\\Trip\\Stra\xC3\x9F" "e.mp3"}},
+      {".mp", {"backup\tE:\\Docs\\song.mp3", "photos\tD:\\Photos\\2009\\Trip\\Stra\xC3\x9F" "e.mp3"}},
+      {"*.mp", {}},
+      {"?.jpg", {"photos\tD:\\Photos\\2009\\a.jpg", "photos\tD:\\Photos\\2009\\Trip\\b.jpg"}},
+      {"?rger.txt", {"backup\tE:\\Docs\\\xC3\x84RGER.TXT", "photos\tD:\\Photos\\2009\\Trip\\\xC3\xA4rger.txt"}},
+      // Folders are entries by their own name; a POSIX root joins levels with "/".
+      {"trip", {"photos\tD:\\Photos\\2009\\Trip\\"}},
+      {"live", {"home\t/home/ann/music/live/"}},
+      {"-jpg -mp3 -flac type:file in:photos",
+       {"photos\tD:\\Photos\\big.iso", "photos\tD:\\Photos\\index.txt",
+        "photos\tD:\\Photos\\2009\\Trip\\\xC3\xA4rger.txt"}},
+      {"path:trip\\b", {"photos\tD:\\Photos\\2009\\Trip\\b.jpg"}},
+      {"path:music/live/take", {"home\t/home/ann/music/live/take one.flac"}},
+      {"path:photos -path:2009", {"photos\tD:\\Photos\\big.iso", "photos\tD:\\Photos\\index.txt",
+                                  "photos\tD:\\Photos\\Empty\\"}},
+      {"size:>700MB", {"home\t/home/ann/music/live/take one.flac", "photos\tD:\\Photos\\big.iso"}},
+      {"size:<1k", {"backup\tE:\\Docs\\\xC3\x84RGER.TXT", "home\t/home/ann/notes.txt",
+                    "photos\tD:\\Photos\\2009\\Trip\\b.jpg", "photos\tD:\\Photos\\2009\\Trip\\\xC3\xA4rger.txt"}},
+      {"size:1MB..4MB", {"photos\tD:\\Photos\\2009\\Holiday Photos.JPG",
+                         "photos\tD:\\Photos\\2009\\Trip\\Stra\xC3\x9F" "e.mp3"}},
+      {"date:2019", {"photos\tD:\\Photos\\2009\\Holiday Photos.JPG",
+                     "photos\tD:\\Photos\\2009\\Trip\\\xC3\xA4rger.txt"}},
+      {"date:2019-06", {"photos\tD:\\Photos\\2009\\Trip\\\xC3\xA4rger.txt"}},
+      {"date:2019-03-16..2019-06-30", {"photos\tD:\\Photos\\2009\\Trip\\\xC3\xA4rger.txt"}},
+      {"date:>2021 type:folder", {"home\t/home/ann/music/", "home\t/home/ann/music/live/"}},
+      {"ext:flac;.ISO", {"home\t/home/ann/music/live/take one.flac", "photos\tD:\\Photos\\big.iso",
+                         "photos\tD:\\Photos\\2009\\Trip\\\xE2\x84\xAA" "elvin.flac"}},
+      {"in:back;hom type:folder", {"backup\tE:\\Docs\\", "home\t/home/ann/music/", "home\t/home/ann/music/live/"}},
+      {"-in:p* mp3", {"backup\tE:\\Docs\\song.mp3"}},
+  };
+  for (const QueryCase& c : cases) {
+    EXPECT_EQ(test::search_paths(catalogues, c.query), c.expected) << c.query;
+    // Chunks of a few bytes give the same results: each finds its folder by looking back.
+    EXPECT_EQ(test::search_paths(catalogues, c.query, 7), c.expected) << c.query << " in small chunks";
+  }
+}
+
+#ifndef _WIN32
+TEST(SearchTest, FullCaseFoldingFindsWhatFoldsIntoOtherLetters) {
+  // Windows' own folding keeps "ß" as it is; utf8proc folds it to "ss".
+  const auto catalogues = test::sample_catalogues();
+  const Paths strasse = {"photos\tD:\\Photos\\2009\\Trip\\Stra\xC3\x9F" "e.mp3"};
+  EXPECT_EQ(test::search_paths(catalogues, "STRASSE"), strasse);
+  EXPECT_EQ(test::search_paths(catalogues, "stra\xE1\xBA\x9E" "e"), strasse);  // capital sharp s
+  // The Kelvin sign folds to an ASCII k: a non-ASCII name still found by an ASCII word.
+  EXPECT_EQ(test::search_paths(catalogues, "kelvin"), Paths{"photos\tD:\\Photos\\2009\\Trip\\\xE2\x84\xAA" "elvin.flac"});
+}
+#endif
+
+TEST(SearchTest, ResultLineHasCatalogueFullPathSizeAndTime) {
+  const auto catalogues = test::sample_catalogues();
+  std::string error;
+  SearchOutcome outcome = run_search(catalogues, Matcher(*parse_query("big.iso", error)), {});
+  ASSERT_EQ(outcome.results.size(), 1u);
+  NameDecoder decoder;
+  std::string line;
+  append_result_line(line, outcome.results, outcome.results[0], decoder);
+  EXPECT_EQ(line, "photos\tD:\\Photos\\big.iso\t5000000000\t2009-12-01 23:59:59\n");
+  outcome = run_search(catalogues, Matcher(*parse_query("type:folder in:photos", error)), {});
+  line.clear();
+  outcome.results.for_each([&](const Hit& hit) { append_result_line(line, outcome.results, hit, decoder); });
+  EXPECT_EQ(line,
+            "photos\tD:\\Photos\\2009\\\t0\t2009-01-02 08:00:00\n"
+            "photos\tD:\\Photos\\2009\\Trip\\\t0\t2009-07-14 10:30:00\n"
+            "photos\tD:\\Photos\\Empty\\\t0\t2010-03-04 05:06:07\n");
+  check_catalogues(catalogues, {});
+  outcome = run_search(catalogues, Matcher(*parse_query("type:folder in:photos", error)), {});
+  EXPECT_EQ(status_summary(outcome, 1234), "3 found in 1 catalogue (11 entries) in 1,234 ms");
+}
+
+TEST(SearchTest, LimitCancellationAndSorting) {
+  const auto catalogues = test::sample_catalogues();
+  std::string error;
+  const Matcher files(*parse_query("type:file", error));
+  SearchOptions options;
+  options.chunk_bytes = 16;
+  options.max_hits = 2;
+  SearchOutcome outcome = run_search(catalogues, files, options);
+  EXPECT_TRUE(outcome.limited);
+  ASSERT_EQ(outcome.results.size(), 2u);
+  NameDecoder decoder;
+  std::string name;
+  outcome.results.name(outcome.results[0], decoder, name);
+  EXPECT_EQ(name, "\xC3\x84RGER.TXT");  // the first in catalogue order, decoded
+
+  std::atomic<bool> cancel{true};
+  outcome = run_search(catalogues, files, {}, &cancel);
+  EXPECT_TRUE(outcome.cancelled);
+  EXPECT_TRUE(outcome.results.empty());
+
+  outcome = run_search(catalogues, files, {});
+  outcome.results.sort(Column::Size, true);
+  outcome.results.name(outcome.results[0], decoder, name);
+  EXPECT_EQ(name, "big.iso");
+  outcome.results.sort(Column::Name, false);
+  outcome.results.name(outcome.results[0], decoder, name);
+  EXPECT_EQ(name, "a.jpg");
+  outcome.results.sort(Column::Date, false);
+  outcome.results.name(outcome.results[0], decoder, name);
+  EXPECT_EQ(name, "a.jpg");
+}
+
+}  // namespace
+}  // namespace korvint::search

@@ -1,0 +1,83 @@
+// Vesko.ini: where it is looked for, what is read from it, and the write-back.
+
+#include <gtest/gtest.h>
+
+#include "platform/file_services.h"
+#include "shell/companion_settings.h"
+#include "support/temp_tree.h"
+
+namespace korvint::shell {
+namespace {
+
+TEST(CompanionSettingsTest, LooksInTheProgramFolderFirstThenTheConfigurationFolder) {
+#ifdef _WIN32
+  EXPECT_EQ(vesko_ini_places("C:\\Tools", "C:\\cfg", "C:\\home"), std::vector<std::string>{"C:\\Tools\\Vesko.ini"});
+#else
+  using Places = std::vector<std::string>;
+  EXPECT_EQ(vesko_ini_places("/opt/k", "/cfg", "/home/ann"), (Places{"/opt/k/Vesko.ini", "/cfg/korvint/Vesko.ini"}));
+  // A relative XDG_CONFIG_HOME is ignored, as the XDG rules say.
+  EXPECT_EQ(vesko_ini_places("/opt/k", "cfg", "/home/ann"),
+            (Places{"/opt/k/Vesko.ini", "/home/ann/.config/korvint/Vesko.ini"}));
+  EXPECT_EQ(vesko_ini_places("/opt/k", nullptr, nullptr), (Places{"/opt/k/Vesko.ini"}));
+#endif
+}
+
+TEST(CompanionSettingsTest, ReadsTheFirstFileFoundElseKorvintsDefault) {
+  test::TempTree tree;
+  const std::string program = test::path_text(tree.root() / "program" / "Vesko.ini");
+  const std::string config = test::path_text(tree.root() / "config" / "Vesko.ini");
+  const std::vector<std::string> places = {program, config};
+  platform::FileServices& files = platform::system_file_services();
+
+  CompanionSettings settings = read_companion_settings(files, places, "default/");
+  EXPECT_EQ(settings.catalogue_folder, "default/");
+  EXPECT_EQ(settings.ini_path, "");
+#ifdef _WIN32
+  EXPECT_EQ(settings_file_for_writing(settings, places), program);
+#else
+  EXPECT_EQ(settings_file_for_writing(settings, places), config);  // program folders are seldom writable
+#endif
+
+  tree.text_file("config/Vesko.ini", "/data/catalogues\nencoding=CP1251\n");
+  settings = read_companion_settings(files, places, "default/");
+  EXPECT_EQ(settings.catalogue_folder, "/data/catalogues");
+  EXPECT_EQ(settings.ini_path, config);
+  EXPECT_EQ(settings.encoding, "CP1251");
+
+  tree.text_file("program/Vesko.ini", "D:\\Catalogues\\\r\nwindow=1\r\n");
+  settings = read_companion_settings(files, places, "default/");
+  EXPECT_EQ(settings.catalogue_folder, "D:\\Catalogues\\");
+  EXPECT_EQ(settings.ini_path, program);
+  EXPECT_EQ(settings.encoding, "");
+  EXPECT_EQ(settings_file_for_writing(settings, places), program);
+}
+
+TEST(CompanionSettingsTest, WriteBackReplacesOnlyTheFirstLine) {
+  struct Case {
+    const char* before;
+    const char* after;
+  };
+  const Case cases[] = {
+      {"old\r\nencoding=CP1251\r\nx", "new\r\nencoding=CP1251\r\nx"},
+      {"old\nkeep\n", "new\nkeep\n"},
+      {"\r\nsecond\r\n", "new\r\nsecond\r\n"},
+      {"old", "new\r\n"},
+      {"", "new\r\n"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(replace_first_line(c.before, "new"), c.after) << c.before;
+
+  test::TempTree tree;
+  const std::string ini = test::path_text(tree.root() / "korvint" / "Vesko.ini");
+  ASSERT_TRUE(write_catalogue_folder(ini, "/first").ok());  // creates the folder and file
+  EXPECT_EQ(test::read_file(ini), "/first\r\n");
+  test::write_file(ini, "/first\r\nencoding=CP1250\r\n");
+  ASSERT_TRUE(write_catalogue_folder(ini, "/second").ok());
+  EXPECT_EQ(test::read_file(ini), "/second\r\nencoding=CP1250\r\n");
+  EXPECT_EQ(read_companion_settings(platform::system_file_services(), {ini}, "").catalogue_folder, "/second");
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(tree.root() / "korvint"),
+                          std::filesystem::directory_iterator()),
+            1);  // no temporary file left behind
+}
+
+}  // namespace
+}  // namespace korvint::shell
