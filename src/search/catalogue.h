@@ -70,6 +70,10 @@ class Catalogue {
   /// The offset of the first line after the header.
   [[nodiscard]] std::uint64_t body_begin() const { return body_begin_; }
 
+  /// Copies the `size` bytes at `offset` of bytes() into `out`, by reading the
+  /// file where that costs less than touching its mapping.
+  void copy(std::uint64_t offset, std::size_t size, char* out) const;
+
   /// The body split into chunks of about `target_bytes`, each ending at a line end.
   [[nodiscard]] std::vector<Chunk> chunks(std::uint64_t target_bytes) const;
 
@@ -116,5 +120,10 @@ class Catalogue {
   TextEncoding encoding_ = TextEncoding::Ascii;
   bool encoding_known_ = false;
 };
+
+/// The start of the last folder line (see folder_path_of_line()) that starts in
+/// [low, before), both line starts, in text that goes on to `text_end`;
+/// nullptr when there is none.
+const char* find_last_folder_line(const char* low, const char* before, const char* text_end);
 
 }  // namespace korvint::search

@@ -33,31 +33,19 @@ std::string_view folded(TextEncoding encoding, std::string_view raw, bool ascii,
   return out;
 }
 
-// True when some character of `text` folds into something that holds ASCII
-// (the Kelvin sign, "ß", "ſ", ligatures...). Learned from the platform's own
-// folding one character at a time, and remembered.
-bool may_fold_into_ascii(std::string_view text, MatchScratch& scratch) {
+// True when some character of `text` (UTF-8) folds into something that holds
+// ASCII (the Kelvin sign, "ß", "ſ", ligatures...).
+bool may_fold_into_ascii(std::string_view text) {
   const char* p = text.data();
   const char* const end = p + text.size();
-  std::string one;
-  std::string folded_one;
   while (p < end) {
     if (static_cast<unsigned char>(*p) < 0x80) {
       ++p;
       continue;
     }
-    char32_t point = 0;
-    const std::size_t length = decode_utf8(p, end, point);
-    if (point >= 0x10000) return true;  // rare: let the exact path decide
-    unsigned char& known = scratch.folds_into_ascii[point];
-    if (known == 0) {
-      platform::fold_case(std::string_view(p, length), folded_one);
-      known = 1;
-      for (const char c : folded_one)
-        if (static_cast<unsigned char>(c) < 0x80) known = 2;
-    }
-    if (known == 2) return true;
-    p += length;
+    const HighRun run = read_high_run(p, end, nullptr);
+    if (run.utf8_folds) return true;
+    p = run.end;
   }
   return false;
 }
@@ -98,7 +86,57 @@ Matcher::Matcher(Query query) : query_(std::move(query)) {
   for (const Term* term : names_)
     if (!term->negated && !term->wildcard && !term->needle.empty() && is_ascii(term->needle))
       ascii_words_.push_back(term);
-  if (best != nullptr) finder_ = CandidateFinder(best_needle);
+  if (best != nullptr) {
+    finder_ = CandidateFinder(best_needle);
+    return;
+  }
+  // No word must be in the name: the most selective word that must be in the path.
+  for (const Term* term : paths_) {
+    if (term->negated) continue;
+    const std::string_view literal = term->wildcard ? longest_literal(term->needle) : std::string_view(term->needle);
+    if (literal.empty()) continue;
+    if (path_literal_.empty() || CandidateFinder::rarity(literal) < CandidateFinder::rarity(path_literal_) ||
+        (CandidateFinder::rarity(literal) == CandidateFinder::rarity(path_literal_) &&
+         literal.size() > path_literal_.size()))
+      path_literal_ = std::string(literal);
+  }
+  if (path_literal_.empty()) return;
+  const auto separator = path_literal_.find_last_of("\\/");
+  const std::string_view tail =
+      separator == std::string::npos ? std::string_view(path_literal_) : std::string_view(path_literal_).substr(separator + 1);
+  path_finder_ = CandidateFinder(tail, '\\');
+}
+
+const CodePageFolds& MatchScratch::code_page_folds() {
+  if (!code_page_folds_made_) {
+    code_page_folds_ = search::code_page_folds(code_page_name);
+    code_page_folds_made_ = true;
+  }
+  return code_page_folds_;
+}
+
+bool Matcher::folder_may_hold_path_literal(const Catalogue& catalogue, std::string_view folder,
+                                           MatchScratch& scratch) const {
+  scratch.raw.clear();
+  append_raw_path(scratch.raw, catalogue, folder, {});
+  const bool ascii_literal = is_ascii(path_literal_);
+  if (ascii_literal && contains_caseless(scratch.raw, path_literal_)) return true;
+  // Folding keeps ASCII and makes new ASCII only of a few characters.
+  const char* p = scratch.raw.data();
+  const char* const end = p + scratch.raw.size();
+  const CodePageFolds* code_page = nullptr;
+  while (p < end) {
+    if (static_cast<unsigned char>(*p) < 0x80) {
+      ++p;
+      continue;
+    }
+    if (!ascii_literal) return true;
+    if (code_page == nullptr) code_page = &scratch.code_page_folds();
+    const HighRun run = read_high_run(p, end, code_page);
+    if (run.utf8_folds || run.invalid_utf8 || run.code_page_folds) return true;
+    p = run.end;
+  }
+  return false;
 }
 
 bool Matcher::selects(const Catalogue& catalogue) const {
@@ -127,7 +165,7 @@ bool Matcher::surely_missing(TextEncoding encoding, std::string_view name, Match
     text = scratch.decoded;
   }
   for (const Term* term : ascii_words_)
-    if (!contains_caseless(text, term->needle)) return !may_fold_into_ascii(text, scratch);
+    if (!contains_caseless(text, term->needle)) return !may_fold_into_ascii(text);
   return false;
 }
 
@@ -172,11 +210,11 @@ bool Matcher::matches(const Catalogue& catalogue, TextEncoding encoding, const E
   }
   if (!paths_.empty()) {
     if (!entry.is_folder) {
-      if (scratch.prefix_catalogue != &catalogue || scratch.prefix_folder != folder.data() ||
-          scratch.prefix_size != folder.size() || scratch.prefix_encoding != encoding) {
+      if (!scratch.prefix_known || scratch.prefix_catalogue != &catalogue || scratch.prefix_folder != folder ||
+          scratch.prefix_encoding != encoding) {
+        scratch.prefix_known = true;
         scratch.prefix_catalogue = &catalogue;
-        scratch.prefix_folder = folder.data();
-        scratch.prefix_size = folder.size();
+        scratch.prefix_folder.assign(folder);
         scratch.prefix_encoding = encoding;
         scratch.raw.clear();
         append_raw_path(scratch.raw, catalogue, folder, {});
