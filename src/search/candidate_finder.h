@@ -22,6 +22,9 @@ class CandidateFinder {
   /// candidate as well; an empty needle then finds only those and high bytes.
   explicit CandidateFinder(std::string_view needle, char stop = '\0');
 
+  /// A finder that stops at every byte >= 0x80 and nowhere else.
+  static CandidateFinder high_bytes() { return CandidateFinder("\x80"); }
+
   /// The first position in [from, end) that may belong to a matching line, or `end`.
   [[nodiscard]] const char* find(const char* from, const char* end) const;
 

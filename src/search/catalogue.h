@@ -65,6 +65,8 @@ class Catalogue {
   [[nodiscard]] std::string_view bytes() const { return bytes_; }
   /// The header line as stored, without its line end.
   [[nodiscard]] std::string_view root() const { return root_; }
+  /// True when the root holds no byte >= 0x80.
+  [[nodiscard]] bool root_ascii() const { return root_ascii_; }
   /// True for a root starting with "/": folder levels are then joined with "/".
   [[nodiscard]] bool posix_root() const { return !root_.empty() && root_[0] == '/'; }
   /// The offset of the first line after the header.

@@ -91,7 +91,6 @@ class FolderCursor {
     scanned_ = through;
   }
 
-  [[nodiscard]] std::uint64_t folder() const { return folder_; }
   // The relative path of the folder last found or set.
   [[nodiscard]] const std::string& path() const { return path_; }
 
@@ -125,7 +124,8 @@ class ChunkSearch {
         result_(result),
         cursor_(job.catalogue, job.folders, job.chunk_index),
         known_(job.catalogue.encoding_known()),
-        path_mode_(job.matcher.finder().every_line() && !job.matcher.path_literal().empty()) {}
+        path_mode_(job.matcher.finder().every_line() && !job.matcher.path_literal().empty()),
+        every_line_(job.matcher.finder().every_line() && !path_mode_) {}
 
   void run() {
     BlockReader reader(catalogue_, job_.folders.chunks()[job_.chunk_index], job_.block_bytes, scratch_.block);
@@ -141,7 +141,8 @@ class ChunkSearch {
           open_ = matcher_.folder_may_hold_path_literal(catalogue_, cursor_.path(), scratch_);
         }
         search_paths();
-      } else if (matcher_.finder().every_line()) {
+      } else if (every_line_) {
+        note_block_text();
         for_each_line(block_.data, block_.data + block_.size, [&](const char* start, const char* lf) {
           return lf == nullptr || visit(start, lf);  // a last line without its line end is not read
         });
@@ -157,7 +158,6 @@ class ChunkSearch {
   // Verifies `lines` again by the catalogue's encoding, reading them from the
   // mapped catalogue, into `hits` (in order).
   void verify_again(const std::vector<std::uint64_t>& lines) {
-    path_mode_ = false;  // the folder is looked up for each line
     for (const std::uint64_t line : lines) {
       block_ = Block{nullptr, 0, line};
       if (const auto entry = parse_entry_line(catalogue_.line_at(line))) verify(catalogue_.encoding(), line, *entry);
@@ -172,24 +172,75 @@ class ChunkSearch {
       if (stopped(job_.cancel)) return go_on_ = false;
     }
     if (lf == start || lf[-1] != '\r') return true;
-    const auto entry = parse_entry_line(std::string_view(start, static_cast<std::size_t>(lf - 1 - start)));
-    if (!entry) return true;
+    EntryLine entry;
+    if (!parse_entry_fields(std::string_view(start, static_cast<std::size_t>(lf - 1 - start)), entry)) return true;
+    if (!matcher_.fields_may_match(entry)) {
+      // Passed over by its size, date or type; its text may still tell the
+      // encoding (a search of every line learns that block by block instead).
+      if (!known_ && !every_line_ && (!result_.non_ascii || result_.valid_utf8) && finish_entry_line(entry))
+        note_text(entry);
+      return true;
+    }
+    if (!finish_entry_line(entry)) return true;
     const std::uint64_t line = block_.offset + static_cast<std::uint64_t>(start - block_.data);
-    if (entry->ascii || known_) {
-      verify(catalogue_.encoding(), line, *entry);
+    if (known_ || !reads_non_ascii(line, entry)) {
+      verify(catalogue_.encoding(), line, entry);  // ASCII reads the same in every encoding
     } else {
-      result_.non_ascii = true;
-      if (result_.valid_utf8 && is_valid_utf8(entry->path)) {
-        verify(TextEncoding::Utf8, line, *entry);
+      note_text(entry);
+      if (result_.valid_utf8 && is_valid_utf8(entry.path)) {
+        verify(TextEncoding::Utf8, line, entry);
         result_.utf8_lines.push_back(line);
       } else {
         // Once a line proves the catalogue is not UTF-8, every line is read in the code page.
-        result_.valid_utf8 = false;
-        verify(TextEncoding::CodePage, line, *entry);
+        verify(TextEncoding::CodePage, line, entry);
       }
     }
     if (job_.limit != 0 && result_.hit_count >= job_.limit) return go_on_ = false;
     return true;
+  }
+
+  // True when verifying the entry reads non-ASCII text: its path, or with a
+  // path: word the root or its folder's path too.
+  bool reads_non_ascii(std::uint64_t line, const EntryLine& entry) {
+    if (!entry.ascii) return true;
+    if (!matcher_.needs_folder()) return false;
+    if (!catalogue_.root_ascii()) return true;
+    if (entry.is_folder) return false;
+    folder_for(line);
+    const std::string& folder = cursor_.path();
+    return !std::all_of(folder.begin(), folder.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+  }
+
+  // Records what an entry's text tells of the catalogue's encoding.
+  void note_text(const EntryLine& entry) {
+    if (entry.ascii) return;
+    result_.non_ascii = true;
+    result_.valid_utf8 = result_.valid_utf8 && is_valid_utf8(entry.path);
+  }
+
+  // Learns what the entries of the block with non-ASCII text tell of the
+  // catalogue's encoding: the first one, and any that is not UTF-8.
+  void note_block_text() {
+    if (known_ || (result_.non_ascii && !result_.valid_utf8)) return;
+    static const CandidateFinder high = CandidateFinder::high_bytes();
+    const char* const end = block_.data + block_.size;
+    const char* floor = block_.data;
+    const char* p = floor;
+    while ((p = high.find(p, end)) != end) {
+      const HighRun run = read_high_run(p, end, nullptr);
+      if (result_.non_ascii && !run.invalid_utf8) {
+        p = run.end;
+        continue;
+      }
+      const char* start = line_start(floor, p);
+      const auto* lf = static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(end - p)));
+      if (lf == nullptr) return;  // a last line without its line end is not read
+      if (lf != start && lf[-1] == '\r')
+        if (const auto entry = parse_entry_line(std::string_view(start, static_cast<std::size_t>(lf - 1 - start))))
+          note_text(*entry);
+      if (result_.non_ascii && !result_.valid_utf8) return;
+      p = floor = lf + 1;
+    }
   }
 
   // Verifies one parsed line, its text read as `encoding`, and records it when it matches.
@@ -205,9 +256,7 @@ class ChunkSearch {
     add_hit(result_, Hit::make(line, folder_line, entry, job_.index));
   }
 
-  std::uint64_t folder_for(std::uint64_t line) {
-    return path_mode_ ? cursor_.folder() : cursor_.folder_of(line, block_);
-  }
+  std::uint64_t folder_for(std::uint64_t line) { return cursor_.folder_of(line, block_); }
 
   // True when the run of bytes >= 0x80 at `at` may make its line match an
   // ASCII word, or its line must be read to learn the catalogue's encoding;
@@ -288,10 +337,7 @@ class ChunkSearch {
       visit(start, lf);
     } else if (!known_ && (!result_.non_ascii || result_.valid_utf8) && holds_high_byte(start, lf)) {
       // Not a candidate, but its text still tells the catalogue's encoding.
-      if (const auto entry = parse_entry_line(text); entry && !entry->ascii) {
-        result_.non_ascii = true;
-        result_.valid_utf8 = result_.valid_utf8 && is_valid_utf8(entry->path);
-      }
+      if (const auto entry = parse_entry_line(text)) note_text(*entry);
     }
   }
 
@@ -302,7 +348,8 @@ class ChunkSearch {
   ChunkResult& result_;
   FolderCursor cursor_;
   const bool known_;
-  bool path_mode_;
+  const bool path_mode_;
+  const bool every_line_;
   Block block_;
   bool open_ = false;  // path search: the current folder's path may hold the word
   bool go_on_ = true;

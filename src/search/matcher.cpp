@@ -104,7 +104,9 @@ Matcher::Matcher(Query query) : query_(std::move(query)) {
   const auto separator = path_literal_.find_last_of("\\/");
   const std::string_view tail =
       separator == std::string::npos ? std::string_view(path_literal_) : std::string_view(path_literal_).substr(separator + 1);
-  path_finder_ = CandidateFinder(tail, '\\');
+  // With nothing after the last separator only a backslash can bring the
+  // text into a name: every one is a candidate then.
+  path_finder_ = CandidateFinder(tail, tail.empty() ? '\\' : '\0');
 }
 
 const CodePageFolds& MatchScratch::code_page_folds() {
@@ -119,22 +121,17 @@ bool Matcher::folder_may_hold_path_literal(const Catalogue& catalogue, std::stri
                                            MatchScratch& scratch) const {
   scratch.raw.clear();
   append_raw_path(scratch.raw, catalogue, folder, {});
-  const bool ascii_literal = is_ascii(path_literal_);
-  if (ascii_literal && contains_caseless(scratch.raw, path_literal_)) return true;
-  // Folding keeps ASCII and makes new ASCII only of a few characters.
-  const char* p = scratch.raw.data();
-  const char* const end = p + scratch.raw.size();
-  const CodePageFolds* code_page = nullptr;
-  while (p < end) {
-    if (static_cast<unsigned char>(*p) < 0x80) {
-      ++p;
+  if (is_ascii(scratch.raw)) return contains_caseless(scratch.raw, path_literal_);
+  if (is_ascii(path_literal_) && contains_caseless(scratch.raw, path_literal_)) return true;
+  // Folded as the catalogue's text will be read: in UTF-8 or the code page
+  // while its encoding is not known yet.
+  const TextEncoding encodings[] = {TextEncoding::Utf8, TextEncoding::CodePage};
+  for (const TextEncoding encoding : encodings) {
+    if (catalogue.encoding_known() ? encoding != catalogue.encoding()
+                                   : encoding == TextEncoding::Utf8 && !is_valid_utf8(scratch.raw))
       continue;
-    }
-    if (!ascii_literal) return true;
-    if (code_page == nullptr) code_page = &scratch.code_page_folds();
-    const HighRun run = read_high_run(p, end, code_page);
-    if (run.utf8_folds || run.invalid_utf8 || run.code_page_folds) return true;
-    p = run.end;
+    if (contains_caseless(folded(encoding, scratch.raw, false, scratch, scratch.folded_path), path_literal_))
+      return true;
   }
   return false;
 }
@@ -173,22 +170,56 @@ bool Matcher::text_matches(const Term& term, std::string_view text) const {
   return term.wildcard ? wildcard_match(text, term.needle) : contains_caseless(text, term.needle);
 }
 
+namespace {
+
+// The verdict of a size:, date: or type: term on `entry`.
+bool field_term_holds(const Term& term, const EntryLine& entry) {
+  switch (term.kind) {
+    case TermKind::Type:
+      return entry.is_folder == term.folders;
+    case TermKind::Size:
+      return !entry.is_folder && entry.size >= term.low && entry.size <= term.high;
+    case TermKind::Date: {
+      const std::uint64_t stamp = entry.time.packed();
+      return stamp >= term.low && stamp <= term.high;
+    }
+    default:
+      return false;
+  }
+}
+
+}  // namespace
+
+bool Matcher::fields_may_match(const EntryLine& entry) const {
+  for (const Term* term : cheap_) {
+    if (term->kind == TermKind::Extension) {
+      // A file's name is its path. An ASCII extension reads the same in any
+      // encoding and folds to its lowercase: it is decided here.
+      const auto dot = entry.path.rfind('.');
+      bool hit = false;
+      if (!entry.is_folder && dot != std::string_view::npos && dot != 0) {
+        const std::string_view extension = entry.path.substr(dot + 1);
+        if (!is_ascii(extension)) continue;
+        for (const std::string& alternative : term->alternatives) hit = hit || equals_caseless(extension, alternative);
+      }
+      if (hit == term->negated) return false;
+    } else if (field_term_holds(*term, entry) == term->negated) {
+      return false;
+    }
+  }
+  return true;
+}
+
 bool Matcher::matches(const Catalogue& catalogue, TextEncoding encoding, const EntryLine& entry,
                       std::string_view folder, MatchScratch& scratch) const {
   for (const Term* term : cheap_) {
     bool hit = false;
     switch (term->kind) {
       case TermKind::Type:
-        hit = entry.is_folder == term->folders;
-        break;
       case TermKind::Size:
-        hit = !entry.is_folder && entry.size >= term->low && entry.size <= term->high;
+      case TermKind::Date:
+        hit = field_term_holds(*term, entry);
         break;
-      case TermKind::Date: {
-        const std::uint64_t stamp = entry.time.packed();
-        hit = stamp >= term->low && stamp <= term->high;
-        break;
-      }
       case TermKind::Extension: {
         const auto dot = entry.name.rfind('.');
         if (entry.is_folder || dot == std::string_view::npos || dot == 0) break;

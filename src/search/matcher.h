@@ -61,9 +61,9 @@ class Matcher {
   /// When no word must be in the name but one must be in the path: the text
   /// every matching full path holds (folded), else empty. A full path is the
   /// folder's path and the name, so a line can match only when its folder's
-  /// path may hold that text, or its name may hold what follows the text's
-  /// last separator; path_finder() finds those names and stops at every
-  /// backslash, so that no folder line is passed over.
+  /// path holds that text, or its name may hold what follows the text's last
+  /// separator. path_finder() finds those names, and the folder lines whose
+  /// path may hold the text (they hold what follows its last separator too).
   [[nodiscard]] std::string_view path_literal() const { return path_literal_; }
   [[nodiscard]] const CandidateFinder& path_finder() const { return path_finder_; }
 
@@ -71,6 +71,10 @@ class Matcher {
   /// the root) in `catalogue` may hold path_literal(), in whatever encoding the
   /// catalogue turns out to have.
   bool folder_may_hold_path_literal(const Catalogue& catalogue, std::string_view folder, MatchScratch& scratch) const;
+
+  /// True when the size, time and type of `entry` leave it possible: its
+  /// name and path are not looked at (see parse_entry_fields()).
+  [[nodiscard]] bool fields_may_match(const EntryLine& entry) const;
 
   /// True when `entry` of `catalogue`, its text read as `encoding`, matches
   /// every term. `folder` is the relative path of the entry's folder (empty for
