@@ -1,6 +1,6 @@
 #include "engine/folder_prefetch.h"
 
-#include <chrono>
+#include <atomic>
 #include <condition_variable>
 #include <cstdlib>
 #include <mutex>
@@ -22,8 +22,6 @@ using TaskPtr = ReadAheadScheduler::TaskPtr;
 
 // Entries a helper hands over at a time: one lock per chunk, not per entry.
 constexpr std::size_t kEntriesPerChunk = 256;
-// How long the walk waits for a helper before it gives the event loop a turn.
-constexpr auto kWaitSlice = std::chrono::milliseconds(20);
 
 }  // namespace
 
@@ -33,9 +31,10 @@ struct FolderPrefetch::Shared {
 
   std::mutex mutex;
   std::condition_variable work;      // helpers: a job queued, room made, closing
-  std::condition_variable progress;  // the walk: entries handed over, a stage passed
+  std::condition_variable progress;  // the walk: entries handed over, a stage passed, a helper ended
   ReadAheadScheduler scheduler;
-  bool closing = false;
+  std::atomic<bool> closing = false;  // read between entries without the lock
+  std::size_t helpers_running = 0;
 };
 
 namespace {
@@ -49,6 +48,7 @@ class HelperSink final : public EntrySink {
   HelperSink(Shared& shared, ReadAheadTask& task) : shared_(shared), task_(task) {}
 
   bool on_entry(const DirEntry& entry) override {
+    if (shared_.closing.load(std::memory_order_relaxed)) return false;
     if (entry.is_folder) subs.push_back(SubFolder{std::string(entry.name), entry.is_link, entry.id});
     chunk_.add(entry);
     if (chunk_.size() < kEntriesPerChunk) return true;
@@ -94,7 +94,11 @@ void run_helper(Shared& shared) {
   for (;;) {
     std::optional<ReadAheadScheduler::Job> job;
     shared.work.wait(lock, [&] { return shared.closing || (job = shared.scheduler.take_job()); });
-    if (shared.closing) return;
+    if (shared.closing) {
+      --shared.helpers_running;
+      shared.progress.notify_all();
+      return;
+    }
     lock.unlock();
     Status error;
     std::unique_ptr<OpenFolder> folder = job->parent->folder->open_child(job->task->name, error);
@@ -115,12 +119,25 @@ void run_helper(Shared& shared) {
   }
 }
 
+// Waits for news from the helpers; whenever a turn of the event loop falls due
+// meanwhile, gives it, however many notifications came in between. False once
+// the user has asked the scan to stop.
+bool wait_for_helpers(Shared& shared, TurnPacer& pacer, std::unique_lock<std::mutex>& lock) {
+  const TurnPacer::Clock::time_point due = pacer.due();
+  if (TurnPacer::Clock::now() < due && shared.progress.wait_until(lock, due) == std::cv_status::no_timeout)
+    return true;
+  lock.unlock();
+  const bool stop = pacer.offer();
+  lock.lock();
+  return !stop;
+}
+
 // A folder as the walk sees it: its listing comes from a helper when one took
 // it, otherwise the walk lists it here.
 class PrefetchedFolder final : public OpenFolder {
  public:
-  PrefetchedFolder(Shared& shared, WalkHost& host, TaskPtr task)
-      : shared_(shared), host_(host), task_(std::move(task)) {}
+  PrefetchedFolder(Shared& shared, TurnPacer& pacer, TaskPtr task)
+      : shared_(shared), pacer_(pacer), task_(std::move(task)) {}
 
   ~PrefetchedFolder() override {
     std::lock_guard lock(shared_.mutex);
@@ -149,7 +166,7 @@ class PrefetchedFolder final : public OpenFolder {
         continue;
       }
       if (task_->stage == Stage::listed) return task_->list_status;
-      if (!wait_a_slice(lock)) {
+      if (!wait_for_helpers(shared_, pacer_, lock)) {
         end_early();
         return Status();
       }
@@ -169,14 +186,14 @@ class PrefetchedFolder final : public OpenFolder {
     } else {
       // Opening is short; the walk waits for it even when asked to stop, so
       // that a stopped scan never reports a readable folder as unreadable.
-      while (child->stage == Stage::opening) (void)wait_a_slice(lock);
+      while (child->stage == Stage::opening) (void)wait_for_helpers(shared_, pacer_, lock);
       if (child->stage == Stage::failed) {
         error = child->open_error;
         shared_.scheduler.drop(*child);
         return nullptr;
       }
     }
-    return std::make_unique<PrefetchedFolder>(shared_, host_, std::move(child));
+    return std::make_unique<PrefetchedFolder>(shared_, pacer_, std::move(child));
   }
 
   std::optional<platform::FolderId> id() override { return task_->folder->id(); }
@@ -200,19 +217,8 @@ class PrefetchedFolder final : public OpenFolder {
     shared_.work.notify_all();
   }
 
-  // Waits for a helper; after a slice without news gives the event loop a
-  // turn. False once the user has asked the scan to stop.
-  bool wait_a_slice(std::unique_lock<std::mutex>& lock) {
-    if (shared_.progress.wait_for(lock, kWaitSlice) == std::cv_status::no_timeout) return true;
-    lock.unlock();
-    host_.idle_turn();
-    const bool stop = host_.StopFlag();
-    lock.lock();
-    return !stop;
-  }
-
   Shared& shared_;
-  WalkHost& host_;
+  TurnPacer& pacer_;
   TaskPtr task_;
 };
 
@@ -231,25 +237,28 @@ unsigned default_listing_threads() {
   return static_cast<unsigned>(value);
 }
 
-FolderPrefetch::FolderPrefetch(platform::FolderSource& inner, WalkHost& host, unsigned helpers)
-    : inner_(inner), host_(host), shared_(std::make_unique<Shared>(ReadAheadLimits{})) {
+FolderPrefetch::FolderPrefetch(platform::FolderSource& inner, TurnPacer& pacer, unsigned helpers)
+    : inner_(inner), pacer_(pacer), shared_(std::make_unique<Shared>(ReadAheadLimits{})) {
+  std::lock_guard lock(shared_->mutex);
   for (unsigned i = 0; i < helpers; ++i) {
     try {
       helpers_.emplace_back(run_helper, std::ref(*shared_));
+      ++shared_->helpers_running;
     } catch (const std::system_error&) {
       break;  // fewer helpers (or none: the walk lists everything itself) still give the same walk
     }
   }
-  std::lock_guard lock(shared_->mutex);
   shared_->scheduler.set_in_flight_limit(helpers_.size());
 }
 
 FolderPrefetch::~FolderPrefetch() {
-  {
-    std::lock_guard lock(shared_->mutex);
-    shared_->closing = true;
-  }
+  std::unique_lock lock(shared_->mutex);
+  shared_->closing = true;
   shared_->work.notify_all();
+  // A helper ends once its current call of the folder source returns; the
+  // window keeps its turns meanwhile.
+  while (shared_->helpers_running > 0) (void)wait_for_helpers(*shared_, pacer_, lock);
+  lock.unlock();
   for (std::thread& helper : helpers_) helper.join();
 }
 
@@ -260,7 +269,7 @@ std::unique_ptr<OpenFolder> FolderPrefetch::open_root(std::string_view root, Sta
   std::optional<platform::FolderId> id;
   if (!helpers_.empty()) id = folder->id();
   std::lock_guard lock(shared_->mutex);
-  return std::make_unique<PrefetchedFolder>(*shared_, host_, shared_->scheduler.start(std::move(folder), id));
+  return std::make_unique<PrefetchedFolder>(*shared_, pacer_, shared_->scheduler.start(std::move(folder), id));
 }
 
 }  // namespace korvint::engine

@@ -15,7 +15,7 @@
 
 namespace korvint::engine {
 
-class WalkHost;
+class TurnPacer;
 
 /// The number of helper threads a scan uses to read folders ahead: the
 /// KORVINT_LISTING_THREADS environment variable when it holds a number from 0
@@ -23,13 +23,14 @@ class WalkHost;
 unsigned default_listing_threads();
 
 /// A folder source whose folders are listed ahead of the walk by helper threads.
-/// Folders it hands out must be destroyed before it; their listing waits for a
-/// helper still reading that folder, giving `host` its turns meanwhile.
+/// Folders it hands out must be destroyed before it. Whenever the walk waits
+/// for a helper (for a listing, an open, or for the helpers to end) the host
+/// gets its turns through `pacer`.
 class FolderPrefetch final : public platform::FolderSource {
  public:
-  /// `inner` and `host` must outlive this. With 0 helpers every folder is
+  /// `inner` and `pacer` must outlive this. With 0 helpers every folder is
   /// listed on the caller's thread, as `inner` would.
-  FolderPrefetch(platform::FolderSource& inner, WalkHost& host, unsigned helpers);
+  FolderPrefetch(platform::FolderSource& inner, TurnPacer& pacer, unsigned helpers);
   ~FolderPrefetch() override;
   FolderPrefetch(const FolderPrefetch&) = delete;
   FolderPrefetch& operator=(const FolderPrefetch&) = delete;
@@ -41,7 +42,7 @@ class FolderPrefetch final : public platform::FolderSource {
 
  private:
   platform::FolderSource& inner_;
-  WalkHost& host_;
+  TurnPacer& pacer_;
   std::unique_ptr<Shared> shared_;
   std::vector<std::thread> helpers_;
 };

@@ -16,8 +16,10 @@ class FakeOpenFolder final : public platform::OpenFolder {
   }
 
   platform::Status list(platform::EntrySink& sink) override {
+    ++source_.listings_started;
     if (node_.list_delay_ms > 0) std::this_thread::sleep_for(std::chrono::milliseconds(node_.list_delay_ms));
     for (const FakeNode& child : node_.children) {
+      if (node_.entry_delay_ms > 0) std::this_thread::sleep_for(std::chrono::milliseconds(node_.entry_delay_ms));
       platform::DirEntry entry;
       entry.name = child.name;
       entry.is_folder = child.is_folder;

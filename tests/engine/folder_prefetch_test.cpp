@@ -6,9 +6,13 @@
 
 #include <algorithm>
 #include <chrono>
-#include <limits>
-#include <thread>
+#include <atomic>
 #include <functional>
+#include <limits>
+#include <mutex>
+#include <optional>
+#include <thread>
+#include <utility>
 #include <random>
 #include <string>
 #include <vector>
@@ -96,7 +100,8 @@ FakeNode awkward_tree() {
     std::vector<FakeNode> children;
     const int files = static_cast<int>(random() % 40);
     for (int i = 0; i < files; ++i) {
-      children.push_back(fake_file("f" + std::to_string(serial++), random() % 100000, 1000000 + serial));
+      const int id = serial++;
+      children.push_back(fake_file("f" + std::to_string(id), random() % 100000, 1000000 + id));
     }
     const int folders = depth >= 9 ? 0 : static_cast<int>(depth < 3 ? 3 + random() % 5 : random() % 4);
     for (int i = 0; i < folders; ++i) children.push_back(make(depth + 1, "d" + std::to_string(serial++)));
@@ -148,30 +153,128 @@ TEST(FolderPrefetch, AStopOrAFailedWriteEndsTheWalkWhereItWouldEndAlone) {
   expect_same_walk(alone, walk(source, 2, -1, 200000), 2);
 }
 
-TEST(FolderPrefetch, WaitingForASlowHelperGivesTheWindowTurnsAndStopsAtOnce) {
-  FakeNode slow = fake_folder("slow", 0, {fake_file("late", 1, 0), fake_folder("below", 0, {})});
-  slow.list_delay_ms = 400;
-  FakeFolderSource source(fake_folder("", 0, {std::move(slow)}));
-  MemoryOutputFile file;
-  CatalogueWriter writer(file, 64);
-  CountingHost host;
-  host.on_idle = [&source](CountingHost& h) {
-    // The first turn comes before the walk enters "slow": let the helper take it first.
-    if (h.idle_turns == 1) {
-      for (int i = 0; i < 1000 && source.opens == 0; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+using Clock = std::chrono::steady_clock;
+using std::chrono::milliseconds;
+
+// Records when the window got its turns, and presses STOP at the first turn
+// after `stop_after`.
+class TimingHost final : public WalkHost {
+ public:
+  explicit TimingHost(std::optional<Clock::duration> stop_after) : stop_after_(stop_after) {}
+  [[nodiscard]] bool StopFlag() const override { return stop_; }
+  void progress_step() override { turn(); }
+  void idle_turn() override { turn(); }
+
+  Clock::time_point started = Clock::now();
+  std::vector<Clock::time_point> turns;
+  std::optional<Clock::time_point> stopped_at;
+
+ private:
+  void turn() {
+    turns.push_back(Clock::now());
+    if (!stop_ && stop_after_ && turns.back() - started >= *stop_after_) {
+      stop_ = true;
+      stopped_at = turns.back();
     }
-    if (h.idle_turns == 5) h.stop = true;
+  }
+  std::optional<Clock::duration> stop_after_;
+  bool stop_ = false;
+};
+
+// Notes when the machine did not run this process: a thread that sleeps 1 ms
+// at a time and finds it slept much longer. A busy machine (or a virtual one
+// whose host is busy) stops every thread for such a while, and no code can
+// give the window a turn then; the gaps measured leave that time out.
+class StallWatch {
+ public:
+  StallWatch() : thread_([this] { watch(); }) {}
+  ~StallWatch() {
+    done_ = true;
+    thread_.join();
+  }
+  // How long the machine stood still between `from` and `to`.
+  Clock::duration stalled_between(Clock::time_point from, Clock::time_point to) {
+    std::lock_guard lock(mutex_);
+    Clock::duration total{};
+    for (const auto& [begin, end] : stalls_) {
+      const Clock::time_point a = std::max(begin, from);
+      const Clock::time_point b = std::min(end, to);
+      if (b > a) total += b - a;
+    }
+    return total;
+  }
+
+ private:
+  void watch() {
+    while (!done_) {
+      const Clock::time_point before = Clock::now();
+      std::this_thread::sleep_for(milliseconds(1));
+      const Clock::time_point after = Clock::now();
+      if (after - before > milliseconds(11)) {
+        std::lock_guard lock(mutex_);
+        stalls_.emplace_back(before + milliseconds(1), after);
+      }
+    }
+  }
+  std::atomic<bool> done_ = false;
+  std::mutex mutex_;
+  std::vector<std::pair<Clock::time_point, Clock::time_point>> stalls_;
+  std::thread thread_;
+};
+
+// The window's turns are a promise of the walk in every state: while it lists
+// a folder whose entries trickle in, while it waits for a helper and a stream
+// of news about other folders comes in meanwhile (every few milliseconds),
+// and while it lets the helpers go after STOP.
+TEST(FolderPrefetch, TheWindowGetsATurnAtLeastEvery100MsAndStopEndsTheWalkAsSoon) {
+  // A 5 ms medium: "slow" takes 400 ms, each of the small folders after it 5 ms.
+  FakeNode slow = fake_folder("slow", 0, {});
+  for (int i = 0; i < 80; ++i) slow.children.push_back(fake_file("s" + std::to_string(i), 1, 0));
+  slow.entry_delay_ms = 5;
+  std::vector<FakeNode> top{std::move(slow)};
+  for (int i = 0; i < 200; ++i) {
+    top.push_back(fake_folder("small" + std::to_string(i), 0, {fake_file("x", 1, 0)}));
+    top.back().entry_delay_ms = 5;
+  }
+  FakeFolderSource source(fake_folder("", 0, std::move(top)));
+
+  struct Case {
+    unsigned helpers;
+    std::optional<milliseconds> stop_after;
   };
-  Walker walker(source, writer, host, 0, 1);
-  std::string root = "r\\";
-  std::int32_t files = 0;
-  std::int32_t dirs = 0;
-  const WalkResult result = walker.FindFilesAPI(root, "*.*", files, dirs);
-  (void)writer.flush();
-  EXPECT_TRUE(result.stopped);
-  EXPECT_EQ(host.idle_turns, 5);
-  EXPECT_EQ(result.unreadable_folders, 0u);
-  EXPECT_EQ(file.content, "slow\\\t0\t 1970.1.1\t0:0.0\r\n");
+  for (const Case& c : {Case{0, std::nullopt}, Case{4, std::nullopt}, Case{0, milliseconds(250)},
+                        Case{4, milliseconds(250)}}) {
+    SCOPED_TRACE(::testing::Message() << c.helpers << " helpers, " << (c.stop_after ? "stopped" : "to the end"));
+    MemoryOutputFile file;
+    CatalogueWriter writer(file, 4096);
+    StallWatch machine;
+    TimingHost host(c.stop_after);
+    Walker walker(source, writer, host, 0, c.helpers);
+    std::string root = "r\\";
+    std::int32_t files = 0;
+    std::int32_t dirs = 0;
+    const WalkResult result = walker.FindFilesAPI(root, "*.*", files, dirs);
+    const Clock::time_point ended = Clock::now();
+
+    std::vector<Clock::time_point> marks{host.started};
+    marks.insert(marks.end(), host.turns.begin(), host.turns.end());
+    marks.push_back(ended);
+    Clock::duration longest{};
+    for (std::size_t i = 1; i < marks.size(); ++i) {
+      longest = std::max(longest, marks[i] - marks[i - 1] - machine.stalled_between(marks[i - 1], marks[i]));
+    }
+    EXPECT_LE(longest, milliseconds(100)) << host.turns.size() << " turns in "
+        << std::chrono::duration_cast<milliseconds>(ended - host.started).count() << " ms";
+    EXPECT_GE(host.turns.size(), 3u);
+    EXPECT_EQ(result.stopped, c.stop_after.has_value());
+    if (c.stop_after) {
+      ASSERT_TRUE(host.stopped_at.has_value());
+      EXPECT_LE(ended - *host.stopped_at - machine.stalled_between(*host.stopped_at, ended), milliseconds(100));
+    } else {
+      (void)writer.flush();
+      EXPECT_EQ(std::count(file.content.begin(), file.content.end(), '\n'), 1 + 80 + 200 * 2);
+    }
+  }
 }
 
 TEST(FolderPrefetch, RealFoldersGiveTheSameBytes) {
