@@ -15,12 +15,14 @@
 
 #include "app/posix_batch.h"
 #include "app/start_up.h"
+#include "platform/folder_source.h"
 
 #ifdef KORVINT_WITH_QT
 #include "ui/qt/qt_main.h"
 #endif
 
 int main(int argc, char** argv) {
+  korvint::platform::raise_open_file_limit();
   std::vector<std::string> arguments(argv + 1, argv + argc);
   const char* display = std::getenv("DISPLAY");
   const char* wayland = std::getenv("WAYLAND_DISPLAY");

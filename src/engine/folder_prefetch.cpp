@@ -1,5 +1,6 @@
 #include "engine/folder_prefetch.h"
 
+#include <algorithm>
 #include <atomic>
 #include <condition_variable>
 #include <cstdlib>
@@ -222,6 +223,17 @@ class PrefetchedFolder final : public OpenFolder {
   TaskPtr task_;
 };
 
+// The budgets, within what the source may hold open: half of that for the
+// folders opened ahead (the rest is the walk's descent path's), and few enough
+// listings in flight that their folders and their parents always fit.
+ReadAheadLimits limits_for(const platform::FolderSource& source, unsigned helpers) {
+  ReadAheadLimits limits;
+  const std::size_t open_at_once = source.folders_open_at_once();
+  limits.folders_ahead = std::min(limits.folders_ahead, std::max<std::size_t>(1, open_at_once / 2));
+  limits.in_flight = std::min<std::size_t>(helpers, std::max<std::size_t>(1, open_at_once / 4));
+  return limits;
+}
+
 }  // namespace
 
 unsigned default_listing_threads() {
@@ -238,7 +250,7 @@ unsigned default_listing_threads() {
 }
 
 FolderPrefetch::FolderPrefetch(platform::FolderSource& inner, TurnPacer& pacer, unsigned helpers)
-    : inner_(inner), pacer_(pacer), shared_(std::make_unique<Shared>(ReadAheadLimits{})) {
+    : inner_(inner), pacer_(pacer), shared_(std::make_unique<Shared>(limits_for(inner, helpers))) {
   std::lock_guard lock(shared_->mutex);
   for (unsigned i = 0; i < helpers; ++i) {
     try {
@@ -248,7 +260,7 @@ FolderPrefetch::FolderPrefetch(platform::FolderSource& inner, TurnPacer& pacer, 
       break;  // fewer helpers (or none: the walk lists everything itself) still give the same walk
     }
   }
-  shared_->scheduler.set_in_flight_limit(helpers_.size());
+  shared_->scheduler.set_in_flight_limit(std::min(shared_->scheduler.limits().in_flight, helpers_.size()));
 }
 
 FolderPrefetch::~FolderPrefetch() {
