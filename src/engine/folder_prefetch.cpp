@@ -2,15 +2,21 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstdlib>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <system_error>
+#include <thread>
 #include <utility>
+#include <vector>
 
+#include "engine/read_ahead_depth.h"
 #include "engine/read_ahead_scheduler.h"
 #include "engine/walker.h"
+#include "platform/process_time.h"
 
 namespace korvint::engine {
 namespace {
@@ -21,12 +27,23 @@ using platform::OpenFolder;
 using platform::Status;
 using TaskPtr = ReadAheadScheduler::TaskPtr;
 
+using Clock = std::chrono::steady_clock;
+
 // Entries a helper hands over at a time: one lock per chunk, not per entry.
 constexpr std::size_t kEntriesPerChunk = 256;
+// An adapting read-ahead starts with this many listings in flight (the depth
+// that served best before it adapted), and measures over periods this long.
+constexpr std::size_t kStartDepth = 4;
+constexpr auto kDepthPeriod = std::chrono::milliseconds(150);
 
 }  // namespace
 
-// The scheduler and the threads' meeting points; every use of `scheduler` holds `mutex`.
+namespace {
+void run_helper(FolderPrefetch::Shared& shared);
+}  // namespace
+
+// The scheduler and the threads' meeting points; everything here but
+// `closing` is used with `mutex` held.
 struct FolderPrefetch::Shared {
   explicit Shared(ReadAheadLimits limits) : scheduler(limits) {}
 
@@ -35,7 +52,49 @@ struct FolderPrefetch::Shared {
   std::condition_variable progress;  // the walk: entries handed over, a stage passed, a helper ended
   ReadAheadScheduler scheduler;
   std::atomic<bool> closing = false;  // read between entries without the lock
+  std::vector<std::thread> helpers;   // started and joined by the walk's thread
   std::size_t helpers_running = 0;
+  std::size_t most_in_flight = 0;     // what the descriptor share allows
+
+  // The adapting depth and what it measures over the current period (walk's thread).
+  std::optional<ReadAheadDepth> depth;
+  Clock::time_point period_start = Clock::now();
+  std::size_t period_entries = 0;
+  double period_cpu = platform::process_cpu_seconds();
+  Clock::duration walk_waiting{};
+
+  // Starts helpers until `count` run (fewer if the system refuses threads: the
+  // walk stays the same) and lets that many listings be in flight.
+  void run_helpers(std::size_t count) {
+    while (helpers.size() < count) {
+      try {
+        helpers.emplace_back(run_helper, std::ref(*this));
+      } catch (const std::system_error&) {
+        break;
+      }
+      ++helpers_running;
+    }
+    scheduler.set_in_flight_limit(std::min(count, helpers.size()));
+    work.notify_all();
+  }
+
+  // At the end of each period, lets the depth follow what the period measured.
+  void adapt() {
+    if (!depth) return;
+    const Clock::time_point now = Clock::now();
+    if (now - period_start < kDepthPeriod) return;
+    const double cpu = platform::process_cpu_seconds();
+    DepthSample sample;
+    sample.seconds = std::chrono::duration<double>(now - period_start).count();
+    sample.entries = static_cast<double>(scheduler.entries_handed_over() - period_entries);
+    sample.walk_waiting = std::chrono::duration<double>(walk_waiting).count();
+    sample.cpu_seconds = cpu - period_cpu;
+    run_helpers(std::min(depth->on_period(sample), most_in_flight));
+    period_start = now;
+    period_entries = scheduler.entries_handed_over();
+    period_cpu = cpu;
+    walk_waiting = {};
+  }
 };
 
 namespace {
@@ -124,9 +183,12 @@ void run_helper(Shared& shared) {
 // meanwhile, gives it, however many notifications came in between. False once
 // the user has asked the scan to stop.
 bool wait_for_helpers(Shared& shared, TurnPacer& pacer, std::unique_lock<std::mutex>& lock) {
-  const TurnPacer::Clock::time_point due = pacer.due();
-  if (TurnPacer::Clock::now() < due && shared.progress.wait_until(lock, due) == std::cv_status::no_timeout)
-    return true;
+  const Clock::time_point due = pacer.due();
+  const Clock::time_point began = Clock::now();
+  const bool woken = began < due && shared.progress.wait_until(lock, due) == std::cv_status::no_timeout;
+  shared.walk_waiting += Clock::now() - began;
+  shared.adapt();
+  if (woken) return true;
   lock.unlock();
   const bool stop = pacer.offer();
   lock.lock();
@@ -154,6 +216,7 @@ class PrefetchedFolder final : public OpenFolder {
     }
     for (;;) {
       if (std::optional<Chunk> chunk = shared_.scheduler.take_chunk(*task_)) {
+        shared_.adapt();
         shared_.work.notify_all();  // room for a helper held back
         lock.unlock();
         for (std::size_t i = 0; i < chunk->size(); ++i) {
@@ -237,30 +300,28 @@ ReadAheadLimits limits_for(const platform::FolderSource& source, unsigned helper
 }  // namespace
 
 unsigned default_listing_threads() {
-  // Measured on two cores: with a warm cache two to four helpers take a quarter
-  // off the walk (more only contend), with a cold one each extra request in
-  // flight helps. Four keeps nearly all of the warm gain and most of the cold.
-  constexpr unsigned kDefault = 4;
   const char* text = std::getenv("KORVINT_LISTING_THREADS");
-  if (text == nullptr || *text == '\0') return kDefault;
+  if (text == nullptr || *text == '\0') return kAdaptiveListing;
   char* end = nullptr;
   const unsigned long value = std::strtoul(text, &end, 10);
-  if (*end != '\0' || value > 16) return kDefault;
+  if (*end != '\0' || value > kMostListingThreads) return kAdaptiveListing;
   return static_cast<unsigned>(value);
 }
 
 FolderPrefetch::FolderPrefetch(platform::FolderSource& inner, TurnPacer& pacer, unsigned helpers)
-    : inner_(inner), pacer_(pacer), shared_(std::make_unique<Shared>(limits_for(inner, helpers))) {
+    : inner_(inner),
+      pacer_(pacer),
+      shared_(std::make_unique<Shared>(
+          limits_for(inner, helpers == kAdaptiveListing ? kMostListingThreads : helpers))) {
   std::lock_guard lock(shared_->mutex);
-  for (unsigned i = 0; i < helpers; ++i) {
-    try {
-      helpers_.emplace_back(run_helper, std::ref(*shared_));
-      ++shared_->helpers_running;
-    } catch (const std::system_error&) {
-      break;  // fewer helpers (or none: the walk lists everything itself) still give the same walk
-    }
+  shared_->most_in_flight = shared_->scheduler.limits().in_flight;
+  std::size_t start = shared_->most_in_flight;
+  if (helpers == kAdaptiveListing) {
+    shared_->depth.emplace(std::min(kStartDepth, shared_->most_in_flight), shared_->most_in_flight,
+                           std::thread::hardware_concurrency());
+    start = shared_->depth->depth();
   }
-  shared_->scheduler.set_in_flight_limit(std::min(shared_->scheduler.limits().in_flight, helpers_.size()));
+  shared_->run_helpers(start);
 }
 
 FolderPrefetch::~FolderPrefetch() {
@@ -271,15 +332,14 @@ FolderPrefetch::~FolderPrefetch() {
   // window keeps its turns meanwhile.
   while (shared_->helpers_running > 0) (void)wait_for_helpers(*shared_, pacer_, lock);
   lock.unlock();
-  for (std::thread& helper : helpers_) helper.join();
+  for (std::thread& helper : shared_->helpers) helper.join();
 }
 
 std::unique_ptr<OpenFolder> FolderPrefetch::open_root(std::string_view root, Status& error) {
   std::unique_ptr<OpenFolder> folder = inner_.open_root(root, error);
   if (!folder) return nullptr;
   // The root's identity lets helpers spot a folder met again on its own path.
-  std::optional<platform::FolderId> id;
-  if (!helpers_.empty()) id = folder->id();
+  std::optional<platform::FolderId> id = folder->id();
   std::lock_guard lock(shared_->mutex);
   return std::make_unique<PrefetchedFolder>(*shared_, pacer_, shared_->scheduler.start(std::move(folder), id));
 }

@@ -7,8 +7,6 @@
 
 #include <memory>
 #include <string_view>
-#include <thread>
-#include <vector>
 
 #include "platform/folder_source.h"
 #include "platform/status.h"
@@ -17,9 +15,15 @@ namespace korvint::engine {
 
 class TurnPacer;
 
+/// As a number of listing threads: as many helpers as the medium answers
+/// fastest with, found during the walk (1 to kMostListingThreads).
+inline constexpr unsigned kAdaptiveListing = ~0u;
+/// The most helper threads a walk uses.
+inline constexpr unsigned kMostListingThreads = 32;
+
 /// The number of helper threads a scan uses to read folders ahead: the
 /// KORVINT_LISTING_THREADS environment variable when it holds a number from 0
-/// to 16 (0: the walk lists every folder itself), otherwise the default.
+/// to 32 (0: the walk lists every folder itself), otherwise kAdaptiveListing.
 unsigned default_listing_threads();
 
 /// A folder source whose folders are listed ahead of the walk by helper threads.
@@ -28,8 +32,8 @@ unsigned default_listing_threads();
 /// gets its turns through `pacer`.
 class FolderPrefetch final : public platform::FolderSource {
  public:
-  /// `inner` and `pacer` must outlive this. With 0 helpers every folder is
-  /// listed on the caller's thread, as `inner` would.
+  /// `inner` and `pacer` must outlive this. `helpers` is a fixed number of
+  /// helper threads, or kAdaptiveListing.
   FolderPrefetch(platform::FolderSource& inner, TurnPacer& pacer, unsigned helpers);
   ~FolderPrefetch() override;
   FolderPrefetch(const FolderPrefetch&) = delete;
@@ -44,7 +48,6 @@ class FolderPrefetch final : public platform::FolderSource {
   platform::FolderSource& inner_;
   TurnPacer& pacer_;
   std::unique_ptr<Shared> shared_;
-  std::vector<std::thread> helpers_;
 };
 
 }  // namespace korvint::engine

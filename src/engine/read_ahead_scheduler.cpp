@@ -166,6 +166,7 @@ HelperStep ReadAheadScheduler::hand_over(ReadAheadTask& task, Chunk chunk) {
   if (task.view == WalkView::dropped) return HelperStep::stop;
   if (chunk.size() > 0) {
     waiting_entries_ += chunk.size();
+    entries_handed_over_ += chunk.size();
     task.chunks.push_back(std::move(chunk));
   }
   return next_step(task);

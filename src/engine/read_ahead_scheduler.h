@@ -169,6 +169,8 @@ class ReadAheadScheduler {
   [[nodiscard]] std::size_t folders_ahead() const { return folders_ahead_; }
   [[nodiscard]] std::size_t in_flight() const { return in_flight_; }
   [[nodiscard]] std::size_t queued() const { return ready_.size(); }
+  /// Entries the helpers have handed over since the start.
+  [[nodiscard]] std::size_t entries_handed_over() const { return entries_handed_over_; }
   [[nodiscard]] const ReadAheadLimits& limits() const { return limits_; }
   /// Changes how many folders the helpers may open or list at once.
   void set_in_flight_limit(std::size_t in_flight) { limits_.in_flight = in_flight; }
@@ -193,6 +195,7 @@ class ReadAheadScheduler {
   std::size_t waiting_entries_ = 0;
   std::size_t folders_ahead_ = 0;  // handles counted as Handle::ahead, and opens under way
   std::size_t in_flight_ = 0;
+  std::size_t entries_handed_over_ = 0;
 };
 
 }  // namespace korvint::engine

@@ -86,7 +86,8 @@ class Walker {
   /// All references must outlive the walker. `utc_offset_seconds` is the offset
   /// in force when the scan starts; every time stamp of the walk uses it.
   /// `listing_threads` helper threads read folders ahead of the walk (0: none,
-  /// the walk lists every folder itself); the lines written are the same.
+  /// the walk lists every folder itself; kAdaptiveListing: as many as the
+  /// medium answers fastest with); the lines written are the same.
   Walker(platform::FolderSource& source, CatalogueWriter& writer, WalkHost& host,
          std::int64_t utc_offset_seconds, unsigned listing_threads = 0);
 

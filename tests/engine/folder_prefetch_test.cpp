@@ -24,6 +24,7 @@
 #include <vector>
 
 #include "engine/catalogue_writer.h"
+#include "engine/folder_prefetch.h"
 #include "engine/walker.h"
 #include "fake_folder_source.h"
 #include "platform/folder_source.h"
@@ -144,7 +145,32 @@ TEST(FolderPrefetch, HelpersGiveTheSameWalkAsListingAlone) {
   ASSERT_GT(alone.result.unreadable_folders, 0u) << std::count(alone.lines.begin(), alone.lines.end(), '\n') << " lines " << alone.progress_steps;
   ASSERT_GT(alone.result.links_not_followed, 0u);
   ASSERT_GT(alone.progress_steps, 100) << std::count(alone.lines.begin(), alone.lines.end(), '\n');
-  for (unsigned threads : {1u, 2u, 5u}) expect_same_walk(alone, walk(source, threads), threads);
+  for (unsigned threads : {1u, 2u, 5u, kAdaptiveListing}) expect_same_walk(alone, walk(source, threads), threads);
+}
+
+// On simulated media, slow enough for the depth to change many times during
+// the walk: the catalogue stays that of a single thread.
+TEST(FolderPrefetch, AnAdaptingDepthGivesTheSameWalkOnEveryMedium) {
+  std::vector<FakeNode> top;
+  for (int a = 0; a < 40; ++a) {
+    std::vector<FakeNode> inner;
+    for (int b = 0; b < 12; ++b) {
+      std::vector<FakeNode> files;
+      for (int f = 0; f < 9; ++f) files.push_back(fake_file("f" + std::to_string(f), a * b + f, 1600000000 + f));
+      inner.push_back(fake_folder("b" + std::to_string(b), a, std::move(files)));
+    }
+    top.push_back(fake_folder("a" + std::to_string(a), a, std::move(inner)));
+  }
+  FakeFolderSource source(fake_folder("", 0, std::move(top)));
+  const Walk alone = walk(source, 0);
+  for (const double growth : {0.0, 0.6}) {
+    source.list_latency_us = 2000;
+    source.latency_growth = growth;
+    const Walk adaptive = walk(source, kAdaptiveListing);
+    source.list_latency_us = 0;
+    SCOPED_TRACE(growth);
+    expect_same_walk(alone, adaptive, kAdaptiveListing);
+  }
 }
 
 TEST(FolderPrefetch, AStopOrAFailedWriteEndsTheWalkWhereItWouldEndAlone) {
