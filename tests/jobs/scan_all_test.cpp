@@ -87,9 +87,13 @@ TEST(ScanAll, StopEndsOnlyTheRunningJob) {
   FormFixture f;
   three_busy_entries(f);
   test::write_file(f.output("two.lst"), "earlier two\r\n");
-  int turns = 0;
+  bool stopped = false;
   f.window->host.on_do_events = [&] {
-    if (++turns == 2) mStop_Click(f.form());  // the second job's progress step
+    // The first turn of the second job (its progress step, or a timed turn before it).
+    if (!stopped && f.window->Text4.text() == "two.lst") {
+      stopped = true;
+      mStop_Click(f.form());
+    }
   };
   Command5_Click(f.form());
   EXPECT_TRUE(fs::exists(f.output("one.lst")));

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <chrono>
 #include <filesystem>
 #include <thread>
@@ -64,7 +66,8 @@ TEST(ScanJob, CountsInStepsOf500AndReportsThem) {
   f.window->host.on_do_events = [&] { seen.push_back(f.window->Label2.caption()); };
   Command1_Click(f.form());
   ASSERT_FALSE(seen.empty());
-  EXPECT_EQ(seen.front(), "500");
+  // Timed turns may come before the progress step; the step shows 500.
+  EXPECT_NE(std::find(seen.begin(), seen.end(), "500"), seen.end());
   EXPECT_EQ(f.window->Label2.caption(), "500 files found.");
   EXPECT_EQ(f.window->Label1.caption().rfind("seconds it took:", 0), 0u);
 }
