@@ -44,7 +44,7 @@ def make_tree(folder, name):
         print(f"making {root} ...", file=sys.stderr)
         subprocess.run([sys.executable, GEN_TREE, root, "--files", str(files), "--dirs", str(dirs), "--seed", "1"],
                        check=True, stdout=subprocess.DEVNULL)
-    return root
+    return os.path.realpath(root)
 
 
 def drop_caches():

@@ -61,6 +61,7 @@ struct FolderPrefetch::Shared {
   Clock::time_point period_start = Clock::now();
   std::size_t period_entries = 0;
   double period_cpu = platform::process_cpu_seconds();
+  platform::MachineTime period_machine = platform::machine_processor_time();
   Clock::duration walk_waiting{};
 
   // Starts helpers until `count` run (fewer if the system refuses threads: the
@@ -84,7 +85,12 @@ struct FolderPrefetch::Shared {
     const Clock::time_point now = Clock::now();
     if (now - period_start < kDepthPeriod) return;
     const double cpu = platform::process_cpu_seconds();
+    const platform::MachineTime machine = platform::machine_processor_time();
     DepthSample sample;
+    if (machine.total_seconds > period_machine.total_seconds) {
+      sample.machine_busy = (machine.busy_seconds - period_machine.busy_seconds) /
+                            (machine.total_seconds - period_machine.total_seconds);
+    }
     sample.seconds = std::chrono::duration<double>(now - period_start).count();
     sample.entries = static_cast<double>(scheduler.entries_handed_over() - period_entries);
     sample.walk_waiting = std::chrono::duration<double>(walk_waiting).count();
@@ -93,6 +99,7 @@ struct FolderPrefetch::Shared {
     period_start = now;
     period_entries = scheduler.entries_handed_over();
     period_cpu = cpu;
+    period_machine = machine;
     walk_waiting = {};
   }
 };

@@ -7,14 +7,14 @@ namespace {
 
 // The walk is starved when it waits for the helpers this share of the time.
 constexpr double kStarved = 0.2;
-// The helpers are bound by the processors when the process uses this share of them.
+// The helpers are bound by the processors when this share of them is busy.
 constexpr double kProcessorBound = 0.85;
 // More depth is kept only when it lists this much faster; less depth when it
 // lists at least this fast (fewer requests in flight cost less memory and
 // handles, and spare a seeking disk).
-constexpr double kGainToKeepMore = 1.08;
+constexpr double kGainToKeepMore = 1.10;
 constexpr double kShareToKeepLess = 0.97;
-constexpr double kPlainGain = 1.3;
+constexpr double kPlainGain = 1.5;
 // Periods a tried depth is measured over.
 constexpr int kTryPeriods = 2;
 // The longest a failed try up blocks the next, in periods.
@@ -26,6 +26,7 @@ ReadAheadDepth::ReadAheadDepth(std::size_t start, std::size_t most, unsigned pro
     : most_(std::max<std::size_t>(1, most)),
       processors_(std::max(1u, processors)),
       depth_(std::clamp<std::size_t>(start, 1, most_)),
+      bound_floor_(std::max<std::size_t>(depth_, std::min<std::size_t>(processors_, most_))),
       steady_depth_(depth_) {}
 
 std::size_t ReadAheadDepth::more(std::size_t depth) const { return std::min(most_, depth * 2); }
@@ -42,7 +43,11 @@ std::size_t ReadAheadDepth::on_period(const DepthSample& sample) {
   if (sample.seconds <= 0) return depth_;
   const double rate = sample.entries / sample.seconds;
   const bool starved = sample.walk_waiting / sample.seconds >= kStarved;
-  const bool processor_bound = sample.cpu_seconds / (sample.seconds * processors_) >= kProcessorBound;
+  // Bound by the processors when they are busy, with this process or others:
+  // more helpers would only wait for them.
+  const bool processor_bound = sample.machine_busy >= 0
+                                   ? sample.machine_busy >= kProcessorBound
+                                   : sample.cpu_seconds / (sample.seconds * processors_) >= kProcessorBound;
   if (tries_up_blocked_ > 0) --tries_up_blocked_;
 
   switch (phase_) {
@@ -99,8 +104,9 @@ std::size_t ReadAheadDepth::on_period(const DepthSample& sample) {
       steady_rate_ = steady_rate_ == 0 ? rate : (steady_rate_ + rate) / 2;
       if (++steady_periods_ < 2) return depth_;  // one period is too short a measure to act on
       if (processor_bound) {
-        // Warm cache: the helpers compete for the processors; more only contend.
-        if (depth_ > processors_) try_depth(std::max<std::size_t>(processors_, depth_ * 2 / 3));
+        // Warm cache, or a busy machine: more helpers only compete for the
+        // processors. Back to the start depth, which costs a warm walk nothing.
+        if (depth_ > bound_floor_) try_depth(std::max(bound_floor_, depth_ * 2 / 3));
       } else if (starved && tries_up_blocked_ == 0 && depth_ < most_) {
         // The walk waits while the medium answers: ask it more at once.
         try_depth(more(depth_));

@@ -15,6 +15,7 @@ struct DepthSample {
   double entries = 0;          ///< entries the helpers listed
   double walk_waiting = 0;     ///< seconds the walk waited for the helpers
   double cpu_seconds = 0;      ///< processor time the whole process used
+  double machine_busy = -1;    ///< share of the machine's processor time busy with any process; <0: unknown
 };
 
 class ReadAheadDepth {
@@ -41,6 +42,7 @@ class ReadAheadDepth {
   std::size_t most_;
   unsigned processors_;
   std::size_t depth_;
+  std::size_t bound_floor_;       // the least depth a processor-bound walk steps back to
   Phase phase_ = Phase::steady;
   std::size_t steady_depth_;      // the depth to go back to when a try fails
   double steady_rate_ = 0;        // entries per second at the steady depth
