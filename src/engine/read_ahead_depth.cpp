@@ -15,6 +15,7 @@ constexpr double kProcessorBound = 0.85;
 constexpr double kGainToKeepMore = 1.10;
 constexpr double kShareToKeepLess = 0.97;
 constexpr double kPlainGain = 1.5;
+constexpr double kPlainLoss = 0.85;
 // Periods a tried depth is measured over.
 constexpr int kTryPeriods = 2;
 // The longest a failed try up blocks the next, in periods.
@@ -68,8 +69,11 @@ std::size_t ReadAheadDepth::on_period(const DepthSample& sample) {
       // A plain gain needs no second period to be believed.
       const bool plain_gain = went_up && tried_rate >= steady_rate_ * kPlainGain && !processor_bound;
       if (++tried_periods_ < kTryPeriods && !plain_gain) return depth_;
+      // Less depth is kept when no slower; but a busy machine is no reason
+      // to go below the start depth.
       const bool kept = went_up ? (tried_rate >= steady_rate_ * kGainToKeepMore && !processor_bound)
-                                : tried_rate >= steady_rate_ * kShareToKeepLess;
+                                : tried_rate >= steady_rate_ * kShareToKeepLess &&
+                                      (!processor_bound || depth_ >= bound_floor_);
       if (kept) {
         steady_depth_ = depth_;
         steady_rate_ = tried_rate;
@@ -84,11 +88,11 @@ std::size_t ReadAheadDepth::on_period(const DepthSample& sample) {
         return depth_;
       }
       if (went_up) {
-        // More did not help: hold off trying more for a while, and see
-        // whether less does as well (a seeking disk answers fewer faster).
+        // More did not help: hold off trying more for a while. When it made
+        // the medium plainly slower (a seeking disk), see whether less is faster.
         tries_up_blocked_ = backoff_;
         backoff_ = std::min(backoff_ * 2, kLongestBackoff);
-        if (!tried_down_ && steady_depth_ > 1) {
+        if (!tried_down_ && steady_depth_ > 1 && tried_rate < steady_rate_ * kPlainLoss) {
           tried_down_ = true;
           try_depth(std::max<std::size_t>(1, std::min(steady_depth_ - 1, steady_depth_ * 2 / 3)));
           return depth_;
@@ -106,7 +110,7 @@ std::size_t ReadAheadDepth::on_period(const DepthSample& sample) {
       if (processor_bound) {
         // Warm cache, or a busy machine: more helpers only compete for the
         // processors. Back to the start depth, which costs a warm walk nothing.
-        if (depth_ > bound_floor_) try_depth(std::max(bound_floor_, depth_ * 2 / 3));
+        if (depth_ != bound_floor_) try_depth(depth_ > bound_floor_ ? std::max(bound_floor_, depth_ * 2 / 3) : bound_floor_);
       } else if (starved && tries_up_blocked_ == 0 && depth_ < most_) {
         // The walk waits while the medium answers: ask it more at once.
         try_depth(more(depth_));
