@@ -48,7 +48,8 @@ struct FolderPrefetch::Shared {
   explicit Shared(ReadAheadLimits limits) : scheduler(limits) {}
 
   std::mutex mutex;
-  std::condition_variable work;      // helpers: a job queued, room made, closing
+  std::condition_variable work;      // idle helpers: a job may be there, closing
+  std::condition_variable room;      // helpers holding a listing: entries taken, the walk came, closing
   std::condition_variable progress;  // the walk: entries handed over, a stage passed, a helper ended
   ReadAheadScheduler scheduler;
   std::atomic<bool> closing = false;  // read between entries without the lock
@@ -123,7 +124,7 @@ class HelperSink final : public EntrySink {
     HelperStep step = shared_.scheduler.hand_over(task_, std::exchange(chunk_, Chunk()));
     shared_.progress.notify_all();
     while (step == HelperStep::hold && !shared_.closing) {
-      shared_.work.wait(lock);
+      shared_.room.wait(lock);
       step = shared_.scheduler.next_step(task_);
     }
     return step == HelperStep::go_on && !shared_.closing;
@@ -213,6 +214,7 @@ class PrefetchedFolder final : public OpenFolder {
     std::lock_guard lock(shared_.mutex);
     shared_.scheduler.drop(*task_);
     shared_.work.notify_all();
+    shared_.room.notify_all();
   }
 
   Status list(EntrySink& sink) override {
@@ -222,9 +224,13 @@ class PrefetchedFolder final : public OpenFolder {
       return list_here(sink);
     }
     for (;;) {
+      const bool budget_spent = shared_.scheduler.waiting_entries() >= shared_.scheduler.limits().waiting_entries;
       if (std::optional<Chunk> chunk = shared_.scheduler.take_chunk(*task_)) {
         shared_.adapt();
-        shared_.work.notify_all();  // room for a helper held back
+        shared_.room.notify_all();  // a helper held back may go on
+        // Idle helpers are woken only when this made room for new listings:
+        // waking them on every chunk would cost more than it gives.
+        if (budget_spent) shared_.work.notify_all();
         lock.unlock();
         for (std::size_t i = 0; i < chunk->size(); ++i) {
           if (!sink.on_entry(chunk->entry(i))) {
@@ -247,7 +253,8 @@ class PrefetchedFolder final : public OpenFolder {
   std::unique_ptr<OpenFolder> open_child(std::string_view name, Status& error) override {
     std::unique_lock lock(shared_.mutex);
     TaskPtr child = shared_.scheduler.enter_child(task_, name);
-    shared_.work.notify_all();  // passed-by folders freed, a held helper may go on
+    shared_.work.notify_all();  // passed-by folders freed
+    shared_.room.notify_all();  // a helper holding this listing may go on
     if (child->stage == Stage::walk_owned) {
       lock.unlock();
       std::unique_ptr<OpenFolder> folder = task_->folder->open_child(name, error);
@@ -286,6 +293,7 @@ class PrefetchedFolder final : public OpenFolder {
   void end_early() {
     shared_.scheduler.drop(*task_);
     shared_.work.notify_all();
+    shared_.room.notify_all();
   }
 
   Shared& shared_;
@@ -335,6 +343,7 @@ FolderPrefetch::~FolderPrefetch() {
   std::unique_lock lock(shared_->mutex);
   shared_->closing = true;
   shared_->work.notify_all();
+  shared_->room.notify_all();
   // A helper ends once its current call of the folder source returns; the
   // window keeps its turns meanwhile.
   while (shared_->helpers_running > 0) (void)wait_for_helpers(*shared_, pacer_, lock);
