@@ -89,8 +89,9 @@ struct FolderPrefetch::Shared {
     const platform::MachineTime machine = platform::machine_processor_time();
     DepthSample sample;
     if (machine.total_seconds > period_machine.total_seconds) {
-      sample.machine_busy = (machine.busy_seconds - period_machine.busy_seconds) /
-                            (machine.total_seconds - period_machine.total_seconds);
+      const double total = machine.total_seconds - period_machine.total_seconds;
+      sample.machine_busy = (machine.busy_seconds - period_machine.busy_seconds) / total;
+      sample.machine_io_wait = (machine.io_wait_seconds - period_machine.io_wait_seconds) / total;
     }
     sample.seconds = std::chrono::duration<double>(now - period_start).count();
     sample.entries = static_cast<double>(scheduler.entries_handed_over() - period_entries);

@@ -9,6 +9,7 @@ namespace {
 constexpr double kStarved = 0.2;
 // The helpers are bound by the processors when this share of them is busy.
 constexpr double kProcessorBound = 0.85;
+constexpr double kNoIoWait = 0.03;
 // More depth is kept only when it lists this much faster; less depth when it
 // lists at least this fast (fewer requests in flight cost less memory and
 // handles, and spare a seeking disk).
@@ -44,10 +45,12 @@ std::size_t ReadAheadDepth::on_period(const DepthSample& sample) {
   if (sample.seconds <= 0) return depth_;
   const double rate = sample.entries / sample.seconds;
   const bool starved = sample.walk_waiting / sample.seconds >= kStarved;
-  // Bound by the processors when they are busy, with this process or others:
-  // more helpers would only wait for them.
+  // Bound by the processors when they are busy (with this process or others)
+  // and nothing waits for the medium: a warm cache, where more helpers would
+  // only wait for the processors. A cold medium keeps gaining from requests
+  // in flight even while reading it keeps the processors busy.
   const bool processor_bound = sample.machine_busy >= 0
-                                   ? sample.machine_busy >= kProcessorBound
+                                   ? sample.machine_busy >= kProcessorBound && sample.machine_io_wait < kNoIoWait
                                    : sample.cpu_seconds / (sample.seconds * processors_) >= kProcessorBound;
   if (tries_up_blocked_ > 0) --tries_up_blocked_;
 

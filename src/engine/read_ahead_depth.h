@@ -16,6 +16,7 @@ struct DepthSample {
   double walk_waiting = 0;     ///< seconds the walk waited for the helpers
   double cpu_seconds = 0;      ///< processor time the whole process used
   double machine_busy = -1;    ///< share of the machine's processor time busy with any process; <0: unknown
+  double machine_io_wait = 0;  ///< share of it idle with input or output pending
 };
 
 class ReadAheadDepth {

@@ -13,6 +13,7 @@ double process_cpu_seconds();
 /// Both 0 where the system cannot tell.
 struct MachineTime {
   double busy_seconds = 0;
+  double io_wait_seconds = 0;  ///< idle while input or output was pending (where the system tells)
   double total_seconds = 0;
 };
 MachineTime machine_processor_time();

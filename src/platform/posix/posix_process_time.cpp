@@ -16,8 +16,7 @@ double process_cpu_seconds() {
 MachineTime machine_processor_time() {
   MachineTime time;
 #ifdef __linux__
-  // The first line of /proc/stat: all processors, in clock ticks. Waiting for
-  // input or output counts as idle: a processor could run a helper then.
+  // The first line of /proc/stat: all processors, in clock ticks.
   std::FILE* file = std::fopen("/proc/stat", "r");
   if (file == nullptr) return time;
   unsigned long long user = 0, nice = 0, system = 0, idle = 0, iowait = 0, irq = 0, softirq = 0, steal = 0;
@@ -28,6 +27,7 @@ MachineTime machine_processor_time() {
   if (got < 4 || ticks <= 0) return time;
   const double busy = static_cast<double>(user + nice + system + irq + softirq + steal);
   time.busy_seconds = busy / static_cast<double>(ticks);
+  time.io_wait_seconds = static_cast<double>(iowait) / static_cast<double>(ticks);
   time.total_seconds = (busy + static_cast<double>(idle + iowait)) / static_cast<double>(ticks);
 #endif
   return time;
