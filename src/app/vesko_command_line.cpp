@@ -1,7 +1,6 @@
 #include "app/vesko_command_line.h"
 
 #include <charconv>
-#include <cstdlib>
 #include <chrono>
 #include <optional>
 
@@ -181,7 +180,6 @@ int run_vesko(const std::vector<std::string>& arguments, std::ostream& out, std:
   search::SearchOptions search_options;
   search_options.max_hits = options.limit.value_or(0);
   search_options.code_page = code_page;
-  if (const char* b = std::getenv("VESKO_BLOCK")) search_options.block_bytes = std::strtoul(b, nullptr, 10);
   const search::Matcher matcher(std::move(*query));
   if (options.check) {
     search::check_catalogues(set.catalogues, search_options);
