@@ -168,7 +168,10 @@ def main():
                 "(except the --count row); grep only counts lines. vesko spreads a search over every "
                 "core, so on a machine busy with other work (see the load average) its wall time "
                 "loses what the idle cores would give; CPU s is the fairer comparison there. "
-                "GB/s is the catalogue bytes over the wall time.\n\n" + "\n".join(table) + "\n")
+                "GB/s is the catalogue bytes over the wall time." + (
+                    " Rows named `vesko LABEL` are other builds (--compare LABEL=PATH) timed in the same rounds."
+                    if len(builds) > 1 else "")
+                + "\n\n" + "\n".join(table) + "\n")
     print("written", a.out)
 
 
