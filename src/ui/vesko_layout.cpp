@@ -24,11 +24,11 @@ constexpr std::array<VeskoControlSpec, kVeskoControlCount> kControls{{
 }};
 
 constexpr std::array<VeskoColumn, 5> kResultColumns{{
-    {"Name", 2700, false},
-    {"Folder", 3600, false},
-    {"Size", 1350, true},
-    {"Date", 1950, false},
-    {"Catalogue", 1500, false},
+    {"Name", 2400, false},
+    {"Folder", 3300, false},
+    {"Size", 1200, true},
+    {"Date", 2250, false},
+    {"Catalogue", 1350, false},
 }};
 
 constexpr std::array<VeskoColumn, 4> kCatalogueColumns{{
