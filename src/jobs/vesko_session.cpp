@@ -158,31 +158,45 @@ void VeskoSession::run_query() {
   options.code_page = services_.code_page;
   options.threads = services_.threads;
   worker_->submit([this, generation, query = std::move(*query), catalogues = selected_catalogues(), options,
-                   sort = sort_](const std::atomic<bool>& cancel) {
+                   sort = sort_](const std::atomic<bool>& cancel) mutable {
     const auto start = std::chrono::steady_clock::now();
     const search::Matcher matcher(query);
-    auto outcome = std::make_shared<search::SearchOutcome>(search::run_search(catalogues, matcher, options, &cancel));
-    if (outcome->cancelled || cancel.load()) return;
-    ShownResults shown;
-    if (sort) {
-      auto order = sorted_rows(outcome->results, sort->column, sort->descending, &cancel);
-      if (!order) return;
-      shown.order = std::move(*order);
+    // First a search that stops at the first few results: a word found in
+    // many names shows its first rows at once, while the whole search goes on.
+    // A search that finds fewer is already complete.
+    options.max_hits = kFirstResults;
+    for (;;) {
+      auto outcome = std::make_shared<search::SearchOutcome>(search::run_search(catalogues, matcher, options, &cancel));
+      if (outcome->cancelled || cancel.load()) return;
+      ShownResults shown;
+      if (sort) {
+        auto order = sorted_rows(outcome->results, sort->column, sort->descending, &cancel);
+        if (!order) return;
+        shown.order = std::move(*order);
+      }
+      const bool complete = !outcome->limited;
+      std::string summary;
+      if (complete) {
+        const auto milliseconds = std::chrono::duration_cast<std::chrono::milliseconds>(
+            std::chrono::steady_clock::now() - start);
+        summary = search::status_summary(*outcome, static_cast<std::uint64_t>(milliseconds.count()));
+      } else {
+        summary = "The first " + group_digits(outcome->results.size()) + " found; searching on...";
+      }
+      // The hits stay where the search made them; the order points into them.
+      shown.results = std::shared_ptr<const search::ResultSet>(outcome, &outcome->results);
+      form_.host.post([this, generation, shown = std::move(shown), summary = std::move(summary), complete]() mutable {
+        on_searched(generation, std::move(shown), std::move(summary), complete);
+      });
+      if (complete) return;
+      options.max_hits = 0;
     }
-    const auto milliseconds = std::chrono::duration_cast<std::chrono::milliseconds>(
-        std::chrono::steady_clock::now() - start);
-    std::string summary = search::status_summary(*outcome, static_cast<std::uint64_t>(milliseconds.count()));
-    // The hits stay where the search made them; the order points into them.
-    shown.results = std::shared_ptr<const search::ResultSet>(outcome, &outcome->results);
-    form_.host.post([this, generation, shown = std::move(shown), summary = std::move(summary)]() mutable {
-      on_searched(generation, std::move(shown), std::move(summary));
-    });
   });
 }
 
-void VeskoSession::on_searched(std::uint64_t generation, ShownResults shown, std::string summary) {
+void VeskoSession::on_searched(std::uint64_t generation, ShownResults shown, std::string summary, bool complete) {
   if (generation != search_generation_) return;
-  searching_ = false;
+  searching_ = !complete;
   show_results(std::move(shown));
   summary_ = std::move(summary);
   show_status(summary_);
@@ -206,7 +220,7 @@ void VeskoSession::lstResults_HeaderClick(int column) {
     if (!order) return;
     ShownResults shown{results, std::move(*order)};
     form_.host.post([this, generation, shown = std::move(shown), summary]() mutable {
-      on_searched(generation, std::move(shown), summary);
+      on_searched(generation, std::move(shown), summary, true);
     });
   });
 }

@@ -49,6 +49,9 @@ std::optional<LoadedCatalogues> load_catalogues(const std::vector<std::string>& 
 
 class VeskoSession {
  public:
+  /// The results a search shows before it has found them all.
+  static constexpr std::size_t kFirstResults = 1000;
+
   /// `form` must outlive the session.
   explicit VeskoSession(ui::VeskoForm& form, VeskoServices services = {});
   /// Stops the worker and drops what it posted and the window has not run yet.
@@ -88,7 +91,8 @@ class VeskoSession {
 
   void run_query();
   void on_loaded(std::uint64_t generation, LoadedCatalogues loaded);
-  void on_searched(std::uint64_t generation, ShownResults shown, std::string summary);
+  /// Shows a search's results; `complete` false for the first rows of one still running.
+  void on_searched(std::uint64_t generation, ShownResults shown, std::string summary, bool complete);
   void show_results(ShownResults shown);
   void show_status(const std::string& text);
   [[nodiscard]] std::string idle_status() const;
