@@ -3,8 +3,8 @@
 namespace korvint::ui::headless {
 
 void HeadlessTable::rowsChanged() {
-  ++resets;
   shown_rows_ = rows_ != nullptr ? rows_->row_count() : 0;
+  shown_counts.push_back(shown_rows_);
   selected_.clear();
   current_.reset();
 }

@@ -41,7 +41,7 @@ class HeadlessTable final : public TableView {
   const int columns;
   int sort_column = -1;
   bool sort_descending = false;
-  int resets = 0;  ///< how many times rowsChanged() ran
+  std::vector<std::size_t> shown_counts;  ///< the row count at each rowsChanged()
 
  private:
   const TableRows* rows_ = nullptr;

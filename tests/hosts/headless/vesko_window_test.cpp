@@ -114,6 +114,21 @@ TEST_F(VeskoFixture, OnlyTheLastKeystrokesSearchIsShown) {
   EXPECT_EQ(w->host.run_posted(std::chrono::milliseconds(0)), 0);
 }
 
+TEST_F(VeskoFixture, ASearchThatFindsManyShowsItsFirstRowsWhileItGoesOn) {
+  std::vector<std::string> many;
+  for (int i = 0; i < 2500; ++i) many.push_back("many" + std::to_string(i) + ".dat\t1\t 2020.1.1\t0:0.0");
+  tree.text_file("cats/many.lst", lines("G:\\", many));
+  auto w = open();
+  w->lstResults.shown_counts.clear();
+  w->type("many");
+  ASSERT_TRUE(w->settle());
+  ASSERT_EQ(w->lstResults.shown_counts.size(), 2u);
+  EXPECT_GE(w->lstResults.shown_counts[0], jobs::VeskoSession::kFirstResults);
+  EXPECT_LT(w->lstResults.shown_counts[0], 2500u);
+  EXPECT_EQ(w->lstResults.shown_counts[1], 2500u);
+  EXPECT_EQ(w->lblStatus.caption().rfind("2,500 found in 4 catalogues", 0), 0u) << w->lblStatus.caption();
+}
+
 TEST_F(VeskoFixture, TheCatalogueSelectionRestrictsTheSearch) {
   auto w = open();
   w->type("jpg");
