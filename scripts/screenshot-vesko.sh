@@ -52,5 +52,6 @@ sleep 2  # lets it read the catalogues and paint
 xdotool windowactivate --sync "$window" 2>/dev/null || xdotool windowfocus --sync "$window" || true
 xdotool type --delay 60 --window "$window" "$query"
 sleep 3  # lets the last search end and the list paint
+[ -n "${VESKO_SCREENSHOT_NUDGE:-}" ] && { xdotool windowsize "$window" 760 520; sleep 2; }
 import -window root "$output"
 echo "$output"
