@@ -23,9 +23,11 @@ constexpr std::array<VeskoControlSpec, kVeskoControlCount> kControls{{
     {lblStatus, "lblStatus", VeskoKind::Label, "", 120, 0, 0, 285, 120, 120, Anchor::Stretch, Anchor::End},
 }};
 
+// The columns of each table fit its width as drawn, with room for the
+// vertical scroll bar, so no column starts cut off.
 constexpr std::array<VeskoColumn, 5> kResultColumns{{
     {"Name", 2400, false},
-    {"Folder", 3300, false},
+    {"Folder", 2850, false},
     {"Size", 1200, true},
     {"Date", 2250, false},
     {"Catalogue", 1350, false},
