@@ -5,7 +5,9 @@
 #   scripts/screenshot-vesko.sh OUTPUT.png qt|win32 QUERY [ARGUMENT...]
 # qt runs build/src/hosts/vesko (VESKO=PATH for another), win32 runs
 # build-win/src/hosts/Vesko.exe under Wine. ARGUMENTs go to the program
-# (--catalogues DIR, say). Needs Xvfb, xdotool and ImageMagick's import.
+# (--catalogues DIR, say). VESKO_SCREENSHOT_SIZE=WIDTHxHEIGHT resizes the
+# window before the picture, to see how the controls follow a resize.
+# Needs Xvfb, xdotool and ImageMagick's import.
 set -euo pipefail
 [ $# -ge 3 ] || { echo "usage: $0 OUTPUT.png qt|win32 QUERY [ARGUMENT...]" >&2; exit 2; }
 output=$(realpath -m "$1")
@@ -52,6 +54,9 @@ sleep 2  # lets it read the catalogues and paint
 xdotool windowactivate --sync "$window" 2>/dev/null || xdotool windowfocus --sync "$window" || true
 xdotool type --delay 60 --window "$window" "$query"
 sleep 3  # lets the last search end and the list paint
-[ -n "${VESKO_SCREENSHOT_NUDGE:-}" ] && { xdotool windowsize "$window" 760 520; sleep 2; }
+if [ -n "${VESKO_SCREENSHOT_SIZE:-}" ]; then
+  xdotool windowsize "$window" "${VESKO_SCREENSHOT_SIZE%x*}" "${VESKO_SCREENSHOT_SIZE#*x}"
+  sleep 2  # lets it lay the controls out anew and paint
+fi
 import -window root "$output"
 echo "$output"

@@ -165,6 +165,8 @@ void VeskoWin32Window::lay_out() {
     const VeskoRect at = vesko_control_rect(shape, client.right, client.bottom, dpi_);
     MoveWindow(control(shape.id), at.left, at.top, at.width, at.height, TRUE);
   }
+  // Controls that moved leave parts of the window that no control repaints.
+  RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 std::optional<VeskoControlId> VeskoWin32Window::control_of(HWND window) const {
