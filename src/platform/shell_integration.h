@@ -3,6 +3,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/status.h"
 
@@ -28,5 +29,9 @@ MenuEntryOutcome remove_folder_menu_entry();
 
 /// Starts the program at `path` without arguments and without waiting for it.
 Status start_program(std::string_view path);
+
+/// Starts `program` with `arguments` without waiting for it. On POSIX a
+/// `program` without a "/" is looked for on the search path.
+Status start_program(std::string_view program, const std::vector<std::string>& arguments);
 
 }  // namespace korvint::platform

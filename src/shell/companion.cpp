@@ -9,7 +9,7 @@ std::string companion_file_name() {
 #ifdef _WIN32
   return "Vesko.exe";
 #else
-  return "Vesko";
+  return "vesko";
 #endif
 }
 

@@ -68,6 +68,28 @@ TEST(StartUp, TheFirstLineOfTheCompanionsSettingsIsTheOutputFolder) {
   }
 }
 
+#ifndef _WIN32
+// Korvint looks Vesko.ini up as Vesko does: the program folder's first, then
+// the user's configuration folder, so both agree on the catalogue folder.
+TEST(StartUp, TheOutputFolderComesFromVeskoIniWhereVeskoFindsIt) {
+  FormFixture f;
+  const char* saved = std::getenv("XDG_CONFIG_HOME");
+  const std::string kept = saved != nullptr ? saved : "";
+  ::setenv("XDG_CONFIG_HOME", test::path_text(f.tree.root() / "config").c_str(), 1);
+  f.tree.text_file("config/korvint/Vesko.ini", "/data/catalogues/\nencoding=CP1251\n");
+  Form_Load(f.form(), {});
+  EXPECT_EQ(f.window->Text5.text(), "/data/catalogues/");
+  test::write_file(fs::path(f.form().services.program_folder) / "Vesko.ini", "/program/cats/\n");
+  Form_Load(f.form(), {});
+  EXPECT_EQ(f.window->Text5.text(), "/program/cats/");
+  if (saved != nullptr) {
+    ::setenv("XDG_CONFIG_HOME", kept.c_str(), 1);
+  } else {
+    ::unsetenv("XDG_CONFIG_HOME");
+  }
+}
+#endif
+
 TEST(StartUp, OneArgumentPreparesTheWindowForThatRoot) {
   FormFixture f;
   const std::string root = std::string("  ") + "somewhere" + kSep + "Photos" + "  ";

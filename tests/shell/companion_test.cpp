@@ -16,6 +16,10 @@ using test::FormFixture;
 
 fs::path companion(FormFixture& f) { return fs::path(f.form().services.program_folder) / companion_file_name(); }
 
+TEST(Companion, LooksForTheProgramTheBuildShipsBesideKorvint) {
+  EXPECT_EQ(companion_file_name(), VESKO_FILE_NAME);
+}
+
 TEST(Companion, MissingSaysWhereItMustBe) {
   FormFixture f;
   Command8_Click(f.form());
@@ -23,7 +27,11 @@ TEST(Companion, MissingSaysWhereItMustBe) {
   Command8_Click(f.form());
   ASSERT_EQ(f.window->host.messages.size(), 2u);
   for (const auto& shown : f.window->host.messages) {
+#ifdef _WIN32
     EXPECT_EQ(shown.text, "Vesko.exe must be in the same folder as Korvint.exe");
+#else
+    EXPECT_EQ(shown.text, "vesko must be in the same folder as korvint");
+#endif
     EXPECT_EQ(shown.title, "Korvint");
   }
 }

@@ -103,8 +103,13 @@ MenuEntryOutcome remove_folder_menu_entry() {
   return {};
 }
 
-Status start_program(std::string_view path) {
+Status start_program(std::string_view path) { return start_program(path, {}); }
+
+Status start_program(std::string_view path, const std::vector<std::string>& arguments) {
   const std::string program(path);
+  std::vector<char*> argv{const_cast<char*>(program.c_str())};
+  for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
+  argv.push_back(nullptr);
   // The child reports a failed exec through this pipe; a successful exec closes it.
   int report[2];
   if (::pipe2(report, O_CLOEXEC) != 0) return errno_failure("Cannot start", program, errno);
@@ -119,8 +124,7 @@ Status start_program(std::string_view path) {
     // Started twice over, so the program is not our child and never waits as a zombie.
     ::setsid();
     if (::fork() != 0) ::_exit(0);
-    char* const argv[] = {const_cast<char*>(program.c_str()), nullptr};
-    ::execv(program.c_str(), argv);
+    ::execvp(program.c_str(), argv.data());
     const int error = errno;
     (void)!::write(report[1], &error, sizeof error);
     ::_exit(127);

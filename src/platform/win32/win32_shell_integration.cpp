@@ -106,8 +106,33 @@ MenuEntryOutcome add_folder_menu_entry(std::string_view program_folder) {
 
 MenuEntryOutcome remove_folder_menu_entry() { return win32::remove_folder_menu_entry(win32::system_registry()); }
 
-Status start_program(std::string_view path) {
+Status start_program(std::string_view path) { return start_program(path, {}); }
+
+namespace {
+
+// `text` quoted so that the C runtime's argument splitting gives it back:
+// backslashes before a quote, or before the closing quote, are doubled.
+std::wstring quoted_argument(const std::wstring& text) {
+  std::wstring out = L"\"";
+  std::size_t backslashes = 0;
+  for (const wchar_t c : text) {
+    if (c == L'\\') {
+      ++backslashes;
+      continue;
+    }
+    out.append(c == L'"' ? backslashes * 2 + 1 : backslashes, L'\\');
+    backslashes = 0;
+    out += c;
+  }
+  out.append(backslashes * 2, L'\\');
+  return out + L"\"";
+}
+
+}  // namespace
+
+Status start_program(std::string_view path, const std::vector<std::string>& arguments) {
   std::wstring command_line = L"\"" + win32::to_wide(path) + L"\"";
+  for (const std::string& argument : arguments) command_line += L" " + quoted_argument(win32::to_wide(argument));
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESHOWWINDOW;

@@ -1,0 +1,88 @@
+#include "app/vesko_window_start.h"
+
+#include <utility>
+
+namespace korvint::app {
+
+std::optional<VeskoWindowOptions> vesko_window_options(const std::vector<std::string>& arguments) {
+  VeskoWindowOptions options;
+  for (std::size_t i = 0; i < arguments.size(); ++i) {
+    std::string name = arguments[i];
+    std::optional<std::string> value;
+    if (const auto equals = name.find('='); name.rfind("--", 0) == 0 && equals != std::string::npos) {
+      value = name.substr(equals + 1);
+      name.resize(equals);
+    }
+    if (name != "--catalogues" && name != "--encoding") return std::nullopt;
+    if (!value) {
+      if (i + 1 >= arguments.size()) return std::nullopt;  // the command line says what is missing
+      value = arguments[++i];
+    }
+    if (name == "--catalogues") {
+      options.folders.push_back(*value);
+    } else {
+      options.encoding = *value;
+    }
+  }
+  return options;
+}
+
+VeskoWindow::VeskoWindow(ui::VeskoForm& form, VeskoWindowOptions options, std::vector<std::string> places,
+                         std::string default_folder, jobs::VeskoServices services)
+    : form_(form), folders_(std::move(options.folders)) {
+  platform::FileServices& files =
+      services.files != nullptr ? *services.files : platform::system_file_services();
+  const shell::CompanionSettings settings = shell::read_companion_settings(files, places, default_folder);
+  settings_file_ = shell::settings_file_for_writing(settings, places);
+  if (folders_.empty()) folders_.push_back(settings.catalogue_folder);
+  services.code_page = options.encoding.value_or(settings.encoding);
+  session_ = std::make_unique<jobs::VeskoSession>(form, std::move(services));
+}
+
+void VeskoWindow::Form_Load() {
+  form_.host.showWindow();
+  form_.host.focusControl(ui::VeskoControlId::txtQuery);
+  session_->open_folders(folders_);
+}
+
+void VeskoWindow::cmdFolder_Click() {
+  const std::string start = folders_.empty() ? std::string() : folders_.front();
+  const std::string chosen = form_.host.BrowseFolder(start);
+  if (chosen.empty()) return;
+  folders_ = {chosen};
+  session_->open_folders(folders_);
+  if (settings_file_.empty()) return;
+  const platform::Status written = shell::write_catalogue_folder(settings_file_, chosen);
+  if (!written.ok()) form_.host.messageBox("The catalogue folder is not kept for the next start: " + written.message());
+}
+
+bool VeskoWindow::on_key(ui::VeskoControlId focus, VeskoKey key) {
+  using ui::VeskoControlId;
+  switch (key) {
+    case VeskoKey::FindQuery:
+      form_.host.focusControl(VeskoControlId::txtQuery);
+      return true;
+    case VeskoKey::Escape:
+      session_->clear_query();
+      form_.host.focusControl(VeskoControlId::txtQuery);
+      return true;
+    case VeskoKey::Down:
+    case VeskoKey::Enter:
+      if (focus == VeskoControlId::txtQuery) {
+        form_.host.focusControl(VeskoControlId::lstResults);
+        return true;
+      }
+      if (focus == VeskoControlId::lstResults && key == VeskoKey::Enter) {
+        session_->lstResults_Open();
+        return true;
+      }
+      return false;
+    case VeskoKey::ContextMenu:
+      if (focus != VeskoControlId::lstResults) return false;
+      session_->lstResults_ContextMenu();
+      return true;
+  }
+  return false;
+}
+
+}  // namespace korvint::app

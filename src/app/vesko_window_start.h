@@ -1,0 +1,67 @@
+#pragma once
+// Vesko's window: whether the command line asks for it, and its start-up and
+// the events the hosts route to its handlers.
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "jobs/vesko_session.h"
+#include "shell/companion_settings.h"
+#include "ui/vesko_form.h"
+
+namespace korvint::app {
+
+/// What the command line gives the window.
+struct VeskoWindowOptions {
+  std::vector<std::string> folders;  ///< --catalogues DIR, in order; empty: Vesko.ini's
+  std::optional<std::string> encoding;
+};
+
+/// The window's options when `arguments` ask for the window: nothing but
+/// --catalogues DIR and --encoding NAME (also written --NAME=VALUE). nullopt
+/// for anything else (a query, --help, ...), which the command line serves.
+std::optional<VeskoWindowOptions> vesko_window_options(const std::vector<std::string>& arguments);
+
+/// The keys the window's handlers take, as the hosts report them.
+enum class VeskoKey {
+  FindQuery,    ///< Ctrl+F or Alt+D
+  Escape,
+  Down,         ///< the down arrow
+  Enter,
+  ContextMenu,  ///< the menu key or Shift+F10
+};
+
+/// Vesko's window at work: its session and its settings file.
+class VeskoWindow {
+ public:
+  /// `form` must outlive the window. `places` are where Vesko.ini is looked
+  /// for (shell::vesko_ini_places()), `default_folder` the folder without one.
+  VeskoWindow(ui::VeskoForm& form, VeskoWindowOptions options, std::vector<std::string> places,
+              std::string default_folder, jobs::VeskoServices services = {});
+
+  /// Start-up: shows the window and starts reading the catalogue folder.
+  void Form_Load();
+
+  /// "Change folder...": the folder dialog; a chosen folder is searched from
+  /// now on and written as the first line of Vesko.ini, so Korvint's next
+  /// start uses it as its output folder too.
+  void cmdFolder_Click();
+
+  /// A key pressed while `focus` has the keyboard; true when it was handled
+  /// (the host then does nothing more with it).
+  bool on_key(ui::VeskoControlId focus, VeskoKey key);
+
+  [[nodiscard]] jobs::VeskoSession& session() { return *session_; }
+  /// The Vesko.ini a changed folder is written to.
+  [[nodiscard]] const std::string& settings_file() const { return settings_file_; }
+
+ private:
+  ui::VeskoForm& form_;
+  std::vector<std::string> folders_;
+  std::string settings_file_;
+  std::unique_ptr<jobs::VeskoSession> session_;
+};
+
+}  // namespace korvint::app

@@ -1,0 +1,80 @@
+#include "hosts/headless/vesko_headless.h"
+
+namespace korvint::ui::headless {
+
+void HeadlessTable::rowsChanged() {
+  shown_rows_ = rows_ != nullptr ? rows_->row_count() : 0;
+  shown_counts.push_back(shown_rows_);
+  selected_.clear();
+  current_.reset();
+}
+
+std::string HeadlessTable::cell(std::size_t row, int column) const {
+  std::string text;
+  if (rows_ != nullptr && row < shown_rows_) rows_->cell(row, column, text);
+  return text;
+}
+
+std::string HeadlessTable::row_text(std::size_t row) const {
+  std::string text;
+  for (int column = 0; column < columns; ++column) text += (column == 0 ? "" : "\t") + cell(row, column);
+  return text;
+}
+
+void HeadlessTable::user_selects(std::vector<std::size_t> rows) {
+  selected_ = std::move(rows);
+  current_ = selected_.empty() ? std::nullopt : std::optional<std::size_t>(selected_.back());
+}
+
+void HeadlessVeskoHost::post(std::function<void()> task) {
+  {
+    const std::lock_guard lock(mutex_);
+    posted_.push(std::move(task));
+  }
+  posted_signal_.notify_all();
+}
+
+int HeadlessVeskoHost::run_posted(std::chrono::milliseconds ceiling) {
+  {
+    std::unique_lock lock(mutex_);
+    posted_signal_.wait_for(lock, ceiling, [this] { return !posted_.empty(); });
+  }
+  return posted_.run_all();
+}
+
+std::string HeadlessVeskoHost::BrowseFolder(std::string_view start) {
+  folder_dialogs_opened_at.emplace_back(start);
+  if (folder_answers.empty()) return "";
+  std::string answer = folder_answers.front();
+  folder_answers.pop_front();
+  return answer;
+}
+
+std::optional<ResultMenuItem> HeadlessVeskoHost::popupResultMenu() {
+  ++menus_shown;
+  if (menu_answers.empty()) return std::nullopt;
+  const auto answer = menu_answers.front();
+  menu_answers.pop_front();
+  return answer;
+}
+
+HeadlessVeskoWindow::HeadlessVeskoWindow(app::VeskoWindowOptions options, std::vector<std::string> places,
+                                         std::string default_folder, jobs::VeskoServices services)
+    : window(form, std::move(options), std::move(places), std::move(default_folder), std::move(services)) {}
+
+bool HeadlessVeskoWindow::settle(std::chrono::milliseconds ceiling) {
+  const auto end = std::chrono::steady_clock::now() + ceiling;
+  while (window.session().working()) {
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - std::chrono::steady_clock::now());
+    if (left.count() <= 0) return false;
+    host.run_posted(left);
+  }
+  return true;
+}
+
+void HeadlessVeskoWindow::type(std::string_view text) {
+  txtQuery.setText(text);
+  window.session().txtQuery_Change();
+}
+
+}  // namespace korvint::ui::headless

@@ -1,0 +1,105 @@
+#pragma once
+// Vesko's window without a toolkit: plain controls, a table that reads its
+// rows through the model as a list view would, and a host whose posted work
+// waits until the test runs it. Tests play the user on it.
+
+#include <chrono>
+#include <condition_variable>
+#include <deque>
+#include <functional>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/vesko_window_start.h"
+#include "hosts/headless/headless_controls.h"
+#include "ui/posted_tasks.h"
+#include "ui/vesko_form.h"
+
+namespace korvint::ui::headless {
+
+/// A table that keeps the row count it was last told and a selection.
+class HeadlessTable final : public TableView {
+ public:
+  explicit HeadlessTable(int column_count) : columns(column_count) {}
+  void setRows(const TableRows* rows) override { rows_ = rows; }
+  void rowsChanged() override;
+  [[nodiscard]] std::vector<std::size_t> selectedRows() const override { return selected_; }
+  [[nodiscard]] std::optional<std::size_t> currentRow() const override { return current_; }
+  void showSortColumn(int column, bool descending) override { sort_column = column, sort_descending = descending; }
+
+  /// The rows as the table was last told of them.
+  [[nodiscard]] std::size_t shown_rows() const { return shown_rows_; }
+  /// The text of a cell, read through the model as a host would.
+  [[nodiscard]] std::string cell(std::size_t row, int column) const;
+  /// Every cell of `row`, joined with TAB.
+  [[nodiscard]] std::string row_text(std::size_t row) const;
+  /// Plays the user selecting `rows` (the last of them becomes current).
+  void user_selects(std::vector<std::size_t> rows);
+
+  const int columns;
+  int sort_column = -1;
+  bool sort_descending = false;
+  std::vector<std::size_t> shown_counts;  ///< the row count at each rowsChanged()
+
+ private:
+  const TableRows* rows_ = nullptr;
+  std::size_t shown_rows_ = 0;
+  std::vector<std::size_t> selected_;
+  std::optional<std::size_t> current_;
+};
+
+class HeadlessVeskoHost final : public VeskoHost {
+ public:
+  void post(std::function<void()> task) override;
+  void dropPosted() override { posted_.clear(); }
+  void showWindow() override { shown = true; }
+  void closeWindow() override { closed = true; }
+  std::string BrowseFolder(std::string_view start) override;
+  void setClipboardText(std::string_view text) override { clipboard = text; }
+  std::optional<ResultMenuItem> popupResultMenu() override;
+  void messageBox(std::string_view text) override { messages.emplace_back(text); }
+  void focusControl(VeskoControlId id) override { focus = id; }
+
+  /// Waits up to `ceiling` for posted work, then runs all of it; how many tasks ran.
+  int run_posted(std::chrono::milliseconds ceiling);
+
+  bool shown = false;
+  bool closed = false;
+  std::string clipboard;
+  std::vector<std::string> messages;
+  std::optional<VeskoControlId> focus;
+  std::vector<std::string> folder_dialogs_opened_at;
+  std::deque<std::string> folder_answers;                     ///< "" = cancel
+  std::deque<std::optional<ResultMenuItem>> menu_answers;     ///< nullopt = dismissed
+  int menus_shown = 0;
+
+ private:
+  PostedTasks posted_;
+  std::mutex mutex_;
+  std::condition_variable posted_signal_;
+};
+
+/// A whole headless Vesko window over `options`, with Vesko.ini looked for in `places`.
+class HeadlessVeskoWindow {
+ public:
+  HeadlessVeskoWindow(app::VeskoWindowOptions options, std::vector<std::string> places,
+                      std::string default_folder, jobs::VeskoServices services = {});
+
+  /// Runs posted work until the session has shown what it was asked for;
+  /// false when that took longer than `ceiling`.
+  bool settle(std::chrono::milliseconds ceiling = std::chrono::seconds(60));
+  /// Plays the user typing `text` into the query box (replacing what it held).
+  void type(std::string_view text);
+
+  HeadlessTextBox txtQuery;
+  HeadlessLabel lblFolder, lblStatus;
+  HeadlessTable lstCatalogues{static_cast<int>(catalogue_columns().size())};
+  HeadlessTable lstResults{static_cast<int>(result_columns().size())};
+  HeadlessVeskoHost host;
+  VeskoForm form{txtQuery, lblFolder, lstCatalogues, lstResults, lblStatus, host};
+  app::VeskoWindow window;
+};
+
+}  // namespace korvint::ui::headless

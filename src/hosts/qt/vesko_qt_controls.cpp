@@ -1,0 +1,63 @@
+#include "hosts/qt/vesko_qt_controls.h"
+
+#include <QFontMetrics>
+#include <QHeaderView>
+#include <QItemSelectionModel>
+#include <algorithm>
+
+#include "hosts/qt/qt_text.h"
+#include "ui/vesko_layout.h"
+
+namespace korvint::ui::qt {
+
+std::string VeskoQtLabel::caption() const { return from_qt(label_.text()); }
+
+void VeskoQtLabel::setCaption(std::string_view caption) {
+  label_.setText(to_qt(caption));
+  label_.setToolTip(to_qt(caption));
+}
+
+VeskoQtTable::VeskoQtTable(QTableView& view, std::span<const VeskoColumn> columns)
+    : view_(view), model_(new VeskoRowsModel(columns, &view)) {
+  view_.setModel(model_);
+  view_.setSelectionBehavior(QAbstractItemView::SelectRows);
+  view_.setShowGrid(false);
+  view_.setWordWrap(false);
+  view_.setAlternatingRowColors(true);
+  view_.verticalHeader()->hide();
+  // Rows of one height: the view never measures a million of them.
+  view_.verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+  view_.verticalHeader()->setDefaultSectionSize(QFontMetrics(view_.font()).height() + 4);
+  view_.horizontalHeader()->setSectionsClickable(true);
+  view_.horizontalHeader()->setHighlightSections(false);
+  view_.horizontalHeader()->setStretchLastSection(true);
+  const double scale = view_.logicalDpiX() / 1440.0;
+  for (std::size_t i = 0; i < columns.size(); ++i)
+    view_.setColumnWidth(static_cast<int>(i), static_cast<int>(columns[i].width * scale));
+}
+
+void VeskoQtTable::rowsChanged() {
+  model_->reset();
+  view_.scrollToTop();
+}
+
+std::vector<std::size_t> VeskoQtTable::selectedRows() const {
+  std::vector<std::size_t> rows;
+  if (view_.selectionModel() == nullptr) return rows;
+  for (const QModelIndex& index : view_.selectionModel()->selectedRows()) rows.push_back(static_cast<std::size_t>(index.row()));
+  std::sort(rows.begin(), rows.end());
+  return rows;
+}
+
+std::optional<std::size_t> VeskoQtTable::currentRow() const {
+  const QModelIndex current = view_.currentIndex();
+  if (!current.isValid()) return std::nullopt;
+  return static_cast<std::size_t>(current.row());
+}
+
+void VeskoQtTable::showSortColumn(int column, bool descending) {
+  view_.horizontalHeader()->setSortIndicatorShown(true);
+  view_.horizontalHeader()->setSortIndicator(column, descending ? Qt::DescendingOrder : Qt::AscendingOrder);
+}
+
+}  // namespace korvint::ui::qt

@@ -1,0 +1,42 @@
+#pragma once
+// Vesko's controls over Qt widgets: a label, and a table over a QTableView
+// whose model reads the rows as they are painted.
+
+#include <QLabel>
+#include <QTableView>
+
+#include "hosts/qt/vesko_rows_model.h"
+#include "ui/controls.h"
+#include "ui/vesko_controls.h"
+
+namespace korvint::ui::qt {
+
+/// A label; its tooltip shows the whole caption, which may be longer than the label.
+class VeskoQtLabel final : public Label {
+ public:
+  explicit VeskoQtLabel(QLabel& label) : label_(label) {}
+  [[nodiscard]] std::string caption() const override;
+  void setCaption(std::string_view caption) override;
+
+ private:
+  QLabel& label_;
+};
+
+/// A table over `view`, which it gives a VeskoRowsModel.
+class VeskoQtTable final : public TableView {
+ public:
+  VeskoQtTable(QTableView& view, std::span<const VeskoColumn> columns);
+  void setRows(const TableRows* rows) override { model_->set_rows(rows); }
+  void rowsChanged() override;
+  [[nodiscard]] std::vector<std::size_t> selectedRows() const override;
+  [[nodiscard]] std::optional<std::size_t> currentRow() const override;
+  void showSortColumn(int column, bool descending) override;
+
+  [[nodiscard]] VeskoRowsModel& model() const { return *model_; }
+
+ private:
+  QTableView& view_;
+  VeskoRowsModel* model_;  // owned by the view
+};
+
+}  // namespace korvint::ui::qt

@@ -1,0 +1,77 @@
+#include "hosts/qt/vesko_qt_host.h"
+
+#include <QAction>
+#include <QClipboard>
+#include <QCursor>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QGuiApplication>
+#include <QIcon>
+#include <QItemSelectionModel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTableView>
+
+#include "hosts/qt/qt_host.h"
+#include "hosts/qt/qt_text.h"
+#include "hosts/qt/vesko_qt_window.h"
+
+namespace korvint::ui::qt {
+
+void VeskoQtHost::post(std::function<void()> task) {
+  // The first task of a batch wakes the window's thread; the queued call is
+  // dropped with the window, and the tasks are dropped by dropPosted().
+  if (posted_.push(std::move(task)))
+    QMetaObject::invokeMethod(&window_, [this] { posted_.run_all(); }, Qt::QueuedConnection);
+}
+
+void VeskoQtHost::showWindow() { window_.show(); }
+
+void VeskoQtHost::closeWindow() { window_.close(); }
+
+std::string VeskoQtHost::BrowseFolder(std::string_view start) {
+  QString from = QFile::decodeName(to_bytes(start));
+  if (from.isEmpty() || !QDir(from).exists()) from = QDir::homePath();
+  const QString chosen = QFileDialog::getExistingDirectory(&window_, QStringLiteral("Choose the catalogue folder"),
+                                                           from, QFileDialog::ShowDirsOnly);
+  return chosen_folder_text(chosen);
+}
+
+void VeskoQtHost::setClipboardText(std::string_view text) { QGuiApplication::clipboard()->setText(to_qt(text)); }
+
+std::optional<ResultMenuItem> VeskoQtHost::popupResultMenu() {
+  QMenu menu(&window_);
+  menu.setObjectName(QStringLiteral("resultMenu"));
+  for (const ResultMenuSpec& spec : result_menu()) {
+    QAction* action = menu.addAction(to_qt(spec.caption));
+    action->setData(static_cast<int>(spec.item));
+  }
+  const QAction* chosen = menu.exec(menu_at.value_or(QCursor::pos()));
+  menu_at.reset();
+  if (chosen == nullptr) return std::nullopt;
+  return static_cast<ResultMenuItem>(chosen->data().toInt());
+}
+
+void VeskoQtHost::messageBox(std::string_view text) {
+  QMessageBox box(QMessageBox::NoIcon, to_qt(kVeskoTitle), to_qt(text), QMessageBox::Ok, &window_);
+  box.setTextFormat(Qt::PlainText);
+  box.button(QMessageBox::Ok)->setIcon(QIcon());
+  box.exec();
+}
+
+void VeskoQtHost::focusControl(VeskoControlId id) {
+  QWidget& widget = window_.control(id);
+  widget.setFocus(Qt::ShortcutFocusReason);
+  if (auto* edit = qobject_cast<QLineEdit*>(&widget)) edit->selectAll();
+  if (auto* table = qobject_cast<QTableView*>(&widget)) {
+    // Into the results with the arrow keys: the first row becomes current.
+    if (!table->currentIndex().isValid() && table->model()->rowCount() > 0)
+      table->selectionModel()->setCurrentIndex(table->model()->index(0, 0),
+                                               QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+  }
+}
+
+}  // namespace korvint::ui::qt

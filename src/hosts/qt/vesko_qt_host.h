@@ -1,0 +1,40 @@
+#pragma once
+// What only the toolkit can do for Vesko's handlers, over Qt: work posted
+// from the worker runs in the window's event loop, the folder dialog, the
+// clipboard, the results' menu, message boxes, the focus.
+
+#include <QPointer>
+#include <QWidget>
+#include <functional>
+
+#include "ui/posted_tasks.h"
+#include "ui/vesko_host.h"
+
+namespace korvint::ui::qt {
+
+class VeskoQtWindow;
+
+class VeskoQtHost final : public VeskoHost {
+ public:
+  /// `window` must outlive the host.
+  explicit VeskoQtHost(VeskoQtWindow& window) : window_(window) {}
+
+  void post(std::function<void()> task) override;
+  void dropPosted() override { posted_.clear(); }
+  void showWindow() override;
+  void closeWindow() override;
+  std::string BrowseFolder(std::string_view start) override;
+  void setClipboardText(std::string_view text) override;
+  std::optional<ResultMenuItem> popupResultMenu() override;
+  void messageBox(std::string_view text) override;
+  void focusControl(VeskoControlId id) override;
+
+  /// Where the next results' menu pops up (the keyboard's menu key: under the current row); nullopt: the pointer.
+  std::optional<QPoint> menu_at;
+
+ private:
+  VeskoQtWindow& window_;
+  PostedTasks posted_;
+};
+
+}  // namespace korvint::ui::qt

@@ -1,0 +1,46 @@
+// Vesko.exe on Windows.
+//   Vesko                        the window, searching the catalogue folder
+//   Vesko --catalogues DIR ...   the window, searching those folders
+//   Vesko QUERY...               searches and writes one result a line to its
+//                                output (a file, a pipe, or the console it
+//                                was started from), then ends
+// A window program, so that Korvint's button and Explorer open no console.
+
+#include <windows.h>
+
+#include <ostream>
+#include <shellapi.h>
+#include <string>
+#include <vector>
+
+#include "app/vesko_command_line.h"
+#include "app/vesko_window_start.h"
+#include "hosts/win32/console_output.h"
+#include "hosts/win32/vesko_window.h"
+#include "platform/win32/win32_text.h"
+#include "shell/companion_settings.h"
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int show_command) {
+  using namespace korvint;
+  int count = 0;
+  wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &count);
+  std::vector<std::string> arguments;
+  for (int i = 1; i < count; ++i) arguments.push_back(platform::win32::to_utf8(argv[i]));
+  LocalFree(argv);
+
+  if (auto options = app::vesko_window_options(arguments)) {
+    ui::win32::VeskoWin32Window window(std::move(*options), shell::vesko_ini_places(),
+                                       shell::default_output_folder(), {}, show_command);
+    if (window.hwnd() == nullptr) return 1;
+    window.vesko().Form_Load();
+    return window.run_message_loop();
+  }
+  ui::win32::ConsoleOutput out_buffer(STD_OUTPUT_HANDLE);
+  ui::win32::ConsoleOutput err_buffer(STD_ERROR_HANDLE);
+  std::ostream out(&out_buffer);
+  std::ostream err(&err_buffer);
+  const int status = app::run_vesko(arguments, out, err);
+  out.flush();
+  err.flush();
+  return status;
+}

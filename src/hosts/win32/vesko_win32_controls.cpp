@@ -1,0 +1,86 @@
+#include "hosts/win32/vesko_win32_controls.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <climits>
+
+#include "platform/win32/win32_text.h"
+
+namespace korvint::ui::win32 {
+
+std::string vesko_window_text(HWND hwnd) {
+  const int length = GetWindowTextLengthW(hwnd);
+  std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+  text.resize(static_cast<std::size_t>(GetWindowTextW(hwnd, text.data(), length + 1)));
+  return platform::win32::to_utf8(text);
+}
+
+std::string VeskoEdit::text() const { return vesko_window_text(edit_); }
+
+void VeskoEdit::setText(std::string_view text) {
+  quiet = true;
+  SetWindowTextW(edit_, platform::win32::to_wide(text).c_str());
+  quiet = false;
+}
+
+std::string VeskoStatic::caption() const { return vesko_window_text(label_); }
+
+void VeskoStatic::setCaption(std::string_view caption) {
+  SetWindowTextW(label_, platform::win32::to_wide(caption).c_str());
+}
+
+void VeskoListView::setRows(const TableRows* rows) {
+  rows_ = rows;
+  rowsChanged();
+}
+
+void VeskoListView::rowsChanged() {
+  const std::size_t count = rows_ == nullptr ? 0 : std::min<std::size_t>(rows_->row_count(), INT_MAX);
+  ListView_SetItemState(list_, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+  ListView_SetItemCountEx(list_, static_cast<int>(count), 0);
+  if (count > 0) ListView_EnsureVisible(list_, 0, FALSE);
+  InvalidateRect(list_, nullptr, TRUE);
+}
+
+std::vector<std::size_t> VeskoListView::selectedRows() const {
+  std::vector<std::size_t> rows;
+  for (int item = ListView_GetNextItem(list_, -1, LVNI_SELECTED); item >= 0;
+       item = ListView_GetNextItem(list_, item, LVNI_SELECTED))
+    rows.push_back(static_cast<std::size_t>(item));
+  return rows;
+}
+
+std::optional<std::size_t> VeskoListView::currentRow() const {
+  int item = ListView_GetNextItem(list_, -1, LVNI_FOCUSED);
+  if (item < 0) item = ListView_GetNextItem(list_, -1, LVNI_SELECTED);
+  if (item < 0) return std::nullopt;
+  return static_cast<std::size_t>(item);
+}
+
+void VeskoListView::showSortColumn(int column, bool descending) {
+  HWND header = ListView_GetHeader(list_);
+  for (int i = 0, count = Header_GetItemCount(header); i < count; ++i) {
+    HDITEMW item{};
+    item.mask = HDI_FORMAT;
+    Header_GetItem(header, i, &item);
+    item.fmt &= ~(HDF_SORTUP | HDF_SORTDOWN);
+    if (i == column) item.fmt |= descending ? HDF_SORTDOWN : HDF_SORTUP;
+    Header_SetItem(header, i, &item);
+  }
+}
+
+void VeskoListView::fill(NMLVDISPINFOW& info) const {
+  if ((info.item.mask & LVIF_TEXT) == 0 || info.item.cchTextMax <= 0) return;
+  info.item.pszText[0] = L'\0';
+  if (rows_ == nullptr || info.item.iItem < 0 || static_cast<std::size_t>(info.item.iItem) >= rows_->row_count())
+    return;
+  rows_->cell(static_cast<std::size_t>(info.item.iItem), info.item.iSubItem, cell_);
+  wide_ = platform::win32::to_wide(cell_);
+  const std::size_t room = static_cast<std::size_t>(info.item.cchTextMax) - 1;
+  const std::size_t length = std::min(room, wide_.size());
+  std::copy_n(wide_.data(), length, info.item.pszText);
+  info.item.pszText[length] = L'\0';
+}
+
+}  // namespace korvint::ui::win32

@@ -1,0 +1,64 @@
+#pragma once
+// Vesko's controls over native Win32 controls: the edit box, static labels,
+// and owner-data list views that ask for each cell as they paint it.
+
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <string>
+
+#include "ui/controls.h"
+#include "ui/vesko_controls.h"
+
+namespace korvint::ui::win32 {
+
+/// The query box over an edit control. Text the program sets does not count
+/// as typing: `quiet` is true meanwhile, so EN_CHANGE can tell the two apart.
+class VeskoEdit final : public TextBox {
+ public:
+  explicit VeskoEdit(HWND edit) : edit_(edit) {}
+  [[nodiscard]] std::string text() const override;
+  void setText(std::string_view text) override;
+  bool quiet = false;
+
+ private:
+  HWND edit_;
+};
+
+/// A static label; the status line's tooltip shows its whole caption.
+class VeskoStatic final : public Label {
+ public:
+  explicit VeskoStatic(HWND label) : label_(label) {}
+  [[nodiscard]] std::string caption() const override;
+  void setCaption(std::string_view caption) override;
+
+ private:
+  HWND label_;
+};
+
+/// A report-style list view with LVS_OWNERDATA over TableRows.
+class VeskoListView final : public TableView {
+ public:
+  explicit VeskoListView(HWND list) : list_(list) {}
+  void setRows(const TableRows* rows) override;
+  void rowsChanged() override;
+  [[nodiscard]] std::vector<std::size_t> selectedRows() const override;
+  [[nodiscard]] std::optional<std::size_t> currentRow() const override;
+  void showSortColumn(int column, bool descending) override;
+
+  /// Answers LVN_GETDISPINFOW: the cell's text into the list's buffer.
+  void fill(NMLVDISPINFOW& info) const;
+  [[nodiscard]] HWND hwnd() const { return list_; }
+
+ private:
+  HWND list_;
+  const TableRows* rows_ = nullptr;
+  mutable std::string cell_;
+  mutable std::wstring wide_;
+};
+
+/// The text of window `hwnd` as UTF-8.
+std::string vesko_window_text(HWND hwnd);
+
+}  // namespace korvint::ui::win32

@@ -1,0 +1,84 @@
+#pragma once
+// What Vesko's two tables show: the results of a search, row by row without
+// a copy of their texts, in the order chosen by a click on a column header;
+// and the catalogues with their root, entries and the date they were made.
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "search/name_decoder.h"
+#include "search/result_set.h"
+#include "ui/vesko_controls.h"
+
+namespace korvint::jobs {
+
+/// The results' columns, in the order the window shows them.
+enum class ResultColumn { Name, Folder, Size, Date, Catalogue };
+
+/// The results as shown: the set and, once sorted, the order of its rows.
+struct ShownResults {
+  std::shared_ptr<const search::ResultSet> results;
+  std::vector<const search::Hit*> order;  ///< empty: the results' own order
+};
+
+/// The rows of `results` sorted by `column` (names without ASCII case),
+/// results that compare equal kept in catalogue order; nullopt when `cancel`
+/// became true on the way.
+std::optional<std::vector<const search::Hit*>> sorted_rows(const search::ResultSet& results, ResultColumn column,
+                                                          bool descending, const std::atomic<bool>* cancel);
+
+/// The results table: each cell made when the host asks for it.
+class ResultRows final : public ui::TableRows {
+ public:
+  /// `code_page` decodes catalogues that are not UTF-8 ("" = the default).
+  explicit ResultRows(std::string code_page = {}) : decoder_(std::move(code_page)) {}
+
+  /// Shows `shown` from now on.
+  void show(ShownResults shown) { shown_ = std::move(shown); }
+  [[nodiscard]] const ShownResults& shown() const { return shown_; }
+
+  [[nodiscard]] std::size_t row_count() const override;
+  void cell(std::size_t row, int column, std::string& out) const override;
+
+  /// The result in `row` < row_count().
+  [[nodiscard]] const search::Hit& hit(std::size_t row) const;
+  /// Its full path in UTF-8 (a folder's ends with its separator).
+  [[nodiscard]] std::string full_path(std::size_t row) const;
+  /// Its name in UTF-8.
+  [[nodiscard]] std::string name(std::size_t row) const;
+  /// Its catalogue.
+  [[nodiscard]] const search::Catalogue& catalogue(std::size_t row) const;
+
+ private:
+  ShownResults shown_;
+  mutable search::NameDecoder decoder_;
+};
+
+/// One catalogue as the catalogue table shows it.
+struct CatalogueFacts {
+  std::string name;
+  std::string root;     ///< in UTF-8
+  std::string entries;  ///< "12,345", "" until counted
+  std::string scanned;  ///< the catalogue file's date: "YYYY-MM-DD HH:MM:SS"
+};
+
+/// The catalogue table.
+class CatalogueRows final : public ui::TableRows {
+ public:
+  void show(std::vector<CatalogueFacts> rows) { rows_ = std::move(rows); }
+  [[nodiscard]] const std::vector<CatalogueFacts>& rows() const { return rows_; }
+  [[nodiscard]] std::size_t row_count() const override { return rows_.size(); }
+  void cell(std::size_t row, int column, std::string& out) const override;
+
+ private:
+  std::vector<CatalogueFacts> rows_;
+};
+
+/// 1234567 as "1,234,567".
+std::string group_digits(std::uint64_t value);
+
+}  // namespace korvint::jobs

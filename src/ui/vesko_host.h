@@ -1,0 +1,46 @@
+#pragma once
+// What only a window host can do for Vesko's handlers: run work on the
+// window's thread, the folder dialog, the clipboard, the right-click menu,
+// message boxes, the keyboard focus, showing and closing.
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "ui/vesko_layout.h"
+
+namespace korvint::ui {
+
+class VeskoHost {
+ public:
+  virtual ~VeskoHost() = default;
+
+  /// Runs `task` on the window's thread soon; callable from any thread, never
+  /// waits. Tasks run in the order posted.
+  virtual void post(std::function<void()> task) = 0;
+
+  /// Drops the tasks posted and not yet run (their owner is going away).
+  virtual void dropPosted() = 0;
+
+  virtual void showWindow() = 0;
+  virtual void closeWindow() = 0;
+
+  /// The folder dialog, opening at `start`: the chosen folder, "" when cancelled.
+  virtual std::string BrowseFolder(std::string_view start) = 0;
+
+  /// Puts `text` (UTF-8) on the clipboard.
+  virtual void setClipboardText(std::string_view text) = 0;
+
+  /// Pops the results' menu up at the mouse pointer (or under the current
+  /// row, when the keyboard asked) and waits: the chosen item, or nullopt.
+  virtual std::optional<ResultMenuItem> popupResultMenu() = 0;
+
+  /// A modal message box titled "Vesko" with one OK button.
+  virtual void messageBox(std::string_view text) = 0;
+
+  /// Gives the keyboard focus to control `id` (a text box gets its text selected).
+  virtual void focusControl(VeskoControlId id) = 0;
+};
+
+}  // namespace korvint::ui

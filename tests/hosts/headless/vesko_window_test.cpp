@@ -1,0 +1,285 @@
+// Vesko's window on the headless host: the user types, selects, sorts, opens
+// and copies; the worker's results arrive through the posted work.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "hosts/headless/vesko_headless.h"
+#include "platform/program_folder.h"
+#include "support/temp_tree.h"
+
+namespace korvint::ui::headless {
+namespace {
+
+namespace fs = std::filesystem;
+using app::VeskoKey;
+using test::path_text;
+
+std::string lines(const std::string& header, const std::vector<std::string>& entries) {
+  std::string text = header + "\r\n";
+  for (const std::string& entry : entries) text += entry + "\r\n";
+  return text;
+}
+
+// Three catalogues: two of disks that are not attached, one of a folder that is.
+struct VeskoFixture : ::testing::Test {
+  VeskoFixture() {
+    cats = path_text(tree.folder("cats"));
+    disk = tree.root_text() + "disk" + platform::path_separator();
+    tree.text_file("disk/sub/here.txt", "x");
+    tree.text_file("cats/photos.lst", lines("D:\\Photos\\", {"a.jpg\t300\t 2009.1.2\t8:15.42",
+                                                             "2009\\\t0\t 2009.1.2\t8:0.0",
+                                                             "Beach.JPG\t100\t 2019.3.15\t12:0.0",
+                                                             "zebra.jpg\t200\t 2001.3.15\t12:0.0"}));
+    tree.text_file("cats/backup.lst", lines("E:\\", {"notes.txt\t12\t 2022.12.31\t23:0.0", "broken line",
+                                                     "photo.jpg\t5\t 2022.1.1\t0:0.0"}));
+    tree.text_file("cats/disk.lst", lines(disk, {"sub\\\t0\t 2022.1.1\t0:0.0", "here.txt\t1\t 2022.1.1\t0:0.0",
+                                                 "gone.txt\t1\t 2022.1.1\t0:0.0"}));
+    tree.text_file("cats/readme.lst", "just some text\r\nnot a catalogue line\r\n");
+  }
+
+  // A window whose Vesko.ini lies in the tree's "program" folder.
+  std::unique_ptr<HeadlessVeskoWindow> open(jobs::VeskoServices services = {}) {
+    services.show_in_file_manager = [this](std::string_view path) {
+      shown_in_file_manager.emplace_back(path);
+      return platform::Status();
+    };
+    auto window = std::make_unique<HeadlessVeskoWindow>(app::VeskoWindowOptions{}, std::vector<std::string>{ini()},
+                                                        cats, std::move(services));
+    window->window.Form_Load();
+    EXPECT_TRUE(window->settle());
+    return window;
+  }
+
+  [[nodiscard]] std::string ini() const { return path_text(tree.root() / "program" / "Vesko.ini"); }
+
+  static std::vector<std::string> column(const HeadlessTable& table, int column) {
+    std::vector<std::string> cells;
+    for (std::size_t row = 0; row < table.shown_rows(); ++row) cells.push_back(table.cell(row, column));
+    return cells;
+  }
+
+  test::TempTree tree;
+  std::string cats;
+  std::string disk;
+  std::vector<std::string> shown_in_file_manager;
+};
+
+TEST_F(VeskoFixture, OpensTheCatalogueFolderAndSearchesAsTheUserTypes) {
+  auto w = open();
+  EXPECT_TRUE(w->host.shown);
+  EXPECT_EQ(w->host.focus, VeskoControlId::txtQuery);
+  EXPECT_EQ(w->lblFolder.caption(), "Catalogues in " + cats);
+  ASSERT_EQ(w->lstCatalogues.shown_rows(), 3u);
+  EXPECT_EQ(column(w->lstCatalogues, 0), (std::vector<std::string>{"backup", "disk", "photos"}));
+  EXPECT_EQ(w->lstCatalogues.cell(2, 1), "D:\\Photos\\");
+  EXPECT_EQ(w->lstCatalogues.cell(2, 2), "4");
+  EXPECT_EQ(w->lstCatalogues.cell(2, 3).size(), 19u);  // YYYY-MM-DD HH:MM:SS, the file's date
+  EXPECT_EQ(w->lblStatus.caption().rfind("3 catalogues (9 entries): type to search", 0), 0u) << w->lblStatus.caption();
+
+  w->type("jpg");
+  EXPECT_TRUE(w->window.session().working());
+  ASSERT_TRUE(w->settle());
+  EXPECT_EQ(w->lstResults.shown_rows(), 4u);
+  EXPECT_EQ(w->lstResults.row_text(0), "photo.jpg\tE:\\\t5\t2022-01-01 00:00:00\tbackup");
+  EXPECT_EQ(w->lstResults.row_text(3), "zebra.jpg\tD:\\Photos\\2009\\\t200\t2001-03-15 12:00:00\tphotos");
+  const std::string status = w->lblStatus.caption();
+  EXPECT_EQ(status.rfind("4 found in 3 catalogues (9 entries) in ", 0), 0u) << status;
+  for (const char* note : {"readme.lst", "backup: 1 line skipped"})
+    EXPECT_NE(status.find(note), std::string::npos) << note << " missing from: " << status;
+
+  w->type("size:>1k");
+  ASSERT_TRUE(w->settle());
+  EXPECT_EQ(w->lstResults.shown_rows(), 0u);
+  EXPECT_EQ(w->lblStatus.caption().rfind("0 found", 0), 0u);
+
+  w->type("size:>abc");
+  EXPECT_FALSE(w->window.session().working());
+  EXPECT_NE(w->lblStatus.caption().find("size:>abc"), std::string::npos) << w->lblStatus.caption();
+
+  EXPECT_TRUE(w->window.on_key(VeskoControlId::lstResults, VeskoKey::Escape));
+  EXPECT_EQ(w->txtQuery.text(), "");
+  EXPECT_EQ(w->host.focus, VeskoControlId::txtQuery);
+  EXPECT_EQ(w->lblStatus.caption().rfind("3 catalogues", 0), 0u);
+}
+
+TEST_F(VeskoFixture, OnlyTheLastKeystrokesSearchIsShown) {
+  auto w = open();
+  // Typed faster than any search ends: each keystroke replaces the search before it.
+  for (const char* typed : {"j", "jp", "jpg", "jpg -", "jpg -zebra"}) w->type(typed);
+  ASSERT_TRUE(w->settle());
+  EXPECT_EQ(column(w->lstResults, 0), (std::vector<std::string>{"photo.jpg", "a.jpg", "Beach.JPG"}));
+  // Results of searches that were overtaken never replace newer ones.
+  EXPECT_EQ(w->host.run_posted(std::chrono::milliseconds(0)), 0);
+}
+
+TEST_F(VeskoFixture, ASearchThatFindsManyShowsItsFirstRowsWhileItGoesOn) {
+  std::vector<std::string> many;
+  for (int i = 0; i < 2500; ++i) many.push_back("many" + std::to_string(i) + ".dat\t1\t 2020.1.1\t0:0.0");
+  tree.text_file("cats/many.lst", lines("G:\\", many));
+  auto w = open();
+  w->lstResults.shown_counts.clear();
+  w->type("many");
+  ASSERT_TRUE(w->settle());
+  ASSERT_EQ(w->lstResults.shown_counts.size(), 2u);
+  EXPECT_GE(w->lstResults.shown_counts[0], jobs::VeskoSession::kFirstResults);
+  EXPECT_LT(w->lstResults.shown_counts[0], 2500u);
+  EXPECT_EQ(w->lstResults.shown_counts[1], 2500u);
+  EXPECT_EQ(w->lblStatus.caption().rfind("2,500 found in 4 catalogues", 0), 0u) << w->lblStatus.caption();
+}
+
+TEST_F(VeskoFixture, TheCatalogueSelectionRestrictsTheSearch) {
+  auto w = open();
+  w->type("jpg");
+  ASSERT_TRUE(w->settle());
+  w->lstCatalogues.user_selects({2});
+  w->window.session().lstCatalogues_SelectionChange();
+  ASSERT_TRUE(w->settle());
+  EXPECT_EQ(column(w->lstResults, 4), (std::vector<std::string>{"photos", "photos", "photos"}));
+  EXPECT_EQ(w->lblStatus.caption().rfind("3 found in 1 catalogue (4 entries)", 0), 0u) << w->lblStatus.caption();
+  w->lstCatalogues.user_selects({});
+  w->window.session().lstCatalogues_SelectionChange();
+  ASSERT_TRUE(w->settle());
+  EXPECT_EQ(w->lstResults.shown_rows(), 4u);
+}
+
+TEST_F(VeskoFixture, AHeaderClickSortsAndTheSecondReverses) {
+  auto w = open();
+  w->type("jpg");
+  ASSERT_TRUE(w->settle());
+  struct Case {
+    jobs::ResultColumn column;
+    bool descending;
+    std::vector<std::string> names;
+  };
+  using enum jobs::ResultColumn;
+  for (const Case& c : {Case{Name, false, {"a.jpg", "Beach.JPG", "photo.jpg", "zebra.jpg"}},
+                        Case{Name, true, {"zebra.jpg", "photo.jpg", "Beach.JPG", "a.jpg"}},
+                        Case{Size, false, {"photo.jpg", "Beach.JPG", "zebra.jpg", "a.jpg"}},
+                        Case{Date, false, {"zebra.jpg", "a.jpg", "Beach.JPG", "photo.jpg"}},
+                        Case{Folder, false, {"a.jpg", "Beach.JPG", "zebra.jpg", "photo.jpg"}},
+                        Case{Catalogue, false, {"photo.jpg", "a.jpg", "Beach.JPG", "zebra.jpg"}}}) {
+    w->window.session().lstResults_HeaderClick(static_cast<int>(c.column));
+    ASSERT_TRUE(w->settle());
+    EXPECT_EQ(w->lstResults.sort_column, static_cast<int>(c.column));
+    EXPECT_EQ(w->lstResults.sort_descending, c.descending);
+    EXPECT_EQ(column(w->lstResults, 0), c.names) << static_cast<int>(c.column) << " " << c.descending;
+  }
+  // A new query keeps the order chosen.
+  w->type("jpg -zebra");
+  ASSERT_TRUE(w->settle());
+  EXPECT_EQ(column(w->lstResults, 0), (std::vector<std::string>{"photo.jpg", "a.jpg", "Beach.JPG"}));
+}
+
+TEST_F(VeskoFixture, OpeningAResultShowsItOrSaysWhereItIs) {
+  auto w = open();
+  w->type("txt");
+  ASSERT_TRUE(w->settle());
+  ASSERT_EQ(column(w->lstResults, 0), (std::vector<std::string>{"notes.txt", "here.txt", "gone.txt"}));
+  const char sep = platform::path_separator();
+
+  w->lstResults.user_selects({1});
+  EXPECT_TRUE(w->window.on_key(VeskoControlId::lstResults, VeskoKey::Enter));
+  EXPECT_EQ(shown_in_file_manager, std::vector<std::string>{disk + "sub" + sep + "here.txt"});
+
+  w->lstResults.user_selects({2});
+  w->window.session().lstResults_Open();
+  ASSERT_EQ(w->host.messages.size(), 1u);
+  EXPECT_EQ(w->host.messages[0], disk + "sub" + sep + "gone.txt is no longer there.\nThe catalogue \"disk\" of " +
+                                     disk + " lists it as it was when the catalogue was made.");
+
+  w->lstResults.user_selects({0});
+  w->window.session().lstResults_Open();
+  ASSERT_EQ(w->host.messages.size(), 2u);
+  EXPECT_EQ(w->host.messages[1], "E:\\notes.txt is on a disk that is not attached.\nCatalogue: backup\nRoot: E:\\");
+  EXPECT_EQ(shown_in_file_manager.size(), 1u);
+}
+
+TEST_F(VeskoFixture, TheRightClickMenuCopiesAndOpens) {
+  auto w = open();
+  w->type("beach");
+  ASSERT_TRUE(w->settle());
+  w->lstResults.user_selects({0});
+  w->host.menu_answers = {ResultMenuItem::CopyPath, ResultMenuItem::CopyName, std::nullopt};
+  w->window.session().lstResults_ContextMenu();
+  EXPECT_EQ(w->host.clipboard, "D:\\Photos\\2009\\Beach.JPG");
+  EXPECT_TRUE(w->window.on_key(VeskoControlId::lstResults, VeskoKey::ContextMenu));
+  EXPECT_EQ(w->host.clipboard, "Beach.JPG");
+  w->window.session().lstResults_ContextMenu();  // dismissed: nothing happens
+  EXPECT_EQ(w->host.clipboard, "Beach.JPG");
+  EXPECT_TRUE(w->host.messages.empty());
+  EXPECT_EQ(w->host.menus_shown, 3);
+  // Without a current row there is nothing to act on.
+  w->lstResults.user_selects({});
+  w->window.session().lstResults_ContextMenu();
+  EXPECT_EQ(w->host.menus_shown, 3);
+}
+
+TEST_F(VeskoFixture, KeysMoveBetweenTheQueryAndTheResults) {
+  auto w = open();
+  struct Case {
+    VeskoControlId focus;
+    VeskoKey key;
+    bool handled;
+    std::optional<VeskoControlId> focus_after;
+  };
+  using enum VeskoControlId;
+  for (const Case& c : {Case{lstResults, VeskoKey::FindQuery, true, txtQuery},
+                        Case{txtQuery, VeskoKey::Down, true, lstResults},
+                        Case{txtQuery, VeskoKey::Enter, true, lstResults},
+                        Case{lstCatalogues, VeskoKey::Down, false, std::nullopt},
+                        Case{txtQuery, VeskoKey::ContextMenu, false, std::nullopt}}) {
+    w->host.focus.reset();
+    EXPECT_EQ(w->window.on_key(c.focus, c.key), c.handled) << static_cast<int>(c.key);
+    EXPECT_EQ(w->host.focus, c.focus_after) << static_cast<int>(c.key);
+  }
+}
+
+TEST_F(VeskoFixture, ChangingTheFolderSearchesItAndKeepsItInVeskoIni) {
+  tree.text_file("program/Vesko.ini", "/nowhere\r\nencoding=CP1252\r\n");
+  tree.text_file("other/only.lst", lines("F:\\", {"only.jpg\t1\t 2020.1.1\t0:0.0"}));
+  const std::string other = path_text(tree.root() / "other");
+  auto w = open();
+  EXPECT_EQ(w->window.settings_file(), ini());
+  EXPECT_EQ(w->lstCatalogues.shown_rows(), 0u);
+  EXPECT_NE(w->lblStatus.caption().find("/nowhere"), std::string::npos) << w->lblStatus.caption();
+
+  w->host.folder_answers = {""};  // cancelled: nothing changes
+  w->window.cmdFolder_Click();
+  EXPECT_EQ(w->host.folder_dialogs_opened_at, std::vector<std::string>{"/nowhere"});
+  EXPECT_EQ(test::read_file(ini()), "/nowhere\r\nencoding=CP1252\r\n");
+
+  w->type("jpg");
+  w->host.folder_answers = {other};
+  w->window.cmdFolder_Click();
+  ASSERT_TRUE(w->settle());
+  EXPECT_EQ(w->lblFolder.caption(), "Catalogues in " + other);
+  EXPECT_EQ(column(w->lstResults, 0), std::vector<std::string>{"only.jpg"});
+  EXPECT_EQ(test::read_file(ini()), other + "\r\nencoding=CP1252\r\n");
+}
+
+TEST(VeskoWindowOptions, OnlyFoldersAndAnEncodingAskForTheWindow) {
+  using Arguments = std::vector<std::string>;
+  struct Case {
+    Arguments arguments;
+    bool window;
+    Arguments folders;
+  };
+  for (const Case& c : {Case{{}, true, {}},
+                        Case{{"--catalogues", "/a", "--catalogues=/b", "--encoding", "cp1251"}, true, {"/a", "/b"}},
+                        Case{{"--catalogues"}, false, {}},
+                        Case{{"holiday"}, false, {}},
+                        Case{{"--catalogues", "/a", "holiday"}, false, {}},
+                        Case{{"--help"}, false, {}},
+                        Case{{"--"}, false, {}}}) {
+    const auto options = app::vesko_window_options(c.arguments);
+    ASSERT_EQ(options.has_value(), c.window) << ::testing::PrintToString(c.arguments);
+    if (options) {
+      EXPECT_EQ(options->folders, c.folders);
+    }
+  }
+}
+
+}  // namespace
+}  // namespace korvint::ui::headless

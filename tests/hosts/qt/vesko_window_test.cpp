@@ -1,0 +1,101 @@
+// Vesko's Qt window, offscreen: typed queries, the virtual results model,
+// header clicks and the keys.
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTableView>
+#include <QTest>
+
+#include "hosts/qt/vesko_qt_window.h"
+#include "search/query.h"
+#include "support/temp_tree.h"
+
+namespace korvint::ui::qt {
+namespace {
+
+bool wait_for(const std::function<bool()>& condition) {
+  QElapsedTimer clock;
+  clock.start();
+  while (!condition()) {
+    if (clock.elapsed() > 30000) return false;
+    QApplication::processEvents(QEventLoop::AllEvents, 10);
+  }
+  return true;
+}
+
+struct QtVeskoTest : ::testing::Test {
+  QtVeskoTest() {
+    std::string text = "/media/disk/\r\n";
+    for (int i = 0; i < 3000; ++i) text += "photo" + std::to_string(i) + ".jpg\t" + std::to_string(i) + "\t 2020.1.2\t3:4.5\r\n";
+    text += "notes.txt\t7\t 2021.1.1\t0:0.0\r\n";
+    tree.text_file("cats/disk.lst", text);
+    window = std::make_unique<VeskoQtWindow>(app::VeskoWindowOptions{{test::path_text(tree.root() / "cats")}, {}},
+                                             std::vector<std::string>{test::path_text(tree.root() / "Vesko.ini")}, "");
+    window->vesko().Form_Load();
+    QApplication::setActiveWindow(window.get());
+    EXPECT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    EXPECT_TRUE(wait_for([&] { return !window->vesko().session().working(); }));
+  }
+
+  QLineEdit& query() { return static_cast<QLineEdit&>(window->control(VeskoControlId::txtQuery)); }
+  QTableView& results() { return static_cast<QTableView&>(window->control(VeskoControlId::lstResults)); }
+  QString status() { return static_cast<QLabel&>(window->control(VeskoControlId::lblStatus)).text(); }
+  QString cell(int row, int column) { return results().model()->index(row, column).data().toString(); }
+  bool settled() { return wait_for([&] { return !window->vesko().session().working(); }); }
+
+  test::TempTree tree;
+  std::unique_ptr<VeskoQtWindow> window;
+};
+
+TEST_F(QtVeskoTest, TypingSearchesAndTheModelHandsOutRowsByIndex) {
+  EXPECT_EQ(window->windowTitle(), "Vesko");
+  EXPECT_EQ(query().toolTip().toStdString(), search::kQueryHelp);
+  auto& catalogues = static_cast<QTableView&>(window->control(VeskoControlId::lstCatalogues));
+  ASSERT_EQ(catalogues.model()->rowCount(), 1);
+  EXPECT_EQ(catalogues.model()->index(0, 2).data().toString(), "3,001");
+
+  query().setFocus();
+  QTest::keyClicks(&query(), "photo1");
+  ASSERT_TRUE(settled());
+  EXPECT_EQ(results().model()->rowCount(), 1111);  // photo1, photo10.., photo100.., photo1000..
+  EXPECT_TRUE(status().startsWith("1,111 found in 1 catalogue (3,001 entries) in ")) << status().toStdString();
+  EXPECT_EQ(cell(0, 0), "photo1.jpg");
+  EXPECT_EQ(cell(0, 1), "/media/disk/");
+  EXPECT_EQ(cell(2999 - 1888, 0), "");  // past the end: nothing
+  EXPECT_EQ(results().model()->headerData(2, Qt::Horizontal).toString(), "Size");
+
+  // Size, largest first on the second click.
+  QHeaderView& header = *results().horizontalHeader();
+  for (int click = 0; click < 2; ++click) {
+    QTest::mouseClick(header.viewport(), Qt::LeftButton, {}, QPoint(header.sectionViewportPosition(2) + 5, 5));
+    ASSERT_TRUE(settled());
+  }
+  EXPECT_EQ(cell(0, 0), "photo1999.jpg");
+  EXPECT_EQ(header.sortIndicatorSection(), 2);
+  EXPECT_EQ(header.sortIndicatorOrder(), Qt::DescendingOrder);
+}
+
+TEST_F(QtVeskoTest, KeysMoveBetweenQueryAndResultsAndEscClears) {
+  query().setFocus();
+  QTest::keyClicks(&query(), "notes");
+  ASSERT_TRUE(settled());
+  ASSERT_EQ(results().model()->rowCount(), 1);
+  QTest::keyClick(&query(), Qt::Key_Down);
+  EXPECT_TRUE(results().hasFocus());
+  EXPECT_EQ(results().currentIndex().row(), 0);
+  QTest::keyClick(&results(), Qt::Key_F, Qt::ControlModifier);
+  EXPECT_TRUE(query().hasFocus());
+  QTest::keyClick(&query(), Qt::Key_Escape);
+  EXPECT_EQ(query().text(), "");
+  ASSERT_TRUE(settled());
+  EXPECT_EQ(results().model()->rowCount(), 0);
+  EXPECT_TRUE(status().startsWith("1 catalogue (3,001 entries)")) << status().toStdString();
+}
+
+}  // namespace
+}  // namespace korvint::ui::qt
