@@ -316,6 +316,23 @@ TEST(Win32Listing, AFileRootIsNoFolder) {
   EXPECT_NE(error.message().find("plain.txt"), std::string::npos);
 }
 
+// A root the user may not list fails when it is opened, before a scan touches
+// its output, and says so.
+TEST(Win32Listing, ARootThatMayNotBeListedDoesNotOpen) {
+  TempTree tree;
+  tree.file("locked/inside.txt", 1, 0);
+  win32::ListingCalls calls;
+  calls.CreateFileW = [](LPCWSTR, DWORD access, DWORD, LPSECURITY_ATTRIBUTES, DWORD, DWORD, HANDLE) {
+    SetLastError(ERROR_ACCESS_DENIED);
+    EXPECT_NE(access & FILE_LIST_DIRECTORY, 0u);
+    return INVALID_HANDLE_VALUE;
+  };
+  Status error;
+  EXPECT_EQ(win32::make_win32_folder_source(calls)->open_root(tree.root_text() + "locked", error), nullptr);
+  EXPECT_EQ(error.message().rfind("Cannot open \"" + tree.root_text() + "locked\": ", 0), 0u) << error.message();
+  EXPECT_NE(make_system_folder_source()->open_root(tree.root_text() + "locked", error), nullptr);
+}
+
 // Makes a symbolic link where the system lets this process; false where it does
 // not (some systems report success and make nothing, so the link is looked for).
 bool make_link(const fs::path& link, const wchar_t* target, bool folder) {

@@ -66,6 +66,37 @@ TEST(KorvintProgram, ABatchScanWritesTheCatalogueAndEnds) {
   EXPECT_NE(read_file(tree.root() / "cat.lst").find("a.txt"), std::string::npos);
 }
 
+// The window is a module found from the program's own folder: a korvint
+// without it still makes catalogues, and says why no window opens.
+TEST(KorvintProgram, WithoutItsWindowModuleABatchStillRuns) {
+  TempTree tree;
+  tree.file("root/a.txt", 5, utc_seconds(2022, 1, 1, 0, 0, 0));
+  const fs::path alone = tree.root() / "bin" / "korvint";
+  fs::create_directories(alone.parent_path());
+  fs::copy_file(KORVINT_PROGRAM, alone);
+  auto run = [&](const QStringList& arguments) {
+    auto* process = new QProcess;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("QT_QPA_PLATFORM", "offscreen");
+    environment.insert("HOME", QString::fromStdString(path_text(tree.root())));
+    process->setProcessEnvironment(environment);
+    process->start(QString::fromStdString(alone.string()), arguments);
+    EXPECT_TRUE(process->waitForFinished(30000));
+    return std::unique_ptr<QProcess>(process);
+  };
+
+  auto batch = run({path_arg(tree.root() / "root"), path_arg(tree.root() / "cat.lst")});
+  const std::string said = batch->readAllStandardError().toStdString();
+  EXPECT_EQ(batch->exitCode(), 0) << said;
+  EXPECT_NE(said.find("cannot open the window"), std::string::npos) << said;
+  EXPECT_NE(said.find("lib/korvint/korvint-window.so"), std::string::npos) << said;
+  EXPECT_NE(read_file(tree.root() / "cat.lst").find("a.txt"), std::string::npos);
+
+  auto window = run({});
+  EXPECT_EQ(window->exitCode(), 2);
+  EXPECT_NE(window->readAllStandardError().toStdString().find("cannot open the window"), std::string::npos);
+}
+
 TEST(KorvintProgram, SigintDuringABatchScanActsAsStop) {
   TempTree tree;
   const fs::path root = tree.folder("root");
