@@ -21,6 +21,7 @@
 #include "app/batch_outcome.h"
 #include "app/korvint_command_line.h"
 #include "hosts/headless/windowless_batch.h"
+#include "platform/folder_source.h"
 #include "stop_signals.h"
 
 #ifdef KORVINT_WITH_QT
@@ -41,6 +42,8 @@ int stop_requested() { return korvint::hosts::stop_signal_received() ? 1 : 0; }
 }  // namespace
 
 int main(int argc, char** argv) {
+  // A deep tree or many folders read ahead need descriptors; take what the system allows.
+  korvint::platform::raise_open_file_limit();
   using namespace korvint;
   const app::Invocation invocation = app::read_korvint_arguments(std::vector<std::string>(argv + 1, argv + argc));
   switch (invocation.request) {
