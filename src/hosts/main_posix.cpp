@@ -2,7 +2,8 @@
 //   korvint                 the window, ready to scan the home folder
 //   korvint ROOT            the window, prepared to scan ROOT
 //   korvint ROOT OUTPUT     scans ROOT into OUTPUT and ends. Without a display
-//                           the scan runs without a window.
+//                           (or one that does not answer, or without the
+//                           window module) the scan runs without a window.
 //   korvint -h | --help | --version;  "--" ends the options.
 // Exit status: 0 complete, 1 failed or stopped, 2 wrong command line (or no
 // window to open), 3 complete but some folders could not be read (listed empty).
@@ -69,7 +70,10 @@ int main(int argc, char** argv) {
     if (const ui::qt::WindowMain window_main = hosts::load_window_module(error)) {
       std::vector<const char*> operands;
       for (const std::string& operand : invocation.operands) operands.push_back(operand.c_str());
-      return window_main(argv[0], operands.data(), static_cast<int>(operands.size()), &stop_requested);
+      const int status = window_main(argv[0], operands.data(), static_cast<int>(operands.size()), &stop_requested);
+      if (status != ui::qt::kNoWindow) return status;
+      error = "no display answers";
+      if (set("DISPLAY")) error += std::string(" (DISPLAY=") + std::getenv("DISPLAY") + ")";
     }
     std::cerr << "korvint: cannot open the window: " << error << "\n";
     if (!batch) return app::kExitUsage;
