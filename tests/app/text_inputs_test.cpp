@@ -407,7 +407,7 @@ TEST(TextInputs, AListEntryWithARefusedNameFailsAloneAndScanAllSaysSo) {
   const std::string shown = f.window->Label2.caption();
   EXPECT_NE(shown, kManyFiles);
   EXPECT_NE(shown.find("1 failed"), std::string::npos) << shown.substr(0, 200);
-  EXPECT_NE(shown.find(std::string(10000, 'r') + "\": "), std::string::npos);
+  EXPECT_NE(shown.find("Cannot open \"" + too_long), std::string::npos);
   EXPECT_EQ(f.window->Label1.caption().rfind(kTotalSecondsItTook, 0), 0u);
   expect_idle(f);
   expect_next_scan_works(f);
