@@ -2,7 +2,8 @@
 """Times vesko against GNU grep over generated catalogues (not part of the tests).
 
 Usage: bench/vesko_benchmark.py [--dir /tmp/vesko-bench] [--catalogues 10]
-           [--entries 1000000] [--rounds 5] [--vesko build/src/vesko] [--out bench/results-vesko.md]
+           [--entries 1000000] [--rounds 5] [--vesko build/src/hosts/vesko]
+           [--compare LABEL=PATH]... [--out bench/results-vesko.md]
 
 Makes the catalogues once with bench/make_catalogues.py (seed 1, a rare word
 planted 20 times per catalogue), reads them once so the cache is warm, then for
@@ -10,6 +11,8 @@ each query kind runs, interleaved, `rounds` times:
   vesko --catalogues DIR QUERY > FILE      (full paths rebuilt and written)
   LC_ALL=C grep -F -i -c WORD *.lst > FILE (where a literal word says the same)
   LC_ALL=C grep -F -c WORD *.lst > FILE
+  and each --compare build of vesko the same way as --vesko (two builds timed
+  in one run on a busy machine compare fairly; runs far apart do not).
 TZ is pinned for every tool and grep's output goes to a file (grep stops at the
 first match when it writes to /dev/null). Reported: median wall time, CPU time,
 GB/s over the catalogue bytes, vesko's peak anonymous memory (heap and stacks,
@@ -85,9 +88,19 @@ def main():
     ap.add_argument("--catalogues", type=int, default=10)
     ap.add_argument("--entries", type=int, default=1_000_000)
     ap.add_argument("--rounds", type=int, default=5)
-    ap.add_argument("--vesko", default=os.path.join(ROOT, "build", "src", "vesko"))
+    ap.add_argument("--vesko", default=os.path.join(ROOT, "build", "src", "hosts", "vesko"))
+    ap.add_argument("--compare", action="append", default=[], metavar="LABEL=PATH",
+                    help="another vesko build timed in the same rounds, shown as 'vesko LABEL'")
+    ap.add_argument("--only", action="append", default=[], metavar="KIND",
+                    help="run only the query kinds that start with KIND (repeatable)")
     ap.add_argument("--out", default=os.path.join(HERE, "results-vesko.md"))
     a = ap.parse_args()
+    builds = [("vesko", a.vesko)]
+    for item in a.compare:
+        label, sep, path = item.partition("=")
+        if not sep or not label or not path:
+            sys.exit("--compare wants LABEL=PATH, not %r" % item)
+        builds.append(("vesko " + label, path))
 
     folder = os.path.join(a.dir, "catalogues")
     files = sorted(glob.glob(os.path.join(folder, "*.lst")))
@@ -105,8 +118,11 @@ def main():
     scratch = tempfile.mkdtemp(prefix="vesko-bench-")
     header = machine()
     rows = []
+    per_result = []
     for kind, query, word, extra in QUERIES:
-        tools = [("vesko", [a.vesko, "--catalogues", folder] + extra + ["--", query], True)]
+        if a.only and not any(kind.startswith(prefix) for prefix in a.only):
+            continue
+        tools = [(label, [path, "--catalogues", folder] + extra + ["--", query], True) for label, path in builds]
         if word is not None:
             tools.append(("grep -F -i", ["grep", "-F", "-i", "-c", word] + names, False))
             tools.append(("grep -F", ["grep", "-F", "-c", word] + names, False))
@@ -119,17 +135,25 @@ def main():
                 times[name].append(wall)
                 cpu[name].append(used)
                 peak[name] = max(peak[name], rss)
-        results = subprocess.run([a.vesko, "--count", "--catalogues", folder, "--", query], env=env,
-                                 capture_output=True, text=True).stdout.strip()
+        counts = {label: subprocess.run([path, "--count", "--catalogues", folder] + ["--", query], env=env,
+                                        capture_output=True, text=True).stdout.strip() for label, path in builds}
+        if len(set(counts.values())) != 1:
+            print("builds disagree on %s: %s" % (query, counts), file=sys.stderr)
         base = statistics.median(times["grep -F -i"]) if "grep -F -i" in times else None
         for name, _, _ in tools:
             wall = statistics.median(times[name])
+            is_vesko = name.startswith("vesko")
             rows.append("| %s | `%s` | %s | %s | %.3f | %.3f | %.2f | %s | %s |" % (
-                kind, query if name == "vesko" else word, name, results if name == "vesko" else "",
+                kind, query if is_vesko else word, name, counts.get(name, ""),
                 wall, statistics.median(cpu[name]),
-                total / wall / 1e9, "%.1f" % (peak[name] / 1024) if name == "vesko" else "",
+                total / wall / 1e9, "%.1f" % (peak[name] / 1024) if is_vesko else "",
                 ("%.2f" % (wall / base)) if base and name != "grep -F -i" else ("1.00" if base else "")))
         print("\n".join(rows[-len(tools):]), flush=True)
+        for label, _ in builds:
+            held = int(counts[label]) if counts[label].isdigit() else 0
+            if held >= 1_000_000:  # the whole heap over the results held: an upper bound per result
+                per_result.append("%s holds %s results of `%s` in %.1f bytes each at most (peak heap / results)." % (
+                    label, format(held, ","), query, peak[label] * 1024 / held))
     table = [
         "Machine: %s." % header,
         "%d catalogues of %s entries, %.0f MB in all; warm cache; median of %d interleaved rounds; TZ=UTC, LC_ALL=C." % (
@@ -137,14 +161,17 @@ def main():
         "",
         "| query kind | query | tool | results | wall s | CPU s | GB/s | vesko heap MiB | x grep -F -i |",
         "|---|---|---|---:|---:|---:|---:|---:|---:|",
-    ] + rows
+    ] + rows + [""] + per_result
     with open(a.out, "w") as f:
         f.write("# Vesko search benchmark\n\nMade by `bench/vesko_benchmark.py`; catalogues from "
                 "`bench/make_catalogues.py`. vesko writes every result with its full path rebuilt "
                 "(except the --count row); grep only counts lines. vesko spreads a search over every "
                 "core, so on a machine busy with other work (see the load average) its wall time "
                 "loses what the idle cores would give; CPU s is the fairer comparison there. "
-                "GB/s is the catalogue bytes over the wall time.\n\n" + "\n".join(table) + "\n")
+                "GB/s is the catalogue bytes over the wall time." + (
+                    " Rows named `vesko LABEL` are other builds (--compare LABEL=PATH) timed in the same rounds."
+                    if len(builds) > 1 else "")
+                + "\n\n" + "\n".join(table) + "\n")
     print("written", a.out)
 
 

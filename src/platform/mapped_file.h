@@ -1,8 +1,9 @@
 #pragma once
 // A whole file mapped read-only into memory, so a catalogue is searched in place
-// without copying it.
+// without copying it, and read in blocks where that costs less than the mapping.
 
 #include <cstddef>
+#include <cstdint>
 #include <string_view>
 
 #include "platform/status.h"
@@ -13,9 +14,10 @@ namespace korvint::platform {
 class MappedFile {
  public:
   MappedFile() = default;
-  MappedFile(MappedFile&& other) noexcept : data_(other.data_), size_(other.size_) {
+  MappedFile(MappedFile&& other) noexcept : data_(other.data_), size_(other.size_), handle_(other.handle_) {
     other.data_ = nullptr;
     other.size_ = 0;
+    other.handle_ = kNoHandle;
   }
   MappedFile& operator=(MappedFile&& other) noexcept;
   MappedFile(const MappedFile&) = delete;
@@ -30,12 +32,22 @@ class MappedFile {
   /// The file's bytes, valid while this object lives.
   [[nodiscard]] std::string_view bytes() const { return {data_, size_}; }
 
+  /// Copies the `size` bytes at `offset` of bytes() (a range inside it) into
+  /// `out`. Read from the file while it is held open, which costs far less than
+  /// touching mapped pages for the first time; copied from the mapping otherwise.
+  void copy(std::uint64_t offset, std::size_t size, char* out) const;
+
  private:
-  MappedFile(const char* data, std::size_t size) : data_(data), size_(size) {}
+  // A descriptor (POSIX) or HANDLE (Windows) kept open for copy(), or kNoHandle.
+  using Handle = std::intptr_t;
+  static constexpr Handle kNoHandle = -1;
+
+  MappedFile(const char* data, std::size_t size, Handle handle) : data_(data), size_(size), handle_(handle) {}
   void unmap();
 
   const char* data_ = nullptr;
   std::size_t size_ = 0;
+  Handle handle_ = kNoHandle;
 };
 
 inline MappedFile& MappedFile::operator=(MappedFile&& other) noexcept {
@@ -43,8 +55,10 @@ inline MappedFile& MappedFile::operator=(MappedFile&& other) noexcept {
     unmap();
     data_ = other.data_;
     size_ = other.size_;
+    handle_ = other.handle_;
     other.data_ = nullptr;
     other.size_ = 0;
+    other.handle_ = kNoHandle;
   }
   return *this;
 }

@@ -1,5 +1,6 @@
 #include "search/candidate_finder.h"
 
+#include <algorithm>
 #include <cstring>
 
 #if defined(__SSE2__)
@@ -32,62 +33,80 @@ bool is_letter(unsigned char c) { return c >= 'a' && c <= 'z'; }
 
 int ctz(unsigned mask) { return __builtin_ctz(mask); }
 
+// What the scans compare: at each possible needle start, its two rare bytes at
+// their offsets (made lowercase by the masks), the high bit, and the stop byte.
+struct ScanBytes {
+  std::size_t offset1, offset2;
+  unsigned char byte1, byte2, mask1, mask2, stop;
+};
+
 #if defined(KORVINT_AVX2_DISPATCH)
-// The same scans 32 bytes at a step, on processors that have AVX2 (chosen at
-// run time: the program itself is built for any x86-64).
+// The scan 32 bytes at a step, on processors that have AVX2 (chosen at run
+// time: the program itself is built for any x86-64).
 bool has_avx2() {
   static const bool available = __builtin_cpu_supports("avx2");
   return available;
 }
 
-// Moves `p` to the first high byte, or as far as whole 128-byte steps go.
-__attribute__((target("avx2"))) bool high_byte_avx2(const char*& p, const char* end) {
-  while (end - p >= 128) {
-    const auto* v = reinterpret_cast<const __m256i*>(p);
-    const __m256i any = _mm256_or_si256(_mm256_or_si256(_mm256_loadu_si256(v), _mm256_loadu_si256(v + 1)),
-                                        _mm256_or_si256(_mm256_loadu_si256(v + 2), _mm256_loadu_si256(v + 3)));
-    if (_mm256_movemask_epi8(any) != 0) break;
-    p += 128;
-  }
-  while (end - p >= 32) {
-    const auto mask = static_cast<unsigned>(_mm256_movemask_epi8(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(p))));
-    if (mask != 0) {
-      p += ctz(mask);
+template <bool kStop>
+__attribute__((target("avx2"))) inline unsigned scan_step(const char* at, const ScanBytes& s, __m256i b1, __m256i b2,
+                                                          __m256i m1, __m256i m2, __m256i stop) {
+  const __m256i here = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(at));
+  const __m256i x = _mm256_or_si256(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(at + s.offset1)), m1);
+  const __m256i y = _mm256_or_si256(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(at + s.offset2)), m2);
+  __m256i hits = _mm256_or_si256(_mm256_and_si256(_mm256_cmpeq_epi8(x, b1), _mm256_cmpeq_epi8(y, b2)), here);
+  if constexpr (kStop) hits = _mm256_or_si256(hits, _mm256_cmpeq_epi8(here, stop));
+  return static_cast<unsigned>(_mm256_movemask_epi8(hits));
+}
+
+// Moves `p` to the first candidate, or as far as whole steps go.
+template <bool kStop>
+__attribute__((target("avx2"))) bool scan_avx2(const char*& p, const char* end, const ScanBytes& s) {
+  const std::size_t reach = std::max(s.offset1, s.offset2);
+  const __m256i b1 = _mm256_set1_epi8(static_cast<char>(s.byte1));
+  const __m256i b2 = _mm256_set1_epi8(static_cast<char>(s.byte2));
+  const __m256i m1 = _mm256_set1_epi8(static_cast<char>(s.mask1));
+  const __m256i m2 = _mm256_set1_epi8(static_cast<char>(s.mask2));
+  const __m256i stop = _mm256_set1_epi8(static_cast<char>(s.stop));
+  const char* at = p;
+  while (static_cast<std::size_t>(end - at) >= 64 + reach) {
+    const unsigned low = scan_step<kStop>(at, s, b1, b2, m1, m2, stop);
+    const unsigned high = scan_step<kStop>(at + 32, s, b1, b2, m1, m2, stop);
+    if ((low | high) != 0) {
+      p = at + (low != 0 ? ctz(low) : 32 + ctz(high));
       return true;
     }
-    p += 32;
+    at += 64;
   }
+  p = at;
   return false;
 }
+#endif
 
-// The candidates among the 32 needle starts at `at`: the pair, or a high byte.
-__attribute__((target("avx2"))) inline unsigned pair_step(const char* at, std::size_t offset1, std::size_t offset2,
-                                                          __m256i b1, __m256i b2, __m256i m1, __m256i m2) {
-  const __m256i here = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(at));
-  const __m256i x = _mm256_or_si256(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(at + offset1)), m1);
-  const __m256i y = _mm256_or_si256(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(at + offset2)), m2);
-  const __m256i pair = _mm256_and_si256(_mm256_cmpeq_epi8(x, b1), _mm256_cmpeq_epi8(y, b2));
-  return static_cast<unsigned>(_mm256_movemask_epi8(_mm256_or_si256(pair, here)));
-}
-
-// Moves `p` to the first candidate of the byte pair, or as far as whole steps go.
-__attribute__((target("avx2"))) bool pair_avx2(const char*& p, const char* end, std::size_t offset1,
-                                               std::size_t offset2, unsigned char byte1, unsigned char byte2,
-                                               unsigned char mask1, unsigned char mask2) {
-  const std::size_t reach = offset1 > offset2 ? offset1 : offset2;
-  const __m256i b1 = _mm256_set1_epi8(static_cast<char>(byte1));
-  const __m256i b2 = _mm256_set1_epi8(static_cast<char>(byte2));
-  const __m256i m1 = _mm256_set1_epi8(static_cast<char>(mask1));
-  const __m256i m2 = _mm256_set1_epi8(static_cast<char>(mask2));
-  while (static_cast<std::size_t>(end - p) >= 64 + reach) {
-    const unsigned low = pair_step(p, offset1, offset2, b1, b2, m1, m2);
-    const unsigned high = pair_step(p + 32, offset1, offset2, b1, b2, m1, m2);
-    if ((low | high) != 0) {
-      p += low != 0 ? ctz(low) : 32 + ctz(high);
+#if defined(__SSE2__)
+// The same 16 bytes at a step, on any x86-64.
+bool scan_sse2(const char*& p, const char* end, const ScanBytes& s) {
+  const std::size_t reach = std::max(s.offset1, s.offset2);
+  const __m128i b1 = _mm_set1_epi8(static_cast<char>(s.byte1));
+  const __m128i b2 = _mm_set1_epi8(static_cast<char>(s.byte2));
+  const __m128i m1 = _mm_set1_epi8(static_cast<char>(s.mask1));
+  const __m128i m2 = _mm_set1_epi8(static_cast<char>(s.mask2));
+  const __m128i stop = _mm_set1_epi8(static_cast<char>(s.stop != 0 ? s.stop : 0x80));
+  const char* at = p;
+  while (static_cast<std::size_t>(end - at) >= 16 + reach) {
+    const __m128i here = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
+    const __m128i x = _mm_or_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(at + s.offset1)), m1);
+    const __m128i y = _mm_or_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(at + s.offset2)), m2);
+    const __m128i pair = _mm_and_si128(_mm_cmpeq_epi8(x, b1), _mm_cmpeq_epi8(y, b2));
+    const __m128i hits = _mm_or_si128(_mm_or_si128(pair, here), _mm_cmpeq_epi8(here, stop));
+    const unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(hits));
+    if (mask != 0) {
+      p = at + ctz(mask);
       return true;
     }
-    p += 64;
+    at += 16;
   }
+  p = at;
   return false;
 }
 #endif
@@ -100,16 +119,13 @@ int CandidateFinder::rarity(std::string_view needle) {
   return best;
 }
 
-CandidateFinder::CandidateFinder(std::string_view needle) {
-  if (needle.empty()) return;
-  for (const char c : needle) {
-    if (static_cast<unsigned char>(c) >= 0x80) {
-      mode_ = Mode::HighBytes;
-      return;
-    }
-  }
-  mode_ = Mode::AsciiPair;
-  length_ = needle.size();
+CandidateFinder::CandidateFinder(std::string_view needle, char stop) {
+  stop_ = static_cast<unsigned char>(stop);
+  if (needle.empty() && stop_ == 0) return;
+  mode_ = Mode::Scan;
+  ascii_ = std::none_of(needle.begin(), needle.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
+  byte1_ = byte2_ = 0x80;  // no pair: only high bytes (and the stop byte)
+  if (!ascii_ || needle.empty()) return;
   std::size_t first = 0;
   for (std::size_t i = 1; i < needle.size(); ++i)
     if (frequency(static_cast<unsigned char>(needle[i])) < frequency(static_cast<unsigned char>(needle[first])))
@@ -129,68 +145,23 @@ CandidateFinder::CandidateFinder(std::string_view needle) {
   mask2_ = is_letter(byte2_) ? 0x20 : 0;
 }
 
-const char* CandidateFinder::find(const char* from, const char* end) const {
-  switch (mode_) {
-    case Mode::EveryLine:
-      return from;
-    case Mode::HighBytes:
-      return find_high_byte(from, end);
-    case Mode::AsciiPair:
-      break;
-  }
-  return find_pair(from, end);
-}
-
-const char* CandidateFinder::find_high_byte(const char* p, const char* end) const {
+const char* CandidateFinder::find(const char* p, const char* end) const {
+  if (mode_ == Mode::EveryLine) return p;
+  const ScanBytes s{offset1_, offset2_, byte1_, byte2_, mask1_, mask2_, stop_};
 #if defined(KORVINT_AVX2_DISPATCH)
-  if (has_avx2() && high_byte_avx2(p, end)) return p;
+  if (has_avx2()) {
+    if (stop_ != 0 ? scan_avx2<true>(p, end, s) : scan_avx2<false>(p, end, s)) return p;
+  }
 #endif
 #if defined(__SSE2__)
-  while (end - p >= 64) {
-    const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-    const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16));
-    const __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 32));
-    const __m128i d = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 48));
-    if (_mm_movemask_epi8(_mm_or_si128(_mm_or_si128(a, b), _mm_or_si128(c, d))) != 0) break;
-    p += 64;
-  }
-  while (end - p >= 16) {
-    const unsigned mask =
-        static_cast<unsigned>(_mm_movemask_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p))));
-    if (mask != 0) return p + ctz(mask);
-    p += 16;
-  }
+  if (scan_sse2(p, end, s)) return p;
 #endif
-  for (; p != end; ++p)
-    if (static_cast<unsigned char>(*p) >= 0x80) return p;
-  return end;
-}
-
-const char* CandidateFinder::find_pair(const char* p, const char* end) const {
-  const std::size_t reach = offset1_ > offset2_ ? offset1_ : offset2_;
-#if defined(KORVINT_AVX2_DISPATCH)
-  if (has_avx2() && pair_avx2(p, end, offset1_, offset2_, byte1_, byte2_, mask1_, mask2_)) return p;
-#endif
-#if defined(__SSE2__)
-  const __m128i byte1 = _mm_set1_epi8(static_cast<char>(byte1_));
-  const __m128i byte2 = _mm_set1_epi8(static_cast<char>(byte2_));
-  const __m128i mask1 = _mm_set1_epi8(static_cast<char>(mask1_));
-  const __m128i mask2 = _mm_set1_epi8(static_cast<char>(mask2_));
-  // Each step looks at 16 possible needle starts: the two rare bytes at their
-  // distance, and the high bit of every byte.
-  while (static_cast<std::size_t>(end - p) >= 16 + reach) {
-    const __m128i here = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-    const __m128i at1 = _mm_or_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + offset1_)), mask1);
-    const __m128i at2 = _mm_or_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + offset2_)), mask2);
-    const __m128i pair = _mm_and_si128(_mm_cmpeq_epi8(at1, byte1), _mm_cmpeq_epi8(at2, byte2));
-    const unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(pair) | _mm_movemask_epi8(here));
-    if (mask != 0) return p + ctz(mask);
-    p += 16;
-  }
-#endif
+  // The tail, where the needle's bytes would reach past the end.
+  const std::size_t reach = std::max(offset1_, offset2_);
   for (; p != end; ++p) {
-    if (static_cast<unsigned char>(*p) >= 0x80) return p;
-    if (static_cast<std::size_t>(end - p) >= length_ &&
+    const auto c = static_cast<unsigned char>(*p);
+    if (c >= 0x80 || (stop_ != 0 && c == stop_)) return p;
+    if (static_cast<std::size_t>(end - p) > reach &&
         (static_cast<unsigned char>(p[offset1_]) | mask1_) == byte1_ &&
         (static_cast<unsigned char>(p[offset2_]) | mask2_) == byte2_)
       return p;

@@ -1,10 +1,9 @@
 #include "search/catalogue.h"
 
-#include <string.h>
-
 #include <algorithm>
 #include <cstring>
 
+#include "search/block_reader.h"
 #include "search/catalogue_line.h"
 #include "search/line_scan.h"
 #include "search/utf8.h"
@@ -12,18 +11,8 @@
 namespace korvint::search {
 namespace {
 
-// The position of the last `byte` in [begin, end), or nullptr.
-const char* find_last(const char* begin, const char* end, char byte) {
-#if defined(__GLIBC__)
-  return static_cast<const char*>(::memrchr(begin, byte, static_cast<std::size_t>(end - begin)));
-#else
-  while (end != begin) {
-    --end;
-    if (*end == byte) return end;
-  }
-  return nullptr;
-#endif
-}
+// The block a check reads at a time.
+constexpr std::size_t kCountBlockBytes = 256u << 10;
 
 }  // namespace
 
@@ -101,9 +90,17 @@ std::vector<Chunk> Catalogue::chunks(std::uint64_t target_bytes) const {
   while (begin < size) {
     std::uint64_t end = size;
     if (size - begin > target_bytes) {
-      const std::uint64_t cut = begin + target_bytes;
-      const auto* lf = static_cast<const char*>(std::memchr(bytes_.data() + cut, '\n', size - cut));
-      end = lf == nullptr ? size : static_cast<std::uint64_t>(lf - bytes_.data()) + 1;
+      // The line end after the cut, read through copy(): the mapping stays untouched.
+      end = size;
+      char piece[512];
+      for (std::uint64_t at = begin + target_bytes; at < size; at += sizeof piece) {
+        const auto length = static_cast<std::size_t>(std::min<std::uint64_t>(sizeof piece, size - at));
+        copy(at, length, piece);
+        if (const auto* lf = static_cast<const char*>(std::memchr(piece, '\n', length))) {
+          end = at + static_cast<std::uint64_t>(lf - piece) + 1;
+          break;
+        }
+      }
     }
     result.push_back(Chunk{begin, end});
     begin = end;
@@ -113,46 +110,64 @@ std::vector<Chunk> Catalogue::chunks(std::uint64_t target_bytes) const {
 
 LineCounts Catalogue::count_lines(const Chunk& chunk) const {
   LineCounts counts;
-  const char* const base = bytes_.data();
-  for_each_line(base + chunk.begin, base + chunk.end, [&](const char* start, const char* lf) {
-    // A line must end in CR LF; the last one, cut off before its line end, is not read.
-    if (lf == nullptr || lf == start || lf[-1] != '\r') {
-      ++counts.skipped;
+  thread_local std::vector<char> buffer;
+  BlockReader reader(*this, chunk, kCountBlockBytes, buffer);
+  Block block;
+  while (reader.next(block)) {
+    for_each_line(block.data, block.data + block.size, [&](const char* start, const char* lf) {
+      // A line must end in CR LF; the last one, cut off before its line end, is not read.
+      if (lf == nullptr || lf == start || lf[-1] != '\r') {
+        ++counts.skipped;
+        return true;
+      }
+      const auto entry = parse_entry_line(std::string_view(start, static_cast<std::size_t>(lf - 1 - start)));
+      if (!entry) {
+        ++counts.skipped;
+        return true;
+      }
+      ++counts.entries;
+      if (!entry->ascii) {
+        counts.non_ascii = true;
+        if (counts.valid_utf8 && !is_valid_utf8(entry->path)) counts.valid_utf8 = false;
+      }
       return true;
-    }
-    const auto entry = parse_entry_line(std::string_view(start, static_cast<std::size_t>(lf - 1 - start)));
-    if (!entry) {
-      ++counts.skipped;
-      return true;
-    }
-    ++counts.entries;
-    if (!entry->ascii) {
-      counts.non_ascii = true;
-      if (counts.valid_utf8 && !is_valid_utf8(entry->path)) counts.valid_utf8 = false;
-    }
-    return true;
-  });
+    });
+  }
+  counts.skipped += reader.overlong();
   return counts;
 }
 
 std::optional<std::uint64_t> Catalogue::last_folder_line(std::uint64_t from, std::uint64_t before) const {
+  const char* const base = bytes_.data();
+  const char* found = find_last_folder_line(base + from, base + before, base + bytes_.size());
+  if (found == nullptr) return std::nullopt;
+  return static_cast<std::uint64_t>(found - base);
+}
+
+void Catalogue::copy(std::uint64_t offset, std::size_t size, char* out) const {
+  if (memory_.empty()) {
+    file_.copy(offset, size, out);
+  } else {
+    std::memcpy(out, bytes_.data() + offset, size);
+  }
+}
+
+const char* find_last_folder_line(const char* low, const char* before, const char* text_end) {
   // Only folder lines (and, on Linux, rare names) hold a backslash, so jumping
   // from backslash to backslash passes over file lines without reading them.
-  const char* const base = bytes_.data();
-  const char* const low = base + from;
-  const char* end = base + before;
+  const char* end = before;
   while (end > low) {
-    const char* slash = find_last(low, end, '\\');
-    if (slash == nullptr) return std::nullopt;
-    const char* lf = find_last(low, slash, '\n');
+    const char* slash = find_last_byte(low, end, '\\');
+    if (slash == nullptr) return nullptr;
+    const char* lf = find_last_byte(low, slash, '\n');
     const char* start = lf == nullptr ? low : lf + 1;
-    const char* line_end = static_cast<const char*>(std::memchr(slash, '\n', static_cast<std::size_t>(base + bytes_.size() - slash)));
-    std::string_view line(start, static_cast<std::size_t>((line_end == nullptr ? base + bytes_.size() : line_end) - start));
+    const auto* line_end = static_cast<const char*>(std::memchr(slash, '\n', static_cast<std::size_t>(text_end - slash)));
+    std::string_view line(start, static_cast<std::size_t>((line_end == nullptr ? text_end : line_end) - start));
     if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-    if (folder_path_of_line(line)) return static_cast<std::uint64_t>(start - base);
+    if (folder_path_of_line(line)) return start;
     end = start;
   }
-  return std::nullopt;
+  return nullptr;
 }
 
 std::string_view Catalogue::line_at(std::uint64_t offset) const {

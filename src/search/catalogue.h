@@ -65,10 +65,16 @@ class Catalogue {
   [[nodiscard]] std::string_view bytes() const { return bytes_; }
   /// The header line as stored, without its line end.
   [[nodiscard]] std::string_view root() const { return root_; }
+  /// True when the root holds no byte >= 0x80.
+  [[nodiscard]] bool root_ascii() const { return root_ascii_; }
   /// True for a root starting with "/": folder levels are then joined with "/".
   [[nodiscard]] bool posix_root() const { return !root_.empty() && root_[0] == '/'; }
   /// The offset of the first line after the header.
   [[nodiscard]] std::uint64_t body_begin() const { return body_begin_; }
+
+  /// Copies the `size` bytes at `offset` of bytes() into `out`, by reading the
+  /// file where that costs less than touching its mapping.
+  void copy(std::uint64_t offset, std::size_t size, char* out) const;
 
   /// The body split into chunks of about `target_bytes`, each ending at a line end.
   [[nodiscard]] std::vector<Chunk> chunks(std::uint64_t target_bytes) const;
@@ -116,5 +122,10 @@ class Catalogue {
   TextEncoding encoding_ = TextEncoding::Ascii;
   bool encoding_known_ = false;
 };
+
+/// The start of the last folder line (see folder_path_of_line()) that starts in
+/// [low, before), both line starts, in text that goes on to `text_end`;
+/// nullptr when there is none.
+const char* find_last_folder_line(const char* low, const char* before, const char* text_end);
 
 }  // namespace korvint::search

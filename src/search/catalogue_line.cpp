@@ -101,39 +101,49 @@ std::uint64_t day_end(int year, int month, int day) {
   return EntryTime{year, month, day, 23, 59, 59}.packed();
 }
 
-std::optional<EntryLine> parse_entry_line(std::string_view line) {
+bool parse_entry_fields(std::string_view line, EntryLine& entry) {
   // Read from the end: the three short fields have a fixed shape, so what is
-  // left before them is the name, which must hold no TAB, CR or NUL.
-  if (line.size() < 16 || line.size() > kMaxLineBytes) return std::nullopt;
+  // left before them is the path.
+  if (line.size() < 16 || line.size() > kMaxLineBytes) return false;
   const char* const low = line.data();
   const char* p = low + line.size();
-  EntryLine entry;
   EntryTime& t = entry.time;
   if (!number_before(p, low, 2, t.second) || !byte_before(p, low, '.') || !number_before(p, low, 2, t.minute) ||
       !byte_before(p, low, ':') || !number_before(p, low, 2, t.hour) || !byte_before(p, low, '\t') ||
       !number_before(p, low, 2, t.day) || !byte_before(p, low, '.') || !number_before(p, low, 2, t.month) ||
       !byte_before(p, low, '.') || !number_before(p, low, 5, t.year) || !byte_before(p, low, ' ') ||
       !byte_before(p, low, '\t'))
-    return std::nullopt;
+    return false;
   if (t.year < 1 || t.year > 30827 || t.hour > 23 || t.minute > 59 || t.second > 59 ||
       !is_calendar_date(t.year, t.month, t.day))
-    return std::nullopt;
+    return false;
   const char* const size_end = p;
   while (p > low && p[-1] >= '0' && p[-1] <= '9') --p;
-  if (p == size_end || size_end - p > 20) return std::nullopt;
+  if (p == size_end || size_end - p > 20) return false;
   const auto size = std::from_chars(p, size_end, entry.size);
-  if (size.ec != std::errc() || !byte_before(p, low, '\t') || p == low) return std::nullopt;
+  if (size.ec != std::errc() || !byte_before(p, low, '\t') || p == low) return false;
   entry.path = std::string_view(low, static_cast<std::size_t>(p - low));
-  if (!clean_field(low, p, entry.ascii)) return std::nullopt;
   entry.is_folder = entry.path.back() == '\\';
+  return true;
+}
+
+bool finish_entry_line(EntryLine& entry) {
+  // The path must hold no TAB, CR or NUL.
+  if (!clean_field(entry.path.data(), entry.path.data() + entry.path.size(), entry.ascii)) return false;
   if (entry.is_folder) {
     const std::string_view levels = entry.path.substr(0, entry.path.size() - 1);
     const auto cut = levels.rfind('\\');
     entry.name = cut == std::string_view::npos ? levels : levels.substr(cut + 1);
-    if (entry.name.empty()) return std::nullopt;  // "\" or "a\\": no folder named
+    if (entry.name.empty()) return false;  // "\" or "a\\": no folder named
   } else {
     entry.name = entry.path;
   }
+  return true;
+}
+
+std::optional<EntryLine> parse_entry_line(std::string_view line) {
+  EntryLine entry;
+  if (!parse_entry_fields(line, entry) || !finish_entry_line(entry)) return std::nullopt;
   return entry;
 }
 

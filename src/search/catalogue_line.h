@@ -47,6 +47,14 @@ struct EntryLine {
 /// calendar. nullopt for anything else (a NUL or CR in the line, too long, ...).
 std::optional<EntryLine> parse_entry_line(std::string_view line);
 
+/// The two steps of parse_entry_line(), for a search that can pass over a line
+/// by its size, date or type alone: parse_entry_fields() reads the fields after
+/// the path (size, time, whether it is a folder) and points `path` at the text
+/// before them; finish_entry_line() checks that text and sets `name` and `ascii`.
+/// Each is false for a line that parse_entry_line() refuses.
+bool parse_entry_fields(std::string_view line, EntryLine& entry);
+bool finish_entry_line(EntryLine& entry);
+
 /// The relative folder path a line sets for the lines after it: its first field
 /// when that ends in "\" and holds no NUL or CR. A folder line whose other
 /// fields are damaged still names the folder of the files below it.

@@ -1,6 +1,8 @@
 #pragma once
 // Walks the lines of a span of text by their LF bytes, 64 bytes at a step.
 
+#include <string.h>
+
 #include <cstring>
 
 #if defined(__SSE2__)
@@ -8,6 +10,19 @@
 #endif
 
 namespace korvint::search {
+
+/// The position of the last `byte` in [begin, end), or nullptr.
+inline const char* find_last_byte(const char* begin, const char* end, char byte) {
+#if defined(__GLIBC__)
+  return static_cast<const char*>(::memrchr(begin, byte, static_cast<std::size_t>(end - begin)));
+#else
+  while (end != begin) {
+    --end;
+    if (*end == byte) return end;
+  }
+  return nullptr;
+#endif
+}
 
 /// Calls `on_line(start, lf)` for each line of [begin, end), `lf` pointing at
 /// its LF; a last line without one comes as `on_line(start, nullptr)`. Stops

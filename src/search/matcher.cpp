@@ -33,31 +33,19 @@ std::string_view folded(TextEncoding encoding, std::string_view raw, bool ascii,
   return out;
 }
 
-// True when some character of `text` folds into something that holds ASCII
-// (the Kelvin sign, "ß", "ſ", ligatures...). Learned from the platform's own
-// folding one character at a time, and remembered.
-bool may_fold_into_ascii(std::string_view text, MatchScratch& scratch) {
+// True when some character of `text` (UTF-8) folds into something that holds
+// ASCII (the Kelvin sign, "ß", "ſ", ligatures...).
+bool may_fold_into_ascii(std::string_view text) {
   const char* p = text.data();
   const char* const end = p + text.size();
-  std::string one;
-  std::string folded_one;
   while (p < end) {
     if (static_cast<unsigned char>(*p) < 0x80) {
       ++p;
       continue;
     }
-    char32_t point = 0;
-    const std::size_t length = decode_utf8(p, end, point);
-    if (point >= 0x10000) return true;  // rare: let the exact path decide
-    unsigned char& known = scratch.folds_into_ascii[point];
-    if (known == 0) {
-      platform::fold_case(std::string_view(p, length), folded_one);
-      known = 1;
-      for (const char c : folded_one)
-        if (static_cast<unsigned char>(c) < 0x80) known = 2;
-    }
-    if (known == 2) return true;
-    p += length;
+    const HighRun run = read_high_run(p, end, nullptr);
+    if (run.utf8_folds) return true;
+    p = run.end;
   }
   return false;
 }
@@ -98,7 +86,54 @@ Matcher::Matcher(Query query) : query_(std::move(query)) {
   for (const Term* term : names_)
     if (!term->negated && !term->wildcard && !term->needle.empty() && is_ascii(term->needle))
       ascii_words_.push_back(term);
-  if (best != nullptr) finder_ = CandidateFinder(best_needle);
+  if (best != nullptr) {
+    finder_ = CandidateFinder(best_needle);
+    return;
+  }
+  // No word must be in the name: the most selective word that must be in the path.
+  for (const Term* term : paths_) {
+    if (term->negated) continue;
+    const std::string_view literal = term->wildcard ? longest_literal(term->needle) : std::string_view(term->needle);
+    if (literal.empty()) continue;
+    if (path_literal_.empty() || CandidateFinder::rarity(literal) < CandidateFinder::rarity(path_literal_) ||
+        (CandidateFinder::rarity(literal) == CandidateFinder::rarity(path_literal_) &&
+         literal.size() > path_literal_.size()))
+      path_literal_ = std::string(literal);
+  }
+  if (path_literal_.empty()) return;
+  const auto separator = path_literal_.find_last_of("\\/");
+  const std::string_view tail =
+      separator == std::string::npos ? std::string_view(path_literal_) : std::string_view(path_literal_).substr(separator + 1);
+  // With nothing after the last separator only a backslash can bring the
+  // text into a name: every one is a candidate then.
+  path_finder_ = CandidateFinder(tail, tail.empty() ? '\\' : '\0');
+}
+
+const CodePageFolds& MatchScratch::code_page_folds() {
+  if (!code_page_folds_made_) {
+    code_page_folds_ = search::code_page_folds(code_page_name);
+    code_page_folds_made_ = true;
+  }
+  return code_page_folds_;
+}
+
+bool Matcher::folder_may_hold_path_literal(const Catalogue& catalogue, std::string_view folder,
+                                           MatchScratch& scratch) const {
+  scratch.raw.clear();
+  append_raw_path(scratch.raw, catalogue, folder, {});
+  if (is_ascii(scratch.raw)) return contains_caseless(scratch.raw, path_literal_);
+  if (is_ascii(path_literal_) && contains_caseless(scratch.raw, path_literal_)) return true;
+  // Folded as the catalogue's text will be read: in UTF-8 or the code page
+  // while its encoding is not known yet.
+  const TextEncoding encodings[] = {TextEncoding::Utf8, TextEncoding::CodePage};
+  for (const TextEncoding encoding : encodings) {
+    if (catalogue.encoding_known() ? encoding != catalogue.encoding()
+                                   : encoding == TextEncoding::Utf8 && !is_valid_utf8(scratch.raw))
+      continue;
+    if (contains_caseless(folded(encoding, scratch.raw, false, scratch, scratch.folded_path), path_literal_))
+      return true;
+  }
+  return false;
 }
 
 bool Matcher::selects(const Catalogue& catalogue) const {
@@ -127,12 +162,52 @@ bool Matcher::surely_missing(TextEncoding encoding, std::string_view name, Match
     text = scratch.decoded;
   }
   for (const Term* term : ascii_words_)
-    if (!contains_caseless(text, term->needle)) return !may_fold_into_ascii(text, scratch);
+    if (!contains_caseless(text, term->needle)) return !may_fold_into_ascii(text);
   return false;
 }
 
 bool Matcher::text_matches(const Term& term, std::string_view text) const {
   return term.wildcard ? wildcard_match(text, term.needle) : contains_caseless(text, term.needle);
+}
+
+namespace {
+
+// The verdict of a size:, date: or type: term on `entry`.
+bool field_term_holds(const Term& term, const EntryLine& entry) {
+  switch (term.kind) {
+    case TermKind::Type:
+      return entry.is_folder == term.folders;
+    case TermKind::Size:
+      return !entry.is_folder && entry.size >= term.low && entry.size <= term.high;
+    case TermKind::Date: {
+      const std::uint64_t stamp = entry.time.packed();
+      return stamp >= term.low && stamp <= term.high;
+    }
+    default:
+      return false;
+  }
+}
+
+}  // namespace
+
+bool Matcher::fields_may_match(const EntryLine& entry) const {
+  for (const Term* term : cheap_) {
+    if (term->kind == TermKind::Extension) {
+      // A file's name is its path. An ASCII extension reads the same in any
+      // encoding and folds to its lowercase: it is decided here.
+      const auto dot = entry.path.rfind('.');
+      bool hit = false;
+      if (!entry.is_folder && dot != std::string_view::npos && dot != 0) {
+        const std::string_view extension = entry.path.substr(dot + 1);
+        if (!is_ascii(extension)) continue;
+        for (const std::string& alternative : term->alternatives) hit = hit || equals_caseless(extension, alternative);
+      }
+      if (hit == term->negated) return false;
+    } else if (field_term_holds(*term, entry) == term->negated) {
+      return false;
+    }
+  }
+  return true;
 }
 
 bool Matcher::matches(const Catalogue& catalogue, TextEncoding encoding, const EntryLine& entry,
@@ -141,16 +216,10 @@ bool Matcher::matches(const Catalogue& catalogue, TextEncoding encoding, const E
     bool hit = false;
     switch (term->kind) {
       case TermKind::Type:
-        hit = entry.is_folder == term->folders;
-        break;
       case TermKind::Size:
-        hit = !entry.is_folder && entry.size >= term->low && entry.size <= term->high;
+      case TermKind::Date:
+        hit = field_term_holds(*term, entry);
         break;
-      case TermKind::Date: {
-        const std::uint64_t stamp = entry.time.packed();
-        hit = stamp >= term->low && stamp <= term->high;
-        break;
-      }
       case TermKind::Extension: {
         const auto dot = entry.name.rfind('.');
         if (entry.is_folder || dot == std::string_view::npos || dot == 0) break;
@@ -172,11 +241,11 @@ bool Matcher::matches(const Catalogue& catalogue, TextEncoding encoding, const E
   }
   if (!paths_.empty()) {
     if (!entry.is_folder) {
-      if (scratch.prefix_catalogue != &catalogue || scratch.prefix_folder != folder.data() ||
-          scratch.prefix_size != folder.size() || scratch.prefix_encoding != encoding) {
+      if (!scratch.prefix_known || scratch.prefix_catalogue != &catalogue || scratch.prefix_folder != folder ||
+          scratch.prefix_encoding != encoding) {
+        scratch.prefix_known = true;
         scratch.prefix_catalogue = &catalogue;
-        scratch.prefix_folder = folder.data();
-        scratch.prefix_size = folder.size();
+        scratch.prefix_folder.assign(folder);
         scratch.prefix_encoding = encoding;
         scratch.raw.clear();
         append_raw_path(scratch.raw, catalogue, folder, {});

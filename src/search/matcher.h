@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "search/ascii_folds.h"
 #include "search/candidate_finder.h"
 #include "search/catalogue.h"
 #include "search/catalogue_line.h"
@@ -16,8 +17,9 @@ namespace korvint::search {
 
 /// The buffers one thread reuses from line to line.
 struct MatchScratch {
-  explicit MatchScratch(std::string code_page = {}) : decoder(std::move(code_page)) {}
+  explicit MatchScratch(std::string code_page = {}) : decoder(code_page), code_page_name(std::move(code_page)) {}
   NameDecoder decoder;
+  std::string code_page_name;
   std::string raw;
   std::string decoded;
   std::string folded_name;
@@ -25,14 +27,19 @@ struct MatchScratch {
   /// The last folder's full path, folded, and for each path: word whether it
   /// already holds the word: the files of one folder share them.
   const void* prefix_catalogue = nullptr;
-  const char* prefix_folder = nullptr;
-  std::size_t prefix_size = 0;
+  std::string prefix_folder;
   TextEncoding prefix_encoding = TextEncoding::Ascii;
+  bool prefix_known = false;
   std::string prefix;
   std::vector<char> in_prefix;
-  /// For each character of the Basic Multilingual Plane: 0 not known yet, 1
-  /// its folded form is all non-ASCII, 2 it holds ASCII (like "ß" -> "ss").
-  std::vector<unsigned char> folds_into_ascii = std::vector<unsigned char>(0x10000, 0);
+  /// The block of catalogue text being searched.
+  std::vector<char> block;
+  /// Which bytes of the code page may fold into ASCII, made on first need.
+  [[nodiscard]] const CodePageFolds& code_page_folds();
+
+ private:
+  bool code_page_folds_made_ = false;
+  CodePageFolds code_page_folds_{};
 };
 
 class Matcher {
@@ -50,6 +57,24 @@ class Matcher {
 
   /// True when verification needs the entry's folder (a path: word).
   [[nodiscard]] bool needs_folder() const { return needs_folder_; }
+
+  /// When no word must be in the name but one must be in the path: the text
+  /// every matching full path holds (folded), else empty. A full path is the
+  /// folder's path and the name, so a line can match only when its folder's
+  /// path holds that text, or its name may hold what follows the text's last
+  /// separator. path_finder() finds those names, and the folder lines whose
+  /// path may hold the text (they hold what follows its last separator too).
+  [[nodiscard]] std::string_view path_literal() const { return path_literal_; }
+  [[nodiscard]] const CandidateFinder& path_finder() const { return path_finder_; }
+
+  /// True when the full path of `folder` (relative, ending in "\"; empty for
+  /// the root) in `catalogue` may hold path_literal(), in whatever encoding the
+  /// catalogue turns out to have.
+  bool folder_may_hold_path_literal(const Catalogue& catalogue, std::string_view folder, MatchScratch& scratch) const;
+
+  /// True when the size, time and type of `entry` leave it possible: its
+  /// name and path are not looked at (see parse_entry_fields()).
+  [[nodiscard]] bool fields_may_match(const EntryLine& entry) const;
 
   /// True when `entry` of `catalogue`, its text read as `encoding`, matches
   /// every term. `folder` is the relative path of the entry's folder (empty for
@@ -69,6 +94,8 @@ class Matcher {
   std::vector<const Term*> paths_;  // words against the full path
   std::vector<const Term*> ascii_words_;  // words without wildcards or non-ASCII that must be in the name
   CandidateFinder finder_;
+  std::string path_literal_;
+  CandidateFinder path_finder_;
   bool needs_folder_ = false;
 };
 

@@ -5,8 +5,7 @@
 #include <mutex>
 #include <thread>
 
-#include "search/line_scan.h"
-#include "search/utf8.h"
+#include "search/chunk_search.h"
 
 namespace korvint::search {
 namespace {
@@ -15,50 +14,6 @@ struct Task {
   std::size_t catalogue = 0;  // index among the searched catalogues
   std::size_t chunk_index = 0;  // index among that catalogue's chunks
   Chunk chunk;
-};
-
-constexpr std::uint64_t kUnknown = ~std::uint64_t{0} - 1;
-
-// The folder line that governs the first line of each chunk of a catalogue,
-// found once: from the last folder line of the chunk before, or what governs
-// that chunk's start. Any thread may ask; a racing thread finds the same.
-class ChunkFolders {
- public:
-  ChunkFolders(const Catalogue& catalogue, std::vector<Chunk> chunks)
-      : catalogue_(catalogue), chunks_(std::move(chunks)), known_(new std::atomic<std::uint64_t>[chunks_.size()]) {
-    for (std::size_t i = 0; i < chunks_.size(); ++i) known_[i] = kUnknown;
-  }
-
-  [[nodiscard]] const std::vector<Chunk>& chunks() const { return chunks_; }
-
-  std::uint64_t at_start(std::size_t k) {
-    std::size_t from = k;
-    while (from > 0 && known_[from].load() == kUnknown) --from;
-    if (from == 0) known_[0] = kRootFolder;
-    for (std::size_t i = from + 1; i <= k; ++i) {
-      const Chunk& before = chunks_[i - 1];
-      known_[i] = catalogue_.last_folder_line(before.begin, before.end).value_or(known_[i - 1].load());
-    }
-    return known_[k].load();
-  }
-
- private:
-  const Catalogue& catalogue_;
-  std::vector<Chunk> chunks_;
-  std::unique_ptr<std::atomic<std::uint64_t>[]> known_;
-};
-
-// What the search of one chunk found.
-struct ChunkResult {
-  std::vector<Hit> hits;
-  // While a catalogue's encoding is not known, a line with a valid UTF-8 name
-  // is verified as UTF-8 (its hits kept apart) and remembered: should another
-  // line prove the catalogue is not UTF-8, these few are verified again.
-  std::vector<Hit> utf8_hits;
-  std::vector<std::uint64_t> utf8_lines;
-  bool complete = false;  // the chunk was read to its end
-  bool non_ascii = false;
-  bool valid_utf8 = true;
 };
 
 // Runs `work(task_index, state)` for every task on `threads` threads (the
@@ -83,141 +38,6 @@ bool stopped(const std::atomic<bool>* cancel) { return cancel != nullptr && canc
 
 unsigned thread_count(const SearchOptions& options) {
   return options.threads != 0 ? options.threads : std::max(1u, std::thread::hardware_concurrency());
-}
-
-// The folder of the lines of one chunk, asked in line order, found by looking
-// back only as far as needed: to the previous line asked about, or once before
-// the chunk's start.
-class FolderCursor {
- public:
-  FolderCursor(const Catalogue& catalogue, ChunkFolders& chunk_folders, std::size_t chunk_index)
-      : catalogue_(catalogue),
-        chunk_folders_(chunk_folders),
-        chunk_index_(chunk_index),
-        scanned_(chunk_folders.chunks()[chunk_index].begin) {}
-
-  // The offset of the folder line that governs the line starting at `line`.
-  std::uint64_t folder_of(std::uint64_t line) {
-    std::optional<std::uint64_t> found = catalogue_.last_folder_line(scanned_, line);
-    if (!found && !known_) found = chunk_folders_.at_start(chunk_index_);
-    if (found || !known_) {
-      folder_ = found.value_or(kRootFolder);
-      path_ = folder_ == kRootFolder ? std::string_view()
-                                     : folder_path_of_line(catalogue_.line_at(folder_)).value_or(std::string_view());
-    }
-    known_ = true;
-    scanned_ = line;
-    return folder_;
-  }
-
-  // The relative path of the folder the last folder_of() found.
-  [[nodiscard]] std::string_view path() const { return path_; }
-
- private:
-  const Catalogue& catalogue_;
-  ChunkFolders& chunk_folders_;
-  std::size_t chunk_index_;
-  std::uint64_t scanned_;
-  std::uint64_t folder_ = kRootFolder;
-  std::string_view path_;
-  bool known_ = false;
-};
-
-// Verifies one parsed line, its text read as `encoding`, and records it when it matches.
-void verify_line(const Catalogue& catalogue, TextEncoding encoding, std::size_t index, std::uint64_t line,
-                 const EntryLine& entry, const Matcher& matcher, FolderCursor& folders, MatchScratch& scratch,
-                 std::vector<Hit>& hits) {
-  std::uint64_t folder_line = kRootFolder;
-  std::string_view folder;
-  if (matcher.needs_folder() && !entry.is_folder) {
-    folder_line = folders.folder_of(line);
-    folder = folders.path();
-  }
-  if (!matcher.matches(catalogue, encoding, entry, folder, scratch)) return;
-  if (!matcher.needs_folder() && !entry.is_folder) folder_line = folders.folder_of(line);
-  hits.push_back(Hit::make(line, folder_line, entry, index));
-}
-
-// Searches one chunk: candidates from the prefilter, each widened to its line,
-// parsed and verified; a line that does not parse is passed over.
-void search_chunk(const Catalogue& catalogue, std::size_t index, ChunkFolders& chunk_folders, std::size_t chunk_index,
-                  const Matcher& matcher, std::size_t limit, const std::atomic<bool>* cancel, MatchScratch& scratch,
-                  ChunkResult& result) {
-  const Chunk& chunk = chunk_folders.chunks()[chunk_index];
-  const char* const base = catalogue.bytes().data();
-  const char* const end = base + chunk.end;
-  const bool known = catalogue.encoding_known();
-  FolderCursor folders(catalogue, chunk_folders, chunk_index);
-  unsigned since_check = 0;
-  bool go_on = true;
-  // One line [start, lf): parse, verify, record; false to stop the chunk.
-  auto visit = [&](const char* start, const char* lf) {
-    if (++since_check == 4096) {
-      since_check = 0;
-      if (stopped(cancel)) return go_on = false;
-    }
-    if (lf == start || lf[-1] != '\r') return true;
-    const auto entry = parse_entry_line(std::string_view(start, static_cast<std::size_t>(lf - 1 - start)));
-    if (!entry) return true;
-    const auto line = static_cast<std::uint64_t>(start - base);
-    if (entry->ascii || known) {
-      verify_line(catalogue, catalogue.encoding(), index, line, *entry, matcher, folders, scratch, result.hits);
-    } else {
-      result.non_ascii = true;
-      if (is_valid_utf8(entry->path)) {
-        verify_line(catalogue, TextEncoding::Utf8, index, line, *entry, matcher, folders, scratch, result.utf8_hits);
-        result.utf8_lines.push_back(line);
-      } else {
-        result.valid_utf8 = false;
-        verify_line(catalogue, TextEncoding::CodePage, index, line, *entry, matcher, folders, scratch, result.hits);
-      }
-    }
-    if (limit != 0 && result.hits.size() + result.utf8_hits.size() >= limit) return go_on = false;
-    return true;
-  };
-  if (matcher.finder().every_line()) {
-    for_each_line(base + chunk.begin, end, [&](const char* start, const char* lf) {
-      return lf == nullptr || visit(start, lf);  // a last line without its line end is not read
-    });
-  } else {
-    const CandidateFinder& finder = matcher.finder();
-    const char* pos = base + chunk.begin;
-    while (pos < end && go_on) {
-      const char* candidate = finder.find(pos, end);
-      if (candidate == end) break;
-      const char* start = candidate;
-      while (start > pos && start[-1] != '\n') --start;
-      const auto* lf = static_cast<const char*>(std::memchr(candidate, '\n', static_cast<std::size_t>(end - candidate)));
-      if (lf == nullptr) break;
-      pos = lf + 1;
-      visit(start, lf);
-    }
-  }
-  result.complete = go_on;
-}
-
-// Settles a chunk's lines with valid UTF-8 names once the catalogue's encoding
-// is decided: their hits stand for a UTF-8 catalogue, else they are verified
-// again through the code page. Hits end in line order.
-void settle_utf8_lines(const Catalogue& catalogue, std::size_t index, ChunkFolders& chunk_folders,
-                       std::size_t chunk_index, const Matcher& matcher, MatchScratch& scratch, ChunkResult& result) {
-  std::vector<Hit> late;
-  if (catalogue.encoding() == TextEncoding::Utf8) {
-    late.swap(result.utf8_hits);
-  } else {
-    FolderCursor folders(catalogue, chunk_folders, chunk_index);
-    for (const std::uint64_t line : result.utf8_lines)
-      if (const auto entry = parse_entry_line(catalogue.line_at(line)))
-        verify_line(catalogue, catalogue.encoding(), index, line, *entry, matcher, folders, scratch, late);
-  }
-  std::vector<Hit>().swap(result.utf8_hits);
-  std::vector<std::uint64_t>().swap(result.utf8_lines);
-  if (late.empty()) return;
-  std::vector<Hit> merged;
-  merged.reserve(result.hits.size() + late.size());
-  std::merge(result.hits.begin(), result.hits.end(), late.begin(), late.end(), std::back_inserter(merged),
-             [](const Hit& a, const Hit& b) { return a.line < b.line; });
-  result.hits.swap(merged);
 }
 
 }  // namespace
@@ -249,16 +69,19 @@ SearchOutcome run_search(const std::vector<std::shared_ptr<Catalogue>>& catalogu
   std::size_t prefix_hits = 0;
   std::atomic<std::size_t> needed_tasks{tasks.size()};
   auto make_scratch = [&] { return std::make_unique<MatchScratch>(options.code_page); };
+  auto job = [&](std::size_t i) {
+    const Task& task = tasks[i];
+    return ChunkJob{*searched[task.catalogue], task.catalogue, *chunk_folders[task.catalogue], task.chunk_index,
+                    matcher, options.max_hits, options.block_bytes, cancel};
+  };
   run_tasks(tasks.size(), threads, make_scratch, [&](std::size_t i, std::unique_ptr<MatchScratch>& scratch) {
     if (i >= needed_tasks.load() || stopped(cancel)) return;
-    const Task& task = tasks[i];
-    search_chunk(*searched[task.catalogue], task.catalogue, *chunk_folders[task.catalogue], task.chunk_index, matcher,
-                 options.max_hits, cancel, *scratch, found[i]);
+    search_chunk(job(i), *scratch, found[i]);
     if (options.max_hits == 0) return;
     std::lock_guard<std::mutex> lock(progress);
     done[i] = 1;
     while (finished_prefix < tasks.size() && done[finished_prefix]) {
-      prefix_hits += found[finished_prefix].hits.size() + found[finished_prefix].utf8_hits.size();
+      prefix_hits += found[finished_prefix].hit_count;
       ++finished_prefix;
       if (prefix_hits >= options.max_hits) needed_tasks = std::min(needed_tasks.load(), finished_prefix);
     }
@@ -279,26 +102,36 @@ SearchOutcome run_search(const std::vector<std::shared_ptr<Catalogue>>& catalogu
       if (!searched[c]->encoding_known())
         searched[c]->decide_encoding(seen[c].non_ascii, seen[c].valid_utf8, seen[c].complete);
   }
-  run_tasks(tasks.size(), threads, make_scratch, [&](std::size_t i, std::unique_ptr<MatchScratch>& scratch) {
-    if (!found[i].utf8_lines.empty() && !stopped(cancel))
-      settle_utf8_lines(*searched[tasks[i].catalogue], tasks[i].catalogue, *chunk_folders[tasks[i].catalogue],
-                        tasks[i].chunk_index, matcher, *scratch, found[i]);
+  std::vector<std::size_t> unsettled;
+  for (std::size_t i = 0; i < tasks.size(); ++i) {
+    if (found[i].utf8_lines.empty()) continue;
+    if (searched[tasks[i].catalogue]->encoding() == TextEncoding::Utf8) {
+      std::vector<std::uint64_t>().swap(found[i].utf8_lines);  // verified as they should be
+    } else {
+      unsettled.push_back(i);
+    }
+  }
+  run_tasks(unsettled.size(), threads, make_scratch, [&](std::size_t k, std::unique_ptr<MatchScratch>& scratch) {
+    if (!stopped(cancel)) settle_utf8_lines(job(unsettled[k]), *scratch, found[unsettled[k]]);
   });
   outcome.cancelled = stopped(cancel);
 
   std::size_t total = 0;
-  for (const auto& part : found) total += part.hits.size();
+  for (const auto& chunk : found) total += chunk.hit_count;
   if (options.max_hits != 0 && total >= options.max_hits) {
     outcome.limited = true;
     total = options.max_hits;
   }
   std::vector<std::vector<Hit>> parts;
-  parts.reserve(found.size());
   std::size_t kept = 0;
-  for (auto& part : found) {
-    part.hits.resize(std::min(part.hits.size(), total - kept));
-    kept += part.hits.size();
-    parts.push_back(std::move(part.hits));
+  for (auto& chunk : found) {
+    for (auto& part : chunk.hits) {
+      if (kept == total) break;
+      part.resize(std::min(part.size(), total - kept));
+      kept += part.size();
+      parts.push_back(std::move(part));
+    }
+    std::vector<std::vector<Hit>>().swap(chunk.hits);
   }
   ResultSet results(std::vector<std::shared_ptr<const Catalogue>>(searched.begin(), searched.end()), std::move(parts));
   outcome.results = std::move(results);

@@ -20,6 +20,7 @@ struct SearchOptions {
   std::uint64_t chunk_bytes = 4u << 20;   ///< the size a worker takes at a time
   unsigned threads = 0;                   ///< workers (0: one per core)
   std::string code_page;                  ///< for catalogues that are not UTF-8 ("" = default)
+  std::size_t block_bytes = 128u << 10;   ///< the size a worker reads into its buffer at a time
 };
 
 struct SearchOutcome {

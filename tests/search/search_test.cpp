@@ -69,6 +69,36 @@ TEST(SearchTest, EachQueryFindsExactlyItsEntriesInCatalogueOrder) {
   }
 }
 
+TEST(SearchTest, EncodingIsLearnedFromLinesTheQueryPassesOver) {
+  // The first non-ASCII name is valid UTF-8, a later one is not: the catalogue
+  // is in the code page, and "caf\xC3\xA9" reads as "caf\xC3\x83\xC2\xA9". A query
+  // that passes over the later line by its size, date, folder or name must
+  // still learn that from it, on the catalogue's first search, and read every
+  // line it verifies in that encoding.
+  const std::string text = test::catalogue_text("F:\\", {"caf\xC3\xA9.txt\t5000\t 2020.1.1\t0:0.0",
+                                                         "Old\\\t0\t 2001.1.1\t0:0.0",
+                                                         "na\xEFve.txt\t1\t 2001.1.1\t0:0.0",
+                                                         "Stra\xC3\x9F" "e\\\t0\t 2001.1.1\t0:0.0",
+                                                         "x.txt\t1\t 2001.1.1\t0:0.0"});
+  const Paths cafe = {"mixed\tF:\\caf\xC3\x83\xC2\xA9.txt"};
+  const QueryCase cases[] = {
+      {"size:>1k", cafe},
+      {"date:2020 type:file", cafe},
+      {"ext:txt -date:2001", cafe},
+      {"caf size:>1k", cafe},
+      {"path:caf", cafe},
+      {"caf\xC3\xA9", {}},
+      {"path:old", {"mixed\tF:\\Old\\", "mixed\tF:\\Old\\na\xC3\xAFve.txt"}},
+      // An ASCII name in a folder whose path is not ASCII is read in the catalogue's encoding too.
+      {"path:strasse", {}},
+      {"path:stra\xC3\x83", {"mixed\tF:\\Stra\xC3\x83\xC5\xB8" "e\\", "mixed\tF:\\Stra\xC3\x83\xC5\xB8" "e\\x.txt"}},
+  };
+  for (const QueryCase& c : cases)
+    for (const std::uint64_t chunk_bytes : {std::uint64_t{4} << 20, std::uint64_t{7}})
+      EXPECT_EQ(test::search_paths({test::make_catalogue("mixed", text)}, c.query, chunk_bytes), c.expected)
+          << c.query << " in chunks of " << chunk_bytes;
+}
+
 #ifndef _WIN32
 TEST(SearchTest, FullCaseFoldingFindsWhatFoldsIntoOtherLetters) {
   // Windows' own folding keeps "ß" as it is; utf8proc folds it to "ss".

@@ -1,0 +1,69 @@
+#pragma once
+// The search of one chunk of a catalogue: read in blocks, candidates from the
+// prefilter, each widened to its line, parsed and verified, hits kept in line order.
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "search/catalogue.h"
+#include "search/matcher.h"
+#include "search/result_set.h"
+
+namespace korvint::search {
+
+/// The folder line that governs the first line of each chunk of a catalogue,
+/// found once: from the last folder line of the chunk before, or what governs
+/// that chunk's start. Any thread may ask; a racing thread finds the same.
+class ChunkFolders {
+ public:
+  ChunkFolders(const Catalogue& catalogue, std::vector<Chunk> chunks);
+
+  [[nodiscard]] const std::vector<Chunk>& chunks() const { return chunks_; }
+
+  /// The offset of the folder line that governs the first line of chunk `k`
+  /// (kRootFolder for the root).
+  std::uint64_t at_start(std::size_t k);
+
+ private:
+  const Catalogue& catalogue_;
+  std::vector<Chunk> chunks_;
+  std::unique_ptr<std::atomic<std::uint64_t>[]> known_;
+};
+
+/// One chunk to search and what the search of it needs.
+struct ChunkJob {
+  const Catalogue& catalogue;
+  std::size_t index;  ///< the catalogue's index among the searched ones
+  ChunkFolders& folders;
+  std::size_t chunk_index;
+  const Matcher& matcher;
+  std::size_t limit;        ///< stop after this many hits (0: all)
+  std::size_t block_bytes;  ///< read at a time
+  const std::atomic<bool>* cancel;
+};
+
+/// What the search of one chunk found.
+struct ChunkResult {
+  /// The hits in line order, in parts of a few thousand: never copied to grow.
+  std::vector<std::vector<Hit>> hits;
+  std::size_t hit_count = 0;
+  /// While a catalogue's encoding is not known, a line with a valid UTF-8 name
+  /// is verified as UTF-8 and remembered: should another line prove the
+  /// catalogue is not UTF-8, these few are verified again.
+  std::vector<std::uint64_t> utf8_lines;
+  bool complete = false;  ///< the chunk was read to its end
+  bool non_ascii = false;
+  bool valid_utf8 = true;
+};
+
+/// Searches the chunk of `job` into `result`.
+void search_chunk(const ChunkJob& job, MatchScratch& scratch, ChunkResult& result);
+
+/// Settles the lines of `result` verified as UTF-8 once the catalogue's
+/// encoding is decided: they stand for a UTF-8 catalogue, else they are
+/// verified again through the code page.
+void settle_utf8_lines(const ChunkJob& job, MatchScratch& scratch, ChunkResult& result);
+
+}  // namespace korvint::search
