@@ -93,9 +93,12 @@ def build_korvint(flavour):
     return found[0]
 
 
-def links_qt(binary):
+def has_window(binary):
+    """True for a korvint with its Qt window: linked to Qt (older builds) or
+    with the window module it loads when a window opens beside it."""
     libraries = subprocess.run(["ldd", binary], capture_output=True, text=True).stdout
-    return "libQt6" in libraries
+    module = os.path.join(os.path.dirname(binary), "..", "lib", "korvint", "korvint-window.so")
+    return "libQt6" in libraries or os.path.exists(module)
 
 
 def build_floor():
@@ -369,7 +372,7 @@ def main():
     for flavour in a.builds.split(","):
         given = a.korvint_qt if flavour == "qt" else a.korvint_noqt
         binaries[flavour] = os.path.abspath(given) if given else build_korvint(flavour)
-        if links_qt(binaries[flavour]) != (flavour == "qt"):
+        if has_window(binaries[flavour]) != (flavour == "qt"):
             sys.exit(f"walk_benchmark: {binaries[flavour]} is not a {flavour} build "
                      "(Qt 6 Widgets missing? scripts/install-deps.sh installs it)")
     floor = build_floor()

@@ -10,6 +10,7 @@ packages=(
   xvfb xauth xdotool imagemagick x11-utils
   clang libclang-rt-14-dev
   libutf8proc-dev
+  dpkg-dev file lintian desktop-file-utils man-db
 )
 
 missing=()

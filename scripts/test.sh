@@ -5,6 +5,7 @@
 #   2. the same under AddressSanitizer and UndefinedBehaviorSanitizer
 #   3. the libFuzzer targets, a few seconds each with a fixed seed
 #   4. Windows (MinGW-w64), its tests under Wine and Xvfb
+#   5. the install and the packages (scripts/install-test.sh), from builds 1 and 4
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
@@ -42,3 +43,7 @@ cmake --build build-win -j"$jobs"
 wineboot -i >/dev/null 2>&1 || true
 wineserver -w || true
 (cd build-win && xvfb-run -a -s "-screen 0 1280x1024x24" ctest -j"$jobs" --timeout 600)
+
+echo "== Install and packages"
+scripts/install-test.sh build
+scripts/install-test.sh --zip build-win

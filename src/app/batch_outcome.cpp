@@ -21,4 +21,10 @@ std::vector<std::string> batch_report(const std::optional<jobs::ScanOutcome>& ou
   return lines;
 }
 
+int finish_batch(const std::optional<jobs::ScanOutcome>& outcome, std::ostream& err) {
+  for (const std::string& line : batch_report(outcome)) err << "korvint: " << line << "\n";
+  err.flush();
+  return batch_exit_code(outcome);
+}
+
 }  // namespace korvint::app

@@ -16,4 +16,10 @@ std::vector<std::string> split_command_line(std::string_view text);
 /// it over: the name ends at the first space outside quotes.
 std::string_view text_after_program_name(std::string_view command_line);
 
+/// Why two arguments, ROOT and OUTPUT, cannot make a batch scan; "" when they
+/// can. ROOT must hold more than spaces; OUTPUT must name a file: not empty, not
+/// only spaces, not ending in the path separator (which would name a folder and
+/// leave a catalogue called ".lst" in it).
+std::string batch_arguments_problem(const std::vector<std::string>& arguments);
+
 }  // namespace korvint::app

@@ -61,9 +61,9 @@ std::optional<jobs::ScanOutcome> Form_Load(ui::Form1& form, const std::vector<st
   const auto cut = output.rfind(separator);
   form.Text4.setText(cut == std::string::npos ? output : output.substr(cut + 1));
   form.Text5.setText(cut == std::string::npos ? std::string() : output.substr(0, cut + 1));
+  // A batch run always ends, whatever the scan met: its outcome is the exit
+  // code, and nothing waits for a person.
   const std::optional<jobs::ScanOutcome> outcome = jobs::Command1_Click(form);
-  const bool failed = outcome && outcome->end == jobs::ScanEnd::failed;
-  if (failed && form.keepWindowOpenOnBatchFailure && !form.closed) return outcome;
   jobs::request_close(form);
   return outcome;
 }

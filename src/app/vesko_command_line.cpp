@@ -130,7 +130,13 @@ std::string vesko_usage() {
              "\n"
              "Query:\n") +
          search::kQueryHelp +
-         "\nExit status: 0 when something was found, 1 when nothing, 2 on an error.\n";
+         "\nExit status: 0 when something was found, 1 when nothing, 2 on an error.\n"
+#ifdef _WIN32
+         "Vesko.ini is looked for in the program's folder.\n";
+#else
+         "Vesko.ini is looked for in the program's folder, then as\n"
+         "$XDG_CONFIG_HOME/korvint/Vesko.ini (by default ~/.config/korvint/Vesko.ini).\n";
+#endif
 }
 
 int run_vesko(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err) {

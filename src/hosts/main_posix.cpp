@@ -2,41 +2,43 @@
 //   korvint                 the window, ready to scan the home folder
 //   korvint ROOT            the window, prepared to scan ROOT
 //   korvint ROOT OUTPUT     scans ROOT into OUTPUT and ends. Without a display
-//                           the scan runs without a window. Exit status: 0
-//                           complete, 1 failed or stopped, 3 complete but some
-//                           folders could not be read (listed empty).
+//                           (or one that does not answer, or without the
+//                           window module) the scan runs without a window.
+//   korvint -h | --help | --version;  "--" ends the options.
+// Exit status: 0 complete, 1 failed or stopped, 2 wrong command line (or no
+// window to open), 3 complete but some folders could not be read (listed empty).
 // SIGINT and SIGTERM stop a running scan (the earlier catalogue goes back) and
 // close the window.
+//
+// The window is a module loaded only when a window opens (window_loader.h):
+// a batch run without a display never loads the window toolkit.
 
 #include <cstdio>
 #include <cstdlib>
+#include <iostream>
 #include <string>
 #include <vector>
 
 #include "app/batch_outcome.h"
-#include "app/start_up.h"
+#include "app/korvint_command_line.h"
 #include "hosts/headless/windowless_batch.h"
 #include "platform/folder_source.h"
 #include "stop_signals.h"
 
 #ifdef KORVINT_WITH_QT
-#include "hosts/qt/qt_main.h"
+#include "window_loader.h"
 #endif
 
 namespace {
-
-// The outcome of a batch scan on stderr, and its exit status.
-int finish_batch(const std::optional<korvint::jobs::ScanOutcome>& outcome) {
-  for (const std::string& line : korvint::app::batch_report(outcome)) {
-    std::fprintf(stderr, "korvint: %s\n", line.c_str());
-  }
-  return korvint::app::batch_exit_code(outcome);
-}
 
 bool set(const char* variable) {
   const char* value = std::getenv(variable);
   return value != nullptr && *value != 0;
 }
+
+#ifdef KORVINT_WITH_QT
+int stop_requested() { return korvint::hosts::stop_signal_received() ? 1 : 0; }
+#endif
 
 }  // namespace
 
@@ -44,20 +46,47 @@ int main(int argc, char** argv) {
   // A deep tree or many folders read ahead need descriptors; take what the system allows.
   korvint::platform::raise_open_file_limit();
   using namespace korvint;
-  const std::vector<std::string> arguments(argv + 1, argv + argc);
-  const bool batch = app::is_batch(arguments);
+  const app::Invocation invocation = app::read_korvint_arguments(std::vector<std::string>(argv + 1, argv + argc));
+  switch (invocation.request) {
+    case app::Request::help:
+      std::cout << app::korvint_usage();
+      return std::cout.flush() ? 0 : 1;
+    case app::Request::version:
+      std::cout << app::korvint_version_line() << "\n";
+      return std::cout.flush() ? 0 : 1;
+    case app::Request::usage_error:
+      std::cerr << "korvint: " << invocation.error << " (try korvint --help)\n";
+      return app::kExitUsage;
+    case app::Request::window:
+    case app::Request::batch:
+      break;
+  }
+  const bool batch = invocation.request == app::Request::batch;
   const bool has_display = set("DISPLAY") || set("WAYLAND_DISPLAY") || set("QT_QPA_PLATFORM");
   hosts::install_stop_signals();
 #ifdef KORVINT_WITH_QT
   if (has_display) {
-    const auto outcome = ui::qt::run_window(argc, argv, arguments, &hosts::stop_signal_received);
-    return batch ? finish_batch(outcome) : 0;
+    std::string error;
+    if (const ui::qt::WindowMain window_main = hosts::load_window_module(error)) {
+      std::vector<const char*> operands;
+      for (const std::string& operand : invocation.operands) operands.push_back(operand.c_str());
+      const int status = window_main(argv[0], operands.data(), static_cast<int>(operands.size()), &stop_requested);
+      if (status != ui::qt::kNoWindow) return status;
+      error = "no display answers";
+      if (set("DISPLAY")) error += std::string(" (DISPLAY=") + std::getenv("DISPLAY") + ")";
+    }
+    std::cerr << "korvint: cannot open the window: " << error << "\n";
+    if (!batch) return app::kExitUsage;
+    std::cerr << "korvint: scanning without a window\n";
   }
 #endif
-  if (batch) return finish_batch(ui::headless::run_batch_without_window(arguments, &hosts::stop_signal_received));
+  if (batch) {
+    return app::finish_batch(ui::headless::run_batch_without_window(invocation.operands, &hosts::stop_signal_received),
+                             std::cerr);
+  }
   std::fprintf(stderr,
                "korvint: no display for the window%s.\n"
                "To make a catalogue without a window: korvint ROOT OUTPUT\n",
                has_display ? " (this build has none)" : "");
-  return 2;
+  return app::kExitUsage;
 }

@@ -1,11 +1,12 @@
 // Korvint.exe on Windows.
 //   Korvint                        the window, ready to scan drive c:
 //   Korvint /c:\dir\               the window, prepared to scan that folder
-//   Korvint /c:\dir\ /c:\dir.lst   scans c:\dir\ into c:\dir.lst and ends. A
-//                                  scan that fails leaves the window open with
-//                                  the reason. Exit code of the scan: 0
-//                                  complete, 1 failed or stopped, 3 complete
-//                                  but some folders could not be read.
+//   Korvint /c:\dir\ /c:\dir.lst   scans c:\dir\ into c:\dir.lst and ends,
+//                                  whatever happens: nothing waits for a click.
+// Exit code of a batch run: 0 complete, 1 failed or stopped, 2 a command line
+// that names no folder or no file (nothing touched), 3 complete but some
+// folders could not be read. The reason goes to the error stream or console
+// of whoever started the program.
 
 #include <windows.h>
 
@@ -18,6 +19,7 @@
 #include "app/form_events.h"
 #include "app/start_up.h"
 #include "hosts/win32/message_pump.h"
+#include "hosts/win32/parent_console.h"
 #include "hosts/win32/win32_form.h"
 #include "platform/win32/win32_text.h"
 
@@ -27,11 +29,21 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int show_command) {
   const std::vector<std::string> arguments =
       app::split_command_line(app::text_after_program_name(command_line));
 
+  // Two arguments are a batch run: one that cannot run ends before any window.
+  const bool batch = arguments.size() == 2;
+  if (batch) {
+    if (const std::string problem = app::batch_arguments_problem(arguments); !problem.empty()) {
+      ui::win32::tell_starter({problem});
+      return app::kExitUsage;
+    }
+  }
+
   ui::win32::Win32Form window(ui::FormServices{}, show_command);
-  window.form.keepWindowOpenOnBatchFailure = true;
   const std::optional<jobs::ScanOutcome> outcome = app::on_load(window.form, arguments);
   if (!window.form.closed) ui::win32::run_message_loop(window.window);
+  if (!batch) return 0;
 
   // The batch scan's own outcome, whatever the window did after it.
-  return app::is_batch(arguments) ? app::batch_exit_code(outcome) : 0;
+  ui::win32::tell_starter(app::batch_report(outcome));
+  return app::batch_exit_code(outcome);
 }

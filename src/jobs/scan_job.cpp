@@ -6,6 +6,7 @@
 #include "engine/catalogue_output.h"
 #include "engine/catalogue_writer.h"
 #include "engine/folder_prefetch.h"
+#include "engine/opened_root_source.h"
 #include "engine/walker.h"
 #include "jobs/local_time_text.h"
 #include "jobs/text_util.h"
@@ -115,6 +116,17 @@ ScanOutcome run_job(ui::Form1& form) {
     return failure(std::move(refused));
   }
   form.host.setHourglass(true);
+  // A root that cannot be opened (missing, a medium not mounted, not a folder,
+  // no permission) fails the scan before the output is touched: a header-only
+  // catalogue must never replace the good one of a disk that is not there.
+  std::unique_ptr<platform::FolderSource> system_folders = form.services.folders();
+  platform::Status root_error;
+  std::unique_ptr<platform::OpenFolder> opened_root = system_folders->open_root(root, root_error);
+  if (!opened_root) {
+    form.host.setHourglass(false);
+    return failure(root_error.message());
+  }
+  engine::OpenedRootSource folders(*system_folders, std::move(opened_root));
   const platform::Status opened = output.FileWrite();
   if (!opened.ok()) {
     form.host.setHourglass(false);
@@ -127,8 +139,7 @@ ScanOutcome run_job(ui::Form1& form) {
   form.StopFlag = ui::kFalse;
 
   JobWalkHost walk_host(form);
-  std::unique_ptr<platform::FolderSource> folders = form.services.folders();
-  engine::Walker walker(*folders, writer, walk_host, utc_offset,
+  engine::Walker walker(folders, writer, walk_host, utc_offset,
                         form.services.listing_threads.value_or(engine::default_listing_threads()));
   std::int32_t FileCount = 0;
   std::int32_t DirCount = 0;
@@ -174,8 +185,8 @@ void show_outcome(ui::Form1& form, const ScanOutcome& outcome) {
     } else {
       result = outcome.files_counted < 500 ? std::string(kLessThan500)
                                            : std::to_string(outcome.files_counted) + kFilesFound;
-      // A catalogue with holes (or of a root that does not exist) must not pass
-      // for a complete one: the count is followed by what is missing.
+      // A catalogue with holes must not pass for a complete one: the count is
+      // followed by what is missing.
       if (outcome.unreadable_folders > 0) result += "; " + outcome.unreadable_note();
     }
     form.Label2.setCaption(result);

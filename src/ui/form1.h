@@ -84,11 +84,6 @@ class Form1 {
 
   /// True once the window has been closed; nothing runs after that.
   bool closed = false;
-
-  /// A batch scan that failed (not stopped) leaves the window open with the
-  /// reason in the count label instead of closing it; set by hosts whose
-  /// users have no other place to read the reason (Windows).
-  bool keepWindowOpenOnBatchFailure = false;
 };
 
 }  // namespace korvint::ui

@@ -136,15 +136,21 @@ TEST(StartUp, TwoArgumentsScanTheRootIntoTheFileAndClose) {
   EXPECT_EQ(outcome->end, jobs::ScanEnd::completed);
 }
 
-TEST(StartUp, ABatchFailureCanKeepTheWindowOpenWithTheReason) {
+// A batch run always ends: a failed scan closes the window too, with the reason
+// in the outcome for the exit code and the error stream. The root is checked
+// first, so a missing one leaves the earlier catalogue as it was.
+TEST(StartUp, AFailedBatchScanClosesTheWindowAndTouchesNothing) {
   FormFixture f;
-  f.form().keepWindowOpenOnBatchFailure = true;
-  const std::string output = test::path_text(f.tree.root() / "missing") + kSep + "x.lst";
-  const std::optional<jobs::ScanOutcome> outcome = Form_Load(f.form(), {test::path_text(f.tree.root()), output});
-  EXPECT_FALSE(f.window->host.closed);
-  EXPECT_NE(f.window->Label2.caption().find("missing"), std::string::npos);
+  const std::string missing_root = test::path_text(f.tree.root() / "not mounted");
+  test::write_file(f.output("usb.lst"), "the good catalogue\r\n");
+  const std::optional<jobs::ScanOutcome> outcome =
+      Form_Load(f.form(), {missing_root, test::path_text(f.output("usb.lst"))});
+  EXPECT_TRUE(f.window->host.closed);
   ASSERT_TRUE(outcome);
   EXPECT_EQ(outcome->end, jobs::ScanEnd::failed);
+  EXPECT_NE(outcome->reason.find("not mounted"), std::string::npos) << outcome->reason;
+  EXPECT_EQ(test::read_file(f.output("usb.lst")), "the good catalogue\r\n");
+  EXPECT_FALSE(std::filesystem::exists(f.output("usb.lst.old")));
 }
 
 }  // namespace

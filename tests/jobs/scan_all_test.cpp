@@ -63,6 +63,27 @@ TEST(ScanAll, EachEntryGetsItsOwnNamedCatalogueAndTheSecondsAddUp) {
   EXPECT_EQ(f.window->Label2.caption(), "Many files");
 }
 
+// An entry whose disk is not there fails alone: its catalogue stays as it was,
+// the next entry is scanned, and the labels name the root and the reason.
+TEST(ScanAll, AnEntryThatCannotBeOpenedKeepsItsCatalogueAndFailsAlone) {
+  FormFixture f;
+  f.prepare_scan("x", "");
+  f.tree.file("disks/Photos/a.jpg", 4, 0);
+  const std::string usb = test::path_text(f.tree.root() / "media" / "usb");
+  test::write_file(f.output("usb.lst"), "the good catalogue\r\n");
+  f.window->List1.AddItem(usb);
+  f.window->List1.AddItem(test::path_text(f.tree.root() / "disks" / "Photos"));
+
+  Command5_Click(f.form());
+
+  EXPECT_EQ(read_file(f.output("usb.lst")), "the good catalogue\r\n");
+  EXPECT_FALSE(fs::exists(f.output("usb.lst.old")));
+  EXPECT_TRUE(fs::exists(f.output("Photos.lst")));
+  const std::string totals = f.window->Label2.caption();
+  EXPECT_EQ(totals.rfind("Many files; 1 failed, the first: ", 0), 0u) << totals;
+  EXPECT_NE(totals.find(usb), std::string::npos) << totals;
+}
+
 TEST(ScanAll, TwoRootsWithTheSameNameDoNotOverwriteEachOther) {
   FormFixture f;
   f.prepare_scan("x", "");

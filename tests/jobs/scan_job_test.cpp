@@ -153,19 +153,67 @@ TEST(ScanJob, NamesAreCompletedWithLst) {
   }
 }
 
-TEST(ScanJob, AMissingRootGivesAHeaderOnlyCatalogue) {
-  FormFixture f;
-  f.prepare_scan("r", "x.lst");
-  const std::string missing = test::path_text(f.tree.root() / "no such folder") + kSep;
-  f.window->Text1.setText(missing);
-  const std::optional<ScanOutcome> outcome = Command1_Click(f.form());
-  EXPECT_EQ(read_file(f.output("x.lst")), missing + "\r\n");
-  ASSERT_TRUE(outcome);
-  EXPECT_EQ(outcome->end, ScanEnd::completed);
-  EXPECT_EQ(outcome->unreadable_folders, 1u);
-  EXPECT_NE(outcome->unreadable_note().find("no such folder"), std::string::npos);
-  // The window says the catalogue is empty because the root could not be read.
-  EXPECT_EQ(f.window->Label2.caption(), "Less than 500 files found; " + outcome->unreadable_note());
+// Counts the roots opened through the system's folders.
+class CountingSource final : public platform::FolderSource {
+ public:
+  explicit CountingSource(int& opened) : opened_(opened) {}
+  std::unique_ptr<platform::OpenFolder> open_root(std::string_view root, platform::Status& error) override {
+    ++opened_;
+    return system_->open_root(root, error);
+  }
+
+ private:
+  int& opened_;
+  std::unique_ptr<platform::FolderSource> system_ = platform::make_system_folder_source();
+};
+
+// A root that cannot be opened (a missing folder, an unplugged disk, a file)
+// fails the job before the output is touched: the good catalogue of that disk
+// stays, and no backup or lock file is left. The root is opened once.
+TEST(ScanJob, ARootThatCannotBeOpenedFailsAndTouchesNothing) {
+  struct Case {
+    std::string root;  // relative to the tree
+    bool make_file;
+  };
+  for (const Case& c : {Case{"no such folder", false}, Case{"unplugged/usb", false}, Case{"a file", true}}) {
+    SCOPED_TRACE(c.root);
+    int opened = 0;
+    ui::FormServices services;
+    services.folders = [&opened] { return std::make_unique<CountingSource>(opened); };
+    FormFixture f(std::move(services));
+    f.prepare_scan("r", "usb.lst");
+    if (c.make_file) write_file(f.tree.root() / c.root, "not a folder");
+    const std::string root = test::path_text(f.tree.root() / c.root) + kSep;
+    f.window->Text1.setText(root);
+    write_file(f.output("usb.lst"), "the good catalogue\r\n");
+
+    const std::optional<ScanOutcome> outcome = Command1_Click(f.form());
+
+    ASSERT_TRUE(outcome);
+    EXPECT_EQ(outcome->end, ScanEnd::failed);
+    EXPECT_EQ(f.window->Label1.caption(), "Scan failed:");
+    EXPECT_EQ(f.window->Label2.caption(), outcome->reason);
+    // The reason is the system's, naming the root.
+    platform::Status why;
+    EXPECT_EQ(platform::make_system_folder_source()->open_root(root, why), nullptr);
+    EXPECT_EQ(outcome->reason, why.message());
+    EXPECT_NE(outcome->reason.find(test::path_text(f.tree.root() / c.root)), std::string::npos) << outcome->reason;
+    EXPECT_EQ(read_file(f.output("usb.lst")), "the good catalogue\r\n");
+    EXPECT_EQ(std::distance(fs::directory_iterator(f.output("")), fs::directory_iterator()), 1);
+    EXPECT_TRUE(f.window->Command1.enabled());
+    EXPECT_FALSE(f.window->host.hourglass);
+    EXPECT_EQ(opened, 1);
+  }
+  // A root that opens is opened once too, and walked.
+  int opened = 0;
+  ui::FormServices services;
+  services.folders = [&opened] { return std::make_unique<CountingSource>(opened); };
+  FormFixture f(std::move(services));
+  f.tree.file("r/a.txt", 1, 0);
+  f.prepare_scan("r", "r.lst");
+  ASSERT_EQ(Command1_Click(f.form())->end, ScanEnd::completed);
+  EXPECT_NE(read_file(f.output("r.lst")).find("a.txt\t1\t"), std::string::npos);
+  EXPECT_EQ(opened, 1);
 }
 
 TEST(ScanJob, ASecondJobWhileOneRunsIsTurnedAway) {

@@ -184,8 +184,10 @@ TEST(Win32Listing, EachFolderIsEnumeratedOnceAndNoEntryIsQueriedOnItsOwn) {
     EXPECT_GE(counts.find_next, entries);
     EXPECT_LE(counts.find_next, entries + 2 * listed);
     EXPECT_EQ(counts.root_checks, 1);
-    // Helpers ask the root's identity once (an open and one query), to spot a folder met again.
-    EXPECT_EQ(counts.entry_queries, threads == 0 ? 0 : 2);
+    // The root is opened once for listing when the scan starts, so that a root
+    // the user may not list fails before the output is touched; helpers ask
+    // the root's identity once (an open and one query), to spot a folder met again.
+    EXPECT_EQ(counts.entry_queries, 1 + (threads == 0 ? 0 : 2));
   }
 }
 
@@ -314,6 +316,23 @@ TEST(Win32Listing, AFileRootIsNoFolder) {
   Status error;
   EXPECT_EQ(make_system_folder_source()->open_root(tree.root_text() + "plain.txt", error), nullptr);
   EXPECT_NE(error.message().find("plain.txt"), std::string::npos);
+}
+
+// A root the user may not list fails when it is opened, before a scan touches
+// its output, and says so.
+TEST(Win32Listing, ARootThatMayNotBeListedDoesNotOpen) {
+  TempTree tree;
+  tree.file("locked/inside.txt", 1, 0);
+  win32::ListingCalls calls;
+  calls.CreateFileW = [](LPCWSTR, DWORD access, DWORD, LPSECURITY_ATTRIBUTES, DWORD, DWORD, HANDLE) {
+    SetLastError(ERROR_ACCESS_DENIED);
+    EXPECT_NE(access & FILE_LIST_DIRECTORY, 0u);
+    return INVALID_HANDLE_VALUE;
+  };
+  Status error;
+  EXPECT_EQ(win32::make_win32_folder_source(calls)->open_root(tree.root_text() + "locked", error), nullptr);
+  EXPECT_EQ(error.message().rfind("Cannot open \"" + tree.root_text() + "locked\": ", 0), 0u) << error.message();
+  EXPECT_NE(make_system_folder_source()->open_root(tree.root_text() + "locked", error), nullptr);
 }
 
 // Makes a symbolic link where the system lets this process; false where it does

@@ -10,11 +10,17 @@
 
 namespace korvint::test {
 
-pid_t start_batch(const std::vector<std::string>& arguments, const std::string& error_file) {
+pid_t start_batch(const std::vector<std::string>& arguments, const std::string& error_file,
+                  const std::string& output_file, const std::string& working_folder) {
   const pid_t child = ::fork();
   if (child == 0) {
     const int err = ::open(error_file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     if (err >= 0) ::dup2(err, STDERR_FILENO);
+    if (!output_file.empty()) {
+      const int out = ::open(output_file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+      if (out >= 0) ::dup2(out, STDOUT_FILENO);
+    }
+    if (!working_folder.empty() && ::chdir(working_folder.c_str()) != 0) ::_exit(125);
     ::unsetenv("DISPLAY");
     ::unsetenv("WAYLAND_DISPLAY");
     ::unsetenv("QT_QPA_PLATFORM");
@@ -36,12 +42,14 @@ int wait_for(pid_t child) {
   return -1;
 }
 
-BatchOutcome run_batch(const std::vector<std::string>& arguments) {
+BatchOutcome run_batch(const std::vector<std::string>& arguments, const std::string& working_folder) {
   TempTree scratch;
   const std::string error_file = (scratch.root() / "stderr").string();
+  const std::string output_file = (scratch.root() / "stdout").string();
   BatchOutcome outcome;
-  outcome.exit_status = wait_for(start_batch(arguments, error_file));
+  outcome.exit_status = wait_for(start_batch(arguments, error_file, output_file, working_folder));
   outcome.error_output = read_file(error_file);
+  outcome.output = read_file(output_file);
   return outcome;
 }
 

@@ -64,6 +64,41 @@ TEST(Faults, AMissingOutputFolderIsAFailureNamingIt) {
   EXPECT_NE(run.error_output.find("No such file or directory"), std::string::npos);
 }
 
+// A backup script run while the disk is away must not destroy the catalogue it
+// keeps: a root that cannot be opened fails with status 1, names the root and
+// the reason, and leaves everything under the output name as it was.
+TEST(Faults, ARootThatCannotBeOpenedLeavesTheCatalogueAndExitsWithOne) {
+  TempTree tree;
+  tree.text_file("a file", "x");
+  tree.text_file("locked/f", "x");
+  fs::permissions(tree.root(), fs::perms::all);
+  fs::permissions(tree.root() / "locked", fs::perms::none);
+  struct Case {
+    std::string root, reason;
+  };
+  for (const Case& c : {Case{"media/usb", "No such file or directory"}, Case{"a file", "Not a directory"},
+                        Case{"locked", "Permission denied"}}) {
+    SCOPED_TRACE(c.root);
+    const fs::path output = tree.root() / "usb.lst";
+    write_file(output, kEarlier);
+    // As root every folder opens: the scan runs as an ordinary user.
+    const std::string error_file = (tree.root() / "err").string();
+    const pid_t child = ::fork();
+    if (child == 0) {
+      if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) ::_exit(99);
+      ::_exit(wait_for(start_batch({(tree.root() / c.root).string(), output.string()}, error_file)));
+    }
+    EXPECT_EQ(wait_for(child), 1);
+    const std::string said = read_file(error_file);
+    EXPECT_NE(said.find("korvint: Cannot open \"" + (tree.root() / c.root).string() + "\": " + c.reason),
+              std::string::npos)
+        << said;
+    EXPECT_EQ(read_file(output), kEarlier);
+    EXPECT_FALSE(fs::exists(tree.root() / "usb.lst.old"));
+    EXPECT_FALSE(fs::exists(tree.root() / "usb.lst.lock"));
+  }
+}
+
 TEST(Faults, AReadOnlyFileSystemLeavesTheEarlierCatalogue) {
   TempTree tree;
   tree.text_file("disk/a", "x");

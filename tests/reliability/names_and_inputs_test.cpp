@@ -53,26 +53,59 @@ TEST(Inputs, RootsAndOutputsAreTrimmedCompletedOrRefusedWithAReason) {
   EXPECT_EQ(run.exit_status, 1);
   EXPECT_NE(run.error_output.find("File name too long"), std::string::npos) << run.error_output.substr(0, 200);
 
-  // An output path ending in "/" writes ".lst" in that folder.
-  run = run_batch({disk, (tree.root() / "out").string() + "/"});
-  EXPECT_EQ(run.exit_status, 0) << run.error_output;
-  EXPECT_TRUE(fs::exists(tree.root() / "out" / ".lst"));
-
-  // A root of 10,000 characters cannot be opened: a header-only catalogue, a
-  // note and the exit status of a catalogue with folders missing.
+  // A root of 10,000 characters cannot be opened: the scan fails and says why.
   run = run_batch({"/" + std::string(10000, 'r'), (tree.root() / "out" / "long").string()});
-  EXPECT_EQ(run.exit_status, 3);
-  EXPECT_NE(run.error_output.find("could not be read"), std::string::npos);
+  EXPECT_EQ(run.exit_status, 1);
+  EXPECT_NE(run.error_output.find("File name too long"), std::string::npos) << run.error_output.substr(0, 200);
+  EXPECT_FALSE(fs::exists(tree.root() / "out" / "long.lst"));
 }
 
-TEST(Inputs, WithoutADisplayOnlyABatchScanRuns) {
-  for (const std::vector<std::string>& arguments :
-       {std::vector<std::string>{}, std::vector<std::string>{"/tmp"}, std::vector<std::string>{"", "x.lst"},
-        std::vector<std::string>{"  ", "x.lst"}, std::vector<std::string>{"a", "b", "c"}}) {
-    const BatchOutcome run = run_batch(arguments);
-    EXPECT_EQ(run.exit_status, 2);
-    EXPECT_NE(run.error_output.find("no display"), std::string::npos);
+// The Linux conventions: help and version on stdout with status 0; a command
+// line korvint cannot run is status 2 with the reason on stderr, and nothing
+// is scanned or written; "--" lets a root begin with "-".
+TEST(Inputs, HelpVersionAndWrongCommandLines) {
+  TempTree tree;
+  tree.text_file("-odd-root/f", "x");
+  const std::string disk = (tree.root() / "-odd-root").string();
+  const std::string out = (tree.root() / "out.lst").string();
+  struct Case {
+    std::vector<std::string> arguments;
+    int exit_status;
+    std::string on_stdout, on_stderr;
+  };
+  const Case cases[] = {
+      {{"--help"}, 0, "Usage: korvint [ROOT]", ""},
+      {{"-h", disk, out}, 0, "KORVINT_LISTING_THREADS", ""},
+      {{"--version"}, 0, "korvint " KORVINT_VERSION "\n", ""},
+      {{"--bogus", disk, out}, 2, "", "unknown option \"--bogus\""},
+      {{disk, out, "-v"}, 2, "", "unknown option \"-v\""},
+      {{"-", out}, 2, "", "unknown option \"-\""},
+      {{disk, out, "extra"}, 2, "", "3 arguments"},
+      {{disk, (tree.root() / "cats").string() + "/"}, 2, "", "names a folder"},
+      {{disk, " "}, 2, "", "the catalogue to write (the second argument) is empty"},
+      {{"", out}, 2, "", "the folder to scan (the first argument) is empty"},
+      {{" "}, 2, "", "the folder to scan is empty"},
+      {{}, 2, "", "no display"},
+      {{disk}, 2, "", "no display"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.arguments.empty() ? "(none)" : c.arguments[0]);
+    const BatchOutcome run = run_batch(c.arguments);
+    EXPECT_EQ(run.exit_status, c.exit_status) << run.error_output;
+    if (c.on_stdout.empty()) {
+      EXPECT_EQ(run.output, "");
+    } else {
+      EXPECT_NE(run.output.find(c.on_stdout), std::string::npos) << run.output;
+    }
+    EXPECT_NE(run.error_output.find(c.on_stderr), std::string::npos) << run.error_output;
+    EXPECT_FALSE(fs::exists(out));
+    EXPECT_FALSE(fs::exists(tree.root() / "cats"));
   }
+
+  // After "--" a root may begin with "-".
+  const BatchOutcome run = run_batch({"--", "-odd-root", "out.lst"}, tree.root().string());
+  EXPECT_EQ(run.exit_status, 0) << run.error_output;
+  EXPECT_EQ(read_file(out).substr(0, 12), "-odd-root/\r\n");
 }
 
 }  // namespace

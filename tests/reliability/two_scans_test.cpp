@@ -33,8 +33,8 @@ using namespace std::chrono_literals;
 
 const std::string kEarlier = "earlier catalogue\r\n";
 
-// Opens the root of a walk only once the test lets it: the scan is then held
-// inside its walk, after its output was created.
+// Lists the root of a walk only once the test lets it: the scan is then held
+// inside its walk, after its root was opened and its output created.
 class HeldFolderSource final : public platform::FolderSource {
  public:
   struct Gate {
@@ -47,17 +47,36 @@ class HeldFolderSource final : public platform::FolderSource {
   explicit HeldFolderSource(Gate& gate) : gate_(gate) {}
 
   std::unique_ptr<platform::OpenFolder> open_root(std::string_view root, platform::Status& error) override {
-    {
-      std::unique_lock<std::mutex> lock(gate_.mutex);
-      gate_.entered = true;
-      gate_.changed.notify_all();
-      gate_.changed.wait(lock, [&] { return gate_.released; });
-    }
-    if (gate_.on_release) gate_.on_release();
-    return system_->open_root(root, error);
+    std::unique_ptr<platform::OpenFolder> opened = system_->open_root(root, error);
+    if (!opened) return nullptr;
+    return std::make_unique<HeldFolder>(gate_, std::move(opened));
   }
 
  private:
+  class HeldFolder final : public platform::OpenFolder {
+   public:
+    HeldFolder(Gate& gate, std::unique_ptr<platform::OpenFolder> inner) : gate_(gate), inner_(std::move(inner)) {}
+
+    platform::Status list(platform::EntrySink& sink) override {
+      {
+        std::unique_lock<std::mutex> lock(gate_.mutex);
+        gate_.entered = true;
+        gate_.changed.notify_all();
+        gate_.changed.wait(lock, [&] { return gate_.released; });
+      }
+      if (gate_.on_release) gate_.on_release();
+      return inner_->list(sink);
+    }
+    std::unique_ptr<platform::OpenFolder> open_child(std::string_view name, platform::Status& error) override {
+      return inner_->open_child(name, error);
+    }
+    std::optional<platform::FolderId> id() override { return inner_->id(); }
+
+   private:
+    Gate& gate_;
+    std::unique_ptr<platform::OpenFolder> inner_;
+  };
+
   Gate& gate_;
   std::unique_ptr<platform::FolderSource> system_ = platform::make_system_folder_source();
 };

@@ -15,11 +15,8 @@ constexpr int kSignalPollMilliseconds = 200;
 
 }  // namespace
 
-std::optional<jobs::ScanOutcome> run_window(int argc, char** argv, const std::vector<std::string>& arguments,
+std::optional<jobs::ScanOutcome> run_window(const std::vector<std::string>& arguments,
                                             std::function<bool()> stop_requested) {
-  int qt_argc = argc;  // QApplication keeps a reference to it
-  QApplication application(qt_argc, argv);
-
   FormServices services;
   // A scan's walk asks this at each step: a signal acts as STOP there.
   services.interrupted = stop_requested;

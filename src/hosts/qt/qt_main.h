@@ -10,12 +10,12 @@
 
 namespace korvint::ui::qt {
 
-/// Runs the program with its window: `argc`/`argv` as main received them,
-/// `arguments` the command line's arguments 1, 2, ... `stop_requested` is asked
-/// during a scan, where it acts as STOP, and while the window waits, where it
-/// closes the window. Returns how a batch scan (ROOT OUTPUT) ended; nullopt
-/// when none ran.
-std::optional<jobs::ScanOutcome> run_window(int argc, char** argv, const std::vector<std::string>& arguments,
+/// Runs the program with its window, in the QApplication that the caller made:
+/// `arguments` are the command line's arguments 1, 2, ... `stop_requested` is
+/// asked during a scan, where it acts as STOP, and while the window waits,
+/// where it closes the window. Returns how a batch scan (ROOT OUTPUT) ended;
+/// nullopt when none ran.
+std::optional<jobs::ScanOutcome> run_window(const std::vector<std::string>& arguments,
                                             std::function<bool()> stop_requested);
 
 }  // namespace korvint::ui::qt

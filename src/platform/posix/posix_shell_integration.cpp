@@ -71,6 +71,7 @@ Status write_desktop_entry(std::string_view program_folder) {
       "Name=Korvint scan\n"
       "Comment=Make a disk catalogue of this folder\n"
       "Exec=" + exec_argument(program) + " %f\n"
+      "Icon=korvint\n"
       "MimeType=inode/directory;\n"
       "NoDisplay=true\n"
       "Terminal=false\n";

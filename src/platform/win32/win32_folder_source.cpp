@@ -160,6 +160,17 @@ class Win32FolderSource final : public FolderSource {
       error = error_failure("Cannot open", root, ERROR_DIRECTORY);
       return nullptr;
     }
+    // The root is opened for listing once, so that a root the user may not
+    // list fails here, before the scan touches its output, and not as an
+    // empty listing later.
+    const HANDLE probe = calls_->CreateFileW(path.c_str(), FILE_LIST_DIRECTORY,
+                                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                             OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (probe == INVALID_HANDLE_VALUE) {
+      error = error_failure("Cannot open", root, GetLastError());
+      return nullptr;
+    }
+    calls_->CloseHandle(probe);
     std::string shown(root);
     if (shown.empty() || (shown.back() != '\\' && shown.back() != '/')) shown += '\\';
     return std::make_unique<Win32Folder>(calls_, path, std::move(shown));

@@ -66,6 +66,61 @@ TEST(KorvintProgram, ABatchScanWritesTheCatalogueAndEnds) {
   EXPECT_NE(read_file(tree.root() / "cat.lst").find("a.txt"), std::string::npos);
 }
 
+// A batch scan does not depend on the window: a korvint without its window
+// module, and one whose display does not answer (a DISPLAY left from a closed
+// session), still make the catalogue and say why no window opened; asked for
+// the window alone, they end with status 2.
+TEST(KorvintProgram, WithoutAWindowABatchStillRuns) {
+  TempTree tree;
+  tree.file("root/a.txt", 5, utc_seconds(2022, 1, 1, 0, 0, 0));
+  const fs::path alone = tree.root() / "bin" / "korvint";
+  fs::create_directories(alone.parent_path());
+  fs::copy_file(KORVINT_PROGRAM, alone);
+  struct Case {
+    const char* what;
+    std::string program;
+    QString display;  // X11's DISPLAY; QT_QPA_PLATFORM is "offscreen" when this is empty
+    std::string said;
+  };
+  const Case cases[] = {
+      {"no window module", alone.string(), "", "lib/korvint/korvint-window.so"},
+      {"a display that does not answer", KORVINT_PROGRAM, ":32123", "no display answers (DISPLAY=:32123)"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    auto run = [&](const QStringList& arguments) {
+      auto process = std::make_unique<QProcess>();
+      QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+      environment.remove("WAYLAND_DISPLAY");
+      if (c.display.isEmpty()) {
+        environment.insert("QT_QPA_PLATFORM", "offscreen");
+      } else {
+        environment.remove("QT_QPA_PLATFORM");
+        environment.insert("DISPLAY", c.display);
+      }
+      environment.insert("HOME", QString::fromStdString(path_text(tree.root())));
+      process->setProcessEnvironment(environment);
+      process->start(QString::fromStdString(c.program), arguments);
+      EXPECT_TRUE(process->waitForFinished(30000));
+      return process;
+    };
+
+    fs::remove(tree.root() / "cat.lst");
+    auto batch = run({path_arg(tree.root() / "root"), path_arg(tree.root() / "cat.lst")});
+    const std::string said = batch->readAllStandardError().toStdString();
+    EXPECT_EQ(batch->exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(batch->exitCode(), 0) << said;
+    EXPECT_NE(said.find("cannot open the window: "), std::string::npos) << said;
+    EXPECT_NE(said.find(c.said), std::string::npos) << said;
+    EXPECT_NE(read_file(tree.root() / "cat.lst").find("a.txt"), std::string::npos);
+
+    auto window = run({});
+    EXPECT_EQ(window->exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(window->exitCode(), 2);
+    EXPECT_NE(window->readAllStandardError().toStdString().find("cannot open the window"), std::string::npos);
+  }
+}
+
 TEST(KorvintProgram, SigintDuringABatchScanActsAsStop) {
   TempTree tree;
   const fs::path root = tree.folder("root");
