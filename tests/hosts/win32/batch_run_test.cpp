@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <filesystem>
+#include <functional>
 #include <string>
 
 #include "platform/win32/win32_text.h"
@@ -75,15 +76,27 @@ BOOL CALLBACK match_window(HWND window, LPARAM data) {
   return TRUE;
 }
 
-// The program's main window, once it shows (within a few seconds).
-HWND find_main_window(DWORD process_id) {
-  for (int attempt = 0; attempt < 200; ++attempt) {
-    Search search{process_id, nullptr};
-    EnumWindows(&match_window, reinterpret_cast<LPARAM>(&search));
-    if (search.found != nullptr && IsWindowVisible(search.found)) return search.found;
-    Sleep(50);
+// The program's main window once it is visible; nullptr before.
+HWND visible_main_window(DWORD process_id) {
+  Search search{process_id, nullptr};
+  EnumWindows(&match_window, reinterpret_cast<LPARAM>(&search));
+  return search.found != nullptr && IsWindowVisible(search.found) ? search.found : nullptr;
+}
+
+// Asks `seen` every 50 ms until it answers true; false once the process has
+// ended without that, or after two minutes (Wine starts slowly on a busy machine).
+bool wait_while_running(const Started& started, const std::function<bool()>& seen) {
+  for (int attempt = 0; attempt < 2400; ++attempt) {
+    if (seen()) return true;
+    if (WaitForSingleObject(started.process.hProcess, 50) == WAIT_OBJECT_0) return seen();
   }
-  return nullptr;
+  return false;
+}
+
+std::string control_text(HWND window, ControlId id) {
+  wchar_t text[512] = {};
+  SendMessageW(GetDlgItem(window, child_window_id(id)), WM_GETTEXT, 512, reinterpret_cast<LPARAM>(text));
+  return platform::win32::to_utf8(text);
 }
 
 TEST(Win32BatchRun, TwoArgumentsWriteTheCatalogueAndExitWithZero) {
@@ -122,12 +135,14 @@ TEST(Win32BatchRun, MissingOutputFolderKeepsTheWindowOpenWithTheReasonAndExitsWi
   const fs::path output = tree.root() / "missing" / "data.lst";
   Started run = start("/" + root + " /" + path_text(output));
   ASSERT_TRUE(run.ok);
-  HWND window = find_main_window(run.process.dwProcessId);
-  ASSERT_NE(window, nullptr);
-  HWND reason = GetDlgItem(window, child_window_id(ControlId::Label2));
-  wchar_t text[512] = {};
-  SendMessageW(reason, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(text));
-  EXPECT_NE(platform::win32::to_utf8(text).find("missing"), std::string::npos) << platform::win32::to_utf8(text);
+  HWND window = nullptr;
+  ASSERT_TRUE(wait_while_running(run, [&] { return (window = visible_main_window(run.process.dwProcessId)) != nullptr; }));
+  // The window shows before the scan runs: the reason comes after.
+  std::string reason;
+  EXPECT_TRUE(wait_while_running(run, [&] {
+    reason = control_text(window, ControlId::Label2);
+    return reason.find("missing") != std::string::npos;
+  })) << reason;
   PostMessageW(window, WM_CLOSE, 0, 0);
   EXPECT_EQ(wait_for_exit(run, 30000), 1u);
   finish(run);
