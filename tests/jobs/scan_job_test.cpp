@@ -339,7 +339,9 @@ TEST(ScanJob, TheWindowKeepsItsTurnsWhileTheCatalogueIsEnded) {
       late += "run " + std::to_string(run) + ": longest gap " + std::to_string(gaps.longest().count()) + " ms\n";
     }
     // Only where the wait for a processor is known is a gap the job's own.
-    if (test::TurnGaps::processor_wait_known()) EXPECT_EQ(late, "");
+    if (test::TurnGaps::processor_wait_known()) {
+      EXPECT_EQ(late, "");
+    }
   }
 }
 
