@@ -5,6 +5,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release -DKORVINT_BUILD_TESTS=OFF >/dev/null
-cmake --build build -j2 --target korvint
-exec build/src/hosts/korvint "$@"
+# A build folder of its own: the test command's folders keep their options.
+cmake -S . -B build-run -G Ninja -DCMAKE_BUILD_TYPE=Release -DKORVINT_BUILD_TESTS=OFF >/dev/null
+cmake --build build-run -j2 --target korvint
+exec build-run/src/hosts/korvint "$@"

@@ -23,7 +23,7 @@ CatalogueOutput::CatalogueOutput(platform::FileServices& files, OutputPaths path
     : files_(files), paths_(std::move(paths)) {}
 
 CatalogueOutput::~CatalogueOutput() {
-  if (file_) (void)finish_abandoned();
+  if (lock_) (void)finish_abandoned();
 }
 
 Status CatalogueOutput::FileWrite() {
@@ -88,7 +88,7 @@ Status CatalogueOutput::move_aside_and_create() {
   return Status::failure(opened.message() + "; the earlier catalogue stays as \"" + backup + "\"");
 }
 
-Status CatalogueOutput::finish_completed() {
+Status CatalogueOutput::seal() {
   if (!file_) return Status::failure("No catalogue is open for \"" + paths_.output + "\"");
   Status done = file_->sync();
   Status closed = file_->close();
@@ -98,6 +98,16 @@ Status CatalogueOutput::finish_completed() {
     return done;
   }
   file_.reset();
+  sealed_ = true;
+  return Status();
+}
+
+Status CatalogueOutput::finish_completed() {
+  if (!sealed_) {
+    Status sealed = seal();
+    if (!sealed.ok()) return sealed;
+  }
+  sealed_ = false;
   if (!FileExists(files_, paths_.backup)) {
     lock_.reset();
     return Status();
@@ -122,6 +132,7 @@ Status CatalogueOutput::finish_completed() {
 Status CatalogueOutput::finish_abandoned() {
   // Without the claim the files under the name may be another scan's.
   if (!lock_) return Status();
+  sealed_ = false;
   Status done = abandon();
   lock_.reset();
   return done;

@@ -48,14 +48,19 @@ class CatalogueOutput {
   /// The open output file; valid between a successful FileWrite and a finish.
   platform::OutputFile& file() { return *file_; }
 
-  /// A completed scan: makes the new catalogue durable, closes it, then deletes
-  /// the backup. If the catalogue cannot be completed, or the backup cannot be
-  /// deleted, the scan is abandoned and the failure returned.
+  /// A completed scan, first half: makes the new catalogue durable and closes
+  /// it; the backup stays, so the scan can still be abandoned. If the catalogue
+  /// cannot be made durable, the scan is abandoned and the failure returned.
+  platform::Status seal();
+
+  /// A completed scan: seals the catalogue unless seal() already did, then
+  /// deletes the backup. If the catalogue cannot be completed, or the backup
+  /// cannot be deleted, the scan is abandoned and the failure returned.
   platform::Status finish_completed();
 
-  /// A stopped or failed scan: closes and deletes the output, puts the backup
-  /// back under the output name. Does nothing unless FileWrite succeeded and
-  /// no finish has run since.
+  /// A stopped or failed scan: closes and deletes the output (sealed or not),
+  /// puts the backup back under the output name. Does nothing unless FileWrite
+  /// succeeded and no finish has run since.
   platform::Status finish_abandoned();
 
   /// The text of the failure when another scan holds the output name.
@@ -73,6 +78,7 @@ class CatalogueOutput {
   // renames and deletions of both ends happen under it.
   std::unique_ptr<platform::FileLock> lock_;
   std::unique_ptr<platform::OutputFile> file_;
+  bool sealed_ = false;  // the new catalogue is durable and closed, not yet committed
 };
 
 }  // namespace korvint::engine

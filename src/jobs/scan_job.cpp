@@ -8,6 +8,7 @@
 #include "engine/folder_prefetch.h"
 #include "engine/opened_root_source.h"
 #include "engine/walker.h"
+#include "jobs/catalogue_ending.h"
 #include "jobs/local_time_text.h"
 #include "jobs/text_util.h"
 #include "platform/program_folder.h"
@@ -79,6 +80,24 @@ std::string nul_problem(const std::string& root, const std::string& output) {
   return std::string();
 }
 
+// The window's turns and STOP while the catalogue is ended after the walk.
+class JobEndingHost final : public CatalogueEndingHost {
+ public:
+  explicit JobEndingHost(ui::Form1& form) : form_(form) {}
+
+  void turn() override { form_.host.DoEvents(); }
+
+  bool stop_asked() override {
+    // Ctrl+C or a termination request acts as STOP, as during the walk.
+    if (form_.StopFlag != ui::kTrue && form_.services.interrupted && form_.services.interrupted())
+      mStop_Click(form_);
+    return form_.StopFlag == ui::kTrue;
+  }
+
+ private:
+  ui::Form1& form_;
+};
+
 ScanOutcome failure(std::string reason) {
   ScanOutcome outcome;
   outcome.end = ScanEnd::failed;
@@ -136,7 +155,6 @@ ScanOutcome run_job(ui::Form1& form) {
   writer.header(root);
   form.mStop.setVisible(true);
   form.Command1.setEnabled(false);
-  form.StopFlag = ui::kFalse;
 
   JobWalkHost walk_host(form);
   engine::Walker walker(folders, writer, walk_host, utc_offset,
@@ -145,28 +163,17 @@ ScanOutcome run_job(ui::Form1& form) {
   std::int32_t DirCount = 0;
   std::string path = root;
   const engine::WalkResult walked = walker.FindFilesAPI(path, form.Text2.text(), FileCount, DirCount);
-  const platform::Status written = writer.flush();
+  JobEndingHost ending_host(form);
+  const CatalogueEnd ended = end_catalogue(output, writer, ending_host);
   form.host.setHourglass(false);
 
   ScanOutcome outcome;
+  outcome.end = ended.end;
+  outcome.reason = ended.reason;
   outcome.seconds = local_now() - started;
   outcome.files_counted = walk_host.count();
   outcome.unreadable_folders = walked.unreadable_folders;
   outcome.first_unreadable = walked.first_unreadable;
-  if (form.StopFlag == ui::kTrue) {
-    const platform::Status restored = output.finish_abandoned();
-    outcome.end = ScanEnd::stopped;
-    if (!restored.ok()) outcome.reason = restored.message();
-  } else if (!written.ok()) {
-    (void)output.finish_abandoned();
-    outcome.end = ScanEnd::failed;
-    outcome.reason = written.message();
-  } else if (const platform::Status done = output.finish_completed(); !done.ok()) {
-    outcome.end = ScanEnd::failed;
-    outcome.reason = done.message();
-  } else {
-    outcome.end = ScanEnd::completed;
-  }
   return outcome;
 }
 
@@ -211,6 +218,9 @@ std::optional<ScanOutcome> Command1_Click(ui::Form1& form) {
   // One output file, one stop flag: a job asked for while one runs is turned away.
   if (form.scanRunning || form.closed) return std::nullopt;
   form.scanRunning = true;
+  // Cleared where every job starts: a STOP of the job before must not stand
+  // for this one, even if this one fails before its walk.
+  form.StopFlag = ui::kFalse;
   const ScanOutcome outcome = run_job(form);
   show_outcome(form, outcome);
   back_to_idle(form);

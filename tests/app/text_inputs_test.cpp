@@ -19,6 +19,7 @@
 #include "platform/program_folder.h"
 #include "support/catalogue_reader.h"
 #include "support/form_fixture.h"
+#include "support/held_scan.h"
 #include "jobs/scan_list.h"
 
 namespace korvint::jobs {
@@ -314,16 +315,22 @@ TEST(TextInputs, ARootWithDotDotPartsIsWrittenAsTypedAndListsTheFolderItLeadsTo)
 }
 
 TEST(TextInputs, AnEmptyOrBlankRootIsTheFileSystemsRootAndCanBeStopped) {
-  // The whole file system is far too big to walk here: STOP at the first turn,
-  // which must also put back the earlier catalogue.
+  // The walk is asked for the file system's root; a folder that lists without
+  // end stands for it (the real one is too big, and can hang on a network
+  // mount). STOP at the first turn must end it and put back the earlier catalogue.
   for (const std::string& typed : {std::string(), std::string("     ")}) {
     SCOPED_TRACE("root \"" + typed + "\"");
-    FormFixture f;
+    test::TrickleFolder everything;
+    ui::FormServices services;
+    services.folders = everything.source();
+    FormFixture f(std::move(services));
     f.prepare_scan("unused", "all.lst");
     f.window->Text1.setText(typed);
     write_file(f.output("all.lst"), "earlier\r\n");
     f.window->host.queue([&] { mStop_Click(f.form()); });
     Command1_Click(f.form());
+    EXPECT_EQ(everything.root(), kSep);
+    EXPECT_FALSE(everything.ceiling_reached());
     EXPECT_EQ(f.window->Text1.text(), kSep);
     EXPECT_EQ(f.window->Label2.caption(), kStopped);
     EXPECT_EQ(read_file(f.output("all.lst")), "earlier\r\n");

@@ -123,6 +123,24 @@ TEST(ScanAll, StopEndsOnlyTheRunningJob) {
   EXPECT_EQ(f.window->Label2.caption(), "Many files");
 }
 
+// A job that fails before its walk, right after a stopped one, is a failure
+// of its own: the stop of the job before must not stand for it.
+TEST(ScanAll, AJobFailingAfterAStoppedOneIsReportedAsFailed) {
+  FormFixture f;
+  three_busy_entries(f);
+  fs::create_directories(f.output("two.lst"));  // no catalogue can be created under that name
+  f.window->host.on_do_events = [&] {
+    if (f.window->Text4.text() == "one.lst" && f.form().StopFlag != ui::kTrue) mStop_Click(f.form());
+  };
+  Command5_Click(f.form());
+  EXPECT_FALSE(fs::exists(f.output("one.lst")));
+  EXPECT_TRUE(fs::is_directory(f.output("two.lst")));
+  EXPECT_TRUE(fs::exists(f.output("three.lst")));
+  const std::string shown = f.window->Label2.caption();
+  EXPECT_EQ(shown.rfind("Many files; 1 failed, the first: ", 0), 0u) << shown;
+  EXPECT_NE(shown.find("two.lst"), std::string::npos) << shown;
+}
+
 TEST(ScanAll, EntriesRemovedDuringTheRunEndItCleanly) {
   FormFixture f;
   three_busy_entries(f);

@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <sys/wait.h>
+#include <termios.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -41,6 +42,32 @@ int wait_for(pid_t child) {
   if (WIFSIGNALED(status)) return 128 + WTERMSIG(status);
   return -1;
 }
+
+bool holds_open(pid_t pid, const std::filesystem::path& path) {
+  std::error_code error;
+  for (const auto& fd : std::filesystem::directory_iterator("/proc/" + std::to_string(pid) + "/fd", error)) {
+    if (std::filesystem::read_symlink(fd.path(), error) == path) return true;
+  }
+  return false;
+}
+
+SuspendedTerminal::SuspendedTerminal() {
+  master_ = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+  if (master_ < 0 || ::grantpt(master_) != 0 || ::unlockpt(master_) != 0) return;
+  name_ = ::ptsname(master_);
+  slave_ = ::open(name_.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+  if (slave_ >= 0 && ::tcflow(slave_, TCOOFF) != 0) {
+    ::close(slave_);
+    slave_ = -1;
+  }
+}
+
+SuspendedTerminal::~SuspendedTerminal() {
+  if (slave_ >= 0) ::close(slave_);
+  if (master_ >= 0) ::close(master_);
+}
+
+void SuspendedTerminal::resume() { ::tcflow(slave_, TCOON); }
 
 BatchOutcome run_batch(const std::vector<std::string>& arguments, const std::string& working_folder) {
   TempTree scratch;

@@ -1,6 +1,7 @@
 #pragma once
 // Runs the korvint program as a batch in a child process, without a display.
 
+#include <filesystem>
 #include <string>
 #include <sys/types.h>
 #include <vector>
@@ -23,5 +24,31 @@ pid_t start_batch(const std::vector<std::string>& arguments, const std::string& 
 
 /// Waits for `child` and returns its exit code (128 + signal when killed).
 int wait_for(pid_t child);
+
+/// True when process `pid` holds `path` open.
+bool holds_open(pid_t pid, const std::filesystem::path& path);
+
+/// A terminal whose output is suspended (as by Ctrl+S): a program that writes
+/// to it waits until the output is resumed. A batch korvint shows its count
+/// there at every turn of its walk, so it stands still at its first turn, with
+/// its output created, for as long as the test wants.
+class SuspendedTerminal {
+ public:
+  SuspendedTerminal();
+  ~SuspendedTerminal();
+  SuspendedTerminal(const SuspendedTerminal&) = delete;
+  SuspendedTerminal& operator=(const SuspendedTerminal&) = delete;
+
+  /// False when this machine gives no terminal.
+  [[nodiscard]] bool ok() const { return slave_ >= 0; }
+  /// The terminal's device, to be a program's stderr.
+  [[nodiscard]] const std::string& name() const { return name_; }
+  void resume();
+
+ private:
+  int master_ = -1;
+  int slave_ = -1;
+  std::string name_;
+};
 
 }  // namespace korvint::test

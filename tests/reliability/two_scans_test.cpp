@@ -16,10 +16,8 @@
 #include "support/form_fixture.h"
 
 #ifndef _WIN32
-#include <fcntl.h>
 #include <signal.h>
 #include <sys/wait.h>
-#include <termios.h>
 #include <unistd.h>
 
 #include "batch_runner.h"
@@ -146,46 +144,6 @@ TEST(TwoScans, TheSecondScanOfACatalogueIsTurnedAwayWhileTheFirstRuns) {
 }
 
 #ifndef _WIN32
-// A terminal whose output is suspended (as by Ctrl+S): a program writing to it
-// waits until the output is resumed.
-class SuspendedTerminal {
- public:
-  SuspendedTerminal() {
-    master_ = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
-    if (master_ < 0 || ::grantpt(master_) != 0 || ::unlockpt(master_) != 0) return;
-    name_ = ::ptsname(master_);
-    slave_ = ::open(name_.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
-    if (slave_ >= 0 && ::tcflow(slave_, TCOOFF) != 0) {
-      ::close(slave_);
-      slave_ = -1;
-    }
-  }
-  ~SuspendedTerminal() {
-    if (slave_ >= 0) ::close(slave_);
-    if (master_ >= 0) ::close(master_);
-  }
-  SuspendedTerminal(const SuspendedTerminal&) = delete;
-  SuspendedTerminal& operator=(const SuspendedTerminal&) = delete;
-
-  [[nodiscard]] bool ok() const { return slave_ >= 0; }
-  [[nodiscard]] const std::string& name() const { return name_; }
-  void resume() { ::tcflow(slave_, TCOON); }
-
- private:
-  int master_ = -1;
-  int slave_ = -1;
-  std::string name_;
-};
-
-// True when process `pid` holds `path` open.
-bool holds_open(pid_t pid, const fs::path& path) {
-  std::error_code error;
-  for (const auto& fd : fs::directory_iterator("/proc/" + std::to_string(pid) + "/fd", error)) {
-    if (fs::read_symlink(fd.path(), error) == path) return true;
-  }
-  return false;
-}
-
 // The whole program, twice: scan A shows its running count on a terminal whose
 // output is suspended, so A waits at its first count, inside its walk, for as
 // long as the test wants. Scan B of the same catalogue is run meanwhile. This
