@@ -55,7 +55,28 @@ void ListBox::Clear() {
 
 void ListBox::selection_changed() {
   if (quiet_ > 0) return;
+  if (pressing_) {
+    picked_ = true;
+    return;
+  }
   report_if_moved();
+}
+
+void ListBox::press_started() {
+  pressing_ = true;
+  picked_ = false;
+}
+
+void ListBox::press_ended(bool on_entry) {
+  if (!pressing_) return;
+  pressing_ = false;
+  const bool picked = on_entry || picked_;
+  picked_ = false;
+  // A click reports even on the entry that was selected already: the user
+  // chose it again (after editing the path box, say).
+  const int now = selected_row();
+  reported_ = now;
+  if (picked && now >= 0 && on_click) on_click();
 }
 
 void ListBox::report_if_moved() {

@@ -47,9 +47,12 @@ class Button {
 /// - RemoveItem(i) removes entry i, the entries after it move up by one and no
 ///   entry is selected afterwards; an index out of range changes nothing.
 /// - Clear removes every entry; no entry is selected afterwards.
-/// - `on_click` (the list's click handler) runs exactly once each time the
-///   selection moves to another entry, whether the user or setListIndex moved
-///   it; never for a move to no entry, nor for AddItem, RemoveItem or Clear.
+/// - `on_click` (the list's click handler) runs once for each click of the left
+///   mouse button on an entry, the entry already selected included, as the
+///   Windows list box reports it (the second click of a double click is no new
+///   click); once each time a key or setListIndex moves the selection to
+///   another entry; never for a click beside the entries, a key that leaves the
+///   selection where it was, a move to no entry, nor AddItem, RemoveItem or Clear.
 class ListBox {
  public:
   virtual ~ListBox() = default;
@@ -63,12 +66,22 @@ class ListBox {
   void RemoveItem(int index);
   void Clear();
 
-  /// Runs once each time the selection moves to another entry.
+  /// Runs for each click on an entry and each move to another entry (above).
   std::function<void()> on_click;
 
-  /// For the host: its toolkit says the selection changed (the user clicked or
-  /// used a key). Reports a move to another entry once.
+  /// For the host: its toolkit says the selection changed (a key, or the
+  /// mouse). Outside a press it reports a move to another entry once; during
+  /// a press it only counts towards the press.
   void selection_changed();
+
+  /// For the host: a press of the left mouse button on the list begins. The
+  /// second press of a double click is none.
+  void press_started();
+
+  /// For the host: that press has ended (the button is up). Reports once when
+  /// the press picked an entry: it began `on_entry`, or the toolkit said the
+  /// selection changed meanwhile; and an entry is selected now.
+  void press_ended(bool on_entry);
 
  protected:
   // What the host's widget does, and nothing more; none of these reports.
@@ -87,8 +100,10 @@ class ListBox {
   class Quiet;
   void report_if_moved();
 
-  int reported_ = -1;  ///< the selection as last reported, so each move reports once
-  int quiet_ = 0;      ///< above 0 while the list itself changes the widget
+  int reported_ = -1;      ///< the selection as last reported, so each move reports once
+  int quiet_ = 0;          ///< above 0 while the list itself changes the widget
+  bool pressing_ = false;  ///< between press_started and press_ended
+  bool picked_ = false;    ///< the toolkit said the selection changed during the press
 };
 
 /// The drive box: a drop-down choice of the machine's drives.

@@ -44,8 +44,21 @@ class HeadlessButton final : public Button {
 /// A list box of plain entries.
 class HeadlessListBox final : public ListBox {
  public:
-  /// Plays the user moving the selection to `row`, as a toolkit reports it.
-  void user_selects(int row) {
+  /// Plays the user clicking entry `row` (-1: below the entries), as the
+  /// Windows list box reports it: the selection moves there on the press and
+  /// the list says so even when the entry was selected already.
+  void user_clicks(int row) {
+    press_started();
+    if (row >= 0 && row < row_count()) {
+      selected_ = row;
+      selection_changed();
+    }
+    press_ended(false);
+  }
+
+  /// Plays a key that moves the selection to `row` (or leaves it there), as a
+  /// toolkit reports it.
+  void user_keys_to(int row) {
     selected_ = row;
     selection_changed();
   }

@@ -63,6 +63,7 @@ bool EventRouting::eventFilter(QObject* watched, QEvent* event) {
     case QEvent::KeyPress: return typed_into_box(watched, *event);
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonDblClick: return list_mouse_down(watched, *event);
+    case QEvent::MouseButtonRelease: list_mouse_up(watched, *event); return false;
     default: return false;
   }
 }
@@ -85,22 +86,38 @@ bool EventRouting::typed_into_box(QObject* box, QEvent& event) {
 
 bool EventRouting::list_mouse_down(QObject* viewport, QEvent& event) {
   if (redelivering_) return false;
-  if (viewport != window_.control_as<QListWidget>(ControlId::List1).viewport()) return false;
+  auto& list = window_.control_as<QListWidget>(ControlId::List1);
+  if (viewport != list.viewport()) return false;
   const auto& mouse = static_cast<const QMouseEvent&>(event);
   const std::int16_t button = mouse_button_number(mouse.button());
   if (button == 0) return false;
+  // A click on an entry counts even on the selected one, where Qt says nothing;
+  // the second press of a double click is no new click.
+  const bool on_entry = list.indexAt(mouse.position().toPoint()).isValid();
   if (mouse.button() != Qt::RightButton) {
+    if (mouse.button() == Qt::LeftButton && event.type() == QEvent::MouseButtonPress) {
+      list_.press_started();
+      press_on_entry_ = on_entry;
+    }
     app::on_list_mouse_down(form_, button);
     return false;
   }
   // The right button selects the entry under the pointer in the list itself
-  // first, so the menu that follows acts on that entry on every platform; the
-  // press is then used up, or it would select again after the menu changed the list.
+  // first, as a left click there would, so the menu that follows acts on that
+  // entry on every platform; the press is then used up, or it would select
+  // again after the menu changed the list.
+  list_.press_started();
   redelivering_ = true;
   QCoreApplication::sendEvent(viewport, &event);
   redelivering_ = false;
+  list_.press_ended(on_entry);
   app::on_list_mouse_down(form_, button);
   return true;
+}
+
+void EventRouting::list_mouse_up(QObject* viewport, QEvent& event) {
+  if (viewport != window_.control_as<QListWidget>(ControlId::List1).viewport()) return;
+  if (static_cast<const QMouseEvent&>(event).button() == Qt::LeftButton) list_.press_ended(press_on_entry_);
 }
 
 }  // namespace korvint::ui::qt

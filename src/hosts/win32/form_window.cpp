@@ -228,16 +228,18 @@ void FormWindow::on_command(int id, int code, HWND from) {
   if (code == BN_CLICKED && control_spec(*control).kind == ControlKind::CommandButton) {
     app::on_click(*form_, *control);
   } else if (*control == ControlId::List1 && code == LBN_SELCHANGE) {
-    // The list model reports a move to another entry once, as every host's list does.
-    if (on_list_selection_changed) on_list_selection_changed();
+    // The list sends it for each click on an entry, the selected one included,
+    // and for each key it handles; the model tells clicks and moves apart.
+    if (list_ != nullptr) list_->selection_changed();
   }
 }
 
 void FormWindow::on_mouse_up(std::int16_t button, LPARAM lparam) {
   if (form_ == nullptr) return;
-  // Only the window's own surface counts; labels let the mouse through to it.
+  // Only the window's own surface counts: a label lets the mouse through to the
+  // window but is a control; the line is transparent and counts as surface.
   const POINT at{GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam)};
-  if (ChildWindowFromPointEx(hwnd_, at, CWP_SKIPINVISIBLE) != hwnd_) return;
+  if (ChildWindowFromPointEx(hwnd_, at, CWP_SKIPINVISIBLE | CWP_SKIPTRANSPARENT) != hwnd_) return;
   app::on_form_mouse_up(*form_, button);
 }
 
@@ -268,10 +270,19 @@ LRESULT FormWindow::on_control_message(ControlId id, HWND control, UINT message,
         wparam = static_cast<WPARAM>(static_cast<std::uint16_t>(key));
       }
       break;
+    case WM_LBUTTONUP:
+      if (id == ControlId::List1) {
+        // The list says LBN_SELCHANGE on the release of a press on an entry.
+        const LRESULT result = CallWindowProcW(original, control, message, wparam, lparam);
+        if (list_ != nullptr) list_->press_ended(false);
+        return result;
+      }
+      break;
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:
     case WM_MBUTTONDOWN:
       if (id == ControlId::List1) {
+        if (message == WM_LBUTTONDOWN && list_ != nullptr) list_->press_started();
         // The list reacts first (a left click selects), then the handler runs.
         const LRESULT result = CallWindowProcW(original, control, message, wparam, lparam);
         if (form_ != nullptr && IsWindow(control) != FALSE) {

@@ -54,8 +54,9 @@ class FormWindow {
   /// The form the events go to; nullptr when none.
   [[nodiscard]] Form1* form() const { return form_; }
 
-  /// Runs when the scan list says its selection changed (LBN_SELCHANGE).
-  std::function<void()> on_list_selection_changed;
+  /// Tells `list` from now on what the scan list's LISTBOX reports: its left
+  /// button presses and LBN_SELCHANGE; nullptr stops that.
+  void attach_list(ListBox* list) { list_ = list; }
 
   /// Shows the wait pointer over the window while `busy`.
   void set_busy(bool busy);
@@ -89,6 +90,7 @@ class FormWindow {
   std::vector<FontHandle> fonts_;
   ScreenDpi dpi_;
   Form1* form_ = nullptr;
+  ListBox* list_ = nullptr;
   bool busy_ = false;
 };
 
