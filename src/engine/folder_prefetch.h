@@ -7,29 +7,34 @@
 
 #include <memory>
 #include <string_view>
-#include <thread>
-#include <vector>
 
 #include "platform/folder_source.h"
 #include "platform/status.h"
 
 namespace korvint::engine {
 
-class WalkHost;
+class TurnPacer;
+
+/// As a number of listing threads: as many helpers as the medium answers
+/// fastest with, found during the walk (1 to kMostListingThreads).
+inline constexpr unsigned kAdaptiveListing = ~0u;
+/// The most helper threads a walk uses.
+inline constexpr unsigned kMostListingThreads = 32;
 
 /// The number of helper threads a scan uses to read folders ahead: the
 /// KORVINT_LISTING_THREADS environment variable when it holds a number from 0
-/// to 16 (0: the walk lists every folder itself), otherwise the default.
+/// to 32 (0: the walk lists every folder itself), otherwise kAdaptiveListing.
 unsigned default_listing_threads();
 
 /// A folder source whose folders are listed ahead of the walk by helper threads.
-/// Folders it hands out must be destroyed before it; their listing waits for a
-/// helper still reading that folder, giving `host` its turns meanwhile.
+/// Folders it hands out must be destroyed before it. Whenever the walk waits
+/// for a helper (for a listing, an open, or for the helpers to end) the host
+/// gets its turns through `pacer`.
 class FolderPrefetch final : public platform::FolderSource {
  public:
-  /// `inner` and `host` must outlive this. With 0 helpers every folder is
-  /// listed on the caller's thread, as `inner` would.
-  FolderPrefetch(platform::FolderSource& inner, WalkHost& host, unsigned helpers);
+  /// `inner` and `pacer` must outlive this. `helpers` is a fixed number of
+  /// helper threads, or kAdaptiveListing.
+  FolderPrefetch(platform::FolderSource& inner, TurnPacer& pacer, unsigned helpers);
   ~FolderPrefetch() override;
   FolderPrefetch(const FolderPrefetch&) = delete;
   FolderPrefetch& operator=(const FolderPrefetch&) = delete;
@@ -41,9 +46,8 @@ class FolderPrefetch final : public platform::FolderSource {
 
  private:
   platform::FolderSource& inner_;
-  WalkHost& host_;
+  TurnPacer& pacer_;
   std::unique_ptr<Shared> shared_;
-  std::vector<std::thread> helpers_;
 };
 
 }  // namespace korvint::engine

@@ -17,9 +17,6 @@ using platform::DirEntry;
 using platform::FolderId;
 using platform::OpenFolder;
 
-// How many entries pass between two offers of an idle turn to the host.
-constexpr unsigned kEntriesPerIdleCheck = 64;
-
 struct SubFolder {
   std::string name;
   std::int64_t created = 0;
@@ -40,13 +37,13 @@ struct Level {
 // Receives one folder's listing: writes the file lines at once, keeps the sub-folders.
 class ListingSink final : public platform::EntrySink {
  public:
-  ListingSink(Level& level, const std::string& pattern, CatalogueWriter& writer, WalkHost& host,
+  ListingSink(Level& level, const std::string& pattern, CatalogueWriter& writer, TurnPacer& pacer,
               std::int64_t utc_offset, std::int32_t& file_count)
       : level_(level),
         pattern_(pattern),
         every_name_(pattern == "*" || pattern == "*.*"),
         writer_(writer),
-        host_(host),
+        pacer_(pacer),
         utc_offset_(utc_offset),
         file_count_(file_count) {}
 
@@ -58,11 +55,9 @@ class ListingSink final : public platform::EntrySink {
       writer_.file_line(entry.name, entry.size, to_calendar(entry.write_time, utc_offset_));
       if (file_count_ < std::numeric_limits<std::int32_t>::max()) ++file_count_;
     }
-    if (++since_check_ == kEntriesPerIdleCheck) {
-      since_check_ = 0;
-      host_.idle_turn();
-      if (host_.StopFlag()) return false;
-    }
+    // Entries may come slowly (a network share, a helper still reading): the
+    // window gets its turns between them.
+    if (pacer_.offer()) return false;
     return !writer_.failed();
   }
 
@@ -71,10 +66,9 @@ class ListingSink final : public platform::EntrySink {
   const std::string& pattern_;
   bool every_name_;
   CatalogueWriter& writer_;
-  WalkHost& host_;
+  TurnPacer& pacer_;
   std::int64_t utc_offset_;
   std::int32_t& file_count_;
-  unsigned since_check_ = 0;
 };
 
 bool is_separator(char c) { return c == '\\' || c == '/'; }
@@ -103,9 +97,10 @@ WalkResult Walker::FindFilesAPI(std::string& path, const std::string& SearchStr,
     if (result.unreadable_folders++ == 0) result.first_unreadable = where + ": " + why.message();
   };
 
+  TurnPacer pacer(host_);
   // Lists one folder into `level`; a listing that fails part-way keeps what it gave.
   auto list = [&](Level& level, const std::string& relative_path) {
-    ListingSink sink(level, SearchStr, writer_, host_, utc_offset_, FileCount);
+    ListingSink sink(level, SearchStr, writer_, pacer, utc_offset_, FileCount);
     const platform::Status listed = level.folder->list(sink);
     if (!listed.ok()) note_unreadable(path + relative_path, listed);
   };
@@ -113,7 +108,7 @@ WalkResult Walker::FindFilesAPI(std::string& path, const std::string& SearchStr,
   // Declared before the descent path: its helpers end only after every folder
   // it handed out is closed.
   std::optional<FolderPrefetch> prefetch;
-  if (listing_threads_ > 0) prefetch.emplace(source_, host_, listing_threads_);
+  if (listing_threads_ > 0) prefetch.emplace(source_, pacer, listing_threads_);
   platform::FolderSource& source = prefetch ? *prefetch : source_;
 
   platform::Status error;
@@ -142,10 +137,10 @@ WalkResult Walker::FindFilesAPI(std::string& path, const std::string& SearchStr,
     SubFolder& sub = level.sub_folders[level.next++];
 
     if (FileCount > 499) {
-      host_.progress_step();
+      pacer.progress_step();
       FileCount = 0;
     } else {
-      host_.idle_turn();
+      (void)pacer.offer();
     }
 
     relative.resize(level.relative_length);

@@ -2,6 +2,7 @@
 // The directory walker: writes every folder line and file line below a root,
 // depth first, a folder's files before its sub-folders.
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -13,6 +14,12 @@
 namespace korvint::engine {
 
 /// What the scan job lends the walker: the stop flag, the count label and the event loop.
+/// While a walk runs, the walker calls progress_step() or idle_turn() at least
+/// every 100 ms whatever it is doing (listing, waiting for a read-ahead helper,
+/// letting the helpers go after a stop), as long as no single call of the
+/// folder source blocks for longer; once StopFlag() is true the walk ends
+/// within as long. The host keeps the same pace for the states of the scan that
+/// come after the walk (flushing, syncing, putting the earlier catalogue back).
 class WalkHost {
  public:
   /// True once the user has asked the scan to stop.
@@ -21,12 +28,47 @@ class WalkHost {
   /// Adds 500 to the count shown to the user, then gives the event loop a turn.
   virtual void progress_step() = 0;
 
-  /// Gives the event loop a turn when enough time has passed since the last one,
-  /// so the window stays alive inside long listings. Called often; must be cheap.
+  /// Gives the event loop a turn now; the walker paces these calls (TurnPacer).
   virtual void idle_turn() = 0;
 
  protected:
   ~WalkHost() = default;
+};
+
+/// Keeps the host's turns coming at a steady pace: the walk offers a turn
+/// between any two entries and whenever it wakes from a wait, and a turn is
+/// given once kInterval has passed since the last one.
+class TurnPacer {
+ public:
+  using Clock = std::chrono::steady_clock;
+  /// Well inside the 100 ms the host is promised: the rest is slack for a busy machine.
+  static constexpr std::chrono::milliseconds kInterval{40};
+
+  explicit TurnPacer(WalkHost& host) : host_(host), last_turn_(Clock::now()) {}
+
+  /// Gives the host a turn when one is due. True once the user has asked to stop.
+  bool offer() {
+    if (Clock::now() >= due()) {
+      host_.idle_turn();
+      last_turn_ = Clock::now();
+    }
+    return host_.StopFlag();
+  }
+
+  /// A progress step, which is a turn too.
+  void progress_step() {
+    host_.progress_step();
+    last_turn_ = Clock::now();
+  }
+
+  /// When the next turn is due: a walk that waits wakes up by then.
+  [[nodiscard]] Clock::time_point due() const { return last_turn_ + kInterval; }
+
+  [[nodiscard]] WalkHost& host() const { return host_; }
+
+ private:
+  WalkHost& host_;
+  Clock::time_point last_turn_;
 };
 
 /// How a walk ended.
@@ -44,7 +86,8 @@ class Walker {
   /// All references must outlive the walker. `utc_offset_seconds` is the offset
   /// in force when the scan starts; every time stamp of the walk uses it.
   /// `listing_threads` helper threads read folders ahead of the walk (0: none,
-  /// the walk lists every folder itself); the lines written are the same.
+  /// the walk lists every folder itself; kAdaptiveListing: as many as the
+  /// medium answers fastest with); the lines written are the same.
   Walker(platform::FolderSource& source, CatalogueWriter& writer, WalkHost& host,
          std::int64_t utc_offset_seconds, unsigned listing_threads = 0);
 

@@ -16,6 +16,7 @@
 #include "app/batch_outcome.h"
 #include "app/start_up.h"
 #include "hosts/headless/windowless_batch.h"
+#include "platform/folder_source.h"
 #include "stop_signals.h"
 
 #ifdef KORVINT_WITH_QT
@@ -40,6 +41,8 @@ bool set(const char* variable) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // A deep tree or many folders read ahead need descriptors; take what the system allows.
+  korvint::platform::raise_open_file_limit();
   using namespace korvint;
   const std::vector<std::string> arguments(argv + 1, argv + argc);
   const bool batch = app::is_batch(arguments);

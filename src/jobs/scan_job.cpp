@@ -1,6 +1,5 @@
 #include "jobs/scan_job.h"
 
-#include <chrono>
 #include <cstdint>
 #include <string>
 
@@ -15,15 +14,10 @@
 namespace korvint::jobs {
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-// The window's event loop gets a turn at least this often while the walk runs.
-constexpr auto kTurnInterval = std::chrono::milliseconds(100);
-
 // Lends the walker the form's stop flag, count label and event loop.
 class JobWalkHost final : public engine::WalkHost {
  public:
-  explicit JobWalkHost(ui::Form1& form) : form_(form), last_turn_(Clock::now()) {}
+  explicit JobWalkHost(ui::Form1& form) : form_(form) {}
 
   [[nodiscard]] bool StopFlag() const override { return form_.StopFlag == ui::kTrue; }
 
@@ -35,10 +29,8 @@ class JobWalkHost final : public engine::WalkHost {
     turn();
   }
 
-  void idle_turn() override {
-    check_interrupt();
-    if (Clock::now() - last_turn_ >= kTurnInterval) turn();
-  }
+  // The walker paces these turns.
+  void idle_turn() override { turn(); }
 
   [[nodiscard]] std::int64_t count() const { return count_; }
 
@@ -46,7 +38,6 @@ class JobWalkHost final : public engine::WalkHost {
   void turn() {
     form_.host.DoEvents();
     check_interrupt();
-    last_turn_ = Clock::now();
   }
 
   // Ctrl+C or a termination request acts as STOP.
@@ -56,7 +47,6 @@ class JobWalkHost final : public engine::WalkHost {
   }
 
   ui::Form1& form_;
-  Clock::time_point last_turn_;
   std::int64_t count_ = 0;
 };
 

@@ -2,6 +2,7 @@
 // Directory enumeration as the walker needs it: one listing per folder, with
 // type, size and times taken from the listing itself.
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -68,9 +69,20 @@ class FolderSource {
   /// Opens `root` as typed (a trailing separator is allowed); nullptr and the
   /// reason in `error` when it cannot be opened.
   virtual std::unique_ptr<OpenFolder> open_root(std::string_view root, Status& error) = 0;
+
+  /// How many of its folders this source keeps open at once before it closes
+  /// the least recently used one (to reopen it when it is needed again). A walk
+  /// sizes what it opens ahead by it; no limit where folders hold no handle.
+  [[nodiscard]] virtual std::size_t folders_open_at_once() const { return SIZE_MAX; }
 };
 
 /// The operating system's folders.
 std::unique_ptr<FolderSource> make_system_folder_source();
+
+/// Raises the process's soft limit of open files to its hard limit, as
+/// find-like tools do, so deep trees and read-ahead have descriptors to spare.
+/// Call once at program start, before any thread starts. Does nothing where
+/// the system has no such limit (Windows).
+void raise_open_file_limit();
 
 }  // namespace korvint::platform

@@ -16,8 +16,13 @@
 #include "support/temp_tree.h"
 
 #ifndef _WIN32
+#include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
 #endif
 
 namespace korvint::engine {
@@ -211,6 +216,102 @@ TEST(DiskWalk, AnUnreadableFolderShowsEmptyAndIsCounted) {
   const DiskWalk walk = walk_tree(tree);
   EXPECT_EQ(walk.parsed.files.at("locked\\").size(), 0u);
   EXPECT_EQ(walk.result.unreadable_folders, 1u);
+}
+
+// Walks `root` with `threads` read-ahead helpers into memory.
+std::string walk_bytes(const std::string& root_text, unsigned threads, WalkResult& result) {
+  auto source = platform::make_system_folder_source();
+  test::MemoryOutputFile out;
+  CatalogueWriter writer(out);
+  std::string root = root_text;
+  QuietHost host;
+  Walker walker(*source, writer, host, 0, threads);
+  std::int32_t files = 0, dirs = 0;
+  result = walker.FindFilesAPI(root, "*.*", files, dirs);
+  (void)writer.flush();
+  return out.content;
+}
+
+// In a child process whose descriptors are limited to `limit`: walks `root`
+// alone and with 4 helpers, and ends with status 0 only when both catalogues
+// are the same bytes, hold `lines` lines and no folder was left unread.
+[[noreturn]] void walk_under_descriptor_limit(const std::string& root, rlim_t limit, std::size_t lines) {
+  const struct rlimit few {limit, limit};
+  if (::setrlimit(RLIMIT_NOFILE, &few) != 0) {
+    std::fprintf(stderr, "setrlimit failed\n");
+    std::_Exit(2);
+  }
+  WalkResult alone_result;
+  WalkResult helped_result;
+  const std::string alone = walk_bytes(root, 0, alone_result);
+  const std::string helped = walk_bytes(root, 4, helped_result);
+  int failures = 0;
+  for (const WalkResult* result : {&alone_result, &helped_result}) {
+    if (result->unreadable_folders != 0) {
+      std::fprintf(stderr, "%zu folders unread, the first: %s\n", result->unreadable_folders,
+                   result->first_unreadable.c_str());
+      ++failures;
+    }
+  }
+  const auto count = static_cast<std::size_t>(std::count(alone.begin(), alone.end(), '\n'));
+  if (count != lines) {
+    std::fprintf(stderr, "%zu lines, not %zu\n", count, lines);
+    ++failures;
+  }
+  if (helped != alone) {
+    std::fprintf(stderr, "with helpers: %zu bytes, alone: %zu\n", helped.size(), alone.size());
+    ++failures;
+  }
+  std::_Exit(failures == 0 ? 0 : 1);
+}
+
+// Makes the TempTrees of its lifetime in memory where the system offers a
+// memory file system: removing tens of thousands of folders from a disk
+// takes a minute on a busy machine.
+class TreesInMemory {
+ public:
+  TreesInMemory() {
+    if (const char* old = std::getenv("TMPDIR")) saved_ = old;
+    std::error_code error;
+    if (fs::is_directory("/dev/shm", error) && ::access("/dev/shm", W_OK) == 0) ::setenv("TMPDIR", "/dev/shm", 1);
+  }
+  ~TreesInMemory() {
+    if (saved_) ::setenv("TMPDIR", saved_->c_str(), 1); else ::unsetenv("TMPDIR");
+  }
+
+ private:
+  std::optional<std::string> saved_;
+};
+
+// Descriptors run short: far fewer than the tree has folders, or than its
+// depth. No folder may be shown empty for it, with or without read-ahead.
+TEST(DiskWalk, FewDescriptorsNeverCostAFolder) {
+  TreesInMemory in_memory;
+  TempTree wide;
+  for (int top = 0; top < 100; ++top) {
+    for (int inner = 0; inner < 200; ++inner) {
+      const std::string folder = "t" + std::to_string(top) + "/i" + std::to_string(inner);
+      wide.folder(folder);
+      if (inner % 10 == 0) wide.file(folder + "/f", 1, 0);
+    }
+  }
+  EXPECT_EXIT(walk_under_descriptor_limit(wide.root_text(), 32, 100 + 20000 + 2000),
+              ::testing::ExitedWithCode(0), "");
+
+  // 2,000 levels, each with a file: built level by level, the whole path is too long for one call.
+  TempTree deep;
+  const int here = ::open(".", O_RDONLY | O_DIRECTORY);
+  ASSERT_GE(here, 0);
+  ASSERT_EQ(::chdir(deep.root().c_str()), 0);
+  for (int level = 0; level < 2000; ++level) {
+    test::write_file("f", "x");
+    ASSERT_EQ(::mkdir("d", 0755), 0);
+    ASSERT_EQ(::chdir("d"), 0);
+  }
+  ASSERT_EQ(::fchdir(here), 0);
+  ::close(here);
+  EXPECT_EXIT(walk_under_descriptor_limit(deep.root_text(), 256, 2000 + 2000),
+              ::testing::ExitedWithCode(0), "");
 }
 
 TEST(DiskWalk, PathsLongerThanPathMaxAreListed) {

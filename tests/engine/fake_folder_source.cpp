@@ -16,8 +16,19 @@ class FakeOpenFolder final : public platform::OpenFolder {
   }
 
   platform::Status list(platform::EntrySink& sink) override {
+    ++source_.listings_started;
     if (node_.list_delay_ms > 0) std::this_thread::sleep_for(std::chrono::milliseconds(node_.list_delay_ms));
+    if (source_.list_latency_us > 0) {
+      const int at_once = ++source_.listings_now;
+      int most = source_.most_listings_at_once;
+      while (at_once > most && !source_.most_listings_at_once.compare_exchange_weak(most, at_once)) {
+      }
+      const double latency = source_.list_latency_us * (1 + source_.latency_growth * (at_once - 1));
+      std::this_thread::sleep_for(std::chrono::microseconds(static_cast<long long>(latency)));
+      --source_.listings_now;
+    }
     for (const FakeNode& child : node_.children) {
+      if (node_.entry_delay_ms > 0) std::this_thread::sleep_for(std::chrono::milliseconds(node_.entry_delay_ms));
       platform::DirEntry entry;
       entry.name = child.name;
       entry.is_folder = child.is_folder;

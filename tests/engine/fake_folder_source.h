@@ -24,6 +24,7 @@ struct FakeNode {
   std::vector<FakeNode> children;   // for folders, in listing order
   bool id_in_listing = true;        // false: the walker must ask the open folder
   int list_delay_ms = 0;            // a slow disk: the listing starts this late
+  int entry_delay_ms = 0;           // a slow medium: each entry comes this long after the one before
 };
 
 FakeNode fake_file(std::string name, std::uint64_t size, std::int64_t written);
@@ -39,7 +40,16 @@ class FakeFolderSource final : public platform::FolderSource {
   /// Links resolve by id to the folder with that id.
   const FakeNode* find_by_id(const platform::FolderId& id) const;
 
+  /// A simulated medium: each listing first waits this long, longer by
+  /// `latency_growth` times as much for every other listing under way (a
+  /// seeking disk), or the same however many wait (growth 0: flash, a share).
+  int list_latency_us = 0;
+  double latency_growth = 0;
+
   std::atomic<int> opens = 0;
+  std::atomic<int> listings_started = 0;
+  std::atomic<int> listings_now = 0;
+  std::atomic<int> most_listings_at_once = 0;
   std::atomic<int> id_queries = 0;
   std::string opened_root;
 

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <chrono>
 #include <filesystem>
 #include <thread>
@@ -69,7 +71,8 @@ TEST(ScanJob, CountsInStepsOf500AndReportsThem) {
   ASSERT_TRUE(outcome);
   EXPECT_EQ(outcome->files_counted, 500);
   ASSERT_FALSE(seen.empty());
-  EXPECT_EQ(seen.front(), "500");
+  // Timed turns may come before the progress step; the step shows 500.
+  EXPECT_NE(std::find(seen.begin(), seen.end(), "500"), seen.end());
   EXPECT_EQ(f.window->Label2.caption(), "500 files found.");
   EXPECT_EQ(f.window->Label1.caption().rfind("seconds it took:", 0), 0u);
 }

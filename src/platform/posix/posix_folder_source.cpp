@@ -1,5 +1,13 @@
 // Folder listings relative to the open folder: getdents64 on the folder's
 // descriptor, then one statx per entry for its type, size and times.
+//
+// Every open folder holds a descriptor, and a process may hold only so many: a
+// tree deeper than that, or read-ahead on a low limit, would otherwise meet
+// "Too many open files". So the source keeps at most a budget of folders open;
+// past it, the folder least recently used (and not in use now) gives its
+// descriptor back and is reopened, relative to its parent, when it is needed
+// again. The same happens when other parts of the program hold descriptors and
+// an open fails with EMFILE.
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -8,9 +16,14 @@
 #include <sys/syscall.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <chrono>
+#include <condition_variable>
 #include <cstring>
+#include <list>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -51,20 +64,212 @@ std::vector<char>& listing_buffer() {
   return bytes;
 }
 
+// One folder as the source knows it: its descriptor while open, and how to
+// reopen it (its parent and name, or its path for a root). Outlives the
+// OpenFolder that the walk holds while a sub-folder may need it to reopen.
+struct FolderNode {
+  std::shared_ptr<FolderNode> parent;  // null for a root
+  std::string name;                    // within the parent; the path for a root
+  std::string path;                    // for messages
+  int fd = -1;
+  int pins = 0;                        // calls using `fd` now: it is not closed under them
+  bool owned = true;                   // false once the walk has closed the folder
+  std::optional<FolderId> id;          // noted when the descriptor is given back
+  std::list<FolderNode*>::iterator in_use_order;
+};
+
+// The descriptors of one source's folders: their count, their order of use,
+// and the giving back of the least recently used when the budget is spent.
+class DescriptorPool {
+ public:
+  explicit DescriptorPool(std::size_t budget) : budget_(budget) {}
+
+  [[nodiscard]] std::size_t budget() const { return budget_; }
+
+  /// Opens `node`'s descriptor if it was given back, and pins it for one call.
+  /// False with the reason when it cannot be reopened.
+  bool pin(FolderNode& node, Status& error) {
+    std::unique_lock lock(mutex_);
+    return pin_locked(node, error, lock);
+  }
+
+  void unpin(FolderNode& node) {
+    std::lock_guard lock(mutex_);
+    --node.pins;
+    if (node.pins == 0) unpinned_.notify_all();
+    if (!node.owned && node.pins == 0) close_locked(node);
+  }
+
+  /// Opens `name` in the pinned `parent` as a new folder's descriptor; -1 with errno set on failure.
+  int open_child(FolderNode& parent, const std::string& name) {
+    std::unique_lock lock(mutex_);
+    if (!make_room(lock)) return -1;
+    ++open_;
+    lock.unlock();
+    for (;;) {
+      const int fd = ::openat(parent.fd, name.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+      if (fd >= 0 || errno != EMFILE) {
+        const int saved = errno;
+        lock.lock();
+        if (fd < 0) --open_;
+        errno = saved;
+        return fd;
+      }
+      // Other parts of the program hold descriptors too: give one back and retry.
+      lock.lock();
+      if (!give_one_back(lock)) {
+        --open_;
+        errno = EMFILE;
+        return -1;
+      }
+      lock.unlock();
+    }
+  }
+
+  /// Registers `node`, just opened with a descriptor counted by open_child or opened as a root.
+  void opened(FolderNode& node, int fd, bool counted) {
+    std::lock_guard lock(mutex_);
+    if (!counted) ++open_;
+    node.fd = fd;
+    node.in_use_order = in_use_order_.insert(in_use_order_.end(), &node);
+  }
+
+  /// The walk is done with `node`: its descriptor goes once no call uses it.
+  void release(FolderNode& node) {
+    std::lock_guard lock(mutex_);
+    node.owned = false;
+    if (node.pins == 0) close_locked(node);
+  }
+
+ private:
+  bool pin_locked(FolderNode& node, Status& error, std::unique_lock<std::mutex>& lock) {
+    if (node.fd < 0 && !reopen_locked(node, error, lock)) return false;
+    ++node.pins;
+    in_use_order_.splice(in_use_order_.end(), in_use_order_, node.in_use_order);
+    return true;
+  }
+
+  // Reopens a folder whose descriptor was given back, relative to its parent
+  // (reopened first if need be). Rare: done under the lock.
+  bool reopen_locked(FolderNode& node, Status& error, std::unique_lock<std::mutex>& lock) {
+    if (!make_room(lock)) {
+      error = errno_failure("Cannot open", node.path, EMFILE);
+      return false;
+    }
+    ++open_;
+    int fd = -1;
+    if (!node.parent) {
+      fd = ::open(node.name.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    } else if (pin_locked(*node.parent, error, lock)) {
+      fd = ::openat(node.parent->fd, node.name.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+      --node.parent->pins;
+      if (node.parent->pins == 0) {
+        unpinned_.notify_all();
+        if (!node.parent->owned) close_locked(*node.parent);
+      }
+    } else {
+      --open_;
+      return false;
+    }
+    if (fd < 0) {
+      --open_;
+      error = errno_failure("Cannot open", node.path, errno);
+      return false;
+    }
+    // A folder moved or replaced meanwhile is not listed as this one.
+    struct statx sx {};
+    if (node.id && (::statx(fd, "", AT_EMPTY_PATH, STATX_INO, &sx) != 0 || !(id_of(sx) == *node.id))) {
+      ::close(fd);
+      --open_;
+      error = Status::failure("Cannot open \"" + node.path + "\": the folder was moved or replaced during the scan");
+      return false;
+    }
+    node.fd = fd;
+    node.in_use_order = in_use_order_.insert(in_use_order_.end(), &node);
+    return true;
+  }
+
+  // Gives back descriptors until one more fits the budget; waits while every
+  // open folder is in use by another thread. False when nothing can be given
+  // back and nothing will be.
+  bool make_room(std::unique_lock<std::mutex>& lock) {
+    while (open_ >= budget_) {
+      if (!give_one_back(lock)) return false;
+    }
+    return true;
+  }
+
+  // Closes the least recently used folder that no call uses; when all are in
+  // use, waits a while for one to come free. False when none does.
+  bool give_one_back(std::unique_lock<std::mutex>& lock) {
+    for (int attempt = 0; attempt < 200; ++attempt) {
+      for (FolderNode* node : in_use_order_) {
+        if (node->pins > 0) continue;
+        if (!node->id) {
+          struct statx sx {};
+          if (::statx(node->fd, "", AT_EMPTY_PATH, STATX_INO, &sx) == 0) node->id = id_of(sx);
+        }
+        close_locked(*node);
+        return true;
+      }
+      // Every folder is in a call now, on this thread or another; the calls of
+      // other threads end soon.
+      unpinned_.wait_for(lock, std::chrono::milliseconds(10));
+    }
+    return false;
+  }
+
+  void close_locked(FolderNode& node) {
+    if (node.fd < 0) return;
+    ::close(node.fd);
+    node.fd = -1;
+    --open_;
+    in_use_order_.erase(node.in_use_order);
+  }
+
+  std::mutex mutex_;
+  std::condition_variable unpinned_;
+  std::size_t budget_;
+  std::size_t open_ = 0;
+  std::list<FolderNode*> in_use_order_;  // open folders, least recently used first
+};
+
+// Keeps a folder's descriptor open (reopening it if need be) for one call.
+class Pin {
+ public:
+  Pin(DescriptorPool& pool, FolderNode& node, Status& error) : pool_(pool), node_(node), ok_(pool.pin(node, error)) {}
+  ~Pin() {
+    if (ok_) pool_.unpin(node_);
+  }
+  Pin(const Pin&) = delete;
+  Pin& operator=(const Pin&) = delete;
+  [[nodiscard]] bool ok() const { return ok_; }
+
+ private:
+  DescriptorPool& pool_;
+  FolderNode& node_;
+  bool ok_;
+};
+
 class PosixFolder final : public OpenFolder {
  public:
-  PosixFolder(int fd, std::string path) : fd_(fd), path_(std::move(path)) {}
-  ~PosixFolder() override { ::close(fd_); }
+  PosixFolder(std::shared_ptr<DescriptorPool> pool, std::shared_ptr<FolderNode> node)
+      : pool_(std::move(pool)), node_(std::move(node)) {}
+  ~PosixFolder() override { pool_->release(*node_); }
 
   Status list(EntrySink& sink) override {
-    if (::lseek(fd_, 0, SEEK_SET) < 0) return errno_failure("Cannot list", path_, errno);
+    Status error;
+    Pin pin(*pool_, *node_, error);
+    if (!pin.ok()) return error;
+    const int fd = node_->fd;
+    if (::lseek(fd, 0, SEEK_SET) < 0) return errno_failure("Cannot list", node_->path, errno);
     std::vector<char>& buf = listing_buffer();
     for (;;) {
-      const long got = ::syscall(SYS_getdents64, fd_, buf.data(), buf.size());
+      const long got = ::syscall(SYS_getdents64, fd, buf.data(), buf.size());
       if (got == 0) return Status();
       if (got < 0) {
         if (errno == EINTR) continue;
-        return errno_failure("Cannot list", path_, errno);
+        return errno_failure("Cannot list", node_->path, errno);
       }
       for (long at = 0; at < got;) {
         const auto* record = reinterpret_cast<const LinuxDirent64*>(buf.data() + at);
@@ -72,42 +277,49 @@ class PosixFolder final : public OpenFolder {
         const char* name = record->d_name;
         if (name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0))) continue;
         DirEntry entry;
-        if (!describe(name, record->d_type, entry)) continue;
+        if (!describe(fd, name, record->d_type, entry)) continue;
         if (!sink.on_entry(entry)) return Status();
       }
     }
   }
 
   std::unique_ptr<OpenFolder> open_child(std::string_view name, Status& error) override {
-    const std::string child_name(name);
-    const std::string child_path = path_ + "/" + child_name;
-    const int fd = ::openat(fd_, child_name.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    auto child = std::make_shared<FolderNode>();
+    child->parent = node_;
+    child->name = std::string(name);
+    child->path = node_->path + "/" + child->name;
+    Pin pin(*pool_, *node_, error);
+    if (!pin.ok()) return nullptr;
+    const int fd = pool_->open_child(*node_, child->name);
     if (fd < 0) {
-      error = errno_failure("Cannot open", child_path, errno);
+      error = errno_failure("Cannot open", child->path, errno);
       return nullptr;
     }
-    return std::make_unique<PosixFolder>(fd, child_path);
+    pool_->opened(*child, fd, true);
+    return std::make_unique<PosixFolder>(pool_, std::move(child));
   }
 
   std::optional<FolderId> id() override {
     if (!id_) {
+      Status ignored;
+      Pin pin(*pool_, *node_, ignored);
       struct statx sx {};
-      if (::statx(fd_, "", AT_EMPTY_PATH, STATX_INO, &sx) == 0) id_ = id_of(sx);
+      if (pin.ok() && ::statx(node_->fd, "", AT_EMPTY_PATH, STATX_INO, &sx) == 0) id_ = id_of(sx);
     }
     return id_;
   }
 
  private:
-  // Fills `entry` for the name `name`; false when the entry vanished meanwhile.
-  bool describe(const char* name, unsigned char type, DirEntry& entry) {
+  // Fills `entry` for the name `name` in the folder `fd`; false when the entry vanished meanwhile.
+  static bool describe(int fd, const char* name, unsigned char type, DirEntry& entry) {
     entry.name = name;
     struct statx sx {};
     // Follows links: a link to a file is listed as that file, to a folder as
     // that folder. The listing's own type spares nothing here, because every
     // line needs a size or a time anyway.
-    if (::statx(fd_, name, AT_STATX_DONT_SYNC, kStatxMask, &sx) != 0) {
+    if (::statx(fd, name, AT_STATX_DONT_SYNC, kStatxMask, &sx) != 0) {
       // A dangling link (or one we may not follow) is a file of size 0 with the link's own time.
-      if (::statx(fd_, name, AT_SYMLINK_NOFOLLOW | AT_STATX_DONT_SYNC, kStatxMask, &sx) != 0) {
+      if (::statx(fd, name, AT_SYMLINK_NOFOLLOW | AT_STATX_DONT_SYNC, kStatxMask, &sx) != 0) {
         if (errno == ENOENT) return false;  // vanished between listing and look-up
         // Known by name only: list it with what the listing says of it.
         entry.is_folder = (type == DT_DIR);
@@ -129,40 +341,59 @@ class PosixFolder final : public OpenFolder {
     return true;
   }
 
-  int fd_;
-  std::string path_;
+  std::shared_ptr<DescriptorPool> pool_;
+  std::shared_ptr<FolderNode> node_;
   std::optional<FolderId> id_;
 };
 
-// Deep trees keep one descriptor open per level: allow as many as the system lets us.
-void raise_descriptor_limit() {
+// Descriptors kept for the rest of the program (the catalogue, its backup,
+// the window's own) out of the process's limit.
+std::size_t folder_budget() {
   struct rlimit limit {};
-  if (::getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur < limit.rlim_max) {
-    limit.rlim_cur = limit.rlim_max;
-    (void)::setrlimit(RLIMIT_NOFILE, &limit);
-  }
+  if (::getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY) return 1 << 20;
+  const std::size_t soft = static_cast<std::size_t>(limit.rlim_cur);
+  const std::size_t reserve = std::max<std::size_t>(16, soft / 8);
+  return soft > reserve + 4 ? soft - reserve : 4;
 }
 
 class PosixFolderSource final : public FolderSource {
  public:
-  PosixFolderSource() { raise_descriptor_limit(); }
+  PosixFolderSource() : pool_(std::make_shared<DescriptorPool>(folder_budget())) {}
 
   std::unique_ptr<OpenFolder> open_root(std::string_view root, Status& error) override {
-    std::string path(root);
-    while (path.size() > 1 && path.back() == '/') path.pop_back();
-    const int fd = ::open(path.empty() ? "." : path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    std::string_view trimmed = root;
+    while (trimmed.size() > 1 && trimmed.back() == '/') trimmed.remove_suffix(1);
+    const std::string path = trimmed.empty() ? std::string(".") : std::string(trimmed);
+    const int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) {
       error = errno_failure("Cannot open", path, errno);
       return nullptr;
     }
-    return std::make_unique<PosixFolder>(fd, path == "/" ? std::string() : path);
+    auto node = std::make_shared<FolderNode>();
+    node->name = path;  // a root reopens by its path
+    node->path = path == "/" ? std::string() : path;
+    pool_->opened(*node, fd, false);
+    return std::make_unique<PosixFolder>(pool_, std::move(node));
   }
+
+  [[nodiscard]] std::size_t folders_open_at_once() const override { return pool_->budget(); }
+
+ private:
+  std::shared_ptr<DescriptorPool> pool_;
 };
 
 }  // namespace
 
 std::unique_ptr<FolderSource> make_system_folder_source() {
   return std::make_unique<PosixFolderSource>();
+}
+
+void raise_open_file_limit() {
+  struct rlimit limit {};
+  if (::getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur < limit.rlim_max) {
+    limit.rlim_cur = limit.rlim_max;
+    (void)::setrlimit(RLIMIT_NOFILE, &limit);
+  }
 }
 
 }  // namespace korvint::platform

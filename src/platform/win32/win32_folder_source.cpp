@@ -179,4 +179,8 @@ std::unique_ptr<FolderSource> make_system_folder_source() {
   return win32::make_win32_folder_source(win32::ListingCalls{});
 }
 
+// An open folder holds no handle between calls here, and the system's handle
+// table has no per-process limit of the kind POSIX has.
+void raise_open_file_limit() {}
+
 }  // namespace korvint::platform
