@@ -54,29 +54,24 @@ void ListBox::Clear() {
 }
 
 void ListBox::selection_changed() {
-  if (quiet_ > 0) return;
-  if (pressing_) {
-    picked_ = true;
-    return;
-  }
+  // During a press the press reports once it is over.
+  if (quiet_ > 0 || pressing_) return;
   report_if_moved();
 }
 
-void ListBox::press_started() {
+void ListBox::user_pressed(bool on_entry, const std::function<void()>& press) {
   pressing_ = true;
-  picked_ = false;
-}
-
-void ListBox::press_ended(bool on_entry) {
-  if (!pressing_) return;
+  press();
   pressing_ = false;
-  const bool picked = on_entry || picked_;
-  picked_ = false;
-  // A click reports even on the entry that was selected already: the user
-  // chose it again (after editing the path box, say).
   const int now = selected_row();
+  if (!on_entry || now < 0) {
+    report_if_moved();
+    return;
+  }
+  // A press on an entry reports even on the one selected already: the user
+  // chose it again (after editing the path box, say).
   reported_ = now;
-  if (picked && now >= 0 && on_click) on_click();
+  if (on_click) on_click();
 }
 
 void ListBox::report_if_moved() {

@@ -47,12 +47,13 @@ class Button {
 /// - RemoveItem(i) removes entry i, the entries after it move up by one and no
 ///   entry is selected afterwards; an index out of range changes nothing.
 /// - Clear removes every entry; no entry is selected afterwards.
-/// - `on_click` (the list's click handler) runs once for each click of the left
+/// - `on_click` (the list's click handler) runs once for each press of the left
 ///   mouse button on an entry, the entry already selected included, as the
-///   Windows list box reports it (the second click of a double click is no new
-///   click); once each time a key or setListIndex moves the selection to
-///   another entry; never for a click beside the entries, a key that leaves the
-///   selection where it was, a move to no entry, nor AddItem, RemoveItem or Clear.
+///   Windows list box reports each (both presses of a double click count); once
+///   each time a key or setListIndex moves the selection to another entry; never
+///   for a press beside the entries or with the middle button, a key that
+///   leaves the selection where it was, a move to no entry, nor AddItem,
+///   RemoveItem or Clear.
 class ListBox {
  public:
   virtual ~ListBox() = default;
@@ -70,18 +71,15 @@ class ListBox {
   std::function<void()> on_click;
 
   /// For the host: its toolkit says the selection changed (a key, or the
-  /// mouse). Outside a press it reports a move to another entry once; during
-  /// a press it only counts towards the press.
+  /// mouse). Reports a move to another entry once; says nothing while
+  /// user_pressed runs.
   void selection_changed();
 
-  /// For the host: a press of the left mouse button on the list begins. The
-  /// second press of a double click is none.
-  void press_started();
-
-  /// For the host: that press has ended (the button is up). Reports once when
-  /// the press picked an entry: it began `on_entry`, or the toolkit said the
-  /// selection changed meanwhile; and an entry is selected now.
-  void press_ended(bool on_entry);
+  /// For the host: the user pressed the left button on the list, `on_entry`
+  /// when the pointer is over an entry. `press` lets the toolkit handle the
+  /// press (a press on an entry selects it). Reports once afterwards: always
+  /// when `on_entry` and an entry is selected, otherwise only a move.
+  void user_pressed(bool on_entry, const std::function<void()>& press);
 
  protected:
   // What the host's widget does, and nothing more; none of these reports.
@@ -102,8 +100,7 @@ class ListBox {
 
   int reported_ = -1;      ///< the selection as last reported, so each move reports once
   int quiet_ = 0;          ///< above 0 while the list itself changes the widget
-  bool pressing_ = false;  ///< between press_started and press_ended
-  bool picked_ = false;    ///< the toolkit said the selection changed during the press
+  bool pressing_ = false;  ///< true while user_pressed lets the toolkit handle a press
 };
 
 /// The drive box: a drop-down choice of the machine's drives.

@@ -44,16 +44,16 @@ class HeadlessButton final : public Button {
 /// A list box of plain entries.
 class HeadlessListBox final : public ListBox {
  public:
-  /// Plays the user clicking entry `row` (-1: below the entries), as the
-  /// Windows list box reports it: the selection moves there on the press and
-  /// the list says so even when the entry was selected already.
+  /// Plays the user pressing the left button on entry `row` (-1: below the
+  /// entries), as the Windows list box reports it: a press on an entry selects
+  /// it and reports, even when it was selected already.
   void user_clicks(int row) {
-    press_started();
-    if (row >= 0 && row < row_count()) {
+    const bool on_entry = row >= 0 && row < row_count();
+    user_pressed(on_entry, [&] {
+      if (!on_entry) return;
       selected_ = row;
       selection_changed();
-    }
-    press_ended(false);
+    });
   }
 
   /// Plays a key that moves the selection to `row` (or leaves it there), as a

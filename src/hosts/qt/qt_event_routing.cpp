@@ -63,7 +63,6 @@ bool EventRouting::eventFilter(QObject* watched, QEvent* event) {
     case QEvent::KeyPress: return typed_into_box(watched, *event);
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonDblClick: return list_mouse_down(watched, *event);
-    case QEvent::MouseButtonRelease: list_mouse_up(watched, *event); return false;
     default: return false;
   }
 }
@@ -91,33 +90,26 @@ bool EventRouting::list_mouse_down(QObject* viewport, QEvent& event) {
   const auto& mouse = static_cast<const QMouseEvent&>(event);
   const std::int16_t button = mouse_button_number(mouse.button());
   if (button == 0) return false;
-  // A click on an entry counts even on the selected one, where Qt says nothing;
-  // the second press of a double click is no new click.
+  // The list takes the press as the Windows list box does: the left button,
+  // and the right one that stands for it, select the entry under the pointer
+  // and report the click even on the entry selected already (every press of a
+  // double click too); beside the entries, or with the middle button, the
+  // selection stays. The handler runs after the list has reacted; the press is
+  // then used up, or it would select again after a menu changed the list.
   const bool on_entry = list.indexAt(mouse.position().toPoint()).isValid();
-  if (mouse.button() != Qt::RightButton) {
-    if (mouse.button() == Qt::LeftButton && event.type() == QEvent::MouseButtonPress) {
-      list_.press_started();
-      press_on_entry_ = on_entry;
-    }
-    app::on_list_mouse_down(form_, button);
-    return false;
+  if (mouse.button() == Qt::MiddleButton) {
+    // Nothing selects; the handler still hears of it.
+  } else if (on_entry) {
+    list_.user_pressed(true, [&] {
+      redelivering_ = true;
+      QCoreApplication::sendEvent(viewport, &event);
+      redelivering_ = false;
+    });
+  } else if (mouse.button() == Qt::LeftButton) {
+    list.setFocus(Qt::MouseFocusReason);
   }
-  // The right button selects the entry under the pointer in the list itself
-  // first, as a left click there would, so the menu that follows acts on that
-  // entry on every platform; the press is then used up, or it would select
-  // again after the menu changed the list.
-  list_.press_started();
-  redelivering_ = true;
-  QCoreApplication::sendEvent(viewport, &event);
-  redelivering_ = false;
-  list_.press_ended(on_entry);
   app::on_list_mouse_down(form_, button);
   return true;
-}
-
-void EventRouting::list_mouse_up(QObject* viewport, QEvent& event) {
-  if (viewport != window_.control_as<QListWidget>(ControlId::List1).viewport()) return;
-  if (static_cast<const QMouseEvent&>(event).button() == Qt::LeftButton) list_.press_ended(press_on_entry_);
 }
 
 }  // namespace korvint::ui::qt

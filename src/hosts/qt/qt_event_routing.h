@@ -27,13 +27,11 @@ class EventRouting final : public QObject {
  private:
   bool typed_into_box(QObject* box, QEvent& event);
   bool list_mouse_down(QObject* viewport, QEvent& event);
-  void list_mouse_up(QObject* viewport, QEvent& event);
 
   FormWindow& window_;
   QtListBox& list_;
   Form1& form_;
   bool redelivering_ = false;  ///< true while the list handles a press of its own first
-  bool press_on_entry_ = false;  ///< the left press on the list began on an entry
 };
 
 }  // namespace korvint::ui::qt

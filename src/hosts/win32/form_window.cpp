@@ -228,8 +228,8 @@ void FormWindow::on_command(int id, int code, HWND from) {
   if (code == BN_CLICKED && control_spec(*control).kind == ControlKind::CommandButton) {
     app::on_click(*form_, *control);
   } else if (*control == ControlId::List1 && code == LBN_SELCHANGE) {
-    // The list sends it for each click on an entry, the selected one included,
-    // and for each key it handles; the model tells clicks and moves apart.
+    // The list sends it for each release of a press on it, and for each key
+    // it handles; the model reports a press when it happens, a key's move here.
     if (list_ != nullptr) list_->selection_changed();
   }
 }
@@ -248,6 +248,23 @@ LRESULT CALLBACK FormWindow::control_procedure(HWND control, UINT message, WPARA
   const auto id = control_of_child_window_id(GetDlgCtrlID(control));
   if (self == nullptr || !id) return DefWindowProcW(control, message, wparam, lparam);
   return self->on_control_message(*id, control, message, wparam, lparam);
+}
+
+LRESULT FormWindow::list_left_press(HWND control, WNDPROC original, UINT message, WPARAM wparam,
+                                    LPARAM lparam) {
+  // The list selects on the press and says LBN_SELCHANGE only on the release,
+  // and then even beside the entries; whether the press lands on an entry is
+  // what tells a click on one apart.
+  const LRESULT hit = SendMessageW(control, LB_ITEMFROMPOINT, 0, lparam);
+  const bool on_entry = HIWORD(hit) == 0 && LOWORD(hit) < SendMessageW(control, LB_GETCOUNT, 0, 0);
+  LRESULT result = 0;
+  auto press = [&] { result = CallWindowProcW(original, control, message, wparam, lparam); };
+  if (list_ != nullptr) {
+    list_->user_pressed(on_entry, press);
+  } else {
+    press();
+  }
+  return result;
 }
 
 LRESULT FormWindow::on_control_message(ControlId id, HWND control, UINT message, WPARAM wparam,
@@ -270,21 +287,19 @@ LRESULT FormWindow::on_control_message(ControlId id, HWND control, UINT message,
         wparam = static_cast<WPARAM>(static_cast<std::uint16_t>(key));
       }
       break;
-    case WM_LBUTTONUP:
-      if (id == ControlId::List1) {
-        // The list says LBN_SELCHANGE on the release of a press on an entry.
-        const LRESULT result = CallWindowProcW(original, control, message, wparam, lparam);
-        if (list_ != nullptr) list_->press_ended(false);
-        return result;
-      }
+    case WM_LBUTTONDBLCLK:
+      // The second press of a double click selects as the first did; the
+      // handler hears of no second mouse-down.
+      if (id == ControlId::List1) return list_left_press(control, original, message, wparam, lparam);
       break;
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:
     case WM_MBUTTONDOWN:
       if (id == ControlId::List1) {
-        if (message == WM_LBUTTONDOWN && list_ != nullptr) list_->press_started();
         // The list reacts first (a left click selects), then the handler runs.
-        const LRESULT result = CallWindowProcW(original, control, message, wparam, lparam);
+        const LRESULT result = message == WM_LBUTTONDOWN
+                                   ? list_left_press(control, original, message, wparam, lparam)
+                                   : CallWindowProcW(original, control, message, wparam, lparam);
         if (form_ != nullptr && IsWindow(control) != FALSE) {
           app::on_list_mouse_down(*form_, list_button(message));
         }

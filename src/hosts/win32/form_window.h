@@ -54,7 +54,7 @@ class FormWindow {
   /// The form the events go to; nullptr when none.
   [[nodiscard]] Form1* form() const { return form_; }
 
-  /// Tells `list` from now on what the scan list's LISTBOX reports: its left
+  /// Tells `list` from now on what the scan list's LISTBOX does: its left
   /// button presses and LBN_SELCHANGE; nullptr stops that.
   void attach_list(ListBox* list) { list_ = list; }
 
@@ -76,6 +76,8 @@ class FormWindow {
 
   LRESULT on_message(UINT message, WPARAM wparam, LPARAM lparam);
   LRESULT on_control_message(ControlId id, HWND control, UINT message, WPARAM wparam, LPARAM lparam);
+  /// Lets the scan list handle a left press (or a double click's second one) and tells the list model.
+  LRESULT list_left_press(HWND control, WNDPROC original, UINT message, WPARAM wparam, LPARAM lparam);
   void on_command(int id, int code, HWND from);
   void on_mouse_up(std::int16_t button, LPARAM lparam);
   void subclass(ControlId id);

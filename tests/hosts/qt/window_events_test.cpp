@@ -121,19 +121,34 @@ TEST_F(QtWindowEvents, EachMoveOfTheListSelectionClicksOnce) {
   EXPECT_EQ(window->List1.ListCount(), 0);
 }
 
-TEST_F(QtWindowEvents, AClickOnTheSelectedEntryLoadsItAgainWithEitherButton) {
-  for (const char* entry : {"/a/", "/b/"}) window->List1.AddItem(entry);
+TEST_F(QtWindowEvents, PressesOnTheListSelectAndLoadAsTheWindowsListDoes) {
+  for (const char* entry : {"/a/", "/b/", "/c/"}) window->List1.AddItem(entry);
+  const QRect last = list().visualItemRect(list().item(2));
+  const QPoint below(last.center().x(), last.bottom() + 6);
+  const struct {
+    const char* what;
+    Qt::MouseButton button;
+    QPoint at;
+    bool loads;  ///< the selected entry "/b/" is loaded again over the edits
+  } cases[] = {
+      {"left on the selected entry", Qt::LeftButton, entry_point(1), true},
+      {"right on the selected entry", Qt::RightButton, entry_point(1), true},
+      {"left below the entries", Qt::LeftButton, below, false},
+      {"right below the entries", Qt::RightButton, below, false},
+      {"middle on another entry", Qt::MiddleButton, entry_point(0), false},
+  };
   window->List1.setListIndex(1);
-  for (const Qt::MouseButton button : {Qt::LeftButton, Qt::RightButton}) {
-    SCOPED_TRACE(button == Qt::LeftButton ? "left" : "right");
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
     window->Text1.setText("/edited/");
     window->Text4.setText("edited.lst");
     ShownMenu shown;
-    if (button == Qt::RightButton) test::answer_next_popup(shown, "");
-    QTest::mouseClick(list().viewport(), button, {}, entry_point(1));
-    EXPECT_EQ(window->Text1.text(), "/b/");
-    EXPECT_EQ(window->Text4.text(), "b.lst");
-    EXPECT_EQ(shown.shown, button == Qt::RightButton);
+    if (c.button == Qt::RightButton) test::answer_next_popup(shown, "");
+    QTest::mouseClick(list().viewport(), c.button, {}, c.at);
+    EXPECT_EQ(window->List1.ListIndex(), 1);
+    EXPECT_EQ(window->Text1.text(), c.loads ? "/b/" : "/edited/");
+    EXPECT_EQ(window->Text4.text(), c.loads ? "b.lst" : "edited.lst");
+    EXPECT_EQ(shown.shown, c.button == Qt::RightButton);
   }
 }
 
