@@ -13,8 +13,8 @@
 
 namespace korvint::app {
 
-/// Connects what the form model reports by itself to its handler: a move of
-/// the scan list's selection runs List1_Click. Every host calls it once when it
+/// Connects what the form model reports by itself to its handler: a click on
+/// a scan-list entry, or a move of the selection, runs List1_Click. Every host calls it once when it
 /// has built its form.
 void connect_form(ui::Form1& form);
 
@@ -31,7 +31,7 @@ void on_key_press(ui::Form1& form, ui::ControlId box, std::int16_t& KeyAscii);
 /// A key was released anywhere in the window (key preview): virtual-key code and modifier bits.
 void on_key_up(ui::Form1& form, std::int16_t KeyCode, std::int16_t Shift);
 
-/// The scan list's selection moved to an entry.
+/// An entry of the scan list was clicked, or the selection moved to one.
 void on_list_click(ui::Form1& form);
 
 /// A mouse button went down over the scan list.

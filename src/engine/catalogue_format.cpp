@@ -35,6 +35,15 @@ void append_date_time(std::string& out, const CalendarTime& t) {
   out += "\r\n";
 }
 
+// Appends a path whose "\" are level marks, with TAB, CR and LF written as "?".
+void append_field(std::string& out, std::string_view path) {
+  const std::size_t start = out.size();
+  out.append(path);
+  std::replace_if(
+      out.begin() + static_cast<std::ptrdiff_t>(start), out.end(),
+      [](char c) { return c == '\t' || c == '\r' || c == '\n'; }, '?');
+}
+
 }  // namespace
 
 CalendarTime to_calendar(std::int64_t utc_seconds, std::int64_t utc_offset_seconds) {
@@ -58,11 +67,11 @@ void append_name(std::string& out, std::string_view name) {
   out.append(name);
   std::replace_if(
       out.begin() + static_cast<std::ptrdiff_t>(start), out.end(),
-      [](char c) { return c == '\t' || c == '\r' || c == '\n'; }, '?');
+      [](char c) { return c == '\t' || c == '\r' || c == '\n' || c == '\\'; }, '?');
 }
 
 void append_header_line(std::string& out, std::string_view root) {
-  append_name(out, root);
+  append_field(out, root);
   out += "\r\n";
 }
 
@@ -77,7 +86,7 @@ void append_file_line(std::string& out, std::string_view name, std::uint64_t siz
 
 void append_folder_line(std::string& out, std::string_view relative_path,
                         const CalendarTime& created) {
-  append_name(out, relative_path);
+  append_field(out, relative_path);
   out += "\t0\t";
   append_date_time(out, created);
 }

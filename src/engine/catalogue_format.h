@@ -30,12 +30,14 @@ void append_header_line(std::string& out, std::string_view root);
 void append_file_line(std::string& out, std::string_view name, std::uint64_t size,
                       const CalendarTime& written);
 
-/// Appends a folder line: relative path (ending in "\") TAB "0" TAB date TAB time CR LF.
+/// Appends a folder line: relative path TAB "0" TAB date TAB time CR LF. Each
+/// level of `relative_path` is a name as append_name writes it, followed by "\".
 void append_folder_line(std::string& out, std::string_view relative_path,
                         const CalendarTime& created);
 
-/// Appends `name` with TAB, CR and LF written as "?", so a name can never break
-/// the line structure.
+/// Appends one name, a file's or one folder level's, with TAB, CR, LF and "\"
+/// written as "?": a name can neither break the line structure nor pass for a
+/// folder mark (POSIX names may hold a "\").
 void append_name(std::string& out, std::string_view name);
 
 }  // namespace korvint::engine

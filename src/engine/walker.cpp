@@ -144,7 +144,7 @@ WalkResult Walker::FindFilesAPI(std::string& path, const std::string& SearchStr,
     }
 
     relative.resize(level.relative_length);
-    relative += sub.name;
+    append_name(relative, sub.name);
     relative += '\\';
     writer_.folder_line(relative, to_calendar(sub.created, utc_offset_));
 

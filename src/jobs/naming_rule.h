@@ -8,7 +8,8 @@ namespace korvint::jobs {
 
 /// Windows form: a path of at most three characters (a drive root such as
 /// "c:\") gives its first character and "-disk.lst"; otherwise one trailing
-/// "\" is dropped and the part after the last "\" gets ".lst".
+/// "\" is dropped and the part after the last "\" gets ".lst". `path` is
+/// UTF-8 and counted in characters (code points), not bytes.
 std::string derive_name_windows(std::string_view path);
 
 /// POSIX form: one trailing "/" is dropped; the root "/" gives "root-disk.lst",

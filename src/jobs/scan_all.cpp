@@ -1,11 +1,13 @@
 #include "jobs/scan_all.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <map>
 
 #include "jobs/entry_keys.h"
 #include "jobs/scan_job.h"
 #include "jobs/text_util.h"
+#include "platform/case_folding.h"
 #include "platform/program_folder.h"
 
 namespace korvint::jobs {
@@ -16,6 +18,18 @@ std::string normalised_root(const std::string& text) {
   std::string root = trim_spaces(text);
   if (root.empty() || root.back() != platform::path_separator()) root += platform::path_separator();
   return root;
+}
+
+// What the file system tells names and paths apart by: on Windows letters in
+// either case name the same file ("Data.lst" is "data.lst"); elsewhere the bytes.
+std::string file_system_key(const std::string& text) {
+#ifdef _WIN32
+  std::string key;
+  platform::fold_case(text, key);
+  return key;
+#else
+  return text;
+#endif
 }
 
 // "Name.lst" -> "Name (n).lst".
@@ -32,9 +46,17 @@ void Command5_Click(ui::Form1& form) {
   // Jobs that could not write their catalogue, and the first one's reason.
   int failed = 0;
   std::string first_failure;
-  // Output names written in this run, with the root each was written for.
+  // Output names written in this run, with the root each was written for,
+  // both as the file system tells them apart.
   std::map<std::string, std::string> written;
-  for (int i = 0; i < form.List1.ListCount() && !form.closed; ++i) {
+  auto taken_by_another_root = [&written](const std::string& name, const std::string& root) {
+    const auto found = written.find(file_system_key(name));
+    return found != written.end() && found->second != root;
+  };
+  // The entries there are when Scan all starts; entries added meanwhile wait
+  // for the next run, and an entry removed meanwhile ends it at the list's new end.
+  const int count = form.List1.ListCount();
+  for (int i = 0; i < std::min(count, form.List1.ListCount()) && !form.closed; ++i) {
     const std::string entry = form.List1.List(i);
     form.Text1.setText(entry);
     form.Text4.setText("");
@@ -43,10 +65,10 @@ void Command5_Click(ui::Form1& form) {
     form.List1.setListIndex(i);
 
     // Two roots that give the same name must not overwrite each other's catalogue.
-    const std::string root = normalised_root(entry);
+    const std::string root = file_system_key(normalised_root(entry));
     const std::string proposed = form.Text4.text();
     std::string name = proposed;
-    for (int n = 2; written.count(name) != 0 && written[name] != root; ++n) name = numbered(proposed, n);
+    for (int n = 2; taken_by_another_root(name, root); ++n) name = numbered(proposed, n);
     form.Text4.setText(name);
 
     const std::optional<ScanOutcome> outcome = Command1_Click(form);
@@ -55,7 +77,7 @@ void Command5_Click(ui::Form1& form) {
       // A failed job ends only itself; the next entry gets its own try.
       if (failed++ == 0) first_failure = outcome->reason;
     } else {
-      written.emplace(form.Text4.text(), root);
+      written.emplace(file_system_key(form.Text4.text()), root);
     }
     total += outcome->seconds;
   }

@@ -10,8 +10,10 @@ namespace korvint::jobs {
 
 /// "Scan all". Runs the scan job for every entry of the scan list with the
 /// name the naming rule gives it; a name already written in this run for a
-/// different root becomes "Name (2).lst", "Name (3).lst"... Ends at the list's
-/// current end, so entries removed meanwhile are never read. A job that fails
+/// different root becomes "Name (2).lst", "Name (3).lst"... (names and roots
+/// compared as the file system compares them: without case on Windows). Scans
+/// the entries the list holds when it starts, none added meanwhile, and ends
+/// at the list's new end when entries are removed meanwhile. A job that fails
 /// ends only itself. Shows the total seconds and "Many files", followed by the
 /// number of failed jobs and the first one's reason when any failed. Turned
 /// away while a scan runs.

@@ -54,8 +54,24 @@ void ListBox::Clear() {
 }
 
 void ListBox::selection_changed() {
-  if (quiet_ > 0) return;
+  // During a press the press reports once it is over.
+  if (quiet_ > 0 || pressing_) return;
   report_if_moved();
+}
+
+void ListBox::user_pressed(bool on_entry, const std::function<void()>& press) {
+  pressing_ = true;
+  press();
+  pressing_ = false;
+  const int now = selected_row();
+  if (!on_entry || now < 0) {
+    report_if_moved();
+    return;
+  }
+  // A press on an entry reports even on the one selected already: the user
+  // chose it again (after editing the path box, say).
+  reported_ = now;
+  if (on_click) on_click();
 }
 
 void ListBox::report_if_moved() {

@@ -47,9 +47,13 @@ class Button {
 /// - RemoveItem(i) removes entry i, the entries after it move up by one and no
 ///   entry is selected afterwards; an index out of range changes nothing.
 /// - Clear removes every entry; no entry is selected afterwards.
-/// - `on_click` (the list's click handler) runs exactly once each time the
-///   selection moves to another entry, whether the user or setListIndex moved
-///   it; never for a move to no entry, nor for AddItem, RemoveItem or Clear.
+/// - `on_click` (the list's click handler) runs once for each press of the left
+///   mouse button on an entry, the entry already selected included, as the
+///   Windows list box reports each (both presses of a double click count); once
+///   each time a key or setListIndex moves the selection to another entry; never
+///   for a press beside the entries or with the middle button, a key that
+///   leaves the selection where it was, a move to no entry, nor AddItem,
+///   RemoveItem or Clear.
 class ListBox {
  public:
   virtual ~ListBox() = default;
@@ -63,12 +67,19 @@ class ListBox {
   void RemoveItem(int index);
   void Clear();
 
-  /// Runs once each time the selection moves to another entry.
+  /// Runs for each click on an entry and each move to another entry (above).
   std::function<void()> on_click;
 
-  /// For the host: its toolkit says the selection changed (the user clicked or
-  /// used a key). Reports a move to another entry once.
+  /// For the host: its toolkit says the selection changed (a key, or the
+  /// mouse). Reports a move to another entry once; says nothing while
+  /// user_pressed runs.
   void selection_changed();
+
+  /// For the host: the user pressed the left button on the list, `on_entry`
+  /// when the pointer is over an entry. `press` lets the toolkit handle the
+  /// press (a press on an entry selects it). Reports once afterwards: always
+  /// when `on_entry` and an entry is selected, otherwise only a move.
+  void user_pressed(bool on_entry, const std::function<void()>& press);
 
  protected:
   // What the host's widget does, and nothing more; none of these reports.
@@ -87,8 +98,9 @@ class ListBox {
   class Quiet;
   void report_if_moved();
 
-  int reported_ = -1;  ///< the selection as last reported, so each move reports once
-  int quiet_ = 0;      ///< above 0 while the list itself changes the widget
+  int reported_ = -1;      ///< the selection as last reported, so each move reports once
+  int quiet_ = 0;          ///< above 0 while the list itself changes the widget
+  bool pressing_ = false;  ///< true while user_pressed lets the toolkit handle a press
 };
 
 /// The drive box: a drop-down choice of the machine's drives.

@@ -93,6 +93,8 @@ PixelRect client_pixel_rect(int dpi_x, int dpi_y, double scale) {
 
 int font_pixel_height(double points, int dpi) { return static_cast<int>(std::lround(points * dpi / 72.0)); }
 
+bool takes_mouse_events(const ControlSpec& shape) { return shape.kind != ControlKind::Line; }
+
 std::span<const ControlId> tab_order() {
   static const std::vector<ControlId> order = [] {
     std::vector<const ControlSpec*> focusable;

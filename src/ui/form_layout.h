@@ -109,6 +109,10 @@ PixelRect client_pixel_rect(int dpi_x, int dpi_y, double scale = 1.0);
 /// The height in pixels of a font of `points` at `dpi` (72 points make an inch).
 int font_pixel_height(double points, int dpi);
 
+/// False for a control the mouse passes through (the line): a press or release
+/// over it is one on the window's own surface.
+bool takes_mouse_events(const ControlSpec& shape);
+
 /// The controls that can take the keyboard focus, in tab-index order. Labels
 /// and the line take none; the hidden boxes are in it, and a host skips what
 /// cannot take the focus at the moment (hidden or disabled).

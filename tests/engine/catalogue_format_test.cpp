@@ -66,6 +66,12 @@ TEST(CatalogueFormat, NamesNeverBreakTheLineStructure) {
   std::string out;
   append_folder_line(out, "x\ty\\", CalendarTime{});
   EXPECT_EQ(out, "x?y\\\t0\t 1970.1.1\t0:0.0\r\n");
+  // A "\" inside a name is no folder mark: a file "trail\" must not read as a folder.
+  EXPECT_EQ(file_line("trail\\", 1, 0), "trail?\t1\t 1970.1.1\t0:0.0\r\n");
+  EXPECT_EQ(file_line("mid\\dle", 1, 0), "mid?dle\t1\t 1970.1.1\t0:0.0\r\n");
+  out.clear();
+  append_name(out, "a\\b\t");
+  EXPECT_EQ(out, "a?b?");
   // Other bytes, spaces and dots pass unchanged.
   EXPECT_EQ(file_line(" a..b. \xff", 1, 0), " a..b. \xff\t1\t 1970.1.1\t0:0.0\r\n");
 }

@@ -166,6 +166,24 @@ TEST(DiskWalk, NamesAreBytesAndNeverBreakLines) {
   EXPECT_EQ(walk.parsed.files.count("dir?with?tabs\\"), 1u);
 }
 
+#ifndef _WIN32
+TEST(DiskWalk, ABackslashInANameIsNoFolderMark) {
+  TempTree tree;
+  tree.file("trail\\", 1, 0);
+  tree.file("mid\\dle", 2, 0);
+  tree.file("odd\\dir\\/in", 3, 0);
+  tree.file("odd\\dir\\/deeper\\/low", 4, 0);
+  const DiskWalk walk = walk_tree(tree);
+  ASSERT_EQ(walk.parsed.problem, "") << walk.raw;
+  using Set = std::multiset<std::string>;
+  using Files = std::map<std::string, Set>;
+  EXPECT_EQ(walk.parsed.files, (Files{{"", {"trail?\t1\t 1970.1.1\t0:0.0", "mid?dle\t2\t 1970.1.1\t0:0.0"}},
+                                      {"odd?dir?\\", {"in\t3\t 1970.1.1\t0:0.0"}},
+                                      {"odd?dir?\\deeper?\\", {"low\t4\t 1970.1.1\t0:0.0"}}}))
+      << walk.raw;
+}
+#endif
+
 TEST(DiskWalk, LinksAreFollowedButNeverInACircle) {
   TempTree tree;
   tree.file("data/target.bin", 777, utc_seconds(2015, 5, 5, 5, 5, 5));

@@ -27,7 +27,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (line.size() < 2 || line.compare(line.size() - 2, 2, "\r\n") != 0) std::abort();
   std::size_t tabs = 0;
   for (std::size_t i = 0; i + 2 < line.size(); ++i) {
-    if (line[i] == '\r' || line[i] == '\n') std::abort();
+    // A "\" would make readers take the name for a folder path.
+    if (line[i] == '\r' || line[i] == '\n' || line[i] == '\\') std::abort();
     tabs += line[i] == '\t';
   }
   if (tabs != 3) std::abort();

@@ -12,6 +12,23 @@ TEST(NamingRule, WindowsDriveRootsAndShortPathsUseTheirFirstCharacter) {
   EXPECT_EQ(derive_name_windows(""), "-disk.lst");
 }
 
+TEST(NamingRule, WindowsCountsAndCutsCharactersNotBytes) {
+  // The boxes hold UTF-8: "\xC3\x84" is one "Ä", "\xF0\x9F\x93\x80" one 4-byte character.
+  const struct {
+    const char* path;
+    const char* name;
+  } cases[] = {
+      {"\xC3\x84\\", "\xC3\x84-disk.lst"},          // two characters, three bytes
+      {"\xC3\x84" "b\\", "\xC3\x84-disk.lst"},      // three characters, four bytes
+      {"\xE2\x82\xAC:\\", "\xE2\x82\xAC-disk.lst"},  // a 3-byte first character
+      {"\xF0\x9F\x93\x80:\\", "\xF0\x9F\x93\x80-disk.lst"},
+      {"\xF0\x9F\x93\x80\xF0\x9F\x93\x80\xF0\x9F\x93\x80", "\xF0\x9F\x93\x80-disk.lst"},
+      {"D:\\\xC3\x84", "\xC3\x84.lst"},  // four characters: a folder
+      {"\xC3\x84:\\\xC3\xA9t\xC3\xA9\\", "\xC3\xA9t\xC3\xA9.lst"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(derive_name_windows(c.path), c.name) << c.path;
+}
+
 TEST(NamingRule, WindowsFoldersUseTheirLastName) {
   EXPECT_EQ(derive_name_windows("D:\\Music\\Rock\\"), "Rock.lst");
   EXPECT_EQ(derive_name_windows("D:\\Music\\Rock"), "Rock.lst");

@@ -104,6 +104,26 @@ TEST(ScanAll, TwoRootsWithTheSameNameDoNotOverwriteEachOther) {
   EXPECT_EQ(f.window->Text4.text(), "Data (3).lst");
 }
 
+TEST(ScanAll, NamesDifferingOnlyInCaseAreNumberedWhereTheFileSystemIgnoresCase) {
+  FormFixture f;
+  f.prepare_scan("x", "");
+  f.tree.file("a/Data/one", 1, 0);
+  f.tree.file("b/data/two", 2, 0);
+  f.window->List1.AddItem(test::path_text(f.tree.root() / "a" / "Data"));
+  f.window->List1.AddItem(test::path_text(f.tree.root() / "b" / "data"));
+
+  Command5_Click(f.form());
+
+  EXPECT_NE(read_file(f.output("Data.lst")).find("one\t1"), std::string::npos);
+#ifdef _WIN32
+  // "data.lst" would be the first catalogue's file.
+  EXPECT_NE(read_file(f.output("data (2).lst")).find("two\t2"), std::string::npos);
+#else
+  EXPECT_NE(read_file(f.output("data.lst")).find("two\t2"), std::string::npos);
+  EXPECT_FALSE(fs::exists(f.output("data (2).lst")));
+#endif
+}
+
 TEST(ScanAll, StopEndsOnlyTheRunningJob) {
   FormFixture f;
   three_busy_entries(f);
@@ -149,6 +169,18 @@ TEST(ScanAll, EntriesRemovedDuringTheRunEndItCleanly) {
   EXPECT_TRUE(fs::exists(f.output("one.lst")));
   EXPECT_FALSE(fs::exists(f.output("two.lst")));
   EXPECT_EQ(f.window->Label2.caption(), "Many files");
+}
+
+TEST(ScanAll, EntriesAddedDuringTheRunWaitForTheNextOne) {
+  FormFixture f;
+  three_busy_entries(f);
+  f.tree.file("four/a", 1, 0);
+  f.window->host.queue([&] { f.window->List1.AddItem(test::path_text(f.tree.root() / "four")); });
+  Command5_Click(f.form());
+  EXPECT_TRUE(fs::exists(f.output("three.lst")));
+  EXPECT_FALSE(fs::exists(f.output("four.lst")));
+  EXPECT_EQ(f.window->List1.ListCount(), 4);
+  EXPECT_EQ(f.window->List1.ListIndex(), 2);
 }
 
 TEST(ScanAll, IsTurnedAwayWhileAScanRuns) {

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "platform/program_folder.h"
 #include "support/form_fixture.h"
 
@@ -78,6 +80,26 @@ TEST(ScanList, ClickingAnEntryLoadsItWithAFreshName) {
   f.window->List1.setListIndex(1);
   EXPECT_EQ(f.window->Text1.text(), "b" + kSep + "Video" + kSep);
   EXPECT_EQ(f.window->Text4.text(), "Video.lst");
+}
+
+TEST(ScanList, AClickOnTheSelectedEntryLoadsItAgain) {
+  FormFixture f;
+  f.window->List1.AddItem("a" + kSep + "Music");
+  f.window->List1.AddItem("b" + kSep + "Video" + kSep);
+  f.window->List1.setListIndex(1);
+  auto& host = f.window->host;
+  // Left, then right: the right button's injected left click lands on the same entry.
+  host.on_click_injected = [&] { f.window->List1.user_clicks(1); };
+  const std::function<void()> clicks[] = {[&] { f.window->List1.user_clicks(1); },
+                                          [&] { List1_MouseDown(f.form(), vbRightButton); }};
+  for (const auto& click : clicks) {
+    f.window->Text1.setText("edited");
+    f.window->Text4.setText("edited.lst");
+    click();
+    EXPECT_EQ(f.window->Text1.text(), "b" + kSep + "Video" + kSep);
+    EXPECT_EQ(f.window->Text4.text(), "Video.lst");
+  }
+  EXPECT_EQ(host.menus_shown.size(), 1u);
 }
 
 TEST(ScanList, RightButtonSelectsTheEntryUnderThePointerThenOpensTheMenu) {

@@ -14,7 +14,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-TEST(Names, EveryByteValueInANameIsListedAndOnlyLineBreakersAreReplaced) {
+TEST(Names, EveryByteValueInANameIsListedAndOnlyLineBreakersAndFolderMarksAreReplaced) {
   TempTree tree;
   std::multiset<std::string> expected;
   for (int byte = 1; byte < 256; ++byte) {
@@ -22,7 +22,7 @@ TEST(Names, EveryByteValueInANameIsListedAndOnlyLineBreakersAreReplaced) {
     const std::string name = std::string("n") + static_cast<char>(byte) + "e";
     tree.file("disk/" + name, static_cast<std::uint64_t>(byte), 0);
     std::string shown = name;
-    if (byte == '\t' || byte == '\r' || byte == '\n') shown[1] = '?';
+    if (byte == '\t' || byte == '\r' || byte == '\n' || byte == '\\') shown[1] = '?';
     expected.insert(shown + "\t" + std::to_string(byte) + "\t 1970.1.1\t0:0.0");
   }
   for (const std::string& name : std::vector<std::string>{" lead", "trail ", ".dot", "dots...", std::string(255, 'L'),

@@ -4,7 +4,7 @@
 
 namespace korvint::test {
 
-void expect_list_box_contract(ui::ListBox& list, const std::function<void(int)>& user_selects) {
+void expect_list_box_contract(ui::ListBox& list, const ListUser& user) {
   list.Clear();
   int clicks = 0;
   list.on_click = [&] { ++clicks; };
@@ -26,16 +26,21 @@ void expect_list_box_contract(ui::ListBox& list, const std::function<void(int)>&
       {"the same entry again", [&] { list.setListIndex(1); }, 1, 1},
       {"an index out of range", [&] { list.setListIndex(7); }, 1, 1},
       {"an entry is added", [&] { list.AddItem("e"); }, 1, 1},
-      {"the user selects", [&] { user_selects(3); }, 3, 2},
-      {"the user selects the same entry", [&] { user_selects(3); }, 3, 2},
-      {"no entry", [&] { list.setListIndex(-1); }, -1, 2},
-      {"the program selects after none", [&] { list.setListIndex(0); }, 0, 3},
-      {"the selected entry is removed", [&] { list.RemoveItem(0); }, -1, 3},
-      {"the user selects after a removal", [&] { user_selects(0); }, 0, 4},
-      {"another entry is removed", [&] { list.RemoveItem(2); }, -1, 4},
-      {"an index out of range is removed", [&] { list.RemoveItem(9); }, -1, 4},
-      {"the user selects again", [&] { user_selects(1); }, 1, 5},
-      {"all entries are removed", [&] { list.Clear(); }, -1, 5},
+      {"the user clicks an entry", [&] { user.clicks(3); }, 3, 2},
+      {"the user clicks the selected entry", [&] { user.clicks(3); }, 3, 3},
+      {"the user double-clicks it: two presses", [&] { user.double_clicks(3); }, 3, 5},
+      {"a key moves the selection", [&] { user.presses_up(); }, 2, 6},
+      {"the user clicks the first entry", [&] { user.clicks(0); }, 0, 7},
+      {"a key that cannot move it", [&] { user.presses_up(); }, 0, 7},
+      {"no entry", [&] { list.setListIndex(-1); }, -1, 7},
+      {"the program selects after none", [&] { list.setListIndex(0); }, 0, 8},
+      {"the selected entry is removed", [&] { list.RemoveItem(0); }, -1, 8},
+      {"the user clicks after a removal", [&] { user.clicks(0); }, 0, 9},
+      {"another entry is removed", [&] { list.RemoveItem(2); }, -1, 9},
+      {"an index out of range is removed", [&] { list.RemoveItem(9); }, -1, 9},
+      {"the user clicks again", [&] { user.clicks(1); }, 1, 10},
+      {"a click below the entries", [&] { user.clicks_below_entries(); }, 1, 10},
+      {"all entries are removed", [&] { list.Clear(); }, -1, 10},
   };
   for (const Step& step : steps) {
     SCOPED_TRACE(step.what);

@@ -8,12 +8,22 @@
 
 namespace korvint::test {
 
+/// How the user acts on a host's list, through that host's toolkit, so that
+/// the toolkit reports it as it reports the real thing.
+struct ListUser {
+  std::function<void(int row)> clicks;          ///< a left click on entry `row`
+  std::function<void(int row)> double_clicks;   ///< a double click on entry `row` (two presses)
+  std::function<void()> clicks_below_entries;   ///< a left click below the last entry
+  std::function<void()> presses_up;             ///< the Up arrow key with the focus on the list
+};
+
 /// Checks the list box contract on `list`, a host's list: entries, selection,
 /// RemoveItem and Clear leaving no selection, and the click handler running
-/// once per move to another entry. `user_selects(row)` selects `row` the way
-/// a user does, so that the host's toolkit reports it. `list`'s click handler
-/// is replaced meanwhile and left unset; the list is left empty.
-void expect_list_box_contract(ui::ListBox& list, const std::function<void(int)>& user_selects);
+/// once per left press on an entry (the selected one included, both of a
+/// double click), never for one below the entries, and once per move by a key
+/// or the program. `list`'s click handler is replaced meanwhile and
+/// left unset; the list is left empty.
+void expect_list_box_contract(ui::ListBox& list, const ListUser& user);
 
 /// Checks that a host's button keeps its own visible and enabled settings.
 void expect_button_contract(ui::Button& button);

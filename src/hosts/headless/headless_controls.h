@@ -44,8 +44,21 @@ class HeadlessButton final : public Button {
 /// A list box of plain entries.
 class HeadlessListBox final : public ListBox {
  public:
-  /// Plays the user moving the selection to `row`, as a toolkit reports it.
-  void user_selects(int row) {
+  /// Plays the user pressing the left button on entry `row` (-1: below the
+  /// entries), as the Windows list box reports it: a press on an entry selects
+  /// it and reports, even when it was selected already.
+  void user_clicks(int row) {
+    const bool on_entry = row >= 0 && row < row_count();
+    user_pressed(on_entry, [&] {
+      if (!on_entry) return;
+      selected_ = row;
+      selection_changed();
+    });
+  }
+
+  /// Plays a key that moves the selection to `row` (or leaves it there), as a
+  /// toolkit reports it.
+  void user_keys_to(int row) {
     selected_ = row;
     selection_changed();
   }

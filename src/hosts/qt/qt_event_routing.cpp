@@ -85,20 +85,29 @@ bool EventRouting::typed_into_box(QObject* box, QEvent& event) {
 
 bool EventRouting::list_mouse_down(QObject* viewport, QEvent& event) {
   if (redelivering_) return false;
-  if (viewport != window_.control_as<QListWidget>(ControlId::List1).viewport()) return false;
+  auto& list = window_.control_as<QListWidget>(ControlId::List1);
+  if (viewport != list.viewport()) return false;
   const auto& mouse = static_cast<const QMouseEvent&>(event);
   const std::int16_t button = mouse_button_number(mouse.button());
   if (button == 0) return false;
-  if (mouse.button() != Qt::RightButton) {
-    app::on_list_mouse_down(form_, button);
-    return false;
+  // The list takes the press as the Windows list box does: the left button,
+  // and the right one that stands for it, select the entry under the pointer
+  // and report the click even on the entry selected already (every press of a
+  // double click too); beside the entries, or with the middle button, the
+  // selection stays. The handler runs after the list has reacted; the press is
+  // then used up, or it would select again after a menu changed the list.
+  const bool on_entry = list.indexAt(mouse.position().toPoint()).isValid();
+  if (mouse.button() == Qt::MiddleButton) {
+    // Nothing selects; the handler still hears of it.
+  } else if (on_entry) {
+    list_.user_pressed(true, [&] {
+      redelivering_ = true;
+      QCoreApplication::sendEvent(viewport, &event);
+      redelivering_ = false;
+    });
+  } else if (mouse.button() == Qt::LeftButton) {
+    list.setFocus(Qt::MouseFocusReason);
   }
-  // The right button selects the entry under the pointer in the list itself
-  // first, so the menu that follows acts on that entry on every platform; the
-  // press is then used up, or it would select again after the menu changed the list.
-  redelivering_ = true;
-  QCoreApplication::sendEvent(viewport, &event);
-  redelivering_ = false;
   app::on_list_mouse_down(form_, button);
   return true;
 }

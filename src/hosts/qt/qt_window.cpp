@@ -142,6 +142,7 @@ FormWindow::FormWindow(int dpi, double scale) {
     if (shape.font) widget->setFont(control_font(*shape.font));
     widget->setToolTip(to_qt(tooltip_text(shape, shape.caption)));
     if (!shape.shown) widget->hide();
+    if (!takes_mouse_events(shape)) widget->setAttribute(Qt::WA_TransparentForMouseEvents);
     controls_.at(static_cast<std::size_t>(shape.id)) = widget;
   }
   scale_ = scale > 0 ? scale : fitting_scale(dpi);
@@ -193,7 +194,8 @@ void FormWindow::closeEvent(QCloseEvent* event) {
 }
 
 void FormWindow::mousePressEvent(QMouseEvent* event) {
-  // Presses on labels and the line reach the window too; only the bare surface counts.
+  // Presses on labels reach the window too, but only the bare surface counts;
+  // the line lets the mouse through and childAt passes over it.
   if (childAt(event->position().toPoint()) == nullptr) surface_presses_ |= event->button();
   event->accept();
 }

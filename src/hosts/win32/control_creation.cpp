@@ -36,8 +36,11 @@ DWORD style_of(const ControlSpec& shape) {
   return style;
 }
 
-DWORD extended_style_of(ControlKind kind) {
-  return kind == ControlKind::TextBox || kind == ControlKind::ListBox ? WS_EX_CLIENTEDGE : 0;
+DWORD extended_style_of(const ControlSpec& shape) {
+  // A control the mouse passes through is transparent, so that the window's
+  // hit test (CWP_SKIPTRANSPARENT) finds the surface beneath it.
+  if (!takes_mouse_events(shape)) return WS_EX_TRANSPARENT;
+  return shape.kind == ControlKind::TextBox || shape.kind == ControlKind::ListBox ? WS_EX_CLIENTEDGE : 0;
 }
 
 FontHandle make_font(const ControlFont& font, ScreenDpi dpi) {
@@ -108,7 +111,7 @@ ControlWindows create_controls(HWND parent, ScreenDpi dpi, std::vector<FontHandl
     const int height = shape.kind == ControlKind::DriveListBox ? at.height + kDropDownPixels : at.height;
     const std::wstring caption = to_wide(shape.caption);
     HWND control = CreateWindowExW(
-        extended_style_of(shape.kind), window_class_of(shape.kind), caption.c_str(), style_of(shape),
+        extended_style_of(shape), window_class_of(shape.kind), caption.c_str(), style_of(shape),
         at.left, at.top, at.width, height, parent,
         reinterpret_cast<HMENU>(static_cast<INT_PTR>(child_window_id(shape.id))), instance, nullptr);
     windows[slot(shape.id)] = control;

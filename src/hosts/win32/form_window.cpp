@@ -228,16 +228,18 @@ void FormWindow::on_command(int id, int code, HWND from) {
   if (code == BN_CLICKED && control_spec(*control).kind == ControlKind::CommandButton) {
     app::on_click(*form_, *control);
   } else if (*control == ControlId::List1 && code == LBN_SELCHANGE) {
-    // The list model reports a move to another entry once, as every host's list does.
-    if (on_list_selection_changed) on_list_selection_changed();
+    // The list sends it for each release of a press on it, and for each key
+    // it handles; the model reports a press when it happens, a key's move here.
+    if (list_ != nullptr) list_->selection_changed();
   }
 }
 
 void FormWindow::on_mouse_up(std::int16_t button, LPARAM lparam) {
   if (form_ == nullptr) return;
-  // Only the window's own surface counts; labels let the mouse through to it.
+  // Only the window's own surface counts: a label lets the mouse through to the
+  // window but is a control; the line is transparent and counts as surface.
   const POINT at{GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam)};
-  if (ChildWindowFromPointEx(hwnd_, at, CWP_SKIPINVISIBLE) != hwnd_) return;
+  if (ChildWindowFromPointEx(hwnd_, at, CWP_SKIPINVISIBLE | CWP_SKIPTRANSPARENT) != hwnd_) return;
   app::on_form_mouse_up(*form_, button);
 }
 
@@ -246,6 +248,23 @@ LRESULT CALLBACK FormWindow::control_procedure(HWND control, UINT message, WPARA
   const auto id = control_of_child_window_id(GetDlgCtrlID(control));
   if (self == nullptr || !id) return DefWindowProcW(control, message, wparam, lparam);
   return self->on_control_message(*id, control, message, wparam, lparam);
+}
+
+LRESULT FormWindow::list_left_press(HWND control, WNDPROC original, UINT message, WPARAM wparam,
+                                    LPARAM lparam) {
+  // The list selects on the press and says LBN_SELCHANGE only on the release,
+  // and then even beside the entries; whether the press lands on an entry is
+  // what tells a click on one apart.
+  const LRESULT hit = SendMessageW(control, LB_ITEMFROMPOINT, 0, lparam);
+  const bool on_entry = HIWORD(hit) == 0 && LOWORD(hit) < SendMessageW(control, LB_GETCOUNT, 0, 0);
+  LRESULT result = 0;
+  auto press = [&] { result = CallWindowProcW(original, control, message, wparam, lparam); };
+  if (list_ != nullptr) {
+    list_->user_pressed(on_entry, press);
+  } else {
+    press();
+  }
+  return result;
 }
 
 LRESULT FormWindow::on_control_message(ControlId id, HWND control, UINT message, WPARAM wparam,
@@ -268,12 +287,19 @@ LRESULT FormWindow::on_control_message(ControlId id, HWND control, UINT message,
         wparam = static_cast<WPARAM>(static_cast<std::uint16_t>(key));
       }
       break;
+    case WM_LBUTTONDBLCLK:
+      // The second press of a double click selects as the first did; the
+      // handler hears of no second mouse-down.
+      if (id == ControlId::List1) return list_left_press(control, original, message, wparam, lparam);
+      break;
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:
     case WM_MBUTTONDOWN:
       if (id == ControlId::List1) {
         // The list reacts first (a left click selects), then the handler runs.
-        const LRESULT result = CallWindowProcW(original, control, message, wparam, lparam);
+        const LRESULT result = message == WM_LBUTTONDOWN
+                                   ? list_left_press(control, original, message, wparam, lparam)
+                                   : CallWindowProcW(original, control, message, wparam, lparam);
         if (form_ != nullptr && IsWindow(control) != FALSE) {
           app::on_list_mouse_down(*form_, list_button(message));
         }

@@ -54,8 +54,9 @@ class FormWindow {
   /// The form the events go to; nullptr when none.
   [[nodiscard]] Form1* form() const { return form_; }
 
-  /// Runs when the scan list says its selection changed (LBN_SELCHANGE).
-  std::function<void()> on_list_selection_changed;
+  /// Tells `list` from now on what the scan list's LISTBOX does: its left
+  /// button presses and LBN_SELCHANGE; nullptr stops that.
+  void attach_list(ListBox* list) { list_ = list; }
 
   /// Shows the wait pointer over the window while `busy`.
   void set_busy(bool busy);
@@ -75,6 +76,8 @@ class FormWindow {
 
   LRESULT on_message(UINT message, WPARAM wparam, LPARAM lparam);
   LRESULT on_control_message(ControlId id, HWND control, UINT message, WPARAM wparam, LPARAM lparam);
+  /// Lets the scan list handle a left press (or a double click's second one) and tells the list model.
+  LRESULT list_left_press(HWND control, WNDPROC original, UINT message, WPARAM wparam, LPARAM lparam);
   void on_command(int id, int code, HWND from);
   void on_mouse_up(std::int16_t button, LPARAM lparam);
   void subclass(ControlId id);
@@ -89,6 +92,7 @@ class FormWindow {
   std::vector<FontHandle> fonts_;
   ScreenDpi dpi_;
   Form1* form_ = nullptr;
+  ListBox* list_ = nullptr;
   bool busy_ = false;
 };
 

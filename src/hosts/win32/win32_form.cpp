@@ -25,13 +25,13 @@ Win32Form::Win32Form(FormServices services, int show_command)
                         Command1, mStop},
            host, std::move(services)) {
   app::connect_form(form);
-  window.on_list_selection_changed = [this] { List1.selection_changed(); };
+  window.attach_list(&List1);
   window.attach(&form);
 }
 
 Win32Form::~Win32Form() {
   window.attach(nullptr);
-  window.on_list_selection_changed = nullptr;
+  window.attach_list(nullptr);
   List1.on_click = nullptr;
   window.destroy();
 }

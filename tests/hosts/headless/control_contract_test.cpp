@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "hosts/headless/headless_form.h"
 #include "support/control_contract.h"
 
@@ -10,7 +12,16 @@ namespace {
 
 TEST(HeadlessControls, KeepTheControlModelsContracts) {
   HeadlessForm window;
-  test::expect_list_box_contract(window.List1, [&](int row) { window.List1.user_selects(row); });
+  HeadlessListBox& list = window.List1;
+  test::expect_list_box_contract(
+      list, {.clicks = [&](int row) { list.user_clicks(row); },
+             .double_clicks =
+                 [&](int row) {
+                   list.user_clicks(row);
+                   list.user_clicks(row);
+                 },
+             .clicks_below_entries = [&] { list.user_clicks(-1); },
+             .presses_up = [&] { list.user_keys_to(std::max(list.ListIndex() - 1, 0)); }});
   test::expect_button_contract(window.mStop);
   test::expect_text_contract(window.Text1, window.Label2);
 }

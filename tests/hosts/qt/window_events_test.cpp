@@ -121,10 +121,54 @@ TEST_F(QtWindowEvents, EachMoveOfTheListSelectionClicksOnce) {
   EXPECT_EQ(window->List1.ListCount(), 0);
 }
 
+TEST_F(QtWindowEvents, PressesOnTheListSelectAndLoadAsTheWindowsListDoes) {
+  for (const char* entry : {"/a/", "/b/", "/c/"}) window->List1.AddItem(entry);
+  const QRect last = list().visualItemRect(list().item(2));
+  const QPoint below(last.center().x(), last.bottom() + 6);
+  const struct {
+    const char* what;
+    Qt::MouseButton button;
+    QPoint at;
+    bool loads;  ///< the selected entry "/b/" is loaded again over the edits
+  } cases[] = {
+      {"left on the selected entry", Qt::LeftButton, entry_point(1), true},
+      {"right on the selected entry", Qt::RightButton, entry_point(1), true},
+      {"left below the entries", Qt::LeftButton, below, false},
+      {"right below the entries", Qt::RightButton, below, false},
+      {"middle on another entry", Qt::MiddleButton, entry_point(0), false},
+  };
+  window->List1.setListIndex(1);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    window->Text1.setText("/edited/");
+    window->Text4.setText("edited.lst");
+    ShownMenu shown;
+    if (c.button == Qt::RightButton) test::answer_next_popup(shown, "");
+    QTest::mouseClick(list().viewport(), c.button, {}, c.at);
+    EXPECT_EQ(window->List1.ListIndex(), 1);
+    EXPECT_EQ(window->Text1.text(), c.loads ? "/b/" : "/edited/");
+    EXPECT_EQ(window->Text4.text(), c.loads ? "b.lst" : "edited.lst");
+    EXPECT_EQ(shown.shown, c.button == Qt::RightButton);
+  }
+}
+
 TEST_F(QtWindowEvents, TheControlsKeepTheModelsContracts) {
-  test::expect_list_box_contract(window->List1, [&](int row) {
-    QTest::mouseClick(list().viewport(), Qt::LeftButton, {}, entry_point(row));
-  });
+  QWidget* entries = list().viewport();
+  test::expect_list_box_contract(
+      window->List1,
+      {.clicks = [&](int row) { QTest::mouseClick(entries, Qt::LeftButton, {}, entry_point(row)); },
+       .double_clicks =
+           [&](int row) {
+             QTest::mouseClick(entries, Qt::LeftButton, {}, entry_point(row));
+             QTest::mouseDClick(entries, Qt::LeftButton, {}, entry_point(row));
+             QTest::mouseRelease(entries, Qt::LeftButton, {}, entry_point(row));
+           },
+       .clicks_below_entries =
+           [&] {
+             const QRect last = list().visualItemRect(list().item(list().count() - 1));
+             QTest::mouseClick(entries, Qt::LeftButton, {}, QPoint(last.center().x(), last.bottom() + 6));
+           },
+       .presses_up = [&] { QTest::keyClick(&list(), Qt::Key_Up); }});
   test::expect_button_contract(window->mStop);
   test::expect_text_contract(window->Text1, window->Label2);
 }
@@ -161,6 +205,14 @@ TEST_F(QtWindowEvents, RightButtonOnTheBareWindowOpensItsMenuButNotOnAControl) {
   EXPECT_EQ(shown.item_names, QStringList({"mnuReg", "mnuRegRem"}));
   EXPECT_EQ(shown.items, QStringList({"Add to right click on drives, folders (registry)",
                                       "Remove from right click on drives, folders (registry)"}));
+
+  // The line takes no mouse events: a click there is one on the surface.
+  ShownMenu over_line;
+  test::answer_next_popup(over_line, "");
+  const QRect line = widget<QWidget>(ControlId::Line1).geometry();
+  QTest::mouseClick(&window->window, Qt::RightButton, {}, line.center());
+  EXPECT_TRUE(over_line.shown);
+  EXPECT_EQ(over_line.name, "mnuPopUp2");
 
   // A menu runs inside the click that opens it. The answer stands ready for
   // the label's click, so a menu it opened would be answered there; the bare

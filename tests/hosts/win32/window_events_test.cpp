@@ -150,6 +150,15 @@ TEST(Win32WindowEvents, ListSelectionLoadsTheEntryAndMenuCommandsReachTheirHandl
   EXPECT_EQ(text_of(fixture.control(ControlId::Text1)), "c:\\second\\");
   EXPECT_EQ(text_of(fixture.control(ControlId::Text4)), "second.lst");
 
+  // A click on the entry already selected loads it again, over what was typed meanwhile.
+  test::set_text(fixture.control(ControlId::Text1), "edited");
+  test::set_text(fixture.control(ControlId::Text4), "edited.lst");
+  PostMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON, at);
+  PostMessageW(list, WM_LBUTTONUP, 0, at);
+  fixture.pump();
+  EXPECT_EQ(text_of(fixture.control(ControlId::Text1)), "c:\\second\\");
+  EXPECT_EQ(text_of(fixture.control(ControlId::Text4)), "second.lst");
+
   // Selecting through the control model reports it as well.
   fixture.window->List1.setListIndex(2);
   EXPECT_EQ(text_of(fixture.control(ControlId::Text1)), "c:\\third\\");
@@ -168,14 +177,43 @@ TEST(Win32WindowEvents, ListSelectionLoadsTheEntryAndMenuCommandsReachTheirHandl
 TEST(Win32WindowEvents, TheControlsKeepTheModelsContracts) {
   WindowFixture fixture;
   HWND list = fixture.control(ControlId::List1);
-  test::expect_list_box_contract(fixture.window->List1, [&](int row) {
+  auto entry_at = [&](int row) {
     RECT item{};
     SendMessageW(list, LB_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
-    const LPARAM at = MAKELPARAM(item.left + 2, item.top + 2);
+    return MAKELPARAM(item.left + 2, item.top + 2);
+  };
+  auto click = [&](LPARAM at) {
     PostMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON, at);
     PostMessageW(list, WM_LBUTTONUP, 0, at);
-    fixture.pump();
-  });
+  };
+  test::expect_list_box_contract(
+      fixture.window->List1,
+      {.clicks =
+           [&](int row) {
+             click(entry_at(row));
+             fixture.pump();
+           },
+       .double_clicks =
+           [&](int row) {
+             click(entry_at(row));
+             PostMessageW(list, WM_LBUTTONDBLCLK, MK_LBUTTON, entry_at(row));
+             PostMessageW(list, WM_LBUTTONUP, 0, entry_at(row));
+             fixture.pump();
+           },
+       .clicks_below_entries =
+           [&] {
+             RECT client{};
+             GetClientRect(list, &client);
+             click(MAKELPARAM(4, client.bottom - 4));
+             fixture.pump();
+           },
+       .presses_up =
+           [&] {
+             SetFocus(list);
+             PostMessageW(list, WM_KEYDOWN, VK_UP, 1);
+             PostMessageW(list, WM_KEYUP, VK_UP, static_cast<LPARAM>(1 | (3u << 30)));
+             fixture.pump();
+           }});
   test::expect_button_contract(fixture.window->mStop);
   test::expect_text_contract(fixture.window->Text1, fixture.window->Label2);
 }
@@ -215,6 +253,17 @@ TEST(Win32WindowEvents, RightButtonOnTheListSelectsTheEntryUnderThePointerThenOp
   EXPECT_EQ(fixture.window->List1.ListIndex(), 1);
   EXPECT_EQ(text_of(fixture.control(ControlId::Text1)), "c:\\second\\");
   EXPECT_EQ(fixture.window->List1.ListCount(), 2) << "a dismissed menu changes nothing";
+
+  // On the entry already selected it loads that entry again.
+  test::set_text(fixture.control(ControlId::Text1), "edited");
+  test::set_text(fixture.control(ControlId::Text4), "edited.lst");
+  g_first_menu_item.clear();
+  SetTimer(nullptr, 0, 20, &dismiss_open_menu);
+  PostMessageW(list, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(item.left + 4, item.top + 4));
+  fixture.pump();
+  EXPECT_EQ(g_first_menu_item, "&Delete");
+  EXPECT_EQ(text_of(fixture.control(ControlId::Text1)), "c:\\second\\");
+  EXPECT_EQ(text_of(fixture.control(ControlId::Text4)), "second.lst");
 }
 
 TEST(Win32WindowEvents, RightButtonUpOnTheBareWindowOpensTheRightClickEntryMenu) {
@@ -226,6 +275,14 @@ TEST(Win32WindowEvents, RightButtonUpOnTheBareWindowOpensTheRightClickEntryMenu)
   g_first_menu_item.clear();
   SetTimer(nullptr, 0, 20, &dismiss_open_menu);
   PostMessageW(main, WM_RBUTTONUP, 0, MAKELPARAM(bare.x, bare.y));
+  fixture.pump();
+  EXPECT_EQ(g_first_menu_item, "Add to right click on drives, folders (registry)");
+
+  // The line takes no mouse events: a release over it is one on the surface.
+  g_first_menu_item.clear();
+  SetTimer(nullptr, 0, 20, &dismiss_open_menu);
+  const RECT line = test::rect_in_parent(fixture.control(ControlId::Line1));
+  PostMessageW(main, WM_RBUTTONUP, 0, MAKELPARAM(line.left, (line.top + line.bottom) / 2));
   fixture.pump();
   EXPECT_EQ(g_first_menu_item, "Add to right click on drives, folders (registry)");
 
