@@ -40,7 +40,7 @@ constexpr std::array<VeskoColumn, 4> kCatalogueColumns{{
     {"Scanned", 2250, false},
 }};
 
-constexpr std::array<ResultMenuSpec, 3> kResultMenu{{
+constexpr std::array<ResultMenuEntry, 3> kResultMenu{{
     {ResultMenuItem::CopyPath, "Copy full &path"},
     {ResultMenuItem::CopyName, "Copy &name"},
     {ResultMenuItem::OpenFolder, "&Open folder"},
@@ -78,6 +78,6 @@ VeskoRect vesko_control_rect(const VeskoControlSpec& shape, int client_width, in
 
 std::span<const VeskoColumn> result_columns() { return kResultColumns; }
 std::span<const VeskoColumn> catalogue_columns() { return kCatalogueColumns; }
-std::span<const ResultMenuSpec> result_menu() { return kResultMenu; }
+std::span<const ResultMenuEntry> result_menu() { return kResultMenu; }
 
 }  // namespace korvint::ui

@@ -85,13 +85,13 @@ std::span<const VeskoColumn> catalogue_columns();
 /// The items of the results' right-click menu.
 enum class ResultMenuItem { CopyPath, CopyName, OpenFolder };
 
-struct ResultMenuSpec {
+struct ResultMenuEntry {
   ResultMenuItem item;
   std::string_view caption;
 };
 
 /// The results' right-click menu, in order.
-std::span<const ResultMenuSpec> result_menu();
+std::span<const ResultMenuEntry> result_menu();
 
 /// Pixels for `twips` at `dpi`, rounded.
 int vesko_pixels(int twips, int dpi);

@@ -45,9 +45,9 @@ void VeskoQtHost::setClipboardText(std::string_view text) { QGuiApplication::cli
 std::optional<ResultMenuItem> VeskoQtHost::popupResultMenu() {
   QMenu menu(&window_);
   menu.setObjectName(QStringLiteral("resultMenu"));
-  for (const ResultMenuSpec& spec : result_menu()) {
-    QAction* action = menu.addAction(to_qt(spec.caption));
-    action->setData(static_cast<int>(spec.item));
+  for (const ResultMenuEntry& entry : result_menu()) {
+    QAction* action = menu.addAction(to_qt(entry.caption));
+    action->setData(static_cast<int>(entry.item));
   }
   const QAction* chosen = menu.exec(menu_at.value_or(QCursor::pos()));
   menu_at.reset();

@@ -378,8 +378,8 @@ void VeskoWin32Window::setClipboardText(std::string_view text) {
 
 std::optional<ResultMenuItem> VeskoWin32Window::popupResultMenu() {
   MenuHandle menu(CreatePopupMenu());
-  for (const ResultMenuSpec& spec : result_menu()) {
-    AppendMenuW(menu.get(), MF_STRING, static_cast<UINT_PTR>(spec.item) + 1, to_wide(spec.caption).c_str());
+  for (const ResultMenuEntry& entry : result_menu()) {
+    AppendMenuW(menu.get(), MF_STRING, static_cast<UINT_PTR>(entry.item) + 1, to_wide(entry.caption).c_str());
   }
   POINT at{};
   if (menu_at_) {
