@@ -3,14 +3,15 @@
 
 For each tree (made with shared/tools/gen_tree.py, seed 1, when missing) and
 each cache state (cold: the page cache dropped before every run, needs root;
-warm: one unmeasured run first), runs `korvint ROOT OUT` with the default
-(adaptive) depth and with KORVINT_LISTING_THREADS set to each fixed count, and
+warm: one unmeasured run first), runs `korvint ROOT OUT` with the adaptive
+depth (KORVINT_LISTING_THREADS=auto), with each fixed count and with the
+default ("default": the variable unset), and
 `find ROOT -printf ...` into a file, interleaved, several rounds, TZ=UTC for
 every tool. Reports the median wall time and the ratio to find as a Markdown
 table on stdout and in bench/results-adaptive.md (appended, with the machine).
 
   bench/adaptive_depth.py [--dir FOLDER] [--trees 300k,1m] [--rounds 3]
-                          [--states cold,warm] [--threads default,0,4,8,16,32]
+                          [--states cold,warm] [--threads auto,0,4,8,16,32]
                           [--korvint PATH]
 """
 import argparse
@@ -66,7 +67,7 @@ def main():
     parser.add_argument("--trees", default="300k,1m")
     parser.add_argument("--rounds", type=int, default=3)
     parser.add_argument("--states", default="cold,warm")
-    parser.add_argument("--threads", default="default,0,4,8,16,32")
+    parser.add_argument("--threads", default="auto,0,4,8,16,32")
     parser.add_argument("--korvint")
     args = parser.parse_args()
 
@@ -82,8 +83,8 @@ def main():
         env = dict(base_env)
         if threads != "default":
             env["KORVINT_LISTING_THREADS"] = threads
-        label = "korvint, adaptive (default)" if threads == "default" else (
-            "korvint, single thread" if threads == "0" else f"korvint, {threads} helpers")
+        label = {"default": "korvint, default (4 helpers)", "auto": "korvint, adaptive (auto)",
+                 "0": "korvint, single thread"}.get(threads, f"korvint, {threads} helpers")
         tools.append((label, env, lambda root, out: [korvint, root, out]))
     tools.append(("find", base_env, None))
 

@@ -8,6 +8,7 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <system_error>
 #include <thread>
 #include <utility>
@@ -317,10 +318,11 @@ ReadAheadLimits limits_for(const platform::FolderSource& source, unsigned helper
 
 unsigned default_listing_threads() {
   const char* text = std::getenv("KORVINT_LISTING_THREADS");
-  if (text == nullptr || *text == '\0') return kAdaptiveListing;
+  if (text == nullptr || *text == '\0') return kDefaultListingThreads;
+  if (std::string_view(text) == "auto") return kAdaptiveListing;
   char* end = nullptr;
   const unsigned long value = std::strtoul(text, &end, 10);
-  if (*end != '\0' || value > kMostListingThreads) return kAdaptiveListing;
+  if (*end != '\0' || value > kMostListingThreads) return kDefaultListingThreads;
   return static_cast<unsigned>(value);
 }
 

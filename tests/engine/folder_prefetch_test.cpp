@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <atomic>
 #include <functional>
 #include <limits>
@@ -378,6 +379,30 @@ TEST(FolderPrefetch, RealFoldersGiveTheSameBytes) {
   const Walk alone = walk(*source, 0, -1, std::numeric_limits<std::size_t>::max(), root);
   ASSERT_NE(alone.lines.find("deep\\1\\2\\3\\4\\5\\6\\7\\8\\9\\10\\11\\12\\13\\14\\15\\16\\"), std::string::npos);
   expect_same_walk(alone, walk(*source, 3, -1, std::numeric_limits<std::size_t>::max(), root), 3);
+}
+
+// KORVINT_LISTING_THREADS: a number fixes the helpers, "auto" asks for the
+// adaptive depth, and anything else (unset, a word, too many) is the default.
+TEST(FolderPrefetch, TheListingThreadsVariableChoosesTheHelpers) {
+  const auto set = [](const char* value) {
+#ifdef _WIN32
+    _putenv_s("KORVINT_LISTING_THREADS", value);
+#else
+    if (*value == '\0') ::unsetenv("KORVINT_LISTING_THREADS"); else ::setenv("KORVINT_LISTING_THREADS", value, 1);
+#endif
+  };
+  const struct {
+    const char* value;
+    unsigned helpers;
+  } cases[] = {{"", kDefaultListingThreads}, {"0", 0},  {"16", 16},  {"32", 32},
+               {"33", kDefaultListingThreads}, {"auto", kAdaptiveListing}, {"four", kDefaultListingThreads},
+               {"4x", kDefaultListingThreads}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.value);
+    set(c.value);
+    EXPECT_EQ(default_listing_threads(), c.helpers);
+  }
+  set("");
 }
 
 }  // namespace
