@@ -34,8 +34,8 @@ def build_korvint():
     build = os.path.join(REPO, "build-bench")
     subprocess.run(["cmake", "-S", REPO, "-B", build, "-G", "Ninja", "-DCMAKE_BUILD_TYPE=Release",
                     "-DKORVINT_BUILD_TESTS=OFF", "-DKORVINT_WITH_QT=OFF"], check=True, stdout=subprocess.DEVNULL)
-    subprocess.run(["cmake", "--build", build, "--target", "korvint"], check=True, stdout=subprocess.DEVNULL)
-    return os.path.join(build, "src", "app", "korvint")
+    subprocess.run(["cmake", "--build", build, "-j2", "--target", "korvint"], check=True, stdout=subprocess.DEVNULL)
+    return os.path.join(build, "src", "hosts", "korvint")
 
 
 def make_tree(folder, name):
@@ -83,7 +83,7 @@ def main():
         env = dict(base_env)
         if threads != "default":
             env["KORVINT_LISTING_THREADS"] = threads
-        label = {"default": "korvint, default (4 helpers)", "auto": "korvint, adaptive (auto)",
+        label = {"default": "korvint, default (adaptive)", "auto": "korvint, adaptive (auto)",
                  "0": "korvint, single thread"}.get(threads, f"korvint, {threads} helpers")
         tools.append((label, env, lambda root, out: [korvint, root, out]))
     tools.append(("find", base_env, None))

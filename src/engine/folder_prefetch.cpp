@@ -17,7 +17,6 @@
 #include "engine/read_ahead_depth.h"
 #include "engine/read_ahead_scheduler.h"
 #include "engine/walker.h"
-#include "platform/process_time.h"
 
 namespace korvint::engine {
 namespace {
@@ -32,9 +31,7 @@ using Clock = std::chrono::steady_clock;
 
 // Entries a helper hands over at a time: one lock per chunk, not per entry.
 constexpr std::size_t kEntriesPerChunk = 256;
-// An adapting read-ahead starts with this many listings in flight (the depth
-// that served best before it adapted), and measures over periods this long.
-constexpr std::size_t kStartDepth = 4;
+// An adapting read-ahead measures over periods this long.
 constexpr auto kDepthPeriod = std::chrono::milliseconds(150);
 
 }  // namespace
@@ -62,8 +59,6 @@ struct FolderPrefetch::Shared {
   std::optional<ReadAheadDepth> depth;
   Clock::time_point period_start = Clock::now();
   std::size_t period_entries = 0;
-  double period_cpu = platform::process_cpu_seconds();
-  platform::MachineTime period_machine = platform::machine_processor_time();
   Clock::duration walk_waiting{};
 
   // Starts helpers until `count` run (fewer if the system refuses threads: the
@@ -81,28 +76,25 @@ struct FolderPrefetch::Shared {
     work.notify_all();
   }
 
+  // Wakes one idle helper when a job waits for one. The helper that takes a
+  // job wakes the next while more wait, so no event wakes every idle helper
+  // only for all but one to sleep again.
+  void offer_job() {
+    if (scheduler.worth_waking()) work.notify_one();
+  }
+
   // At the end of each period, lets the depth follow what the period measured.
   void adapt() {
     if (!depth) return;
     const Clock::time_point now = Clock::now();
     if (now - period_start < kDepthPeriod) return;
-    const double cpu = platform::process_cpu_seconds();
-    const platform::MachineTime machine = platform::machine_processor_time();
     DepthSample sample;
-    if (machine.total_seconds > period_machine.total_seconds) {
-      const double total = machine.total_seconds - period_machine.total_seconds;
-      sample.machine_busy = (machine.busy_seconds - period_machine.busy_seconds) / total;
-      sample.machine_io_wait = (machine.io_wait_seconds - period_machine.io_wait_seconds) / total;
-    }
     sample.seconds = std::chrono::duration<double>(now - period_start).count();
     sample.entries = static_cast<double>(scheduler.entries_handed_over() - period_entries);
     sample.walk_waiting = std::chrono::duration<double>(walk_waiting).count();
-    sample.cpu_seconds = cpu - period_cpu;
     run_helpers(std::min(depth->on_period(sample), most_in_flight));
     period_start = now;
     period_entries = scheduler.entries_handed_over();
-    period_cpu = cpu;
-    period_machine = machine;
     walk_waiting = {};
   }
 };
@@ -169,13 +161,14 @@ void run_helper(Shared& shared) {
       shared.progress.notify_all();
       return;
     }
+    shared.offer_job();
     lock.unlock();
     Status error;
     std::unique_ptr<OpenFolder> folder = job->parent->folder->open_child(job->task->name, error);
     lock.lock();
     shared.scheduler.opened(*job, std::move(folder), error);
     shared.progress.notify_all();
-    shared.work.notify_all();  // the parent may have been freed: room for another
+    shared.offer_job();  // the parent may have been freed: room for another
     if (job->task->stage != Stage::listing) continue;
     lock.unlock();
 
@@ -185,7 +178,7 @@ void run_helper(Shared& shared) {
     sink.hand_over_rest();
     shared.scheduler.listed(job->task, status, sink.subs);
     shared.progress.notify_all();
-    shared.work.notify_all();
+    // This helper takes the next job itself; it wakes others if more wait.
   }
 }
 
@@ -215,7 +208,7 @@ class PrefetchedFolder final : public OpenFolder {
   ~PrefetchedFolder() override {
     std::lock_guard lock(shared_.mutex);
     shared_.scheduler.drop(*task_);
-    shared_.work.notify_all();
+    shared_.offer_job();
     shared_.room.notify_all();
   }
 
@@ -229,10 +222,10 @@ class PrefetchedFolder final : public OpenFolder {
       const bool budget_spent = shared_.scheduler.waiting_entries() >= shared_.scheduler.limits().waiting_entries;
       if (std::optional<Chunk> chunk = shared_.scheduler.take_chunk(*task_)) {
         shared_.adapt();
-        shared_.room.notify_all();  // a helper held back may go on
-        // Idle helpers are woken only when this made room for new listings:
-        // waking them on every chunk would cost more than it gives.
-        if (budget_spent) shared_.work.notify_all();
+        // Helpers are held back only while the budget is spent: waking them
+        // on every chunk would cost more than it gives.
+        if (budget_spent) shared_.room.notify_all();
+        shared_.offer_job();  // wakes a helper once there is room for a batch
         lock.unlock();
         for (std::size_t i = 0; i < chunk->size(); ++i) {
           if (!sink.on_entry(chunk->entry(i))) {
@@ -255,7 +248,7 @@ class PrefetchedFolder final : public OpenFolder {
   std::unique_ptr<OpenFolder> open_child(std::string_view name, Status& error) override {
     std::unique_lock lock(shared_.mutex);
     TaskPtr child = shared_.scheduler.enter_child(task_, name);
-    shared_.work.notify_all();  // passed-by folders freed
+    shared_.offer_job();  // passed-by folders freed
     shared_.room.notify_all();  // a helper holding this listing may go on
     if (child->stage == Stage::walk_owned) {
       lock.unlock();
@@ -286,7 +279,7 @@ class PrefetchedFolder final : public OpenFolder {
     std::lock_guard lock(shared_.mutex);
     if (!forward.ended_early) {
       shared_.scheduler.walk_listed(task_, forward.subs);
-      shared_.work.notify_all();
+      shared_.offer_job();
     }
     return listed;
   }
@@ -294,7 +287,7 @@ class PrefetchedFolder final : public OpenFolder {
   // The walk ends inside this listing: the helper reading it may stop. Lock held.
   void end_early() {
     shared_.scheduler.drop(*task_);
-    shared_.work.notify_all();
+    shared_.offer_job();
     shared_.room.notify_all();
   }
 
@@ -335,8 +328,7 @@ FolderPrefetch::FolderPrefetch(platform::FolderSource& inner, TurnPacer& pacer, 
   shared_->most_in_flight = shared_->scheduler.limits().in_flight;
   std::size_t start = shared_->most_in_flight;
   if (helpers == kAdaptiveListing) {
-    shared_->depth.emplace(std::min(kStartDepth, shared_->most_in_flight), shared_->most_in_flight,
-                           std::thread::hardware_concurrency());
+    shared_->depth.emplace(std::min(kFirstDepth, shared_->most_in_flight), shared_->most_in_flight);
     start = shared_->depth->depth();
   }
   shared_->run_helpers(start);

@@ -20,9 +20,8 @@ class TurnPacer;
 inline constexpr unsigned kAdaptiveListing = ~0u;
 /// The most helper threads a walk uses.
 inline constexpr unsigned kMostListingThreads = 32;
-/// Helper threads when nothing else is asked for: measured on a quiet machine,
-/// the adaptive depth still lists slower than this fixed count, warm and cold.
-inline constexpr unsigned kDefaultListingThreads = 4;
+/// Helper threads when nothing else is asked for: the depth found during the walk.
+inline constexpr unsigned kDefaultListingThreads = kAdaptiveListing;
 
 /// The number of helper threads a scan uses to read folders ahead, from the
 /// KORVINT_LISTING_THREADS environment variable: a number from 0 to 32 (0: the

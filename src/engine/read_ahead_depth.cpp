@@ -5,121 +5,97 @@
 namespace korvint::engine {
 namespace {
 
-// The walk is starved when it waits for the helpers this share of the time.
+// The walk is starved when it waits for the helpers this share of the time:
+// only then can another depth list faster.
 constexpr double kStarved = 0.2;
-// The helpers are bound by the processors when this share of them is busy.
-constexpr double kProcessorBound = 0.85;
-constexpr double kNoIoWait = 0.03;
-// More depth is kept only when it lists this much faster; less depth when it
-// lists at least this fast (fewer requests in flight cost less memory and
-// handles, and spare a seeking disk).
-constexpr double kGainToKeepMore = 1.10;
+// More depth is kept when it lists this much faster; less depth when it lists
+// at least this fast (fewer requests in flight cost less memory and handles,
+// and spare a seeking disk).
+constexpr double kGainToKeepMore = 1.05;
 constexpr double kShareToKeepLess = 0.97;
-constexpr double kPlainGain = 1.5;
-constexpr double kPlainLoss = 0.85;
-// Periods a tried depth is measured over.
-constexpr int kTryPeriods = 2;
-// The longest a failed try up blocks the next, in periods.
-constexpr int kLongestBackoff = 32;
+// A trial ends after a pair of periods when the difference is this plain.
+constexpr double kPlainGain = 1.4;
+constexpr double kPlainLoss = 0.7;
+// More depth that lists this much slower means a medium that more requests
+// slow down (a seeking disk): less depth is tried then. A smaller loss is
+// the noise of a warm cache or of the tree, not worth a try down.
+constexpr double kLossToTryLess = 0.85;
+// Periods a trial alternates over at most: three at each depth.
+constexpr int kTrialPeriods = 6;
+// Periods a failed try up blocks the next, at first and at the longest.
+constexpr int kFirstBackoff = 4;
+constexpr int kLongestBackoff = 64;
 
 }  // namespace
 
-ReadAheadDepth::ReadAheadDepth(std::size_t start, std::size_t most, unsigned processors)
-    : most_(std::max<std::size_t>(1, most)),
-      processors_(std::max(1u, processors)),
-      depth_(std::clamp<std::size_t>(start, 1, most_)),
-      bound_floor_(std::max<std::size_t>(depth_, std::min<std::size_t>(processors_, most_))),
-      steady_depth_(depth_) {}
+ReadAheadDepth::ReadAheadDepth(std::size_t start, std::size_t most)
+    : most_(std::max<std::size_t>(1, most)), depth_(std::clamp<std::size_t>(start, 1, most_)), steady_(depth_) {}
 
-std::size_t ReadAheadDepth::more(std::size_t depth) const { return std::min(most_, depth * 2); }
+std::size_t ReadAheadDepth::more() const { return std::min(most_, steady_ * 2); }
 
-void ReadAheadDepth::try_depth(std::size_t depth) {
-  depth_ = depth;
-  phase_ = Phase::settling;
-  tried_entries_ = 0;
-  tried_seconds_ = 0;
-  tried_periods_ = 0;
+void ReadAheadDepth::start_trial(std::size_t candidate) {
+  candidate_ = candidate;
+  candidate_entries_ = candidate_seconds_ = steady_entries_ = steady_seconds_ = 0;
+  trial_periods_ = 0;
+  depth_ = candidate_;
+}
+
+void ReadAheadDepth::end_trial(double ratio) {
+  const bool went_up = candidate_ > steady_;
+  const bool candidate_kept = went_up ? ratio >= kGainToKeepMore : ratio >= kShareToKeepLess;
+  const std::size_t before = steady_;
+  if (candidate_kept) steady_ = candidate_;
+  candidate_ = 0;
+  depth_ = steady_;
+  if (went_up && candidate_kept) {
+    // The medium answers more at once faster: see whether it answers more still.
+    backoff_ = kFirstBackoff;
+    if (steady_ < most_) start_trial(more());
+  } else if (went_up) {
+    // More did not help: hold off trying more for a while. When it made the
+    // medium plainly slower, see whether less is faster still.
+    trials_up_blocked_ = backoff_;
+    backoff_ = std::min(backoff_ * 2, kLongestBackoff);
+    if (ratio < kLossToTryLess && before > 1) start_trial(before / 2);
+  } else if (candidate_kept && steady_ > 1) {
+    start_trial(steady_ / 2);  // less was no slower: less again?
+  }
 }
 
 std::size_t ReadAheadDepth::on_period(const DepthSample& sample) {
   if (sample.seconds <= 0) return depth_;
-  const double rate = sample.entries / sample.seconds;
-  const bool starved = sample.walk_waiting / sample.seconds >= kStarved;
-  // Bound by the processors when they are busy (with this process or others)
-  // and nothing waits for the medium: a warm cache, where more helpers would
-  // only wait for the processors. A cold medium keeps gaining from requests
-  // in flight even while reading it keeps the processors busy.
-  const bool processor_bound = sample.machine_busy >= 0
-                                   ? sample.machine_busy >= kProcessorBound && sample.machine_io_wait < kNoIoWait
-                                   : sample.cpu_seconds / (sample.seconds * processors_) >= kProcessorBound;
-  if (tries_up_blocked_ > 0) --tries_up_blocked_;
+  if (trials_up_blocked_ > 0) --trials_up_blocked_;
 
-  switch (phase_) {
-    case Phase::settling:
-      // Listings started at the old depth end in this period: it measures neither.
-      phase_ = depth_ == steady_depth_ ? Phase::steady : Phase::trying;
-      if (phase_ == Phase::steady) {
-        steady_rate_ = 0;
-        steady_periods_ = 0;
-      }
-      return depth_;
+  if (candidate_ == 0) {
+    // The walk waits while the medium answers: try asking it more at once.
+    const bool starved = sample.walk_waiting / sample.seconds >= kStarved;
+    if (starved && trials_up_blocked_ == 0 && steady_ < most_) start_trial(more());
+    return depth_;
+  }
 
-    case Phase::trying: {
-      tried_entries_ += sample.entries;
-      tried_seconds_ += sample.seconds;
-      const double tried_rate = tried_entries_ / tried_seconds_;
-      const bool went_up = depth_ > steady_depth_;
-      // A plain gain needs no second period to be believed.
-      const bool plain_gain = went_up && tried_rate >= steady_rate_ * kPlainGain && !processor_bound;
-      if (++tried_periods_ < kTryPeriods && !plain_gain) return depth_;
-      // Less depth is kept when no slower; but a busy machine is no reason
-      // to go below the start depth.
-      const bool kept = went_up ? (tried_rate >= steady_rate_ * kGainToKeepMore && !processor_bound)
-                                : tried_rate >= steady_rate_ * kShareToKeepLess &&
-                                      (!processor_bound || depth_ >= bound_floor_);
-      if (kept) {
-        steady_depth_ = depth_;
-        steady_rate_ = tried_rate;
-        steady_periods_ = 1;
-        phase_ = Phase::steady;
-        tried_down_ = false;
-        if (went_up) {
-          backoff_ = 2;
-          // Still waiting on the medium: the next step up is worth a try at once.
-          if (starved && !processor_bound && depth_ < most_) try_depth(more(depth_));
-        }
-        return depth_;
-      }
-      if (went_up) {
-        // More did not help: hold off trying more for a while. When it made
-        // the medium plainly slower (a seeking disk), see whether less is faster.
-        tries_up_blocked_ = backoff_;
-        backoff_ = std::min(backoff_ * 2, kLongestBackoff);
-        if (!tried_down_ && steady_depth_ > 1 && tried_rate < steady_rate_ * kPlainLoss) {
-          tried_down_ = true;
-          try_depth(std::max<std::size_t>(1, std::min(steady_depth_ - 1, steady_depth_ * 2 / 3)));
-          return depth_;
-        }
-      } else {
-        tried_down_ = true;
-      }
-      try_depth(steady_depth_);
+  if (depth_ == candidate_) {
+    candidate_entries_ += sample.entries;
+    candidate_seconds_ += sample.seconds;
+  } else {
+    steady_entries_ += sample.entries;
+    steady_seconds_ += sample.seconds;
+  }
+  ++trial_periods_;
+  // Decided after whole pairs only, so that both depths met the same stretch of tree.
+  if (trial_periods_ % 2 == 0) {
+    const double steady_rate = steady_entries_ / steady_seconds_;
+    const double candidate_rate = candidate_entries_ / candidate_seconds_;
+    const double ratio = steady_rate > 0 ? candidate_rate / steady_rate : (candidate_rate > 0 ? kPlainGain : 1);
+    // More depth that is not ahead after the first pair is let go at once:
+    // a gain worth keeping shows from the start, and a try that costs (a warm
+    // cache, a seeking disk) costs least this way.
+    const bool up_and_behind = candidate_ > steady_ && trial_periods_ == 2 && ratio < 1;
+    if (trial_periods_ >= kTrialPeriods || ratio >= kPlainGain || ratio <= kPlainLoss || up_and_behind) {
+      end_trial(ratio);
       return depth_;
     }
-
-    case Phase::steady:
-      steady_rate_ = steady_rate_ == 0 ? rate : (steady_rate_ + rate) / 2;
-      if (++steady_periods_ < 2) return depth_;  // one period is too short a measure to act on
-      if (processor_bound) {
-        // Warm cache, or a busy machine: more helpers only compete for the
-        // processors. Back to the start depth, which costs a warm walk nothing.
-        if (depth_ != bound_floor_) try_depth(depth_ > bound_floor_ ? std::max(bound_floor_, depth_ * 2 / 3) : bound_floor_);
-      } else if (starved && tries_up_blocked_ == 0 && depth_ < most_) {
-        // The walk waits while the medium answers: ask it more at once.
-        try_depth(more(depth_));
-      }
-      return depth_;
   }
+  depth_ = depth_ == candidate_ ? steady_ : candidate_;
   return depth_;
 }
 

@@ -121,6 +121,11 @@ void ReadAheadScheduler::drop(ReadAheadTask& task) {
   }
 }
 
+bool ReadAheadScheduler::worth_waking() const {
+  return !ready_.empty() && in_flight_ < limits_.in_flight && waiting_entries_ < limits_.waiting_entries / 4 * 3 &&
+         folders_ahead_ < limits_.folders_ahead / 4 * 3 + 1;
+}
+
 std::optional<ReadAheadScheduler::Job> ReadAheadScheduler::take_job() {
   if (ready_.empty() || in_flight_ >= limits_.in_flight || waiting_entries_ >= limits_.waiting_entries ||
       folders_ahead_ >= limits_.folders_ahead)

@@ -150,6 +150,12 @@ class ReadAheadScheduler {
   /// The queued folder first in the walk's order, when the budgets allow one more.
   std::optional<Job> take_job();
 
+  /// Whether an idle helper is worth waking: take_job would give a job, and
+  /// the budgets have room for more than one. Waking a helper for every slot
+  /// the walk frees would cost a thread switch per folder once the helpers
+  /// are ahead; this way they sleep until there is a batch to do.
+  [[nodiscard]] bool worth_waking() const;
+
   /// A helper's job has ended: `folder` is the opened folder, or null with `error`.
   void opened(const Job& job, std::unique_ptr<platform::OpenFolder> folder, const platform::Status& error);
 

@@ -381,8 +381,8 @@ TEST(FolderPrefetch, RealFoldersGiveTheSameBytes) {
   expect_same_walk(alone, walk(*source, 3, -1, std::numeric_limits<std::size_t>::max(), root), 3);
 }
 
-// KORVINT_LISTING_THREADS: a number fixes the helpers, "auto" asks for the
-// adaptive depth, and anything else (unset, a word, too many) is the default.
+// KORVINT_LISTING_THREADS: a number fixes the helpers; unset, "auto" and
+// anything else (a word, too many) adapt the depth.
 TEST(FolderPrefetch, TheListingThreadsVariableChoosesTheHelpers) {
   const auto set = [](const char* value) {
 #ifdef _WIN32
@@ -394,9 +394,9 @@ TEST(FolderPrefetch, TheListingThreadsVariableChoosesTheHelpers) {
   const struct {
     const char* value;
     unsigned helpers;
-  } cases[] = {{"", kDefaultListingThreads}, {"0", 0},  {"16", 16},  {"32", 32},
-               {"33", kDefaultListingThreads}, {"auto", kAdaptiveListing}, {"four", kDefaultListingThreads},
-               {"4x", kDefaultListingThreads}};
+  } cases[] = {{"", kAdaptiveListing},   {"0", 0},      {"16", 16},
+               {"32", 32},                {"33", kAdaptiveListing}, {"auto", kAdaptiveListing},
+               {"four", kAdaptiveListing}, {"4x", kAdaptiveListing}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.value);
     set(c.value);

@@ -157,6 +157,34 @@ TEST(ReadAheadScheduler, OpensNoMoreFoldersAheadThanAllowedAndCountsWhatTheWalkT
   EXPECT_EQ(walk.scheduler.folders_ahead(), 2u);  // d and e being opened
 }
 
+// Once the helpers are ahead, the walk frees one slot at a time: a sleeping
+// helper is woken only when a quarter of a budget is free, so that it has a
+// batch to do, not one folder per thread switch.
+TEST(ReadAheadScheduler, SleepingHelpersAreWorthWakingOnlyForABatch) {
+  Walk folders(ReadAheadLimits{.folders_ahead = 8, .in_flight = 10}, {"a", "b", "c", "d", "e", "f", "g", "h", "i"});
+  for (const char* name : {"a", "b", "c", "d", "e", "f", "g", "h"}) {
+    ASSERT_EQ(folders.take(), name);
+    folders.open(name);
+    folders.finish(name);
+  }
+  EXPECT_FALSE(folders.scheduler.worth_waking());
+  TaskPtr a = folders.scheduler.enter_child(folders.root, "a");
+  EXPECT_FALSE(folders.scheduler.worth_waking()) << "one folder free: a helper awake may take it";
+  TaskPtr b = folders.scheduler.enter_child(folders.root, "b");
+  EXPECT_TRUE(folders.scheduler.worth_waking());
+  EXPECT_EQ(folders.take(), "i");
+
+  Walk entries_ahead(ReadAheadLimits{}, {"a", "b"});
+  ASSERT_EQ(entries_ahead.take(), "a");
+  entries_ahead.open("a");
+  for (int i = 0; i < 32; ++i) (void)entries_ahead.scheduler.hand_over(*entries_ahead.job("a").task, entries(1024));
+  TaskPtr entered = entries_ahead.scheduler.enter_child(entries_ahead.root, "a");
+  int chunks_taken = 0;
+  while (!entries_ahead.scheduler.worth_waking() && entries_ahead.scheduler.take_chunk(*entered)) ++chunks_taken;
+  EXPECT_EQ(chunks_taken, 9) << "woken once fewer than 24k entries wait";
+  EXPECT_EQ(entries_ahead.take(), "b");
+}
+
 TEST(ReadAheadScheduler, ADropInTheMiddleFreesEverythingAtOnceOrWhenTheHelperLetsGo) {
   Walk walk(ReadAheadLimits{.in_flight = 1}, {"a", "b"});
   ASSERT_EQ(walk.take(), "a");
