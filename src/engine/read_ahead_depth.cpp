@@ -9,17 +9,13 @@ namespace {
 // only then can another depth list faster.
 constexpr double kStarved = 0.2;
 // More depth is kept when it lists this much faster; less depth when it lists
-// at least this fast (fewer requests in flight cost less memory and handles,
-// and spare a seeking disk).
+// no slower (fewer requests in flight cost less memory and handles, compete
+// less for the processors, and spare a seeking disk).
 constexpr double kGainToKeepMore = 1.05;
-constexpr double kShareToKeepLess = 0.97;
+constexpr double kShareToKeepLess = 1.0;
 // A trial ends after a pair of periods when the difference is this plain.
 constexpr double kPlainGain = 1.4;
 constexpr double kPlainLoss = 0.7;
-// More depth that lists this much slower means a medium that more requests
-// slow down (a seeking disk): less depth is tried then. A smaller loss is
-// the noise of a warm cache or of the tree, not worth a try down.
-constexpr double kLossToTryLess = 0.85;
 // Periods a trial alternates over at most: three at each depth.
 constexpr int kTrialPeriods = 6;
 // Periods a failed try up blocks the next, at first and at the longest.
@@ -52,11 +48,12 @@ void ReadAheadDepth::end_trial(double ratio) {
     backoff_ = kFirstBackoff;
     if (steady_ < most_) start_trial(more());
   } else if (went_up) {
-    // More did not help: hold off trying more for a while. When it made the
-    // medium plainly slower, see whether less is faster still.
+    // More did not help: hold off trying more for a while, and see whether
+    // less is as fast (a warm cache, where the helpers wait for the
+    // processors) or faster (a seeking disk).
     trials_up_blocked_ = backoff_;
     backoff_ = std::min(backoff_ * 2, kLongestBackoff);
-    if (ratio < kLossToTryLess && before > 1) start_trial(before / 2);
+    if (before > 1) start_trial(before / 2);
   } else if (candidate_kept && steady_ > 1) {
     start_trial(steady_ / 2);  // less was no slower: less again?
   }
@@ -86,11 +83,11 @@ std::size_t ReadAheadDepth::on_period(const DepthSample& sample) {
     const double steady_rate = steady_entries_ / steady_seconds_;
     const double candidate_rate = candidate_entries_ / candidate_seconds_;
     const double ratio = steady_rate > 0 ? candidate_rate / steady_rate : (candidate_rate > 0 ? kPlainGain : 1);
-    // More depth that is not ahead after the first pair is let go at once:
-    // a gain worth keeping shows from the start, and a try that costs (a warm
-    // cache, a seeking disk) costs least this way.
-    const bool up_and_behind = candidate_ > steady_ && trial_periods_ == 2 && ratio < 1;
-    if (trial_periods_ >= kTrialPeriods || ratio >= kPlainGain || ratio <= kPlainLoss || up_and_behind) {
+    // A depth that is behind after the first pair is let go at once: a
+    // difference worth acting on shows from the start, and a try that costs
+    // (more on a warm cache or a seeking disk) costs least this way.
+    const bool behind = trial_periods_ == 2 && ratio < (candidate_ > steady_ ? 1.0 : kShareToKeepLess);
+    if (trial_periods_ >= kTrialPeriods || ratio >= kPlainGain || ratio <= kPlainLoss || behind) {
       end_trial(ratio);
       return depth_;
     }
