@@ -4,6 +4,7 @@
 // opened fails the scan with nothing changed; the walk then lists that same
 // open folder instead of opening the root a second time.
 
+#include <cstddef>
 #include <memory>
 #include <string_view>
 
@@ -19,6 +20,9 @@ class OpenedRootSource final : public platform::FolderSource {
   /// The root opened beforehand on the first call, whatever `root` says (the
   /// walk is given the same text); later calls open through the inner source.
   std::unique_ptr<platform::OpenFolder> open_root(std::string_view root, platform::Status& error) override;
+
+  /// The inner source's: the read-ahead sizes its budgets by it.
+  [[nodiscard]] std::size_t folders_open_at_once() const override { return inner_.folders_open_at_once(); }
 
  private:
   platform::FolderSource& inner_;

@@ -9,6 +9,8 @@
 #include <optional>
 
 #include "engine/catalogue_writer.h"
+#include "engine/folder_prefetch.h"
+#include "engine/opened_root_source.h"
 #include "engine/walker.h"
 #include "platform/clock.h"
 #include "support/catalogue_reader.h"
@@ -218,14 +220,17 @@ TEST(DiskWalk, AnUnreadableFolderShowsEmptyAndIsCounted) {
   EXPECT_EQ(walk.result.unreadable_folders, 1u);
 }
 
-// Walks `root` with `threads` read-ahead helpers into memory.
+// Walks `root` with `threads` read-ahead helpers into memory, as a scan does:
+// the root opened first, the walk given that open folder.
 std::string walk_bytes(const std::string& root_text, unsigned threads, WalkResult& result) {
-  auto source = platform::make_system_folder_source();
+  auto system = platform::make_system_folder_source();
+  platform::Status opened;
+  OpenedRootSource source(*system, system->open_root(root_text, opened));
   test::MemoryOutputFile out;
   CatalogueWriter writer(out);
   std::string root = root_text;
   QuietHost host;
-  Walker walker(*source, writer, host, 0, threads);
+  Walker walker(source, writer, host, 0, threads);
   std::int32_t files = 0, dirs = 0;
   result = walker.FindFilesAPI(root, "*.*", files, dirs);
   (void)writer.flush();
@@ -233,34 +238,49 @@ std::string walk_bytes(const std::string& root_text, unsigned threads, WalkResul
 }
 
 // In a child process whose descriptors are limited to `limit`: walks `root`
-// alone and with 4 helpers, and ends with status 0 only when both catalogues
-// are the same bytes, hold `lines` lines and no folder was left unread.
+// alone, with 4 and 32 helpers and with the adaptive depth (many helpers
+// reopening folders given back, on one small budget), and ends with status 0
+// only when every catalogue is the same bytes, holds `lines` lines and no
+// folder was left unread.
 [[noreturn]] void walk_under_descriptor_limit(const std::string& root, rlim_t limit, std::size_t lines) {
+  ::alarm(120);  // a walk that hangs ends the child, and fails the test, instead of hanging it
   const struct rlimit few {limit, limit};
   if (::setrlimit(RLIMIT_NOFILE, &few) != 0) {
     std::fprintf(stderr, "setrlimit failed\n");
     std::_Exit(2);
   }
-  WalkResult alone_result;
-  WalkResult helped_result;
-  const std::string alone = walk_bytes(root, 0, alone_result);
-  const std::string helped = walk_bytes(root, 4, helped_result);
   int failures = 0;
-  for (const WalkResult* result : {&alone_result, &helped_result}) {
-    if (result->unreadable_folders != 0) {
-      std::fprintf(stderr, "%zu folders unread, the first: %s\n", result->unreadable_folders,
-                   result->first_unreadable.c_str());
+  {
+    // The read-ahead sizes what it opens by the budget the scan's source tells.
+    auto system = platform::make_system_folder_source();
+    platform::Status opened;
+    const OpenedRootSource scan_source(*system, system->open_root(root, opened));
+    if (system->folders_open_at_once() >= limit || scan_source.folders_open_at_once() != system->folders_open_at_once()) {
+      std::fprintf(stderr, "the walk is told %zu folders open at once, the limit is %zu\n",
+                   scan_source.folders_open_at_once(), static_cast<std::size_t>(limit));
       ++failures;
     }
   }
+  WalkResult alone_result;
+  const std::string alone = walk_bytes(root, 0, alone_result);
   const auto count = static_cast<std::size_t>(std::count(alone.begin(), alone.end(), '\n'));
   if (count != lines) {
     std::fprintf(stderr, "%zu lines, not %zu\n", count, lines);
     ++failures;
   }
-  if (helped != alone) {
-    std::fprintf(stderr, "with helpers: %zu bytes, alone: %zu\n", helped.size(), alone.size());
-    ++failures;
+  for (const unsigned threads : {0u, 4u, 32u, kAdaptiveListing}) {
+    WalkResult result;
+    const std::string helped = threads == 0 ? alone : walk_bytes(root, threads, result);
+    if (threads == 0) result = alone_result;
+    if (result.unreadable_folders != 0) {
+      std::fprintf(stderr, "%u threads: %zu folders unread, the first: %s\n", threads, result.unreadable_folders,
+                   result.first_unreadable.c_str());
+      ++failures;
+    }
+    if (helped != alone) {
+      std::fprintf(stderr, "with %u threads: %zu bytes, alone: %zu\n", threads, helped.size(), alone.size());
+      ++failures;
+    }
   }
   std::_Exit(failures == 0 ? 0 : 1);
 }

@@ -103,7 +103,10 @@ class DescriptorPool {
   /// Opens `name` in the pinned `parent` as a new folder's descriptor; -1 with errno set on failure.
   int open_child(FolderNode& parent, const std::string& name) {
     std::unique_lock lock(mutex_);
-    if (!make_room(lock)) return -1;
+    if (!make_room(lock)) {
+      errno = EMFILE;
+      return -1;
+    }
     ++open_;
     lock.unlock();
     for (;;) {
@@ -150,12 +153,15 @@ class DescriptorPool {
   }
 
   // Reopens a folder whose descriptor was given back, relative to its parent
-  // (reopened first if need be). Rare: done under the lock.
+  // (reopened first if need be). Rare: done under the lock. Making room may
+  // wait without the lock, and another thread may reopen the same folder
+  // meanwhile: then its descriptor is the one kept.
   bool reopen_locked(FolderNode& node, Status& error, std::unique_lock<std::mutex>& lock) {
     if (!make_room(lock)) {
       error = errno_failure("Cannot open", node.path, EMFILE);
       return false;
     }
+    if (node.fd >= 0) return true;
     ++open_;
     int fd = -1;
     if (!node.parent) {
@@ -183,6 +189,11 @@ class DescriptorPool {
       --open_;
       error = Status::failure("Cannot open \"" + node.path + "\": the folder was moved or replaced during the scan");
       return false;
+    }
+    if (node.fd >= 0) {  // reopened by another thread while the parent was made room for
+      ::close(fd);
+      --open_;
+      return true;
     }
     node.fd = fd;
     node.in_use_order = in_use_order_.insert(in_use_order_.end(), &node);
