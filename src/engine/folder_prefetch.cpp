@@ -72,7 +72,9 @@ struct FolderPrefetch::Shared {
       }
       ++helpers_running;
     }
-    scheduler.set_in_flight_limit(std::min(count, helpers.size()));
+    const std::size_t limit = std::min(count, helpers.size());
+    if (limit == scheduler.limits().in_flight) return;  // every period asks; most change nothing
+    scheduler.set_in_flight_limit(limit);
     work.notify_all();
   }
 

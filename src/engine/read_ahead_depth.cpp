@@ -25,7 +25,10 @@ constexpr int kLongestBackoff = 64;
 }  // namespace
 
 ReadAheadDepth::ReadAheadDepth(std::size_t start, std::size_t most)
-    : most_(std::max<std::size_t>(1, most)), depth_(std::clamp<std::size_t>(start, 1, most_)), steady_(depth_) {}
+    : most_(std::max<std::size_t>(1, most)),
+      depth_(std::clamp<std::size_t>(start, 1, most_)),
+      steady_(depth_),
+      backoff_(kFirstBackoff) {}
 
 std::size_t ReadAheadDepth::more() const { return std::min(most_, steady_ * 2); }
 

@@ -51,7 +51,7 @@ class ReadAheadDepth {
   double steady_seconds_ = 0;
   int trial_periods_ = 0;
   int trials_up_blocked_ = 0;     // periods before more depth is tried again
-  int backoff_ = 4;               // how long the next failed try up blocks further ones
+  int backoff_;                   // how long the next failed try up blocks further ones
 };
 
 }  // namespace korvint::engine
