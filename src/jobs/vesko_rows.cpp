@@ -1,6 +1,7 @@
 #include "jobs/vesko_rows.h"
 
 #include <algorithm>
+#include <memory>
 #include <string_view>
 
 #include "search/catalogue_line.h"
@@ -33,6 +34,27 @@ struct Keyed {
   const search::Hit* hit;
 };
 
+// Keeps the texts read for the sort, in blocks that never move.
+class KeyTexts {
+ public:
+  // A lasting copy of `text`.
+  std::string_view keep(std::string_view text) {
+    if (blocks_.empty() || kBlockBytes - used_ < text.size()) {
+      blocks_.push_back(std::make_unique<char[]>(std::max(kBlockBytes, text.size())));
+      used_ = 0;
+    }
+    char* at = blocks_.back().get() + used_;
+    std::copy(text.begin(), text.end(), at);
+    used_ += text.size();
+    return {at, text.size()};
+  }
+
+ private:
+  static constexpr std::size_t kBlockBytes = 1u << 20;
+  std::vector<std::unique_ptr<char[]>> blocks_;
+  std::size_t used_ = 0;
+};
+
 // Thrown out of the sort when the search is cancelled; std::stable_sort
 // leaves the rows in some order, which are then dropped.
 struct SortCancelled {};
@@ -43,11 +65,20 @@ std::optional<std::vector<const search::Hit*>> sorted_rows(const search::ResultS
                                                           bool descending, const std::atomic<bool>* cancel) {
   std::vector<Keyed> rows;
   rows.reserve(results.size());
+  KeyTexts texts;
+  std::string text;
+  // A row whose catalogue changed reads as empty; the window reloads it.
+  auto read = [&](bool (search::ResultSet::*reader)(const search::Hit&, std::string&) const, const search::Hit& hit) {
+    (results.*reader)(hit, text);
+    return texts.keep(text);
+  };
   results.for_each([&](const search::Hit& hit) {
     const search::Catalogue& catalogue = results.catalogue_of(hit);
     switch (column) {
-      case ResultColumn::Name: rows.push_back({results.raw_name(hit), {}, &hit}); break;
-      case ResultColumn::Folder: rows.push_back({catalogue.root(), results.raw_folder(hit), &hit}); break;
+      case ResultColumn::Name: rows.push_back({read(&search::ResultSet::raw_name, hit), {}, &hit}); break;
+      case ResultColumn::Folder:
+        rows.push_back({catalogue.root(), read(&search::ResultSet::raw_folder, hit), &hit});
+        break;
       case ResultColumn::Catalogue: rows.push_back({catalogue.name(), {}, &hit}); break;
       case ResultColumn::Size:
       case ResultColumn::Date: rows.push_back({{}, {}, &hit}); break;
@@ -90,16 +121,28 @@ const search::Catalogue& ResultRows::catalogue(std::size_t row) const {
   return shown_.results->catalogue_of(hit(row));
 }
 
-std::string ResultRows::full_path(std::size_t row) const {
+std::optional<std::string> ResultRows::full_path(std::size_t row) const {
   std::string path;
-  shown_.results->full_path(hit(row), decoder_, path);
+  if (!shown_.results->full_path(hit(row), decoder_, path)) {
+    unreadable();
+    return std::nullopt;
+  }
   return path;
 }
 
-std::string ResultRows::name(std::size_t row) const {
+std::optional<std::string> ResultRows::name(std::size_t row) const {
   std::string text;
-  shown_.results->name(hit(row), decoder_, text);
+  if (!shown_.results->name(hit(row), decoder_, text)) {
+    unreadable();
+    return std::nullopt;
+  }
   return text;
+}
+
+void ResultRows::unreadable() const {
+  if (told_ || !on_unreadable_) return;
+  told_ = true;
+  on_unreadable_();
 }
 
 void ResultRows::cell(std::size_t row, int column, std::string& out) const {
@@ -107,8 +150,12 @@ void ResultRows::cell(std::size_t row, int column, std::string& out) const {
   const search::Hit& result = hit(row);
   const search::ResultSet& results = *shown_.results;
   switch (static_cast<ResultColumn>(column)) {
-    case ResultColumn::Name: results.name(result, decoder_, out); break;
-    case ResultColumn::Folder: results.folder_path(result, decoder_, out); break;
+    case ResultColumn::Name:
+      if (!results.name(result, decoder_, out)) unreadable();
+      break;
+    case ResultColumn::Folder:
+      if (!results.folder_path(result, decoder_, out)) unreadable();
+      break;
     case ResultColumn::Size:
       if (!result.is_folder()) out = group_digits(result.size);
       break;

@@ -38,20 +38,21 @@ inline bool is_calendar_date(int year, int month, int day) {
   return day <= kDays[month - 1];
 }
 
-// True when [p, end) holds no TAB, CR or NUL; `ascii` tells whether it holds
-// no byte >= 0x80 either.
+// True when [p, end) holds no TAB, CR, NUL or "/" (no name on any disk holds
+// one); `ascii` tells whether it holds no byte >= 0x80 either.
 inline bool clean_field(const char* p, const char* end, bool& ascii) {
   unsigned char high = 0;
   bool bad = false;
 #if defined(__SSE2__)
   const __m128i tab = _mm_set1_epi8('\t');
   const __m128i cr = _mm_set1_epi8('\r');
+  const __m128i slash = _mm_set1_epi8('/');
   const __m128i zero = _mm_setzero_si128();
   __m128i bad_bytes = zero;
   __m128i all = zero;
   for (; end - p >= 16; p += 16) {
     const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-    bad_bytes = _mm_or_si128(bad_bytes, _mm_or_si128(_mm_cmpeq_epi8(v, tab),
+    bad_bytes = _mm_or_si128(bad_bytes, _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, tab), _mm_cmpeq_epi8(v, slash)),
                                                      _mm_or_si128(_mm_cmpeq_epi8(v, cr), _mm_cmpeq_epi8(v, zero))));
     all = _mm_or_si128(all, v);
   }
@@ -60,11 +61,28 @@ inline bool clean_field(const char* p, const char* end, bool& ascii) {
 #endif
   for (; p != end; ++p) {
     const char c = *p;
-    bad = bad || c == '\t' || c == '\r' || c == '\0';
+    bad = bad || c == '\t' || c == '\r' || c == '\0' || c == '/';
     high |= static_cast<unsigned char>(c);
   }
   ascii = high < 0x80;
   return !bad;
+}
+
+// True for a name that stands for no entry of its own: "." or "..".
+inline bool dot_name(std::string_view name) { return name == "." || name == ".."; }
+
+// True when every level of `levels` (folder names joined by "\", without the
+// last "\") names a folder below the one before: none empty (a path starting
+// with "\" or holding "\\" would leave the root), none "." or "..".
+bool levels_stay_below(std::string_view levels) {
+  std::size_t start = 0;
+  for (;;) {
+    const std::size_t cut = levels.find('\\', start);
+    const std::string_view level = levels.substr(start, cut == std::string_view::npos ? cut : cut - start);
+    if (level.empty() || dot_name(level)) return false;
+    if (cut == std::string_view::npos) return true;
+    start = cut + 1;
+  }
 }
 
 }  // namespace
@@ -132,11 +150,13 @@ bool finish_entry_line(EntryLine& entry) {
   if (!clean_field(entry.path.data(), entry.path.data() + entry.path.size(), entry.ascii)) return false;
   if (entry.is_folder) {
     const std::string_view levels = entry.path.substr(0, entry.path.size() - 1);
+    // "\", "a\\" or "..\..\etc\": no folder below the root named.
+    if (!levels_stay_below(levels)) return false;
     const auto cut = levels.rfind('\\');
     entry.name = cut == std::string_view::npos ? levels : levels.substr(cut + 1);
-    if (entry.name.empty()) return false;  // "\" or "a\\": no folder named
   } else {
     entry.name = entry.path;
+    if (dot_name(entry.name)) return false;
   }
   return true;
 }
@@ -152,7 +172,8 @@ std::optional<std::string_view> folder_path_of_line(std::string_view line) {
   const auto tab = line.find('\t');
   if (tab == std::string_view::npos || tab < 2 || line[tab - 1] != '\\') return std::nullopt;
   const std::string_view path = line.substr(0, tab);
-  if (path.find('\0') != std::string_view::npos || path.find('\r') != std::string_view::npos)
+  if (path.find_first_of(std::string_view("\0\r/", 3)) != std::string_view::npos ||
+      !levels_stay_below(path.substr(0, path.size() - 1)))
     return std::nullopt;
   return path;
 }
