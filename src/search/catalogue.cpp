@@ -164,7 +164,7 @@ bool Catalogue::same_version(const std::optional<platform::FileIdentity>& now) c
   return now->size == identity_.size && now->write_time == identity_.write_time;
 }
 
-bool Catalogue::read(std::uint64_t offset, std::size_t size, char* out) const {
+bool Catalogue::read(std::uint64_t offset, std::size_t size, char* out, bool check_version) const {
   if (offset > size_ || size > size_ - offset) return false;
   if (in_memory_) {
     std::memcpy(out, memory_.data() + offset, size);
@@ -176,11 +176,19 @@ bool Catalogue::read(std::uint64_t offset, std::size_t size, char* out) const {
   if (file == nullptr) return false;
   const auto got = file->read_at(offset, size, out);
   // Checked after the read: text changed before it changed the identity first.
-  if (!got || *got != size || !same_version(file->identity())) {
+  if (!got || *got != size || (check_version && !same_version(file->identity()))) {
     mark_changed();
     return false;
   }
   return true;
+}
+
+bool Catalogue::still_as_opened() const {
+  if (in_memory_ || changed()) return !changed();
+  const FileUse use(*this);
+  const platform::ReadOnlyFile* file = use.file();
+  if (file != nullptr && !same_version(file->identity())) mark_changed();
+  return !changed();
 }
 
 Catalogue::Hold::Hold(const Catalogue& catalogue) : catalogue_(catalogue) {

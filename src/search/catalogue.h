@@ -98,7 +98,12 @@ class Catalogue {
 
   /// Copies the `size` bytes at `offset` (inside size()) into `out`; false,
   /// and changed() from then on, when the file no longer holds them as opened.
-  bool read(std::uint64_t offset, std::size_t size, char* out) const;
+  /// Without `check_version` only a file cut short is seen at once: a reader
+  /// of many blocks asks still_as_opened() when it is done instead.
+  bool read(std::uint64_t offset, std::size_t size, char* out, bool check_version = true) const;
+
+  /// True when the file is still the version opened; changed() otherwise.
+  bool still_as_opened() const;
 
   /// The line that starts at `offset` into `out`, without its LF and the CR
   /// before it; false when it cannot be read (see read()). Lines read one at a

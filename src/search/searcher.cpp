@@ -99,6 +99,10 @@ SearchOutcome search_once(const std::vector<std::shared_ptr<Catalogue>>& catalog
     }
   });
 
+  // The blocks were read without a look at the file's identity each: one look
+  // now tells whether what was read is one version.
+  for (const auto& catalogue : searched) catalogue->still_as_opened();
+
   // Each catalogue's encoding, from the non-ASCII lines its chunks met; then
   // the lines whose verification depended on it.
   {
@@ -223,6 +227,8 @@ void check_catalogues(const std::vector<std::shared_ptr<Catalogue>>& catalogues,
     if (!stopped(cancel)) counted[i] = catalogues[tasks[i].catalogue]->count_lines(tasks[i].chunk);
   });
   if (stopped(cancel)) return;
+  for (const auto& catalogue : catalogues)
+    if (!catalogue->counts()) catalogue->still_as_opened();
   std::vector<LineCounts> totals(catalogues.size());
   for (std::size_t i = 0; i < tasks.size(); ++i) totals[tasks[i].catalogue].add(counted[i]);
   for (std::size_t c = 0; c < catalogues.size(); ++c)
