@@ -13,6 +13,7 @@
 #include <functional>
 
 #include "hosts/win32/vesko_window.h"
+#include "platform/file_services.h"
 #include "platform/win32/win32_text.h"
 #include "shell/companion.h"
 #include "support/form_fixture.h"
@@ -41,15 +42,16 @@ bool pump_until(VeskoWin32Window* window, const std::function<bool()>& condition
   return true;
 }
 
-// Vesko.exe; the build gives its host path, which Wine shows as drive Z:.
-std::wstring vesko_exe() {
-  std::string path = VESKO_EXE;
+// A program of the build; the build gives its host path, which Wine shows as drive Z:.
+std::wstring program(std::string path) {
   if (!path.empty() && path.front() == '/') {
     path = "Z:" + path;
     for (char& c : path) c = c == '/' ? '\\' : c;
   }
   return to_wide(path);
 }
+std::wstring vesko_exe() { return program(VESKO_EXE); }
+std::wstring korvint_exe() { return program(KORVINT_EXE); }
 
 std::string item_text(HWND list, int item, int column) {
   wchar_t text[512] = {};
@@ -153,35 +155,119 @@ TEST(VeskoExe, KorvintsButtonStartsItAndItOpensItsWindow) {
   EXPECT_TRUE(pump_until(nullptr, [&] { return FindWindowW(kVeskoWindowClass, L"Vesko") == nullptr; }));
 }
 
-TEST(VeskoExe, WithAQueryItWritesResultsToItsOutput) {
-  test::TempTree tree;
-  tree.text_file("cats/d.lst", "D:\\\r\nb\xC3\xA4r.txt\t5\t 2020.1.2\t3:4.5\r\nother.doc\t1\t 2020.1.2\t3:4.5\r\n");
+// Runs `command` and gives its exit code and what it wrote to its output and error streams.
+struct Ran {
+  DWORD code = 99;
+  std::string output;
+};
+Ran run_program(std::wstring command) {
+  Ran ran;
   SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
   HANDLE read_end = nullptr;
   HANDLE write_end = nullptr;
-  ASSERT_TRUE(CreatePipe(&read_end, &write_end, &inherit, 0));
+  if (!CreatePipe(&read_end, &write_end, &inherit, 0)) return ran;
   SetHandleInformation(read_end, HANDLE_FLAG_INHERIT, 0);
-  std::wstring command = L"\"" + vesko_exe() + L"\" --catalogues \"" + (tree.root() / "cats").wstring() + L"\" txt";
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESTDHANDLES;
   startup.hStdOutput = write_end;
   startup.hStdError = write_end;
   PROCESS_INFORMATION process{};
-  ASSERT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process));
+  const bool started =
+      CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process) != FALSE;
   CloseHandle(write_end);
-  std::string output;
   char block[4096];
   DWORD got = 0;
-  while (ReadFile(read_end, block, sizeof block, &got, nullptr) != FALSE && got > 0) output.append(block, got);
+  while (started && ReadFile(read_end, block, sizeof block, &got, nullptr) != FALSE && got > 0) ran.output.append(block, got);
+  CloseHandle(read_end);
+  if (!started) return ran;
   WaitForSingleObject(process.hProcess, 60000);
-  DWORD code = 99;
-  GetExitCodeProcess(process.hProcess, &code);
+  GetExitCodeProcess(process.hProcess, &ran.code);
   CloseHandle(process.hProcess);
   CloseHandle(process.hThread);
-  CloseHandle(read_end);
-  EXPECT_EQ(code, 0u);
-  EXPECT_EQ(output, "d\tD:\\b\xC3\xA4r.txt\t5\t2020-01-02 03:04:05\n");
+  return ran;
+}
+
+std::wstring in_quotes(const fs::path& path) { return L"\"" + path.wstring() + L"\""; }
+
+TEST(VeskoExe, WithAQueryItWritesResultsToItsOutput) {
+  test::TempTree tree;
+  tree.text_file("cats/d.lst", "D:\\\r\nb\xC3\xA4r.txt\t5\t 2020.1.2\t3:4.5\r\nother.doc\t1\t 2020.1.2\t3:4.5\r\n");
+  const Ran ran = run_program(in_quotes(vesko_exe()) + L" --catalogues " + in_quotes(tree.root() / "cats") + L" txt");
+  EXPECT_EQ(ran.code, 0u);
+  EXPECT_EQ(ran.output, "d\tD:\\b\xC3\xA4r.txt\t5\t2020-01-02 03:04:05\n");
+}
+
+TEST(VeskoExe, ItTellsApartAScanInProgressByItsLock) {
+  const std::string entry = "\t1\t 2020.1.1\t0:0.0\r\n";
+  struct Case {
+    const char* state;
+    bool held;  // else a lock file nobody holds
+    bool backup;
+    const char* found;
+    const char* note;
+  };
+  const Case cases[] = {
+      {"a rescan", true, true, "whole.mp3", "d.lst is being written: searched its last complete version, d.lst.old"},
+      {"a first scan", true, false, "half.mp3", "d.lst is being written: incomplete"},
+      {"a killed scan", false, true, "whole.mp3", "d.lst is incomplete (its scan was interrupted)"},
+  };
+  for (const Case& c : cases) {
+    test::TempTree tree;
+    tree.text_file("cats/d.lst", "D:\\\r\nhalf.mp3" + entry);
+    if (c.backup) tree.text_file("cats/d.lst.old", "D:\\\r\nwhole.mp3" + entry);
+    const std::string lock = test::path_text(tree.root() / "cats" / "d.lst.lock");
+    platform::LockAttempt scan;
+    if (c.held) {
+      scan = platform::system_file_services().lock_file(lock);
+      ASSERT_TRUE(scan.lock) << scan.error.message();
+    } else {
+      tree.text_file("cats/d.lst.lock", "");
+    }
+    const Ran ran = run_program(in_quotes(vesko_exe()) + L" --catalogues " + in_quotes(tree.root() / "cats") + L" mp3");
+    EXPECT_EQ(ran.code, 0u) << c.state << ": " << ran.output;
+    EXPECT_NE(ran.output.find(c.found), std::string::npos) << c.state << ": " << ran.output;
+    EXPECT_NE(ran.output.find(c.note), std::string::npos) << c.state << ": " << ran.output;
+  }
+}
+
+TEST(VeskoExe, ARescanWhileItsWindowIsOpenLeavesNoBackup) {
+  test::TempTree tree;
+  tree.text_file("disk/a.txt", "a");
+  tree.text_file("disk/sub/b.txt", "b");
+  tree.folder("cats");
+  const std::wstring scan = in_quotes(korvint_exe()) + L" /" + (tree.root() / "disk").wstring() + L"\\ /" +
+                            (tree.root() / "cats" / "disk.lst").wstring();
+  ASSERT_EQ(run_program(scan).code, 0u);
+
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  std::wstring command = in_quotes(vesko_exe()) + L" --catalogues " + in_quotes(tree.root() / "cats");
+  ASSERT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process));
+  HWND vesko = nullptr;
+  ASSERT_TRUE(pump_until(nullptr, [&] { return (vesko = FindWindowW(kVeskoWindowClass, L"Vesko")) != nullptr; }));
+  // A search, so the window has read the catalogue and shows rows of it.
+  HWND query = GetDlgItem(vesko, 100 + static_cast<int>(VeskoControlId::txtQuery));
+  HWND status = GetDlgItem(vesko, 100 + static_cast<int>(VeskoControlId::lblStatus));
+  for (const wchar_t key : std::wstring(L"txt")) SendMessageW(query, WM_CHAR, key, 1);
+  ASSERT_TRUE(pump_until(nullptr, [&] { return vesko_window_text(status).rfind("2 found", 0) == 0; }))
+      << vesko_window_text(status);
+
+  for (int rescan = 0; rescan < 2; ++rescan) {
+    tree.text_file("disk/c" + std::to_string(rescan) + ".txt", "c");
+    const Ran ran = run_program(scan);
+    EXPECT_EQ(ran.code, 0u) << ran.output;
+    EXPECT_FALSE(fs::exists(tree.root() / "cats" / "disk.lst.old")) << "rescan " << rescan << ": " << ran.output;
+    // The window reads the new catalogue by itself.
+    const std::string found = std::to_string(3 + rescan) + " found";
+    EXPECT_TRUE(pump_until(nullptr, [&] { return vesko_window_text(status).rfind(found, 0) == 0; }))
+        << vesko_window_text(status);
+  }
+  PostMessageW(vesko, WM_CLOSE, 0, 0);
+  EXPECT_EQ(WaitForSingleObject(process.hProcess, 30000), WAIT_OBJECT_0);
+  CloseHandle(process.hProcess);
+  CloseHandle(process.hThread);
 }
 
 }  // namespace
