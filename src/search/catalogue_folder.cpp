@@ -126,7 +126,8 @@ CatalogueSet open_catalogue_folders(const std::vector<std::string>& folders) {
         if (!file.note.empty() && from_old == file.from_old) set.notes.push_back(file.note);
         set.catalogues.push_back(std::move(catalogue));
       } else if (problem == OpenProblem::NotACatalogue) {
-        set.notes.push_back(file.file_name + " is not a catalogue");
+        // A scan that has written little or nothing yet: its lock says what it is.
+        set.notes.push_back(file.note.empty() ? file.file_name + " is not a catalogue" : file.note);
       } else if (problem == OpenProblem::NotAFile) {
         set.errors.push_back(file.file_name + " is not a file");
       } else {

@@ -111,11 +111,13 @@ TEST(VeskoCatalogueFolders, AScanInProgressIsToldApartByItsLock) {
   tree.text_file("cats/d.lst", "D:\\\r\nhalf.mp3" + kEntry);
   tree.text_file("cats/d.lst.old", "D:\\\r\nwhole.mp3" + kEntry);
   tree.text_file("cats/first.lst", "F:\\\r\nbegun.mp3" + kEntry);
+  tree.text_file("cats/early.lst", "E:\\\r\nhalf a li");  // written no further yet
   const std::string cats = test::path_text(tree.root() / "cats");
   auto& files = platform::system_file_services();
   const platform::LockAttempt rescan = files.lock_file(cats + "/d.lst.lock");
   const platform::LockAttempt first = files.lock_file(cats + "/first.lst.lock");
-  ASSERT_TRUE(rescan.lock && first.lock);
+  const platform::LockAttempt early = files.lock_file(cats + "/early.lst.lock");
+  ASSERT_TRUE(rescan.lock && first.lock && early.lock);
   const VeskoRun run = vesko({"--catalogues", cats, "mp3"});
   EXPECT_EQ(run.status, 0);
   EXPECT_EQ(run.out,
@@ -123,6 +125,7 @@ TEST(VeskoCatalogueFolders, AScanInProgressIsToldApartByItsLock) {
             "first\tF:\\begun.mp3\t1\t2020-01-01 00:00:00\n");
   EXPECT_EQ(run.err,
             "vesko: d.lst is being written: searched its last complete version, d.lst.old\n"
+            "vesko: early.lst is being written: incomplete\n"
             "vesko: first.lst is being written: incomplete\n");
 }
 

@@ -245,11 +245,27 @@ TEST(VeskoExe, ARescanWhileItsWindowIsOpenLeavesNoBackup) {
   PROCESS_INFORMATION process{};
   std::wstring command = in_quotes(vesko_exe()) + L" --catalogues " + in_quotes(tree.root() / "cats");
   ASSERT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process));
+  // Whatever happens below, the window goes at the end.
+  struct Closes {
+    PROCESS_INFORMATION& process;
+    ~Closes() {
+      if (HWND window = FindWindowW(kVeskoWindowClass, L"Vesko")) PostMessageW(window, WM_CLOSE, 0, 0);
+      if (WaitForSingleObject(process.hProcess, 30000) != WAIT_OBJECT_0) TerminateProcess(process.hProcess, 1);
+      CloseHandle(process.hProcess);
+      CloseHandle(process.hThread);
+    }
+  } closes{process};
   HWND vesko = nullptr;
-  ASSERT_TRUE(pump_until(nullptr, [&] { return (vesko = FindWindowW(kVeskoWindowClass, L"Vesko")) != nullptr; }));
-  // A search, so the window has read the catalogue and shows rows of it.
-  HWND query = GetDlgItem(vesko, 100 + static_cast<int>(VeskoControlId::txtQuery));
-  HWND status = GetDlgItem(vesko, 100 + static_cast<int>(VeskoControlId::lblStatus));
+  HWND query = nullptr;
+  HWND status = nullptr;
+  // Its window, once its controls are made and it has read the catalogue folder.
+  ASSERT_TRUE(pump_until(nullptr, [&] {
+    vesko = FindWindowW(kVeskoWindowClass, L"Vesko");
+    query = vesko == nullptr ? nullptr : GetDlgItem(vesko, 100 + static_cast<int>(VeskoControlId::txtQuery));
+    status = vesko == nullptr ? nullptr : GetDlgItem(vesko, 100 + static_cast<int>(VeskoControlId::lblStatus));
+    return status != nullptr && vesko_window_text(status).rfind("1 catalogue", 0) == 0;
+  }));
+  // A search, so the window shows rows of the catalogue.
   for (const wchar_t key : std::wstring(L"txt")) SendMessageW(query, WM_CHAR, key, 1);
   ASSERT_TRUE(pump_until(nullptr, [&] { return vesko_window_text(status).rfind("2 found", 0) == 0; }))
       << vesko_window_text(status);
@@ -266,8 +282,6 @@ TEST(VeskoExe, ARescanWhileItsWindowIsOpenLeavesNoBackup) {
   }
   PostMessageW(vesko, WM_CLOSE, 0, 0);
   EXPECT_EQ(WaitForSingleObject(process.hProcess, 30000), WAIT_OBJECT_0);
-  CloseHandle(process.hProcess);
-  CloseHandle(process.hThread);
 }
 
 }  // namespace
