@@ -24,35 +24,56 @@ constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
 std::atomic<std::uint64_t> next_serial{1};
 
 // The blocks of catalogue text that lines were last read from, one set per
-// thread: results shown or printed one after the other mostly lie in the same
-// few blocks.
+// thread. Lines asked for one after the other through a catalogue (results
+// printed, names read for a sort) are read in runs of 64 KiB; a line on its
+// own (a folder looked back to, a row painted) in the page that holds it.
 class LineCache {
  public:
-  static constexpr std::size_t kBlockBytes = 64u << 10;
+  static constexpr std::size_t kPage = 4u << 10;
+  static constexpr std::size_t kRun = 64u << 10;
 
-  // The block of catalogue `serial` that holds `offset`, read by `fill` when
-  // it is not here; nullptr when `fill` fails.
-  template <typename Fill>
-  const std::string* block(std::uint64_t serial, std::uint64_t begin, Fill fill) {
-    for (Slot& slot : slots_)
-      if (slot.serial == serial && slot.begin == begin) return &slot.bytes;
-    Slot& slot = slots_[next_];
-    next_ = (next_ + 1) % slots_.size();
-    slot.serial = 0;
-    if (!fill(slot.bytes)) return nullptr;
-    slot.serial = serial;
-    slot.begin = begin;
-    return &slot.bytes;
-  }
-
- private:
-  struct Slot {
+  struct Block {
     std::uint64_t serial = 0;
     std::uint64_t begin = 0;
     std::string bytes;
+    [[nodiscard]] bool holds(std::uint64_t of, std::uint64_t offset) const {
+      return serial == of && offset >= begin && offset - begin < bytes.size();
+    }
   };
-  std::array<Slot, 8> slots_;
+
+  // The block of catalogue `serial` here that holds `offset`, or nullptr.
+  const Block* find(std::uint64_t serial, std::uint64_t offset) const {
+    for (const Block& block : blocks_)
+      if (block.holds(serial, offset)) return &block;
+    return nullptr;
+  }
+
+  // How much to read at `begin`: a run when it follows what was read last.
+  [[nodiscard]] std::size_t size_at(std::uint64_t serial, std::uint64_t begin) const {
+    return serial == last_serial_ && begin >= last_begin_ && begin - last_begin_ <= 2 * kRun ? kRun : kPage;
+  }
+
+  // Reads `size` bytes at `begin` of catalogue `serial` through `read` into a
+  // block of its own; nullptr when `read` fails.
+  template <typename Read>
+  const Block* fill(std::uint64_t serial, std::uint64_t begin, std::size_t size, Read read) {
+    Block& block = blocks_[next_];
+    next_ = (next_ + 1) % blocks_.size();
+    block.serial = 0;
+    block.bytes.resize(size);
+    if (!read(begin, block.bytes)) return nullptr;
+    block.serial = serial;
+    block.begin = begin;
+    last_serial_ = serial;
+    last_begin_ = begin;
+    return &block;
+  }
+
+ private:
+  std::array<Block, 8> blocks_;
   std::size_t next_ = 0;
+  std::uint64_t last_serial_ = 0;
+  std::uint64_t last_begin_ = 0;
 };
 
 // A line's text without its line end, from `start` up to the LF at `lf`.
@@ -329,32 +350,32 @@ bool Catalogue::line_at(std::uint64_t offset, std::string& out) const {
     return true;
   }
   thread_local LineCache cache;
-  const std::uint64_t begin = offset - offset % LineCache::kBlockBytes;
-  const std::string* block = cache.block(serial_, begin, [&](std::string& bytes) {
-    bytes.resize(static_cast<std::size_t>(std::min<std::uint64_t>(LineCache::kBlockBytes, size_ - begin)));
+  const auto read_block = [this](std::uint64_t begin, std::string& bytes) {
     return read(begin, bytes.size(), bytes.data());
-  });
-  if (block == nullptr) return false;
-  const char* start = block->data() + (offset - begin);
-  const char* block_end = block->data() + block->size();
-  if (const auto* lf = static_cast<const char*>(std::memchr(start, '\n', static_cast<std::size_t>(block_end - start)))) {
-    assign_line(out, start, lf);
-    return true;
+  };
+  const std::uint64_t page = offset - offset % LineCache::kPage;
+  const LineCache::Block* block = cache.find(serial_, offset);
+  if (block == nullptr) {
+    const auto size = std::min<std::uint64_t>(cache.size_at(serial_, page), size_ - page);
+    block = cache.fill(serial_, page, static_cast<std::size_t>(size), read_block);
   }
-  if (begin + block->size() == size_) {  // the last line, without its line end
-    assign_line(out, start, block_end);
-    return true;
+  for (bool as_far_as_reached = false; block != nullptr;) {
+    const char* start = block->bytes.data() + (offset - block->begin);
+    const char* block_end = block->bytes.data() + block->bytes.size();
+    const auto* lf = static_cast<const char*>(std::memchr(start, '\n', static_cast<std::size_t>(block_end - start)));
+    // The last line may lack its line end; a line longer than any entry is cut.
+    if (lf != nullptr || block->begin + block->bytes.size() == size_ || as_far_as_reached) {
+      assign_line(out, start, lf != nullptr ? lf : block_end);
+      return true;
+    }
+    // The line goes on past the block: read twice as much from its page, as
+    // far as the longest entry line reaches.
+    const std::uint64_t reach = std::min<std::uint64_t>(size_ - page, offset - page + kLongestLine);
+    const std::uint64_t size = std::min<std::uint64_t>(reach, 2 * (block->begin + block->bytes.size() - page));
+    block = cache.fill(serial_, page, static_cast<std::size_t>(size), read_block);
+    as_far_as_reached = size == reach;  // no line end within it: the line is cut there
   }
-  // The line goes on past the block: read it whole (an entry line is at most kLongestLine).
-  out.resize(static_cast<std::size_t>(std::min<std::uint64_t>(size_ - offset, kLongestLine)));
-  if (!read(offset, out.size(), out.data())) {
-    out.clear();
-    return false;
-  }
-  const std::size_t lf = out.find('\n');
-  out.resize(lf == std::string::npos ? out.size() : lf);
-  if (!out.empty() && out.back() == '\r') out.pop_back();
-  return true;
+  return false;
 }
 
 void Catalogue::set_counts(const LineCounts& counts) {

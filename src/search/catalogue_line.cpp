@@ -75,13 +75,17 @@ inline bool dot_name(std::string_view name) { return name == "." || name == ".."
 // last "\") names a folder below the one before: none empty (a path starting
 // with "\" or holding "\\" would leave the root), none "." or "..".
 bool levels_stay_below(std::string_view levels) {
-  std::size_t start = 0;
-  for (;;) {
-    const std::size_t cut = levels.find('\\', start);
-    const std::string_view level = levels.substr(start, cut == std::string_view::npos ? cut : cut - start);
-    if (level.empty() || dot_name(level)) return false;
-    if (cut == std::string_view::npos) return true;
-    start = cut + 1;
+  // One pass without a call: folder paths are short, and this runs for every
+  // folder line a search meets.
+  const char* p = levels.data();
+  const char* const end = p + levels.size();
+  const char* level = p;
+  for (;; ++p) {
+    if (p != end && *p != '\\') continue;
+    const auto length = p - level;
+    if (length == 0 || (length <= 2 && level[0] == '.' && level[length - 1] == '.')) return false;
+    if (p == end) return true;
+    level = p + 1;
   }
 }
 
