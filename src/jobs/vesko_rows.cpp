@@ -65,6 +65,10 @@ std::optional<std::vector<const search::Hit*>> sorted_rows(const search::ResultS
                                                           bool descending, const std::atomic<bool>* cancel) {
   std::vector<Keyed> rows;
   rows.reserve(results.size());
+  // Each catalogue opened once for all its names, not once a page.
+  std::vector<std::unique_ptr<search::Catalogue::Hold>> holds;
+  if (column == ResultColumn::Name || column == ResultColumn::Folder)
+    for (const auto& catalogue : results.catalogues()) holds.push_back(std::make_unique<search::Catalogue::Hold>(*catalogue));
   KeyTexts texts;
   std::string text;
   // A row whose catalogue changed reads as empty; the window reloads it.
@@ -176,10 +180,14 @@ void CatalogueRows::cell(std::size_t row, int column, std::string& out) const {
 }
 
 std::string group_digits(std::uint64_t value) {
-  std::string digits = std::to_string(value);
-  for (auto i = static_cast<std::ptrdiff_t>(digits.size()) - 3; i > 0; i -= 3)
-    digits.insert(static_cast<std::size_t>(i), ",");
-  return digits;
+  const std::string digits = std::to_string(value);
+  std::string grouped;
+  grouped.reserve(digits.size() + digits.size() / 3);
+  for (std::size_t i = 0; i < digits.size(); ++i) {
+    if (i != 0 && (digits.size() - i) % 3 == 0) grouped += ',';
+    grouped += digits[i];
+  }
+  return grouped;
 }
 
 }  // namespace korvint::jobs
