@@ -141,6 +141,12 @@ TEST_F(Win32VeskoTest, KeysMoveBetweenQueryAndResultsAndEscClears) {
   ASSERT_TRUE(settled());
   EXPECT_EQ(vesko_window_text(query()), "");
   EXPECT_EQ(ListView_GetItemCount(results()), 0);
+  // F5 reads every catalogue again.
+  PostMessageW(query(), WM_KEYDOWN, VK_F5, 1);
+  HWND status = window->control(VeskoControlId::lblStatus);
+  EXPECT_TRUE(pump_until(window.get(), [&] {
+    return vesko_window_text(status).find("Reloaded all 1 catalogue") != std::string::npos;
+  })) << vesko_window_text(status);
 }
 
 TEST(VeskoExe, KorvintsButtonStartsItAndItOpensItsWindow) {
