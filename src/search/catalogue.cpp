@@ -222,27 +222,39 @@ Catalogue::Hold::~Hold() {
   if (--catalogue_.users_ == 0 && !catalogue_.keep_open_) catalogue_.file_.close();
 }
 
+std::optional<std::string> Catalogue::line_bytes(std::uint64_t offset, std::size_t limit) const {
+  std::string bytes;
+  for (std::size_t want = 4u << 10;; want *= 4) {
+    const auto size = static_cast<std::size_t>(std::min<std::uint64_t>({limit, size_ - offset, want}));
+    bytes.resize(size);
+    if (!read(offset, size, bytes.data())) return std::nullopt;
+    const std::size_t lf = bytes.find('\n');
+    if (lf != std::string::npos) {
+      bytes.resize(lf + 1);
+      return bytes;
+    }
+    if (size == limit || offset + size == size_) return bytes;
+  }
+}
+
 bool Catalogue::read_header() {
-  std::string head(static_cast<std::size_t>(std::min<std::uint64_t>(size_, kUtf8Mark.size() + kLongestLine)), '\0');
-  if (head.empty() || !read(0, head.size(), head.data())) return false;
-  const std::size_t mark = head.rfind(kUtf8Mark, 0) == 0 ? kUtf8Mark.size() : 0;
-  const std::size_t lf = head.find('\n', mark);
-  if (lf == std::string::npos && size_ - mark > kMaxLineBytes) return false;
-  std::string_view header = std::string_view(head).substr(mark, lf == std::string::npos ? std::string::npos : lf - mark);
+  const auto head = line_bytes(0, kUtf8Mark.size() + kLongestLine);
+  if (!head || head->empty()) return false;
+  const std::size_t mark = head->rfind(kUtf8Mark, 0) == 0 ? kUtf8Mark.size() : 0;
+  const bool ended = head->back() == '\n';
+  if (!ended && size_ - mark > kMaxLineBytes) return false;
+  std::string_view header = std::string_view(*head).substr(mark, head->size() - mark - (ended ? 1 : 0));
   if (!header.empty() && header.back() == '\r') header.remove_suffix(1);
   if (!is_root_line(header)) return false;
   root_ = header;
-  body_begin_ = lf == std::string::npos ? size_ : lf + 1;
+  body_begin_ = ended ? head->size() : size_;
   for (const char c : root_) root_ascii_ = root_ascii_ && static_cast<unsigned char>(c) < 0x80;
   root_utf8_ = is_valid_utf8(root_);
   if (body_begin_ < size_) {
     // The second line decides: a list of something else is not searched.
-    std::string second;
-    second.resize(static_cast<std::size_t>(std::min<std::uint64_t>(size_ - body_begin_, kLongestLine)));
-    if (!read(body_begin_, second.size(), second.data())) return false;
-    const std::size_t end = second.find('\n');
-    if (end == std::string::npos || end == 0 || second[end - 1] != '\r') return false;
-    if (!parse_entry_line(std::string_view(second).substr(0, end - 1))) return false;
+    const auto second = line_bytes(body_begin_, kLongestLine);
+    if (!second || second->size() < 2 || second->back() != '\n' || (*second)[second->size() - 2] != '\r') return false;
+    if (!parse_entry_line(std::string_view(*second).substr(0, second->size() - 2))) return false;
   }
   encoding_ = root_ascii_ ? TextEncoding::Ascii : (root_utf8_ ? TextEncoding::Utf8 : TextEncoding::CodePage);
   return true;

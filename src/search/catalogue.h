@@ -153,6 +153,9 @@ class Catalogue {
   Catalogue();
   // Reads and checks the header and second line; sets root_ and body_begin_.
   bool read_header();
+  // The bytes at `offset` up to and with the first LF, at most `limit` of
+  // them (fewer where the file ends); nullopt when they cannot be read.
+  [[nodiscard]] std::optional<std::string> line_bytes(std::uint64_t offset, std::size_t limit) const;
   // True when `now` is still the version opened.
   [[nodiscard]] bool same_version(const std::optional<platform::FileIdentity>& now) const;
   void mark_changed() const { changed_.store(true, std::memory_order_relaxed); }

@@ -108,14 +108,16 @@ TEST(ChangingCatalogueTest, FolderLinesThatLeaveTheRootDoNotParse) {
                                             "passwd\t1\t 2020.1.1\t0:0.0", "a\\.\\b\\\t0\t 2020.1.1\t0:0.0",
                                             "\\abs\\\t0\t 2020.1.1\t0:0.0", "a\\\\b\\\t0\t 2020.1.1\t0:0.0",
                                             "..\t1\t 2020.1.1\t0:0.0", "a/..\\\t0\t 2020.1.1\t0:0.0",
+                                            "up\\0123456789abcdef\\..\\..\\x\\\t0\t 2020.1.1\t0:0.0",
+                                            "up\\0123456789abcde.f\\g..\\\t0\t 2020.1.1\t0:0.0",
                                             "fine.txt\t1\t 2020.1.1\t0:0.0"}));
   check_catalogues({catalogue}, {});
   ASSERT_TRUE(catalogue->counts());
-  EXPECT_EQ(catalogue->counts()->entries, 3u);
-  EXPECT_EQ(catalogue->counts()->skipped, 6u);
+  EXPECT_EQ(catalogue->counts()->entries, 4u);
+  EXPECT_EQ(catalogue->counts()->skipped, 7u);
   // The files below a refused folder line stay in the last folder that was not.
   EXPECT_EQ(test::search_paths({catalogue}, "type:file"),
-            (std::vector<std::string>{"x\t/tmp/x/up/passwd", "x\t/tmp/x/up/fine.txt"}));
+            (std::vector<std::string>{"x\t/tmp/x/up/passwd", "x\t/tmp/x/up/0123456789abcde.f/g../fine.txt"}));
 }
 
 }  // namespace
