@@ -258,21 +258,31 @@ class ChunkSearch {
 
   std::uint64_t folder_for(std::uint64_t line) { return cursor_.folder_of(line, block_); }
 
-  // True when the run of bytes >= 0x80 at `at` may make its line match an
-  // ASCII word, or its line must be read to learn the catalogue's encoding;
-  // `run_end` is set after the run.
-  bool high_run_matters(const char* at, const char* end, const char*& run_end) {
+  // True when the run of bytes >= 0x80 at `at` may make its line match the
+  // ASCII needle of `finder`, or its line must be read to learn the
+  // catalogue's encoding; `floor` is where its line starts at the earliest,
+  // and `run_end` is set after the run.
+  bool high_run_matters(const CandidateFinder& finder, const char* floor, const char* at, const char* end,
+                        const char*& run_end) {
     const TextEncoding encoding = catalogue_.encoding();
     const bool code_page = !known_ || encoding == TextEncoding::CodePage;
-    const HighRun run = read_high_run(at, end, code_page ? &scratch_.code_page_folds() : nullptr);
+    const CodePageForms* forms = code_page ? &scratch_.code_page_forms() : nullptr;
+    const HighRun run = read_high_run(at, end, forms);
     run_end = run.end;
+    // Read as UTF-8 or in the code page, the run may give the needle.
+    auto as_utf8 = [&] {
+      return run.utf8_may_matter && run_may_hold(floor, at, run.end, end, finder.needle(), nullptr, scratch_.window);
+    };
+    auto in_code_page = [&] {
+      return run.code_page_may_matter && run_may_hold(floor, at, run.end, end, finder.needle(), forms, scratch_.window);
+    };
     if (known_) {
-      if (encoding == TextEncoding::Utf8) return run.utf8_folds;
-      return encoding == TextEncoding::CodePage && run.code_page_folds;
+      if (encoding == TextEncoding::Utf8) return as_utf8();
+      return encoding == TextEncoding::CodePage && in_code_page();
     }
-    if (!result_.non_ascii) return true;                // the chunk's first non-ASCII entry
-    if (!result_.valid_utf8) return run.code_page_folds;  // the catalogue is in the code page
-    return run.utf8_folds || run.code_page_folds || run.invalid_utf8;
+    if (!result_.non_ascii) return true;    // the chunk's first non-ASCII entry
+    if (!result_.valid_utf8) return in_code_page();  // the catalogue is in the code page
+    return run.invalid_utf8 || as_utf8() || in_code_page();
   }
 
   // The start of the line that holds `at`, looking back no further than `floor`.
@@ -289,7 +299,7 @@ class ChunkSearch {
       const char* candidate = finder.find(pos, end);
       if (candidate == end) break;
       if (static_cast<unsigned char>(*candidate) >= 0x80 && finder.ascii_needle() &&
-          !high_run_matters(candidate, end, pos))
+          !high_run_matters(finder, floor, candidate, end, pos))
         continue;
       const auto* lf = static_cast<const char*>(std::memchr(candidate, '\n', static_cast<std::size_t>(end - candidate)));
       if (lf == nullptr) break;  // a last line without its line end is not read
@@ -309,7 +319,8 @@ class ChunkSearch {
       if (!open_) {
         at = finder.find(pos, end);
         if (at == end) break;
-        if (static_cast<unsigned char>(*at) >= 0x80 && finder.ascii_needle() && !high_run_matters(at, end, pos))
+        if (static_cast<unsigned char>(*at) >= 0x80 && finder.ascii_needle() &&
+            !high_run_matters(finder, floor, at, end, pos))
           continue;
         start = line_start(floor, at);
       }
