@@ -35,9 +35,10 @@ void fold_for_search(std::string_view text, std::string& out, Marks marks);
 struct SearchFolding {
   const char* source;  ///< "utf8proc", "icu.dll" or "LCMapStringEx"
   /// True for Unicode full case folding. False for the fallback, which maps
-  /// each character to the lowercase of its uppercase: "ß" and the ligatures
-  /// stay as they are (they do not find "ss", "fi"), the dotless "ı" folds
-  /// like "i", and the marks it drops are the non-spacing ones only.
+  /// each character to its lowercase and so finds a part of what full folding
+  /// finds: "ß", "ẞ", "ſ", "ς" and the ligatures stay as they are ("ss", "s",
+  /// "σ", "fi" do not find them), and the marks it drops are the non-spacing
+  /// ones only.
   bool full;
 };
 SearchFolding search_folding();

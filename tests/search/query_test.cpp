@@ -36,7 +36,6 @@ TEST(QueryTest, EachWordBecomesItsTerm) {
       {"path:A/b\\C", TermKind::Text, false, "a\\b\\c", 0, kMax},
       {"Café", TermKind::Text, false, "café", 0, kMax},
       {"MÜNCHEN", TermKind::Text, false, "münchen", 0, kMax},
-      {"Straße", TermKind::Text, false, "strasse", 0, kMax},
       {"c:", TermKind::Text, false, "c:", 0, kMax},
       {"\"re:\"", TermKind::Text, false, "re:", 0, kMax},
       {"\"size:1\"", TermKind::Text, false, "size:1", 0, kMax},

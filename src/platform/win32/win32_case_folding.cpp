@@ -1,8 +1,7 @@
 // Case folding by the system. File names: the invariant uppercase mapping
 // that CompareStringOrdinal uses when it ignores case. The search: Unicode
 // full case folding by the system's ICU (icu.dll, loaded when first needed),
-// else the lowercase of LCMapStringEx's uppercase; NormalizeString decomposes
-// and composes.
+// else LCMapStringEx's lowercase; NormalizeString decomposes and composes.
 
 #include <windows.h>
 
@@ -155,9 +154,9 @@ void fold_for_search(std::string_view text, std::string& out, Marks marks) {
   if (library.fold_case != nullptr) {
     full_fold(library, work, wide);
   } else {
-    map_string(LCMAP_UPPERCASE, work, wide);
-    map_string(LCMAP_LOWERCASE, wide, work);
-    wide.swap(work);
+    // The lowercase is the folding of nearly every letter; where it is not,
+    // the fallback finds less than full folding would, never more.
+    map_string(LCMAP_LOWERCASE, work, wide);
   }
   if (marks == Marks::Drop) {
     normalize(NormalizationD, wide, work);
