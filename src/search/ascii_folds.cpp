@@ -1,6 +1,7 @@
 #include "search/ascii_folds.h"
 
 #include <atomic>
+#include <cstring>
 
 #include "platform/case_folding.h"
 #include "platform/text_decoding.h"
@@ -128,36 +129,24 @@ CodePageForms code_page_forms(const std::string& code_page) {
   return table;
 }
 
-HighRun read_high_run(const char* p, const char* end, const CodePageForms* code_page) {
-  HighRun run;
-  while (p < end && static_cast<unsigned char>(*p) >= 0x80) {
-    char32_t point = 0;
-    const std::size_t length = decode_utf8(p, end, point);
-    if (point == 0xFFFD && length == 1) {
-      run.invalid_utf8 = true;
-    } else if (!run.utf8_may_matter && form_matters(form_of(point, std::string_view(p, length)))) {
-      run.utf8_may_matter = true;
-    }
-    if (code_page != nullptr && !run.code_page_may_matter) {
-      for (std::size_t i = 0; i < length; ++i) {
-        const std::uint32_t form = (*code_page)[static_cast<unsigned char>(p[i])];
-        if (form == 0 || form_matters(form)) run.code_page_may_matter = true;
-      }
-    }
-    p += length;
+namespace {
+
+// Adds a character of `form` (written `utf8` when it is long) to `skeleton`.
+void add_form(std::uint32_t form, RunSkeleton& skeleton) {
+  const std::size_t length = form_length(form);
+  if ((form & kLong) != 0 || skeleton.length + length > RunSkeleton::kCapacity) {
+    skeleton.whole = false;
+    return;
   }
-  run.end = p;
-  return run;
+  for (std::size_t i = 0; i < length; ++i) skeleton.bytes[skeleton.length++] = static_cast<char>((form >> (8 * i)) & 0xFF);
 }
 
-bool run_may_hold(const char* begin, const char* run, const char* run_end, const char* end, std::string_view needle,
-                  const CodePageForms* code_page, std::string& window) {
-  const std::size_t reach = needle.empty() ? 0 : needle.size() - 1;
+// The general case of run_may_hold(): the window made character by character.
+bool window_may_hold(const char* left, const char* run_end, const char* end, std::string_view needle,
+                     const CodePageForms* code_page, std::string& window) {
+  const std::size_t reach = needle.size() - 1;
   window.clear();
-  const char* p = run;
-  while (p > begin && static_cast<std::size_t>(run - p) < reach && p[-1] != '\n' &&
-         static_cast<unsigned char>(p[-1]) < 0x80)
-    --p;
+  const char* p = left;
   std::size_t after = 0;  // skeleton bytes from the characters after the run
   while (p < end && *p != '\n' && (p < run_end || after < reach)) {
     const std::size_t before = window.size();
@@ -184,6 +173,62 @@ bool run_may_hold(const char* begin, const char* run, const char* run_end, const
     if (past) after += window.size() - before;
   }
   return window.find(needle) != std::string::npos;
+}
+
+}  // namespace
+
+HighRun read_high_run(const char* p, const char* end, const CodePageForms* code_page) {
+  HighRun run;
+  while (p < end && static_cast<unsigned char>(*p) >= 0x80) {
+    char32_t point = 0;
+    const std::size_t length = decode_utf8(p, end, point);
+    if (point == 0xFFFD && length == 1) {
+      run.invalid_utf8 = true;
+      run.utf8.whole = false;
+    } else {
+      const std::uint32_t form = form_of(point, std::string_view(p, length));
+      run.utf8_may_matter = run.utf8_may_matter || form_matters(form);
+      add_form(form, run.utf8);
+    }
+    if (code_page != nullptr) {
+      for (std::size_t i = 0; i < length; ++i) {
+        const std::uint32_t form = (*code_page)[static_cast<unsigned char>(p[i])];
+        run.code_page_may_matter = run.code_page_may_matter || form_matters(form);
+        if (form == 0) run.code_page.whole = false;
+        add_form(form, run.code_page);
+      }
+    }
+    p += length;
+  }
+  run.end = p;
+  return run;
+}
+
+bool run_may_hold(const char* begin, const char* run, const char* run_end, const char* end, std::string_view needle,
+                  char rare, const RunSkeleton& skeleton, const CodePageForms* code_page, std::string& window) {
+  if (needle.empty()) return true;
+  const std::size_t reach = needle.size() - 1;
+  const char* left = run;
+  while (left > begin && static_cast<std::size_t>(run - left) < reach && left[-1] != '\n' &&
+         static_cast<unsigned char>(left[-1]) < 0x80)
+    --left;
+  // Mostly the run stands alone: the ASCII before it, its skeleton and the
+  // ASCII after it, put together without reading a character again.
+  const char* right = run_end;
+  while (right < end && static_cast<std::size_t>(right - run_end) < reach && *right != '\n' &&
+         static_cast<unsigned char>(*right) < 0x80)
+    ++right;
+  const bool alone = right == end || static_cast<std::size_t>(right - run_end) == reach || *right == '\n';
+  constexpr std::size_t kShort = 64;
+  if (!skeleton.whole || !alone || reach > kShort) return window_may_hold(left, run_end, end, needle, code_page, window);
+  char text[2 * kShort + RunSkeleton::kCapacity];
+  std::size_t length = 0;
+  for (const char* p = left; p < run; ++p) text[length++] = ascii_lower(*p);
+  for (std::size_t i = 0; i < skeleton.length; ++i) text[length++] = skeleton.bytes[i];
+  for (const char* p = run_end; p < right; ++p) text[length++] = ascii_lower(*p);
+  // The needle's rarest byte first: without it the needle is surely not there.
+  const bool holds_rare = std::memchr(text, rare, length) != nullptr;
+  return holds_rare && std::string_view(text, length).find(needle) != std::string_view::npos;
 }
 
 }  // namespace korvint::search

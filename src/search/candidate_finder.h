@@ -36,8 +36,9 @@ class CandidateFinder {
   /// what folding may make of it.
   [[nodiscard]] bool ascii_needle() const { return ascii_; }
 
-  /// The needle it was made for.
+  /// The needle it was made for, and its rarest byte (lowercase).
   [[nodiscard]] const std::string& needle() const { return needle_; }
+  [[nodiscard]] char rare_byte() const { return static_cast<char>(byte1_); }
 
   /// How rare the needle's rarest byte is in catalogue text: lower is rarer.
   /// Used to choose the most selective of several needles.

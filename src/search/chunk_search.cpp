@@ -17,6 +17,9 @@ constexpr std::uint64_t kUnknown = ~std::uint64_t{0} - 1;
 // The most hits one part holds (128 KiB): parts start small and double.
 constexpr std::size_t kPartHits = 4096;
 
+// The most lines a chunk leaves for the code page's reading (32 KiB).
+constexpr std::size_t kPassedOverLines = 4096;
+
 bool stopped(const std::atomic<bool>* cancel) { return cancel != nullptr && cancel->load(std::memory_order_relaxed); }
 
 // Appends `hit` to the last part, or to a new one when that is full, so hits
@@ -271,10 +274,14 @@ class ChunkSearch {
     run_end = run.end;
     // Read as UTF-8 or in the code page, the run may give the needle.
     auto as_utf8 = [&] {
-      return run.utf8_may_matter && run_may_hold(floor, at, run.end, end, finder.needle(), nullptr, scratch_.window);
+      return run.utf8_may_matter &&
+             run_may_hold(floor, at, run.end, end, finder.needle(), finder.rare_byte(), run.utf8, nullptr,
+                          scratch_.window);
     };
     auto in_code_page = [&] {
-      return run.code_page_may_matter && run_may_hold(floor, at, run.end, end, finder.needle(), forms, scratch_.window);
+      return run.code_page_may_matter &&
+             run_may_hold(floor, at, run.end, end, finder.needle(), finder.rare_byte(), run.code_page, forms,
+                          scratch_.window);
     };
     if (known_) {
       if (encoding == TextEncoding::Utf8) return as_utf8();
@@ -282,7 +289,17 @@ class ChunkSearch {
     }
     if (!result_.non_ascii) return true;    // the chunk's first non-ASCII entry
     if (!result_.valid_utf8) return in_code_page();  // the catalogue is in the code page
-    return run.invalid_utf8 || as_utf8() || in_code_page();
+    if (run.invalid_utf8 || as_utf8()) return true;
+    // Valid UTF-8 so far: the code page's reading is left for the unlikely
+    // case that the catalogue turns out to be in it, up to a few thousand
+    // lines a chunk (a bound on the memory); after those it is made here.
+    if (run.code_page_may_matter && result_.code_page_lines.size() >= kPassedOverLines) return in_code_page();
+    if (run.code_page_may_matter) {
+      const std::uint64_t line = block_.offset + static_cast<std::uint64_t>(line_start(floor, at) - block_.data);
+      if (result_.code_page_lines.empty() || result_.code_page_lines.back() != line)
+        result_.code_page_lines.push_back(line);
+    }
+    return false;
   }
 
   // The start of the line that holds `at`, looking back no further than `floor`.
@@ -389,11 +406,18 @@ void search_chunk(const ChunkJob& job, MatchScratch& scratch, ChunkResult& resul
   ChunkSearch(job, scratch, result).run();
 }
 
-void settle_utf8_lines(const ChunkJob& job, MatchScratch& scratch, ChunkResult& result) {
+void settle_open_lines(const ChunkJob& job, MatchScratch& scratch, ChunkResult& result) {
   std::vector<std::uint64_t> lines;
   lines.swap(result.utf8_lines);
-  if (lines.empty() || job.catalogue.encoding() == TextEncoding::Utf8) return;
+  std::vector<std::uint64_t> passed_over;
+  passed_over.swap(result.code_page_lines);
+  if (job.catalogue.encoding() == TextEncoding::Utf8) return;
   // The catalogue is not UTF-8: the hits of these lines go, and they are verified again.
+  const auto middle_of_lines = static_cast<std::ptrdiff_t>(lines.size());
+  lines.insert(lines.end(), passed_over.begin(), passed_over.end());
+  std::inplace_merge(lines.begin(), lines.begin() + middle_of_lines, lines.end());
+  lines.erase(std::unique(lines.begin(), lines.end()), lines.end());
+  if (lines.empty()) return;
   std::vector<Hit> kept;
   kept.reserve(result.hit_count);
   for (const auto& part : result.hits)

@@ -77,12 +77,13 @@ TEST(SearchTest, EachQueryFindsExactlyItsEntriesInCatalogueOrder) {
 }
 
 TEST(SearchTest, EncodingIsLearnedFromLinesTheQueryPassesOver) {
-  // The first non-ASCII name is valid UTF-8, a later one is not: the catalogue
+  // The first non-ASCII names are valid UTF-8, a later one is not: the catalogue
   // is in the code page, and "caf\xC3\xA9" reads as "caf\xC3\x83\xC2\xA9". A query
   // that passes over the later line by its size, date, folder or name must
   // still learn that from it, on the catalogue's first search, and read every
   // line it verifies in that encoding.
   const std::string text = test::catalogue_text("F:\\", {"caf\xC3\xA9.txt\t5000\t 2020.1.1\t0:0.0",
+                                                         "xq\xC3\xA9.txt\t1\t 2001.1.1\t0:0.0",
                                                          "Old\\\t0\t 2001.1.1\t0:0.0",
                                                          "na\xEFve.txt\t1\t 2001.1.1\t0:0.0",
                                                          "Stra\xC3\x9F" "e\\\t0\t 2001.1.1\t0:0.0",
@@ -95,6 +96,8 @@ TEST(SearchTest, EncodingIsLearnedFromLinesTheQueryPassesOver) {
       {"caf size:>1k", cafe},
       {"path:caf", cafe},
       {"caf\xC3\xA9", {}},
+      // Read as UTF-8 "xq\xC3\xA9" holds no "qa"; in the code page "xq\xC3\x83\xC2\xA9" does.
+      {"qa", {"mixed\tF:\\xq\xC3\x83\xC2\xA9.txt"}},
       {"path:old", {"mixed\tF:\\Old\\", "mixed\tF:\\Old\\na\xC3\xAFve.txt"}},
       // An ASCII name in a folder whose path is not ASCII is read in the catalogue's encoding too.
       {"path:strasse", {}},
