@@ -86,6 +86,9 @@ std::optional<std::vector<const search::Hit*>> sorted_rows(const search::ResultS
   }
   std::vector<Keyed> rows;
   rows.reserve(results.size());
+  std::size_t folder_catalogue = ~std::size_t{0};
+  std::uint64_t folder_line = 0;
+  std::string_view folder_key;
   std::uint32_t steps = 0;
   try {
     results.for_each([&](const search::Hit& hit) {
@@ -95,7 +98,17 @@ std::optional<std::vector<const search::Hit*>> sorted_rows(const search::ResultS
       switch (column) {
         case ResultColumn::Name: rows.push_back({keys.key(catalogue, results.raw_name(hit)), {}, &hit}); break;
         case ResultColumn::Folder:
-          rows.push_back({roots[hit.catalogue()], keys.key(catalogue, results.raw_folder(hit)), &hit});
+          // The files of a folder come one after the other: its key is made once.
+          if (hit.is_folder()) {
+            rows.push_back({roots[hit.catalogue()], keys.key(catalogue, results.raw_folder(hit)), &hit});
+            break;
+          }
+          if (hit.catalogue() != folder_catalogue || hit.folder != folder_line) {
+            folder_catalogue = hit.catalogue();
+            folder_line = hit.folder;
+            folder_key = keys.key(catalogue, results.raw_folder(hit));
+          }
+          rows.push_back({roots[hit.catalogue()], folder_key, &hit});
           break;
         case ResultColumn::Catalogue: rows.push_back({names[hit.catalogue()], {}, &hit}); break;
         case ResultColumn::Size:
