@@ -275,7 +275,7 @@ std::string unknown_prefix(std::string_view typed) {
   }
   std::string message = "unknown prefix " + std::string(prefix) + ": \xE2\x80\x94 ";
   if (!nearest.empty()) return message + "did you mean " + std::string(nearest) + ":?";
-  return message + "the prefixes are path:, size:, date:, ext:, type: and in: (put the word in quotes to search for it as text)";
+  return message + "use path:, size:, date:, ext:, type: or in:, or quote the word";
 }
 
 std::vector<std::string> split_alternatives(std::string_view text, bool strip_dot) {

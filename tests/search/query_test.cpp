@@ -113,8 +113,7 @@ TEST(QueryTest, ReversedRangesAndUnknownPrefixesAreErrorsThatSayWhatWasMeant) {
       {"typ:file", "unknown prefix typ: \u2014 did you mean type:?"},
       {"-sise:>1M", "unknown prefix sise: \u2014 did you mean size:?"},
       {"EXTS:mp3", "unknown prefix EXTS: \u2014 did you mean ext:?"},
-      {"foo:bar", "unknown prefix foo: \u2014 the prefixes are path:, size:, date:, ext:, type: and in: (put the word "
-                  "in quotes to search for it as text)"},
+      {"foo:bar", "unknown prefix foo: \u2014 use path:, size:, date:, ext:, type: or in:, or quote the word"},
   };
   for (const auto& [word, message] : bad) {
     std::string error;
