@@ -17,7 +17,7 @@ constexpr std::uint64_t kUnknown = ~std::uint64_t{0} - 1;
 // The most hits one part holds (128 KiB): parts start small and double.
 constexpr std::size_t kPartHits = 4096;
 
-// The most lines a chunk leaves for the code page's reading (32 KiB).
+// The most lines a chunk leaves for the code page's reading (16 KiB).
 constexpr std::size_t kPassedOverLines = 4096;
 
 bool stopped(const std::atomic<bool>* cancel) { return cancel != nullptr && cancel->load(std::memory_order_relaxed); }
@@ -293,12 +293,12 @@ class ChunkSearch {
     // Valid UTF-8 so far: the code page's reading is left for the unlikely
     // case that the catalogue turns out to be in it, up to a few thousand
     // lines a chunk (a bound on the memory); after those it is made here.
-    if (run.code_page_may_matter && result_.code_page_lines.size() >= kPassedOverLines) return in_code_page();
-    if (run.code_page_may_matter) {
-      const std::uint64_t line = block_.offset + static_cast<std::uint64_t>(line_start(floor, at) - block_.data);
-      if (result_.code_page_lines.empty() || result_.code_page_lines.back() != line)
-        result_.code_page_lines.push_back(line);
-    }
+    if (!run.code_page_may_matter) return false;
+    const std::uint64_t line = block_.offset + static_cast<std::uint64_t>(line_start(floor, at) - block_.data);
+    const std::uint64_t into_chunk = line - job_.folders.chunks()[job_.chunk_index].begin;
+    if (result_.code_page_lines.size() >= kPassedOverLines || into_chunk > ~std::uint32_t{0}) return in_code_page();
+    if (result_.code_page_lines.empty() || result_.code_page_lines.back() != into_chunk)
+      result_.code_page_lines.push_back(static_cast<std::uint32_t>(into_chunk));
     return false;
   }
 
@@ -409,12 +409,13 @@ void search_chunk(const ChunkJob& job, MatchScratch& scratch, ChunkResult& resul
 void settle_open_lines(const ChunkJob& job, MatchScratch& scratch, ChunkResult& result) {
   std::vector<std::uint64_t> lines;
   lines.swap(result.utf8_lines);
-  std::vector<std::uint64_t> passed_over;
+  std::vector<std::uint32_t> passed_over;
   passed_over.swap(result.code_page_lines);
   if (job.catalogue.encoding() == TextEncoding::Utf8) return;
   // The catalogue is not UTF-8: the hits of these lines go, and they are verified again.
   const auto middle_of_lines = static_cast<std::ptrdiff_t>(lines.size());
-  lines.insert(lines.end(), passed_over.begin(), passed_over.end());
+  const std::uint64_t chunk_begin = job.folders.chunks()[job.chunk_index].begin;
+  for (const std::uint32_t line : passed_over) lines.push_back(chunk_begin + line);
   std::inplace_merge(lines.begin(), lines.begin() + middle_of_lines, lines.end());
   lines.erase(std::unique(lines.begin(), lines.end()), lines.end());
   if (lines.empty()) return;

@@ -55,8 +55,9 @@ struct ChunkResult {
   std::vector<std::uint64_t> utf8_lines;
   /// Lines passed over meanwhile, though read in the code page a run of
   /// their bytes might give the word: verified should the catalogue be in
-  /// the code page (rare: valid UTF-8 in a code page's text).
-  std::vector<std::uint64_t> code_page_lines;
+  /// the code page (rare: valid UTF-8 in a code page's text). Offsets from
+  /// the chunk's start.
+  std::vector<std::uint32_t> code_page_lines;
   bool complete = false;  ///< the chunk was read to its end
   bool non_ascii = false;
   bool valid_utf8 = true;

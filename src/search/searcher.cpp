@@ -107,7 +107,7 @@ SearchOutcome run_search(const std::vector<std::shared_ptr<Catalogue>>& catalogu
     if (found[i].utf8_lines.empty() && found[i].code_page_lines.empty()) continue;
     if (searched[tasks[i].catalogue]->encoding() == TextEncoding::Utf8) {
       std::vector<std::uint64_t>().swap(found[i].utf8_lines);  // verified as they should be
-      std::vector<std::uint64_t>().swap(found[i].code_page_lines);
+      std::vector<std::uint32_t>().swap(found[i].code_page_lines);
     } else {
       unsettled.push_back(i);
     }
