@@ -91,26 +91,30 @@ void append_form(std::uint32_t form, std::string_view utf8, std::string& out) {
   for (std::size_t i = 0; i < form_length(form); ++i) out += static_cast<char>((form >> (8 * i)) & 0xFF);
 }
 
+// Appends the skeleton of the character that starts at `p` (before `end`,
+// UTF-8) to `out`; returns the position after it.
+const char* append_character(const char* p, const char* end, std::string& out) {
+  if (static_cast<unsigned char>(*p) < 0x80) {
+    out += ascii_lower(*p);
+    return p + 1;
+  }
+  char32_t point = 0;
+  const std::size_t length = decode_utf8(p, end, point);
+  if (point == 0xFFFD && length == 1) {
+    out += kNotAscii;
+  } else {
+    const std::string_view utf8(p, length);
+    append_form(form_of(point, utf8), utf8, out);
+  }
+  return p + length;
+}
+
 }  // namespace
 
 void append_skeleton(std::string_view text, std::string& out) {
   const char* p = text.data();
   const char* const end = p + text.size();
-  while (p < end) {
-    if (static_cast<unsigned char>(*p) < 0x80) {
-      out += ascii_lower(*p++);
-      continue;
-    }
-    char32_t point = 0;
-    const std::size_t length = decode_utf8(p, end, point);
-    if (point == 0xFFFD && length == 1) {
-      out += kNotAscii;
-    } else {
-      const std::string_view utf8(p, length);
-      append_form(form_of(point, utf8), utf8, out);
-    }
-    p += length;
-  }
+  while (p < end) p = append_character(p, end, out);
 }
 
 CodePageForms code_page_forms(const std::string& code_page) {
@@ -152,23 +156,13 @@ bool window_may_hold(const char* left, const char* run_end, const char* end, std
     const std::size_t before = window.size();
     const bool past = p >= run_end;
     const auto c = static_cast<unsigned char>(*p);
-    if (c < 0x80) {
-      window += ascii_lower(*p++);
-    } else if (code_page != nullptr) {
+    if (c >= 0x80 && code_page != nullptr) {
       const std::uint32_t form = (*code_page)[c];
       if (form == 0) return true;  // a byte that reads only with the next one
       append_form(form, {}, window);
       ++p;
     } else {
-      char32_t point = 0;
-      const std::size_t length = decode_utf8(p, end, point);
-      if (point == 0xFFFD && length == 1) {
-        window += kNotAscii;
-      } else {
-        const std::string_view utf8(p, length);
-        append_form(form_of(point, utf8), utf8, window);
-      }
-      p += length;
+      p = append_character(p, end, window);
     }
     if (past) after += window.size() - before;
   }

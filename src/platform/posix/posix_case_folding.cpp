@@ -5,19 +5,13 @@
 
 #include <vector>
 
+#include "platform/ascii_case.h"
 #include "platform/case_folding.h"
 
 namespace korvint::platform {
 
 void fold_for_search(std::string_view text, std::string& out, Marks marks) {
-  unsigned char high = 0;
-  for (const char c : text) high |= static_cast<unsigned char>(c);
-  if (high < 0x80) {  // ASCII folds to its lowercase, and nothing composes
-    out.assign(text);
-    for (char& c : out)
-      if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
-    return;
-  }
+  if (lowercase_if_ascii(text, out)) return;  // nothing composes either
   // Decomposition comes with composition; STRIPMARK leaves out every
   // character of the categories Mn, Mc and Me on the way.
   const auto options = static_cast<utf8proc_option_t>(UTF8PROC_CASEFOLD | UTF8PROC_COMPOSE | UTF8PROC_STABLE |

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/ascii_case.h"
 #include "platform/case_folding.h"
 #include "platform/win32/win32_text.h"
 
@@ -134,14 +135,7 @@ void fold_case(std::string_view text, std::string& out) {
 }
 
 void fold_for_search(std::string_view text, std::string& out, Marks marks) {
-  unsigned char high = 0;
-  for (const char c : text) high |= static_cast<unsigned char>(c);
-  if (high < 0x80) {  // ASCII folds to its lowercase, and nothing composes
-    out.assign(text);
-    for (char& c : out)
-      if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
-    return;
-  }
+  if (lowercase_if_ascii(text, out)) return;  // nothing composes either
   thread_local std::wstring wide;
   thread_local std::wstring work;
   wide = win32::to_wide(text);  // malformed bytes become U+FFFD
