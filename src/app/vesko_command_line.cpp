@@ -6,6 +6,7 @@
 #include <optional>
 #include <string_view>
 
+#include "platform/case_folding.h"
 #include "platform/text_decoding.h"
 #include "search/catalogue_folder.h"
 #include "search/query.h"
@@ -191,7 +192,11 @@ int run_vesko(const std::vector<std::string>& arguments, std::ostream& out, std:
     return 0;
   }
   if (options.version) {
-    out << "vesko " << KORVINT_VERSION << "\n";
+    // Which folding compares names: on Windows it depends on the system.
+    const platform::SearchFolding folding = platform::search_folding();
+    out << "vesko " << KORVINT_VERSION << "\n"
+        << "case folding: " << folding.source
+        << (folding.full ? " (Unicode full case folding)\n" : " (lowercase only: icu.dll was not found)\n");
     return 0;
   }
   if (options.query.empty()) {
