@@ -27,7 +27,7 @@ enum class Marks { Keep, Drop };
 /// character folds on its own, so folding a text gives the folded characters
 /// one after the other (up to the composition of what is left of their marks).
 /// Linux: utf8proc. Windows: the system's ICU (icu.dll, Windows 10 1903 and
-/// later), else the simple case mapping of LCMapStringEx (see
+/// later), else the lowercase of LCMapStringEx (see
 /// search_folding()).
 void fold_for_search(std::string_view text, std::string& out, Marks marks);
 
