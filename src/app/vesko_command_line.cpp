@@ -43,9 +43,11 @@ bool is_option_name(std::string_view name) {
 // Reads the arguments; false with `error` set on a usage error. Options come
 // first: after "--" or the first word that is not an option, every argument
 // is a query word, so "-draft" leaves names out as in the query box. "--" is
-// never a query word.
+// never a query word. An option's name after the first word, with no "--"
+// before it, is an error: it was surely not meant to leave names out.
 bool parse_arguments(const std::vector<std::string>& arguments, Options& options, std::string& error) {
   bool options_ended = false;
+  bool dashes = false;  // "--" ended the options
   auto add_word = [&](const std::string& word) {
     if (!options.query.empty()) options.query += ' ';
     options.query += word;
@@ -53,12 +55,11 @@ bool parse_arguments(const std::vector<std::string>& arguments, Options& options
   for (std::size_t i = 0; i < arguments.size(); ++i) {
     const std::string& argument = arguments[i];
     if (argument == "--") {
-      options_ended = true;
+      options_ended = dashes = true;
       continue;
     }
     if (options_ended || argument.size() < 2 || argument[0] != '-') {
-      // An option written after the query would leave out names that hold it.
-      if (!options.query.empty() && is_option_name(argument.substr(0, argument.find('=')))) {
+      if (!dashes && !options.query.empty() && is_option_name(argument.substr(0, argument.find('=')))) {
         error = "\"" + argument + "\" comes after the query: options go first";
         return false;
       }

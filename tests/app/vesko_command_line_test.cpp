@@ -54,6 +54,7 @@ TEST_F(VeskoCommandLineTest, PrintsOneLineAResultInCatalogueOrder) {
   const std::string flac = "disk1\tD:\\Music\\song.flac\t4000\t2019-03-05 15:16:17\n";
   EXPECT_EQ(vesko({"--catalogues", folder_, "song", "-mp3"}).out, flac);
   EXPECT_EQ(vesko({"--catalogues", folder_, "song", "--", "-mp3"}).out, flac);
+  EXPECT_EQ(vesko({"--catalogues", folder_, "--", "song", "--count"}).status, 0);  // "--count": a word
   // After "--" a first word may start with "-".
   EXPECT_EQ(vesko({"--catalogues", folder_, "--", "-mp3", "song"}).out, flac);
   EXPECT_EQ(vesko({"--catalogues", folder_, "--", "\"-dash\""}).status, 0);
