@@ -33,6 +33,7 @@ QUERIES = [
     ("phrase", '"live remaster"', "live remaster", []),
     ("wildcard", "*.flac", ".flac", []),
     ("non-ASCII word", "ÄRGER", "ärger", []),
+    ("word without its accent", "zurich", None, []),
     ("path:", "path:zebracorn", "zebracorn", []),
     ("exclusion", "zebracorn -csv", None, []),
     ("size:", "size:>3GB", None, []),

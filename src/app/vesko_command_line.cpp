@@ -1,10 +1,13 @@
 #include "app/vesko_command_line.h"
 
+#include <algorithm>
 #include <charconv>
 #include <chrono>
 #include <memory>
 #include <optional>
+#include <string_view>
 
+#include "platform/case_folding.h"
 #include "platform/file_services.h"
 #include "platform/text_decoding.h"
 #include "search/catalogue_folder.h"
@@ -36,16 +39,38 @@ struct Options {
   std::string query;
 };
 
-// Reads the arguments; false with `error` set on a usage error.
+// The options vesko knows, by their long names.
+constexpr std::string_view kOptionNames[] = {"--catalogues", "--limit", "--count", "--check",
+                                             "--encoding", "--help", "--version"};
+
+bool is_option_name(std::string_view name) {
+  return std::find(std::begin(kOptionNames), std::end(kOptionNames), name) != std::end(kOptionNames);
+}
+
+// Reads the arguments; false with `error` set on a usage error. Options come
+// first: after "--" or the first word that is not an option, every argument
+// is a query word, so "-draft" leaves names out as in the query box. "--" is
+// never a query word. An option's name after the first word, with no "--"
+// before it, is an error: it was surely not meant to leave names out.
 bool parse_arguments(const std::vector<std::string>& arguments, Options& options, std::string& error) {
   bool options_ended = false;
+  bool dashes = false;  // "--" ended the options
   auto add_word = [&](const std::string& word) {
     if (!options.query.empty()) options.query += ' ';
     options.query += word;
   };
   for (std::size_t i = 0; i < arguments.size(); ++i) {
     const std::string& argument = arguments[i];
+    if (argument == "--") {
+      options_ended = dashes = true;
+      continue;
+    }
     if (options_ended || argument.size() < 2 || argument[0] != '-') {
+      if (!dashes && !options.query.empty() && is_option_name(argument.substr(0, argument.find('=')))) {
+        error = "\"" + argument + "\" comes after the query: options go first";
+        return false;
+      }
+      options_ended = true;
       add_word(argument);
       continue;
     }
@@ -61,9 +86,7 @@ bool parse_arguments(const std::vector<std::string>& arguments, Options& options
       error = name + " needs a value";
       return std::nullopt;
     };
-    if (name == "--") {
-      options_ended = true;
-    } else if (name == "--help" || name == "-h") {
+    if (name == "--help" || name == "-h") {
       options.help = true;
     } else if (name == "--version") {
       options.version = true;
@@ -91,7 +114,7 @@ bool parse_arguments(const std::vector<std::string>& arguments, Options& options
       options.limit = limit;
     } else {
       error = "unknown option \"" + argument + "\"";
-      if (argument[1] != '-') error += " (a word that leaves names out goes after \"--\": vesko -- word " + argument + ")";
+      if (argument[1] != '-') error += " (a word that leaves names out goes after the first word or after \"--\")";
       return false;
     }
   }
@@ -126,61 +149,84 @@ void print_results(const search::SearchOutcome& outcome, const std::string& code
 
 }  // namespace
 
-std::string vesko_usage() {
-  return std::string(
-             "Usage: vesko [--catalogues DIR]... [--limit N] [--count] [--check] [--encoding NAME] QUERY...\n"
-             "Searches the catalogues (*.lst) that Korvint makes and prints one line a result:\n"
-             "CATALOGUE<TAB>FULL PATH<TAB>SIZE<TAB>YYYY-MM-DD HH:MM:SS\n"
-             "\n"
-             "  --catalogues DIR  search the catalogues in DIR (may be given more than once);\n"
-             "                    without it, the folder on the first line of Vesko.ini, else\n"
-             "                    Korvint's default output folder\n"
-             "  --limit N         stop after N results\n"
-             "  --count           print only the number of results\n"
-             "  --check           also read every line and say how many of each catalogue\n"
-             "                    are not in the catalogue format (slower)\n"
-             "  --encoding NAME   the code page of catalogues that are not UTF-8\n"
-             "                    (default: the ANSI code page on Windows, else Windows-1252)\n"
-             "  --help, --version\n"
-             "  --                ends the options; needed before a word like -word\n"
-             "\n"
-             "The words after the options are one query; quote a phrase for the shell too:\n"
-             "  vesko -- holiday '\"two words\"' -draft\n"
-             "\n"
-             "Query:\n") +
-         search::kQueryHelp +
-         "\nExit status: 0 when something was found, 1 when nothing, 2 on an error (also\n"
-         "when results were found but some catalogue or folder could not be read).\n"
-#ifdef _WIN32
-         "Vesko.ini is looked for in the program's folder.\n";
-#else
-         "Vesko.ini is looked for in the program's folder, then as\n"
-         "$XDG_CONFIG_HOME/korvint/Vesko.ini (by default ~/.config/korvint/Vesko.ini).\n";
-#endif
+std::string program_name(std::string_view argv0, std::string_view fallback) {
+  const auto slash = argv0.find_last_of("/\\");
+  const std::string_view name = slash == std::string_view::npos ? argv0 : argv0.substr(slash + 1);
+  return std::string(name.empty() ? fallback : name);
 }
 
-int run_vesko(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err) {
+std::string vesko_usage(std::string_view program) {
+  const std::string me(program);
+  std::string usage = "Usage: " + me +
+                      " [--catalogues DIR]... [--limit N] [--count] [--check] [--encoding NAME] [--] QUERY...\n"
+                      "Searches the catalogues (*.lst) that Korvint makes and prints one line a result:\n"
+                      "CATALOGUE<TAB>FULL PATH<TAB>SIZE<TAB>YYYY-MM-DD HH:MM:SS\n"
+                      "\n"
+                      "  --catalogues DIR  search the catalogues in DIR (may be given more than once);\n"
+                      "                    without it, the folder on the first line of Vesko.ini, else\n"
+                      "                    Korvint's default output folder\n"
+                      "  --limit N         stop after N results\n"
+                      "  --count           print only the number of results\n"
+                      "  --check           also read every line and say how many of each catalogue\n"
+                      "                    are not in the catalogue format (slower)\n"
+                      "  --encoding NAME   the code page of catalogues that are not UTF-8\n"
+                      "                    (default: the ANSI code page on Windows, else Windows-1252)\n"
+                      "  --help, --version\n"
+                      "  --                ends the options, before a first word like -word\n"
+                      "\n"
+                      "Options come first. From the first word that is not an option on, every\n"
+                      "argument is a word of the query, so -word leaves names out as in the window.\n";
+#ifdef _WIN32
+  usage += "In cmd.exe put a word with < > | & ^ or a space in double quotes, and write a\n"
+           "phrase's own quotes as \\\":\n"
+           "  " + me + " holiday \"\\\"two words\\\"\" -draft \"size:>1M\" *.jpg\n"
+           "Results written to a file or a pipe are UTF-8 with CR LF line ends, without a\n"
+           "byte order mark; on the console every name shows as it is.\n";
+#else
+  usage += "The shell needs quotes around a phrase's quotes and around < > * ? ; and spaces:\n"
+           "  " + me + " holiday '\"two words\"' -draft 'size:>1M' '*.jpg'\n";
+#endif
+  usage += "\nQuery:\n";
+  usage += search::kQueryHelp;
+  usage += "\nExit status: 0 when something was found, 1 when nothing, 2 on an error (also\n"
+           "when results were found but some catalogue or folder could not be read).\n";
+#ifdef _WIN32
+  usage += "Vesko.ini is looked for in the program's folder.\n";
+#else
+  usage += "Vesko.ini is looked for in the program's folder, then as\n"
+           "$XDG_CONFIG_HOME/korvint/Vesko.ini (by default ~/.config/korvint/Vesko.ini).\n";
+#endif
+  return usage;
+}
+
+int run_vesko(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err,
+              std::string_view program) {
+  const std::string me(program);
   Options options;
   std::string error;
   if (!parse_arguments(arguments, options, error)) {
-    err << "vesko: " << error << " (try vesko --help)\n";
+    err << me << ": " << error << " (try " << me << " --help)\n";
     return 2;
   }
   if (options.help) {
-    out << vesko_usage();
+    out << vesko_usage(program);
     return 0;
   }
   if (options.version) {
-    out << "vesko " << KORVINT_VERSION << "\n";
+    // Which folding compares names: on Windows it depends on the system.
+    const platform::SearchFolding folding = platform::search_folding();
+    out << "vesko " << KORVINT_VERSION << "\n"
+        << "case folding: " << folding.source
+        << (folding.full ? " (Unicode full case folding)\n" : " (lowercase only: icu.dll was not found)\n");
     return 0;
   }
   if (options.query.empty()) {
-    err << "vesko: no query given (try vesko --help)\n";
+    err << me << ": no query given (try " << me << " --help)\n";
     return 2;
   }
   auto query = search::parse_query(options.query, error);
   if (!query) {
-    err << "vesko: " << error << "\n";
+    err << me << ": " << error << "\n";
     return 2;
   }
 
@@ -189,7 +235,7 @@ int run_vesko(const std::vector<std::string>& arguments, std::ostream& out, std:
   if (options.folders.empty()) {
     const auto folder = shell::vesko_catalogue_folder(settings, platform::system_file_services());
     if (!folder) {
-      err << "vesko: " << kNoFolderYet << "\n";
+      err << me << ": " << kNoFolderYet << "\n";
       return 2;
     }
     options.folders.push_back(*folder);
@@ -198,7 +244,7 @@ int run_vesko(const std::vector<std::string>& arguments, std::ostream& out, std:
   {
     platform::Status status;
     if (!platform::make_code_page_decoder(code_page, status)) {
-      err << "vesko: " << status.message() << "\n";
+      err << me << ": " << status.message() << "\n";
       return 2;
     }
   }
@@ -206,7 +252,7 @@ int run_vesko(const std::vector<std::string>& arguments, std::ostream& out, std:
   // Errors make the exit status 2 whatever was found (grep's rule); notes do not.
   search::CatalogueSet set = search::open_catalogue_folders(options.folders);
   std::vector<std::string> errors = std::move(set.errors);
-  for (const std::string& note : set.notes) err << "vesko: " << note << "\n";
+  for (const std::string& note : set.notes) err << me << ": " << note << "\n";
   if (set.catalogues.empty() && errors.empty()) {
     for (const std::string& folder : options.folders) errors.push_back("no catalogues in \"" + folder + "\"");
   }
@@ -221,14 +267,14 @@ int run_vesko(const std::vector<std::string>& arguments, std::ostream& out, std:
       search::check_catalogues(set.catalogues, search_options);
       if (!search::reopen_changed(set.catalogues, "while it was checked: checked again", check_notes, errors)) break;
     }
-    for (const std::string& note : check_notes) err << "vesko: " << note << "\n";
+    for (const std::string& note : check_notes) err << me << ": " << note << "\n";
     for (const auto& catalogue : set.catalogues) {
       const std::string note = search::skipped_lines_note(*catalogue);
-      if (!note.empty()) err << "vesko: " << note << "\n";
+      if (!note.empty()) err << me << ": " << note << "\n";
     }
   }
   const search::SearchOutcome outcome = search::run_search(set.catalogues, matcher, search_options);
-  for (const std::string& note : outcome.notes) err << "vesko: " << note << "\n";
+  for (const std::string& note : outcome.notes) err << me << ": " << note << "\n";
   errors.insert(errors.end(), outcome.errors.begin(), outcome.errors.end());
 
   if (options.count) {
@@ -237,9 +283,9 @@ int run_vesko(const std::vector<std::string>& arguments, std::ostream& out, std:
     print_results(outcome, code_page, out, errors);
   }
   out.flush();
-  for (const std::string& error : errors) err << "vesko: " << error << "\n";
+  for (const std::string& error : errors) err << me << ": " << error << "\n";
   if (!out) {
-    err << "vesko: cannot write the results\n";
+    err << me << ": cannot write the results\n";
     return 2;
   }
   if (!errors.empty()) return 2;

@@ -31,6 +31,7 @@ bool set(const char* variable) {
 int main(int argc, char** argv) {
   using namespace korvint;
   const std::vector<std::string> arguments(argv + 1, argv + argc);
+  const std::string program = app::program_name(argc > 0 ? argv[0] : "", "vesko");
   const bool has_display = set("DISPLAY") || set("WAYLAND_DISPLAY") || set("QT_QPA_PLATFORM");
   if (auto options = app::vesko_window_options(arguments)) {
 #ifdef KORVINT_WITH_QT
@@ -41,12 +42,12 @@ int main(int argc, char** argv) {
 #endif
     if (arguments.empty()) {
       std::fprintf(stderr,
-                   "vesko: no display for the window%s.\n"
-                   "To search on the terminal: vesko QUERY (try vesko --help)\n",
-                   has_display ? " (this build has none)" : "");
+                   "%s: no display for the window%s.\n"
+                   "To search on the terminal: %s QUERY (try %s --help)\n",
+                   program.c_str(), has_display ? " (this build has none)" : "", program.c_str(), program.c_str());
       return 2;
     }
   }
   std::ios::sync_with_stdio(false);
-  return app::run_vesko(arguments, std::cout, std::cerr);
+  return app::run_vesko(arguments, std::cout, std::cerr, program);
 }

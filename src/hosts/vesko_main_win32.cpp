@@ -26,6 +26,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int show_command) {
   wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &count);
   std::vector<std::string> arguments;
   for (int i = 1; i < count; ++i) arguments.push_back(platform::win32::to_utf8(argv[i]));
+  const std::string program = app::program_name(count > 0 ? platform::win32::to_utf8(argv[0]) : "", "Vesko.exe");
   LocalFree(argv);
 
   if (auto options = app::vesko_window_options(arguments)) {
@@ -35,11 +36,12 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int show_command) {
     window.vesko().Form_Load();
     return window.run_message_loop();
   }
-  ui::win32::ConsoleOutput out_buffer(STD_OUTPUT_HANDLE);
-  ui::win32::ConsoleOutput err_buffer(STD_ERROR_HANDLE);
+  // A file or a pipe gets UTF-8 with CR LF, as Windows tools read text.
+  ui::win32::ConsoleOutput out_buffer(STD_OUTPUT_HANDLE, ui::win32::LineEnds::CrLf);
+  ui::win32::ConsoleOutput err_buffer(STD_ERROR_HANDLE, ui::win32::LineEnds::CrLf);
   std::ostream out(&out_buffer);
   std::ostream err(&err_buffer);
-  const int status = app::run_vesko(arguments, out, err);
+  const int status = app::run_vesko(arguments, out, err, program);
   out.flush();
   err.flush();
   return status;

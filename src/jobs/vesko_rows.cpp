@@ -5,42 +5,60 @@
 #include <string_view>
 
 #include "search/catalogue_line.h"
+#include "search/name_order.h"
 
 namespace korvint::jobs {
 namespace {
-
-// Orders without ASCII case, then by length: the order people expect of names.
-int compare_caseless(std::string_view a, std::string_view b) {
-  const std::size_t n = std::min(a.size(), b.size());
-  for (std::size_t i = 0; i < n; ++i) {
-    auto x = static_cast<unsigned char>(a[i]);
-    auto y = static_cast<unsigned char>(b[i]);
-    if (x >= 'A' && x <= 'Z') x = static_cast<unsigned char>(x + 32);
-    if (y >= 'A' && y <= 'Z') y = static_cast<unsigned char>(y + 32);
-    if (x != y) return x < y ? -1 : 1;
-  }
-  return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
-}
 
 template <typename T>
 int compare_values(T a, T b) {
   return a == b ? 0 : (a < b ? -1 : 1);
 }
 
-// A row with the texts its sort compares, read from the catalogue once.
+// A row with the sort keys its sort compares, made once.
 struct Keyed {
   std::string_view first;
   std::string_view second;
   const search::Hit* hit;
 };
 
-// Keeps the texts read for the sort, in blocks that never move.
-class KeyTexts {
+// Thrown out of the sort when the search is cancelled; std::stable_sort
+// leaves the rows in some order, which are then dropped.
+struct SortCancelled {};
+
+bool is_ascii(std::string_view text) {
+  unsigned char high = 0;
+  for (const char c : text) high |= static_cast<unsigned char>(c);
+  return high < 0x80;
+}
+
+// The sort keys of texts of a catalogue, kept in blocks that never move: an
+// ASCII text is its own key, any other is decoded and folded once.
+class SortKeys {
  public:
-  // A lasting copy of `text`.
+  explicit SortKeys(const std::string& code_page) : decoder_(code_page) {}
+
+  /// The key of `raw`, text of `catalogue` read into a buffer that the next read reuses.
+  std::string_view key(const search::Catalogue& catalogue, std::string_view raw) {
+    if (is_ascii(raw)) return keep(raw);
+    decoder_.decode(catalogue.encoding(), raw, decoded_);
+    return key(decoded_);
+  }
+
+  /// The key of `utf8`.
+  std::string_view key(std::string_view utf8) {
+    if (is_ascii(utf8)) return utf8;
+    key_.clear();
+    search::append_sort_key(utf8, key_);
+    return keep(key_);
+  }
+
+ private:
+  // A lasting copy of `text`, in blocks that never move.
   std::string_view keep(std::string_view text) {
-    if (blocks_.empty() || kBlockBytes - used_ < text.size()) {
-      blocks_.push_back(std::make_unique<char[]>(std::max(kBlockBytes, text.size())));
+    if (blocks_.empty() || used_ + text.size() > capacity_) {
+      capacity_ = std::max<std::size_t>(kBlock, text.size());
+      blocks_.push_back(std::make_unique<char[]>(capacity_));
       used_ = 0;
     }
     char* at = blocks_.back().get() + used_;
@@ -49,57 +67,80 @@ class KeyTexts {
     return {at, text.size()};
   }
 
- private:
-  static constexpr std::size_t kBlockBytes = 1u << 20;
+  static constexpr std::size_t kBlock = 1 << 20;
+  search::NameDecoder decoder_;
+  std::string decoded_;
+  std::string key_;
   std::vector<std::unique_ptr<char[]>> blocks_;
   std::size_t used_ = 0;
+  std::size_t capacity_ = 0;
 };
-
-// Thrown out of the sort when the search is cancelled; std::stable_sort
-// leaves the rows in some order, which are then dropped.
-struct SortCancelled {};
 
 }  // namespace
 
 std::optional<std::vector<const search::Hit*>> sorted_rows(const search::ResultSet& results, ResultColumn column,
-                                                          bool descending, const std::atomic<bool>* cancel) {
+                                                          bool descending, const std::string& code_page,
+                                                          const std::atomic<bool>* cancel) {
+  if (cancel != nullptr && cancel->load(std::memory_order_relaxed)) return std::nullopt;
+  SortKeys keys(code_page);
+  // A catalogue's root and name have one key for all its rows.
+  std::vector<std::string_view> roots;
+  std::vector<std::string_view> names;
+  for (const auto& catalogue : results.catalogues()) {
+    roots.push_back(keys.key(*catalogue, catalogue->root()));
+    names.push_back(keys.key(catalogue->name()));  // a file name: UTF-8
+  }
   std::vector<Keyed> rows;
   rows.reserve(results.size());
   // Each catalogue opened once for all its names, not once a page.
   std::vector<std::unique_ptr<search::Catalogue::Hold>> holds;
   if (column == ResultColumn::Name || column == ResultColumn::Folder)
     for (const auto& catalogue : results.catalogues()) holds.push_back(std::make_unique<search::Catalogue::Hold>(*catalogue));
-  KeyTexts texts;
-  std::string text;
   // A row whose catalogue changed reads as empty; the window reloads it.
+  std::string text;
   auto read = [&](bool (search::ResultSet::*reader)(const search::Hit&, std::string&) const, const search::Hit& hit) {
     (results.*reader)(hit, text);
-    return texts.keep(text);
+    return std::string_view(text);
   };
-  results.for_each([&](const search::Hit& hit) {
-    const search::Catalogue& catalogue = results.catalogue_of(hit);
-    switch (column) {
-      case ResultColumn::Name: rows.push_back({read(&search::ResultSet::raw_name, hit), {}, &hit}); break;
-      case ResultColumn::Folder:
-        rows.push_back({catalogue.root(), read(&search::ResultSet::raw_folder, hit), &hit});
-        break;
-      case ResultColumn::Catalogue: rows.push_back({catalogue.name(), {}, &hit}); break;
-      case ResultColumn::Size:
-      case ResultColumn::Date: rows.push_back({{}, {}, &hit}); break;
-    }
-  });
-  auto order = [column](const Keyed& a, const Keyed& b) {
-    switch (column) {
-      case ResultColumn::Size: return compare_values(a.hit->size, b.hit->size);
-      case ResultColumn::Date: return compare_values(a.hit->time().packed(), b.hit->time().packed());
-      default: {
-        const int first = compare_caseless(a.first, b.first);
-        return first != 0 ? first : compare_caseless(a.second, b.second);
-      }
-    }
-  };
+  std::size_t folder_catalogue = ~std::size_t{0};
+  std::uint64_t folder_line = 0;
+  std::string_view folder_key;
   std::uint32_t steps = 0;
   try {
+    results.for_each([&](const search::Hit& hit) {
+      if ((++steps & 0xFFF) == 0 && cancel != nullptr && cancel->load(std::memory_order_relaxed))
+        throw SortCancelled{};
+      const search::Catalogue& catalogue = results.catalogue_of(hit);
+      switch (column) {
+        case ResultColumn::Name: rows.push_back({keys.key(catalogue, read(&search::ResultSet::raw_name, hit)), {}, &hit}); break;
+        case ResultColumn::Folder:
+          // The files of a folder come one after the other: its key is made once.
+          if (hit.is_folder()) {
+            rows.push_back({roots[hit.catalogue()], keys.key(catalogue, read(&search::ResultSet::raw_folder, hit)), &hit});
+            break;
+          }
+          if (hit.catalogue() != folder_catalogue || hit.folder != folder_line) {
+            folder_catalogue = hit.catalogue();
+            folder_line = hit.folder;
+            folder_key = keys.key(catalogue, read(&search::ResultSet::raw_folder, hit));
+          }
+          rows.push_back({roots[hit.catalogue()], folder_key, &hit});
+          break;
+        case ResultColumn::Catalogue: rows.push_back({names[hit.catalogue()], {}, &hit}); break;
+        case ResultColumn::Size:
+        case ResultColumn::Date: rows.push_back({{}, {}, &hit}); break;
+      }
+    });
+    auto order = [column](const Keyed& a, const Keyed& b) {
+      switch (column) {
+        case ResultColumn::Size: return compare_values(a.hit->size, b.hit->size);
+        case ResultColumn::Date: return compare_values(a.hit->time().packed(), b.hit->time().packed());
+        default: {
+          const int first = search::compare_natural(a.first, b.first);
+          return first != 0 ? first : search::compare_natural(a.second, b.second);
+        }
+      }
+    };
     std::stable_sort(rows.begin(), rows.end(), [&](const Keyed& a, const Keyed& b) {
       if ((++steps & 0xFFF) == 0 && cancel != nullptr && cancel->load(std::memory_order_relaxed))
         throw SortCancelled{};

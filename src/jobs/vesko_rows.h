@@ -26,11 +26,14 @@ struct ShownResults {
   std::vector<const search::Hit*> order;  ///< empty: the results' own order
 };
 
-/// The rows of `results` sorted by `column` (names without ASCII case),
-/// results that compare equal kept in catalogue order; nullopt when `cancel`
+/// The rows of `results` sorted by `column`: names, folders and catalogues as
+/// text, decoded (`code_page` for catalogues that are not UTF-8) and folded as
+/// the search compares them, with digits as numbers (search/name_order.h);
+/// results that compare equal kept in catalogue order. nullopt when `cancel`
 /// became true on the way.
 std::optional<std::vector<const search::Hit*>> sorted_rows(const search::ResultSet& results, ResultColumn column,
-                                                          bool descending, const std::atomic<bool>* cancel);
+                                                          bool descending, const std::string& code_page,
+                                                          const std::atomic<bool>* cancel);
 
 /// The results table: each cell made when the host asks for it. A result
 /// whose catalogue changed since the search shows empty cells, never the text

@@ -339,7 +339,7 @@ void VeskoSession::run_query(bool refresh) {
       if (outcome->cancelled || cancel.load()) return;
       ShownResults shown;
       if (sort) {
-        auto order = sorted_rows(outcome->results, sort->column, sort->descending, &cancel);
+        auto order = sorted_rows(outcome->results, sort->column, sort->descending, options.code_page, &cancel);
         if (!order) return;
         shown.order = std::move(*order);
       }
@@ -397,9 +397,13 @@ void VeskoSession::lstResults_HeaderClick(int column) {
   }
   const std::uint64_t generation = ++search_generation_;
   searching_ = true;
+  // A million rows take a second or more: the status says why the rows have
+  // not followed the arrow yet, until they do.
+  show_status(kSorting);
   worker_->submit([this, reach = reach_, host = &form_.host, generation, results = results_.shown().results,
-                   sort = *sort_, summary = summary_, notes = search_notes_](const std::atomic<bool>& cancel) {
-    auto order = sorted_rows(*results, sort.column, sort.descending, &cancel);
+                   sort = *sort_, summary = summary_, notes = search_notes_,
+                   code_page = services_.code_page](const std::atomic<bool>& cancel) {
+    auto order = sorted_rows(*results, sort.column, sort.descending, code_page, &cancel);
     if (!order) return;
     ShownResults shown{results, std::move(*order)};
     post(reach, *host, [this, generation, shown = std::move(shown), summary, notes]() mutable {

@@ -64,6 +64,8 @@ class VeskoSession {
  public:
   /// The results a search shows before it has found them all.
   static constexpr std::size_t kFirstResults = 1000;
+  /// The status line while the results shown are sorted again.
+  static constexpr const char* kSorting = "Sorting\xE2\x80\xA6";
 
   /// `form` must outlive the session.
   explicit VeskoSession(ui::VeskoForm& form, VeskoServices services = {});

@@ -121,6 +121,7 @@ int CandidateFinder::rarity(std::string_view needle) {
 
 CandidateFinder::CandidateFinder(std::string_view needle, char stop) {
   stop_ = static_cast<unsigned char>(stop);
+  needle_ = std::string(needle);
   if (needle.empty() && stop_ == 0) return;
   mode_ = Mode::Scan;
   ascii_ = std::none_of(needle.begin(), needle.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; });

@@ -3,6 +3,7 @@
 // where a line may match, so that lines that cannot match cost no work at all.
 
 #include <cstddef>
+#include <string>
 #include <string_view>
 
 namespace korvint::search {
@@ -16,9 +17,9 @@ class CandidateFinder {
   /// letters lowercase). An ASCII needle is found by its two rarest bytes at
   /// their fixed distance, without case; a needle with other bytes can only
   /// match a line that holds non-ASCII bytes. Either way every byte >= 0x80 is
-  /// a candidate too, because folding a non-ASCII name may give ASCII ("K", the
-  /// Kelvin sign, folds to "k"): the caller may pass over a run of them that
-  /// cannot (see ascii_needle()). With `stop` given, every `stop` byte is a
+  /// a candidate too, because folding a non-ASCII name may give ASCII ("é"
+  /// reads "e" to a word without accents, the Kelvin sign "k"): the caller may
+  /// pass over a run of them that cannot give the needle (see ascii_needle()). With `stop` given, every `stop` byte is a
   /// candidate as well; an empty needle then finds only those and high bytes.
   explicit CandidateFinder(std::string_view needle, char stop = '\0');
 
@@ -35,6 +36,10 @@ class CandidateFinder {
   /// what folding may make of it.
   [[nodiscard]] bool ascii_needle() const { return ascii_; }
 
+  /// The needle it was made for, and its rarest byte (lowercase).
+  [[nodiscard]] const std::string& needle() const { return needle_; }
+  [[nodiscard]] char rare_byte() const { return static_cast<char>(byte1_); }
+
   /// How rare the needle's rarest byte is in catalogue text: lower is rarer.
   /// Used to choose the most selective of several needles.
   static int rarity(std::string_view needle);
@@ -43,6 +48,7 @@ class CandidateFinder {
   enum class Mode { EveryLine, Scan };
 
   Mode mode_ = Mode::EveryLine;
+  std::string needle_;
   bool ascii_ = false;
   unsigned char stop_ = 0;   // 0: no stop byte
   std::size_t offset1_ = 0;  // the two rarest bytes: position in the needle,

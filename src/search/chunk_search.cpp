@@ -17,6 +17,9 @@ constexpr std::uint64_t kUnknown = ~std::uint64_t{0} - 1;
 // The most hits one part holds (128 KiB): parts start small and double.
 constexpr std::size_t kPartHits = 4096;
 
+// The most lines a chunk leaves for the code page's reading (16 KiB).
+constexpr std::size_t kPassedOverLines = 4096;
+
 bool stopped(const std::atomic<bool>* cancel) { return cancel != nullptr && cancel->load(std::memory_order_relaxed); }
 
 // Appends `hit` to the last part, or to a new one when that is full, so hits
@@ -264,21 +267,45 @@ class ChunkSearch {
 
   std::uint64_t folder_for(std::uint64_t line) { return cursor_.folder_of(line, block_); }
 
-  // True when the run of bytes >= 0x80 at `at` may make its line match an
-  // ASCII word, or its line must be read to learn the catalogue's encoding;
-  // `run_end` is set after the run.
-  bool high_run_matters(const char* at, const char* end, const char*& run_end) {
+  // True when the run of bytes >= 0x80 at `at` may make its line match the
+  // ASCII needle of `finder`, or its line must be read to learn the
+  // catalogue's encoding; `floor` is where its line starts at the earliest,
+  // and `run_end` is set after the run.
+  bool high_run_matters(const CandidateFinder& finder, const char* floor, const char* at, const char* end,
+                        const char*& run_end) {
     const TextEncoding encoding = catalogue_.encoding();
     const bool code_page = !known_ || encoding == TextEncoding::CodePage;
-    const HighRun run = read_high_run(at, end, code_page ? &scratch_.code_page_folds() : nullptr);
+    const CodePageForms* forms = code_page ? &scratch_.code_page_forms() : nullptr;
+    const HighRun run = read_high_run(at, end, forms);
     run_end = run.end;
+    // Read as UTF-8 or in the code page, the run may give the needle.
+    auto as_utf8 = [&] {
+      return run.utf8_may_matter &&
+             run_may_hold(floor, at, run.end, end, finder.needle(), finder.rare_byte(), run.utf8, nullptr,
+                          scratch_.window);
+    };
+    auto in_code_page = [&] {
+      return run.code_page_may_matter &&
+             run_may_hold(floor, at, run.end, end, finder.needle(), finder.rare_byte(), run.code_page, forms,
+                          scratch_.window);
+    };
     if (known_) {
-      if (encoding == TextEncoding::Utf8) return run.utf8_folds;
-      return encoding == TextEncoding::CodePage && run.code_page_folds;
+      if (encoding == TextEncoding::Utf8) return as_utf8();
+      return encoding == TextEncoding::CodePage && in_code_page();
     }
-    if (!result_.non_ascii) return true;                // the chunk's first non-ASCII entry
-    if (!result_.valid_utf8) return run.code_page_folds;  // the catalogue is in the code page
-    return run.utf8_folds || run.code_page_folds || run.invalid_utf8;
+    if (!result_.non_ascii) return true;    // the chunk's first non-ASCII entry
+    if (!result_.valid_utf8) return in_code_page();  // the catalogue is in the code page
+    if (run.invalid_utf8 || as_utf8()) return true;
+    // Valid UTF-8 so far: the code page's reading is left for the unlikely
+    // case that the catalogue turns out to be in it, up to a few thousand
+    // lines a chunk (a bound on the memory); after those it is made here.
+    if (!run.code_page_may_matter) return false;
+    const std::uint64_t line = block_.offset + static_cast<std::uint64_t>(line_start(floor, at) - block_.data);
+    const std::uint64_t into_chunk = line - job_.folders.chunks()[job_.chunk_index].begin;
+    if (result_.code_page_lines.size() >= kPassedOverLines || into_chunk > ~std::uint32_t{0}) return in_code_page();
+    if (result_.code_page_lines.empty() || result_.code_page_lines.back() != into_chunk)
+      result_.code_page_lines.push_back(static_cast<std::uint32_t>(into_chunk));
+    return false;
   }
 
   // The start of the line that holds `at`, looking back no further than `floor`.
@@ -295,7 +322,7 @@ class ChunkSearch {
       const char* candidate = finder.find(pos, end);
       if (candidate == end) break;
       if (static_cast<unsigned char>(*candidate) >= 0x80 && finder.ascii_needle() &&
-          !high_run_matters(candidate, end, pos))
+          !high_run_matters(finder, floor, candidate, end, pos))
         continue;
       const auto* lf = static_cast<const char*>(std::memchr(candidate, '\n', static_cast<std::size_t>(end - candidate)));
       if (lf == nullptr) break;  // a last line without its line end is not read
@@ -315,7 +342,8 @@ class ChunkSearch {
       if (!open_) {
         at = finder.find(pos, end);
         if (at == end) break;
-        if (static_cast<unsigned char>(*at) >= 0x80 && finder.ascii_needle() && !high_run_matters(at, end, pos))
+        if (static_cast<unsigned char>(*at) >= 0x80 && finder.ascii_needle() &&
+            !high_run_matters(finder, floor, at, end, pos))
           continue;
         start = line_start(floor, at);
       }
@@ -384,11 +412,19 @@ void search_chunk(const ChunkJob& job, MatchScratch& scratch, ChunkResult& resul
   ChunkSearch(job, scratch, result).run();
 }
 
-void settle_utf8_lines(const ChunkJob& job, MatchScratch& scratch, ChunkResult& result) {
+void settle_open_lines(const ChunkJob& job, MatchScratch& scratch, ChunkResult& result) {
   std::vector<std::uint64_t> lines;
   lines.swap(result.utf8_lines);
-  if (lines.empty() || job.catalogue.encoding() == TextEncoding::Utf8) return;
+  std::vector<std::uint32_t> passed_over;
+  passed_over.swap(result.code_page_lines);
+  if (job.catalogue.encoding() == TextEncoding::Utf8) return;
   // The catalogue is not UTF-8: the hits of these lines go, and they are verified again.
+  const auto middle_of_lines = static_cast<std::ptrdiff_t>(lines.size());
+  const std::uint64_t chunk_begin = job.folders.chunks()[job.chunk_index].begin;
+  for (const std::uint32_t line : passed_over) lines.push_back(chunk_begin + line);
+  std::inplace_merge(lines.begin(), lines.begin() + middle_of_lines, lines.end());
+  lines.erase(std::unique(lines.begin(), lines.end()), lines.end());
+  if (lines.empty()) return;
   std::vector<Hit> kept;
   kept.reserve(result.hit_count);
   for (const auto& part : result.hits)

@@ -53,6 +53,11 @@ struct ChunkResult {
   /// is verified as UTF-8 and remembered: should another line prove the
   /// catalogue is not UTF-8, these few are verified again.
   std::vector<std::uint64_t> utf8_lines;
+  /// Lines passed over meanwhile, though read in the code page a run of
+  /// their bytes might give the word: verified should the catalogue be in
+  /// the code page (rare: valid UTF-8 in a code page's text). Offsets from
+  /// the chunk's start.
+  std::vector<std::uint32_t> code_page_lines;
   bool complete = false;  ///< the chunk was read to its end
   bool non_ascii = false;
   bool valid_utf8 = true;
@@ -61,9 +66,10 @@ struct ChunkResult {
 /// Searches the chunk of `job` into `result`.
 void search_chunk(const ChunkJob& job, MatchScratch& scratch, ChunkResult& result);
 
-/// Settles the lines of `result` verified as UTF-8 once the catalogue's
-/// encoding is decided: they stand for a UTF-8 catalogue, else they are
-/// verified again through the code page.
-void settle_utf8_lines(const ChunkJob& job, MatchScratch& scratch, ChunkResult& result);
+/// Settles the lines of `result` whose verdict waited for the catalogue's
+/// encoding, once it is decided: in a UTF-8 catalogue they stand as they are;
+/// otherwise the lines verified as UTF-8, and those passed over, are verified
+/// through the code page.
+void settle_open_lines(const ChunkJob& job, MatchScratch& scratch, ChunkResult& result);
 
 }  // namespace korvint::search

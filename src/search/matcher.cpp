@@ -23,37 +23,26 @@ std::string_view longest_literal(std::string_view pattern) {
   return best;
 }
 
-// Folds `raw` (text of a catalogue in `encoding`) into `out` for comparing;
-// ASCII text needs no folding: comparisons ignore ASCII case.
-std::string_view folded(TextEncoding encoding, std::string_view raw, bool ascii, MatchScratch& scratch,
-                        std::string& out) {
-  if (ascii) return raw;
-  scratch.decoder.decode(encoding, raw, scratch.decoded);
-  platform::fold_case(scratch.decoded, out);
-  return out;
-}
-
-// True when some character of `text` (UTF-8) folds into something that holds
-// ASCII (the Kelvin sign, "ß", "ſ", ligatures...).
-bool may_fold_into_ascii(std::string_view text) {
-  const char* p = text.data();
-  const char* const end = p + text.size();
-  while (p < end) {
-    if (static_cast<unsigned char>(*p) < 0x80) {
-      ++p;
-      continue;
-    }
-    const HighRun run = read_high_run(p, end, nullptr);
-    if (run.utf8_folds) return true;
-    p = run.end;
-  }
-  return false;
-}
-
 bool is_ascii(std::string_view text) {
   unsigned char high = 0;
   for (const char c : text) high |= static_cast<unsigned char>(c);
   return high < 0x80;
+}
+
+// A word whose needle is ASCII and holds no wildcard: the skeleton of a name
+// decides it exactly (see ascii_folds.h).
+bool skeleton_decides(const Term& term) { return !term.wildcard && is_ascii(term.needle); }
+
+platform::Marks marks_of(const Term& term) { return term.marks ? platform::Marks::Keep : platform::Marks::Drop; }
+
+// Folds `raw` (text of a catalogue in `encoding`) into `out` for comparing;
+// ASCII text needs no folding: comparisons ignore ASCII case.
+std::string_view folded(TextEncoding encoding, std::string_view raw, bool ascii, platform::Marks marks,
+                        MatchScratch& scratch, std::string& out) {
+  if (ascii) return raw;
+  scratch.decoder.decode(encoding, raw, scratch.decoded);
+  platform::fold_for_search(scratch.decoded, out, marks);
+  return out;
 }
 
 }  // namespace
@@ -82,10 +71,9 @@ Matcher::Matcher(Query query) : query_(std::move(query)) {
         cheap_.push_back(&term);
     }
   }
+  // The words a name's skeleton decides go first: they need no folding.
+  std::stable_partition(names_.begin(), names_.end(), [](const Term* term) { return skeleton_decides(*term); });
   needs_folder_ = !paths_.empty();
-  for (const Term* term : names_)
-    if (!term->negated && !term->wildcard && !term->needle.empty() && is_ascii(term->needle))
-      ascii_words_.push_back(term);
   if (best != nullptr) {
     finder_ = CandidateFinder(best_needle);
     return;
@@ -97,11 +85,13 @@ Matcher::Matcher(Query query) : query_(std::move(query)) {
     if (literal.empty()) continue;
     if (path_literal_.empty() || CandidateFinder::rarity(literal) < CandidateFinder::rarity(path_literal_) ||
         (CandidateFinder::rarity(literal) == CandidateFinder::rarity(path_literal_) &&
-         literal.size() > path_literal_.size()))
+         literal.size() > path_literal_.size())) {
       path_literal_ = std::string(literal);
+      path_literal_marks_ = term->marks;
+    }
   }
   if (path_literal_.empty()) return;
-  const auto separator = path_literal_.find_last_of("\\/");
+  const auto separator = path_literal_.find_last_of('\\');
   const std::string_view tail =
       separator == std::string::npos ? std::string_view(path_literal_) : std::string_view(path_literal_).substr(separator + 1);
   // With nothing after the last separator only a backslash can bring the
@@ -109,28 +99,30 @@ Matcher::Matcher(Query query) : query_(std::move(query)) {
   path_finder_ = CandidateFinder(tail, tail.empty() ? '\\' : '\0');
 }
 
-const CodePageFolds& MatchScratch::code_page_folds() {
-  if (!code_page_folds_made_) {
-    code_page_folds_ = search::code_page_folds(code_page_name);
-    code_page_folds_made_ = true;
+const CodePageForms& MatchScratch::code_page_forms() {
+  if (!code_page_forms_made_) {
+    code_page_forms_ = search::code_page_forms(code_page_name);
+    code_page_forms_made_ = true;
   }
-  return code_page_folds_;
+  return code_page_forms_;
 }
 
 bool Matcher::folder_may_hold_path_literal(const Catalogue& catalogue, std::string_view folder,
                                            MatchScratch& scratch) const {
   scratch.raw.clear();
   append_raw_path(scratch.raw, catalogue, folder, {});
+  unify_separators(scratch.raw);
   if (is_ascii(scratch.raw)) return contains_caseless(scratch.raw, path_literal_);
   if (is_ascii(path_literal_) && contains_caseless(scratch.raw, path_literal_)) return true;
   // Folded as the catalogue's text will be read: in UTF-8 or the code page
   // while its encoding is not known yet.
+  const platform::Marks marks = path_literal_marks_ ? platform::Marks::Keep : platform::Marks::Drop;
   const TextEncoding encodings[] = {TextEncoding::Utf8, TextEncoding::CodePage};
   for (const TextEncoding encoding : encodings) {
     if (catalogue.encoding_known() ? encoding != catalogue.encoding()
                                    : encoding == TextEncoding::Utf8 && !is_valid_utf8(scratch.raw))
       continue;
-    if (contains_caseless(folded(encoding, scratch.raw, false, scratch, scratch.folded_path), path_literal_))
+    if (contains_caseless(folded(encoding, scratch.raw, false, marks, scratch, scratch.folded_path), path_literal_))
       return true;
   }
   return false;
@@ -149,21 +141,6 @@ bool Matcher::selects(const Catalogue& catalogue) const {
     if (any == term.negated) return false;
   }
   return true;
-}
-
-bool Matcher::surely_missing(TextEncoding encoding, std::string_view name, MatchScratch& scratch) const {
-  // Folding can only add ASCII where a character folds into some; composing
-  // never does. So an ASCII word absent from the raw name, in a name without
-  // such characters, is absent from the folded name too.
-  if (ascii_words_.empty()) return false;
-  std::string_view text = name;
-  if (encoding == TextEncoding::CodePage) {
-    scratch.decoder.decode(encoding, name, scratch.decoded);
-    text = scratch.decoded;
-  }
-  for (const Term* term : ascii_words_)
-    if (!contains_caseless(text, term->needle)) return !may_fold_into_ascii(text);
-  return false;
 }
 
 bool Matcher::text_matches(const Term& term, std::string_view text) const {
@@ -210,6 +187,95 @@ bool Matcher::fields_may_match(const EntryLine& entry) const {
   return true;
 }
 
+bool Matcher::name_matches(TextEncoding encoding, const EntryLine& entry, MatchScratch& scratch) const {
+  // An ASCII name is compared as it is. Otherwise each form is made when a
+  // word first needs it: the skeleton for ASCII words (they come first), the
+  // decoded name folded with or without marks for the others.
+  bool skeleton_made = false;
+  bool decoded = false;
+  bool with_marks = false;
+  bool without_marks = false;
+  for (const Term* term : names_) {
+    std::string_view text = entry.name;
+    if (!entry.ascii) {
+      if (!decoded && (!skeleton_decides(*term) || encoding == TextEncoding::CodePage)) {
+        scratch.decoder.decode(encoding, entry.name, scratch.decoded);
+        decoded = true;
+      }
+      const std::string_view utf8 = decoded ? std::string_view(scratch.decoded) : entry.name;
+      if (skeleton_decides(*term)) {
+        if (!skeleton_made) {
+          scratch.skeleton.clear();
+          append_skeleton(utf8, scratch.skeleton);
+          skeleton_made = true;
+        }
+        text = scratch.skeleton;
+      } else if (term->marks) {
+        if (!with_marks) platform::fold_for_search(utf8, scratch.name_marks, platform::Marks::Keep);
+        with_marks = true;
+        text = scratch.name_marks;
+      } else {
+        if (!without_marks) platform::fold_for_search(utf8, scratch.name_no_marks, platform::Marks::Drop);
+        without_marks = true;
+        text = scratch.name_no_marks;
+      }
+    }
+    if (text_matches(*term, text) == term->negated) return false;
+  }
+  return true;
+}
+
+bool Matcher::path_matches(const Catalogue& catalogue, TextEncoding encoding, const EntryLine& entry,
+                           std::string_view folder, MatchScratch& scratch) const {
+  if (entry.is_folder) {
+    scratch.raw.clear();
+    append_raw_path(scratch.raw, catalogue, entry.path, {});
+    unify_separators(scratch.raw);
+    const bool ascii = is_ascii(scratch.raw);
+    for (const Term* term : paths_) {
+      const std::string_view path = folded(encoding, scratch.raw, ascii, marks_of(*term), scratch, scratch.folded_path);
+      if (text_matches(*term, path) == term->negated) return false;
+    }
+    return true;
+  }
+  if (!scratch.prefix_known || scratch.prefix_catalogue != &catalogue || scratch.prefix_folder != folder ||
+      scratch.prefix_encoding != encoding) {
+    scratch.prefix_known = true;
+    scratch.prefix_catalogue = &catalogue;
+    scratch.prefix_folder.assign(folder);
+    scratch.prefix_encoding = encoding;
+    scratch.raw.clear();
+    append_raw_path(scratch.raw, catalogue, folder, {});
+    unify_separators(scratch.raw);
+    const bool ascii = is_ascii(scratch.raw);
+    scratch.prefix_marks = folded(encoding, scratch.raw, ascii, platform::Marks::Keep, scratch, scratch.folded_path);
+    scratch.prefix_no_marks = folded(encoding, scratch.raw, ascii, platform::Marks::Drop, scratch, scratch.folded_path);
+    scratch.in_prefix.assign(paths_.size(), 0);
+    for (std::size_t i = 0; i < paths_.size(); ++i) {
+      const std::string& prefix = paths_[i]->marks ? scratch.prefix_marks : scratch.prefix_no_marks;
+      scratch.in_prefix[i] = !paths_[i]->wildcard && contains_caseless(prefix, paths_[i]->needle);
+    }
+  }
+  // The folder's path ends in a separator, so folding it and the name apart
+  // gives the folded full path. A word is in the folder's path already, or it
+  // must reach into the name: only the end of the folder's path is read again.
+  for (std::size_t i = 0; i < paths_.size(); ++i) {
+    const Term& term = *paths_[i];
+    bool hit = scratch.in_prefix[i] != 0;
+    if (!hit) {
+      const std::string& prefix = term.marks ? scratch.prefix_marks : scratch.prefix_no_marks;
+      std::string& name_form = term.marks ? scratch.name_marks : scratch.name_no_marks;
+      const std::string_view name = folded(encoding, entry.name, entry.ascii, marks_of(term), scratch, name_form);
+      const std::size_t keep = term.wildcard ? prefix.size() : std::min(prefix.size(), term.needle.size() - 1);
+      scratch.raw.assign(prefix, prefix.size() - keep, keep);
+      scratch.raw += name;
+      hit = text_matches(term, scratch.raw);
+    }
+    if (hit == term.negated) return false;
+  }
+  return true;
+}
+
 bool Matcher::matches(const Catalogue& catalogue, TextEncoding encoding, const EntryLine& entry,
                       std::string_view folder, MatchScratch& scratch) const {
   for (const Term* term : cheap_) {
@@ -223,8 +289,8 @@ bool Matcher::matches(const Catalogue& catalogue, TextEncoding encoding, const E
       case TermKind::Extension: {
         const auto dot = entry.name.rfind('.');
         if (entry.is_folder || dot == std::string_view::npos || dot == 0) break;
-        const std::string_view extension =
-            folded(encoding, entry.name.substr(dot + 1), entry.ascii, scratch, scratch.folded_name);
+        const std::string_view extension = folded(encoding, entry.name.substr(dot + 1), entry.ascii,
+                                                  platform::Marks::Keep, scratch, scratch.name_marks);
         for (const std::string& alternative : term->alternatives) hit = hit || equals_caseless(extension, alternative);
         break;
       }
@@ -233,57 +299,8 @@ bool Matcher::matches(const Catalogue& catalogue, TextEncoding encoding, const E
     }
     if (hit == term->negated) return false;
   }
-  if (!names_.empty()) {
-    if (!entry.ascii && surely_missing(encoding, entry.name, scratch)) return false;
-    const std::string_view name = folded(encoding, entry.name, entry.ascii, scratch, scratch.folded_name);
-    for (const Term* term : names_)
-      if (text_matches(*term, name) == term->negated) return false;
-  }
-  if (!paths_.empty()) {
-    if (!entry.is_folder) {
-      if (!scratch.prefix_known || scratch.prefix_catalogue != &catalogue || scratch.prefix_folder != folder ||
-          scratch.prefix_encoding != encoding) {
-        scratch.prefix_known = true;
-        scratch.prefix_catalogue = &catalogue;
-        scratch.prefix_folder.assign(folder);
-        scratch.prefix_encoding = encoding;
-        scratch.raw.clear();
-        append_raw_path(scratch.raw, catalogue, folder, {});
-        scratch.prefix = folded(encoding, scratch.raw, is_ascii(scratch.raw), scratch, scratch.folded_path);
-        scratch.in_prefix.assign(paths_.size(), 0);
-        for (std::size_t i = 0; i < paths_.size(); ++i)
-          scratch.in_prefix[i] = !paths_[i]->wildcard && contains_caseless(scratch.prefix, paths_[i]->needle);
-      }
-      // The folder's path ends in a separator, so folding it and the name
-      // apart gives the folded full path. A word is in the folder's path
-      // already, or it must reach into the name: only the end of the folder's
-      // path is read again.
-      const std::string_view name = folded(encoding, entry.name, entry.ascii, scratch, scratch.folded_name);
-      for (std::size_t i = 0; i < paths_.size(); ++i) {
-        const Term& term = *paths_[i];
-        bool hit = scratch.in_prefix[i] != 0;
-        if (!hit) {
-          const std::size_t keep =
-              term.wildcard ? scratch.prefix.size() : std::min(scratch.prefix.size(), term.needle.size() - 1);
-          scratch.raw.assign(scratch.prefix, scratch.prefix.size() - keep, keep);
-          scratch.raw += name;
-          hit = text_matches(term, scratch.raw);
-        }
-        if (hit == term.negated) return false;
-      }
-      return true;
-    }
-    scratch.raw.clear();
-    if (entry.is_folder) {
-      append_raw_path(scratch.raw, catalogue, entry.path, {});
-    } else {
-      append_raw_path(scratch.raw, catalogue, folder, entry.name);
-    }
-    const std::string_view path = folded(encoding, scratch.raw, is_ascii(scratch.raw), scratch, scratch.folded_path);
-    for (const Term* term : paths_)
-      if (text_matches(*term, path) == term->negated) return false;
-  }
-  return true;
+  if (!names_.empty() && !name_matches(encoding, entry, scratch)) return false;
+  return paths_.empty() || path_matches(catalogue, encoding, entry, folder, scratch);
 }
 
 }  // namespace korvint::search

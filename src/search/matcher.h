@@ -22,24 +22,29 @@ struct MatchScratch {
   std::string code_page_name;
   std::string raw;
   std::string decoded;
-  std::string folded_name;
   std::string folded_path;
-  /// The last folder's full path, folded, and for each path: word whether it
-  /// already holds the word: the files of one folder share them.
+  /// A name's forms: its skeleton, folded with its marks, folded without.
+  std::string skeleton;
+  std::string name_marks;
+  std::string name_no_marks;
+  /// The last folder's full path, folded with and without marks, and for each
+  /// path: word whether it already holds the word: the files of one folder share them.
   const void* prefix_catalogue = nullptr;
   std::string prefix_folder;
   TextEncoding prefix_encoding = TextEncoding::Ascii;
   bool prefix_known = false;
-  std::string prefix;
+  std::string prefix_marks;
+  std::string prefix_no_marks;
   std::vector<char> in_prefix;
-  /// The block of catalogue text being searched.
+  /// The block of catalogue text being searched, and the prefilter's window.
   std::vector<char> block;
-  /// Which bytes of the code page may fold into ASCII, made on first need.
-  [[nodiscard]] const CodePageFolds& code_page_folds();
+  std::string window;
+  /// What the bytes of the code page read as to an ASCII word, made on first need.
+  [[nodiscard]] const CodePageForms& code_page_forms();
 
  private:
-  bool code_page_folds_made_ = false;
-  CodePageFolds code_page_folds_{};
+  bool code_page_forms_made_ = false;
+  CodePageForms code_page_forms_{};
 };
 
 class Matcher {
@@ -59,11 +64,12 @@ class Matcher {
   [[nodiscard]] bool needs_folder() const { return needs_folder_; }
 
   /// When no word must be in the name but one must be in the path: the text
-  /// every matching full path holds (folded), else empty. A full path is the
-  /// folder's path and the name, so a line can match only when its folder's
-  /// path holds that text, or its name may hold what follows the text's last
-  /// separator. path_finder() finds those names, and the folder lines whose
-  /// path may hold the text (they hold what follows its last separator too).
+  /// every matching full path holds (folded, each separator a "\"), else
+  /// empty. A full path is the folder's path and the name, so a line can
+  /// match only when its folder's path holds that text, or its name may hold
+  /// what follows the text's last separator. path_finder() finds those names,
+  /// and the folder lines whose path may hold the text (they hold what follows
+  /// its last separator too).
   [[nodiscard]] std::string_view path_literal() const { return path_literal_; }
   [[nodiscard]] const CandidateFinder& path_finder() const { return path_finder_; }
 
@@ -84,17 +90,17 @@ class Matcher {
 
  private:
   bool text_matches(const Term& term, std::string_view text) const;
-  // True when a word that must be in the name cannot be in it, found without
-  // folding the (non-ASCII) name.
-  bool surely_missing(TextEncoding encoding, std::string_view name, MatchScratch& scratch) const;
+  bool name_matches(TextEncoding encoding, const EntryLine& entry, MatchScratch& scratch) const;
+  bool path_matches(const Catalogue& catalogue, TextEncoding encoding, const EntryLine& entry,
+                    std::string_view folder, MatchScratch& scratch) const;
 
   Query query_;
   std::vector<const Term*> cheap_;  // type, size, date, extension: no text work
-  std::vector<const Term*> names_;  // words against the name
+  std::vector<const Term*> names_;  // words against the name, those a skeleton decides first
   std::vector<const Term*> paths_;  // words against the full path
-  std::vector<const Term*> ascii_words_;  // words without wildcards or non-ASCII that must be in the name
   CandidateFinder finder_;
   std::string path_literal_;
+  bool path_literal_marks_ = false;
   CandidateFinder path_finder_;
   bool needs_folder_ = false;
 };

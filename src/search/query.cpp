@@ -2,7 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
-#include <cmath>
+#include <tuple>
 
 #include "platform/case_folding.h"
 #include "search/catalogue_line.h"
@@ -13,17 +13,23 @@ namespace korvint::search {
 const char* const kQueryHelp =
     "Words separated by spaces must all match, in any case, anywhere in the name:\n"
     "  holiday 2019           names holding both \"holiday\" and \"2019\"\n"
+    "  cafe munchen           a word without accents finds names with or without them\n"
+    "                         (Caf\xC3\xA9, M\xC3\xBCnchen); caf\xC3\xA9 finds only names with the accent\n"
+    "  strasse                case folds fully: finds Stra\xC3\x9F" "e and STRASSE too\n"
     "  *.mp3   report-??.pdf  with * or ? the word must match the whole name\n"
     "  \"two words\"            a phrase with its space (* and ? taken as they are)\n"
     "  -word                  leaves out what matches word (also -ext:tmp, -path:cache)\n"
-    "  path:word              matches the full path instead of the name\n"
-    "  size:>700MB  size:<1k  size:1GB..4GB\n"
+    "  path:photos/2019       matches the full path instead of the name; / and \\ each\n"
+    "                         match either separator; a word with / or \\ is a path: word\n"
+    "  size:10MB  size:1.5G   files of about that size (10 to 11 MiB, 1.5 to 1.6 GiB)\n"
+    "  size:>700MB  size:<1k  size:1GB..4GB  size:=1024\n"
     "                         files by size (K, M, G, T are powers of 1024; B optional)\n"
     "  date:2019  date:2019-03  date:2019-03-01..2019-06-30  date:>2020\n"
     "                         by the entry's date in the catalogue\n"
     "  ext:mp3;flac           files with one of these extensions\n"
     "  type:file  type:folder\n"
-    "  in:NAME                only catalogues whose name holds NAME (in:a;b for several)\n";
+    "  in:NAME                only catalogues whose name holds NAME (in:a;b for several)\n"
+    "A word with another prefix (typ:file) is an error; in quotes it is text.\n";
 
 namespace {
 
@@ -68,30 +74,77 @@ std::vector<RawWord> split_words(std::string_view text) {
   return words;
 }
 
-// "700MB", "1k", "1.5G", "123": bytes; nullopt when it is none of these.
-std::optional<std::uint64_t> parse_size(std::string_view text) {
-  std::size_t digits = 0;
-  while (digits < text.size() && ((text[digits] >= '0' && text[digits] <= '9') || text[digits] == '.')) ++digits;
-  if (digits == 0) return std::nullopt;
-  double number = 0;
-  const auto read = std::from_chars(text.data(), text.data() + digits, number, std::chars_format::fixed);
-  if (read.ec != std::errc() || read.ptr != text.data() + digits) return std::nullopt;
-  std::string_view unit = text.substr(digits);
-  double scale = 1;
+// A size as written: "700MB", "1k", "1.5G", "123" (bytes, a whole number).
+// The number is `digits` / 10^`decimals`, times `unit`.
+struct WrittenSize {
+  std::uint64_t digits = 0;
+  int decimals = 0;
+  std::uint64_t unit = 1;
+};
+
+std::optional<WrittenSize> read_size(std::string_view text) {
+  WrittenSize size;
+  std::size_t i = 0;
+  bool seen_digit = false;
+  bool seen_point = false;
+  for (; i < text.size(); ++i) {
+    const char c = text[i];
+    if (c == '.' && !seen_point) {
+      seen_point = true;
+    } else if (c >= '0' && c <= '9') {
+      if (size.digits > (~std::uint64_t{0} - 9) / 10 || size.decimals >= 9) return std::nullopt;
+      size.digits = size.digits * 10 + static_cast<std::uint64_t>(c - '0');
+      size.decimals += seen_point ? 1 : 0;
+      seen_digit = true;
+    } else {
+      break;
+    }
+  }
+  if (!seen_digit) return std::nullopt;
+  std::string_view unit = text.substr(i);
   if (!unit.empty()) {
-    const char u = ascii_lower(unit[0]);
-    const std::string_view units = "kmgt";
-    const auto power = units.find(u);
+    const auto power = std::string_view("kmgt").find(ascii_lower(unit[0]));
     if (power != std::string_view::npos) {
-      scale = std::pow(1024.0, static_cast<double>(power + 1));
+      size.unit = std::uint64_t{1} << (10 * (power + 1));
       unit.remove_prefix(1);
     }
     if (unit.size() == 1 && ascii_lower(unit[0]) == 'b') unit.remove_prefix(1);
     if (!unit.empty()) return std::nullopt;
   }
-  const double bytes = std::floor(number * scale + 0.5);
-  if (!(bytes < 18446744073709551616.0)) return std::nullopt;
+  if (size.unit == 1 && size.decimals > 0) return std::nullopt;  // no part of a byte
+  return size;
+}
+
+// The bytes of (`digits` / 10^`decimals`) * `unit`, rounded up; nullopt above the largest size.
+std::optional<std::uint64_t> bytes_of(std::uint64_t digits, int decimals, std::uint64_t unit) {
+  __extension__ using Wide = unsigned __int128;
+  Wide scale = 1;
+  for (int i = 0; i < decimals; ++i) scale *= 10;
+  const Wide bytes = (static_cast<Wide>(digits) * unit + scale - 1) / scale;
+  if (bytes > ~std::uint64_t{0}) return std::nullopt;
   return static_cast<std::uint64_t>(bytes);
+}
+
+// A size's exact bytes: ranges and comparisons take the number as written.
+std::optional<std::pair<std::uint64_t, std::uint64_t>> exact_size(std::string_view text) {
+  const auto size = read_size(text);
+  if (!size) return std::nullopt;
+  const auto bytes = bytes_of(size->digits, size->decimals, size->unit);
+  if (!bytes) return std::nullopt;
+  return std::pair(*bytes, *bytes);
+}
+
+// A size alone means about that much, to the precision written: 10KB is 10 KiB
+// up to 11 KiB, 1.5G is 1.5 GiB up to 1.6 GiB (the upper end left out); a
+// number of bytes is exact.
+std::optional<std::pair<std::uint64_t, std::uint64_t>> about_size(std::string_view text) {
+  const auto size = read_size(text);
+  if (!size) return std::nullopt;
+  const auto low = bytes_of(size->digits, size->decimals, size->unit);
+  if (!low) return std::nullopt;
+  if (size->unit == 1) return std::pair(*low, *low);
+  const auto next = bytes_of(size->digits + 1, size->decimals, size->unit);
+  return std::pair(*low, next ? *next - 1 : ~std::uint64_t{0});
 }
 
 // "2019", "2019-03", "2019-03-01": the first and last instant of that period.
@@ -124,27 +177,30 @@ std::optional<std::pair<std::uint64_t, std::uint64_t>> parse_date(std::string_vi
   return std::pair(day_start(year, month, day), day_end(year, month, day));
 }
 
+enum class RangeRead { Read, Unreadable, Reversed };
+
 // A range filter: ">A", ">=A", "<A", "<=A", "=A", "A", "A..B", "A..", "..B", where
-// `value` reads A and B into the first and last value they stand for.
+// `value` reads A and B into the first and last value they stand for. A range
+// whose first end lies after its last is Reversed.
 template <typename ReadValue>
-bool parse_range(std::string_view text, ReadValue value, std::uint64_t& low, std::uint64_t& high) {
+RangeRead parse_range(std::string_view text, ReadValue value, std::uint64_t& low, std::uint64_t& high) {
   low = 0;
   high = ~std::uint64_t{0};
   if (const auto dots = text.find(".."); dots != std::string_view::npos) {
     const std::string_view first = text.substr(0, dots);
     const std::string_view last = text.substr(dots + 2);
-    if (first.empty() && last.empty()) return false;
+    if (first.empty() && last.empty()) return RangeRead::Unreadable;
     if (!first.empty()) {
       const auto a = value(first);
-      if (!a) return false;
+      if (!a) return RangeRead::Unreadable;
       low = a->first;
     }
     if (!last.empty()) {
       const auto b = value(last);
-      if (!b) return false;
+      if (!b) return RangeRead::Unreadable;
       high = b->second;
     }
-    return true;
+    return low > high ? RangeRead::Reversed : RangeRead::Read;
   }
   std::string_view op;
   for (std::string_view candidate : {">=", "<=", ">", "<", "="}) {
@@ -154,9 +210,9 @@ bool parse_range(std::string_view text, ReadValue value, std::uint64_t& low, std
     }
   }
   const auto v = value(text.substr(op.size()));
-  if (!v) return false;
+  if (!v) return RangeRead::Unreadable;
   if (op == ">") {
-    if (v->second == ~std::uint64_t{0}) return false;
+    if (v->second == ~std::uint64_t{0}) return RangeRead::Unreadable;
     low = v->second + 1;
   } else if (op == ">=") {
     low = v->first;
@@ -173,7 +229,53 @@ bool parse_range(std::string_view text, ReadValue value, std::uint64_t& low, std
     low = v->first;
     high = v->second;
   }
-  return true;
+  return RangeRead::Read;
+}
+
+// The prefixes a word may start with.
+constexpr std::string_view kPrefixes[] = {"path", "size", "date", "ext", "type", "in"};
+
+// The edit distance between two short ASCII words, without case.
+std::size_t edit_distance(std::string_view a, std::string_view b) {
+  std::vector<std::size_t> row(b.size() + 1);
+  for (std::size_t j = 0; j <= b.size(); ++j) row[j] = j;
+  for (std::size_t i = 1; i <= a.size(); ++i) {
+    std::size_t diagonal = row[0];
+    row[0] = i;
+    for (std::size_t j = 1; j <= b.size(); ++j) {
+      const std::size_t above = row[j];
+      row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (ascii_lower(a[i - 1]) == ascii_lower(b[j - 1]) ? 0 : 1)});
+      diagonal = above;
+    }
+  }
+  return row[b.size()];
+}
+
+// A word as typed (outside quotes) that starts with a prefix no operator has:
+// "typ:file". A single letter is a drive ("c:"), and a word with a separator
+// a path, so neither counts. The message names the prefix and the nearest
+// known one; empty when the word has no such prefix.
+std::string unknown_prefix(std::string_view typed) {
+  std::size_t letters = 0;
+  while (letters < typed.size() && ((typed[letters] >= 'a' && typed[letters] <= 'z') ||
+                                    (typed[letters] >= 'A' && typed[letters] <= 'Z')))
+    ++letters;
+  if (letters < 2 || letters >= typed.size() || typed[letters] != ':') return {};
+  if (typed.find_first_of("/\\") != std::string_view::npos) return {};
+  const std::string_view prefix = typed.substr(0, letters);
+  std::string_view nearest;
+  std::size_t best = 3;  // no further than two edits
+  for (const std::string_view known : kPrefixes) {
+    if (equals_caseless(prefix, known)) return {};
+    const std::size_t distance = edit_distance(prefix, known);
+    if (distance < best && distance < known.size()) {
+      best = distance;
+      nearest = known;
+    }
+  }
+  std::string message = "unknown prefix " + std::string(prefix) + ": \xE2\x80\x94 ";
+  if (!nearest.empty()) return message + "did you mean " + std::string(nearest) + ":?";
+  return message + "use path:, size:, date:, ext:, type: or in:, or quote the word";
 }
 
 std::vector<std::string> split_alternatives(std::string_view text, bool strip_dot) {
@@ -198,10 +300,11 @@ std::string cannot_read(std::string_view word, std::string_view why) {
 
 std::string fold_for_matching(std::string_view text) {
   std::string folded;
-  platform::fold_case(text, folded);
-  for (char& c : folded) c = ascii_lower(c);
+  platform::fold_for_search(text, folded, platform::Marks::Keep);
   return folded;
 }
+
+void unify_separators(std::string& text) { std::replace(text.begin(), text.end(), '/', '\\'); }
 
 std::optional<Query> parse_query(std::string_view text, std::string& error) {
   Query query;
@@ -223,22 +326,39 @@ std::optional<Query> parse_query(std::string_view text, std::string& error) {
     // Operators are recognised only outside quotes: "size:1" in quotes is text.
     const std::string_view typed_body = term.negated ? raw.typed.substr(1) : raw.typed;
     auto is_operator = [&](std::string_view prefix) { return starts_with_caseless(typed_body, prefix); };
+    auto range_error = [&](RangeRead read, const char* examples) {
+      if (read == RangeRead::Reversed) {
+        const std::string_view value = typed_body.substr(typed_body.find(':') + 1);
+        const auto dots = value.find("..");
+        error = cannot_read(raw.typed, "the range is reversed (did you mean " +
+                                           std::string(typed_body.substr(0, typed_body.find(':') + 1)) +
+                                           std::string(value.substr(dots + 2)) + ".." +
+                                           std::string(value.substr(0, dots)) + "?)");
+      } else {
+        error = cannot_read(raw.typed, examples);
+      }
+    };
 
     if (is_operator("size:")) {
       term.kind = TermKind::Size;
-      auto read = [](std::string_view v) -> std::optional<std::pair<std::uint64_t, std::uint64_t>> {
-        const auto size = parse_size(v);
-        if (!size) return std::nullopt;
-        return std::pair(*size, *size);
-      };
-      if (!parse_range(value_after("size:"), read, term.low, term.high)) {
-        error = cannot_read(raw.typed, "not a size (like size:>700MB, size:<1k or size:1GB..4GB)");
+      const std::string_view value = value_after("size:");
+      RangeRead read = RangeRead::Read;
+      if (value.find_first_of("<>=") == 0 || value.find("..") != std::string_view::npos) {
+        read = parse_range(value, exact_size, term.low, term.high);
+      } else if (const auto about = about_size(value)) {
+        std::tie(term.low, term.high) = *about;
+      } else {
+        read = RangeRead::Unreadable;
+      }
+      if (read != RangeRead::Read) {
+        range_error(read, "not a size (like size:10MB, size:>700MB, size:<1k or size:1GB..4GB)");
         return std::nullopt;
       }
     } else if (is_operator("date:")) {
       term.kind = TermKind::Date;
-      if (!parse_range(value_after("date:"), parse_date, term.low, term.high)) {
-        error = cannot_read(raw.typed, "not a date (like date:2019, date:2019-03 or date:2019-03-01..2019-06-30)");
+      const RangeRead read = parse_range(value_after("date:"), parse_date, term.low, term.high);
+      if (read != RangeRead::Read) {
+        range_error(read, "not a date (like date:2019, date:2019-03 or date:2019-03-01..2019-06-30)");
         return std::nullopt;
       }
     } else if (is_operator("ext:")) {
@@ -266,6 +386,10 @@ std::optional<Query> parse_query(std::string_view text, std::string& error) {
       }
     } else {
       term.kind = TermKind::Text;
+      if (std::string problem = unknown_prefix(typed_body); !problem.empty()) {
+        error = std::move(problem);
+        return std::nullopt;
+      }
       if (is_operator("path:")) {
         term.whole_path = true;
         body = value_after("path:");
@@ -274,8 +398,16 @@ std::optional<Query> parse_query(std::string_view text, std::string& error) {
         error = cannot_read(raw.typed, "nothing to search for");
         return std::nullopt;
       }
+      // A word that holds a separator can only be found in a path: a full
+      // path pasted from "Copy full path" finds its entry.
+      term.whole_path = term.whole_path || body.find_first_of("/\\") != std::string_view::npos;
       term.wildcard = !literal && body.find_first_of("*?") != std::string_view::npos;
-      term.needle = fold_for_matching(body);
+      std::string with_marks;
+      platform::fold_for_search(body, with_marks, platform::Marks::Keep);
+      platform::fold_for_search(body, term.needle, platform::Marks::Drop);
+      term.marks = term.needle != with_marks;
+      if (term.marks) term.needle = std::move(with_marks);
+      if (term.whole_path) unify_separators(term.needle);
     }
     query.terms.push_back(std::move(term));
   }

@@ -26,9 +26,15 @@ struct Term {
   bool negated = false;  ///< "-word": entries that match it are left out
   std::string word;      ///< the word as typed, for messages
   /// Text: the case-folded needle (ASCII letters lowercase); a wildcard pattern when `wildcard`.
+  /// Folded without its diacritic marks unless `marks`; with `whole_path`
+  /// every "/" is a "\", as in the paths it is compared with.
   std::string needle;
   bool wildcard = false;
-  bool whole_path = false;  ///< "path:": the full path instead of the name
+  bool whole_path = false;  ///< "path:", or a word that holds "/" or "\": the full path instead of the name
+  /// Text: the word has diacritic marks ("café"), so it matches only names
+  /// that have them; without (cafe) it matches names with or without them,
+  /// which are then compared without their marks.
+  bool marks = false;
   /// Size (bytes) and Date (EntryTime::packed()): the inclusive range that matches.
   std::uint64_t low = 0;
   std::uint64_t high = ~std::uint64_t{0};
@@ -43,12 +49,15 @@ struct Query {
 };
 
 /// Parses the query `text`. A word that cannot be read (an unclosed quote,
-/// "size:>abc", "type:disk", ...) gives nullopt and an `error` that names it.
+/// "size:>abc", "type:disk", a reversed range, an unknown prefix such as
+/// "typ:file", ...) gives nullopt and an `error` that names it.
 std::optional<Query> parse_query(std::string_view text, std::string& error);
 
-/// `text` case-folded the way needles and names are compared: the platform's
-/// folding, then ASCII letters in lowercase.
+/// `text` case-folded the way names are compared, keeping its diacritic marks.
 std::string fold_for_matching(std::string_view text);
+
+/// Every "/" of `text` made a "\": the two separators match each other in paths.
+void unify_separators(std::string& text);
 
 /// The query language in short, for --help and the query box's tooltip.
 extern const char* const kQueryHelp;

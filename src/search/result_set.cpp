@@ -2,22 +2,8 @@
 
 #include <algorithm>
 
-#include "search/text_match.h"
-
 namespace korvint::search {
 namespace {
-
-// Compares without ASCII case, then byte by byte.
-int compare_names(std::string_view a, std::string_view b) {
-  const std::size_t n = std::min(a.size(), b.size());
-  for (std::size_t i = 0; i < n; ++i) {
-    const auto x = static_cast<unsigned char>(ascii_lower(a[i]));
-    const auto y = static_cast<unsigned char>(ascii_lower(b[i]));
-    if (x != y) return x < y ? -1 : 1;
-  }
-  if (a.size() != b.size()) return a.size() < b.size() ? -1 : 1;
-  return 0;
-}
 
 // The undecoded path being built, reused by each thread.
 std::string& raw_buffer() {
@@ -118,51 +104,6 @@ bool ResultSet::folder_path(const Hit& hit, NameDecoder& decoder, std::string& o
   append_raw_path(raw, catalogue, folder, {});
   decoder.decode(catalogue.encoding(), raw, out);
   return true;
-}
-
-void ResultSet::sort(Column column, bool descending) {
-  std::string first, second;
-  auto order = [&](const Hit& a, const Hit& b) -> int {
-    switch (column) {
-      case Column::Name:
-        raw_name(a, first);
-        raw_name(b, second);
-        return compare_names(first, second);
-      case Column::Folder: {
-        const int roots = compare_names(catalogue_of(a).root(), catalogue_of(b).root());
-        if (roots != 0) return roots;
-        raw_folder(a, first);
-        raw_folder(b, second);
-        return compare_names(first, second);
-      }
-      case Column::Size:
-        return a.size == b.size ? 0 : (a.size < b.size ? -1 : 1);
-      case Column::Date: {
-        const auto x = a.bits & ((std::uint64_t{1} << 41) - 1);
-        const auto y = b.bits & ((std::uint64_t{1} << 41) - 1);
-        return x == y ? 0 : (x < y ? -1 : 1);
-      }
-      case Column::Catalogue:
-        return compare_names(catalogue_of(a).name(), catalogue_of(b).name());
-    }
-    return 0;
-  };
-  if (parts_.size() > 1) {  // one array to sort
-    std::vector<Hit> all;
-    all.reserve(size());
-    for (auto& part : parts_) {
-      all.insert(all.end(), part.begin(), part.end());
-      std::vector<Hit>().swap(part);
-    }
-    parts_.assign(1, std::move(all));
-    ends_.assign(1, parts_[0].size());
-  }
-  if (parts_.empty()) return;
-  std::vector<Hit>& hits = parts_[0];
-  std::stable_sort(hits.begin(), hits.end(), [&](const Hit& a, const Hit& b) {
-    const int c = order(a, b);
-    return descending ? c > 0 : c < 0;
-  });
 }
 
 }  // namespace korvint::search

@@ -31,11 +31,8 @@ struct Hit {
 };
 static_assert(sizeof(Hit) == 32);
 
-/// The columns results can be sorted by.
-enum class Column { Name, Folder, Size, Date, Catalogue };
-
 /// The results of one search over a set of catalogues, in catalogue order and
-/// then line order until sorted. Kept in the parts the search made them in, so
+/// then line order. Kept in the parts the search made them in, so
 /// holding them never needs a second copy.
 class ResultSet {
  public:
@@ -68,9 +65,6 @@ class ResultSet {
   bool name(const Hit& hit, NameDecoder& decoder, std::string& out) const;
   /// The full path of the folder that holds the entry, in UTF-8, ending with its separator.
   bool folder_path(const Hit& hit, NameDecoder& decoder, std::string& out) const;
-
-  /// Sorts by `column` (names without case), keeping catalogue order among equals.
-  void sort(Column column, bool descending);
 
  private:
   std::vector<std::shared_ptr<const Catalogue>> catalogues_;

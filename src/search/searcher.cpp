@@ -120,15 +120,16 @@ SearchOutcome search_once(const std::vector<std::shared_ptr<Catalogue>>& catalog
   }
   std::vector<std::size_t> unsettled;
   for (std::size_t i = 0; i < tasks.size(); ++i) {
-    if (found[i].utf8_lines.empty()) continue;
+    if (found[i].utf8_lines.empty() && found[i].code_page_lines.empty()) continue;
     if (searched[tasks[i].catalogue]->encoding() == TextEncoding::Utf8) {
       std::vector<std::uint64_t>().swap(found[i].utf8_lines);  // verified as they should be
+      std::vector<std::uint32_t>().swap(found[i].code_page_lines);
     } else {
       unsettled.push_back(i);
     }
   }
   run_tasks(unsettled.size(), threads, make_scratch, [&](std::size_t k, std::unique_ptr<MatchScratch>& scratch) {
-    if (!stopped(cancel)) settle_utf8_lines(job(unsettled[k]), *scratch, found[unsettled[k]]);
+    if (!stopped(cancel)) settle_open_lines(job(unsettled[k]), *scratch, found[unsettled[k]]);
   });
   outcome.cancelled = stopped(cancel);
 

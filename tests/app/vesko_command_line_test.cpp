@@ -17,10 +17,10 @@ struct VeskoRun {
   std::string err;
 };
 
-VeskoRun vesko(std::vector<std::string> arguments) {
+VeskoRun vesko(std::vector<std::string> arguments, std::string_view program = "vesko") {
   std::ostringstream out;
   std::ostringstream err;
-  const int status = run_vesko(arguments, out, err);
+  const int status = run_vesko(arguments, out, err, program);
   return VeskoRun{status, out.str(), err.str()};
 }
 
@@ -47,12 +47,16 @@ TEST_F(VeskoCommandLineTest, PrintsOneLineAResultInCatalogueOrder) {
             "disk1\tD:\\Music\\song.flac\t4000\t2019-03-05 15:16:17\n"
             "disk2\t/mnt/usb/Music/song.mp3\t5\t2021-01-01 00:00:00\n");
   EXPECT_EQ(run.err, "vesko: readme.lst is not a catalogue\n");
-  EXPECT_EQ(vesko({"--catalogues=" + folder_, "music", "type:folder", "--limit", "1"}).out,
+  EXPECT_EQ(vesko({"--catalogues=" + folder_, "--limit", "1", "music", "type:folder"}).out,
             "disk1\tD:\\Music\\\t0\t2018-01-02 03:04:05\n");
   EXPECT_EQ(vesko({"--count", "--catalogues", folder_, "*.mp3"}).out, "2\n");
-  // After "--" a word may start with "-": here to leave names out, and one to find.
-  EXPECT_EQ(vesko({"--catalogues", folder_, "--", "song", "-mp3"}).out,
-            "disk1\tD:\\Music\\song.flac\t4000\t2019-03-05 15:16:17\n");
+  // After the first word every argument is a word: "-mp3" leaves names out.
+  const std::string flac = "disk1\tD:\\Music\\song.flac\t4000\t2019-03-05 15:16:17\n";
+  EXPECT_EQ(vesko({"--catalogues", folder_, "song", "-mp3"}).out, flac);
+  EXPECT_EQ(vesko({"--catalogues", folder_, "song", "--", "-mp3"}).out, flac);
+  EXPECT_EQ(vesko({"--catalogues", folder_, "--", "song", "--count"}).status, 0);  // "--count": a word
+  // After "--" a first word may start with "-".
+  EXPECT_EQ(vesko({"--catalogues", folder_, "--", "-mp3", "song"}).out, flac);
   EXPECT_EQ(vesko({"--catalogues", folder_, "--", "\"-dash\""}).status, 0);
 }
 
@@ -68,11 +72,15 @@ TEST_F(VeskoCommandLineTest, ExitStatusFollowsGrep) {
       {{"--catalogues", folder_, "nothing-like-it"}, 1, ""},
       {{"--catalogues", folder_, "size:>abc"}, 2, "cannot read \"size:>abc\""},
       {{"--catalogues", folder_, "\"open"}, 2, "the quote is not closed"},
-      {{"--catalogues", folder_, "song", "-mp3"}, 2, "unknown option \"-mp3\""},
+      {{"--catalogues", folder_, "size:5..2"}, 2, "vesko: cannot read \"size:5..2\": the range is reversed"},
+      {{"--catalogues", folder_, "typ:file"}, 2, "vesko: unknown prefix typ: \u2014 did you mean type:?"},
+      {{"--catalogues", folder_, "-mp3"}, 2, "unknown option \"-mp3\" (a word that leaves names out goes after"},
       {{"--catalogues", folder_, "--bogus", "song"}, 2, "unknown option \"--bogus\""},
+      {{"--catalogues", folder_, "song", "--count"}, 2, "\"--count\" comes after the query: options go first"},
+      {{"--catalogues", folder_, "song", "--limit=2"}, 2, "\"--limit=2\" comes after the query"},
       {{"--catalogues", folder_, "--limit", "0", "song"}, 2, "--limit"},
       {{"--catalogues", folder_}, 2, "no query"},
-      {{"song", "--catalogues"}, 2, "--catalogues needs a value"},
+      {{"--catalogues"}, 2, "--catalogues needs a value"},
       {{"--catalogues", missing, "song"}, 2, "missing"},
       {{"--catalogues", folder_, "--encoding", "no-such-code-page", "song"}, 2, "no-such-code-page"},
   };
@@ -88,10 +96,23 @@ TEST_F(VeskoCommandLineTest, HelpVersionAndCheck) {
   EXPECT_EQ(help.status, 0);
   EXPECT_NE(help.out.find("Usage: vesko"), std::string::npos);
   EXPECT_NE(help.out.find(search::kQueryHelp), std::string::npos);
+  // The examples are quoted the way the platform's own command line takes them.
+#ifdef _WIN32
+  const char* example = "Vesko.exe holiday \"\\\"two words\\\"\" -draft \"size:>1M\" *.jpg\n";
+#else
+  const char* example = "Vesko.exe holiday '\"two words\"' -draft 'size:>1M' '*.jpg'\n";
+#endif
+  EXPECT_NE(vesko({"--help"}, "Vesko.exe").out.find(example), std::string::npos) << example;
+  // Messages name the program as it was started.
+  EXPECT_EQ(vesko({"--bogus"}, "Vesko.exe").err, "Vesko.exe: unknown option \"--bogus\" (try Vesko.exe --help)\n");
+  EXPECT_EQ(program_name("C:\\Tools\\Vesko.exe", "x"), "Vesko.exe");
+  EXPECT_EQ(program_name("/usr/bin/vesko", "x"), "vesko");
+  EXPECT_EQ(program_name("", "vesko"), "vesko");
   const VeskoRun version = vesko({"--version"});
   EXPECT_EQ(version.status, 0);
   EXPECT_EQ(version.out.rfind("vesko ", 0), 0u);
   EXPECT_EQ(version.out.back(), '\n');
+  EXPECT_NE(version.out.find("\ncase folding: "), std::string::npos) << version.out;
 
   tree_.text_file("damaged.lst", "E:\\\r\nfine.txt\t1\t 2019.1.1\t0:0.0\r\nbroken\r\ncut off");
   const VeskoRun check = vesko({"--check", "--catalogues", folder_, "fine"});

@@ -22,7 +22,7 @@ std::size_t complete_utf8(const std::string& text) {
 
 }  // namespace
 
-ConsoleOutput::ConsoleOutput(DWORD which) {
+ConsoleOutput::ConsoleOutput(DWORD which, LineEnds line_ends) : line_ends_(line_ends) {
   handle_ = GetStdHandle(which);
   if (handle_ == nullptr || handle_ == INVALID_HANDLE_VALUE) {
     // Started from a console without redirection: write to that console.
@@ -71,6 +71,15 @@ bool ConsoleOutput::flush_complete() {
     ok = WriteConsoleW(handle_, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr) != FALSE;
     pending_.erase(0, length);
   } else {
+    if (line_ends_ == LineEnds::CrLf) {
+      std::string& ended = line_ended_;
+      ended.clear();
+      for (const char c : pending_) {
+        if (c == '\n') ended += '\r';
+        ended += c;
+      }
+      pending_.swap(ended);
+    }
     DWORD written = 0;
     ok = WriteFile(handle_, pending_.data(), static_cast<DWORD>(pending_.size()), &written, nullptr) != FALSE &&
          written == pending_.size();

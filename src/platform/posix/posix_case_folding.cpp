@@ -5,21 +5,17 @@
 
 #include <vector>
 
+#include "platform/ascii_case.h"
 #include "platform/case_folding.h"
 
 namespace korvint::platform {
 
-void fold_case(std::string_view text, std::string& out) {
-  unsigned char high = 0;
-  for (const char c : text) high |= static_cast<unsigned char>(c);
-  if (high < 0x80) {  // ASCII folds to its lowercase, and nothing composes
-    out.assign(text);
-    for (char& c : out)
-      if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
-    return;
-  }
-  constexpr utf8proc_option_t kOptions =
-      static_cast<utf8proc_option_t>(UTF8PROC_CASEFOLD | UTF8PROC_COMPOSE | UTF8PROC_STABLE);
+void fold_for_search(std::string_view text, std::string& out, Marks marks) {
+  if (lowercase_if_ascii(text, out)) return;  // nothing composes either
+  // Decomposition comes with composition; STRIPMARK leaves out every
+  // character of the categories Mn, Mc and Me on the way.
+  const auto options = static_cast<utf8proc_option_t>(UTF8PROC_CASEFOLD | UTF8PROC_COMPOSE | UTF8PROC_STABLE |
+                                                      (marks == Marks::Drop ? UTF8PROC_STRIPMARK : 0));
   thread_local std::vector<utf8proc_int32_t> points;
   points.clear();
   const auto* bytes = reinterpret_cast<const utf8proc_uint8_t*>(text.data());
@@ -40,15 +36,15 @@ void fold_case(std::string_view text, std::string& out) {
     }
     // No code point folds and decomposes into more than a handful of others.
     utf8proc_int32_t folded[32];
-    const utf8proc_ssize_t got = utf8proc_decompose_char(point, folded, 32, kOptions, &boundclass);
+    const utf8proc_ssize_t got = utf8proc_decompose_char(point, folded, 32, options, &boundclass);
     if (got < 0 || got > 32) {
       points.push_back(0xFFFD);
     } else {
       points.insert(points.end(), folded, folded + got);
     }
   }
-  const utf8proc_ssize_t count = utf8proc_normalize_utf32(
-      points.data(), static_cast<utf8proc_ssize_t>(points.size()), kOptions);
+  const utf8proc_ssize_t count =
+      utf8proc_normalize_utf32(points.data(), static_cast<utf8proc_ssize_t>(points.size()), options);
   out.clear();
   if (count < 0) return;
   out.reserve(static_cast<std::size_t>(count) * 2);
@@ -58,5 +54,9 @@ void fold_case(std::string_view text, std::string& out) {
     out.append(reinterpret_cast<const char*>(encoded), static_cast<std::size_t>(length));
   }
 }
+
+void fold_case(std::string_view text, std::string& out) { fold_for_search(text, out, Marks::Keep); }
+
+SearchFolding search_folding() { return {"utf8proc", true}; }
 
 }  // namespace korvint::platform

@@ -170,7 +170,10 @@ TEST_F(VeskoFixture, AHeaderClickSortsAndTheSecondReverses) {
                         Case{Folder, false, {"a.jpg", "Beach.JPG", "zebra.jpg", "photo.jpg"}},
                         Case{Catalogue, false, {"photo.jpg", "a.jpg", "Beach.JPG", "zebra.jpg"}}}) {
     w->window.session().lstResults_HeaderClick(static_cast<int>(c.column));
+    // The arrow turns at once; the status says the rows follow when sorted.
+    EXPECT_EQ(w->lblStatus.caption().rfind(jobs::VeskoSession::kSorting, 0), 0u);
     ASSERT_TRUE(w->settle());
+    EXPECT_EQ(w->lblStatus.caption().rfind("4 found", 0), 0u) << w->lblStatus.caption();
     EXPECT_EQ(w->lstResults.sort_column, static_cast<int>(c.column));
     EXPECT_EQ(w->lstResults.sort_descending, c.descending);
     EXPECT_EQ(column(w->lstResults, 0), c.names) << static_cast<int>(c.column) << " " << c.descending;

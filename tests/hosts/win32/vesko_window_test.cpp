@@ -11,6 +11,7 @@
 #include <chrono>
 #include <filesystem>
 #include <functional>
+#include <utility>
 
 #include "hosts/win32/vesko_window.h"
 #include "platform/file_services.h"
@@ -196,12 +197,35 @@ Ran run_program(std::wstring command) {
 
 std::wstring in_quotes(const fs::path& path) { return L"\"" + path.wstring() + L"\""; }
 
-TEST(VeskoExe, WithAQueryItWritesResultsToItsOutput) {
+// Runs Vesko.exe with `arguments`, its output and errors into one pipe.
+std::pair<DWORD, std::string> run_vesko_exe(const std::wstring& arguments) {
+  Ran ran = run_program(in_quotes(vesko_exe()) + L" " + arguments);
+  return {ran.code, std::move(ran.output)};
+}
+
+TEST(VeskoExe, WithAQueryItWritesUtf8LinesEndedByCrLfToItsOutput) {
   test::TempTree tree;
   tree.text_file("cats/d.lst", "D:\\\r\nb\xC3\xA4r.txt\t5\t 2020.1.2\t3:4.5\r\nother.doc\t1\t 2020.1.2\t3:4.5\r\n");
-  const Ran ran = run_program(in_quotes(vesko_exe()) + L" --catalogues " + in_quotes(tree.root() / "cats") + L" txt");
-  EXPECT_EQ(ran.code, 0u);
-  EXPECT_EQ(ran.output, "d\tD:\\b\xC3\xA4r.txt\t5\t2020-01-02 03:04:05\n");
+  const std::wstring cats = L"--catalogues \"" + (tree.root() / "cats").wstring() + L"\" ";
+  const std::string bar = "d\tD:\\b\xC3\xA4r.txt\t5\t2020-01-02 03:04:05\r\n";
+  struct Case {
+    std::wstring arguments;
+    DWORD code;
+    std::string output;
+  };
+  const Case cases[] = {
+      {cats + L"txt", 0, bar},
+      // Accents ignored by a word without them; "-doc" after the first word leaves names out.
+      {cats + L"bar -doc", 0, bar},
+      {cats + L"\"size:>1\" \"\\\"r.txt\\\"\"", 0, bar},  // the help's cmd.exe quoting
+      // Messages name the program as it was started.
+      {cats + L"typ:file", 2, "Vesko.exe: unknown prefix typ: \xE2\x80\x94 did you mean type:?\r\n"},
+  };
+  for (const Case& c : cases) {
+    const auto [code, output] = run_vesko_exe(c.arguments);
+    EXPECT_EQ(code, c.code) << output;
+    EXPECT_EQ(output, c.output);
+  }
 }
 
 TEST(VeskoExe, ItTellsApartAScanInProgressByItsLock) {
