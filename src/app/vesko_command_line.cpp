@@ -3,10 +3,12 @@
 #include <algorithm>
 #include <charconv>
 #include <chrono>
+#include <memory>
 #include <optional>
 #include <string_view>
 
 #include "platform/case_folding.h"
+#include "platform/file_services.h"
 #include "platform/text_decoding.h"
 #include "search/catalogue_folder.h"
 #include "search/query.h"
@@ -20,6 +22,11 @@
 
 namespace korvint::app {
 namespace {
+
+// What the command line says when no folder is named and none is set.
+constexpr const char* kNoFolderYet =
+    "no catalogue folder yet: name one with --catalogues DIR or on the first line of Vesko.ini, "
+    "or make catalogues with Korvint";
 
 struct Options {
   std::vector<std::string> folders;
@@ -114,18 +121,30 @@ bool parse_arguments(const std::vector<std::string>& arguments, Options& options
   return true;
 }
 
-// Writes results in large blocks.
-void print_results(const search::SearchOutcome& outcome, const std::string& code_page, std::ostream& out) {
+// Writes results in large blocks. A catalogue that changed since the search
+// cannot give its results any more: they are left out, and it is named.
+void print_results(const search::SearchOutcome& outcome, const std::string& code_page, std::ostream& out,
+                   std::vector<std::string>& errors) {
   search::NameDecoder decoder(code_page);
+  std::vector<std::unique_ptr<search::Catalogue::Hold>> holds;
+  for (const auto& catalogue : outcome.results.catalogues())
+    holds.push_back(std::make_unique<search::Catalogue::Hold>(*catalogue));
+  std::vector<std::uint64_t> left_out(outcome.results.catalogues().size(), 0);
   std::string block;
   outcome.results.for_each([&](const search::Hit& hit) {
-    search::append_result_line(block, outcome.results, hit, decoder);
+    if (!search::append_result_line(block, outcome.results, hit, decoder)) ++left_out[hit.catalogue()];
     if (block.size() >= (1u << 16)) {
       out.write(block.data(), static_cast<std::streamsize>(block.size()));
       block.clear();
     }
   });
   out.write(block.data(), static_cast<std::streamsize>(block.size()));
+  for (std::size_t c = 0; c < left_out.size(); ++c) {
+    if (left_out[c] == 0) continue;
+    const search::Catalogue& catalogue = *outcome.results.catalogues()[c];
+    errors.push_back(catalogue.source().file_name + " changed while its results were written: " +
+                     std::to_string(left_out[c]) + (left_out[c] == 1 ? " result" : " results") + " left out");
+  }
 }
 
 }  // namespace
@@ -169,7 +188,8 @@ std::string vesko_usage(std::string_view program) {
 #endif
   usage += "\nQuery:\n";
   usage += search::kQueryHelp;
-  usage += "\nExit status: 0 when something was found, 1 when nothing, 2 on an error.\n";
+  usage += "\nExit status: 0 when something was found, 1 when nothing, 2 on an error (also\n"
+           "when results were found but some catalogue or folder could not be read).\n";
 #ifdef _WIN32
   usage += "Vesko.ini is looked for in the program's folder.\n";
 #else
@@ -212,7 +232,14 @@ int run_vesko(const std::vector<std::string>& arguments, std::ostream& out, std:
 
   const shell::CompanionSettings settings =
       options.folders.empty() || !options.encoding ? shell::read_companion_settings() : shell::CompanionSettings{};
-  if (options.folders.empty()) options.folders.push_back(settings.catalogue_folder);
+  if (options.folders.empty()) {
+    const auto folder = shell::vesko_catalogue_folder(settings, platform::system_file_services());
+    if (!folder) {
+      err << me << ": " << kNoFolderYet << "\n";
+      return 2;
+    }
+    options.folders.push_back(*folder);
+  }
   const std::string code_page = options.encoding.value_or(settings.encoding);
   {
     platform::Status status;
@@ -222,11 +249,12 @@ int run_vesko(const std::vector<std::string>& arguments, std::ostream& out, std:
     }
   }
 
+  // Errors make the exit status 2 whatever was found (grep's rule); notes do not.
   search::CatalogueSet set = search::open_catalogue_folders(options.folders);
-  for (const std::string& problem : set.errors) err << me << ": " << problem << "\n";
+  std::vector<std::string> errors = std::move(set.errors);
   for (const std::string& note : set.notes) err << me << ": " << note << "\n";
-  if (set.catalogues.empty() && set.errors.empty()) {
-    for (const std::string& folder : options.folders) err << me << ": no catalogues in \"" << folder << "\"\n";
+  if (set.catalogues.empty() && errors.empty()) {
+    for (const std::string& folder : options.folders) errors.push_back("no catalogues in \"" + folder + "\"");
   }
 
   search::SearchOptions search_options;
@@ -234,25 +262,33 @@ int run_vesko(const std::vector<std::string>& arguments, std::ostream& out, std:
   search_options.code_page = code_page;
   const search::Matcher matcher(std::move(*query));
   if (options.check) {
-    search::check_catalogues(set.catalogues, search_options);
+    std::vector<std::string> check_notes;
+    for (int attempt = 0; attempt < 3; ++attempt) {
+      search::check_catalogues(set.catalogues, search_options);
+      if (!search::reopen_changed(set.catalogues, "while it was checked: checked again", check_notes, errors)) break;
+    }
+    for (const std::string& note : check_notes) err << me << ": " << note << "\n";
     for (const auto& catalogue : set.catalogues) {
       const std::string note = search::skipped_lines_note(*catalogue);
       if (!note.empty()) err << me << ": " << note << "\n";
     }
   }
   const search::SearchOutcome outcome = search::run_search(set.catalogues, matcher, search_options);
+  for (const std::string& note : outcome.notes) err << me << ": " << note << "\n";
+  errors.insert(errors.end(), outcome.errors.begin(), outcome.errors.end());
 
   if (options.count) {
     out << outcome.results.size() << "\n";
   } else {
-    print_results(outcome, code_page, out);
+    print_results(outcome, code_page, out, errors);
   }
   out.flush();
+  for (const std::string& error : errors) err << me << ": " << error << "\n";
   if (!out) {
     err << me << ": cannot write the results\n";
     return 2;
   }
-  if (!set.errors.empty()) return 2;
+  if (!errors.empty()) return 2;
   return outcome.results.empty() ? 1 : 0;
 }
 

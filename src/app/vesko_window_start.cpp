@@ -34,7 +34,8 @@ VeskoWindow::VeskoWindow(ui::VeskoForm& form, VeskoWindowOptions options, std::v
       services.files != nullptr ? *services.files : platform::system_file_services();
   const shell::CompanionSettings settings = shell::read_companion_settings(files, places, default_folder);
   settings_file_ = shell::settings_file_for_writing(settings, places);
-  if (folders_.empty()) folders_.push_back(settings.catalogue_folder);
+  if (folders_.empty())
+    if (auto folder = shell::vesko_catalogue_folder(settings, files)) folders_.push_back(std::move(*folder));
   services.code_page = options.encoding.value_or(settings.encoding);
   session_ = std::make_unique<jobs::VeskoSession>(form, std::move(services));
 }
@@ -80,6 +81,9 @@ bool VeskoWindow::on_key(ui::VeskoControlId focus, VeskoKey key) {
     case VeskoKey::ContextMenu:
       if (focus != VeskoControlId::lstResults) return false;
       session_->lstResults_ContextMenu();
+      return true;
+    case VeskoKey::Reload:
+      session_->reload_all();
       return true;
   }
   return false;

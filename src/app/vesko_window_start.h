@@ -31,17 +31,20 @@ enum class VeskoKey {
   Down,         ///< the down arrow
   Enter,
   ContextMenu,  ///< the menu key or Shift+F10
+  Reload,       ///< F5 or Ctrl+R
 };
 
 /// Vesko's window at work: its session and its settings file.
 class VeskoWindow {
  public:
   /// `form` must outlive the window. `places` are where Vesko.ini is looked
-  /// for (shell::vesko_ini_places()), `default_folder` the folder without one.
+  /// for (shell::vesko_ini_places()), `default_folder` the folder without one
+  /// (Korvint's default output folder, searched when it exists).
   VeskoWindow(ui::VeskoForm& form, VeskoWindowOptions options, std::vector<std::string> places,
               std::string default_folder, jobs::VeskoServices services = {});
 
-  /// Start-up: shows the window and starts reading the catalogue folder.
+  /// Start-up: shows the window and starts reading the catalogue folder; with
+  /// none set (and no default one), it says how to get one.
   void Form_Load();
 
   /// "Change folder...": the folder dialog; a chosen folder is searched from

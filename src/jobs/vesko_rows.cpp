@@ -1,6 +1,7 @@
 #include "jobs/vesko_rows.h"
 
 #include <algorithm>
+#include <memory>
 #include <string_view>
 
 #include "search/catalogue_line.h"
@@ -37,9 +38,9 @@ class SortKeys {
  public:
   explicit SortKeys(const std::string& code_page) : decoder_(code_page) {}
 
-  /// The key of `raw`, text of `catalogue`.
+  /// The key of `raw`, text of `catalogue` read into a buffer that the next read reuses.
   std::string_view key(const search::Catalogue& catalogue, std::string_view raw) {
-    if (is_ascii(raw)) return raw;
+    if (is_ascii(raw)) return keep(raw);
     decoder_.decode(catalogue.encoding(), raw, decoded_);
     return key(decoded_);
   }
@@ -49,18 +50,23 @@ class SortKeys {
     if (is_ascii(utf8)) return utf8;
     key_.clear();
     search::append_sort_key(utf8, key_);
-    if (blocks_.empty() || used_ + key_.size() > capacity_) {
-      capacity_ = std::max<std::size_t>(kBlock, key_.size());
+    return keep(key_);
+  }
+
+ private:
+  // A lasting copy of `text`, in blocks that never move.
+  std::string_view keep(std::string_view text) {
+    if (blocks_.empty() || used_ + text.size() > capacity_) {
+      capacity_ = std::max<std::size_t>(kBlock, text.size());
       blocks_.push_back(std::make_unique<char[]>(capacity_));
       used_ = 0;
     }
     char* at = blocks_.back().get() + used_;
-    std::copy(key_.begin(), key_.end(), at);
-    used_ += key_.size();
-    return {at, key_.size()};
+    std::copy(text.begin(), text.end(), at);
+    used_ += text.size();
+    return {at, text.size()};
   }
 
- private:
   static constexpr std::size_t kBlock = 1 << 20;
   search::NameDecoder decoder_;
   std::string decoded_;
@@ -86,6 +92,16 @@ std::optional<std::vector<const search::Hit*>> sorted_rows(const search::ResultS
   }
   std::vector<Keyed> rows;
   rows.reserve(results.size());
+  // Each catalogue opened once for all its names, not once a page.
+  std::vector<std::unique_ptr<search::Catalogue::Hold>> holds;
+  if (column == ResultColumn::Name || column == ResultColumn::Folder)
+    for (const auto& catalogue : results.catalogues()) holds.push_back(std::make_unique<search::Catalogue::Hold>(*catalogue));
+  // A row whose catalogue changed reads as empty; the window reloads it.
+  std::string text;
+  auto read = [&](bool (search::ResultSet::*reader)(const search::Hit&, std::string&) const, const search::Hit& hit) {
+    (results.*reader)(hit, text);
+    return std::string_view(text);
+  };
   std::size_t folder_catalogue = ~std::size_t{0};
   std::uint64_t folder_line = 0;
   std::string_view folder_key;
@@ -96,17 +112,17 @@ std::optional<std::vector<const search::Hit*>> sorted_rows(const search::ResultS
         throw SortCancelled{};
       const search::Catalogue& catalogue = results.catalogue_of(hit);
       switch (column) {
-        case ResultColumn::Name: rows.push_back({keys.key(catalogue, results.raw_name(hit)), {}, &hit}); break;
+        case ResultColumn::Name: rows.push_back({keys.key(catalogue, read(&search::ResultSet::raw_name, hit)), {}, &hit}); break;
         case ResultColumn::Folder:
           // The files of a folder come one after the other: its key is made once.
           if (hit.is_folder()) {
-            rows.push_back({roots[hit.catalogue()], keys.key(catalogue, results.raw_folder(hit)), &hit});
+            rows.push_back({roots[hit.catalogue()], keys.key(catalogue, read(&search::ResultSet::raw_folder, hit)), &hit});
             break;
           }
           if (hit.catalogue() != folder_catalogue || hit.folder != folder_line) {
             folder_catalogue = hit.catalogue();
             folder_line = hit.folder;
-            folder_key = keys.key(catalogue, results.raw_folder(hit));
+            folder_key = keys.key(catalogue, read(&search::ResultSet::raw_folder, hit));
           }
           rows.push_back({roots[hit.catalogue()], folder_key, &hit});
           break;
@@ -150,16 +166,28 @@ const search::Catalogue& ResultRows::catalogue(std::size_t row) const {
   return shown_.results->catalogue_of(hit(row));
 }
 
-std::string ResultRows::full_path(std::size_t row) const {
+std::optional<std::string> ResultRows::full_path(std::size_t row) const {
   std::string path;
-  shown_.results->full_path(hit(row), decoder_, path);
+  if (!shown_.results->full_path(hit(row), decoder_, path)) {
+    unreadable();
+    return std::nullopt;
+  }
   return path;
 }
 
-std::string ResultRows::name(std::size_t row) const {
+std::optional<std::string> ResultRows::name(std::size_t row) const {
   std::string text;
-  shown_.results->name(hit(row), decoder_, text);
+  if (!shown_.results->name(hit(row), decoder_, text)) {
+    unreadable();
+    return std::nullopt;
+  }
   return text;
+}
+
+void ResultRows::unreadable() const {
+  if (told_ || !on_unreadable_) return;
+  told_ = true;
+  on_unreadable_();
 }
 
 void ResultRows::cell(std::size_t row, int column, std::string& out) const {
@@ -167,8 +195,12 @@ void ResultRows::cell(std::size_t row, int column, std::string& out) const {
   const search::Hit& result = hit(row);
   const search::ResultSet& results = *shown_.results;
   switch (static_cast<ResultColumn>(column)) {
-    case ResultColumn::Name: results.name(result, decoder_, out); break;
-    case ResultColumn::Folder: results.folder_path(result, decoder_, out); break;
+    case ResultColumn::Name:
+      if (!results.name(result, decoder_, out)) unreadable();
+      break;
+    case ResultColumn::Folder:
+      if (!results.folder_path(result, decoder_, out)) unreadable();
+      break;
     case ResultColumn::Size:
       if (!result.is_folder()) out = group_digits(result.size);
       break;
@@ -189,10 +221,14 @@ void CatalogueRows::cell(std::size_t row, int column, std::string& out) const {
 }
 
 std::string group_digits(std::uint64_t value) {
-  std::string digits = std::to_string(value);
-  for (auto i = static_cast<std::ptrdiff_t>(digits.size()) - 3; i > 0; i -= 3)
-    digits.insert(static_cast<std::size_t>(i), ",");
-  return digits;
+  const std::string digits = std::to_string(value);
+  std::string grouped;
+  grouped.reserve(digits.size() + digits.size() / 3);
+  for (std::size_t i = 0; i < digits.size(); ++i) {
+    if (i != 0 && (digits.size() - i) % 3 == 0) grouped += ',';
+    grouped += digits[i];
+  }
+  return grouped;
 }
 
 }  // namespace korvint::jobs

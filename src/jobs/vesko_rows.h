@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -34,14 +35,22 @@ std::optional<std::vector<const search::Hit*>> sorted_rows(const search::ResultS
                                                           bool descending, const std::string& code_page,
                                                           const std::atomic<bool>* cancel);
 
-/// The results table: each cell made when the host asks for it.
+/// The results table: each cell made when the host asks for it. A result
+/// whose catalogue changed since the search shows empty cells, never the text
+/// of another version.
 class ResultRows final : public ui::TableRows {
  public:
   /// `code_page` decodes catalogues that are not UTF-8 ("" = the default).
   explicit ResultRows(std::string code_page = {}) : decoder_(std::move(code_page)) {}
 
   /// Shows `shown` from now on.
-  void show(ShownResults shown) { shown_ = std::move(shown); }
+  void show(ShownResults shown) {
+    shown_ = std::move(shown);
+    told_ = false;
+  }
+  /// Called once for the results shown, the first time a result cannot be
+  /// read because its catalogue changed.
+  void on_unreadable(std::function<void()> tell) { on_unreadable_ = std::move(tell); }
   [[nodiscard]] const ShownResults& shown() const { return shown_; }
 
   [[nodiscard]] std::size_t row_count() const override;
@@ -49,16 +58,21 @@ class ResultRows final : public ui::TableRows {
 
   /// The result in `row` < row_count().
   [[nodiscard]] const search::Hit& hit(std::size_t row) const;
-  /// Its full path in UTF-8 (a folder's ends with its separator).
-  [[nodiscard]] std::string full_path(std::size_t row) const;
-  /// Its name in UTF-8.
-  [[nodiscard]] std::string name(std::size_t row) const;
+  /// Its full path in UTF-8 (a folder's ends with its separator); nullopt
+  /// when its catalogue changed.
+  [[nodiscard]] std::optional<std::string> full_path(std::size_t row) const;
+  /// Its name in UTF-8; nullopt when its catalogue changed.
+  [[nodiscard]] std::optional<std::string> name(std::size_t row) const;
   /// Its catalogue.
   [[nodiscard]] const search::Catalogue& catalogue(std::size_t row) const;
 
  private:
+  void unreadable() const;
+
   ShownResults shown_;
   mutable search::NameDecoder decoder_;
+  std::function<void()> on_unreadable_;
+  mutable bool told_ = false;
 };
 
 /// One catalogue as the catalogue table shows it.

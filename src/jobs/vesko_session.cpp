@@ -1,6 +1,8 @@
 #include "jobs/vesko_session.h"
 
+#include <algorithm>
 #include <chrono>
+#include <map>
 
 #include "jobs/local_time_text.h"
 #include "platform/desktop_files.h"
@@ -12,6 +14,11 @@
 
 namespace korvint::jobs {
 namespace {
+
+// How far down a refreshed search compares its rows with those shown before,
+// so that the table keeps its place only where the rows are the same.
+constexpr std::size_t kRowsComparedBelow = 100;
+constexpr std::size_t kRowsComparedAtMost = 20000;
 
 std::string plural(std::uint64_t count, const char* one, const char* many) {
   return group_digits(count) + " " + (count == 1 ? one : many);
@@ -28,23 +35,95 @@ std::string joined(const std::vector<std::string>& parts, std::string_view separ
   return out;
 }
 
+// The catalogue a catalogue file stands for, whichever of its files is read:
+// "NAME.lst" also for its backup "NAME.lst.old".
+std::string catalogue_path(const search::Catalogue& catalogue) {
+  const std::string& path = catalogue.path();
+  return catalogue.from_old() ? path.substr(0, path.size() - 4) : path;
+}
+std::string catalogue_file_name(const search::Catalogue& catalogue) {
+  const std::string& name = catalogue.source().file_name;
+  return catalogue.from_old() ? name.substr(0, name.size() - 4) : name;
+}
+
+// True when `fresh` is the very file `kept` was opened from, chosen the same way.
+bool same_catalogue(const search::Catalogue& kept, const search::Catalogue& fresh) {
+  return kept.path() == fresh.path() && kept.identity() == fresh.identity() &&
+         kept.source().from_old == fresh.source().from_old && kept.source().growing == fresh.source().growing &&
+         kept.counts() && !kept.changed();
+}
+
+// "Reloaded: a.lst (new), b.lst (changed), c.lst (gone)", or "" when the two
+// sets hold the same catalogues.
+std::string reload_summary(const std::vector<std::shared_ptr<search::Catalogue>>& before,
+                           const std::vector<std::shared_ptr<search::Catalogue>>& after) {
+  std::map<std::string, const search::Catalogue*> old;
+  for (const auto& catalogue : before) old[catalogue_path(*catalogue)] = catalogue.get();
+  std::vector<std::string> parts;
+  for (const auto& catalogue : after) {
+    const auto it = old.find(catalogue_path(*catalogue));
+    if (it == old.end()) {
+      parts.push_back(catalogue_file_name(*catalogue) + " (new)");
+      continue;
+    }
+    if (it->second != catalogue.get()) parts.push_back(catalogue_file_name(*catalogue) + " (changed)");
+    old.erase(it);
+  }
+  for (const auto& [path, catalogue] : old) parts.push_back(catalogue_file_name(*catalogue) + " (gone)");
+  return parts.empty() ? std::string() : "Reloaded: " + joined(parts, ", ");
+}
+
+const search::Hit& row_hit(const ShownResults& shown, std::size_t row) {
+  return shown.order.empty() ? (*shown.results)[row] : *shown.order[row];
+}
+
+// True when rows [0, count) of `a` and `b` show the same: the catalogue, the
+// full path, the size and the date. A row that cannot be read is not the same.
+bool same_rows(const ShownResults& a, const ShownResults& b, std::size_t count, const std::string& code_page) {
+  if (!a.results || !b.results || a.results->size() < count || b.results->size() < count) return false;
+  search::NameDecoder decoder(code_page);
+  std::string path_a, path_b;
+  for (std::size_t row = 0; row < count; ++row) {
+    const search::Hit& x = row_hit(a, row);
+    const search::Hit& y = row_hit(b, row);
+    if (x.size != y.size || x.time().packed() != y.time().packed() || x.is_folder() != y.is_folder() ||
+        a.results->catalogue_of(x).name() != b.results->catalogue_of(y).name())
+      return false;
+    if (!a.results->full_path(x, decoder, path_a) || !b.results->full_path(y, decoder, path_b) || path_a != path_b)
+      return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 std::optional<LoadedCatalogues> load_catalogues(const std::vector<std::string>& folders,
                                                 const std::string& code_page, unsigned threads,
-                                                const std::atomic<bool>* cancel) {
+                                                const std::atomic<bool>* cancel,
+                                                const std::vector<std::shared_ptr<search::Catalogue>>& kept) {
   search::CatalogueSet set = search::open_catalogue_folders(folders);
+  for (auto& catalogue : set.catalogues) {
+    const auto same = std::find_if(kept.begin(), kept.end(), [&](const auto& k) { return same_catalogue(*k, *catalogue); });
+    if (same != kept.end()) catalogue = *same;
+  }
   search::SearchOptions options;
   options.code_page = code_page;
   options.threads = threads;
   // Counting every line once gives the entries, the skipped lines and each
   // catalogue's encoding for good, so no later search changes how names read.
-  search::check_catalogues(set.catalogues, options, cancel);
-  if (cancel != nullptr && cancel->load()) return std::nullopt;
+  std::vector<std::string> reread;
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    search::check_catalogues(set.catalogues, options, cancel);
+    if (cancel != nullptr && cancel->load()) return std::nullopt;
+    if (!search::reopen_changed(set.catalogues, "while it was read: read again", reread, set.errors)) break;
+  }
+  // One still changing after three reads has no counts: it is searched all the same.
 
   LoadedCatalogues loaded;
+  loaded.no_folder = set.catalogues.empty() && !folders.empty() && set.missing_folders.size() == folders.size();
   loaded.notes = std::move(set.errors);
   loaded.notes.insert(loaded.notes.end(), set.notes.begin(), set.notes.end());
+  loaded.notes.insert(loaded.notes.end(), reread.begin(), reread.end());
   if (set.catalogues.empty() && loaded.notes.empty())
     loaded.notes.push_back("no catalogues in \"" + joined(folders, "\", \"") + "\"");
   search::NameDecoder decoder(code_page);
@@ -60,6 +139,7 @@ std::optional<LoadedCatalogues> load_catalogues(const std::vector<std::string>& 
     if (std::string note = search::skipped_lines_note(*catalogue); !note.empty()) loaded.notes.push_back(std::move(note));
     loaded.facts.push_back(std::move(facts));
   }
+  loaded.reloaded = reload_summary(kept, set.catalogues);
   loaded.catalogues = std::move(set.catalogues);
   return loaded;
 }
@@ -71,52 +151,133 @@ VeskoSession::VeskoSession(ui::VeskoForm& form, VeskoServices services)
   if (!services_.show_in_file_manager) services_.show_in_file_manager = &platform::show_in_file_manager;
   form_.lstCatalogues.setRows(&catalogue_rows_);
   form_.lstResults.setRows(&results_);
+  // Painted rows of a catalogue that changed are empty until it is read again.
+  results_.on_unreadable([this] { form_.host.post([this] { catalogues_changed(); }); });
 }
 
 VeskoSession::~VeskoSession() {
+  {
+    // A job still running after the worker gives up on it posts nothing more.
+    const std::lock_guard lock(reach_->mutex);
+    reach_->open = false;
+  }
   worker_.reset();
   // What the worker posted refers to this session: it must not run any more.
   form_.host.dropPosted();
+  form_.host.watchFolders({}, {});
   form_.lstCatalogues.setRows(nullptr);
   form_.lstResults.setRows(nullptr);
 }
 
+void VeskoSession::post(const std::shared_ptr<Reach>& reach, ui::VeskoHost& host, std::function<void()> task) {
+  const std::lock_guard lock(reach->mutex);
+  if (reach->open) host.post(std::move(task));
+}
+
 void VeskoSession::open_folders(std::vector<std::string> folders) {
   folders_ = std::move(folders);
-  const std::uint64_t generation = ++load_generation_;
-  ++search_generation_;
-  loading_ = true;
-  searching_ = false;
   loaded_ = LoadedCatalogues{};
+  search_notes_.clear();
   catalogue_rows_.show({});
   form_.lstCatalogues.rowsChanged();
   show_results({});
   summary_.clear();
+  if (folders_.empty()) {
+    ++load_generation_;
+    ++search_generation_;
+    worker_->cancel();
+    loading_ = searching_ = false;
+    loaded_.no_folder = true;
+    form_.host.watchFolders({}, {});
+    form_.lblFolder.setCaption("No catalogue folder");
+    show_status(idle_status());
+    return;
+  }
   const std::string shown = joined(folders_, "; ");
   form_.lblFolder.setCaption("Catalogues in " + shown);
   form_.lblStatus.setCaption("Reading the catalogues in " + shown + "...");
-  worker_->submit([this, generation, folders = folders_, code_page = services_.code_page,
+  load(false, true);
+}
+
+void VeskoSession::catalogues_changed() {
+  if (folders_.empty()) return;
+  if (loading_) {
+    reload_waiting_ = true;
+    return;
+  }
+  load(true, false);
+}
+
+void VeskoSession::reload_all() {
+  if (folders_.empty()) return;
+  load(true, true);
+}
+
+void VeskoSession::load(bool reload, bool everything) {
+  const std::uint64_t generation = ++load_generation_;
+  ++search_generation_;
+  loading_ = true;
+  reload_waiting_ = false;
+  search_interrupted_ = search_interrupted_ || searching_;
+  searching_ = false;
+  // A reload takes over what did not change; F5 reads everything afresh.
+  std::vector<std::shared_ptr<search::Catalogue>> kept = everything ? decltype(loaded_.catalogues){} : loaded_.catalogues;
+  worker_->submit([this, reach = reach_, host = &form_.host, generation, reload, everything, kept = std::move(kept),
+                   folders = folders_, code_page = services_.code_page,
                    threads = services_.threads](const std::atomic<bool>& cancel) {
-    auto loaded = load_catalogues(folders, code_page, threads, &cancel);
+    auto loaded = load_catalogues(folders, code_page, threads, &cancel, kept);
     if (!loaded) return;
+    if (everything)
+      loaded->reloaded = reload ? "Reloaded all " + plural(loaded->catalogues.size(), "catalogue", "catalogues") : "";
     auto delivered = std::make_shared<LoadedCatalogues>(std::move(*loaded));
-    form_.host.post([this, generation, delivered] { on_loaded(generation, std::move(*delivered)); });
+    post(reach, *host, [this, generation, delivered, reload] { on_loaded(generation, std::move(*delivered), reload); });
   });
 }
 
-void VeskoSession::on_loaded(std::uint64_t generation, LoadedCatalogues loaded) {
+void VeskoSession::on_loaded(std::uint64_t generation, LoadedCatalogues loaded, bool reload) {
   if (generation != load_generation_) return;
   loading_ = false;
+  // The selection follows the catalogues it named, where they still are.
+  std::vector<std::string> selected;
+  for (const std::size_t row : form_.lstCatalogues.selectedRows())
+    if (row < loaded_.catalogues.size()) selected.push_back(catalogue_path(*loaded_.catalogues[row]));
+  const bool same_set = reload && loaded.reloaded.empty();
   loaded_ = std::move(loaded);
-  catalogue_rows_.show(loaded_.facts);
-  form_.lstCatalogues.rowsChanged();
+  std::vector<std::string> watched;
+  for (const auto& catalogue : loaded_.catalogues) watched.push_back(catalogue->path());
+  form_.host.watchFolders(folders_, watched);
+  if (!same_set) {
+    catalogue_rows_.show(loaded_.facts);
+    form_.lstCatalogues.rowsChanged();
+    std::vector<std::size_t> rows;
+    for (std::size_t row = 0; row < loaded_.catalogues.size(); ++row)
+      if (std::find(selected.begin(), selected.end(), catalogue_path(*loaded_.catalogues[row])) != selected.end())
+        rows.push_back(row);
+    if (!rows.empty()) form_.lstCatalogues.selectRows(rows);
+  }
+  if (reload_waiting_) {
+    load(true, false);
+    return;
+  }
+  // A reload that found nothing new leaves the results as they stand, unless
+  // it stopped the search that was to replace them.
+  const bool interrupted = search_interrupted_;
+  search_interrupted_ = false;
+  if (same_set && !interrupted && results_.shown().results) {
+    show_status(summary_);
+    return;
+  }
+  run_query(reload);
+}
+
+void VeskoSession::txtQuery_Change() {
+  loaded_.reloaded.clear();
   run_query();
 }
 
-void VeskoSession::txtQuery_Change() { run_query(); }
-
 void VeskoSession::clear_query() {
   form_.txtQuery.setText("");
+  loaded_.reloaded.clear();
   run_query();
 }
 
@@ -131,15 +292,16 @@ std::vector<std::shared_ptr<search::Catalogue>> VeskoSession::selected_catalogue
   return chosen;
 }
 
-void VeskoSession::run_query() {
+void VeskoSession::run_query(bool refresh) {
   const std::uint64_t generation = ++search_generation_;
   if (loading_) return;  // runs when the catalogues are in
   const std::string text = form_.txtQuery.text();
-  if (blank(text)) {
+  if (blank(text) || loaded_.no_folder) {
     worker_->cancel();
     searching_ = false;
     show_results({});
     summary_.clear();
+    search_notes_.clear();
     show_status(idle_status());
     return;
   }
@@ -157,14 +319,21 @@ void VeskoSession::run_query() {
   search::SearchOptions options;
   options.code_page = services_.code_page;
   options.threads = services_.threads;
-  worker_->submit([this, generation, query = std::move(*query), catalogues = selected_catalogues(), options,
-                   sort = sort_](const std::atomic<bool>& cancel) mutable {
+  // A refresh compares its rows with those shown down to a little below what
+  // the table shows, to keep its place there.
+  ShownResults before = refresh ? results_.shown() : ShownResults{};
+  const std::size_t place = std::max(form_.lstResults.topRow(), form_.lstResults.currentRow().value_or(0));
+  worker_->submit([this, reach = reach_, host = &form_.host, generation, query = std::move(*query),
+                   catalogues = selected_catalogues(), options,
+                   sort = sort_, refresh, before = std::move(before), place,
+                   code_page = services_.code_page](const std::atomic<bool>& cancel) mutable {
     const auto start = std::chrono::steady_clock::now();
     const search::Matcher matcher(query);
     // First a search that stops at the first few results: a word found in
     // many names shows its first rows at once, while the whole search goes on.
-    // A search that finds fewer is already complete.
-    options.max_hits = kFirstResults;
+    // A search that finds fewer is already complete. A refresh shows its rows
+    // once, when they are all in, so the table does not jump.
+    options.max_hits = refresh ? 0 : kFirstResults;
     for (;;) {
       auto outcome = std::make_shared<search::SearchOutcome>(search::run_search(catalogues, matcher, options, &cancel));
       if (outcome->cancelled || cancel.load()) return;
@@ -185,8 +354,17 @@ void VeskoSession::run_query() {
       }
       // The hits stay where the search made them; the order points into them.
       shown.results = std::shared_ptr<const search::ResultSet>(outcome, &outcome->results);
-      form_.host.post([this, generation, shown = std::move(shown), summary = std::move(summary), complete]() mutable {
-        on_searched(generation, std::move(shown), std::move(summary), complete);
+      const std::size_t compared = std::min(place + kRowsComparedBelow, kRowsComparedAtMost);
+      const bool keep_place = refresh && place < compared &&
+                              same_rows(before, shown, std::min({compared, before.results ? before.results->size() : 0,
+                                                                 shown.results->size()}),
+                                        code_page) &&
+                              std::min(before.results->size(), shown.results->size()) > place;
+      std::vector<std::string> notes = outcome->notes;
+      notes.insert(notes.end(), outcome->errors.begin(), outcome->errors.end());
+      post(reach, *host, [this, generation, shown = std::move(shown), summary = std::move(summary), complete,
+                          keep_place, notes = std::move(notes)]() mutable {
+        on_searched(generation, std::move(shown), std::move(summary), complete, keep_place, std::move(notes));
       });
       if (complete) return;
       options.max_hits = 0;
@@ -194,12 +372,17 @@ void VeskoSession::run_query() {
   });
 }
 
-void VeskoSession::on_searched(std::uint64_t generation, ShownResults shown, std::string summary, bool complete) {
+void VeskoSession::on_searched(std::uint64_t generation, ShownResults shown, std::string summary, bool complete,
+                               bool keep_place, std::vector<std::string> notes) {
   if (generation != search_generation_) return;
   searching_ = !complete;
-  show_results(std::move(shown));
+  show_results(std::move(shown), keep_place);
   summary_ = std::move(summary);
+  const bool changed = !notes.empty();
+  search_notes_ = std::move(notes);
   show_status(summary_);
+  // A catalogue found changed on the way is read again, with the rest of its folder.
+  if (changed && complete) catalogues_changed();
 }
 
 void VeskoSession::lstResults_HeaderClick(int column) {
@@ -217,13 +400,14 @@ void VeskoSession::lstResults_HeaderClick(int column) {
   // A million rows take a second or more: the status says why the rows have
   // not followed the arrow yet, until they do.
   show_status(kSorting);
-  worker_->submit([this, generation, results = results_.shown().results, sort = *sort_, summary = summary_,
+  worker_->submit([this, reach = reach_, host = &form_.host, generation, results = results_.shown().results,
+                   sort = *sort_, summary = summary_, notes = search_notes_,
                    code_page = services_.code_page](const std::atomic<bool>& cancel) {
     auto order = sorted_rows(*results, sort.column, sort.descending, code_page, &cancel);
     if (!order) return;
     ShownResults shown{results, std::move(*order)};
-    form_.host.post([this, generation, shown = std::move(shown), summary]() mutable {
-      on_searched(generation, std::move(shown), summary, true);
+    post(reach, *host, [this, generation, shown = std::move(shown), summary, notes]() mutable {
+      on_searched(generation, std::move(shown), summary, true, false, std::move(notes));
     });
   });
 }
@@ -231,21 +415,22 @@ void VeskoSession::lstResults_HeaderClick(int column) {
 void VeskoSession::lstResults_Open() {
   const auto row = form_.lstResults.currentRow();
   if (!row || *row >= results_.row_count()) return;
-  const std::string path = results_.full_path(*row);
+  const std::optional<std::string> path = results_.full_path(*row);
+  if (!path) return;  // its catalogue changed: it is being read again
   const search::Catalogue& catalogue = results_.catalogue(*row);
   std::string root;
   search::NameDecoder(services_.code_page).decode(catalogue.encoding(), catalogue.root(), root);
-  if (services_.files->exists(path)) {
-    const platform::Status shown = services_.show_in_file_manager(path);
+  if (services_.files->exists(*path)) {
+    const platform::Status shown = services_.show_in_file_manager(*path);
     if (!shown.ok()) form_.host.messageBox(shown.message());
     return;
   }
   if (services_.files->exists(root)) {
-    form_.host.messageBox(path + " is no longer there.\nThe catalogue \"" + catalogue.name() + "\" of " + root +
+    form_.host.messageBox(*path + " is no longer there.\nThe catalogue \"" + catalogue.name() + "\" of " + root +
                           " lists it as it was when the catalogue was made.");
     return;
   }
-  form_.host.messageBox(path + " is on a disk that is not attached.\nCatalogue: " + catalogue.name() +
+  form_.host.messageBox(*path + " is on a disk that is not attached.\nCatalogue: " + catalogue.name() +
                         "\nRoot: " + root);
 }
 
@@ -255,24 +440,38 @@ void VeskoSession::lstResults_ContextMenu() {
   const auto item = form_.host.popupResultMenu();
   if (!item) return;
   switch (*item) {
-    case ui::ResultMenuItem::CopyPath: form_.host.setClipboardText(results_.full_path(*row)); break;
-    case ui::ResultMenuItem::CopyName: form_.host.setClipboardText(results_.name(*row)); break;
+    case ui::ResultMenuItem::CopyPath:
+      if (const auto path = results_.full_path(*row)) form_.host.setClipboardText(*path);
+      break;
+    case ui::ResultMenuItem::CopyName:
+      if (const auto name = results_.name(*row)) form_.host.setClipboardText(*name);
+      break;
     case ui::ResultMenuItem::OpenFolder: lstResults_Open(); break;
   }
 }
 
-void VeskoSession::show_results(ShownResults shown) {
+void VeskoSession::show_results(ShownResults shown, bool keep_place) {
   results_.show(std::move(shown));
-  form_.lstResults.rowsChanged();
+  if (keep_place) {
+    form_.lstResults.rowsRefreshed();
+  } else {
+    form_.lstResults.rowsChanged();
+  }
 }
 
 void VeskoSession::show_status(const std::string& text) {
   std::string line = text;
-  for (const std::string& note : loaded_.notes) line += (line.empty() ? "" : "; ") + note;
+  auto add = [&line](const std::string& part) {
+    if (!part.empty()) line += (line.empty() ? "" : "; ") + part;
+  };
+  add(loaded_.reloaded);
+  for (const std::string& note : search_notes_) add(note);
+  for (const std::string& note : loaded_.notes) add(note);
   form_.lblStatus.setCaption(line);
 }
 
 std::string VeskoSession::idle_status() const {
+  if (loaded_.no_folder) return std::string(kNoFolderYet);
   return plural(loaded_.catalogues.size(), "catalogue", "catalogues") + " (" +
          plural(loaded_.entries, "entry", "entries") + "): type to search";
 }

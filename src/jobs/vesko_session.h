@@ -1,14 +1,16 @@
 #pragma once
 // Vesko's window at work: the catalogue folder read on the worker thread, the
 // search run as the user types (each keystroke cancelling the running one),
-// the results sorted by a header click, a result opened or copied. Every
-// handler runs on the window's thread and returns at once; what the worker
-// finds comes back through the host's post().
+// the results sorted by a header click, a result opened or copied, and the
+// catalogues read again when their folder changes. Every handler runs on the
+// window's thread and returns at once; what the worker finds comes back
+// through the host's post().
 
 #include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -32,20 +34,31 @@ struct VeskoServices {
   unsigned threads = 0;   ///< search threads (0: one per core)
 };
 
+/// What the window says while it has no catalogue folder to search.
+inline constexpr std::string_view kNoFolderYet =
+    "No catalogue folder yet \xE2\x80\x94 Change folder... or make one with Korvint";
+
 /// A catalogue folder read for the window: the catalogues, checked (their
 /// entries and skipped lines counted, their encoding decided), their rows for
 /// the catalogue table, and what stood in the way.
 struct LoadedCatalogues {
   std::vector<std::shared_ptr<search::Catalogue>> catalogues;
   std::vector<CatalogueFacts> facts;  ///< one a catalogue
-  std::vector<std::string> notes;     ///< unreadable folders, files that are no catalogues, skipped lines
+  std::vector<std::string> notes;     ///< unreadable folders and files, files that are no catalogues, skipped lines
   std::uint64_t entries = 0;
+  bool no_folder = false;  ///< every folder is missing: nothing to search yet
+  /// What a reload found different, for the status line: "Reloaded: a.lst
+  /// (new), b.lst (changed), c.lst (gone)"; empty when nothing was.
+  std::string reloaded;
 };
 
-/// Opens and checks the catalogues of `folders`; nullopt when `cancel` became true.
+/// Opens and checks the catalogues of `folders`; nullopt when `cancel` became
+/// true. A catalogue of `kept` that is still the file it was (the same
+/// version, chosen the same way) is taken over as it is, counts and all.
 std::optional<LoadedCatalogues> load_catalogues(const std::vector<std::string>& folders,
                                                 const std::string& code_page, unsigned threads,
-                                                const std::atomic<bool>* cancel);
+                                                const std::atomic<bool>* cancel,
+                                                const std::vector<std::shared_ptr<search::Catalogue>>& kept = {});
 
 class VeskoSession {
  public:
@@ -56,13 +69,15 @@ class VeskoSession {
 
   /// `form` must outlive the session.
   explicit VeskoSession(ui::VeskoForm& form, VeskoServices services = {});
-  /// Stops the worker and drops what it posted and the window has not run yet.
+  /// Stops the worker and drops what it posted and the window has not run
+  /// yet; a job that does not stop in time posts nothing any more.
   ~VeskoSession();
   VeskoSession(const VeskoSession&) = delete;
   VeskoSession& operator=(const VeskoSession&) = delete;
 
   /// Searches the catalogues of `folders` from now on: shows them, reads them
-  /// on the worker, then runs the query in the box.
+  /// on the worker, then runs the query in the box. No folders: there is no
+  /// catalogue folder yet, and the status line says what to do.
   void open_folders(std::vector<std::string> folders);
   [[nodiscard]] const std::vector<std::string>& folders() const { return folders_; }
 
@@ -80,6 +95,14 @@ class VeskoSession {
   /// The right-click menu over the current result.
   void lstResults_ContextMenu();
 
+  /// Something in the catalogue folders changed (the host's watch, or a
+  /// catalogue found changed while it was read): the catalogues are read
+  /// again on the worker, the unchanged ones kept as they are, and the query
+  /// run again, keeping the selected catalogues and where the results stand.
+  void catalogues_changed();
+  /// F5 or Ctrl+R: every catalogue read afresh, then the same.
+  void reload_all();
+
   /// True from a change until its results (or catalogues) are shown.
   [[nodiscard]] bool working() const { return loading_ || searching_; }
   [[nodiscard]] const ResultRows& results() const { return results_; }
@@ -90,28 +113,44 @@ class VeskoSession {
     ResultColumn column;
     bool descending;
   };
+  // Whether work from the worker may still reach the window: cleared, under
+  // its lock, when the session goes.
+  struct Reach {
+    std::mutex mutex;
+    bool open = true;
+  };
 
-  void run_query();
-  void on_loaded(std::uint64_t generation, LoadedCatalogues loaded);
+  void load(bool reload, bool everything);
+  // Runs the query; `refresh` keeps the results' place where they stay the same.
+  void run_query(bool refresh = false);
+  void on_loaded(std::uint64_t generation, LoadedCatalogues loaded, bool reload);
   /// Shows a search's results; `complete` false for the first rows of one still running.
-  void on_searched(std::uint64_t generation, ShownResults shown, std::string summary, bool complete);
-  void show_results(ShownResults shown);
+  void on_searched(std::uint64_t generation, ShownResults shown, std::string summary, bool complete,
+                   bool keep_place, std::vector<std::string> notes);
+  // Hands `task` to the window's thread through `host`, unless the session
+  // has gone; what a worker job calls, reaching nothing of the session.
+  static void post(const std::shared_ptr<Reach>& reach, ui::VeskoHost& host, std::function<void()> task);
+  void show_results(ShownResults shown, bool keep_place = false);
   void show_status(const std::string& text);
   [[nodiscard]] std::string idle_status() const;
   [[nodiscard]] std::vector<std::shared_ptr<search::Catalogue>> selected_catalogues() const;
 
   ui::VeskoForm& form_;
   VeskoServices services_;
+  std::shared_ptr<Reach> reach_ = std::make_shared<Reach>();
   std::vector<std::string> folders_;
   LoadedCatalogues loaded_;
   CatalogueRows catalogue_rows_;
   ResultRows results_;
   std::optional<Sort> sort_;
   std::string summary_;  ///< the status of the results shown, without the notes
+  std::vector<std::string> search_notes_;  ///< what the last search found changed
   std::uint64_t load_generation_ = 0;
   std::uint64_t search_generation_ = 0;
   bool loading_ = false;
   bool searching_ = false;
+  bool reload_waiting_ = false;  ///< a change came while a load ran: read again after it
+  bool search_interrupted_ = false;  ///< a load stopped a search: it runs again after the load
   std::unique_ptr<SearchWorker> worker_;  ///< stopped first when the session goes
 };
 

@@ -4,10 +4,9 @@
 // keystroke's search runs next and the window never waits for a search.
 
 #include <atomic>
-#include <condition_variable>
+#include <chrono>
 #include <functional>
-#include <mutex>
-#include <thread>
+#include <memory>
 
 namespace korvint::jobs {
 
@@ -17,10 +16,16 @@ class SearchWorker {
   using Job = std::function<void(const std::atomic<bool>& cancel)>;
 
   SearchWorker();
-  /// Cancels the running job, drops a waiting one and waits for the thread.
+  /// Cancels the running job, drops a waiting one and waits for the thread up
+  /// to `kStopWait`. A job still running then (held in a call that does not
+  /// return, say on a disk that does not answer) is left to end on its own:
+  /// it must reach nothing that goes with the worker's owner.
   ~SearchWorker();
   SearchWorker(const SearchWorker&) = delete;
   SearchWorker& operator=(const SearchWorker&) = delete;
+
+  /// How long the destructor waits for a running job.
+  static constexpr std::chrono::milliseconds kStopWait{500};
 
   /// Runs `job` next: the running job is cancelled, a waiting one dropped.
   void submit(Job job);
@@ -32,15 +37,8 @@ class SearchWorker {
   [[nodiscard]] bool busy() const;
 
  private:
-  void run();
-
-  mutable std::mutex mutex_;
-  std::condition_variable wake_;
-  Job waiting_;
-  bool running_ = false;
-  bool stopping_ = false;
-  std::atomic<bool> cancel_{false};
-  std::thread thread_;
+  struct State;
+  std::shared_ptr<State> state_;  // shared with the thread, which may outlive this object
 };
 
 }  // namespace korvint::jobs

@@ -85,12 +85,26 @@ class FileServices {
   virtual LockAttempt lock_file(std::string_view path) = 0;
 
   /// The first line of the text file at `path` without its line end (CR LF, CR
-  /// or LF), converted to UTF-8 on Windows; nullopt when it is not a normal file,
-  /// cannot be read or is empty.
+  /// or LF) and without a UTF-8 byte-order mark before it; on Windows converted
+  /// to UTF-8 from the ANSI code page (from UTF-8 after such a mark); nullopt
+  /// when it is not a normal file, cannot be read or is empty.
   virtual std::optional<std::string> read_first_line(std::string_view path) = 0;
 };
 
 /// The operating system's files.
 FileServices& system_file_services();
+
+/// Whether the lock file that FileServices::lock_file() takes at `path` is
+/// held right now, learned with the very primitive lock_file() uses.
+enum class LockState {
+  Absent,   ///< no lock file: nobody writes (a lock file being removed counts as gone)
+  Held,     ///< a holder, in this process or another, has it
+  NotHeld,  ///< a lock file stands there but nobody holds it: its holder was killed
+};
+
+/// The state of the lock file at `path`. Never creates, takes over or removes
+/// it; the test holds the lock only between two system calls (a lock_file()
+/// that meets it in that moment finds the lock busy).
+LockState probe_lock(std::string_view path);
 
 }  // namespace korvint::platform

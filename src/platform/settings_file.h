@@ -19,7 +19,8 @@ std::string encode_settings_text(std::string_view utf8);
 
 /// Replaces the file at `path` with `bytes`: creates missing parent folders,
 /// writes a temporary file beside it, makes it durable, then renames it over
-/// the old one, so readers see either the old or the whole new file.
+/// the old one, so readers see either the old or the whole new file. When
+/// `path` is a symbolic link, the file it leads to is replaced and the link kept.
 Status write_settings_atomically(std::string_view path, std::string_view bytes);
 
 }  // namespace korvint::platform

@@ -22,14 +22,14 @@ bool BlockReader::next(Block& block) {
     const std::uint64_t left = end_ - position_;
     std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(left, block_bytes_));
     if (buffer_.size() < want) buffer_.resize(want);
-    catalogue_.copy(position_, want, buffer_.data());
+    if (!catalogue_.read(position_, want, buffer_.data(), false)) return false;
     const char* lf = want == left ? buffer_.data() + want - 1 : find_last_byte(buffer_.data(), buffer_.data() + want, '\n');
     if (lf == nullptr && want < left) {
       // No line ends in the block: read on as far as the longest entry line.
       const std::size_t more = static_cast<std::size_t>(std::min<std::uint64_t>(left, kLongestLine));
       if (more > want) {
         if (buffer_.size() < more) buffer_.resize(more);
-        catalogue_.copy(position_ + want, more - want, buffer_.data() + want);
+        if (!catalogue_.read(position_ + want, more - want, buffer_.data() + want, false)) return false;
         lf = static_cast<const char*>(std::memchr(buffer_.data() + want, '\n', more - want));
         want = more;
         if (lf == nullptr && want == left) lf = buffer_.data() + want - 1;
@@ -42,7 +42,7 @@ bool BlockReader::next(Block& block) {
       while (at < end_) {
         const std::size_t step = static_cast<std::size_t>(std::min<std::uint64_t>(end_ - at, block_bytes_));
         if (buffer_.size() < step) buffer_.resize(step);
-        catalogue_.copy(at, step, buffer_.data());
+        if (!catalogue_.read(at, step, buffer_.data(), false)) return false;
         const auto* found = static_cast<const char*>(std::memchr(buffer_.data(), '\n', step));
         if (found != nullptr) {
           at += static_cast<std::uint64_t>(found - buffer_.data()) + 1;

@@ -1,7 +1,7 @@
 #pragma once
 // Reads a chunk of a catalogue into one buffer a block at a time, each block
 // holding whole lines, so the search runs over a few hundred kilobytes that stay
-// in the processor's cache instead of touching every mapped page.
+// in the processor's cache.
 
 #include <cstdint>
 #include <vector>
@@ -23,9 +23,11 @@ class BlockReader {
   /// (which keeps its memory for the next reader of the same thread).
   BlockReader(const Catalogue& catalogue, const Chunk& chunk, std::size_t block_bytes, std::vector<char>& buffer);
 
-  /// The next block, false after the chunk's last. Every block ends after an
-  /// LF, except a last one that ends where the file ends. A line too long to be
-  /// an entry may be passed over instead; each one is counted in overlong().
+  /// The next block, false after the chunk's last or when the file was cut
+  /// short (Catalogue::changed(); a file rewritten in place is seen by
+  /// Catalogue::still_as_opened() after the reading). Every block ends after an LF,
+  /// except a last one that ends where the file ends. A line too long to be an
+  /// entry may be passed over instead; each one is counted in overlong().
   bool next(Block& block);
 
   /// Lines passed over for their length so far.

@@ -1,6 +1,7 @@
 #include "search/catalogue.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 
 #include "search/block_reader.h"
@@ -14,7 +15,109 @@ namespace {
 // The block a check reads at a time.
 constexpr std::size_t kCountBlockBytes = 256u << 10;
 
+// The longest line that can be a root or an entry, with its CR LF.
+constexpr std::size_t kLongestLine = kMaxLineBytes + 2;
+
+// The byte-order mark some tools put before UTF-8 text.
+constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
+
+std::atomic<std::uint64_t> next_serial{1};
+
+// The blocks of catalogue text that lines were last read from, one set per
+// thread. Lines asked for one after the other through a catalogue (results
+// printed, names read for a sort) are read in runs of 64 KiB; a line on its
+// own (a folder looked back to, a row painted) in the page that holds it.
+class LineCache {
+ public:
+  static constexpr std::size_t kPage = 4u << 10;
+  static constexpr std::size_t kRun = 64u << 10;
+
+  struct Block {
+    std::uint64_t serial = 0;
+    std::uint64_t begin = 0;
+    std::string bytes;
+    [[nodiscard]] bool holds(std::uint64_t of, std::uint64_t offset) const {
+      return serial == of && offset >= begin && offset - begin < bytes.size();
+    }
+  };
+
+  // The block of catalogue `serial` here that holds `offset`, or nullptr.
+  const Block* find(std::uint64_t serial, std::uint64_t offset) const {
+    for (const Block& block : blocks_)
+      if (block.holds(serial, offset)) return &block;
+    return nullptr;
+  }
+
+  // How much to read at `begin`: a run when it follows what was read last.
+  [[nodiscard]] std::size_t size_at(std::uint64_t serial, std::uint64_t begin) const {
+    return serial == last_serial_ && begin >= last_begin_ && begin - last_begin_ <= 2 * kRun ? kRun : kPage;
+  }
+
+  // Reads `size` bytes at `begin` of catalogue `serial` through `read` into a
+  // block of its own; nullptr when `read` fails.
+  template <typename Read>
+  const Block* fill(std::uint64_t serial, std::uint64_t begin, std::size_t size, Read read) {
+    Block& block = blocks_[next_];
+    next_ = (next_ + 1) % blocks_.size();
+    block.serial = 0;
+    block.bytes.resize(size);
+    if (!read(begin, block.bytes)) return nullptr;
+    block.serial = serial;
+    block.begin = begin;
+    last_serial_ = serial;
+    last_begin_ = begin;
+    return &block;
+  }
+
+ private:
+  std::array<Block, 8> blocks_;
+  std::size_t next_ = 0;
+  std::uint64_t last_serial_ = 0;
+  std::uint64_t last_begin_ = 0;
+};
+
+// A line's text without its line end, from `start` up to the LF at `lf`.
+void assign_line(std::string& out, const char* start, const char* lf) {
+  std::size_t length = static_cast<std::size_t>(lf - start);
+  if (length > 0 && start[length - 1] == '\r') --length;
+  out.assign(start, length);
+}
+
 }  // namespace
+
+// The file of a catalogue in use by one read: opened now unless it is kept
+// open or held, closed again after the last user when it should not stay open.
+class FileUse {
+ public:
+  explicit FileUse(const Catalogue& catalogue) : catalogue_(catalogue) {
+    const std::lock_guard lock(catalogue_.file_mutex_);
+    ++catalogue_.users_;
+    if (catalogue_.file_.is_open() || catalogue_.changed()) return;
+    platform::OpenFailure failure = platform::OpenFailure::None;
+    platform::Status error;
+    platform::ReadOnlyFile file = platform::ReadOnlyFile::open(catalogue_.source_.path, failure, error);
+    // Opened again by its name: that name may now stand for another file.
+    if (!catalogue_.same_version(file.identity())) {
+      catalogue_.mark_changed();
+      return;
+    }
+    catalogue_.file_ = std::move(file);
+  }
+  ~FileUse() {
+    const std::lock_guard lock(catalogue_.file_mutex_);
+    if (--catalogue_.users_ == 0 && !catalogue_.keep_open_) catalogue_.file_.close();
+  }
+  FileUse(const FileUse&) = delete;
+  FileUse& operator=(const FileUse&) = delete;
+
+  // The open file, or nullptr when the catalogue changed.
+  [[nodiscard]] const platform::ReadOnlyFile* file() const {
+    return catalogue_.changed() || !catalogue_.file_.is_open() ? nullptr : &catalogue_.file_;
+  }
+
+ private:
+  const Catalogue& catalogue_;
+};
 
 void LineCounts::add(const LineCounts& other) {
   entries += other.entries;
@@ -23,22 +126,32 @@ void LineCounts::add(const LineCounts& other) {
   valid_utf8 = valid_utf8 && other.valid_utf8;
 }
 
-std::unique_ptr<Catalogue> Catalogue::open(const std::string& path, std::string name, bool from_old,
-                                           OpenProblem& problem, std::string& message) {
+Catalogue::Catalogue() : serial_(next_serial.fetch_add(1)) {}
+
+std::unique_ptr<Catalogue> Catalogue::open(CatalogueSource source, OpenProblem& problem, std::string& message) {
+  platform::OpenFailure failure = platform::OpenFailure::None;
   platform::Status error;
-  platform::MappedFile file = platform::MappedFile::open(path, error);
-  if (!error.ok()) {
-    problem = OpenProblem::Unreadable;
-    message = error.message();
+  platform::ReadOnlyFile file = platform::ReadOnlyFile::open(source.path, failure, error);
+  const auto identity = file.identity();
+  if (!identity) {
+    problem = failure == platform::OpenFailure::NotAFile ? OpenProblem::NotAFile : OpenProblem::Unreadable;
+    message = error.ok() ? "Cannot read \"" + source.path + "\"" : error.message();
     return nullptr;
   }
   std::unique_ptr<Catalogue> catalogue(new Catalogue());
+  catalogue->source_ = std::move(source);
+  catalogue->identity_ = *identity;
+  catalogue->size_ = identity->size;
+  catalogue->keep_open_ = file.worth_keeping();
   catalogue->file_ = std::move(file);
-  catalogue->bytes_ = catalogue->file_.bytes();
-  catalogue->path_ = path;
-  catalogue->name_ = std::move(name);
-  catalogue->from_old_ = from_old;
-  if (!catalogue->read_header()) {
+  const bool header = catalogue->read_header();
+  if (catalogue->changed()) {
+    problem = OpenProblem::Unreadable;
+    message = "Cannot read \"" + catalogue->path() + "\": it changed while it was opened";
+    return nullptr;
+  }
+  if (!catalogue->keep_open_) catalogue->file_.close();
+  if (!header) {
     problem = OpenProblem::NotACatalogue;
     return nullptr;
   }
@@ -49,8 +162,9 @@ std::unique_ptr<Catalogue> Catalogue::open(const std::string& path, std::string 
 std::unique_ptr<Catalogue> Catalogue::from_bytes(std::string bytes, std::string name, OpenProblem& problem) {
   std::unique_ptr<Catalogue> catalogue(new Catalogue());
   catalogue->memory_ = std::move(bytes);
-  catalogue->bytes_ = catalogue->memory_;
-  catalogue->name_ = std::move(name);
+  catalogue->in_memory_ = true;
+  catalogue->size_ = catalogue->memory_.size();
+  catalogue->source_.name = std::move(name);
   if (!catalogue->read_header()) {
     problem = OpenProblem::NotACatalogue;
     return nullptr;
@@ -59,24 +173,88 @@ std::unique_ptr<Catalogue> Catalogue::from_bytes(std::string bytes, std::string 
   return catalogue;
 }
 
+std::unique_ptr<Catalogue> Catalogue::reopen(OpenProblem& problem, std::string& message) const {
+  if (in_memory_) return from_bytes(memory_, source_.name, problem);
+  return open(source_, problem, message);
+}
+
+bool Catalogue::same_version(const std::optional<platform::FileIdentity>& now) const {
+  if (!now || !now->same_file(identity_)) return false;
+  // A file being written only grows; what was read of it stays as it was.
+  if (source_.growing) return now->size >= identity_.size;
+  return now->size == identity_.size && now->write_time == identity_.write_time;
+}
+
+bool Catalogue::read(std::uint64_t offset, std::size_t size, char* out, bool check_version) const {
+  if (offset > size_ || size > size_ - offset) return false;
+  if (in_memory_) {
+    std::memcpy(out, memory_.data() + offset, size);
+    return true;
+  }
+  if (changed()) return false;
+  const FileUse use(*this);
+  const platform::ReadOnlyFile* file = use.file();
+  if (file == nullptr) return false;
+  const auto got = file->read_at(offset, size, out);
+  // Checked after the read: text changed before it changed the identity first.
+  if (!got || *got != size || (check_version && !same_version(file->identity()))) {
+    mark_changed();
+    return false;
+  }
+  return true;
+}
+
+bool Catalogue::still_as_opened() const {
+  if (in_memory_ || changed()) return !changed();
+  const FileUse use(*this);
+  const platform::ReadOnlyFile* file = use.file();
+  if (file != nullptr && !same_version(file->identity())) mark_changed();
+  return !changed();
+}
+
+Catalogue::Hold::Hold(const Catalogue& catalogue) : catalogue_(catalogue) {
+  const std::lock_guard lock(catalogue_.file_mutex_);
+  ++catalogue_.users_;
+}
+
+Catalogue::Hold::~Hold() {
+  const std::lock_guard lock(catalogue_.file_mutex_);
+  if (--catalogue_.users_ == 0 && !catalogue_.keep_open_) catalogue_.file_.close();
+}
+
+std::optional<std::string> Catalogue::line_bytes(std::uint64_t offset, std::size_t limit) const {
+  std::string bytes;
+  for (std::size_t want = 4u << 10;; want *= 4) {
+    const auto size = static_cast<std::size_t>(std::min<std::uint64_t>({limit, size_ - offset, want}));
+    bytes.resize(size);
+    if (!read(offset, size, bytes.data())) return std::nullopt;
+    const std::size_t lf = bytes.find('\n');
+    if (lf != std::string::npos) {
+      bytes.resize(lf + 1);
+      return bytes;
+    }
+    if (size == limit || offset + size == size_) return bytes;
+  }
+}
+
 bool Catalogue::read_header() {
-  if (bytes_.empty()) return false;
-  const std::size_t limit = std::min<std::size_t>(bytes_.size(), kMaxLineBytes + 2);
-  const auto* lf = static_cast<const char*>(std::memchr(bytes_.data(), '\n', limit));
-  std::string_view header = lf == nullptr ? bytes_ : bytes_.substr(0, static_cast<std::size_t>(lf - bytes_.data()));
-  if (lf == nullptr && bytes_.size() > kMaxLineBytes) return false;
+  const auto head = line_bytes(0, kUtf8Mark.size() + kLongestLine);
+  if (!head || head->empty()) return false;
+  const std::size_t mark = head->rfind(kUtf8Mark, 0) == 0 ? kUtf8Mark.size() : 0;
+  const bool ended = head->back() == '\n';
+  if (!ended && size_ - mark > kMaxLineBytes) return false;
+  std::string_view header = std::string_view(*head).substr(mark, head->size() - mark - (ended ? 1 : 0));
   if (!header.empty() && header.back() == '\r') header.remove_suffix(1);
   if (!is_root_line(header)) return false;
   root_ = header;
-  body_begin_ = lf == nullptr ? bytes_.size() : static_cast<std::uint64_t>(lf - bytes_.data()) + 1;
+  body_begin_ = ended ? head->size() : size_;
   for (const char c : root_) root_ascii_ = root_ascii_ && static_cast<unsigned char>(c) < 0x80;
   root_utf8_ = is_valid_utf8(root_);
-  if (body_begin_ < bytes_.size()) {
+  if (body_begin_ < size_) {
     // The second line decides: a list of something else is not searched.
-    const std::string_view rest = bytes_.substr(body_begin_);
-    const auto* end = static_cast<const char*>(std::memchr(rest.data(), '\n', std::min(rest.size(), kMaxLineBytes + 2)));
-    if (end == nullptr || end == rest.data() || end[-1] != '\r') return false;
-    if (!parse_entry_line(rest.substr(0, static_cast<std::size_t>(end - rest.data()) - 1))) return false;
+    const auto second = line_bytes(body_begin_, kLongestLine);
+    if (!second || second->size() < 2 || second->back() != '\n' || (*second)[second->size() - 2] != '\r') return false;
+    if (!parse_entry_line(std::string_view(*second).substr(0, second->size() - 2))) return false;
   }
   encoding_ = root_ascii_ ? TextEncoding::Ascii : (root_utf8_ ? TextEncoding::Utf8 : TextEncoding::CodePage);
   return true;
@@ -84,18 +262,16 @@ bool Catalogue::read_header() {
 
 std::vector<Chunk> Catalogue::chunks(std::uint64_t target_bytes) const {
   std::vector<Chunk> result;
-  const std::uint64_t size = bytes_.size();
   std::uint64_t begin = body_begin_;
   if (target_bytes == 0) target_bytes = 1;
-  while (begin < size) {
-    std::uint64_t end = size;
-    if (size - begin > target_bytes) {
-      // The line end after the cut, read through copy(): the mapping stays untouched.
-      end = size;
+  while (begin < size_) {
+    std::uint64_t end = size_;
+    if (size_ - begin > target_bytes) {
+      // The line end after the cut.
       char piece[512];
-      for (std::uint64_t at = begin + target_bytes; at < size; at += sizeof piece) {
-        const auto length = static_cast<std::size_t>(std::min<std::uint64_t>(sizeof piece, size - at));
-        copy(at, length, piece);
+      for (std::uint64_t at = begin + target_bytes; at < size_; at += sizeof piece) {
+        const auto length = static_cast<std::size_t>(std::min<std::uint64_t>(sizeof piece, size_ - at));
+        if (!read(at, length, piece)) break;  // the search of this catalogue fails on its first read
         if (const auto* lf = static_cast<const char*>(std::memchr(piece, '\n', length))) {
           end = at + static_cast<std::uint64_t>(lf - piece) + 1;
           break;
@@ -138,18 +314,93 @@ LineCounts Catalogue::count_lines(const Chunk& chunk) const {
 }
 
 std::optional<std::uint64_t> Catalogue::last_folder_line(std::uint64_t from, std::uint64_t before) const {
-  const char* const base = bytes_.data();
-  const char* found = find_last_folder_line(base + from, base + before, base + bytes_.size());
-  if (found == nullptr) return std::nullopt;
-  return static_cast<std::uint64_t>(found - base);
+  if (in_memory_) {
+    const char* const base = memory_.data();
+    const char* found = find_last_folder_line(base + from, base + before, base + size_);
+    if (found == nullptr) return std::nullopt;
+    return static_cast<std::uint64_t>(found - base);
+  }
+  // Read backwards a block at a time, each block ending at a line start; a
+  // block that starts inside a line looks only from its first line start.
+  thread_local std::string buffer;
+  std::uint64_t end = before;
+  std::size_t step = 16u << 10;
+  while (end > from) {
+    const std::uint64_t low = end - std::min<std::uint64_t>(end - from, step);
+    buffer.resize(static_cast<std::size_t>(end - low));
+    if (!read(low, buffer.size(), buffer.data())) return std::nullopt;
+    const char* const data = buffer.data();
+    const char* const data_end = data + buffer.size();
+    const char* first = data;
+    if (low != from) {
+      const auto* lf = static_cast<const char*>(std::memchr(data, '\n', buffer.size()));
+      if (lf == nullptr) {
+        // One line fills the block: when it is longer than any entry it names no folder.
+        if (buffer.size() > kLongestLine) {
+          end = low;
+        } else {
+          step *= 2;
+        }
+        continue;
+      }
+      first = lf + 1;
+    }
+    if (const char* found = find_last_folder_line(first, data_end, data_end))
+      return low + static_cast<std::uint64_t>(found - data);
+    end = low + static_cast<std::uint64_t>(first - data);
+    step = std::min<std::size_t>(step * 2, 1u << 20);
+  }
+  return std::nullopt;
 }
 
-void Catalogue::copy(std::uint64_t offset, std::size_t size, char* out) const {
-  if (memory_.empty()) {
-    file_.copy(offset, size, out);
-  } else {
-    std::memcpy(out, bytes_.data() + offset, size);
+bool Catalogue::line_at(std::uint64_t offset, std::string& out) const {
+  out.clear();
+  if (offset >= size_) return false;
+  if (in_memory_) {
+    const auto* lf = static_cast<const char*>(std::memchr(memory_.data() + offset, '\n', size_ - offset));
+    assign_line(out, memory_.data() + offset, lf == nullptr ? memory_.data() + size_ : lf);
+    return true;
   }
+  thread_local LineCache cache;
+  const auto read_block = [this](std::uint64_t begin, std::string& bytes) {
+    return read(begin, bytes.size(), bytes.data());
+  };
+  const std::uint64_t page = offset - offset % LineCache::kPage;
+  const LineCache::Block* block = cache.find(serial_, offset);
+  if (block == nullptr) {
+    const auto size = std::min<std::uint64_t>(cache.size_at(serial_, page), size_ - page);
+    block = cache.fill(serial_, page, static_cast<std::size_t>(size), read_block);
+  }
+  for (bool as_far_as_reached = false; block != nullptr;) {
+    const char* start = block->bytes.data() + (offset - block->begin);
+    const char* block_end = block->bytes.data() + block->bytes.size();
+    const auto* lf = static_cast<const char*>(std::memchr(start, '\n', static_cast<std::size_t>(block_end - start)));
+    // The last line may lack its line end; a line longer than any entry is cut.
+    if (lf != nullptr || block->begin + block->bytes.size() == size_ || as_far_as_reached) {
+      assign_line(out, start, lf != nullptr ? lf : block_end);
+      return true;
+    }
+    // The line goes on past the block: read twice as much from its page, as
+    // far as the longest entry line reaches.
+    const std::uint64_t reach = std::min<std::uint64_t>(size_ - page, offset - page + kLongestLine);
+    const std::uint64_t size = std::min<std::uint64_t>(reach, 2 * (block->begin + block->bytes.size() - page));
+    block = cache.fill(serial_, page, static_cast<std::size_t>(size), read_block);
+    as_far_as_reached = size == reach;  // no line end within it: the line is cut there
+  }
+  return false;
+}
+
+void Catalogue::set_counts(const LineCounts& counts) {
+  counts_ = counts;
+  decide_encoding(counts.non_ascii, counts.valid_utf8, true);
+}
+
+void Catalogue::decide_encoding(bool non_ascii, bool valid_utf8, bool saw_every_line) {
+  if (encoding_known_) return;
+  non_ascii = non_ascii || !root_ascii_;
+  const bool utf8 = valid_utf8 && root_utf8_;
+  encoding_ = !non_ascii ? TextEncoding::Ascii : (utf8 ? TextEncoding::Utf8 : TextEncoding::CodePage);
+  encoding_known_ = saw_every_line;
 }
 
 const char* find_last_folder_line(const char* low, const char* before, const char* text_end) {
@@ -168,27 +419,6 @@ const char* find_last_folder_line(const char* low, const char* before, const cha
     end = start;
   }
   return nullptr;
-}
-
-std::string_view Catalogue::line_at(std::uint64_t offset) const {
-  if (offset >= bytes_.size()) return {};
-  const std::string_view rest = bytes_.substr(offset);
-  std::string_view line = rest.substr(0, rest.find('\n'));
-  if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-  return line;
-}
-
-void Catalogue::set_counts(const LineCounts& counts) {
-  counts_ = counts;
-  decide_encoding(counts.non_ascii, counts.valid_utf8, true);
-}
-
-void Catalogue::decide_encoding(bool non_ascii, bool valid_utf8, bool saw_every_line) {
-  if (encoding_known_) return;
-  non_ascii = non_ascii || !root_ascii_;
-  const bool utf8 = valid_utf8 && root_utf8_;
-  encoding_ = !non_ascii ? TextEncoding::Ascii : (utf8 ? TextEncoding::Utf8 : TextEncoding::CodePage);
-  encoding_known_ = saw_every_line;
 }
 
 }  // namespace korvint::search

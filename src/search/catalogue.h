@@ -1,16 +1,21 @@
 #pragma once
-// One catalogue opened for searching: its bytes in place (mapped, never
-// copied), its root, and the line structure a search needs: chunks that start
-// and end at line boundaries, and the folder line that governs any offset.
+// One catalogue opened for searching: its bytes read from the file where they
+// are needed (never mapped), its root, and the line structure a search needs:
+// chunks that start and end at line boundaries, and the folder line that
+// governs any offset. A catalogue is a file another program may change at any
+// moment: every read checks that the file is still the version opened, and a
+// catalogue that is not says so through changed(), never by guessing.
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "platform/mapped_file.h"
+#include "platform/read_only_file.h"
 
 namespace korvint::search {
 
@@ -42,27 +47,42 @@ struct Chunk {
 inline constexpr std::uint64_t kRootFolder = ~std::uint64_t{0};
 
 /// Why a file could not be opened as a catalogue.
-enum class OpenProblem { None, Unreadable, NotACatalogue };
+enum class OpenProblem { None, Unreadable, NotAFile, NotACatalogue };
+
+/// Which file a catalogue is read from, and how it was chosen.
+struct CatalogueSource {
+  std::string path;       ///< the file read
+  std::string file_name;  ///< its name in its folder, as notes name it
+  std::string name;       ///< what results show: the catalogue's name without ".lst"
+  bool from_old = false;  ///< "NAME.lst.old", the last complete version of one being written
+  bool growing = false;   ///< a scan writes the file right now: it may grow, and what stands is searched
+};
 
 class Catalogue {
  public:
-  /// Maps the file at `path` and checks that it is a catalogue: its first line
-  /// names a root, its second line (if any) is a folder or file line. `name` is
-  /// what results show; `from_old` says it is the backup of one being rewritten.
-  /// nullptr with `problem` set (and `message` for an unreadable file) otherwise.
-  static std::unique_ptr<Catalogue> open(const std::string& path, std::string name, bool from_old,
-                                         OpenProblem& problem, std::string& message);
+  /// Opens the file of `source` and checks that it is a catalogue: its first
+  /// line (after a UTF-8 byte-order mark) names a root, its second line (if
+  /// any) is a folder or file line. nullptr with `problem` set (and `message`
+  /// for a file that cannot be read) otherwise.
+  static std::unique_ptr<Catalogue> open(CatalogueSource source, OpenProblem& problem, std::string& message);
 
   /// The same over bytes held in memory (tests, fuzzing).
   static std::unique_ptr<Catalogue> from_bytes(std::string bytes, std::string name, OpenProblem& problem);
 
+  /// The file of this catalogue opened afresh, as it stands now.
+  [[nodiscard]] std::unique_ptr<Catalogue> reopen(OpenProblem& problem, std::string& message) const;
+
   Catalogue(const Catalogue&) = delete;
   Catalogue& operator=(const Catalogue&) = delete;
 
-  [[nodiscard]] const std::string& name() const { return name_; }
-  [[nodiscard]] const std::string& path() const { return path_; }
-  [[nodiscard]] bool from_old() const { return from_old_; }
-  [[nodiscard]] std::string_view bytes() const { return bytes_; }
+  [[nodiscard]] const std::string& name() const { return source_.name; }
+  [[nodiscard]] const std::string& path() const { return source_.path; }
+  [[nodiscard]] const CatalogueSource& source() const { return source_; }
+  [[nodiscard]] bool from_old() const { return source_.from_old; }
+  /// The identity of the file when it was opened (all zero for one in memory).
+  [[nodiscard]] const platform::FileIdentity& identity() const { return identity_; }
+  /// The bytes searched: the file's size when it was opened.
+  [[nodiscard]] std::uint64_t size() const { return size_; }
   /// The header line as stored, without its line end.
   [[nodiscard]] std::string_view root() const { return root_; }
   /// True when the root holds no byte >= 0x80.
@@ -72,9 +92,23 @@ class Catalogue {
   /// The offset of the first line after the header.
   [[nodiscard]] std::uint64_t body_begin() const { return body_begin_; }
 
-  /// Copies the `size` bytes at `offset` of bytes() into `out`, by reading the
-  /// file where that costs less than touching its mapping.
-  void copy(std::uint64_t offset, std::size_t size, char* out) const;
+  /// True once a read found the file no longer the version opened (shrunk,
+  /// rewritten, replaced or gone); from then on every read fails.
+  [[nodiscard]] bool changed() const { return changed_.load(std::memory_order_relaxed); }
+
+  /// Copies the `size` bytes at `offset` (inside size()) into `out`; false,
+  /// and changed() from then on, when the file no longer holds them as opened.
+  /// Without `check_version` only a file cut short is seen at once: a reader
+  /// of many blocks asks still_as_opened() when it is done instead.
+  bool read(std::uint64_t offset, std::size_t size, char* out, bool check_version = true) const;
+
+  /// True when the file is still the version opened; changed() otherwise.
+  bool still_as_opened() const;
+
+  /// The line that starts at `offset` into `out`, without its LF and the CR
+  /// before it; false when it cannot be read (see read()). Lines read one at a
+  /// time come from a small cache of blocks each thread keeps.
+  bool line_at(std::uint64_t offset, std::string& out) const;
 
   /// The body split into chunks of about `target_bytes`, each ending at a line end.
   [[nodiscard]] std::vector<Chunk> chunks(std::uint64_t target_bytes) const;
@@ -83,11 +117,8 @@ class Catalogue {
   [[nodiscard]] LineCounts count_lines(const Chunk& chunk) const;
 
   /// The offset of the last folder line that starts in [from, before), both
-  /// line starts; nullopt when there is none.
+  /// line starts; nullopt when there is none (or it cannot be read).
   [[nodiscard]] std::optional<std::uint64_t> last_folder_line(std::uint64_t from, std::uint64_t before) const;
-
-  /// The line that starts at `offset`, without its LF and the CR before it.
-  [[nodiscard]] std::string_view line_at(std::uint64_t offset) const;
 
   /// The exact counts of the whole catalogue, once check_catalogues() made them.
   [[nodiscard]] const std::optional<LineCounts>& counts() const { return counts_; }
@@ -103,18 +134,46 @@ class Catalogue {
   /// How names are decoded.
   [[nodiscard]] TextEncoding encoding() const { return encoding_; }
 
- private:
-  Catalogue() = default;
-  // Checks the header and second line; sets root_ and body_begin_.
-  bool read_header();
+  /// Keeps the file open while it lives, so the reads of one search open it
+  /// once. Without one, a file that should not stay open (Windows) is opened
+  /// for each read and closed after it.
+  class Hold {
+   public:
+    explicit Hold(const Catalogue& catalogue);
+    ~Hold();
+    Hold(const Hold&) = delete;
+    Hold& operator=(const Hold&) = delete;
 
-  platform::MappedFile file_;
-  std::string memory_;
-  std::string_view bytes_;
-  std::string path_;
-  std::string name_;
-  bool from_old_ = false;
-  std::string_view root_;
+   private:
+    const Catalogue& catalogue_;
+  };
+
+ private:
+  friend class FileUse;
+  Catalogue();
+  // Reads and checks the header and second line; sets root_ and body_begin_.
+  bool read_header();
+  // The bytes at `offset` up to and with the first LF, at most `limit` of
+  // them (fewer where the file ends); nullopt when they cannot be read.
+  [[nodiscard]] std::optional<std::string> line_bytes(std::uint64_t offset, std::size_t limit) const;
+  // True when `now` is still the version opened.
+  [[nodiscard]] bool same_version(const std::optional<platform::FileIdentity>& now) const;
+  void mark_changed() const { changed_.store(true, std::memory_order_relaxed); }
+
+  CatalogueSource source_;
+  std::string memory_;  // the bytes of a catalogue held in memory
+  bool in_memory_ = false;
+  std::uint64_t serial_ = 0;  // tells this catalogue's blocks from others' in the line cache
+  platform::FileIdentity identity_;
+  std::uint64_t size_ = 0;
+  // The open file: kept where that costs nothing, else only while held or read.
+  mutable std::mutex file_mutex_;
+  mutable platform::ReadOnlyFile file_;
+  mutable int users_ = 0;
+  mutable bool keep_open_ = false;
+  mutable std::atomic<bool> changed_{false};
+
+  std::string root_;
   bool root_ascii_ = true;
   bool root_utf8_ = true;
   std::uint64_t body_begin_ = 0;

@@ -38,20 +38,21 @@ inline bool is_calendar_date(int year, int month, int day) {
   return day <= kDays[month - 1];
 }
 
-// True when [p, end) holds no TAB, CR or NUL; `ascii` tells whether it holds
-// no byte >= 0x80 either.
+// True when [p, end) holds no TAB, CR, NUL or "/" (no name on any disk holds
+// one); `ascii` tells whether it holds no byte >= 0x80 either.
 inline bool clean_field(const char* p, const char* end, bool& ascii) {
   unsigned char high = 0;
   bool bad = false;
 #if defined(__SSE2__)
   const __m128i tab = _mm_set1_epi8('\t');
   const __m128i cr = _mm_set1_epi8('\r');
+  const __m128i slash = _mm_set1_epi8('/');
   const __m128i zero = _mm_setzero_si128();
   __m128i bad_bytes = zero;
   __m128i all = zero;
   for (; end - p >= 16; p += 16) {
     const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-    bad_bytes = _mm_or_si128(bad_bytes, _mm_or_si128(_mm_cmpeq_epi8(v, tab),
+    bad_bytes = _mm_or_si128(bad_bytes, _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, tab), _mm_cmpeq_epi8(v, slash)),
                                                      _mm_or_si128(_mm_cmpeq_epi8(v, cr), _mm_cmpeq_epi8(v, zero))));
     all = _mm_or_si128(all, v);
   }
@@ -60,11 +61,59 @@ inline bool clean_field(const char* p, const char* end, bool& ascii) {
 #endif
   for (; p != end; ++p) {
     const char c = *p;
-    bad = bad || c == '\t' || c == '\r' || c == '\0';
+    bad = bad || c == '\t' || c == '\r' || c == '\0' || c == '/';
     high |= static_cast<unsigned char>(c);
   }
   ascii = high < 0x80;
   return !bad;
+}
+
+// True for a name that stands for no entry of its own: "." or "..".
+inline bool dot_name(std::string_view name) { return name == "." || name == ".."; }
+
+// clean_levels() from `from` on, `at_start` telling whether `from` begins a level.
+bool clean_levels_from(std::string_view levels, std::size_t from, bool at_start) {
+  for (std::size_t i = from; i < levels.size(); ++i) {
+    const char c = levels[i];
+    if (c == '\0' || c == '\r' || c == '/') return false;
+    if (at_start && c == '\\') return false;  // an empty level
+    if (at_start && c == '.') {
+      const std::size_t rest = levels.size() - i;
+      if (rest == 1 || levels[i + 1] == '\\') return false;                          // "."
+      if (levels[i + 1] == '.' && (rest == 2 || levels[i + 2] == '\\')) return false;  // ".."
+    }
+    at_start = c == '\\';
+  }
+  return !at_start;
+}
+
+// True when `levels` (folder names joined by "\", without the last "\")
+// holds no NUL, CR or "/" and every level names a folder below the one before:
+// none empty (a path starting with "\" or holding "\\" would leave the root),
+// none "." or "..". Folder lines are checked by every search that meets them:
+// 16 bytes at a step, the byte by byte check only where a level starts with a
+// "." or a "\".
+bool clean_levels(std::string_view levels) {
+  std::size_t i = 0;
+  bool at_start = true;
+#if defined(__SSE2__)
+  const __m128i zero = _mm_setzero_si128();
+  const __m128i cr = _mm_set1_epi8('\r');
+  const __m128i slash = _mm_set1_epi8('/');
+  const __m128i cut = _mm_set1_epi8('\\');
+  const __m128i dot = _mm_set1_epi8('.');
+  for (; levels.size() - i >= 16; i += 16) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(levels.data() + i));
+    const __m128i bad = _mm_or_si128(_mm_cmpeq_epi8(v, zero), _mm_or_si128(_mm_cmpeq_epi8(v, cr), _mm_cmpeq_epi8(v, slash)));
+    if (_mm_movemask_epi8(bad) != 0) return false;
+    const auto cuts = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, cut)));
+    const auto dots = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, dot)));
+    const unsigned starts = ((cuts << 1) | (at_start ? 1u : 0u)) & 0xFFFFu;
+    if ((starts & (cuts | dots)) != 0) return clean_levels_from(levels, 0, true);
+    at_start = (cuts >> 15) != 0;
+  }
+#endif
+  return clean_levels_from(levels, i, at_start);
 }
 
 }  // namespace
@@ -132,11 +181,13 @@ bool finish_entry_line(EntryLine& entry) {
   if (!clean_field(entry.path.data(), entry.path.data() + entry.path.size(), entry.ascii)) return false;
   if (entry.is_folder) {
     const std::string_view levels = entry.path.substr(0, entry.path.size() - 1);
+    // "\", "a\\" or "..\..\etc\": no folder below the root named.
+    if (!clean_levels(levels)) return false;
     const auto cut = levels.rfind('\\');
     entry.name = cut == std::string_view::npos ? levels : levels.substr(cut + 1);
-    if (entry.name.empty()) return false;  // "\" or "a\\": no folder named
   } else {
     entry.name = entry.path;
+    if (dot_name(entry.name)) return false;
   }
   return true;
 }
@@ -152,8 +203,7 @@ std::optional<std::string_view> folder_path_of_line(std::string_view line) {
   const auto tab = line.find('\t');
   if (tab == std::string_view::npos || tab < 2 || line[tab - 1] != '\\') return std::nullopt;
   const std::string_view path = line.substr(0, tab);
-  if (path.find('\0') != std::string_view::npos || path.find('\r') != std::string_view::npos)
-    return std::nullopt;
+  if (!clean_levels(path.substr(0, path.size() - 1))) return std::nullopt;
   return path;
 }
 

@@ -44,7 +44,9 @@ struct EntryLine {
 
 /// Parses one folder or file line given without its CR LF: four TAB-separated
 /// fields, a decimal size, a date " Y.M.D" and a time "H:M.S" that exist on the
-/// calendar. nullopt for anything else (a NUL or CR in the line, too long, ...).
+/// calendar. nullopt for anything else (a NUL, CR or "/" in the path, too
+/// long, ...), and for a path that leaves the root: a folder path with an
+/// empty, "." or ".." level, a file named "." or "..".
 std::optional<EntryLine> parse_entry_line(std::string_view line);
 
 /// The two steps of parse_entry_line(), for a search that can pass over a line
@@ -56,8 +58,9 @@ bool parse_entry_fields(std::string_view line, EntryLine& entry);
 bool finish_entry_line(EntryLine& entry);
 
 /// The relative folder path a line sets for the lines after it: its first field
-/// when that ends in "\" and holds no NUL or CR. A folder line whose other
-/// fields are damaged still names the folder of the files below it.
+/// when that ends in "\", holds no NUL, CR or "/" and stays below the root (see
+/// parse_entry_line()). A folder line whose other fields are damaged still
+/// names the folder of the files below it.
 std::optional<std::string_view> folder_path_of_line(std::string_view line);
 
 /// True when `header` (the first line without its line end) names a root: not

@@ -50,7 +50,7 @@ bool holds_high_byte(const char* begin, const char* end) {
 
 // The folder of the lines of one chunk, asked in line order, found by looking
 // back only as far as needed: to the previous line asked about (in the block
-// read, then in the mapped catalogue), or once before the chunk's start.
+// read, then in the catalogue), or once before the chunk's start.
 class FolderCursor {
  public:
   FolderCursor(const Catalogue& catalogue, ChunkFolders& chunk_folders, std::size_t chunk_index)
@@ -101,7 +101,8 @@ class FolderCursor {
   void take_from_catalogue(std::uint64_t offset) {
     folder_ = offset;
     path_.clear();
-    if (offset != kRootFolder) path_.assign(folder_path_of_line(catalogue_.line_at(offset)).value_or(std::string_view()));
+    if (offset != kRootFolder && catalogue_.line_at(offset, line_))
+      path_.assign(folder_path_of_line(line_).value_or(std::string_view()));
   }
 
   const Catalogue& catalogue_;
@@ -110,6 +111,7 @@ class FolderCursor {
   std::uint64_t scanned_;
   std::uint64_t folder_ = kRootFolder;
   std::string path_;
+  std::string line_;
   bool known_ = false;
 };
 
@@ -159,18 +161,22 @@ class ChunkSearch {
   }
 
   // Verifies `lines` again by the catalogue's encoding, reading them from the
-  // mapped catalogue, into `hits` (in order).
+  // catalogue, into `hits` (in order).
   void verify_again(const std::vector<std::uint64_t>& lines) {
+    std::string text;
     for (const std::uint64_t line : lines) {
+      if (!catalogue_.line_at(line, text)) return;
       block_ = Block{nullptr, 0, line};
-      if (const auto entry = parse_entry_line(catalogue_.line_at(line))) verify(catalogue_.encoding(), line, *entry);
+      if (const auto entry = parse_entry_line(text)) verify(catalogue_.encoding(), line, *entry);
     }
   }
 
  private:
   // One line [start, lf) of the block: parse, verify, record; false to stop the chunk.
   bool visit(const char* start, const char* lf) {
-    if (++since_check_ == 4096) {
+    // A long line counts for more: verifying one may take as long as many short ones.
+    since_check_ += 1 + static_cast<unsigned>((lf - start) >> 8);
+    if (since_check_ >= 4096) {
       since_check_ = 0;
       if (stopped(job_.cancel)) return go_on_ = false;
     }

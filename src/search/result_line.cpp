@@ -19,9 +19,9 @@ std::string plural(std::uint64_t count, const char* one, const char* many) {
 
 }  // namespace
 
-void append_result_line(std::string& out, const ResultSet& results, const Hit& hit, NameDecoder& decoder) {
+bool append_result_line(std::string& out, const ResultSet& results, const Hit& hit, NameDecoder& decoder) {
   thread_local std::string path;
-  results.full_path(hit, decoder, path);
+  if (!results.full_path(hit, decoder, path)) return false;
   out += results.catalogue_of(hit).name();
   out += '\t';
   out += path;
@@ -32,6 +32,7 @@ void append_result_line(std::string& out, const ResultSet& results, const Hit& h
   out += '\t';
   append_time_text(out, hit.time());
   out += '\n';
+  return true;
 }
 
 std::string status_summary(const SearchOutcome& outcome, std::uint64_t milliseconds) {

@@ -12,6 +12,12 @@ std::string& raw_buffer() {
   return raw;
 }
 
+// A catalogue line being read, reused by each thread.
+std::string& line_buffer() {
+  thread_local std::string line;
+  return line;
+}
+
 }  // namespace
 
 Hit Hit::make(std::uint64_t line, std::uint64_t folder, const EntryLine& entry, std::size_t catalogue) {
@@ -40,43 +46,64 @@ const Hit& ResultSet::operator[](std::size_t i) const {
   return parts_[part][i - (part == 0 ? 0 : ends_[part - 1])];
 }
 
-std::string_view ResultSet::raw_name(const Hit& hit) const {
-  const auto entry = parse_entry_line(catalogue_of(hit).line_at(hit.line));
-  return entry ? entry->name : std::string_view();
+bool ResultSet::raw_name(const Hit& hit, std::string& out) const {
+  std::string& line = line_buffer();
+  const auto entry = catalogue_of(hit).line_at(hit.line, line) ? parse_entry_line(line) : std::nullopt;
+  out.assign(entry ? entry->name : std::string_view());
+  return entry.has_value();
 }
 
-std::string_view ResultSet::raw_folder(const Hit& hit) const {
+bool ResultSet::raw_folder(const Hit& hit, std::string& out) const {
   const Catalogue& catalogue = catalogue_of(hit);
+  std::string& line = line_buffer();
+  out.clear();
   if (hit.is_folder()) {
-    const auto entry = parse_entry_line(catalogue.line_at(hit.line));
-    if (!entry) return {};
-    return entry->path.substr(0, entry->path.size() - entry->name.size() - 1);
+    const auto entry = catalogue.line_at(hit.line, line) ? parse_entry_line(line) : std::nullopt;
+    if (entry) out.assign(entry->path.substr(0, entry->path.size() - entry->name.size() - 1));
+    return entry.has_value();
   }
-  if (hit.folder == kRootFolder) return {};
-  return folder_path_of_line(catalogue.line_at(hit.folder)).value_or(std::string_view());
+  if (hit.folder == kRootFolder) return true;
+  const auto folder = catalogue.line_at(hit.folder, line) ? folder_path_of_line(line) : std::nullopt;
+  if (folder) out.assign(*folder);
+  return folder.has_value();
 }
 
-void ResultSet::full_path(const Hit& hit, NameDecoder& decoder, std::string& out) const {
+bool ResultSet::full_path(const Hit& hit, NameDecoder& decoder, std::string& out) const {
   const Catalogue& catalogue = catalogue_of(hit);
+  thread_local std::string folder, name;
   std::string& raw = raw_buffer();
+  out.clear();
+  bool read = false;
   if (hit.is_folder()) {
-    const auto entry = parse_entry_line(catalogue.line_at(hit.line));
-    append_raw_path(raw, catalogue, entry ? entry->path : std::string_view(), {});
+    std::string& line = line_buffer();
+    const auto entry = catalogue.line_at(hit.line, line) ? parse_entry_line(line) : std::nullopt;
+    read = entry.has_value();
+    if (read) append_raw_path(raw, catalogue, entry->path, {});
   } else {
-    append_raw_path(raw, catalogue, raw_folder(hit), raw_name(hit));
+    read = raw_folder(hit, folder) && raw_name(hit, name);
+    if (read) append_raw_path(raw, catalogue, folder, name);
   }
-  decoder.decode(catalogue.encoding(), raw, out);
+  if (read) decoder.decode(catalogue.encoding(), raw, out);
+  return read;
 }
 
-void ResultSet::name(const Hit& hit, NameDecoder& decoder, std::string& out) const {
-  decoder.decode(catalogue_of(hit).encoding(), raw_name(hit), out);
+bool ResultSet::name(const Hit& hit, NameDecoder& decoder, std::string& out) const {
+  thread_local std::string raw;
+  out.clear();
+  if (!raw_name(hit, raw)) return false;
+  decoder.decode(catalogue_of(hit).encoding(), raw, out);
+  return true;
 }
 
-void ResultSet::folder_path(const Hit& hit, NameDecoder& decoder, std::string& out) const {
+bool ResultSet::folder_path(const Hit& hit, NameDecoder& decoder, std::string& out) const {
   const Catalogue& catalogue = catalogue_of(hit);
+  thread_local std::string folder;
+  out.clear();
+  if (!raw_folder(hit, folder)) return false;
   std::string& raw = raw_buffer();
-  append_raw_path(raw, catalogue, raw_folder(hit), {});
+  append_raw_path(raw, catalogue, folder, {});
   decoder.decode(catalogue.encoding(), raw, out);
+  return true;
 }
 
 }  // namespace korvint::search

@@ -1,6 +1,8 @@
 #pragma once
-// Search results held as positions in the mapped catalogues: 32 bytes a result,
-// names and paths read (and decoded) only for the results that are shown.
+// Search results held as positions in their catalogues: 32 bytes a result,
+// names and paths read (and decoded) only for the results that are shown. A
+// result whose catalogue changed since the search cannot be read any more:
+// each reader then says false and gives nothing rather than another line.
 
 #include <cstdint>
 #include <memory>
@@ -51,17 +53,18 @@ class ResultSet {
   [[nodiscard]] const std::vector<std::shared_ptr<const Catalogue>>& catalogues() const { return catalogues_; }
   [[nodiscard]] const Catalogue& catalogue_of(const Hit& hit) const { return *catalogues_[hit.catalogue()]; }
 
-  /// The entry's own name as stored (a folder's last level, without "\").
-  [[nodiscard]] std::string_view raw_name(const Hit& hit) const;
-  /// The relative path of the folder that holds the entry, as stored ("" for the root).
-  [[nodiscard]] std::string_view raw_folder(const Hit& hit) const;
+  /// The entry's own name as stored (a folder's last level, without "\") into `out`.
+  bool raw_name(const Hit& hit, std::string& out) const;
+  /// The relative path of the folder that holds the entry, as stored ("" for
+  /// the root), into `out`.
+  bool raw_folder(const Hit& hit, std::string& out) const;
 
   /// The full path in UTF-8; a folder's ends with its separator.
-  void full_path(const Hit& hit, NameDecoder& decoder, std::string& out) const;
+  bool full_path(const Hit& hit, NameDecoder& decoder, std::string& out) const;
   /// The name in UTF-8.
-  void name(const Hit& hit, NameDecoder& decoder, std::string& out) const;
+  bool name(const Hit& hit, NameDecoder& decoder, std::string& out) const;
   /// The full path of the folder that holds the entry, in UTF-8, ending with its separator.
-  void folder_path(const Hit& hit, NameDecoder& decoder, std::string& out) const;
+  bool folder_path(const Hit& hit, NameDecoder& decoder, std::string& out) const;
 
  private:
   std::vector<std::shared_ptr<const Catalogue>> catalogues_;

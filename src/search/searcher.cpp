@@ -40,17 +40,29 @@ unsigned thread_count(const SearchOptions& options) {
   return options.threads != 0 ? options.threads : std::max(1u, std::thread::hardware_concurrency());
 }
 
-}  // namespace
+// Adds `text` to `list` unless it is there already.
+void add_once(std::vector<std::string>& list, std::string text) {
+  if (std::find(list.begin(), list.end(), text) == list.end()) list.push_back(std::move(text));
+}
 
-SearchOutcome run_search(const std::vector<std::shared_ptr<Catalogue>>& catalogues, const Matcher& matcher,
-                         const SearchOptions& options, const std::atomic<bool>* cancel) {
+// The name of a catalogue's file in notes.
+const std::string& file_name_of(const Catalogue& catalogue) {
+  return catalogue.source().file_name.empty() ? catalogue.name() : catalogue.source().file_name;
+}
+
+// One search over `catalogues` as they are; the hits of a catalogue that
+// changed on the way are left out.
+SearchOutcome search_once(const std::vector<std::shared_ptr<Catalogue>>& catalogues, const Matcher& matcher,
+                          const SearchOptions& options, const std::atomic<bool>* cancel) {
   const unsigned threads = thread_count(options);
   SearchOutcome outcome;
   std::vector<Task> tasks;
   std::vector<std::shared_ptr<Catalogue>> searched;
   std::vector<std::unique_ptr<ChunkFolders>> chunk_folders;
+  std::vector<std::unique_ptr<Catalogue::Hold>> holds;
   for (const auto& catalogue : catalogues) {
     if (!matcher.selects(*catalogue)) continue;
+    holds.push_back(std::make_unique<Catalogue::Hold>(*catalogue));
     const std::size_t index = searched.size();
     searched.push_back(catalogue);
     ++outcome.searched_catalogues;
@@ -87,6 +99,10 @@ SearchOutcome run_search(const std::vector<std::shared_ptr<Catalogue>>& catalogu
     }
   });
 
+  // The blocks were read without a look at the file's identity each: one look
+  // now tells whether what was read is one version.
+  for (const auto& catalogue : searched) catalogue->still_as_opened();
+
   // Each catalogue's encoding, from the non-ASCII lines its chunks met; then
   // the lines whose verification depended on it.
   {
@@ -99,7 +115,7 @@ SearchOutcome run_search(const std::vector<std::shared_ptr<Catalogue>>& catalogu
       total.valid_utf8 = total.valid_utf8 && found[i].valid_utf8;
     }
     for (std::size_t c = 0; c < searched.size(); ++c)
-      if (!searched[c]->encoding_known())
+      if (!searched[c]->encoding_known() && !searched[c]->changed())
         searched[c]->decide_encoding(seen[c].non_ascii, seen[c].valid_utf8, seen[c].complete);
   }
   std::vector<std::size_t> unsettled;
@@ -118,10 +134,17 @@ SearchOutcome run_search(const std::vector<std::shared_ptr<Catalogue>>& catalogu
   outcome.cancelled = stopped(cancel);
 
   std::size_t total = 0;
-  for (const auto& chunk : found) total += chunk.hit_count;
+  for (std::size_t i = 0; i < tasks.size(); ++i)
+    if (!searched[tasks[i].catalogue]->changed()) total += found[i].hit_count;
   if (options.max_hits != 0 && total >= options.max_hits) {
     outcome.limited = true;
     total = options.max_hits;
+  }
+  // A catalogue that changed gave hits of no version in particular: none is kept.
+  for (std::size_t i = 0; i < tasks.size(); ++i) {
+    if (!searched[tasks[i].catalogue]->changed()) continue;
+    found[i].hits.clear();
+    found[i].hit_count = 0;
   }
   std::vector<std::vector<Hit>> parts;
   std::size_t kept = 0;
@@ -139,21 +162,78 @@ SearchOutcome run_search(const std::vector<std::shared_ptr<Catalogue>>& catalogu
   return outcome;
 }
 
+}  // namespace
+
+SearchOutcome run_search(const std::vector<std::shared_ptr<Catalogue>>& catalogues, const Matcher& matcher,
+                         const SearchOptions& options, const std::atomic<bool>* cancel) {
+  // A catalogue that keeps changing is left out after the third search.
+  constexpr int kSearches = 3;
+  std::vector<std::shared_ptr<Catalogue>> current = catalogues;
+  std::vector<std::string> notes;
+  std::vector<std::string> errors;
+  for (int search = 1;; ++search) {
+    SearchOutcome outcome = search_once(current, matcher, options, cancel);
+    bool changed = false;
+    for (const auto& catalogue : current) changed = changed || catalogue->changed();
+    if (changed && !outcome.cancelled && search < kSearches) {
+      reopen_changed(current, "during the search: searched again", notes, errors);
+      continue;
+    }
+    for (const auto& catalogue : current)
+      if (catalogue->changed()) add_once(errors, file_name_of(*catalogue) + " kept changing during the search: left out");
+    outcome.notes = std::move(notes);
+    outcome.errors = std::move(errors);
+    return outcome;
+  }
+}
+
+bool reopen_changed(std::vector<std::shared_ptr<Catalogue>>& catalogues, std::string_view how,
+                    std::vector<std::string>& notes, std::vector<std::string>& errors) {
+  bool any = false;
+  std::vector<std::shared_ptr<Catalogue>> kept;
+  kept.reserve(catalogues.size());
+  for (auto& catalogue : catalogues) {
+    if (!catalogue->changed()) {
+      kept.push_back(std::move(catalogue));
+      continue;
+    }
+    any = true;
+    const std::string& file = file_name_of(*catalogue);
+    OpenProblem problem = OpenProblem::None;
+    std::string message;
+    std::shared_ptr<Catalogue> fresh = catalogue->reopen(problem, message);
+    if (fresh) {
+      add_once(notes, file + " changed " + std::string(how));
+      kept.push_back(std::move(fresh));
+    } else {
+      add_once(errors, file + " changed and cannot be read now: " +
+                           (problem == OpenProblem::NotACatalogue ? "it is not a catalogue any more" : message));
+    }
+  }
+  catalogues = std::move(kept);
+  return any;
+}
+
 void check_catalogues(const std::vector<std::shared_ptr<Catalogue>>& catalogues, const SearchOptions& options,
                       const std::atomic<bool>* cancel) {
   std::vector<Task> tasks;
-  for (std::size_t c = 0; c < catalogues.size(); ++c)
-    if (!catalogues[c]->counts())
-      for (const Chunk& chunk : catalogues[c]->chunks(options.chunk_bytes)) tasks.push_back(Task{c, 0, chunk});
+  std::vector<std::unique_ptr<Catalogue::Hold>> holds;
+  for (std::size_t c = 0; c < catalogues.size(); ++c) {
+    if (catalogues[c]->counts()) continue;
+    holds.push_back(std::make_unique<Catalogue::Hold>(*catalogues[c]));
+    for (const Chunk& chunk : catalogues[c]->chunks(options.chunk_bytes)) tasks.push_back(Task{c, 0, chunk});
+  }
   std::vector<LineCounts> counted(tasks.size());
   run_tasks(tasks.size(), thread_count(options), [] { return 0; }, [&](std::size_t i, int) {
     if (!stopped(cancel)) counted[i] = catalogues[tasks[i].catalogue]->count_lines(tasks[i].chunk);
   });
   if (stopped(cancel)) return;
+  for (const auto& catalogue : catalogues)
+    if (!catalogue->counts()) catalogue->still_as_opened();
   std::vector<LineCounts> totals(catalogues.size());
   for (std::size_t i = 0; i < tasks.size(); ++i) totals[tasks[i].catalogue].add(counted[i]);
   for (std::size_t c = 0; c < catalogues.size(); ++c)
-    if (!catalogues[c]->counts()) catalogues[c]->set_counts(totals[c]);
+    if (!catalogues[c]->counts() && !catalogues[c]->changed()) catalogues[c]->set_counts(totals[c]);
 }
 
 }  // namespace korvint::search

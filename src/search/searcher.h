@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "search/catalogue.h"
@@ -29,19 +30,36 @@ struct SearchOutcome {
   bool limited = false;    ///< max_hits was reached; more may exist
   std::uint64_t searched_catalogues = 0;  ///< the catalogues the query did not leave out
   std::uint64_t searched_entries = 0;     ///< their entries, where check_catalogues() counted them
+  /// Catalogues that changed during the search and were searched again,
+  /// opened afresh: "disk-a.lst changed during the search: searched again".
+  std::vector<std::string> notes;
+  /// Catalogues that changed during the search and could not be searched
+  /// again: left out of the results, with the reason.
+  std::vector<std::string> errors;
 };
 
 /// Searches `catalogues` for `matcher`, reading only the lines the prefilter
 /// points at. A catalogue's encoding is decided on its first complete search
 /// (and kept in it), so a catalogue set must not be searched by two searches
 /// at once. `cancel`, when given, stops the search soon after it becomes true.
+/// A catalogue whose file changed since it was opened (Catalogue::changed())
+/// is left out, opened afresh and the search run again; the results then
+/// hold the fresh catalogue (ResultSet::catalogues()).
 SearchOutcome run_search(const std::vector<std::shared_ptr<Catalogue>>& catalogues, const Matcher& matcher,
                          const SearchOptions& options, const std::atomic<bool>* cancel = nullptr);
 
 /// Reads every line of the catalogues not checked yet and records their exact
 /// counts of entries and skipped lines (see Catalogue::counts()). Slower than a
 /// search: the window does it once per catalogue, the command line on request.
+/// A catalogue that changed on the way gets no counts (see reopen_changed()).
 void check_catalogues(const std::vector<std::shared_ptr<Catalogue>>& catalogues, const SearchOptions& options,
                       const std::atomic<bool>* cancel = nullptr);
+
+/// Replaces each catalogue of `catalogues` that changed() by its file opened
+/// afresh, noting "FILE changed " followed by `how` ("during the search:
+/// searched again") in `notes`; one that can no longer be opened as a
+/// catalogue is removed, the reason in `errors`. True when any was.
+bool reopen_changed(std::vector<std::shared_ptr<Catalogue>>& catalogues, std::string_view how,
+                    std::vector<std::string>& notes, std::vector<std::string>& errors);
 
 }  // namespace korvint::search

@@ -71,16 +71,22 @@ CompanionSettings read_companion_settings(platform::FileServices& files, const s
                                           const std::string& default_folder) {
   for (const std::string& place : places) {
     if (auto first_line = files.read_first_line(place)) {
-      CompanionSettings settings{*first_line, place, {}};
+      CompanionSettings settings{*first_line, place, {}, !first_line->empty()};
+      if (!settings.folder_set) settings.catalogue_folder = default_folder;
       if (const auto content = platform::read_settings_bytes(place)) settings.encoding = encoding_line(*content);
       return settings;
     }
   }
-  return CompanionSettings{default_folder, {}, {}};
+  return CompanionSettings{default_folder, {}, {}, false};
 }
 
 CompanionSettings read_companion_settings() {
   return read_companion_settings(platform::system_file_services(), vesko_ini_places(), default_output_folder());
+}
+
+std::optional<std::string> vesko_catalogue_folder(const CompanionSettings& settings, platform::FileServices& files) {
+  if (settings.folder_set || files.exists(settings.catalogue_folder)) return settings.catalogue_folder;
+  return std::nullopt;
 }
 
 std::string settings_file_for_writing(const CompanionSettings& settings, const std::vector<std::string>& places) {
@@ -101,6 +107,11 @@ std::string replace_first_line(std::string_view content, std::string_view first_
 
 platform::Status write_catalogue_folder(const std::string& path, const std::string& folder) {
   const std::string content = platform::read_settings_bytes(path).value_or(std::string());
+  // A file that starts with a byte-order mark is UTF-8 throughout: it keeps the mark.
+  constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
+  if (content.rfind(kUtf8Mark, 0) == 0)
+    return platform::write_settings_atomically(
+        path, std::string(kUtf8Mark) + replace_first_line(std::string_view(content).substr(kUtf8Mark.size()), folder));
   return platform::write_settings_atomically(path,
                                              replace_first_line(content, platform::encode_settings_text(folder)));
 }

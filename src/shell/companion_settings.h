@@ -3,6 +3,7 @@
 // which is also Korvint's default output folder, so that what Korvint writes
 // Vesko finds. Looked up exactly as Korvint looks it up.
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -29,16 +30,23 @@ struct CompanionSettings {
   std::string catalogue_folder;  ///< the first line of Vesko.ini, or the default output folder
   std::string ini_path;          ///< the Vesko.ini it came from; empty when none was found
   std::string encoding;          ///< from a line "encoding=NAME" of that file; "" when none
+  bool folder_set = false;       ///< the first line of Vesko.ini named the folder
 };
 
-/// Reads the first Vesko.ini among `places` that `files` can read (its first
-/// line as FileServices::read_first_line gives it, even an empty one);
-/// `default_folder` when there is none.
+/// Reads the first Vesko.ini among `places` that `files` can read. Its first
+/// line (as FileServices::read_first_line gives it: without a byte-order
+/// mark) names the folder; an empty first line sets none, and the folder is
+/// `default_folder` as when there is no Vesko.ini.
 CompanionSettings read_companion_settings(platform::FileServices& files, const std::vector<std::string>& places,
                                           const std::string& default_folder);
 
 /// The settings of this process.
 CompanionSettings read_companion_settings();
+
+/// The folder Vesko searches when none is named on its command line: the one
+/// Vesko.ini sets (whether it exists or not), else Korvint's default output
+/// folder where that exists; nullopt when there is no catalogue folder yet.
+std::optional<std::string> vesko_catalogue_folder(const CompanionSettings& settings, platform::FileServices& files);
 
 /// Where a changed catalogue folder is written: the Vesko.ini that was read,
 /// else the first place (Windows: the program folder) or, elsewhere, the

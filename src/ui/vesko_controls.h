@@ -28,6 +28,13 @@ class TableView {
   /// The rows changed (their number or their content): shown anew, scrolled to
   /// the top, nothing selected.
   virtual void rowsChanged() = 0;
+  /// The rows were made anew, the first ones as they were: shown anew where
+  /// the table stands, the current row kept when it is still there.
+  virtual void rowsRefreshed() = 0;
+  /// The first row on screen (0 when none).
+  [[nodiscard]] virtual std::size_t topRow() const = 0;
+  /// Selects `rows` (ascending) for the program: no selection event follows.
+  virtual void selectRows(const std::vector<std::size_t>& rows) = 0;
   /// The selected rows, ascending.
   [[nodiscard]] virtual std::vector<std::size_t> selectedRows() const = 0;
   /// The row with the focus (where Enter acts), nullopt when none.

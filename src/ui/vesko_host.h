@@ -3,14 +3,22 @@
 // window's thread, the folder dialog, the clipboard, the right-click menu,
 // message boxes, the keyboard focus, showing and closing.
 
+#include <chrono>
 #include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "ui/vesko_layout.h"
 
 namespace korvint::ui {
+
+/// A watched folder's changes are reported once they have been quiet this
+/// long (a scan writes its catalogue in many steps), and at the latest this
+/// long after the first of them.
+inline constexpr std::chrono::milliseconds kChangesSettle{300};
+inline constexpr std::chrono::milliseconds kChangesAtLatest{2000};
 
 class VeskoHost {
  public:
@@ -41,6 +49,12 @@ class VeskoHost {
 
   /// Gives the keyboard focus to control `id` (a text box gets its text selected).
   virtual void focusControl(VeskoControlId id) = 0;
+
+  /// Watches `folders` and the files `files` in them from now on (in place
+  /// of what was watched before): when any changes (a file added, removed,
+  /// renamed or written), the host calls VeskoSession::catalogues_changed()
+  /// on the window's thread, once for a burst of changes, after they settle.
+  virtual void watchFolders(const std::vector<std::string>& folders, const std::vector<std::string>& files) = 0;
 };
 
 }  // namespace korvint::ui

@@ -20,7 +20,7 @@ std::string lines_of(const SearchOutcome& outcome) {
   NameDecoder decoder("windows-1252");
   std::string text;
   outcome.results.for_each([&](const Hit& hit) {
-    if (hit.line >= outcome.results.catalogue_of(hit).bytes().size()) std::abort();
+    if (hit.line >= outcome.results.catalogue_of(hit).size()) std::abort();
     append_result_line(text, outcome.results, hit, decoder);
   });
   return text;

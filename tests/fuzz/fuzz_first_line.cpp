@@ -1,5 +1,5 @@
 // Reading the first line of a settings file: any content gives either nothing
-// or a line without line ends that begins the file.
+// or a line without line ends that begins the file (after a UTF-8 byte-order mark).
 
 #include <unistd.h>
 
@@ -21,7 +21,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (size == 0 && line) std::abort();
   if (line) {
     if (line->find_first_of("\r\n") != std::string::npos) std::abort();
-    if (content.compare(0, line->size(), *line) != 0) std::abort();
+    const std::size_t mark = content.rfind("\xEF\xBB\xBF", 0) == 0 ? 3 : 0;
+    if (content.compare(mark, line->size(), *line) != 0) std::abort();
   }
   return 0;
 }

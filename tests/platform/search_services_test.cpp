@@ -1,10 +1,16 @@
-// The operating-system services of the search, on each platform: mapped
-// files, code pages and case folding.
+// The operating-system services of the search, on each platform: files read
+// at any offset, the lock probe, code pages and case folding.
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
 #include "platform/case_folding.h"
-#include "platform/mapped_file.h"
+#include "platform/file_services.h"
+#include "platform/read_only_file.h"
 #include "platform/text_decoding.h"
 #include "support/temp_tree.h"
 
@@ -49,22 +55,71 @@ TEST(SearchServicesTest, CodePagesDecodeToUtf8) {
   EXPECT_NE(error.message().find("no-such-code-page"), std::string::npos);
 }
 
-TEST(SearchServicesTest, MappedFileShowsTheWholeFile) {
+TEST(SearchServicesTest, AFileIsReadAtAnyOffsetAndItsChangesAreSeen) {
   test::TempTree tree;
   const std::string content = std::string(70000, 'x') + "end";
-  const std::string path = test::path_text(tree.text_file("a.lst", content));
+  const auto file_path = tree.text_file("a.lst", content);
+  const std::string path = test::path_text(file_path);
+  OpenFailure failure = OpenFailure::None;
   Status error;
-  MappedFile file = MappedFile::open(path, error);
-  ASSERT_TRUE(error.ok()) << error.message();
-  EXPECT_EQ(file.bytes(), content);
-  MappedFile moved = std::move(file);
-  EXPECT_EQ(moved.bytes().size(), content.size());
-  EXPECT_TRUE(file.bytes().empty());
-  EXPECT_TRUE(MappedFile::open(test::path_text(tree.text_file("empty.lst", "")), error).bytes().empty());
-  EXPECT_TRUE(error.ok());
-  MappedFile::open(path + ".missing", error);
-  EXPECT_FALSE(error.ok());
-  EXPECT_NE(error.message().find("a.lst.missing"), std::string::npos);
+  ReadOnlyFile file = ReadOnlyFile::open(path, failure, error);
+  ASSERT_TRUE(file.is_open()) << error.message();
+  const auto opened = file.identity();
+  ASSERT_TRUE(opened);
+  EXPECT_EQ(opened->size, content.size());
+  EXPECT_EQ(identity_of(path), opened);
+  char bytes[16] = {};
+  EXPECT_EQ(file.read_at(69998, sizeof bytes, bytes), 5u);  // short only where the file ends
+  EXPECT_EQ(std::string(bytes, 5), "xxend");
+  EXPECT_EQ(read_whole_file(path), content);
+
+  // Cut short and written again in place: the open file says so.
+  std::filesystem::resize_file(file_path, 10);
+  EXPECT_EQ(file.read_at(69998, sizeof bytes, bytes), 0u);
+  const auto cut = file.identity();
+  ASSERT_TRUE(cut);
+  EXPECT_TRUE(cut->same_file(*opened));
+  EXPECT_NE(cut, opened);
+  ReadOnlyFile moved = std::move(file);
+  EXPECT_FALSE(file.is_open());
+  EXPECT_TRUE(moved.identity());
+
+  struct Case {
+    std::string path;
+    OpenFailure failure;
+  };
+  const Case cases[] = {{path + ".missing", OpenFailure::Unreadable},
+                        {test::path_text(tree.folder("folder.lst")), OpenFailure::NotAFile}};
+  for (const Case& c : cases) {
+    EXPECT_FALSE(ReadOnlyFile::open(c.path, failure, error).is_open()) << c.path;
+    EXPECT_EQ(failure, c.failure) << c.path;
+    EXPECT_NE(error.message().find(c.path), std::string::npos) << error.message();
+  }
+#ifndef _WIN32
+  // A FIFO is no file: refused at once, not waited on for a writer.
+  const std::string fifo = test::path_text(tree.root() / "fifo.lst");
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  EXPECT_FALSE(ReadOnlyFile::open(fifo, failure, error).is_open());
+  EXPECT_EQ(failure, OpenFailure::NotAFile);
+#endif
+}
+
+TEST(SearchServicesTest, ALockIsSeenHeldWithoutBeingTaken) {
+  test::TempTree tree;
+  const std::string lock = test::path_text(tree.root() / "disk.lst.lock");
+  EXPECT_EQ(probe_lock(lock), LockState::Absent);
+  {
+    LockAttempt held = system_file_services().lock_file(lock);
+    ASSERT_TRUE(held.lock) << held.error.message();
+    EXPECT_EQ(probe_lock(lock), LockState::Held);
+    EXPECT_EQ(probe_lock(lock), LockState::Held);  // the probe left it as it was
+  }
+  EXPECT_EQ(probe_lock(lock), LockState::Absent);  // the holder removed it
+  // Left by a holder that was killed: there, and nobody holds it.
+  tree.text_file("disk.lst.lock", "");
+  EXPECT_EQ(probe_lock(lock), LockState::NotHeld);
+  LockAttempt taken = system_file_services().lock_file(lock);
+  EXPECT_TRUE(taken.lock) << "the probe kept the lock: " << taken.error.message();
 }
 
 }  // namespace

@@ -52,6 +52,38 @@ TEST(CompanionSettingsTest, ReadsTheFirstFileFoundElseKorvintsDefault) {
   EXPECT_EQ(settings_file_for_writing(settings, places), program);
 }
 
+TEST(CompanionSettingsTest, AnEmptyFirstLineSetsNoFolderAndAMarkIsNoPartOfIt) {
+  test::TempTree tree;
+  const std::string ini = test::path_text(tree.root() / "Vesko.ini");
+  platform::FileServices& files = platform::system_file_services();
+  const std::string existing = test::path_text(tree.folder("default"));
+  struct Case {
+    const char* content;
+    std::string folder;
+    bool set;
+    std::string encoding;
+  };
+  const Case cases[] = {
+      {"\xEF\xBB\xBF/data/cats\r\nencoding=CP1251\r\n", "/data/cats", true, "CP1251"},
+      {"\r\nencoding=CP1250\r\n", existing, false, "CP1250"},
+      {"\xEF\xBB\xBF\r\n", existing, false, ""},
+  };
+  for (const Case& c : cases) {
+    test::write_file(ini, c.content);
+    const CompanionSettings settings = read_companion_settings(files, {ini}, existing);
+    EXPECT_EQ(settings.catalogue_folder, c.folder) << c.content;
+    EXPECT_EQ(settings.folder_set, c.set) << c.content;
+    EXPECT_EQ(settings.encoding, c.encoding) << c.content;
+    EXPECT_EQ(settings.ini_path, ini) << c.content;  // a changed folder is written here
+  }
+  // Vesko searches the folder set, else Korvint's default folder while it exists.
+  CompanionSettings none{existing, "", "", false};
+  EXPECT_EQ(vesko_catalogue_folder(none, files), existing);
+  none.catalogue_folder = existing + "/missing";
+  EXPECT_EQ(vesko_catalogue_folder(none, files), std::nullopt);
+  EXPECT_EQ(vesko_catalogue_folder(CompanionSettings{"/missing", ini, "", true}, files), "/missing");
+}
+
 TEST(CompanionSettingsTest, WriteBackReplacesOnlyTheFirstLine) {
   struct Case {
     const char* before;
@@ -77,6 +109,24 @@ TEST(CompanionSettingsTest, WriteBackReplacesOnlyTheFirstLine) {
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(tree.root() / "korvint"),
                           std::filesystem::directory_iterator()),
             1);  // no temporary file left behind
+}
+
+TEST(CompanionSettingsTest, WriteBackKeepsAMarkAndALink) {
+  test::TempTree tree;
+  const std::string ini = test::path_text(tree.root() / "Vesko.ini");
+  test::write_file(ini, "\xEF\xBB\xBF/old\r\nencoding=CP1250\r\n");
+  ASSERT_TRUE(write_catalogue_folder(ini, "/new").ok());
+  EXPECT_EQ(test::read_file(ini), "\xEF\xBB\xBF/new\r\nencoding=CP1250\r\n");
+#ifndef _WIN32
+  // A Vesko.ini that is a link to one kept elsewhere: the file it names is written.
+  const auto target = tree.text_file("dotfiles/Vesko.ini", "/old\r\n");
+  const auto link = tree.root() / "config" / "Vesko.ini";
+  std::filesystem::create_directories(link.parent_path());
+  std::filesystem::create_symlink("../dotfiles/Vesko.ini", link);
+  ASSERT_TRUE(write_catalogue_folder(test::path_text(link), "/chosen").ok());
+  EXPECT_TRUE(std::filesystem::is_symlink(link));
+  EXPECT_EQ(test::read_file(target), "/chosen\r\n");
+#endif
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include "hosts/headless/vesko_headless.h"
 
+#include <algorithm>
+
 namespace korvint::ui::headless {
 
 void HeadlessTable::rowsChanged() {
@@ -7,6 +9,15 @@ void HeadlessTable::rowsChanged() {
   shown_counts.push_back(shown_rows_);
   selected_.clear();
   current_.reset();
+  top = 0;
+}
+
+void HeadlessTable::rowsRefreshed() {
+  shown_rows_ = rows_ != nullptr ? rows_->row_count() : 0;
+  ++refreshes;
+  std::erase_if(selected_, [this](std::size_t row) { return row >= shown_rows_; });
+  if (current_ && *current_ >= shown_rows_) current_.reset();
+  top = std::min(top, shown_rows_ == 0 ? 0 : shown_rows_ - 1);
 }
 
 std::string HeadlessTable::cell(std::size_t row, int column) const {

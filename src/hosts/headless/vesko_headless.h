@@ -25,6 +25,9 @@ class HeadlessTable final : public TableView {
   explicit HeadlessTable(int column_count) : columns(column_count) {}
   void setRows(const TableRows* rows) override { rows_ = rows; }
   void rowsChanged() override;
+  void rowsRefreshed() override;
+  [[nodiscard]] std::size_t topRow() const override { return top; }
+  void selectRows(const std::vector<std::size_t>& rows) override { selected_ = rows; }
   [[nodiscard]] std::vector<std::size_t> selectedRows() const override { return selected_; }
   [[nodiscard]] std::optional<std::size_t> currentRow() const override { return current_; }
   void showSortColumn(int column, bool descending) override { sort_column = column, sort_descending = descending; }
@@ -42,6 +45,8 @@ class HeadlessTable final : public TableView {
   int sort_column = -1;
   bool sort_descending = false;
   std::vector<std::size_t> shown_counts;  ///< the row count at each rowsChanged()
+  std::size_t top = 0;                    ///< the first row on screen: the test scrolls by setting it
+  int refreshes = 0;                      ///< how often the rows were refreshed in place
 
  private:
   const TableRows* rows_ = nullptr;
@@ -61,6 +66,10 @@ class HeadlessVeskoHost final : public VeskoHost {
   std::optional<ResultMenuItem> popupResultMenu() override;
   void messageBox(std::string_view text) override { messages.emplace_back(text); }
   void focusControl(VeskoControlId id) override { focus = id; }
+  void watchFolders(const std::vector<std::string>& folders, const std::vector<std::string>& files) override {
+    watched_folders = folders;
+    watched_files = files;
+  }
 
   /// Waits up to `ceiling` for posted work, then runs all of it; how many tasks ran.
   int run_posted(std::chrono::milliseconds ceiling);
@@ -71,6 +80,8 @@ class HeadlessVeskoHost final : public VeskoHost {
   std::vector<std::string> messages;
   std::optional<VeskoControlId> focus;
   std::vector<std::string> folder_dialogs_opened_at;
+  std::vector<std::string> watched_folders;  ///< the test reports their changes (catalogues_changed())
+  std::vector<std::string> watched_files;
   std::deque<std::string> folder_answers;                     ///< "" = cancel
   std::deque<std::optional<ResultMenuItem>> menu_answers;     ///< nullopt = dismissed
   int menus_shown = 0;

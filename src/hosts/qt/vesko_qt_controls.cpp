@@ -3,6 +3,7 @@
 #include <QFontMetrics>
 #include <QHeaderView>
 #include <QItemSelectionModel>
+#include <QScrollBar>
 #include <algorithm>
 
 #include "hosts/qt/qt_text.h"
@@ -39,6 +40,35 @@ VeskoQtTable::VeskoQtTable(QTableView& view, std::span<const VeskoColumn> column
 void VeskoQtTable::rowsChanged() {
   model_->reset();
   view_.scrollToTop();
+}
+
+void VeskoQtTable::rowsRefreshed() {
+  const int scrolled = view_.verticalScrollBar()->value();
+  const QModelIndex current = view_.currentIndex();
+  const int row = current.isValid() ? current.row() : -1;
+  const int column = current.isValid() ? current.column() : 0;
+  model_->reset();
+  if (row >= 0 && row < model_->rowCount({}))
+    view_.selectionModel()->setCurrentIndex(model_->index(row, column),
+                                            QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+  view_.verticalScrollBar()->setValue(scrolled);
+}
+
+std::size_t VeskoQtTable::topRow() const {
+  const int row = view_.rowAt(0);
+  return row < 0 ? 0 : static_cast<std::size_t>(row);
+}
+
+void VeskoQtTable::selectRows(const std::vector<std::size_t>& rows) {
+  quiet_ = true;
+  QItemSelection selection;
+  for (const std::size_t row : rows) {
+    if (row >= static_cast<std::size_t>(model_->rowCount({}))) continue;
+    const QModelIndex index = model_->index(static_cast<int>(row), 0);
+    selection.select(index, index);
+  }
+  view_.selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+  quiet_ = false;
 }
 
 std::vector<std::size_t> VeskoQtTable::selectedRows() const {

@@ -21,6 +21,42 @@
 
 namespace korvint::ui::qt {
 
+VeskoQtHost::VeskoQtHost(VeskoQtWindow& window) : window_(window) {
+  settle_.setSingleShot(true);
+  settle_.setInterval(static_cast<int>(kChangesSettle.count()));
+  at_latest_.setSingleShot(true);
+  at_latest_.setInterval(static_cast<int>(kChangesAtLatest.count()));
+  QObject::connect(&watcher_, &QFileSystemWatcher::directoryChanged, &window_, [this] { changed(); });
+  QObject::connect(&watcher_, &QFileSystemWatcher::fileChanged, &window_, [this] { changed(); });
+  QObject::connect(&settle_, &QTimer::timeout, &window_, [this] { report_changes(); });
+  QObject::connect(&at_latest_, &QTimer::timeout, &window_, [this] { report_changes(); });
+}
+
+void VeskoQtHost::watchFolders(const std::vector<std::string>& folders, const std::vector<std::string>& files) {
+  if (!watcher_.files().isEmpty()) watcher_.removePaths(watcher_.files());
+  if (!watcher_.directories().isEmpty()) watcher_.removePaths(watcher_.directories());
+  QStringList paths;
+  for (const std::string& folder : folders) paths << QFile::decodeName(to_bytes(folder));
+  // A catalogue written in place changes no folder: its file is watched too.
+  for (const std::string& file : files) paths << QFile::decodeName(to_bytes(file));
+  if (!paths.isEmpty()) watcher_.addPaths(paths);
+  if (folders.empty()) {
+    settle_.stop();
+    at_latest_.stop();
+  }
+}
+
+void VeskoQtHost::changed() {
+  settle_.start();
+  if (!at_latest_.isActive()) at_latest_.start();
+}
+
+void VeskoQtHost::report_changes() {
+  settle_.stop();
+  at_latest_.stop();
+  window_.vesko().session().catalogues_changed();
+}
+
 void VeskoQtHost::post(std::function<void()> task) {
   // The first task of a batch wakes the window's thread; the queued call is
   // dropped with the window, and the tasks are dropped by dropPosted().

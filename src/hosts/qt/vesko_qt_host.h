@@ -1,9 +1,12 @@
 #pragma once
 // What only the toolkit can do for Vesko's handlers, over Qt: work posted
 // from the worker runs in the window's event loop, the folder dialog, the
-// clipboard, the results' menu, message boxes, the focus.
+// clipboard, the results' menu, message boxes, the focus, and the watch on
+// the catalogue folders (QFileSystemWatcher).
 
+#include <QFileSystemWatcher>
 #include <QPointer>
+#include <QTimer>
 #include <QWidget>
 #include <functional>
 
@@ -17,7 +20,7 @@ class VeskoQtWindow;
 class VeskoQtHost final : public VeskoHost {
  public:
   /// `window` must outlive the host.
-  explicit VeskoQtHost(VeskoQtWindow& window) : window_(window) {}
+  explicit VeskoQtHost(VeskoQtWindow& window);
 
   void post(std::function<void()> task) override;
   void dropPosted() override { posted_.clear(); }
@@ -28,13 +31,21 @@ class VeskoQtHost final : public VeskoHost {
   std::optional<ResultMenuItem> popupResultMenu() override;
   void messageBox(std::string_view text) override;
   void focusControl(VeskoControlId id) override;
+  void watchFolders(const std::vector<std::string>& folders, const std::vector<std::string>& files) override;
 
   /// Where the next results' menu pops up (the keyboard's menu key: under the current row); nullopt: the pointer.
   std::optional<QPoint> menu_at;
 
  private:
+  // A change seen: reported once the changes settle, or at the latest.
+  void changed();
+  void report_changes();
+
   VeskoQtWindow& window_;
   PostedTasks posted_;
+  QFileSystemWatcher watcher_;
+  QTimer settle_;
+  QTimer at_latest_;
 };
 
 }  // namespace korvint::ui::qt

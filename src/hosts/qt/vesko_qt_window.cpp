@@ -100,8 +100,9 @@ void VeskoQtWindow::connect_events() {
 
   // Typing and pasting; not the program's own setText.
   connect(&query, &QLineEdit::textEdited, this, [&session] { session.txtQuery_Change(); });
-  connect(catalogues.selectionModel(), &QItemSelectionModel::selectionChanged, this,
-          [&session] { session.lstCatalogues_SelectionChange(); });
+  connect(catalogues.selectionModel(), &QItemSelectionModel::selectionChanged, this, [this, &session] {
+    if (!catalogues_->quiet()) session.lstCatalogues_SelectionChange();
+  });
   connect(results.horizontalHeader(), &QHeaderView::sectionClicked, this,
           [&session](int column) { session.lstResults_HeaderClick(column); });
   connect(&results, &QTableView::doubleClicked, this, [&session] { session.lstResults_Open(); });
@@ -120,6 +121,13 @@ void VeskoQtWindow::connect_events() {
     auto* shortcut = new QShortcut(keys, this);
     connect(shortcut, &QShortcut::activated, this, [this] {
       vesko_->on_key(focused_control().value_or(VeskoControlId::txtQuery), app::VeskoKey::FindQuery);
+    });
+  }
+  // F5 and Ctrl+R read every catalogue again.
+  for (const QKeySequence& keys : {QKeySequence(Qt::Key_F5), QKeySequence(Qt::CTRL | Qt::Key_R)}) {
+    auto* shortcut = new QShortcut(keys, this);
+    connect(shortcut, &QShortcut::activated, this, [this] {
+      vesko_->on_key(focused_control().value_or(VeskoControlId::txtQuery), app::VeskoKey::Reload);
     });
   }
   auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);

@@ -43,6 +43,25 @@ void VeskoListView::rowsChanged() {
   InvalidateRect(list_, nullptr, TRUE);
 }
 
+void VeskoListView::rowsRefreshed() {
+  const std::size_t count = rows_ == nullptr ? 0 : std::min<std::size_t>(rows_->row_count(), INT_MAX);
+  // The list keeps its place and the states of the rows still there.
+  ListView_SetItemCountEx(list_, static_cast<int>(count), LVSICF_NOSCROLL | LVSICF_NOINVALIDATEALL);
+  InvalidateRect(list_, nullptr, TRUE);
+}
+
+std::size_t VeskoListView::topRow() const {
+  const int top = ListView_GetTopIndex(list_);
+  return top < 0 ? 0 : static_cast<std::size_t>(top);
+}
+
+void VeskoListView::selectRows(const std::vector<std::size_t>& rows) {
+  quiet = true;
+  ListView_SetItemState(list_, -1, 0, LVIS_SELECTED);
+  for (const std::size_t row : rows) ListView_SetItemState(list_, static_cast<int>(row), LVIS_SELECTED, LVIS_SELECTED);
+  quiet = false;
+}
+
 std::vector<std::size_t> VeskoListView::selectedRows() const {
   std::vector<std::size_t> rows;
   for (int item = ListView_GetNextItem(list_, -1, LVNI_SELECTED); item >= 0;

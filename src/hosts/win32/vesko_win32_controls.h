@@ -43,6 +43,9 @@ class VeskoListView final : public TableView {
   explicit VeskoListView(HWND list) : list_(list) {}
   void setRows(const TableRows* rows) override;
   void rowsChanged() override;
+  void rowsRefreshed() override;
+  [[nodiscard]] std::size_t topRow() const override;
+  void selectRows(const std::vector<std::size_t>& rows) override;
   [[nodiscard]] std::vector<std::size_t> selectedRows() const override;
   [[nodiscard]] std::optional<std::size_t> currentRow() const override;
   void showSortColumn(int column, bool descending) override;
@@ -50,6 +53,8 @@ class VeskoListView final : public TableView {
   /// Answers LVN_GETDISPINFOW: the cell's text into the list's buffer.
   void fill(NMLVDISPINFOW& info) const;
   [[nodiscard]] HWND hwnd() const { return list_; }
+  /// True while the program changes the selection: no user's selection event.
+  bool quiet = false;
 
  private:
   HWND list_;

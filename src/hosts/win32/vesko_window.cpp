@@ -198,6 +198,9 @@ LRESULT CALLBACK VeskoWin32Window::procedure(HWND window, UINT message, WPARAM w
 LRESULT VeskoWin32Window::on_message(UINT message, WPARAM wparam, LPARAM lparam) {
   switch (message) {
     case kRunPostedMessage: posted_.run_all(); return 0;
+    case kFoldersChangedMessage:
+      if (vesko_) vesko_->session().catalogues_changed();
+      return 0;
     case kCatalogueSelectionMessage:
       selection_change_posted_ = false;
       if (vesko_) vesko_->session().lstCatalogues_SelectionChange();
@@ -259,7 +262,7 @@ LRESULT VeskoWin32Window::on_notify(const NMHDR& header, LPARAM lparam) {
     case LVN_ITEMCHANGED:
     case LVN_ODSTATECHANGED:
       // Many items change at once (Ctrl+A, Shift+click): the search runs once, after them.
-      if (*from == VeskoControlId::lstCatalogues && !selection_change_posted_) {
+      if (*from == VeskoControlId::lstCatalogues && !catalogues_->quiet && !selection_change_posted_) {
         selection_change_posted_ = true;
         PostMessageW(hwnd_, kCatalogueSelectionMessage, 0, 0);
       }
@@ -302,6 +305,10 @@ bool VeskoWin32Window::pre_translate(MSG& msg) {
       case VK_ESCAPE: key = app::VeskoKey::Escape; break;
       case VK_DOWN: key = app::VeskoKey::Down; break;
       case VK_RETURN: key = app::VeskoKey::Enter; break;
+      case VK_F5: key = app::VeskoKey::Reload; break;
+      case 'R':
+        if (ctrl) key = app::VeskoKey::Reload;
+        break;
       default: break;
     }
   } else if (msg.message == WM_SYSKEYDOWN && msg.wParam == 'D') {
@@ -397,6 +404,12 @@ std::optional<ResultMenuItem> VeskoWin32Window::popupResultMenu() {
 
 void VeskoWin32Window::messageBox(std::string_view text) {
   MessageBoxW(hwnd_, to_wide(text).c_str(), to_wide(kVeskoTitle).c_str(), MB_OK);
+}
+
+void VeskoWin32Window::watchFolders(const std::vector<std::string>& folders, const std::vector<std::string>&) {
+  // A file written in place shows as a change of its folder's last-write data.
+  watch_.reset();
+  if (!folders.empty() && hwnd_ != nullptr) watch_ = std::make_unique<FolderWatch>(hwnd_, kFoldersChangedMessage, folders);
 }
 
 void VeskoWin32Window::focusControl(VeskoControlId id) {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/vesko_window_start.h"
+#include "hosts/win32/vesko_folder_watch.h"
 #include "hosts/win32/vesko_win32_controls.h"
 #include "hosts/win32/win32_handles.h"
 #include "ui/posted_tasks.h"
@@ -22,6 +23,8 @@ inline constexpr const wchar_t* kVeskoWindowClass = L"VeskoWindow";
 
 /// Posted to the window when work from the worker waits to run.
 inline constexpr UINT kRunPostedMessage = WM_APP + 1;
+/// Posted by the folder watch when the catalogue folders changed.
+inline constexpr UINT kFoldersChangedMessage = WM_APP + 3;
 
 class VeskoWin32Window final : private VeskoHost {
  public:
@@ -56,6 +59,7 @@ class VeskoWin32Window final : private VeskoHost {
   std::optional<ResultMenuItem> popupResultMenu() override;
   void messageBox(std::string_view text) override;
   void focusControl(VeskoControlId id) override;
+  void watchFolders(const std::vector<std::string>& folders, const std::vector<std::string>& files) override;
 
   static LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
   LRESULT on_message(UINT message, WPARAM wparam, LPARAM lparam);
@@ -79,6 +83,7 @@ class VeskoWin32Window final : private VeskoHost {
   std::unique_ptr<VeskoEdit> query_;
   std::unique_ptr<VeskoStatic> folder_, status_;
   std::unique_ptr<VeskoListView> catalogues_, results_;
+  std::unique_ptr<FolderWatch> watch_;
   std::unique_ptr<VeskoForm> form_;
   std::unique_ptr<app::VeskoWindow> vesko_;
 };

@@ -18,6 +18,9 @@ namespace {
 
 using posix::errno_failure;
 
+// The byte-order mark some editors put before UTF-8 text.
+constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
+
 class PosixOutputFile final : public OutputFile {
  public:
   PosixOutputFile(int fd, std::string path) : fd_(fd), path_(std::move(path)) {}
@@ -192,6 +195,7 @@ class PosixFileServices final : public FileServices {
       line += static_cast<char>(c);
     }
     if (!any) return std::nullopt;
+    if (line.rfind(kUtf8Mark, 0) == 0) line.erase(0, kUtf8Mark.size());
     return line;
   }
 };
@@ -201,6 +205,35 @@ class PosixFileServices final : public FileServices {
 FileServices& system_file_services() {
   static PosixFileServices services;
   return services;
+}
+
+// The flock of lock_file(), asked for shared and let go at once: it fails
+// exactly while a holder has the lock. As in lock_file(), a lock counts only
+// while `path` still names the file tested: a holder removes the name before
+// it lets go.
+LockState probe_lock(std::string_view path) {
+  const std::string p(path);
+  for (int tries = 0; tries < 3; ++tries) {
+    const int fd = ::open(p.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return LockState::Absent;
+    struct stat opened {};
+    if (::fstat(fd, &opened) != 0 || !S_ISREG(opened.st_mode)) {
+      ::close(fd);
+      return LockState::Absent;  // not a lock file lock_file() would take
+    }
+    if (::flock(fd, LOCK_SH | LOCK_NB) != 0) {
+      const int error = errno;
+      ::close(fd);
+      return error == EWOULDBLOCK ? LockState::Held : LockState::NotHeld;
+    }
+    (void)::flock(fd, LOCK_UN);
+    struct stat named {};
+    const bool still_there = ::lstat(p.c_str(), &named) == 0 && same_file(named, opened);
+    ::close(fd);
+    if (still_there) return LockState::NotHeld;
+    if (::lstat(p.c_str(), &named) != 0) return LockState::Absent;  // its holder finished
+  }
+  return LockState::Held;  // a new lock file each time: scans keep starting
 }
 
 }  // namespace korvint::platform

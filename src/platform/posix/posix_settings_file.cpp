@@ -1,4 +1,5 @@
-// Settings files: temporary file, fsync, rename(2), then fsync of the folder.
+// Settings files: temporary file, fsync, rename(2), then fsync of the folder;
+// a symbolic link is followed to the file it names.
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -8,23 +9,42 @@
 #include <filesystem>
 #include <string>
 
-#include "platform/mapped_file.h"
 #include "platform/posix/posix_error.h"
+#include "platform/read_only_file.h"
 #include "platform/settings_file.h"
 
 namespace korvint::platform {
+namespace {
 
-std::optional<std::string> read_settings_bytes(std::string_view path) {
-  Status error;
-  const MappedFile file = MappedFile::open(path, error);
-  if (!error.ok()) return std::nullopt;
-  return std::string(file.bytes());
+// The file a chain of symbolic links at `path` ends in (a relative link is
+// read from its own folder); `path` itself when it is no link.
+std::string link_target(const std::string& path) {
+  std::string at = path;
+  for (int hops = 0; hops < 40; ++hops) {
+    struct stat st {};
+    if (::lstat(at.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return at;
+    std::string target(static_cast<std::size_t>(st.st_size > 0 ? st.st_size : 4096), '\0');
+    const ssize_t length = ::readlink(at.c_str(), target.data(), target.size());
+    if (length <= 0) return at;
+    target.resize(static_cast<std::size_t>(length));
+    if (target.front() != '/') {
+      const auto slash = at.rfind('/');
+      if (slash != std::string::npos) target = at.substr(0, slash + 1) + target;
+    }
+    at = target;
+  }
+  return at;
 }
+
+}  // namespace
+
+std::optional<std::string> read_settings_bytes(std::string_view path) { return read_whole_file(path); }
 
 std::string encode_settings_text(std::string_view utf8) { return std::string(utf8); }
 
 Status write_settings_atomically(std::string_view path, std::string_view bytes) {
-  const std::string target(path);
+  // A link stays a link: the file it points to is the one replaced.
+  const std::string target = link_target(std::string(path));
   const std::filesystem::path folder = std::filesystem::path(target).parent_path();
   if (!folder.empty()) {
     std::error_code ec;

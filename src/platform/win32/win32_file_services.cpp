@@ -234,6 +234,9 @@ class Win32FileServices final : public FileServices {
     }
     CloseHandle(handle);
     if (!any) return std::nullopt;
+    // A byte-order mark says the text is UTF-8, whatever the code page.
+    constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
+    if (line.rfind(kUtf8Mark, 0) == 0) return line.substr(kUtf8Mark.size());
     return win32::to_utf8(win32::ansi_to_wide(line));
   }
 };
@@ -243,6 +246,20 @@ class Win32FileServices final : public FileServices {
 FileServices& system_file_services() {
   static Win32FileServices services;
   return services;
+}
+
+// lock_file() holds its file open without sharing: any other open for reading
+// fails with a sharing violation exactly while the lock is held. An open that
+// succeeds is closed at once; a lock file being deleted by its holder answers
+// "access denied" and counts as gone.
+LockState probe_lock(std::string_view path) {
+  const HANDLE handle = CreateFileW(system_path(path, false).c_str(), GENERIC_READ,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                    FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  if (handle == INVALID_HANDLE_VALUE)
+    return GetLastError() == ERROR_SHARING_VIOLATION ? LockState::Held : LockState::Absent;
+  CloseHandle(handle);
+  return LockState::NotHeld;
 }
 
 }  // namespace korvint::platform

@@ -1,11 +1,12 @@
-// Settings files: temporary file, FlushFileBuffers, MoveFileEx with write-through.
+// Settings files: temporary file, FlushFileBuffers, MoveFileEx with write-through;
+// a symbolic link is followed to the file it leads to.
 
 #include <windows.h>
 
 #include <algorithm>
 #include <string>
 
-#include "platform/mapped_file.h"
+#include "platform/read_only_file.h"
 #include "platform/settings_file.h"
 #include "platform/win32/win32_error.h"
 #include "platform/win32/win32_path.h"
@@ -24,14 +25,29 @@ void create_parent_folders(const std::wstring& path) {
   CreateDirectoryW(parent.c_str(), nullptr);
 }
 
+// The file a symbolic link at `path` (a long-form wide path) leads to, in
+// long form; `path` itself when it is no link or leads nowhere.
+std::wstring link_target(const std::wstring& path) {
+  const DWORD attributes = GetFileAttributesW(path.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0) return path;
+  const HANDLE handle = CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return path;
+  std::wstring target(MAX_PATH, L'\0');
+  DWORD length = GetFinalPathNameByHandleW(handle, target.data(), static_cast<DWORD>(target.size()), 0);
+  if (length >= target.size()) {
+    target.resize(length + 1);
+    length = GetFinalPathNameByHandleW(handle, target.data(), static_cast<DWORD>(target.size()), 0);
+  }
+  CloseHandle(handle);
+  if (length == 0 || length >= target.size()) return path;
+  target.resize(length);
+  return target;
+}
+
 }  // namespace
 
-std::optional<std::string> read_settings_bytes(std::string_view path) {
-  Status error;
-  const MappedFile file = MappedFile::open(path, error);
-  if (!error.ok()) return std::nullopt;
-  return std::string(file.bytes());
-}
+std::optional<std::string> read_settings_bytes(std::string_view path) { return read_whole_file(path); }
 
 std::string encode_settings_text(std::string_view utf8) {
   std::string ansi;
@@ -40,7 +56,8 @@ std::string encode_settings_text(std::string_view utf8) {
 }
 
 Status write_settings_atomically(std::string_view path, std::string_view bytes) {
-  const std::wstring target = win32::system_path(path, false);
+  // A link stays a link: the file it leads to is the one replaced.
+  const std::wstring target = link_target(win32::system_path(path, false));
   const std::wstring temporary = target + L".tmp" + std::to_wstring(GetCurrentProcessId());
   const std::string temporary_text = std::string(path) + ".tmp";
   create_parent_folders(target);

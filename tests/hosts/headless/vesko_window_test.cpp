@@ -4,10 +4,19 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
+#include <filesystem>
+#include <functional>
+#include <thread>
 
 #include "hosts/headless/vesko_headless.h"
 #include "platform/program_folder.h"
+#include "support/child_process.h"
 #include "support/temp_tree.h"
+
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
 
 namespace korvint::ui::headless {
 namespace {
@@ -260,6 +269,171 @@ TEST_F(VeskoFixture, ChangingTheFolderSearchesItAndKeepsItInVeskoIni) {
   EXPECT_EQ(w->lblFolder.caption(), "Catalogues in " + other);
   EXPECT_EQ(column(w->lstResults, 0), std::vector<std::string>{"only.jpg"});
   EXPECT_EQ(test::read_file(ini()), other + "\r\nencoding=CP1252\r\n");
+}
+
+// The folder as another program changes it between two turns of the window:
+// rows of a changed catalogue never show another version's text, and once the
+// host reports the change the window shows the catalogues as they now stand.
+TEST_F(VeskoFixture, TheWindowShowsTheCataloguesAsTheyNowStandAfterAChange) {
+  const fs::path photos = tree.root() / "cats" / "photos.lst";
+  const std::vector<std::string> old_names = {"photo.jpg", "a.jpg", "Beach.JPG", "zebra.jpg"};
+  struct Case {
+    const char* change;
+    std::function<void()> apply;
+    std::vector<std::string> names;  // of "jpg" afterwards
+    std::string reloaded;
+  };
+  const Case cases[] = {
+      {"written in place, shorter",
+       [&] { test::write_file(photos, lines("D:\\Photos\\", {"new.jpg\t1\t 2020.1.1\t0:0.0"})); },
+       {"photo.jpg", "new.jpg"}, "Reloaded: photos.lst (changed)"},
+      {"cut short", [&] { fs::resize_file(photos, 12 + 29); }, {"photo.jpg", "a.jpg"},
+       "Reloaded: photos.lst (changed)"},
+      {"replaced",
+       [&] {
+         test::write_file(photos.string() + ".new", lines("D:\\Photos\\", {"other.jpg\t1\t 2020.1.1\t0:0.0"}));
+         fs::rename(photos.string() + ".new", photos);
+       },
+       {"photo.jpg", "other.jpg"}, "Reloaded: photos.lst (changed)"},
+      {"deleted", [&] { fs::remove(photos); }, {"photo.jpg"}, "Reloaded: photos.lst (gone)"},
+      {"another added", [&] { tree.text_file("cats/more.lst", lines("M:\\", {"more.jpg\t1\t 2020.1.1\t0:0.0"})); },
+       {"photo.jpg", "more.jpg", "a.jpg", "Beach.JPG", "zebra.jpg"}, "Reloaded: more.lst (new)"},
+  };
+  const std::string original = test::read_file(photos);
+  for (const Case& c : cases) {
+    test::write_file(photos, original);
+    fs::remove(tree.root() / "cats" / "more.lst");
+    const std::string ended = test::run_in_child([&] {
+      auto w = open();
+      w->type("jpg");
+      EXPECT_TRUE(w->settle());
+      EXPECT_EQ(column(w->lstResults, 0), old_names) << c.change;
+      c.apply();
+      // A paint of the rows between the turns: each shows its own version or nothing.
+      for (std::size_t row = 0; row < w->lstResults.shown_rows(); ++row) {
+        const std::string name = w->lstResults.cell(row, 0);
+        EXPECT_TRUE(name.empty() || name == old_names[row]) << c.change << ": " << name;
+      }
+      w->window.session().catalogues_changed();  // the host's watch
+      EXPECT_TRUE(w->settle());
+      w->host.run_posted(std::chrono::milliseconds(0));
+      EXPECT_TRUE(w->settle());
+      EXPECT_EQ(column(w->lstResults, 0), c.names) << c.change;
+      EXPECT_EQ(w->txtQuery.text(), "jpg");
+      EXPECT_NE(w->lblStatus.caption().find(c.reloaded), std::string::npos) << c.change << ": " << w->lblStatus.caption();
+    });
+    EXPECT_EQ(ended, "exit 0") << c.change;
+  }
+}
+
+TEST_F(VeskoFixture, AReloadKeepsTheQueryTheSelectionAndThePlace) {
+  std::vector<std::string> many;
+  for (int i = 0; i < 600; ++i) many.push_back("many" + std::to_string(i) + ".dat\t1\t 2020.1.1\t0:0.0");
+  tree.text_file("cats/many.lst", lines("G:\\", many));
+  auto w = open();
+  EXPECT_EQ(w->host.watched_folders, std::vector<std::string>{cats});
+  EXPECT_EQ(w->host.watched_files.size(), 4u);
+  w->lstCatalogues.user_selects({2});  // backup, disk, many, photos
+  w->window.session().lstCatalogues_SelectionChange();
+  w->type("dat");
+  ASSERT_TRUE(w->settle());
+  ASSERT_EQ(w->lstResults.shown_rows(), 600u);
+  w->lstResults.top = 250;
+  w->lstResults.user_selects({260});
+
+  // A catalogue added before the selected one: the selection follows "many",
+  // and the rows, the same as before, stay where they stood.
+  tree.text_file("cats/aaa.lst", lines("A:\\", {"x.dat\t1\t 2020.1.1\t0:0.0"}));
+  const std::size_t changes = w->lstResults.shown_counts.size();
+  w->window.session().catalogues_changed();
+  ASSERT_TRUE(w->settle());
+  EXPECT_EQ(w->lstCatalogues.selectedRows(), std::vector<std::size_t>{3});
+  EXPECT_EQ(w->lstResults.shown_counts.size(), changes);
+  EXPECT_EQ(w->lstResults.refreshes, 1);
+  EXPECT_EQ(w->lstResults.top, 250u);
+  EXPECT_EQ(w->lstResults.currentRow(), 260u);
+  EXPECT_NE(w->lblStatus.caption().find("Reloaded: aaa.lst (new)"), std::string::npos) << w->lblStatus.caption();
+  // Nothing changed: nothing is read or searched again.
+  w->window.session().catalogues_changed();
+  ASSERT_TRUE(w->settle());
+  EXPECT_EQ(w->lstResults.refreshes, 1);
+
+  // Rows that change are shown from the top.
+  many.erase(many.begin());
+  tree.text_file("cats/many.lst", lines("G:\\", many));
+  w->window.session().catalogues_changed();
+  ASSERT_TRUE(w->settle());
+  EXPECT_EQ(w->lstResults.shown_rows(), 599u);
+  EXPECT_EQ(w->lstResults.top, 0u);
+
+  // F5: every catalogue read afresh.
+  EXPECT_TRUE(w->window.on_key(VeskoControlId::lstResults, VeskoKey::Reload));
+  ASSERT_TRUE(w->settle());
+  EXPECT_NE(w->lblStatus.caption().find("Reloaded all 5 catalogues"), std::string::npos) << w->lblStatus.caption();
+  EXPECT_EQ(w->lstCatalogues.selectedRows(), std::vector<std::size_t>{3});
+  // The next keystroke's status no longer speaks of the reload.
+  w->type("many1");
+  ASSERT_TRUE(w->settle());
+  EXPECT_EQ(w->lblStatus.caption().find("Reloaded"), std::string::npos) << w->lblStatus.caption();
+}
+
+TEST_F(VeskoFixture, WithoutACatalogueFolderTheWindowSaysWhatToDo) {
+  struct Case {
+    const char* ini;  // nullptr: no Vesko.ini
+    std::string folder_caption;
+  };
+  const Case cases[] = {{nullptr, "No catalogue folder"},
+                        {"\r\n", "No catalogue folder"},  // an empty first line sets no folder
+                        {"/nowhere/cats\r\n", "Catalogues in /nowhere/cats"}};
+  for (const Case& c : cases) {
+    fs::remove(ini());
+    if (c.ini != nullptr) tree.text_file("program/Vesko.ini", c.ini);
+    // Korvint's default folder does not exist either.
+    HeadlessVeskoWindow w(app::VeskoWindowOptions{}, {ini()}, path_text(tree.root() / "no-default"));
+    w.window.Form_Load();
+    ASSERT_TRUE(w.settle());
+    EXPECT_EQ(w.lstCatalogues.shown_rows(), 0u);
+    EXPECT_EQ(w.lblFolder.caption(), c.folder_caption);
+    EXPECT_EQ(w.lblStatus.caption().rfind(jobs::kNoFolderYet, 0), 0u) << w.lblStatus.caption();
+    w.type("jpg");
+    EXPECT_FALSE(w.window.session().working());
+    EXPECT_EQ(w.lblStatus.caption().rfind(jobs::kNoFolderYet, 0), 0u) << w.lblStatus.caption();
+    // The first step: a folder chosen is searched and kept.
+    w.host.folder_answers = {cats};
+    w.window.cmdFolder_Click();
+    ASSERT_TRUE(w.settle());
+    EXPECT_EQ(w.lstCatalogues.shown_rows(), 3u);
+    EXPECT_EQ(w.lstResults.shown_rows(), 4u);
+    EXPECT_EQ(test::read_file(ini()).rfind(cats + "\r\n", 0), 0u);
+  }
+}
+
+#ifndef _WIN32
+TEST_F(VeskoFixture, AFifoNamedLikeACatalogueIsNotWaitedFor) {
+  ASSERT_EQ(::mkfifo(path_text(tree.root() / "cats" / "x.lst").c_str(), 0600), 0);
+  auto w = open();
+  EXPECT_EQ(w->lstCatalogues.shown_rows(), 3u);
+  EXPECT_NE(w->lblStatus.caption().find("x.lst is not a file"), std::string::npos) << w->lblStatus.caption();
+}
+#endif
+
+TEST(VeskoWorker, ClosingDoesNotWaitForAJobThatDoesNotReturn) {
+  // A job held where it cannot be cancelled, as in a read from a disk that does not answer.
+  auto release = std::make_shared<std::atomic<bool>>(false);
+  auto ended = std::make_shared<std::atomic<bool>>(false);
+  auto worker = std::make_unique<jobs::SearchWorker>();
+  std::atomic<bool> started{false};
+  worker->submit([release, ended, &started](const std::atomic<bool>&) {
+    started = true;
+    while (!release->load()) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    ended->store(true);
+  });
+  while (!started) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  worker.reset();  // returns although the job still runs
+  EXPECT_FALSE(ended->load());
+  release->store(true);
+  for (int i = 0; i < 2000 && !ended->load(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  EXPECT_TRUE(ended->load());
 }
 
 TEST(VeskoWindowOptions, OnlyFoldersAndAnEncodingAskForTheWindow) {

@@ -81,6 +81,19 @@ TEST(VeskoProgram, WithoutADisplayItSaysSoAndHowToSearchOnTheTerminal) {
   EXPECT_TRUE(vesko.readAllStandardError().startsWith("vesko: no display for the window"));
 }
 
+TEST(VeskoProgram, ADisplayThatDoesNotAnswerEndsItWithTwo) {
+  QProcess vesko;
+  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+  for (const char* variable : {"WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) environment.remove(variable);
+  environment.insert("DISPLAY", ":55");
+  vesko.setProcessEnvironment(environment);
+  vesko.start(VESKO_PROGRAM, {});
+  ASSERT_TRUE(vesko.waitForFinished(30000));
+  EXPECT_EQ(vesko.exitStatus(), QProcess::NormalExit);
+  EXPECT_EQ(vesko.exitCode(), 2);
+  EXPECT_TRUE(vesko.readAllStandardError().contains("vesko: cannot open the window: no display answers (DISPLAY=:55)"));
+}
+
 TEST(VeskoProgram, KorvintsButtonStartsTheVeskoBesideIt) {
   FormFixture f;
   const std::string beside = f.form().services.program_folder + "/" + shell::companion_file_name();

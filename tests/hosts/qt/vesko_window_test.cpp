@@ -97,5 +97,24 @@ TEST_F(QtVeskoTest, KeysMoveBetweenQueryAndResultsAndEscClears) {
   EXPECT_TRUE(status().startsWith("1 catalogue (3,001 entries)")) << status().toStdString();
 }
 
+TEST_F(QtVeskoTest, AChangedFolderIsReadAgainAndF5ReadsEverything) {
+  query().setFocus();
+  QTest::keyClicks(&query(), "notes");
+  ASSERT_TRUE(settled());
+  ASSERT_EQ(results().model()->rowCount(), 1);
+  // Another catalogue lands in the folder: the watch reads the folder again.
+  tree.text_file("cats/usb.lst", "/media/usb/\r\nnotes.txt\t9\t 2022.2.2\t0:0.0\r\n");
+  ASSERT_TRUE(wait_for([&] { return results().model()->rowCount() == 2 && !window->vesko().session().working(); }));
+  EXPECT_TRUE(status().contains("Reloaded: usb.lst (new)")) << status().toStdString();
+  EXPECT_EQ(query().text(), "notes");
+  // Written in place: the file's own watch.
+  tree.text_file("cats/usb.lst", "/media/usb/\r\nnotes.txt\t9\t 2022.2.2\t0:0.0\r\nnotes.md\t1\t 2022.2.2\t0:0.0\r\n");
+  ASSERT_TRUE(wait_for([&] { return results().model()->rowCount() == 3 && !window->vesko().session().working(); }));
+  QTest::keyClick(&results(), Qt::Key_F5);
+  ASSERT_TRUE(wait_for([&] { return status().contains("Reloaded all 2 catalogues"); })) << status().toStdString();
+  ASSERT_TRUE(settled());
+  EXPECT_EQ(results().model()->rowCount(), 3);
+}
+
 }  // namespace
 }  // namespace korvint::ui::qt

@@ -11,8 +11,10 @@
 #include <chrono>
 #include <filesystem>
 #include <functional>
+#include <utility>
 
 #include "hosts/win32/vesko_window.h"
+#include "platform/file_services.h"
 #include "platform/win32/win32_text.h"
 #include "shell/companion.h"
 #include "support/form_fixture.h"
@@ -41,15 +43,16 @@ bool pump_until(VeskoWin32Window* window, const std::function<bool()>& condition
   return true;
 }
 
-// Vesko.exe; the build gives its host path, which Wine shows as drive Z:.
-std::wstring vesko_exe() {
-  std::string path = VESKO_EXE;
+// A program of the build; the build gives its host path, which Wine shows as drive Z:.
+std::wstring program(std::string path) {
   if (!path.empty() && path.front() == '/') {
     path = "Z:" + path;
     for (char& c : path) c = c == '/' ? '\\' : c;
   }
   return to_wide(path);
 }
+std::wstring vesko_exe() { return program(VESKO_EXE); }
+std::wstring korvint_exe() { return program(KORVINT_EXE); }
 
 std::string item_text(HWND list, int item, int column) {
   wchar_t text[512] = {};
@@ -139,6 +142,12 @@ TEST_F(Win32VeskoTest, KeysMoveBetweenQueryAndResultsAndEscClears) {
   ASSERT_TRUE(settled());
   EXPECT_EQ(vesko_window_text(query()), "");
   EXPECT_EQ(ListView_GetItemCount(results()), 0);
+  // F5 reads every catalogue again.
+  PostMessageW(query(), WM_KEYDOWN, VK_F5, 1);
+  HWND status = window->control(VeskoControlId::lblStatus);
+  EXPECT_TRUE(pump_until(window.get(), [&] {
+    return vesko_window_text(status).find("Reloaded all 1 catalogue") != std::string::npos;
+  })) << vesko_window_text(status);
 }
 
 TEST(VeskoExe, KorvintsButtonStartsItAndItOpensItsWindow) {
@@ -153,14 +162,18 @@ TEST(VeskoExe, KorvintsButtonStartsItAndItOpensItsWindow) {
   EXPECT_TRUE(pump_until(nullptr, [&] { return FindWindowW(kVeskoWindowClass, L"Vesko") == nullptr; }));
 }
 
-// Runs Vesko.exe with `arguments`, its output and errors into one pipe.
-std::pair<DWORD, std::string> run_vesko_exe(const std::wstring& arguments) {
+// Runs `command` and gives its exit code and what it wrote to its output and error streams.
+struct Ran {
+  DWORD code = 99;
+  std::string output;
+};
+Ran run_program(std::wstring command) {
+  Ran ran;
   SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
   HANDLE read_end = nullptr;
   HANDLE write_end = nullptr;
-  EXPECT_TRUE(CreatePipe(&read_end, &write_end, &inherit, 0));
+  if (!CreatePipe(&read_end, &write_end, &inherit, 0)) return ran;
   SetHandleInformation(read_end, HANDLE_FLAG_INHERIT, 0);
-  std::wstring command = L"\"" + vesko_exe() + L"\" " + arguments;
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESTDHANDLES;
@@ -169,21 +182,25 @@ std::pair<DWORD, std::string> run_vesko_exe(const std::wstring& arguments) {
   PROCESS_INFORMATION process{};
   const bool started =
       CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process) != FALSE;
-  EXPECT_TRUE(started);
   CloseHandle(write_end);
-  std::string output;
   char block[4096];
   DWORD got = 0;
-  while (started && ReadFile(read_end, block, sizeof block, &got, nullptr) != FALSE && got > 0) output.append(block, got);
-  DWORD code = 99;
-  if (started) {
-    WaitForSingleObject(process.hProcess, 60000);
-    GetExitCodeProcess(process.hProcess, &code);
-    CloseHandle(process.hProcess);
-    CloseHandle(process.hThread);
-  }
+  while (started && ReadFile(read_end, block, sizeof block, &got, nullptr) != FALSE && got > 0) ran.output.append(block, got);
   CloseHandle(read_end);
-  return {code, output};
+  if (!started) return ran;
+  WaitForSingleObject(process.hProcess, 60000);
+  GetExitCodeProcess(process.hProcess, &ran.code);
+  CloseHandle(process.hProcess);
+  CloseHandle(process.hThread);
+  return ran;
+}
+
+std::wstring in_quotes(const fs::path& path) { return L"\"" + path.wstring() + L"\""; }
+
+// Runs Vesko.exe with `arguments`, its output and errors into one pipe.
+std::pair<DWORD, std::string> run_vesko_exe(const std::wstring& arguments) {
+  Ran ran = run_program(in_quotes(vesko_exe()) + L" " + arguments);
+  return {ran.code, std::move(ran.output)};
 }
 
 TEST(VeskoExe, WithAQueryItWritesUtf8LinesEndedByCrLfToItsOutput) {
@@ -209,6 +226,92 @@ TEST(VeskoExe, WithAQueryItWritesUtf8LinesEndedByCrLfToItsOutput) {
     EXPECT_EQ(code, c.code) << output;
     EXPECT_EQ(output, c.output);
   }
+}
+
+TEST(VeskoExe, ItTellsApartAScanInProgressByItsLock) {
+  const std::string entry = "\t1\t 2020.1.1\t0:0.0\r\n";
+  struct Case {
+    const char* state;
+    bool held;  // else a lock file nobody holds
+    bool backup;
+    const char* found;
+    const char* note;
+  };
+  const Case cases[] = {
+      {"a rescan", true, true, "whole.mp3", "d.lst is being written: searched its last complete version, d.lst.old"},
+      {"a first scan", true, false, "half.mp3", "d.lst is being written: incomplete"},
+      {"a killed scan", false, true, "whole.mp3", "d.lst is incomplete (its scan was interrupted)"},
+  };
+  for (const Case& c : cases) {
+    test::TempTree tree;
+    tree.text_file("cats/d.lst", "D:\\\r\nhalf.mp3" + entry);
+    if (c.backup) tree.text_file("cats/d.lst.old", "D:\\\r\nwhole.mp3" + entry);
+    const std::string lock = test::path_text(tree.root() / "cats" / "d.lst.lock");
+    platform::LockAttempt scan;
+    if (c.held) {
+      scan = platform::system_file_services().lock_file(lock);
+      ASSERT_TRUE(scan.lock) << scan.error.message();
+    } else {
+      tree.text_file("cats/d.lst.lock", "");
+    }
+    const Ran ran = run_program(in_quotes(vesko_exe()) + L" --catalogues " + in_quotes(tree.root() / "cats") + L" mp3");
+    EXPECT_EQ(ran.code, 0u) << c.state << ": " << ran.output;
+    EXPECT_NE(ran.output.find(c.found), std::string::npos) << c.state << ": " << ran.output;
+    EXPECT_NE(ran.output.find(c.note), std::string::npos) << c.state << ": " << ran.output;
+  }
+}
+
+TEST(VeskoExe, ARescanWhileItsWindowIsOpenLeavesNoBackup) {
+  test::TempTree tree;
+  tree.text_file("disk/a.txt", "a");
+  tree.text_file("disk/sub/b.txt", "b");
+  tree.folder("cats");
+  const std::wstring scan = in_quotes(korvint_exe()) + L" /" + (tree.root() / "disk").wstring() + L"\\ /" +
+                            (tree.root() / "cats" / "disk.lst").wstring();
+  ASSERT_EQ(run_program(scan).code, 0u);
+
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  std::wstring command = in_quotes(vesko_exe()) + L" --catalogues " + in_quotes(tree.root() / "cats");
+  ASSERT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process));
+  // Whatever happens below, the window goes at the end.
+  struct Closes {
+    PROCESS_INFORMATION& process;
+    ~Closes() {
+      if (HWND window = FindWindowW(kVeskoWindowClass, L"Vesko")) PostMessageW(window, WM_CLOSE, 0, 0);
+      if (WaitForSingleObject(process.hProcess, 30000) != WAIT_OBJECT_0) TerminateProcess(process.hProcess, 1);
+      CloseHandle(process.hProcess);
+      CloseHandle(process.hThread);
+    }
+  } closes{process};
+  HWND vesko = nullptr;
+  HWND query = nullptr;
+  HWND status = nullptr;
+  // Its window, once its controls are made and it has read the catalogue folder.
+  ASSERT_TRUE(pump_until(nullptr, [&] {
+    vesko = FindWindowW(kVeskoWindowClass, L"Vesko");
+    query = vesko == nullptr ? nullptr : GetDlgItem(vesko, 100 + static_cast<int>(VeskoControlId::txtQuery));
+    status = vesko == nullptr ? nullptr : GetDlgItem(vesko, 100 + static_cast<int>(VeskoControlId::lblStatus));
+    return status != nullptr && vesko_window_text(status).rfind("1 catalogue", 0) == 0;
+  }));
+  // A search, so the window shows rows of the catalogue.
+  for (const wchar_t key : std::wstring(L"txt")) SendMessageW(query, WM_CHAR, key, 1);
+  ASSERT_TRUE(pump_until(nullptr, [&] { return vesko_window_text(status).rfind("2 found", 0) == 0; }))
+      << vesko_window_text(status);
+
+  for (int rescan = 0; rescan < 2; ++rescan) {
+    tree.text_file("disk/c" + std::to_string(rescan) + ".txt", "c");
+    const Ran ran = run_program(scan);
+    EXPECT_EQ(ran.code, 0u) << ran.output;
+    EXPECT_FALSE(fs::exists(tree.root() / "cats" / "disk.lst.old")) << "rescan " << rescan << ": " << ran.output;
+    // The window reads the new catalogue by itself.
+    const std::string found = std::to_string(3 + rescan) + " found";
+    EXPECT_TRUE(pump_until(nullptr, [&] { return vesko_window_text(status).rfind(found, 0) == 0; }))
+        << vesko_window_text(status);
+  }
+  PostMessageW(vesko, WM_CLOSE, 0, 0);
+  EXPECT_EQ(WaitForSingleObject(process.hProcess, 30000), WAIT_OBJECT_0);
 }
 
 }  // namespace
