@@ -167,7 +167,12 @@ void run_helper(Shared& shared) {
     lock.unlock();
     Status error;
     std::unique_ptr<OpenFolder> folder = job->parent->folder->open_child(job->task->name, error);
+    // Where the listing gave no identity (Windows), the walk asks for it when
+    // it enters the folder: found here, that costs the walk nothing.
+    std::optional<platform::FolderId> id;
+    if (folder && !job->task->id) id = folder->id();
     lock.lock();
+    if (id) job->task->id = id;
     shared.scheduler.opened(*job, std::move(folder), error);
     shared.progress.notify_all();
     shared.offer_job();  // the parent may have been freed: room for another
@@ -271,7 +276,15 @@ class PrefetchedFolder final : public OpenFolder {
     return std::make_unique<PrefetchedFolder>(shared_, pacer_, std::move(child));
   }
 
-  std::optional<platform::FolderId> id() override { return task_->folder->id(); }
+  std::optional<platform::FolderId> id() override {
+    {
+      std::lock_guard lock(shared_.mutex);
+      if (task_->id) return task_->id;
+    }
+    return task_->folder->id();
+  }
+
+  bool is_pseudo_file_system() override { return task_->folder->is_pseudo_file_system(); }
 
  private:
   // The walk's own listing of a folder no helper took.

@@ -77,7 +77,10 @@ struct WalkResult {
   bool stopped = false;             ///< the stop flag ended the walk
   std::size_t unreadable_folders = 0;  ///< folders listed as empty because they could not be read
   std::string first_unreadable;     ///< the first such folder with its reason
-  std::size_t links_not_followed = 0;  ///< links back to a folder already on the descent path
+  /// Folders reached again (through a link or a mount) and not entered twice.
+  std::size_t folders_met_again = 0;
+  /// File systems of the kernel's state (/proc, /sys...) met below the root and not entered.
+  std::size_t pseudo_file_systems_not_entered = 0;
 };
 
 /// `FindFilesAPI` and what it shares across the walk.

@@ -371,7 +371,7 @@ TEST(Win32Listing, FileLinksShowTheirTargetAndFolderLinksNeverCircle) {
   ASSERT_EQ(parsed.problem, "") << bytes;
   EXPECT_EQ(parsed.files.at("data\\back\\").size(), 0u);
   EXPECT_EQ(parsed.files.count("data\\back\\back\\"), 0u);
-  EXPECT_EQ(result.links_not_followed, 1u);
+  EXPECT_EQ(result.folders_met_again, 1u);
 }
 
 }  // namespace

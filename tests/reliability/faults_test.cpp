@@ -240,7 +240,7 @@ TEST(Faults, FortyThousandSubFoldersInOneFolder) {
   EXPECT_EQ(parse_catalogue(read_file(tree.root() / "cat.lst")).folder_lines.size(), 40000u);
 }
 
-TEST(Faults, ALinkCycleEndsAndEveryLevelIsListedOnce) {
+TEST(Faults, ALinkCycleEndsAndEveryFolderIsListedOnce) {
   TempTree tree;
   tree.text_file("disk/a/b/file", "x");
   fs::create_directory_symlink("../..", tree.root() / "disk" / "a" / "b" / "up");
@@ -248,9 +248,9 @@ TEST(Faults, ALinkCycleEndsAndEveryLevelIsListedOnce) {
   const BatchOutcome run = run_batch({(tree.root() / "disk").string(), (tree.root() / "cat.lst").string()});
   ASSERT_EQ(run.exit_status, 0) << run.error_output;
   const ParsedCatalogue parsed = parse_catalogue(read_file(tree.root() / "cat.lst"));
-  EXPECT_EQ(parsed.files.count("a\\b\\up\\"), 1u);
-  EXPECT_EQ(parsed.files.at("a\\b\\up\\").size(), 0u);
-  EXPECT_EQ(parsed.files.at("a\\b-again\\").size(), 1u);
+  EXPECT_EQ(parsed.files.count("a\\b\\up\\") + parsed.files.count("a\\b-again\\up\\"), 1u);
+  // The folder and the link to it: whichever the walk meets first holds the file.
+  EXPECT_EQ(parsed.files.at("a\\b\\").size() + parsed.files.at("a\\b-again\\").size(), 1u);
 }
 
 }  // namespace

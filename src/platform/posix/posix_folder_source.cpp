@@ -13,6 +13,8 @@
 #include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/statfs.h>
+#include <sys/sysmacros.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 
@@ -21,6 +23,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstring>
+#include <fstream>
 #include <list>
 #include <memory>
 #include <mutex>
@@ -54,6 +57,65 @@ FolderId id_of(const struct statx& sx) {
 // A folder's creation time is its birth time where the file system keeps one.
 std::int64_t creation_time_of(const struct statx& sx) {
   return (sx.stx_mask & STATX_BTIME) ? sx.stx_btime.tv_sec : sx.stx_mtime.tv_sec;
+}
+
+// File systems that show the kernel's state, not files: their contents change
+// as they are read, hold links to every process's folders and files, and
+// would make a walk of "/" endless. By the type statfs reports.
+bool is_pseudo_type(unsigned long type) {
+  switch (type) {
+    case 0x9fa0:      // proc
+    case 0x62656572:  // sysfs
+    case 0x1cd1:      // devpts
+    case 0x27e0eb:    // cgroup
+    case 0x63677270:  // cgroup2
+    case 0x64626720:  // debugfs
+    case 0x74726163:  // tracefs
+    case 0x73636673:  // securityfs
+    case 0x6165676c:  // pstore
+    case 0xcafe4a11:  // bpf
+    case 0x62656570:  // configfs
+    case 0x65735543:  // fusectl
+    case 0x19800202:  // mqueue
+    case 0x958458f6:  // hugetlbfs
+    case 0x0187:      // autofs
+    case 0x42494e4d:  // binfmt_misc
+    case 0xde5e81e4:  // efivarfs
+      return true;
+    default:
+      return false;
+  }
+}
+
+// The type a mount of device `dev` has in /proc/self/mountinfo ("" when not
+// found): devtmpfs tells itself from tmpfs only there.
+std::string mount_type(dev_t dev) {
+  std::ifstream mounts("/proc/self/mountinfo");
+  const std::string device = std::to_string(major(dev)) + ":" + std::to_string(minor(dev));
+  std::string line;
+  while (std::getline(mounts, line)) {
+    // ID PARENT MAJOR:MINOR ROOT POINT OPTIONS [TAGS...] - TYPE SOURCE OPTIONS
+    std::size_t at = 0;
+    for (int field = 0; field < 2 && at != std::string::npos; ++field) at = line.find(' ', at + 1);
+    if (at == std::string::npos || line.compare(at + 1, device.size() + 1, device + " ") != 0) continue;
+    const std::size_t dash = line.find(" - ");
+    if (dash == std::string::npos) continue;
+    const std::size_t type_end = line.find(' ', dash + 3);
+    return line.substr(dash + 3, type_end == std::string::npos ? std::string::npos : type_end - dash - 3);
+  }
+  return std::string();
+}
+
+bool shows_kernel_state(int fd) {
+  struct statfs fs {};
+  if (::fstatfs(fd, &fs) != 0) return false;
+  const auto type = static_cast<unsigned long>(fs.f_type);
+  if (is_pseudo_type(type)) return true;
+  constexpr unsigned long kTmpfs = 0x01021994;
+  constexpr unsigned long kRamfs = 0x858458f6;
+  if (type != kTmpfs && type != kRamfs) return false;
+  struct stat st {};
+  return ::fstat(fd, &st) == 0 && mount_type(st.st_dev) == "devtmpfs";
 }
 
 // One read buffer per thread serves all the listings that thread makes: a
@@ -318,6 +380,12 @@ class PosixFolder final : public OpenFolder {
       if (pin.ok() && ::statx(node_->fd, "", AT_EMPTY_PATH, STATX_INO, &sx) == 0) id_ = id_of(sx);
     }
     return id_;
+  }
+
+  bool is_pseudo_file_system() override {
+    Status ignored;
+    Pin pin(*pool_, *node_, ignored);
+    return pin.ok() && shows_kernel_state(node_->fd);
   }
 
  private:
