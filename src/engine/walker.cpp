@@ -109,7 +109,8 @@ WalkResult Walker::FindFilesAPI(std::string& path, const std::string& SearchStr,
   // Declared before the descent path: its helpers end only after every folder
   // it handed out is closed.
   std::optional<FolderPrefetch> prefetch;
-  if (listing_threads_ > 0) prefetch.emplace(source_, pacer, listing_threads_);
+  if (listing_threads_ > 0 && source_.folders_open_at_once() >= kFoldersForReadAhead)
+    prefetch.emplace(source_, pacer, listing_threads_);
   platform::FolderSource& source = prefetch ? *prefetch : source_;
 
   platform::Status error;

@@ -90,7 +90,8 @@ class Walker {
   /// in force when the scan starts; every time stamp of the walk uses it.
   /// `listing_threads` helper threads read folders ahead of the walk (0: none,
   /// the walk lists every folder itself; kAdaptiveListing: as many as the
-  /// medium answers fastest with); the lines written are the same.
+  /// medium answers fastest with; none when `source` may keep fewer than
+  /// kFoldersForReadAhead folders open); the lines written are the same.
   Walker(platform::FolderSource& source, CatalogueWriter& writer, WalkHost& host,
          std::int64_t utc_offset_seconds, unsigned listing_threads = 0);
 

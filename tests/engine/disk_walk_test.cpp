@@ -359,6 +359,18 @@ TEST(DiskWalk, FewDescriptorsNeverCostAFolder) {
   ::close(here);
   EXPECT_EXIT(walk_under_descriptor_limit(deep.root_text(), 256, 2000 + 2000),
               ::testing::ExitedWithCode(0), "");
+
+  // 40 levels with a sibling at each, under a limit that leaves a handful of
+  // folders: on its way back up the walk reopens levels whose parents were
+  // given back too.
+  TempTree siblings;
+  std::string level;
+  for (int depth = 0; depth < 40; ++depth) {
+    siblings.file(level + "z/f", 1, 0);
+    level += "a/";
+  }
+  siblings.folder(level);
+  EXPECT_EXIT(walk_under_descriptor_limit(siblings.root_text(), 20, 40 * 3), ::testing::ExitedWithCode(0), "");
 }
 
 TEST(DiskWalk, PathsLongerThanPathMaxAreListed) {

@@ -214,51 +214,61 @@ class DescriptorPool {
     return true;
   }
 
-  // Reopens a folder whose descriptor was given back, relative to its parent
-  // (reopened first if need be). Rare: done under the lock. Making room may
-  // wait without the lock, and another thread may reopen the same folder
-  // meanwhile: then its descriptor is the one kept.
+  // Reopens a folder whose descriptor was given back, and any of its
+  // ancestors given back too, from the nearest one still open (or the root,
+  // by its path) down, one level at a time: each level needs only its
+  // parent's descriptor, so a tree of any depth reopens within a budget of
+  // two. Rare: done under the lock. Making room may wait without the lock,
+  // and another thread may reopen a level meanwhile: then its descriptor is
+  // the one kept.
   bool reopen_locked(FolderNode& node, Status& error, std::unique_lock<std::mutex>& lock) {
-    if (!make_room(lock)) {
-      error = errno_failure("Cannot open", node.path, EMFILE);
-      return false;
-    }
-    if (node.fd >= 0) return true;
-    ++open_;
-    int fd = -1;
-    if (!node.parent) {
-      fd = ::open(node.name.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    } else if (pin_locked(*node.parent, error, lock)) {
-      fd = ::openat(node.parent->fd, node.name.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-      --node.parent->pins;
-      if (node.parent->pins == 0) {
-        unpinned_.notify_all();
-        if (!node.parent->owned) close_locked(*node.parent);
+    while (node.fd < 0) {
+      FolderNode* level = &node;
+      while (level->parent && level->parent->fd < 0) level = level->parent.get();
+      FolderNode* parent = level->parent.get();
+      // The parent, open now, is kept open while room is made for its child.
+      if (parent) ++parent->pins;
+      const bool room = make_room(lock);
+      bool opened = false;
+      if (room && level->fd < 0) opened = open_level(*level, error);
+      if (parent) {
+        --parent->pins;
+        if (parent->pins == 0) {
+          unpinned_.notify_all();
+          if (!parent->owned) close_locked(*parent);
+        }
       }
-    } else {
-      --open_;
-      return false;
+      if (!room) {
+        error = errno_failure("Cannot open", level->path, EMFILE);
+        return false;
+      }
+      if (!opened && level->fd < 0) return false;
     }
+    return true;
+  }
+
+  // Opens `level` in its open parent (a root by its path); room was made.
+  // False with the reason when it cannot be opened, or is not the folder it was.
+  bool open_level(FolderNode& level, Status& error) {
+    ++open_;
+    const int fd = level.parent
+                       ? ::openat(level.parent->fd, level.name.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)
+                       : ::open(level.name.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) {
       --open_;
-      error = errno_failure("Cannot open", node.path, errno);
+      error = errno_failure("Cannot open", level.path, errno);
       return false;
     }
     // A folder moved or replaced meanwhile is not listed as this one.
     struct statx sx {};
-    if (node.id && (::statx(fd, "", AT_EMPTY_PATH, STATX_INO, &sx) != 0 || !(id_of(sx) == *node.id))) {
+    if (level.id && (::statx(fd, "", AT_EMPTY_PATH, STATX_INO, &sx) != 0 || !(id_of(sx) == *level.id))) {
       ::close(fd);
       --open_;
-      error = Status::failure("Cannot open \"" + node.path + "\": the folder was moved or replaced during the scan");
+      error = Status::failure("Cannot open \"" + level.path + "\": the folder was moved or replaced during the scan");
       return false;
     }
-    if (node.fd >= 0) {  // reopened by another thread while the parent was made room for
-      ::close(fd);
-      --open_;
-      return true;
-    }
-    node.fd = fd;
-    node.in_use_order = in_use_order_.insert(in_use_order_.end(), &node);
+    level.fd = fd;
+    level.in_use_order = in_use_order_.insert(in_use_order_.end(), &level);
     return true;
   }
 
