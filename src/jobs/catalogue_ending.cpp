@@ -73,7 +73,7 @@ CatalogueEnd end_catalogue(engine::CatalogueOutput& output, engine::CatalogueWri
 
   const Status committed = steps.run([&] { return output.finish_completed(); });
   if (!committed.ok()) return CatalogueEnd{ScanEnd::failed, committed.message()};
-  return CatalogueEnd{ScanEnd::completed, ""};
+  return CatalogueEnd{ScanEnd::completed, "", output.note()};
 }
 
 }  // namespace korvint::jobs

@@ -170,6 +170,7 @@ ScanOutcome run_job(ui::Form1& form) {
   ScanOutcome outcome;
   outcome.end = ended.end;
   outcome.reason = ended.reason;
+  outcome.note = ended.note;
   outcome.seconds = local_now() - started;
   outcome.files_counted = walk_host.count();
   outcome.unreadable_folders = walked.unreadable_folders;
@@ -195,6 +196,7 @@ void show_outcome(ui::Form1& form, const ScanOutcome& outcome) {
       // A catalogue with holes must not pass for a complete one: the count is
       // followed by what is missing.
       if (outcome.unreadable_folders > 0) result += "; " + outcome.unreadable_note();
+      if (!outcome.note.empty()) result += "; " + outcome.note;
     }
     form.Label2.setCaption(result);
   }
