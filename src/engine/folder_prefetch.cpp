@@ -5,6 +5,8 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdlib>
+#include <exception>
+#include <new>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -53,6 +55,9 @@ struct FolderPrefetch::Shared {
   std::atomic<bool> closing = false;  // read between entries without the lock
   std::vector<std::thread> helpers;   // started and joined by the walk's thread
   std::size_t helpers_running = 0;
+  // What ended a helper that failed (out of memory): the walk's next wait for
+  // the helpers throws it, since what they hold is no longer whole.
+  std::exception_ptr failure;
   std::size_t most_in_flight = 0;     // what the descriptor share allows
 
   // The adapting depth and what it measures over the current period (walk's thread).
@@ -67,7 +72,7 @@ struct FolderPrefetch::Shared {
     while (helpers.size() < count) {
       try {
         helpers.emplace_back(run_helper, std::ref(*this));
-      } catch (const std::system_error&) {
+      } catch (const std::exception&) {  // no thread, or no memory for one
         break;
       }
       ++helpers_running;
@@ -153,7 +158,7 @@ class ForwardingSink final : public EntrySink {
   EntrySink& to_;
 };
 
-void run_helper(Shared& shared) {
+void help(Shared& shared) {
   std::unique_lock lock(shared.mutex);
   for (;;) {
     std::optional<ReadAheadScheduler::Job> job;
@@ -189,6 +194,26 @@ void run_helper(Shared& shared) {
   }
 }
 
+void run_helper(Shared& shared) {
+  try {
+    help(shared);
+  } catch (...) {
+    // Out of memory, most likely: the helpers stop, and the walk learns why.
+    std::lock_guard lock(shared.mutex);
+    if (!shared.failure) shared.failure = std::current_exception();
+    shared.closing = true;
+    --shared.helpers_running;
+    shared.work.notify_all();
+    shared.room.notify_all();
+    shared.progress.notify_all();
+  }
+}
+
+// Throws what ended a failed helper. Lock held.
+void throw_if_failed(const Shared& shared) {
+  if (shared.failure) std::rethrow_exception(shared.failure);
+}
+
 // Waits for news from the helpers; whenever a turn of the event loop falls due
 // meanwhile, gives it, however many notifications came in between. False once
 // the user has asked the scan to stop.
@@ -214,8 +239,14 @@ class PrefetchedFolder final : public OpenFolder {
 
   ~PrefetchedFolder() override {
     std::lock_guard lock(shared_.mutex);
-    shared_.scheduler.drop(*task_);
-    shared_.offer_job();
+    try {
+      shared_.scheduler.drop(*task_);
+      shared_.offer_job();
+    } catch (const std::bad_alloc&) {
+      // Out of memory while the walk unwinds: the helpers end with it.
+      shared_.closing = true;
+      shared_.work.notify_all();
+    }
     shared_.room.notify_all();
   }
 
@@ -244,6 +275,8 @@ class PrefetchedFolder final : public OpenFolder {
         lock.lock();
         continue;
       }
+      // A helper that failed may have ended the others' listings early.
+      throw_if_failed(shared_);
       if (task_->stage == Stage::listed) return task_->list_status;
       if (!wait_for_helpers(shared_, pacer_, lock)) {
         end_early();
@@ -266,7 +299,10 @@ class PrefetchedFolder final : public OpenFolder {
     } else {
       // Opening is short; the walk waits for it even when asked to stop, so
       // that a stopped scan never reports a readable folder as unreadable.
-      while (child->stage == Stage::opening) (void)wait_for_helpers(shared_, pacer_, lock);
+      while (child->stage == Stage::opening) {
+        throw_if_failed(shared_);
+        (void)wait_for_helpers(shared_, pacer_, lock);
+      }
       if (child->stage == Stage::failed) {
         error = child->open_error;
         shared_.scheduler.drop(*child);
@@ -354,9 +390,17 @@ FolderPrefetch::~FolderPrefetch() {
   shared_->closing = true;
   shared_->work.notify_all();
   shared_->room.notify_all();
-  // A helper ends once its current call of the folder source returns; the
-  // window keeps its turns meanwhile.
-  while (shared_->helpers_running > 0) (void)wait_for_helpers(*shared_, pacer_, lock);
+  // A helper ends once its current call of the folder source returns. The
+  // window keeps its turns meanwhile, except while the walk unwinds from a
+  // failure: a turn would run the window's handlers in the middle of that.
+  const bool unwinding = std::uncaught_exceptions() > 0;
+  while (shared_->helpers_running > 0) {
+    if (unwinding) {
+      shared_->progress.wait(lock);
+    } else {
+      (void)wait_for_helpers(*shared_, pacer_, lock);
+    }
+  }
   lock.unlock();
   for (std::thread& helper : shared_->helpers) helper.join();
 }

@@ -1,6 +1,7 @@
 #include "jobs/scan_job.h"
 
 #include <cstdint>
+#include <new>
 #include <string>
 
 #include "engine/catalogue_output.h"
@@ -223,7 +224,15 @@ std::optional<ScanOutcome> Command1_Click(ui::Form1& form) {
   // Cleared where every job starts: a STOP of the job before must not stand
   // for this one, even if this one fails before its walk.
   form.StopFlag = ui::kFalse;
-  const ScanOutcome outcome = run_job(form);
+  ScanOutcome outcome;
+  try {
+    outcome = run_job(form);
+  } catch (const std::bad_alloc&) {
+    // Anywhere in the job, on the walk's thread or a helper's: the job's
+    // output was abandoned as the job unwound, so the earlier catalogue is back.
+    form.host.setHourglass(false);
+    outcome = failure(kOutOfMemory);
+  }
   show_outcome(form, outcome);
   back_to_idle(form);
   return outcome;

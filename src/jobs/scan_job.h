@@ -30,5 +30,7 @@ inline constexpr const char* kStopped = "Stopped! Output deleted!";
 inline constexpr const char* kFinished = "Finished!";
 /// Shown in Label1 when the job could not write its catalogue; Label2 then holds the reason.
 inline constexpr const char* kScanFailed = "Scan failed:";
+/// The reason when memory ran out during a job.
+inline constexpr const char* kOutOfMemory = "out of memory";
 
 }  // namespace korvint::jobs
