@@ -118,6 +118,10 @@ ScanOutcome run_job(ui::Form1& form) {
   form.Label2.setCaption("0");
   form.Text1.setText(trim_spaces(form.Text1.text()));
   form.Text4.setText(trim_spaces(form.Text4.text()));
+  // An empty box names nothing: completed as a path it would be the whole
+  // drive (or file system) scanned into ".lst" in the current folder.
+  if (form.Text1.text().empty()) return failure(kNoRoot);
+  if (form.Text4.text().empty()) return failure(kNoName);
   std::string root = form.Text1.text();
   if (root.empty() || root.back() != platform::path_separator()) {
     root += platform::path_separator();

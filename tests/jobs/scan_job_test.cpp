@@ -205,20 +205,6 @@ TEST(ScanJob, WhatStandsUnderTheNamesAndHowTheScanEnds) {
   }
 }
 
-TEST(ScanJob, NamesAreCompletedWithLst) {
-  struct Case {
-    std::string typed, expected;
-  };
-  for (const Case& c : {Case{"catalog", "catalog.lst"}, Case{"catalog.lst", "catalog.lst"},
-                        Case{"", ".lst"}, Case{"x.LST", "x.LST.lst"}, Case{"  y  ", "y.lst"}}) {
-    FormFixture f;
-    f.prepare_scan("r", c.typed);
-    Command1_Click(f.form());
-    EXPECT_EQ(f.window->Text4.text(), c.expected);
-    EXPECT_TRUE(fs::exists(f.output(c.expected))) << c.expected;
-  }
-}
-
 // Counts the roots opened through the system's folders.
 class CountingSource final : public platform::FolderSource {
  public:
@@ -232,6 +218,46 @@ class CountingSource final : public platform::FolderSource {
   int& opened_;
   std::unique_ptr<platform::FolderSource> system_ = platform::make_system_folder_source();
 };
+
+TEST(ScanJob, NamesAreCompletedWithLst) {
+  struct Case {
+    std::string typed, expected;
+  };
+  for (const Case& c : {Case{"catalog", "catalog.lst"}, Case{"catalog.lst", "catalog.lst"},
+                        Case{"x.LST", "x.LST.lst"}, Case{"  y  ", "y.lst"}}) {
+    FormFixture f;
+    f.prepare_scan("r", c.typed);
+    Command1_Click(f.form());
+    EXPECT_EQ(f.window->Text4.text(), c.expected);
+    EXPECT_TRUE(fs::exists(f.output(c.expected))) << c.expected;
+  }
+}
+
+// An empty (or blank) path or name box names nothing: the job is refused
+// before anything is opened or written, whichever way it was started.
+TEST(ScanJob, EmptyBoxesAreRefused) {
+  struct Case {
+    std::string root, name, reason;
+  };
+  for (const Case& c : {Case{"", "cat.lst", kNoRoot}, Case{"   ", "cat.lst", kNoRoot}, Case{"r", "", kNoName},
+                        Case{"r", "  ", kNoName}}) {
+    SCOPED_TRACE("\"" + c.root + "\", \"" + c.name + "\"");
+    int opened = 0;
+    ui::FormServices services;
+    services.folders = [&opened] { return std::make_unique<CountingSource>(opened); };
+    FormFixture f(std::move(services));
+    f.prepare_scan("r", c.name);
+    if (c.root != "r") f.window->Text1.setText(c.root);
+    const std::optional<ScanOutcome> outcome = Command1_Click(f.form());
+    ASSERT_TRUE(outcome);
+    EXPECT_EQ(outcome->end, ScanEnd::failed);
+    EXPECT_EQ(f.window->Label1.caption(), kScanFailed);
+    EXPECT_EQ(f.window->Label2.caption(), c.reason);
+    EXPECT_EQ(opened, 0);
+    EXPECT_TRUE(fs::is_empty(f.output("")));
+    EXPECT_TRUE(f.window->Command1.enabled());
+  }
+}
 
 // A root that cannot be opened (a missing folder, an unplugged disk, a file)
 // fails the job before the output is touched: the good catalogue of that disk
