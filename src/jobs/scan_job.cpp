@@ -12,6 +12,7 @@
 #include "jobs/catalogue_ending.h"
 #include "jobs/local_time_text.h"
 #include "jobs/text_util.h"
+#include "platform/absolute_path.h"
 #include "platform/program_folder.h"
 
 namespace korvint::jobs {
@@ -123,10 +124,11 @@ ScanOutcome run_job(ui::Form1& form) {
   if (form.Text1.text().empty()) return failure(kNoRoot);
   if (form.Text4.text().empty()) return failure(kNoName);
   std::string root = form.Text1.text();
-  if (root.empty() || root.back() != platform::path_separator()) {
-    root += platform::path_separator();
-    form.Text1.setText(root);
-  }
+  if (root.back() != platform::path_separator()) root += platform::path_separator();
+  // The header names the root for good: a relative one is made absolute ("c:"
+  // became the drive's root above, as it always has).
+  root = platform::absolute_path(root);
+  form.Text1.setText(root);
   std::string name = form.Text4.text();
   if (!ends_with(name, ".lst")) {
     name += ".lst";

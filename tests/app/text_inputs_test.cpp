@@ -304,6 +304,49 @@ TEST(TextInputs, ARootWithDotDotPartsIsWrittenAsTypedAndListsTheFolderItLeadsTo)
   }
 }
 
+// A root typed relative to the current folder is written as the absolute
+// path it names: a catalogue's header must lead to its files wherever and
+// whenever the catalogue is read. Levels of "." go; links are not resolved.
+TEST(TextInputs, ARelativeRootIsWrittenAbsolute) {
+  FormFixture f;
+  f.tree.file("data/sub/b.txt", 4, 0);
+  const std::string data = path_text(f.tree.root() / "data") + kSep;
+  InFolder here(f.tree.root());
+  struct Case {
+    std::string typed, header;
+    std::string shell_folder;  // $PWD, as a shell sets it; "" for none
+  };
+#ifndef _WIN32
+  const char* const saved_pwd = std::getenv("PWD");
+  const std::string saved = saved_pwd ? saved_pwd : "";
+#endif
+  std::vector<Case> cases{{"data", data, ""},
+                          {"." + kSep + "data" + kSep, data, ""},
+                          {"data" + kSep + "." + kSep + "sub", data + "sub" + kSep, ""}};
+#ifndef _WIN32
+  // Through a link, as the shell's current folder names it.
+  fs::create_directory_symlink(f.tree.root(), f.tree.root() / "link");
+  const std::string link = path_text(f.tree.root() / "link");
+  cases.push_back({"data", link + kSep + "data" + kSep, link});
+#endif
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.typed);
+#ifndef _WIN32
+    if (c.shell_folder.empty()) ::unsetenv("PWD"); else ::setenv("PWD", c.shell_folder.c_str(), 1);
+#endif
+    f.prepare_scan("unused", "rel.lst");
+    f.window->Text1.setText(c.typed);
+    Command1_Click(f.form());
+    EXPECT_EQ(f.window->Text1.text(), c.header);
+    EXPECT_EQ(test::parse_catalogue(read_file(f.output("rel.lst"))).header, c.header);
+    EXPECT_NE(read_file(f.output("rel.lst")).find("b.txt\t4\t"), std::string::npos);
+    expect_idle(f);
+  }
+#ifndef _WIN32
+  if (saved.empty()) ::unsetenv("PWD"); else ::setenv("PWD", saved.c_str(), 1);
+#endif
+}
+
 TEST(TextInputs, EnterInThePathBoxNamesLongOrOddPathsWithoutFailing) {
   FormFixture f;
   const std::string base = path_text(f.tree.root()) + kSep;
