@@ -146,15 +146,12 @@ Status CatalogueOutput::put_backup_back() {
 Status CatalogueOutput::seal() {
   if (!file_) return Status::failure("No catalogue is open for \"" + paths_.output + "\"");
   Status done = file_->sync();
-  // At once: from here a kill leaves the new catalogue in place and the backup to go.
-  if (done.ok()) (void)write_note(lock_note::kComplete);
-  Status closed = file_->close();
-  if (done.ok()) done = closed;
   if (!done.ok()) {
     (void)finish_abandoned();
     return done;
   }
-  file_.reset();
+  // At once: from here a kill leaves the new catalogue in place and the backup to go.
+  (void)write_note(lock_note::kComplete);
   sealed_ = true;
   return Status();
 }
@@ -164,11 +161,15 @@ Status CatalogueOutput::finish_completed() {
     Status sealed = seal();
     if (!sealed.ok()) return sealed;
   }
-  sealed_ = false;
+  // Asked while the file is still open: then its identity cannot have gone
+  // to another file, and on Windows no one can delete or rename it.
   if (!output_is_ours()) {
     // The catalogue written is no longer under its name (deleted, replaced,
     // its folder moved): success would promise a catalogue that is not there.
     // The earlier one goes back where the name is free.
+    sealed_ = false;
+    (void)file_->close();
+    file_.reset();
     std::string message = replaced_message(paths_.output);
     if (has_backup_ && FileExists(files_, paths_.backup)) {
       if (!files_.exists(paths_.output) && put_backup_back().ok()) {
@@ -180,6 +181,13 @@ Status CatalogueOutput::finish_completed() {
     lock_.reset();
     return Status::failure(std::move(message));
   }
+  Status closed = file_->close();
+  if (!closed.ok()) {
+    (void)finish_abandoned();
+    return closed;
+  }
+  file_.reset();
+  sealed_ = false;
   if (has_backup_ && FileExists(files_, paths_.backup)) {
     // Held open by another program, say: the scan stays complete, and the
     // next one deletes the backup as the backup of no scan.

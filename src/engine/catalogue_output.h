@@ -66,14 +66,15 @@ class CatalogueOutput {
   /// The open output file; valid between a successful FileWrite and a finish.
   platform::OutputFile& file() { return *file_; }
 
-  /// A completed scan, first half: makes the new catalogue durable and closes
-  /// it; the backup stays, so the scan can still be abandoned. If the catalogue
-  /// cannot be made durable, the scan is abandoned and the failure returned.
+  /// A completed scan, first half: makes the new catalogue durable; the file
+  /// stays open and the backup stays, so the scan can still be abandoned. If
+  /// the catalogue cannot be made durable, the scan is abandoned and the
+  /// failure returned.
   platform::Status seal();
 
   /// A completed scan: seals the catalogue unless seal() already did, checks
-  /// that the output name still stands for the file this scan wrote, then
-  /// deletes the backup. If the catalogue cannot be completed, the scan is
+  /// that the output name still stands for the file this scan wrote, closes it
+  /// and deletes the backup. If the catalogue cannot be completed, the scan is
   /// abandoned; if the name stands for another file or none (the output was
   /// removed, replaced or its folder moved), the backup goes back where the
   /// name is free; either way the failure is returned. A backup that cannot be
@@ -116,7 +117,7 @@ class CatalogueOutput {
   std::unique_ptr<platform::OutputFile> file_;
   std::optional<platform::FileIdentity> written_;  // the output this scan created
   bool has_backup_ = false;  // the backup is the catalogue this scan moved aside, or took as the last complete one
-  bool sealed_ = false;      // the new catalogue is durable and closed, not yet committed
+  bool sealed_ = false;      // the new catalogue is durable, not yet committed
   std::string note_;
 };
 
