@@ -118,13 +118,11 @@ bool shows_kernel_state(int fd) {
   return ::fstat(fd, &st) == 0 && mount_type(st.st_dev) == "devtmpfs";
 }
 
-// One read buffer per thread serves all the listings that thread makes: a
-// listing reads its folder to the end (or gives up) before the thread lists
-// another, so open folders keep only their descriptors.
-std::vector<char>& listing_buffer() {
-  thread_local std::vector<char> bytes(64 * 1024);
-  return bytes;
-}
+// The read buffer of one listing, held only while it runs, so open folders
+// keep only their descriptors. Not one per thread: glibc aborts the process
+// when it cannot note a thread-local object's destructor, which an allocation
+// failure must never do (it fails the scan instead).
+constexpr std::size_t kListingBuffer = 64 * 1024;
 
 // One folder as the source knows it: its descriptor while open, and how to
 // reopen it (its parent and name, or its path for a root). Outlives the
@@ -346,16 +344,16 @@ class PosixFolder final : public OpenFolder {
     if (!pin.ok()) return error;
     const int fd = node_->fd;
     if (::lseek(fd, 0, SEEK_SET) < 0) return errno_failure("Cannot list", node_->path, errno);
-    std::vector<char>& buf = listing_buffer();
+    const std::unique_ptr<char[]> buf(new char[kListingBuffer]);
     for (;;) {
-      const long got = ::syscall(SYS_getdents64, fd, buf.data(), buf.size());
+      const long got = ::syscall(SYS_getdents64, fd, buf.get(), kListingBuffer);
       if (got == 0) return Status();
       if (got < 0) {
         if (errno == EINTR) continue;
         return errno_failure("Cannot list", node_->path, errno);
       }
       for (long at = 0; at < got;) {
-        const auto* record = reinterpret_cast<const LinuxDirent64*>(buf.data() + at);
+        const auto* record = reinterpret_cast<const LinuxDirent64*>(buf.get() + at);
         at += record->d_reclen;
         const char* name = record->d_name;
         if (name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0))) continue;
