@@ -13,6 +13,7 @@ std::vector<std::string> batch_report(const std::optional<jobs::ScanOutcome>& ou
   if (!outcome) return {"no scan ran"};
   std::vector<std::string> lines;
   if (outcome->unreadable_folders > 0) lines.push_back(outcome->unreadable_note());
+  if (!outcome->note.empty()) lines.push_back(outcome->note);
   if (outcome->end == jobs::ScanEnd::stopped) {
     lines.push_back(outcome->reason.empty() ? std::string(jobs::kStopped) : outcome->reason);
   } else if (outcome->end == jobs::ScanEnd::failed) {

@@ -22,7 +22,8 @@ inline constexpr int kExitUnreadableFolders = 3;  ///< completed, some folders l
 int batch_exit_code(const std::optional<jobs::ScanOutcome>& outcome);
 
 /// The lines a batch run writes to its error stream: the folders that could not
-/// be read, then why the scan did not complete. None for a complete scan.
+/// be read, a complete scan's note, then why the scan did not complete. None
+/// for a complete scan that has nothing to tell.
 std::vector<std::string> batch_report(const std::optional<jobs::ScanOutcome>& outcome);
 
 /// Writes the lines of batch_report to `err`, each after "korvint: ", and

@@ -5,6 +5,8 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdlib>
+#include <exception>
+#include <new>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -53,6 +55,9 @@ struct FolderPrefetch::Shared {
   std::atomic<bool> closing = false;  // read between entries without the lock
   std::vector<std::thread> helpers;   // started and joined by the walk's thread
   std::size_t helpers_running = 0;
+  // What ended a helper that failed (out of memory): the walk's next wait for
+  // the helpers throws it, since what they hold is no longer whole.
+  std::exception_ptr failure;
   std::size_t most_in_flight = 0;     // what the descriptor share allows
 
   // The adapting depth and what it measures over the current period (walk's thread).
@@ -67,7 +72,7 @@ struct FolderPrefetch::Shared {
     while (helpers.size() < count) {
       try {
         helpers.emplace_back(run_helper, std::ref(*this));
-      } catch (const std::system_error&) {
+      } catch (const std::exception&) {  // no thread, or no memory for one
         break;
       }
       ++helpers_running;
@@ -153,7 +158,7 @@ class ForwardingSink final : public EntrySink {
   EntrySink& to_;
 };
 
-void run_helper(Shared& shared) {
+void help(Shared& shared) {
   std::unique_lock lock(shared.mutex);
   for (;;) {
     std::optional<ReadAheadScheduler::Job> job;
@@ -167,7 +172,12 @@ void run_helper(Shared& shared) {
     lock.unlock();
     Status error;
     std::unique_ptr<OpenFolder> folder = job->parent->folder->open_child(job->task->name, error);
+    // Where the listing gave no identity (Windows), the walk asks for it when
+    // it enters the folder: found here, that costs the walk nothing.
+    std::optional<platform::FolderId> id;
+    if (folder && !job->task->id) id = folder->id();
     lock.lock();
+    if (id) job->task->id = id;
     shared.scheduler.opened(*job, std::move(folder), error);
     shared.progress.notify_all();
     shared.offer_job();  // the parent may have been freed: room for another
@@ -182,6 +192,26 @@ void run_helper(Shared& shared) {
     shared.progress.notify_all();
     // This helper takes the next job itself; it wakes others if more wait.
   }
+}
+
+void run_helper(Shared& shared) {
+  try {
+    help(shared);
+  } catch (...) {
+    // Out of memory, most likely: the helpers stop, and the walk learns why.
+    std::lock_guard lock(shared.mutex);
+    if (!shared.failure) shared.failure = std::current_exception();
+    shared.closing = true;
+    --shared.helpers_running;
+    shared.work.notify_all();
+    shared.room.notify_all();
+    shared.progress.notify_all();
+  }
+}
+
+// Throws what ended a failed helper. Lock held.
+void throw_if_failed(const Shared& shared) {
+  if (shared.failure) std::rethrow_exception(shared.failure);
 }
 
 // Waits for news from the helpers; whenever a turn of the event loop falls due
@@ -209,8 +239,14 @@ class PrefetchedFolder final : public OpenFolder {
 
   ~PrefetchedFolder() override {
     std::lock_guard lock(shared_.mutex);
-    shared_.scheduler.drop(*task_);
-    shared_.offer_job();
+    try {
+      shared_.scheduler.drop(*task_);
+      shared_.offer_job();
+    } catch (const std::bad_alloc&) {
+      // Out of memory while the walk unwinds: the helpers end with it.
+      shared_.closing = true;
+      shared_.work.notify_all();
+    }
     shared_.room.notify_all();
   }
 
@@ -239,6 +275,8 @@ class PrefetchedFolder final : public OpenFolder {
         lock.lock();
         continue;
       }
+      // A helper that failed may have ended the others' listings early.
+      throw_if_failed(shared_);
       if (task_->stage == Stage::listed) return task_->list_status;
       if (!wait_for_helpers(shared_, pacer_, lock)) {
         end_early();
@@ -261,7 +299,10 @@ class PrefetchedFolder final : public OpenFolder {
     } else {
       // Opening is short; the walk waits for it even when asked to stop, so
       // that a stopped scan never reports a readable folder as unreadable.
-      while (child->stage == Stage::opening) (void)wait_for_helpers(shared_, pacer_, lock);
+      while (child->stage == Stage::opening) {
+        throw_if_failed(shared_);
+        (void)wait_for_helpers(shared_, pacer_, lock);
+      }
       if (child->stage == Stage::failed) {
         error = child->open_error;
         shared_.scheduler.drop(*child);
@@ -271,7 +312,15 @@ class PrefetchedFolder final : public OpenFolder {
     return std::make_unique<PrefetchedFolder>(shared_, pacer_, std::move(child));
   }
 
-  std::optional<platform::FolderId> id() override { return task_->folder->id(); }
+  std::optional<platform::FolderId> id() override {
+    {
+      std::lock_guard lock(shared_.mutex);
+      if (task_->id) return task_->id;
+    }
+    return task_->folder->id();
+  }
+
+  bool is_pseudo_file_system() override { return task_->folder->is_pseudo_file_system(); }
 
  private:
   // The walk's own listing of a folder no helper took.
@@ -341,9 +390,17 @@ FolderPrefetch::~FolderPrefetch() {
   shared_->closing = true;
   shared_->work.notify_all();
   shared_->room.notify_all();
-  // A helper ends once its current call of the folder source returns; the
-  // window keeps its turns meanwhile.
-  while (shared_->helpers_running > 0) (void)wait_for_helpers(*shared_, pacer_, lock);
+  // A helper ends once its current call of the folder source returns. The
+  // window keeps its turns meanwhile, except while the walk unwinds from a
+  // failure: a turn would run the window's handlers in the middle of that.
+  const bool unwinding = std::uncaught_exceptions() > 0;
+  while (shared_->helpers_running > 0) {
+    if (unwinding) {
+      shared_->progress.wait(lock);
+    } else {
+      (void)wait_for_helpers(*shared_, pacer_, lock);
+    }
+  }
   lock.unlock();
   for (std::thread& helper : shared_->helpers) helper.join();
 }

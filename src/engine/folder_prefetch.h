@@ -5,6 +5,7 @@
 // in full, so its lines, its progress arithmetic, its turns of the event loop
 // and its stop are exactly those of a walk that lists every folder itself.
 
+#include <cstddef>
 #include <memory>
 #include <string_view>
 
@@ -22,6 +23,11 @@ inline constexpr unsigned kAdaptiveListing = ~0u;
 inline constexpr unsigned kMostListingThreads = 32;
 /// Helper threads when nothing else is asked for: the depth found during the walk.
 inline constexpr unsigned kDefaultListingThreads = kAdaptiveListing;
+/// The fewest folders a source must keep open at once for helpers to read
+/// ahead. Below it (a process allowed few descriptors) the walk lists every
+/// folder itself, which needs a parent and a child open at a time: helpers
+/// would hold the descriptors it needs while they wait to hand listings over.
+inline constexpr std::size_t kFoldersForReadAhead = 16;
 
 /// The number of helper threads a scan uses to read folders ahead, from the
 /// KORVINT_LISTING_THREADS environment variable: a number from 0 to 32 (0: the

@@ -205,9 +205,12 @@ void ReadAheadScheduler::add_children(const TaskPtr& task, std::vector<SubFolder
     child->position = task->position;
     child->position.push_back(static_cast<std::uint32_t>(i));
     child->id = subs[i].id;
-    // A link is entered by the walk alone, after it has checked it for a
-    // circle; so is a folder met again on its own path (a bind mount).
-    if (subs[i].is_link || on_path(*task, child->id)) {
+    // A link is entered by the walk alone, after it has checked whether its
+    // folder was entered before; so is a folder met again on its own path (a
+    // bind mount), and the top of another file system, which the walk may
+    // not enter at all (/proc, /sys).
+    const bool other_volume = task->id && child->id && child->id->volume != task->id->volume;
+    if (subs[i].is_link || other_volume || on_path(*task, child->id)) {
       child->stage = Stage::walk_owned;
     } else {
       ready_.insert(child);

@@ -3,6 +3,7 @@
 #include <limits>
 #include <memory>
 #include <optional>
+#include <unordered_set>
 #include <utility>
 #include <vector>
 
@@ -108,11 +109,14 @@ WalkResult Walker::FindFilesAPI(std::string& path, const std::string& SearchStr,
   // Declared before the descent path: its helpers end only after every folder
   // it handed out is closed.
   std::optional<FolderPrefetch> prefetch;
-  if (listing_threads_ > 0) prefetch.emplace(source_, pacer, listing_threads_);
+  if (listing_threads_ > 0 && source_.folders_open_at_once() >= kFoldersForReadAhead)
+    prefetch.emplace(source_, pacer, listing_threads_);
   platform::FolderSource& source = prefetch ? *prefetch : source_;
 
   platform::Status error;
   std::vector<Level> descent;
+  // The folders entered in this walk, by identity.
+  std::unordered_set<FolderId, platform::FileIdentityHash> entered;
   {
     Level root;
     root.folder = source.open_root(path, error);
@@ -121,6 +125,8 @@ WalkResult Walker::FindFilesAPI(std::string& path, const std::string& SearchStr,
       result.write_status = writer_.status();
       return result;
     }
+    root.id = root.folder->id();
+    if (root.id) entered.insert(*root.id);
     descent.push_back(std::move(root));
     list(descent.back(), std::string());
   }
@@ -153,28 +159,37 @@ WalkResult Walker::FindFilesAPI(std::string& path, const std::string& SearchStr,
       result.stopped = true;
       continue;
     }
+    // Every folder is entered once in a walk, however many links or mounts
+    // lead to it: link cycles of any shape end, and links that branch and
+    // meet again do not multiply the catalogue. A folder met again is a
+    // folder line with nothing below it. The identity comes from the listing
+    // where it can, so a folder met again is not even opened.
+    std::optional<FolderId> child_id = sub.id;
+    if (child_id && entered.count(*child_id) > 0) {
+      ++result.folders_met_again;
+      continue;
+    }
     std::unique_ptr<OpenFolder> child = level.folder->open_child(sub.name, error);
     if (!child) {
       note_unreadable(path + relative, error);
       continue;
     }
-    // A folder can be met again only through a link (or a bind mount, where the
-    // listing gives identities anyway); such a folder is listed but not entered twice.
-    std::optional<FolderId> child_id = sub.id;
-    if (!child_id && sub.is_link) child_id = child->id();
-    if (child_id) {
-      bool on_path = false;
-      for (Level& ancestor : descent) {
-        if (!ancestor.id) ancestor.id = ancestor.folder->id();
-        if (ancestor.id == child_id) {
-          on_path = true;
-          break;
-        }
-      }
-      if (on_path) {
-        ++result.links_not_followed;
+    if (!child_id) child_id = child->id();
+    if (!child_id) {
+      // A link whose folder cannot be told from those entered could close a
+      // circle: it is not entered. A plain folder can close none.
+      if (sub.is_link) {
+        ++result.folders_met_again;
         continue;
       }
+    } else if (!entered.insert(*child_id).second) {
+      ++result.folders_met_again;
+      continue;
+    } else if (level.id && child_id->volume != level.id->volume && child->is_pseudo_file_system()) {
+      // Another file system mounted here, one that shows the kernel's state
+      // rather than files (/proc, /sys, /dev...): listed, not entered.
+      ++result.pseudo_file_systems_not_entered;
+      continue;
     }
     Level next;
     next.folder = std::move(child);

@@ -77,7 +77,10 @@ struct WalkResult {
   bool stopped = false;             ///< the stop flag ended the walk
   std::size_t unreadable_folders = 0;  ///< folders listed as empty because they could not be read
   std::string first_unreadable;     ///< the first such folder with its reason
-  std::size_t links_not_followed = 0;  ///< links back to a folder already on the descent path
+  /// Folders reached again (through a link or a mount) and not entered twice.
+  std::size_t folders_met_again = 0;
+  /// File systems of the kernel's state (/proc, /sys...) met below the root and not entered.
+  std::size_t pseudo_file_systems_not_entered = 0;
 };
 
 /// `FindFilesAPI` and what it shares across the walk.
@@ -87,7 +90,8 @@ class Walker {
   /// in force when the scan starts; every time stamp of the walk uses it.
   /// `listing_threads` helper threads read folders ahead of the walk (0: none,
   /// the walk lists every folder itself; kAdaptiveListing: as many as the
-  /// medium answers fastest with); the lines written are the same.
+  /// medium answers fastest with; none when `source` may keep fewer than
+  /// kFoldersForReadAhead folders open); the lines written are the same.
   Walker(platform::FolderSource& source, CatalogueWriter& writer, WalkHost& host,
          std::int64_t utc_offset_seconds, unsigned listing_threads = 0);
 

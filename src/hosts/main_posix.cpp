@@ -7,11 +7,13 @@
 //   korvint -h | --help | --version;  "--" ends the options.
 // Exit status: 0 complete, 1 failed or stopped, 2 wrong command line (or no
 // window to open), 3 complete but some folders could not be read (listed empty).
-// SIGINT and SIGTERM stop a running scan (the earlier catalogue goes back) and
-// close the window.
+// SIGINT, SIGTERM, SIGHUP and SIGQUIT stop a running scan (the earlier
+// catalogue goes back) and close the window; SIGPIPE is ignored.
 //
 // The window is a module loaded only when a window opens (window_loader.h):
 // a batch run without a display never loads the window toolkit.
+
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -81,8 +83,11 @@ int main(int argc, char** argv) {
   }
 #endif
   if (batch) {
-    return app::finish_batch(ui::headless::run_batch_without_window(invocation.operands, &hosts::stop_signal_received),
-                             std::cerr);
+    // The count is for a person watching: a terminal, not a log file.
+    const bool show_count = ::isatty(STDERR_FILENO) == 1;
+    return app::finish_batch(
+        ui::headless::run_batch_without_window(invocation.operands, &hosts::stop_signal_received, show_count),
+        std::cerr);
   }
   std::fprintf(stderr,
                "korvint: no display for the window%s.\n"

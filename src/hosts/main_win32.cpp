@@ -6,7 +6,9 @@
 // Exit code of a batch run: 0 complete, 1 failed or stopped, 2 a command line
 // that names no folder or no file (nothing touched), 3 complete but some
 // folders could not be read. The reason goes to the error stream or console
-// of whoever started the program.
+// of whoever started the program. Where the window cannot be created (a
+// session without a usable desktop: a scheduled task, an exhausted desktop
+// heap), a batch run goes on without it; a start for the window ends with 2.
 
 #include <windows.h>
 
@@ -18,9 +20,11 @@
 #include "app/command_line.h"
 #include "app/form_events.h"
 #include "app/start_up.h"
+#include "hosts/headless/windowless_batch.h"
 #include "hosts/win32/message_pump.h"
 #include "hosts/win32/parent_console.h"
 #include "hosts/win32/win32_form.h"
+#include "platform/win32/win32_error.h"
 #include "platform/win32/win32_text.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int show_command) {
@@ -38,10 +42,27 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int show_command) {
     }
   }
 
-  ui::win32::Win32Form window(ui::FormServices{}, show_command);
-  const std::optional<jobs::ScanOutcome> outcome = app::on_load(window.form, arguments);
-  if (!window.form.closed) ui::win32::run_message_loop(window.window);
-  if (!batch) return 0;
+  std::optional<jobs::ScanOutcome> outcome;
+  bool windowless = false;
+  {
+    ui::win32::Win32Form window(ui::FormServices{}, show_command);
+    windowless = window.window.hwnd() == nullptr;
+    if (!windowless) {
+      outcome = app::on_load(window.form, arguments);
+      if (!window.form.closed) ui::win32::run_message_loop(window.window);
+      if (!batch) return 0;
+    } else if (!batch) {
+      // Nothing to show the window on; the handlers never run over controls
+      // that do not exist.
+      const DWORD error = window.window.creation_error();
+      ui::win32::tell_starter({"cannot open the window: " +
+                               (error != 0 ? platform::win32::error_text(error) : std::string("no desktop to show it on")),
+                               "To make a catalogue without a window: Korvint /ROOT\\ /OUTPUT.lst"});
+      return app::kExitUsage;
+    }
+  }
+  // The window could not be created: the scan runs without one.
+  if (windowless) outcome = ui::headless::run_batch_without_window(arguments, {}, false);
 
   // The batch scan's own outcome, whatever the window did after it.
   ui::win32::tell_starter(app::batch_report(outcome));

@@ -1,6 +1,7 @@
 #include "stop_signals.h"
 
 #include <csignal>
+#include <initializer_list>
 
 namespace korvint::hosts {
 namespace {
@@ -15,8 +16,11 @@ void install_stop_signals() {
   struct sigaction action {};
   action.sa_handler = &on_stop_signal;
   sigemptyset(&action.sa_mask);
-  sigaction(SIGINT, &action, nullptr);
-  sigaction(SIGTERM, &action, nullptr);
+  for (const int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) sigaction(signal, &action, nullptr);
+  struct sigaction ignore {};
+  ignore.sa_handler = SIG_IGN;
+  sigemptyset(&ignore.sa_mask);
+  sigaction(SIGPIPE, &ignore, nullptr);
 }
 
 bool stop_signal_received() { return g_stop_signal != 0; }

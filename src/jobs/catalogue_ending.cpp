@@ -3,6 +3,7 @@
 #include <chrono>
 #include <functional>
 #include <future>
+#include <new>
 #include <system_error>
 #include <utility>
 
@@ -30,6 +31,8 @@ class PacedSteps {
       done = std::async(std::launch::async, step);
     } catch (const std::system_error&) {
       return step();  // no thread to be had: the step runs here, without turns
+    } catch (const std::bad_alloc&) {
+      return step();
     }
     while (done.wait_until(due_) != std::future_status::ready) turn();
     return done.get();
@@ -73,7 +76,7 @@ CatalogueEnd end_catalogue(engine::CatalogueOutput& output, engine::CatalogueWri
 
   const Status committed = steps.run([&] { return output.finish_completed(); });
   if (!committed.ok()) return CatalogueEnd{ScanEnd::failed, committed.message()};
-  return CatalogueEnd{ScanEnd::completed, ""};
+  return CatalogueEnd{ScanEnd::completed, "", output.note()};
 }
 
 }  // namespace korvint::jobs

@@ -30,6 +30,7 @@ class CatalogueEndingHost {
 struct CatalogueEnd {
   ScanEnd end = ScanEnd::failed;
   std::string reason;
+  std::string note;  ///< as ScanOutcome::note
 };
 
 /// The window gets a turn at least this often while the catalogue is ended:

@@ -46,6 +46,8 @@ void Command5_Click(ui::Form1& form) {
   // Jobs that could not write their catalogue, and the first one's reason.
   int failed = 0;
   std::string first_failure;
+  // What a completed job had to tell (an earlier catalogue left beside its new one).
+  std::string first_note;
   // Output names written in this run, with the root each was written for,
   // both as the file system tells them apart.
   std::map<std::string, std::string> written;
@@ -78,18 +80,18 @@ void Command5_Click(ui::Form1& form) {
       if (failed++ == 0) first_failure = outcome->reason;
     } else {
       written.emplace(file_system_key(form.Text4.text()), root);
+      if (first_note.empty()) first_note = outcome->note;
     }
     total += outcome->seconds;
   }
   if (form.closed) return;
   form.Label1.setCaption(kTotalSecondsItTook + std::to_string(total));
-  if (failed == 0) {
-    form.Label2.setCaption(kManyFiles);
-  } else {
-    // "Many files" alone would hide the failures behind the last job's result.
-    form.Label2.setCaption(std::string(kManyFiles) + "; " + std::to_string(failed) +
-                           " failed, the first: " + first_failure);
-  }
+  // "Many files" alone would hide the failures, and what a job had to tell,
+  // behind the last job's result.
+  std::string result = kManyFiles;
+  if (failed > 0) result += "; " + std::to_string(failed) + " failed, the first: " + first_failure;
+  if (!first_note.empty()) result += "; " + first_note;
+  form.Label2.setCaption(result);
 }
 
 }  // namespace korvint::jobs

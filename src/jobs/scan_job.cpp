@@ -1,6 +1,7 @@
 #include "jobs/scan_job.h"
 
 #include <cstdint>
+#include <new>
 #include <string>
 
 #include "engine/catalogue_output.h"
@@ -11,6 +12,7 @@
 #include "jobs/catalogue_ending.h"
 #include "jobs/local_time_text.h"
 #include "jobs/text_util.h"
+#include "platform/absolute_path.h"
 #include "platform/program_folder.h"
 
 namespace korvint::jobs {
@@ -117,11 +119,16 @@ ScanOutcome run_job(ui::Form1& form) {
   form.Label2.setCaption("0");
   form.Text1.setText(trim_spaces(form.Text1.text()));
   form.Text4.setText(trim_spaces(form.Text4.text()));
+  // An empty box names nothing: completed as a path it would be the whole
+  // drive (or file system) scanned into ".lst" in the current folder.
+  if (form.Text1.text().empty()) return failure(kNoRoot);
+  if (form.Text4.text().empty()) return failure(kNoName);
   std::string root = form.Text1.text();
-  if (root.empty() || root.back() != platform::path_separator()) {
-    root += platform::path_separator();
-    form.Text1.setText(root);
-  }
+  if (root.back() != platform::path_separator()) root += platform::path_separator();
+  // The header names the root for good: a relative one is made absolute ("c:"
+  // became the drive's root above, as it always has).
+  root = platform::absolute_path(root);
+  form.Text1.setText(root);
   std::string name = form.Text4.text();
   if (!ends_with(name, ".lst")) {
     name += ".lst";
@@ -170,6 +177,7 @@ ScanOutcome run_job(ui::Form1& form) {
   ScanOutcome outcome;
   outcome.end = ended.end;
   outcome.reason = ended.reason;
+  outcome.note = ended.note;
   outcome.seconds = local_now() - started;
   outcome.files_counted = walk_host.count();
   outcome.unreadable_folders = walked.unreadable_folders;
@@ -195,6 +203,7 @@ void show_outcome(ui::Form1& form, const ScanOutcome& outcome) {
       // A catalogue with holes must not pass for a complete one: the count is
       // followed by what is missing.
       if (outcome.unreadable_folders > 0) result += "; " + outcome.unreadable_note();
+      if (!outcome.note.empty()) result += "; " + outcome.note;
     }
     form.Label2.setCaption(result);
   }
@@ -221,7 +230,15 @@ std::optional<ScanOutcome> Command1_Click(ui::Form1& form) {
   // Cleared where every job starts: a STOP of the job before must not stand
   // for this one, even if this one fails before its walk.
   form.StopFlag = ui::kFalse;
-  const ScanOutcome outcome = run_job(form);
+  ScanOutcome outcome;
+  try {
+    outcome = run_job(form);
+  } catch (const std::bad_alloc&) {
+    // Anywhere in the job, on the walk's thread or a helper's: the job's
+    // output was abandoned as the job unwound, so the earlier catalogue is back.
+    form.host.setHourglass(false);
+    outcome = failure(kOutOfMemory);
+  }
   show_outcome(form, outcome);
   back_to_idle(form);
   return outcome;

@@ -30,5 +30,10 @@ inline constexpr const char* kStopped = "Stopped! Output deleted!";
 inline constexpr const char* kFinished = "Finished!";
 /// Shown in Label1 when the job could not write its catalogue; Label2 then holds the reason.
 inline constexpr const char* kScanFailed = "Scan failed:";
+/// The reasons when a box names nothing; nothing is scanned.
+inline constexpr const char* kNoRoot = "Nothing to scan: the path box is empty";
+inline constexpr const char* kNoName = "No name for the catalogue: the name box is empty";
+/// The reason when memory ran out during a job.
+inline constexpr const char* kOutOfMemory = "out of memory";
 
 }  // namespace korvint::jobs

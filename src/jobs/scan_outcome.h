@@ -28,6 +28,9 @@ struct ScanOutcome {
   std::size_t unreadable_folders = 0;
   /// The first of them with its reason; "" when there is none.
   std::string first_unreadable;
+  /// Completed: what the user should know beside the count (the earlier
+  /// catalogue that could not be deleted); "" when nothing.
+  std::string note;
 
   [[nodiscard]] bool completed() const { return end == ScanEnd::completed; }
 

@@ -2,11 +2,13 @@
 // The file operations of the catalogue: the output file, its backup and the
 // small look-ups around them.
 
+#include <cstddef>
 #include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 
+#include "platform/file_identity.h"
 #include "platform/status.h"
 
 namespace korvint::platform {
@@ -29,6 +31,11 @@ class OutputFile {
 
   /// Closes the file; later calls do nothing and succeed.
   virtual Status close() = 0;
+
+  /// The file written, as it was when created, so that whoever ends the scan
+  /// can tell whether its name still stands for it; nullopt where the system
+  /// cannot tell.
+  virtual std::optional<FileIdentity> identity() { return std::nullopt; }
 };
 
 /// A lock file held by this process; destroying it releases the lock and
@@ -39,13 +46,25 @@ class FileLock {
   FileLock(const FileLock&) = delete;
   FileLock& operator=(const FileLock&) = delete;
   virtual ~FileLock() = default;
+
+  /// Writes `note` (a short word, at most kMostLockNote bytes) into the lock
+  /// file in place of the note before, durably: should this holder be killed,
+  /// the next one to take the lock finds it (LockAttempt::left_note).
+  virtual Status write_note(std::string_view note) = 0;
 };
+
+/// The longest note a lock file holds.
+inline constexpr std::size_t kMostLockNote = 32;
 
 /// The outcome of taking a lock file: held, held by another, or failed.
 struct LockAttempt {
   std::unique_ptr<FileLock> lock;  ///< set when this process now holds the lock
   bool busy = false;               ///< another holder has it, in this process or another
   Status error;                    ///< why the lock could not be taken, when neither
+  /// Held, and the lock file was there already, left by a holder that ended
+  /// without letting go (killed, or the machine stopped): the note it held
+  /// ("" for none). nullopt when the lock file was made new.
+  std::optional<std::string> left_note;
 };
 
 /// File services over paths as the user typed them (UTF-8 on Windows, bytes on POSIX).
@@ -53,12 +72,17 @@ class FileServices {
  public:
   virtual ~FileServices() = default;
 
-  /// True when a normal file is at `path`: not a folder, and on Windows neither
-  /// hidden nor system. Never fails: any error gives false.
+  /// True when a normal file is at `path` (or a link to one): a regular file,
+  /// not a folder, a device or a pipe, and on Windows neither hidden nor
+  /// system. Never fails: any error gives false.
   virtual bool is_normal_file(std::string_view path) = 0;
 
   /// True when anything at all (file, folder, hidden or not) is at `path`.
   virtual bool exists(std::string_view path) = 0;
+
+  /// What stands at `path` itself (a link is not followed); nullopt when
+  /// nothing is there or the system cannot tell.
+  virtual std::optional<FileIdentity> identity_of(std::string_view path) = 0;
 
   /// Deletes the file at `path`.
   virtual Status remove_file(std::string_view path) = 0;
@@ -79,9 +103,9 @@ class FileServices {
 
   /// Takes the exclusive lock file at `path`, creating it. Fails busy while
   /// another holder has it. The lock ends with its holder, even one that was
-  /// killed; a file left by such a holder (POSIX only: Windows removes it with
-  /// the last handle) is empty and is taken over. Anything else at `path` (a
-  /// folder, a link, a file with content) is in the way and is not touched.
+  /// killed; the file such a holder leaves behind (empty or holding its note)
+  /// is taken over, and its note reported. Anything else at `path` (a folder,
+  /// a link, a file with other content) is in the way and is not touched.
   virtual LockAttempt lock_file(std::string_view path) = 0;
 
   /// The first line of the text file at `path` without its line end (CR LF, CR

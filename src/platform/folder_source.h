@@ -9,17 +9,14 @@
 #include <string>
 #include <string_view>
 
+#include "platform/file_identity.h"
 #include "platform/status.h"
 
 namespace korvint::platform {
 
 /// Identity of a folder on its volume; equal identities are the same folder,
 /// however it was reached.
-struct FolderId {
-  std::uint64_t volume = 0;
-  std::uint64_t index = 0;
-  friend bool operator==(const FolderId&, const FolderId&) = default;
-};
+using FolderId = FileIdentity;
 
 /// One entry of a folder listing. `name` is valid only during the callback.
 struct DirEntry {
@@ -59,6 +56,12 @@ class OpenFolder {
 
   /// This folder's identity, found on first use; nullopt when the platform cannot tell.
   virtual std::optional<FolderId> id() = 0;
+
+  /// True when this folder is the top of a file system that shows the
+  /// kernel's state rather than files (Linux: proc, sysfs, devtmpfs, cgroup
+  /// and their kind). A walk that reaches one below its root writes its
+  /// folder line but does not enter it. False where there are none (Windows).
+  virtual bool is_pseudo_file_system() { return false; }
 };
 
 /// Opens the roots of walks.

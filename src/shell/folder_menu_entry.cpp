@@ -14,14 +14,13 @@ void Form_MouseUp(ui::Form1& form, std::int16_t Button) {
 
 namespace {
 
-// What became of the entry goes to the count label: where it was written or
-// removed, or why not. Nothing is shown when there is nothing to say.
+// A failure is shown in both labels, the heading saying what failed, so that
+// it never stands under the heading of a scan ("Scan failed:", "seconds it
+// took:"). Success shows nothing: the labels keep what they said.
 void show_outcome(ui::Form1& form, const platform::MenuEntryOutcome& outcome) {
-  if (!outcome.status.ok()) {
-    form.Label2.setCaption(outcome.status.message());
-  } else if (!outcome.note.empty()) {
-    form.Label2.setCaption(outcome.note);
-  }
+  if (outcome.status.ok()) return;
+  form.Label1.setCaption(kMenuEntryFailed);
+  form.Label2.setCaption(outcome.status.message());
 }
 
 }  // namespace

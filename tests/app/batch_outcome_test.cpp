@@ -28,6 +28,14 @@ TEST(BatchOutcome, ExitCodesAndTheLinesOnTheErrorStream) {
   const Case cases[] = {
       {ended(ScanEnd::completed), 0, {}},
       {ended(ScanEnd::completed, "", 2), 3, {note}},
+      // A backup left beside a complete catalogue is told, and the scan still completed.
+      {[] {
+         ScanOutcome kept = ended(ScanEnd::completed);
+         kept.note = "Cannot delete \"/out/cat.lst.old\": Permission denied; the earlier catalogue stays beside the new one";
+         return kept;
+       }(),
+       0,
+       {"Cannot delete \"/out/cat.lst.old\": Permission denied; the earlier catalogue stays beside the new one"}},
       {ended(ScanEnd::stopped), 1, {"Stopped! Output deleted!"}},
       {ended(ScanEnd::stopped, "Cannot put back \"/out/cat.lst.old\": Permission denied"), 1,
        {"Cannot put back \"/out/cat.lst.old\": Permission denied"}},

@@ -10,6 +10,12 @@
 #include "support/recording_file_services.h"
 #include "support/temp_tree.h"
 
+#ifndef _WIN32
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
+
 namespace korvint::engine {
 namespace {
 
@@ -87,18 +93,139 @@ TEST_F(CatalogueOutputTest, AbandonedScanWithoutEarlierCatalogueLeavesNothing) {
   EXPECT_FALSE(fs::exists(backup()));
 }
 
-TEST_F(CatalogueOutputTest, LeftoverBackupIsKeptAndTheUnfinishedOutputDropped) {
-  // A scan that was killed: its backup holds the last complete catalogue, the
-  // output name an unfinished one.
-  write_file(backup(), "complete\r\n");
-  write_file(output(), "unfinis");
-  ASSERT_TRUE(scan("second try, stopped", false).ok());
-  EXPECT_EQ(read_file(output()), "complete\r\n");
-  EXPECT_FALSE(fs::exists(backup()));
+#ifndef _WIN32
+// A scan killed before any of its steps on the files (in a child process,
+// which ends there as a killed one would), then a second scan of the name,
+// stopped or completed: the last complete catalogue is never lost, a copy
+// someone left under the backup name never takes the catalogue's place, and
+// nothing is left beside the catalogue but what a killed scan leaves.
+TEST_F(CatalogueOutputTest, AKillAtAnyStepNeverCostsTheLastCompleteCatalogue) {
+  for (const bool stray_backup : {false, true}) {
+    for (const bool killed_completes : {true, false}) {
+      // The steps of the scan that is killed, found by running it whole.
+      write_file(output(), "old\r\n");
+      if (stray_backup) write_file(backup(), "stray\r\n");
+      files.log.clear();
+      ASSERT_TRUE(scan("new\r\n", killed_completes).ok());
+      const std::vector<std::string> steps = files.log;
+      // Once the new catalogue is durable it is the last complete one: only the
+      // step that records that may come between.
+      const auto synced = std::find(steps.begin(), steps.end(), "sync");
+      for (std::size_t kill_at = 0; kill_at < steps.size(); ++kill_at) {
+        if (steps[kill_at].rfind("unlock", 0) == 0) continue;  // no step on the files
+        SCOPED_TRACE(std::string(stray_backup ? "a stray backup, " : "") + "killed before " + steps[kill_at] +
+                     (killed_completes ? " of a completing scan" : " of a stopped scan"));
+        fs::remove(output());
+        fs::remove(backup());
+        write_file(output(), "old\r\n");
+        if (stray_backup) write_file(backup(), "stray\r\n");
+        const pid_t child = ::fork();
+        if (child == 0) {
+          std::size_t step = 0;
+          files.before = [&](const std::string&) {
+            if (step++ == kill_at) ::_exit(0);
+          };
+          (void)scan("new\r\n", killed_completes);
+          ::_exit(1);
+        }
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the kill did not come";
+        const bool new_is_last = killed_completes && synced != steps.end() &&
+                                 kill_at > static_cast<std::size_t>(synced - steps.begin()) + 1;
+        const std::string last_complete = new_is_last ? "new\r\n" : "old\r\n";
 
-  write_file(backup(), "complete\r\n");
-  write_file(output(), "unfinis");
-  ASSERT_TRUE(scan("new\r\n", true).ok());
+        ASSERT_TRUE(scan("second, stopped", false).ok());
+        EXPECT_EQ(read_file(output()), last_complete);
+        EXPECT_FALSE(fs::exists(backup()));
+        EXPECT_FALSE(fs::exists(lock()));
+        ASSERT_TRUE(scan("second\r\n", true).ok());
+        EXPECT_EQ(read_file(output()), "second\r\n");
+        EXPECT_FALSE(fs::exists(backup()));
+      }
+    }
+  }
+}
+
+// A pipe (or any file that is not a regular one) under the output name is no
+// catalogue: the scan is refused and nothing is touched.
+TEST_F(CatalogueOutputTest, APipeUnderTheOutputNameIsRefusedAndLeftAlone) {
+  ASSERT_EQ(::mkfifo(output().c_str(), 0644), 0);
+  CatalogueOutput out(files, paths());
+  const platform::Status opened = out.FileWrite();
+  EXPECT_EQ(opened.message(), "\"" + paths().output + "\" is not a regular file; nothing was changed");
+  EXPECT_TRUE(fs::is_fifo(output()));
+  EXPECT_FALSE(fs::exists(backup()));
+  EXPECT_FALSE(fs::exists(lock()));
+}
+#endif
+
+// The catalogue is written, but its name no longer stands for it when the
+// scan ends (deleted, replaced, its folder moved): the scan failed, saying so,
+// and the earlier catalogue goes back where the name is free; a file that took
+// the name is not this scan's to delete, completed or stopped.
+TEST_F(CatalogueOutputTest, AnOutputRemovedOrReplacedDuringTheScanIsAFailure) {
+  struct Case {
+    const char* what;
+    bool replace;   // another file takes the name; else the name is left free
+    bool complete;
+  };
+  for (const Case& c : {Case{"removed", false, true}, Case{"replaced", true, true}, Case{"replaced, then stopped", true, false},
+                        Case{"removed, then stopped", false, false}}) {
+    SCOPED_TRACE(c.what);
+    write_file(output(), "old\r\n");
+    CatalogueOutput out(files, paths());
+    ASSERT_TRUE(out.FileWrite().ok());
+    ASSERT_TRUE(out.file().write("new\r\n").ok());
+    ASSERT_TRUE(out.seal().ok());
+    std::error_code removed;
+    fs::remove(output(), removed);
+#ifdef _WIN32
+    // Windows lets no one delete or rename a file its scan holds open.
+    EXPECT_TRUE(removed);
+    EXPECT_TRUE(out.finish_completed().ok());
+    EXPECT_EQ(read_file(output()), "new\r\n");
+    fs::remove(output());
+    continue;
+#endif
+    if (c.replace) write_file(output(), "someone else's\r\n");
+    const platform::Status done = c.complete ? out.finish_completed() : out.finish_abandoned();
+    if (c.complete) {
+      EXPECT_EQ(done.message(), "\"" + paths().output + "\" was removed or replaced during the scan; " +
+                                    (c.replace ? "the earlier catalogue stays as \"" + paths().backup + "\""
+                                               : std::string("the earlier catalogue is back")));
+    }
+    if (c.replace) {
+      EXPECT_EQ(read_file(output()), "someone else's\r\n");
+      EXPECT_EQ(read_file(backup()), "old\r\n");
+    } else {
+      EXPECT_EQ(read_file(output()), "old\r\n");
+      EXPECT_FALSE(fs::exists(backup()));
+    }
+    EXPECT_FALSE(fs::exists(lock()));
+    fs::remove(output());
+    fs::remove(backup());
+  }
+}
+
+// A backup that cannot be deleted after a completed scan (another program
+// holds it, say) leaves the scan complete with a note; the next scan deletes
+// it as the backup of no scan and completes.
+TEST_F(CatalogueOutputTest, ABackupThatCannotBeDeletedAfterACompletedScanIsANote) {
+  write_file(output(), "old\r\n");
+  files.fail_remove_backup = true;
+  CatalogueOutput out(files, paths());
+  ASSERT_TRUE(out.FileWrite().ok());
+  ASSERT_TRUE(out.file().write("new\r\n").ok());
+  ASSERT_TRUE(out.finish_completed().ok());
+  EXPECT_EQ(out.note(), "Cannot delete \"" + paths().backup +
+                            "\": Permission denied; the earlier catalogue stays beside the new one");
+  EXPECT_EQ(read_file(output()), "new\r\n");
+  EXPECT_EQ(read_file(backup()), "old\r\n");
+  EXPECT_FALSE(fs::exists(lock()));
+
+  files.fail_remove_backup = false;
+  ASSERT_TRUE(scan("next\r\n", false).ok());
   EXPECT_EQ(read_file(output()), "new\r\n");
   EXPECT_FALSE(fs::exists(backup()));
 }
@@ -247,7 +374,8 @@ TEST_F(CatalogueOutputTest, ALeftoverLockFileIsTakenOverAndAnythingElseInItsPlac
   };
   const std::vector<Case> cases = {
       {"an empty file", [&] { write_file(lock(), ""); }, true},
-      {"a file with content", [&] { write_file(lock(), "mine"); }, false},
+      {"a killed scan's, with its note", [&] { write_file(lock(), "korvint complete\n"); }, true},
+      {"a file with other content", [&] { write_file(lock(), "mine"); }, false},
       {"a folder", [&] { fs::create_directory(lock()); }, false},
   };
   for (const Case& c : cases) {

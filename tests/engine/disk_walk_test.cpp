@@ -186,30 +186,6 @@ TEST(DiskWalk, ABackslashInANameIsNoFolderMark) {
 }
 #endif
 
-TEST(DiskWalk, LinksAreFollowedButNeverInACircle) {
-  TempTree tree;
-  tree.file("data/target.bin", 777, utc_seconds(2015, 5, 5, 5, 5, 5));
-  fs::create_symlink("target.bin", tree.root() / "data" / "file-link");
-  fs::create_directory_symlink("../data", tree.root() / "data" / "back-to-data");
-  fs::create_directory_symlink("data", tree.root() / "data-link");
-  fs::create_symlink("nowhere", tree.root() / "dangling");
-  const DiskWalk walk = walk_tree(tree);
-  ASSERT_EQ(walk.parsed.problem, "") << walk.raw;
-  const auto& data = walk.parsed.files.at("data\\");
-  EXPECT_EQ(data.count("file-link\t777\t 2015.5.5\t5:5.5"), 1u);
-  EXPECT_EQ(data.count("target.bin\t777\t 2015.5.5\t5:5.5"), 1u);
-  // The link back to its own parent is a folder line with nothing below it.
-  EXPECT_EQ(walk.parsed.files.at("data\\back-to-data\\").size(), 0u);
-  EXPECT_EQ(walk.parsed.files.count("data\\back-to-data\\back-to-data\\"), 0u);
-  // A link to a folder not on the descent path is entered.
-  EXPECT_EQ(walk.parsed.files.at("data-link\\").count("target.bin\t777\t 2015.5.5\t5:5.5"), 1u);
-  EXPECT_GE(walk.result.links_not_followed, 1u);
-  // A dangling link: a file of size 0 with the link's own time.
-  struct stat link_stat {};
-  ASSERT_EQ(::lstat((tree.root() / "dangling").c_str(), &link_stat), 0);
-  EXPECT_EQ(walk.parsed.files.at("").count(file_line("dangling", 0, link_stat.st_mtime)), 1u);
-}
-
 TEST(DiskWalk, AnUnreadableFolderShowsEmptyAndIsCounted) {
   if (::geteuid() == 0) GTEST_SKIP() << "root reads every folder";
   TempTree tree;
@@ -235,6 +211,57 @@ std::string walk_bytes(const std::string& root_text, unsigned threads, WalkResul
   result = walker.FindFilesAPI(root, "*.*", files, dirs);
   (void)writer.flush();
   return out.content;
+}
+
+// Links are followed, but the walk is bounded: each real folder's contents
+// appear once however many links lead to it (18 levels with two links each to
+// the next would give half a million lines), a circle through two folders
+// ends, and a link to /proc/self leads into a file system of the kernel's
+// state, which is listed but not entered. The same bytes with or without
+// read-ahead helpers.
+TEST(DiskWalk, LinksAreFollowedButEveryFolderIsEnteredOnce) {
+  TempTree tree;
+  tree.file("data/target.bin", 777, utc_seconds(2015, 5, 5, 5, 5, 5));
+  fs::create_symlink("target.bin", tree.root() / "data" / "file-link");
+  fs::create_symlink("nowhere", tree.root() / "dangling");
+  for (int level = 0; level < 18; ++level) {
+    const std::string here = "dag/L" + std::to_string(level);
+    tree.file(here + "/f" + std::to_string(level), 1, 0);
+    if (level == 17) continue;
+    fs::create_directory_symlink("../L" + std::to_string(level + 1), tree.root() / here / "a");
+    fs::create_directory_symlink("../L" + std::to_string(level + 1), tree.root() / here / "b");
+  }
+  tree.folder("ring/one");
+  tree.folder("ring/two");
+  fs::create_directory_symlink("../two", tree.root() / "ring" / "one" / "to-two");
+  fs::create_directory_symlink("../one", tree.root() / "ring" / "two" / "to-one");
+  fs::create_directory_symlink("/proc/self", tree.root() / "proc-self");
+
+  WalkResult alone_result;
+  const std::string alone = walk_bytes(tree.root_text(), 0, alone_result);
+  const ParsedCatalogue parsed = parse_catalogue(tree.root_text() + "\r\n" + alone);
+  ASSERT_EQ(parsed.problem, "") << alone;
+  // Every file once: the one target, the eighteen levels' files.
+  std::size_t file_lines = 0;
+  for (const auto& [folder, files] : parsed.files) file_lines += files.size();
+  EXPECT_EQ(file_lines, 2u + 1u + 18u) << alone;
+  EXPECT_EQ(parsed.files.at("data\\").count("file-link\t777\t 2015.5.5\t5:5.5"), 1u);
+  EXPECT_EQ(parsed.files.at("proc-self\\").size(), 0u);
+  EXPECT_EQ(parsed.folder_lines.size(), parsed.files.size() - 1) << "a folder without its line";
+  EXPECT_LT(parsed.folder_lines.size(), 100u);
+  EXPECT_EQ(alone_result.pseudo_file_systems_not_entered, 1u);
+  EXPECT_GE(alone_result.folders_met_again, 2u * 17u);
+  struct stat link_stat {};
+  ASSERT_EQ(::lstat((tree.root() / "dangling").c_str(), &link_stat), 0);
+  EXPECT_EQ(parsed.files.at("").count(file_line("dangling", 0, link_stat.st_mtime)), 1u);
+
+  for (const unsigned threads : {4u, kAdaptiveListing}) {
+    SCOPED_TRACE(threads);
+    WalkResult result;
+    EXPECT_EQ(walk_bytes(tree.root_text(), threads, result), alone);
+    EXPECT_EQ(result.folders_met_again, alone_result.folders_met_again);
+    EXPECT_EQ(result.pseudo_file_systems_not_entered, 1u);
+  }
 }
 
 // In a child process whose descriptors are limited to `limit`: walks `root`
@@ -332,6 +359,18 @@ TEST(DiskWalk, FewDescriptorsNeverCostAFolder) {
   ::close(here);
   EXPECT_EXIT(walk_under_descriptor_limit(deep.root_text(), 256, 2000 + 2000),
               ::testing::ExitedWithCode(0), "");
+
+  // 40 levels with a sibling at each, under a limit that leaves a handful of
+  // folders: on its way back up the walk reopens levels whose parents were
+  // given back too.
+  TempTree siblings;
+  std::string level;
+  for (int depth = 0; depth < 40; ++depth) {
+    siblings.file(level + "z/f", 1, 0);
+    level += "a/";
+  }
+  siblings.folder(level);
+  EXPECT_EXIT(walk_under_descriptor_limit(siblings.root_text(), 20, 40 * 3), ::testing::ExitedWithCode(0), "");
 }
 
 TEST(DiskWalk, PathsLongerThanPathMaxAreListed) {

@@ -64,6 +64,8 @@ class FakeOpenFolder final : public platform::OpenFolder {
     return node_.id;
   }
 
+  bool is_pseudo_file_system() override { return node_.pseudo; }
+
  private:
   FakeFolderSource& source_;
   const FakeNode& node_;

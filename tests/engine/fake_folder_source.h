@@ -21,6 +21,7 @@ struct FakeNode {
   bool is_link = false;
   platform::FolderId id{};          // for folders; a link repeats its target's id
   bool unreadable = false;          // opening it fails
+  bool pseudo = false;              // a file system of the kernel's state (give it another volume)
   std::vector<FakeNode> children;   // for folders, in listing order
   bool id_in_listing = true;        // false: the walker must ask the open folder
   int list_delay_ms = 0;            // a slow disk: the listing starts this late

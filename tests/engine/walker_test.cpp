@@ -228,34 +228,93 @@ TEST(Walker, AnUnreadableRootGivesNoLines) {
   EXPECT_TRUE(run.result.write_status.ok());
 }
 
-TEST(Walker, ALinkBackToAFolderOnTheDescentPathIsListedButNotEntered) {
-  for (bool id_in_listing : {true, false}) {
-    FakeNode inner = fake_folder("inner", 0, {fake_file("f", 1, 0)});
-    FakeNode outer = fake_folder("outer", 0, {});
-    FakeNode loop;
-    loop.name = "loop";
-    loop.is_folder = true;
-    loop.is_link = true;
-    loop.id = outer.id;  // leads back to outer
-    loop.id_in_listing = id_in_listing;
-    FakeNode sibling_link = loop;
-    sibling_link.name = "to_inner";
-    sibling_link.id = inner.id;  // leads to a folder not on the path: entered
-    outer.children = {std::move(inner), std::move(loop)};
-    FakeNode root = fake_folder("", 0, {std::move(outer)});
-    root.children.push_back(std::move(sibling_link));
-    FakeFolderSource source(std::move(root));
-    RecordingHost host;
-    const WalkRun run = walk(source, host, "r\\");
-    EXPECT_EQ(run.lines,
-              "outer\\\t0\t 1970.1.1\t0:0.0\r\n"
-              "outer\\inner\\\t0\t 1970.1.1\t0:0.0\r\n"
-              "f\t1\t 1970.1.1\t0:0.0\r\n"
-              "outer\\loop\\\t0\t 1970.1.1\t0:0.0\r\n"
-              "to_inner\\\t0\t 1970.1.1\t0:0.0\r\n"
-              "f\t1\t 1970.1.1\t0:0.0\r\n")
-        << "id_in_listing=" << id_in_listing;
-    EXPECT_EQ(run.result.links_not_followed, 1u);
+FakeNode link_to(std::string name, const FakeNode& target, bool id_in_listing) {
+  FakeNode link;
+  link.name = std::move(name);
+  link.is_folder = true;
+  link.is_link = true;
+  link.id = target.id;
+  link.id_in_listing = id_in_listing;
+  return link;
+}
+
+// Every folder is entered once, however many links or mounts lead to it: the
+// first way the walk meets it gets its contents, every later one a folder line
+// alone. A file system of the kernel's state below the root is listed, not
+// entered; as the root it is walked. The same whether the listing gives the
+// identities or the walker asks the open folders.
+TEST(Walker, EveryFolderIsEnteredOnceAndPseudoFileSystemsOnlyAsTheRoot) {
+  const std::string f = "f\t1\t 1970.1.1\t0:0.0\r\n";
+  auto line = [](const std::string& relative) { return relative + "\t0\t 1970.1.1\t0:0.0\r\n"; };
+  struct Case {
+    const char* what;
+    std::function<FakeNode(bool)> tree;
+    std::string lines;
+    std::size_t met_again, pseudo;
+  };
+  const std::vector<Case> cases = {
+      {"a link back to a folder on the descent path",
+       [](bool listed) {
+         FakeNode outer = fake_folder("outer", 0, {fake_file("f", 1, 0)});
+         outer.children.push_back(link_to("loop", outer, listed));
+         return fake_folder("", 0, {std::move(outer)});
+       },
+       line("outer\\") + f + line("outer\\loop\\"), 1, 0},
+      {"a link to a folder entered before, and a folder reached by a link before its own name",
+       [](bool listed) {
+         FakeNode inner = fake_folder("inner", 0, {fake_file("f", 1, 0)});
+         FakeNode later = fake_folder("later", 0, {fake_file("f", 1, 0)});
+         FakeNode early = link_to("early", later, listed);
+         FakeNode again = link_to("again", inner, listed);
+         return fake_folder("", 0, {std::move(inner), std::move(again), std::move(early), std::move(later)});
+       },
+       line("inner\\") + f + line("again\\") + line("early\\") + f + line("later\\"), 2, 0},
+      {"links that branch and meet again, two to each next level",
+       [](bool listed) {
+         FakeNode next = fake_folder("L3", 0, {fake_file("f", 1, 0)});
+         for (int level = 2; level >= 0; --level) {
+           FakeNode here = fake_folder("L" + std::to_string(level), 0, {link_to("a", next, listed), link_to("b", next, listed)});
+           FakeNode root_child = std::move(next);
+           next = std::move(here);
+           next.children.push_back(std::move(root_child));
+         }
+         return fake_folder("", 0, {std::move(next)});
+       },
+       line("L0\\") + line("L0\\a\\") + line("L0\\a\\a\\") + line("L0\\a\\a\\a\\") + f +
+           line("L0\\a\\a\\b\\") + line("L0\\a\\a\\L3\\") + line("L0\\a\\b\\") +
+           line("L0\\a\\L2\\") + line("L0\\b\\") + line("L0\\L1\\"),
+       6, 0},
+      {"a pseudo file system mounted below the root, a link to it, and one on the same volume",
+       [](bool listed) {
+         FakeNode proc = fake_folder("proc", 0, {fake_folder("self", 0, {fake_file("f", 1, 0)})});
+         proc.pseudo = true;
+         proc.id.volume = 2;
+         FakeNode same_volume = fake_folder("same", 0, {fake_file("f", 1, 0)});
+         same_volume.pseudo = true;  // not a mount: it is entered
+         FakeNode to_proc = link_to("to-proc", proc, listed);
+         return fake_folder("", 0, {std::move(to_proc), std::move(proc), std::move(same_volume)});
+       },
+       line("to-proc\\") + line("proc\\") + line("same\\") + f, 1, 1},
+      {"a pseudo file system as the root",
+       [](bool) {
+         FakeNode root = fake_folder("", 0, {fake_folder("self", 0, {fake_file("f", 1, 0)})});
+         root.pseudo = true;
+         root.id.volume = 2;
+         root.children[0].id.volume = 2;
+         return root;
+       },
+       line("self\\") + f, 0, 0},
+  };
+  for (const Case& c : cases) {
+    for (bool listed : {true, false}) {
+      SCOPED_TRACE(std::string(c.what) + (listed ? ", identities listed" : ", identities asked"));
+      FakeFolderSource source(c.tree(listed));
+      RecordingHost host;
+      const WalkRun run = walk(source, host, "r\\");
+      EXPECT_EQ(run.lines, c.lines);
+      EXPECT_EQ(run.result.folders_met_again, c.met_again);
+      EXPECT_EQ(run.result.pseudo_file_systems_not_entered, c.pseudo);
+    }
   }
 }
 

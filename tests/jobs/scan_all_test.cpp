@@ -7,6 +7,7 @@
 #include "jobs/scan_job.h"
 #include "platform/program_folder.h"
 #include "support/form_fixture.h"
+#include "support/recording_file_services.h"
 #include "jobs/scan_list.h"
 
 namespace korvint::jobs {
@@ -82,6 +83,25 @@ TEST(ScanAll, AnEntryThatCannotBeOpenedKeepsItsCatalogueAndFailsAlone) {
   const std::string totals = f.window->Label2.caption();
   EXPECT_EQ(totals.rfind("Many files; 1 failed, the first: ", 0), 0u) << totals;
   EXPECT_NE(totals.find(usb), std::string::npos) << totals;
+}
+
+// A job that completed but could not delete the earlier catalogue says so in
+// the totals too: the last job's labels are gone by then.
+TEST(ScanAll, AnEarlierCatalogueLeftBesideItsNewOneIsTold) {
+  test::RecordingFileServices files;
+  files.fail_remove_backup = true;
+  ui::FormServices services{files};
+  FormFixture f(std::move(services));
+  f.prepare_scan("x", "");
+  f.tree.file("disks/Photos/a.jpg", 4, 0);
+  test::write_file(f.output("Photos.lst"), "earlier\r\n");
+  f.window->List1.AddItem(test::path_text(f.tree.root() / "disks" / "Photos"));
+
+  Command5_Click(f.form());
+
+  EXPECT_EQ(f.window->Label2.caption(), "Many files; Cannot delete \"" + test::path_text(f.output("Photos.lst.old")) +
+                                            "\": Permission denied; the earlier catalogue stays beside the new one");
+  EXPECT_EQ(read_file(f.output("Photos.lst.old")), "earlier\r\n");
 }
 
 TEST(ScanAll, TwoRootsWithTheSameNameDoNotOverwriteEachOther) {

@@ -140,17 +140,68 @@ INSTANTIATE_TEST_SUITE_P(CompleteOrStopped, ScanJobOnDisk,
                          ::testing::Values(DiskCase{false, false}, DiskCase{true, false},
                                            DiskCase{false, true}, DiskCase{true, true}));
 
-TEST(ScanJob, NamesAreCompletedWithLst) {
-  struct Case {
-    std::string typed, expected;
-  };
-  for (const Case& c : {Case{"catalog", "catalog.lst"}, Case{"catalog.lst", "catalog.lst"},
-                        Case{"", ".lst"}, Case{"x.LST", "x.LST.lst"}, Case{"  y  ", "y.lst"}}) {
-    FormFixture f;
-    f.prepare_scan("r", c.typed);
-    Command1_Click(f.form());
-    EXPECT_EQ(f.window->Text4.text(), c.expected);
-    EXPECT_TRUE(fs::exists(f.output(c.expected))) << c.expected;
+// What stands under the names when a scan starts, and how the scan ends: the
+// disk afterwards and the labels. A lock file left by a killed scan tells what
+// it left: killed while writing, its backup is the last complete catalogue and
+// the file under the name unfinished; killed after its catalogue was durable,
+// the file under the name is the newest. A backup found without that evidence
+// is no scan's: it never takes the catalogue's place.
+TEST(ScanJob, WhatStandsUnderTheNamesAndHowTheScanEnds) {
+  enum class Lock { none, writing, complete };
+  enum class End { completed, stopped, failed };
+  const char* const lock_names[] = {"no lock file", "a lock file left while writing", "a lock file left complete"};
+  const char* const end_names[] = {"completed", "stopped", "failed"};
+  for (const bool output_there : {false, true}) {
+    for (const bool backup_there : {false, true}) {
+      for (const Lock lock : {Lock::none, Lock::writing, Lock::complete}) {
+        for (const End end : {End::completed, End::stopped, End::failed}) {
+          SCOPED_TRACE(std::string(output_there ? "output, " : "") + (backup_there ? "backup, " : "") +
+                       lock_names[static_cast<int>(lock)] + ", " + end_names[static_cast<int>(end)]);
+          test::RecordingFileServices files;
+          if (end == End::failed) files.fail_write_after = 10;
+          ui::FormServices services{files};
+          FormFixture f(std::move(services));
+          f.tree.file("root/a.txt", 1, 0);
+          f.prepare_scan("root", "cat.lst");
+          if (output_there) write_file(f.output("cat.lst"), "output\r\n");
+          if (backup_there) write_file(f.output("cat.lst.old"), "backup\r\n");
+          if (lock == Lock::writing) write_file(f.output("cat.lst.lock"), "korvint writing\n");
+          if (lock == Lock::complete) write_file(f.output("cat.lst.lock"), "korvint complete\n");
+          if (end == End::stopped) f.window->host.queue([&] { mStop_Click(f.form()); });
+
+          const std::optional<ScanOutcome> outcome = Command1_Click(f.form());
+
+          ASSERT_TRUE(outcome);
+          EXPECT_EQ(f.window->Caption.caption(), kFinished);
+          EXPECT_FALSE(fs::exists(f.output("cat.lst.old")));
+          EXPECT_FALSE(fs::exists(f.output("cat.lst.lock")));
+          if (end == End::completed) {
+            EXPECT_EQ(outcome->end, ScanEnd::completed);
+            EXPECT_EQ(f.window->Label1.caption().rfind(kSecondsItTook, 0), 0u);
+            EXPECT_EQ(f.window->Label2.caption(), kLessThan500);
+            EXPECT_NE(read_file(f.output("cat.lst")).find("a.txt\t1\t"), std::string::npos);
+            continue;
+          }
+          if (end == End::stopped) {
+            EXPECT_EQ(outcome->end, ScanEnd::stopped);
+            EXPECT_EQ(f.window->Label1.caption().rfind(kSecondsItTook, 0), 0u);
+            EXPECT_EQ(f.window->Label2.caption(), kStopped);
+          } else {
+            EXPECT_EQ(outcome->end, ScanEnd::failed);
+            EXPECT_EQ(f.window->Label1.caption(), kScanFailed);
+            EXPECT_NE(f.window->Label2.caption().find("No space left on device"), std::string::npos);
+          }
+          // The last complete catalogue, if any, is back under the name.
+          const char* last_complete = lock == Lock::writing ? (backup_there ? "backup\r\n" : nullptr)
+                                                            : (output_there ? "output\r\n" : nullptr);
+          if (last_complete) {
+            EXPECT_EQ(read_file(f.output("cat.lst")), last_complete);
+          } else {
+            EXPECT_FALSE(fs::exists(f.output("cat.lst")));
+          }
+        }
+      }
+    }
   }
 }
 
@@ -167,6 +218,46 @@ class CountingSource final : public platform::FolderSource {
   int& opened_;
   std::unique_ptr<platform::FolderSource> system_ = platform::make_system_folder_source();
 };
+
+TEST(ScanJob, NamesAreCompletedWithLst) {
+  struct Case {
+    std::string typed, expected;
+  };
+  for (const Case& c : {Case{"catalog", "catalog.lst"}, Case{"catalog.lst", "catalog.lst"},
+                        Case{"x.LST", "x.LST.lst"}, Case{"  y  ", "y.lst"}}) {
+    FormFixture f;
+    f.prepare_scan("r", c.typed);
+    Command1_Click(f.form());
+    EXPECT_EQ(f.window->Text4.text(), c.expected);
+    EXPECT_TRUE(fs::exists(f.output(c.expected))) << c.expected;
+  }
+}
+
+// An empty (or blank) path or name box names nothing: the job is refused
+// before anything is opened or written, whichever way it was started.
+TEST(ScanJob, EmptyBoxesAreRefused) {
+  struct Case {
+    std::string root, name, reason;
+  };
+  for (const Case& c : {Case{"", "cat.lst", kNoRoot}, Case{"   ", "cat.lst", kNoRoot}, Case{"r", "", kNoName},
+                        Case{"r", "  ", kNoName}}) {
+    SCOPED_TRACE("\"" + c.root + "\", \"" + c.name + "\"");
+    int opened = 0;
+    ui::FormServices services;
+    services.folders = [&opened] { return std::make_unique<CountingSource>(opened); };
+    FormFixture f(std::move(services));
+    f.prepare_scan("r", c.name);
+    if (c.root != "r") f.window->Text1.setText(c.root);
+    const std::optional<ScanOutcome> outcome = Command1_Click(f.form());
+    ASSERT_TRUE(outcome);
+    EXPECT_EQ(outcome->end, ScanEnd::failed);
+    EXPECT_EQ(f.window->Label1.caption(), kScanFailed);
+    EXPECT_EQ(f.window->Label2.caption(), c.reason);
+    EXPECT_EQ(opened, 0);
+    EXPECT_TRUE(fs::is_empty(f.output("")));
+    EXPECT_TRUE(f.window->Command1.enabled());
+  }
+}
 
 // A root that cannot be opened (a missing folder, an unplugged disk, a file)
 // fails the job before the output is touched: the good catalogue of that disk

@@ -132,9 +132,10 @@ TEST(Win32Files, CreatingTheOutputNeverOpensWhatStandsThere) {
   EXPECT_EQ(test::read_file(victim), "precious");
 }
 
-// The lock file: one holder at a time, in this process or another, and gone
-// with its holder, even one that was killed. The killed holder is this test
-// program run again with only the disabled helper below.
+// The lock file: one holder at a time, in this process or another; the lock
+// ends with its holder, even one that was killed, whose file stays with its
+// note for the next holder to read. The killed holder is this test program run
+// again with only the disabled helper below.
 TEST(Win32Files, TheLockFileHasOneHolderAndGoesWithIt) {
   TempTree tree;
   const auto lock_path = tree.root() / "cc.lst.lock";
@@ -171,8 +172,12 @@ TEST(Win32Files, TheLockFileHasOneHolderAndGoesWithIt) {
   WaitForSingleObject(holder.hProcess, INFINITE);
   CloseHandle(holder.hProcess);
   ASSERT_TRUE(holds) << "the holder never took the lock";
+  {
+    const LockAttempt next = files().lock_file(path_text(lock_path));
+    EXPECT_NE(next.lock, nullptr) << next.error.message();
+    EXPECT_EQ(next.left_note, std::optional<std::string>("writing"));
+  }
   EXPECT_FALSE(std::filesystem::exists(lock_path));
-  EXPECT_NE(files().lock_file(path_text(lock_path)).lock, nullptr);
 }
 
 TEST(Win32FilesHolder, DISABLED_HoldTheLock) {
@@ -182,6 +187,7 @@ TEST(Win32FilesHolder, DISABLED_HoldTheLock) {
   ASSERT_GT(GetEnvironmentVariableW(L"KORVINT_TEST_READY", ready, MAX_PATH), 0u);
   const LockAttempt held = files().lock_file(path_text(lock_path));
   ASSERT_NE(held.lock, nullptr) << held.error.message();
+  ASSERT_TRUE(held.lock->write_note("writing").ok());
   test::write_file(ready, "");
   Sleep(INFINITE);
 }

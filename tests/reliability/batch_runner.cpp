@@ -12,7 +12,8 @@
 namespace korvint::test {
 
 pid_t start_batch(const std::vector<std::string>& arguments, const std::string& error_file,
-                  const std::string& output_file, const std::string& working_folder) {
+                  const std::string& output_file, const std::string& working_folder,
+                  const std::function<void()>& in_child) {
   const pid_t child = ::fork();
   if (child == 0) {
     const int err = ::open(error_file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
@@ -25,6 +26,7 @@ pid_t start_batch(const std::vector<std::string>& arguments, const std::string& 
     ::unsetenv("DISPLAY");
     ::unsetenv("WAYLAND_DISPLAY");
     ::unsetenv("QT_QPA_PLATFORM");
+    if (in_child) in_child();
     std::vector<char*> argv;
     argv.push_back(const_cast<char*>(KORVINT_EXE));
     for (const std::string& a : arguments) argv.push_back(const_cast<char*>(a.c_str()));
@@ -68,6 +70,14 @@ SuspendedTerminal::~SuspendedTerminal() {
 }
 
 void SuspendedTerminal::resume() { ::tcflow(slave_, TCOON); }
+
+std::string SuspendedTerminal::output() {
+  std::string text;
+  ::fcntl(master_, F_SETFL, ::fcntl(master_, F_GETFL) | O_NONBLOCK);
+  char buffer[4096];
+  for (ssize_t got; (got = ::read(master_, buffer, sizeof buffer)) > 0;) text.append(buffer, static_cast<std::size_t>(got));
+  return text;
+}
 
 BatchOutcome run_batch(const std::vector<std::string>& arguments, const std::string& working_folder) {
   TempTree scratch;

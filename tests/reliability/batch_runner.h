@@ -2,6 +2,7 @@
 // Runs the korvint program as a batch in a child process, without a display.
 
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <sys/types.h>
 #include <vector>
@@ -18,9 +19,11 @@ struct BatchOutcome {
 BatchOutcome run_batch(const std::vector<std::string>& arguments, const std::string& working_folder = "");
 
 /// Starts `korvint arguments...` and returns its process id; stderr goes to
-/// `error_file`, stdout to `output_file` when one is given.
+/// `error_file`, stdout to `output_file` when one is given. `in_child` runs in
+/// the new process just before korvint starts there (limits, other streams).
 pid_t start_batch(const std::vector<std::string>& arguments, const std::string& error_file,
-                  const std::string& output_file = "", const std::string& working_folder = "");
+                  const std::string& output_file = "", const std::string& working_folder = "",
+                  const std::function<void()>& in_child = {});
 
 /// Waits for `child` and returns its exit code (128 + signal when killed).
 int wait_for(pid_t child);
@@ -44,6 +47,8 @@ class SuspendedTerminal {
   /// The terminal's device, to be a program's stderr.
   [[nodiscard]] const std::string& name() const { return name_; }
   void resume();
+  /// What was written to the terminal so far and not read yet.
+  std::string output();
 
  private:
   int master_ = -1;

@@ -5,16 +5,21 @@ namespace {
 
 class RecordingFileLock final : public platform::FileLock {
  public:
-  RecordingFileLock(std::unique_ptr<platform::FileLock> real, std::vector<std::string>& log, std::string path)
-      : real_(std::move(real)), log_(log), path_(std::move(path)) {}
+  RecordingFileLock(std::unique_ptr<platform::FileLock> real, RecordingFileServices& owner, std::string path)
+      : real_(std::move(real)), owner_(owner), path_(std::move(path)) {}
   ~RecordingFileLock() override {
     real_.reset();
-    log_.push_back("unlock " + path_);
+    owner_.log.push_back("unlock " + path_);
+  }
+
+  platform::Status write_note(std::string_view note) override {
+    owner_.record("note " + std::string(note));
+    return real_->write_note(note);
   }
 
  private:
   std::unique_ptr<platform::FileLock> real_;
-  std::vector<std::string>& log_;
+  RecordingFileServices& owner_;
   std::string path_;
 };
 
@@ -40,6 +45,7 @@ class RecordingOutputFile final : public platform::OutputFile {
     owner_.record("close");
     return real_->close();
   }
+  std::optional<platform::FileIdentity> identity() override { return real_->identity(); }
 
  private:
   std::unique_ptr<platform::OutputFile> real_;
@@ -56,6 +62,8 @@ void RecordingFileServices::record(std::string operation) {
 
 platform::Status RecordingFileServices::remove_file(std::string_view path) {
   record("remove " + std::string(path));
+  if (fail_remove_backup && path.size() > 4 && path.substr(path.size() - 4) == ".old")
+    return platform::Status::failure("Cannot delete \"" + std::string(path) + "\": Permission denied");
   return real().remove_file(path);
 }
 
@@ -80,7 +88,7 @@ platform::LockAttempt RecordingFileServices::lock_file(std::string_view path) {
   record("lock " + std::string(path));
   platform::LockAttempt attempt = real().lock_file(path);
   if (attempt.lock)
-    attempt.lock = std::make_unique<RecordingFileLock>(std::move(attempt.lock), log, std::string(path));
+    attempt.lock = std::make_unique<RecordingFileLock>(std::move(attempt.lock), *this, std::string(path));
   return attempt;
 }
 

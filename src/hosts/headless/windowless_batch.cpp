@@ -1,7 +1,5 @@
 #include "hosts/headless/windowless_batch.h"
 
-#include <unistd.h>
-
 #include <cstdio>
 #include <utility>
 
@@ -11,12 +9,10 @@
 namespace korvint::ui::headless {
 
 std::optional<jobs::ScanOutcome> run_batch_without_window(const std::vector<std::string>& arguments,
-                                                          std::function<bool()> interrupted) {
+                                                          std::function<bool()> interrupted, bool show_count) {
   FormServices services;
   services.interrupted = std::move(interrupted);
   HeadlessForm window(std::move(services));
-  // The count is for a person watching: a terminal, not a log file.
-  const bool show_count = ::isatty(STDERR_FILENO) == 1;
   if (show_count) {
     window.host.on_do_events = [&window] {
       std::fprintf(stderr, "\rFiles ~: %s ", window.Label2.caption().c_str());

@@ -1,5 +1,6 @@
 #pragma once
-// A batch scan without a window, for machines with no display.
+// A batch scan without a window: no display (Linux), or a window that cannot
+// be created (Windows, in a session without a usable desktop).
 
 #include <functional>
 #include <optional>
@@ -10,10 +11,11 @@
 
 namespace korvint::ui::headless {
 
-/// Runs `korvint ROOT OUTPUT` on a headless form and returns how the scan
-/// ended. The running count goes to stderr when it is a terminal;
-/// `interrupted` is asked at each step of the walk and acts as STOP.
+/// Runs a batch scan (the command line's two arguments) on a headless form and
+/// returns how the scan ended. The running count goes to stderr when
+/// `show_count` (stderr is a terminal); `interrupted`, when given, is asked at
+/// each step of the walk and acts as STOP.
 std::optional<jobs::ScanOutcome> run_batch_without_window(const std::vector<std::string>& arguments,
-                                                          std::function<bool()> interrupted);
+                                                          std::function<bool()> interrupted, bool show_count);
 
 }  // namespace korvint::ui::headless

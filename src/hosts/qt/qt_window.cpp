@@ -16,6 +16,7 @@
 
 #include "jobs/scan_all.h"
 #include "jobs/scan_job.h"
+#include "shell/folder_menu_entry.h"
 #include "ui/form_layout.h"
 #include "hosts/qt/qt_text.h"
 #include "hosts/qt/wrapping_button.h"
@@ -118,7 +119,7 @@ std::vector<std::string> texts_to_fit(ControlId id) {
   const std::string long_time = "86400";
   if (id == ControlId::Label1) {
     return {jobs::kFilesRunning, jobs::kSecondsItTook + long_time, jobs::kTotalSecondsItTook + long_time,
-            jobs::kScanFailed};
+            jobs::kScanFailed, shell::kMenuEntryFailed};
   }
   if (id == ControlId::Label2) {
     return {jobs::kLessThan500, jobs::kStopped, jobs::kManyFiles, "1000000" + std::string(jobs::kFilesFound)};

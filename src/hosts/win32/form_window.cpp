@@ -61,7 +61,10 @@ FormWindow::FormWindow() {
   CreateWindowExW(0, kFormWindowClass, caption.c_str(), kFormWindowStyle, CW_USEDEFAULT,
                   CW_USEDEFAULT, frame.right - frame.left, frame.bottom - frame.top, nullptr,
                   nullptr, instance, this);
-  if (hwnd_ == nullptr) return;
+  if (hwnd_ == nullptr) {
+    creation_error_ = GetLastError();
+    return;
+  }
 
   controls_ = create_controls(hwnd_, dpi_, fonts_);
   fill_drive_box(control(ControlId::Drive1), platform::drive_box_entries());

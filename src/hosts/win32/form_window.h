@@ -33,8 +33,12 @@ class FormWindow {
   /// Destroys the window if it is still there.
   ~FormWindow();
 
-  /// The main window; nullptr once it has been destroyed.
+  /// The main window; nullptr once it has been destroyed, or when it could
+  /// not be created (a session without a usable desktop).
   [[nodiscard]] HWND hwnd() const { return hwnd_; }
+
+  /// Why the window could not be created (GetLastError then, which may be 0).
+  [[nodiscard]] DWORD creation_error() const { return creation_error_; }
 
   /// The child window of a control.
   [[nodiscard]] HWND control(ControlId id) const { return controls_[slot(id)]; }
@@ -84,6 +88,7 @@ class FormWindow {
   [[nodiscard]] bool is_control(HWND window) const;
 
   HWND hwnd_ = nullptr;
+  DWORD creation_error_ = 0;
   ControlWindows controls_{};
   std::array<WNDPROC, kControlCount> original_procedures_{};
   HWND tooltips_ = nullptr;

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "platform/file_services.h"
+#include "platform/lock_note.h"
 #include "platform/posix/posix_error.h"
 
 namespace korvint::platform {
@@ -21,9 +22,16 @@ using posix::errno_failure;
 // The byte-order mark some editors put before UTF-8 text.
 constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
 
+FileIdentity identity_of_stat(const struct stat& st) {
+  return FileIdentity{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
+}
+
 class PosixOutputFile final : public OutputFile {
  public:
-  PosixOutputFile(int fd, std::string path) : fd_(fd), path_(std::move(path)) {}
+  PosixOutputFile(int fd, std::string path) : fd_(fd), path_(std::move(path)) {
+    struct stat st {};
+    if (::fstat(fd_, &st) == 0) identity_ = identity_of_stat(st);
+  }
   ~PosixOutputFile() override { (void)close(); }
 
   Status write(std::string_view lines) override {
@@ -55,9 +63,12 @@ class PosixOutputFile final : public OutputFile {
     return Status();
   }
 
+  std::optional<FileIdentity> identity() override { return identity_; }
+
  private:
   int fd_;
   std::string path_;
+  std::optional<FileIdentity> identity_;
 };
 
 // Holds an flock on an open lock file. Release removes the name first, while
@@ -70,12 +81,22 @@ class PosixFileLock final : public FileLock {
   PosixFileLock(int fd, std::string path) : fd_(fd), path_(std::move(path)) {}
   ~PosixFileLock() override {
     // Only our own file: had someone removed it by hand meanwhile, the name
-    // may now be another holder's lock.
+    // may now be another holder's lock. A lock file that stays (its name was
+    // taken away) keeps no note that could pass for a killed holder's.
     struct stat held {};
     struct stat named {};
-    if (::fstat(fd_, &held) == 0 && ::lstat(path_.c_str(), &named) == 0 && same_file(held, named))
-      (void)::unlink(path_.c_str());
+    if (::fstat(fd_, &held) != 0 || ::lstat(path_.c_str(), &named) != 0 || !same_file(held, named) ||
+        ::unlink(path_.c_str()) != 0)
+      (void)::ftruncate(fd_, 0);
     (void)::close(fd_);
+  }
+
+  Status write_note(std::string_view note) override {
+    const std::string text = lock_note_text(note);
+    if (::pwrite(fd_, text.data(), text.size(), 0) != static_cast<ssize_t>(text.size()) ||
+        ::ftruncate(fd_, static_cast<off_t>(text.size())) != 0 || ::fdatasync(fd_) != 0)
+      return errno_failure("Cannot write the lock file", path_, errno);
+    return Status();
   }
 
  private:
@@ -83,16 +104,31 @@ class PosixFileLock final : public FileLock {
   std::string path_;
 };
 
+// The note in a lock file of `size` bytes open at `fd`; nullopt when the file
+// is no lock file of ours.
+std::optional<std::string> read_lock_note(int fd, off_t size) {
+  if (size < 0 || static_cast<std::size_t>(size) > kLockFileMost) return std::nullopt;
+  std::string text(static_cast<std::size_t>(size), '\0');
+  if (::pread(fd, text.data(), text.size(), 0) != static_cast<ssize_t>(text.size())) return std::nullopt;
+  return lock_note_of(text);
+}
+
 class PosixFileServices final : public FileServices {
  public:
   bool is_normal_file(std::string_view path) override {
     struct stat st {};
-    return ::stat(std::string(path).c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
+    return ::stat(std::string(path).c_str(), &st) == 0 && S_ISREG(st.st_mode);
   }
 
   bool exists(std::string_view path) override {
     struct stat st {};
     return ::lstat(std::string(path).c_str(), &st) == 0;
+  }
+
+  std::optional<FileIdentity> identity_of(std::string_view path) override {
+    struct stat st {};
+    if (::lstat(std::string(path).c_str(), &st) != 0) return std::nullopt;
+    return identity_of_stat(st);
   }
 
   Status remove_file(std::string_view path) override {
@@ -134,29 +170,56 @@ class PosixFileServices final : public FileServices {
   }
 
   // The lock is an flock on the file at `path`; it vanishes with its holder's
-  // last descriptor, so a killed holder never blocks anyone. A holder removes
-  // the name (while still holding the lock) before it lets go, so a new lock
-  // file may replace the one another process opened a moment ago. Therefore a
-  // lock counts as held only when, after flock succeeded, `path` still names
-  // the very file locked: two processes that both pass that test would hold
-  // flocks on the same file at once, which flock excludes. A process that
-  // locked a file whose name was already removed sees the difference and
-  // starts again on the file that now stands there.
+  // last descriptor, so a killed holder never blocks anyone, and its file,
+  // left behind with its note, tells the next holder what it was doing. A
+  // holder removes the name (while still holding the lock) before it lets go,
+  // so a new lock file may replace the one another process opened a moment
+  // ago. Therefore a lock counts as held only when, after flock succeeded,
+  // `path` still names the very file locked: two processes that both pass
+  // that test would hold flocks on the same file at once, which flock
+  // excludes. A process that locked a file whose name was already removed
+  // sees the difference and starts again on the file that now stands there.
+  // Only a file this process created counts as new: one that another process
+  // created and had not yet locked is taken as left behind, with no note,
+  // which tells nothing, as it should.
   LockAttempt lock_file(std::string_view path) override {
     const std::string p(path);
     LockAttempt attempt;
+    std::optional<std::string> carried;  // the note of a left-behind file this process could not write to
     for (int tries = 0; tries < 100; ++tries) {
-      // Read-only is enough for flock; O_NONBLOCK keeps a planted FIFO from hanging the open.
-      const int fd = ::open(p.c_str(), O_RDONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0666);
+      bool created = true;
+      int fd = ::open(p.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+      if (fd < 0 && errno == EEXIST) {
+        created = false;
+        // O_NONBLOCK keeps a planted FIFO from hanging the open.
+        fd = ::open(p.c_str(), O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+        if (fd < 0 && errno == ENOENT) continue;  // released meanwhile
+        if (fd < 0 && errno == EACCES) {
+          // Left by another user and not writable here: replaced, its note kept.
+          const Taken taken = replace_unwritable(p);
+          if (taken.busy || !taken.error.ok()) {
+            attempt.busy = taken.busy;
+            attempt.error = taken.error;
+            return attempt;
+          }
+          if (taken.note) carried = taken.note;
+          continue;
+        }
+      }
       if (fd < 0) {
-        attempt.error = errno_failure("Cannot create the lock file", p, errno);
+        const int error = errno;
+        if (error == ELOOP || error == EISDIR || error == ENXIO) {
+          attempt.error = in_the_way(p);
+        } else {
+          attempt.error = errno_failure("Cannot create the lock file", p, error);
+        }
         return attempt;
       }
       struct stat locked {};
-      if (::fstat(fd, &locked) != 0 || !S_ISREG(locked.st_mode) || locked.st_size != 0) {
+      if (::fstat(fd, &locked) != 0 || !S_ISREG(locked.st_mode) ||
+          static_cast<std::size_t>(locked.st_size) > kLockFileMost) {
         ::close(fd);
-        attempt.error = Status::failure("Cannot use the lock file \"" + p +
-                                        "\": something else is in its place (not an empty file)");
+        attempt.error = in_the_way(p);
         return attempt;
       }
       if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
@@ -170,11 +233,24 @@ class PosixFileServices final : public FileServices {
         return attempt;
       }
       struct stat named {};
-      if (::lstat(p.c_str(), &named) == 0 && same_file(named, locked)) {
-        attempt.lock = std::make_unique<PosixFileLock>(fd, p);
-        return attempt;
+      if (::lstat(p.c_str(), &named) != 0 || !same_file(named, locked)) {
+        ::close(fd);
+        continue;
       }
-      ::close(fd);
+      if (!created) {
+        // Read under the lock: no holder writes it any more.
+        std::optional<std::string> note = read_lock_note(fd, locked.st_size);
+        if (!note) {
+          ::close(fd);
+          attempt.error = in_the_way(p);
+          return attempt;
+        }
+        attempt.left_note = std::move(note);
+      } else if (carried) {
+        attempt.left_note = carried;
+      }
+      attempt.lock = std::make_unique<PosixFileLock>(fd, p);
+      return attempt;
     }
     attempt.error = Status::failure("Cannot lock \"" + p + "\": the lock file keeps being replaced");
     return attempt;
@@ -197,6 +273,45 @@ class PosixFileServices final : public FileServices {
     if (!any) return std::nullopt;
     if (line.rfind(kUtf8Mark, 0) == 0) line.erase(0, kUtf8Mark.size());
     return line;
+  }
+
+ private:
+  static Status in_the_way(const std::string& p) {
+    return Status::failure("Cannot use the lock file \"" + p + "\": something else is in its place (not a lock file)");
+  }
+
+  struct Taken {
+    bool busy = false;
+    Status error;
+    std::optional<std::string> note;
+  };
+
+  // A left-behind lock file this process may read but not write: locked, its
+  // note read, and its name removed while it is held, so that a new one can be
+  // made; a holder that still has it makes this busy.
+  static Taken replace_unwritable(const std::string& p) {
+    Taken taken;
+    const int fd = ::open(p.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+      if (errno != ENOENT) taken.error = errno_failure("Cannot open the lock file", p, errno);
+      return taken;
+    }
+    struct stat locked {};
+    struct stat named {};
+    if (::fstat(fd, &locked) != 0 || !S_ISREG(locked.st_mode)) {
+      taken.error = in_the_way(p);
+    } else if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+      if (errno == EWOULDBLOCK) taken.busy = true; else taken.error = errno_failure("Cannot lock", p, errno);
+    } else if (::lstat(p.c_str(), &named) == 0 && same_file(named, locked)) {
+      taken.note = read_lock_note(fd, locked.st_size);
+      if (!taken.note) {
+        taken.error = in_the_way(p);
+      } else if (::unlink(p.c_str()) != 0) {
+        taken.error = errno_failure("Cannot delete the old lock file", p, errno);
+      }
+    }
+    ::close(fd);
+    return taken;
   }
 };
 

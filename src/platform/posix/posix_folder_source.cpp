@@ -13,6 +13,8 @@
 #include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/statfs.h>
+#include <sys/sysmacros.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 
@@ -21,6 +23,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstring>
+#include <fstream>
 #include <list>
 #include <memory>
 #include <mutex>
@@ -56,13 +59,70 @@ std::int64_t creation_time_of(const struct statx& sx) {
   return (sx.stx_mask & STATX_BTIME) ? sx.stx_btime.tv_sec : sx.stx_mtime.tv_sec;
 }
 
-// One read buffer per thread serves all the listings that thread makes: a
-// listing reads its folder to the end (or gives up) before the thread lists
-// another, so open folders keep only their descriptors.
-std::vector<char>& listing_buffer() {
-  thread_local std::vector<char> bytes(64 * 1024);
-  return bytes;
+// File systems that show the kernel's state, not files: their contents change
+// as they are read, hold links to every process's folders and files, and
+// would make a walk of "/" endless. By the type statfs reports.
+bool is_pseudo_type(unsigned long type) {
+  switch (type) {
+    case 0x9fa0:      // proc
+    case 0x62656572:  // sysfs
+    case 0x1cd1:      // devpts
+    case 0x27e0eb:    // cgroup
+    case 0x63677270:  // cgroup2
+    case 0x64626720:  // debugfs
+    case 0x74726163:  // tracefs
+    case 0x73636673:  // securityfs
+    case 0x6165676c:  // pstore
+    case 0xcafe4a11:  // bpf
+    case 0x62656570:  // configfs
+    case 0x65735543:  // fusectl
+    case 0x19800202:  // mqueue
+    case 0x958458f6:  // hugetlbfs
+    case 0x0187:      // autofs
+    case 0x42494e4d:  // binfmt_misc
+    case 0xde5e81e4:  // efivarfs
+      return true;
+    default:
+      return false;
+  }
 }
+
+// The type a mount of device `dev` has in /proc/self/mountinfo ("" when not
+// found): devtmpfs tells itself from tmpfs only there.
+std::string mount_type(dev_t dev) {
+  std::ifstream mounts("/proc/self/mountinfo");
+  const std::string device = std::to_string(major(dev)) + ":" + std::to_string(minor(dev));
+  std::string line;
+  while (std::getline(mounts, line)) {
+    // ID PARENT MAJOR:MINOR ROOT POINT OPTIONS [TAGS...] - TYPE SOURCE OPTIONS
+    std::size_t at = 0;
+    for (int field = 0; field < 2 && at != std::string::npos; ++field) at = line.find(' ', at + 1);
+    if (at == std::string::npos || line.compare(at + 1, device.size() + 1, device + " ") != 0) continue;
+    const std::size_t dash = line.find(" - ");
+    if (dash == std::string::npos) continue;
+    const std::size_t type_end = line.find(' ', dash + 3);
+    return line.substr(dash + 3, type_end == std::string::npos ? std::string::npos : type_end - dash - 3);
+  }
+  return std::string();
+}
+
+bool shows_kernel_state(int fd) {
+  struct statfs fs {};
+  if (::fstatfs(fd, &fs) != 0) return false;
+  const auto type = static_cast<unsigned long>(fs.f_type);
+  if (is_pseudo_type(type)) return true;
+  constexpr unsigned long kTmpfs = 0x01021994;
+  constexpr unsigned long kRamfs = 0x858458f6;
+  if (type != kTmpfs && type != kRamfs) return false;
+  struct stat st {};
+  return ::fstat(fd, &st) == 0 && mount_type(st.st_dev) == "devtmpfs";
+}
+
+// The read buffer of one listing, held only while it runs, so open folders
+// keep only their descriptors. Not one per thread: glibc aborts the process
+// when it cannot note a thread-local object's destructor, which an allocation
+// failure must never do (it fails the scan instead).
+constexpr std::size_t kListingBuffer = 64 * 1024;
 
 // One folder as the source knows it: its descriptor while open, and how to
 // reopen it (its parent and name, or its path for a root). Outlives the
@@ -152,51 +212,61 @@ class DescriptorPool {
     return true;
   }
 
-  // Reopens a folder whose descriptor was given back, relative to its parent
-  // (reopened first if need be). Rare: done under the lock. Making room may
-  // wait without the lock, and another thread may reopen the same folder
-  // meanwhile: then its descriptor is the one kept.
+  // Reopens a folder whose descriptor was given back, and any of its
+  // ancestors given back too, from the nearest one still open (or the root,
+  // by its path) down, one level at a time: each level needs only its
+  // parent's descriptor, so a tree of any depth reopens within a budget of
+  // two. Rare: done under the lock. Making room may wait without the lock,
+  // and another thread may reopen a level meanwhile: then its descriptor is
+  // the one kept.
   bool reopen_locked(FolderNode& node, Status& error, std::unique_lock<std::mutex>& lock) {
-    if (!make_room(lock)) {
-      error = errno_failure("Cannot open", node.path, EMFILE);
-      return false;
-    }
-    if (node.fd >= 0) return true;
-    ++open_;
-    int fd = -1;
-    if (!node.parent) {
-      fd = ::open(node.name.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    } else if (pin_locked(*node.parent, error, lock)) {
-      fd = ::openat(node.parent->fd, node.name.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-      --node.parent->pins;
-      if (node.parent->pins == 0) {
-        unpinned_.notify_all();
-        if (!node.parent->owned) close_locked(*node.parent);
+    while (node.fd < 0) {
+      FolderNode* level = &node;
+      while (level->parent && level->parent->fd < 0) level = level->parent.get();
+      FolderNode* parent = level->parent.get();
+      // The parent, open now, is kept open while room is made for its child.
+      if (parent) ++parent->pins;
+      const bool room = make_room(lock);
+      bool opened = false;
+      if (room && level->fd < 0) opened = open_level(*level, error);
+      if (parent) {
+        --parent->pins;
+        if (parent->pins == 0) {
+          unpinned_.notify_all();
+          if (!parent->owned) close_locked(*parent);
+        }
       }
-    } else {
-      --open_;
-      return false;
+      if (!room) {
+        error = errno_failure("Cannot open", level->path, EMFILE);
+        return false;
+      }
+      if (!opened && level->fd < 0) return false;
     }
+    return true;
+  }
+
+  // Opens `level` in its open parent (a root by its path); room was made.
+  // False with the reason when it cannot be opened, or is not the folder it was.
+  bool open_level(FolderNode& level, Status& error) {
+    ++open_;
+    const int fd = level.parent
+                       ? ::openat(level.parent->fd, level.name.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)
+                       : ::open(level.name.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) {
       --open_;
-      error = errno_failure("Cannot open", node.path, errno);
+      error = errno_failure("Cannot open", level.path, errno);
       return false;
     }
     // A folder moved or replaced meanwhile is not listed as this one.
     struct statx sx {};
-    if (node.id && (::statx(fd, "", AT_EMPTY_PATH, STATX_INO, &sx) != 0 || !(id_of(sx) == *node.id))) {
+    if (level.id && (::statx(fd, "", AT_EMPTY_PATH, STATX_INO, &sx) != 0 || !(id_of(sx) == *level.id))) {
       ::close(fd);
       --open_;
-      error = Status::failure("Cannot open \"" + node.path + "\": the folder was moved or replaced during the scan");
+      error = Status::failure("Cannot open \"" + level.path + "\": the folder was moved or replaced during the scan");
       return false;
     }
-    if (node.fd >= 0) {  // reopened by another thread while the parent was made room for
-      ::close(fd);
-      --open_;
-      return true;
-    }
-    node.fd = fd;
-    node.in_use_order = in_use_order_.insert(in_use_order_.end(), &node);
+    level.fd = fd;
+    level.in_use_order = in_use_order_.insert(in_use_order_.end(), &level);
     return true;
   }
 
@@ -274,16 +344,16 @@ class PosixFolder final : public OpenFolder {
     if (!pin.ok()) return error;
     const int fd = node_->fd;
     if (::lseek(fd, 0, SEEK_SET) < 0) return errno_failure("Cannot list", node_->path, errno);
-    std::vector<char>& buf = listing_buffer();
+    const std::unique_ptr<char[]> buf(new char[kListingBuffer]);
     for (;;) {
-      const long got = ::syscall(SYS_getdents64, fd, buf.data(), buf.size());
+      const long got = ::syscall(SYS_getdents64, fd, buf.get(), kListingBuffer);
       if (got == 0) return Status();
       if (got < 0) {
         if (errno == EINTR) continue;
         return errno_failure("Cannot list", node_->path, errno);
       }
       for (long at = 0; at < got;) {
-        const auto* record = reinterpret_cast<const LinuxDirent64*>(buf.data() + at);
+        const auto* record = reinterpret_cast<const LinuxDirent64*>(buf.get() + at);
         at += record->d_reclen;
         const char* name = record->d_name;
         if (name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0))) continue;
@@ -318,6 +388,12 @@ class PosixFolder final : public OpenFolder {
       if (pin.ok() && ::statx(node_->fd, "", AT_EMPTY_PATH, STATX_INO, &sx) == 0) id_ = id_of(sx);
     }
     return id_;
+  }
+
+  bool is_pseudo_file_system() override {
+    Status ignored;
+    Pin pin(*pool_, *node_, ignored);
+    return pin.ok() && shows_kernel_state(node_->fd);
   }
 
  private:

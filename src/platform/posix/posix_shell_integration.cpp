@@ -2,6 +2,7 @@
 // (inode/directory) in the user's applications folder; and starting programs.
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -124,6 +125,8 @@ Status start_program(std::string_view path, const std::vector<std::string>& argu
   if (child == 0) {
     // Started twice over, so the program is not our child and never waits as a zombie.
     ::setsid();
+    // An ignored signal stays ignored across exec: the program gets the default.
+    ::signal(SIGPIPE, SIG_DFL);
     if (::fork() != 0) ::_exit(0);
     ::execvp(program.c_str(), argv.data());
     const int error = errno;

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "platform/file_services.h"
+#include "platform/lock_note.h"
 #include "platform/win32/win32_error.h"
 #include "platform/win32/win32_path.h"
 #include "platform/win32/win32_text.h"
@@ -17,9 +18,17 @@ namespace {
 using win32::error_failure;
 using win32::system_path;
 
+std::optional<FileIdentity> identity_of_handle(HANDLE handle) {
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (!GetFileInformationByHandle(handle, &info)) return std::nullopt;
+  return FileIdentity{info.dwVolumeSerialNumber,
+                      (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow};
+}
+
 class Win32OutputFile final : public OutputFile {
  public:
-  Win32OutputFile(HANDLE handle, std::string path) : handle_(handle), path_(std::move(path)) {}
+  Win32OutputFile(HANDLE handle, std::string path)
+      : handle_(handle), path_(std::move(path)), identity_(identity_of_handle(handle)) {}
   ~Win32OutputFile() override { (void)close(); }
 
   Status write(std::string_view lines) override {
@@ -54,21 +63,62 @@ class Win32OutputFile final : public OutputFile {
     return Status();
   }
 
+  std::optional<FileIdentity> identity() override { return identity_; }
+
  private:
   HANDLE handle_;
   std::string path_;
+  std::optional<FileIdentity> identity_;
   std::string ansi_;  // the converted block, kept to reuse its storage
 };
 
-// A lock file opened without any sharing and deleted with its last handle.
+// Replaces the whole content of the open file `handle` with `text`.
+bool replace_content(HANDLE handle, const std::string& text) {
+  DWORD written = 0;
+  return SetFilePointer(handle, 0, nullptr, FILE_BEGIN) != INVALID_SET_FILE_POINTER &&
+         WriteFile(handle, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) &&
+         written == text.size() && SetEndOfFile(handle);
+}
+
+// A lock file opened without any sharing. Letting go marks it for deletion
+// and closes it; a holder that is killed leaves it, with its note.
 class Win32FileLock final : public FileLock {
  public:
-  explicit Win32FileLock(HANDLE handle) : handle_(handle) {}
-  ~Win32FileLock() override { CloseHandle(handle_); }
+  Win32FileLock(HANDLE handle, std::string path) : handle_(handle), path_(std::move(path)) {}
+  ~Win32FileLock() override {
+    FILE_DISPOSITION_INFO dispose{};
+    dispose.DeleteFile = TRUE;
+    // A file that cannot be deleted keeps no note that could pass for a killed holder's.
+    if (!SetFileInformationByHandle(handle_, FileDispositionInfo, &dispose, sizeof dispose))
+      (void)replace_content(handle_, std::string());
+    CloseHandle(handle_);
+  }
+
+  Status write_note(std::string_view note) override {
+    if (!replace_content(handle_, lock_note_text(note)) || !FlushFileBuffers(handle_))
+      return error_failure("Cannot write the lock file", path_, GetLastError());
+    return Status();
+  }
 
  private:
   HANDLE handle_;
+  std::string path_;
 };
+
+// The note in the lock file open at `handle`; nullopt when it is no lock file of ours.
+std::optional<std::string> read_lock_note(HANDLE handle) {
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (!GetFileInformationByHandle(handle, &info) ||
+      (info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) != 0 ||
+      info.nFileSizeHigh != 0 || info.nFileSizeLow > kLockFileMost)
+    return std::nullopt;
+  std::string text(info.nFileSizeLow, '\0');
+  DWORD got = 0;
+  if (!text.empty() && (!ReadFile(handle, text.data(), static_cast<DWORD>(text.size()), &got, nullptr) ||
+                        got != text.size()))
+    return std::nullopt;
+  return lock_note_of(text);
+}
 
 bool attributes_of(std::string_view path, WIN32_FILE_ATTRIBUTE_DATA& data) {
   return GetFileAttributesExW(system_path(path, false).c_str(), GetFileExInfoStandard, &data) != 0;
@@ -86,6 +136,17 @@ class Win32FileServices final : public FileServices {
   bool exists(std::string_view path) override {
     WIN32_FILE_ATTRIBUTE_DATA data{};
     return attributes_of(path, data);
+  }
+
+  std::optional<FileIdentity> identity_of(std::string_view path) override {
+    // Attributes only, sharing everything: an open by whoever holds the file never fails for it.
+    const HANDLE handle = CreateFileW(system_path(path, false).c_str(), FILE_READ_ATTRIBUTES,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                      FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return std::nullopt;
+    std::optional<FileIdentity> identity = identity_of_handle(handle);
+    CloseHandle(handle);
+    return identity;
   }
 
   Status remove_file(std::string_view path) override {
@@ -137,21 +198,20 @@ class Win32FileServices final : public FileServices {
   }
 
   // The lock is the open lock file itself: opened without sharing, so every
-  // other open fails with a sharing violation while it is held, and with
-  // FILE_FLAG_DELETE_ON_CLOSE, so the file goes with the last handle, also
-  // when the holder is killed. Creating it with CREATE_NEW and finding the
-  // sharing violation are each one step in the file system, so two processes
-  // can never both hold it. A file left there by other means (a crash of the
-  // machine) is empty and unheld: it is deleted and created afresh; deleting
-  // it cannot hit a held lock file, which shares no deletion.
+  // other open fails with a sharing violation while it is held. Creating it
+  // with CREATE_NEW and opening one that is there are each one step in the
+  // file system, so two processes can never both hold it. A holder that is
+  // killed leaves the file, unheld, with its note: it is taken over as it
+  // stands. Its holder deletes it when letting go; while that deletion is
+  // pending, opens fail with "access denied" for a moment.
   LockAttempt lock_file(std::string_view path) override {
     const std::wstring system = system_path(path, false);
     LockAttempt attempt;
     for (int tries = 0; tries < 100; ++tries) {
-      const HANDLE handle = CreateFileW(system.c_str(), GENERIC_READ | DELETE, 0, nullptr, CREATE_NEW,
-                                        FILE_ATTRIBUTE_NORMAL | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+      const HANDLE handle = CreateFileW(system.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, 0, nullptr,
+                                        CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
       if (handle != INVALID_HANDLE_VALUE) {
-        attempt.lock = std::make_unique<Win32FileLock>(handle);
+        attempt.lock = std::make_unique<Win32FileLock>(handle, std::string(path));
         return attempt;
       }
       const DWORD create_error = GetLastError();
@@ -159,15 +219,15 @@ class Win32FileServices final : public FileServices {
         attempt.busy = true;
         return attempt;
       }
-      // A lock file that its holder is deleting right now also answers "access denied".
       if (create_error != ERROR_FILE_EXISTS && create_error != ERROR_ALREADY_EXISTS &&
           create_error != ERROR_ACCESS_DENIED) {
         attempt.error = error_failure("Cannot create the lock file", path, create_error);
         return attempt;
       }
       // Something stands there: a held lock file, one being deleted, or one left behind.
-      const HANDLE other = CreateFileW(system.c_str(), GENERIC_READ | DELETE, 0, nullptr, OPEN_EXISTING,
-                                       FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+      const HANDLE other = CreateFileW(system.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, 0, nullptr,
+                                       OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS,
+                                       nullptr);
       if (other == INVALID_HANDLE_VALUE) {
         const DWORD error = GetLastError();
         if (error == ERROR_SHARING_VIOLATION) {
@@ -186,26 +246,16 @@ class Win32FileServices final : public FileServices {
         attempt.error = error_failure("Cannot lock", path, error);
         return attempt;
       }
-      BY_HANDLE_FILE_INFORMATION info{};
-      const bool empty_file =
-          GetFileInformationByHandle(other, &info) &&
-          (info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) == 0 &&
-          info.nFileSizeHigh == 0 && info.nFileSizeLow == 0;
-      if (!empty_file) {
+      std::optional<std::string> note = read_lock_note(other);
+      if (!note) {
         CloseHandle(other);
         attempt.error = Status::failure("Cannot use the lock file \"" + std::string(path) +
-                                        "\": something else is in its place (not an empty file)");
+                                        "\": something else is in its place (not a lock file)");
         return attempt;
       }
-      FILE_DISPOSITION_INFO dispose{};
-      dispose.DeleteFile = TRUE;
-      const bool marked = SetFileInformationByHandle(other, FileDispositionInfo, &dispose, sizeof dispose) != 0;
-      const DWORD error = GetLastError();
-      CloseHandle(other);
-      if (!marked) {
-        attempt.error = error_failure("Cannot delete the old lock file", path, error);
-        return attempt;
-      }
+      attempt.left_note = std::move(note);
+      attempt.lock = std::make_unique<Win32FileLock>(other, std::string(path));
+      return attempt;
     }
     attempt.error = Status::failure("Cannot lock \"" + std::string(path) + "\": the lock file keeps being replaced");
     return attempt;

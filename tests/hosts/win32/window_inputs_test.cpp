@@ -116,16 +116,6 @@ TEST(Win32WindowInputs, ARootThatCannotBeOpenedFailsAndWritesNothing) {
   }
 }
 
-// Set by the timer below, which plays the user pressing STOP once it shows.
-WindowFixture* g_window = nullptr;
-
-void CALLBACK stop_when_it_shows(HWND, UINT, UINT_PTR timer, DWORD) {
-  HWND stop = g_window->control(ControlId::mStop);
-  if ((GetWindowLongPtrW(stop, GWL_STYLE) & WS_VISIBLE) == 0) return;
-  KillTimer(nullptr, timer);
-  SendMessageW(stop, BM_CLICK, 0, 0);
-}
-
 // Runs `body` with the current folder set to `folder`, then sets it back.
 template <typename Body>
 void in_folder(const fs::path& folder, Body body) {
@@ -141,13 +131,12 @@ TEST(Win32WindowInputs, BoxesOfSpacesOnlyAreTakenAsEmpty) {
   fixture.tree.text_file("data/a.txt", "x");
   const fs::path here = fixture.tree.folder("here");
   in_folder(here, [&] {
-    // An empty name is ".lst" in the output folder.
+    // An empty name names no catalogue: refused, nothing written.
     fixture.prepare_scan(fixture.tree.root() / "data", "     ");
     SendMessageW(fixture.control(ControlId::Command1), BM_CLICK, 0, 0);
-    EXPECT_EQ(test::text_of(fixture.control(ControlId::Label1)).rfind("seconds it took:", 0), 0u)
-        << long_text_of(fixture.control(ControlId::Label2));
-    EXPECT_EQ(test::text_of(fixture.control(ControlId::Text4)), ".lst");
-    EXPECT_TRUE(fs::exists(fixture.output(".lst")));
+    EXPECT_EQ(test::text_of(fixture.control(ControlId::Label1)), "Scan failed:");
+    EXPECT_EQ(test::text_of(fixture.control(ControlId::Label2)), "No name for the catalogue: the name box is empty");
+    EXPECT_TRUE(fs::is_empty(fixture.output("")));
 
     // The output folder is used as typed: spaces before the name, a file of
     // the current folder, whatever the system makes of such a name.
@@ -158,16 +147,14 @@ TEST(Win32WindowInputs, BoxesOfSpacesOnlyAreTakenAsEmpty) {
         << long_text_of(fixture.control(ControlId::Label2));
     EXPECT_EQ(names_in(here).size(), 1u);
 
-    // An empty root is the root folder of the current drive: a scan of it is
-    // started, and stopped at its first turn of the event loop.
+    // An empty root names no folder (completed, it would be the whole current
+    // drive): refused, and the earlier catalogue stays as it is.
     test::write_file(fixture.output("cat.lst"), kEarlier);
     test::set_text(fixture.control(ControlId::Text5), path_text(fixture.tree.root() / "out") + "\\");
     test::set_text(fixture.control(ControlId::Text1), "          ");
-    g_window = &fixture;
-    SetTimer(nullptr, 0, 5, &stop_when_it_shows);
     SendMessageW(fixture.control(ControlId::Command1), BM_CLICK, 0, 0);
-    EXPECT_EQ(test::text_of(fixture.control(ControlId::Text1)), "\\");
-    EXPECT_EQ(test::text_of(fixture.control(ControlId::Label2)), "Stopped! Output deleted!");
+    EXPECT_EQ(test::text_of(fixture.control(ControlId::Label1)), "Scan failed:");
+    EXPECT_EQ(test::text_of(fixture.control(ControlId::Label2)), "Nothing to scan: the path box is empty");
     EXPECT_EQ(read_file(fixture.output("cat.lst")), kEarlier);
     EXPECT_FALSE(fs::exists(fixture.output("cat.lst.old")));
   });
