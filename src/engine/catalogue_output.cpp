@@ -1,5 +1,7 @@
 #include "engine/catalogue_output.h"
 
+#include <chrono>
+#include <thread>
 #include <utility>
 
 namespace korvint::engine {
@@ -38,6 +40,14 @@ Status CatalogueOutput::FileWrite() {
   // or finish_abandoned, runs under the claim. The lock file exists only while
   // a scan runs, or after one was killed (then it binds no one; see lock_file).
   platform::LockAttempt claim = files_.lock_file(paths_.lock);
+  // Vesko learns whether a scan writes this name by asking for the lock for a
+  // moment (platform::probe_lock); a scan that starts in that moment finds it
+  // busy. So a busy lock is asked for again over some milliseconds before
+  // another scan is taken to hold it.
+  for (int retry = 1; claim.busy && retry <= 4; ++retry) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(2 * retry));
+    claim = files_.lock_file(paths_.lock);
+  }
   if (claim.busy) return Status::failure(busy_message(paths_.output));
   // The lock file fails where the output would (a missing folder, no right to
   // write there), so the output is named first.

@@ -11,6 +11,7 @@
 #include <string_view>
 
 #include "platform/file_services.h"
+#include "platform/lock_note.h"
 #include "platform/status.h"
 
 namespace korvint::engine {
@@ -32,14 +33,7 @@ bool FileExists(platform::FileServices& files, const std::string& sFullPath);
 /// The notes a scan keeps in its lock file, each true of the files under the
 /// names from the moment it is written until the next: what a later scan
 /// believes of them when this one is killed.
-namespace lock_note {
-/// The last complete catalogue is the backup when there is one, else the file under the output name.
-inline constexpr std::string_view kKept = "kept";
-/// The backup, if any, is the last complete catalogue; the file under the output name is unfinished.
-inline constexpr std::string_view kWriting = "writing";
-/// The file under the output name is complete and durable; the backup, if any, is older.
-inline constexpr std::string_view kComplete = "complete";
-}  // namespace lock_note
+namespace lock_note = platform::lock_note;
 
 /// Owns the open output file of one scan from FileWrite to the end of the job.
 class CatalogueOutput {

@@ -126,9 +126,15 @@ enum class LockState {
   NotHeld,  ///< a lock file stands there but nobody holds it: its holder was killed
 };
 
+/// What probe_lock() learned of a lock file.
+struct LockProbe {
+  LockState state = LockState::Absent;
+  std::string left_note;  ///< NotHeld: the note its killed holder left ("" when none or unreadable)
+};
+
 /// The state of the lock file at `path`. Never creates, takes over or removes
 /// it; the test holds the lock only between two system calls (a lock_file()
-/// that meets it in that moment finds the lock busy).
-LockState probe_lock(std::string_view path);
+/// that meets it in that moment finds the lock busy, and asks again).
+LockProbe probe_lock(std::string_view path);
 
 }  // namespace korvint::platform

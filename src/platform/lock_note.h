@@ -14,6 +14,17 @@ namespace korvint::platform {
 
 inline constexpr std::string_view kLockNoteMark = "korvint ";
 
+/// The notes a scan keeps in its lock file, so that whoever finds the file
+/// left by a killed scan knows which catalogue on disk is the last complete one.
+namespace lock_note {
+/// The last complete catalogue is the backup when there is one, else the file under the output name.
+inline constexpr std::string_view kKept = "kept";
+/// The backup, if any, is the last complete catalogue; the file under the output name is unfinished.
+inline constexpr std::string_view kWriting = "writing";
+/// The file under the output name is complete and durable; the backup, if any, is older.
+inline constexpr std::string_view kComplete = "complete";
+}  // namespace lock_note
+
 /// The largest lock file of this program's.
 inline constexpr std::size_t kLockFileMost = kLockNoteMark.size() + kMostLockNote + 1;
 

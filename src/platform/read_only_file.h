@@ -15,15 +15,15 @@ namespace korvint::platform {
 
 /// What tells one version of a file from another: the file itself, its size
 /// and its last write.
-struct FileIdentity {
+struct FileVersion {
   std::uint64_t device = 0;     ///< the device (POSIX) or the volume's serial number (Windows)
   std::uint64_t file = 0;       ///< the inode (POSIX) or the file index (Windows)
   std::uint64_t size = 0;
   std::int64_t write_time = 0;  ///< nanoseconds (POSIX) or 100-ns ticks (Windows) of the last write
 
-  friend bool operator==(const FileIdentity&, const FileIdentity&) = default;
+  friend bool operator==(const FileVersion&, const FileVersion&) = default;
   /// True when both name the same file, whatever its content.
-  [[nodiscard]] bool same_file(const FileIdentity& other) const {
+  [[nodiscard]] bool same_file(const FileVersion& other) const {
     return device == other.device && file == other.file;
   }
 };
@@ -67,7 +67,7 @@ class ReadOnlyFile {
   [[nodiscard]] std::optional<std::size_t> read_at(std::uint64_t offset, std::size_t size, char* out) const;
 
   /// The identity of the open file now; nullopt when it cannot be read.
-  [[nodiscard]] std::optional<FileIdentity> identity() const;
+  [[nodiscard]] std::optional<FileVersion> identity() const;
 
   /// True when keeping this file open between reads costs nothing others
   /// notice: on POSIX while half the process's descriptors are free (an open
@@ -88,7 +88,7 @@ class ReadOnlyFile {
 
 /// The identity of what `path` names now (following links); nullopt when
 /// nothing is there or it cannot be read.
-std::optional<FileIdentity> identity_of(std::string_view path);
+std::optional<FileVersion> identity_of(std::string_view path);
 
 /// The whole content of the regular file at `path`, read (never mapped);
 /// nullopt when it is missing, not a regular file or cannot be read.

@@ -178,7 +178,7 @@ std::unique_ptr<Catalogue> Catalogue::reopen(OpenProblem& problem, std::string& 
   return open(source_, problem, message);
 }
 
-bool Catalogue::same_version(const std::optional<platform::FileIdentity>& now) const {
+bool Catalogue::same_version(const std::optional<platform::FileVersion>& now) const {
   if (!now || !now->same_file(identity_)) return false;
   // A file being written only grows; what was read of it stays as it was.
   if (source_.growing) return now->size >= identity_.size;

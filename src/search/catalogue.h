@@ -80,7 +80,7 @@ class Catalogue {
   [[nodiscard]] const CatalogueSource& source() const { return source_; }
   [[nodiscard]] bool from_old() const { return source_.from_old; }
   /// The identity of the file when it was opened (all zero for one in memory).
-  [[nodiscard]] const platform::FileIdentity& identity() const { return identity_; }
+  [[nodiscard]] const platform::FileVersion& identity() const { return identity_; }
   /// The bytes searched: the file's size when it was opened.
   [[nodiscard]] std::uint64_t size() const { return size_; }
   /// The header line as stored, without its line end.
@@ -157,14 +157,14 @@ class Catalogue {
   // them (fewer where the file ends); nullopt when they cannot be read.
   [[nodiscard]] std::optional<std::string> line_bytes(std::uint64_t offset, std::size_t limit) const;
   // True when `now` is still the version opened.
-  [[nodiscard]] bool same_version(const std::optional<platform::FileIdentity>& now) const;
+  [[nodiscard]] bool same_version(const std::optional<platform::FileVersion>& now) const;
   void mark_changed() const { changed_.store(true, std::memory_order_relaxed); }
 
   CatalogueSource source_;
   std::string memory_;  // the bytes of a catalogue held in memory
   bool in_memory_ = false;
   std::uint64_t serial_ = 0;  // tells this catalogue's blocks from others' in the line cache
-  platform::FileIdentity identity_;
+  platform::FileVersion identity_;
   std::uint64_t size_ = 0;
   // The open file: kept where that costs nothing, else only while held or read.
   mutable std::mutex file_mutex_;

@@ -4,6 +4,7 @@
 #include <set>
 
 #include "platform/folder_source.h"
+#include "platform/lock_note.h"
 #include "search/text_match.h"
 
 namespace korvint::search {
@@ -35,14 +36,14 @@ std::string join(const std::string& folder, const std::string& name) {
 
 // The identity of a file or folder without its size and date: the same file
 // reached twice, by two names or through a link.
-std::pair<std::uint64_t, std::uint64_t> file_key(const platform::FileIdentity& identity) {
+std::pair<std::uint64_t, std::uint64_t> file_key(const platform::FileVersion& identity) {
   return {identity.device, identity.file};
 }
 
 }  // namespace
 
 std::vector<CatalogueFile> choose_catalogue_files(
-    std::vector<std::string> file_names, const std::function<platform::LockState(const std::string&)>& lock_state) {
+    std::vector<std::string> file_names, const std::function<platform::LockProbe(const std::string&)>& lock_state) {
   const std::set<std::string> present(file_names.begin(), file_names.end());
   std::vector<CatalogueFile> chosen;
   for (const std::string& name : file_names) {
@@ -59,7 +60,12 @@ std::vector<CatalogueFile> choose_catalogue_files(
     const bool has_catalogue = present.count(catalogue) != 0;
     const bool has_old = present.count(old) != 0;
     const std::string lock = catalogue + ".lock";
-    const platform::LockState state = present.count(lock) != 0 ? lock_state(lock) : platform::LockState::Absent;
+    const platform::LockProbe probe = present.count(lock) != 0 ? lock_state(lock) : platform::LockProbe{};
+    platform::LockState state = probe.state;
+    // Killed after its catalogue was written and synced, before the backup
+    // went: the catalogue is complete, and the backup older.
+    if (state == platform::LockState::NotHeld && has_catalogue && probe.left_note == platform::lock_note::kComplete)
+      state = platform::LockState::Absent;
     CatalogueFile file{catalogue, {}, catalogue.substr(0, catalogue.size() - 4), false, false, {}};
     if (state == platform::LockState::Absent) {
       if (!has_catalogue) continue;  // a backup no scan keeps: a stray file

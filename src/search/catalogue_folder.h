@@ -28,9 +28,11 @@ struct CatalogueFile {
 
 /// Chooses from the file names of one folder: every name ending in ".lst"
 /// (any case), by the state of its lock file "NAME.lst.lock" when the listing
-/// holds one (`lock_state` is asked its file name). Sorted by name.
+/// holds one (`lock_state` is asked its file name). A lock file left by a
+/// scan killed after its catalogue was complete (its note says so) leaves the
+/// catalogue as it stands. Sorted by name.
 std::vector<CatalogueFile> choose_catalogue_files(
-    std::vector<std::string> file_names, const std::function<platform::LockState(const std::string&)>& lock_state);
+    std::vector<std::string> file_names, const std::function<platform::LockProbe(const std::string&)>& lock_state);
 
 /// The catalogues of some folders and what stood in the way.
 struct CatalogueSet {

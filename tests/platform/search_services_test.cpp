@@ -107,17 +107,21 @@ TEST(SearchServicesTest, AFileIsReadAtAnyOffsetAndItsChangesAreSeen) {
 TEST(SearchServicesTest, ALockIsSeenHeldWithoutBeingTaken) {
   test::TempTree tree;
   const std::string lock = test::path_text(tree.root() / "disk.lst.lock");
-  EXPECT_EQ(probe_lock(lock), LockState::Absent);
+  EXPECT_EQ(probe_lock(lock).state, LockState::Absent);
   {
     LockAttempt held = system_file_services().lock_file(lock);
     ASSERT_TRUE(held.lock) << held.error.message();
-    EXPECT_EQ(probe_lock(lock), LockState::Held);
-    EXPECT_EQ(probe_lock(lock), LockState::Held);  // the probe left it as it was
+    EXPECT_EQ(probe_lock(lock).state, LockState::Held);
+    EXPECT_EQ(probe_lock(lock).state, LockState::Held);  // the probe left it as it was
   }
-  EXPECT_EQ(probe_lock(lock), LockState::Absent);  // the holder removed it
+  EXPECT_EQ(probe_lock(lock).state, LockState::Absent);  // the holder removed it
   // Left by a holder that was killed: there, and nobody holds it.
   tree.text_file("disk.lst.lock", "");
-  EXPECT_EQ(probe_lock(lock), LockState::NotHeld);
+  EXPECT_EQ(probe_lock(lock).state, LockState::NotHeld);
+  // Its note tells what it left.
+  tree.text_file("disk.lst.lock", "korvint complete\n");
+  EXPECT_EQ(probe_lock(lock).state, LockState::NotHeld);
+  EXPECT_EQ(probe_lock(lock).left_note, "complete");
   LockAttempt taken = system_file_services().lock_file(lock);
   EXPECT_TRUE(taken.lock) << "the probe kept the lock: " << taken.error.message();
 }

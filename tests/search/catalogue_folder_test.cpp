@@ -17,30 +17,37 @@ using platform::LockState;
 TEST(CatalogueFolderTest, TheLockSaysWhichFileIsSearched) {
   struct Case {
     std::vector<std::string> listing;
-    LockState lock;  // of "a.lst.lock", when the listing holds it
+    platform::LockProbe lock;  // of "a.lst.lock", when the listing holds it
     std::string file;  // "" when nothing is searched
     bool from_old;
     bool growing;
     std::string note;
   };
   const Case cases[] = {
-      {{"a.lst"}, LockState::Absent, "a.lst", false, false, ""},
+      {{"a.lst"}, {LockState::Absent, ""}, "a.lst", false, false, ""},
       // A backup no scan keeps is a stray file: the catalogue is complete.
-      {{"a.lst", "a.lst.old"}, LockState::Absent, "a.lst", false, false, ""},
-      {{"a.lst.old"}, LockState::Absent, "", false, false, ""},
+      {{"a.lst", "a.lst.old"}, {LockState::Absent, ""}, "a.lst", false, false, ""},
+      {{"a.lst.old"}, {LockState::Absent, ""}, "", false, false, ""},
       // The lock file went between the listing and the look at it: the scan is over.
-      {{"a.lst", "a.lst.old", "a.lst.lock"}, LockState::Absent, "a.lst", false, false, ""},
-      {{"a.lst", "a.lst.old", "a.lst.lock"}, LockState::Held, "a.lst.old", true, false,
+      {{"a.lst", "a.lst.old", "a.lst.lock"}, {LockState::Absent, ""}, "a.lst", false, false, ""},
+      {{"a.lst", "a.lst.old", "a.lst.lock"}, {LockState::Held, ""}, "a.lst.old", true, false,
        "a.lst is being written: searched its last complete version, a.lst.old"},
       // Between renaming the old catalogue and creating the new one.
-      {{"a.lst.old", "a.lst.lock"}, LockState::Held, "a.lst.old", true, false,
+      {{"a.lst.old", "a.lst.lock"}, {LockState::Held, ""}, "a.lst.old", true, false,
        "a.lst is being written: searched its last complete version, a.lst.old"},
       // A first scan: what stands is searched.
-      {{"a.lst", "a.lst.lock"}, LockState::Held, "a.lst", false, true, "a.lst is being written: incomplete"},
+      {{"a.lst", "a.lst.lock"}, {LockState::Held, ""}, "a.lst", false, true, "a.lst is being written: incomplete"},
       // A scan that was killed.
-      {{"a.lst", "a.lst.lock"}, LockState::NotHeld, "a.lst", false, false,
+      {{"a.lst", "a.lst.lock"}, {LockState::NotHeld, ""}, "a.lst", false, false,
        "a.lst is incomplete (its scan was interrupted)"},
-      {{"a.lst", "a.lst.old", "a.lst.lock"}, LockState::NotHeld, "a.lst.old", true, false,
+      {{"a.lst", "a.lst.old", "a.lst.lock"}, {LockState::NotHeld, ""}, "a.lst.old", true, false,
+       "a.lst is incomplete (its scan was interrupted): searched its last complete version, a.lst.old"},
+      {{"a.lst", "a.lst.old", "a.lst.lock"}, {LockState::NotHeld, "writing"}, "a.lst.old", true, false,
+       "a.lst is incomplete (its scan was interrupted): searched its last complete version, a.lst.old"},
+      // Killed after its catalogue was complete, before the backup went.
+      {{"a.lst", "a.lst.old", "a.lst.lock"}, {LockState::NotHeld, "complete"}, "a.lst", false, false, ""},
+      // ... but the catalogue is gone since: the backup is all there is.
+      {{"a.lst.old", "a.lst.lock"}, {LockState::NotHeld, "complete"}, "a.lst.old", true, false,
        "a.lst is incomplete (its scan was interrupted): searched its last complete version, a.lst.old"},
   };
   for (const Case& c : cases) {
@@ -49,7 +56,7 @@ TEST(CatalogueFolderTest, TheLockSaysWhichFileIsSearched) {
       asked.push_back(lock);
       return c.lock;
     });
-    const std::string context = ::testing::PrintToString(c.listing) + " " + std::to_string(static_cast<int>(c.lock));
+    const std::string context = ::testing::PrintToString(c.listing) + " " + std::to_string(static_cast<int>(c.lock.state)) + c.lock.left_note;
     EXPECT_EQ(asked, c.listing.back() == "a.lst.lock" ? std::vector<std::string>{"a.lst.lock"}
                                                       : std::vector<std::string>{})
         << context;
@@ -66,7 +73,7 @@ TEST(CatalogueFolderTest, TheLockSaysWhichFileIsSearched) {
   }
   // Only ".lst" names (any case) are catalogues; the list is sorted.
   const auto chosen = choose_catalogue_files({"b.lst", "A.LST", "notes.txt", "d.lst.tmp", "lst", ".lst.old.old"},
-                                             [](const std::string&) { return LockState::Absent; });
+                                             [](const std::string&) { return platform::LockProbe{}; });
   ASSERT_EQ(chosen.size(), 2u);
   EXPECT_EQ(chosen[0].file_name, "A.LST");
   EXPECT_EQ(chosen[1].file_name, "b.lst");

@@ -326,29 +326,31 @@ FileServices& system_file_services() {
 // exactly while a holder has the lock. As in lock_file(), a lock counts only
 // while `path` still names the file tested: a holder removes the name before
 // it lets go.
-LockState probe_lock(std::string_view path) {
+LockProbe probe_lock(std::string_view path) {
   const std::string p(path);
   for (int tries = 0; tries < 3; ++tries) {
     const int fd = ::open(p.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) return LockState::Absent;
+    if (fd < 0) return {};
     struct stat opened {};
     if (::fstat(fd, &opened) != 0 || !S_ISREG(opened.st_mode)) {
       ::close(fd);
-      return LockState::Absent;  // not a lock file lock_file() would take
+      return {};  // not a lock file lock_file() would take
     }
     if (::flock(fd, LOCK_SH | LOCK_NB) != 0) {
       const int error = errno;
       ::close(fd);
-      return error == EWOULDBLOCK ? LockState::Held : LockState::NotHeld;
+      if (error == EWOULDBLOCK) return {LockState::Held, {}};
+      return {LockState::NotHeld, {}};
     }
     (void)::flock(fd, LOCK_UN);
     struct stat named {};
     const bool still_there = ::lstat(p.c_str(), &named) == 0 && same_file(named, opened);
+    std::optional<std::string> note = still_there ? read_lock_note(fd, opened.st_size) : std::nullopt;
     ::close(fd);
-    if (still_there) return LockState::NotHeld;
-    if (::lstat(p.c_str(), &named) != 0) return LockState::Absent;  // its holder finished
+    if (still_there) return {LockState::NotHeld, note.value_or(std::string())};
+    if (::lstat(p.c_str(), &named) != 0) return {};  // its holder finished
   }
-  return LockState::Held;  // a new lock file each time: scans keep starting
+  return {LockState::Held, {}};  // a new lock file each time: scans keep starting
 }
 
 }  // namespace korvint::platform

@@ -15,8 +15,8 @@
 namespace korvint::platform {
 namespace {
 
-FileIdentity identity_from(const struct stat& st) {
-  FileIdentity identity;
+FileVersion identity_from(const struct stat& st) {
+  FileVersion identity;
   identity.device = static_cast<std::uint64_t>(st.st_dev);
   identity.file = static_cast<std::uint64_t>(st.st_ino);
   identity.size = static_cast<std::uint64_t>(st.st_size);
@@ -69,7 +69,7 @@ std::optional<std::size_t> ReadOnlyFile::read_at(std::uint64_t offset, std::size
   return done;
 }
 
-std::optional<FileIdentity> ReadOnlyFile::identity() const {
+std::optional<FileVersion> ReadOnlyFile::identity() const {
   struct stat st {};
   if (handle_ == kNoHandle || ::fstat(static_cast<int>(handle_), &st) != 0) return std::nullopt;
   return identity_from(st);
@@ -86,7 +86,7 @@ void ReadOnlyFile::close() {
   handle_ = kNoHandle;
 }
 
-std::optional<FileIdentity> identity_of(std::string_view path) {
+std::optional<FileVersion> identity_of(std::string_view path) {
   struct stat st {};
   if (::stat(std::string(path).c_str(), &st) != 0) return std::nullopt;
   return identity_from(st);

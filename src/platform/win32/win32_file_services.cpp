@@ -302,14 +302,15 @@ FileServices& system_file_services() {
 // fails with a sharing violation exactly while the lock is held. An open that
 // succeeds is closed at once; a lock file being deleted by its holder answers
 // "access denied" and counts as gone.
-LockState probe_lock(std::string_view path) {
+LockProbe probe_lock(std::string_view path) {
   const HANDLE handle = CreateFileW(system_path(path, false).c_str(), GENERIC_READ,
                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                                     FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
   if (handle == INVALID_HANDLE_VALUE)
-    return GetLastError() == ERROR_SHARING_VIOLATION ? LockState::Held : LockState::Absent;
+    return {GetLastError() == ERROR_SHARING_VIOLATION ? LockState::Held : LockState::Absent, {}};
+  const std::optional<std::string> note = read_lock_note(handle);
   CloseHandle(handle);
-  return LockState::NotHeld;
+  return {LockState::NotHeld, note.value_or(std::string())};
 }
 
 }  // namespace korvint::platform

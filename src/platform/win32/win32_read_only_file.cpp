@@ -16,10 +16,10 @@ namespace {
 
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 
-std::optional<FileIdentity> identity_from(HANDLE handle) {
+std::optional<FileVersion> identity_from(HANDLE handle) {
   BY_HANDLE_FILE_INFORMATION info{};
   if (!GetFileInformationByHandle(handle, &info)) return std::nullopt;
-  FileIdentity identity;
+  FileVersion identity;
   identity.device = info.dwVolumeSerialNumber;
   identity.file = (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
   identity.size = (static_cast<std::uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
@@ -74,7 +74,7 @@ std::optional<std::size_t> ReadOnlyFile::read_at(std::uint64_t offset, std::size
   return done;
 }
 
-std::optional<FileIdentity> ReadOnlyFile::identity() const {
+std::optional<FileVersion> ReadOnlyFile::identity() const {
   if (handle_ == kNoHandle) return std::nullopt;
   return identity_from(reinterpret_cast<HANDLE>(handle_));
 }
@@ -86,7 +86,7 @@ void ReadOnlyFile::close() {
   handle_ = kNoHandle;
 }
 
-std::optional<FileIdentity> identity_of(std::string_view path) {
+std::optional<FileVersion> identity_of(std::string_view path) {
   // Attributes alone suffice for the identity; a folder opens with backup semantics.
   const HANDLE handle = CreateFileW(win32::system_path(path, false).c_str(), FILE_READ_ATTRIBUTES, kShareAll,
                                     nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
