@@ -17,6 +17,7 @@
 #include "app/vesko_window_start.h"
 #include "hosts/win32/console_output.h"
 #include "hosts/win32/vesko_window.h"
+#include "platform/win32/win32_error.h"
 #include "platform/win32/win32_text.h"
 #include "shell/companion_settings.h"
 
@@ -29,18 +30,26 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int show_command) {
   const std::string program = app::program_name(count > 0 ? platform::win32::to_utf8(argv[0]) : "", "Vesko.exe");
   LocalFree(argv);
 
-  if (auto options = app::vesko_window_options(arguments)) {
-    ui::win32::VeskoWin32Window window(std::move(*options), shell::vesko_ini_places(),
-                                       shell::default_output_folder(), {}, show_command);
-    if (window.hwnd() == nullptr) return 1;
-    window.vesko().Form_Load();
-    return window.run_message_loop();
-  }
   // A file or a pipe gets UTF-8 with CR LF, as Windows tools read text.
   ui::win32::ConsoleOutput out_buffer(STD_OUTPUT_HANDLE, ui::win32::LineEnds::CrLf);
   ui::win32::ConsoleOutput err_buffer(STD_ERROR_HANDLE, ui::win32::LineEnds::CrLf);
   std::ostream out(&out_buffer);
   std::ostream err(&err_buffer);
+  if (auto options = app::vesko_window_options(arguments)) {
+    ui::win32::VeskoWin32Window window(std::move(*options), shell::vesko_ini_places(),
+                                       shell::default_output_folder(), {}, show_command);
+    if (window.hwnd() == nullptr) {
+      // No desktop to show it on (a scheduled task, an exhausted desktop heap).
+      const DWORD error = GetLastError();
+      err << program << ": cannot open the window: "
+          << (error != 0 ? platform::win32::error_text(error) : std::string("no desktop to show it on")) << "\n"
+          << program << ": to search without a window: " << program << " WORD...\n";
+      err.flush();
+      return 2;
+    }
+    window.vesko().Form_Load();
+    return window.run_message_loop();
+  }
   const int status = app::run_vesko(arguments, out, err, program);
   out.flush();
   err.flush();

@@ -168,7 +168,8 @@ std::int64_t reported_creation_time(const fs::path& path) {
   struct statx sx {};
   if (::statx(AT_FDCWD, path.c_str(), 0, STATX_BTIME | STATX_MTIME, &sx) != 0)
     throw std::runtime_error("cannot read " + path.string());
-  return (sx.stx_mask & STATX_BTIME) ? sx.stx_btime.tv_sec : sx.stx_mtime.tv_sec;
+  const bool born = (sx.stx_mask & STATX_BTIME) && (sx.stx_btime.tv_sec != 0 || sx.stx_btime.tv_nsec != 0);
+  return born ? sx.stx_btime.tv_sec : sx.stx_mtime.tv_sec;
 }
 #endif
 

@@ -55,8 +55,11 @@ FolderId id_of(const struct statx& sx) {
 }
 
 // A folder's creation time is its birth time where the file system keeps one.
+// A birth time of exactly 1970-01-01 00:00:00 is one the file system never
+// set (files unpacked from some images report it): the last write says more.
 std::int64_t creation_time_of(const struct statx& sx) {
-  return (sx.stx_mask & STATX_BTIME) ? sx.stx_btime.tv_sec : sx.stx_mtime.tv_sec;
+  const bool born = (sx.stx_mask & STATX_BTIME) && (sx.stx_btime.tv_sec != 0 || sx.stx_btime.tv_nsec != 0);
+  return born ? sx.stx_btime.tv_sec : sx.stx_mtime.tv_sec;
 }
 
 // File systems that show the kernel's state, not files: their contents change

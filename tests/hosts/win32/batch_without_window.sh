@@ -4,12 +4,19 @@
 # exhausted desktop heap). A batch run goes on without the window and ends
 # with its exit code; a start for the window ends with 2 and says why; nothing
 # is scanned from the empty boxes of a window that does not exist.
-# Usage: batch_without_window.sh EMULATOR KORVINT_EXE
+# Vesko.exe likewise: its window start ends with 2 and says why.
+# Usage: batch_without_window.sh EMULATOR KORVINT_EXE VESKO_EXE
+#
+# Wine keeps one desktop per running wineserver: the runs here start a server
+# of their own without a display (after the window tests' one has ended) and
+# end it before other tests run (the test runs alone).
 set -u
 emulator=$1
 program=$2
+vesko=$3
 work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+wineserver -w 2>/dev/null
+trap 'rm -rf "$work"; wineserver -k 2>/dev/null; wineserver -w 2>/dev/null' EXIT
 mkdir -p "$work/data/sub" "$work/out" "$work/here"
 printf one >"$work/data/a.txt"
 printf two >"$work/data/sub/b.txt"
@@ -38,6 +45,11 @@ run "/$(win "$work/data")\\"
 status=$?
 [ "$status" -eq 2 ] || fail "window start: status $status"
 grep -q "cannot open the window" "$work/err" || fail "window start: no reason: $(cat "$work/err")"
+
+(cd "$work/here" && env -u DISPLAY -u WAYLAND_DISPLAY timeout 120 "$emulator" "$vesko" --catalogues "$(win "$work/out")" 2>"$work/err")
+status=$?
+[ "$status" -eq 2 ] || fail "Vesko window start: status $status"
+grep -q "cannot open the window" "$work/err" || fail "Vesko window start: no reason: $(cat "$work/err")"
 
 [ -z "$(ls -A "$work/here")" ] || fail "something was written in the current folder: $(ls -A "$work/here")"
 echo "batch runs without a window: ok"
