@@ -10,21 +10,6 @@
 
 namespace korvint::search {
 
-bool contains_caseless(std::string_view text, std::string_view needle) {
-  if (needle.empty()) return true;
-  if (text.size() < needle.size()) return false;
-  const char first = needle[0];
-  const char first_upper = first >= 'a' && first <= 'z' ? static_cast<char>(first - 32) : first;
-  const std::size_t last = text.size() - needle.size();
-  for (std::size_t i = 0; i <= last; ++i) {
-    if (text[i] != first && text[i] != first_upper) continue;
-    std::size_t k = 1;
-    while (k < needle.size() && ascii_lower(text[i + k]) == needle[k]) ++k;
-    if (k == needle.size()) return true;
-  }
-  return false;
-}
-
 bool equals_caseless(std::string_view text, std::string_view other) {
   if (text.size() != other.size()) return false;
   for (std::size_t i = 0; i < text.size(); ++i)
@@ -132,6 +117,33 @@ std::size_t find_with_any(Text<Unit> text, std::size_t from, Text<Unit> segment)
   }
   return std::string_view::npos;
 }
+
+}  // namespace
+
+bool contains_caseless(std::string_view text, std::string_view needle) {
+  if (needle.empty()) return true;
+  if (text.size() < needle.size()) return false;
+  const char first = needle[0];
+  const char first_upper = first >= 'a' && first <= 'z' ? static_cast<char>(first - 32) : first;
+  const std::size_t last = text.size() - needle.size();
+  // Comparing at each place where the first letter stands is fastest for the
+  // names people have; a name and word made to repeat themselves ("aaaa…b")
+  // would make it quadratic, so past a budget of comparisons the rest of the
+  // name is searched in linear time.
+  std::size_t budget = 4 * text.size() + 64;
+  for (std::size_t i = 0; i <= last; ++i) {
+    if (text[i] != first && text[i] != first_upper) continue;
+    std::size_t k = 1;
+    while (k < needle.size() && ascii_lower(text[i + k]) == needle[k]) ++k;
+    if (k == needle.size()) return true;
+    if (k > budget) return find_literal(Text<char>(text.data(), text.size()), i + 1,
+                                        Text<char>(needle.data(), needle.size())) != std::string_view::npos;
+    budget -= k;
+  }
+  return false;
+}
+
+namespace {
 
 std::size_t find_segment(Text<char> text, std::size_t from, Text<char> segment) {
   return find_literal(text, from, segment);
