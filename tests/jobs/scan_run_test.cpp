@@ -50,8 +50,7 @@ std::string joined(const std::vector<std::string>& words) {
 // and one that was told "busy" is told "idle" at the end.
 TEST(RunScan, TellsItsHostEachStepInOrder) {
   test::TempTree tree;
-  for (int i = 0; i < 600; ++i) tree.file("disk/f" + std::to_string(i), 1, 0);
-  tree.file("disk/sub/inner", 1, 0);
+  test::files_before_a_sub_folder(tree, "disk", 600);
   tree.folder("out");
   const std::string sep(1, platform::path_separator());
   const std::string disk = test::path_text(tree.root() / "disk");

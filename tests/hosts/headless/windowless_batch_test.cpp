@@ -28,8 +28,7 @@ std::string written_to(std::FILE* file) {
 // stops it as STOP does, and the earlier catalogue goes back.
 TEST(WindowlessBatch, ShowsTheCountAndTheOutcomeAndStopsOnASignal) {
   test::TempTree tree;
-  for (int i = 0; i < 600; ++i) tree.file("disk/f" + std::to_string(i), 1, 0);
-  tree.file("disk/sub/inner", 1, 0);
+  test::files_before_a_sub_folder(tree, "disk", 600);
   tree.folder("out");
   const std::string root = test::path_text(tree.root() / "disk");
   const std::string output = test::path_text(tree.root() / "out" / "disk.lst");
