@@ -1,7 +1,6 @@
 #include "app/form_events.h"
 
 #include "app/help_and_shortcuts.h"
-#include "app/start_up.h"
 #include "jobs/entry_keys.h"
 #include "jobs/scan_all.h"
 #include "jobs/scan_job.h"
@@ -15,10 +14,6 @@ using ui::ControlId;
 
 void connect_form(ui::Form1& form) {
   form.List1.on_click = [&form] { on_list_click(form); };
-}
-
-std::optional<jobs::ScanOutcome> on_load(ui::Form1& form, const std::vector<std::string>& arguments) {
-  return Form_Load(form, arguments);
 }
 
 void on_click(ui::Form1& form, ControlId button) {

@@ -3,11 +3,7 @@
 // toolkit's events into these calls, so the handlers are written once.
 
 #include <cstdint>
-#include <optional>
-#include <string>
-#include <vector>
 
-#include "jobs/scan_outcome.h"
 #include "ui/form1.h"
 #include "ui/form_ids.h"
 
@@ -17,10 +13,6 @@ namespace korvint::app {
 /// a scan-list entry, or a move of the selection, runs List1_Click. Every host calls it once when it
 /// has built its form.
 void connect_form(ui::Form1& form);
-
-/// The window is created: start-up with the command line's arguments 1, 2, ...
-/// Returns how a batch scan (two arguments) ended; nullopt when none ran.
-std::optional<jobs::ScanOutcome> on_load(ui::Form1& form, const std::vector<std::string>& arguments);
 
 /// A button was pressed (by mouse, keyboard or access key).
 void on_click(ui::Form1& form, ui::ControlId button);

@@ -1,8 +1,8 @@
 #include "app/start_up.h"
 
 #include <cstdlib>
+#include <utility>
 
-#include "jobs/entry_keys.h"
 #include "jobs/naming_rule.h"
 #include "jobs/scan_job.h"
 #include "jobs/text_util.h"
@@ -10,27 +10,46 @@
 #include "shell/companion_settings.h"
 
 namespace korvint::app {
+namespace {
+
+// The root a command-line argument names: trimmed, ending in the separator;
+// "" when it names none.
+std::string argument_root(const std::string& argument) {
+  std::string root = jobs::trim_spaces(argument);
+  return root.empty() ? root : platform::with_trailing_separator(std::move(root));
+}
+
+}  // namespace
 
 StartValues default_start_values() {
+  // Scans go where Vesko looks for catalogues when Vesko.ini names no folder.
+  const std::string output_folder = shell::default_output_folder();
 #ifdef _WIN32
-  return StartValues{"c:\\", "c-disk.lst", "b:\\"};
+  return StartValues{"c:\\", "c-disk.lst", output_folder};
 #else
-  std::string home;
-  if (const char* env = std::getenv("HOME"); env != nullptr) home = env;
-  if (home.empty() || home.back() != '/') home += '/';
-  return StartValues{home, jobs::derive_catalogue_name(home), home};
+  // There that is the home folder, the root a scan starts with too.
+  return StartValues{output_folder, jobs::derive_catalogue_name(output_folder), output_folder};
 #endif
 }
 
-bool is_batch(const std::vector<std::string>& arguments) {
-  return arguments.size() == 2 && !jobs::trim_spaces(arguments[0]).empty();
+std::optional<jobs::ScanRequest> batch_request(const std::vector<std::string>& arguments) {
+  if (arguments.size() != 2) return std::nullopt;
+  jobs::ScanRequest request;
+  request.root = argument_root(arguments[0]);
+  if (request.root.empty()) return std::nullopt;
+  const std::string& output = arguments[1];
+  const auto cut = output.rfind(platform::path_separator());
+  request.name = cut == std::string::npos ? output : output.substr(cut + 1);
+  request.output_folder = cut == std::string::npos ? std::string() : output.substr(0, cut + 1);
+  return request;
 }
 
 std::optional<jobs::ScanOutcome> Form_Load(ui::Form1& form, const std::vector<std::string>& arguments) {
   const StartValues start = default_start_values();
   form.List1.Clear();
   form.mStop.setVisible(false);
-  form.Text2.setText("*.*");
+  // The window shows the pattern every scan lists; nothing reads it back.
+  form.Text2.setText(jobs::kEveryName);
   form.Label1.setCaption(jobs::kFilesRunning);
   form.Label2.setCaption("0");
   form.Text5.setText(start.Text5);
@@ -38,7 +57,6 @@ std::optional<jobs::ScanOutcome> Form_Load(ui::Form1& form, const std::vector<st
   form.Text4.setText(start.Text4);
   form.host.showWindow();
 
-  const char separator = platform::path_separator();
   // Vesko.ini as Vesko looks it up (the program folder, then the user's
   // configuration folder), so the folder Vesko searches is where scans go.
   const std::vector<std::string> places = shell::vesko_ini_places(
@@ -46,24 +64,20 @@ std::optional<jobs::ScanOutcome> Form_Load(ui::Form1& form, const std::vector<st
   form.Text5.setText(shell::read_companion_settings(form.services.files, places, start.Text5).catalogue_folder);
   form.host.enablePathCompletion();
 
-  if (arguments.empty()) return std::nullopt;
-  std::string root = jobs::trim_spaces(arguments[0]);
   // An empty first argument names no root: the window keeps its start values.
+  const std::string root = arguments.empty() ? std::string() : argument_root(arguments[0]);
   if (root.empty()) return std::nullopt;
-  if (root.back() != separator) root += separator;
   form.Text1.setText(root);
-  form.Text4.setText("");
-  std::int16_t enter = jobs::kEnter;
-  jobs::Text1_KeyPress(form, enter);
+  form.Text4.setText(jobs::derive_catalogue_name(root));
 
-  if (arguments.size() != 2) return std::nullopt;
-  const std::string& output = arguments[1];
-  const auto cut = output.rfind(separator);
-  form.Text4.setText(cut == std::string::npos ? output : output.substr(cut + 1));
-  form.Text5.setText(cut == std::string::npos ? std::string() : output.substr(0, cut + 1));
+  const std::optional<jobs::ScanRequest> batch = batch_request(arguments);
+  if (!batch) return std::nullopt;
+  // The boxes show what the batch scans.
+  form.Text4.setText(batch->name);
+  form.Text5.setText(batch->output_folder);
   // A batch run always ends, whatever the scan met: its outcome is the exit
   // code, and nothing waits for a person.
-  const std::optional<jobs::ScanOutcome> outcome = jobs::Command1_Click(form);
+  const std::optional<jobs::ScanOutcome> outcome = jobs::scan_in_window(form, *batch);
   jobs::request_close(form);
   return outcome;
 }

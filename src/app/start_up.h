@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "jobs/scan_outcome.h"
+#include "jobs/scan_request.h"
 #include "ui/form1.h"
 
 namespace korvint::app {
@@ -29,7 +30,10 @@ StartValues default_start_values();
 /// like a missing one.
 std::optional<jobs::ScanOutcome> Form_Load(ui::Form1& form, const std::vector<std::string>& arguments);
 
-/// True when `arguments` ask for a batch scan (exactly two, the first not empty).
-bool is_batch(const std::vector<std::string>& arguments);
+/// The scan a batch command line asks for: exactly two arguments, the first
+/// naming a root once trimmed. The root is that, ending in the separator; the
+/// second argument is split after its last separator into the output folder
+/// and the name (not trimmed). nullopt for any other command line.
+std::optional<jobs::ScanRequest> batch_request(const std::vector<std::string>& arguments);
 
 }  // namespace korvint::app

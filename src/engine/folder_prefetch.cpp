@@ -18,7 +18,7 @@
 
 #include "engine/read_ahead_depth.h"
 #include "engine/read_ahead_scheduler.h"
-#include "engine/walker.h"
+#include "engine/turn_pacer.h"
 
 namespace korvint::engine {
 namespace {
@@ -39,13 +39,13 @@ constexpr auto kDepthPeriod = std::chrono::milliseconds(150);
 }  // namespace
 
 namespace {
-void run_helper(FolderPrefetch::Shared& shared);
+void run_helper(PrefetchShared& shared);
 }  // namespace
 
 // The scheduler and the threads' meeting points; everything here but
 // `closing` is used with `mutex` held.
-struct FolderPrefetch::Shared {
-  explicit Shared(ReadAheadLimits limits) : scheduler(limits) {}
+struct PrefetchShared {
+  explicit PrefetchShared(ReadAheadLimits limits) : scheduler(limits) {}
 
   std::mutex mutex;
   std::condition_variable work;      // idle helpers: a job may be there, closing
@@ -108,7 +108,7 @@ struct FolderPrefetch::Shared {
 
 namespace {
 
-using Shared = FolderPrefetch::Shared;
+using Shared = PrefetchShared;
 
 // Collects a helper's listing into chunks and hands them over; holds the helper
 // back while the walk has enough waiting, unless the walk is reading this one.

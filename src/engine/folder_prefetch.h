@@ -15,6 +15,8 @@
 namespace korvint::engine {
 
 class TurnPacer;
+/// The helpers' and the walk's meeting points; defined where the helpers run.
+struct PrefetchShared;
 
 /// As a number of listing threads: as many helpers as the medium answers
 /// fastest with, found during the walk (1 to kMostListingThreads).
@@ -51,12 +53,10 @@ class FolderPrefetch final : public platform::FolderSource {
   std::unique_ptr<platform::OpenFolder> open_root(std::string_view root,
                                                   platform::Status& error) override;
 
-  struct Shared;
-
  private:
   platform::FolderSource& inner_;
   TurnPacer& pacer_;
-  std::unique_ptr<Shared> shared_;
+  std::unique_ptr<PrefetchShared> shared_;
 };
 
 }  // namespace korvint::engine

@@ -39,14 +39,15 @@ struct Level {
 class ListingSink final : public platform::EntrySink {
  public:
   ListingSink(Level& level, const std::string& pattern, CatalogueWriter& writer, TurnPacer& pacer,
-              std::int64_t utc_offset, std::int32_t& file_count)
+              std::int64_t utc_offset, std::int32_t& file_count, std::uint64_t& files)
       : level_(level),
         pattern_(pattern),
         every_name_(pattern == "*" || pattern == "*.*"),
         writer_(writer),
         pacer_(pacer),
         utc_offset_(utc_offset),
-        file_count_(file_count) {}
+        file_count_(file_count),
+        files_(files) {}
 
   bool on_entry(const DirEntry& entry) override {
     if (entry.is_folder) {
@@ -55,6 +56,7 @@ class ListingSink final : public platform::EntrySink {
     } else if (every_name_ || matches_pattern(pattern_, entry.name)) {
       writer_.file_line(entry.name, entry.size, to_calendar(entry.write_time, utc_offset_));
       if (file_count_ < std::numeric_limits<std::int32_t>::max()) ++file_count_;
+      ++files_;
     }
     // Entries may come slowly (a network share, a helper still reading): the
     // window gets its turns between them.
@@ -70,17 +72,16 @@ class ListingSink final : public platform::EntrySink {
   TurnPacer& pacer_;
   std::int64_t utc_offset_;
   std::int32_t& file_count_;
+  std::uint64_t& files_;
 };
-
-bool is_separator(char c) { return c == '\\' || c == '/'; }
 
 }  // namespace
 
-Walker::Walker(platform::FolderSource& source, CatalogueWriter& writer, WalkHost& host,
+Walker::Walker(platform::FolderSource& source, CatalogueWriter& writer, TurnPacer& pacer,
                std::int64_t utc_offset_seconds, unsigned listing_threads)
     : source_(source),
       writer_(writer),
-      host_(host),
+      pacer_(pacer),
       utc_offset_(utc_offset_seconds),
       listing_threads_(listing_threads) {}
 
@@ -88,8 +89,8 @@ WalkResult Walker::FindFilesAPI(std::string& path, const std::string& SearchStr,
                                  std::int32_t& FileCount, std::int32_t& DirCount) {
   (void)DirCount;  // handed on unchanged by every level; nothing reads it
   WalkResult result;
-  if (path.empty() || !is_separator(path.back())) path += platform::path_separator();
-  if (host_.StopFlag()) {
+  path = platform::with_trailing_separator(std::move(path));
+  if (pacer_.stop_asked()) {
     result.stopped = true;
     return result;
   }
@@ -98,10 +99,9 @@ WalkResult Walker::FindFilesAPI(std::string& path, const std::string& SearchStr,
     if (result.unreadable_folders++ == 0) result.first_unreadable = where + ": " + why.message();
   };
 
-  TurnPacer pacer(host_);
   // Lists one folder into `level`; a listing that fails part-way keeps what it gave.
   auto list = [&](Level& level, const std::string& relative_path) {
-    ListingSink sink(level, SearchStr, writer_, pacer, utc_offset_, FileCount);
+    ListingSink sink(level, SearchStr, writer_, pacer_, utc_offset_, FileCount, result.files);
     const platform::Status listed = level.folder->list(sink);
     if (!listed.ok()) note_unreadable(path + relative_path, listed);
   };
@@ -110,7 +110,7 @@ WalkResult Walker::FindFilesAPI(std::string& path, const std::string& SearchStr,
   // it handed out is closed.
   std::optional<FolderPrefetch> prefetch;
   if (listing_threads_ > 0 && source_.folders_open_at_once() >= kFoldersForReadAhead)
-    prefetch.emplace(source_, pacer, listing_threads_);
+    prefetch.emplace(source_, pacer_, listing_threads_);
   platform::FolderSource& source = prefetch ? *prefetch : source_;
 
   platform::Status error;
@@ -143,19 +143,20 @@ WalkResult Walker::FindFilesAPI(std::string& path, const std::string& SearchStr,
     SubFolder& sub = level.sub_folders[level.next++];
 
     if (FileCount > 499) {
-      pacer.progress_step();
+      pacer_.progress_step();
       FileCount = 0;
     } else {
-      (void)pacer.offer();
+      (void)pacer_.offer();
     }
 
     relative.resize(level.relative_length);
     append_name(relative, sub.name);
     relative += '\\';
     writer_.folder_line(relative, to_calendar(sub.created, utc_offset_));
+    ++result.folders;
 
     // The descent into `sub`: it ends at once once the stop flag is set.
-    if (host_.StopFlag()) {
+    if (pacer_.stop_asked()) {
       result.stopped = true;
       continue;
     }
@@ -198,7 +199,7 @@ WalkResult Walker::FindFilesAPI(std::string& path, const std::string& SearchStr,
     descent.push_back(std::move(next));  // `level` and `sub` are not used past this point
     list(descent.back(), relative);
   }
-  if (host_.StopFlag()) result.stopped = true;
+  if (pacer_.stop_asked()) result.stopped = true;
   result.write_status = writer_.status();
   return result;
 }

@@ -84,9 +84,9 @@ int main(int argc, char** argv) {
 #endif
   if (batch) {
     // The count is for a person watching: a terminal, not a log file.
-    const bool show_count = ::isatty(STDERR_FILENO) == 1;
+    std::FILE* count_to = ::isatty(STDERR_FILENO) == 1 ? stderr : nullptr;
     return app::finish_batch(
-        ui::headless::run_batch_without_window(invocation.operands, &hosts::stop_signal_received, show_count),
+        ui::headless::run_batch_without_window(invocation.operands, &hosts::stop_signal_received, count_to),
         std::cerr);
   }
   std::fprintf(stderr,

@@ -48,7 +48,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int show_command) {
     ui::win32::Win32Form window(ui::FormServices{}, show_command);
     windowless = window.window.hwnd() == nullptr;
     if (!windowless) {
-      outcome = app::on_load(window.form, arguments);
+      outcome = app::Form_Load(window.form, arguments);
       if (!window.form.closed) ui::win32::run_message_loop(window.window);
       if (!batch) return 0;
     } else if (!batch) {
@@ -62,7 +62,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int show_command) {
     }
   }
   // The window could not be created: the scan runs without one.
-  if (windowless) outcome = ui::headless::run_batch_without_window(arguments, {}, false);
+  if (windowless) outcome = ui::headless::run_batch_without_window(arguments, {}, nullptr);
 
   // The batch scan's own outcome, whatever the window did after it.
   ui::win32::tell_starter(app::batch_report(outcome));

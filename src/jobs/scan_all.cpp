@@ -4,21 +4,12 @@
 #include <cstdint>
 #include <map>
 
-#include "jobs/entry_keys.h"
+#include "jobs/naming_rule.h"
 #include "jobs/scan_job.h"
-#include "jobs/text_util.h"
 #include "platform/case_folding.h"
-#include "platform/program_folder.h"
 
 namespace korvint::jobs {
 namespace {
-
-// The root as the scan job will write it: trimmed, ending in the separator.
-std::string normalised_root(const std::string& text) {
-  std::string root = trim_spaces(text);
-  if (root.empty() || root.back() != platform::path_separator()) root += platform::path_separator();
-  return root;
-}
 
 // What the file system tells names and paths apart by: on Windows letters in
 // either case name the same file ("Data.lst" is "data.lst"); elsewhere the bytes.
@@ -59,27 +50,29 @@ void Command5_Click(ui::Form1& form) {
   // for the next run, and an entry removed meanwhile ends it at the list's new end.
   const int count = form.List1.ListCount();
   for (int i = 0; i < std::min(count, form.List1.ListCount()) && !form.closed; ++i) {
-    const std::string entry = form.List1.List(i);
-    form.Text1.setText(entry);
-    form.Text4.setText("");
-    std::int16_t enter = kEnter;
-    Text1_KeyPress(form, enter);
+    ScanRequest request{form.List1.List(i), form.Text5.text(), std::string()};
+    request.name = derive_catalogue_name(request.root);
+    // The boxes show the entry being scanned, as a click on it would.
+    form.Text1.setText(request.root);
+    form.Text4.setText(request.name);
     form.List1.setListIndex(i);
 
-    // Two roots that give the same name must not overwrite each other's catalogue.
-    const std::string root = file_system_key(normalised_root(entry));
-    const std::string proposed = form.Text4.text();
-    std::string name = proposed;
-    for (int n = 2; taken_by_another_root(name, root); ++n) name = numbered(proposed, n);
+    // Two roots that give the same name must not overwrite each other's
+    // catalogue; both as the scan will complete them.
+    const ScanRequest as_run = completed(request);
+    const std::string root = file_system_key(as_run.root);
+    std::string name = as_run.name;
+    for (int n = 2; taken_by_another_root(name, root); ++n) name = numbered(as_run.name, n);
+    request.name = name;
     form.Text4.setText(name);
 
-    const std::optional<ScanOutcome> outcome = Command1_Click(form);
+    const std::optional<ScanOutcome> outcome = scan_in_window(form, request);
     if (!outcome) break;  // the window closed
     if (outcome->end == ScanEnd::failed) {
       // A failed job ends only itself; the next entry gets its own try.
       if (failed++ == 0) first_failure = outcome->reason;
     } else {
-      written.emplace(file_system_key(form.Text4.text()), root);
+      written.emplace(file_system_key(name), root);
       if (first_note.empty()) first_note = outcome->note;
     }
     total += outcome->seconds;

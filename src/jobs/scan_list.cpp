@@ -1,22 +1,15 @@
 #include "jobs/scan_list.h"
 
-#include "jobs/entry_keys.h"
+#include "jobs/naming_rule.h"
 #include "platform/program_folder.h"
 
 namespace korvint::jobs {
 namespace {
 
-// Fills Text4 with the name the naming rule proposes for Text1.
-void propose_name(ui::Form1& form) {
-  form.Text4.setText("");
-  std::int16_t enter = kEnter;
-  Text1_KeyPress(form, enter);
-}
+using platform::with_trailing_separator;
 
-std::string with_separator(std::string path) {
-  if (path.empty() || path.back() != platform::path_separator()) path += platform::path_separator();
-  return path;
-}
+// Fills Text4 with the name the naming rule proposes for Text1.
+void propose_name(ui::Form1& form) { form.Text4.setText(derive_catalogue_name(form.Text1.text())); }
 
 }  // namespace
 
@@ -24,7 +17,7 @@ std::string drive_root(const std::string& entry) {
 #ifdef _WIN32
   return entry.substr(0, 2) + "\\";
 #else
-  return with_separator(entry);
+  return with_trailing_separator(entry);
 #endif
 }
 
@@ -43,7 +36,7 @@ void Command4_Click(ui::Form1& form) {
 void Command6_Click(ui::Form1& form) {
   const std::string folder = form.host.BrowseFolder();
   if (folder.empty()) return;
-  form.Text5.setText(with_separator(folder));
+  form.Text5.setText(with_trailing_separator(folder));
 }
 
 void Command7_Click(ui::Form1& form) { form.Text4.setText(""); }
@@ -51,7 +44,7 @@ void Command7_Click(ui::Form1& form) { form.Text4.setText(""); }
 void Command9_Click(ui::Form1& form) {
   const std::string folder = form.host.BrowseFolder();
   if (folder.empty()) return;
-  form.Text1.setText(with_separator(folder));
+  form.Text1.setText(with_trailing_separator(folder));
   propose_name(form);
 }
 

@@ -11,4 +11,11 @@ std::string program_folder();
 /// The separator between folder levels: "\\" on Windows, "/" on POSIX.
 char path_separator();
 
+/// `path` ending in the separator: one is appended unless it is the last
+/// character already, so "" becomes the separator alone.
+inline std::string with_trailing_separator(std::string path) {
+  if (path.empty() || path.back() != path_separator()) path += path_separator();
+  return path;
+}
+
 }  // namespace korvint::platform

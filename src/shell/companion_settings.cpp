@@ -60,10 +60,8 @@ std::string default_output_folder() {
 #ifdef _WIN32
   return "b:\\";
 #else
-  std::string home;
-  if (const char* env = std::getenv("HOME"); env != nullptr) home = env;
-  if (home.empty() || home.back() != '/') home += '/';
-  return home;
+  const char* env = std::getenv("HOME");
+  return platform::with_trailing_separator(env != nullptr ? env : "");
 #endif
 }
 

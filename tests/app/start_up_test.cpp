@@ -117,7 +117,35 @@ TEST(StartUp, AnEmptyFirstArgumentKeepsTheStartValues) {
     EXPECT_EQ(f.window->Text1.text(), default_start_values().Text1);
     EXPECT_EQ(f.window->Text4.text(), default_start_values().Text4);
     EXPECT_FALSE(f.window->host.closed);
-    EXPECT_FALSE(is_batch(arguments));
+  }
+}
+
+// What a batch command line asks to scan: the root trimmed and ending in the
+// separator, the output split after its last separator, nothing trimmed there.
+TEST(StartUp, TheBatchRequestOfACommandLine) {
+  const std::string s(1, kSep);
+  struct Case {
+    std::vector<std::string> arguments;
+    std::optional<jobs::ScanRequest> request;
+  };
+  const Case cases[] = {
+      {{" disk ", "out" + s + "cats"}, jobs::ScanRequest{"disk" + s, "out" + s, "cats"}},
+      {{"disk" + s, "a" + s + "b" + s + " c.lst "}, jobs::ScanRequest{"disk" + s, "a" + s + "b" + s, " c.lst "}},
+      {{"disk", "cats.lst"}, jobs::ScanRequest{"disk" + s, "", "cats.lst"}},
+      {{"disk", "out" + s}, jobs::ScanRequest{"disk" + s, "out" + s, ""}},
+      {{"  ", "cats.lst"}, std::nullopt},
+      {{"disk"}, std::nullopt},
+      {{"disk", "cats.lst", "more"}, std::nullopt},
+      {{}, std::nullopt},
+  };
+  for (const Case& c : cases) {
+    const std::optional<jobs::ScanRequest> request = batch_request(c.arguments);
+    ASSERT_EQ(request.has_value(), c.request.has_value()) << c.arguments.size();
+    if (!request) continue;
+    EXPECT_EQ(request->root, c.request->root);
+    EXPECT_EQ(request->output_folder, c.request->output_folder);
+    EXPECT_EQ(request->name, c.request->name);
+    EXPECT_EQ(request->pattern, "*.*");
   }
 }
 

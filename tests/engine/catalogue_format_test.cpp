@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "engine/strip_nulls.h"
 #include "support/temp_tree.h"
 
 namespace korvint::engine {
@@ -74,18 +73,6 @@ TEST(CatalogueFormat, NamesNeverBreakTheLineStructure) {
   EXPECT_EQ(out, "a?b?");
   // Other bytes, spaces and dots pass unchanged.
   EXPECT_EQ(file_line(" a..b. \xff", 1, 0), " a..b. \xff\t1\t 1970.1.1\t0:0.0\r\n");
-}
-
-TEST(StripNulls, CutsAtTheFirstNul) {
-  std::string plain = "name.txt";
-  EXPECT_EQ(StripNulls(plain), "name.txt");
-  std::string padded("abc\0def\0", 8);
-  EXPECT_EQ(StripNulls(padded), "abc");
-  EXPECT_EQ(padded, "abc");
-  std::string leading("\0abc", 4);
-  EXPECT_EQ(StripNulls(leading), "");
-  std::wstring wide(L"C:\\x\0\0\0", 7);
-  EXPECT_EQ(StripNulls(wide), L"C:\\x");
 }
 
 }  // namespace

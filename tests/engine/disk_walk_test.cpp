@@ -16,6 +16,7 @@
 #include "support/catalogue_reader.h"
 #include "support/memory_output.h"
 #include "support/temp_tree.h"
+#include "support/walk_host.h"
 
 #ifndef _WIN32
 #include <fcntl.h>
@@ -37,13 +38,6 @@ using test::reported_creation_time;
 using test::TempTree;
 using test::utc_seconds;
 
-class QuietHost final : public WalkHost {
- public:
-  [[nodiscard]] bool StopFlag() const override { return false; }
-  void progress_step() override {}
-  void idle_turn() override {}
-};
-
 struct DiskWalk {
   ParsedCatalogue parsed;
   WalkResult result;
@@ -56,8 +50,9 @@ DiskWalk walk_tree(const TempTree& tree, std::int64_t offset = 0) {
   CatalogueWriter writer(out);
   std::string root = tree.root_text();
   writer.header(root);
-  QuietHost host;
-  Walker walker(*source, writer, host, offset);
+  test::RecordingWalkHost host;
+  TurnPacer pacer(host);
+  Walker walker(*source, writer, pacer, offset);
   std::int32_t files = 0, dirs = 0;
   DiskWalk walk;
   walk.result = walker.FindFilesAPI(root, "*.*", files, dirs);
@@ -205,8 +200,9 @@ std::string walk_bytes(const std::string& root_text, unsigned threads, WalkResul
   test::MemoryOutputFile out;
   CatalogueWriter writer(out);
   std::string root = root_text;
-  QuietHost host;
-  Walker walker(source, writer, host, 0, threads);
+  test::RecordingWalkHost host;
+  TurnPacer pacer(host);
+  Walker walker(source, writer, pacer, 0, threads);
   std::int32_t files = 0, dirs = 0;
   result = walker.FindFilesAPI(root, "*.*", files, dirs);
   (void)writer.flush();

@@ -31,6 +31,8 @@
 #include "platform/folder_source.h"
 #include "support/memory_output.h"
 #include "support/temp_tree.h"
+#include "support/turn_gaps.h"
+#include "support/walk_host.h"
 
 namespace korvint::engine {
 namespace {
@@ -40,25 +42,6 @@ using test::fake_folder;
 using test::FakeFolderSource;
 using test::FakeNode;
 using test::MemoryOutputFile;
-
-class CountingHost final : public WalkHost {
- public:
-  [[nodiscard]] bool StopFlag() const override { return stop; }
-  void progress_step() override {
-    ++progress_steps;
-    if (stop_at_progress_step == progress_steps) stop = true;
-  }
-  void idle_turn() override {
-    ++idle_turns;
-    if (on_idle) on_idle(*this);
-  }
-
-  bool stop = false;
-  int progress_steps = 0;
-  int idle_turns = 0;
-  int stop_at_progress_step = -1;
-  std::function<void(CountingHost&)> on_idle;
-};
 
 struct Walk {
   std::string lines;
@@ -72,9 +55,12 @@ Walk walk(platform::FolderSource& source, unsigned threads, int stop_at_progress
           std::string root = "r\\") {
   MemoryOutputFile file(capacity);
   CatalogueWriter writer(file, 4096);
-  CountingHost host;
-  host.stop_at_progress_step = stop_at_progress_step;
-  Walker walker(source, writer, host, 3600, threads);
+  test::RecordingWalkHost host;
+  host.on_progress = [stop_at_progress_step](test::RecordingWalkHost& h) {
+    if (h.progress_steps == stop_at_progress_step) h.stop = true;
+  };
+  TurnPacer pacer(host);
+  Walker walker(source, writer, pacer, 3600, threads);
   std::int32_t files = 0;
   std::int32_t dirs = 0;
   Walk run;
@@ -92,6 +78,8 @@ void expect_same_walk(const Walk& alone, const Walk& helped, unsigned threads) {
   EXPECT_EQ(helped.result.stopped, alone.result.stopped);
   EXPECT_EQ(helped.result.write_status.message(), alone.result.write_status.message());
   EXPECT_EQ(helped.result.unreadable_folders, alone.result.unreadable_folders);
+  EXPECT_EQ(helped.result.files, alone.result.files);
+  EXPECT_EQ(helped.result.folders, alone.result.folders);
   EXPECT_EQ(helped.result.first_unreadable, alone.result.first_unreadable);
   EXPECT_EQ(helped.result.folders_met_again, alone.result.folders_met_again);
   EXPECT_EQ(helped.progress_steps, alone.progress_steps);
@@ -191,18 +179,7 @@ using std::chrono::milliseconds;
 
 // How long the calling thread has waited, runnable, for a processor while
 // other processes ran; zero where the system does not tell.
-Clock::duration time_waiting_for_a_processor() {
-#ifdef __linux__
-  std::FILE* file = std::fopen("/proc/thread-self/schedstat", "r");
-  if (file == nullptr) return {};
-  unsigned long long running = 0;
-  unsigned long long waiting = 0;
-  const int got = std::fscanf(file, "%llu %llu", &running, &waiting);
-  std::fclose(file);
-  if (got == 2) return std::chrono::nanoseconds(waiting);
-#endif
-  return {};
-}
+Clock::duration time_waiting_for_a_processor() { return test::processor_wait().value_or(Clock::duration{}); }
 
 // A moment of the walk thread: when, and how long it had waited for a processor by then.
 struct Mark {
@@ -326,7 +303,8 @@ TEST(FolderPrefetch, TheWindowGetsATurnAtLeastEvery100MsAndStopEndsTheWalkAsSoon
       CatalogueWriter writer(file, 4096);
       StallWatch machine;
       TimingHost host(c.stop_after);
-      Walker walker(source, writer, host, 0, c.helpers);
+      TurnPacer pacer(host);
+      Walker walker(source, writer, pacer, 0, c.helpers);
       std::string root = "r\\";
       std::int32_t files = 0;
       std::int32_t dirs = 0;

@@ -7,8 +7,10 @@
 #include <vector>
 
 #include "fake_folder_source.h"
+#include "platform/program_folder.h"
 #include "support/memory_output.h"
 #include "support/temp_tree.h"
+#include "support/walk_host.h"
 
 namespace korvint::engine {
 namespace {
@@ -18,27 +20,8 @@ using test::fake_folder;
 using test::FakeFolderSource;
 using test::FakeNode;
 using test::MemoryOutputFile;
+using RecordingHost = test::RecordingWalkHost;
 using test::utc_seconds;
-
-// A host that records the walker's calls and can act at a given call.
-class RecordingHost final : public WalkHost {
- public:
-  [[nodiscard]] bool StopFlag() const override { return stop; }
-  void progress_step() override {
-    ++progress_steps;
-    if (on_progress) on_progress(*this);
-  }
-  void idle_turn() override {
-    ++idle_turns;
-    if (on_idle) on_idle(*this);
-  }
-
-  bool stop = false;
-  int progress_steps = 0;
-  int idle_turns = 0;
-  std::function<void(RecordingHost&)> on_progress;
-  std::function<void(RecordingHost&)> on_idle;
-};
 
 struct WalkRun {
   std::string lines;
@@ -46,12 +29,15 @@ struct WalkRun {
   std::int32_t file_count = 0;
 };
 
-WalkRun walk(FakeFolderSource& source, RecordingHost& host, std::string root = "D:\\Photos\\",
+const std::string kPhotos = std::string("D:\\Photos") + platform::path_separator();
+
+WalkRun walk(FakeFolderSource& source, RecordingHost& host, std::string root = kPhotos,
              std::string pattern = "*.*", MemoryOutputFile* output = nullptr) {
   MemoryOutputFile local;
   MemoryOutputFile& file = output ? *output : local;
   CatalogueWriter writer(file, 64);
-  Walker walker(source, writer, host, 0);
+  TurnPacer pacer(host);
+  Walker walker(source, writer, pacer, 0);
   WalkRun run;
   std::int32_t dir_count = 0;
   run.result = walker.FindFilesAPI(root, pattern, run.file_count, dir_count);
@@ -86,7 +72,9 @@ TEST(Walker, WritesTheWorkedExampleFilesFirstThenEachFolderWithItsContents) {
   EXPECT_TRUE(run.result.write_status.ok());
   EXPECT_FALSE(run.result.stopped);
   EXPECT_EQ(run.file_count, 4);
-  EXPECT_EQ(source.opened_root, "D:\\Photos\\");
+  EXPECT_EQ(run.result.files, 4u);
+  EXPECT_EQ(run.result.folders, 3u);
+  EXPECT_EQ(source.opened_root, kPhotos);
 }
 
 TEST(Walker, AppendsTheSeparatorToARootWithoutOne) {
@@ -94,11 +82,13 @@ TEST(Walker, AppendsTheSeparatorToARootWithoutOne) {
   RecordingHost host;
   MemoryOutputFile out;
   CatalogueWriter writer(out);
-  Walker walker(source, writer, host, 0);
+  TurnPacer pacer(host);
+  Walker walker(source, writer, pacer, 0);
   std::string root = "D:\\Data";
   std::int32_t files = 0, dirs = 0;
   walker.FindFilesAPI(root, "*.*", files, dirs);
-  EXPECT_TRUE(root.back() == '\\' || root.back() == '/');
+  EXPECT_EQ(root, std::string("D:\\Data") + platform::path_separator());
+  EXPECT_EQ(source.opened_root, root);
 }
 
 TEST(Walker, OnlyMatchingFilesAreListedButEveryFolder) {
@@ -111,6 +101,7 @@ TEST(Walker, OnlyMatchingFilesAreListedButEveryFolder) {
             "a.txt\t1\t 1970.1.1\t0:0.0\r\n"
             "sub.jpg\\\t0\t 1970.1.1\t0:0.0\r\n"
             "c.TXT\t2\t 1970.1.1\t0:0.0\r\n");
+  EXPECT_EQ(run.result.files, 2u);  // the files listed, not those seen
 }
 
 std::vector<FakeNode> many_files(int count) {
@@ -132,6 +123,8 @@ TEST(Walker, ProgressStepComesBeforeADescentOnceMoreThan499FilesWereListed) {
   // The step happens before the sub-folder's line is formed.
   EXPECT_EQ(lines_at_step.find("sub\\"), std::string::npos);
   EXPECT_EQ(run.file_count, 0);  // reset, the 1,200 over 500 are not carried
+  EXPECT_EQ(run.result.files, 1700u);  // the result counts them all
+  EXPECT_EQ(run.result.folders, 1u);
 }
 
 TEST(Walker, ManyFilesWithoutSubFoldersMakeNoProgressStep) {
@@ -140,6 +133,7 @@ TEST(Walker, ManyFilesWithoutSubFoldersMakeNoProgressStep) {
   const WalkRun run = walk(source, host, "r\\");
   EXPECT_EQ(host.progress_steps, 0);
   EXPECT_EQ(run.file_count, 100000);
+  EXPECT_EQ(run.result.files, 100000u);
 }
 
 TEST(Walker, StopThreeLevelsDownStillWritesTheRemainingFolderLinesButNothingBelow) {

@@ -71,6 +71,9 @@ TEST(ScanJob, CountsInStepsOf500AndReportsThem) {
   const std::optional<ScanOutcome> outcome = Command1_Click(f.form());
   ASSERT_TRUE(outcome);
   EXPECT_EQ(outcome->files_counted, 500);
+  // The outcome knows the exact counts the label does not show.
+  EXPECT_EQ(outcome->files_listed, 1101u);
+  EXPECT_EQ(outcome->folders_listed, 1u);
   ASSERT_FALSE(seen.empty());
   // Timed turns may come before the progress step; the step shows 500.
   EXPECT_NE(std::find(seen.begin(), seen.end(), "500"), seen.end());

@@ -19,6 +19,7 @@
 #include "platform/win32/win32_folder_source.h"
 #include "support/catalogue_reader.h"
 #include "support/temp_tree.h"
+#include "support/walk_host.h"
 
 namespace korvint::platform {
 namespace {
@@ -54,13 +55,6 @@ std::map<std::string, Listed> list_root(const std::string& root) {
   return collect.entries;
 }
 
-class QuietHost final : public engine::WalkHost {
- public:
-  [[nodiscard]] bool StopFlag() const override { return false; }
-  void progress_step() override {}
-  void idle_turn() override {}
-};
-
 // Walks `root` into a catalogue file in `out_folder`, as a scan does, through
 // `source` or the system's folders; the file's bytes.
 std::string walk_to_disk(const std::string& root, const TempTree& out_folder, engine::WalkResult& result,
@@ -74,13 +68,14 @@ std::string walk_to_disk(const std::string& root, const TempTree& out_folder, en
     engine::CatalogueWriter writer(*out);
     std::string walked = root;
     writer.header(walked);
-    QuietHost host;
+    test::RecordingWalkHost host;
+    engine::TurnPacer pacer(host);
     std::unique_ptr<FolderSource> system;
     if (source == nullptr) {
       system = make_system_folder_source();
       source = system.get();
     }
-    engine::Walker walker(*source, writer, host, 0, listing_threads);
+    engine::Walker walker(*source, writer, pacer, 0, listing_threads);
     std::int32_t files = 0, dirs = 0;
     result = walker.FindFilesAPI(walked, "*", files, dirs);
     EXPECT_TRUE(writer.flush().ok());

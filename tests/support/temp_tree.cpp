@@ -173,6 +173,12 @@ std::int64_t reported_creation_time(const fs::path& path) {
 }
 #endif
 
+void files_before_a_sub_folder(TempTree& tree, std::string_view relative, int files) {
+  const std::string folder(relative);
+  for (int i = 0; i < files; ++i) tree.file(folder + "/f" + std::to_string(i), 1, 0);
+  tree.file(folder + "/sub/inner", 1, 0);
+}
+
 std::int64_t utc_seconds(int year, int month, int day, int hour, int minute, int second) {
   using namespace std::chrono;
   const sys_days date = std::chrono::year{year} / std::chrono::month{static_cast<unsigned>(month)} /

@@ -38,6 +38,11 @@ class TempTree {
   std::filesystem::path root_;
 };
 
+/// `files` files of one byte in the folder `relative`, then its sub-folder
+/// "sub" with one: a walk of it takes its first progress step (at 500 files)
+/// before it enters "sub".
+void files_before_a_sub_folder(TempTree& tree, std::string_view relative, int files);
+
 /// Sets the last-write time of `path` (seconds since 1970 UTC).
 void set_write_time(const std::filesystem::path& path, std::int64_t write_time);
 

@@ -2,13 +2,10 @@
 
 #include <algorithm>
 #include <fstream>
-#include <optional>
 
 namespace korvint::test {
-namespace {
 
-// How long the calling thread has stood ready to run but waiting for a
-// processor since it started (Linux: the second figure of its schedstat).
+// Linux: the second figure of the thread's schedstat.
 std::optional<std::chrono::nanoseconds> processor_wait() {
   std::ifstream stat("/proc/thread-self/schedstat");
   long long running = 0;
@@ -16,8 +13,6 @@ std::optional<std::chrono::nanoseconds> processor_wait() {
   if (!(stat >> running >> waiting)) return std::nullopt;
   return std::chrono::nanoseconds(waiting);
 }
-
-}  // namespace
 
 void TurnGaps::mark() {
   marks_.push_back(Mark{Clock::now(), processor_wait().value_or(std::chrono::nanoseconds(0))});

@@ -5,9 +5,15 @@
 
 #include <chrono>
 #include <cstddef>
+#include <optional>
 #include <vector>
 
 namespace korvint::test {
+
+/// How long the calling thread has stood ready to run but waiting for a
+/// processor since it started; nullopt where the system does not tell (it
+/// does on Linux).
+std::optional<std::chrono::nanoseconds> processor_wait();
 
 class TurnGaps {
  public:

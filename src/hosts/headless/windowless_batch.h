@@ -2,6 +2,7 @@
 // A batch scan without a window: no display (Linux), or a window that cannot
 // be created (Windows, in a session without a usable desktop).
 
+#include <cstdio>
 #include <functional>
 #include <optional>
 #include <string>
@@ -11,11 +12,14 @@
 
 namespace korvint::ui::headless {
 
-/// Runs a batch scan (the command line's two arguments) on a headless form and
-/// returns how the scan ended. The running count goes to stderr when
-/// `show_count` (stderr is a terminal); `interrupted`, when given, is asked at
-/// each step of the walk and acts as STOP.
+/// Runs the batch scan the command line's two arguments ask for
+/// (app::batch_request) and returns how it ended; nullopt when they ask for
+/// none. `interrupted`, when given, is asked at every step of the scan and
+/// acts as STOP. When `count_to` is given (a terminal) the running count is
+/// written there at every turn ("\rFiles ~: N "), and the outcome's two texts
+/// on a line of their own at the end.
 std::optional<jobs::ScanOutcome> run_batch_without_window(const std::vector<std::string>& arguments,
-                                                          std::function<bool()> interrupted, bool show_count);
+                                                          std::function<bool()> interrupted,
+                                                          std::FILE* count_to);
 
 }  // namespace korvint::ui::headless

@@ -5,6 +5,7 @@
 #include <QWidget>
 
 #include "app/form_events.h"
+#include "app/start_up.h"
 #include "hosts/qt/qt_form.h"
 
 namespace korvint::ui::qt {
@@ -34,7 +35,7 @@ std::optional<jobs::ScanOutcome> run_window(const std::vector<std::string>& argu
   });
   signal_watch.start(kSignalPollMilliseconds);
 
-  std::optional<jobs::ScanOutcome> outcome = app::on_load(window.form, arguments);
+  std::optional<jobs::ScanOutcome> outcome = app::Form_Load(window.form, arguments);
   // A batch scan closes the window before the event loop would start.
   if (!window.form.closed) QApplication::exec();
   return outcome;

@@ -13,7 +13,7 @@ namespace korvint::ui::win32 {
 
 class Win32Form {
  public:
-  /// Creates the window hidden; app::on_load shows it. `show_command` is how it first appears.
+  /// Creates the window hidden; app::Form_Load shows it. `show_command` is how it first appears.
   explicit Win32Form(FormServices services = {}, int show_command = SW_SHOWNORMAL);
   Win32Form(const Win32Form&) = delete;
   Win32Form& operator=(const Win32Form&) = delete;

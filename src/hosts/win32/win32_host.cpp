@@ -4,11 +4,11 @@
 #include <shlobj.h>
 #include <shlwapi.h>
 
-#include "engine/strip_nulls.h"
 #include "platform/win32/win32_text.h"
 #include "ui/form_layout.h"
 #include "hosts/win32/message_pump.h"
 #include "hosts/win32/popup_menu.h"
+#include "hosts/win32/strip_nulls.h"
 
 namespace korvint::ui::win32 {
 namespace {
@@ -64,7 +64,7 @@ std::string Win32Host::BrowseFolder() {
   std::wstring path(MAX_PATH, L'\0');
   SHGetPathFromIDListW(chosen, path.data());
   CoTaskMemFree(chosen);
-  engine::StripNulls(path);
+  StripNulls(path);
   return to_utf8(path);
 }
 

@@ -12,7 +12,7 @@
 #include <QPushButton>
 #include <QTest>
 
-#include "app/form_events.h"
+#include "app/start_up.h"
 #include "app/help_and_shortcuts.h"
 #include "support/control_contract.h"
 #include "support/temp_tree.h"
@@ -32,7 +32,7 @@ class QtWindowEvents : public ::testing::Test {
     FormServices services;
     services.program_folder = test::path_text(tree.root());
     window = std::make_unique<QtForm>(std::move(services), std::vector<std::string>{"/"}, 96);
-    app::on_load(window->form, {});
+    app::Form_Load(window->form, {});
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window->window, 60000));
   }
 

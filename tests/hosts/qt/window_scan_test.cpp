@@ -15,7 +15,7 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "app/form_events.h"
+#include "app/start_up.h"
 #include "support/catalogue_reader.h"
 #include "support/held_scan.h"
 #include "support/recording_file_services.h"
@@ -52,7 +52,7 @@ class QtWindowScan : public ::testing::Test {
     window.reset();
     services.program_folder = test::path_text(tree.root());
     window = std::make_unique<QtForm>(std::move(services), std::vector<std::string>{"/"}, 96);
-    app::on_load(window->form, {});
+    app::Form_Load(window->form, {});
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window->window, 60000));
     box(ControlId::Text1).setText(QString::fromStdString(test::path_text(tree.root() / "root")));
     box(ControlId::Text5).setText(QString::fromStdString(test::path_text(tree.root() / "out") + "/"));

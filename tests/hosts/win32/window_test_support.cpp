@@ -1,6 +1,6 @@
 #include "window_test_support.h"
 
-#include "app/form_events.h"
+#include "app/start_up.h"
 #include "platform/win32/win32_text.h"
 
 namespace korvint::test {
@@ -11,7 +11,7 @@ WindowFixture::WindowFixture() {
   services.program_folder = path_text(tree.folder("program"));
   tree.folder("out");
   window = std::make_unique<ui::win32::Win32Form>(std::move(services));
-  app::on_load(window->form, {});
+  app::Form_Load(window->form, {});
   pump();
 }
 
