@@ -39,14 +39,14 @@ class QtTextBox final : public TextBox {
 /// A label's caption; its tooltip follows the caption where the table says so.
 class QtLabel final : public Label {
  public:
-  /// `label` shows the control `shape` of the table.
-  QtLabel(QLabel& label, const ControlSpec& shape) : label_(label), shape_(shape) {}
+  /// `label` shows the control `shape` of a layout table.
+  QtLabel(QLabel& label, const ControlShape& shape) : label_(label), shape_(shape) {}
   [[nodiscard]] std::string caption() const override;
   void setCaption(std::string_view caption) override;
 
  private:
   QLabel& label_;
-  const ControlSpec& shape_;
+  const ControlShape& shape_;
 };
 
 /// The window's caption, its title.

@@ -11,13 +11,6 @@
 
 namespace korvint::ui::qt {
 
-std::string VeskoQtLabel::caption() const { return from_qt(label_.text()); }
-
-void VeskoQtLabel::setCaption(std::string_view caption) {
-  label_.setText(to_qt(caption));
-  label_.setToolTip(to_qt(caption));
-}
-
 VeskoQtTable::VeskoQtTable(QTableView& view, std::span<const VeskoColumn> columns)
     : view_(view), model_(new VeskoRowsModel(columns, &view)) {
   view_.setModel(model_);

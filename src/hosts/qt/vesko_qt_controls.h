@@ -1,8 +1,6 @@
 #pragma once
-// Vesko's controls over Qt widgets: a label, and a table over a QTableView
-// whose model reads the rows as they are painted.
+// Vesko's table over a QTableView whose model reads the rows as they are painted.
 
-#include <QLabel>
 #include <QTableView>
 
 #include "hosts/qt/vesko_rows_model.h"
@@ -10,17 +8,6 @@
 #include "ui/vesko_controls.h"
 
 namespace korvint::ui::qt {
-
-/// A label; its tooltip shows the whole caption, which may be longer than the label.
-class VeskoQtLabel final : public Label {
- public:
-  explicit VeskoQtLabel(QLabel& label) : label_(label) {}
-  [[nodiscard]] std::string caption() const override;
-  void setCaption(std::string_view caption) override;
-
- private:
-  QLabel& label_;
-};
 
 /// A table over `view`, which it gives a VeskoRowsModel.
 class VeskoQtTable final : public TableView {

@@ -17,21 +17,20 @@ namespace {
 
 QWidget* make_widget(const VeskoControlSpec& shape, QWidget& window) {
   switch (shape.kind) {
-    case VeskoKind::TextBox: {
-      return new QLineEdit(&window);
-    }
-    case VeskoKind::Label: {
+    case ControlKind::TextBox: return new QLineEdit(&window);
+    case ControlKind::Label: {
       auto* label = new QLabel(&window);
       label->setTextFormat(Qt::PlainText);  // paths may hold "<" or "&"
       label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
       return label;
     }
-    case VeskoKind::Button: {
+    case ControlKind::CommandButton: {
       auto* button = new QPushButton(to_qt(shape.caption), &window);
       button->setAutoDefault(false);
       return button;
     }
-    case VeskoKind::Table: return new QTableView(&window);
+    case ControlKind::Table: return new QTableView(&window);
+    default: break;
   }
   return new QWidget(&window);
 }
@@ -57,8 +56,10 @@ VeskoQtWindow::VeskoQtWindow(app::VeskoWindowOptions options, std::vector<std::s
   catalogues.setSelectionMode(QAbstractItemView::ExtendedSelection);
 
   query_ = std::make_unique<QtTextBox>(query);
-  folder_ = std::make_unique<VeskoQtLabel>(static_cast<QLabel&>(control(VeskoControlId::lblFolder)));
-  status_ = std::make_unique<VeskoQtLabel>(static_cast<QLabel&>(control(VeskoControlId::lblStatus)));
+  folder_ = std::make_unique<QtLabel>(static_cast<QLabel&>(control(VeskoControlId::lblFolder)),
+                                     vesko_control(VeskoControlId::lblFolder));
+  status_ = std::make_unique<QtLabel>(static_cast<QLabel&>(control(VeskoControlId::lblStatus)),
+                                     vesko_control(VeskoControlId::lblStatus));
   catalogues_ = std::make_unique<VeskoQtTable>(catalogues, catalogue_columns());
   results_ = std::make_unique<VeskoQtTable>(results, result_columns());
   form_ = std::make_unique<VeskoForm>(VeskoForm{*query_, *folder_, *catalogues_, *results_, *status_, host_});
@@ -66,8 +67,8 @@ VeskoQtWindow::VeskoQtWindow(app::VeskoWindowOptions options, std::vector<std::s
                                               std::move(default_folder), std::move(services));
 
   const int dpi = logicalDpiX() > 0 ? logicalDpiX() : 96;
-  setMinimumSize(vesko_pixels(kVeskoMinWidthTwips, dpi), vesko_pixels(kVeskoMinHeightTwips, dpi));
-  resize(vesko_pixels(kVeskoClientWidthTwips, dpi), vesko_pixels(kVeskoClientHeightTwips, dpi));
+  setMinimumSize(twips_to_pixels(kVeskoMinWidthTwips, dpi), twips_to_pixels(kVeskoMinHeightTwips, dpi));
+  resize(twips_to_pixels(kVeskoClientWidthTwips, dpi), twips_to_pixels(kVeskoClientHeightTwips, dpi));
   lay_out();
   connect_events();
 }
@@ -82,7 +83,7 @@ QWidget& VeskoQtWindow::control(VeskoControlId id) const { return *widgets_.at(s
 void VeskoQtWindow::lay_out() {
   const int dpi = logicalDpiX() > 0 ? logicalDpiX() : 96;
   for (const VeskoControlSpec& shape : vesko_controls()) {
-    const VeskoRect at = vesko_control_rect(shape, width(), height(), dpi);
+    const PixelRect at = control_pixel_rect(shape, dpi, dpi, 1.0, width(), height());
     control(shape.id).setGeometry(at.left, at.top, at.width, at.height);
   }
 }

@@ -32,8 +32,6 @@ class VeskoQtWindow final : public QWidget {
   [[nodiscard]] QWidget& control(VeskoControlId id) const;
   [[nodiscard]] app::VeskoWindow& vesko() { return *vesko_; }
   [[nodiscard]] VeskoQtHost& host() { return host_; }
-  [[nodiscard]] VeskoQtTable& results_table() { return *results_; }
-  [[nodiscard]] VeskoQtTable& catalogue_table() { return *catalogues_; }
 
  protected:
   void resizeEvent(QResizeEvent* event) override;
@@ -46,7 +44,7 @@ class VeskoQtWindow final : public QWidget {
 
   std::vector<QWidget*> widgets_;  // by VeskoControlId; owned by the window
   std::unique_ptr<QtTextBox> query_;
-  std::unique_ptr<VeskoQtLabel> folder_, status_;
+  std::unique_ptr<QtLabel> folder_, status_;
   std::unique_ptr<VeskoQtTable> catalogues_, results_;
   VeskoQtHost host_;
   std::unique_ptr<VeskoForm> form_;

@@ -32,6 +32,7 @@ DWORD style_of(const ControlSpec& shape) {
     // than wrapped out of sight. Status texts may hold paths with "&", shown as typed.
     case ControlKind::Label: return style | SS_LEFTNOWORDWRAP | SS_NOPREFIX;
     case ControlKind::Line: return style | SS_ETCHEDVERT;
+    case ControlKind::Table: break;  // Vesko's window has tables, this one none
   }
   return style;
 }
@@ -96,6 +97,7 @@ const wchar_t* window_class_of(ControlKind kind) {
     case ControlKind::DriveListBox: return L"COMBOBOX";
     case ControlKind::Label:
     case ControlKind::Line: return L"STATIC";
+    case ControlKind::Table: return WC_LISTVIEWW;
   }
   return L"STATIC";
 }

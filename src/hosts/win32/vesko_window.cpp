@@ -74,7 +74,7 @@ VeskoWin32Window::VeskoWin32Window(app::VeskoWindowOptions options, std::vector<
   font_ = FontHandle(message_font());
   const HINSTANCE instance = GetModuleHandleW(nullptr);
   register_window_class(instance, &VeskoWin32Window::procedure);
-  const SIZE size = frame_size(vesko_pixels(kVeskoClientWidthTwips, dpi_), vesko_pixels(kVeskoClientHeightTwips, dpi_));
+  const SIZE size = frame_size(twips_to_pixels(kVeskoClientWidthTwips, dpi_), twips_to_pixels(kVeskoClientHeightTwips, dpi_));
   CreateWindowExW(0, kVeskoWindowClass, to_wide(kVeskoTitle).c_str(), kWindowStyle, CW_USEDEFAULT, CW_USEDEFAULT,
                   size.cx, size.cy, nullptr, nullptr, instance, this);
   if (hwnd_ == nullptr) return;
@@ -103,29 +103,30 @@ void VeskoWin32Window::create_controls() {
     DWORD style = WS_CHILD | WS_VISIBLE;
     DWORD extended = 0;
     switch (shape.kind) {
-      case VeskoKind::TextBox:
+      case ControlKind::TextBox:
         window_class = WC_EDITW;
         style |= WS_TABSTOP | ES_AUTOHSCROLL;
         extended = WS_EX_CLIENTEDGE;
         break;
-      case VeskoKind::Label: style |= SS_NOPREFIX | SS_CENTERIMAGE | SS_ENDELLIPSIS | SS_NOTIFY; break;
-      case VeskoKind::Button:
+      case ControlKind::Label: style |= SS_NOPREFIX | SS_CENTERIMAGE | SS_ENDELLIPSIS | SS_NOTIFY; break;
+      case ControlKind::CommandButton:
         window_class = WC_BUTTONW;
         style |= WS_TABSTOP | BS_PUSHBUTTON;
         break;
-      case VeskoKind::Table:
+      case ControlKind::Table:
         window_class = WC_LISTVIEWW;
         style |= WS_TABSTOP | LVS_REPORT | LVS_OWNERDATA | LVS_SHOWSELALWAYS;
         if (shape.id == VeskoControlId::lstResults) style |= LVS_SINGLESEL;
         extended = WS_EX_CLIENTEDGE;
         break;
+      default: break;
     }
     HWND child = CreateWindowExW(extended, window_class, to_wide(shape.caption).c_str(), style, 0, 0, 10, 10, hwnd_,
                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstControlId + static_cast<int>(shape.id))),
                                  instance, nullptr);
     SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
     controls_.push_back(child);
-    if (shape.kind != VeskoKind::Table) continue;
+    if (shape.kind != ControlKind::Table) continue;
     ListView_SetExtendedListViewStyle(child, LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER | LVS_EX_HEADERDRAGDROP);
     const auto columns = shape.id == VeskoControlId::lstResults ? result_columns() : catalogue_columns();
     for (std::size_t i = 0; i < columns.size(); ++i) {
@@ -133,7 +134,7 @@ void VeskoWin32Window::create_controls() {
       LVCOLUMNW column{};
       column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT;
       column.fmt = columns[i].right_aligned ? LVCFMT_RIGHT : LVCFMT_LEFT;
-      column.cx = vesko_pixels(columns[i].width, dpi_);
+      column.cx = twips_to_pixels(columns[i].width, dpi_);
       column.pszText = title.data();
       ListView_InsertColumn(child, static_cast<int>(i), &column);
     }
@@ -143,7 +144,7 @@ void VeskoWin32Window::create_controls() {
   tooltips_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr, instance,
                               nullptr);
-  SendMessageW(tooltips_, TTM_SETMAXTIPWIDTH, 0, vesko_pixels(9000, dpi_));
+  SendMessageW(tooltips_, TTM_SETMAXTIPWIDTH, 0, twips_to_pixels(9000, dpi_));
   SendMessageW(tooltips_, TTM_SETDELAYTIME, TTDT_AUTOPOP, 30000);
   query_help_ = to_wide(search::kQueryHelp);
   for (const VeskoControlId id : {VeskoControlId::txtQuery, VeskoControlId::lblStatus}) {
@@ -162,7 +163,7 @@ void VeskoWin32Window::lay_out() {
   RECT client{};
   GetClientRect(hwnd_, &client);
   for (const VeskoControlSpec& shape : vesko_controls()) {
-    const VeskoRect at = vesko_control_rect(shape, client.right, client.bottom, dpi_);
+    const PixelRect at = control_pixel_rect(shape, dpi_, dpi_, 1.0, client.right, client.bottom);
     MoveWindow(control(shape.id), at.left, at.top, at.width, at.height, TRUE);
   }
   // Controls that moved leave parts of the window that no control repaints.
@@ -207,7 +208,7 @@ LRESULT VeskoWin32Window::on_message(UINT message, WPARAM wparam, LPARAM lparam)
       return 0;
     case WM_SIZE: lay_out(); return 0;
     case WM_GETMINMAXINFO: {
-      const SIZE least = frame_size(vesko_pixels(kVeskoMinWidthTwips, dpi_), vesko_pixels(kVeskoMinHeightTwips, dpi_));
+      const SIZE least = frame_size(twips_to_pixels(kVeskoMinWidthTwips, dpi_), twips_to_pixels(kVeskoMinHeightTwips, dpi_));
       reinterpret_cast<MINMAXINFO*>(lparam)->ptMinTrackSize = POINT{least.cx, least.cy};
       return 0;
     }

@@ -43,6 +43,7 @@ bool has_kind(QWidget& widget, ControlKind kind) {
       auto* frame = qobject_cast<QFrame*>(&widget);
       return frame != nullptr && frame->frameShape() == QFrame::VLine;
     }
+    case ControlKind::Table: break;
   }
   return false;
 }
