@@ -4,29 +4,6 @@
 
 namespace korvint::app {
 
-std::optional<VeskoWindowOptions> vesko_window_options(const std::vector<std::string>& arguments) {
-  VeskoWindowOptions options;
-  for (std::size_t i = 0; i < arguments.size(); ++i) {
-    std::string name = arguments[i];
-    std::optional<std::string> value;
-    if (const auto equals = name.find('='); name.rfind("--", 0) == 0 && equals != std::string::npos) {
-      value = name.substr(equals + 1);
-      name.resize(equals);
-    }
-    if (name != "--catalogues" && name != "--encoding") return std::nullopt;
-    if (!value) {
-      if (i + 1 >= arguments.size()) return std::nullopt;  // the command line says what is missing
-      value = arguments[++i];
-    }
-    if (name == "--catalogues") {
-      options.folders.push_back(*value);
-    } else {
-      options.encoding = *value;
-    }
-  }
-  return options;
-}
-
 VeskoWindow::VeskoWindow(ui::VeskoForm& form, VeskoWindowOptions options, std::vector<std::string> places,
                          std::string default_folder, jobs::VeskoServices services)
     : form_(form), folders_(std::move(options.folders)) {

@@ -1,28 +1,18 @@
 #pragma once
-// Vesko's window: whether the command line asks for it, and its start-up and
-// the events the hosts route to its handlers.
+// Vesko's window: its start-up (Vesko.ini, the catalogue folder), the folder
+// button and the keys.
 
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "app/vesko_arguments.h"
 #include "jobs/vesko_session.h"
 #include "shell/companion_settings.h"
 #include "ui/vesko_form.h"
 
 namespace korvint::app {
-
-/// What the command line gives the window.
-struct VeskoWindowOptions {
-  std::vector<std::string> folders;  ///< --catalogues DIR, in order; empty: Vesko.ini's
-  std::optional<std::string> encoding;
-};
-
-/// The window's options when `arguments` ask for the window: nothing but
-/// --catalogues DIR and --encoding NAME (also written --NAME=VALUE). nullopt
-/// for anything else (a query, --help, ...), which the command line serves.
-std::optional<VeskoWindowOptions> vesko_window_options(const std::vector<std::string>& arguments);
 
 /// The keys the window's handlers take, as the hosts report them.
 enum class VeskoKey {

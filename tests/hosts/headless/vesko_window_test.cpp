@@ -436,27 +436,5 @@ TEST(VeskoWorker, ClosingDoesNotWaitForAJobThatDoesNotReturn) {
   EXPECT_TRUE(ended->load());
 }
 
-TEST(VeskoWindowOptions, OnlyFoldersAndAnEncodingAskForTheWindow) {
-  using Arguments = std::vector<std::string>;
-  struct Case {
-    Arguments arguments;
-    bool window;
-    Arguments folders;
-  };
-  for (const Case& c : {Case{{}, true, {}},
-                        Case{{"--catalogues", "/a", "--catalogues=/b", "--encoding", "cp1251"}, true, {"/a", "/b"}},
-                        Case{{"--catalogues"}, false, {}},
-                        Case{{"holiday"}, false, {}},
-                        Case{{"--catalogues", "/a", "holiday"}, false, {}},
-                        Case{{"--help"}, false, {}},
-                        Case{{"--"}, false, {}}}) {
-    const auto options = app::vesko_window_options(c.arguments);
-    ASSERT_EQ(options.has_value(), c.window) << ::testing::PrintToString(c.arguments);
-    if (options) {
-      EXPECT_EQ(options->folders, c.folders);
-    }
-  }
-}
-
 }  // namespace
 }  // namespace korvint::ui::headless
