@@ -34,36 +34,4 @@ void VeskoWindow::cmdFolder_Click() {
   if (!written.ok()) form_.host.messageBox("The catalogue folder is not kept for the next start: " + written.message());
 }
 
-bool VeskoWindow::on_key(ui::VeskoControlId focus, VeskoKey key) {
-  using ui::VeskoControlId;
-  switch (key) {
-    case VeskoKey::FindQuery:
-      form_.host.focusControl(VeskoControlId::txtQuery);
-      return true;
-    case VeskoKey::Escape:
-      session_->clear_query();
-      form_.host.focusControl(VeskoControlId::txtQuery);
-      return true;
-    case VeskoKey::Down:
-    case VeskoKey::Enter:
-      if (focus == VeskoControlId::txtQuery) {
-        form_.host.focusControl(VeskoControlId::lstResults);
-        return true;
-      }
-      if (focus == VeskoControlId::lstResults && key == VeskoKey::Enter) {
-        session_->lstResults_Open();
-        return true;
-      }
-      return false;
-    case VeskoKey::ContextMenu:
-      if (focus != VeskoControlId::lstResults) return false;
-      session_->lstResults_ContextMenu();
-      return true;
-    case VeskoKey::Reload:
-      session_->reload_all();
-      return true;
-  }
-  return false;
-}
-
 }  // namespace korvint::app

@@ -1,6 +1,6 @@
 #pragma once
-// Vesko's window: its start-up (Vesko.ini, the catalogue folder), the folder
-// button and the keys.
+// Vesko's window: its start-up (Vesko.ini, the catalogue folder) and the
+// folder button; app/vesko_form_events routes the window's events.
 
 #include <memory>
 #include <optional>
@@ -13,16 +13,6 @@
 #include "ui/vesko_form.h"
 
 namespace korvint::app {
-
-/// The keys the window's handlers take, as the hosts report them.
-enum class VeskoKey {
-  FindQuery,    ///< Ctrl+F or Alt+D
-  Escape,
-  Down,         ///< the down arrow
-  Enter,
-  ContextMenu,  ///< the menu key or Shift+F10
-  Reload,       ///< F5 or Ctrl+R
-};
 
 /// Vesko's window at work: its session and its settings file.
 class VeskoWindow {
@@ -42,11 +32,8 @@ class VeskoWindow {
   /// start uses it as its output folder too.
   void cmdFolder_Click();
 
-  /// A key pressed while `focus` has the keyboard; true when it was handled
-  /// (the host then does nothing more with it).
-  bool on_key(ui::VeskoControlId focus, VeskoKey key);
-
   [[nodiscard]] jobs::VeskoSession& session() { return *session_; }
+  [[nodiscard]] ui::VeskoHost& host() { return form_.host; }
   /// The Vesko.ini a changed folder is written to.
   [[nodiscard]] const std::string& settings_file() const { return settings_file_; }
 

@@ -13,10 +13,12 @@
 #include <string>
 #include <vector>
 
+#include "app/vesko_arguments.h"
 #include "app/vesko_command_line.h"
-#include "app/vesko_window_start.h"
+#include "app/vesko_form_events.h"
 #include "hosts/win32/console_output.h"
-#include "hosts/win32/vesko_window.h"
+#include "hosts/win32/vesko_keyboard.h"
+#include "hosts/win32/vesko_win32_form.h"
 #include "platform/win32/win32_text.h"
 #include "shell/companion_settings.h"
 
@@ -30,11 +32,11 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int show_command) {
   LocalFree(argv);
 
   if (auto options = app::vesko_window_options(arguments)) {
-    ui::win32::VeskoWin32Window window(std::move(*options), shell::vesko_ini_places(),
-                                       shell::default_output_folder(), {}, show_command);
-    if (window.hwnd() == nullptr) return 1;
-    window.vesko().Form_Load();
-    return window.run_message_loop();
+    ui::win32::VeskoWin32Form window(std::move(*options), shell::vesko_ini_places(), shell::default_output_folder(),
+                                     {}, show_command);
+    if (window.vesko == nullptr) return 1;
+    app::on_load(*window.vesko);
+    return ui::win32::run_message_loop(window.window);
   }
   // A file or a pipe gets UTF-8 with CR LF, as Windows tools read text.
   ui::win32::ConsoleOutput out_buffer(STD_OUTPUT_HANDLE, ui::win32::LineEnds::CrLf);

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "app/vesko_form_events.h"
+
 namespace korvint::ui::headless {
 
 void HeadlessTable::rowsChanged() {
@@ -85,7 +87,7 @@ bool HeadlessVeskoWindow::settle(std::chrono::milliseconds ceiling) {
 
 void HeadlessVeskoWindow::type(std::string_view text) {
   txtQuery.setText(text);
-  window.session().txtQuery_Change();
+  app::on_change(window, VeskoControlId::txtQuery);
 }
 
 }  // namespace korvint::ui::headless

@@ -15,6 +15,7 @@
 #include <QPushButton>
 #include <QTableView>
 
+#include "app/vesko_form_events.h"
 #include "hosts/qt/qt_host.h"
 #include "hosts/qt/qt_text.h"
 #include "hosts/qt/vesko_qt_window.h"
@@ -54,7 +55,7 @@ void VeskoQtHost::changed() {
 void VeskoQtHost::report_changes() {
   settle_.stop();
   at_latest_.stop();
-  window_.vesko().session().catalogues_changed();
+  app::on_folders_changed(window_.vesko());
 }
 
 void VeskoQtHost::post(std::function<void()> task) {

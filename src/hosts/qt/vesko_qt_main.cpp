@@ -4,6 +4,7 @@
 #include <QTimer>
 #include <iostream>
 
+#include "app/vesko_form_events.h"
 #include "hosts/qt/qt_platforms.h"
 #include "hosts/qt/vesko_qt_window.h"
 
@@ -32,7 +33,7 @@ int run_vesko_window(int argc, char** argv, app::VeskoWindowOptions options, std
     window.close();
   });
   signal_watch.start(200);
-  window.vesko().Form_Load();
+  app::on_load(window.vesko());
   return QApplication::exec();
 }
 

@@ -10,24 +10,10 @@
 #include "ui/form_layout.h"
 #include "hosts/win32/popup_menu.h"
 #include "hosts/win32/tab_order.h"
+#include "hosts/win32/window_class.h"
 
 namespace korvint::ui::win32 {
 namespace {
-
-void register_window_class(HINSTANCE instance, WNDPROC procedure) {
-  WNDCLASSEXW existing{};
-  existing.cbSize = sizeof(existing);
-  if (GetClassInfoExW(instance, kFormWindowClass, &existing) != FALSE) return;
-  WNDCLASSEXW window_class{};
-  window_class.cbSize = sizeof(window_class);
-  window_class.lpfnWndProc = procedure;
-  window_class.hInstance = instance;
-  window_class.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
-  window_class.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  window_class.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-  window_class.lpszClassName = kFormWindowClass;
-  RegisterClassExW(&window_class);
-}
 
 bool is_edit(ControlId id) { return control_spec(id).kind == ControlKind::TextBox; }
 
@@ -53,7 +39,7 @@ FormWindow::FormWindow() {
   dpi_ = screen_dpi();
 
   const HINSTANCE instance = GetModuleHandleW(nullptr);
-  register_window_class(instance, &FormWindow::window_procedure);
+  register_window_class(instance, kFormWindowClass, &FormWindow::window_procedure);
   const SIZE client = client_pixel_size(dpi_);
   RECT frame{0, 0, client.cx, client.cy};
   AdjustWindowRectEx(&frame, kFormWindowStyle, FALSE, 0);
@@ -140,17 +126,11 @@ void FormWindow::subclass(ControlId id) {
 }
 
 LRESULT CALLBACK FormWindow::window_procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-  FormWindow* self = nullptr;
-  if (message == WM_NCCREATE) {
-    self = static_cast<FormWindow*>(reinterpret_cast<CREATESTRUCTW*>(lparam)->lpCreateParams);
-    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    self->hwnd_ = window;
-  } else {
-    self = reinterpret_cast<FormWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-  }
+  auto* self = static_cast<FormWindow*>(window_object(window, message, lparam));
   if (self == nullptr) return DefWindowProcW(window, message, wparam, lparam);
+  if (message == WM_NCCREATE) self->hwnd_ = window;
   if (message == WM_NCDESTROY) {
-    SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+    forget_window_object(window);
     self->hwnd_ = nullptr;
     self->controls_.fill(nullptr);
     self->tooltips_ = nullptr;

@@ -5,29 +5,17 @@
 #include <algorithm>
 #include <climits>
 
+#include "hosts/win32/win32_controls.h"
 #include "platform/win32/win32_text.h"
 
 namespace korvint::ui::win32 {
 
-std::string vesko_window_text(HWND hwnd) {
-  const int length = GetWindowTextLengthW(hwnd);
-  std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
-  text.resize(static_cast<std::size_t>(GetWindowTextW(hwnd, text.data(), length + 1)));
-  return platform::win32::to_utf8(text);
-}
-
-std::string VeskoEdit::text() const { return vesko_window_text(edit_); }
+std::string VeskoEdit::text() const { return window_text(edit_); }
 
 void VeskoEdit::setText(std::string_view text) {
   quiet = true;
-  SetWindowTextW(edit_, platform::win32::to_wide(text).c_str());
+  set_window_text(edit_, text);
   quiet = false;
-}
-
-std::string VeskoStatic::caption() const { return vesko_window_text(label_); }
-
-void VeskoStatic::setCaption(std::string_view caption) {
-  SetWindowTextW(label_, platform::win32::to_wide(caption).c_str());
 }
 
 void VeskoListView::setRows(const TableRows* rows) {

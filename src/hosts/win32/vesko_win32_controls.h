@@ -1,6 +1,7 @@
 #pragma once
-// Vesko's controls over native Win32 controls: the edit box, static labels,
-// and owner-data list views that ask for each cell as they paint it.
+// Vesko's controls over native Win32 controls: the query box, and owner-data
+// list views that ask for each cell as they paint it. Its labels are the
+// Win32Label of win32_controls.h.
 
 #include <windows.h>
 
@@ -24,17 +25,6 @@ class VeskoEdit final : public TextBox {
 
  private:
   HWND edit_;
-};
-
-/// A static label; the status line's tooltip shows its whole caption.
-class VeskoStatic final : public Label {
- public:
-  explicit VeskoStatic(HWND label) : label_(label) {}
-  [[nodiscard]] std::string caption() const override;
-  void setCaption(std::string_view caption) override;
-
- private:
-  HWND label_;
 };
 
 /// A report-style list view with LVS_OWNERDATA over TableRows.
@@ -62,8 +52,5 @@ class VeskoListView final : public TableView {
   mutable std::string cell_;
   mutable std::wstring wide_;
 };
-
-/// The text of window `hwnd` as UTF-8.
-std::string vesko_window_text(HWND hwnd);
 
 }  // namespace korvint::ui::win32

@@ -1,0 +1,94 @@
+#pragma once
+// Vesko's main window: its window class, the window with every control of
+// its layout table, laid out anew as it is resized, and the window procedure
+// that turns Win32 messages into the window's events (app/vesko_form_events).
+
+#include <windows.h>
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "hosts/win32/vesko_win32_controls.h"
+#include "hosts/win32/win32_handles.h"
+#include "ui/posted_tasks.h"
+#include "ui/vesko_layout.h"
+
+namespace korvint::app {
+class VeskoWindow;
+}
+
+namespace korvint::ui::win32 {
+
+/// The window class of Vesko's window.
+inline constexpr const wchar_t* kVeskoWindowClass = L"VeskoWindow";
+
+/// Posted to the window when work from the worker waits to run.
+inline constexpr UINT kRunPostedMessage = WM_APP + 1;
+/// Posted by the folder watch when the catalogue folders changed.
+inline constexpr UINT kFoldersChangedMessage = WM_APP + 3;
+
+class VeskoFormWindow {
+ public:
+  /// Creates the window, hidden, with its controls, at the screen's resolution.
+  VeskoFormWindow();
+  /// Destroys the window if it is still there.
+  ~VeskoFormWindow();
+  VeskoFormWindow(const VeskoFormWindow&) = delete;
+  VeskoFormWindow& operator=(const VeskoFormWindow&) = delete;
+
+  /// The window; nullptr once it has been destroyed, or when it could not be created.
+  [[nodiscard]] HWND hwnd() const { return hwnd_; }
+  /// The child window of a control; nullptr when the window could not be created.
+  [[nodiscard]] HWND control(VeskoControlId id) const {
+    const auto slot = static_cast<std::size_t>(id);
+    return slot < controls_.size() ? controls_[slot] : nullptr;
+  }
+  /// The control whose window `window` is or lies in; nullopt for none.
+  [[nodiscard]] std::optional<VeskoControlId> control_of(HWND window) const;
+
+  /// Routes the window's events to `vesko` from now on; nullptr stops that.
+  /// `query`, `catalogues` and `results` tell the program's own changes from the user's.
+  void attach(app::VeskoWindow* vesko, const VeskoEdit* query, const VeskoListView* catalogues,
+              const VeskoListView* results);
+  /// Where the events go; nullptr when nowhere.
+  [[nodiscard]] app::VeskoWindow* vesko() const { return vesko_; }
+
+  /// Runs `task` on the window's thread soon; callable from any thread.
+  void post(std::function<void()> task);
+  /// Drops the tasks posted and not yet run.
+  void drop_posted() { posted_.clear(); }
+
+  /// Where the results' menu pops up, once, when the keyboard or a click on a
+  /// row asked for it (screen coordinates); nullopt: at the mouse pointer.
+  std::optional<POINT> take_menu_point() { return std::exchange(menu_at_, std::nullopt); }
+
+  /// Destroys the window and its controls; later calls do nothing.
+  void destroy();
+
+ private:
+  static LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+  LRESULT on_message(UINT message, WPARAM wparam, LPARAM lparam);
+  LRESULT on_notify(const NMHDR& header, LPARAM lparam);
+  void on_context_menu(LPARAM lparam);
+  void lay_out();
+
+  HWND hwnd_ = nullptr;
+  std::vector<HWND> controls_;  // by VeskoControlId
+  HWND tooltips_ = nullptr;
+  std::wstring query_help_;
+  std::wstring tip_text_;  // the text a label's tooltip shows now
+  FontHandle font_;
+  int dpi_ = 96;
+  bool selection_change_posted_ = false;
+  std::optional<POINT> menu_at_;
+  PostedTasks posted_;
+  app::VeskoWindow* vesko_ = nullptr;
+  const VeskoEdit* query_ = nullptr;
+  const VeskoListView* catalogues_ = nullptr;
+  const VeskoListView* results_ = nullptr;
+};
+
+}  // namespace korvint::ui::win32

@@ -1,0 +1,43 @@
+#pragma once
+// What only the toolkit can do for Vesko's handlers, over Win32: work posted
+// from the worker arrives as a window message, the folder dialog, the
+// clipboard, the results' menu, message boxes, the focus, and the watch on
+// the catalogue folders.
+
+#include <windows.h>
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "hosts/win32/vesko_folder_watch.h"
+#include "hosts/win32/vesko_form_window.h"
+#include "ui/vesko_host.h"
+
+namespace korvint::ui::win32 {
+
+class VeskoWin32Host final : public VeskoHost {
+ public:
+  /// `window` must outlive the host; `show_command` is how the window first appears (SW_...).
+  explicit VeskoWin32Host(VeskoFormWindow& window, int show_command = SW_SHOWNORMAL)
+      : window_(window), show_command_(show_command) {}
+
+  void post(std::function<void()> task) override { window_.post(std::move(task)); }
+  void dropPosted() override { window_.drop_posted(); }
+  void showWindow() override;
+  void closeWindow() override;
+  std::string BrowseFolder(std::string_view start) override;
+  void setClipboardText(std::string_view text) override;
+  std::optional<ResultMenuItem> popupResultMenu() override;
+  void messageBox(std::string_view text) override;
+  void focusControl(VeskoControlId id) override;
+  void watchFolders(const std::vector<std::string>& folders, const std::vector<std::string>& files) override;
+
+ private:
+  VeskoFormWindow& window_;
+  int show_command_;
+  std::unique_ptr<FolderWatch> watch_;
+};
+
+}  // namespace korvint::ui::win32
