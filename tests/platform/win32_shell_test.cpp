@@ -269,21 +269,19 @@ TEST(Win32Shell, StartingAMissingProgramFailsNamingIt) {
   EXPECT_NE(started.message().find(missing), std::string::npos) << started.message();
 }
 
-TEST(Win32Shell, DrivesAreListedAsLowerCaseLettersWithTheirLabels) {
-  const auto entries = drive_box_entries();
-  ASSERT_FALSE(entries.empty());
+TEST(Win32Shell, DrivesAreListedByTheirRootsInLetterOrder) {
+  const std::vector<Drive> found = drives();
+  ASSERT_FALSE(found.empty());
   wchar_t windows[MAX_PATH] = {};
   ASSERT_GT(GetWindowsDirectoryW(windows, MAX_PATH), 0u);
   bool system_drive_seen = false;
-  for (const std::string& entry : entries) {
-    ASSERT_GE(entry.size(), 2u);
-    EXPECT_TRUE(std::islower(static_cast<unsigned char>(entry[0]))) << entry;
-    EXPECT_EQ(entry[1], ':') << entry;
-    if (entry.size() > 2) {
-      EXPECT_EQ(entry.substr(2, 2), " [") << entry;
-      EXPECT_EQ(entry.back(), ']') << entry;
-    }
-    if (entry[0] == std::tolower(static_cast<int>(windows[0]))) system_drive_seen = true;
+  for (std::size_t i = 0; i < found.size(); ++i) {
+    const std::string& root = found[i].root;
+    ASSERT_EQ(root.size(), 3u) << root;
+    EXPECT_TRUE(std::isupper(static_cast<unsigned char>(root[0]))) << root;
+    EXPECT_EQ(root.substr(1), ":\\") << root;
+    if (i > 0) EXPECT_LT(found[i - 1].root, root);
+    if (root[0] == std::toupper(static_cast<int>(windows[0]))) system_drive_seen = true;
   }
   EXPECT_TRUE(system_drive_seen);
 }

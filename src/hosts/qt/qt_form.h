@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/drives.h"
+#include "ui/drive_box.h"
 #include "ui/form1.h"
 #include "hosts/qt/qt_controls.h"
 #include "hosts/qt/qt_event_routing.h"
@@ -20,7 +20,7 @@ class QtForm {
   /// for `dpi` dots per inch (0: the screen's) and scaled by `scale` (0: so
   /// that the captions fit the fonts, FormWindow). A QApplication must exist.
   explicit QtForm(FormServices services = {},
-                  const std::vector<std::string>& drives = platform::drive_box_entries(),
+                  const std::vector<std::string>& drives = drive_box_entries(),
                   int dpi = 0, double scale = 0);
   QtForm(const QtForm&) = delete;
   QtForm& operator=(const QtForm&) = delete;

@@ -4,9 +4,9 @@
 #include <windowsx.h>
 
 #include "app/form_events.h"
-#include "platform/drives.h"
 #include "platform/win32/win32_text.h"
 #include "hosts/win32/win32_controls.h"
+#include "ui/drive_box.h"
 #include "ui/form_layout.h"
 #include "hosts/win32/popup_menu.h"
 #include "hosts/win32/tab_order.h"
@@ -53,7 +53,7 @@ FormWindow::FormWindow() {
   }
 
   controls_ = create_controls(hwnd_, dpi_, fonts_);
-  fill_drive_box(control(ControlId::Drive1), platform::drive_box_entries());
+  fill_drive_box(control(ControlId::Drive1), drive_box_entries());
   tooltips_ = create_tooltips(hwnd_, controls_);
   for (const ControlSpec& shape : form_controls()) {
     if (is_edit(shape.id) || shape.id == ControlId::List1) subclass(shape.id);

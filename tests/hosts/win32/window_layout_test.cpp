@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/drives.h"
 #include "platform/win32/win32_text.h"
+#include "ui/drive_box.h"
 #include "ui/form_layout.h"
 #include "hosts/win32/popup_menu.h"
 #include "window_test_support.h"
@@ -96,7 +96,7 @@ TEST(Win32WindowLayout, EveryControlHasItsClassCaptionAndPixelPlace) {
 
 TEST(Win32WindowLayout, DriveBoxOffersTheMachinesDrivesWithOneChosen) {
   Win32Form window;
-  const std::vector<std::string> drives = platform::drive_box_entries();
+  const std::vector<std::string> drives = drive_box_entries();
   ASSERT_EQ(window.Drive1.ListCount(), static_cast<int>(drives.size()));
   for (std::size_t i = 0; i < drives.size(); ++i) EXPECT_EQ(window.Drive1.List(static_cast<int>(i)), drives[i]);
   if (!drives.empty()) {
