@@ -14,7 +14,7 @@
 #include "search/query.h"
 #include "search/result_line.h"
 #include "search/searcher.h"
-#include "shell/companion_settings.h"
+#include "shell/vesko_settings.h"
 
 #ifndef KORVINT_VERSION
 #define KORVINT_VERSION "0.0.0"
@@ -137,8 +137,8 @@ int run_vesko(const std::vector<std::string>& arguments, std::ostream& out, std:
     return 2;
   }
 
-  const shell::CompanionSettings settings =
-      options.folders.empty() || !options.encoding ? shell::read_companion_settings() : shell::CompanionSettings{};
+  const shell::VeskoSettings settings =
+      options.folders.empty() || !options.encoding ? shell::read_vesko_settings() : shell::VeskoSettings{};
   if (options.folders.empty()) {
     const auto folder = shell::vesko_catalogue_folder(settings, platform::system_file_services());
     if (!folder) {

@@ -9,7 +9,7 @@ VeskoWindow::VeskoWindow(ui::VeskoForm& form, VeskoWindowOptions options, std::v
     : form_(form), folders_(std::move(options.folders)) {
   platform::FileServices& files =
       services.files != nullptr ? *services.files : platform::system_file_services();
-  const shell::CompanionSettings settings = shell::read_companion_settings(files, places, default_folder);
+  const shell::VeskoSettings settings = shell::read_vesko_settings(files, places, default_folder);
   settings_file_ = shell::settings_file_for_writing(settings, places);
   if (folders_.empty())
     if (auto folder = shell::vesko_catalogue_folder(settings, files)) folders_.push_back(std::move(*folder));

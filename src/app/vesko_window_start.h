@@ -9,7 +9,7 @@
 
 #include "app/vesko_arguments.h"
 #include "jobs/vesko_session.h"
-#include "shell/companion_settings.h"
+#include "shell/vesko_settings.h"
 #include "ui/vesko_form.h"
 
 namespace korvint::app {

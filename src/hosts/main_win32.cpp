@@ -16,10 +16,11 @@
 #include <string>
 #include <vector>
 
+#include "app/batch_arguments.h"
 #include "app/batch_outcome.h"
-#include "app/command_line.h"
 #include "app/form_events.h"
 #include "app/start_up.h"
+#include "app/windows_slash_arguments.h"
 #include "hosts/headless/windowless_batch.h"
 #include "hosts/win32/form_keyboard.h"
 #include "hosts/win32/parent_console.h"

@@ -20,7 +20,7 @@
 #include "hosts/win32/vesko_keyboard.h"
 #include "hosts/win32/vesko_win32_form.h"
 #include "platform/win32/win32_text.h"
-#include "shell/companion_settings.h"
+#include "shell/vesko_settings.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int show_command) {
   using namespace korvint;

@@ -9,7 +9,7 @@
 #include "app/vesko_form_events.h"
 #include "hosts/qt/qt_platforms.h"
 #include "hosts/qt/vesko_qt_window.h"
-#include "shell/companion_settings.h"
+#include "shell/vesko_settings.h"
 
 int vesko_window_main(const char* program, const char* const* folders, int folder_count, const char* encoding,
                       int (*stop_requested)()) {

@@ -13,7 +13,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "shell/companion.h"
+#include "shell/vesko_launcher.h"
 #include "support/form_fixture.h"
 
 namespace korvint::test {
@@ -96,7 +96,7 @@ TEST(VeskoProgram, ADisplayThatDoesNotAnswerEndsItWithTwo) {
 
 TEST(VeskoProgram, KorvintsButtonStartsTheVeskoBesideIt) {
   FormFixture f;
-  const std::string beside = f.form().services.program_folder + "/" + shell::companion_file_name();
+  const std::string beside = f.form().services.program_folder + "/" + shell::vesko_file_name();
   fs::create_symlink(VESKO_PROGRAM, beside);
   shell::Command8_Click(f.form());
   EXPECT_TRUE(f.window->host.messages.empty());

@@ -19,7 +19,7 @@
 #include "hosts/win32/vesko_win32_form.h"
 #include "platform/file_services.h"
 #include "platform/win32/win32_text.h"
-#include "shell/companion.h"
+#include "shell/vesko_launcher.h"
 #include "support/form_fixture.h"
 #include "support/temp_tree.h"
 
@@ -155,7 +155,7 @@ TEST_F(Win32VeskoTest, KeysMoveBetweenQueryAndResultsAndEscClears) {
 
 TEST(VeskoExe, KorvintsButtonStartsItAndItOpensItsWindow) {
   test::FormFixture f;
-  const fs::path beside = fs::path(f.form().services.program_folder) / shell::companion_file_name();
+  const fs::path beside = fs::path(f.form().services.program_folder) / shell::vesko_file_name();
   fs::copy_file(fs::path(vesko_exe()), beside);
   shell::Command8_Click(f.form());
   EXPECT_TRUE(f.window->host.messages.empty());
