@@ -22,7 +22,7 @@
 #include "app/start_up.h"
 #include "app/windows_slash_arguments.h"
 #include "hosts/headless/windowless_batch.h"
-#include "hosts/win32/form_keyboard.h"
+#include "hosts/win32/message_pump.h"
 #include "hosts/win32/parent_console.h"
 #include "hosts/win32/win32_form.h"
 #include "platform/win32/win32_error.h"

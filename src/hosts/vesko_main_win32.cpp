@@ -17,7 +17,7 @@
 #include "app/vesko_command_line.h"
 #include "app/vesko_form_events.h"
 #include "hosts/win32/console_output.h"
-#include "hosts/win32/vesko_keyboard.h"
+#include "hosts/win32/message_pump.h"
 #include "hosts/win32/vesko_win32_form.h"
 #include "platform/win32/win32_text.h"
 #include "shell/vesko_settings.h"

@@ -1,7 +1,6 @@
 #include "hosts/win32/form_keyboard.h"
 
 #include "app/form_events.h"
-#include "hosts/win32/message_pump.h"
 
 namespace korvint::ui::win32 {
 namespace {
@@ -37,14 +36,6 @@ bool handle_keyboard(FormWindow& window, MSG& msg) {
   if (msg.message == WM_CHAR && msg.wParam == L'\t') return true;
 
   return IsDialogMessageW(main, &msg) != FALSE;
-}
-
-bool deliver_pending_messages(FormWindow& window) {
-  return deliver_pending_messages([&window](MSG& msg) { return handle_keyboard(window, msg); });
-}
-
-int run_message_loop(FormWindow& window) {
-  return run_message_loop([&window](MSG& msg) { return handle_keyboard(window, msg); });
 }
 
 }  // namespace korvint::ui::win32

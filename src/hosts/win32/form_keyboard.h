@@ -1,7 +1,6 @@
 #pragma once
 // The keyboard before a message reaches its control: the form's key preview,
-// TAB in tab-index order, and the dialog keys (access keys, Enter, arrows);
-// and the message loops that handle it so.
+// TAB in tab-index order, and the dialog keys (access keys, Enter, arrows).
 
 #include <windows.h>
 
@@ -19,12 +18,5 @@ std::int16_t shift_state(const MSG& msg);
 /// Shift+TAB move the focus, the dialog keys are processed. True when the
 /// message was dealt with in full and must not be dispatched again.
 bool handle_keyboard(FormWindow& window, MSG& msg);
-
-/// Delivers every pending message with `window`'s keyboard handling
-/// (message_pump.h); false when the quit message came.
-bool deliver_pending_messages(FormWindow& window);
-
-/// Delivers messages with `window`'s keyboard handling until the quit message.
-int run_message_loop(FormWindow& window);
 
 }  // namespace korvint::ui::win32

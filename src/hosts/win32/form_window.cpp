@@ -4,13 +4,13 @@
 #include <windowsx.h>
 
 #include "app/form_events.h"
-#include "platform/win32/win32_text.h"
-#include "hosts/win32/win32_controls.h"
-#include "ui/drive_box.h"
-#include "ui/form_layout.h"
+#include "hosts/win32/form_keyboard.h"
 #include "hosts/win32/popup_menu.h"
 #include "hosts/win32/tab_order.h"
-#include "hosts/win32/window_class.h"
+#include "hosts/win32/win32_controls.h"
+#include "platform/win32/win32_text.h"
+#include "ui/drive_box.h"
+#include "ui/form_layout.h"
 
 namespace korvint::ui::win32 {
 namespace {
@@ -38,23 +38,15 @@ FormWindow::FormWindow() {
   InitCommonControlsEx(&common);
   dpi_ = screen_dpi();
 
-  const HINSTANCE instance = GetModuleHandleW(nullptr);
-  register_window_class(instance, kFormWindowClass, &FormWindow::window_procedure);
   const SIZE client = client_pixel_size(dpi_);
-  RECT frame{0, 0, client.cx, client.cy};
-  AdjustWindowRectEx(&frame, kFormWindowStyle, FALSE, 0);
-  const std::wstring caption = platform::win32::to_wide(kFormCaption);
-  CreateWindowExW(0, kFormWindowClass, caption.c_str(), kFormWindowStyle, CW_USEDEFAULT,
-                  CW_USEDEFAULT, frame.right - frame.left, frame.bottom - frame.top, nullptr,
-                  nullptr, instance, this);
-  if (hwnd_ == nullptr) {
+  if (!create(kFormWindowClass, kFormCaption, kFormWindowStyle, client.cx, client.cy)) {
     creation_error_ = GetLastError();
     return;
   }
 
-  controls_ = create_controls(hwnd_, dpi_, fonts_);
+  controls_ = create_controls(hwnd(), dpi_, fonts_);
   fill_drive_box(control(ControlId::Drive1), drive_box_entries());
-  tooltips_ = create_tooltips(hwnd_, controls_);
+  tooltips_ = create_tooltips(hwnd(), controls_);
   for (const ControlSpec& shape : form_controls()) {
     if (is_edit(shape.id) || shape.id == ControlId::List1) subclass(shape.id);
   }
@@ -63,10 +55,6 @@ FormWindow::FormWindow() {
 FormWindow::~FormWindow() {
   form_ = nullptr;
   destroy();
-}
-
-void FormWindow::destroy() {
-  if (hwnd_ != nullptr) DestroyWindow(hwnd_);
 }
 
 void FormWindow::set_busy(bool busy) {
@@ -79,7 +67,7 @@ void FormWindow::set_busy(bool busy) {
   POINT at{};
   GetCursorPos(&at);
   HWND under = WindowFromPoint(at);
-  if (under != nullptr && (under == hwnd_ || IsChild(hwnd_, under))) {
+  if (under != nullptr && (under == hwnd() || IsChild(hwnd(), under))) {
     const LRESULT hit = SendMessageW(under, WM_NCHITTEST, 0, MAKELPARAM(at.x, at.y));
     SendMessageW(under, WM_SETCURSOR, reinterpret_cast<WPARAM>(under), MAKELPARAM(hit, WM_MOUSEMOVE));
   } else {
@@ -90,7 +78,7 @@ void FormWindow::set_busy(bool busy) {
 void FormWindow::move_focus(HWND from, bool backwards) {
   HWND next = next_tab_stop(controls_, from, backwards);
   if (next == nullptr) {
-    if (hwnd_ != nullptr) SetFocus(hwnd_);
+    if (hwnd() != nullptr) SetFocus(hwnd());
     return;
   }
   SetFocus(next);
@@ -125,19 +113,12 @@ void FormWindow::subclass(ControlId id) {
       control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&FormWindow::control_procedure)));
 }
 
-LRESULT CALLBACK FormWindow::window_procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-  auto* self = static_cast<FormWindow*>(window_object(window, message, lparam));
-  if (self == nullptr) return DefWindowProcW(window, message, wparam, lparam);
-  if (message == WM_NCCREATE) self->hwnd_ = window;
-  if (message == WM_NCDESTROY) {
-    forget_window_object(window);
-    self->hwnd_ = nullptr;
-    self->controls_.fill(nullptr);
-    self->tooltips_ = nullptr;
-    self->last_focus_ = nullptr;
-    return DefWindowProcW(window, message, wparam, lparam);
-  }
-  return self->on_message(message, wparam, lparam);
+bool FormWindow::pre_translate(MSG& msg) { return handle_keyboard(*this, msg); }
+
+void FormWindow::on_destroyed() {
+  controls_.fill(nullptr);
+  tooltips_ = nullptr;
+  last_focus_ = nullptr;
 }
 
 LRESULT FormWindow::on_message(UINT message, WPARAM wparam, LPARAM lparam) {
@@ -186,7 +167,7 @@ LRESULT FormWindow::on_message(UINT message, WPARAM wparam, LPARAM lparam) {
       break;
     default: break;
   }
-  return DefWindowProcW(hwnd_, message, wparam, lparam);
+  return DefWindowProcW(hwnd(), message, wparam, lparam);
 }
 
 void FormWindow::on_command(int id, int code, HWND from) {
@@ -222,7 +203,7 @@ void FormWindow::on_mouse_up(std::int16_t button, LPARAM lparam) {
   // Only the window's own surface counts: a label lets the mouse through to the
   // window but is a control; the line is transparent and counts as surface.
   const POINT at{GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam)};
-  if (ChildWindowFromPointEx(hwnd_, at, CWP_SKIPINVISIBLE | CWP_SKIPTRANSPARENT) != hwnd_) return;
+  if (ChildWindowFromPointEx(hwnd(), at, CWP_SKIPINVISIBLE | CWP_SKIPTRANSPARENT) != hwnd()) return;
   app::on_form_mouse_up(*form_, button);
 }
 

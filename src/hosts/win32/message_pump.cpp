@@ -2,31 +2,31 @@
 
 namespace korvint::ui::win32 {
 
-void deliver_message(MSG& msg, const KeyboardHandling& keyboard) {
-  if (keyboard(msg)) return;
+void deliver_message(TopLevelWindow& window, MSG& msg) {
+  if (window.pre_translate(msg)) return;
   TranslateMessage(&msg);
   DispatchMessageW(&msg);
 }
 
-bool deliver_pending_messages(const KeyboardHandling& keyboard) {
+bool deliver_pending_messages(TopLevelWindow& window) {
   MSG msg{};
   while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE) != FALSE) {
     if (msg.message == WM_QUIT) {
       PostQuitMessage(static_cast<int>(msg.wParam));
       return false;
     }
-    deliver_message(msg, keyboard);
+    deliver_message(window, msg);
   }
   return true;
 }
 
-int run_message_loop(const KeyboardHandling& keyboard) {
+int run_message_loop(TopLevelWindow& window) {
   MSG msg{};
   for (;;) {
     const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
     if (got == 0) return static_cast<int>(msg.wParam);
     if (got == -1) return 1;
-    deliver_message(msg, keyboard);
+    deliver_message(window, msg);
   }
 }
 

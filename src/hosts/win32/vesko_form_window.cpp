@@ -6,8 +6,8 @@
 #include "app/vesko_form_events.h"
 #include "hosts/win32/folder_dialog.h"
 #include "hosts/win32/vesko_control_creation.h"
+#include "hosts/win32/vesko_keyboard.h"
 #include "hosts/win32/win32_controls.h"
-#include "hosts/win32/window_class.h"
 #include "hosts/win32/window_geometry.h"
 #include "platform/win32/win32_text.h"
 #include "search/query.h"
@@ -17,13 +17,6 @@ namespace {
 
 constexpr UINT kCatalogueSelectionMessage = WM_APP + 2;
 constexpr DWORD kWindowStyle = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
-
-// The outer size of a window whose client area is `width` by `height` twips at `dpi`.
-SIZE frame_size(int width, int height, int dpi) {
-  RECT frame{0, 0, twips_to_pixels(width, dpi), twips_to_pixels(height, dpi)};
-  AdjustWindowRectEx(&frame, kWindowStyle, FALSE, 0);
-  return SIZE{frame.right - frame.left, frame.bottom - frame.top};
-}
 
 }  // namespace
 
@@ -35,14 +28,11 @@ VeskoFormWindow::VeskoFormWindow() {
   ensure_com();  // the folder dialog and the file manager's shell calls
   dpi_ = screen_dpi().x;
   font_ = FontHandle(message_font());
-  const HINSTANCE instance = GetModuleHandleW(nullptr);
-  register_window_class(instance, kVeskoWindowClass, &VeskoFormWindow::procedure);
-  const SIZE size = frame_size(kVeskoClientWidthTwips, kVeskoClientHeightTwips, dpi_);
-  CreateWindowExW(0, kVeskoWindowClass, platform::win32::to_wide(kVeskoTitle).c_str(), kWindowStyle, CW_USEDEFAULT,
-                  CW_USEDEFAULT, size.cx, size.cy, nullptr, nullptr, instance, this);
-  if (hwnd_ == nullptr) return;
-  controls_ = create_vesko_controls(hwnd_, font_.get(), dpi_);
-  tooltips_ = create_vesko_tooltips(hwnd_, controls_, dpi_);
+  if (!create(kVeskoWindowClass, kVeskoTitle, kWindowStyle, twips_to_pixels(kVeskoClientWidthTwips, dpi_),
+              twips_to_pixels(kVeskoClientHeightTwips, dpi_)))
+    return;
+  controls_ = create_vesko_controls(hwnd(), font_.get(), dpi_);
+  tooltips_ = create_vesko_tooltips(hwnd(), controls_, dpi_);
   query_help_ = platform::win32::to_wide(search::kQueryHelp);
   lay_out();
 }
@@ -50,10 +40,6 @@ VeskoFormWindow::VeskoFormWindow() {
 VeskoFormWindow::~VeskoFormWindow() {
   vesko_ = nullptr;
   destroy();
-}
-
-void VeskoFormWindow::destroy() {
-  if (hwnd_ != nullptr) DestroyWindow(hwnd_);
 }
 
 void VeskoFormWindow::attach(app::VeskoWindow* vesko, const VeskoEdit* query, const VeskoListView* catalogues,
@@ -65,19 +51,19 @@ void VeskoFormWindow::attach(app::VeskoWindow* vesko, const VeskoEdit* query, co
 }
 
 void VeskoFormWindow::post(std::function<void()> task) {
-  if (posted_.push(std::move(task))) PostMessageW(hwnd_, kRunPostedMessage, 0, 0);
+  if (posted_.push(std::move(task))) PostMessageW(hwnd(), kRunPostedMessage, 0, 0);
 }
 
 void VeskoFormWindow::lay_out() {
-  if (hwnd_ == nullptr || controls_.empty()) return;
+  if (hwnd() == nullptr || controls_.empty()) return;
   RECT client{};
-  GetClientRect(hwnd_, &client);
+  GetClientRect(hwnd(), &client);
   for (const VeskoControlSpec& shape : vesko_controls()) {
     const PixelRect at = control_pixel_rect(shape, dpi_, dpi_, 1.0, client.right, client.bottom);
     MoveWindow(control(shape.id), at.left, at.top, at.width, at.height, TRUE);
   }
   // Controls that moved leave parts of the window that no control repaints.
-  RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+  RedrawWindow(hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 std::optional<VeskoControlId> VeskoFormWindow::control_of(HWND window) const {
@@ -88,17 +74,7 @@ std::optional<VeskoControlId> VeskoFormWindow::control_of(HWND window) const {
   return std::nullopt;
 }
 
-LRESULT CALLBACK VeskoFormWindow::procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-  auto* self = static_cast<VeskoFormWindow*>(window_object(window, message, lparam));
-  if (self == nullptr) return DefWindowProcW(window, message, wparam, lparam);
-  if (message == WM_NCCREATE) self->hwnd_ = window;
-  if (message == WM_NCDESTROY) {
-    forget_window_object(window);
-    self->hwnd_ = nullptr;
-    return DefWindowProcW(window, message, wparam, lparam);
-  }
-  return self->on_message(message, wparam, lparam);
-}
+bool VeskoFormWindow::pre_translate(MSG& msg) { return handle_vesko_keyboard(*this, msg); }
 
 LRESULT VeskoFormWindow::on_message(UINT message, WPARAM wparam, LPARAM lparam) {
   switch (message) {
@@ -112,7 +88,8 @@ LRESULT VeskoFormWindow::on_message(UINT message, WPARAM wparam, LPARAM lparam) 
       return 0;
     case WM_SIZE: lay_out(); return 0;
     case WM_GETMINMAXINFO: {
-      const SIZE least = frame_size(kVeskoMinWidthTwips, kVeskoMinHeightTwips, dpi_);
+      const SIZE least = frame_size(kWindowStyle, twips_to_pixels(kVeskoMinWidthTwips, dpi_),
+                                    twips_to_pixels(kVeskoMinHeightTwips, dpi_));
       reinterpret_cast<MINMAXINFO*>(lparam)->ptMinTrackSize = POINT{least.cx, least.cy};
       return 0;
     }
@@ -132,11 +109,11 @@ LRESULT VeskoFormWindow::on_message(UINT message, WPARAM wparam, LPARAM lparam) 
         return 0;
       }
       break;
-    case WM_CLOSE: DestroyWindow(hwnd_); return 0;
+    case WM_CLOSE: DestroyWindow(hwnd()); return 0;
     case WM_DESTROY: PostQuitMessage(0); return 0;
     default: break;
   }
-  return DefWindowProcW(hwnd_, message, wparam, lparam);
+  return DefWindowProcW(hwnd(), message, wparam, lparam);
 }
 
 LRESULT VeskoFormWindow::on_notify(const NMHDR& header, LPARAM lparam) {
@@ -168,7 +145,7 @@ LRESULT VeskoFormWindow::on_notify(const NMHDR& header, LPARAM lparam) {
       // Many items change at once (Ctrl+A, Shift+click): the search runs once, after them.
       if (*from == VeskoControlId::lstCatalogues && !catalogues_->quiet && !selection_change_posted_) {
         selection_change_posted_ = true;
-        PostMessageW(hwnd_, kCatalogueSelectionMessage, 0, 0);
+        PostMessageW(hwnd(), kCatalogueSelectionMessage, 0, 0);
       }
       return 0;
     default: return 0;

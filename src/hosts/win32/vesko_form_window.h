@@ -1,7 +1,7 @@
 #pragma once
-// Vesko's main window: its window class, the window with every control of
-// its layout table, laid out anew as it is resized, and the window procedure
-// that turns Win32 messages into the window's events (app/vesko_form_events).
+// Vesko's main window: the window with every control of its layout table,
+// laid out anew as it is resized, turning Win32 messages into the window's
+// events (app/vesko_form_events).
 
 #include <windows.h>
 
@@ -11,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include "hosts/win32/top_level_window.h"
 #include "hosts/win32/vesko_win32_controls.h"
 #include "hosts/win32/win32_handles.h"
 #include "ui/posted_tasks.h"
@@ -30,17 +31,12 @@ inline constexpr UINT kRunPostedMessage = WM_APP + 1;
 /// Posted by the folder watch when the catalogue folders changed.
 inline constexpr UINT kFoldersChangedMessage = WM_APP + 3;
 
-class VeskoFormWindow {
+class VeskoFormWindow final : public TopLevelWindow {
  public:
   /// Creates the window, hidden, with its controls, at the screen's resolution.
   VeskoFormWindow();
   /// Destroys the window if it is still there.
-  ~VeskoFormWindow();
-  VeskoFormWindow(const VeskoFormWindow&) = delete;
-  VeskoFormWindow& operator=(const VeskoFormWindow&) = delete;
-
-  /// The window; nullptr once it has been destroyed, or when it could not be created.
-  [[nodiscard]] HWND hwnd() const { return hwnd_; }
+  ~VeskoFormWindow() override;
   /// The child window of a control; nullptr when the window could not be created.
   [[nodiscard]] HWND control(VeskoControlId id) const {
     const auto slot = static_cast<std::size_t>(id);
@@ -65,17 +61,15 @@ class VeskoFormWindow {
   /// row asked for it (screen coordinates); nullopt: at the mouse pointer.
   std::optional<POINT> take_menu_point() { return std::exchange(menu_at_, std::nullopt); }
 
-  /// Destroys the window and its controls; later calls do nothing.
-  void destroy();
+  /// The window's keys and the dialog keys (vesko_keyboard.h).
+  bool pre_translate(MSG& msg) override;
 
  private:
-  static LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
-  LRESULT on_message(UINT message, WPARAM wparam, LPARAM lparam);
+  LRESULT on_message(UINT message, WPARAM wparam, LPARAM lparam) override;
   LRESULT on_notify(const NMHDR& header, LPARAM lparam);
   void on_context_menu(LPARAM lparam);
   void lay_out();
 
-  HWND hwnd_ = nullptr;
   std::vector<HWND> controls_;  // by VeskoControlId
   HWND tooltips_ = nullptr;
   std::wstring query_help_;

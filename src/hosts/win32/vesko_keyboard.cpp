@@ -3,7 +3,6 @@
 #include <optional>
 
 #include "app/vesko_form_events.h"
-#include "hosts/win32/message_pump.h"
 
 namespace korvint::ui::win32 {
 namespace {
@@ -36,14 +35,6 @@ bool handle_vesko_keyboard(VeskoFormWindow& window, MSG& msg) {
   // Tab and Shift+Tab between the controls; Enter and Esc never reach a dialog default.
   if (msg.message == WM_KEYDOWN && (msg.wParam == VK_RETURN || msg.wParam == VK_ESCAPE)) return false;
   return IsDialogMessageW(main, &msg) != FALSE;
-}
-
-bool deliver_pending_messages(VeskoFormWindow& window) {
-  return deliver_pending_messages([&window](MSG& msg) { return handle_vesko_keyboard(window, msg); });
-}
-
-int run_message_loop(VeskoFormWindow& window) {
-  return run_message_loop([&window](MSG& msg) { return handle_vesko_keyboard(window, msg); });
 }
 
 }  // namespace korvint::ui::win32

@@ -1,7 +1,7 @@
 #pragma once
 // The keyboard of Vesko's window before a message reaches its control: the
 // window's keys (Ctrl+F, Alt+D, Esc, Down, Enter, F5, Ctrl+R) and the dialog
-// keys (Tab between the controls); and the message loops that handle it so.
+// keys (Tab between the controls).
 
 #include <windows.h>
 
@@ -12,13 +12,5 @@ namespace korvint::ui::win32 {
 /// Handles `msg` before it is dispatched when it belongs to `window` or one of
 /// its controls; true when it was dealt with in full.
 bool handle_vesko_keyboard(VeskoFormWindow& window, MSG& msg);
-
-/// Delivers every pending message with `window`'s keyboard handling; false
-/// when the quit message came (message_pump.h).
-bool deliver_pending_messages(VeskoFormWindow& window);
-
-/// Delivers messages with `window`'s keyboard handling until the quit
-/// message; returns its exit code.
-int run_message_loop(VeskoFormWindow& window);
 
 }  // namespace korvint::ui::win32

@@ -5,7 +5,7 @@
 
 #include "ui/form_layout.h"
 #include "hosts/win32/folder_dialog.h"
-#include "hosts/win32/form_keyboard.h"
+#include "hosts/win32/message_pump.h"
 #include "hosts/win32/message_box.h"
 #include "hosts/win32/popup_menu.h"
 

@@ -14,7 +14,7 @@
 #include <utility>
 
 #include "app/vesko_form_events.h"
-#include "hosts/win32/vesko_keyboard.h"
+#include "hosts/win32/message_pump.h"
 #include "hosts/win32/vesko_control_creation.h"
 #include "hosts/win32/vesko_win32_form.h"
 #include "platform/file_services.h"

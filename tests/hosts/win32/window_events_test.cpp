@@ -8,7 +8,7 @@
 
 #include "jobs/naming_rule.h"
 #include "platform/win32/win32_text.h"
-#include "hosts/win32/form_keyboard.h"
+#include "hosts/win32/message_pump.h"
 #include "hosts/win32/popup_menu.h"
 #include "support/control_contract.h"
 #include "window_test_support.h"
