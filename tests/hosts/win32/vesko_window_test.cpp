@@ -20,6 +20,7 @@
 #include "platform/file_services.h"
 #include "platform/win32/win32_text.h"
 #include "shell/vesko_launcher.h"
+#include "support/child_process.h"
 #include "support/form_fixture.h"
 #include "support/temp_tree.h"
 
@@ -165,44 +166,13 @@ TEST(VeskoExe, KorvintsButtonStartsItAndItOpensItsWindow) {
   EXPECT_TRUE(pump_until(nullptr, [&] { return FindWindowW(kVeskoWindowClass, L"Vesko") == nullptr; }));
 }
 
-// Runs `command` and gives its exit code and what it wrote to its output and error streams.
-struct Ran {
-  DWORD code = 99;
-  std::string output;
-};
-Ran run_program(std::wstring command) {
-  Ran ran;
-  SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-  HANDLE read_end = nullptr;
-  HANDLE write_end = nullptr;
-  if (!CreatePipe(&read_end, &write_end, &inherit, 0)) return ran;
-  SetHandleInformation(read_end, HANDLE_FLAG_INHERIT, 0);
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  startup.dwFlags = STARTF_USESTDHANDLES;
-  startup.hStdOutput = write_end;
-  startup.hStdError = write_end;
-  PROCESS_INFORMATION process{};
-  const bool started =
-      CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process) != FALSE;
-  CloseHandle(write_end);
-  char block[4096];
-  DWORD got = 0;
-  while (started && ReadFile(read_end, block, sizeof block, &got, nullptr) != FALSE && got > 0) ran.output.append(block, got);
-  CloseHandle(read_end);
-  if (!started) return ran;
-  WaitForSingleObject(process.hProcess, 60000);
-  GetExitCodeProcess(process.hProcess, &ran.code);
-  CloseHandle(process.hProcess);
-  CloseHandle(process.hThread);
-  return ran;
-}
+using test::run_program;
 
 std::wstring in_quotes(const fs::path& path) { return L"\"" + path.wstring() + L"\""; }
 
 // Runs Vesko.exe with `arguments`, its output and errors into one pipe.
 std::pair<DWORD, std::string> run_vesko_exe(const std::wstring& arguments) {
-  Ran ran = run_program(in_quotes(vesko_exe()) + L" " + arguments);
+  test::ProgramRun ran = run_program(in_quotes(vesko_exe()) + L" " + arguments);
   return {ran.code, std::move(ran.output)};
 }
 
@@ -257,7 +227,7 @@ TEST(VeskoExe, ItTellsApartAScanInProgressByItsLock) {
     } else {
       tree.text_file("cats/d.lst.lock", "");
     }
-    const Ran ran = run_program(in_quotes(vesko_exe()) + L" --catalogues " + in_quotes(tree.root() / "cats") + L" mp3");
+    const test::ProgramRun ran = run_program(in_quotes(vesko_exe()) + L" --catalogues " + in_quotes(tree.root() / "cats") + L" mp3");
     EXPECT_EQ(ran.code, 0u) << c.state << ": " << ran.output;
     EXPECT_NE(ran.output.find(c.found), std::string::npos) << c.state << ": " << ran.output;
     EXPECT_NE(ran.output.find(c.note), std::string::npos) << c.state << ": " << ran.output;
@@ -305,7 +275,7 @@ TEST(VeskoExe, ARescanWhileItsWindowIsOpenLeavesNoBackup) {
 
   for (int rescan = 0; rescan < 2; ++rescan) {
     tree.text_file("disk/c" + std::to_string(rescan) + ".txt", "c");
-    const Ran ran = run_program(scan);
+    const test::ProgramRun ran = run_program(scan);
     EXPECT_EQ(ran.code, 0u) << ran.output;
     EXPECT_FALSE(fs::exists(tree.root() / "cats" / "disk.lst.old")) << "rescan " << rescan << ": " << ran.output;
     // The window reads the new catalogue by itself.
