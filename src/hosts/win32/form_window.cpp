@@ -31,7 +31,7 @@ std::int16_t list_button(UINT message) {
 
 }  // namespace
 
-FormWindow::FormWindow() {
+FormWindow::FormWindow(int show_command) : TopLevelWindow(show_command) {
   // Pixels stay pixels on high-resolution screens; the layout scales itself by the DPI.
   SetProcessDPIAware();
   INITCOMMONCONTROLSEX common{sizeof(common), ICC_WIN95_CLASSES};

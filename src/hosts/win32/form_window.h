@@ -26,8 +26,9 @@ inline constexpr DWORD kFormWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMEN
 
 class FormWindow final : public TopLevelWindow {
  public:
-  /// Creates the window, hidden, with all its controls laid out at the screen's resolution.
-  FormWindow();
+  /// Creates the window, hidden, with all its controls laid out at the
+  /// screen's resolution; `show_command` is how it first appears (SW_...).
+  explicit FormWindow(int show_command = SW_SHOWNORMAL);
   /// Destroys the window if it is still there.
   ~FormWindow() override;
 

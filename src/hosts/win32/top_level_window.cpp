@@ -38,6 +38,13 @@ bool TopLevelWindow::create(const wchar_t* class_name, std::string_view title, D
   return hwnd_ != nullptr;
 }
 
+void TopLevelWindow::show() {
+  if (hwnd_ == nullptr) return;
+  ShowWindow(hwnd_, shown_before_ ? SW_SHOW : show_command_);
+  shown_before_ = true;
+  UpdateWindow(hwnd_);
+}
+
 void TopLevelWindow::destroy() {
   if (hwnd_ != nullptr) DestroyWindow(hwnd_);
 }

@@ -24,11 +24,16 @@ class TopLevelWindow {
   /// with it in full.
   virtual bool pre_translate(MSG& msg) = 0;
 
+  /// Shows the window: the first time as its starter asked (the show command
+  /// it was made with), later as it was.
+  void show();
+
   /// Destroys the window and its controls; later calls do nothing.
   void destroy();
 
  protected:
-  TopLevelWindow() = default;
+  /// `show_command` is how the window first appears (SW_...).
+  explicit TopLevelWindow(int show_command) : show_command_(show_command) {}
 
   /// Creates the window, hidden: of the class `class_name` (registered on the
   /// first call, with the arrow pointer, the dialog background and the
@@ -47,6 +52,8 @@ class TopLevelWindow {
   static LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
 
   HWND hwnd_ = nullptr;
+  int show_command_;
+  bool shown_before_ = false;
 };
 
 /// The outer size of a window with `style` whose client area is `client_width` by `client_height` pixels.

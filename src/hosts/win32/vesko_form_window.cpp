@@ -20,7 +20,7 @@ constexpr DWORD kWindowStyle = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
 
 }  // namespace
 
-VeskoFormWindow::VeskoFormWindow() {
+VeskoFormWindow::VeskoFormWindow(int show_command) : TopLevelWindow(show_command) {
   // Pixels stay pixels on high-resolution screens; the layout scales itself by the DPI.
   SetProcessDPIAware();
   INITCOMMONCONTROLSEX common{sizeof common, ICC_WIN95_CLASSES | ICC_LISTVIEW_CLASSES};
@@ -28,26 +28,23 @@ VeskoFormWindow::VeskoFormWindow() {
   ensure_com();  // the folder dialog and the file manager's shell calls
   dpi_ = screen_dpi().x;
   font_ = FontHandle(message_font());
-  if (!create(kVeskoWindowClass, kVeskoTitle, kWindowStyle, twips_to_pixels(kVeskoClientWidthTwips, dpi_),
-              twips_to_pixels(kVeskoClientHeightTwips, dpi_)))
-    return;
-  controls_ = create_vesko_controls(hwnd(), font_.get(), dpi_);
-  tooltips_ = create_vesko_tooltips(hwnd(), controls_, dpi_);
-  query_help_ = platform::win32::to_wide(search::kQueryHelp);
+  if (create(kVeskoWindowClass, kVeskoTitle, kWindowStyle, twips_to_pixels(kVeskoClientWidthTwips, dpi_),
+             twips_to_pixels(kVeskoClientHeightTwips, dpi_))) {
+    controls_ = create_vesko_controls(hwnd(), font_.get(), dpi_);
+    tooltips_ = create_vesko_tooltips(hwnd(), controls_, dpi_);
+    query_help_ = platform::win32::to_wide(search::kQueryHelp);
+  }
+  query_ = std::make_unique<VeskoEdit>(control(VeskoControlId::txtQuery));
+  folder_ = std::make_unique<Win32Label>(control(VeskoControlId::lblFolder));
+  status_ = std::make_unique<Win32Label>(control(VeskoControlId::lblStatus));
+  catalogues_ = std::make_unique<VeskoListView>(control(VeskoControlId::lstCatalogues));
+  results_ = std::make_unique<VeskoListView>(control(VeskoControlId::lstResults));
   lay_out();
 }
 
 VeskoFormWindow::~VeskoFormWindow() {
   vesko_ = nullptr;
   destroy();
-}
-
-void VeskoFormWindow::attach(app::VeskoWindow* vesko, const VeskoEdit* query, const VeskoListView* catalogues,
-                             const VeskoListView* results) {
-  vesko_ = vesko;
-  query_ = query;
-  catalogues_ = catalogues;
-  results_ = results;
 }
 
 void VeskoFormWindow::post(std::function<void()> task) {

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <utility>
@@ -13,6 +14,7 @@
 
 #include "hosts/win32/top_level_window.h"
 #include "hosts/win32/vesko_win32_controls.h"
+#include "hosts/win32/win32_controls.h"
 #include "hosts/win32/win32_handles.h"
 #include "ui/posted_tasks.h"
 #include "ui/vesko_layout.h"
@@ -33,8 +35,9 @@ inline constexpr UINT kFoldersChangedMessage = WM_APP + 3;
 
 class VeskoFormWindow final : public TopLevelWindow {
  public:
-  /// Creates the window, hidden, with its controls, at the screen's resolution.
-  VeskoFormWindow();
+  /// Creates the window, hidden, with its controls, at the screen's
+  /// resolution; `show_command` is how it first appears (SW_...).
+  explicit VeskoFormWindow(int show_command = SW_SHOWNORMAL);
   /// Destroys the window if it is still there.
   ~VeskoFormWindow() override;
   /// The child window of a control; nullptr when the window could not be created.
@@ -45,10 +48,15 @@ class VeskoFormWindow final : public TopLevelWindow {
   /// The control whose window `window` is or lies in; nullopt for none.
   [[nodiscard]] std::optional<VeskoControlId> control_of(HWND window) const;
 
+  /// The controls as the handlers see them (over nullptr when the window could not be created).
+  [[nodiscard]] VeskoEdit& txtQuery() { return *query_; }
+  [[nodiscard]] Win32Label& lblFolder() { return *folder_; }
+  [[nodiscard]] Win32Label& lblStatus() { return *status_; }
+  [[nodiscard]] VeskoListView& lstCatalogues() { return *catalogues_; }
+  [[nodiscard]] VeskoListView& lstResults() { return *results_; }
+
   /// Routes the window's events to `vesko` from now on; nullptr stops that.
-  /// `query`, `catalogues` and `results` tell the program's own changes from the user's.
-  void attach(app::VeskoWindow* vesko, const VeskoEdit* query, const VeskoListView* catalogues,
-              const VeskoListView* results);
+  void attach(app::VeskoWindow* vesko) { vesko_ = vesko; }
   /// Where the events go; nullptr when nowhere.
   [[nodiscard]] app::VeskoWindow* vesko() const { return vesko_; }
 
@@ -80,9 +88,9 @@ class VeskoFormWindow final : public TopLevelWindow {
   std::optional<POINT> menu_at_;
   PostedTasks posted_;
   app::VeskoWindow* vesko_ = nullptr;
-  const VeskoEdit* query_ = nullptr;
-  const VeskoListView* catalogues_ = nullptr;
-  const VeskoListView* results_ = nullptr;
+  std::unique_ptr<VeskoEdit> query_;
+  std::unique_ptr<Win32Label> folder_, status_;
+  std::unique_ptr<VeskoListView> catalogues_, results_;
 };
 
 }  // namespace korvint::ui::win32

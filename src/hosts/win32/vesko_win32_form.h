@@ -1,6 +1,6 @@
 #pragma once
-// A complete Vesko window on Windows: the window, the controls over its
-// child windows, the host, the form and the window at work over them.
+// A complete Vesko window on Windows: the window with its controls, the
+// host, the form and the window at work over them.
 
 #include <windows.h>
 
@@ -10,9 +10,7 @@
 
 #include "app/vesko_window_start.h"
 #include "hosts/win32/vesko_form_window.h"
-#include "hosts/win32/vesko_win32_controls.h"
 #include "hosts/win32/vesko_win32_host.h"
-#include "hosts/win32/win32_controls.h"
 #include "ui/vesko_form.h"
 
 namespace korvint::ui::win32 {
@@ -30,9 +28,6 @@ class VeskoWin32Form {
   VeskoWin32Form& operator=(const VeskoWin32Form&) = delete;
 
   VeskoFormWindow window;
-  VeskoEdit txtQuery;
-  Win32Label lblFolder, lblStatus;
-  VeskoListView lstCatalogues, lstResults;
   VeskoWin32Host host;
   VeskoForm form;
   /// The window at work; nullptr when the window could not be created.

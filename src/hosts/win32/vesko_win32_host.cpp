@@ -14,11 +14,6 @@ namespace korvint::ui::win32 {
 
 using platform::win32::to_wide;
 
-void VeskoWin32Host::showWindow() {
-  ShowWindow(window_.hwnd(), show_command_);
-  UpdateWindow(window_.hwnd());
-}
-
 void VeskoWin32Host::closeWindow() { PostMessageW(window_.hwnd(), WM_CLOSE, 0, 0); }
 
 std::string VeskoWin32Host::BrowseFolder(std::string_view start) {

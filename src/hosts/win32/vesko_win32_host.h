@@ -19,13 +19,12 @@ namespace korvint::ui::win32 {
 
 class VeskoWin32Host final : public VeskoHost {
  public:
-  /// `window` must outlive the host; `show_command` is how the window first appears (SW_...).
-  explicit VeskoWin32Host(VeskoFormWindow& window, int show_command = SW_SHOWNORMAL)
-      : window_(window), show_command_(show_command) {}
+  /// `window` must outlive the host.
+  explicit VeskoWin32Host(VeskoFormWindow& window) : window_(window) {}
 
   void post(std::function<void()> task) override { window_.post(std::move(task)); }
   void dropPosted() override { window_.drop_posted(); }
-  void showWindow() override;
+  void showWindow() override { window_.show(); }
   void closeWindow() override;
   std::string BrowseFolder(std::string_view start) override;
   void setClipboardText(std::string_view text) override;
@@ -36,7 +35,6 @@ class VeskoWin32Host final : public VeskoHost {
 
  private:
   VeskoFormWindow& window_;
-  int show_command_;
   std::unique_ptr<FolderWatch> watch_;
 };
 

@@ -16,9 +16,7 @@ void Win32Host::DoEvents() { deliver_pending_messages(window_); }
 void Win32Host::showWindow() {
   HWND window = window_.hwnd();
   if (window == nullptr) return;
-  ShowWindow(window, shown_before_ ? SW_SHOW : show_command_);
-  shown_before_ = true;
-  UpdateWindow(window);
+  window_.show();
   HWND focus = GetFocus();
   // The window opens with the focus on its first control, as activating it does.
   if (focus == nullptr || (focus != window && IsChild(window, focus) == FALSE)) window_.restore_focus();
