@@ -34,7 +34,7 @@ VeskoFormWindow::VeskoFormWindow(int show_command) : TopLevelWindow(show_command
     tooltips_ = create_vesko_tooltips(hwnd(), controls_, dpi_);
     query_help_ = platform::win32::to_wide(search::kQueryHelp);
   }
-  query_ = std::make_unique<VeskoEdit>(control(VeskoControlId::txtQuery));
+  query_ = std::make_unique<Win32TextBox>(control(VeskoControlId::txtQuery));
   folder_ = std::make_unique<Win32Label>(control(VeskoControlId::lblFolder));
   status_ = std::make_unique<Win32Label>(control(VeskoControlId::lblStatus));
   catalogues_ = std::make_unique<VeskoListView>(control(VeskoControlId::lstCatalogues));
@@ -94,7 +94,7 @@ LRESULT VeskoFormWindow::on_message(UINT message, WPARAM wparam, LPARAM lparam) 
     case WM_COMMAND: {
       if (vesko_ == nullptr) break;
       const auto from = control_of(reinterpret_cast<HWND>(lparam));
-      if (from == VeskoControlId::txtQuery && HIWORD(wparam) == EN_CHANGE && !query_->quiet)
+      if (from == VeskoControlId::txtQuery && HIWORD(wparam) == EN_CHANGE && !query_->quiet())
         app::on_change(*vesko_, *from);
       if (from == VeskoControlId::cmdFolder && HIWORD(wparam) == BN_CLICKED) app::on_click(*vesko_, *from);
       return 0;

@@ -49,7 +49,7 @@ class VeskoFormWindow final : public TopLevelWindow {
   [[nodiscard]] std::optional<VeskoControlId> control_of(HWND window) const;
 
   /// The controls as the handlers see them (over nullptr when the window could not be created).
-  [[nodiscard]] VeskoEdit& txtQuery() { return *query_; }
+  [[nodiscard]] Win32TextBox& txtQuery() { return *query_; }
   [[nodiscard]] Win32Label& lblFolder() { return *folder_; }
   [[nodiscard]] Win32Label& lblStatus() { return *status_; }
   [[nodiscard]] VeskoListView& lstCatalogues() { return *catalogues_; }
@@ -88,7 +88,7 @@ class VeskoFormWindow final : public TopLevelWindow {
   std::optional<POINT> menu_at_;
   PostedTasks posted_;
   app::VeskoWindow* vesko_ = nullptr;
-  std::unique_ptr<VeskoEdit> query_;
+  std::unique_ptr<Win32TextBox> query_;
   std::unique_ptr<Win32Label> folder_, status_;
   std::unique_ptr<VeskoListView> catalogues_, results_;
 };

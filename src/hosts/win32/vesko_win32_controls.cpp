@@ -5,18 +5,9 @@
 #include <algorithm>
 #include <climits>
 
-#include "hosts/win32/win32_controls.h"
 #include "platform/win32/win32_text.h"
 
 namespace korvint::ui::win32 {
-
-std::string VeskoEdit::text() const { return window_text(edit_); }
-
-void VeskoEdit::setText(std::string_view text) {
-  quiet = true;
-  set_window_text(edit_, text);
-  quiet = false;
-}
 
 void VeskoListView::setRows(const TableRows* rows) {
   rows_ = rows;

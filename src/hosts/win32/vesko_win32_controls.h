@@ -1,7 +1,7 @@
 #pragma once
-// Vesko's controls over native Win32 controls: the query box, and owner-data
-// list views that ask for each cell as they paint it. Its labels are the
-// Win32Label of win32_controls.h.
+// Vesko's tables over native Win32 controls: owner-data list views that ask
+// for each cell as they paint it. Its query box and labels are the
+// Win32TextBox and Win32Label of win32_controls.h.
 
 #include <windows.h>
 
@@ -13,19 +13,6 @@
 #include "ui/vesko_controls.h"
 
 namespace korvint::ui::win32 {
-
-/// The query box over an edit control. Text the program sets does not count
-/// as typing: `quiet` is true meanwhile, so EN_CHANGE can tell the two apart.
-class VeskoEdit final : public TextBox {
- public:
-  explicit VeskoEdit(HWND edit) : edit_(edit) {}
-  [[nodiscard]] std::string text() const override;
-  void setText(std::string_view text) override;
-  bool quiet = false;
-
- private:
-  HWND edit_;
-};
 
 /// A report-style list view with LVS_OWNERDATA over TableRows.
 class VeskoListView final : public TableView {

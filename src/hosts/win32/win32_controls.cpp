@@ -25,6 +25,12 @@ int index_result(LRESULT result) { return result < 0 ? -1 : static_cast<int>(res
 
 }  // namespace
 
+void Win32TextBox::setText(std::string_view text) {
+  quiet_ = true;
+  set_window_text(edit_, text);
+  quiet_ = false;
+}
+
 std::string window_text(HWND window) {
   const int length = GetWindowTextLengthW(window);
   if (length <= 0) return std::string();

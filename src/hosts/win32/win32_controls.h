@@ -23,9 +23,12 @@ class Win32TextBox final : public TextBox {
  public:
   explicit Win32TextBox(HWND edit) : edit_(edit) {}
   [[nodiscard]] std::string text() const override { return window_text(edit_); }
-  void setText(std::string_view text) override { set_window_text(edit_, text); }
+  void setText(std::string_view text) override;
+  /// True while the program sets the text: the EN_CHANGE meanwhile is not typing.
+  [[nodiscard]] bool quiet() const { return quiet_; }
 
  private:
+  bool quiet_ = false;
   HWND edit_;
 };
 
