@@ -6,15 +6,12 @@
 #include <algorithm>
 
 #include "hosts/win32/folder_dialog.h"
-#include "hosts/win32/message_box.h"
 #include "hosts/win32/win32_handles.h"
 #include "platform/win32/win32_text.h"
 
 namespace korvint::ui::win32 {
 
 using platform::win32::to_wide;
-
-void VeskoWin32Host::closeWindow() { PostMessageW(window_.hwnd(), WM_CLOSE, 0, 0); }
 
 std::string VeskoWin32Host::BrowseFolder(std::string_view start) {
   return browse_for_folder(window_.hwnd(), L"Choose the catalogue folder", BIF_RETURNONLYFSDIRS | BIF_NEWDIALOGSTYLE,
@@ -51,8 +48,6 @@ std::optional<ResultMenuItem> VeskoWin32Host::popupResultMenu() {
   if (chosen <= 0) return std::nullopt;
   return static_cast<ResultMenuItem>(chosen - 1);
 }
-
-void VeskoWin32Host::messageBox(std::string_view text) { show_message_box(window_.hwnd(), text, kVeskoTitle); }
 
 void VeskoWin32Host::watchFolders(const std::vector<std::string>& folders, const std::vector<std::string>&) {
   // A file written in place shows as a change of its folder's last-write data.

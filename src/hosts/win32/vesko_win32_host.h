@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "hosts/win32/message_box.h"
 #include "hosts/win32/vesko_folder_watch.h"
 #include "hosts/win32/vesko_form_window.h"
 #include "ui/vesko_host.h"
@@ -25,11 +26,11 @@ class VeskoWin32Host final : public VeskoHost {
   void post(std::function<void()> task) override { window_.post(std::move(task)); }
   void dropPosted() override { window_.drop_posted(); }
   void showWindow() override { window_.show(); }
-  void closeWindow() override;
+  void closeWindow() override { PostMessageW(window_.hwnd(), WM_CLOSE, 0, 0); }
   std::string BrowseFolder(std::string_view start) override;
   void setClipboardText(std::string_view text) override;
   std::optional<ResultMenuItem> popupResultMenu() override;
-  void messageBox(std::string_view text) override;
+  void messageBox(std::string_view text) override { show_message_box(window_.hwnd(), text, kVeskoTitle); }
   void focusControl(VeskoControlId id) override;
   void watchFolders(const std::vector<std::string>& folders, const std::vector<std::string>& files) override;
 
