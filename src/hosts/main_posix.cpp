@@ -63,12 +63,12 @@ int main(int argc, char** argv) {
 #ifdef KORVINT_WITH_QT
   if (has_display) {
     std::string error;
-    if (const auto window_main = reinterpret_cast<ui::qt::WindowMain>(
-            hosts::load_window_entry("korvint-window.so", ui::qt::kWindowMainName, error))) {
+    if (const auto window_main = reinterpret_cast<hosts::qt::WindowMain>(
+            hosts::load_window_entry("korvint-window.so", hosts::qt::kWindowMainName, error))) {
       std::vector<const char*> operands;
       for (const std::string& operand : invocation.operands) operands.push_back(operand.c_str());
       const int status = window_main(argv[0], operands.data(), static_cast<int>(operands.size()), &stop_requested);
-      if (status != ui::qt::kNoWindow) return status;
+      if (status != hosts::qt::kNoWindow) return status;
       error = hosts::no_display_reason();
     }
     std::cerr << "korvint: cannot open the window: " << error << "\n";
@@ -80,7 +80,7 @@ int main(int argc, char** argv) {
     // The count is for a person watching: a terminal, not a log file.
     const bool show_count = ::isatty(STDERR_FILENO) == 1;
     return app::finish_batch(
-        ui::headless::run_batch_without_window(invocation.operands, &hosts::stop_signal_received, show_count),
+        hosts::headless::run_batch_without_window(invocation.operands, &hosts::stop_signal_received, show_count),
         std::cerr);
   }
   std::fprintf(stderr,

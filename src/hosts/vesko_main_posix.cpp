@@ -31,15 +31,15 @@ int stop_requested() { return korvint::hosts::stop_signal_received() ? 1 : 0; }
 std::optional<int> run_window(const char* program, const korvint::app::VeskoWindowOptions& options,
                               std::string& error) {
   using namespace korvint;
-  const auto window_main = reinterpret_cast<ui::qt::VeskoWindowMain>(
-      hosts::load_window_entry("vesko-window.so", ui::qt::kVeskoWindowMainName, error));
+  const auto window_main = reinterpret_cast<hosts::qt::VeskoWindowMain>(
+      hosts::load_window_entry("vesko-window.so", hosts::qt::kVeskoWindowMainName, error));
   if (window_main == nullptr) return std::nullopt;
   std::vector<const char*> folders;
   for (const std::string& folder : options.folders) folders.push_back(folder.c_str());
   hosts::install_stop_signals();
   const int status = window_main(program, folders.data(), static_cast<int>(folders.size()),
                                  options.encoding ? options.encoding->c_str() : nullptr, &stop_requested);
-  if (status != ui::qt::kNoWindow) return status;
+  if (status != hosts::qt::kNoWindow) return status;
   error = hosts::no_display_reason();
   return std::nullopt;
 }

@@ -32,15 +32,15 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int show_command) {
   LocalFree(argv);
 
   if (auto options = app::vesko_window_options(arguments)) {
-    ui::win32::VeskoWin32Form window(std::move(*options), shell::vesko_ini_places(), shell::default_output_folder(),
+    hosts::win32::VeskoWin32Form window(std::move(*options), shell::vesko_ini_places(), shell::default_output_folder(),
                                      {}, show_command);
     if (window.vesko == nullptr) return 1;
     app::on_load(*window.vesko);
-    return ui::win32::run_message_loop(window.window);
+    return hosts::win32::run_message_loop(window.window);
   }
   // A file or a pipe gets UTF-8 with CR LF, as Windows tools read text.
-  ui::win32::ConsoleOutput out_buffer(STD_OUTPUT_HANDLE, ui::win32::LineEnds::CrLf);
-  ui::win32::ConsoleOutput err_buffer(STD_ERROR_HANDLE, ui::win32::LineEnds::CrLf);
+  hosts::win32::ConsoleOutput out_buffer(STD_OUTPUT_HANDLE, hosts::win32::LineEnds::CrLf);
+  hosts::win32::ConsoleOutput err_buffer(STD_ERROR_HANDLE, hosts::win32::LineEnds::CrLf);
   std::ostream out(&out_buffer);
   std::ostream err(&err_buffer);
   const int status = app::run_vesko(arguments, out, err, program);

@@ -4,7 +4,8 @@
 
 #include "app/vesko_form_events.h"
 
-namespace korvint::ui::headless {
+namespace korvint::hosts::headless {
+using namespace korvint::ui;
 
 void HeadlessTable::rowsChanged() {
   shown_rows_ = rows_ != nullptr ? rows_->row_count() : 0;
@@ -90,4 +91,4 @@ void HeadlessVeskoWindow::type(std::string_view text) {
   app::on_change(window, VeskoControlId::txtQuery);
 }
 
-}  // namespace korvint::ui::headless
+}  // namespace korvint::hosts::headless

@@ -6,7 +6,8 @@
 #include "app/start_up.h"
 #include "hosts/headless/headless_form.h"
 
-namespace korvint::ui::headless {
+namespace korvint::hosts::headless {
+using namespace korvint::ui;
 
 std::optional<jobs::ScanOutcome> run_batch_without_window(const std::vector<std::string>& arguments,
                                                           std::function<bool()> interrupted, bool show_count) {
@@ -25,4 +26,4 @@ std::optional<jobs::ScanOutcome> run_batch_without_window(const std::vector<std:
   return outcome;
 }
 
-}  // namespace korvint::ui::headless
+}  // namespace korvint::hosts::headless

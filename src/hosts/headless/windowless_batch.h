@@ -9,7 +9,7 @@
 
 #include "jobs/scan_outcome.h"
 
-namespace korvint::ui::headless {
+namespace korvint::hosts::headless {
 
 /// Runs a batch scan (the command line's two arguments) on a headless form and
 /// returns how the scan ended. The running count goes to stderr when
@@ -18,4 +18,4 @@ namespace korvint::ui::headless {
 std::optional<jobs::ScanOutcome> run_batch_without_window(const std::vector<std::string>& arguments,
                                                           std::function<bool()> interrupted, bool show_count);
 
-}  // namespace korvint::ui::headless
+}  // namespace korvint::hosts::headless

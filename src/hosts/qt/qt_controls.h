@@ -20,7 +20,8 @@ class QLineEdit;
 class QListWidget;
 class QWidget;
 
-namespace korvint::ui::qt {
+namespace korvint::hosts::qt {
+using namespace korvint::ui;
 
 /// A text box over a line edit. Text the program put there reads back byte for
 /// byte (names need not be UTF-8); text the user edited reads back as UTF-8.
@@ -109,4 +110,4 @@ class QtDriveBox final : public DriveBox {
   QComboBox& box_;
 };
 
-}  // namespace korvint::ui::qt
+}  // namespace korvint::hosts::qt

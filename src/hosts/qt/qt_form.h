@@ -12,7 +12,8 @@
 #include "hosts/qt/qt_host.h"
 #include "hosts/qt/qt_window.h"
 
-namespace korvint::ui::qt {
+namespace korvint::hosts::qt {
+using namespace korvint::ui;
 
 class QtForm {
  public:
@@ -39,4 +40,4 @@ class QtForm {
   EventRouting routing_;
 };
 
-}  // namespace korvint::ui::qt
+}  // namespace korvint::hosts::qt

@@ -7,7 +7,8 @@
 #include "hosts/qt/qt_form.h"
 #include "hosts/qt/qt_platforms.h"
 
-namespace korvint::ui::qt {
+namespace korvint::hosts::qt {
+using namespace korvint::ui;
 
 std::optional<jobs::ScanOutcome> run_window(const std::vector<std::string>& arguments,
                                             std::function<bool()> stop_requested) {
@@ -28,4 +29,4 @@ std::optional<jobs::ScanOutcome> run_window(const std::vector<std::string>& argu
   return outcome;
 }
 
-}  // namespace korvint::ui::qt
+}  // namespace korvint::hosts::qt

@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <utility>
 
-namespace korvint::ui::qt {
+namespace korvint::hosts::qt {
 namespace {
 
 bool set(const char* variable) {
@@ -49,4 +49,4 @@ void watch_stop_requests(QTimer& timer, std::function<bool()> stop_requested, st
   timer.start(kStopPollMilliseconds);
 }
 
-}  // namespace korvint::ui::qt
+}  // namespace korvint::hosts::qt

@@ -8,7 +8,7 @@
 #include <QTimer>
 #include <functional>
 
-namespace korvint::ui::qt {
+namespace korvint::hosts::qt {
 
 /// The window platforms to try: the user's QT_QPA_PLATFORM, or those Qt picks
 /// by itself (Wayland in a Wayland session, X11 where DISPLAY is set), then
@@ -46,4 +46,4 @@ class WindowApplication {
 /// program until answered) and calls `close`.
 void watch_stop_requests(QTimer& timer, std::function<bool()> stop_requested, std::function<void()> close);
 
-}  // namespace korvint::ui::qt
+}  // namespace korvint::hosts::qt

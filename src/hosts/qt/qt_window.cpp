@@ -21,7 +21,8 @@
 #include "hosts/qt/qt_text.h"
 #include "hosts/qt/wrapping_button.h"
 
-namespace korvint::ui::qt {
+namespace korvint::hosts::qt {
+using namespace korvint::ui;
 namespace {
 
 // The window's own font, which the controls without one of their own use.
@@ -209,4 +210,4 @@ void FormWindow::mouseReleaseEvent(QMouseEvent* event) {
   if (on_surface && on_surface_mouse_up) on_surface_mouse_up(event->button());
 }
 
-}  // namespace korvint::ui::qt
+}  // namespace korvint::hosts::qt

@@ -9,7 +9,8 @@
 #include "hosts/qt/qt_text.h"
 #include "ui/vesko_layout.h"
 
-namespace korvint::ui::qt {
+namespace korvint::hosts::qt {
+using namespace korvint::ui;
 
 VeskoQtTable::VeskoQtTable(QTableView& view, std::span<const VeskoColumn> columns)
     : view_(view), model_(new VeskoRowsModel(columns, &view)) {
@@ -83,4 +84,4 @@ void VeskoQtTable::showSortColumn(int column, bool descending) {
   view_.horizontalHeader()->setSortIndicator(column, descending ? Qt::DescendingOrder : Qt::AscendingOrder);
 }
 
-}  // namespace korvint::ui::qt
+}  // namespace korvint::hosts::qt

@@ -7,7 +7,8 @@
 #include "ui/controls.h"
 #include "ui/vesko_controls.h"
 
-namespace korvint::ui::qt {
+namespace korvint::hosts::qt {
+using namespace korvint::ui;
 
 /// A table over `view`, which it gives a VeskoRowsModel.
 class VeskoQtTable final : public TableView {
@@ -32,4 +33,4 @@ class VeskoQtTable final : public TableView {
   bool quiet_ = false;
 };
 
-}  // namespace korvint::ui::qt
+}  // namespace korvint::hosts::qt

@@ -20,7 +20,8 @@
 #include "hosts/qt/qt_text.h"
 #include "hosts/qt/vesko_qt_window.h"
 
-namespace korvint::ui::qt {
+namespace korvint::hosts::qt {
+using namespace korvint::ui;
 
 VeskoQtHost::VeskoQtHost(VeskoQtWindow& window) : window_(window) {
   settle_.setSingleShot(true);
@@ -111,4 +112,4 @@ void VeskoQtHost::focusControl(VeskoControlId id) {
   }
 }
 
-}  // namespace korvint::ui::qt
+}  // namespace korvint::hosts::qt

@@ -14,7 +14,8 @@
 #include "hosts/qt/qt_text.h"
 #include "search/query.h"
 
-namespace korvint::ui::qt {
+namespace korvint::hosts::qt {
+using namespace korvint::ui;
 namespace {
 
 QWidget* make_widget(const VeskoControlSpec& shape, QWidget& window) {
@@ -174,4 +175,4 @@ bool VeskoQtWindow::eventFilter(QObject* watched, QEvent* event) {
   return app::on_key(*vesko_, focus, *vesko_key);
 }
 
-}  // namespace korvint::ui::qt
+}  // namespace korvint::hosts::qt

@@ -18,7 +18,8 @@ class QLineEdit;
 class QPushButton;
 class QTableView;
 
-namespace korvint::ui::qt {
+namespace korvint::hosts::qt {
+using namespace korvint::ui;
 
 class VeskoQtWindow final : public QWidget {
  public:
@@ -51,4 +52,4 @@ class VeskoQtWindow final : public QWidget {
   std::unique_ptr<app::VeskoWindow> vesko_;
 };
 
-}  // namespace korvint::ui::qt
+}  // namespace korvint::hosts::qt

@@ -16,13 +16,13 @@ int vesko_window_main(const char* program, const char* const* folders, int folde
   using namespace korvint;
   app::VeskoWindowOptions options{std::vector<std::string>(folders, folders + folder_count),
                                   encoding != nullptr ? std::optional<std::string>(encoding) : std::nullopt};
-  const ui::qt::WindowApplication application(program);
-  if (!application.has_display()) return ui::qt::kNoWindow;
+  const hosts::qt::WindowApplication application(program);
+  if (!application.has_display()) return hosts::qt::kNoWindow;
   QApplication::setApplicationName(QStringLiteral("vesko"));
 
-  ui::qt::VeskoQtWindow window(std::move(options), shell::vesko_ini_places(), shell::default_output_folder());
+  hosts::qt::VeskoQtWindow window(std::move(options), shell::vesko_ini_places(), shell::default_output_folder());
   QTimer signal_watch;
-  ui::qt::watch_stop_requests(signal_watch, [stop_requested] { return stop_requested() != 0; },
+  hosts::qt::watch_stop_requests(signal_watch, [stop_requested] { return stop_requested() != 0; },
                               [&window] { window.close(); });
   app::on_load(window.vesko());
   return QApplication::exec();

@@ -13,15 +13,15 @@ extern "C" {
 /// folder of Vesko.ini), `encoding` the --encoding name or nullptr.
 /// `stop_requested` returns non-zero once SIGINT or SIGTERM arrived: the
 /// window closes. Returns the exit status: 0 once the window closed;
-/// korvint::ui::qt::kNoWindow when no display could be reached (nothing ran).
+/// korvint::hosts::qt::kNoWindow when no display could be reached (nothing ran).
 int vesko_window_main(const char* program, const char* const* folders, int folder_count, const char* encoding,
                       int (*stop_requested)());
 }
 
-namespace korvint::ui::qt {
+namespace korvint::hosts::qt {
 
 /// The name the program looks the entry up by, and its type.
 inline constexpr const char* kVeskoWindowMainName = "vesko_window_main";
 using VeskoWindowMain = int (*)(const char*, const char* const*, int, const char*, int (*)());
 
-}  // namespace korvint::ui::qt
+}  // namespace korvint::hosts::qt

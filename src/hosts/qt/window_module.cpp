@@ -12,9 +12,9 @@ int korvint_window_main(const char* program, const char* const* operands, int op
                         int (*stop_requested)()) {
   using namespace korvint;
   const std::vector<std::string> arguments(operands, operands + operand_count);
-  const ui::qt::WindowApplication application(program);
-  if (!application.has_display()) return ui::qt::kNoWindow;
+  const hosts::qt::WindowApplication application(program);
+  if (!application.has_display()) return hosts::qt::kNoWindow;
 
-  const auto outcome = ui::qt::run_window(arguments, [stop_requested] { return stop_requested() != 0; });
+  const auto outcome = hosts::qt::run_window(arguments, [stop_requested] { return stop_requested() != 0; });
   return arguments.size() == 2 ? app::finish_batch(outcome, std::cerr) : 0;
 }

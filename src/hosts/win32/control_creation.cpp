@@ -6,7 +6,8 @@
 
 #include "platform/win32/win32_text.h"
 
-namespace korvint::ui::win32 {
+namespace korvint::hosts::win32 {
+using namespace korvint::ui;
 namespace {
 
 using platform::win32::to_wide;
@@ -188,4 +189,4 @@ HWND create_tooltips(HWND parent, const ControlWindows& controls) {
   return tips;
 }
 
-}  // namespace korvint::ui::win32
+}  // namespace korvint::hosts::win32

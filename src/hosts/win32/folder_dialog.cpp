@@ -6,7 +6,7 @@
 #include "engine/strip_nulls.h"
 #include "platform/win32/win32_text.h"
 
-namespace korvint::ui::win32 {
+namespace korvint::hosts::win32 {
 namespace {
 
 // Opens the dialog at the folder it was given.
@@ -43,4 +43,4 @@ std::string browse_for_folder(HWND owner, const wchar_t* title, UINT flags, std:
   return platform::win32::to_utf8(path);
 }
 
-}  // namespace korvint::ui::win32
+}  // namespace korvint::hosts::win32

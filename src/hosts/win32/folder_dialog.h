@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-namespace korvint::ui::win32 {
+namespace korvint::hosts::win32 {
 
 /// Initialises COM on this thread, as the shell's dialogs and path completion
 /// need; it stays initialised for the life of the program.
@@ -18,4 +18,4 @@ void ensure_com();
 /// file-system path.
 std::string browse_for_folder(HWND owner, const wchar_t* title, UINT flags, std::string_view start = {});
 
-}  // namespace korvint::ui::win32
+}  // namespace korvint::hosts::win32

@@ -12,7 +12,8 @@
 #include "ui/drive_box.h"
 #include "ui/form_layout.h"
 
-namespace korvint::ui::win32 {
+namespace korvint::hosts::win32 {
+using namespace korvint::ui;
 namespace {
 
 bool is_edit(ControlId id) { return control_spec(id).kind == ControlKind::TextBox; }
@@ -279,4 +280,4 @@ LRESULT FormWindow::on_control_message(ControlId id, HWND control, UINT message,
   return CallWindowProcW(original, control, message, wparam, lparam);
 }
 
-}  // namespace korvint::ui::win32
+}  // namespace korvint::hosts::win32

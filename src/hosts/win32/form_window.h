@@ -16,7 +16,8 @@
 #include "hosts/win32/win32_handles.h"
 #include "hosts/win32/window_geometry.h"
 
-namespace korvint::ui::win32 {
+namespace korvint::hosts::win32 {
+using namespace korvint::ui;
 
 /// The window class of the main window.
 inline constexpr const wchar_t* kFormWindowClass = L"KorvintForm1";
@@ -95,4 +96,4 @@ class FormWindow final : public TopLevelWindow {
   bool busy_ = false;
 };
 
-}  // namespace korvint::ui::win32
+}  // namespace korvint::hosts::win32

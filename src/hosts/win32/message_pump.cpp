@@ -1,6 +1,6 @@
 #include "hosts/win32/message_pump.h"
 
-namespace korvint::ui::win32 {
+namespace korvint::hosts::win32 {
 
 void deliver_message(TopLevelWindow& window, MSG& msg) {
   if (window.pre_translate(msg)) return;
@@ -30,4 +30,4 @@ int run_message_loop(TopLevelWindow& window) {
   }
 }
 
-}  // namespace korvint::ui::win32
+}  // namespace korvint::hosts::win32

@@ -6,7 +6,7 @@
 
 #include "hosts/win32/top_level_window.h"
 
-namespace korvint::ui::win32 {
+namespace korvint::hosts::win32 {
 
 /// Hands one message on: the window's keyboard handling first, then translation and dispatch.
 void deliver_message(TopLevelWindow& window, MSG& msg);
@@ -19,4 +19,4 @@ bool deliver_pending_messages(TopLevelWindow& window);
 /// when the loop fails.
 int run_message_loop(TopLevelWindow& window);
 
-}  // namespace korvint::ui::win32
+}  // namespace korvint::hosts::win32

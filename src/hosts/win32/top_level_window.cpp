@@ -2,7 +2,7 @@
 
 #include "platform/win32/win32_text.h"
 
-namespace korvint::ui::win32 {
+namespace korvint::hosts::win32 {
 namespace {
 
 void register_window_class(HINSTANCE instance, const wchar_t* name, WNDPROC procedure) {
@@ -69,4 +69,4 @@ LRESULT CALLBACK TopLevelWindow::procedure(HWND window, UINT message, WPARAM wpa
   return self->on_message(message, wparam, lparam);
 }
 
-}  // namespace korvint::ui::win32
+}  // namespace korvint::hosts::win32

@@ -7,7 +7,7 @@
 
 #include <string_view>
 
-namespace korvint::ui::win32 {
+namespace korvint::hosts::win32 {
 
 class TopLevelWindow {
  public:
@@ -59,4 +59,4 @@ class TopLevelWindow {
 /// The outer size of a window with `style` whose client area is `client_width` by `client_height` pixels.
 SIZE frame_size(DWORD style, int client_width, int client_height);
 
-}  // namespace korvint::ui::win32
+}  // namespace korvint::hosts::win32

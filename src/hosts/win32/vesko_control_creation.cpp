@@ -7,7 +7,8 @@
 #include "hosts/win32/control_creation.h"
 #include "platform/win32/win32_text.h"
 
-namespace korvint::ui::win32 {
+namespace korvint::hosts::win32 {
+using namespace korvint::ui;
 namespace {
 
 using platform::win32::to_wide;
@@ -94,4 +95,4 @@ HWND create_vesko_tooltips(HWND parent, const std::vector<HWND>& controls, int d
   return tooltips;
 }
 
-}  // namespace korvint::ui::win32
+}  // namespace korvint::hosts::win32

@@ -10,7 +10,8 @@
 
 #include "ui/vesko_layout.h"
 
-namespace korvint::ui::win32 {
+namespace korvint::hosts::win32 {
+using namespace korvint::ui;
 
 /// The child-window id control `id` is created with.
 int vesko_child_window_id(VeskoControlId id);
@@ -29,4 +30,4 @@ std::vector<HWND> create_vesko_controls(HWND parent, HFONT font, int dpi);
 /// it cannot be made.
 HWND create_vesko_tooltips(HWND parent, const std::vector<HWND>& controls, int dpi);
 
-}  // namespace korvint::ui::win32
+}  // namespace korvint::hosts::win32

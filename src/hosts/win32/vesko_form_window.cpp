@@ -12,7 +12,8 @@
 #include "platform/win32/win32_text.h"
 #include "search/query.h"
 
-namespace korvint::ui::win32 {
+namespace korvint::hosts::win32 {
+using namespace korvint::ui;
 namespace {
 
 constexpr UINT kCatalogueSelectionMessage = WM_APP + 2;
@@ -170,4 +171,4 @@ void VeskoFormWindow::on_context_menu(LPARAM lparam) {
   if (vesko_ != nullptr) app::on_context_menu(*vesko_, VeskoControlId::lstResults);
 }
 
-}  // namespace korvint::ui::win32
+}  // namespace korvint::hosts::win32

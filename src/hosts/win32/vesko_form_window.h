@@ -23,7 +23,8 @@ namespace korvint::app {
 class VeskoWindow;
 }
 
-namespace korvint::ui::win32 {
+namespace korvint::hosts::win32 {
+using namespace korvint::ui;
 
 /// The window class of Vesko's window.
 inline constexpr const wchar_t* kVeskoWindowClass = L"VeskoWindow";
@@ -93,4 +94,4 @@ class VeskoFormWindow final : public TopLevelWindow {
   std::unique_ptr<VeskoListView> catalogues_, results_;
 };
 
-}  // namespace korvint::ui::win32
+}  // namespace korvint::hosts::win32

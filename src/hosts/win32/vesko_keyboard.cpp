@@ -4,7 +4,8 @@
 
 #include "app/vesko_form_events.h"
 
-namespace korvint::ui::win32 {
+namespace korvint::hosts::win32 {
+using namespace korvint::ui;
 namespace {
 
 // The window's key that `msg` presses, if any.
@@ -37,4 +38,4 @@ bool handle_vesko_keyboard(VeskoFormWindow& window, MSG& msg) {
   return IsDialogMessageW(main, &msg) != FALSE;
 }
 
-}  // namespace korvint::ui::win32
+}  // namespace korvint::hosts::win32

@@ -7,10 +7,11 @@
 
 #include "hosts/win32/vesko_form_window.h"
 
-namespace korvint::ui::win32 {
+namespace korvint::hosts::win32 {
+using namespace korvint::ui;
 
 /// Handles `msg` before it is dispatched when it belongs to `window` or one of
 /// its controls; true when it was dealt with in full.
 bool handle_vesko_keyboard(VeskoFormWindow& window, MSG& msg);
 
-}  // namespace korvint::ui::win32
+}  // namespace korvint::hosts::win32

@@ -7,7 +7,8 @@
 
 #include "platform/win32/win32_text.h"
 
-namespace korvint::ui::win32 {
+namespace korvint::hosts::win32 {
+using namespace korvint::ui;
 
 void VeskoListView::setRows(const TableRows* rows) {
   rows_ = rows;
@@ -81,4 +82,4 @@ void VeskoListView::fill(NMLVDISPINFOW& info) const {
   info.item.pszText[length] = L'\0';
 }
 
-}  // namespace korvint::ui::win32
+}  // namespace korvint::hosts::win32

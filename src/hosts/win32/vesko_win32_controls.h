@@ -12,7 +12,8 @@
 #include "ui/controls.h"
 #include "ui/vesko_controls.h"
 
-namespace korvint::ui::win32 {
+namespace korvint::hosts::win32 {
+using namespace korvint::ui;
 
 /// A report-style list view with LVS_OWNERDATA over TableRows.
 class VeskoListView final : public TableView {
@@ -40,4 +41,4 @@ class VeskoListView final : public TableView {
   mutable std::wstring wide_;
 };
 
-}  // namespace korvint::ui::win32
+}  // namespace korvint::hosts::win32

@@ -2,7 +2,8 @@
 
 #include <utility>
 
-namespace korvint::ui::win32 {
+namespace korvint::hosts::win32 {
+using namespace korvint::ui;
 
 VeskoWin32Form::VeskoWin32Form(app::VeskoWindowOptions options, std::vector<std::string> places,
                                std::string default_folder, jobs::VeskoServices services, int show_command)
@@ -23,4 +24,4 @@ VeskoWin32Form::~VeskoWin32Form() {
   window.destroy();
 }
 
-}  // namespace korvint::ui::win32
+}  // namespace korvint::hosts::win32

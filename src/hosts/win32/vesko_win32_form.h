@@ -13,7 +13,8 @@
 #include "hosts/win32/vesko_win32_host.h"
 #include "ui/vesko_form.h"
 
-namespace korvint::ui::win32 {
+namespace korvint::hosts::win32 {
+using namespace korvint::ui;
 
 class VeskoWin32Form {
  public:
@@ -34,4 +35,4 @@ class VeskoWin32Form {
   std::unique_ptr<app::VeskoWindow> vesko;
 };
 
-}  // namespace korvint::ui::win32
+}  // namespace korvint::hosts::win32

@@ -9,7 +9,8 @@
 #include "hosts/win32/win32_handles.h"
 #include "platform/win32/win32_text.h"
 
-namespace korvint::ui::win32 {
+namespace korvint::hosts::win32 {
+using namespace korvint::ui;
 
 using platform::win32::to_wide;
 
@@ -65,4 +66,4 @@ void VeskoWin32Host::focusControl(VeskoControlId id) {
     ListView_SetItemState(target, 0, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
 }
 
-}  // namespace korvint::ui::win32
+}  // namespace korvint::hosts::win32

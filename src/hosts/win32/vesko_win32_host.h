@@ -16,7 +16,8 @@
 #include "hosts/win32/vesko_form_window.h"
 #include "ui/vesko_host.h"
 
-namespace korvint::ui::win32 {
+namespace korvint::hosts::win32 {
+using namespace korvint::ui;
 
 class VeskoWin32Host final : public VeskoHost {
  public:
@@ -39,4 +40,4 @@ class VeskoWin32Host final : public VeskoHost {
   std::unique_ptr<FolderWatch> watch_;
 };
 
-}  // namespace korvint::ui::win32
+}  // namespace korvint::hosts::win32

@@ -2,7 +2,8 @@
 
 #include "platform/win32/win32_text.h"
 
-namespace korvint::ui::win32 {
+namespace korvint::hosts::win32 {
+using namespace korvint::ui;
 namespace {
 
 using platform::win32::to_utf8;
@@ -94,4 +95,4 @@ std::string Win32DriveBox::List(int index) const {
 
 int Win32DriveBox::ListIndex() const { return index_result(SendMessageW(combo_, CB_GETCURSEL, 0, 0)); }
 
-}  // namespace korvint::ui::win32
+}  // namespace korvint::hosts::win32

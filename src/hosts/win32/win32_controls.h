@@ -10,7 +10,8 @@
 
 #include "ui/controls.h"
 
-namespace korvint::ui::win32 {
+namespace korvint::hosts::win32 {
+using namespace korvint::ui;
 
 /// The text of any window (a control's text or a window's caption).
 std::string window_text(HWND window);
@@ -92,4 +93,4 @@ class Win32DriveBox final : public DriveBox {
   HWND combo_;
 };
 
-}  // namespace korvint::ui::win32
+}  // namespace korvint::hosts::win32

@@ -4,7 +4,8 @@
 
 #include "app/form_events.h"
 
-namespace korvint::ui::win32 {
+namespace korvint::hosts::win32 {
+using namespace korvint::ui;
 
 Win32Form::Win32Form(FormServices services, int show_command)
     : window(show_command),
@@ -37,4 +38,4 @@ Win32Form::~Win32Form() {
   window.destroy();
 }
 
-}  // namespace korvint::ui::win32
+}  // namespace korvint::hosts::win32

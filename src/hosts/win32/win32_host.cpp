@@ -9,7 +9,8 @@
 #include "hosts/win32/message_box.h"
 #include "hosts/win32/popup_menu.h"
 
-namespace korvint::ui::win32 {
+namespace korvint::hosts::win32 {
+using namespace korvint::ui;
 
 void Win32Host::DoEvents() { deliver_pending_messages(window_); }
 
@@ -67,4 +68,4 @@ void Win32Host::enablePathCompletion() {
   SHAutoComplete(box, SHACF_DEFAULT);
 }
 
-}  // namespace korvint::ui::win32
+}  // namespace korvint::hosts::win32

@@ -11,7 +11,8 @@
 #include "ui/form_host.h"
 #include "hosts/win32/form_window.h"
 
-namespace korvint::ui::win32 {
+namespace korvint::hosts::win32 {
+using namespace korvint::ui;
 
 class Win32Host final : public FormHost {
  public:
@@ -35,4 +36,4 @@ class Win32Host final : public FormHost {
   FormWindow& window_;
 };
 
-}  // namespace korvint::ui::win32
+}  // namespace korvint::hosts::win32

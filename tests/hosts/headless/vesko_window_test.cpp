@@ -19,7 +19,8 @@
 #include <sys/stat.h>
 #endif
 
-namespace korvint::ui::headless {
+namespace korvint::hosts::headless {
+using namespace korvint::ui;
 namespace {
 
 namespace fs = std::filesystem;
@@ -438,4 +439,4 @@ TEST(VeskoWorker, ClosingDoesNotWaitForAJobThatDoesNotReturn) {
 }
 
 }  // namespace
-}  // namespace korvint::ui::headless
+}  // namespace korvint::hosts::headless

@@ -4,7 +4,7 @@
 
 #include "hosts/qt/qt_key_codes.h"
 
-namespace korvint::ui::qt {
+namespace korvint::hosts::qt {
 namespace {
 
 TEST(QtKeyCodes, KeysGetTheirWindowsCodes) {
@@ -33,4 +33,4 @@ TEST(QtKeyCodes, KeysGetTheirWindowsCodes) {
 }
 
 }  // namespace
-}  // namespace korvint::ui::qt
+}  // namespace korvint::hosts::qt

@@ -16,7 +16,8 @@
 #include "hosts/qt/qt_form.h"
 #include "hosts/qt/wrapping_button.h"
 
-namespace korvint::ui::qt {
+namespace korvint::hosts::qt {
+using namespace korvint::ui;
 namespace {
 
 const std::vector<std::string> kDrives{"/", "/mnt/data"};
@@ -189,4 +190,4 @@ TEST(QtWindowLayout, AccessKeysPressTheirButtons) {
 }
 
 }  // namespace
-}  // namespace korvint::ui::qt
+}  // namespace korvint::hosts::qt

@@ -24,7 +24,8 @@
 #include "support/form_fixture.h"
 #include "support/temp_tree.h"
 
-namespace korvint::ui::win32 {
+namespace korvint::hosts::win32 {
+using namespace korvint::ui;
 namespace {
 
 namespace fs = std::filesystem;
@@ -288,4 +289,4 @@ TEST(VeskoExe, ARescanWhileItsWindowIsOpenLeavesNoBackup) {
 }
 
 }  // namespace
-}  // namespace korvint::ui::win32
+}  // namespace korvint::hosts::win32

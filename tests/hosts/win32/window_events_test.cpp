@@ -13,7 +13,8 @@
 #include "support/control_contract.h"
 #include "window_test_support.h"
 
-namespace korvint::ui::win32 {
+namespace korvint::hosts::win32 {
+using namespace korvint::ui;
 namespace {
 
 namespace fs = std::filesystem;
@@ -331,4 +332,4 @@ TEST(Win32WindowEvents, CloseBoxClosesAnIdleWindow) {
 }
 
 }  // namespace
-}  // namespace korvint::ui::win32
+}  // namespace korvint::hosts::win32

@@ -16,7 +16,8 @@
 #include "hosts/win32/popup_menu.h"
 #include "window_test_support.h"
 
-namespace korvint::ui::win32 {
+namespace korvint::hosts::win32 {
+using namespace korvint::ui;
 namespace {
 
 using test::text_of;
@@ -237,4 +238,4 @@ TEST(Win32WindowLayout, PopupMenusHoldTheirItemsInOrder) {
 }
 
 }  // namespace
-}  // namespace korvint::ui::win32
+}  // namespace korvint::hosts::win32
