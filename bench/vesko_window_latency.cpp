@@ -49,7 +49,7 @@ int main(int argc, char** argv) {
     return 2;
   }
 
-  ui::qt::VeskoQtWindow window(app::VeskoWindowOptions{folders, {}}, {}, "");
+  hosts::qt::VeskoQtWindow window(app::VeskoWindowOptions{folders, {}}, {}, "");
   window.vesko().Form_Load();
   auto& session = window.vesko().session();
   auto wait_idle = [&] {

@@ -1,7 +1,8 @@
 # What `cmake --install` lays out and what `cpack` packs.
-#   Linux:   bin/korvint, bin/vesko, lib/korvint/korvint-window.so (the window,
-#            loaded by korvint only when a window opens), a launcher and an
-#            icon per program, their manual pages and the README;
+#   Linux:   bin/korvint, bin/vesko, lib/korvint/korvint-window.so and
+#            lib/korvint/vesko-window.so (the windows, each loaded by its
+#            program only when a window opens), a launcher and an icon per
+#            program, their manual pages and the README;
 #            `cpack -G DEB` makes the Debian package of that.
 #   Windows: Korvint.exe, Vesko.exe and README.txt; `cpack -G ZIP` zips them.
 
@@ -34,9 +35,11 @@ if(WIN32)
   set(CPACK_PACKAGE_FILE_NAME "Korvint-${PROJECT_VERSION}-win64")
 else()
   install(TARGETS korvint vesko RUNTIME DESTINATION bin)
-  if(TARGET korvint_window)
-    install(TARGETS korvint_window LIBRARY DESTINATION lib/korvint)
-  endif()
+  foreach(module korvint_window vesko_window)
+    if(TARGET ${module})
+      install(TARGETS ${module} LIBRARY DESTINATION lib/korvint)
+    endif()
+  endforeach()
   foreach(program korvint vesko)
     install(FILES "dist/${program}.desktop" DESTINATION share/applications)
     install(FILES "dist/icons/${program}.svg" DESTINATION share/icons/hicolor/scalable/apps)

@@ -3,8 +3,9 @@
 #   scripts/install-test.sh BUILD          Linux: cmake --install into a
 #       temporary prefix, the launchers, icons and manual pages there, the
 #       installed korvint run on a small tree (with and without its window),
-#       then the Debian package: its dependencies, lintian, and korvint run
-#       from the unpacked package.
+#       vesko searching its catalogue and opening its window, then the Debian
+#       package: its dependencies, lintian, and both programs run from the
+#       unpacked package.
 #   scripts/install-test.sh --zip BUILD    Windows: the zip holds Korvint.exe,
 #       Vesko.exe and README.txt.
 set -euo pipefail
@@ -47,10 +48,32 @@ scan_with() {
   grep -q $'^b.txt\t12\t' "$output" || fail "$what: b.txt missing in $output"
 }
 
+# Runs `VESKO --count a.txt` over the catalogues in $work without a display,
+# then `VESKO --catalogues $work` with its window (offscreen) until it has
+# loaded its window module, and closes it with SIGTERM: exit status 0.
+vesko_with() {
+  local what=$1 vesko=$2
+  local found
+  found=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$vesko" --catalogues "$work" --count a.txt) ||
+    fail "$what: the search ends with $?"
+  [ "$found" -ge 1 ] || fail "$what: found $found a.txt"
+  env QT_QPA_PLATFORM=offscreen "$vesko" --catalogues "$work" &
+  local pid=$! status=0
+  for _ in $(seq 300); do
+    grep -q vesko-window.so "/proc/$pid/maps" 2>/dev/null && break
+    sleep 0.1
+  done
+  grep -q vesko-window.so "/proc/$pid/maps" 2>/dev/null || fail "$what: the window module is not loaded"
+  sleep 1  # the window is up and watches for the signal
+  kill -TERM "$pid"
+  wait "$pid" || status=$?
+  [ "$status" -eq 0 ] || fail "$what: the window ends with $status"
+}
+
 echo "== cmake --install into a temporary prefix"
 prefix="$work/prefix"
 cmake --install "$build" --prefix "$prefix" >/dev/null
-for file in bin/korvint bin/vesko lib/korvint/korvint-window.so \
+for file in bin/korvint bin/vesko lib/korvint/korvint-window.so lib/korvint/vesko-window.so \
   share/applications/korvint.desktop share/applications/vesko.desktop \
   share/icons/hicolor/scalable/apps/korvint.svg share/icons/hicolor/scalable/apps/vesko.svg \
   share/man/man1/korvint.1 share/man/man1/vesko.1 share/doc/korvint/README.md; do
@@ -61,8 +84,10 @@ for page in "$prefix"/share/man/man1/*.1; do
   warnings=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -E UTF-8 -l "$page" 2>&1 >/dev/null)
   [ -z "$warnings" ] || fail "$page: $warnings"
 done
-# A batch run without a display must not even load the window toolkit.
-if ldd "$prefix/bin/korvint" | grep -q libQt; then fail "bin/korvint links Qt"; fi
+# A batch run without a display, or a search, must not even load the window toolkit.
+for program in korvint vesko; do
+  if ldd "$prefix/bin/$program" | grep -q libQt; then fail "bin/$program links Qt"; fi
+done
 version=$("$prefix/bin/korvint" --version)
 [ "$version" = "korvint $(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")" ] ||
   fail "korvint --version says \"$version\""
@@ -71,6 +96,7 @@ scan_with "installed korvint without a display" "$work/plain.lst" \
   env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$prefix/bin/korvint"
 scan_with "installed korvint with its window" "$work/window.lst" \
   env QT_QPA_PLATFORM=offscreen "$prefix/bin/korvint"
+vesko_with "installed vesko" "$prefix/bin/vesko"
 echo "installed and ran: $(cd "$prefix" && find . -type f | sort | tr '\n' ' ')"
 
 echo "== Debian package"
@@ -88,4 +114,5 @@ scan_with "korvint from the package" "$work/deb.lst" \
   env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$work/unpacked/usr/bin/korvint"
 scan_with "korvint from the package, with its window" "$work/deb-window.lst" \
   env QT_QPA_PLATFORM=offscreen "$work/unpacked/usr/bin/korvint"
+vesko_with "vesko from the package" "$work/unpacked/usr/bin/vesko"
 echo "install-test: the install, its launchers and manual pages, and the package pass"

@@ -13,38 +13,11 @@ program=${1:-build-qt/src/hosts/korvint}
 [ $# -ge 1 ] && shift
 [ -x "$program" ] || { echo "$program is not built" >&2; exit 2; }
 
-# A free display number: the first without a lock file.
-display=99
-while [ -e "/tmp/.X${display}-lock" ]; do display=$((display + 1)); done
-
-Xvfb ":$display" -screen 0 800x400x24 -nolisten tcp >/dev/null 2>&1 &
-server=$!
-korvint_pid=
-cleanup() {
-  # korvint first (SIGTERM closes its window), then the server it talks to.
-  if [ -n "$korvint_pid" ]; then
-    kill "$korvint_pid" 2>/dev/null || true
-    wait "$korvint_pid" 2>/dev/null || true
-  fi
-  kill "$server" 2>/dev/null || true
-  wait "$server" 2>/dev/null || true
-}
-trap cleanup EXIT
-
-export DISPLAY=":$display"
-export XDG_RUNTIME_DIR=${XDG_RUNTIME_DIR:-$(mktemp -d)}
-unset WAYLAND_DISPLAY QT_QPA_PLATFORM
-for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
-
+source scripts/virtual-display.sh
+start_virtual_display 800x400
 "$program" "$@" &
-korvint_pid=$!
-window=
-for _ in $(seq 100); do
-  window=$(xdotool search --name '^KorvintVB$' 2>/dev/null | head -n1 || true)
-  [ -n "$window" ] && break
-  sleep 0.1
-done
-[ -n "$window" ] || { echo "the korvint window did not appear" >&2; exit 1; }
+program_pid=$!
+wait_for_window '^KorvintVB$' 50
 sleep 1  # lets it paint
 import -window root "$output"
 echo "$output"

@@ -21,35 +21,12 @@ case "$flavour" in
   *) echo "qt or win32, not $flavour" >&2; exit 2 ;;
 esac
 
-display=99
-while [ -e "/tmp/.X${display}-lock" ]; do display=$((display + 1)); done
-Xvfb ":$display" -screen 0 900x620x24 -nolisten tcp >/dev/null 2>&1 &
-server=$!
-program_pid=
-cleanup() {
-  if [ -n "$program_pid" ]; then
-    kill "$program_pid" 2>/dev/null || true
-    wait "$program_pid" 2>/dev/null || true
-  fi
-  kill "$server" 2>/dev/null || true
-  wait "$server" 2>/dev/null || true
-}
-trap cleanup EXIT
-
-export DISPLAY=":$display" WINEDEBUG=-all
-export XDG_RUNTIME_DIR=${XDG_RUNTIME_DIR:-$(mktemp -d)}
-unset WAYLAND_DISPLAY QT_QPA_PLATFORM
-for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
-
+source scripts/virtual-display.sh
+start_virtual_display 900x620
+export WINEDEBUG=-all
 "${program[@]}" "$@" &
 program_pid=$!
-window=
-for _ in $(seq 300); do
-  window=$(xdotool search --name '^Vesko$' 2>/dev/null | head -n1 || true)
-  [ -n "$window" ] && break
-  sleep 0.2
-done
-[ -n "$window" ] || { echo "the Vesko window did not appear" >&2; exit 1; }
+wait_for_window '^Vesko$' 300
 sleep 2  # lets it read the catalogues and paint
 xdotool windowactivate --sync "$window" 2>/dev/null || xdotool windowfocus --sync "$window" || true
 xdotool type --delay 60 --window "$window" "$query"

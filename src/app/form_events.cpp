@@ -4,7 +4,7 @@
 #include "jobs/entry_keys.h"
 #include "jobs/scan_all.h"
 #include "jobs/scan_job.h"
-#include "shell/companion.h"
+#include "shell/vesko_launcher.h"
 #include "shell/folder_menu_entry.h"
 #include "jobs/scan_list.h"
 

@@ -1,6 +1,6 @@
 #include "app/korvint_command_line.h"
 
-#include "app/command_line.h"
+#include "app/batch_arguments.h"
 
 #ifndef KORVINT_VERSION
 #define KORVINT_VERSION "0.0.0"

@@ -7,7 +7,7 @@
 #include "jobs/scan_job.h"
 #include "jobs/text_util.h"
 #include "platform/program_folder.h"
-#include "shell/companion_settings.h"
+#include "shell/vesko_settings.h"
 
 namespace korvint::app {
 namespace {
@@ -61,7 +61,7 @@ std::optional<jobs::ScanOutcome> Form_Load(ui::Form1& form, const std::vector<st
   // configuration folder), so the folder Vesko searches is where scans go.
   const std::vector<std::string> places = shell::vesko_ini_places(
       form.services.program_folder, std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME"));
-  form.Text5.setText(shell::read_companion_settings(form.services.files, places, start.Text5).catalogue_folder);
+  form.Text5.setText(shell::read_vesko_settings(form.services.files, places, start.Text5).catalogue_folder);
   form.host.enablePathCompletion();
 
   // An empty first argument names no root: the window keeps its start values.

@@ -1,12 +1,12 @@
 #include "app/vesko_command_line.h"
 
 #include <algorithm>
-#include <charconv>
 #include <chrono>
 #include <memory>
 #include <optional>
 #include <string_view>
 
+#include "app/vesko_arguments.h"
 #include "platform/case_folding.h"
 #include "platform/file_services.h"
 #include "platform/text_decoding.h"
@@ -14,7 +14,7 @@
 #include "search/query.h"
 #include "search/result_line.h"
 #include "search/searcher.h"
-#include "shell/companion_settings.h"
+#include "shell/vesko_settings.h"
 
 #ifndef KORVINT_VERSION
 #define KORVINT_VERSION "0.0.0"
@@ -27,99 +27,6 @@ namespace {
 constexpr const char* kNoFolderYet =
     "no catalogue folder yet: name one with --catalogues DIR or on the first line of Vesko.ini, "
     "or make catalogues with Korvint";
-
-struct Options {
-  std::vector<std::string> folders;
-  std::optional<std::size_t> limit;
-  bool count = false;
-  bool check = false;
-  std::optional<std::string> encoding;
-  bool help = false;
-  bool version = false;
-  std::string query;
-};
-
-// The options vesko knows, by their long names.
-constexpr std::string_view kOptionNames[] = {"--catalogues", "--limit", "--count", "--check",
-                                             "--encoding", "--help", "--version"};
-
-bool is_option_name(std::string_view name) {
-  return std::find(std::begin(kOptionNames), std::end(kOptionNames), name) != std::end(kOptionNames);
-}
-
-// Reads the arguments; false with `error` set on a usage error. Options come
-// first: after "--" or the first word that is not an option, every argument
-// is a query word, so "-draft" leaves names out as in the query box. "--" is
-// never a query word. An option's name after the first word, with no "--"
-// before it, is an error: it was surely not meant to leave names out.
-bool parse_arguments(const std::vector<std::string>& arguments, Options& options, std::string& error) {
-  bool options_ended = false;
-  bool dashes = false;  // "--" ended the options
-  auto add_word = [&](const std::string& word) {
-    if (!options.query.empty()) options.query += ' ';
-    options.query += word;
-  };
-  for (std::size_t i = 0; i < arguments.size(); ++i) {
-    const std::string& argument = arguments[i];
-    if (argument == "--") {
-      options_ended = dashes = true;
-      continue;
-    }
-    if (options_ended || argument.size() < 2 || argument[0] != '-') {
-      if (!dashes && !options.query.empty() && is_option_name(argument.substr(0, argument.find('=')))) {
-        error = "\"" + argument + "\" comes after the query: options go first";
-        return false;
-      }
-      options_ended = true;
-      add_word(argument);
-      continue;
-    }
-    std::string name = argument;
-    std::optional<std::string> value;
-    if (const auto equals = argument.find('='); argument.rfind("--", 0) == 0 && equals != std::string::npos) {
-      name = argument.substr(0, equals);
-      value = argument.substr(equals + 1);
-    }
-    auto take_value = [&]() -> std::optional<std::string> {
-      if (value) return value;
-      if (i + 1 < arguments.size()) return arguments[++i];
-      error = name + " needs a value";
-      return std::nullopt;
-    };
-    if (name == "--help" || name == "-h") {
-      options.help = true;
-    } else if (name == "--version") {
-      options.version = true;
-    } else if (name == "--count") {
-      options.count = true;
-    } else if (name == "--check") {
-      options.check = true;
-    } else if (name == "--catalogues") {
-      const auto folder = take_value();
-      if (!folder) return false;
-      options.folders.push_back(*folder);
-    } else if (name == "--encoding") {
-      const auto encoding = take_value();
-      if (!encoding) return false;
-      options.encoding = *encoding;
-    } else if (name == "--limit") {
-      const auto text = take_value();
-      if (!text) return false;
-      std::size_t limit = 0;
-      const auto read = std::from_chars(text->data(), text->data() + text->size(), limit);
-      if (read.ec != std::errc() || read.ptr != text->data() + text->size() || limit == 0) {
-        error = "--limit needs a number of results above 0, not \"" + *text + "\"";
-        return false;
-      }
-      options.limit = limit;
-    } else {
-      error = "unknown option \"" + argument + "\"";
-      if (argument[1] != '-') error += " (a word that leaves names out goes after the first word or after \"--\")";
-      return false;
-    }
-  }
-  return true;
-}
 
 // Writes results in large blocks. A catalogue that changed since the search
 // cannot give its results any more: they are left out, and it is named.
@@ -202,10 +109,9 @@ std::string vesko_usage(std::string_view program) {
 int run_vesko(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err,
               std::string_view program) {
   const std::string me(program);
-  Options options;
-  std::string error;
-  if (!parse_arguments(arguments, options, error)) {
-    err << me << ": " << error << " (try " << me << " --help)\n";
+  VeskoArguments options = read_vesko_arguments(arguments);
+  if (!options.error.empty()) {
+    err << me << ": " << options.error << " (try " << me << " --help)\n";
     return 2;
   }
   if (options.help) {
@@ -224,14 +130,15 @@ int run_vesko(const std::vector<std::string>& arguments, std::ostream& out, std:
     err << me << ": no query given (try " << me << " --help)\n";
     return 2;
   }
+  std::string error;
   auto query = search::parse_query(options.query, error);
   if (!query) {
     err << me << ": " << error << "\n";
     return 2;
   }
 
-  const shell::CompanionSettings settings =
-      options.folders.empty() || !options.encoding ? shell::read_companion_settings() : shell::CompanionSettings{};
+  const shell::VeskoSettings settings =
+      options.folders.empty() || !options.encoding ? shell::read_vesko_settings() : shell::VeskoSettings{};
   if (options.folders.empty()) {
     const auto folder = shell::vesko_catalogue_folder(settings, platform::system_file_services());
     if (!folder) {

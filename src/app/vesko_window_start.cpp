@@ -4,35 +4,12 @@
 
 namespace korvint::app {
 
-std::optional<VeskoWindowOptions> vesko_window_options(const std::vector<std::string>& arguments) {
-  VeskoWindowOptions options;
-  for (std::size_t i = 0; i < arguments.size(); ++i) {
-    std::string name = arguments[i];
-    std::optional<std::string> value;
-    if (const auto equals = name.find('='); name.rfind("--", 0) == 0 && equals != std::string::npos) {
-      value = name.substr(equals + 1);
-      name.resize(equals);
-    }
-    if (name != "--catalogues" && name != "--encoding") return std::nullopt;
-    if (!value) {
-      if (i + 1 >= arguments.size()) return std::nullopt;  // the command line says what is missing
-      value = arguments[++i];
-    }
-    if (name == "--catalogues") {
-      options.folders.push_back(*value);
-    } else {
-      options.encoding = *value;
-    }
-  }
-  return options;
-}
-
 VeskoWindow::VeskoWindow(ui::VeskoForm& form, VeskoWindowOptions options, std::vector<std::string> places,
                          std::string default_folder, jobs::VeskoServices services)
     : form_(form), folders_(std::move(options.folders)) {
   platform::FileServices& files =
       services.files != nullptr ? *services.files : platform::system_file_services();
-  const shell::CompanionSettings settings = shell::read_companion_settings(files, places, default_folder);
+  const shell::VeskoSettings settings = shell::read_vesko_settings(files, places, default_folder);
   settings_file_ = shell::settings_file_for_writing(settings, places);
   if (folders_.empty())
     if (auto folder = shell::vesko_catalogue_folder(settings, files)) folders_.push_back(std::move(*folder));
@@ -55,38 +32,6 @@ void VeskoWindow::cmdFolder_Click() {
   if (settings_file_.empty()) return;
   const platform::Status written = shell::write_catalogue_folder(settings_file_, chosen);
   if (!written.ok()) form_.host.messageBox("The catalogue folder is not kept for the next start: " + written.message());
-}
-
-bool VeskoWindow::on_key(ui::VeskoControlId focus, VeskoKey key) {
-  using ui::VeskoControlId;
-  switch (key) {
-    case VeskoKey::FindQuery:
-      form_.host.focusControl(VeskoControlId::txtQuery);
-      return true;
-    case VeskoKey::Escape:
-      session_->clear_query();
-      form_.host.focusControl(VeskoControlId::txtQuery);
-      return true;
-    case VeskoKey::Down:
-    case VeskoKey::Enter:
-      if (focus == VeskoControlId::txtQuery) {
-        form_.host.focusControl(VeskoControlId::lstResults);
-        return true;
-      }
-      if (focus == VeskoControlId::lstResults && key == VeskoKey::Enter) {
-        session_->lstResults_Open();
-        return true;
-      }
-      return false;
-    case VeskoKey::ContextMenu:
-      if (focus != VeskoControlId::lstResults) return false;
-      session_->lstResults_ContextMenu();
-      return true;
-    case VeskoKey::Reload:
-      session_->reload_all();
-      return true;
-  }
-  return false;
 }
 
 }  // namespace korvint::app

@@ -1,38 +1,18 @@
 #pragma once
-// Vesko's window: whether the command line asks for it, and its start-up and
-// the events the hosts route to its handlers.
+// Vesko's window: its start-up (Vesko.ini, the catalogue folder) and the
+// folder button; app/vesko_form_events routes the window's events.
 
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "app/vesko_arguments.h"
 #include "jobs/vesko_session.h"
-#include "shell/companion_settings.h"
+#include "shell/vesko_settings.h"
 #include "ui/vesko_form.h"
 
 namespace korvint::app {
-
-/// What the command line gives the window.
-struct VeskoWindowOptions {
-  std::vector<std::string> folders;  ///< --catalogues DIR, in order; empty: Vesko.ini's
-  std::optional<std::string> encoding;
-};
-
-/// The window's options when `arguments` ask for the window: nothing but
-/// --catalogues DIR and --encoding NAME (also written --NAME=VALUE). nullopt
-/// for anything else (a query, --help, ...), which the command line serves.
-std::optional<VeskoWindowOptions> vesko_window_options(const std::vector<std::string>& arguments);
-
-/// The keys the window's handlers take, as the hosts report them.
-enum class VeskoKey {
-  FindQuery,    ///< Ctrl+F or Alt+D
-  Escape,
-  Down,         ///< the down arrow
-  Enter,
-  ContextMenu,  ///< the menu key or Shift+F10
-  Reload,       ///< F5 or Ctrl+R
-};
 
 /// Vesko's window at work: its session and its settings file.
 class VeskoWindow {
@@ -52,11 +32,8 @@ class VeskoWindow {
   /// start uses it as its output folder too.
   void cmdFolder_Click();
 
-  /// A key pressed while `focus` has the keyboard; true when it was handled
-  /// (the host then does nothing more with it).
-  bool on_key(ui::VeskoControlId focus, VeskoKey key);
-
   [[nodiscard]] jobs::VeskoSession& session() { return *session_; }
+  [[nodiscard]] ui::VeskoHost& host() { return form_.host; }
   /// The Vesko.ini a changed folder is written to.
   [[nodiscard]] const std::string& settings_file() const { return settings_file_; }
 

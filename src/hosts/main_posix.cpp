@@ -26,23 +26,17 @@
 #include "hosts/headless/windowless_batch.h"
 #include "platform/folder_source.h"
 #include "stop_signals.h"
+#include "window_loader.h"
 
 #ifdef KORVINT_WITH_QT
-#include "window_loader.h"
-#endif
+#include "hosts/qt/window_module.h"
 
 namespace {
 
-bool set(const char* variable) {
-  const char* value = std::getenv(variable);
-  return value != nullptr && *value != 0;
-}
-
-#ifdef KORVINT_WITH_QT
 int stop_requested() { return korvint::hosts::stop_signal_received() ? 1 : 0; }
-#endif
 
 }  // namespace
+#endif
 
 int main(int argc, char** argv) {
   // A deep tree or many folders read ahead need descriptors; take what the system allows.
@@ -64,18 +58,18 @@ int main(int argc, char** argv) {
       break;
   }
   const bool batch = invocation.request == app::Request::batch;
-  const bool has_display = set("DISPLAY") || set("WAYLAND_DISPLAY") || set("QT_QPA_PLATFORM");
+  const bool has_display = hosts::display_named();
   hosts::install_stop_signals();
 #ifdef KORVINT_WITH_QT
   if (has_display) {
     std::string error;
-    if (const ui::qt::WindowMain window_main = hosts::load_window_module(error)) {
+    if (const auto window_main = reinterpret_cast<hosts::qt::WindowMain>(
+            hosts::load_window_entry("korvint-window.so", hosts::qt::kWindowMainName, error))) {
       std::vector<const char*> operands;
       for (const std::string& operand : invocation.operands) operands.push_back(operand.c_str());
       const int status = window_main(argv[0], operands.data(), static_cast<int>(operands.size()), &stop_requested);
-      if (status != ui::qt::kNoWindow) return status;
-      error = "no display answers";
-      if (set("DISPLAY")) error += std::string(" (DISPLAY=") + std::getenv("DISPLAY") + ")";
+      if (status != hosts::qt::kNoWindow) return status;
+      error = hosts::no_display_reason();
     }
     std::cerr << "korvint: cannot open the window: " << error << "\n";
     if (!batch) return app::kExitUsage;
@@ -86,7 +80,7 @@ int main(int argc, char** argv) {
     // The count is for a person watching: a terminal, not a log file.
     std::FILE* count_to = ::isatty(STDERR_FILENO) == 1 ? stderr : nullptr;
     return app::finish_batch(
-        ui::headless::run_batch_without_window(invocation.operands, &hosts::stop_signal_received, count_to),
+        hosts::headless::run_batch_without_window(invocation.operands, &hosts::stop_signal_received, count_to),
         std::cerr);
   }
   std::fprintf(stderr,

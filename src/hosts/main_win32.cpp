@@ -16,10 +16,11 @@
 #include <string>
 #include <vector>
 
+#include "app/batch_arguments.h"
 #include "app/batch_outcome.h"
-#include "app/command_line.h"
 #include "app/form_events.h"
 #include "app/start_up.h"
+#include "app/windows_slash_arguments.h"
 #include "hosts/headless/windowless_batch.h"
 #include "hosts/win32/message_pump.h"
 #include "hosts/win32/parent_console.h"
@@ -37,7 +38,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int show_command) {
   const bool batch = arguments.size() == 2;
   if (batch) {
     if (const std::string problem = app::batch_arguments_problem(arguments); !problem.empty()) {
-      ui::win32::tell_starter({problem});
+      hosts::win32::tell_starter({problem});
       return app::kExitUsage;
     }
   }
@@ -45,26 +46,26 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int show_command) {
   std::optional<jobs::ScanOutcome> outcome;
   bool windowless = false;
   {
-    ui::win32::Win32Form window(ui::FormServices{}, show_command);
+    hosts::win32::Win32Form window(ui::FormServices{}, show_command);
     windowless = window.window.hwnd() == nullptr;
     if (!windowless) {
       outcome = app::Form_Load(window.form, arguments);
-      if (!window.form.closed) ui::win32::run_message_loop(window.window);
+      if (!window.form.closed) hosts::win32::run_message_loop(window.window);
       if (!batch) return 0;
     } else if (!batch) {
       // Nothing to show the window on; the handlers never run over controls
       // that do not exist.
       const DWORD error = window.window.creation_error();
-      ui::win32::tell_starter({"cannot open the window: " +
+      hosts::win32::tell_starter({"cannot open the window: " +
                                (error != 0 ? platform::win32::error_text(error) : std::string("no desktop to show it on")),
                                "To make a catalogue without a window: Korvint /ROOT\\ /OUTPUT.lst"});
       return app::kExitUsage;
     }
   }
   // The window could not be created: the scan runs without one.
-  if (windowless) outcome = ui::headless::run_batch_without_window(arguments, {}, nullptr);
+  if (windowless) outcome = hosts::headless::run_batch_without_window(arguments, {}, nullptr);
 
   // The batch scan's own outcome, whatever the window did after it.
-  ui::win32::tell_starter(app::batch_report(outcome));
+  hosts::win32::tell_starter(app::batch_report(outcome));
   return app::batch_exit_code(outcome);
 }

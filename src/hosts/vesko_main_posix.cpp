@@ -4,40 +4,61 @@
 //   vesko QUERY...             searches on the terminal: one result a line
 // Without a display every form is the command-line tool. SIGINT and SIGTERM
 // close the window.
+//
+// The window is a module loaded only when the window opens (window_loader.h):
+// a search on the terminal never loads the window toolkit.
 
 #include <cstdio>
-#include <cstdlib>
 #include <iostream>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "app/vesko_arguments.h"
 #include "app/vesko_command_line.h"
-#include "app/vesko_window_start.h"
 #include "stop_signals.h"
+#include "window_loader.h"
 
 #ifdef KORVINT_WITH_QT
-#include "hosts/qt/vesko_qt_main.h"
-#endif
+#include "hosts/qt/vesko_window_module.h"
 
 namespace {
 
-bool set(const char* variable) {
-  const char* value = std::getenv(variable);
-  return value != nullptr && *value != 0;
+int stop_requested() { return korvint::hosts::stop_signal_received() ? 1 : 0; }
+
+// Runs the window over `options`; the exit status, or nullopt when no
+// window could open (the reason in `error`).
+std::optional<int> run_window(const char* program, const korvint::app::VeskoWindowOptions& options,
+                              std::string& error) {
+  using namespace korvint;
+  const auto window_main = reinterpret_cast<hosts::qt::VeskoWindowMain>(
+      hosts::load_window_entry("vesko-window.so", hosts::qt::kVeskoWindowMainName, error));
+  if (window_main == nullptr) return std::nullopt;
+  std::vector<const char*> folders;
+  for (const std::string& folder : options.folders) folders.push_back(folder.c_str());
+  hosts::install_stop_signals();
+  const int status = window_main(program, folders.data(), static_cast<int>(folders.size()),
+                                 options.encoding ? options.encoding->c_str() : nullptr, &stop_requested);
+  if (status != hosts::qt::kNoWindow) return status;
+  error = hosts::no_display_reason();
+  return std::nullopt;
 }
 
 }  // namespace
+#endif
 
 int main(int argc, char** argv) {
   using namespace korvint;
   const std::vector<std::string> arguments(argv + 1, argv + argc);
   const std::string program = app::program_name(argc > 0 ? argv[0] : "", "vesko");
-  const bool has_display = set("DISPLAY") || set("WAYLAND_DISPLAY") || set("QT_QPA_PLATFORM");
+  const bool has_display = hosts::display_named();
   if (auto options = app::vesko_window_options(arguments)) {
 #ifdef KORVINT_WITH_QT
     if (has_display) {
-      hosts::install_stop_signals();
-      return ui::qt::run_vesko_window(argc, argv, std::move(*options), &hosts::stop_signal_received);
+      std::string error;
+      if (const auto status = run_window(argc > 0 ? argv[0] : "vesko", *options, error)) return *status;
+      std::cerr << program << ": cannot open the window: " << error << "\n";
+      return 2;
     }
 #endif
     if (arguments.empty()) {

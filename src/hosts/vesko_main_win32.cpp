@@ -13,13 +13,15 @@
 #include <string>
 #include <vector>
 
+#include "app/vesko_arguments.h"
 #include "app/vesko_command_line.h"
-#include "app/vesko_window_start.h"
+#include "app/vesko_form_events.h"
 #include "hosts/win32/console_output.h"
-#include "hosts/win32/vesko_window.h"
+#include "hosts/win32/message_pump.h"
+#include "hosts/win32/vesko_win32_form.h"
 #include "platform/win32/win32_error.h"
 #include "platform/win32/win32_text.h"
-#include "shell/companion_settings.h"
+#include "shell/vesko_settings.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int show_command) {
   using namespace korvint;
@@ -31,24 +33,24 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int show_command) {
   LocalFree(argv);
 
   // A file or a pipe gets UTF-8 with CR LF, as Windows tools read text.
-  ui::win32::ConsoleOutput out_buffer(STD_OUTPUT_HANDLE, ui::win32::LineEnds::CrLf);
-  ui::win32::ConsoleOutput err_buffer(STD_ERROR_HANDLE, ui::win32::LineEnds::CrLf);
+  hosts::win32::ConsoleOutput out_buffer(STD_OUTPUT_HANDLE, hosts::win32::LineEnds::CrLf);
+  hosts::win32::ConsoleOutput err_buffer(STD_ERROR_HANDLE, hosts::win32::LineEnds::CrLf);
   std::ostream out(&out_buffer);
   std::ostream err(&err_buffer);
   if (auto options = app::vesko_window_options(arguments)) {
-    ui::win32::VeskoWin32Window window(std::move(*options), shell::vesko_ini_places(),
-                                       shell::default_output_folder(), {}, show_command);
-    if (window.hwnd() == nullptr) {
+    hosts::win32::VeskoWin32Form window(std::move(*options), shell::vesko_ini_places(), shell::default_output_folder(),
+                                        {}, show_command);
+    if (window.vesko == nullptr) {
       // No desktop to show it on (a scheduled task, an exhausted desktop heap).
-      const DWORD error = GetLastError();
+      const DWORD error = window.window.creation_error();
       err << program << ": cannot open the window: "
           << (error != 0 ? platform::win32::error_text(error) : std::string("no desktop to show it on")) << "\n"
           << program << ": to search without a window: " << program << " WORD...\n";
       err.flush();
       return 2;
     }
-    window.vesko().Form_Load();
-    return window.run_message_loop();
+    app::on_load(*window.vesko);
+    return hosts::win32::run_message_loop(window.window);
   }
   const int status = app::run_vesko(arguments, out, err, program);
   out.flush();

@@ -1,14 +1,20 @@
 #pragma once
-// The entries of the drive box.
+// The machine's drives: on Windows its logical drives, elsewhere the mount
+// points of real file systems.
 
 #include <string>
 #include <vector>
 
 namespace korvint::platform {
 
-/// Windows: one entry per drive, beginning with its lower-case letter and a
-/// colon ("c: [SYSTEM]"). POSIX: the mount points of real file systems (no
-/// proc, sysfs, cgroup, devpts and the like), "/" first.
-std::vector<std::string> drive_box_entries();
+/// A drive, or on POSIX a mounted file system.
+struct Drive {
+  std::string root;   ///< "C:\" on Windows; the mount point elsewhere
+  std::string label;  ///< the volume label; "" when it has none (always on POSIX)
+};
+
+/// Windows: every logical drive, in letter order. POSIX: the mount points of
+/// real file systems (no proc, sysfs, cgroup, devpts and the like), "/" first.
+std::vector<Drive> drives();
 
 }  // namespace korvint::platform

@@ -1,8 +1,6 @@
 #include "ui/vesko_layout.h"
 
-#include <algorithm>
 #include <array>
-#include <cmath>
 
 namespace korvint::ui {
 namespace {
@@ -13,14 +11,24 @@ using enum VeskoControlId;
 // catalogues, a few rows high; the results take the rest; the status line at
 // the bottom. Drawn for 96 dots per inch: 15 twips to the pixel.
 constexpr std::array<VeskoControlSpec, kVeskoControlCount> kControls{{
-    {txtQuery, "txtQuery", VeskoKind::TextBox, "", 120, 120, 0, 345, 120, 0, Anchor::Stretch, Anchor::Start},
-    {lblFolder, "lblFolder", VeskoKind::Label, "", 120, 600, 0, 285, 1920, 0, Anchor::Stretch, Anchor::Start},
-    {cmdFolder, "cmdFolder", VeskoKind::Button, "Change &folder...", 0, 540, 1680, 375, 120, 0, Anchor::End,
-     Anchor::Start},
-    {lstCatalogues, "lstCatalogues", VeskoKind::Table, "", 120, 1020, 0, 1560, 120, 0, Anchor::Stretch,
-     Anchor::Start},
-    {lstResults, "lstResults", VeskoKind::Table, "", 120, 2700, 0, 0, 120, 480, Anchor::Stretch, Anchor::Stretch},
-    {lblStatus, "lblStatus", VeskoKind::Label, "", 120, 0, 0, 285, 120, 120, Anchor::Stretch, Anchor::End},
+    {{.name = "txtQuery", .kind = ControlKind::TextBox, .left = 120, .top = 120, .height = 345, .tab_index = 0,
+      .horizontal = Anchor::Stretch, .right = 120},
+     txtQuery},
+    {{.name = "lblFolder", .kind = ControlKind::Label, .left = 120, .top = 600, .height = 285,
+      .tooltip_shows_caption = true, .horizontal = Anchor::Stretch, .right = 1920},
+     lblFolder},
+    {{.name = "cmdFolder", .kind = ControlKind::CommandButton, .caption = "Change &folder...", .top = 540,
+      .width = 1680, .height = 375, .tab_index = 1, .horizontal = Anchor::End, .right = 120},
+     cmdFolder},
+    {{.name = "lstCatalogues", .kind = ControlKind::Table, .left = 120, .top = 1020, .height = 1560, .tab_index = 2,
+      .horizontal = Anchor::Stretch, .right = 120},
+     lstCatalogues},
+    {{.name = "lstResults", .kind = ControlKind::Table, .left = 120, .top = 2700, .tab_index = 3,
+      .horizontal = Anchor::Stretch, .vertical = Anchor::Stretch, .right = 120, .bottom = 480},
+     lstResults},
+    {{.name = "lblStatus", .kind = ControlKind::Label, .left = 120, .height = 285, .tooltip_shows_caption = true,
+      .horizontal = Anchor::Stretch, .vertical = Anchor::End, .right = 120, .bottom = 120},
+     lblStatus},
 }};
 
 // The columns of each table fit its width as drawn, with room for the
@@ -46,35 +54,11 @@ constexpr std::array<ResultMenuEntry, 3> kResultMenu{{
     {ResultMenuItem::OpenFolder, "&Open folder"},
 }};
 
-// Start and length of one axis in pixels.
-std::pair<int, int> place(Anchor anchor, int start, int length, int end_margin, int client, int dpi) {
-  switch (anchor) {
-    case Anchor::Start: return {vesko_pixels(start, dpi), vesko_pixels(length, dpi)};
-    case Anchor::Stretch: {
-      const int from = vesko_pixels(start, dpi);
-      return {from, std::max(0, client - vesko_pixels(end_margin, dpi) - from)};
-    }
-    case Anchor::End: {
-      const int size = vesko_pixels(length, dpi);
-      return {std::max(0, client - vesko_pixels(end_margin, dpi) - size), size};
-    }
-  }
-  return {0, 0};
-}
-
 }  // namespace
 
 std::span<const VeskoControlSpec> vesko_controls() { return kControls; }
 
 const VeskoControlSpec& vesko_control(VeskoControlId id) { return kControls.at(static_cast<std::size_t>(id)); }
-
-int vesko_pixels(int twips, int dpi) { return static_cast<int>(std::lround(twips * dpi / 1440.0)); }
-
-VeskoRect vesko_control_rect(const VeskoControlSpec& shape, int client_width, int client_height, int dpi) {
-  const auto [left, width] = place(shape.horizontal, shape.left, shape.width, shape.right, client_width, dpi);
-  const auto [top, height] = place(shape.vertical, shape.top, shape.height, shape.bottom, client_height, dpi);
-  return VeskoRect{left, top, width, height};
-}
 
 std::span<const VeskoColumn> result_columns() { return kResultColumns; }
 std::span<const VeskoColumn> catalogue_columns() { return kCatalogueColumns; }

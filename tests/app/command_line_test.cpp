@@ -1,4 +1,5 @@
-#include "app/command_line.h"
+#include "app/batch_arguments.h"
+#include "app/windows_slash_arguments.h"
 
 #include <gtest/gtest.h>
 

@@ -50,7 +50,7 @@ TEST(StartUp, StartValuesOfThePlatform) {
 #endif
 }
 
-TEST(StartUp, TheFirstLineOfTheCompanionsSettingsIsTheOutputFolder) {
+TEST(StartUp, TheFirstLineOfVeskoIniIsTheOutputFolder) {
   FormFixture f;
   const fs::path ini = fs::path(f.form().services.program_folder) / "Vesko.ini";
   struct Case {

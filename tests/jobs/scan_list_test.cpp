@@ -20,7 +20,7 @@ using ui::vbRightButton;
 const std::string kSep(1, platform::path_separator());
 
 TEST(ScanList, DrivesAreAddedAsTheirRoots) {
-  ui::headless::HeadlessForm window({}, {"c: [SYSTEM]", "d: [DATA]"});
+  hosts::headless::HeadlessForm window({}, {"c: [SYSTEM]", "d: [DATA]"});
   window.Drive1.chosen = 1;
   Command3_Click(window.form);
   Command3_Click(window.form);  // the same drive twice: two entries

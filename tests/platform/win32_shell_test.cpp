@@ -16,6 +16,7 @@
 #include "platform/win32/win32_error.h"
 #include "platform/win32/win32_registry.h"
 #include "platform/win32/win32_shell_integration.h"
+#include "support/child_process.h"
 #include "support/temp_tree.h"
 
 namespace korvint::platform {
@@ -67,34 +68,8 @@ KeyContent read_key(HKEY root, const wchar_t* key) {
 // What the system's own `reg query KEY /ve` prints about the default value of
 // KEY; empty when it finds no such key.
 std::string reg_query_default(const std::string& key) {
-  SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-  HANDLE read_end = nullptr;
-  HANDLE write_end = nullptr;
-  if (!CreatePipe(&read_end, &write_end, &inherit, 0)) return "no pipe";
-  SetHandleInformation(read_end, HANDLE_FLAG_INHERIT, 0);
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  startup.dwFlags = STARTF_USESTDHANDLES;
-  startup.hStdOutput = write_end;
-  startup.hStdError = write_end;
-  startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-  std::wstring command = L"reg.exe query \"" + std::wstring(key.begin(), key.end()) + L"\" /ve";
-  PROCESS_INFORMATION process{};
-  const bool started = CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
-                                      nullptr, &startup, &process);
-  CloseHandle(write_end);
-  std::string output;
-  char buffer[4096];
-  DWORD got = 0;
-  while (started && ReadFile(read_end, buffer, sizeof buffer, &got, nullptr) && got > 0) output.append(buffer, got);
-  CloseHandle(read_end);
-  if (!started) return "reg.exe did not start";
-  WaitForSingleObject(process.hProcess, INFINITE);
-  DWORD exit_code = 1;
-  GetExitCodeProcess(process.hProcess, &exit_code);
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
-  return exit_code == 0 ? output : std::string();
+  const test::ProgramRun ran = test::run_program(L"reg.exe query \"" + std::wstring(key.begin(), key.end()) + L"\" /ve");
+  return ran.code == 0 ? ran.output : std::string();
 }
 
 // True when this program may write the machine's classes (administrator
@@ -269,21 +244,19 @@ TEST(Win32Shell, StartingAMissingProgramFailsNamingIt) {
   EXPECT_NE(started.message().find(missing), std::string::npos) << started.message();
 }
 
-TEST(Win32Shell, DrivesAreListedAsLowerCaseLettersWithTheirLabels) {
-  const auto entries = drive_box_entries();
-  ASSERT_FALSE(entries.empty());
+TEST(Win32Shell, DrivesAreListedByTheirRootsInLetterOrder) {
+  const std::vector<Drive> found = drives();
+  ASSERT_FALSE(found.empty());
   wchar_t windows[MAX_PATH] = {};
   ASSERT_GT(GetWindowsDirectoryW(windows, MAX_PATH), 0u);
   bool system_drive_seen = false;
-  for (const std::string& entry : entries) {
-    ASSERT_GE(entry.size(), 2u);
-    EXPECT_TRUE(std::islower(static_cast<unsigned char>(entry[0]))) << entry;
-    EXPECT_EQ(entry[1], ':') << entry;
-    if (entry.size() > 2) {
-      EXPECT_EQ(entry.substr(2, 2), " [") << entry;
-      EXPECT_EQ(entry.back(), ']') << entry;
-    }
-    if (entry[0] == std::tolower(static_cast<int>(windows[0]))) system_drive_seen = true;
+  for (std::size_t i = 0; i < found.size(); ++i) {
+    const std::string& root = found[i].root;
+    ASSERT_EQ(root.size(), 3u) << root;
+    EXPECT_TRUE(std::isupper(static_cast<unsigned char>(root[0]))) << root;
+    EXPECT_EQ(root.substr(1), ":\\") << root;
+    if (i > 0) EXPECT_LT(found[i - 1].root, root);
+    if (root[0] == std::toupper(static_cast<int>(windows[0]))) system_drive_seen = true;
   }
   EXPECT_TRUE(system_drive_seen);
 }

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#ifndef _WIN32
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -47,5 +49,38 @@ std::string run_in_child(const std::function<void()>& body) {
   return "exit " + std::to_string(WEXITSTATUS(status));
 #endif
 }
+
+#ifdef _WIN32
+ProgramRun run_program(std::wstring command) {
+  ProgramRun ran;
+  SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+  HANDLE read_end = nullptr;
+  HANDLE write_end = nullptr;
+  if (!CreatePipe(&read_end, &write_end, &inherit, 0)) return ran;
+  SetHandleInformation(read_end, HANDLE_FLAG_INHERIT, 0);
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+  startup.hStdOutput = write_end;
+  startup.hStdError = write_end;
+  PROCESS_INFORMATION process{};
+  const bool started = CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
+                                      nullptr, &startup, &process) != FALSE;
+  CloseHandle(write_end);
+  char block[4096];
+  DWORD got = 0;
+  while (started && ReadFile(read_end, block, sizeof block, &got, nullptr) != FALSE && got > 0) ran.output.append(block, got);
+  CloseHandle(read_end);
+  if (!started) return ran;
+  WaitForSingleObject(process.hProcess, 60000);
+  DWORD code = 99;
+  GetExitCodeProcess(process.hProcess, &code);
+  ran.code = code;
+  CloseHandle(process.hProcess);
+  CloseHandle(process.hThread);
+  return ran;
+}
+#endif
 
 }  // namespace korvint::test

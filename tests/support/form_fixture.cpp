@@ -8,7 +8,7 @@ namespace korvint::test {
 
 FormFixture::FormFixture(ui::FormServices services) {
   if (services.program_folder.empty()) services.program_folder = path_text(tree.folder("program"));
-  window = std::make_unique<ui::headless::HeadlessForm>(std::move(services));
+  window = std::make_unique<hosts::headless::HeadlessForm>(std::move(services));
   tree.folder("out");
 }
 

@@ -22,7 +22,7 @@ struct FormFixture {
   [[nodiscard]] std::filesystem::path output(const std::string& name) const;
 
   TempTree tree;
-  std::unique_ptr<ui::headless::HeadlessForm> window;
+  std::unique_ptr<hosts::headless::HeadlessForm> window;
   ui::Form1& form() { return window->form; }
 };
 

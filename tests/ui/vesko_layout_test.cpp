@@ -8,7 +8,7 @@
 namespace korvint::ui {
 namespace {
 
-bool overlap(const VeskoRect& a, const VeskoRect& b) {
+bool overlap(const PixelRect& a, const PixelRect& b) {
   return a.left < b.left + b.width && b.left < a.left + a.width && a.top < b.top + b.height &&
          b.top < a.top + a.height;
 }
@@ -20,21 +20,22 @@ TEST(VeskoLayout, ControlsStayApartAndInsideFromTheSmallestWindowUp) {
   for (const int dpi : {96, 144}) {
     for (const auto& [width, height] : {std::pair{kVeskoClientWidthTwips, kVeskoClientHeightTwips},
                                        std::pair{kVeskoMinWidthTwips, kVeskoMinHeightTwips}}) {
-      const int client_width = vesko_pixels(width, dpi);
-      const int client_height = vesko_pixels(height, dpi);
+      const int client_width = twips_to_pixels(width, dpi);
+      const int client_height = twips_to_pixels(height, dpi);
       const auto controls = vesko_controls();
       for (std::size_t i = 0; i < controls.size(); ++i) {
-        const VeskoRect a = vesko_control_rect(controls[i], client_width, client_height, dpi);
+        const PixelRect a = control_pixel_rect(controls[i], dpi, dpi, 1.0, client_width, client_height);
         SCOPED_TRACE(std::string(controls[i].name) + " at " + std::to_string(dpi) + " dpi, " +
                      std::to_string(client_width) + "x" + std::to_string(client_height));
-        EXPECT_GE(a.width, vesko_pixels(1500, dpi));
-        EXPECT_GE(a.height, vesko_pixels(285, dpi));
+        EXPECT_EQ(controls[i].id, static_cast<VeskoControlId>(i));  // vesko_control() finds it there
+        EXPECT_GE(a.width, twips_to_pixels(1500, dpi));
+        EXPECT_GE(a.height, twips_to_pixels(285, dpi));
         EXPECT_GE(a.left, 0);
         EXPECT_GE(a.top, 0);
         EXPECT_LE(a.left + a.width, client_width);
         EXPECT_LE(a.top + a.height, client_height);
         for (std::size_t j = i + 1; j < controls.size(); ++j)
-          EXPECT_FALSE(overlap(a, vesko_control_rect(controls[j], client_width, client_height, dpi)))
+          EXPECT_FALSE(overlap(a, control_pixel_rect(controls[j], dpi, dpi, 1.0, client_width, client_height)))
               << controls[j].name;
       }
     }
@@ -47,12 +48,12 @@ TEST(VeskoLayout, ControlsStayApartAndInsideFromTheSmallestWindowUp) {
 TEST(VeskoLayout, EveryColumnFitsItsTableAsDrawn) {
   for (const auto& [id, columns] : {std::pair{VeskoControlId::lstResults, result_columns()},
                                    std::pair{VeskoControlId::lstCatalogues, catalogue_columns()}}) {
-    const int table = vesko_control_rect(vesko_control(id), vesko_pixels(kVeskoClientWidthTwips, 96),
-                                         vesko_pixels(kVeskoClientHeightTwips, 96), 96)
+    const int table = control_pixel_rect(vesko_control(id), 96, 96, 1.0, twips_to_pixels(kVeskoClientWidthTwips, 96),
+                                         twips_to_pixels(kVeskoClientHeightTwips, 96))
                           .width;
     const int twips = std::accumulate(columns.begin(), columns.end(), 0,
                                       [](int sum, const VeskoColumn& column) { return sum + column.width; });
-    EXPECT_LE(vesko_pixels(twips, 96) + 20, table) << vesko_control(id).name;
+    EXPECT_LE(twips_to_pixels(twips, 96) + 20, table) << vesko_control(id).name;
   }
 }
 

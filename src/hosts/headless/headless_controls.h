@@ -7,7 +7,8 @@
 
 #include "ui/controls.h"
 
-namespace korvint::ui::headless {
+namespace korvint::hosts::headless {
+using namespace korvint::ui;
 
 class HeadlessTextBox final : public TextBox {
  public:
@@ -93,4 +94,4 @@ class HeadlessDriveBox final : public DriveBox {
   std::vector<std::string> drives_;
 };
 
-}  // namespace korvint::ui::headless
+}  // namespace korvint::hosts::headless

@@ -4,7 +4,8 @@
 
 #include "app/form_events.h"
 
-namespace korvint::ui::headless {
+namespace korvint::hosts::headless {
+using namespace korvint::ui;
 
 void HeadlessHost::DoEvents() {
   ++do_events_calls;
@@ -44,4 +45,4 @@ HeadlessForm::HeadlessForm(FormServices services, std::vector<std::string> drive
   app::connect_form(form);
 }
 
-}  // namespace korvint::ui::headless
+}  // namespace korvint::hosts::headless

@@ -12,7 +12,8 @@
 #include "ui/form_host.h"
 #include "hosts/headless/headless_controls.h"
 
-namespace korvint::ui::headless {
+namespace korvint::hosts::headless {
+using namespace korvint::ui;
 
 /// A host that records what the handlers asked of it.
 class HeadlessHost final : public FormHost {
@@ -80,4 +81,4 @@ class HeadlessForm {
   Form1 form;
 };
 
-}  // namespace korvint::ui::headless
+}  // namespace korvint::hosts::headless

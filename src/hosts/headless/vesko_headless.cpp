@@ -2,7 +2,10 @@
 
 #include <algorithm>
 
-namespace korvint::ui::headless {
+#include "app/vesko_form_events.h"
+
+namespace korvint::hosts::headless {
+using namespace korvint::ui;
 
 void HeadlessTable::rowsChanged() {
   shown_rows_ = rows_ != nullptr ? rows_->row_count() : 0;
@@ -85,7 +88,7 @@ bool HeadlessVeskoWindow::settle(std::chrono::milliseconds ceiling) {
 
 void HeadlessVeskoWindow::type(std::string_view text) {
   txtQuery.setText(text);
-  window.session().txtQuery_Change();
+  app::on_change(window, VeskoControlId::txtQuery);
 }
 
-}  // namespace korvint::ui::headless
+}  // namespace korvint::hosts::headless

@@ -17,7 +17,8 @@
 #include "ui/posted_tasks.h"
 #include "ui/vesko_form.h"
 
-namespace korvint::ui::headless {
+namespace korvint::hosts::headless {
+using namespace korvint::ui;
 
 /// A table that keeps the row count it was last told and a selection.
 class HeadlessTable final : public TableView {
@@ -113,4 +114,4 @@ class HeadlessVeskoWindow {
   app::VeskoWindow window;
 };
 
-}  // namespace korvint::ui::headless
+}  // namespace korvint::hosts::headless

@@ -7,7 +7,8 @@
 #include "jobs/scan_run.h"
 #include "platform/clock.h"
 
-namespace korvint::ui::headless {
+namespace korvint::hosts::headless {
+using namespace korvint::ui;
 namespace {
 
 // A scan's host that is no window: the count goes to a terminal, a signal is the STOP.
@@ -60,4 +61,4 @@ std::optional<jobs::ScanOutcome> run_batch_without_window(const std::vector<std:
   return outcome;
 }
 
-}  // namespace korvint::ui::headless
+}  // namespace korvint::hosts::headless

@@ -10,7 +10,7 @@
 
 #include "jobs/scan_outcome.h"
 
-namespace korvint::ui::headless {
+namespace korvint::hosts::headless {
 
 /// Runs the batch scan the command line's two arguments ask for
 /// (app::batch_request) and returns how it ended; nullopt when they ask for
@@ -22,4 +22,4 @@ std::optional<jobs::ScanOutcome> run_batch_without_window(const std::vector<std:
                                                           std::function<bool()> interrupted,
                                                           std::FILE* count_to);
 
-}  // namespace korvint::ui::headless
+}  // namespace korvint::hosts::headless

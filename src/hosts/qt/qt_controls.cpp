@@ -8,7 +8,8 @@
 
 #include "hosts/qt/qt_text.h"
 
-namespace korvint::ui::qt {
+namespace korvint::hosts::qt {
+using namespace korvint::ui;
 
 QtTextBox::QtTextBox(QLineEdit& edit)
     : edit_(edit), set_text_(from_qt(edit.text())), shown_(edit.text()) {}
@@ -97,4 +98,4 @@ std::string QtDriveBox::List(int index) const {
 
 int QtDriveBox::ListIndex() const { return box_.currentIndex(); }
 
-}  // namespace korvint::ui::qt
+}  // namespace korvint::hosts::qt

@@ -20,7 +20,8 @@ class QLineEdit;
 class QListWidget;
 class QWidget;
 
-namespace korvint::ui::qt {
+namespace korvint::hosts::qt {
+using namespace korvint::ui;
 
 /// A text box over a line edit. Text the program put there reads back byte for
 /// byte (names need not be UTF-8); text the user edited reads back as UTF-8.
@@ -39,14 +40,14 @@ class QtTextBox final : public TextBox {
 /// A label's caption; its tooltip follows the caption where the table says so.
 class QtLabel final : public Label {
  public:
-  /// `label` shows the control `shape` of the table.
-  QtLabel(QLabel& label, const ControlSpec& shape) : label_(label), shape_(shape) {}
+  /// `label` shows the control `shape` of a layout table.
+  QtLabel(QLabel& label, const ControlShape& shape) : label_(label), shape_(shape) {}
   [[nodiscard]] std::string caption() const override;
   void setCaption(std::string_view caption) override;
 
  private:
   QLabel& label_;
-  const ControlSpec& shape_;
+  const ControlShape& shape_;
 };
 
 /// The window's caption, its title.
@@ -109,4 +110,4 @@ class QtDriveBox final : public DriveBox {
   QComboBox& box_;
 };
 
-}  // namespace korvint::ui::qt
+}  // namespace korvint::hosts::qt

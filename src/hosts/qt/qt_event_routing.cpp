@@ -14,7 +14,8 @@
 #include "hosts/qt/qt_key_codes.h"
 #include "hosts/qt/qt_window.h"
 
-namespace korvint::ui::qt {
+namespace korvint::hosts::qt {
+using namespace korvint::ui;
 
 EventRouting::EventRouting(FormWindow& window, QtListBox& list, Form1& form)
     : window_(window), list_(list), form_(form) {
@@ -112,4 +113,4 @@ bool EventRouting::list_mouse_down(QObject* viewport, QEvent& event) {
   return true;
 }
 
-}  // namespace korvint::ui::qt
+}  // namespace korvint::hosts::qt

@@ -6,7 +6,8 @@
 
 #include "ui/form1.h"
 
-namespace korvint::ui::qt {
+namespace korvint::hosts::qt {
+using namespace korvint::ui;
 
 class FormWindow;
 class QtListBox;
@@ -34,4 +35,4 @@ class EventRouting final : public QObject {
   bool redelivering_ = false;  ///< true while the list handles a press of its own first
 };
 
-}  // namespace korvint::ui::qt
+}  // namespace korvint::hosts::qt

@@ -7,7 +7,8 @@
 #include <QPushButton>
 #include <utility>
 
-namespace korvint::ui::qt {
+namespace korvint::hosts::qt {
+using namespace korvint::ui;
 
 QtForm::QtForm(FormServices services, const std::vector<std::string>& drives, int dpi, double scale)
     : window(dpi, scale),
@@ -31,4 +32,4 @@ QtForm::QtForm(FormServices services, const std::vector<std::string>& drives, in
   Drive1.fill(drives);
 }
 
-}  // namespace korvint::ui::qt
+}  // namespace korvint::hosts::qt

@@ -5,14 +5,15 @@
 #include <string>
 #include <vector>
 
-#include "platform/drives.h"
+#include "ui/drive_box.h"
 #include "ui/form1.h"
 #include "hosts/qt/qt_controls.h"
 #include "hosts/qt/qt_event_routing.h"
 #include "hosts/qt/qt_host.h"
 #include "hosts/qt/qt_window.h"
 
-namespace korvint::ui::qt {
+namespace korvint::hosts::qt {
+using namespace korvint::ui;
 
 class QtForm {
  public:
@@ -20,7 +21,7 @@ class QtForm {
   /// for `dpi` dots per inch (0: the screen's) and scaled by `scale` (0: so
   /// that the captions fit the fonts, FormWindow). A QApplication must exist.
   explicit QtForm(FormServices services = {},
-                  const std::vector<std::string>& drives = platform::drive_box_entries(),
+                  const std::vector<std::string>& drives = drive_box_entries(),
                   int dpi = 0, double scale = 0);
   QtForm(const QtForm&) = delete;
   QtForm& operator=(const QtForm&) = delete;
@@ -39,4 +40,4 @@ class QtForm {
   EventRouting routing_;
 };
 
-}  // namespace korvint::ui::qt
+}  // namespace korvint::hosts::qt

@@ -19,7 +19,8 @@
 #include "hosts/qt/qt_window.h"
 #include "hosts/qt/x_click.h"
 
-namespace korvint::ui::qt {
+namespace korvint::hosts::qt {
+using namespace korvint::ui;
 
 std::string chosen_folder_text(const QString& folder) {
   if (folder.isEmpty()) return "";
@@ -104,4 +105,4 @@ void QtFormHost::enablePathCompletion() {
   window_.control_as<QLineEdit>(ControlId::Text5).setCompleter(completer_);
 }
 
-}  // namespace korvint::ui::qt
+}  // namespace korvint::hosts::qt

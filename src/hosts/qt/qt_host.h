@@ -11,7 +11,8 @@
 
 class QCompleter;
 
-namespace korvint::ui::qt {
+namespace korvint::hosts::qt {
+using namespace korvint::ui;
 
 class FormWindow;
 
@@ -50,4 +51,4 @@ class QtFormHost final : public FormHost {
   long do_events_calls_ = 0;
 };
 
-}  // namespace korvint::ui::qt
+}  // namespace korvint::hosts::qt

@@ -6,7 +6,8 @@
 
 #include "ui/form_ids.h"
 
-namespace korvint::ui::qt {
+namespace korvint::hosts::qt {
+using namespace korvint::ui;
 namespace {
 
 // Keys whose virtual-key code is not their Qt value.
@@ -98,4 +99,4 @@ std::int16_t mouse_button_number(Qt::MouseButton button) {
   }
 }
 
-}  // namespace korvint::ui::qt
+}  // namespace korvint::hosts::qt

@@ -8,7 +8,7 @@
 
 class QKeyEvent;
 
-namespace korvint::ui::qt {
+namespace korvint::hosts::qt {
 
 /// The virtual-key code of a key: `qt_key` as Qt names it, `x_keycode` the
 /// X11 key code of the key pressed (0 if unknown), `keypad` true for a keypad
@@ -29,4 +29,4 @@ std::optional<std::int16_t> key_ascii(const QKeyEvent& key);
 /// 1 left, 2 right, 4 middle; 0 for other buttons.
 std::int16_t mouse_button_number(Qt::MouseButton button);
 
-}  // namespace korvint::ui::qt
+}  // namespace korvint::hosts::qt

@@ -2,19 +2,14 @@
 
 #include <QApplication>
 #include <QTimer>
-#include <QWidget>
 
 #include "app/form_events.h"
 #include "app/start_up.h"
 #include "hosts/qt/qt_form.h"
+#include "hosts/qt/qt_platforms.h"
 
-namespace korvint::ui::qt {
-namespace {
-
-// How often the window looks for SIGINT and SIGTERM while it waits for the user.
-constexpr int kSignalPollMilliseconds = 200;
-
-}  // namespace
+namespace korvint::hosts::qt {
+using namespace korvint::ui;
 
 std::optional<jobs::ScanOutcome> run_window(const std::vector<std::string>& arguments,
                                             std::function<bool()> stop_requested) {
@@ -23,17 +18,11 @@ std::optional<jobs::ScanOutcome> run_window(const std::vector<std::string>& argu
   services.interrupted = stop_requested;
   QtForm window(std::move(services));
 
-  // Between scans a signal closes the window; during one, closing stops it
-  // first. A menu or dialog open then would hold the program until answered:
-  // it closes unanswered.
+  // Between scans a signal closes the window; during one, closing stops it first.
   QTimer signal_watch;
-  QObject::connect(&signal_watch, &QTimer::timeout, [&window, &stop_requested] {
-    if (!stop_requested || !stop_requested()) return;
-    if (QWidget* popup = QApplication::activePopupWidget()) popup->close();
-    if (QWidget* modal = QApplication::activeModalWidget()) modal->close();
+  watch_stop_requests(signal_watch, stop_requested, [&window] {
     if (!window.form.closed) app::on_close_request(window.form);
   });
-  signal_watch.start(kSignalPollMilliseconds);
 
   std::optional<jobs::ScanOutcome> outcome = app::Form_Load(window.form, arguments);
   // A batch scan closes the window before the event loop would start.
@@ -41,4 +30,4 @@ std::optional<jobs::ScanOutcome> run_window(const std::vector<std::string>& argu
   return outcome;
 }
 
-}  // namespace korvint::ui::qt
+}  // namespace korvint::hosts::qt

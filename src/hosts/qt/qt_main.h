@@ -8,7 +8,7 @@
 
 #include "jobs/scan_outcome.h"
 
-namespace korvint::ui::qt {
+namespace korvint::hosts::qt {
 
 /// Runs the program with its window, in the QApplication that the caller made:
 /// `arguments` are the command line's arguments 1, 2, ... `stop_requested` is
@@ -18,4 +18,4 @@ namespace korvint::ui::qt {
 std::optional<jobs::ScanOutcome> run_window(const std::vector<std::string>& arguments,
                                             std::function<bool()> stop_requested);
 
-}  // namespace korvint::ui::qt
+}  // namespace korvint::hosts::qt

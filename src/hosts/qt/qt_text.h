@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-namespace korvint::ui::qt {
+namespace korvint::hosts::qt {
 
 /// `text` as Qt text; bytes that are not UTF-8 show as replacement characters.
 inline QString to_qt(std::string_view text) {
@@ -29,4 +29,4 @@ inline std::string from_bytes(const QByteArray& bytes) {
   return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
 }
 
-}  // namespace korvint::ui::qt
+}  // namespace korvint::hosts::qt

@@ -21,7 +21,8 @@
 #include "hosts/qt/qt_text.h"
 #include "hosts/qt/wrapping_button.h"
 
-namespace korvint::ui::qt {
+namespace korvint::hosts::qt {
+using namespace korvint::ui;
 namespace {
 
 // The window's own font, which the controls without one of their own use.
@@ -55,6 +56,7 @@ QWidget* make_widget(const ControlSpec& shape, QWidget& window) {
       line->setFrameShadow(QFrame::Sunken);
       return line;
     }
+    case ControlKind::Table: break;  // Vesko's window has tables, this one none
   }
   return new QWidget(&window);
 }
@@ -208,4 +210,4 @@ void FormWindow::mouseReleaseEvent(QMouseEvent* event) {
   if (on_surface && on_surface_mouse_up) on_surface_mouse_up(event->button());
 }
 
-}  // namespace korvint::ui::qt
+}  // namespace korvint::hosts::qt

@@ -17,7 +17,8 @@ namespace korvint::ui {
 struct ControlFont;
 }
 
-namespace korvint::ui::qt {
+namespace korvint::hosts::qt {
+using namespace korvint::ui;
 
 /// The primary screen's logical dots per inch, rounded; 96 without a screen.
 int screen_dpi();
@@ -69,4 +70,4 @@ class FormWindow final : public QWidget {
   double scale_ = 1.0;
 };
 
-}  // namespace korvint::ui::qt
+}  // namespace korvint::hosts::qt

@@ -9,14 +9,8 @@
 #include "hosts/qt/qt_text.h"
 #include "ui/vesko_layout.h"
 
-namespace korvint::ui::qt {
-
-std::string VeskoQtLabel::caption() const { return from_qt(label_.text()); }
-
-void VeskoQtLabel::setCaption(std::string_view caption) {
-  label_.setText(to_qt(caption));
-  label_.setToolTip(to_qt(caption));
-}
+namespace korvint::hosts::qt {
+using namespace korvint::ui;
 
 VeskoQtTable::VeskoQtTable(QTableView& view, std::span<const VeskoColumn> columns)
     : view_(view), model_(new VeskoRowsModel(columns, &view)) {
@@ -90,4 +84,4 @@ void VeskoQtTable::showSortColumn(int column, bool descending) {
   view_.horizontalHeader()->setSortIndicator(column, descending ? Qt::DescendingOrder : Qt::AscendingOrder);
 }
 
-}  // namespace korvint::ui::qt
+}  // namespace korvint::hosts::qt

@@ -1,26 +1,14 @@
 #pragma once
-// Vesko's controls over Qt widgets: a label, and a table over a QTableView
-// whose model reads the rows as they are painted.
+// Vesko's table over a QTableView whose model reads the rows as they are painted.
 
-#include <QLabel>
 #include <QTableView>
 
 #include "hosts/qt/vesko_rows_model.h"
 #include "ui/controls.h"
 #include "ui/vesko_controls.h"
 
-namespace korvint::ui::qt {
-
-/// A label; its tooltip shows the whole caption, which may be longer than the label.
-class VeskoQtLabel final : public Label {
- public:
-  explicit VeskoQtLabel(QLabel& label) : label_(label) {}
-  [[nodiscard]] std::string caption() const override;
-  void setCaption(std::string_view caption) override;
-
- private:
-  QLabel& label_;
-};
+namespace korvint::hosts::qt {
+using namespace korvint::ui;
 
 /// A table over `view`, which it gives a VeskoRowsModel.
 class VeskoQtTable final : public TableView {
@@ -45,4 +33,4 @@ class VeskoQtTable final : public TableView {
   bool quiet_ = false;
 };
 
-}  // namespace korvint::ui::qt
+}  // namespace korvint::hosts::qt

@@ -15,11 +15,13 @@
 #include <QPushButton>
 #include <QTableView>
 
+#include "app/vesko_form_events.h"
 #include "hosts/qt/qt_host.h"
 #include "hosts/qt/qt_text.h"
 #include "hosts/qt/vesko_qt_window.h"
 
-namespace korvint::ui::qt {
+namespace korvint::hosts::qt {
+using namespace korvint::ui;
 
 VeskoQtHost::VeskoQtHost(VeskoQtWindow& window) : window_(window) {
   settle_.setSingleShot(true);
@@ -54,7 +56,7 @@ void VeskoQtHost::changed() {
 void VeskoQtHost::report_changes() {
   settle_.stop();
   at_latest_.stop();
-  window_.vesko().session().catalogues_changed();
+  app::on_folders_changed(window_.vesko());
 }
 
 void VeskoQtHost::post(std::function<void()> task) {
@@ -110,4 +112,4 @@ void VeskoQtHost::focusControl(VeskoControlId id) {
   }
 }
 
-}  // namespace korvint::ui::qt
+}  // namespace korvint::hosts::qt

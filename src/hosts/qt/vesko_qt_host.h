@@ -13,7 +13,8 @@
 #include "ui/posted_tasks.h"
 #include "ui/vesko_host.h"
 
-namespace korvint::ui::qt {
+namespace korvint::hosts::qt {
+using namespace korvint::ui;
 
 class VeskoQtWindow;
 
@@ -48,4 +49,4 @@ class VeskoQtHost final : public VeskoHost {
   QTimer at_latest_;
 };
 
-}  // namespace korvint::ui::qt
+}  // namespace korvint::hosts::qt

@@ -8,30 +8,32 @@
 #include <QPushButton>
 #include <QShortcut>
 #include <QTableView>
+#include <utility>
 
+#include "app/vesko_form_events.h"
 #include "hosts/qt/qt_text.h"
 #include "search/query.h"
 
-namespace korvint::ui::qt {
+namespace korvint::hosts::qt {
+using namespace korvint::ui;
 namespace {
 
 QWidget* make_widget(const VeskoControlSpec& shape, QWidget& window) {
   switch (shape.kind) {
-    case VeskoKind::TextBox: {
-      return new QLineEdit(&window);
-    }
-    case VeskoKind::Label: {
+    case ControlKind::TextBox: return new QLineEdit(&window);
+    case ControlKind::Label: {
       auto* label = new QLabel(&window);
       label->setTextFormat(Qt::PlainText);  // paths may hold "<" or "&"
       label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
       return label;
     }
-    case VeskoKind::Button: {
+    case ControlKind::CommandButton: {
       auto* button = new QPushButton(to_qt(shape.caption), &window);
       button->setAutoDefault(false);
       return button;
     }
-    case VeskoKind::Table: return new QTableView(&window);
+    case ControlKind::Table: return new QTableView(&window);
+    default: break;
   }
   return new QWidget(&window);
 }
@@ -57,8 +59,10 @@ VeskoQtWindow::VeskoQtWindow(app::VeskoWindowOptions options, std::vector<std::s
   catalogues.setSelectionMode(QAbstractItemView::ExtendedSelection);
 
   query_ = std::make_unique<QtTextBox>(query);
-  folder_ = std::make_unique<VeskoQtLabel>(static_cast<QLabel&>(control(VeskoControlId::lblFolder)));
-  status_ = std::make_unique<VeskoQtLabel>(static_cast<QLabel&>(control(VeskoControlId::lblStatus)));
+  folder_ = std::make_unique<QtLabel>(static_cast<QLabel&>(control(VeskoControlId::lblFolder)),
+                                     vesko_control(VeskoControlId::lblFolder));
+  status_ = std::make_unique<QtLabel>(static_cast<QLabel&>(control(VeskoControlId::lblStatus)),
+                                     vesko_control(VeskoControlId::lblStatus));
   catalogues_ = std::make_unique<VeskoQtTable>(catalogues, catalogue_columns());
   results_ = std::make_unique<VeskoQtTable>(results, result_columns());
   form_ = std::make_unique<VeskoForm>(VeskoForm{*query_, *folder_, *catalogues_, *results_, *status_, host_});
@@ -66,8 +70,8 @@ VeskoQtWindow::VeskoQtWindow(app::VeskoWindowOptions options, std::vector<std::s
                                               std::move(default_folder), std::move(services));
 
   const int dpi = logicalDpiX() > 0 ? logicalDpiX() : 96;
-  setMinimumSize(vesko_pixels(kVeskoMinWidthTwips, dpi), vesko_pixels(kVeskoMinHeightTwips, dpi));
-  resize(vesko_pixels(kVeskoClientWidthTwips, dpi), vesko_pixels(kVeskoClientHeightTwips, dpi));
+  setMinimumSize(twips_to_pixels(kVeskoMinWidthTwips, dpi), twips_to_pixels(kVeskoMinHeightTwips, dpi));
+  resize(twips_to_pixels(kVeskoClientWidthTwips, dpi), twips_to_pixels(kVeskoClientHeightTwips, dpi));
   lay_out();
   connect_events();
 }
@@ -82,7 +86,7 @@ QWidget& VeskoQtWindow::control(VeskoControlId id) const { return *widgets_.at(s
 void VeskoQtWindow::lay_out() {
   const int dpi = logicalDpiX() > 0 ? logicalDpiX() : 96;
   for (const VeskoControlSpec& shape : vesko_controls()) {
-    const VeskoRect at = vesko_control_rect(shape, width(), height(), dpi);
+    const PixelRect at = control_pixel_rect(shape, dpi, dpi, 1.0, width(), height());
     control(shape.id).setGeometry(at.left, at.top, at.width, at.height);
   }
 }
@@ -93,47 +97,44 @@ void VeskoQtWindow::resizeEvent(QResizeEvent* event) {
 }
 
 void VeskoQtWindow::connect_events() {
-  auto& query = static_cast<QLineEdit&>(control(VeskoControlId::txtQuery));
-  auto& results = static_cast<QTableView&>(control(VeskoControlId::lstResults));
-  auto& catalogues = static_cast<QTableView&>(control(VeskoControlId::lstCatalogues));
-  auto& session = vesko_->session();
+  using enum VeskoControlId;
+  auto& query = static_cast<QLineEdit&>(control(txtQuery));
+  auto& results = static_cast<QTableView&>(control(lstResults));
+  auto& catalogues = static_cast<QTableView&>(control(lstCatalogues));
+  app::VeskoWindow& vesko = *vesko_;
 
   // Typing and pasting; not the program's own setText.
-  connect(&query, &QLineEdit::textEdited, this, [&session] { session.txtQuery_Change(); });
-  connect(catalogues.selectionModel(), &QItemSelectionModel::selectionChanged, this, [this, &session] {
-    if (!catalogues_->quiet()) session.lstCatalogues_SelectionChange();
+  connect(&query, &QLineEdit::textEdited, this, [&vesko] { app::on_change(vesko, txtQuery); });
+  connect(catalogues.selectionModel(), &QItemSelectionModel::selectionChanged, this, [this, &vesko] {
+    if (!catalogues_->quiet()) app::on_selection_change(vesko, lstCatalogues);
   });
   connect(results.horizontalHeader(), &QHeaderView::sectionClicked, this,
-          [&session](int column) { session.lstResults_HeaderClick(column); });
-  connect(&results, &QTableView::doubleClicked, this, [&session] { session.lstResults_Open(); });
-  connect(&results, &QTableView::customContextMenuRequested, this, [this, &results, &session](const QPoint& at) {
+          [&vesko](int column) { app::on_header_click(vesko, lstResults, column); });
+  connect(&results, &QTableView::doubleClicked, this, [&vesko] { app::on_double_click(vesko, lstResults); });
+  connect(&results, &QTableView::customContextMenuRequested, this, [this, &results, &vesko](const QPoint& at) {
     const QModelIndex index = results.indexAt(at);
     if (!index.isValid()) return;
     results.setCurrentIndex(index);
     host_.menu_at.reset();
-    session.lstResults_ContextMenu();
+    app::on_context_menu(vesko, lstResults);
   });
-  connect(static_cast<QPushButton*>(&control(VeskoControlId::cmdFolder)), &QPushButton::clicked, this,
-          [this] { vesko_->cmdFolder_Click(); });
+  connect(static_cast<QPushButton*>(&control(cmdFolder)), &QPushButton::clicked, this,
+          [&vesko] { app::on_click(vesko, cmdFolder); });
 
-  // Ctrl+F and Alt+D anywhere in the window; Esc anywhere but in a popup.
-  for (const QKeySequence& keys : {QKeySequence(Qt::CTRL | Qt::Key_F), QKeySequence(Qt::ALT | Qt::Key_D)}) {
+  // Ctrl+F and Alt+D anywhere in the window; F5 and Ctrl+R read every
+  // catalogue again; Esc anywhere but in a popup.
+  const std::pair<QKeySequence, app::VeskoKey> shortcuts[] = {
+      {QKeySequence(Qt::CTRL | Qt::Key_F), app::VeskoKey::FindQuery},
+      {QKeySequence(Qt::ALT | Qt::Key_D), app::VeskoKey::FindQuery},
+      {QKeySequence(Qt::Key_F5), app::VeskoKey::Reload},
+      {QKeySequence(Qt::CTRL | Qt::Key_R), app::VeskoKey::Reload},
+      {QKeySequence(Qt::Key_Escape), app::VeskoKey::Escape},
+  };
+  for (const auto& [keys, key] : shortcuts) {
     auto* shortcut = new QShortcut(keys, this);
-    connect(shortcut, &QShortcut::activated, this, [this] {
-      vesko_->on_key(focused_control().value_or(VeskoControlId::txtQuery), app::VeskoKey::FindQuery);
-    });
+    connect(shortcut, &QShortcut::activated, this,
+            [this, key] { app::on_key(*vesko_, focused_control().value_or(txtQuery), key); });
   }
-  // F5 and Ctrl+R read every catalogue again.
-  for (const QKeySequence& keys : {QKeySequence(Qt::Key_F5), QKeySequence(Qt::CTRL | Qt::Key_R)}) {
-    auto* shortcut = new QShortcut(keys, this);
-    connect(shortcut, &QShortcut::activated, this, [this] {
-      vesko_->on_key(focused_control().value_or(VeskoControlId::txtQuery), app::VeskoKey::Reload);
-    });
-  }
-  auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
-  connect(escape, &QShortcut::activated, this, [this] {
-    vesko_->on_key(focused_control().value_or(VeskoControlId::txtQuery), app::VeskoKey::Escape);
-  });
   query.installEventFilter(this);
   results.installEventFilter(this);
 }
@@ -171,7 +172,7 @@ bool VeskoQtWindow::eventFilter(QObject* watched, QEvent* event) {
     const QRect row = results.visualRect(results.currentIndex());
     host_.menu_at = results.viewport()->mapToGlobal(row.bottomLeft());
   }
-  return vesko_->on_key(focus, *vesko_key);
+  return app::on_key(*vesko_, focus, *vesko_key);
 }
 
-}  // namespace korvint::ui::qt
+}  // namespace korvint::hosts::qt

@@ -18,7 +18,8 @@ class QLineEdit;
 class QPushButton;
 class QTableView;
 
-namespace korvint::ui::qt {
+namespace korvint::hosts::qt {
+using namespace korvint::ui;
 
 class VeskoQtWindow final : public QWidget {
  public:
@@ -32,8 +33,6 @@ class VeskoQtWindow final : public QWidget {
   [[nodiscard]] QWidget& control(VeskoControlId id) const;
   [[nodiscard]] app::VeskoWindow& vesko() { return *vesko_; }
   [[nodiscard]] VeskoQtHost& host() { return host_; }
-  [[nodiscard]] VeskoQtTable& results_table() { return *results_; }
-  [[nodiscard]] VeskoQtTable& catalogue_table() { return *catalogues_; }
 
  protected:
   void resizeEvent(QResizeEvent* event) override;
@@ -46,11 +45,11 @@ class VeskoQtWindow final : public QWidget {
 
   std::vector<QWidget*> widgets_;  // by VeskoControlId; owned by the window
   std::unique_ptr<QtTextBox> query_;
-  std::unique_ptr<VeskoQtLabel> folder_, status_;
+  std::unique_ptr<QtLabel> folder_, status_;
   std::unique_ptr<VeskoQtTable> catalogues_, results_;
   VeskoQtHost host_;
   std::unique_ptr<VeskoForm> form_;
   std::unique_ptr<app::VeskoWindow> vesko_;
 };
 
-}  // namespace korvint::ui::qt
+}  // namespace korvint::hosts::qt

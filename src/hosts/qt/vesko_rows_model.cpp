@@ -5,7 +5,8 @@
 
 #include "hosts/qt/qt_text.h"
 
-namespace korvint::ui::qt {
+namespace korvint::hosts::qt {
+using namespace korvint::ui;
 
 VeskoRowsModel::VeskoRowsModel(std::span<const VeskoColumn> columns, QObject* parent)
     : QAbstractTableModel(parent), columns_(columns) {}
@@ -45,4 +46,4 @@ QVariant VeskoRowsModel::headerData(int section, Qt::Orientation orientation, in
   return to_qt(columns_[static_cast<std::size_t>(section)].title);
 }
 
-}  // namespace korvint::ui::qt
+}  // namespace korvint::hosts::qt

@@ -10,7 +10,8 @@
 #include "ui/vesko_controls.h"
 #include "ui/vesko_layout.h"
 
-namespace korvint::ui::qt {
+namespace korvint::hosts::qt {
+using namespace korvint::ui;
 
 class VeskoRowsModel final : public QAbstractTableModel {
  public:
@@ -33,4 +34,4 @@ class VeskoRowsModel final : public QAbstractTableModel {
   mutable std::string cell_;
 };
 
-}  // namespace korvint::ui::qt
+}  // namespace korvint::hosts::qt

@@ -11,12 +11,12 @@ extern "C" {
 /// two, none empty). `stop_requested` returns non-zero once SIGINT or SIGTERM
 /// arrived: a scan stops, a waiting window closes. Returns the exit status: a
 /// batch scan's exit code, with its report on stderr; 0 once the window closed;
-/// korvint::ui::qt::kNoWindow when no display could be reached (nothing ran).
+/// korvint::hosts::qt::kNoWindow when no display could be reached (nothing ran).
 int korvint_window_main(const char* program, const char* const* operands, int operand_count,
                         int (*stop_requested)());
 }
 
-namespace korvint::ui::qt {
+namespace korvint::hosts::qt {
 
 /// What korvint_window_main returns when the window cannot open because no
 /// display answers: the program goes on as without a display.
@@ -26,4 +26,4 @@ inline constexpr int kNoWindow = -1;
 inline constexpr const char* kWindowMainName = "korvint_window_main";
 using WindowMain = int (*)(const char*, const char* const*, int, int (*)());
 
-}  // namespace korvint::ui::qt
+}  // namespace korvint::hosts::qt

@@ -3,7 +3,7 @@
 #include <QStyleOptionButton>
 #include <QStylePainter>
 
-namespace korvint::ui::qt {
+namespace korvint::hosts::qt {
 
 namespace {
 
@@ -43,4 +43,4 @@ void WrappingButton::paintEvent(QPaintEvent*) {
                         QPalette::ButtonText);
 }
 
-}  // namespace korvint::ui::qt
+}  // namespace korvint::hosts::qt

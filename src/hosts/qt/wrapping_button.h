@@ -4,7 +4,7 @@
 
 #include <QPushButton>
 
-namespace korvint::ui::qt {
+namespace korvint::hosts::qt {
 
 class WrappingButton final : public QPushButton {
  public:
@@ -21,4 +21,4 @@ class WrappingButton final : public QPushButton {
   void paintEvent(QPaintEvent* event) override;
 };
 
-}  // namespace korvint::ui::qt
+}  // namespace korvint::hosts::qt

@@ -10,7 +10,7 @@
 #include <X11/extensions/XTest.h>
 #endif
 
-namespace korvint::ui::qt {
+namespace korvint::hosts::qt {
 
 void inject_left_click() {
 #ifdef KORVINT_HAVE_XTEST
@@ -30,4 +30,4 @@ void inject_left_click() {
 #endif
 }
 
-}  // namespace korvint::ui::qt
+}  // namespace korvint::hosts::qt

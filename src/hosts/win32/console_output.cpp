@@ -2,7 +2,7 @@
 
 #include "platform/win32/win32_text.h"
 
-namespace korvint::ui::win32 {
+namespace korvint::hosts::win32 {
 namespace {
 
 constexpr std::size_t kBlock = 1 << 16;
@@ -88,4 +88,4 @@ bool ConsoleOutput::flush_complete() {
   return ok;
 }
 
-}  // namespace korvint::ui::win32
+}  // namespace korvint::hosts::win32

@@ -9,7 +9,7 @@
 #include <streambuf>
 #include <string>
 
-namespace korvint::ui::win32 {
+namespace korvint::hosts::win32 {
 
 /// How a line ends in a file or a pipe: as written, or each LF as CR LF.
 enum class LineEnds { AsWritten, CrLf };
@@ -38,4 +38,4 @@ class ConsoleOutput final : public std::streambuf {
   std::string buffer_;  ///< the put area
 };
 
-}  // namespace korvint::ui::win32
+}  // namespace korvint::hosts::win32

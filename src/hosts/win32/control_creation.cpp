@@ -6,7 +6,8 @@
 
 #include "platform/win32/win32_text.h"
 
-namespace korvint::ui::win32 {
+namespace korvint::hosts::win32 {
+using namespace korvint::ui;
 namespace {
 
 using platform::win32::to_wide;
@@ -32,6 +33,7 @@ DWORD style_of(const ControlSpec& shape) {
     // than wrapped out of sight. Status texts may hold paths with "&", shown as typed.
     case ControlKind::Label: return style | SS_LEFTNOWORDWRAP | SS_NOPREFIX;
     case ControlKind::Line: return style | SS_ETCHEDVERT;
+    case ControlKind::Table: break;  // Vesko's window has tables, this one none
   }
   return style;
 }
@@ -96,6 +98,7 @@ const wchar_t* window_class_of(ControlKind kind) {
     case ControlKind::DriveListBox: return L"COMBOBOX";
     case ControlKind::Label:
     case ControlKind::Line: return L"STATIC";
+    case ControlKind::Table: return WC_LISTVIEWW;
   }
   return L"STATIC";
 }
@@ -186,4 +189,4 @@ HWND create_tooltips(HWND parent, const ControlWindows& controls) {
   return tips;
 }
 
-}  // namespace korvint::ui::win32
+}  // namespace korvint::hosts::win32

@@ -15,7 +15,8 @@
 #include "hosts/win32/win32_handles.h"
 #include "hosts/win32/window_geometry.h"
 
-namespace korvint::ui::win32 {
+namespace korvint::hosts::win32 {
+using namespace korvint::ui;
 
 /// How many controls the window has (ControlId::Label1 is the last).
 inline constexpr std::size_t kControlCount = static_cast<std::size_t>(ControlId::Label1) + 1;
@@ -49,4 +50,4 @@ void fill_drive_box(HWND drive_box, const std::vector<std::string>& entries);
 /// it cannot be made.
 HWND create_tooltips(HWND parent, const ControlWindows& controls);
 
-}  // namespace korvint::ui::win32
+}  // namespace korvint::hosts::win32

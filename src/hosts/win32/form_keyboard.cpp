@@ -2,7 +2,8 @@
 
 #include "app/form_events.h"
 
-namespace korvint::ui::win32 {
+namespace korvint::hosts::win32 {
+using namespace korvint::ui;
 namespace {
 
 bool key_down(int virtual_key) { return GetKeyState(virtual_key) < 0; }
@@ -38,4 +39,4 @@ bool handle_keyboard(FormWindow& window, MSG& msg) {
   return IsDialogMessageW(main, &msg) != FALSE;
 }
 
-}  // namespace korvint::ui::win32
+}  // namespace korvint::hosts::win32

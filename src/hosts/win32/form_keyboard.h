@@ -8,7 +8,8 @@
 
 #include "hosts/win32/form_window.h"
 
-namespace korvint::ui::win32 {
+namespace korvint::hosts::win32 {
+using namespace korvint::ui;
 
 /// The modifier bits (1 Shift, 2 Ctrl, 4 Alt) held while `msg` was generated.
 std::int16_t shift_state(const MSG& msg);
@@ -19,4 +20,4 @@ std::int16_t shift_state(const MSG& msg);
 /// message was dealt with in full and must not be dispatched again.
 bool handle_keyboard(FormWindow& window, MSG& msg);
 
-}  // namespace korvint::ui::win32
+}  // namespace korvint::hosts::win32

@@ -4,30 +4,17 @@
 #include <windowsx.h>
 
 #include "app/form_events.h"
-#include "platform/drives.h"
-#include "platform/win32/win32_text.h"
-#include "hosts/win32/win32_controls.h"
-#include "ui/form_layout.h"
+#include "hosts/win32/form_keyboard.h"
 #include "hosts/win32/popup_menu.h"
 #include "hosts/win32/tab_order.h"
+#include "hosts/win32/win32_controls.h"
+#include "platform/win32/win32_text.h"
+#include "ui/drive_box.h"
+#include "ui/form_layout.h"
 
-namespace korvint::ui::win32 {
+namespace korvint::hosts::win32 {
+using namespace korvint::ui;
 namespace {
-
-void register_window_class(HINSTANCE instance, WNDPROC procedure) {
-  WNDCLASSEXW existing{};
-  existing.cbSize = sizeof(existing);
-  if (GetClassInfoExW(instance, kFormWindowClass, &existing) != FALSE) return;
-  WNDCLASSEXW window_class{};
-  window_class.cbSize = sizeof(window_class);
-  window_class.lpfnWndProc = procedure;
-  window_class.hInstance = instance;
-  window_class.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
-  window_class.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  window_class.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-  window_class.lpszClassName = kFormWindowClass;
-  RegisterClassExW(&window_class);
-}
 
 bool is_edit(ControlId id) { return control_spec(id).kind == ControlKind::TextBox; }
 
@@ -45,30 +32,19 @@ std::int16_t list_button(UINT message) {
 
 }  // namespace
 
-FormWindow::FormWindow() {
+FormWindow::FormWindow(int show_command) : TopLevelWindow(show_command) {
   // Pixels stay pixels on high-resolution screens; the layout scales itself by the DPI.
   SetProcessDPIAware();
   INITCOMMONCONTROLSEX common{sizeof(common), ICC_WIN95_CLASSES};
   InitCommonControlsEx(&common);
   dpi_ = screen_dpi();
 
-  const HINSTANCE instance = GetModuleHandleW(nullptr);
-  register_window_class(instance, &FormWindow::window_procedure);
   const SIZE client = client_pixel_size(dpi_);
-  RECT frame{0, 0, client.cx, client.cy};
-  AdjustWindowRectEx(&frame, kFormWindowStyle, FALSE, 0);
-  const std::wstring caption = platform::win32::to_wide(kFormCaption);
-  CreateWindowExW(0, kFormWindowClass, caption.c_str(), kFormWindowStyle, CW_USEDEFAULT,
-                  CW_USEDEFAULT, frame.right - frame.left, frame.bottom - frame.top, nullptr,
-                  nullptr, instance, this);
-  if (hwnd_ == nullptr) {
-    creation_error_ = GetLastError();
-    return;
-  }
+  if (!create(kFormWindowClass, kFormCaption, kFormWindowStyle, client.cx, client.cy)) return;
 
-  controls_ = create_controls(hwnd_, dpi_, fonts_);
-  fill_drive_box(control(ControlId::Drive1), platform::drive_box_entries());
-  tooltips_ = create_tooltips(hwnd_, controls_);
+  controls_ = create_controls(hwnd(), dpi_, fonts_);
+  fill_drive_box(control(ControlId::Drive1), drive_box_entries());
+  tooltips_ = create_tooltips(hwnd(), controls_);
   for (const ControlSpec& shape : form_controls()) {
     if (is_edit(shape.id) || shape.id == ControlId::List1) subclass(shape.id);
   }
@@ -77,10 +53,6 @@ FormWindow::FormWindow() {
 FormWindow::~FormWindow() {
   form_ = nullptr;
   destroy();
-}
-
-void FormWindow::destroy() {
-  if (hwnd_ != nullptr) DestroyWindow(hwnd_);
 }
 
 void FormWindow::set_busy(bool busy) {
@@ -93,7 +65,7 @@ void FormWindow::set_busy(bool busy) {
   POINT at{};
   GetCursorPos(&at);
   HWND under = WindowFromPoint(at);
-  if (under != nullptr && (under == hwnd_ || IsChild(hwnd_, under))) {
+  if (under != nullptr && (under == hwnd() || IsChild(hwnd(), under))) {
     const LRESULT hit = SendMessageW(under, WM_NCHITTEST, 0, MAKELPARAM(at.x, at.y));
     SendMessageW(under, WM_SETCURSOR, reinterpret_cast<WPARAM>(under), MAKELPARAM(hit, WM_MOUSEMOVE));
   } else {
@@ -104,7 +76,7 @@ void FormWindow::set_busy(bool busy) {
 void FormWindow::move_focus(HWND from, bool backwards) {
   HWND next = next_tab_stop(controls_, from, backwards);
   if (next == nullptr) {
-    if (hwnd_ != nullptr) SetFocus(hwnd_);
+    if (hwnd() != nullptr) SetFocus(hwnd());
     return;
   }
   SetFocus(next);
@@ -139,25 +111,12 @@ void FormWindow::subclass(ControlId id) {
       control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&FormWindow::control_procedure)));
 }
 
-LRESULT CALLBACK FormWindow::window_procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-  FormWindow* self = nullptr;
-  if (message == WM_NCCREATE) {
-    self = static_cast<FormWindow*>(reinterpret_cast<CREATESTRUCTW*>(lparam)->lpCreateParams);
-    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    self->hwnd_ = window;
-  } else {
-    self = reinterpret_cast<FormWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-  }
-  if (self == nullptr) return DefWindowProcW(window, message, wparam, lparam);
-  if (message == WM_NCDESTROY) {
-    SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-    self->hwnd_ = nullptr;
-    self->controls_.fill(nullptr);
-    self->tooltips_ = nullptr;
-    self->last_focus_ = nullptr;
-    return DefWindowProcW(window, message, wparam, lparam);
-  }
-  return self->on_message(message, wparam, lparam);
+bool FormWindow::pre_translate(MSG& msg) { return handle_keyboard(*this, msg); }
+
+void FormWindow::on_destroyed() {
+  controls_.fill(nullptr);
+  tooltips_ = nullptr;
+  last_focus_ = nullptr;
 }
 
 LRESULT FormWindow::on_message(UINT message, WPARAM wparam, LPARAM lparam) {
@@ -206,7 +165,7 @@ LRESULT FormWindow::on_message(UINT message, WPARAM wparam, LPARAM lparam) {
       break;
     default: break;
   }
-  return DefWindowProcW(hwnd_, message, wparam, lparam);
+  return DefWindowProcW(hwnd(), message, wparam, lparam);
 }
 
 void FormWindow::on_command(int id, int code, HWND from) {
@@ -242,7 +201,7 @@ void FormWindow::on_mouse_up(std::int16_t button, LPARAM lparam) {
   // Only the window's own surface counts: a label lets the mouse through to the
   // window but is a control; the line is transparent and counts as surface.
   const POINT at{GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam)};
-  if (ChildWindowFromPointEx(hwnd_, at, CWP_SKIPINVISIBLE | CWP_SKIPTRANSPARENT) != hwnd_) return;
+  if (ChildWindowFromPointEx(hwnd(), at, CWP_SKIPINVISIBLE | CWP_SKIPTRANSPARENT) != hwnd()) return;
   app::on_form_mouse_up(*form_, button);
 }
 
@@ -318,4 +277,4 @@ LRESULT FormWindow::on_control_message(ControlId id, HWND control, UINT message,
   return CallWindowProcW(original, control, message, wparam, lparam);
 }
 
-}  // namespace korvint::ui::win32
+}  // namespace korvint::hosts::win32

@@ -1,7 +1,6 @@
 #pragma once
-// The main window: its window class, the window with every control of the
-// layout table, and the window procedures that turn Win32 messages into the
-// form's events.
+// Korvint's main window: the window with every control of the layout table,
+// and the window procedures that turn Win32 messages into the form's events.
 
 #include <windows.h>
 
@@ -13,10 +12,12 @@
 #include "ui/form1.h"
 #include "ui/form_ids.h"
 #include "hosts/win32/control_creation.h"
+#include "hosts/win32/top_level_window.h"
 #include "hosts/win32/win32_handles.h"
 #include "hosts/win32/window_geometry.h"
 
-namespace korvint::ui::win32 {
+namespace korvint::hosts::win32 {
+using namespace korvint::ui;
 
 /// The window class of the main window.
 inline constexpr const wchar_t* kFormWindowClass = L"KorvintForm1";
@@ -24,21 +25,15 @@ inline constexpr const wchar_t* kFormWindowClass = L"KorvintForm1";
 /// The style of the main window: a caption, the system menu and a minimize box; it does not resize.
 inline constexpr DWORD kFormWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
 
-class FormWindow {
+class FormWindow final : public TopLevelWindow {
  public:
-  /// Creates the window, hidden, with all its controls laid out at the screen's resolution.
-  FormWindow();
-  FormWindow(const FormWindow&) = delete;
-  FormWindow& operator=(const FormWindow&) = delete;
+  /// Creates the window, hidden, with all its controls laid out at the
+  /// screen's resolution; `show_command` is how it first appears (SW_...).
+  explicit FormWindow(int show_command = SW_SHOWNORMAL);
   /// Destroys the window if it is still there.
-  ~FormWindow();
-
-  /// The main window; nullptr once it has been destroyed, or when it could
-  /// not be created (a session without a usable desktop).
-  [[nodiscard]] HWND hwnd() const { return hwnd_; }
+  ~FormWindow() override;
 
   /// Why the window could not be created (GetLastError then, which may be 0).
-  [[nodiscard]] DWORD creation_error() const { return creation_error_; }
 
   /// The child window of a control.
   [[nodiscard]] HWND control(ControlId id) const { return controls_[slot(id)]; }
@@ -65,20 +60,20 @@ class FormWindow {
   /// Shows the wait pointer over the window while `busy`.
   void set_busy(bool busy);
 
-  /// Destroys the window and its controls; later calls do nothing.
-  void destroy();
-
   /// Gives the keyboard focus to the control after `from` in the tab order (before it when `backwards`).
   void move_focus(HWND from, bool backwards);
 
   /// Gives the keyboard focus to the control that had it last, else to the first in the tab order.
   void restore_focus();
 
+  /// The form's key preview, TAB in tab-index order, the dialog keys (form_keyboard.h).
+  bool pre_translate(MSG& msg) override;
+
  private:
-  static LRESULT CALLBACK window_procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
   static LRESULT CALLBACK control_procedure(HWND control, UINT message, WPARAM wparam, LPARAM lparam);
 
-  LRESULT on_message(UINT message, WPARAM wparam, LPARAM lparam);
+  LRESULT on_message(UINT message, WPARAM wparam, LPARAM lparam) override;
+  void on_destroyed() override;
   LRESULT on_control_message(ControlId id, HWND control, UINT message, WPARAM wparam, LPARAM lparam);
   /// Lets the scan list handle a left press (or a double click's second one) and tells the list model.
   LRESULT list_left_press(HWND control, WNDPROC original, UINT message, WPARAM wparam, LPARAM lparam);
@@ -87,8 +82,6 @@ class FormWindow {
   void subclass(ControlId id);
   [[nodiscard]] bool is_control(HWND window) const;
 
-  HWND hwnd_ = nullptr;
-  DWORD creation_error_ = 0;
   ControlWindows controls_{};
   std::array<WNDPROC, kControlCount> original_procedures_{};
   HWND tooltips_ = nullptr;
@@ -101,4 +94,4 @@ class FormWindow {
   bool busy_ = false;
 };
 
-}  // namespace korvint::ui::win32
+}  // namespace korvint::hosts::win32

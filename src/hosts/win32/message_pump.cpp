@@ -1,16 +1,14 @@
 #include "hosts/win32/message_pump.h"
 
-#include "hosts/win32/form_keyboard.h"
+namespace korvint::hosts::win32 {
 
-namespace korvint::ui::win32 {
-
-void deliver_message(FormWindow& window, MSG& msg) {
-  if (handle_keyboard(window, msg)) return;
+void deliver_message(TopLevelWindow& window, MSG& msg) {
+  if (window.pre_translate(msg)) return;
   TranslateMessage(&msg);
   DispatchMessageW(&msg);
 }
 
-bool deliver_pending_messages(FormWindow& window) {
+bool deliver_pending_messages(TopLevelWindow& window) {
   MSG msg{};
   while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE) != FALSE) {
     if (msg.message == WM_QUIT) {
@@ -22,14 +20,14 @@ bool deliver_pending_messages(FormWindow& window) {
   return true;
 }
 
-int run_message_loop(FormWindow& window) {
+int run_message_loop(TopLevelWindow& window) {
   MSG msg{};
   for (;;) {
     const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
     if (got == 0) return static_cast<int>(msg.wParam);
-    if (got == -1) return 0;
+    if (got == -1) return 1;
     deliver_message(window, msg);
   }
 }
 
-}  // namespace korvint::ui::win32
+}  // namespace korvint::hosts::win32

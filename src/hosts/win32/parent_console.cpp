@@ -4,7 +4,7 @@
 
 #include "platform/win32/win32_text.h"
 
-namespace korvint::ui::win32 {
+namespace korvint::hosts::win32 {
 namespace {
 
 bool usable(HANDLE handle) { return handle != nullptr && handle != INVALID_HANDLE_VALUE; }
@@ -39,4 +39,4 @@ void tell_starter(const std::vector<std::string>& lines) {
   }
 }
 
-}  // namespace korvint::ui::win32
+}  // namespace korvint::hosts::win32

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-namespace korvint::ui::win32 {
+namespace korvint::hosts::win32 {
 
 /// Writes `lines`, each after "Korvint: " and ending in CR LF, to the error
 /// stream the program was started with (a file or pipe a batch file redirected
@@ -13,4 +13,4 @@ namespace korvint::ui::win32 {
 /// this; nowhere when there is neither. Never waits for a person.
 void tell_starter(const std::vector<std::string>& lines);
 
-}  // namespace korvint::ui::win32
+}  // namespace korvint::hosts::win32

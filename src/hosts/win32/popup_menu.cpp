@@ -5,7 +5,8 @@
 #include "platform/win32/win32_text.h"
 #include "ui/form_layout.h"
 
-namespace korvint::ui::win32 {
+namespace korvint::hosts::win32 {
+using namespace korvint::ui;
 namespace {
 
 constexpr int kFirstMenuCommand = 1000;
@@ -45,4 +46,4 @@ std::optional<MenuItemId> track_popup_menu(HWND owner, MenuId menu) {
   return menu_item_of_command(static_cast<int>(command));
 }
 
-}  // namespace korvint::ui::win32
+}  // namespace korvint::hosts::win32

@@ -8,7 +8,8 @@
 #include "ui/form_ids.h"
 #include "hosts/win32/win32_handles.h"
 
-namespace korvint::ui::win32 {
+namespace korvint::hosts::win32 {
+using namespace korvint::ui;
 
 /// The command id of a menu item (above every child-window id).
 int menu_command_id(MenuItemId item);
@@ -23,4 +24,4 @@ MenuHandle build_popup_menu(MenuId menu);
 /// closes; the chosen item, or nullopt when it was dismissed.
 std::optional<MenuItemId> track_popup_menu(HWND owner, MenuId menu);
 
-}  // namespace korvint::ui::win32
+}  // namespace korvint::hosts::win32

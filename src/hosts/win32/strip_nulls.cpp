@@ -1,6 +1,6 @@
 #include "hosts/win32/strip_nulls.h"
 
-namespace korvint::ui::win32 {
+namespace korvint::hosts::win32 {
 
 std::wstring StripNulls(std::wstring& OriginalStr) {
   const auto nul = OriginalStr.find(L'\0');
@@ -8,4 +8,4 @@ std::wstring StripNulls(std::wstring& OriginalStr) {
   return OriginalStr;
 }
 
-}  // namespace korvint::ui::win32
+}  // namespace korvint::hosts::win32

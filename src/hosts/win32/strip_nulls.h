@@ -3,9 +3,9 @@
 
 #include <string>
 
-namespace korvint::ui::win32 {
+namespace korvint::hosts::win32 {
 
 /// Cuts `OriginalStr` just before its first NUL, stores the result back and returns it.
 std::wstring StripNulls(std::wstring& OriginalStr);
 
-}  // namespace korvint::ui::win32
+}  // namespace korvint::hosts::win32

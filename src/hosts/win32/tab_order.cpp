@@ -2,7 +2,8 @@
 
 #include <optional>
 
-namespace korvint::ui::win32 {
+namespace korvint::hosts::win32 {
+using namespace korvint::ui;
 
 bool can_take_focus(const ControlSpec& shape, HWND control) {
   if (control == nullptr || shape.tab_index < 0) return false;
@@ -21,4 +22,4 @@ HWND next_tab_stop(const ControlWindows& controls, HWND current, bool backwards)
   return next ? controls[slot(*next)] : nullptr;
 }
 
-}  // namespace korvint::ui::win32
+}  // namespace korvint::hosts::win32

@@ -6,7 +6,8 @@
 
 #include "hosts/win32/control_creation.h"
 
-namespace korvint::ui::win32 {
+namespace korvint::hosts::win32 {
+using namespace korvint::ui;
 
 /// True when `control` can take the keyboard focus now: a focusable kind, visible and enabled.
 bool can_take_focus(const ControlSpec& shape, HWND control);
@@ -16,4 +17,4 @@ bool can_take_focus(const ControlSpec& shape, HWND control);
 /// that is no control starts at the first (last) control. nullptr when none can take it.
 HWND next_tab_stop(const ControlWindows& controls, HWND current, bool backwards);
 
-}  // namespace korvint::ui::win32
+}  // namespace korvint::hosts::win32

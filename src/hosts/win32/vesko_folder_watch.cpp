@@ -7,7 +7,8 @@
 #include "platform/win32/win32_path.h"
 #include "ui/vesko_host.h"
 
-namespace korvint::ui::win32 {
+namespace korvint::hosts::win32 {
+using namespace korvint::ui;
 
 struct FolderWatch::State {
   HWND window = nullptr;
@@ -64,4 +65,4 @@ FolderWatch::~FolderWatch() {
   if (state_->stop != nullptr) CloseHandle(state_->stop);
 }
 
-}  // namespace korvint::ui::win32
+}  // namespace korvint::hosts::win32

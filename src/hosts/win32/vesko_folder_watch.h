@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-namespace korvint::ui::win32 {
+namespace korvint::hosts::win32 {
 
 class FolderWatch {
  public:
@@ -25,4 +25,4 @@ class FolderWatch {
   std::unique_ptr<State> state_;
 };
 
-}  // namespace korvint::ui::win32
+}  // namespace korvint::hosts::win32

@@ -7,28 +7,8 @@
 
 #include "platform/win32/win32_text.h"
 
-namespace korvint::ui::win32 {
-
-std::string vesko_window_text(HWND hwnd) {
-  const int length = GetWindowTextLengthW(hwnd);
-  std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
-  text.resize(static_cast<std::size_t>(GetWindowTextW(hwnd, text.data(), length + 1)));
-  return platform::win32::to_utf8(text);
-}
-
-std::string VeskoEdit::text() const { return vesko_window_text(edit_); }
-
-void VeskoEdit::setText(std::string_view text) {
-  quiet = true;
-  SetWindowTextW(edit_, platform::win32::to_wide(text).c_str());
-  quiet = false;
-}
-
-std::string VeskoStatic::caption() const { return vesko_window_text(label_); }
-
-void VeskoStatic::setCaption(std::string_view caption) {
-  SetWindowTextW(label_, platform::win32::to_wide(caption).c_str());
-}
+namespace korvint::hosts::win32 {
+using namespace korvint::ui;
 
 void VeskoListView::setRows(const TableRows* rows) {
   rows_ = rows;
@@ -102,4 +82,4 @@ void VeskoListView::fill(NMLVDISPINFOW& info) const {
   info.item.pszText[length] = L'\0';
 }
 
-}  // namespace korvint::ui::win32
+}  // namespace korvint::hosts::win32

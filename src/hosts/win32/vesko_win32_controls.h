@@ -1,6 +1,7 @@
 #pragma once
-// Vesko's controls over native Win32 controls: the edit box, static labels,
-// and owner-data list views that ask for each cell as they paint it.
+// Vesko's tables over native Win32 controls: owner-data list views that ask
+// for each cell as they paint it. Its query box and labels are the
+// Win32TextBox and Win32Label of win32_controls.h.
 
 #include <windows.h>
 
@@ -11,31 +12,8 @@
 #include "ui/controls.h"
 #include "ui/vesko_controls.h"
 
-namespace korvint::ui::win32 {
-
-/// The query box over an edit control. Text the program sets does not count
-/// as typing: `quiet` is true meanwhile, so EN_CHANGE can tell the two apart.
-class VeskoEdit final : public TextBox {
- public:
-  explicit VeskoEdit(HWND edit) : edit_(edit) {}
-  [[nodiscard]] std::string text() const override;
-  void setText(std::string_view text) override;
-  bool quiet = false;
-
- private:
-  HWND edit_;
-};
-
-/// A static label; the status line's tooltip shows its whole caption.
-class VeskoStatic final : public Label {
- public:
-  explicit VeskoStatic(HWND label) : label_(label) {}
-  [[nodiscard]] std::string caption() const override;
-  void setCaption(std::string_view caption) override;
-
- private:
-  HWND label_;
-};
+namespace korvint::hosts::win32 {
+using namespace korvint::ui;
 
 /// A report-style list view with LVS_OWNERDATA over TableRows.
 class VeskoListView final : public TableView {
@@ -63,7 +41,4 @@ class VeskoListView final : public TableView {
   mutable std::wstring wide_;
 };
 
-/// The text of window `hwnd` as UTF-8.
-std::string vesko_window_text(HWND hwnd);
-
-}  // namespace korvint::ui::win32
+}  // namespace korvint::hosts::win32

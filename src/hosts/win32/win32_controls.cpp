@@ -2,7 +2,8 @@
 
 #include "platform/win32/win32_text.h"
 
-namespace korvint::ui::win32 {
+namespace korvint::hosts::win32 {
+using namespace korvint::ui;
 namespace {
 
 using platform::win32::to_utf8;
@@ -24,6 +25,12 @@ std::string entry_text(HWND control, UINT length_message, UINT text_message, int
 int index_result(LRESULT result) { return result < 0 ? -1 : static_cast<int>(result); }
 
 }  // namespace
+
+void Win32TextBox::setText(std::string_view text) {
+  quiet_ = true;
+  set_window_text(edit_, text);
+  quiet_ = false;
+}
 
 std::string window_text(HWND window) {
   const int length = GetWindowTextLengthW(window);
@@ -88,4 +95,4 @@ std::string Win32DriveBox::List(int index) const {
 
 int Win32DriveBox::ListIndex() const { return index_result(SendMessageW(combo_, CB_GETCURSEL, 0, 0)); }
 
-}  // namespace korvint::ui::win32
+}  // namespace korvint::hosts::win32

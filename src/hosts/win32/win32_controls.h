@@ -10,7 +10,8 @@
 
 #include "ui/controls.h"
 
-namespace korvint::ui::win32 {
+namespace korvint::hosts::win32 {
+using namespace korvint::ui;
 
 /// The text of any window (a control's text or a window's caption).
 std::string window_text(HWND window);
@@ -23,9 +24,12 @@ class Win32TextBox final : public TextBox {
  public:
   explicit Win32TextBox(HWND edit) : edit_(edit) {}
   [[nodiscard]] std::string text() const override { return window_text(edit_); }
-  void setText(std::string_view text) override { set_window_text(edit_, text); }
+  void setText(std::string_view text) override;
+  /// True while the program sets the text: the EN_CHANGE meanwhile is not typing.
+  [[nodiscard]] bool quiet() const { return quiet_; }
 
  private:
+  bool quiet_ = false;
   HWND edit_;
 };
 
@@ -89,4 +93,4 @@ class Win32DriveBox final : public DriveBox {
   HWND combo_;
 };
 
-}  // namespace korvint::ui::win32
+}  // namespace korvint::hosts::win32

@@ -4,10 +4,12 @@
 
 #include "app/form_events.h"
 
-namespace korvint::ui::win32 {
+namespace korvint::hosts::win32 {
+using namespace korvint::ui;
 
 Win32Form::Win32Form(FormServices services, int show_command)
-    : Text1(window.control(ControlId::Text1)),
+    : window(show_command),
+      Text1(window.control(ControlId::Text1)),
       Text2(window.control(ControlId::Text2)),
       Text3(window.control(ControlId::Text3)),
       Text4(window.control(ControlId::Text4)),
@@ -20,7 +22,7 @@ Win32Form::Win32Form(FormServices services, int show_command)
       Command1(window.control(ControlId::Command1),
                [this](HWND from) { window.move_focus(from, false); }),
       mStop(window.control(ControlId::mStop), [this](HWND from) { window.move_focus(from, false); }),
-      host(window, show_command),
+      host(window),
       form(FormControls{Text1, Text2, Text3, Text4, Text5, Label1, Label2, Caption, List1, Drive1,
                         Command1, mStop},
            host, std::move(services)) {
@@ -36,4 +38,4 @@ Win32Form::~Win32Form() {
   window.destroy();
 }
 
-}  // namespace korvint::ui::win32
+}  // namespace korvint::hosts::win32

@@ -9,7 +9,8 @@
 #include "hosts/win32/win32_controls.h"
 #include "hosts/win32/win32_host.h"
 
-namespace korvint::ui::win32 {
+namespace korvint::hosts::win32 {
+using namespace korvint::ui;
 
 class Win32Form {
  public:
@@ -30,4 +31,4 @@ class Win32Form {
   Form1 form;
 };
 
-}  // namespace korvint::ui::win32
+}  // namespace korvint::hosts::win32

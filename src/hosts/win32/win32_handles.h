@@ -6,7 +6,7 @@
 
 #include <utility>
 
-namespace korvint::ui::win32 {
+namespace korvint::hosts::win32 {
 
 /// Owns one handle of type `Handle`, released with `release` when the owner goes.
 template <typename Handle, auto release>
@@ -47,4 +47,4 @@ using FontHandle = OwnedHandle<HFONT, &delete_font>;
 /// A menu made with CreatePopupMenu.
 using MenuHandle = OwnedHandle<HMENU, &destroy_menu>;
 
-}  // namespace korvint::ui::win32
+}  // namespace korvint::hosts::win32

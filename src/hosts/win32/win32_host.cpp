@@ -1,38 +1,24 @@
 #include "hosts/win32/win32_host.h"
 
-#include <objbase.h>
 #include <shlobj.h>
 #include <shlwapi.h>
 
-#include "platform/win32/win32_text.h"
 #include "ui/form_layout.h"
+#include "hosts/win32/folder_dialog.h"
 #include "hosts/win32/message_pump.h"
+#include "hosts/win32/message_box.h"
 #include "hosts/win32/popup_menu.h"
 #include "hosts/win32/strip_nulls.h"
 
-namespace korvint::ui::win32 {
-namespace {
-
-using platform::win32::to_utf8;
-using platform::win32::to_wide;
-
-// The folder dialog and path completion need COM on this thread; it stays
-// initialised for the life of the program.
-void ensure_com() {
-  static const HRESULT initialised = CoInitialize(nullptr);
-  (void)initialised;
-}
-
-}  // namespace
+namespace korvint::hosts::win32 {
+using namespace korvint::ui;
 
 void Win32Host::DoEvents() { deliver_pending_messages(window_); }
 
 void Win32Host::showWindow() {
   HWND window = window_.hwnd();
   if (window == nullptr) return;
-  ShowWindow(window, shown_before_ ? SW_SHOW : show_command_);
-  shown_before_ = true;
-  UpdateWindow(window);
+  window_.show();
   HWND focus = GetFocus();
   // The window opens with the focus on its first control, as activating it does.
   if (focus == nullptr || (focus != window && IsChild(window, focus) == FALSE)) window_.restore_focus();
@@ -49,23 +35,12 @@ std::optional<MenuItemId> Win32Host::popupMenu(MenuId menu) {
 }
 
 void Win32Host::messageBox(std::string_view text, std::string_view title) {
-  MessageBoxW(window_.hwnd(), to_wide(text).c_str(), to_wide(title).c_str(), MB_OK);
+  show_message_box(window_.hwnd(), text, title);
 }
 
 std::string Win32Host::BrowseFolder() {
-  ensure_com();
-  BROWSEINFOW browse{};
-  browse.hwndOwner = window_.hwnd();
-  browse.pidlRoot = nullptr;
-  browse.lpszTitle = L"C:\\";
-  browse.ulFlags = BIF_RETURNONLYFSDIRS;
-  PIDLIST_ABSOLUTE chosen = SHBrowseForFolderW(&browse);
-  if (chosen == nullptr) return std::string();
-  std::wstring path(MAX_PATH, L'\0');
-  SHGetPathFromIDListW(chosen, path.data());
-  CoTaskMemFree(chosen);
-  StripNulls(path);
-  return to_utf8(path);
+  // The prompt is the text "C:\"; the dialog opens at the shell's own start.
+  return browse_for_folder(window_.hwnd(), L"C:\\", BIF_RETURNONLYFSDIRS);
 }
 
 void Win32Host::ClickDaMouse() {
@@ -94,4 +69,4 @@ void Win32Host::enablePathCompletion() {
   SHAutoComplete(box, SHACF_DEFAULT);
 }
 
-}  // namespace korvint::ui::win32
+}  // namespace korvint::hosts::win32

@@ -11,13 +11,13 @@
 #include "ui/form_host.h"
 #include "hosts/win32/form_window.h"
 
-namespace korvint::ui::win32 {
+namespace korvint::hosts::win32 {
+using namespace korvint::ui;
 
 class Win32Host final : public FormHost {
  public:
-  /// `window` must outlive the host; `show_command` is how the window first appears (SW_...).
-  explicit Win32Host(FormWindow& window, int show_command = SW_SHOWNORMAL)
-      : window_(window), show_command_(show_command) {}
+  /// `window` must outlive the host.
+  explicit Win32Host(FormWindow& window) : window_(window) {}
   Win32Host(const Win32Host&) = delete;
   Win32Host& operator=(const Win32Host&) = delete;
 
@@ -34,8 +34,6 @@ class Win32Host final : public FormHost {
 
  private:
   FormWindow& window_;
-  int show_command_;
-  bool shown_before_ = false;
 };
 
-}  // namespace korvint::ui::win32
+}  // namespace korvint::hosts::win32

@@ -1,6 +1,7 @@
 #include "hosts/win32/window_geometry.h"
 
-namespace korvint::ui::win32 {
+namespace korvint::hosts::win32 {
+using namespace korvint::ui;
 
 ScreenDpi screen_dpi() {
   ScreenDpi dpi;
@@ -14,4 +15,4 @@ ScreenDpi screen_dpi() {
   return dpi;
 }
 
-}  // namespace korvint::ui::win32
+}  // namespace korvint::hosts::win32

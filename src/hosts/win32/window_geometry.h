@@ -6,7 +6,8 @@
 
 #include "ui/form_layout.h"
 
-namespace korvint::ui::win32 {
+namespace korvint::hosts::win32 {
+using namespace korvint::ui;
 
 /// Dots per inch of the screen, across and down.
 struct ScreenDpi {
@@ -28,4 +29,4 @@ inline SIZE client_pixel_size(ScreenDpi dpi) {
   return SIZE{client.width, client.height};
 }
 
-}  // namespace korvint::ui::win32
+}  // namespace korvint::hosts::win32

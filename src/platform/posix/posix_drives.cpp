@@ -1,10 +1,11 @@
-// The drive box on POSIX: the mount points of real file systems.
+// The drives on POSIX: the mount points of real file systems.
 
 #include <algorithm>
 #include <array>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/drives.h"
@@ -38,7 +39,7 @@ std::string unescape(const std::string& field) {
 
 }  // namespace
 
-std::vector<std::string> drive_box_entries() {
+std::vector<Drive> drives() {
   std::vector<std::string> entries;
   std::ifstream mounts("/proc/self/mounts");
   std::string line;
@@ -51,7 +52,9 @@ std::vector<std::string> drive_box_entries() {
     if (std::find(entries.begin(), entries.end(), point) == entries.end()) entries.push_back(point);
   }
   std::stable_partition(entries.begin(), entries.end(), [](const std::string& p) { return p == "/"; });
-  return entries;
+  std::vector<Drive> found;
+  for (std::string& point : entries) found.push_back(Drive{std::move(point), ""});
+  return found;
 }
 
 }  // namespace korvint::platform

@@ -1,10 +1,8 @@
-// The drive box on Windows: every logical drive as "c:", with its volume label
-// in brackets where it has one ("c: [SYSTEM]").
+// The drives on Windows: every logical drive's root ("C:\") and volume label.
 
 #include <windows.h>
 
 #include <cwchar>
-#include <cwctype>
 #include <string>
 #include <vector>
 
@@ -27,8 +25,8 @@ std::wstring volume_label(const wchar_t* root) {
 
 }  // namespace
 
-std::vector<std::string> drive_box_entries() {
-  std::vector<std::string> entries;
+std::vector<Drive> drives() {
+  std::vector<Drive> entries;
   const DWORD needed = GetLogicalDriveStringsW(0, nullptr);
   if (needed == 0) return entries;
   std::wstring roots(needed + 1, L'\0');
@@ -36,12 +34,7 @@ std::vector<std::string> drive_box_entries() {
   if (got == 0 || got > roots.size()) return entries;
   // The roots come as "A:\", "C:\", ... each ended by a NUL, the list by another.
   for (const wchar_t* root = roots.c_str(); *root != L'\0'; root += std::wcslen(root) + 1) {
-    std::wstring entry;
-    entry += static_cast<wchar_t>(std::towlower(root[0]));
-    entry += L':';
-    const std::wstring label = volume_label(root);
-    if (!label.empty()) entry += L" [" + label + L"]";
-    entries.push_back(win32::to_utf8(entry));
+    entries.push_back(Drive{win32::to_utf8(root), win32::to_utf8(volume_label(root))});
   }
   return entries;
 }

@@ -7,7 +7,8 @@
 #include "hosts/headless/headless_form.h"
 #include "support/control_contract.h"
 
-namespace korvint::ui::headless {
+namespace korvint::hosts::headless {
+using namespace korvint::ui;
 namespace {
 
 TEST(HeadlessControls, KeepTheControlModelsContracts) {
@@ -27,4 +28,4 @@ TEST(HeadlessControls, KeepTheControlModelsContracts) {
 }
 
 }  // namespace
-}  // namespace korvint::ui::headless
+}  // namespace korvint::hosts::headless

@@ -9,6 +9,7 @@
 #include <functional>
 #include <thread>
 
+#include "app/vesko_form_events.h"
 #include "hosts/headless/vesko_headless.h"
 #include "platform/program_folder.h"
 #include "support/child_process.h"
@@ -18,7 +19,8 @@
 #include <sys/stat.h>
 #endif
 
-namespace korvint::ui::headless {
+namespace korvint::hosts::headless {
+using namespace korvint::ui;
 namespace {
 
 namespace fs = std::filesystem;
@@ -107,7 +109,7 @@ TEST_F(VeskoFixture, OpensTheCatalogueFolderAndSearchesAsTheUserTypes) {
   EXPECT_FALSE(w->window.session().working());
   EXPECT_NE(w->lblStatus.caption().find("size:>abc"), std::string::npos) << w->lblStatus.caption();
 
-  EXPECT_TRUE(w->window.on_key(VeskoControlId::lstResults, VeskoKey::Escape));
+  EXPECT_TRUE(app::on_key(w->window, VeskoControlId::lstResults, VeskoKey::Escape));
   EXPECT_EQ(w->txtQuery.text(), "");
   EXPECT_EQ(w->host.focus, VeskoControlId::txtQuery);
   EXPECT_EQ(w->lblStatus.caption().rfind("3 catalogues", 0), 0u);
@@ -192,7 +194,7 @@ TEST_F(VeskoFixture, OpeningAResultShowsItOrSaysWhereItIs) {
   const char sep = platform::path_separator();
 
   w->lstResults.user_selects({1});
-  EXPECT_TRUE(w->window.on_key(VeskoControlId::lstResults, VeskoKey::Enter));
+  EXPECT_TRUE(app::on_key(w->window, VeskoControlId::lstResults, VeskoKey::Enter));
   EXPECT_EQ(shown_in_file_manager, std::vector<std::string>{disk + "sub" + sep + "here.txt"});
 
   w->lstResults.user_selects({2});
@@ -216,7 +218,7 @@ TEST_F(VeskoFixture, TheRightClickMenuCopiesAndOpens) {
   w->host.menu_answers = {ResultMenuItem::CopyPath, ResultMenuItem::CopyName, std::nullopt};
   w->window.session().lstResults_ContextMenu();
   EXPECT_EQ(w->host.clipboard, "D:\\Photos\\2009\\Beach.JPG");
-  EXPECT_TRUE(w->window.on_key(VeskoControlId::lstResults, VeskoKey::ContextMenu));
+  EXPECT_TRUE(app::on_key(w->window, VeskoControlId::lstResults, VeskoKey::ContextMenu));
   EXPECT_EQ(w->host.clipboard, "Beach.JPG");
   w->window.session().lstResults_ContextMenu();  // dismissed: nothing happens
   EXPECT_EQ(w->host.clipboard, "Beach.JPG");
@@ -243,7 +245,7 @@ TEST_F(VeskoFixture, KeysMoveBetweenTheQueryAndTheResults) {
                         Case{lstCatalogues, VeskoKey::Down, false, std::nullopt},
                         Case{txtQuery, VeskoKey::ContextMenu, false, std::nullopt}}) {
     w->host.focus.reset();
-    EXPECT_EQ(w->window.on_key(c.focus, c.key), c.handled) << static_cast<int>(c.key);
+    EXPECT_EQ(app::on_key(w->window, c.focus, c.key), c.handled) << static_cast<int>(c.key);
     EXPECT_EQ(w->host.focus, c.focus_after) << static_cast<int>(c.key);
   }
 }
@@ -367,7 +369,7 @@ TEST_F(VeskoFixture, AReloadKeepsTheQueryTheSelectionAndThePlace) {
   EXPECT_EQ(w->lstResults.top, 0u);
 
   // F5: every catalogue read afresh.
-  EXPECT_TRUE(w->window.on_key(VeskoControlId::lstResults, VeskoKey::Reload));
+  EXPECT_TRUE(app::on_key(w->window, VeskoControlId::lstResults, VeskoKey::Reload));
   ASSERT_TRUE(w->settle());
   EXPECT_NE(w->lblStatus.caption().find("Reloaded all 5 catalogues"), std::string::npos) << w->lblStatus.caption();
   EXPECT_EQ(w->lstCatalogues.selectedRows(), std::vector<std::size_t>{3});
@@ -436,27 +438,5 @@ TEST(VeskoWorker, ClosingDoesNotWaitForAJobThatDoesNotReturn) {
   EXPECT_TRUE(ended->load());
 }
 
-TEST(VeskoWindowOptions, OnlyFoldersAndAnEncodingAskForTheWindow) {
-  using Arguments = std::vector<std::string>;
-  struct Case {
-    Arguments arguments;
-    bool window;
-    Arguments folders;
-  };
-  for (const Case& c : {Case{{}, true, {}},
-                        Case{{"--catalogues", "/a", "--catalogues=/b", "--encoding", "cp1251"}, true, {"/a", "/b"}},
-                        Case{{"--catalogues"}, false, {}},
-                        Case{{"holiday"}, false, {}},
-                        Case{{"--catalogues", "/a", "holiday"}, false, {}},
-                        Case{{"--help"}, false, {}},
-                        Case{{"--"}, false, {}}}) {
-    const auto options = app::vesko_window_options(c.arguments);
-    ASSERT_EQ(options.has_value(), c.window) << ::testing::PrintToString(c.arguments);
-    if (options) {
-      EXPECT_EQ(options->folders, c.folders);
-    }
-  }
-}
-
 }  // namespace
-}  // namespace korvint::ui::headless
+}  // namespace korvint::hosts::headless

@@ -9,7 +9,7 @@
 #include "platform/program_folder.h"
 #include "support/temp_tree.h"
 
-namespace korvint::ui::headless {
+namespace korvint::hosts::headless {
 namespace {
 
 namespace fs = std::filesystem;
@@ -67,4 +67,4 @@ TEST(WindowlessBatch, ShowsTheCountAndTheOutcomeAndStopsOnASignal) {
 }
 
 }  // namespace
-}  // namespace korvint::ui::headless
+}  // namespace korvint::hosts::headless

@@ -16,6 +16,7 @@
 #include <fstream>
 #include <string>
 
+#include "process_watch.h"
 #include "support/temp_tree.h"
 
 namespace korvint::test {
@@ -32,26 +33,6 @@ QProcess* start_korvint(const TempTree& tree, const QStringList& arguments) {
   process->start(KORVINT_PROGRAM, arguments);
   EXPECT_TRUE(process->waitForStarted(120000));
   return process;
-}
-
-// True once the process catches `signal` (it has installed its handler).
-bool catches(qint64 pid, int signal) {
-  std::ifstream status("/proc/" + std::to_string(pid) + "/status");
-  std::string line;
-  while (std::getline(status, line)) {
-    if (line.rfind("SigCgt:", 0) == 0) return (std::stoull(line.substr(7), nullptr, 16) >> (signal - 1)) & 1U;
-  }
-  return false;
-}
-
-bool wait_until(const std::function<bool()>& condition) {
-  QElapsedTimer clock;
-  clock.start();
-  while (!condition()) {
-    if (clock.elapsed() > 120000) return false;
-    QThread::msleep(1);
-  }
-  return true;
 }
 
 QString path_arg(const fs::path& path) { return QString::fromStdString(path_text(path)); }

@@ -13,33 +13,14 @@
 #include <filesystem>
 #include <fstream>
 
-#include "shell/companion.h"
+#include "shell/vesko_launcher.h"
+#include "process_watch.h"
 #include "support/form_fixture.h"
 
 namespace korvint::test {
 namespace {
 
 namespace fs = std::filesystem;
-
-bool wait_until(const std::function<bool()>& condition) {
-  QElapsedTimer clock;
-  clock.start();
-  while (!condition()) {
-    if (clock.elapsed() > 30000) return false;
-    QThread::msleep(5);
-  }
-  return true;
-}
-
-// True once process `pid` catches SIGTERM: vesko does so only with its window up.
-bool catches_sigterm(long pid) {
-  std::ifstream status("/proc/" + std::to_string(pid) + "/status");
-  std::string line;
-  while (std::getline(status, line)) {
-    if (line.rfind("SigCgt:", 0) == 0) return (std::stoull(line.substr(7), nullptr, 16) >> (SIGTERM - 1)) & 1U;
-  }
-  return false;
-}
 
 // The process started from `program` (its first argument), if one runs.
 long process_started_from(const std::string& program) {
@@ -62,7 +43,7 @@ TEST(VeskoProgram, WithoutArgumentsItOpensItsWindow) {
   vesko.setProcessChannelMode(QProcess::ForwardedChannels);
   vesko.start(VESKO_PROGRAM, {});
   ASSERT_TRUE(vesko.waitForStarted(10000));
-  ASSERT_TRUE(wait_until([&] { return catches_sigterm(vesko.processId()) || vesko.state() == QProcess::NotRunning; }));
+  ASSERT_TRUE(wait_until([&] { return catches(vesko.processId(), SIGTERM) || vesko.state() == QProcess::NotRunning; }));
   ASSERT_EQ(vesko.state(), QProcess::Running) << "ended with " << vesko.exitCode();
   ::kill(static_cast<pid_t>(vesko.processId()), SIGTERM);
   ASSERT_TRUE(vesko.waitForFinished(30000));
@@ -96,12 +77,12 @@ TEST(VeskoProgram, ADisplayThatDoesNotAnswerEndsItWithTwo) {
 
 TEST(VeskoProgram, KorvintsButtonStartsTheVeskoBesideIt) {
   FormFixture f;
-  const std::string beside = f.form().services.program_folder + "/" + shell::companion_file_name();
+  const std::string beside = f.form().services.program_folder + "/" + shell::vesko_file_name();
   fs::create_symlink(VESKO_PROGRAM, beside);
   shell::Command8_Click(f.form());
   EXPECT_TRUE(f.window->host.messages.empty());
   long pid = 0;
-  ASSERT_TRUE(wait_until([&] { return (pid = process_started_from(beside)) != 0 && catches_sigterm(pid); }));
+  ASSERT_TRUE(wait_until([&] { return (pid = process_started_from(beside)) != 0 && catches(pid, SIGTERM); }));
   ::kill(static_cast<pid_t>(pid), SIGTERM);
   EXPECT_TRUE(wait_until([&] { return process_started_from(beside) == 0; }));
 }

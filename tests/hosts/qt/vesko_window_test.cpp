@@ -15,7 +15,8 @@
 #include "search/query.h"
 #include "support/temp_tree.h"
 
-namespace korvint::ui::qt {
+namespace korvint::hosts::qt {
+using namespace korvint::ui;
 namespace {
 
 bool wait_for(const std::function<bool()>& condition) {
@@ -117,4 +118,4 @@ TEST_F(QtVeskoTest, AChangedFolderIsReadAgainAndF5ReadsEverything) {
 }
 
 }  // namespace
-}  // namespace korvint::ui::qt
+}  // namespace korvint::hosts::qt

@@ -20,7 +20,8 @@
 #include "ui/form_layout.h"
 #include "hosts/qt/window_answers.h"
 
-namespace korvint::ui::qt {
+namespace korvint::hosts::qt {
+using namespace korvint::ui;
 namespace {
 
 using test::ShownMenu;
@@ -289,4 +290,4 @@ TEST_F(QtWindowEvents, FocusInATextBoxIsSeen) {
 }
 
 }  // namespace
-}  // namespace korvint::ui::qt
+}  // namespace korvint::hosts::qt

@@ -16,7 +16,8 @@
 #include "hosts/qt/qt_form.h"
 #include "hosts/qt/wrapping_button.h"
 
-namespace korvint::ui::qt {
+namespace korvint::hosts::qt {
+using namespace korvint::ui;
 namespace {
 
 const std::vector<std::string> kDrives{"/", "/mnt/data"};
@@ -43,6 +44,7 @@ bool has_kind(QWidget& widget, ControlKind kind) {
       auto* frame = qobject_cast<QFrame*>(&widget);
       return frame != nullptr && frame->frameShape() == QFrame::VLine;
     }
+    case ControlKind::Table: break;
   }
   return false;
 }
@@ -188,4 +190,4 @@ TEST(QtWindowLayout, AccessKeysPressTheirButtons) {
 }
 
 }  // namespace
-}  // namespace korvint::ui::qt
+}  // namespace korvint::hosts::qt

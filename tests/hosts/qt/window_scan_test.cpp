@@ -22,7 +22,8 @@
 #include "support/temp_tree.h"
 #include "hosts/qt/qt_form.h"
 
-namespace korvint::ui::qt {
+namespace korvint::hosts::qt {
+using namespace korvint::ui;
 namespace {
 
 namespace fs = std::filesystem;
@@ -193,4 +194,4 @@ TEST_F(QtWindowScan, ItsTimersRunWhileAFolderListsAndWhileTheCatalogueSyncs) {
 }
 
 }  // namespace
-}  // namespace korvint::ui::qt
+}  // namespace korvint::hosts::qt

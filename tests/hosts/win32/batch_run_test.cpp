@@ -11,7 +11,7 @@
 #include "platform/win32/win32_text.h"
 #include "support/temp_tree.h"
 
-namespace korvint::ui::win32 {
+namespace korvint::hosts::win32 {
 namespace {
 
 namespace fs = std::filesystem;
@@ -133,4 +133,4 @@ TEST(Win32BatchRun, ABatchCommandLineThatNamesNothingEndsWithTwo) {
 }
 
 }  // namespace
-}  // namespace korvint::ui::win32
+}  // namespace korvint::hosts::win32

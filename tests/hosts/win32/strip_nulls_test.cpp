@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-namespace korvint::ui::win32 {
+namespace korvint::hosts::win32 {
 namespace {
 
 // The folder dialog fills a fixed buffer: the path is what stands before the first NUL.
@@ -19,4 +19,4 @@ TEST(StripNulls, CutsAtTheFirstNul) {
 }
 
 }  // namespace
-}  // namespace korvint::ui::win32
+}  // namespace korvint::hosts::win32

@@ -13,14 +13,19 @@
 #include <functional>
 #include <utility>
 
-#include "hosts/win32/vesko_window.h"
+#include "app/vesko_form_events.h"
+#include "hosts/win32/message_pump.h"
+#include "hosts/win32/vesko_control_creation.h"
+#include "hosts/win32/vesko_win32_form.h"
 #include "platform/file_services.h"
 #include "platform/win32/win32_text.h"
-#include "shell/companion.h"
+#include "shell/vesko_launcher.h"
+#include "support/child_process.h"
 #include "support/form_fixture.h"
 #include "support/temp_tree.h"
 
-namespace korvint::ui::win32 {
+namespace korvint::hosts::win32 {
+using namespace korvint::ui;
 namespace {
 
 namespace fs = std::filesystem;
@@ -28,12 +33,12 @@ using platform::win32::to_utf8;
 using platform::win32::to_wide;
 
 // Waits for `condition` while the window's messages are delivered.
-bool pump_until(VeskoWin32Window* window, const std::function<bool()>& condition) {
+bool pump_until(VeskoWin32Form* window, const std::function<bool()>& condition) {
   const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(60);
   while (!condition()) {
     if (std::chrono::steady_clock::now() > end) return false;
     if (window != nullptr) {
-      window->deliver_pending();
+      deliver_pending_messages(window->window);
     } else {
       MSG msg{};
       while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE) != FALSE) DispatchMessageW(&msg);
@@ -66,31 +71,31 @@ struct Win32VeskoTest : ::testing::Test {
     for (int i = 0; i < 2000; ++i) text += "img" + std::to_string(i) + ".jpg\t" + std::to_string(i) + "\t 2020.1.2\t3:4.5\r\n";
     text += "Trip\\\t0\t 2020.1.2\t3:4.5\r\nnotes.txt\t1234567\t 2021.1.1\t0:0.0\r\n";
     tree.text_file("cats/photos.lst", text);
-    window = std::make_unique<VeskoWin32Window>(app::VeskoWindowOptions{{test::path_text(tree.root() / "cats")}, {}},
+    window = std::make_unique<VeskoWin32Form>(app::VeskoWindowOptions{{test::path_text(tree.root() / "cats")}, {}},
                                                 std::vector<std::string>{test::path_text(tree.root() / "Vesko.ini")},
                                                 "", jobs::VeskoServices{}, SW_SHOWNORMAL);
-    window->vesko().Form_Load();
+    app::on_load(*window->vesko);
     EXPECT_TRUE(settled());
   }
 
-  bool settled() { return pump_until(window.get(), [&] { return !window->vesko().session().working(); }); }
-  HWND results() const { return window->control(VeskoControlId::lstResults); }
-  HWND query() const { return window->control(VeskoControlId::txtQuery); }
+  bool settled() { return pump_until(window.get(), [&] { return !window->vesko->session().working(); }); }
+  HWND results() const { return window->window.control(VeskoControlId::lstResults); }
+  HWND query() const { return window->window.control(VeskoControlId::txtQuery); }
 
   void type(std::wstring_view keys) {
     for (const wchar_t key : keys) SendMessageW(query(), WM_CHAR, key, 1);
   }
 
   test::TempTree tree;
-  std::unique_ptr<VeskoWin32Window> window;
+  std::unique_ptr<VeskoWin32Form> window;
 };
 
 TEST_F(Win32VeskoTest, ATypedQueryFillsTheOwnerDataListView) {
   wchar_t title[32] = {};
-  GetWindowTextW(window->hwnd(), title, 32);
+  GetWindowTextW(window->window.hwnd(), title, 32);
   EXPECT_EQ(std::wstring(title), L"Vesko");
   EXPECT_NE(GetWindowLongW(results(), GWL_STYLE) & LVS_OWNERDATA, 0);
-  HWND catalogues = window->control(VeskoControlId::lstCatalogues);
+  HWND catalogues = window->window.control(VeskoControlId::lstCatalogues);
   ASSERT_EQ(ListView_GetItemCount(catalogues), 1);
   EXPECT_EQ(item_text(catalogues, 0, 1), "E:\\Photos\\");
   EXPECT_EQ(item_text(catalogues, 0, 2), "2,002");
@@ -102,7 +107,7 @@ TEST_F(Win32VeskoTest, ATypedQueryFillsTheOwnerDataListView) {
   EXPECT_EQ(item_text(results(), 0, 1), "E:\\Photos\\");
   EXPECT_EQ(item_text(results(), 0, 3), "2020-01-02 03:04:05");
   EXPECT_EQ(item_text(results(), 0, 4), "photos");
-  const std::string status = vesko_window_text(window->control(VeskoControlId::lblStatus));
+  const std::string status = window_text(window->window.control(VeskoControlId::lblStatus));
   EXPECT_EQ(status.rfind("1,111 found in 1 catalogue (2,002 entries) in ", 0), 0u) << status;
 
   // Backspace, and the results follow.
@@ -111,7 +116,7 @@ TEST_F(Win32VeskoTest, ATypedQueryFillsTheOwnerDataListView) {
   SendMessageW(query(), WM_CHAR, VK_BACK, 1);
   SendMessageW(query(), WM_CHAR, L'7', 1);
   ASSERT_TRUE(settled());
-  EXPECT_EQ(vesko_window_text(query()), "img17");
+  EXPECT_EQ(window_text(query()), "img17");
   EXPECT_EQ(ListView_GetItemCount(results()), 111);
 
   // A click on the Size header twice: largest first.
@@ -120,7 +125,7 @@ TEST_F(Win32VeskoTest, ATypedQueryFillsTheOwnerDataListView) {
     notice.hdr = NMHDR{results(), static_cast<UINT_PTR>(GetDlgCtrlID(results())), LVN_COLUMNCLICK};
     notice.iItem = -1;
     notice.iSubItem = 2;
-    SendMessageW(window->hwnd(), WM_NOTIFY, notice.hdr.idFrom, reinterpret_cast<LPARAM>(&notice));
+    SendMessageW(window->window.hwnd(), WM_NOTIFY, notice.hdr.idFrom, reinterpret_cast<LPARAM>(&notice));
     ASSERT_TRUE(settled());
   }
   EXPECT_EQ(item_text(results(), 0, 0), "img1799.jpg");
@@ -128,7 +133,7 @@ TEST_F(Win32VeskoTest, ATypedQueryFillsTheOwnerDataListView) {
 }
 
 TEST_F(Win32VeskoTest, KeysMoveBetweenQueryAndResultsAndEscClears) {
-  SetForegroundWindow(window->hwnd());
+  SetForegroundWindow(window->window.hwnd());
   SetFocus(query());
   type(L"notes");
   ASSERT_TRUE(settled());
@@ -140,19 +145,19 @@ TEST_F(Win32VeskoTest, KeysMoveBetweenQueryAndResultsAndEscClears) {
   PostMessageW(results(), WM_KEYDOWN, VK_ESCAPE, 1);
   ASSERT_TRUE(pump_until(window.get(), [&] { return GetFocus() == query(); }));
   ASSERT_TRUE(settled());
-  EXPECT_EQ(vesko_window_text(query()), "");
+  EXPECT_EQ(window_text(query()), "");
   EXPECT_EQ(ListView_GetItemCount(results()), 0);
   // F5 reads every catalogue again.
   PostMessageW(query(), WM_KEYDOWN, VK_F5, 1);
-  HWND status = window->control(VeskoControlId::lblStatus);
+  HWND status = window->window.control(VeskoControlId::lblStatus);
   EXPECT_TRUE(pump_until(window.get(), [&] {
-    return vesko_window_text(status).find("Reloaded all 1 catalogue") != std::string::npos;
-  })) << vesko_window_text(status);
+    return window_text(status).find("Reloaded all 1 catalogue") != std::string::npos;
+  })) << window_text(status);
 }
 
 TEST(VeskoExe, KorvintsButtonStartsItAndItOpensItsWindow) {
   test::FormFixture f;
-  const fs::path beside = fs::path(f.form().services.program_folder) / shell::companion_file_name();
+  const fs::path beside = fs::path(f.form().services.program_folder) / shell::vesko_file_name();
   fs::copy_file(fs::path(vesko_exe()), beside);
   shell::Command8_Click(f.form());
   EXPECT_TRUE(f.window->host.messages.empty());
@@ -162,44 +167,13 @@ TEST(VeskoExe, KorvintsButtonStartsItAndItOpensItsWindow) {
   EXPECT_TRUE(pump_until(nullptr, [&] { return FindWindowW(kVeskoWindowClass, L"Vesko") == nullptr; }));
 }
 
-// Runs `command` and gives its exit code and what it wrote to its output and error streams.
-struct Ran {
-  DWORD code = 99;
-  std::string output;
-};
-Ran run_program(std::wstring command) {
-  Ran ran;
-  SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-  HANDLE read_end = nullptr;
-  HANDLE write_end = nullptr;
-  if (!CreatePipe(&read_end, &write_end, &inherit, 0)) return ran;
-  SetHandleInformation(read_end, HANDLE_FLAG_INHERIT, 0);
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  startup.dwFlags = STARTF_USESTDHANDLES;
-  startup.hStdOutput = write_end;
-  startup.hStdError = write_end;
-  PROCESS_INFORMATION process{};
-  const bool started =
-      CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process) != FALSE;
-  CloseHandle(write_end);
-  char block[4096];
-  DWORD got = 0;
-  while (started && ReadFile(read_end, block, sizeof block, &got, nullptr) != FALSE && got > 0) ran.output.append(block, got);
-  CloseHandle(read_end);
-  if (!started) return ran;
-  WaitForSingleObject(process.hProcess, 60000);
-  GetExitCodeProcess(process.hProcess, &ran.code);
-  CloseHandle(process.hProcess);
-  CloseHandle(process.hThread);
-  return ran;
-}
+using test::run_program;
 
 std::wstring in_quotes(const fs::path& path) { return L"\"" + path.wstring() + L"\""; }
 
 // Runs Vesko.exe with `arguments`, its output and errors into one pipe.
 std::pair<DWORD, std::string> run_vesko_exe(const std::wstring& arguments) {
-  Ran ran = run_program(in_quotes(vesko_exe()) + L" " + arguments);
+  test::ProgramRun ran = run_program(in_quotes(vesko_exe()) + L" " + arguments);
   return {ran.code, std::move(ran.output)};
 }
 
@@ -254,7 +228,7 @@ TEST(VeskoExe, ItTellsApartAScanInProgressByItsLock) {
     } else {
       tree.text_file("cats/d.lst.lock", "");
     }
-    const Ran ran = run_program(in_quotes(vesko_exe()) + L" --catalogues " + in_quotes(tree.root() / "cats") + L" mp3");
+    const test::ProgramRun ran = run_program(in_quotes(vesko_exe()) + L" --catalogues " + in_quotes(tree.root() / "cats") + L" mp3");
     EXPECT_EQ(ran.code, 0u) << c.state << ": " << ran.output;
     EXPECT_NE(ran.output.find(c.found), std::string::npos) << c.state << ": " << ran.output;
     EXPECT_NE(ran.output.find(c.note), std::string::npos) << c.state << ": " << ran.output;
@@ -291,28 +265,28 @@ TEST(VeskoExe, ARescanWhileItsWindowIsOpenLeavesNoBackup) {
   // Its window, once its controls are made and it has read the catalogue folder.
   ASSERT_TRUE(pump_until(nullptr, [&] {
     vesko = FindWindowW(kVeskoWindowClass, L"Vesko");
-    query = vesko == nullptr ? nullptr : GetDlgItem(vesko, 100 + static_cast<int>(VeskoControlId::txtQuery));
-    status = vesko == nullptr ? nullptr : GetDlgItem(vesko, 100 + static_cast<int>(VeskoControlId::lblStatus));
-    return status != nullptr && vesko_window_text(status).rfind("1 catalogue", 0) == 0;
+    query = vesko == nullptr ? nullptr : GetDlgItem(vesko, vesko_child_window_id(VeskoControlId::txtQuery));
+    status = vesko == nullptr ? nullptr : GetDlgItem(vesko, vesko_child_window_id(VeskoControlId::lblStatus));
+    return status != nullptr && window_text(status).rfind("1 catalogue", 0) == 0;
   }));
   // A search, so the window shows rows of the catalogue.
   for (const wchar_t key : std::wstring(L"txt")) SendMessageW(query, WM_CHAR, key, 1);
-  ASSERT_TRUE(pump_until(nullptr, [&] { return vesko_window_text(status).rfind("2 found", 0) == 0; }))
-      << vesko_window_text(status);
+  ASSERT_TRUE(pump_until(nullptr, [&] { return window_text(status).rfind("2 found", 0) == 0; }))
+      << window_text(status);
 
   for (int rescan = 0; rescan < 2; ++rescan) {
     tree.text_file("disk/c" + std::to_string(rescan) + ".txt", "c");
-    const Ran ran = run_program(scan);
+    const test::ProgramRun ran = run_program(scan);
     EXPECT_EQ(ran.code, 0u) << ran.output;
     EXPECT_FALSE(fs::exists(tree.root() / "cats" / "disk.lst.old")) << "rescan " << rescan << ": " << ran.output;
     // The window reads the new catalogue by itself.
     const std::string found = std::to_string(3 + rescan) + " found";
-    EXPECT_TRUE(pump_until(nullptr, [&] { return vesko_window_text(status).rfind(found, 0) == 0; }))
-        << vesko_window_text(status);
+    EXPECT_TRUE(pump_until(nullptr, [&] { return window_text(status).rfind(found, 0) == 0; }))
+        << window_text(status);
   }
   PostMessageW(vesko, WM_CLOSE, 0, 0);
   EXPECT_EQ(WaitForSingleObject(process.hProcess, 30000), WAIT_OBJECT_0);
 }
 
 }  // namespace
-}  // namespace korvint::ui::win32
+}  // namespace korvint::hosts::win32

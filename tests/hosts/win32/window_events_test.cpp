@@ -13,7 +13,8 @@
 #include "support/control_contract.h"
 #include "window_test_support.h"
 
-namespace korvint::ui::win32 {
+namespace korvint::hosts::win32 {
+using namespace korvint::ui;
 namespace {
 
 namespace fs = std::filesystem;
@@ -71,6 +72,18 @@ void CALLBACK act_when_stop_shows(HWND, UINT, UINT_PTR timer, DWORD) {
   if (g_action == WM_CLOSE) PostMessageW(g_window->window->window.hwnd(), WM_CLOSE, 0, 0);
 }
 
+// Scans `root` with "&Scan selected", doing `action` (BM_CLICK: STOP; WM_CLOSE:
+// the close box) as soon as STOP shows; true when that was during the scan.
+bool scan_and_act(WindowFixture& fixture, const fs::path& root, UINT action) {
+  g_window = &fixture;
+  g_action = action;
+  g_acted_during_scan = false;
+  SetTimer(nullptr, 0, 5, &act_when_stop_shows);
+  test::set_text(fixture.control(ControlId::Text1), path_text(root) + "\\");
+  SendMessageW(fixture.control(ControlId::Command1), BM_CLICK, 0, 0);
+  return g_acted_during_scan;
+}
+
 TEST_F(LargeTree, ClickedScanWritesTheCatalogueThenStopBringsTheEarlierOneBack) {
   WindowFixture fixture;
   const std::string earlier = earlier_catalogue(fixture, "cat.lst");
@@ -79,14 +92,7 @@ TEST_F(LargeTree, ClickedScanWritesTheCatalogueThenStopBringsTheEarlierOneBack) 
   EXPECT_EQ(text_of(fixture.window->window.hwnd()), "Finished!");
   EXPECT_TRUE(IsWindowEnabled(fixture.control(ControlId::Command1)));
 
-  g_window = &fixture;
-  g_action = BM_CLICK;
-  g_acted_during_scan = false;
-  SetTimer(nullptr, 0, 5, &act_when_stop_shows);
-  test::set_text(fixture.control(ControlId::Text1), path_text(big()) + "\\");
-  SendMessageW(fixture.control(ControlId::Command1), BM_CLICK, 0, 0);
-
-  EXPECT_TRUE(g_acted_during_scan);
+  EXPECT_TRUE(scan_and_act(fixture, big(), BM_CLICK));
   EXPECT_EQ(text_of(fixture.control(ControlId::Label2)), "Stopped! Output deleted!");
   EXPECT_EQ(read_file(fixture.output("cat.lst")), earlier);
   EXPECT_FALSE(fs::exists(fixture.output("cat.lst.old")));
@@ -97,14 +103,7 @@ TEST_F(LargeTree, ClickedScanWritesTheCatalogueThenStopBringsTheEarlierOneBack) 
 TEST_F(LargeTree, ClosingDuringAScanStopsItFirstThenClosesTheWindow) {
   WindowFixture fixture;
   const std::string earlier = earlier_catalogue(fixture, "cat.lst");
-  g_window = &fixture;
-  g_action = WM_CLOSE;
-  g_acted_during_scan = false;
-  SetTimer(nullptr, 0, 5, &act_when_stop_shows);
-  test::set_text(fixture.control(ControlId::Text1), path_text(big()) + "\\");
-  SendMessageW(fixture.control(ControlId::Command1), BM_CLICK, 0, 0);
-
-  EXPECT_TRUE(g_acted_during_scan);
+  EXPECT_TRUE(scan_and_act(fixture, big(), WM_CLOSE));
   EXPECT_TRUE(fixture.window->form.closed);
   EXPECT_EQ(fixture.window->window.hwnd(), nullptr);
   EXPECT_EQ(read_file(fixture.output("cat.lst")), earlier);
@@ -333,4 +332,4 @@ TEST(Win32WindowEvents, CloseBoxClosesAnIdleWindow) {
 }
 
 }  // namespace
-}  // namespace korvint::ui::win32
+}  // namespace korvint::hosts::win32

@@ -10,7 +10,8 @@
 #include "platform/win32/win32_text.h"
 #include "window_test_support.h"
 
-namespace korvint::ui::win32 {
+namespace korvint::hosts::win32 {
+using namespace korvint::ui;
 namespace {
 
 namespace fs = std::filesystem;
@@ -161,4 +162,4 @@ TEST(Win32WindowInputs, BoxesOfSpacesOnlyAreTakenAsEmpty) {
 }
 
 }  // namespace
-}  // namespace korvint::ui::win32
+}  // namespace korvint::hosts::win32

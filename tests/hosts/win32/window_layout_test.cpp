@@ -10,13 +10,14 @@
 #include <string>
 #include <vector>
 
-#include "platform/drives.h"
 #include "platform/win32/win32_text.h"
+#include "ui/drive_box.h"
 #include "ui/form_layout.h"
 #include "hosts/win32/popup_menu.h"
 #include "window_test_support.h"
 
-namespace korvint::ui::win32 {
+namespace korvint::hosts::win32 {
+using namespace korvint::ui;
 namespace {
 
 using test::text_of;
@@ -96,7 +97,7 @@ TEST(Win32WindowLayout, EveryControlHasItsClassCaptionAndPixelPlace) {
 
 TEST(Win32WindowLayout, DriveBoxOffersTheMachinesDrivesWithOneChosen) {
   Win32Form window;
-  const std::vector<std::string> drives = platform::drive_box_entries();
+  const std::vector<std::string> drives = drive_box_entries();
   ASSERT_EQ(window.Drive1.ListCount(), static_cast<int>(drives.size()));
   for (std::size_t i = 0; i < drives.size(); ++i) EXPECT_EQ(window.Drive1.List(static_cast<int>(i)), drives[i]);
   if (!drives.empty()) {
@@ -237,4 +238,4 @@ TEST(Win32WindowLayout, PopupMenusHoldTheirItemsInOrder) {
 }
 
 }  // namespace
-}  // namespace korvint::ui::win32
+}  // namespace korvint::hosts::win32

@@ -10,7 +10,7 @@ WindowFixture::WindowFixture() {
   // A program folder of its own, so no settings file of the build tree is read.
   services.program_folder = path_text(tree.folder("program"));
   tree.folder("out");
-  window = std::make_unique<ui::win32::Win32Form>(std::move(services));
+  window = std::make_unique<hosts::win32::Win32Form>(std::move(services));
   app::Form_Load(window->form, {});
   pump();
 }

@@ -33,7 +33,7 @@ struct WindowFixture {
   [[nodiscard]] std::filesystem::path output(std::string_view name) const;
 
   TempTree tree;
-  std::unique_ptr<ui::win32::Win32Form> window;
+  std::unique_ptr<hosts::win32::Win32Form> window;
 };
 
 /// The text of a window or control, through WM_GETTEXT.

@@ -1,7 +1,4 @@
-#include "app/command_line.h"
-
-#include "jobs/text_util.h"
-#include "platform/program_folder.h"
+#include "app/windows_slash_arguments.h"
 
 namespace korvint::app {
 
@@ -30,18 +27,6 @@ std::string_view text_after_program_name(std::string_view command_line) {
     ++at;
   }
   return command_line.substr(at);
-}
-
-std::string batch_arguments_problem(const std::vector<std::string>& arguments) {
-  if (arguments.size() != 2) return "a batch scan takes two arguments, the folder to scan and the catalogue";
-  if (jobs::trim_spaces(arguments[0]).empty()) return "the folder to scan (the first argument) is empty";
-  const std::string output = jobs::trim_spaces(arguments[1]);
-  if (output.empty()) return "the catalogue to write (the second argument) is empty";
-  if (output.back() == platform::path_separator()) {
-    return "\"" + output + "\" names a folder, not a catalogue file: name the file too, as in " + output +
-           "name.lst";
-  }
-  return std::string();
 }
 
 }  // namespace korvint::app

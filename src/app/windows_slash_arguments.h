@@ -1,5 +1,7 @@
 #pragma once
-// The command line as the program reads it.
+// Korvint.exe's command line as Windows hands it over, split at every "/"
+// into its arguments: Korvint /c:\dir\ /c:\dir.lst gives "c:\dir\ " and
+// "c:\dir.lst".
 
 #include <string>
 #include <string_view>
@@ -15,11 +17,5 @@ std::vector<std::string> split_command_line(std::string_view text);
 /// The raw command-line text without the program's own name, as Windows hands
 /// it over: the name ends at the first space outside quotes.
 std::string_view text_after_program_name(std::string_view command_line);
-
-/// Why two arguments, ROOT and OUTPUT, cannot make a batch scan; "" when they
-/// can. ROOT must hold more than spaces; OUTPUT must name a file: not empty, not
-/// only spaces, not ending in the path separator (which would name a folder and
-/// leave a catalogue called ".lst" in it).
-std::string batch_arguments_problem(const std::vector<std::string>& arguments);
 
 }  // namespace korvint::app

@@ -3,13 +3,13 @@
 #include <gtest/gtest.h>
 
 #include "platform/file_services.h"
-#include "shell/companion_settings.h"
+#include "shell/vesko_settings.h"
 #include "support/temp_tree.h"
 
 namespace korvint::shell {
 namespace {
 
-TEST(CompanionSettingsTest, LooksInTheProgramFolderFirstThenTheConfigurationFolder) {
+TEST(VeskoSettingsTest, LooksInTheProgramFolderFirstThenTheConfigurationFolder) {
 #ifdef _WIN32
   EXPECT_EQ(vesko_ini_places("C:\\Tools", "C:\\cfg", "C:\\home"), std::vector<std::string>{"C:\\Tools\\Vesko.ini"});
 #else
@@ -22,14 +22,14 @@ TEST(CompanionSettingsTest, LooksInTheProgramFolderFirstThenTheConfigurationFold
 #endif
 }
 
-TEST(CompanionSettingsTest, ReadsTheFirstFileFoundElseKorvintsDefault) {
+TEST(VeskoSettingsTest, ReadsTheFirstFileFoundElseKorvintsDefault) {
   test::TempTree tree;
   const std::string program = test::path_text(tree.root() / "program" / "Vesko.ini");
   const std::string config = test::path_text(tree.root() / "config" / "Vesko.ini");
   const std::vector<std::string> places = {program, config};
   platform::FileServices& files = platform::system_file_services();
 
-  CompanionSettings settings = read_companion_settings(files, places, "default/");
+  VeskoSettings settings = read_vesko_settings(files, places, "default/");
   EXPECT_EQ(settings.catalogue_folder, "default/");
   EXPECT_EQ(settings.ini_path, "");
 #ifdef _WIN32
@@ -39,20 +39,20 @@ TEST(CompanionSettingsTest, ReadsTheFirstFileFoundElseKorvintsDefault) {
 #endif
 
   tree.text_file("config/Vesko.ini", "/data/catalogues\nencoding=CP1251\n");
-  settings = read_companion_settings(files, places, "default/");
+  settings = read_vesko_settings(files, places, "default/");
   EXPECT_EQ(settings.catalogue_folder, "/data/catalogues");
   EXPECT_EQ(settings.ini_path, config);
   EXPECT_EQ(settings.encoding, "CP1251");
 
   tree.text_file("program/Vesko.ini", "D:\\Catalogues\\\r\nwindow=1\r\n");
-  settings = read_companion_settings(files, places, "default/");
+  settings = read_vesko_settings(files, places, "default/");
   EXPECT_EQ(settings.catalogue_folder, "D:\\Catalogues\\");
   EXPECT_EQ(settings.ini_path, program);
   EXPECT_EQ(settings.encoding, "");
   EXPECT_EQ(settings_file_for_writing(settings, places), program);
 }
 
-TEST(CompanionSettingsTest, AnEmptyFirstLineSetsNoFolderAndAMarkIsNoPartOfIt) {
+TEST(VeskoSettingsTest, AnEmptyFirstLineSetsNoFolderAndAMarkIsNoPartOfIt) {
   test::TempTree tree;
   const std::string ini = test::path_text(tree.root() / "Vesko.ini");
   platform::FileServices& files = platform::system_file_services();
@@ -70,21 +70,21 @@ TEST(CompanionSettingsTest, AnEmptyFirstLineSetsNoFolderAndAMarkIsNoPartOfIt) {
   };
   for (const Case& c : cases) {
     test::write_file(ini, c.content);
-    const CompanionSettings settings = read_companion_settings(files, {ini}, existing);
+    const VeskoSettings settings = read_vesko_settings(files, {ini}, existing);
     EXPECT_EQ(settings.catalogue_folder, c.folder) << c.content;
     EXPECT_EQ(settings.folder_set, c.set) << c.content;
     EXPECT_EQ(settings.encoding, c.encoding) << c.content;
     EXPECT_EQ(settings.ini_path, ini) << c.content;  // a changed folder is written here
   }
   // Vesko searches the folder set, else Korvint's default folder while it exists.
-  CompanionSettings none{existing, "", "", false};
+  VeskoSettings none{existing, "", "", false};
   EXPECT_EQ(vesko_catalogue_folder(none, files), existing);
   none.catalogue_folder = existing + "/missing";
   EXPECT_EQ(vesko_catalogue_folder(none, files), std::nullopt);
-  EXPECT_EQ(vesko_catalogue_folder(CompanionSettings{"/missing", ini, "", true}, files), "/missing");
+  EXPECT_EQ(vesko_catalogue_folder(VeskoSettings{"/missing", ini, "", true}, files), "/missing");
 }
 
-TEST(CompanionSettingsTest, WriteBackReplacesOnlyTheFirstLine) {
+TEST(VeskoSettingsTest, WriteBackReplacesOnlyTheFirstLine) {
   struct Case {
     const char* before;
     const char* after;
@@ -105,13 +105,13 @@ TEST(CompanionSettingsTest, WriteBackReplacesOnlyTheFirstLine) {
   test::write_file(ini, "/first\r\nencoding=CP1250\r\n");
   ASSERT_TRUE(write_catalogue_folder(ini, "/second").ok());
   EXPECT_EQ(test::read_file(ini), "/second\r\nencoding=CP1250\r\n");
-  EXPECT_EQ(read_companion_settings(platform::system_file_services(), {ini}, "").catalogue_folder, "/second");
+  EXPECT_EQ(read_vesko_settings(platform::system_file_services(), {ini}, "").catalogue_folder, "/second");
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(tree.root() / "korvint"),
                           std::filesystem::directory_iterator()),
             1);  // no temporary file left behind
 }
 
-TEST(CompanionSettingsTest, WriteBackKeepsAMarkAndALink) {
+TEST(VeskoSettingsTest, WriteBackKeepsAMarkAndALink) {
   test::TempTree tree;
   const std::string ini = test::path_text(tree.root() / "Vesko.ini");
   test::write_file(ini, "\xEF\xBB\xBF/old\r\nencoding=CP1250\r\n");

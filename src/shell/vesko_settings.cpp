@@ -1,4 +1,4 @@
-#include "shell/companion_settings.h"
+#include "shell/vesko_settings.h"
 
 #include <cstdlib>
 
@@ -65,29 +65,29 @@ std::string default_output_folder() {
 #endif
 }
 
-CompanionSettings read_companion_settings(platform::FileServices& files, const std::vector<std::string>& places,
+VeskoSettings read_vesko_settings(platform::FileServices& files, const std::vector<std::string>& places,
                                           const std::string& default_folder) {
   for (const std::string& place : places) {
     if (auto first_line = files.read_first_line(place)) {
-      CompanionSettings settings{*first_line, place, {}, !first_line->empty()};
+      VeskoSettings settings{*first_line, place, {}, !first_line->empty()};
       if (!settings.folder_set) settings.catalogue_folder = default_folder;
       if (const auto content = platform::read_settings_bytes(place)) settings.encoding = encoding_line(*content);
       return settings;
     }
   }
-  return CompanionSettings{default_folder, {}, {}, false};
+  return VeskoSettings{default_folder, {}, {}, false};
 }
 
-CompanionSettings read_companion_settings() {
-  return read_companion_settings(platform::system_file_services(), vesko_ini_places(), default_output_folder());
+VeskoSettings read_vesko_settings() {
+  return read_vesko_settings(platform::system_file_services(), vesko_ini_places(), default_output_folder());
 }
 
-std::optional<std::string> vesko_catalogue_folder(const CompanionSettings& settings, platform::FileServices& files) {
+std::optional<std::string> vesko_catalogue_folder(const VeskoSettings& settings, platform::FileServices& files) {
   if (settings.folder_set || files.exists(settings.catalogue_folder)) return settings.catalogue_folder;
   return std::nullopt;
 }
 
-std::string settings_file_for_writing(const CompanionSettings& settings, const std::vector<std::string>& places) {
+std::string settings_file_for_writing(const VeskoSettings& settings, const std::vector<std::string>& places) {
   if (!settings.ini_path.empty()) return settings.ini_path;
   if (places.empty()) return {};
 #ifdef _WIN32

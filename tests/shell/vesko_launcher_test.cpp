@@ -1,4 +1,4 @@
-#include "shell/companion.h"
+#include "shell/vesko_launcher.h"
 
 #include <gtest/gtest.h>
 
@@ -14,16 +14,16 @@ namespace {
 namespace fs = std::filesystem;
 using test::FormFixture;
 
-fs::path companion(FormFixture& f) { return fs::path(f.form().services.program_folder) / companion_file_name(); }
+fs::path vesko_beside(FormFixture& f) { return fs::path(f.form().services.program_folder) / vesko_file_name(); }
 
-TEST(Companion, LooksForTheProgramTheBuildShipsBesideKorvint) {
-  EXPECT_EQ(companion_file_name(), VESKO_FILE_NAME);
+TEST(VeskoLauncher, LooksForTheProgramTheBuildShipsBesideKorvint) {
+  EXPECT_EQ(vesko_file_name(), VESKO_FILE_NAME);
 }
 
-TEST(Companion, MissingSaysWhereItMustBe) {
+TEST(VeskoLauncher, MissingSaysWhereItMustBe) {
   FormFixture f;
   Command8_Click(f.form());
-  fs::create_directory(companion(f));  // a folder of that name does not count
+  fs::create_directory(vesko_beside(f));  // a folder of that name does not count
   Command8_Click(f.form());
   ASSERT_EQ(f.window->host.messages.size(), 2u);
   for (const auto& shown : f.window->host.messages) {
@@ -37,11 +37,11 @@ TEST(Companion, MissingSaysWhereItMustBe) {
 }
 
 #ifndef _WIN32
-TEST(Companion, StartsWithoutWaitingEachPress) {
+TEST(VeskoLauncher, StartsWithoutWaitingEachPress) {
   FormFixture f;
   const fs::path marker = f.tree.root() / "started";
-  test::write_file(companion(f), "#!/bin/sh\necho x >> '" + marker.string() + "'\n");
-  fs::permissions(companion(f), fs::perms::owner_all);
+  test::write_file(vesko_beside(f), "#!/bin/sh\necho x >> '" + marker.string() + "'\n");
+  fs::permissions(vesko_beside(f), fs::perms::owner_all);
   Command8_Click(f.form());
   Command8_Click(f.form());
   EXPECT_TRUE(f.window->host.messages.empty());
@@ -50,14 +50,14 @@ TEST(Companion, StartsWithoutWaitingEachPress) {
   EXPECT_EQ(test::read_file(marker), "x\nx\n");
 }
 
-TEST(Companion, PresentButNotStartableSaysWhy) {
+TEST(VeskoLauncher, PresentButNotStartableSaysWhy) {
   FormFixture f;
-  test::write_file(companion(f), "not a program");
-  fs::permissions(companion(f), fs::perms::owner_read | fs::perms::owner_write);
+  test::write_file(vesko_beside(f), "not a program");
+  fs::permissions(vesko_beside(f), fs::perms::owner_read | fs::perms::owner_write);
   f.window->Label2.setCaption("unchanged");
   Command8_Click(f.form());
   ASSERT_EQ(f.window->host.messages.size(), 1u);
-  EXPECT_NE(f.window->host.messages[0].text.find(companion(f).string()), std::string::npos);
+  EXPECT_NE(f.window->host.messages[0].text.find(vesko_beside(f).string()), std::string::npos);
   EXPECT_NE(f.window->host.messages[0].text.find("ermission denied"), std::string::npos);
   EXPECT_EQ(f.window->Label2.caption(), "unchanged");
 }

@@ -26,7 +26,7 @@ std::vector<std::string> vesko_ini_places();
 /// trailing "/" elsewhere.
 std::string default_output_folder();
 
-struct CompanionSettings {
+struct VeskoSettings {
   std::string catalogue_folder;  ///< the first line of Vesko.ini, or the default output folder
   std::string ini_path;          ///< the Vesko.ini it came from; empty when none was found
   std::string encoding;          ///< from a line "encoding=NAME" of that file; "" when none
@@ -37,21 +37,21 @@ struct CompanionSettings {
 /// line (as FileServices::read_first_line gives it: without a byte-order
 /// mark) names the folder; an empty first line sets none, and the folder is
 /// `default_folder` as when there is no Vesko.ini.
-CompanionSettings read_companion_settings(platform::FileServices& files, const std::vector<std::string>& places,
+VeskoSettings read_vesko_settings(platform::FileServices& files, const std::vector<std::string>& places,
                                           const std::string& default_folder);
 
 /// The settings of this process.
-CompanionSettings read_companion_settings();
+VeskoSettings read_vesko_settings();
 
 /// The folder Vesko searches when none is named on its command line: the one
 /// Vesko.ini sets (whether it exists or not), else Korvint's default output
 /// folder where that exists; nullopt when there is no catalogue folder yet.
-std::optional<std::string> vesko_catalogue_folder(const CompanionSettings& settings, platform::FileServices& files);
+std::optional<std::string> vesko_catalogue_folder(const VeskoSettings& settings, platform::FileServices& files);
 
 /// Where a changed catalogue folder is written: the Vesko.ini that was read,
 /// else the first place (Windows: the program folder) or, elsewhere, the
 /// configuration folder's place, since program folders are seldom writable.
-std::string settings_file_for_writing(const CompanionSettings& settings, const std::vector<std::string>& places);
+std::string settings_file_for_writing(const VeskoSettings& settings, const std::vector<std::string>& places);
 
 /// `content` with its first line replaced by `first_line`; every other byte,
 /// and the first line's own line end, kept. Empty content gives the line and CR LF.

@@ -1,0 +1,47 @@
+#pragma once
+// Vesko's command line read once, for the search on the terminal and for the
+// window alike: options first, then the query's words.
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace korvint::app {
+
+/// What `vesko ARGS` asks for.
+struct VeskoArguments {
+  std::vector<std::string> folders;  ///< --catalogues DIR, in order
+  std::optional<std::size_t> limit;  ///< --limit N, above 0
+  bool count = false;
+  bool check = false;
+  std::optional<std::string> encoding;
+  bool help = false;
+  bool version = false;
+  std::string query;  ///< the query's words, joined by spaces
+  /// True when nothing but --catalogues DIR and --encoding NAME was given
+  /// (nothing at all included): the command line of the window.
+  bool window = true;
+  std::string error;  ///< a usage error; empty when there is none
+};
+
+/// Reads `arguments` (those after the program's name). Options come first:
+/// after "--" or the first word that is not an option, every argument is a
+/// query word, so "-draft" leaves names out as in the query box. "--" is never
+/// a query word. An option's name after the first word, with no "--" before
+/// it, is an error: it was surely not meant to leave names out. An option
+/// takes its value from the next argument or after "=" (--limit=5).
+VeskoArguments read_vesko_arguments(const std::vector<std::string>& arguments);
+
+/// What the command line gives the window.
+struct VeskoWindowOptions {
+  std::vector<std::string> folders;  ///< --catalogues DIR, in order; empty: Vesko.ini's
+  std::optional<std::string> encoding;
+};
+
+/// The window's options when `arguments` ask for the window (see
+/// VeskoArguments::window); nullopt for anything else (a query, --help, a
+/// usage error...), which the command line serves.
+std::optional<VeskoWindowOptions> vesko_window_options(const std::vector<std::string>& arguments);
+
+}  // namespace korvint::app

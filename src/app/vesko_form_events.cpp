@@ -1,0 +1,68 @@
+#include "app/vesko_form_events.h"
+
+namespace korvint::app {
+
+using ui::VeskoControlId;
+
+void on_load(VeskoWindow& window) { window.Form_Load(); }
+
+void on_change(VeskoWindow& window, VeskoControlId box) {
+  if (box == VeskoControlId::txtQuery) window.session().txtQuery_Change();
+}
+
+void on_click(VeskoWindow& window, VeskoControlId button) {
+  if (button == VeskoControlId::cmdFolder) window.cmdFolder_Click();
+}
+
+void on_selection_change(VeskoWindow& window, VeskoControlId table) {
+  if (table == VeskoControlId::lstCatalogues) window.session().lstCatalogues_SelectionChange();
+}
+
+void on_header_click(VeskoWindow& window, VeskoControlId table, int column) {
+  if (table == VeskoControlId::lstResults) window.session().lstResults_HeaderClick(column);
+}
+
+void on_double_click(VeskoWindow& window, VeskoControlId table) {
+  if (table == VeskoControlId::lstResults) window.session().lstResults_Open();
+}
+
+void on_context_menu(VeskoWindow& window, VeskoControlId table) {
+  if (table == VeskoControlId::lstResults) window.session().lstResults_ContextMenu();
+}
+
+bool on_key(VeskoWindow& window, VeskoControlId focus, VeskoKey key) {
+  jobs::VeskoSession& session = window.session();
+  ui::VeskoHost& host = window.host();
+  switch (key) {
+    case VeskoKey::FindQuery:
+      host.focusControl(VeskoControlId::txtQuery);
+      return true;
+    case VeskoKey::Escape:
+      session.clear_query();
+      host.focusControl(VeskoControlId::txtQuery);
+      return true;
+    case VeskoKey::Down:
+    case VeskoKey::Enter:
+      if (focus == VeskoControlId::txtQuery) {
+        host.focusControl(VeskoControlId::lstResults);
+        return true;
+      }
+      if (focus == VeskoControlId::lstResults && key == VeskoKey::Enter) {
+        session.lstResults_Open();
+        return true;
+      }
+      return false;
+    case VeskoKey::ContextMenu:
+      if (focus != VeskoControlId::lstResults) return false;
+      session.lstResults_ContextMenu();
+      return true;
+    case VeskoKey::Reload:
+      session.reload_all();
+      return true;
+  }
+  return false;
+}
+
+void on_folders_changed(VeskoWindow& window) { window.session().catalogues_changed(); }
+
+}  // namespace korvint::app

@@ -1,0 +1,69 @@
+#include "hosts/win32/vesko_win32_host.h"
+
+#include <commctrl.h>
+#include <shlobj.h>
+
+#include <algorithm>
+
+#include "hosts/win32/folder_dialog.h"
+#include "hosts/win32/win32_handles.h"
+#include "platform/win32/win32_text.h"
+
+namespace korvint::hosts::win32 {
+using namespace korvint::ui;
+
+using platform::win32::to_wide;
+
+std::string VeskoWin32Host::BrowseFolder(std::string_view start) {
+  return browse_for_folder(window_.hwnd(), L"Choose the catalogue folder", BIF_RETURNONLYFSDIRS | BIF_NEWDIALOGSTYLE,
+                           start);
+}
+
+void VeskoWin32Host::setClipboardText(std::string_view text) {
+  const std::wstring wide = to_wide(text);
+  if (OpenClipboard(window_.hwnd()) == FALSE) return;
+  EmptyClipboard();
+  if (HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, (wide.size() + 1) * sizeof(wchar_t))) {
+    auto* copy = static_cast<wchar_t*>(GlobalLock(memory));
+    std::copy(wide.c_str(), wide.c_str() + wide.size() + 1, copy);
+    GlobalUnlock(memory);
+    if (SetClipboardData(CF_UNICODETEXT, memory) == nullptr) GlobalFree(memory);
+  }
+  CloseClipboard();
+}
+
+std::optional<ResultMenuItem> VeskoWin32Host::popupResultMenu() {
+  MenuHandle menu(CreatePopupMenu());
+  for (const ResultMenuEntry& entry : result_menu()) {
+    AppendMenuW(menu.get(), MF_STRING, static_cast<UINT_PTR>(entry.item) + 1, to_wide(entry.caption).c_str());
+  }
+  POINT at{};
+  if (const auto asked = window_.take_menu_point()) {
+    at = *asked;
+  } else {
+    GetCursorPos(&at);
+  }
+  SetForegroundWindow(window_.hwnd());
+  const int chosen = static_cast<int>(TrackPopupMenu(menu.get(), TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY,
+                                                     at.x, at.y, 0, window_.hwnd(), nullptr));
+  if (chosen <= 0) return std::nullopt;
+  return static_cast<ResultMenuItem>(chosen - 1);
+}
+
+void VeskoWin32Host::watchFolders(const std::vector<std::string>& folders, const std::vector<std::string>&) {
+  // A file written in place shows as a change of its folder's last-write data.
+  watch_.reset();
+  if (!folders.empty() && window_.hwnd() != nullptr)
+    watch_ = std::make_unique<FolderWatch>(window_.hwnd(), kFoldersChangedMessage, folders);
+}
+
+void VeskoWin32Host::focusControl(VeskoControlId id) {
+  HWND target = window_.control(id);
+  SetFocus(target);
+  if (id == VeskoControlId::txtQuery) SendMessageW(target, EM_SETSEL, 0, -1);
+  if (id == VeskoControlId::lstResults && ListView_GetNextItem(target, -1, LVNI_FOCUSED) < 0 &&
+      ListView_GetItemCount(target) > 0)
+    ListView_SetItemState(target, 0, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+}
+
+}  // namespace korvint::hosts::win32

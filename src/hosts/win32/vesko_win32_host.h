@@ -1,0 +1,43 @@
+#pragma once
+// What only the toolkit can do for Vesko's handlers, over Win32: work posted
+// from the worker arrives as a window message, the folder dialog, the
+// clipboard, the results' menu, message boxes, the focus, and the watch on
+// the catalogue folders.
+
+#include <windows.h>
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "hosts/win32/message_box.h"
+#include "hosts/win32/vesko_folder_watch.h"
+#include "hosts/win32/vesko_form_window.h"
+#include "ui/vesko_host.h"
+
+namespace korvint::hosts::win32 {
+using namespace korvint::ui;
+
+class VeskoWin32Host final : public VeskoHost {
+ public:
+  /// `window` must outlive the host.
+  explicit VeskoWin32Host(VeskoFormWindow& window) : window_(window) {}
+
+  void post(std::function<void()> task) override { window_.post(std::move(task)); }
+  void dropPosted() override { window_.drop_posted(); }
+  void showWindow() override { window_.show(); }
+  void closeWindow() override { PostMessageW(window_.hwnd(), WM_CLOSE, 0, 0); }
+  std::string BrowseFolder(std::string_view start) override;
+  void setClipboardText(std::string_view text) override;
+  std::optional<ResultMenuItem> popupResultMenu() override;
+  void messageBox(std::string_view text) override { show_message_box(window_.hwnd(), text, kVeskoTitle); }
+  void focusControl(VeskoControlId id) override;
+  void watchFolders(const std::vector<std::string>& folders, const std::vector<std::string>& files) override;
+
+ private:
+  VeskoFormWindow& window_;
+  std::unique_ptr<FolderWatch> watch_;
+};
+
+}  // namespace korvint::hosts::win32
