@@ -53,7 +53,7 @@ class ListingSink final : public platform::EntrySink {
       level_.sub_folders.push_back(
           SubFolder{std::string(entry.name), entry.creation_time, entry.is_link, entry.id});
     } else if (every_name_ || matches_pattern(pattern_, entry.name)) {
-      writer_.file_line(entry.name, entry.size, to_calendar(entry.write_time, utc_offset_));
+      writer_.file_line(entry.name, entry.size, catalogue::to_calendar(entry.write_time, utc_offset_));
       if (file_count_ < std::numeric_limits<std::int32_t>::max()) ++file_count_;
     }
     // Entries may come slowly (a network share, a helper still reading): the
@@ -150,9 +150,9 @@ WalkResult Walker::FindFilesAPI(std::string& path, const std::string& SearchStr,
     }
 
     relative.resize(level.relative_length);
-    append_name(relative, sub.name);
+    catalogue::append_name(relative, sub.name);
     relative += '\\';
-    writer_.folder_line(relative, to_calendar(sub.created, utc_offset_));
+    writer_.folder_line(relative, catalogue::to_calendar(sub.created, utc_offset_));
 
     // The descent into `sub`: it ends at once once the stop flag is set.
     if (host_.StopFlag()) {

@@ -4,7 +4,7 @@
 #include <memory>
 #include <string_view>
 
-#include "search/catalogue_line.h"
+#include "catalogue/calendar_time.h"
 #include "search/name_order.h"
 
 namespace korvint::jobs {
@@ -204,7 +204,7 @@ void ResultRows::cell(std::size_t row, int column, std::string& out) const {
     case ResultColumn::Size:
       if (!result.is_folder()) out = group_digits(result.size);
       break;
-    case ResultColumn::Date: search::append_time_text(out, result.time()); break;
+    case ResultColumn::Date: catalogue::append_time_text(out, result.time()); break;
     case ResultColumn::Catalogue: out = results.catalogue_of(result).name(); break;
   }
 }

@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "search/block_reader.h"
-#include "search/catalogue_line.h"
+#include "catalogue/parse_lines.h"
 #include "search/line_scan.h"
 #include "search/utf8.h"
 
@@ -16,10 +16,7 @@ namespace {
 constexpr std::size_t kCountBlockBytes = 256u << 10;
 
 // The longest line that can be a root or an entry, with its CR LF.
-constexpr std::size_t kLongestLine = kMaxLineBytes + 2;
-
-// The byte-order mark some tools put before UTF-8 text.
-constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
+constexpr std::size_t kLongestLine = catalogue::kMaxLineBytes + 2;
 
 std::atomic<std::uint64_t> next_serial{1};
 
@@ -238,15 +235,14 @@ std::optional<std::string> Catalogue::line_bytes(std::uint64_t offset, std::size
 }
 
 bool Catalogue::read_header() {
-  const auto head = line_bytes(0, kUtf8Mark.size() + kLongestLine);
+  const auto head = line_bytes(0, catalogue::kUtf8Mark.size() + kLongestLine);
   if (!head || head->empty()) return false;
-  const std::size_t mark = head->rfind(kUtf8Mark, 0) == 0 ? kUtf8Mark.size() : 0;
+  const std::size_t mark = head->rfind(catalogue::kUtf8Mark, 0) == 0 ? catalogue::kUtf8Mark.size() : 0;
   const bool ended = head->back() == '\n';
-  if (!ended && size_ - mark > kMaxLineBytes) return false;
-  std::string_view header = std::string_view(*head).substr(mark, head->size() - mark - (ended ? 1 : 0));
-  if (!header.empty() && header.back() == '\r') header.remove_suffix(1);
-  if (!is_root_line(header)) return false;
-  root_ = header;
+  if (!ended && size_ - mark > catalogue::kMaxLineBytes) return false;
+  const auto root = catalogue::root_of_first_line(std::string_view(*head).substr(0, head->size() - (ended ? 1 : 0)));
+  if (!root) return false;
+  root_ = *root;
   body_begin_ = ended ? head->size() : size_;
   for (const char c : root_) root_ascii_ = root_ascii_ && static_cast<unsigned char>(c) < 0x80;
   root_utf8_ = is_valid_utf8(root_);
@@ -254,7 +250,7 @@ bool Catalogue::read_header() {
     // The second line decides: a list of something else is not searched.
     const auto second = line_bytes(body_begin_, kLongestLine);
     if (!second || second->size() < 2 || second->back() != '\n' || (*second)[second->size() - 2] != '\r') return false;
-    if (!parse_entry_line(std::string_view(*second).substr(0, second->size() - 2))) return false;
+    if (!catalogue::parse_entry_line(std::string_view(*second).substr(0, second->size() - 2))) return false;
   }
   encoding_ = root_ascii_ ? TextEncoding::Ascii : (root_utf8_ ? TextEncoding::Utf8 : TextEncoding::CodePage);
   return true;
@@ -296,7 +292,7 @@ LineCounts Catalogue::count_lines(const Chunk& chunk) const {
         ++counts.skipped;
         return true;
       }
-      const auto entry = parse_entry_line(std::string_view(start, static_cast<std::size_t>(lf - 1 - start)));
+      const auto entry = catalogue::parse_entry_line(std::string_view(start, static_cast<std::size_t>(lf - 1 - start)));
       if (!entry) {
         ++counts.skipped;
         return true;
@@ -415,7 +411,7 @@ const char* find_last_folder_line(const char* low, const char* before, const cha
     const auto* line_end = static_cast<const char*>(std::memchr(slash, '\n', static_cast<std::size_t>(text_end - slash)));
     std::string_view line(start, static_cast<std::size_t>((line_end == nullptr ? text_end : line_end) - start));
     if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-    if (folder_path_of_line(line)) return start;
+    if (catalogue::folder_path_of_line(line)) return start;
     end = start;
   }
   return nullptr;

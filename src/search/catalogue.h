@@ -182,7 +182,7 @@ class Catalogue {
   bool encoding_known_ = false;
 };
 
-/// The start of the last folder line (see folder_path_of_line()) that starts in
+/// The start of the last folder line (see catalogue::folder_path_of_line()) that starts in
 /// [low, before), both line starts, in text that goes on to `text_end`;
 /// nullptr when there is none.
 const char* find_last_folder_line(const char* low, const char* before, const char* text_end);

@@ -4,8 +4,8 @@
 
 #include <sstream>
 
+#include "app/query_help.h"
 #include "app/vesko_command_line.h"
-#include "search/query.h"
 #include "support/temp_tree.h"
 
 namespace korvint::app {
@@ -95,7 +95,7 @@ TEST_F(VeskoCommandLineTest, HelpVersionAndCheck) {
   const VeskoRun help = vesko({"--help"});
   EXPECT_EQ(help.status, 0);
   EXPECT_NE(help.out.find("Usage: vesko"), std::string::npos);
-  EXPECT_NE(help.out.find(search::kQueryHelp), std::string::npos);
+  EXPECT_NE(help.out.find(app::kQueryHelp), std::string::npos);
   // The examples are quoted the way the platform's own command line takes them.
 #ifdef _WIN32
   const char* example = "Vesko.exe holiday \"\\\"two words\\\"\" -draft \"size:>1M\" *.jpg\n";

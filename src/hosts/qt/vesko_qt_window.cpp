@@ -9,8 +9,8 @@
 #include <QShortcut>
 #include <QTableView>
 
+#include "app/query_help.h"
 #include "hosts/qt/qt_text.h"
-#include "search/query.h"
 
 namespace korvint::ui::qt {
 namespace {
@@ -48,7 +48,7 @@ VeskoQtWindow::VeskoQtWindow(app::VeskoWindowOptions options, std::vector<std::s
     widgets_.push_back(widget);
   }
   auto& query = static_cast<QLineEdit&>(control(VeskoControlId::txtQuery));
-  query.setToolTip(to_qt(search::kQueryHelp));
+  query.setToolTip(to_qt(app::kQueryHelp));
   query.setPlaceholderText(QStringLiteral("Search the catalogues"));
   auto& results = static_cast<QTableView&>(control(VeskoControlId::lstResults));
   results.setSelectionMode(QAbstractItemView::SingleSelection);

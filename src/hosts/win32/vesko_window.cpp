@@ -4,8 +4,8 @@
 #include <shlobj.h>
 #include <windowsx.h>
 
+#include "app/query_help.h"
 #include "platform/win32/win32_text.h"
-#include "search/query.h"
 
 namespace korvint::ui::win32 {
 namespace {
@@ -145,7 +145,7 @@ void VeskoWin32Window::create_controls() {
                               nullptr);
   SendMessageW(tooltips_, TTM_SETMAXTIPWIDTH, 0, vesko_pixels(9000, dpi_));
   SendMessageW(tooltips_, TTM_SETDELAYTIME, TTDT_AUTOPOP, 30000);
-  query_help_ = to_wide(search::kQueryHelp);
+  query_help_ = to_wide(app::kQueryHelp);
   for (const VeskoControlId id : {VeskoControlId::txtQuery, VeskoControlId::lblStatus}) {
     TOOLINFOW tool{};
     tool.cbSize = sizeof tool;
