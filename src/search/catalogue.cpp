@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "search/block_reader.h"
+#include "search/candidate_finder.h"
 #include "catalogue/parse_lines.h"
 #include "search/line_scan.h"
 #include "search/utf8.h"
@@ -309,6 +310,37 @@ LineCounts Catalogue::count_lines(const Chunk& chunk) const {
   return counts;
 }
 
+LineCounts Catalogue::text_of_entries(const Chunk& chunk) const {
+  LineCounts counts;
+  static const CandidateFinder high = CandidateFinder::high_bytes();
+  thread_local std::vector<char> buffer;
+  BlockReader reader(*this, chunk, kCountBlockBytes, buffer);
+  Block block;
+  while (reader.next(block)) {
+    const char* const end = block.data + block.size;
+    const char* p = block.data;
+    while ((p = high.find(p, end)) != end) {
+      // Blocks hold whole lines: the line of `p` starts and ends in this one.
+      const char* start = find_last_byte(block.data, p, '\n');
+      start = start == nullptr ? block.data : start + 1;
+      const auto* lf = static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(end - p)));
+      if (lf == nullptr) break;  // a last line without its line end is no entry
+      if (lf != start && lf[-1] == '\r') {
+        const auto entry = catalogue::parse_entry_line(std::string_view(start, static_cast<std::size_t>(lf - 1 - start)));
+        if (entry && !entry->ascii) {
+          counts.non_ascii = true;
+          if (!is_valid_utf8(entry->path)) {
+            counts.valid_utf8 = false;
+            return counts;  // not UTF-8, whatever the rest holds
+          }
+        }
+      }
+      p = lf + 1;
+    }
+  }
+  return counts;
+}
+
 std::optional<std::uint64_t> Catalogue::last_folder_line(std::uint64_t from, std::uint64_t before) const {
   if (in_memory_) {
     const char* const base = memory_.data();
@@ -395,8 +427,9 @@ void Catalogue::decide_encoding(bool non_ascii, bool valid_utf8, bool saw_every_
   if (encoding_known_) return;
   non_ascii = non_ascii || !root_ascii_;
   const bool utf8 = valid_utf8 && root_utf8_;
-  encoding_ = !non_ascii ? TextEncoding::Ascii : (utf8 ? TextEncoding::Utf8 : TextEncoding::CodePage);
-  encoding_known_ = saw_every_line;
+  encoding_.store(!non_ascii ? TextEncoding::Ascii : (utf8 ? TextEncoding::Utf8 : TextEncoding::CodePage),
+                  std::memory_order_release);
+  encoding_known_.store(saw_every_line, std::memory_order_release);
 }
 
 const char* find_last_folder_line(const char* low, const char* before, const char* text_end) {

@@ -161,8 +161,7 @@ class StreamingSearch {
   // A catalogue that keeps changing is left out after its third search.
   static constexpr int kSearches = 3;
   // How far the workers run ahead of the sink: results found and not handed
-  // over yet (8 MiB of them), and chunks started and not handed over.
-  static constexpr std::size_t kAheadHits = std::size_t{1} << 18;
+  // over yet (SearchOptions::waiting_hits), and chunks started and not handed over.
   [[nodiscard]] std::size_t ahead_chunks() const { return 4 * std::size_t{threads_}; }
 
   [[nodiscard]] bool cancelled() const { return stopped(cancel_); }
@@ -215,17 +214,16 @@ class StreamingSearch {
     for (std::size_t s = cursor_; s < slots_.size(); ++s) {
       Slot& slot = slots_[s];
       if (slot.gone) continue;
-      if (slot.started < slot.results.size() && !slot.catalogue->changed()) {
-        // The chunk the sink waits for, and those its catalogue's encoding waits for, always start.
-        const bool awaited = s == cursor_ && (slot.started == slot.delivered || slot.waits_for_encoding);
-        if (!awaited && (held_chunks >= ahead_chunks() || held_hits >= kAheadHits)) return false;
-        chosen = &slot;
-        k = slot.started++;
-        ++slot.running;
-        return true;
-      }
       held_chunks += slot.started - slot.delivered;
       held_hits += slot.held_hits;
+      if (slot.started == slot.results.size() || slot.catalogue->changed()) continue;
+      // The chunk the sink waits for, and those its catalogue's encoding waits for, always start.
+      const bool awaited = s == cursor_ && (slot.started == slot.delivered || slot.waits_for_encoding);
+      if (!awaited && (held_chunks >= ahead_chunks() || held_hits >= options_.waiting_hits)) return false;
+      chosen = &slot;
+      k = slot.started++;
+      ++slot.running;
+      return true;
     }
     return false;
   }
@@ -263,15 +261,22 @@ class StreamingSearch {
   bool hand_over_slot(Slot& slot, std::unique_lock<std::mutex>& lock, MatchScratch& scratch) {
     for (;;) {
       if (halted()) return false;
-      if (!slot.decided && slot.all_done()) {
-        decide(slot, lock, scratch);
+      // The encoding is decided by the last chunk, or sooner when the
+      // results waiting for it grow large.
+      if (!slot.decided && (slot.all_done() || (slot.waits_for_encoding && slot.held_hits >= options_.waiting_hits))) {
+        decide(slot, lock);
         if (slot.catalogue->changed()) return false;  // hand_over() searches it again
+        if (!slot.decided) return false;            // stopped on the way
         continue;
       }
       if (slot.delivered == slot.results.size()) return true;
       const std::size_t k = slot.delivered;
       if (!slot.done[k]) return false;
       ChunkResult& result = slot.results[k];
+      if (slot.decided && (!result.utf8_lines.empty() || !result.code_page_lines.empty())) {
+        settle(slot, result, k, lock, scratch);
+        if (slot.catalogue->changed()) return false;
+      }
       // Before the encoding is known, the hits before the first that waits for it.
       const std::uint64_t before = slot.decided ? kNoLine : result.open_from;
       if (!give(slot, result, before, lock)) return false;
@@ -327,33 +332,48 @@ class StreamingSearch {
     return true;
   }
 
-  // Decides the encoding of the catalogue of `slot` from what all its chunks
-  // saw (for good when they saw every line), and settles the lines whose
-  // verdict waited for it.
-  void decide(Slot& slot, std::unique_lock<std::mutex>& lock, MatchScratch& scratch) {
-    ChunkResult seen;
-    seen.complete = true;
-    for (const ChunkResult& result : slot.results) {
-      seen.complete = seen.complete && result.complete;
-      seen.non_ascii = seen.non_ascii || result.non_ascii;
-      seen.valid_utf8 = seen.valid_utf8 && result.valid_utf8;
+  // Decides the encoding of the catalogue of `slot` for good from what its
+  // chunks saw of the entries' text, the chunks not searched yet looked at
+  // only where their lines hold bytes >= 0x80.
+  void decide(Slot& slot, std::unique_lock<std::mutex>& lock) {
+    bool non_ascii = false;
+    bool valid_utf8 = true;
+    bool complete = true;
+    std::vector<Chunk> unseen;
+    for (std::size_t k = 0; k < slot.results.size(); ++k) {
+      if (!slot.done[k]) {
+        unseen.push_back(slot.folders->chunks()[k]);
+        continue;
+      }
+      const ChunkResult& result = slot.results[k];
+      complete = complete && result.complete;
+      non_ascii = non_ascii || result.non_ascii;
+      valid_utf8 = valid_utf8 && result.valid_utf8;
     }
     Catalogue& catalogue = *slot.catalogue;
-    if (catalogue.changed()) return;
-    // No worker searches this catalogue any more: its chunks are all done.
-    lock.unlock();
-    catalogue.decide_encoding(seen.non_ascii, seen.valid_utf8, seen.complete);
-    std::size_t held = 0;
-    for (std::size_t k = slot.delivered; k < slot.results.size(); ++k) {
-      ChunkResult& result = slot.results[k];
-      if ((!result.utf8_lines.empty() || !result.code_page_lines.empty()) && !halted())
-        settle_open_lines(job(slot, k), scratch, result);
-      held += result.hit_count;
-    }
-    lock.lock();
-    slot.held_hits = held - std::min(held, slot.given_in_chunk);
-    slot.decided = true;
+    // Its chunks not started wait until it is decided, as any others.
     slot.waits_for_encoding = false;
+    lock.unlock();
+    for (const Chunk& chunk : unseen) {
+      if (!valid_utf8 || halted()) break;
+      const LineCounts text = catalogue.text_of_entries(chunk);
+      non_ascii = non_ascii || text.non_ascii;
+      valid_utf8 = valid_utf8 && text.valid_utf8;
+    }
+    const bool decided = !catalogue.changed() && !halted();
+    if (decided) catalogue.decide_encoding(non_ascii, valid_utf8, complete);
+    lock.lock();
+    slot.decided = decided;
+  }
+
+  // Settles the lines of chunk `k` whose verdict waited for the encoding.
+  void settle(Slot& slot, ChunkResult& result, std::size_t k, std::unique_lock<std::mutex>& lock,
+              MatchScratch& scratch) {
+    const std::size_t before = result.hit_count;
+    lock.unlock();
+    settle_open_lines(job(slot, k), scratch, result);
+    lock.lock();
+    slot.held_hits = slot.held_hits + result.hit_count - std::min(slot.held_hits + result.hit_count, before);
   }
 
   // The catalogue of `slot` changed: what the sink took of it is withdrawn,

@@ -22,6 +22,10 @@ struct SearchOptions {
   unsigned threads = 0;                   ///< workers (0: one per core)
   std::string code_page;                  ///< for catalogues that are not UTF-8 ("" = default)
   std::size_t block_bytes = 128u << 10;   ///< the size a worker reads into its buffer at a time
+  /// How many results (32 bytes each) may wait for the sink: the workers go
+  /// no further ahead, and a catalogue whose encoding they wait for has it
+  /// decided without waiting for its last chunk.
+  std::size_t waiting_hits = std::size_t{1} << 17;
 };
 
 struct SearchOutcome {

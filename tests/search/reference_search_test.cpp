@@ -166,12 +166,15 @@ TEST(ReferenceSearchTest, EqualsTheNaiveSearchInResultsAndOrder) {
     options.chunk_bytes = kChunks[draw.below(std::size(kChunks))];
     options.block_bytes = kBlocks[draw.below(std::size(kBlocks))];
     options.threads = 1 + static_cast<unsigned>(draw.below(4));
+    static constexpr std::size_t kWaiting[] = {1, 10, std::size_t{1} << 18};
+    options.waiting_hits = kWaiting[draw.below(std::size(kWaiting))];
     options.code_page = "windows-1252";
     const bool known = draw.below(3) == 0;  // the encodings counted before, as the window does
     const bool limited = draw.below(4) == 0;
     SCOPED_TRACE("seed " + std::to_string(seed) + ", query " + query_text + ", chunks of " +
                  std::to_string(options.chunk_bytes) + ", blocks of " + std::to_string(options.block_bytes) + ", " +
-                 std::to_string(options.threads) + " threads" + (known ? ", encodings known" : ""));
+                 std::to_string(options.threads) + " threads, " + std::to_string(options.waiting_hits) +
+                 " waiting" + (known ? ", encodings known" : ""));
 
     std::vector<std::shared_ptr<Catalogue>> catalogues;
     for (std::size_t c = 0; c < texts.size(); ++c)
