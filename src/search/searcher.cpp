@@ -161,8 +161,11 @@ class StreamingSearch {
   // A catalogue that keeps changing is left out after its third search.
   static constexpr int kSearches = 3;
   // How far the workers run ahead of the sink: results found and not handed
-  // over yet (SearchOptions::waiting_hits), and chunks started and not handed over.
-  [[nodiscard]] std::size_t ahead_chunks() const { return 4 * std::size_t{threads_}; }
+  // over yet (SearchOptions::waiting_hits) bound the memory; chunks started
+  // and not handed over bound the reading ahead, generously, so that a
+  // catalogue whose encoding its last chunk decides does not leave the
+  // workers idle meanwhile.
+  [[nodiscard]] std::size_t ahead_chunks() const { return std::max<std::size_t>(64, 4 * std::size_t{threads_}); }
 
   [[nodiscard]] bool cancelled() const { return stopped(cancel_); }
   [[nodiscard]] bool halted() const { return halt_.load(std::memory_order_relaxed) || cancelled(); }
