@@ -13,19 +13,20 @@ void append_number(std::string& out, Int value) {
   out.append(digits, result.ptr);
 }
 
+// Appends the three numbers of a date or a time with their separators.
+void append_three(std::string& out, int first, char separator, int second, char last_separator, int third) {
+  append_number(out, first);
+  out += separator;
+  append_number(out, second);
+  out += last_separator;
+  append_number(out, third);
+}
+
 void append_date_time(std::string& out, const CalendarTime& t) {
   out += ' ';
-  append_number(out, t.year);
-  out += '.';
-  append_number(out, t.month);
-  out += '.';
-  append_number(out, t.day);
+  append_three(out, t.year, '.', t.month, '.', t.day);
   out += '\t';
-  append_number(out, t.hour);
-  out += ':';
-  append_number(out, t.minute);
-  out += '.';
-  append_number(out, t.second);
+  append_three(out, t.hour, ':', t.minute, '.', t.second);
   out += "\r\n";
 }
 

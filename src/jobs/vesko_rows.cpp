@@ -166,23 +166,18 @@ const search::Catalogue& ResultRows::catalogue(std::size_t row) const {
   return shown_.results->catalogue_of(hit(row));
 }
 
-std::optional<std::string> ResultRows::full_path(std::size_t row) const {
-  std::string path;
-  if (!shown_.results->full_path(hit(row), decoder_, path)) {
-    unreadable();
-    return std::nullopt;
-  }
-  return path;
-}
-
-std::optional<std::string> ResultRows::name(std::size_t row) const {
+std::optional<std::string> ResultRows::read(Reader reader, std::size_t row) const {
   std::string text;
-  if (!shown_.results->name(hit(row), decoder_, text)) {
+  if (!((*shown_.results).*reader)(hit(row), decoder_, text)) {
     unreadable();
     return std::nullopt;
   }
   return text;
 }
+
+std::optional<std::string> ResultRows::full_path(std::size_t row) const { return read(&search::ResultSet::full_path, row); }
+
+std::optional<std::string> ResultRows::name(std::size_t row) const { return read(&search::ResultSet::name, row); }
 
 void ResultRows::unreadable() const {
   if (told_ || !on_unreadable_) return;

@@ -4,9 +4,9 @@
 #include <array>
 #include <cstring>
 
+#include "catalogue/parse_lines.h"
 #include "search/block_reader.h"
 #include "search/candidate_finder.h"
-#include "catalogue/parse_lines.h"
 #include "search/line_scan.h"
 #include "search/utf8.h"
 

@@ -6,10 +6,10 @@
 #include <string_view>
 #include <vector>
 
+#include "catalogue/parse_lines.h"
 #include "search/ascii_folds.h"
 #include "search/candidate_finder.h"
 #include "search/catalogue.h"
-#include "catalogue/parse_lines.h"
 #include "search/name_decoder.h"
 #include "search/query.h"
 

@@ -10,8 +10,8 @@
 #include <string_view>
 #include <vector>
 
-#include "search/catalogue.h"
 #include "catalogue/parse_lines.h"
+#include "search/catalogue.h"
 #include "search/name_decoder.h"
 
 namespace korvint::search {

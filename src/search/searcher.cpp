@@ -123,9 +123,8 @@ struct Slot {
 
 // A search that streams: workers take chunks in catalogue order; the thread
 // that finishes a chunk hands over every result that is then ready, in order;
-// and the workers run only a few chunks ahead of the sink, so memory stays
-// flat for any number of results (the chunks of a catalogue whose encoding
-// the sink waits for excepted).
+// and the workers stop taking chunks while SearchOptions::waiting_hits
+// results wait for the sink, so memory stays flat for any number of results.
 class StreamingSearch {
  public:
   StreamingSearch(const std::vector<std::shared_ptr<Catalogue>>& catalogues, const Matcher& matcher,
