@@ -166,8 +166,8 @@ def main():
         for label, _ in builds:
             found = int(counts[label]) if counts[label].isdigit() else 0
             if found >= 1_000_000:
-                per_result.append("%s: %s results of `%s %s` in %.1f MiB of heap at most." % (
-                    label, format(found, ","), " ".join(extra), query, peak[label] / 1024))
+                per_result.append("%s: %s results of `%s` in %.1f MiB of heap at most." % (
+                    label, format(found, ","), " ".join(extra + [query]), peak[label] / 1024))
     # How soon the first result is out while the rest is searched.
     seconds = {label: [] for label, _ in builds}
     for _ in range(a.rounds):

@@ -354,13 +354,13 @@ void VeskoSession::run_query(bool refresh) {
                    catalogues = selected_catalogues(), options, sort = sort_, refresh, before = std::move(before), place,
                    code_page = services_.code_page](const std::atomic<bool>& cancel) {
     const auto start = std::chrono::steady_clock::now();
-    // Shows `results` (sorted when a column was clicked); false when cancelled on the way.
+    // Shows `results`, sorted when a column was clicked (unless cancelled on the way).
     auto show = [&](std::shared_ptr<const search::ResultSet> results, std::string summary, bool complete,
                     std::vector<std::string> notes) {
       ShownResults shown;
       if (sort) {
         auto order = sorted_rows(*results, sort->column, sort->descending, code_page, &cancel);
-        if (!order) return false;
+        if (!order) return;
         shown.order = std::move(*order);
       }
       shown.results = std::move(results);
@@ -374,7 +374,6 @@ void VeskoSession::run_query(bool refresh) {
                           keep_place, notes = std::move(notes)]() mutable {
         on_searched(generation, std::move(shown), std::move(summary), complete, keep_place, std::move(notes));
       });
-      return true;
     };
     // The first rows go to the window as soon as they are found, while the
     // same search goes on to the end; a refresh shows its rows once, when

@@ -121,5 +121,30 @@ TEST_F(VeskoCommandLineTest, HelpVersionAndCheck) {
       << check.err;
 }
 
+// A pipe whose reader has gone: every write fails.
+class ClosedPipe final : public std::streambuf {
+ public:
+  int writes = 0;
+
+ protected:
+  int_type overflow(int_type) override {
+    ++writes;
+    return traits_type::eof();
+  }
+  std::streamsize xsputn(const char*, std::streamsize) override {
+    ++writes;
+    return 0;
+  }
+};
+
+TEST_F(VeskoCommandLineTest, AnOutputThatCannotBeWrittenStopsTheSearchWithTwo) {
+  ClosedPipe pipe;
+  std::ostream out(&pipe);
+  std::ostringstream err;
+  EXPECT_EQ(run_vesko({"--catalogues", folder_, "song"}, out, err), 2);
+  EXPECT_EQ(err.str(), "vesko: readme.lst is not a catalogue\nvesko: cannot write the results\n");
+  EXPECT_EQ(pipe.writes, 1);
+}
+
 }  // namespace
 }  // namespace korvint::app
