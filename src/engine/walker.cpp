@@ -14,6 +14,8 @@
 namespace korvint::engine {
 namespace {
 
+using catalogue::append_name;
+using catalogue::to_calendar;
 using platform::DirEntry;
 using platform::FolderId;
 using platform::OpenFolder;
@@ -53,7 +55,7 @@ class ListingSink final : public platform::EntrySink {
       level_.sub_folders.push_back(
           SubFolder{std::string(entry.name), entry.creation_time, entry.is_link, entry.id});
     } else if (every_name_ || matches_pattern(pattern_, entry.name)) {
-      writer_.file_line(entry.name, entry.size, catalogue::to_calendar(entry.write_time, utc_offset_));
+      writer_.file_line(entry.name, entry.size, to_calendar(entry.write_time, utc_offset_));
       if (file_count_ < std::numeric_limits<std::int32_t>::max()) ++file_count_;
     }
     // Entries may come slowly (a network share, a helper still reading): the
@@ -150,9 +152,9 @@ WalkResult Walker::FindFilesAPI(std::string& path, const std::string& SearchStr,
     }
 
     relative.resize(level.relative_length);
-    catalogue::append_name(relative, sub.name);
+    append_name(relative, sub.name);
     relative += '\\';
-    writer_.folder_line(relative, catalogue::to_calendar(sub.created, utc_offset_));
+    writer_.folder_line(relative, to_calendar(sub.created, utc_offset_));
 
     // The descent into `sub`: it ends at once once the stop flag is set.
     if (host_.StopFlag()) {
