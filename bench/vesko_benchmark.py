@@ -9,6 +9,7 @@ Makes the catalogues once with bench/make_catalogues.py (seed 1, a rare word
 planted 20 times per catalogue), reads them once so the cache is warm, then for
 each query kind runs, interleaved, `rounds` times:
   vesko --catalogues DIR QUERY > FILE      (full paths rebuilt and written)
+  vesko --catalogues DIR type:file | head -1 (the time to the first line)
   LC_ALL=C grep -F -i -c WORD *.lst > FILE (where a literal word says the same)
   LC_ALL=C grep -F -c WORD *.lst > FILE
   and each --compare build of vesko the same way as --vesko (two builds timed
@@ -39,7 +40,8 @@ QUERIES = [
     ("size:", "size:>3GB", None, []),
     ("date:", "date:2019-03-01..2019-03-07", None, []),
     ("ext:", "ext:iso;7z", None, []),
-    ("type:file, 10M results held, --count", "type:file", None, ["--count"]),
+    ("type:file, every result written", "type:file", None, []),
+    ("type:file, --count", "type:file", None, ["--count"]),
 ]
 
 
@@ -56,6 +58,17 @@ def machine():
     load = os.getloadavg()[0] if hasattr(os, "getloadavg") else float("nan")
     return "%d cores, %s, %s %s; load average %.1f when the run started" % (
         os.cpu_count(), cpu, platform.system(), platform.release(), load)
+
+
+def first_line(command, cwd, env):
+    """Runs `command` into a pipe as `command | head -1` does; returns the seconds until its first line."""
+    start = time.perf_counter()
+    process = subprocess.Popen(command, cwd=cwd, env=env, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+    process.stdout.readline()
+    seconds = time.perf_counter() - start
+    process.stdout.close()  # its next write ends it with SIGPIPE, as after head
+    process.wait()
+    return seconds
 
 
 def run(command, cwd, env, out_path, sample_memory):
@@ -151,10 +164,18 @@ def main():
                 ("%.2f" % (wall / base)) if base and name != "grep -F -i" else ("1.00" if base else "")))
         print("\n".join(rows[-len(tools):]), flush=True)
         for label, _ in builds:
-            held = int(counts[label]) if counts[label].isdigit() else 0
-            if held >= 1_000_000:  # the whole heap over the results held: an upper bound per result
-                per_result.append("%s holds %s results of `%s` in %.1f bytes each at most (peak heap / results)." % (
-                    label, format(held, ","), query, peak[label] * 1024 / held))
+            found = int(counts[label]) if counts[label].isdigit() else 0
+            if found >= 1_000_000:
+                per_result.append("%s: %s results of `%s` in %.1f MiB of heap at most." % (
+                    label, format(found, ","), " ".join(extra + [query]), peak[label] / 1024))
+    # How soon the first result is out while the rest is searched.
+    seconds = {label: [] for label, _ in builds}
+    for _ in range(a.rounds):
+        for label, path in builds:
+            seconds[label].append(first_line([path, "--catalogues", folder, "--", "type:file"], folder, env))
+    for label, _ in builds:
+        per_result.append("%s: the first line of `%s type:file | head -1` after %.3f s (median)." % (
+            label, label.split()[0], statistics.median(seconds[label])))
     table = [
         "Machine: %s." % header,
         "%d catalogues of %s entries, %.0f MB in all; warm cache; median of %d interleaved rounds; TZ=UTC, LC_ALL=C." % (

@@ -10,25 +10,26 @@ cd "$root"
 # The layers, lowest first: what a folder may include besides its own headers.
 declare -A below=(
   [platform]=""
-  [engine]="platform"
-  [search]="platform"
-  [ui]="engine search platform"
-  [jobs]="ui engine search platform"
-  [shell]="ui engine search platform"
-  [app]="jobs shell ui engine search platform"
-  [hosts/headless]="app jobs shell ui engine search platform"
-  [hosts/qt]="app jobs shell ui engine search platform"
-  [hosts/win32]="app jobs shell ui engine search platform"
+  [catalogue]="platform"
+  [engine]="catalogue platform"
+  [search]="catalogue platform"
+  [ui]="engine search catalogue platform"
+  [jobs]="ui engine search catalogue platform"
+  [shell]="ui engine search catalogue platform"
+  [app]="jobs shell ui engine search catalogue platform"
+  [hosts/headless]="app jobs shell ui engine search catalogue platform"
+  [hosts/qt]="app jobs shell ui engine search catalogue platform"
+  [hosts/win32]="app jobs shell ui engine search catalogue platform"
   # The programs' main() in hosts/ choose among the hosts.
-  [hosts]="hosts/headless hosts/qt hosts/win32 app jobs shell ui engine search platform"
+  [hosts]="hosts/headless hosts/qt hosts/win32 app jobs shell ui engine search catalogue platform"
 )
 
 # Tests follow the rules of the layer they test, with these additions:
 # support/, reliability/, fuzz/ and layers/ test the whole program and may
 # include anything; the platform's Windows tests read what the folder source
-# gives through the engine's walker and line format.
+# gives through the engine's walker and the catalogue's line format.
 declare -A tests_also=(
-  [platform]="engine"
+  [platform]="engine catalogue"
 )
 whole_program_tests='^(support|reliability|fuzz|layers)/'
 
@@ -64,7 +65,7 @@ check_file() {
   if [ "$tree" = tests ] && [[ $relative =~ $whole_program_tests ]]; then
     anything=true
   elif [ -z "${below[$own]+set}" ]; then
-    complain "$file: lies in no layer folder (platform, engine, search, ui, jobs, shell, app, hosts/...)"
+    complain "$file: lies in no layer folder (platform, catalogue, engine, search, ui, jobs, shell, app, hosts/...)"
     return
   fi
   local allowed="${below[$own]-}"

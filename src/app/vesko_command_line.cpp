@@ -7,11 +7,11 @@
 #include <string_view>
 
 #include "app/vesko_arguments.h"
+#include "app/query_help.h"
 #include "platform/case_folding.h"
 #include "platform/file_services.h"
 #include "platform/text_decoding.h"
 #include "search/catalogue_folder.h"
-#include "search/query.h"
 #include "search/result_line.h"
 #include "search/searcher.h"
 #include "shell/vesko_settings.h"
@@ -28,31 +28,77 @@ constexpr const char* kNoFolderYet =
     "no catalogue folder yet: name one with --catalogues DIR or on the first line of Vesko.ini, "
     "or make catalogues with Korvint";
 
-// Writes results in large blocks. A catalogue that changed since the search
-// cannot give its results any more: they are left out, and it is named.
-void print_results(const search::SearchOutcome& outcome, const std::string& code_page, std::ostream& out,
-                   std::vector<std::string>& errors) {
-  search::NameDecoder decoder(code_page);
-  std::vector<std::unique_ptr<search::Catalogue::Hold>> holds;
-  for (const auto& catalogue : outcome.results.catalogues())
-    holds.push_back(std::make_unique<search::Catalogue::Hold>(*catalogue));
-  std::vector<std::uint64_t> left_out(outcome.results.catalogues().size(), 0);
-  std::string block;
-  outcome.results.for_each([&](const search::Hit& hit) {
-    if (!search::append_result_line(block, outcome.results, hit, decoder)) ++left_out[hit.catalogue()];
-    if (block.size() >= (1u << 16)) {
-      out.write(block.data(), static_cast<std::streamsize>(block.size()));
-      block.clear();
+// Prints each result as the search hands it over, so the first lines are out
+// while the rest is searched and memory stays flat however many are found. A
+// catalogue that changed since its results were found cannot give them any
+// more: they are left out, and it is named.
+class ResultPrinter final : public search::ResultSink {
+ public:
+  ResultPrinter(const std::string& code_page, std::ostream& out) : decoder_(code_page), out_(out) {}
+
+  bool take(const std::shared_ptr<const search::Catalogue>& catalogue, std::vector<search::Hit> hits) override {
+    if (catalogue != held_catalogue_) {
+      // Each catalogue opened once for all its results, not once a line.
+      hold_.reset();
+      hold_ = std::make_unique<search::Catalogue::Hold>(*catalogue);
+      held_catalogue_ = catalogue;
     }
-  });
-  out.write(block.data(), static_cast<std::streamsize>(block.size()));
-  for (std::size_t c = 0; c < left_out.size(); ++c) {
-    if (left_out[c] == 0) continue;
-    const search::Catalogue& catalogue = *outcome.results.catalogues()[c];
-    errors.push_back(catalogue.source().file_name + " changed while its results were written: " +
-                     std::to_string(left_out[c]) + (left_out[c] == 1 ? " result" : " results") + " left out");
+    for (const search::Hit& hit : hits) {
+      if (!search::append_result_line(block_, *catalogue, hit, decoder_)) count(left_out_, catalogue->source().file_name);
+      if (block_.size() >= kBlockBytes) write();
+    }
+    write();
+    return static_cast<bool>(out_);
   }
-}
+
+  // What is printed stays printed: the fresh version's results follow, and a note says so.
+  bool withdraw(std::size_t, std::size_t count_printed) override {
+    if (held_catalogue_) count(withdrawn_, held_catalogue_->source().file_name, count_printed);
+    return true;
+  }
+
+  /// What went otherwise than asked, for stderr: results left out, results of an earlier version printed.
+  void add_notes(std::vector<std::string>& errors, std::vector<std::string>& notes) const {
+    for (const auto& [file, number] : left_out_)
+      errors.push_back(file + " changed while its results were written: " + results_text(number) + " left out");
+    for (const auto& [file, number] : withdrawn_)
+      notes.push_back(file + " changed during the search: the " + results_text(number) +
+                      " printed before came from its earlier version");
+  }
+
+ private:
+  static constexpr std::size_t kBlockBytes = std::size_t{1} << 16;
+
+  using Counts = std::vector<std::pair<std::string, std::uint64_t>>;
+  static void count(Counts& counts, const std::string& file, std::uint64_t number = 1) {
+    if (counts.empty() || counts.back().first != file) counts.emplace_back(file, 0);
+    counts.back().second += number;
+  }
+  static std::string results_text(std::uint64_t number) {
+    return std::to_string(number) + (number == 1 ? " result" : " results");
+  }
+  void write() {
+    if (block_.empty()) return;
+    out_.write(block_.data(), static_cast<std::streamsize>(block_.size()));
+    out_.flush();
+    block_.clear();
+  }
+
+  search::NameDecoder decoder_;
+  std::ostream& out_;
+  std::string block_;
+  std::shared_ptr<const search::Catalogue> held_catalogue_;
+  std::unique_ptr<search::Catalogue::Hold> hold_;
+  Counts left_out_;
+  Counts withdrawn_;
+};
+
+// Keeps no result: for --count, which needs only how many.
+class ResultCounter final : public search::ResultSink {
+ public:
+  bool take(const std::shared_ptr<const search::Catalogue>&, std::vector<search::Hit>) override { return true; }
+  bool withdraw(std::size_t, std::size_t) override { return true; }
+};
 
 }  // namespace
 
@@ -94,7 +140,7 @@ std::string vesko_usage(std::string_view program) {
            "  " + me + " holiday '\"two words\"' -draft 'size:>1M' '*.jpg'\n";
 #endif
   usage += "\nQuery:\n";
-  usage += search::kQueryHelp;
+  usage += app::kQueryHelp;
   usage += "\nExit status: 0 when something was found, 1 when nothing, 2 on an error (also\n"
            "when results were found but some catalogue or folder could not be read).\n";
 #ifdef _WIN32
@@ -180,15 +226,15 @@ int run_vesko(const std::vector<std::string>& arguments, std::ostream& out, std:
       if (!note.empty()) err << me << ": " << note << "\n";
     }
   }
-  const search::SearchOutcome outcome = search::run_search(set.catalogues, matcher, search_options);
-  for (const std::string& note : outcome.notes) err << me << ": " << note << "\n";
+  ResultPrinter printer(code_page, out);
+  ResultCounter counter;
+  search::ResultSink& sink = options.count ? static_cast<search::ResultSink&>(counter) : printer;
+  const search::SearchOutcome outcome = search::run_search(set.catalogues, matcher, search_options, sink);
+  std::vector<std::string> notes = outcome.notes;
   errors.insert(errors.end(), outcome.errors.begin(), outcome.errors.end());
-
-  if (options.count) {
-    out << outcome.results.size() << "\n";
-  } else {
-    print_results(outcome, code_page, out, errors);
-  }
+  printer.add_notes(errors, notes);
+  for (const std::string& note : notes) err << me << ": " << note << "\n";
+  if (options.count) out << outcome.found << "\n";
   out.flush();
   for (const std::string& error : errors) err << me << ": " << error << "\n";
   if (!out) {
@@ -196,7 +242,7 @@ int run_vesko(const std::vector<std::string>& arguments, std::ostream& out, std:
     return 2;
   }
   if (!errors.empty()) return 2;
-  return outcome.results.empty() ? 1 : 0;
+  return outcome.found == 0 ? 1 : 0;
 }
 
 }  // namespace korvint::app

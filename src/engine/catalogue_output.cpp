@@ -7,13 +7,14 @@
 namespace korvint::engine {
 
 using platform::Status;
+namespace lock_note = catalogue::lock_note;
 
 OutputPaths make_output_paths(std::string_view folder, std::string_view name) {
   OutputPaths paths;
   paths.output.reserve(folder.size() + name.size());
   paths.output.append(folder).append(name);
-  paths.backup = paths.output + ".old";
-  paths.lock = paths.output + ".lock";
+  paths.backup = catalogue::backup_path(paths.output);
+  paths.lock = catalogue::lock_path(paths.output);
   return paths;
 }
 

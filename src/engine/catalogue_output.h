@@ -10,8 +10,8 @@
 #include <string>
 #include <string_view>
 
+#include "catalogue/file_names.h"
 #include "platform/file_services.h"
-#include "platform/lock_note.h"
 #include "platform/status.h"
 
 namespace korvint::engine {
@@ -29,11 +29,6 @@ OutputPaths make_output_paths(std::string_view folder, std::string_view name);
 
 /// True when a normal file (a regular file, not hidden or system) is at `sFullPath`.
 bool FileExists(platform::FileServices& files, const std::string& sFullPath);
-
-/// The notes a scan keeps in its lock file, each true of the files under the
-/// names from the moment it is written until the next: what a later scan
-/// believes of them when this one is killed.
-namespace lock_note = platform::lock_note;
 
 /// Owns the open output file of one scan from FileWrite to the end of the job.
 class CatalogueOutput {

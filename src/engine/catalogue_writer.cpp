@@ -9,18 +9,18 @@ CatalogueWriter::CatalogueWriter(platform::OutputFile& file, std::size_t block_s
 }
 
 void CatalogueWriter::header(std::string_view root) {
-  append_header_line(buffer_, root);
+  catalogue::append_header_line(buffer_, root);
   flush_if_full();
 }
 
 void CatalogueWriter::file_line(std::string_view name, std::uint64_t size,
-                                const CalendarTime& written) {
-  append_file_line(buffer_, name, size, written);
+                                const catalogue::CalendarTime& written) {
+  catalogue::append_file_line(buffer_, name, size, written);
   flush_if_full();
 }
 
-void CatalogueWriter::folder_line(std::string_view relative_path, const CalendarTime& created) {
-  append_folder_line(buffer_, relative_path, created);
+void CatalogueWriter::folder_line(std::string_view relative_path, const catalogue::CalendarTime& created) {
+  catalogue::append_folder_line(buffer_, relative_path, created);
   flush_if_full();
 }
 

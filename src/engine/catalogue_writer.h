@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "engine/catalogue_format.h"
+#include "catalogue/format_lines.h"
 #include "platform/file_services.h"
 #include "platform/status.h"
 
@@ -21,10 +21,10 @@ class CatalogueWriter {
   void header(std::string_view root);
 
   /// Adds a file line.
-  void file_line(std::string_view name, std::uint64_t size, const CalendarTime& written);
+  void file_line(std::string_view name, std::uint64_t size, const catalogue::CalendarTime& written);
 
   /// Adds a folder line; `relative_path` ends in "\".
-  void folder_line(std::string_view relative_path, const CalendarTime& created);
+  void folder_line(std::string_view relative_path, const catalogue::CalendarTime& created);
 
   /// Writes out what is buffered; returns the first failure so far.
   platform::Status flush();

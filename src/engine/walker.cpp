@@ -14,6 +14,8 @@
 namespace korvint::engine {
 namespace {
 
+using catalogue::append_name;
+using catalogue::to_calendar;
 using platform::DirEntry;
 using platform::FolderId;
 using platform::OpenFolder;

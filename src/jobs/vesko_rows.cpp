@@ -4,7 +4,7 @@
 #include <memory>
 #include <string_view>
 
-#include "search/catalogue_line.h"
+#include "catalogue/calendar_time.h"
 #include "search/name_order.h"
 
 namespace korvint::jobs {
@@ -166,23 +166,18 @@ const search::Catalogue& ResultRows::catalogue(std::size_t row) const {
   return shown_.results->catalogue_of(hit(row));
 }
 
-std::optional<std::string> ResultRows::full_path(std::size_t row) const {
-  std::string path;
-  if (!shown_.results->full_path(hit(row), decoder_, path)) {
-    unreadable();
-    return std::nullopt;
-  }
-  return path;
-}
-
-std::optional<std::string> ResultRows::name(std::size_t row) const {
+std::optional<std::string> ResultRows::read(Reader reader, std::size_t row) const {
   std::string text;
-  if (!shown_.results->name(hit(row), decoder_, text)) {
+  if (!((*shown_.results).*reader)(hit(row), decoder_, text)) {
     unreadable();
     return std::nullopt;
   }
   return text;
 }
+
+std::optional<std::string> ResultRows::full_path(std::size_t row) const { return read(&search::ResultSet::full_path, row); }
+
+std::optional<std::string> ResultRows::name(std::size_t row) const { return read(&search::ResultSet::name, row); }
 
 void ResultRows::unreadable() const {
   if (told_ || !on_unreadable_) return;
@@ -204,7 +199,7 @@ void ResultRows::cell(std::size_t row, int column, std::string& out) const {
     case ResultColumn::Size:
       if (!result.is_folder()) out = group_digits(result.size);
       break;
-    case ResultColumn::Date: search::append_time_text(out, result.time()); break;
+    case ResultColumn::Date: catalogue::append_time_text(out, result.time()); break;
     case ResultColumn::Catalogue: out = results.catalogue_of(result).name(); break;
   }
 }

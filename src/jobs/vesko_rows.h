@@ -67,6 +67,9 @@ class ResultRows final : public ui::TableRows {
   [[nodiscard]] const search::Catalogue& catalogue(std::size_t row) const;
 
  private:
+  using Reader = bool (search::ResultSet::*)(const search::Hit&, search::NameDecoder&, std::string&) const;
+  // What `reader` gives of the result in `row`; nullopt, told once, when its catalogue changed.
+  std::optional<std::string> read(Reader reader, std::size_t row) const;
   void unreadable() const;
 
   ShownResults shown_;

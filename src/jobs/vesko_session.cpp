@@ -4,6 +4,7 @@
 #include <chrono>
 #include <map>
 
+#include "catalogue/file_names.h"
 #include "jobs/local_time_text.h"
 #include "platform/desktop_files.h"
 #include "search/catalogue_folder.h"
@@ -39,11 +40,11 @@ std::string joined(const std::vector<std::string>& parts, std::string_view separ
 // "NAME.lst" also for its backup "NAME.lst.old".
 std::string catalogue_path(const search::Catalogue& catalogue) {
   const std::string& path = catalogue.path();
-  return catalogue.from_old() ? path.substr(0, path.size() - 4) : path;
+  return catalogue.from_old() ? path.substr(0, path.size() - catalogue::kBackupEnding.size()) : path;
 }
 std::string catalogue_file_name(const search::Catalogue& catalogue) {
   const std::string& name = catalogue.source().file_name;
-  return catalogue.from_old() ? name.substr(0, name.size() - 4) : name;
+  return catalogue.from_old() ? name.substr(0, name.size() - catalogue::kBackupEnding.size()) : name;
 }
 
 // True when `fresh` is the very file `kept` was opened from, chosen the same way.
@@ -94,6 +95,32 @@ bool same_rows(const ShownResults& a, const ShownResults& b, std::size_t count, 
   }
   return true;
 }
+
+// Keeps every result of a search and hands a copy of the first `first` of
+// them to `show_first` once that many are in, while the search goes on.
+class FirstRowsSink final : public search::ResultSink {
+ public:
+  FirstRowsSink(const std::vector<std::shared_ptr<search::Catalogue>>& catalogues, std::size_t first,
+                std::function<void(search::ResultSet)> show_first)
+      : collector_(catalogues), first_(first), show_first_(std::move(show_first)) {}
+
+  bool take(const std::shared_ptr<const search::Catalogue>& catalogue, std::vector<search::Hit> hits) override {
+    collector_.take(catalogue, std::move(hits));
+    if (first_ != 0 && collector_.size() >= first_) {
+      show_first_(collector_.first(first_));
+      first_ = 0;
+    }
+    return true;
+  }
+  bool withdraw(std::size_t index, std::size_t count) override { return collector_.withdraw(index, count); }
+
+  search::ResultSet results() { return collector_.results(); }
+
+ private:
+  search::ResultCollector collector_;
+  std::size_t first_;
+  std::function<void(search::ResultSet)> show_first_;
+};
 
 }  // namespace
 
@@ -324,51 +351,47 @@ void VeskoSession::run_query(bool refresh) {
   ShownResults before = refresh ? results_.shown() : ShownResults{};
   const std::size_t place = std::max(form_.lstResults.topRow(), form_.lstResults.currentRow().value_or(0));
   worker_->submit([this, reach = reach_, host = &form_.host, generation, query = std::move(*query),
-                   catalogues = selected_catalogues(), options,
-                   sort = sort_, refresh, before = std::move(before), place,
-                   code_page = services_.code_page](const std::atomic<bool>& cancel) mutable {
+                   catalogues = selected_catalogues(), options, sort = sort_, refresh, before = std::move(before), place,
+                   code_page = services_.code_page](const std::atomic<bool>& cancel) {
     const auto start = std::chrono::steady_clock::now();
-    const search::Matcher matcher(query);
-    // First a search that stops at the first few results: a word found in
-    // many names shows its first rows at once, while the whole search goes on.
-    // A search that finds fewer is already complete. A refresh shows its rows
-    // once, when they are all in, so the table does not jump.
-    options.max_hits = refresh ? 0 : kFirstResults;
-    for (;;) {
-      auto outcome = std::make_shared<search::SearchOutcome>(search::run_search(catalogues, matcher, options, &cancel));
-      if (outcome->cancelled || cancel.load()) return;
+    // Shows `results`, sorted when a column was clicked (unless cancelled on the way).
+    auto show = [&](std::shared_ptr<const search::ResultSet> results, std::string summary, bool complete,
+                    std::vector<std::string> notes) {
       ShownResults shown;
       if (sort) {
-        auto order = sorted_rows(outcome->results, sort->column, sort->descending, options.code_page, &cancel);
+        auto order = sorted_rows(*results, sort->column, sort->descending, code_page, &cancel);
         if (!order) return;
         shown.order = std::move(*order);
       }
-      const bool complete = !outcome->limited;
-      std::string summary;
-      if (complete) {
-        const auto milliseconds = std::chrono::duration_cast<std::chrono::milliseconds>(
-            std::chrono::steady_clock::now() - start);
-        summary = search::status_summary(*outcome, static_cast<std::uint64_t>(milliseconds.count()));
-      } else {
-        summary = "The first " + group_digits(outcome->results.size()) + " found; searching on...";
-      }
-      // The hits stay where the search made them; the order points into them.
-      shown.results = std::shared_ptr<const search::ResultSet>(outcome, &outcome->results);
+      shown.results = std::move(results);
       const std::size_t compared = std::min(place + kRowsComparedBelow, kRowsComparedAtMost);
-      const bool keep_place = refresh && place < compared &&
-                              same_rows(before, shown, std::min({compared, before.results ? before.results->size() : 0,
-                                                                 shown.results->size()}),
-                                        code_page) &&
-                              std::min(before.results->size(), shown.results->size()) > place;
-      std::vector<std::string> notes = outcome->notes;
-      notes.insert(notes.end(), outcome->errors.begin(), outcome->errors.end());
+      const bool keep_place =
+          complete && refresh && place < compared &&
+          same_rows(before, shown, std::min({compared, before.results ? before.results->size() : 0, shown.results->size()}),
+                    code_page) &&
+          std::min(before.results->size(), shown.results->size()) > place;
       post(reach, *host, [this, generation, shown = std::move(shown), summary = std::move(summary), complete,
                           keep_place, notes = std::move(notes)]() mutable {
         on_searched(generation, std::move(shown), std::move(summary), complete, keep_place, std::move(notes));
       });
-      if (complete) return;
-      options.max_hits = 0;
-    }
+    };
+    // The first rows go to the window as soon as they are found, while the
+    // same search goes on to the end; a refresh shows its rows once, when
+    // they are all in, so the table does not jump.
+    FirstRowsSink sink(catalogues, refresh ? 0 : kFirstResults, [&](search::ResultSet first) {
+      const std::size_t count = first.size();
+      show(std::make_shared<const search::ResultSet>(std::move(first)),
+           "The first " + group_digits(count) + " found; searching on...", false, {});
+    });
+    const search::Matcher matcher(query);
+    const search::SearchOutcome outcome = search::run_search(catalogues, matcher, options, sink, &cancel);
+    if (outcome.cancelled || cancel.load()) return;
+    const auto milliseconds =
+        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
+    std::vector<std::string> notes = outcome.notes;
+    notes.insert(notes.end(), outcome.errors.begin(), outcome.errors.end());
+    show(std::make_shared<const search::ResultSet>(sink.results()),
+         search::status_summary(outcome, static_cast<std::uint64_t>(milliseconds.count())), true, std::move(notes));
   });
 }
 

@@ -62,7 +62,7 @@ std::optional<LoadedCatalogues> load_catalogues(const std::vector<std::string>& 
 
 class VeskoSession {
  public:
-  /// The results a search shows before it has found them all.
+  /// The results a search shows as soon as they are found, while it goes on.
   static constexpr std::size_t kFirstResults = 1000;
   /// The status line while the results shown are sorted again.
   static constexpr const char* kSorting = "Sorting\xE2\x80\xA6";
@@ -79,7 +79,6 @@ class VeskoSession {
   /// on the worker, then runs the query in the box. No folders: there is no
   /// catalogue folder yet, and the status line says what to do.
   void open_folders(std::vector<std::string> folders);
-  [[nodiscard]] const std::vector<std::string>& folders() const { return folders_; }
 
   /// The query box changed: the running search gives way to a new one.
   void txtQuery_Change();
@@ -105,8 +104,6 @@ class VeskoSession {
 
   /// True from a change until its results (or catalogues) are shown.
   [[nodiscard]] bool working() const { return loading_ || searching_; }
-  [[nodiscard]] const ResultRows& results() const { return results_; }
-  [[nodiscard]] const CatalogueRows& catalogues() const { return catalogue_rows_; }
 
  private:
   struct Sort {

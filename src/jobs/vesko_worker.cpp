@@ -11,7 +11,6 @@ struct SearchWorker::State {
   std::condition_variable wake;
   std::condition_variable ended;
   Job waiting;
-  bool running = false;
   bool stopping = false;
   bool finished = false;  // the thread has left its loop
   std::atomic<bool> cancel{false};
@@ -24,12 +23,10 @@ struct SearchWorker::State {
       Job job = std::move(waiting);
       waiting = nullptr;
       cancel = false;
-      running = true;
       lock.unlock();
       job(cancel);
       job = nullptr;  // what the job held goes here, off the lock
       lock.lock();
-      running = false;
     }
     finished = true;
     ended.notify_all();
@@ -64,11 +61,6 @@ void SearchWorker::cancel() {
   const std::lock_guard lock(state_->mutex);
   state_->waiting = nullptr;
   state_->cancel = true;
-}
-
-bool SearchWorker::busy() const {
-  const std::lock_guard lock(state_->mutex);
-  return state_->running || state_->waiting != nullptr;
 }
 
 }  // namespace korvint::jobs

@@ -33,9 +33,6 @@ class SearchWorker {
   /// Cancels the running job and drops a waiting one.
   void cancel();
 
-  /// True while a job runs or waits.
-  [[nodiscard]] bool busy() const;
-
  private:
   struct State;
   std::shared_ptr<State> state_;  // shared with the thread, which may outlive this object

@@ -1,7 +1,8 @@
 #pragma once
 // The content of a lock file, the same on every system: empty, or the mark,
 // the holder's note and a line end. Content of any other form is not a lock
-// file of this program's, and is left alone.
+// file of this program's, and is left alone. What the notes say is the
+// catalogue's affair (catalogue/file_names.h).
 
 #include <cstddef>
 #include <optional>
@@ -13,17 +14,6 @@
 namespace korvint::platform {
 
 inline constexpr std::string_view kLockNoteMark = "korvint ";
-
-/// The notes a scan keeps in its lock file, so that whoever finds the file
-/// left by a killed scan knows which catalogue on disk is the last complete one.
-namespace lock_note {
-/// The last complete catalogue is the backup when there is one, else the file under the output name.
-inline constexpr std::string_view kKept = "kept";
-/// The backup, if any, is the last complete catalogue; the file under the output name is unfinished.
-inline constexpr std::string_view kWriting = "writing";
-/// The file under the output name is complete and durable; the backup, if any, is older.
-inline constexpr std::string_view kComplete = "complete";
-}  // namespace lock_note
 
 /// The largest lock file of this program's.
 inline constexpr std::size_t kLockFileMost = kLockNoteMark.size() + kMostLockNote + 1;

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "search/catalogue_line.h"
+#include "catalogue/parse_lines.h"
 #include "search/line_scan.h"
 
 namespace korvint::search {
@@ -16,8 +16,8 @@ BlockReader::BlockReader(const Catalogue& catalogue, const Chunk& chunk, std::si
       buffer_(buffer) {}
 
 bool BlockReader::next(Block& block) {
-  // A line that can be an entry is at most kMaxLineBytes and its CR LF.
-  constexpr std::size_t kLongestLine = kMaxLineBytes + 2;
+  // A line that can be an entry is at most catalogue::kMaxLineBytes and its CR LF.
+  constexpr std::size_t kLongestLine = catalogue::kMaxLineBytes + 2;
   while (position_ < end_) {
     const std::uint64_t left = end_ - position_;
     std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(left, block_bytes_));

@@ -4,8 +4,9 @@
 #include <array>
 #include <cstring>
 
+#include "catalogue/parse_lines.h"
 #include "search/block_reader.h"
-#include "search/catalogue_line.h"
+#include "search/candidate_finder.h"
 #include "search/line_scan.h"
 #include "search/utf8.h"
 
@@ -16,10 +17,7 @@ namespace {
 constexpr std::size_t kCountBlockBytes = 256u << 10;
 
 // The longest line that can be a root or an entry, with its CR LF.
-constexpr std::size_t kLongestLine = kMaxLineBytes + 2;
-
-// The byte-order mark some tools put before UTF-8 text.
-constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
+constexpr std::size_t kLongestLine = catalogue::kMaxLineBytes + 2;
 
 std::atomic<std::uint64_t> next_serial{1};
 
@@ -238,15 +236,14 @@ std::optional<std::string> Catalogue::line_bytes(std::uint64_t offset, std::size
 }
 
 bool Catalogue::read_header() {
-  const auto head = line_bytes(0, kUtf8Mark.size() + kLongestLine);
+  const auto head = line_bytes(0, catalogue::kUtf8Mark.size() + kLongestLine);
   if (!head || head->empty()) return false;
-  const std::size_t mark = head->rfind(kUtf8Mark, 0) == 0 ? kUtf8Mark.size() : 0;
+  const std::size_t mark = head->rfind(catalogue::kUtf8Mark, 0) == 0 ? catalogue::kUtf8Mark.size() : 0;
   const bool ended = head->back() == '\n';
-  if (!ended && size_ - mark > kMaxLineBytes) return false;
-  std::string_view header = std::string_view(*head).substr(mark, head->size() - mark - (ended ? 1 : 0));
-  if (!header.empty() && header.back() == '\r') header.remove_suffix(1);
-  if (!is_root_line(header)) return false;
-  root_ = header;
+  if (!ended && size_ - mark > catalogue::kMaxLineBytes) return false;
+  const auto root = catalogue::root_of_first_line(std::string_view(*head).substr(0, head->size() - (ended ? 1 : 0)));
+  if (!root) return false;
+  root_ = *root;
   body_begin_ = ended ? head->size() : size_;
   for (const char c : root_) root_ascii_ = root_ascii_ && static_cast<unsigned char>(c) < 0x80;
   root_utf8_ = is_valid_utf8(root_);
@@ -254,7 +251,7 @@ bool Catalogue::read_header() {
     // The second line decides: a list of something else is not searched.
     const auto second = line_bytes(body_begin_, kLongestLine);
     if (!second || second->size() < 2 || second->back() != '\n' || (*second)[second->size() - 2] != '\r') return false;
-    if (!parse_entry_line(std::string_view(*second).substr(0, second->size() - 2))) return false;
+    if (!catalogue::parse_entry_line(std::string_view(*second).substr(0, second->size() - 2))) return false;
   }
   encoding_ = root_ascii_ ? TextEncoding::Ascii : (root_utf8_ ? TextEncoding::Utf8 : TextEncoding::CodePage);
   return true;
@@ -296,7 +293,7 @@ LineCounts Catalogue::count_lines(const Chunk& chunk) const {
         ++counts.skipped;
         return true;
       }
-      const auto entry = parse_entry_line(std::string_view(start, static_cast<std::size_t>(lf - 1 - start)));
+      const auto entry = catalogue::parse_entry_line(std::string_view(start, static_cast<std::size_t>(lf - 1 - start)));
       if (!entry) {
         ++counts.skipped;
         return true;
@@ -310,6 +307,37 @@ LineCounts Catalogue::count_lines(const Chunk& chunk) const {
     });
   }
   counts.skipped += reader.overlong();
+  return counts;
+}
+
+LineCounts Catalogue::text_of_entries(const Chunk& chunk) const {
+  LineCounts counts;
+  static const CandidateFinder high = CandidateFinder::high_bytes();
+  thread_local std::vector<char> buffer;
+  BlockReader reader(*this, chunk, kCountBlockBytes, buffer);
+  Block block;
+  while (reader.next(block)) {
+    const char* const end = block.data + block.size;
+    const char* p = block.data;
+    while ((p = high.find(p, end)) != end) {
+      // Blocks hold whole lines: the line of `p` starts and ends in this one.
+      const char* start = find_last_byte(block.data, p, '\n');
+      start = start == nullptr ? block.data : start + 1;
+      const auto* lf = static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(end - p)));
+      if (lf == nullptr) break;  // a last line without its line end is no entry
+      if (lf != start && lf[-1] == '\r') {
+        const auto entry = catalogue::parse_entry_line(std::string_view(start, static_cast<std::size_t>(lf - 1 - start)));
+        if (entry && !entry->ascii) {
+          counts.non_ascii = true;
+          if (!is_valid_utf8(entry->path)) {
+            counts.valid_utf8 = false;
+            return counts;  // not UTF-8, whatever the rest holds
+          }
+        }
+      }
+      p = lf + 1;
+    }
+  }
   return counts;
 }
 
@@ -399,8 +427,9 @@ void Catalogue::decide_encoding(bool non_ascii, bool valid_utf8, bool saw_every_
   if (encoding_known_) return;
   non_ascii = non_ascii || !root_ascii_;
   const bool utf8 = valid_utf8 && root_utf8_;
-  encoding_ = !non_ascii ? TextEncoding::Ascii : (utf8 ? TextEncoding::Utf8 : TextEncoding::CodePage);
-  encoding_known_ = saw_every_line;
+  encoding_.store(!non_ascii ? TextEncoding::Ascii : (utf8 ? TextEncoding::Utf8 : TextEncoding::CodePage),
+                  std::memory_order_release);
+  encoding_known_.store(saw_every_line, std::memory_order_release);
 }
 
 const char* find_last_folder_line(const char* low, const char* before, const char* text_end) {
@@ -415,7 +444,7 @@ const char* find_last_folder_line(const char* low, const char* before, const cha
     const auto* line_end = static_cast<const char*>(std::memchr(slash, '\n', static_cast<std::size_t>(text_end - slash)));
     std::string_view line(start, static_cast<std::size_t>((line_end == nullptr ? text_end : line_end) - start));
     if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-    if (folder_path_of_line(line)) return start;
+    if (catalogue::folder_path_of_line(line)) return start;
     end = start;
   }
   return nullptr;

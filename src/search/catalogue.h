@@ -115,6 +115,10 @@ class Catalogue {
 
   /// Counts the entries and skipped lines of `chunk` and what its text holds.
   [[nodiscard]] LineCounts count_lines(const Chunk& chunk) const;
+  /// What the text of the entries of `chunk` holds (non_ascii, valid_utf8;
+  /// no counts), reading only the lines with a byte >= 0x80: a fraction of
+  /// count_lines()'s time. Stops at the first entry that is not UTF-8.
+  [[nodiscard]] LineCounts text_of_entries(const Chunk& chunk) const;
 
   /// The offset of the last folder line that starts in [from, before), both
   /// line starts; nullopt when there is none (or it cannot be read).
@@ -130,9 +134,9 @@ class Catalogue {
   /// and all of it is valid UTF-8, the code page when it is not.
   void decide_encoding(bool non_ascii, bool valid_utf8, bool saw_every_line);
   /// True once the encoding is decided for good.
-  [[nodiscard]] bool encoding_known() const { return encoding_known_; }
+  [[nodiscard]] bool encoding_known() const { return encoding_known_.load(std::memory_order_acquire); }
   /// How names are decoded.
-  [[nodiscard]] TextEncoding encoding() const { return encoding_; }
+  [[nodiscard]] TextEncoding encoding() const { return encoding_.load(std::memory_order_acquire); }
 
   /// Keeps the file open while it lives, so the reads of one search open it
   /// once. Without one, a file that should not stay open (Windows) is opened
@@ -178,11 +182,12 @@ class Catalogue {
   bool root_utf8_ = true;
   std::uint64_t body_begin_ = 0;
   std::optional<LineCounts> counts_;
-  TextEncoding encoding_ = TextEncoding::Ascii;
-  bool encoding_known_ = false;
+  // Decided by one thread while others may be searching the catalogue.
+  std::atomic<TextEncoding> encoding_{TextEncoding::Ascii};
+  std::atomic<bool> encoding_known_{false};
 };
 
-/// The start of the last folder line (see folder_path_of_line()) that starts in
+/// The start of the last folder line (see catalogue::folder_path_of_line()) that starts in
 /// [low, before), both line starts, in text that goes on to `text_end`;
 /// nullptr when there is none.
 const char* find_last_folder_line(const char* low, const char* before, const char* text_end);

@@ -3,16 +3,11 @@
 #include <algorithm>
 #include <set>
 
+#include "catalogue/file_names.h"
 #include "platform/folder_source.h"
-#include "platform/lock_note.h"
-#include "search/text_match.h"
 
 namespace korvint::search {
 namespace {
-
-bool ends_with_caseless(std::string_view text, std::string_view suffix) {
-  return text.size() > suffix.size() && equals_caseless(text.substr(text.size() - suffix.size()), suffix);
-}
 
 class FileNames final : public platform::EntrySink {
  public:
@@ -48,33 +43,36 @@ std::vector<CatalogueFile> choose_catalogue_files(
   std::vector<CatalogueFile> chosen;
   for (const std::string& name : file_names) {
     // Each catalogue once: by its own name, or by its backup when only that stands.
-    std::string catalogue;
-    if (ends_with_caseless(name, ".lst")) {
-      catalogue = name;
-    } else if (ends_with_caseless(name, ".lst.old") && present.count(name.substr(0, name.size() - 4)) == 0) {
-      catalogue = name.substr(0, name.size() - 4);
+    std::string lst;
+    const std::string_view unbacked = std::string_view(name).substr(
+        0, name.size() - (catalogue::ends_with_caseless(name, catalogue::kBackupEnding) ? catalogue::kBackupEnding.size() : 0));
+    if (catalogue::ends_with_caseless(name, catalogue::kCatalogueEnding)) {
+      lst = name;
+    } else if (unbacked.size() != name.size() && catalogue::ends_with_caseless(unbacked, catalogue::kCatalogueEnding) &&
+               present.count(std::string(unbacked)) == 0) {
+      lst = unbacked;
     } else {
       continue;
     }
-    const std::string old = catalogue + ".old";
-    const bool has_catalogue = present.count(catalogue) != 0;
+    const std::string old = catalogue::backup_path(lst);
+    const bool has_catalogue = present.count(lst) != 0;
     const bool has_old = present.count(old) != 0;
-    const std::string lock = catalogue + ".lock";
+    const std::string lock = catalogue::lock_path(lst);
     const platform::LockProbe probe = present.count(lock) != 0 ? lock_state(lock) : platform::LockProbe{};
     platform::LockState state = probe.state;
     // Killed after its catalogue was written and synced, before the backup
     // went: the catalogue is complete, and the backup older.
-    if (state == platform::LockState::NotHeld && has_catalogue && probe.left_note == platform::lock_note::kComplete)
+    if (state == platform::LockState::NotHeld && has_catalogue && probe.left_note == catalogue::lock_note::kComplete)
       state = platform::LockState::Absent;
-    CatalogueFile file{catalogue, {}, catalogue.substr(0, catalogue.size() - 4), false, false, {}};
+    CatalogueFile file{lst, {}, lst.substr(0, lst.size() - catalogue::kCatalogueEnding.size()), false, false, {}};
     if (state == platform::LockState::Absent) {
       if (!has_catalogue) continue;  // a backup no scan keeps: a stray file
     } else {
-      file.note = catalogue + (state == platform::LockState::Held ? " is being written"
-                                                                    : " is incomplete (its scan was interrupted)");
+      file.note = lst + (state == platform::LockState::Held ? " is being written"
+                                                              : " is incomplete (its scan was interrupted)");
       if (has_old) {
         file.file_name = old;
-        file.fallback = has_catalogue ? catalogue : std::string();
+        file.fallback = has_catalogue ? lst : std::string();
         file.from_old = true;
         file.note += ": searched its last complete version, " + old;
       } else if (state == platform::LockState::Held) {

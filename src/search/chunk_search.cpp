@@ -20,7 +20,14 @@ constexpr std::size_t kPartHits = 4096;
 // The most lines a chunk leaves for the code page's reading (16 KiB).
 constexpr std::size_t kPassedOverLines = 4096;
 
-bool stopped(const std::atomic<bool>* cancel) { return cancel != nullptr && cancel->load(std::memory_order_relaxed); }
+bool stopped(const ChunkJob& job) {
+  return (job.cancel != nullptr && job.cancel->load(std::memory_order_relaxed)) ||
+         (job.halt != nullptr && job.halt->load(std::memory_order_relaxed));
+}
+
+bool all_ascii(std::string_view text) {
+  return std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
 
 // Appends `hit` to the last part, or to a new one when that is full, so hits
 // are never copied to make room and no part holds more than a few unused.
@@ -69,7 +76,7 @@ class FolderCursor {
                                              block.data + block.size);
       if (at != nullptr) {
         folder_ = block.offset + static_cast<std::uint64_t>(at - block.data);
-        path_.assign(folder_path_of_line(line_from(at, block.data + block.size)).value_or(std::string_view()));
+        assign_path(catalogue::folder_path_of_line(line_from(at, block.data + block.size)).value_or(std::string_view()));
         found = true;
       }
     }
@@ -89,20 +96,27 @@ class FolderCursor {
   // `through` being known.
   void set(std::uint64_t offset, std::string_view path, std::uint64_t through) {
     folder_ = offset;
-    path_.assign(path);
+    assign_path(path);
     known_ = true;
     scanned_ = through;
   }
 
   // The relative path of the folder last found or set.
   [[nodiscard]] const std::string& path() const { return path_; }
+  // True when path() holds no byte >= 0x80.
+  [[nodiscard]] bool path_ascii() const { return path_ascii_; }
 
  private:
+  void assign_path(std::string_view path) {
+    path_.assign(path);
+    path_ascii_ = all_ascii(path_);
+  }
+
   void take_from_catalogue(std::uint64_t offset) {
     folder_ = offset;
-    path_.clear();
+    assign_path({});
     if (offset != kRootFolder && catalogue_.line_at(offset, line_))
-      path_.assign(folder_path_of_line(line_).value_or(std::string_view()));
+      assign_path(catalogue::folder_path_of_line(line_).value_or(std::string_view()));
   }
 
   const Catalogue& catalogue_;
@@ -111,6 +125,7 @@ class FolderCursor {
   std::uint64_t scanned_;
   std::uint64_t folder_ = kRootFolder;
   std::string path_;
+  bool path_ascii_ = true;
   std::string line_;
   bool known_ = false;
 };
@@ -136,7 +151,7 @@ class ChunkSearch {
     BlockReader reader(catalogue_, job_.folders.chunks()[job_.chunk_index], job_.block_bytes, scratch_.block);
     bool first = true;
     while (go_on_ && reader.next(block_)) {
-      if (stopped(job_.cancel)) {
+      if (stopped(job_)) {
         go_on_ = false;
         break;
       }
@@ -167,7 +182,7 @@ class ChunkSearch {
     for (const std::uint64_t line : lines) {
       if (!catalogue_.line_at(line, text)) return;
       block_ = Block{nullptr, 0, line};
-      if (const auto entry = parse_entry_line(text)) verify(catalogue_.encoding(), line, *entry);
+      if (const auto entry = catalogue::parse_entry_line(text)) verify(catalogue_.encoding(), line, *entry);
     }
   }
 
@@ -178,19 +193,19 @@ class ChunkSearch {
     since_check_ += 1 + static_cast<unsigned>((lf - start) >> 8);
     if (since_check_ >= 4096) {
       since_check_ = 0;
-      if (stopped(job_.cancel)) return go_on_ = false;
+      if (stopped(job_)) return go_on_ = false;
     }
     if (lf == start || lf[-1] != '\r') return true;
-    EntryLine entry;
-    if (!parse_entry_fields(std::string_view(start, static_cast<std::size_t>(lf - 1 - start)), entry)) return true;
+    catalogue::EntryLine entry;
+    if (!catalogue::parse_entry_fields(std::string_view(start, static_cast<std::size_t>(lf - 1 - start)), entry)) return true;
     if (!matcher_.fields_may_match(entry)) {
       // Passed over by its size, date or type; its text may still tell the
       // encoding (a search of every line learns that block by block instead).
-      if (!known_ && !every_line_ && (!result_.non_ascii || result_.valid_utf8) && finish_entry_line(entry))
+      if (!known_ && !every_line_ && (!result_.non_ascii || result_.valid_utf8) && catalogue::finish_entry_line(entry))
         note_text(entry);
       return true;
     }
-    if (!finish_entry_line(entry)) return true;
+    if (!catalogue::finish_entry_line(entry)) return true;
     const std::uint64_t line = block_.offset + static_cast<std::uint64_t>(start - block_.data);
     if (known_ || !reads_non_ascii(line, entry)) {
       verify(catalogue_.encoding(), line, entry);  // ASCII reads the same in every encoding
@@ -199,6 +214,7 @@ class ChunkSearch {
       if (result_.valid_utf8 && is_valid_utf8(entry.path)) {
         verify(TextEncoding::Utf8, line, entry);
         result_.utf8_lines.push_back(line);
+        open_at(line);
       } else {
         // Once a line proves the catalogue is not UTF-8, every line is read in the code page.
         verify(TextEncoding::CodePage, line, entry);
@@ -210,18 +226,21 @@ class ChunkSearch {
 
   // True when verifying the entry reads non-ASCII text: its path, or with a
   // path: word the root or its folder's path too.
-  bool reads_non_ascii(std::uint64_t line, const EntryLine& entry) {
+  bool reads_non_ascii(std::uint64_t line, const catalogue::EntryLine& entry) {
     if (!entry.ascii) return true;
     if (!matcher_.needs_folder()) return false;
     if (!catalogue_.root_ascii()) return true;
     if (entry.is_folder) return false;
     folder_for(line);
     const std::string& folder = cursor_.path();
-    return !std::all_of(folder.begin(), folder.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    return !all_ascii(folder);
   }
 
+  // Notes that the verdict or the text of `line` waits for the catalogue's encoding.
+  void open_at(std::uint64_t line) { result_.open_from = std::min(result_.open_from, line); }
+
   // Records what an entry's text tells of the catalogue's encoding.
-  void note_text(const EntryLine& entry) {
+  void note_text(const catalogue::EntryLine& entry) {
     if (entry.ascii) return;
     result_.non_ascii = true;
     result_.valid_utf8 = result_.valid_utf8 && is_valid_utf8(entry.path);
@@ -245,7 +264,7 @@ class ChunkSearch {
       const auto* lf = static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(end - p)));
       if (lf == nullptr) return;  // a last line without its line end is not read
       if (lf != start && lf[-1] == '\r')
-        if (const auto entry = parse_entry_line(std::string_view(start, static_cast<std::size_t>(lf - 1 - start))))
+        if (const auto entry = catalogue::parse_entry_line(std::string_view(start, static_cast<std::size_t>(lf - 1 - start))))
           note_text(*entry);
       if (result_.non_ascii && !result_.valid_utf8) return;
       p = floor = lf + 1;
@@ -253,7 +272,7 @@ class ChunkSearch {
   }
 
   // Verifies one parsed line, its text read as `encoding`, and records it when it matches.
-  void verify(TextEncoding encoding, std::uint64_t line, const EntryLine& entry) {
+  void verify(TextEncoding encoding, std::uint64_t line, const catalogue::EntryLine& entry) {
     std::uint64_t folder_line = kRootFolder;
     std::string_view folder;
     if (matcher_.needs_folder() && !entry.is_folder) {
@@ -262,6 +281,10 @@ class ChunkSearch {
     }
     if (!matcher_.matches(catalogue_, encoding, entry, folder, scratch_)) return;
     if (!matcher_.needs_folder() && !entry.is_folder) folder_line = folder_for(line);
+    // A result's text is read in the catalogue's encoding: while that is not
+    // known, one that is not ASCII is not final.
+    if (!known_ && (!entry.ascii || !catalogue_.root_ascii() || (!entry.is_folder && !cursor_.path_ascii())))
+      open_at(line);
     add_hit(result_, Hit::make(line, folder_line, entry, job_.index));
   }
 
@@ -305,6 +328,7 @@ class ChunkSearch {
     if (result_.code_page_lines.size() >= kPassedOverLines || into_chunk > ~std::uint32_t{0}) return in_code_page();
     if (result_.code_page_lines.empty() || result_.code_page_lines.back() != into_chunk)
       result_.code_page_lines.push_back(static_cast<std::uint32_t>(into_chunk));
+    open_at(line);
     return false;
   }
 
@@ -359,7 +383,7 @@ class ChunkSearch {
   void path_line(const char* start, const char* lf) {
     std::string_view text(start, static_cast<std::size_t>(lf - start));
     if (!text.empty() && text.back() == '\r') text.remove_suffix(1);
-    const auto folder = folder_path_of_line(text);
+    const auto folder = catalogue::folder_path_of_line(text);
     if (!folder) {
       visit(start, lf);
       return;
@@ -371,7 +395,7 @@ class ChunkSearch {
       visit(start, lf);
     } else if (!known_ && (!result_.non_ascii || result_.valid_utf8) && holds_high_byte(start, lf)) {
       // Not a candidate, but its text still tells the catalogue's encoding.
-      if (const auto entry = parse_entry_line(text)) note_text(*entry);
+      if (const auto entry = catalogue::parse_entry_line(text)) note_text(*entry);
     }
   }
 

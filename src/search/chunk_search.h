@@ -41,8 +41,12 @@ struct ChunkJob {
   const Matcher& matcher;
   std::size_t limit;        ///< stop after this many hits (0: all)
   std::size_t block_bytes;  ///< read at a time
-  const std::atomic<bool>* cancel;
+  const std::atomic<bool>* cancel;  ///< the caller's: stops the chunk soon after it becomes true
+  const std::atomic<bool>* halt;    ///< the search's own stop (a limit reached, a sink that had enough)
 };
+
+/// A line offset beyond every line.
+inline constexpr std::uint64_t kNoLine = ~std::uint64_t{0};
 
 /// What the search of one chunk found.
 struct ChunkResult {
@@ -61,6 +65,11 @@ struct ChunkResult {
   bool complete = false;  ///< the chunk was read to its end
   bool non_ascii = false;
   bool valid_utf8 = true;
+  /// While the catalogue's encoding is not known: the first line whose
+  /// verdict, or whose result's text, depends on it (a line of `utf8_lines`
+  /// or `code_page_lines`, a result with a byte >= 0x80 in its path or root).
+  /// The hits before it stand whatever the encoding turns out to be.
+  std::uint64_t open_from = kNoLine;
 };
 
 /// Searches the chunk of `job` into `result`.

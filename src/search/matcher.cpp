@@ -150,7 +150,7 @@ bool Matcher::text_matches(const Term& term, std::string_view text) const {
 namespace {
 
 // The verdict of a size:, date: or type: term on `entry`.
-bool field_term_holds(const Term& term, const EntryLine& entry) {
+bool field_term_holds(const Term& term, const catalogue::EntryLine& entry) {
   switch (term.kind) {
     case TermKind::Type:
       return entry.is_folder == term.folders;
@@ -167,7 +167,7 @@ bool field_term_holds(const Term& term, const EntryLine& entry) {
 
 }  // namespace
 
-bool Matcher::fields_may_match(const EntryLine& entry) const {
+bool Matcher::fields_may_match(const catalogue::EntryLine& entry) const {
   for (const Term* term : cheap_) {
     if (term->kind == TermKind::Extension) {
       // A file's name is its path. An ASCII extension reads the same in any
@@ -187,7 +187,7 @@ bool Matcher::fields_may_match(const EntryLine& entry) const {
   return true;
 }
 
-bool Matcher::name_matches(TextEncoding encoding, const EntryLine& entry, MatchScratch& scratch) const {
+bool Matcher::name_matches(TextEncoding encoding, const catalogue::EntryLine& entry, MatchScratch& scratch) const {
   // An ASCII name is compared as it is. Otherwise each form is made when a
   // word first needs it: the skeleton for ASCII words (they come first), the
   // decoded name folded with or without marks for the others.
@@ -225,7 +225,7 @@ bool Matcher::name_matches(TextEncoding encoding, const EntryLine& entry, MatchS
   return true;
 }
 
-bool Matcher::path_matches(const Catalogue& catalogue, TextEncoding encoding, const EntryLine& entry,
+bool Matcher::path_matches(const Catalogue& catalogue, TextEncoding encoding, const catalogue::EntryLine& entry,
                            std::string_view folder, MatchScratch& scratch) const {
   if (entry.is_folder) {
     scratch.raw.clear();
@@ -276,7 +276,7 @@ bool Matcher::path_matches(const Catalogue& catalogue, TextEncoding encoding, co
   return true;
 }
 
-bool Matcher::matches(const Catalogue& catalogue, TextEncoding encoding, const EntryLine& entry,
+bool Matcher::matches(const Catalogue& catalogue, TextEncoding encoding, const catalogue::EntryLine& entry,
                       std::string_view folder, MatchScratch& scratch) const {
   for (const Term* term : cheap_) {
     bool hit = false;

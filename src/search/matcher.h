@@ -6,10 +6,10 @@
 #include <string_view>
 #include <vector>
 
+#include "catalogue/parse_lines.h"
 #include "search/ascii_folds.h"
 #include "search/candidate_finder.h"
 #include "search/catalogue.h"
-#include "search/catalogue_line.h"
 #include "search/name_decoder.h"
 #include "search/query.h"
 
@@ -79,19 +79,19 @@ class Matcher {
   bool folder_may_hold_path_literal(const Catalogue& catalogue, std::string_view folder, MatchScratch& scratch) const;
 
   /// True when the size, time and type of `entry` leave it possible: its
-  /// name and path are not looked at (see parse_entry_fields()).
-  [[nodiscard]] bool fields_may_match(const EntryLine& entry) const;
+  /// name and path are not looked at (see catalogue::parse_entry_fields()).
+  [[nodiscard]] bool fields_may_match(const catalogue::EntryLine& entry) const;
 
   /// True when `entry` of `catalogue`, its text read as `encoding`, matches
   /// every term. `folder` is the relative path of the entry's folder (empty for
   /// the root); it is read only when needs_folder().
-  bool matches(const Catalogue& catalogue, TextEncoding encoding, const EntryLine& entry, std::string_view folder,
+  bool matches(const Catalogue& catalogue, TextEncoding encoding, const catalogue::EntryLine& entry, std::string_view folder,
                MatchScratch& scratch) const;
 
  private:
   bool text_matches(const Term& term, std::string_view text) const;
-  bool name_matches(TextEncoding encoding, const EntryLine& entry, MatchScratch& scratch) const;
-  bool path_matches(const Catalogue& catalogue, TextEncoding encoding, const EntryLine& entry,
+  bool name_matches(TextEncoding encoding, const catalogue::EntryLine& entry, MatchScratch& scratch) const;
+  bool path_matches(const Catalogue& catalogue, TextEncoding encoding, const catalogue::EntryLine& entry,
                     std::string_view folder, MatchScratch& scratch) const;
 
   Query query_;

@@ -4,32 +4,11 @@
 #include <charconv>
 #include <tuple>
 
+#include "catalogue/calendar_time.h"
 #include "platform/case_folding.h"
-#include "search/catalogue_line.h"
 #include "search/text_match.h"
 
 namespace korvint::search {
-
-const char* const kQueryHelp =
-    "Words separated by spaces must all match, in any case, anywhere in the name:\n"
-    "  holiday 2019           names holding both \"holiday\" and \"2019\"\n"
-    "  cafe munchen           a word without accents finds names with or without them\n"
-    "                         (Caf\xC3\xA9, M\xC3\xBCnchen); caf\xC3\xA9 finds only names with the accent\n"
-    "  strasse                case folds fully: finds Stra\xC3\x9F" "e and STRASSE too\n"
-    "  *.mp3   report-??.pdf  with * or ? the word must match the whole name\n"
-    "  \"two words\"            a phrase with its space (* and ? taken as they are)\n"
-    "  -word                  leaves out what matches word (also -ext:tmp, -path:cache)\n"
-    "  path:photos/2019       matches the full path instead of the name; / and \\ each\n"
-    "                         match either separator; a word with / or \\ is a path: word\n"
-    "  size:10MB  size:1.5G   files of about that size (10 to 11 MiB, 1.5 to 1.6 GiB)\n"
-    "  size:>700MB  size:<1k  size:1GB..4GB  size:=1024\n"
-    "                         files by size (K, M, G, T are powers of 1024; B optional)\n"
-    "  date:2019  date:2019-03  date:2019-03-01..2019-06-30  date:>2020\n"
-    "                         by the entry's date in the catalogue\n"
-    "  ext:mp3;flac           files with one of these extensions\n"
-    "  type:file  type:folder\n"
-    "  in:NAME                only catalogues whose name holds NAME (in:a;b for several)\n"
-    "A word with another prefix (typ:file) is an error; in quotes it is text.\n";
 
 namespace {
 
@@ -164,17 +143,16 @@ std::optional<std::pair<std::uint64_t, std::uint64_t>> parse_date(std::string_vi
   }
   if (p != end) return std::nullopt;
   const int year = parts[0];
-  if (year < 1 || year > 30827) return std::nullopt;
-  if (count == 1) return std::pair(day_start(year, 1, 1), day_end(year, 12, 31));
+  // A year before the earliest a catalogue holds finds nothing, but is a date.
+  if (year < 1 || year > catalogue::kLatestTime.year) return std::nullopt;
+  if (count == 1) return std::pair(catalogue::day_start(year, 1, 1), catalogue::day_end(year, 12, 31));
   const int month = parts[1];
   if (month < 1 || month > 12) return std::nullopt;
-  static constexpr int kDays[] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-  const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-  const int days = month == 2 && !leap ? 28 : kDays[month - 1];
-  if (count == 2) return std::pair(day_start(year, month, 1), day_end(year, month, days));
+  const int days = catalogue::days_in_month(year, month);
+  if (count == 2) return std::pair(catalogue::day_start(year, month, 1), catalogue::day_end(year, month, days));
   const int day = parts[2];
   if (day < 1 || day > days) return std::nullopt;
-  return std::pair(day_start(year, month, day), day_end(year, month, day));
+  return std::pair(catalogue::day_start(year, month, day), catalogue::day_end(year, month, day));
 }
 
 enum class RangeRead { Read, Unreadable, Reversed };

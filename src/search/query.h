@@ -35,7 +35,7 @@ struct Term {
   /// that have them; without (cafe) it matches names with or without them,
   /// which are then compared without their marks.
   bool marks = false;
-  /// Size (bytes) and Date (EntryTime::packed()): the inclusive range that matches.
+  /// Size (bytes) and Date (catalogue::CalendarTime::packed()): the inclusive range that matches.
   std::uint64_t low = 0;
   std::uint64_t high = ~std::uint64_t{0};
   /// Extension and Catalogue: case-folded alternatives, any of which matches
@@ -58,8 +58,5 @@ std::string fold_for_matching(std::string_view text);
 
 /// Every "/" of `text` made a "\": the two separators match each other in paths.
 void unify_separators(std::string& text);
-
-/// The query language in short, for --help and the query box's tooltip.
-extern const char* const kQueryHelp;
 
 }  // namespace korvint::search

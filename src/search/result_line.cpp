@@ -19,10 +19,10 @@ std::string plural(std::uint64_t count, const char* one, const char* many) {
 
 }  // namespace
 
-bool append_result_line(std::string& out, const ResultSet& results, const Hit& hit, NameDecoder& decoder) {
+bool append_result_line(std::string& out, const Catalogue& catalogue, const Hit& hit, NameDecoder& decoder) {
   thread_local std::string path;
-  if (!results.full_path(hit, decoder, path)) return false;
-  out += results.catalogue_of(hit).name();
+  if (!full_path(catalogue, hit, decoder, path)) return false;
+  out += catalogue.name();
   out += '\t';
   out += path;
   out += '\t';
@@ -30,13 +30,13 @@ bool append_result_line(std::string& out, const ResultSet& results, const Hit& h
   const auto end = std::to_chars(std::begin(digits), std::end(digits), hit.size).ptr;
   out.append(digits, end);
   out += '\t';
-  append_time_text(out, hit.time());
+  catalogue::append_time_text(out, hit.time());
   out += '\n';
   return true;
 }
 
 std::string status_summary(const SearchOutcome& outcome, std::uint64_t milliseconds) {
-  return grouped(outcome.results.size()) + " found in " +
+  return grouped(outcome.found) + " found in " +
          plural(outcome.searched_catalogues, "catalogue", "catalogues") + " (" +
          plural(outcome.searched_entries, "entry", "entries") + ") in " + grouped(milliseconds) + " ms";
 }

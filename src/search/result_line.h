@@ -12,8 +12,8 @@ namespace korvint::search {
 /// Appends "CATALOGUE<TAB>FULL PATH<TAB>SIZE<TAB>YYYY-MM-DD HH:MM:SS" and a line
 /// end: the catalogue's name, the path in UTF-8 (a folder's ends with its
 /// separator). Appends nothing and says false when the hit's catalogue changed
-/// since the search (ResultSet::full_path()).
-bool append_result_line(std::string& out, const ResultSet& results, const Hit& hit, NameDecoder& decoder);
+/// since the search (full_path()).
+bool append_result_line(std::string& out, const Catalogue& catalogue, const Hit& hit, NameDecoder& decoder);
 
 /// "N found in M catalogues (K entries) in T ms".
 std::string status_summary(const SearchOutcome& outcome, std::uint64_t milliseconds);

@@ -20,7 +20,7 @@ std::string& line_buffer() {
 
 }  // namespace
 
-Hit Hit::make(std::uint64_t line, std::uint64_t folder, const EntryLine& entry, std::size_t catalogue) {
+Hit Hit::make(std::uint64_t line, std::uint64_t folder, const catalogue::EntryLine& entry, std::size_t catalogue) {
   Hit hit;
   hit.line = line;
   hit.folder = entry.is_folder ? kRootFolder : folder;
@@ -46,41 +46,39 @@ const Hit& ResultSet::operator[](std::size_t i) const {
   return parts_[part][i - (part == 0 ? 0 : ends_[part - 1])];
 }
 
-bool ResultSet::raw_name(const Hit& hit, std::string& out) const {
+bool raw_name(const Catalogue& catalogue, const Hit& hit, std::string& out) {
   std::string& line = line_buffer();
-  const auto entry = catalogue_of(hit).line_at(hit.line, line) ? parse_entry_line(line) : std::nullopt;
+  const auto entry = catalogue.line_at(hit.line, line) ? catalogue::parse_entry_line(line) : std::nullopt;
   out.assign(entry ? entry->name : std::string_view());
   return entry.has_value();
 }
 
-bool ResultSet::raw_folder(const Hit& hit, std::string& out) const {
-  const Catalogue& catalogue = catalogue_of(hit);
+bool raw_folder(const Catalogue& catalogue, const Hit& hit, std::string& out) {
   std::string& line = line_buffer();
   out.clear();
   if (hit.is_folder()) {
-    const auto entry = catalogue.line_at(hit.line, line) ? parse_entry_line(line) : std::nullopt;
+    const auto entry = catalogue.line_at(hit.line, line) ? catalogue::parse_entry_line(line) : std::nullopt;
     if (entry) out.assign(entry->path.substr(0, entry->path.size() - entry->name.size() - 1));
     return entry.has_value();
   }
   if (hit.folder == kRootFolder) return true;
-  const auto folder = catalogue.line_at(hit.folder, line) ? folder_path_of_line(line) : std::nullopt;
+  const auto folder = catalogue.line_at(hit.folder, line) ? catalogue::folder_path_of_line(line) : std::nullopt;
   if (folder) out.assign(*folder);
   return folder.has_value();
 }
 
-bool ResultSet::full_path(const Hit& hit, NameDecoder& decoder, std::string& out) const {
-  const Catalogue& catalogue = catalogue_of(hit);
+bool full_path(const Catalogue& catalogue, const Hit& hit, NameDecoder& decoder, std::string& out) {
   thread_local std::string folder, name;
   std::string& raw = raw_buffer();
   out.clear();
   bool read = false;
   if (hit.is_folder()) {
     std::string& line = line_buffer();
-    const auto entry = catalogue.line_at(hit.line, line) ? parse_entry_line(line) : std::nullopt;
+    const auto entry = catalogue.line_at(hit.line, line) ? catalogue::parse_entry_line(line) : std::nullopt;
     read = entry.has_value();
     if (read) append_raw_path(raw, catalogue, entry->path, {});
   } else {
-    read = raw_folder(hit, folder) && raw_name(hit, name);
+    read = raw_folder(catalogue, hit, folder) && raw_name(catalogue, hit, name);
     if (read) append_raw_path(raw, catalogue, folder, name);
   }
   if (read) decoder.decode(catalogue.encoding(), raw, out);

@@ -10,8 +10,8 @@
 #include <string_view>
 #include <vector>
 
+#include "catalogue/parse_lines.h"
 #include "search/catalogue.h"
-#include "search/catalogue_line.h"
 #include "search/name_decoder.h"
 
 namespace korvint::search {
@@ -24,12 +24,22 @@ struct Hit {
   std::uint64_t size = 0;
   std::uint64_t bits = 0;            ///< time (41 bits), catalogue index (22), folder flag (1)
 
-  static Hit make(std::uint64_t line, std::uint64_t folder, const EntryLine& entry, std::size_t catalogue);
-  [[nodiscard]] EntryTime time() const { return EntryTime::unpack(bits & ((std::uint64_t{1} << 41) - 1)); }
+  static Hit make(std::uint64_t line, std::uint64_t folder, const catalogue::EntryLine& entry, std::size_t catalogue);
+  [[nodiscard]] catalogue::CalendarTime time() const { return catalogue::CalendarTime::unpack(bits & ((std::uint64_t{1} << 41) - 1)); }
   [[nodiscard]] std::size_t catalogue() const { return static_cast<std::size_t>((bits >> 41) & 0x3FFFFF); }
   [[nodiscard]] bool is_folder() const { return (bits >> 63) != 0; }
 };
 static_assert(sizeof(Hit) == 32);
+
+/// Readers of one result from its catalogue. Each says false, and gives
+/// nothing, when the catalogue changed since the search.
+/// The entry's own name as stored (a folder's last level, without "\") into `out`.
+bool raw_name(const Catalogue& catalogue, const Hit& hit, std::string& out);
+/// The relative path of the folder that holds the entry, as stored ("" for
+/// the root), into `out`.
+bool raw_folder(const Catalogue& catalogue, const Hit& hit, std::string& out);
+/// The full path in UTF-8; a folder's ends with its separator.
+bool full_path(const Catalogue& catalogue, const Hit& hit, NameDecoder& decoder, std::string& out);
 
 /// The results of one search over a set of catalogues, in catalogue order and
 /// then line order. Kept in the parts the search made them in, so
@@ -53,14 +63,12 @@ class ResultSet {
   [[nodiscard]] const std::vector<std::shared_ptr<const Catalogue>>& catalogues() const { return catalogues_; }
   [[nodiscard]] const Catalogue& catalogue_of(const Hit& hit) const { return *catalogues_[hit.catalogue()]; }
 
-  /// The entry's own name as stored (a folder's last level, without "\") into `out`.
-  bool raw_name(const Hit& hit, std::string& out) const;
-  /// The relative path of the folder that holds the entry, as stored ("" for
-  /// the root), into `out`.
-  bool raw_folder(const Hit& hit, std::string& out) const;
-
-  /// The full path in UTF-8; a folder's ends with its separator.
-  bool full_path(const Hit& hit, NameDecoder& decoder, std::string& out) const;
+  /// The readers above, for a result of this set.
+  bool raw_name(const Hit& hit, std::string& out) const { return search::raw_name(catalogue_of(hit), hit, out); }
+  bool raw_folder(const Hit& hit, std::string& out) const { return search::raw_folder(catalogue_of(hit), hit, out); }
+  bool full_path(const Hit& hit, NameDecoder& decoder, std::string& out) const {
+    return search::full_path(catalogue_of(hit), hit, decoder, out);
+  }
   /// The name in UTF-8.
   bool name(const Hit& hit, NameDecoder& decoder, std::string& out) const;
   /// The full path of the folder that holds the entry, in UTF-8, ending with its separator.

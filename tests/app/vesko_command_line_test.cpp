@@ -4,8 +4,8 @@
 
 #include <sstream>
 
+#include "app/query_help.h"
 #include "app/vesko_command_line.h"
-#include "search/query.h"
 #include "support/temp_tree.h"
 
 namespace korvint::app {
@@ -95,7 +95,7 @@ TEST_F(VeskoCommandLineTest, HelpVersionAndCheck) {
   const VeskoRun help = vesko({"--help"});
   EXPECT_EQ(help.status, 0);
   EXPECT_NE(help.out.find("Usage: vesko"), std::string::npos);
-  EXPECT_NE(help.out.find(search::kQueryHelp), std::string::npos);
+  EXPECT_NE(help.out.find(app::kQueryHelp), std::string::npos);
   // The examples are quoted the way the platform's own command line takes them.
 #ifdef _WIN32
   const char* example = "Vesko.exe holiday \"\\\"two words\\\"\" -draft \"size:>1M\" *.jpg\n";
@@ -119,6 +119,31 @@ TEST_F(VeskoCommandLineTest, HelpVersionAndCheck) {
   EXPECT_EQ(check.status, 0);
   EXPECT_NE(check.err.find("vesko: damaged: 2 lines skipped (not in the catalogue format)"), std::string::npos)
       << check.err;
+}
+
+// A pipe whose reader has gone: every write fails.
+class ClosedPipe final : public std::streambuf {
+ public:
+  int writes = 0;
+
+ protected:
+  int_type overflow(int_type) override {
+    ++writes;
+    return traits_type::eof();
+  }
+  std::streamsize xsputn(const char*, std::streamsize) override {
+    ++writes;
+    return 0;
+  }
+};
+
+TEST_F(VeskoCommandLineTest, AnOutputThatCannotBeWrittenStopsTheSearchWithTwo) {
+  ClosedPipe pipe;
+  std::ostream out(&pipe);
+  std::ostringstream err;
+  EXPECT_EQ(run_vesko({"--catalogues", folder_, "song"}, out, err), 2);
+  EXPECT_EQ(err.str(), "vesko: readme.lst is not a catalogue\nvesko: cannot write the results\n");
+  EXPECT_EQ(pipe.writes, 1);
 }
 
 }  // namespace

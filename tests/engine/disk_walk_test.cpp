@@ -64,13 +64,13 @@ DiskWalk walk_tree(const TempTree& tree, std::int64_t offset = 0) {
 
 std::string folder_line(const std::string& relative, std::int64_t created, std::int64_t offset = 0) {
   std::string line;
-  append_folder_line(line, relative, to_calendar(created, offset));
+  catalogue::append_folder_line(line, relative, catalogue::to_calendar(created, offset));
   return line.substr(0, line.size() - 2);
 }
 
 std::string file_line(const std::string& name, std::uint64_t size, std::int64_t written) {
   std::string line;
-  append_file_line(line, name, size, to_calendar(written, 0));
+  catalogue::append_file_line(line, name, size, catalogue::to_calendar(written, 0));
   return line.substr(0, line.size() - 2);
 }
 

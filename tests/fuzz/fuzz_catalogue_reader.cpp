@@ -16,14 +16,28 @@ namespace {
 
 using namespace korvint::search;
 
-std::string lines_of(const SearchOutcome& outcome) {
-  NameDecoder decoder("windows-1252");
+// The results' lines, checked against the catalogue's size as they come.
+class Lines final : public ResultSink {
+ public:
+  bool take(const std::shared_ptr<const Catalogue>& catalogue, std::vector<Hit> hits) override {
+    for (const Hit& hit : hits) {
+      if (hit.line >= catalogue->size()) std::abort();
+      append_result_line(text, *catalogue, hit, decoder_);
+    }
+    return true;
+  }
+  bool withdraw(std::size_t, std::size_t) override { std::abort(); }  // a catalogue in memory never changes
   std::string text;
-  outcome.results.for_each([&](const Hit& hit) {
-    if (hit.line >= outcome.results.catalogue_of(hit).size()) std::abort();
-    append_result_line(text, outcome.results, hit, decoder);
-  });
-  return text;
+
+ private:
+  NameDecoder decoder_{"windows-1252"};
+};
+
+std::string lines_of(const std::vector<std::shared_ptr<Catalogue>>& catalogues, const Matcher& matcher,
+                     const SearchOptions& options) {
+  Lines lines;
+  run_search(catalogues, matcher, options, lines);
+  return lines.text;
 }
 
 }  // namespace
@@ -54,9 +68,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     options.block_bytes = sizes.block;
     options.threads = 1;
     options.code_page = "windows-1252";
-    const std::string learned = lines_of(run_search({catalogue}, matcher, options));
+    const std::string learned = lines_of({catalogue}, matcher, options);
     check_catalogues({catalogue}, options);
-    const std::string known = lines_of(run_search({catalogue}, matcher, options));
+    const std::string known = lines_of({catalogue}, matcher, options);
     if (first) whole = known;
     first = false;
     if (learned != whole || known != whole) std::abort();

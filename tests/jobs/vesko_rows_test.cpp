@@ -29,7 +29,9 @@ TEST(VeskoRowsTest, NamesFoldersAndCataloguesSortAsText) {
   const search::Matcher matcher(*search::parse_query("type:file", error));
   search::SearchOptions options;
   options.code_page = "windows-1252";
-  const search::SearchOutcome outcome = search::run_search(catalogues, matcher, options);
+  search::ResultCollector collector(catalogues);
+  search::run_search(catalogues, matcher, options, collector);
+  const search::ResultSet results = collector.results();
   ResultRows rows("windows-1252");
   struct Case {
     ResultColumn column;
@@ -52,9 +54,9 @@ TEST(VeskoRowsTest, NamesFoldersAndCataloguesSortAsText) {
                                         "\xC3\x89mile 10", "x1 10", "x2 10"}},
   };
   for (const Case& c : cases) {
-    const auto order = sorted_rows(outcome.results, c.column, c.descending, "windows-1252", nullptr);
+    const auto order = sorted_rows(results, c.column, c.descending, "windows-1252", nullptr);
     ASSERT_TRUE(order);
-    rows.show(ShownResults{std::shared_ptr<const search::ResultSet>(&outcome.results, [](const auto*) {}), *order});
+    rows.show(ShownResults{std::shared_ptr<const search::ResultSet>(&results, [](const auto*) {}), *order});
     std::vector<std::string> cells;
     std::string name;
     std::string catalogue_name;
@@ -66,7 +68,7 @@ TEST(VeskoRowsTest, NamesFoldersAndCataloguesSortAsText) {
     EXPECT_EQ(cells, c.cells) << static_cast<int>(c.column) << " " << c.descending;
   }
   const std::atomic<bool> cancelled{true};
-  EXPECT_FALSE(sorted_rows(outcome.results, ResultColumn::Name, false, "", &cancelled));
+  EXPECT_FALSE(sorted_rows(results, ResultColumn::Name, false, "", &cancelled));
 }
 
 }  // namespace

@@ -7,14 +7,14 @@
 #include <ctime>
 #include <vector>
 
-#include "engine/catalogue_format.h"
+#include "catalogue/calendar_time.h"
 #include "platform/clock.h"
 #include "platform/win32/win32_time.h"
 
 namespace korvint::platform {
 namespace {
 
-using engine::CalendarTime;
+using catalogue::CalendarTime;
 
 FILETIME file_time(std::uint64_t ticks) {
   return FILETIME{static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
@@ -50,13 +50,13 @@ TEST(Win32Time, FileTimesMatchWhatWindowsShowsInUtcAndLocalTime) {
     const std::int64_t seconds = seconds_of(stamp);
     SYSTEMTIME utc{};
     ASSERT_TRUE(FileTimeToSystemTime(&stamp, &utc));
-    EXPECT_EQ(engine::to_calendar(seconds, 0), calendar_of(utc)) << seconds;
+    EXPECT_EQ(catalogue::to_calendar(seconds, 0), calendar_of(utc)) << seconds;
 
     FILETIME local_stamp{};
     if (!FileTimeToLocalFileTime(&stamp, &local_stamp)) continue;  // shifted out of range
     SYSTEMTIME local{};
     if (!FileTimeToSystemTime(&local_stamp, &local)) continue;
-    EXPECT_EQ(engine::to_calendar(seconds, offset), calendar_of(local)) << seconds;
+    EXPECT_EQ(catalogue::to_calendar(seconds, offset), calendar_of(local)) << seconds;
   }
 }
 

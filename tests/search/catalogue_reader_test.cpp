@@ -1,53 +1,15 @@
-// Reading catalogues back: which lines parse, which files are catalogues, and
+// Reading catalogues back: which files are catalogues, and
 // how malformed text is skipped and counted without harm.
 
 #include <gtest/gtest.h>
 
 #include "search/catalogue.h"
-#include "search/catalogue_line.h"
 #include "search/query.h"
 #include "search/searcher.h"
 #include "search_fixture.h"
 
 namespace korvint::search {
 namespace {
-
-TEST(CatalogueReaderTest, LinesParseOnlyInTheCatalogueFormat) {
-  struct Case {
-    std::string line;
-    bool parses;
-  };
-  const Case cases[] = {
-      {"a.jpg\t204800\t 2009.1.2\t8:15.42", true},
-      {"2009\\Trip\\\t0\t 2009.7.14\t10:30.0", true},
-      {"huge\t18446744073709551615\t 30827.12.31\t23:59.59", true},
-      {"leap\t1\t 2024.2.29\t0:0.0", true},
-      {"name with\ttab\t1\t 2009.1.2\t8:1.2", false},  // five fields
-      {"a.jpg\t204800\t 2009.1.2", false},             // three fields
-      {"\t1\t 2009.1.2\t8:1.2", false},                // no name
-      {"\\\t0\t 2009.1.2\t8:1.2", false},              // a folder line naming no folder
-      {"a\t18446744073709551616\t 2009.1.2\t8:1.2", false},
-      {"a\t-1\t 2009.1.2\t8:1.2", false},
-      {"a\t1x\t 2009.1.2\t8:1.2", false},
-      {"a\t1\t2009.1.2\t8:1.2", false},  // the date's leading space
-      {"a\t1\t 2023.2.29\t8:1.2", false},
-      {"a\t1\t 2009.13.2\t8:1.2", false},
-      {"a\t1\t 0.1.2\t8:1.2", false},
-      {"a\t1\t 2009.1.2\t24:0.0", false},
-      {"a\t1\t 2009.1.2\t8:60.0", false},
-      {"a\t1\t 2009.1.2\t8:1.2 ", false},
-      {std::string("a\0b\t1\t 2009.1.2\t8:1.2", 21), false},
-      {"a\rb\t1\t 2009.1.2\t8:1.2", false},
-      {std::string(kMaxLineBytes, 'x') + "\t1\t 2009.1.2\t8:1.2", false},
-  };
-  for (const Case& c : cases) EXPECT_EQ(parse_entry_line(c.line).has_value(), c.parses) << c.line;
-
-  const auto folder = parse_entry_line("2009\\Trip\\\t0\t 2009.7.14\t10:30.0");
-  ASSERT_TRUE(folder);
-  EXPECT_TRUE(folder->is_folder);
-  EXPECT_EQ(folder->name, "Trip");
-  EXPECT_EQ(folder->time.packed(), (EntryTime{2009, 7, 14, 10, 30, 0}.packed()));
-}
 
 TEST(CatalogueReaderTest, OnlyAFileWithARootAndAnEntryLineIsACatalogue) {
   struct Case {

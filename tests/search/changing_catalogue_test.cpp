@@ -76,11 +76,11 @@ TEST(ChangingCatalogueTest, AChangedCatalogueIsSearchedAgainAsItNowStands) {
       c.apply(path);
       std::string error;
       const Matcher matcher(*parse_query("txt", error));
-      const SearchOutcome outcome = run_search(set.catalogues, matcher, {});
-      EXPECT_EQ(outcome.results.size(), c.results) << c.change;
+      const auto [outcome, results] = test::collect(set.catalogues, matcher);
+      EXPECT_EQ(results.size(), c.results) << c.change;
       NameDecoder decoder;
       std::string first;
-      if (!outcome.results.empty()) EXPECT_TRUE(outcome.results.full_path(outcome.results[0], decoder, first));
+      if (!results.empty()) EXPECT_TRUE(results.full_path(results[0], decoder, first));
       EXPECT_EQ(first, c.first) << c.change;
       EXPECT_EQ(outcome.notes, c.notes) << c.change;
       EXPECT_EQ(outcome.errors.size(), c.error ? 1u : 0u) << c.change << ": " << ::testing::PrintToString(outcome.errors);
@@ -88,11 +88,11 @@ TEST(ChangingCatalogueTest, AChangedCatalogueIsSearchedAgainAsItNowStands) {
       // Results kept after the search read nothing of a version they were not
       // found in. (Read on a thread of its own: each thread keeps the blocks
       // it read last, and what they hold is the version searched.)
-      if (c.at_path && !outcome.results.empty()) {
+      if (c.at_path && !results.empty()) {
         fs::resize_file(path, 10);
         std::string late;
         bool read = true;
-        std::thread([&] { read = outcome.results.full_path(outcome.results[outcome.results.size() - 1], decoder, late); })
+        std::thread([&, &results = results] { read = results.full_path(results[results.size() - 1], decoder, late); })
             .join();
         EXPECT_FALSE(read) << c.change << ": " << late;
         EXPECT_EQ(late, "") << c.change;

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "search/catalogue_line.h"
+#include "catalogue/calendar_time.h"
 #include "search/query.h"
 
 namespace korvint::search {
@@ -52,11 +52,11 @@ TEST(QueryTest, EachWordBecomesItsTerm) {
       {"size:<=2b", TermKind::Size, false, "", 0, 2},
       {"-size:>=1T", TermKind::Size, true, "", 1024 * 1024 * mib, kMax},
       {"size:<0", TermKind::Size, false, "", 1, 0},
-      {"date:2019", TermKind::Date, false, "", day_start(2019, 1, 1), day_end(2019, 12, 31)},
-      {"date:2020-02", TermKind::Date, false, "", day_start(2020, 2, 1), day_end(2020, 2, 29)},
-      {"date:2019-03-01..2019-06-30", TermKind::Date, false, "", day_start(2019, 3, 1), day_end(2019, 6, 30)},
-      {"date:>2019-12", TermKind::Date, false, "", day_end(2019, 12, 31) + 1, kMax},
-      {"date:..2001", TermKind::Date, false, "", 0, day_end(2001, 12, 31)},
+      {"date:2019", TermKind::Date, false, "", catalogue::day_start(2019, 1, 1), catalogue::day_end(2019, 12, 31)},
+      {"date:2020-02", TermKind::Date, false, "", catalogue::day_start(2020, 2, 1), catalogue::day_end(2020, 2, 29)},
+      {"date:2019-03-01..2019-06-30", TermKind::Date, false, "", catalogue::day_start(2019, 3, 1), catalogue::day_end(2019, 6, 30)},
+      {"date:>2019-12", TermKind::Date, false, "", catalogue::day_end(2019, 12, 31) + 1, kMax},
+      {"date:..2001", TermKind::Date, false, "", 0, catalogue::day_end(2001, 12, 31)},
       {"ext:MP3;.flac", TermKind::Extension, false, "mp3;flac", 0, kMax},
       {"in:Disk*", TermKind::Catalogue, false, "disk*", 0, kMax},
   };

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include "search/query.h"
-#include "search/searcher.h"
 
 namespace korvint::test {
 
@@ -45,6 +44,14 @@ std::vector<std::shared_ptr<search::Catalogue>> sample_catalogues() {
           make_catalogue("photos", catalogue_text("D:\\Photos\\", photos))};
 }
 
+Collected collect(const std::vector<std::shared_ptr<search::Catalogue>>& catalogues, const search::Matcher& matcher,
+                  const search::SearchOptions& options, const std::atomic<bool>* cancel) {
+  search::ResultCollector collector(catalogues);
+  search::SearchOutcome outcome = search::run_search(catalogues, matcher, options, collector, cancel);
+  EXPECT_EQ(outcome.found, collector.size());
+  return Collected{std::move(outcome), collector.results()};
+}
+
 std::vector<std::string> search_paths(const std::vector<std::shared_ptr<search::Catalogue>>& catalogues,
                                       const std::string& query, std::uint64_t chunk_bytes) {
   std::string error;
@@ -55,14 +62,14 @@ std::vector<std::string> search_paths(const std::vector<std::shared_ptr<search::
   search::SearchOptions options;
   options.chunk_bytes = chunk_bytes;
   options.code_page = "windows-1252";
-  const search::SearchOutcome outcome = search::run_search(catalogues, matcher, options);
+  const search::ResultSet results = collect(catalogues, matcher, options).results;
   search::NameDecoder decoder("windows-1252");
   std::vector<std::string> paths;
   std::string path;
-  for (std::size_t i = 0; i < outcome.results.size(); ++i) {
-    outcome.results.full_path(outcome.results[i], decoder, path);
-    paths.push_back(outcome.results.catalogue_of(outcome.results[i]).name() + "\t" + path);
-  }
+  results.for_each([&](const search::Hit& hit) {
+    results.full_path(hit, decoder, path);
+    paths.push_back(results.catalogue_of(hit).name() + "\t" + path);
+  });
   return paths;
 }
 

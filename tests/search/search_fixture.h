@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "search/catalogue.h"
+#include "search/searcher.h"
 
 namespace korvint::test {
 
@@ -22,6 +23,14 @@ std::shared_ptr<search::Catalogue> make_catalogue(const std::string& name, const
 /// The search tests' catalogues: "photos" (UTF-8, Windows root), "backup"
 /// (Windows-1252, the same names) and "home" (a POSIX root).
 std::vector<std::shared_ptr<search::Catalogue>> sample_catalogues();
+
+/// A search run to its end, every result kept.
+struct Collected {
+  search::SearchOutcome outcome;
+  search::ResultSet results;
+};
+Collected collect(const std::vector<std::shared_ptr<search::Catalogue>>& catalogues, const search::Matcher& matcher,
+                  const search::SearchOptions& options = {}, const std::atomic<bool>* cancel = nullptr);
 
 /// Runs `query` over `catalogues` and gives "CATALOGUE<TAB>FULL PATH" per result.
 std::vector<std::string> search_paths(const std::vector<std::shared_ptr<search::Catalogue>>& catalogues,

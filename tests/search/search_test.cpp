@@ -112,22 +112,22 @@ TEST(SearchTest, EncodingIsLearnedFromLinesTheQueryPassesOver) {
 TEST(SearchTest, ResultLineHasCatalogueFullPathSizeAndTime) {
   const auto catalogues = test::sample_catalogues();
   std::string error;
-  SearchOutcome outcome = run_search(catalogues, Matcher(*parse_query("big.iso", error)), {});
-  ASSERT_EQ(outcome.results.size(), 1u);
+  test::Collected found = test::collect(catalogues, Matcher(*parse_query("big.iso", error)));
+  ASSERT_EQ(found.results.size(), 1u);
   NameDecoder decoder;
   std::string line;
-  append_result_line(line, outcome.results, outcome.results[0], decoder);
+  append_result_line(line, found.results.catalogue_of(found.results[0]), found.results[0], decoder);
   EXPECT_EQ(line, "photos\tD:\\Photos\\big.iso\t5000000000\t2009-12-01 23:59:59\n");
-  outcome = run_search(catalogues, Matcher(*parse_query("type:folder in:photos", error)), {});
+  found = test::collect(catalogues, Matcher(*parse_query("type:folder in:photos", error)));
   line.clear();
-  outcome.results.for_each([&](const Hit& hit) { append_result_line(line, outcome.results, hit, decoder); });
+  found.results.for_each([&](const Hit& hit) { append_result_line(line, found.results.catalogue_of(hit), hit, decoder); });
   EXPECT_EQ(line,
             "photos\tD:\\Photos\\2009\\\t0\t2009-01-02 08:00:00\n"
             "photos\tD:\\Photos\\2009\\Trip\\\t0\t2009-07-14 10:30:00\n"
             "photos\tD:\\Photos\\Empty\\\t0\t2010-03-04 05:06:07\n");
   check_catalogues(catalogues, {});
-  outcome = run_search(catalogues, Matcher(*parse_query("type:folder in:photos", error)), {});
-  EXPECT_EQ(status_summary(outcome, 1234), "3 found in 1 catalogue (11 entries) in 1,234 ms");
+  found = test::collect(catalogues, Matcher(*parse_query("type:folder in:photos", error)));
+  EXPECT_EQ(status_summary(found.outcome, 1234), "3 found in 1 catalogue (11 entries) in 1,234 ms");
 }
 
 TEST(SearchTest, LimitAndCancellation) {
@@ -137,18 +137,18 @@ TEST(SearchTest, LimitAndCancellation) {
   SearchOptions options;
   options.chunk_bytes = 16;
   options.max_hits = 2;
-  SearchOutcome outcome = run_search(catalogues, files, options);
-  EXPECT_TRUE(outcome.limited);
-  ASSERT_EQ(outcome.results.size(), 2u);
+  test::Collected found = test::collect(catalogues, files, options);
+  EXPECT_TRUE(found.outcome.limited);
+  ASSERT_EQ(found.results.size(), 2u);
   NameDecoder decoder;
   std::string name;
-  outcome.results.name(outcome.results[0], decoder, name);
+  found.results.name(found.results[0], decoder, name);
   EXPECT_EQ(name, "\xC3\x84RGER.TXT");  // the first in catalogue order, decoded
 
   std::atomic<bool> cancel{true};
-  outcome = run_search(catalogues, files, {}, &cancel);
-  EXPECT_TRUE(outcome.cancelled);
-  EXPECT_TRUE(outcome.results.empty());
+  found = test::collect(catalogues, files, {}, &cancel);
+  EXPECT_TRUE(found.outcome.cancelled);
+  EXPECT_TRUE(found.results.empty());
 }
 
 }  // namespace

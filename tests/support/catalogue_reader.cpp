@@ -1,7 +1,8 @@
 #include "support/catalogue_reader.h"
 
-#include <algorithm>
 #include <vector>
+
+#include "catalogue/parse_lines.h"
 
 namespace korvint::test {
 
@@ -27,13 +28,13 @@ ParsedCatalogue parse_catalogue(const std::string& catalogue) {
   std::string current;
   for (std::size_t i = 1; i < lines.size(); ++i) {
     const std::string& line = lines[i];
-    if (std::count(line.begin(), line.end(), '\t') != 3 || line.find('\n') != std::string::npos ||
-        line.find('\r') != std::string::npos) {
+    const auto entry = catalogue::parse_entry_line(line);
+    if (!entry) {
       parsed.problem = "bad line " + std::to_string(i + 1) + ": " + line;
       return parsed;
     }
-    const std::string first = line.substr(0, line.find('\t'));
-    if (!first.empty() && first.back() == '\\') {
+    const std::string first(entry->path);
+    if (entry->is_folder) {
       std::string parent = first.substr(0, first.size() - 1);
       const auto cut = parent.rfind('\\');
       parent = cut == std::string::npos ? std::string() : parent.substr(0, cut + 1);

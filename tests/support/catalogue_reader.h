@@ -14,8 +14,8 @@ struct ParsedCatalogue {
   std::map<std::string, std::multiset<std::string>> files;
   /// Folder lines, whole, without CR LF.
   std::multiset<std::string> folder_lines;
-  /// Empty when the structure holds: CR LF everywhere, four fields per line,
-  /// every folder's parent named before it. File lines belong to the folder line
+  /// Empty when the structure holds: CR LF everywhere, every line one that
+  /// the search reads (catalogue/parse_lines.h), every folder's parent named before it. File lines belong to the folder line
   /// above them, so comparing `files` also checks that files come before sub-folders.
   std::string problem;
 };

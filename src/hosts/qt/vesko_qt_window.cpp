@@ -10,9 +10,9 @@
 #include <QTableView>
 #include <utility>
 
+#include "app/query_help.h"
 #include "app/vesko_form_events.h"
 #include "hosts/qt/qt_text.h"
-#include "search/query.h"
 
 namespace korvint::hosts::qt {
 using namespace korvint::ui;
@@ -50,7 +50,7 @@ VeskoQtWindow::VeskoQtWindow(app::VeskoWindowOptions options, std::vector<std::s
     widgets_.push_back(widget);
   }
   auto& query = static_cast<QLineEdit&>(control(VeskoControlId::txtQuery));
-  query.setToolTip(to_qt(search::kQueryHelp));
+  query.setToolTip(to_qt(app::kQueryHelp));
   query.setPlaceholderText(QStringLiteral("Search the catalogues"));
   auto& results = static_cast<QTableView&>(control(VeskoControlId::lstResults));
   results.setSelectionMode(QAbstractItemView::SingleSelection);

@@ -3,6 +3,7 @@
 #include <commctrl.h>
 #include <windowsx.h>
 
+#include "app/query_help.h"
 #include "app/vesko_form_events.h"
 #include "hosts/win32/folder_dialog.h"
 #include "hosts/win32/vesko_control_creation.h"
@@ -33,7 +34,7 @@ VeskoFormWindow::VeskoFormWindow(int show_command) : TopLevelWindow(show_command
              twips_to_pixels(kVeskoClientHeightTwips, dpi_))) {
     controls_ = create_vesko_controls(hwnd(), font_.get(), dpi_);
     tooltips_ = create_vesko_tooltips(hwnd(), controls_, dpi_);
-    query_help_ = platform::win32::to_wide(search::kQueryHelp);
+    query_help_ = platform::win32::to_wide(app::kQueryHelp);
   }
   query_ = std::make_unique<Win32TextBox>(control(VeskoControlId::txtQuery));
   folder_ = std::make_unique<Win32Label>(control(VeskoControlId::lblFolder));

@@ -11,8 +11,8 @@
 #include <QTableView>
 #include <QTest>
 
+#include "app/query_help.h"
 #include "hosts/qt/vesko_qt_window.h"
-#include "search/query.h"
 #include "support/temp_tree.h"
 
 namespace korvint::hosts::qt {
@@ -55,7 +55,7 @@ struct QtVeskoTest : ::testing::Test {
 
 TEST_F(QtVeskoTest, TypingSearchesAndTheModelHandsOutRowsByIndex) {
   EXPECT_EQ(window->windowTitle(), "Vesko");
-  EXPECT_EQ(query().toolTip().toStdString(), search::kQueryHelp);
+  EXPECT_EQ(query().toolTip().toStdString(), app::kQueryHelp);
   auto& catalogues = static_cast<QTableView&>(window->control(VeskoControlId::lstCatalogues));
   ASSERT_EQ(catalogues.model()->rowCount(), 1);
   EXPECT_EQ(catalogues.model()->index(0, 2).data().toString(), "3,001");

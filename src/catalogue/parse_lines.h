@@ -1,52 +1,37 @@
 #pragma once
-// One line of a catalogue read back: a folder or file entry with its size and
-// local time stamp, or the header with the root.
+// Reading catalogue lines back: a folder or file entry with its size and local
+// time stamp, or the header with the root. Lines are parsed from their end:
+// the three short fields have a fixed shape, so a name may hold anything but
+// the bytes the writer escapes (format_lines.h).
 
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
 
-namespace korvint::search {
+#include "catalogue/calendar_time.h"
+
+namespace korvint::catalogue {
 
 /// The longest line Korvint writes: a relative path of 32,767 UTF-16 units, 3
 /// bytes each in UTF-8, and the fields after it. Longer lines are not read.
 inline constexpr std::size_t kMaxLineBytes = 3 * 32767 + 64;
-
-/// A calendar time as the catalogue holds it (local time of the scan).
-struct EntryTime {
-  int year = 0;
-  int month = 0;
-  int day = 0;
-  int hour = 0;
-  int minute = 0;
-  int second = 0;
-
-  /// The time as one number that orders like the time itself (41 bits).
-  [[nodiscard]] std::uint64_t packed() const;
-  /// The time whose packed() is `packed`.
-  static EntryTime unpack(std::uint64_t packed);
-};
-
-/// The packed value of the earliest and latest instants of a calendar day.
-std::uint64_t day_start(int year, int month, int day);
-std::uint64_t day_end(int year, int month, int day);
 
 /// A folder or file line split into its fields.
 struct EntryLine {
   std::string_view path;  ///< field 1: a file's name, or a folder's relative path ending in "\"
   std::string_view name;  ///< the entry's own name: the file name, or the folder's last level
   std::uint64_t size = 0;
-  EntryTime time;
+  CalendarTime time;
   bool is_folder = false;
   bool ascii = true;  ///< no byte of `path` is >= 0x80
 };
 
 /// Parses one folder or file line given without its CR LF: four TAB-separated
 /// fields, a decimal size, a date " Y.M.D" and a time "H:M.S" that exist on the
-/// calendar. nullopt for anything else (a NUL, CR or "/" in the path, too
-/// long, ...), and for a path that leaves the root: a folder path with an
-/// empty, "." or ".." level, a file named "." or "..".
+/// calendar within kEarliestTime..kLatestTime. nullopt for anything else (a
+/// NUL, CR or "/" in the path, too long, ...), and for a path that leaves the
+/// root: a folder path with an empty, "." or ".." level, a file named "." or "..".
 std::optional<EntryLine> parse_entry_line(std::string_view line);
 
 /// The two steps of parse_entry_line(), for a search that can pass over a line
@@ -64,10 +49,16 @@ bool finish_entry_line(EntryLine& entry);
 std::optional<std::string_view> folder_path_of_line(std::string_view line);
 
 /// True when `header` (the first line without its line end) names a root: not
-/// empty, ending in "\" or "/", without TAB or NUL, not too long.
+/// empty, ending in "\" or "/", without TAB, CR or NUL, not too long.
 bool is_root_line(std::string_view header);
 
-/// Appends "YYYY-MM-DD HH:MM:SS".
-void append_time_text(std::string& out, const EntryTime& time);
+/// The byte-order mark some tools put before UTF-8 text; a catalogue's first
+/// line may begin with it.
+inline constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
 
-}  // namespace korvint::search
+/// The root that a catalogue's first line names: `first_line` is that line
+/// without its LF, which may begin with kUtf8Mark and end with a CR; nullopt
+/// when it names none (is_root_line()).
+std::optional<std::string_view> root_of_first_line(std::string_view first_line);
+
+}  // namespace korvint::catalogue

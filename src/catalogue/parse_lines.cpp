@@ -1,4 +1,4 @@
-#include "search/catalogue_line.h"
+#include "catalogue/parse_lines.h"
 
 #include <charconv>
 #include <cstring>
@@ -7,7 +7,7 @@
 #include <emmintrin.h>
 #endif
 
-namespace korvint::search {
+namespace korvint::catalogue {
 namespace {
 
 // Reads 1 to `max_digits` decimal digits that end just before `p` (not before
@@ -29,13 +29,6 @@ inline bool byte_before(const char*& p, const char* low, char c) {
   if (p == low || p[-1] != c) return false;
   --p;
   return true;
-}
-
-inline bool is_calendar_date(int year, int month, int day) {
-  if (month < 1 || month > 12 || day < 1) return false;
-  static constexpr int kDays[] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-  if (month == 2 && day == 29) return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-  return day <= kDays[month - 1];
 }
 
 // True when [p, end) holds no TAB, CR, NUL or "/" (no name on any disk holds
@@ -118,54 +111,20 @@ bool clean_levels(std::string_view levels) {
 
 }  // namespace
 
-std::uint64_t EntryTime::packed() const {
-  std::uint64_t v = static_cast<std::uint64_t>(year);
-  v = v * 16 + static_cast<std::uint64_t>(month);
-  v = v * 32 + static_cast<std::uint64_t>(day);
-  v = v * 32 + static_cast<std::uint64_t>(hour);
-  v = v * 64 + static_cast<std::uint64_t>(minute);
-  return v * 64 + static_cast<std::uint64_t>(second);
-}
-
-EntryTime EntryTime::unpack(std::uint64_t v) {
-  EntryTime t;
-  t.second = static_cast<int>(v % 64);
-  v /= 64;
-  t.minute = static_cast<int>(v % 64);
-  v /= 64;
-  t.hour = static_cast<int>(v % 32);
-  v /= 32;
-  t.day = static_cast<int>(v % 32);
-  v /= 32;
-  t.month = static_cast<int>(v % 16);
-  t.year = static_cast<int>(v / 16);
-  return t;
-}
-
-std::uint64_t day_start(int year, int month, int day) {
-  return EntryTime{year, month, day, 0, 0, 0}.packed();
-}
-
-std::uint64_t day_end(int year, int month, int day) {
-  return EntryTime{year, month, day, 23, 59, 59}.packed();
-}
-
 bool parse_entry_fields(std::string_view line, EntryLine& entry) {
   // Read from the end: the three short fields have a fixed shape, so what is
   // left before them is the path.
   if (line.size() < 16 || line.size() > kMaxLineBytes) return false;
   const char* const low = line.data();
   const char* p = low + line.size();
-  EntryTime& t = entry.time;
+  CalendarTime& t = entry.time;
   if (!number_before(p, low, 2, t.second) || !byte_before(p, low, '.') || !number_before(p, low, 2, t.minute) ||
       !byte_before(p, low, ':') || !number_before(p, low, 2, t.hour) || !byte_before(p, low, '\t') ||
       !number_before(p, low, 2, t.day) || !byte_before(p, low, '.') || !number_before(p, low, 2, t.month) ||
       !byte_before(p, low, '.') || !number_before(p, low, 5, t.year) || !byte_before(p, low, ' ') ||
       !byte_before(p, low, '\t'))
     return false;
-  if (t.year < 1 || t.year > 30827 || t.hour > 23 || t.minute > 59 || t.second > 59 ||
-      !is_calendar_date(t.year, t.month, t.day))
-    return false;
+  if (!is_catalogue_time(t)) return false;
   const char* const size_end = p;
   while (p > low && p[-1] >= '0' && p[-1] <= '9') --p;
   if (p == size_end || size_end - p > 20) return false;
@@ -214,32 +173,11 @@ bool is_root_line(std::string_view header) {
          header.find('\r') == std::string_view::npos;
 }
 
-void append_time_text(std::string& out, const EntryTime& t) {
-  char text[32];
-  auto two = [](char* at, int value) {
-    at[0] = static_cast<char>('0' + value / 10 % 10);
-    at[1] = static_cast<char>('0' + value % 10);
-  };
-  int year = t.year;
-  char* p = text;
-  if (year > 9999) {
-    const int high = year / 10000;
-    *p++ = static_cast<char>('0' + high);
-    year %= 10000;
-  }
-  two(p, year / 100);
-  two(p + 2, year % 100);
-  p[4] = '-';
-  two(p + 5, t.month);
-  p[7] = '-';
-  two(p + 8, t.day);
-  p[10] = ' ';
-  two(p + 11, t.hour);
-  p[13] = ':';
-  two(p + 14, t.minute);
-  p[16] = ':';
-  two(p + 17, t.second);
-  out.append(text, static_cast<std::size_t>(p + 19 - text));
+std::optional<std::string_view> root_of_first_line(std::string_view first_line) {
+  if (first_line.substr(0, kUtf8Mark.size()) == kUtf8Mark) first_line.remove_prefix(kUtf8Mark.size());
+  if (!first_line.empty() && first_line.back() == '\r') first_line.remove_suffix(1);
+  if (!is_root_line(first_line)) return std::nullopt;
+  return first_line;
 }
 
-}  // namespace korvint::search
+}  // namespace korvint::catalogue
