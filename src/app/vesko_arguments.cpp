@@ -10,8 +10,8 @@ namespace korvint::app {
 namespace {
 
 // The options vesko knows, by their long names.
-constexpr std::string_view kOptionNames[] = {"--catalogues", "--limit", "--count", "--check",
-                                             "--encoding", "--help", "--version"};
+constexpr std::string_view kOptionNames[] = {"--catalogues", "--limit", "--count", "--check", "--encoding",
+                                             "--help",       "--version", "--list", "--tree", "--depth"};
 
 bool is_option_name(std::string_view name) {
   return std::find(std::begin(kOptionNames), std::end(kOptionNames), name) != std::end(kOptionNames);
@@ -33,7 +33,10 @@ bool read(const std::vector<std::string>& arguments, VeskoArguments& options) {
       options.window = false;
       continue;
     }
-    if (options_ended || argument.size() < 2 || argument[0] != '-') {
+    // The words after --tree CATALOGUE are a folder, not a query: options may follow them.
+    const bool option_after_folder =
+        options.tree && !dashes && argument.rfind("--", 0) == 0 && is_option_name(argument.substr(0, argument.find('=')));
+    if (!option_after_folder && (options_ended || argument.size() < 2 || argument[0] != '-')) {
       if (!dashes && !options.query.empty() && is_option_name(argument.substr(0, argument.find('=')))) {
         error = "\"" + argument + "\" comes after the query: options go first";
         return false;
@@ -41,6 +44,7 @@ bool read(const std::vector<std::string>& arguments, VeskoArguments& options) {
       options_ended = true;
       options.window = false;
       add_word(argument);
+      options.words.push_back(argument);
       continue;
     }
     std::string name = argument;
@@ -64,6 +68,22 @@ bool read(const std::vector<std::string>& arguments, VeskoArguments& options) {
       options.count = true;
     } else if (name == "--check") {
       options.check = true;
+    } else if (name == "--list") {
+      options.list = true;
+    } else if (name == "--tree") {
+      const auto catalogue = take_value();
+      if (!catalogue) return false;
+      options.tree = *catalogue;
+    } else if (name == "--depth") {
+      const auto text = take_value();
+      if (!text) return false;
+      std::uint32_t depth = 0;
+      const auto read = std::from_chars(text->data(), text->data() + text->size(), depth);
+      if (read.ec != std::errc() || read.ptr != text->data() + text->size()) {
+        error = "--depth needs a number of levels (0 or more), not \"" + *text + "\"";
+        return false;
+      }
+      options.depth = depth;
     } else if (name == "--catalogues") {
       const auto folder = take_value();
       if (!folder) return false;
