@@ -48,7 +48,7 @@ std::string age_text(std::int64_t then, std::int64_t now) {
   if (days < 31) return counted(days, "day");
   // A month and a year by their average lengths, so the text never jumps back.
   if (days < 365) return counted(days * 12 / 365 < 1 ? 1 : days * 12 / 365, "month");
-  return counted(days * 100 / 36525, "year");
+  return counted(days * 100 / 36525 < 1 ? 1 : days * 100 / 36525, "year");
 }
 
 std::string presence_text(platform::RootPresence presence) {
