@@ -109,6 +109,8 @@ std::string vesko_usage(std::string_view program) {
   const std::string me(program);
   std::string usage = "Usage: " + me +
                       " [--catalogues DIR]... [--limit N] [--count] [--check] [--encoding NAME] [--] QUERY...\n"
+                      "       " + me + " [--catalogues DIR]... --list\n"
+                      "       " + me + " [--catalogues DIR]... --tree CATALOGUE [FOLDER] [--depth N]\n"
                       "Searches the catalogues (*.lst) that Korvint makes and prints one line a result:\n"
                       "CATALOGUE<TAB>FULL PATH<TAB>SIZE<TAB>YYYY-MM-DD HH:MM:SS\n"
                       "\n"
@@ -121,6 +123,12 @@ std::string vesko_usage(std::string_view program) {
                       "                    are not in the catalogue format (slower)\n"
                       "  --encoding NAME   the code page of catalogues that are not UTF-8\n"
                       "                    (default: the ANSI code page on Windows, else Windows-1252)\n"
+                      "  --list            print one line a catalogue: CATALOGUE<TAB>ROOT<TAB>FILES<TAB>\n"
+                      "                    FOLDERS<TAB>BYTES<TAB>WRITTEN<TAB>online|offline\n"
+                      "  --tree CATALOGUE  print FOLDER (default the root) and the folders below it:\n"
+                      "                    BYTES<TAB>FILES<TAB>FOLDERS<TAB>FOLDER PATH, totals of all below;\n"
+                      "                    CATALOGUE is a name as in results or the path of a .lst\n"
+                      "  --depth N         the levels --tree prints below FOLDER (default 1)\n"
                       "  --help, --version\n"
                       "  --                ends the options, before a first word like -word\n"
                       "\n"

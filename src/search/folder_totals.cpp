@@ -6,6 +6,7 @@
 #include "platform/case_folding.h"
 #include "search/block_reader.h"
 #include "search/line_scan.h"
+#include "search/parallel_tasks.h"
 #include "search/utf8.h"
 
 namespace korvint::search {
@@ -59,23 +60,87 @@ std::string normalized(std::string_view text) {
 
 }  // namespace
 
+namespace {
+
+// A folder line met in a chunk, with the files after it in that chunk.
+struct FolderLine {
+  std::uint64_t line = 0;
+  std::uint64_t files = 0;
+  std::uint64_t bytes = 0;
+};
+
+// What one chunk holds: the files before its first folder line (they belong
+// to the folder open where the chunk starts), then each folder line with the
+// files after it. Known by offsets alone: no name is kept.
+struct ChunkTally {
+  FolderLine lead;
+  std::vector<FolderLine> folders;
+  std::uint64_t skipped = 0;
+  bool non_ascii = false;
+  bool valid_utf8 = true;
+};
+
+ChunkTally tally_chunk(const Catalogue& catalogue, const Chunk& chunk, const std::atomic<bool>* cancel) {
+  ChunkTally tally;
+  visit_lines(
+      catalogue, chunk, cancel,
+      [&](std::uint64_t offset, std::string_view line) {
+        const auto entry = catalogue::parse_entry_line(line);
+        if (entry && !entry->ascii) {
+          tally.non_ascii = true;
+          if (tally.valid_utf8 && !is_valid_utf8(entry->path)) tally.valid_utf8 = false;
+        }
+        if (entry && !entry->is_folder) {
+          FolderLine& holder = tally.folders.empty() ? tally.lead : tally.folders.back();
+          ++holder.files;
+          holder.bytes += entry->size;
+        } else if (entry || catalogue::folder_path_of_line(line)) {
+          // A folder line with damaged fields still holds the files below it, as in the search.
+          tally.folders.push_back(FolderLine{offset});
+        } else {
+          ++tally.skipped;
+        }
+        return true;
+      },
+      [&] { ++tally.skipped; });
+  return tally;
+}
+
+}  // namespace
+
 std::optional<FolderTree> FolderTree::build(std::shared_ptr<Catalogue> catalogue, std::string& error,
-                                            const std::atomic<bool>* cancel) {
+                                            const std::atomic<bool>* cancel, unsigned threads,
+                                            std::uint64_t chunk_bytes) {
+  static_assert(sizeof(Node) == 48, "a folder is a few integers: the documentation gives its size");
+  const Catalogue::Hold hold(*catalogue);
+  auto failed = [&](const char* why) {
+    error = catalogue->source().file_name + why;
+    return std::nullopt;
+  };
+  auto stopped = [&] { return cancel != nullptr && cancel->load(std::memory_order_relaxed); };
+
+  // First the chunks, on every core: their files counted between folder lines.
+  const std::vector<Chunk> chunks = catalogue->chunks(chunk_bytes);
+  std::vector<ChunkTally> tallies(chunks.size());
+  run_tasks(chunks.size(), threads_or_cores(threads), [] { return 0; }, [&](std::size_t i, int) {
+    if (!stopped() && !catalogue->changed()) tallies[i] = tally_chunk(*catalogue, chunks[i], cancel);
+  });
+  if (stopped()) return failed(": stopped");
+  if (catalogue->changed() || !catalogue->still_as_opened()) return failed(" changed while it was read");
+
+  // Then the folder lines in order, each read again for its path: a folder
+  // line closes every open folder that is not its ancestor.
   FolderTree tree;
+  std::size_t folders = 1;
+  for (const ChunkTally& tally : tallies) folders += tally.folders.size();
+  tree.nodes_.reserve(folders);  // exactly: no growth by doubling, no copy to shrink it
   tree.nodes_.emplace_back();
-  // The folders open at the current line, the root first: their index, their
-  // relative path as stored, and their last sub-folder so far.
   struct Open {
     Index index;
-    std::string path;
+    std::string path;  // its relative path as stored
     Index last_child = kNone;
   };
   std::vector<Open> open{{kRoot, {}}};
-  bool non_ascii = false;
-  bool valid_utf8 = true;
-  bool too_many = false;
-
-  // A closed folder's totals go to its parent's.
   auto close_top = [&] {
     const Node& closed = tree.nodes_[open.back().index];
     open.pop_back();
@@ -84,68 +149,43 @@ std::optional<FolderTree> FolderTree::build(std::shared_ptr<Catalogue> catalogue
     parent.files += closed.totals.files;
     parent.folders += closed.totals.folders + 1;
   };
-  auto open_folder = [&](std::uint64_t offset, std::string_view path) {
-    // A folder line closes each open folder that is not its ancestor.
-    while (open.size() > 1 && !(path.size() > open.back().path.size() && path.starts_with(open.back().path)))
-      close_top();
-    if (tree.nodes_.size() >= kNone) {
-      too_many = true;
-      return false;
+  bool non_ascii = false;
+  bool valid_utf8 = true;
+  std::string text;
+  for (const ChunkTally& tally : tallies) {
+    tree.skipped_ += tally.skipped;
+    non_ascii = non_ascii || tally.non_ascii;
+    valid_utf8 = valid_utf8 && tally.valid_utf8;
+    tree.nodes_[open.back().index].totals.files += tally.lead.files;
+    tree.nodes_[open.back().index].totals.bytes += tally.lead.bytes;
+    for (const FolderLine& folder : tally.folders) {
+      if (stopped()) return failed(": stopped");
+      const auto path = catalogue->line_at(folder.line, text) ? catalogue::folder_path_of_line(text) : std::nullopt;
+      if (!path) return failed(" changed while it was read");
+      while (open.size() > 1 && !(path->size() > open.back().path.size() && path->starts_with(open.back().path)))
+        close_top();
+      if (tree.nodes_.size() >= kNone) return failed(" holds more folders than can be counted");
+      const auto index = static_cast<Index>(tree.nodes_.size());
+      Open& parent = open.back();
+      Node node;
+      node.line = folder.line;
+      node.parent = parent.index;
+      node.name_begin = static_cast<std::uint32_t>(parent.path.size());
+      node.totals.files = folder.files;
+      node.totals.bytes = folder.bytes;
+      tree.nodes_.push_back(node);
+      if (parent.last_child == kNone)
+        tree.nodes_[parent.index].first_child = index;
+      else
+        tree.nodes_[parent.last_child].next_sibling = index;
+      parent.last_child = index;
+      open.push_back(Open{index, std::string(*path)});
     }
-    const auto index = static_cast<Index>(tree.nodes_.size());
-    Open& parent = open.back();
-    Node node;
-    node.line = offset;
-    node.parent = parent.index;
-    node.name_begin = static_cast<std::uint32_t>(parent.path.size());
-    tree.nodes_.push_back(node);
-    if (parent.last_child == kNone)
-      tree.nodes_[parent.index].first_child = index;
-    else
-      tree.nodes_[parent.last_child].next_sibling = index;
-    parent.last_child = index;
-    open.push_back(Open{index, std::string(path)});
-    return true;
-  };
-
-  Catalogue::Hold hold(*catalogue);
-  const bool read = visit_lines(
-      *catalogue, Chunk{catalogue->body_begin(), catalogue->size()}, cancel,
-      [&](std::uint64_t offset, std::string_view line) {
-        const auto entry = catalogue::parse_entry_line(line);
-        if (entry && !entry->ascii) {
-          non_ascii = true;
-          if (valid_utf8 && !is_valid_utf8(entry->path)) valid_utf8 = false;
-        }
-        if (entry && !entry->is_folder) {
-          FolderTotals& totals = tree.nodes_[open.back().index].totals;
-          totals.bytes += entry->size;
-          ++totals.files;
-          return true;
-        }
-        // A folder line with damaged fields still holds the files below it, as in the search.
-        const auto folder = entry ? std::optional<std::string_view>(entry->path) : catalogue::folder_path_of_line(line);
-        if (!folder) {
-          ++tree.skipped_;
-          return true;
-        }
-        return open_folder(offset, *folder);
-      },
-      [&] { ++tree.skipped_; });
-  if (!read || too_many) {
-    if (cancel != nullptr && cancel->load()) {
-      error = catalogue->source().file_name + ": stopped";
-    } else if (too_many) {
-      error = catalogue->source().file_name + " holds more folders than can be counted";
-    } else {
-      error = catalogue->source().file_name + " changed while it was read";
-    }
-    return std::nullopt;
   }
   while (open.size() > 1) close_top();
+  if (catalogue->changed()) return failed(" changed while it was read");
   if (!catalogue->encoding_known()) catalogue->decide_encoding(non_ascii, valid_utf8, true);
   tree.catalogue_ = std::move(catalogue);
-  tree.nodes_.shrink_to_fit();
   return tree;
 }
 

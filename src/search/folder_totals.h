@@ -44,7 +44,9 @@ class FolderTree {
   static constexpr Index kRoot = 0;
   static constexpr Index kNone = ~Index{0};
 
-  /// Reads every line of `catalogue` once and builds its tree. A line is a
+  /// Reads every line of `catalogue` once and builds its tree: the files
+  /// between folder lines counted `chunk_bytes` at a time on `threads`
+  /// threads (0: one per core), then the folder lines read again in order. A line is a
   /// folder when it names one (catalogue::folder_path_of_line(): a folder line
   /// with damaged fields still holds the files below it), a file when it
   /// parses as one; other lines are skipped. A folder whose parent folder line
@@ -54,7 +56,8 @@ class FolderTree {
   /// and the reason, when the file changed while it was read (reopen it and
   /// build again) or when `cancel` became true.
   static std::optional<FolderTree> build(std::shared_ptr<Catalogue> catalogue, std::string& error,
-                                         const std::atomic<bool>* cancel = nullptr);
+                                         const std::atomic<bool>* cancel = nullptr, unsigned threads = 0,
+                                         std::uint64_t chunk_bytes = 4u << 20);
 
   /// The catalogue the tree was built from.
   [[nodiscard]] const std::shared_ptr<const Catalogue>& catalogue() const { return catalogue_; }
