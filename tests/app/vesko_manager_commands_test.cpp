@@ -30,8 +30,9 @@ class VeskoManagerTest : public ::testing::Test {
  protected:
   VeskoManagerTest() {
     folder_ = test::path_text(tree_.root());
+    // A root that is nowhere, on either system.
     tree_.text_file("disk1.lst",
-                    "D:\\\r\n"
+                    "Q:\\Disks\\\r\n"
                     "top.txt\t10\t 2019.3.4\t5:6.7\r\n"
                     "Music\\\t0\t 2018.1.2\t3:4.5\r\n"
                     "song.flac\t4000\t 2019.3.5\t15:16.17\r\n"
@@ -56,7 +57,7 @@ class VeskoManagerTest : public ::testing::Test {
 TEST_F(VeskoManagerTest, ListPrintsOneLineACatalogue) {
   const VeskoRun run = vesko({"--list", "--catalogues", folder_});
   EXPECT_EQ(run.status, 0) << run.err;
-  EXPECT_EQ(run.out, "disk1\tD:\\\t4\t4\t4517\t" + written("disk1.lst") + "\toffline\n" +  //
+  EXPECT_EQ(run.out, "disk1\tQ:\\Disks\\\t4\t4\t4517\t" + written("disk1.lst") + "\toffline\n" +  //
                          "here\t" + folder_ + "/\t1\t0\t3\t" + written("here.lst") + "\tonline\n");
   EXPECT_EQ(run.err, "vesko: readme.lst is not a catalogue\n");
 }
@@ -78,7 +79,7 @@ TEST_F(VeskoManagerTest, TreePrintsTotalsBelowEachFolderToTheDepthAsked) {
       {{"--tree", path, "--depth=9"}, root + music + live + live2019 + empty},
       {{"--tree", "disk1", "music/live"}, live + live2019},
       {{"--tree", "disk1", "Music", "--depth", "2"}, music + live + live2019},
-      {{"--tree", "disk1", "D:\\Music\\Live\\2019\\"}, live2019},
+      {{"--tree", "disk1", "q:\\disks\\Music\\Live\\2019\\"}, live2019},
       {{"--tree", "here"}, "3\t1\t0\t.\n"},
   };
   for (const Case& c : cases) {
@@ -102,7 +103,7 @@ TEST_F(VeskoManagerTest, SaysWhatIsWrongAndEndsWithTwo) {
   const Case cases[] = {
       {{"--tree"}, "--tree needs a value"},
       {{"--tree", "nope"}, "no catalogue \"nope\" in \"" + folder_ + "\""},
-      {{"--tree", "disk1", "Nope"}, "no folder \"Nope\" in catalogue \"disk1\" (root D:\\)"},
+      {{"--tree", "disk1", "Nope"}, "no folder \"Nope\" in catalogue \"disk1\" (root Q:\\Disks\\)"},
       {{"--tree", "disk1", "Music", "Live"}, "--tree takes a catalogue and at most one folder, not 2 words"},
       {{"--tree", "disk1", "--depth", "x"}, "--depth needs a number of levels (0 or more), not \"x\""},
       {{"--tree", "disk1", "--depth", "-1"}, "--depth needs a number"},
