@@ -17,6 +17,15 @@ bool is_option_name(std::string_view name) {
   return std::find(std::begin(kOptionNames), std::end(kOptionNames), name) != std::end(kOptionNames);
 }
 
+// `text` as a whole number of type T, digits only; nullopt for anything else.
+template <typename T>
+std::optional<T> whole_number(const std::string& text) {
+  T number = 0;
+  const auto read = std::from_chars(text.data(), text.data() + text.size(), number);
+  if (read.ec != std::errc() || read.ptr != text.data() + text.size()) return std::nullopt;
+  return number;
+}
+
 // Reads the arguments into `options`; false with its error set on a usage error.
 bool read(const std::vector<std::string>& arguments, VeskoArguments& options) {
   std::string& error = options.error;
@@ -77,13 +86,11 @@ bool read(const std::vector<std::string>& arguments, VeskoArguments& options) {
     } else if (name == "--depth") {
       const auto text = take_value();
       if (!text) return false;
-      std::uint32_t depth = 0;
-      const auto read = std::from_chars(text->data(), text->data() + text->size(), depth);
-      if (read.ec != std::errc() || read.ptr != text->data() + text->size()) {
+      options.depth = whole_number<std::uint32_t>(*text);
+      if (!options.depth) {
         error = "--depth needs a number of levels (0 or more), not \"" + *text + "\"";
         return false;
       }
-      options.depth = depth;
     } else if (name == "--catalogues") {
       const auto folder = take_value();
       if (!folder) return false;
@@ -95,13 +102,11 @@ bool read(const std::vector<std::string>& arguments, VeskoArguments& options) {
     } else if (name == "--limit") {
       const auto text = take_value();
       if (!text) return false;
-      std::size_t limit = 0;
-      const auto read = std::from_chars(text->data(), text->data() + text->size(), limit);
-      if (read.ec != std::errc() || read.ptr != text->data() + text->size() || limit == 0) {
+      options.limit = whole_number<std::size_t>(*text);
+      if (!options.limit || *options.limit == 0) {
         error = "--limit needs a number of results above 0, not \"" + *text + "\"";
         return false;
       }
-      options.limit = limit;
     } else {
       error = "unknown option \"" + argument + "\"";
       if (argument[1] != '-') error += " (a word that leaves names out goes after the first word or after \"--\")";

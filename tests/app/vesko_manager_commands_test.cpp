@@ -6,25 +6,13 @@
 #include <sstream>
 
 #include "app/vesko_command_line.h"
+#include "vesko_run.h"
 #include "platform/desktop_files.h"
 #include "search/catalogue_overview.h"
 #include "support/temp_tree.h"
 
 namespace korvint::app {
 namespace {
-
-struct VeskoRun {
-  int status;
-  std::string out;
-  std::string err;
-};
-
-VeskoRun vesko(std::vector<std::string> arguments) {
-  std::ostringstream out;
-  std::ostringstream err;
-  const int status = run_vesko(arguments, out, err, "vesko");
-  return VeskoRun{status, out.str(), err.str()};
-}
 
 class VeskoManagerTest : public ::testing::Test {
  protected:
