@@ -5,6 +5,7 @@
 
 #include "app/vesko_catalogue_sources.h"
 #include "platform/case_folding.h"
+#include "platform/read_only_file.h"
 #include "search/catalogue_folder.h"
 #include "search/catalogue_overview.h"
 #include "search/folder_totals.h"
@@ -92,8 +93,9 @@ bool ends_with_lst(std::string_view text) {
   return tail == ".lst";
 }
 
-// The catalogue `wanted` names: a path to a file (it holds a separator or ends
-// in ".lst"), else a catalogue's name in the catalogue folders, exactly or,
+// The catalogue `wanted` names: a path to a file (it holds a separator, or
+// ends in ".lst" and names a file), else a catalogue's name in the catalogue
+// folders (with or without ".lst"), exactly or,
 // when one only matches so, without regard to case. nullptr with the reason
 // in `errors` when there is none.
 std::shared_ptr<search::Catalogue> find_catalogue(const std::string& wanted, const CatalogueSources& sources,
@@ -103,7 +105,11 @@ std::shared_ptr<search::Catalogue> find_catalogue(const std::string& wanted, con
     errors.push_back("--tree needs a catalogue: its name as results show it, or the path of its .lst file");
     return nullptr;
   }
-  if (wanted.find_first_of("/\\") != std::string::npos || ends_with_lst(wanted)) {
+  // "disk1.lst" is the file in the current folder when there is one, else the catalogue "disk1".
+  const bool path = wanted.find_first_of("/\\") != std::string::npos ||
+                    (ends_with_lst(wanted) && platform::identity_of(wanted).has_value());
+  const std::string name = ends_with_lst(wanted) && !path ? wanted.substr(0, wanted.size() - 4) : wanted;
+  if (path) {
     search::CatalogueSource source;
     source.path = wanted;
     const auto slash = wanted.find_last_of("/\\");
@@ -131,9 +137,9 @@ std::shared_ptr<search::Catalogue> find_catalogue(const std::string& wanted, con
   std::vector<std::shared_ptr<search::Catalogue>> caseless;
   std::string folded_wanted;
   std::string folded_name;
-  platform::fold_case(wanted, folded_wanted);
+  platform::fold_case(name, folded_wanted);
   for (const auto& catalogue : set.catalogues) {
-    if (catalogue->name() == wanted) {
+    if (catalogue->name() == name) {
       // What the folder listing says of this catalogue ("being written: incomplete").
       for (const std::string& note : set.notes)
         if (note.rfind(catalogue->source().file_name, 0) == 0) err << me << ": " << note << "\n";
@@ -145,7 +151,7 @@ std::shared_ptr<search::Catalogue> find_catalogue(const std::string& wanted, con
   if (caseless.size() == 1) return caseless.front();
   std::string folders;
   for (const std::string& folder : sources.folders) folders += (folders.empty() ? "\"" : ", \"") + folder + "\"";
-  errors.push_back("no catalogue \"" + wanted + "\" in " + folders +
+  errors.push_back("no catalogue \"" + name + "\" in " + folders +
                    (caseless.size() > 1 ? " (several differ from it in case only)" : ""));
   // A catalogue that could not be opened may be the one meant.
   errors.insert(errors.end(), set.errors.begin(), set.errors.end());

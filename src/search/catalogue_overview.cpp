@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "catalogue/calendar_time.h"
+#include "platform/clock.h"
 #include "platform/desktop_files.h"
 
 namespace korvint::search {
@@ -27,6 +28,10 @@ CatalogueOverview catalogue_overview(const Catalogue& catalogue, NameDecoder& de
   overview.medium = platform::root_presence(catalogue.root());
 #endif
   return overview;
+}
+
+std::int64_t local_seconds_now() {
+  return platform::now_utc_seconds() + platform::current_utc_offset_seconds();
 }
 
 std::string local_seconds_text(std::int64_t local_seconds) {

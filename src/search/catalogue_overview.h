@@ -35,6 +35,9 @@ struct CatalogueOverview {
 /// now, names decoded by `decoder`.
 CatalogueOverview catalogue_overview(const Catalogue& catalogue, NameDecoder& decoder);
 
+/// The local clock now, in the seconds of CatalogueOverview::written (for age_text()).
+std::int64_t local_seconds_now();
+
 /// "YYYY-MM-DD HH:MM:SS" of local seconds since 1970.
 std::string local_seconds_text(std::int64_t local_seconds);
 

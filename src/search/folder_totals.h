@@ -1,11 +1,12 @@
 #pragma once
 // A catalogue as a tree of folders with the totals below each, made in one
-// pass over its lines. Folder lines come in walk order (a folder, its files,
-// then its sub-folders with theirs), so a stack of the folders open at the
-// current line is enough: a folder line closes every open folder that is not
-// its ancestor. A folder is kept as a few integers (its line's offset, its
-// links and totals), never as a string; names and files are read back from
-// the catalogue when asked for.
+// pass over its lines (a chunk at a time on every core: the files between
+// folder lines counted) and one over its folder lines in order. Folder lines
+// come in walk order (a folder, its files, then its sub-folders with theirs),
+// so a stack of the folders open at the current line is enough: a folder line
+// closes every open folder that is not its ancestor. A folder is kept as a
+// few integers (its line's offset, its links and totals: 48 bytes), never as
+// a string; names and files are read back from the catalogue when asked for.
 
 #include <atomic>
 #include <cstdint>

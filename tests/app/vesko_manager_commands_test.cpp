@@ -69,6 +69,7 @@ TEST_F(VeskoManagerTest, TreePrintsTotalsBelowEachFolderToTheDepthAsked) {
       {{"--tree", "disk1", "Music", "--depth", "2"}, music + live + live2019},
       {{"--tree", "disk1", "q:\\disks\\Music\\Live\\2019\\"}, live2019},
       {{"--tree", "here"}, "3\t1\t0\t.\n"},
+      {{"--tree", "here.lst"}, "3\t1\t0\t.\n"},  // no such file here: the catalogue's name
   };
   for (const Case& c : cases) {
     std::vector<std::string> arguments{"--catalogues", folder_};
