@@ -1,6 +1,9 @@
 #include "app/vesko_manager_commands.h"
 
+#include <initializer_list>
 #include <memory>
+#include <string>
+#include <string_view>
 #include <vector>
 
 #include "app/vesko_catalogue_sources.h"
@@ -21,6 +24,7 @@ constexpr int kReadAttempts = 3;
 // Lines are written a block at a time, so a large tree costs few writes.
 constexpr std::size_t kBlockBytes = std::size_t{1} << 16;
 
+// The fields joined by TABs, and a line end.
 std::string tab_line(std::initializer_list<std::string_view> fields) {
   std::string line;
   for (const std::string_view field : fields) {
@@ -38,6 +42,7 @@ bool flush(std::string& block, std::ostream& out) {
   return static_cast<bool>(out);
 }
 
+// Ends a command: its errors on `err`, and the exit status (2 for any error or an output that failed).
 int report(std::ostream& out, std::ostream& err, const std::string& me, const std::vector<std::string>& errors) {
   out.flush();
   for (const std::string& error : errors) err << me << ": " << error << "\n";
