@@ -11,7 +11,8 @@ namespace {
 
 // The options vesko knows, by their long names.
 constexpr std::string_view kOptionNames[] = {"--catalogues", "--limit", "--count", "--check",
-                                             "--encoding", "--help", "--version"};
+                                             "--encoding", "--help", "--version", "--duplicates", "--by",
+                                             "--compare", "--all", "--ignore-date"};
 
 bool is_option_name(std::string_view name) {
   return std::find(std::begin(kOptionNames), std::end(kOptionNames), name) != std::end(kOptionNames);
@@ -72,6 +73,24 @@ bool read(const std::vector<std::string>& arguments, VeskoArguments& options) {
       const auto encoding = take_value();
       if (!encoding) return false;
       options.encoding = *encoding;
+    } else if (name == "--duplicates") {
+      options.duplicates = true;
+    } else if (name == "--by") {
+      options.by = take_value();
+      if (!options.by) return false;
+    } else if (name == "--compare") {
+      for (int side = 0; side < 2; ++side) {
+        const auto catalogue = take_value();
+        if (!catalogue) {
+          error = "--compare needs two catalogues";
+          return false;
+        }
+        options.compare.push_back(*catalogue);
+      }
+    } else if (name == "--all") {
+      options.all = true;
+    } else if (name == "--ignore-date") {
+      options.ignore_date = true;
     } else if (name == "--limit") {
       const auto text = take_value();
       if (!text) return false;
@@ -87,6 +106,18 @@ bool read(const std::vector<std::string>& arguments, VeskoArguments& options) {
       if (argument[1] != '-') error += " (a word that leaves names out goes after the first word or after \"--\")";
       return false;
     }
+  }
+  if (options.duplicates && !options.compare.empty()) {
+    error = "--duplicates and --compare do not go together";
+    return false;
+  }
+  if (options.by && !options.duplicates) {
+    error = "--by goes with --duplicates";
+    return false;
+  }
+  if ((options.all || options.ignore_date) && options.compare.empty()) {
+    error = std::string(options.all ? "--all" : "--ignore-date") + " goes with --compare";
+    return false;
   }
   return true;
 }

@@ -18,6 +18,11 @@ struct VeskoArguments {
   std::optional<std::string> encoding;
   bool help = false;
   bool version = false;
+  bool duplicates = false;                ///< --duplicates: files held more than once
+  std::optional<std::string> by;          ///< --by KEYS (with --duplicates)
+  std::vector<std::string> compare;       ///< --compare A B: the two catalogues, each maybe CATALOGUE:FOLDER
+  bool all = false;                       ///< --all (with --compare)
+  bool ignore_date = false;               ///< --ignore-date (with --compare)
   std::string query;  ///< the query's words, joined by spaces
   /// True when nothing but --catalogues DIR and --encoding NAME was given
   /// (nothing at all included): the command line of the window.

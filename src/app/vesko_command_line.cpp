@@ -7,14 +7,13 @@
 #include <string_view>
 
 #include "app/vesko_arguments.h"
+#include "app/vesko_catalogue_sources.h"
+#include "app/vesko_compare_commands.h"
 #include "app/query_help.h"
 #include "platform/case_folding.h"
-#include "platform/file_services.h"
-#include "platform/text_decoding.h"
 #include "search/catalogue_folder.h"
 #include "search/result_line.h"
 #include "search/searcher.h"
-#include "shell/vesko_settings.h"
 
 #ifndef KORVINT_VERSION
 #define KORVINT_VERSION "0.0.0"
@@ -22,11 +21,6 @@
 
 namespace korvint::app {
 namespace {
-
-// What the command line says when no folder is named and none is set.
-constexpr const char* kNoFolderYet =
-    "no catalogue folder yet: name one with --catalogues DIR or on the first line of Vesko.ini, "
-    "or make catalogues with Korvint";
 
 // Prints each result as the search hands it over, so the first lines are out
 // while the rest is searched and memory stays flat however many are found. A
@@ -172,6 +166,7 @@ int run_vesko(const std::vector<std::string>& arguments, std::ostream& out, std:
         << (folding.full ? " (Unicode full case folding)\n" : " (lowercase only: icu.dll was not found)\n");
     return 0;
   }
+  if (options.duplicates || !options.compare.empty()) return run_vesko_compare_commands(options, out, err, me);
   if (options.query.empty()) {
     err << me << ": no query given (try " << me << " --help)\n";
     return 2;
@@ -183,32 +178,13 @@ int run_vesko(const std::vector<std::string>& arguments, std::ostream& out, std:
     return 2;
   }
 
-  const shell::VeskoSettings settings =
-      options.folders.empty() || !options.encoding ? shell::read_vesko_settings() : shell::VeskoSettings{};
-  if (options.folders.empty()) {
-    const auto folder = shell::vesko_catalogue_folder(settings, platform::system_file_services());
-    if (!folder) {
-      err << me << ": " << kNoFolderYet << "\n";
-      return 2;
-    }
-    options.folders.push_back(*folder);
-  }
-  const std::string code_page = options.encoding.value_or(settings.encoding);
-  {
-    platform::Status status;
-    if (!platform::make_code_page_decoder(code_page, status)) {
-      err << me << ": " << status.message() << "\n";
-      return 2;
-    }
-  }
+  const auto sources = vesko_sources(options, err, me);
+  if (!sources) return 2;
+  const std::string& code_page = sources->code_page;
 
   // Errors make the exit status 2 whatever was found (grep's rule); notes do not.
-  search::CatalogueSet set = search::open_catalogue_folders(options.folders);
+  search::CatalogueSet set = open_vesko_catalogues(sources->folders, err, me);
   std::vector<std::string> errors = std::move(set.errors);
-  for (const std::string& note : set.notes) err << me << ": " << note << "\n";
-  if (set.catalogues.empty() && errors.empty()) {
-    for (const std::string& folder : options.folders) errors.push_back("no catalogues in \"" + folder + "\"");
-  }
 
   search::SearchOptions search_options;
   search_options.max_hits = options.limit.value_or(0);

@@ -1,0 +1,48 @@
+#include "app/vesko_catalogue_sources.h"
+
+#include "platform/file_services.h"
+#include "platform/text_decoding.h"
+#include "shell/vesko_settings.h"
+
+namespace korvint::app {
+namespace {
+
+// What the command line says when no folder is named and none is set.
+constexpr const char* kNoFolderYet =
+    "no catalogue folder yet: name one with --catalogues DIR or on the first line of Vesko.ini, "
+    "or make catalogues with Korvint";
+
+}  // namespace
+
+std::optional<VeskoSources> vesko_sources(const VeskoArguments& options, std::ostream& err, const std::string& me) {
+  VeskoSources sources{options.folders, {}};
+  const shell::VeskoSettings settings =
+      options.folders.empty() || !options.encoding ? shell::read_vesko_settings() : shell::VeskoSettings{};
+  if (sources.folders.empty()) {
+    const auto folder = shell::vesko_catalogue_folder(settings, platform::system_file_services());
+    if (!folder) {
+      err << me << ": " << kNoFolderYet << "\n";
+      return std::nullopt;
+    }
+    sources.folders.push_back(*folder);
+  }
+  sources.code_page = options.encoding.value_or(settings.encoding);
+  platform::Status status;
+  if (!platform::make_code_page_decoder(sources.code_page, status)) {
+    err << me << ": " << status.message() << "\n";
+    return std::nullopt;
+  }
+  return sources;
+}
+
+search::CatalogueSet open_vesko_catalogues(const std::vector<std::string>& folders, std::ostream& err,
+                                           const std::string& me) {
+  search::CatalogueSet set = search::open_catalogue_folders(folders);
+  for (const std::string& note : set.notes) err << me << ": " << note << "\n";
+  if (set.catalogues.empty() && set.errors.empty()) {
+    for (const std::string& folder : folders) set.errors.push_back("no catalogues in \"" + folder + "\"");
+  }
+  return set;
+}
+
+}  // namespace korvint::app

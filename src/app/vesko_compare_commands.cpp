@@ -1,0 +1,228 @@
+#include "app/vesko_compare_commands.h"
+
+#include <charconv>
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "app/vesko_catalogue_sources.h"
+#include "search/compare.h"
+#include "search/duplicates.h"
+#include "search/result_line.h"
+#include "search/text_match.h"
+
+namespace korvint::app {
+namespace {
+
+constexpr std::size_t kBlockBytes = std::size_t{1} << 16;
+
+std::string lower(std::string_view text) {
+  std::string out(text);
+  for (char& c : out) c = search::ascii_lower(c);
+  return out;
+}
+
+// The query's words; none is a query of every file (every entry for --compare).
+std::optional<search::Query> read_query(const std::string& words, std::string& error) {
+  if (words.empty()) return search::Query{};
+  return search::parse_query(words, error);
+}
+
+void append_number(std::string& out, std::uint64_t value) {
+  char digits[24];
+  out.append(digits, std::to_chars(std::begin(digits), std::end(digits), value).ptr);
+}
+
+// Writes `block` once it is large, or always with `flush`.
+void write(std::ostream& out, std::string& block, bool flush = false) {
+  if (block.empty() || (!flush && block.size() < kBlockBytes)) return;
+  out.write(block.data(), static_cast<std::streamsize>(block.size()));
+  block.clear();
+}
+
+// Ends a command: its errors on `err`; 2 after an error, else `status`.
+int finish(std::ostream& out, std::ostream& err, const std::string& me, const std::vector<std::string>& errors,
+           int status) {
+  out.flush();
+  for (const std::string& error : errors) err << me << ": " << error << "\n";
+  if (!out) {
+    err << me << ": cannot write the results\n";
+    return 2;
+  }
+  return errors.empty() ? status : 2;
+}
+
+int run_duplicates(const VeskoArguments& options, std::ostream& out, std::ostream& err, const std::string& me) {
+  std::string error;
+  const auto keys = search::parse_duplicate_keys(options.by.value_or("name,size"), error);
+  auto query = keys ? read_query(options.query, error) : std::nullopt;
+  if (!query) {
+    err << me << ": " << error << "\n";
+    return 2;
+  }
+  const auto sources = vesko_sources(options, err, me);
+  if (!sources) return 2;
+  search::CatalogueSet set = open_vesko_catalogues(sources->folders, err, me);
+  std::vector<std::string> errors = std::move(set.errors);
+  search::SearchOptions search_options;
+  search_options.code_page = sources->code_page;
+  const search::Duplicates found = search::find_duplicates(set.catalogues, std::move(*query), *keys, search_options);
+  for (const std::string& note : found.outcome.notes) err << me << ": " << note << "\n";
+  errors.insert(errors.end(), found.outcome.errors.begin(), found.outcome.errors.end());
+
+  search::NameDecoder decoder(sources->code_page);
+  std::string block;
+  std::uint64_t unreadable = 0;
+  for (std::size_t g = 0; g < found.groups.size() && out; ++g) {
+    for (const search::Hit& hit : found.members(found.groups[g])) {
+      const std::size_t start = block.size();
+      append_number(block, g + 1);
+      block += '\t';
+      if (!search::append_result_line(block, *found.catalogues[hit.catalogue()], hit, decoder)) {
+        block.resize(start);
+        ++unreadable;
+      }
+      write(out, block);
+    }
+  }
+  write(out, block, true);
+  if (unreadable > 0)
+    errors.push_back(std::to_string(unreadable) + " files left out: their catalogues changed while they were written");
+  return finish(out, err, me, errors, found.groups.empty() ? 1 : 0);  // grep's: 0 when found
+}
+
+// Opens the catalogue `argument` names, from the folders' set or its own path;
+// nullptr with `error` set when there is none.
+std::shared_ptr<search::Catalogue> open_named(const CatalogueArgument& argument, std::optional<search::CatalogueSet>& set,
+                                              const VeskoArguments& options, std::ostream& err, const std::string& me,
+                                              std::vector<std::string>& errors, std::string& code_page) {
+  if (argument.is_path) {
+    search::CatalogueSource source;
+    source.path = argument.catalogue;
+    const std::size_t slash = source.path.find_last_of("/\\");
+    source.file_name = slash == std::string::npos ? source.path : source.path.substr(slash + 1);
+    source.name = source.file_name;
+    if (lower(source.name).ends_with(".lst")) source.name.resize(source.name.size() - 4);
+    search::OpenProblem problem = search::OpenProblem::None;
+    std::string message;
+    auto catalogue = search::Catalogue::open(source, problem, message);
+    if (!catalogue) {
+      errors.push_back(problem == search::OpenProblem::NotAFile        ? argument.catalogue + " is not a file"
+                       : problem == search::OpenProblem::NotACatalogue ? argument.catalogue + " is not a catalogue"
+                                                                       : message);
+    }
+    return catalogue;
+  }
+  if (!set) {
+    const auto sources = vesko_sources(options, err, me);
+    if (!sources) return nullptr;
+    code_page = sources->code_page;
+    set = open_vesko_catalogues(sources->folders, err, me);
+    for (const std::string& error : set->errors) errors.push_back(error);
+  }
+  std::shared_ptr<search::Catalogue> caseless;
+  int caseless_count = 0;
+  for (const auto& catalogue : set->catalogues) {
+    if (catalogue->name() == argument.catalogue) return catalogue;
+    if (lower(catalogue->name()) == lower(argument.catalogue)) {
+      caseless = catalogue;
+      ++caseless_count;
+    }
+  }
+  if (caseless_count == 1) return caseless;
+  std::string folders;
+  for (const std::string& folder : set ? options.folders : std::vector<std::string>{})
+    folders += (folders.empty() ? " in \"" : ", \"") + folder + "\"";
+  errors.push_back("no catalogue named \"" + argument.catalogue + "\"" + folders);
+  return nullptr;
+}
+
+// "-<TAB>PATH<TAB>SIZE<TAB>DATE", "+..." or "~<TAB>PATH<TAB>SIZE A<TAB>DATE A<TAB>SIZE B<TAB>DATE B".
+bool append_difference(std::string& out, const search::Comparison& comparison, const search::Difference& difference,
+                       search::NameDecoder& decoder) {
+  thread_local std::string path;
+  if (!comparison.relative_path(difference.entry, difference.kind == search::DifferenceKind::OnlyInB, decoder, path))
+    return false;
+  out += static_cast<char>(difference.kind);
+  out += '\t';
+  out += path;
+  out += '\t';
+  append_number(out, difference.bytes);
+  out += '\t';
+  catalogue::append_time_text(out, difference.entry.time());
+  if (difference.kind == search::DifferenceKind::Changed) {
+    out += '\t';
+    append_number(out, difference.other.size);
+    out += '\t';
+    catalogue::append_time_text(out, difference.other.time());
+  }
+  out += '\n';
+  return true;
+}
+
+int run_compare(const VeskoArguments& options, std::ostream& out, std::ostream& err, const std::string& me) {
+  std::string error;
+  auto query = read_query(options.query, error);
+  if (!query) {
+    err << me << ": " << error << "\n";
+    return 2;
+  }
+  std::vector<std::string> errors;
+  std::optional<search::CatalogueSet> set;
+  std::string code_page = options.encoding.value_or("");
+  search::CompareSide sides[2];
+  for (int s = 0; s < 2; ++s) {
+    const CatalogueArgument argument = read_catalogue_argument(options.compare[static_cast<std::size_t>(s)]);
+    sides[s].catalogue = open_named(argument, set, options, err, me, errors, code_page);
+    sides[s].folder = argument.folder;
+    if (!sides[s].catalogue && errors.empty()) return 2;  // the reason is on stderr
+  }
+  if (!errors.empty()) return finish(out, err, me, errors, 2);
+
+  search::CompareOptions compare_options;
+  compare_options.all = options.all;
+  compare_options.ignore_date = options.ignore_date;
+  compare_options.search.code_page = code_page;
+  const search::Comparison comparison =
+      search::compare_catalogues(sides[0], sides[1], std::move(*query), compare_options);
+  for (const std::string& note : comparison.notes) err << me << ": " << note << "\n";
+  errors.insert(errors.end(), comparison.errors.begin(), comparison.errors.end());
+  search::NameDecoder decoder(code_page);
+  std::string block;
+  std::uint64_t unreadable = 0;
+  for (const search::Difference& difference : comparison.differences) {
+    if (!out) break;
+    if (!append_difference(block, comparison, difference, decoder)) ++unreadable;
+    write(out, block);
+  }
+  write(out, block, true);
+  if (unreadable > 0)
+    errors.push_back(std::to_string(unreadable) + " differences left out: a catalogue changed while they were written");
+  if (errors.empty()) err << search::comparison_summary(comparison) << "\n";
+  return finish(out, err, me, errors, comparison.differences.empty() ? 0 : 1);  // diff's: 1 when they differ
+}
+
+}  // namespace
+
+CatalogueArgument read_catalogue_argument(const std::string& argument) {
+  const std::string folded = lower(argument);
+  if (const std::size_t lst = folded.find(".lst:"); lst != std::string::npos)
+    return CatalogueArgument{argument.substr(0, lst + 4), argument.substr(lst + 5), true};
+  if (folded.ends_with(".lst") || argument.find_first_of("/\\") != std::string::npos)
+    return CatalogueArgument{argument, {}, true};
+  const std::size_t colon = argument.find(':');
+  if (colon == std::string::npos) return CatalogueArgument{argument, {}, false};
+  return CatalogueArgument{argument.substr(0, colon), argument.substr(colon + 1), false};
+}
+
+int run_vesko_compare_commands(const VeskoArguments& options, std::ostream& out, std::ostream& err,
+                               const std::string& me) {
+  if (options.limit || options.count || options.check) {
+    err << me << ": --limit, --count and --check go with a search, not with "
+        << (options.duplicates ? "--duplicates" : "--compare") << "\n";
+    return 2;
+  }
+  return options.duplicates ? run_duplicates(options, out, err, me) : run_compare(options, out, err, me);
+}
+
+}  // namespace korvint::app

@@ -1,0 +1,200 @@
+#include "search/duplicates.h"
+
+#include <algorithm>
+#include <deque>
+#include <tuple>
+
+#include "platform/case_folding.h"
+#include "search/hit_list.h"
+#include "search/name_decoder.h"
+#include "search/text_match.h"
+
+namespace korvint::search {
+namespace {
+
+constexpr std::uint64_t kTimeMask = (std::uint64_t{1} << 41) - 1;
+constexpr std::uint64_t kUnread = ~std::uint64_t{0};  // the index of a file whose name could not be read
+
+bool is_ascii(std::string_view text) {
+  return std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
+// The buffers one thread reuses to read names.
+struct NameReader {
+  explicit NameReader(const std::string& code_page) : decoder(code_page) {}
+  NameDecoder decoder;
+  std::string raw;
+  std::string decoded;
+
+  // The name of `hit` as duplicates compare it into `out`: decoded and
+  // case-folded as the search folds, its marks kept ("Café" and "CAFÉ" alike,
+  // "Cafe" not). False when its catalogue changed since the search.
+  bool folded(const Catalogue& catalogue, const Hit& hit, std::string& out) {
+    if (!raw_name(catalogue, hit, raw)) return false;
+    if (is_ascii(raw)) {
+      out.assign(raw);
+      for (char& c : out) c = ascii_lower(c);
+      return true;
+    }
+    decoder.decode(catalogue.encoding(), raw, decoded);
+    platform::fold_for_search(decoded, out, platform::Marks::Keep);
+    return true;
+  }
+};
+
+// What the hash of a file's key stands for, compared exactly to confirm a group.
+struct ExactKey {
+  std::string name;
+  std::uint64_t size = 0;
+  std::uint64_t time = 0;
+  std::uint64_t index = 0;
+  [[nodiscard]] bool same_key(const ExactKey& other) const {
+    return name == other.name && size == other.size && time == other.time;
+  }
+  friend bool operator<(const ExactKey& a, const ExactKey& b) {
+    return std::tie(a.name, a.size, a.time, a.index) < std::tie(b.name, b.size, b.time, b.index);
+  }
+};
+
+}  // namespace
+
+std::optional<DuplicateKeys> parse_duplicate_keys(std::string_view text, std::string& error) {
+  DuplicateKeys keys{false, false, false};
+  std::size_t start = 0;
+  while (start <= text.size()) {
+    const std::size_t comma = std::min(text.find(',', start), text.size());
+    std::string word(text.substr(start, comma - start));
+    for (char& c : word) c = ascii_lower(c);
+    if (word == "name") {
+      keys.name = true;
+    } else if (word == "size") {
+      keys.size = true;
+    } else if (word == "date") {
+      keys.date = true;
+    } else {
+      error = "--by takes keys from name, size and date joined by commas (name,size or size,date or name), not \"" +
+              std::string(text) + "\"";
+      return std::nullopt;
+    }
+    start = comma + 1;
+  }
+  return keys;
+}
+
+Duplicates find_duplicates(const std::vector<std::shared_ptr<Catalogue>>& catalogues, Query query,
+                           const DuplicateKeys& keys, const SearchOptions& options, const std::atomic<bool>* cancel) {
+  Duplicates result;
+  // Files of at least one byte: an empty file is alike to every other and wastes nothing.
+  Term files;
+  files.kind = TermKind::Size;
+  files.word = "size:>0";
+  files.low = 1;
+  query.terms.push_back(std::move(files));
+  const Matcher matcher(std::move(query));
+  std::deque<Hit> hits;
+  result.outcome = collect_hits(catalogues, matcher, options, hits, result.catalogues, cancel);
+  const auto& searched = result.catalogues;
+  auto cancelled = [&] { return cancel != nullptr && cancel->load(std::memory_order_relaxed); };
+  if (result.outcome.cancelled || result.outcome.stopped || cancelled()) return result;
+
+  std::vector<std::unique_ptr<Catalogue::Hold>> holds;
+  for (const auto& catalogue : searched) holds.push_back(std::make_unique<Catalogue::Hold>(*catalogue));
+
+  // Each file's key as a 64-bit hash, the names read on every core.
+  struct Keyed {
+    std::uint64_t hash;
+    std::uint64_t index;
+  };
+  std::vector<Keyed> keyed(hits.size());
+  for_slices(hits.size(), worker_count(options), [&](std::size_t begin, std::size_t end, unsigned) {
+    NameReader reader(options.code_page);
+    std::string name;
+    for (std::size_t i = begin; i < end; ++i) {
+      const Hit& hit = hits[i];
+      std::uint64_t hash = 0x6A09E667F3BCC909ULL;
+      if (keys.name) {
+        if (!reader.folded(*searched[hit.catalogue()], hit, name)) {
+          keyed[i] = Keyed{0, kUnread};
+          continue;
+        }
+        hash = hash_text(name);
+      }
+      if (keys.size) hash = mix_bits(hash ^ mix_bits(hit.size + 1));
+      if (keys.date) hash = mix_bits(hash ^ mix_bits((hit.bits & kTimeMask) + 2));
+      keyed[i] = Keyed{hash, i};
+    }
+  });
+  for (const auto& catalogue : searched)
+    if (catalogue->changed())
+      result.outcome.errors.push_back(catalogue->source().file_name +
+                                      " changed while its duplicates were sought: its files are left out");
+  std::erase_if(keyed, [&](const Keyed& k) {
+    return k.index == kUnread || searched[hits[k.index].catalogue()]->changed();
+  });
+  std::sort(keyed.begin(), keyed.end(),
+            [](const Keyed& a, const Keyed& b) { return a.hash != b.hash ? a.hash < b.hash : a.index < b.index; });
+  if (cancelled()) {
+    result.outcome.cancelled = true;
+    return result;
+  }
+
+  // Files of equal hash are confirmed by their keys themselves.
+  std::vector<std::uint64_t> members;
+  std::vector<DuplicateGroup> groups;
+  NameReader reader(options.code_page);
+  std::vector<ExactKey> run;
+  auto add_group = [&](std::span<const ExactKey> same) {
+    DuplicateGroup group;
+    group.first = members.size();
+    group.count = same.size();
+    for (const ExactKey& key : same) {
+      const Hit& hit = hits[key.index];
+      members.push_back(key.index);
+      group.size = std::max(group.size, hit.size);
+      group.bytes += hit.size;
+    }
+    group.wasted = group.bytes - group.size;
+    groups.push_back(group);
+  };
+  for (std::size_t i = 0; i < keyed.size();) {
+    std::size_t j = i + 1;
+    while (j < keyed.size() && keyed[j].hash == keyed[i].hash) ++j;
+    if (j - i >= 2) {
+      run.clear();
+      for (std::size_t k = i; k < j; ++k) {
+        const Hit& hit = hits[keyed[k].index];
+        ExactKey key;
+        key.index = keyed[k].index;
+        if (keys.name && !reader.folded(*searched[hit.catalogue()], hit, key.name)) continue;
+        if (keys.size) key.size = hit.size;
+        if (keys.date) key.time = hit.bits & kTimeMask;
+        run.push_back(std::move(key));
+      }
+      std::sort(run.begin(), run.end());
+      for (std::size_t a = 0; a < run.size();) {
+        std::size_t b = a + 1;
+        while (b < run.size() && run[b].same_key(run[a])) ++b;
+        if (b - a >= 2) add_group(std::span<const ExactKey>(run).subspan(a, b - a));
+        a = b;
+      }
+    }
+    i = j;
+  }
+  keyed = {};
+
+  std::sort(groups.begin(), groups.end(), [&](const DuplicateGroup& a, const DuplicateGroup& b) {
+    if (a.wasted != b.wasted) return a.wasted > b.wasted;
+    if (a.count != b.count) return a.count > b.count;
+    return members[a.first] < members[b.first];
+  });
+  result.files.reserve(members.size());
+  for (DuplicateGroup& group : groups) {
+    const std::size_t first = result.files.size();
+    for (std::size_t m = 0; m < group.count; ++m) result.files.push_back(hits[members[group.first + m]]);
+    group.first = first;
+  }
+  result.groups = std::move(groups);
+  return result;
+}
+
+}  // namespace korvint::search
