@@ -69,8 +69,9 @@ void hash_paths(Side& side, bool ignore_case, const SearchOptions& options) {
       if (!raw_relative_path(catalogue, side.hits[i], folder, name, raw)) continue;
       decoder.decode(catalogue.encoding(), raw, decoded);
       key = path_key(decoded, ignore_case);
-      if (key.size() <= side.prefix.size() || key.compare(0, side.prefix.size(), side.prefix) != 0) continue;
-      any = true;
+      if (key.compare(0, side.prefix.size(), side.prefix) != 0) continue;
+      any = true;  // the compared folder is there, empty or not
+      if (key.size() == side.prefix.size()) continue;  // the folder itself
       const std::string_view below_folder = std::string_view(key).substr(side.prefix.size());
       // The folder of the entry: its path up to the separator before its name.
       const std::string_view trimmed = below_folder.substr(0, below_folder.size() - (side.hits[i].is_folder() ? 1 : 0));
@@ -231,7 +232,9 @@ Comparison compare_catalogues(const CompareSide& a, const CompareSide& b, Query 
                                         [](const Indexed& x, std::uint64_t p) { return x.path < p; });
     if (found == index_b.end() || found->path != path) continue;
     a_in_b[i] = found->index;
-    b_in_a[found->index] = 1;
+    // Twins of B that differ only in case (a case-sensitive catalogue compared
+    // without case) are all held by A.
+    for (auto twin = found; twin != index_b.end() && twin->path == path; ++twin) b_in_a[twin->index] = 1;
   }
   // A folder of one side and a file of the other at one path cannot both be
   // there: their keys differ by the folder's last separator.
