@@ -208,11 +208,12 @@ CatalogueArgument read_catalogue_argument(const std::string& argument) {
   const std::string folded = lower(argument);
   if (const std::size_t lst = folded.find(".lst:"); lst != std::string::npos)
     return CatalogueArgument{argument.substr(0, lst + 4), argument.substr(lst + 5), true};
-  if (folded.ends_with(".lst") || argument.find_first_of("/\\") != std::string::npos)
-    return CatalogueArgument{argument, {}, true};
+  if (folded.ends_with(".lst")) return CatalogueArgument{argument, {}, true};
   const std::size_t colon = argument.find(':');
-  if (colon == std::string::npos) return CatalogueArgument{argument, {}, false};
-  return CatalogueArgument{argument.substr(0, colon), argument.substr(colon + 1), false};
+  const std::size_t separator = argument.find_first_of("/\\");
+  if (colon != std::string::npos && colon < separator)
+    return CatalogueArgument{argument.substr(0, colon), argument.substr(colon + 1), false};
+  return CatalogueArgument{argument, {}, separator != std::string::npos};
 }
 
 int run_vesko_compare_commands(const VeskoArguments& options, std::ostream& out, std::ostream& err,

@@ -16,7 +16,8 @@ int run_vesko_compare_commands(const VeskoArguments& options, std::ostream& out,
                                const std::string& me);
 
 /// A catalogue as --compare names it: "NAME", "NAME:FOLDER", "PATH.lst" or
-/// "PATH.lst:FOLDER" (a path holds a separator or ends in ".lst").
+/// "PATH.lst:FOLDER". A path ends in ".lst" (or holds a separator and no
+/// colon before it); "C:Photos" is the catalogue C and its folder Photos.
 struct CatalogueArgument {
   std::string catalogue;  ///< the name, or the path of the file
   std::string folder;     ///< the folder below its root; "" for the root

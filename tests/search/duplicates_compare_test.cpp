@@ -323,6 +323,22 @@ void naive_lines(const NaiveSide& side, const NaiveSide& other, char sign, const
   out.insert(out.end(), texts.begin(), texts.end());
 }
 
+// The comparison's lines as the command line prints them.
+std::vector<std::string> lines_of(const Comparison& comparison) {
+  std::vector<std::string> lines;
+  NameDecoder decoder("windows-1252");
+  for (const Difference& difference : comparison.differences) {
+    std::string path;
+    EXPECT_TRUE(comparison.relative_path(difference.entry, difference.kind == DifferenceKind::OnlyInB, decoder, path));
+    std::string line = std::string(1, static_cast<char>(difference.kind)) + "\t" + path + "\t" +
+                       std::to_string(difference.bytes) + "\t" + time_text(difference.entry.time());
+    if (difference.kind == DifferenceKind::Changed)
+      line += "\t" + std::to_string(difference.other.size) + "\t" + time_text(difference.other.time());
+    lines.push_back(line);
+  }
+  return lines;
+}
+
 TEST(CompareTest, FindsWhatANaiveReadingOfEveryPathFinds) {
   constexpr const char* kQueries[] = {"", "ext:jpg", "-zebra"};
   for (std::uint64_t seed = 1; seed <= 60; ++seed) {
@@ -366,22 +382,64 @@ TEST(CompareTest, FindsWhatANaiveReadingOfEveryPathFinds) {
           continue;
         }
         ASSERT_TRUE(comparison.errors.empty()) << comparison.errors.front();
-        std::vector<std::string> lines;
-        NameDecoder decoder("windows-1252");
-        for (const Difference& difference : comparison.differences) {
-          std::string path;
-          ASSERT_TRUE(comparison.relative_path(difference.entry, difference.kind == DifferenceKind::OnlyInB, decoder, path));
-          std::string line = std::string(1, static_cast<char>(difference.kind)) + "\t" + path + "\t" +
-                             std::to_string(difference.bytes) + "\t" + time_text(difference.entry.time());
-          if (difference.kind == DifferenceKind::Changed)
-            line += "\t" + std::to_string(difference.other.size) + "\t" + time_text(difference.other.time());
-          lines.push_back(line);
-        }
+        const std::vector<std::string> lines = lines_of(comparison);
         EXPECT_EQ(lines, expected);
         EXPECT_EQ(comparison.only_in_a_bytes, bytes_a);
         EXPECT_EQ(comparison.only_in_b_bytes, bytes_b);
       }
     }
+  }
+}
+
+TEST(CompareTest, FollowsThePathRules) {
+  const std::string photos = "Photos\\\t0\t 2019.1.1\t0:0.0\r\nA.JPG\t10\t 2019.1.1\t0:0.0\r\n";
+  const std::string year = "Photos\\2019\\\t0\t 2019.2.2\t0:0.0\r\nb.jpg\t20\t 2019.2.2\t0:0.0\r\n"
+                           "Photos\\2019\\x\\\t0\t 2019.2.3\t0:0.0\r\nc.jpg\t30\t 2019.2.3\t0:0.0\r\n";
+  const std::string lower = "photos\\\t0\t 2019.1.1\t0:0.0\r\na.jpg\t10\t 2019.1.1\t0:0.0\r\n";
+  struct Case {
+    const char* what;
+    std::string a, b;  // the catalogues' texts
+    const char* folder_a;
+    const char* folder_b;
+    bool all, ignore_date;
+    std::vector<std::string> lines;
+  };
+  const Case cases[] = {
+      {"a drive root compares without case", "D:\\\r\n" + photos, "/mnt/\r\n" + lower, "", "", false, false, {}},
+      {"a UNC root too", "/mnt/\r\n" + photos, "\\\\nas\\share\\\r\n" + lower, "", "", false, false, {}},
+      {"two POSIX roots compare bytes, B's paths with its separator",
+       "/a/\r\n" + photos,
+       "/b/\r\n" + lower,
+       "", "", false, false,
+       {"-\tPhotos/\t10\t2019-01-01 00:00:00", "+\tphotos/\t10\t2019-01-01 00:00:00"}},
+      {"a folder missing as a whole is one line with the bytes below it", "D:\\\r\n" + photos + year,
+       "E:\\\r\n" + photos, "", "", false, false, {"-\tPhotos\\2019\\\t50\t2019-02-02 00:00:00"}},
+      {"--all lists what is below it", "D:\\\r\n" + photos + year, "E:\\\r\n" + photos, "", "", true, false,
+       {"-\tPhotos\\2019\\\t50\t2019-02-02 00:00:00", "-\tPhotos\\2019\\b.jpg\t20\t2019-02-02 00:00:00",
+        "-\tPhotos\\2019\\x\\\t30\t2019-02-03 00:00:00", "-\tPhotos\\2019\\x\\c.jpg\t30\t2019-02-03 00:00:00"}},
+      {"A:FOLDER and B:FOLDER in another case and separator", "D:\\\r\n" + photos + year,
+       "E:\\\r\nBackup\\\t0\t 2019.1.1\t0:0.0\r\nBackup\\photos\\\t0\t 2019.1.1\t0:0.0\r\n"
+       "Backup\\photos\\2019\\\t0\t 2019.2.2\t0:0.0\r\nB.JPG\t21\t 2019.2.2\t0:0.0\r\n",
+       "photos/2019", "backup/PHOTOS/2019/", false, false,
+       {"~\tb.jpg\t20\t2019-02-02 00:00:00\t21\t2019-02-02 00:00:00", "-\tx\\\t30\t2019-02-03 00:00:00"}},
+      {"a date alone differs unless ignored", "D:\\\r\nf.txt\t5\t 2019.1.1\t0:0.0\r\n",
+       "E:\\\r\nf.txt\t5\t 2020.1.1\t0:0.0\r\n", "", "", false, false,
+       {"~\tf.txt\t5\t2019-01-01 00:00:00\t5\t2020-01-01 00:00:00"}},
+      {"--ignore-date", "D:\\\r\nf.txt\t5\t 2019.1.1\t0:0.0\r\n", "E:\\\r\nf.txt\t5\t 2020.1.1\t0:0.0\r\n",
+       "", "", false, true, {}},
+      {"a file and a folder of one name are two entries", "D:\\\r\nx\t5\t 2019.1.1\t0:0.0\r\n",
+       "E:\\\r\nx\\\t0\t 2019.1.1\t0:0.0\r\n", "", "", false, false,
+       {"-\tx\t5\t2019-01-01 00:00:00", "+\tx\\\t0\t2019-01-01 00:00:00"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    CompareOptions options;
+    options.all = c.all;
+    options.ignore_date = c.ignore_date;
+    const Comparison comparison = compare_catalogues(CompareSide{test::make_catalogue("a", c.a), c.folder_a},
+                                                     CompareSide{test::make_catalogue("b", c.b), c.folder_b}, Query{}, options);
+    ASSERT_TRUE(comparison.errors.empty()) << comparison.errors.front();
+    EXPECT_EQ(lines_of(comparison), c.lines);
   }
 }
 
