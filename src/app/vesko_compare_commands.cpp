@@ -1,6 +1,8 @@
 #include "app/vesko_compare_commands.h"
 
+#include <algorithm>
 #include <charconv>
+#include <numeric>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -70,18 +72,42 @@ int run_duplicates(const VeskoArguments& options, std::ostream& out, std::ostrea
   for (const std::string& note : found.outcome.notes) err << me << ": " << note << "\n";
   errors.insert(errors.end(), found.outcome.errors.begin(), found.outcome.errors.end());
 
+  // The lines are made a batch at a time in catalogue order, so the
+  // catalogues are read forward, and written in the groups' order.
+  constexpr std::size_t kBatch = std::size_t{1} << 16;
+  std::vector<std::unique_ptr<search::Catalogue::Hold>> holds;
+  for (const auto& catalogue : found.catalogues) holds.push_back(std::make_unique<search::Catalogue::Hold>(*catalogue));
   search::NameDecoder decoder(sources->code_page);
   std::string block;
   std::uint64_t unreadable = 0;
-  for (std::size_t g = 0; g < found.groups.size() && out; ++g) {
-    for (const search::Hit& hit : found.members(found.groups[g])) {
-      const std::size_t start = block.size();
-      append_number(block, g + 1);
-      block += '\t';
-      if (!search::append_result_line(block, *found.catalogues[hit.catalogue()], hit, decoder)) {
-        block.resize(start);
+  std::vector<std::size_t> order;
+  std::vector<std::string> lines;
+  for (std::size_t start = 0; start < found.files.size() && out; start += kBatch) {
+    const std::size_t end = std::min(found.files.size(), start + kBatch);
+    order.resize(end - start);
+    std::iota(order.begin(), order.end(), start);
+    std::sort(order.begin(), order.end(), [&](std::size_t x, std::size_t y) {
+      const search::Hit& a = found.files[x];
+      const search::Hit& b = found.files[y];
+      return a.catalogue() != b.catalogue() ? a.catalogue() < b.catalogue() : a.line < b.line;
+    });
+    lines.resize(end - start);
+    for (const std::size_t i : order) {
+      std::string& line = lines[i - start];
+      line.clear();
+      // The group of file i: the last whose first file is at i or before.
+      const auto group = std::upper_bound(found.groups.begin(), found.groups.end(), i,
+                                          [](std::size_t at, const search::DuplicateGroup& g) { return at < g.first; });
+      append_number(line, static_cast<std::uint64_t>(group - found.groups.begin()));
+      line += '\t';
+      const search::Hit& hit = found.files[i];
+      if (!search::append_result_line(line, *found.catalogues[hit.catalogue()], hit, decoder)) {
+        line.clear();
         ++unreadable;
       }
+    }
+    for (const std::string& line : lines) {
+      block += line;
       write(out, block);
     }
   }

@@ -55,7 +55,8 @@ struct Side {
 };
 
 // Hashes the paths of `side`'s entries on every core; an entry outside the
-// compared folder (or that cannot be read) keeps kOutside.
+// compared folder (or that cannot be read) keeps kOutside. The files of one
+// folder come one after another: its path is read and folded once for them.
 void hash_paths(Side& side, bool ignore_case, const SearchOptions& options) {
   side.keys.assign(side.hits.size(), Side::Keys{});
   const Catalogue& catalogue = *side.catalogue;
@@ -63,18 +64,41 @@ void hash_paths(Side& side, bool ignore_case, const SearchOptions& options) {
   std::atomic<bool> below{false};
   for_slices(side.hits.size(), worker_count(options), [&](std::size_t begin, std::size_t end, unsigned) {
     NameDecoder decoder(options.code_page);
-    std::string folder, name, raw, decoded, key;
+    std::string raw, decoded, key, name_key;
+    std::uint64_t folder_line = kRootFolder - 1;  // the folder whose key `key` holds; none yet
+    std::size_t folder_size = 0;                  // the length of that key
     bool any = false;
     for (std::size_t i = begin; i < end; ++i) {
-      if (!raw_relative_path(catalogue, side.hits[i], folder, name, raw)) continue;
-      decoder.decode(catalogue.encoding(), raw, decoded);
-      key = path_key(decoded, ignore_case);
+      const Hit& hit = side.hits[i];
+      const std::uint64_t folder = hit.is_folder() ? hit.line : hit.folder;
+      if (folder != folder_line) {
+        // A folder's own path; for a file, that of the folder line above it ("" for the root).
+        bool read = true;
+        if (hit.is_folder()) {
+          read = raw_folder(catalogue, hit, raw) && raw_name(catalogue, hit, decoded);
+          raw += decoded;
+          raw += '\\';
+        } else {
+          read = raw_folder(catalogue, hit, raw);
+        }
+        if (!read) continue;
+        decoder.decode(catalogue.encoding(), raw, decoded);
+        key = path_key(decoded, ignore_case);
+        folder_line = folder;
+        folder_size = key.size();
+      }
+      key.resize(folder_size);
+      if (!hit.is_folder()) {
+        if (!raw_name(catalogue, hit, raw)) continue;
+        decoder.decode(catalogue.encoding(), raw, decoded);
+        key += path_key(decoded, ignore_case);
+      }
       if (key.compare(0, side.prefix.size(), side.prefix) != 0) continue;
       any = true;  // the compared folder is there, empty or not
       if (key.size() == side.prefix.size()) continue;  // the folder itself
       const std::string_view below_folder = std::string_view(key).substr(side.prefix.size());
       // The folder of the entry: its path up to the separator before its name.
-      const std::string_view trimmed = below_folder.substr(0, below_folder.size() - (side.hits[i].is_folder() ? 1 : 0));
+      const std::string_view trimmed = below_folder.substr(0, below_folder.size() - (hit.is_folder() ? 1 : 0));
       const std::size_t cut = trimmed.rfind('\\');
       const std::string_view parent = cut == std::string_view::npos ? std::string_view() : trimmed.substr(0, cut + 1);
       side.keys[i] = Side::Keys{hash_text(below_folder) | 1, hash_text(parent) | 1};
@@ -146,10 +170,23 @@ bool paths_ignore_case(std::string_view root_a, std::string_view root_b) {
 
 std::string path_key(std::string_view path, bool ignore_case) {
   std::string key;
-  if (ignore_case)
-    platform::fold_case(path, key);
-  else
+  const bool ascii =
+      std::all_of(path.begin(), path.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+  if (ignore_case && ascii) {
+    // The file system's folding of ASCII, without a call to it for each path.
+    static const bool upper = [] {
+      std::string folded;
+      platform::fold_case("a", folded);
+      return folded == "A";
+    }();
     key.assign(path);
+    for (char& c : key)
+      if (upper ? (c >= 'a' && c <= 'z') : (c >= 'A' && c <= 'Z')) c = static_cast<char>(c ^ 0x20);
+  } else if (ignore_case) {
+    platform::fold_case(path, key);
+  } else {
+    key.assign(path);
+  }
   unify_separators(key);
   return key;
 }

@@ -57,10 +57,11 @@ struct Duplicates {
 
 /// Finds the files of `catalogues` that `query` finds (files of size 0 and
 /// folders never) and groups those alike by `keys`. Memory: the search's 32
-/// bytes a file found, and while grouping 16 bytes a file (a 64-bit hash of
-/// its key and its index); names are read again, in parallel, to hash them,
-/// and once more for the files of each group to confirm them. A catalogue
-/// that changes while its names are read is left out, named in the errors.
+/// bytes a file found, and while grouping 24 bytes a file (its key as 128
+/// bits: the size and date themselves, a name as two 64-bit hashes of it
+/// folded; and its index); the names are read again after the search, on
+/// every core. A catalogue that changes while its names are read is left out,
+/// named in the errors.
 Duplicates find_duplicates(const std::vector<std::shared_ptr<Catalogue>>& catalogues, Query query,
                            const DuplicateKeys& keys, const SearchOptions& options,
                            const std::atomic<bool>* cancel = nullptr);

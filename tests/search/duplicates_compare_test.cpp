@@ -146,9 +146,9 @@ std::vector<Line> every_line(const Catalogue& catalogue, const std::string& text
 
 Matcher matcher_of(const std::string& words) {
   if (words.empty()) {
-    Query every;
-    every.terms.push_back(Term{TermKind::Date, false, "date:*"});
-    return Matcher(std::move(every));
+    Term every;  // as compare_catalogues() reads every entry
+    every.kind = TermKind::Date;
+    return Matcher(Query{{every}});
   }
   std::string error;
   return Matcher(*parse_query(words, error));
