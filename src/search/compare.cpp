@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <deque>
+#include <tuple>
 #include <unordered_map>
 
 #include "catalogue/parse_lines.h"
@@ -48,6 +49,7 @@ struct Side {
   std::deque<Hit> hits;
   struct Keys {
     std::uint64_t path = kOutside;  // the hash of the path below the compared folder
+    std::uint64_t check = 0;        // a second, independent hash of it
     std::uint64_t parent = 0;       // the hash of its folder's path
   };
   std::vector<Keys> keys;
@@ -101,7 +103,7 @@ void hash_paths(Side& side, bool ignore_case, const SearchOptions& options) {
       const std::string_view trimmed = below_folder.substr(0, below_folder.size() - (hit.is_folder() ? 1 : 0));
       const std::size_t cut = trimmed.rfind('\\');
       const std::string_view parent = cut == std::string_view::npos ? std::string_view() : trimmed.substr(0, cut + 1);
-      side.keys[i] = Side::Keys{hash_text(below_folder) | 1, hash_text(parent) | 1};
+      side.keys[i] = Side::Keys{hash_text(below_folder) | 1, hash_text(below_folder, 0x5BD1E995), hash_text(parent) | 1};
     }
     if (any) below.store(true, std::memory_order_relaxed);
   });
@@ -252,26 +254,30 @@ Comparison compare_catalogues(const CompareSide& a, const CompareSide& b, Query 
   // B's entries by the hash of their path, for A's to find.
   struct Indexed {
     std::uint64_t path;
+    std::uint64_t check;
     std::size_t index;
+    bool operator<(const Indexed& other) const {
+      return std::tie(path, check, index) < std::tie(other.path, other.check, other.index);
+    }
   };
   std::vector<Indexed> index_b;
   index_b.reserve(sides[1].hits.size());
   for (std::size_t i = 0; i < sides[1].keys.size(); ++i)
-    if (sides[1].keys[i].path != kOutside) index_b.push_back(Indexed{sides[1].keys[i].path, i});
-  std::sort(index_b.begin(), index_b.end(),
-            [](const Indexed& x, const Indexed& y) { return x.path != y.path ? x.path < y.path : x.index < y.index; });
+    if (sides[1].keys[i].path != kOutside)
+      index_b.push_back(Indexed{sides[1].keys[i].path, sides[1].keys[i].check, i});
+  std::sort(index_b.begin(), index_b.end());
   std::vector<std::size_t> a_in_b(sides[0].hits.size(), kNone);
   std::vector<char> b_in_a(sides[1].hits.size(), 0);
   for (std::size_t i = 0; i < sides[0].hits.size(); ++i) {
-    const std::uint64_t path = sides[0].keys[i].path;
-    if (path == kOutside) continue;
-    const auto found = std::lower_bound(index_b.begin(), index_b.end(), path,
-                                        [](const Indexed& x, std::uint64_t p) { return x.path < p; });
-    if (found == index_b.end() || found->path != path) continue;
+    const Side::Keys& keys = sides[0].keys[i];
+    if (keys.path == kOutside) continue;
+    const auto found = std::lower_bound(index_b.begin(), index_b.end(), Indexed{keys.path, keys.check, 0});
+    const auto same = [&](const Indexed& x) { return x.path == keys.path && x.check == keys.check; };
+    if (found == index_b.end() || !same(*found)) continue;
     a_in_b[i] = found->index;
     // Twins of B that differ only in case (a case-sensitive catalogue compared
     // without case) are all held by A.
-    for (auto twin = found; twin != index_b.end() && twin->path == path; ++twin) b_in_a[twin->index] = 1;
+    for (auto twin = found; twin != index_b.end() && same(*twin); ++twin) b_in_a[twin->index] = 1;
   }
   // A folder of one side and a file of the other at one path cannot both be
   // there: their keys differ by the folder's last separator.
