@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <deque>
-#include <tuple>
 #include <unordered_map>
 
 #include "catalogue/parse_lines.h"
@@ -69,6 +68,7 @@ void hash_paths(Side& side, bool ignore_case, const SearchOptions& options) {
     std::string raw, decoded, key, name_key;
     std::uint64_t folder_line = kRootFolder - 1;  // the folder whose key `key` holds; none yet
     std::size_t folder_size = 0;                  // the length of that key
+    std::uint64_t folder_hash = 0;                // the hash of that key below the compared folder
     bool any = false;
     for (std::size_t i = begin; i < end; ++i) {
       const Hit& hit = side.hits[i];
@@ -88,22 +88,26 @@ void hash_paths(Side& side, bool ignore_case, const SearchOptions& options) {
         key = path_key(decoded, ignore_case);
         folder_line = folder;
         folder_size = key.size();
+        folder_hash = key.size() >= side.prefix.size() ? hash_text(std::string_view(key).substr(side.prefix.size())) | 1 : 0;
       }
       key.resize(folder_size);
       if (!hit.is_folder()) {
-        if (!raw_name(catalogue, hit, raw)) continue;
-        decoder.decode(catalogue.encoding(), raw, decoded);
+        std::string_view name;
+        if (!stored_file_name(catalogue, hit, raw, name)) continue;
+        decoder.decode(catalogue.encoding(), name, decoded);
         key += path_key(decoded, ignore_case);
       }
       if (key.compare(0, side.prefix.size(), side.prefix) != 0) continue;
       any = true;  // the compared folder is there, empty or not
       if (key.size() == side.prefix.size()) continue;  // the folder itself
       const std::string_view below_folder = std::string_view(key).substr(side.prefix.size());
-      // The folder of the entry: its path up to the separator before its name.
-      const std::string_view trimmed = below_folder.substr(0, below_folder.size() - (hit.is_folder() ? 1 : 0));
-      const std::size_t cut = trimmed.rfind('\\');
-      const std::string_view parent = cut == std::string_view::npos ? std::string_view() : trimmed.substr(0, cut + 1);
-      side.keys[i] = Side::Keys{hash_text(below_folder) | 1, hash_text(below_folder, 0x5BD1E995), hash_text(parent) | 1};
+      std::uint64_t parent = folder_hash;  // a file's folder is the folder line above it
+      if (hit.is_folder()) {
+        const std::string_view trimmed = below_folder.substr(0, below_folder.size() - 1);
+        const std::size_t cut = trimmed.rfind('\\');
+        parent = hash_text(cut == std::string_view::npos ? std::string_view() : trimmed.substr(0, cut + 1)) | 1;
+      }
+      side.keys[i] = Side::Keys{hash_text(below_folder) | 1, hash_text(below_folder, 0x5BD1E995), parent};
     }
     if (any) below.store(true, std::memory_order_relaxed);
   });
@@ -251,33 +255,31 @@ Comparison compare_catalogues(const CompareSide& a, const CompareSide& b, Query 
   }
   if (!result.errors.empty()) return result;
 
-  // B's entries by the hash of their path, for A's to find.
-  struct Indexed {
-    std::uint64_t path;
-    std::uint64_t check;
-    std::size_t index;
-    bool operator<(const Indexed& other) const {
-      return std::tie(path, check, index) < std::tie(other.path, other.check, other.index);
-    }
-  };
-  std::vector<Indexed> index_b;
-  index_b.reserve(sides[1].hits.size());
-  for (std::size_t i = 0; i < sides[1].keys.size(); ++i)
-    if (sides[1].keys[i].path != kOutside)
-      index_b.push_back(Indexed{sides[1].keys[i].path, sides[1].keys[i].check, i});
-  std::sort(index_b.begin(), index_b.end());
+  // B's entries by the hashes of their path, for A's to find: an open
+  // hash table of 4-byte indexes, twice as many slots as B has entries.
+  const std::vector<Side::Keys>& keys_b = sides[1].keys;
+  std::size_t slots = 2;
+  while (slots < 2 * keys_b.size()) slots *= 2;
+  std::vector<std::uint32_t> table(slots, 0);  // index in B + 1; 0 is empty
+  for (std::size_t i = 0; i < keys_b.size(); ++i) {
+    if (keys_b[i].path == kOutside) continue;
+    std::size_t slot = keys_b[i].path & (slots - 1);
+    while (table[slot] != 0) slot = (slot + 1) & (slots - 1);
+    table[slot] = static_cast<std::uint32_t>(i + 1);
+  }
   std::vector<std::size_t> a_in_b(sides[0].hits.size(), kNone);
   std::vector<char> b_in_a(sides[1].hits.size(), 0);
   for (std::size_t i = 0; i < sides[0].hits.size(); ++i) {
     const Side::Keys& keys = sides[0].keys[i];
     if (keys.path == kOutside) continue;
-    const auto found = std::lower_bound(index_b.begin(), index_b.end(), Indexed{keys.path, keys.check, 0});
-    const auto same = [&](const Indexed& x) { return x.path == keys.path && x.check == keys.check; };
-    if (found == index_b.end() || !same(*found)) continue;
-    a_in_b[i] = found->index;
-    // Twins of B that differ only in case (a case-sensitive catalogue compared
-    // without case) are all held by A.
-    for (auto twin = found; twin != index_b.end() && same(*twin); ++twin) b_in_a[twin->index] = 1;
+    // Every entry of B at this path: twins that differ only in case (a
+    // case-sensitive catalogue compared without case) are all held by A.
+    for (std::size_t slot = keys.path & (slots - 1); table[slot] != 0; slot = (slot + 1) & (slots - 1)) {
+      const std::size_t b = table[slot] - 1;
+      if (keys_b[b].path != keys.path || keys_b[b].check != keys.check) continue;
+      if (a_in_b[i] == kNone || b < a_in_b[i]) a_in_b[i] = b;
+      b_in_a[b] = 1;
+    }
   }
   // A folder of one side and a file of the other at one path cannot both be
   // there: their keys differ by the folder's last separator.

@@ -84,8 +84,8 @@ std::string path_key(std::string_view path, bool ignore_case);
 /// Folders are compared by presence; files found in both by size and date. An
 /// entry below a folder only one side holds is left to that folder's line
 /// unless `options.all`. Memory: 32 bytes an entry found, 24 for two
-/// independent 64-bit hashes of its path and one of its folder's, 24 for each
-/// of B's in a sorted index; the paths are read on every core after the searches.
+/// independent 64-bit hashes of its path and one of its folder's, 8 for each
+/// of B's in a hash table; the paths are read on every core after the searches.
 Comparison compare_catalogues(const CompareSide& a, const CompareSide& b, Query query, const CompareOptions& options,
                               const std::atomic<bool>* cancel = nullptr);
 

@@ -23,20 +23,21 @@ bool is_ascii(std::string_view text) {
 struct NameReader {
   explicit NameReader(const std::string& code_page) : decoder(code_page) {}
   NameDecoder decoder;
-  std::string raw;
+  std::string line;
   std::string decoded;
 
   // The name of `hit` as duplicates compare it into `out`: decoded and
   // case-folded as the search folds, its marks kept ("Café" and "CAFÉ" alike,
   // "Cafe" not). False when its catalogue changed since the search.
   bool folded(const Catalogue& catalogue, const Hit& hit, std::string& out) {
-    if (!raw_name(catalogue, hit, raw)) return false;
-    if (is_ascii(raw)) {
-      out.assign(raw);
+    std::string_view name;
+    if (!stored_file_name(catalogue, hit, line, name)) return false;
+    if (is_ascii(name)) {
+      out.assign(name);
       for (char& c : out) c = ascii_lower(c);
       return true;
     }
-    decoder.decode(catalogue.encoding(), raw, decoded);
+    decoder.decode(catalogue.encoding(), name, decoded);
     platform::fold_for_search(decoded, out, platform::Marks::Keep);
     return true;
   }

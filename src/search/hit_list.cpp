@@ -1,6 +1,8 @@
 #include "search/hit_list.h"
 
+#include <bit>
 #include <cinttypes>
+#include <cstring>
 #include <cstdio>
 
 namespace korvint::search {
@@ -30,6 +32,15 @@ SearchOutcome collect_hits(const std::vector<std::shared_ptr<Catalogue>>& catalo
   return outcome;
 }
 
+bool stored_file_name(const Catalogue& catalogue, const Hit& hit, std::string& line, std::string_view& name) {
+  name = {};
+  if (!catalogue.line_at(hit.line, line)) return false;
+  const std::size_t tab = line.find('\t');
+  if (tab == std::string::npos) return false;
+  name = std::string_view(line).substr(0, tab);
+  return true;
+}
+
 unsigned worker_count(const SearchOptions& options) {
   if (options.threads != 0) return options.threads;
   const unsigned cores = std::thread::hardware_concurrency();
@@ -37,17 +48,17 @@ unsigned worker_count(const SearchOptions& options) {
 }
 
 std::uint64_t hash_text(std::string_view text, std::uint64_t seed) {
-  // FNV-1a eight bytes at a time, then mixed: fast for the short texts of names and paths.
-  std::uint64_t hash = mix_bits(seed ^ 0x9E3779B97F4A7C15ULL) ^ text.size();
+  // Eight bytes at a time, each multiplied in (as wyhash and its kin do), then mixed once.
+  std::uint64_t hash = seed ^ (0x9E3779B97F4A7C15ULL * (text.size() + 1));
   std::size_t i = 0;
   for (; i + 8 <= text.size(); i += 8) {
-    std::uint64_t word = 0;
-    for (int b = 0; b < 8; ++b) word |= static_cast<std::uint64_t>(static_cast<unsigned char>(text[i + b])) << (8 * b);
-    hash = mix_bits(hash ^ word);
+    std::uint64_t word;
+    std::memcpy(&word, text.data() + i, 8);
+    hash = std::rotl((hash ^ word) * 0xBF58476D1CE4E5B9ULL, 31);
   }
   std::uint64_t last = 0;
-  for (int b = 0; i < text.size(); ++i, ++b) last |= static_cast<std::uint64_t>(static_cast<unsigned char>(text[i])) << (8 * b);
-  return mix_bits(hash ^ last ^ 0xFF);
+  std::memcpy(&last, text.data() + i, text.size() - i);
+  return mix_bits((hash ^ last) * 0x94D049BB133111EBULL);
 }
 
 std::string size_text(std::uint64_t bytes) {

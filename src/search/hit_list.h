@@ -55,6 +55,11 @@ inline std::uint64_t mix_bits(std::uint64_t value) {
   return value ^ (value >> 31);
 }
 
+/// The name of a file `hit` as stored, read from its line into `line`: the
+/// text before its first TAB (the search found the line well formed, and a
+/// name holds no TAB). Empty, false, when the catalogue changed since.
+bool stored_file_name(const Catalogue& catalogue, const Hit& hit, std::string& line, std::string_view& name);
+
 /// A 64-bit hash of `text`, `seed` mixed in first.
 std::uint64_t hash_text(std::string_view text, std::uint64_t seed = 0);
 
