@@ -1,6 +1,7 @@
 #include "app/vesko_compare_commands.h"
 
 #include <algorithm>
+#include <atomic>
 #include <charconv>
 #include <numeric>
 #include <memory>
@@ -10,6 +11,7 @@
 #include "app/vesko_catalogue_sources.h"
 #include "search/compare.h"
 #include "search/duplicates.h"
+#include "search/hit_list.h"
 #include "search/result_line.h"
 #include "search/text_match.h"
 
@@ -73,47 +75,63 @@ int run_duplicates(const VeskoArguments& options, std::ostream& out, std::ostrea
   errors.insert(errors.end(), found.outcome.errors.begin(), found.outcome.errors.end());
 
   // The lines are made a batch at a time in catalogue order, so the
-  // catalogues are read forward, and written in the groups' order.
-  constexpr std::size_t kBatch = std::size_t{1} << 16;
+  // catalogues are read forward, on every core, and written in the groups'
+  // order. A batch holds at most half a million lines (some 60 MB).
+  constexpr std::size_t kBatch = std::size_t{1} << 19;
   std::vector<std::unique_ptr<search::Catalogue::Hold>> holds;
   for (const auto& catalogue : found.catalogues) holds.push_back(std::make_unique<search::Catalogue::Hold>(*catalogue));
-  search::NameDecoder decoder(sources->code_page);
   std::string block;
-  std::uint64_t unreadable = 0;
-  std::vector<std::size_t> order;
-  std::vector<std::string> lines;
+  std::atomic<std::uint64_t> unreadable{0};
+  std::vector<std::pair<std::uint64_t, std::size_t>> order;  // (catalogue and line, index in the batch)
+  std::vector<std::size_t> group_of;                          // a batch's files' group numbers
+  // Each worker writes its lines one after another into its own text; a
+  // piece says where a file's line stands.
+  struct Piece {
+    std::uint32_t worker;
+    std::uint32_t length;
+    std::size_t offset;
+  };
+  std::vector<Piece> pieces;
+  const unsigned workers = search::worker_count(search_options);
+  std::vector<std::string> texts(workers);
+  std::size_t group = 0;
   for (std::size_t start = 0; start < found.files.size() && out; start += kBatch) {
     const std::size_t end = std::min(found.files.size(), start + kBatch);
-    order.resize(end - start);
-    std::iota(order.begin(), order.end(), start);
-    std::sort(order.begin(), order.end(), [&](std::size_t x, std::size_t y) {
-      const search::Hit& a = found.files[x];
-      const search::Hit& b = found.files[y];
-      return a.catalogue() != b.catalogue() ? a.catalogue() < b.catalogue() : a.line < b.line;
-    });
-    lines.resize(end - start);
-    for (const std::size_t i : order) {
-      std::string& line = lines[i - start];
-      line.clear();
-      // The group of file i: the last whose first file is at i or before.
-      const auto group = std::upper_bound(found.groups.begin(), found.groups.end(), i,
-                                          [](std::size_t at, const search::DuplicateGroup& g) { return at < g.first; });
-      append_number(line, static_cast<std::uint64_t>(group - found.groups.begin()));
-      line += '\t';
+    order.clear();
+    group_of.clear();
+    for (std::size_t i = start; i < end; ++i) {
       const search::Hit& hit = found.files[i];
-      if (!search::append_result_line(line, *found.catalogues[hit.catalogue()], hit, decoder)) {
-        line.clear();
-        ++unreadable;
-      }
+      order.emplace_back(static_cast<std::uint64_t>(hit.catalogue()) << 42 | hit.line, i - start);
+      while (group + 1 < found.groups.size() && found.groups[group + 1].first <= i) ++group;
+      group_of.push_back(group + 1);
     }
-    for (const std::string& line : lines) {
-      block += line;
+    std::sort(order.begin(), order.end());
+    pieces.resize(end - start);
+    search::for_slices(order.size(), workers, [&](std::size_t from, std::size_t to, unsigned worker) {
+      search::NameDecoder decoder(sources->code_page);
+      std::string& text = texts[worker];
+      text.clear();
+      for (std::size_t k = from; k < to; ++k) {
+        const std::size_t i = order[k].second;
+        const std::size_t at = text.size();
+        append_number(text, group_of[i]);
+        text += '\t';
+        const search::Hit& hit = found.files[start + i];
+        if (!search::append_result_line(text, *found.catalogues[hit.catalogue()], hit, decoder)) {
+          text.resize(at);
+          ++unreadable;
+        }
+        pieces[i] = Piece{worker, static_cast<std::uint32_t>(text.size() - at), at};
+      }
+    });
+    for (const Piece& piece : pieces) {
+      block.append(texts[piece.worker], piece.offset, piece.length);
       write(out, block);
     }
   }
   write(out, block, true);
   if (unreadable > 0)
-    errors.push_back(std::to_string(unreadable) + " files left out: their catalogues changed while they were written");
+    errors.push_back(std::to_string(unreadable.load()) + " files left out: their catalogues changed while they were written");
   return finish(out, err, me, errors, found.groups.empty() ? 1 : 0);  // grep's: 0 when found
 }
 
