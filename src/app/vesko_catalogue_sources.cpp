@@ -14,35 +14,28 @@ constexpr const char* kNoFolderYet =
 
 }  // namespace
 
-std::optional<VeskoSources> vesko_sources(const VeskoArguments& options, std::ostream& err, const std::string& me) {
-  VeskoSources sources{options.folders, {}};
+std::optional<CatalogueSources> catalogue_sources(const VeskoArguments& options, std::ostream& err,
+                                                  const std::string& program, bool need_folders) {
+  CatalogueSources sources;
+  sources.folders = options.folders;
   const shell::VeskoSettings settings =
       options.folders.empty() || !options.encoding ? shell::read_vesko_settings() : shell::VeskoSettings{};
   if (sources.folders.empty()) {
     const auto folder = shell::vesko_catalogue_folder(settings, platform::system_file_services());
-    if (!folder) {
-      err << me << ": " << kNoFolderYet << "\n";
+    if (folder) {
+      sources.folders.push_back(*folder);
+    } else if (need_folders) {
+      err << program << ": " << kNoFolderYet << "\n";
       return std::nullopt;
     }
-    sources.folders.push_back(*folder);
   }
   sources.code_page = options.encoding.value_or(settings.encoding);
   platform::Status status;
   if (!platform::make_code_page_decoder(sources.code_page, status)) {
-    err << me << ": " << status.message() << "\n";
+    err << program << ": " << status.message() << "\n";
     return std::nullopt;
   }
   return sources;
-}
-
-search::CatalogueSet open_vesko_catalogues(const std::vector<std::string>& folders, std::ostream& err,
-                                           const std::string& me) {
-  search::CatalogueSet set = search::open_catalogue_folders(folders);
-  for (const std::string& note : set.notes) err << me << ": " << note << "\n";
-  if (set.catalogues.empty() && set.errors.empty()) {
-    for (const std::string& folder : folders) set.errors.push_back("no catalogues in \"" + folder + "\"");
-  }
-  return set;
 }
 
 }  // namespace korvint::app

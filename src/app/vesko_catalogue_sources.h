@@ -1,7 +1,6 @@
 #pragma once
-// Where vesko's commands find their catalogues and how they decode them: the
-// folders and code page the command line names, else Vesko.ini's, else
-// Korvint's default output folder.
+// Where Vesko's commands find their catalogues, and how they read names that
+// are not UTF-8: the command line's, else Vesko.ini's.
 
 #include <optional>
 #include <ostream>
@@ -9,24 +8,20 @@
 #include <vector>
 
 #include "app/vesko_arguments.h"
-#include "search/catalogue_folder.h"
 
 namespace korvint::app {
 
-/// The catalogue folders and the code page of catalogues that are not UTF-8.
-struct VeskoSources {
+/// The catalogue folders and code page of one command.
+struct CatalogueSources {
   std::vector<std::string> folders;
   std::string code_page;
 };
 
-/// The sources `options` name, completed from Vesko.ini; nullopt after a
-/// line on `err` (begun with `me`) saying why there are none (no folder yet,
-/// an unknown code page).
-std::optional<VeskoSources> vesko_sources(const VeskoArguments& options, std::ostream& err, const std::string& me);
-
-/// The catalogues of `folders`, their notes written to `err`; a folder
-/// without any is named among the errors.
-search::CatalogueSet open_vesko_catalogues(const std::vector<std::string>& folders, std::ostream& err,
-                                           const std::string& me);
+/// The folders of --catalogues, else the one Vesko.ini names, else Korvint's
+/// default output folder; the code page of --encoding, else Vesko.ini's.
+/// nullopt, with the reason on `err` begun with `program`, when there is no
+/// folder yet (without `need_folders`: no folder at all) or the code page is unknown.
+std::optional<CatalogueSources> catalogue_sources(const VeskoArguments& options, std::ostream& err,
+                                                  const std::string& program, bool need_folders = true);
 
 }  // namespace korvint::app

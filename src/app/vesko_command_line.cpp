@@ -11,9 +11,12 @@
 #include "app/vesko_compare_commands.h"
 #include "app/query_help.h"
 #include "platform/case_folding.h"
+#include "platform/file_services.h"
+#include "platform/text_decoding.h"
 #include "search/catalogue_folder.h"
 #include "search/result_line.h"
 #include "search/searcher.h"
+#include "shell/vesko_settings.h"
 
 #ifndef KORVINT_VERSION
 #define KORVINT_VERSION "0.0.0"
@@ -106,6 +109,8 @@ std::string vesko_usage(std::string_view program) {
   const std::string me(program);
   std::string usage = "Usage: " + me +
                       " [--catalogues DIR]... [--limit N] [--count] [--check] [--encoding NAME] [--] QUERY...\n"
+                      "       " + me + " [--catalogues DIR]... --duplicates [--by KEYS] [QUERY...]\n"
+                      "       " + me + " [--catalogues DIR]... --compare A B [--all] [--ignore-date] [QUERY...]\n"
                       "Searches the catalogues (*.lst) that Korvint makes and prints one line a result:\n"
                       "CATALOGUE<TAB>FULL PATH<TAB>SIZE<TAB>YYYY-MM-DD HH:MM:SS\n"
                       "\n"
@@ -186,13 +191,18 @@ int run_vesko(const std::vector<std::string>& arguments, std::ostream& out, std:
     return 2;
   }
 
-  const auto sources = vesko_sources(options, err, me);
+  const auto sources = catalogue_sources(options, err, me);
   if (!sources) return 2;
+  options.folders = sources->folders;
   const std::string& code_page = sources->code_page;
 
   // Errors make the exit status 2 whatever was found (grep's rule); notes do not.
-  search::CatalogueSet set = open_vesko_catalogues(sources->folders, err, me);
+  search::CatalogueSet set = search::open_catalogue_folders(options.folders);
   std::vector<std::string> errors = std::move(set.errors);
+  for (const std::string& note : set.notes) err << me << ": " << note << "\n";
+  if (set.catalogues.empty() && errors.empty()) {
+    for (const std::string& folder : options.folders) errors.push_back("no catalogues in \"" + folder + "\"");
+  }
 
   search::SearchOptions search_options;
   search_options.max_hits = options.limit.value_or(0);

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/vesko_catalogue_sources.h"
+#include "search/catalogue_folder.h"
 #include "search/compare.h"
 #include "search/duplicates.h"
 #include "search/hit_list.h"
@@ -30,6 +31,16 @@ std::string lower(std::string_view text) {
 std::optional<search::Query> read_query(const std::string& words, std::string& error) {
   if (words.empty()) return search::Query{};
   return search::parse_query(words, error);
+}
+
+// The catalogues of `folders`, their notes written to `err`; a folder
+// without any is named among the errors.
+search::CatalogueSet open_catalogues(const std::vector<std::string>& folders, std::ostream& err, const std::string& me) {
+  search::CatalogueSet set = search::open_catalogue_folders(folders);
+  for (const std::string& note : set.notes) err << me << ": " << note << "\n";
+  if (set.catalogues.empty() && set.errors.empty())
+    for (const std::string& folder : folders) set.errors.push_back("no catalogues in \"" + folder + "\"");
+  return set;
 }
 
 void append_number(std::string& out, std::uint64_t value) {
@@ -64,9 +75,9 @@ int run_duplicates(const VeskoArguments& options, std::ostream& out, std::ostrea
     err << me << ": " << error << "\n";
     return 2;
   }
-  const auto sources = vesko_sources(options, err, me);
+  const auto sources = catalogue_sources(options, err, me);
   if (!sources) return 2;
-  search::CatalogueSet set = open_vesko_catalogues(sources->folders, err, me);
+  search::CatalogueSet set = open_catalogues(sources->folders, err, me);
   std::vector<std::string> errors = std::move(set.errors);
   search::SearchOptions search_options;
   search_options.code_page = sources->code_page;
@@ -135,11 +146,12 @@ int run_duplicates(const VeskoArguments& options, std::ostream& out, std::ostrea
   return finish(out, err, me, errors, found.groups.empty() ? 1 : 0);  // grep's: 0 when found
 }
 
-// Opens the catalogue `argument` names, from the folders' set or its own path;
-// nullptr with `error` set when there is none.
-std::shared_ptr<search::Catalogue> open_named(const CatalogueArgument& argument, std::optional<search::CatalogueSet>& set,
-                                              const VeskoArguments& options, std::ostream& err, const std::string& me,
-                                              std::vector<std::string>& errors, std::string& code_page) {
+// Opens the catalogue `argument` names: from the catalogue folders of
+// `sources` (opened on first need into `set`) or from its own path; nullptr
+// with the reason among `errors` when there is none.
+std::shared_ptr<search::Catalogue> open_named(const CatalogueArgument& argument, const CatalogueSources& sources,
+                                              std::optional<search::CatalogueSet>& set, std::ostream& err,
+                                              const std::string& me, std::vector<std::string>& errors) {
   if (argument.is_path) {
     search::CatalogueSource source;
     source.path = argument.catalogue;
@@ -157,12 +169,14 @@ std::shared_ptr<search::Catalogue> open_named(const CatalogueArgument& argument,
     }
     return catalogue;
   }
+  if (sources.folders.empty()) {
+    errors.push_back("no catalogue folder to find \"" + argument.catalogue +
+                     "\" in: name one with --catalogues DIR, or give the path of its .lst file");
+    return nullptr;
+  }
   if (!set) {
-    const auto sources = vesko_sources(options, err, me);
-    if (!sources) return nullptr;
-    code_page = sources->code_page;
-    set = open_vesko_catalogues(sources->folders, err, me);
-    for (const std::string& error : set->errors) errors.push_back(error);
+    set = open_catalogues(sources.folders, err, me);
+    errors.insert(errors.end(), set->errors.begin(), set->errors.end());
   }
   std::shared_ptr<search::Catalogue> caseless;
   int caseless_count = 0;
@@ -175,8 +189,7 @@ std::shared_ptr<search::Catalogue> open_named(const CatalogueArgument& argument,
   }
   if (caseless_count == 1) return caseless;
   std::string folders;
-  for (const std::string& folder : set ? options.folders : std::vector<std::string>{})
-    folders += (folders.empty() ? " in \"" : ", \"") + folder + "\"";
+  for (const std::string& folder : sources.folders) folders += (folders.empty() ? " in \"" : ", \"") + folder + "\"";
   errors.push_back("no catalogue named \"" + argument.catalogue + "\"" + folders);
   return nullptr;
 }
@@ -211,15 +224,18 @@ int run_compare(const VeskoArguments& options, std::ostream& out, std::ostream& 
     err << me << ": " << error << "\n";
     return 2;
   }
+  // The code page comes from --encoding or Vesko.ini; a catalogue folder is
+  // needed only for a catalogue named without its path.
+  const auto sources = catalogue_sources(options, err, me, false);
+  if (!sources) return 2;
+  const std::string& code_page = sources->code_page;
   std::vector<std::string> errors;
   std::optional<search::CatalogueSet> set;
-  std::string code_page = options.encoding.value_or("");
   search::CompareSide sides[2];
   for (int s = 0; s < 2; ++s) {
     const CatalogueArgument argument = read_catalogue_argument(options.compare[static_cast<std::size_t>(s)]);
-    sides[s].catalogue = open_named(argument, set, options, err, me, errors, code_page);
+    sides[s].catalogue = open_named(argument, *sources, set, err, me, errors);
     sides[s].folder = argument.folder;
-    if (!sides[s].catalogue && errors.empty()) return 2;  // the reason is on stderr
   }
   if (!errors.empty()) return finish(out, err, me, errors, 2);
 
