@@ -57,7 +57,7 @@ std::uint64_t hash_text(std::string_view text, std::uint64_t seed) {
     hash = std::rotl((hash ^ word) * 0xBF58476D1CE4E5B9ULL, 31);
   }
   std::uint64_t last = 0;
-  std::memcpy(&last, text.data() + i, text.size() - i);
+  if (i < text.size()) std::memcpy(&last, text.data() + i, text.size() - i);  // an empty view may hold no pointer
   return mix_bits((hash ^ last) * 0x94D049BB133111EBULL);
 }
 
