@@ -43,6 +43,57 @@ struct NameReader {
   }
 };
 
+// The sizes more than one file has: an open hash table of sizes (a size of 0
+// marks an empty slot; the search never finds a file of 0 bytes here).
+class SizeSet {
+ public:
+  SizeSet() = default;
+  static SizeSet shared_sizes(const std::deque<Hit>& hits) {
+    SizeSet seen(1024);
+    SizeSet shared(1024);
+    for (const Hit& hit : hits)
+      if (!seen.insert(hit.size)) shared.insert(hit.size);
+    return shared;
+  }
+  [[nodiscard]] bool holds(std::uint64_t size) const {
+    if (slots_.empty()) return false;
+    for (std::size_t slot = mix_bits(size) & mask_;; slot = (slot + 1) & mask_) {
+      if (slots_[slot] == size) return true;
+      if (slots_[slot] == 0) return false;
+    }
+  }
+
+ private:
+  explicit SizeSet(std::size_t expected) {
+    std::size_t slots = 16;
+    while (slots < 2 * expected) slots *= 2;
+    slots_.assign(slots, 0);
+    mask_ = slots - 1;
+  }
+  // False when `size` was there already. Grows past half full.
+  bool insert(std::uint64_t size) {
+    if (2 * (count_ + 1) > slots_.size()) grow();
+    std::size_t slot = mix_bits(size) & mask_;
+    for (; slots_[slot] != 0; slot = (slot + 1) & mask_)
+      if (slots_[slot] == size) return false;
+    slots_[slot] = size;
+    ++count_;
+    return true;
+  }
+  void grow() {
+    std::vector<std::uint64_t> old = std::move(slots_);
+    slots_.assign(old.size() * 2, 0);
+    mask_ = slots_.size() - 1;
+    count_ = 0;
+    for (const std::uint64_t size : old)
+      if (size != 0) insert(size);
+  }
+
+  std::vector<std::uint64_t> slots_;
+  std::size_t mask_ = 0;
+  std::size_t count_ = 0;
+};
+
 }  // namespace
 
 std::optional<DuplicateKeys> parse_duplicate_keys(std::string_view text, std::string& error) {
@@ -96,25 +147,36 @@ Duplicates find_duplicates(const std::vector<std::shared_ptr<Catalogue>>& catalo
     std::uint64_t second;
     std::uint64_t index;
   };
-  std::vector<Keyed> keyed(hits.size());
-  for_slices(hits.size(), worker_count(options), [&](std::size_t begin, std::size_t end, unsigned) {
+  // With the size a key, a file whose size no other file has is alone: its
+  // name is never read, and it takes no key. (Four bytes an index: four
+  // billion files would need 128 GiB of hits first.)
+  std::vector<std::uint32_t> chosen;
+  {
+    const SizeSet shared = keys.size ? SizeSet::shared_sizes(hits) : SizeSet();
+    for (std::size_t i = 0; i < hits.size(); ++i)
+      if (!keys.size || shared.holds(hits[i].size)) chosen.push_back(static_cast<std::uint32_t>(i));
+  }
+  std::vector<Keyed> keyed(chosen.size());
+  for_slices(chosen.size(), worker_count(options), [&](std::size_t begin, std::size_t end, unsigned) {
     NameReader reader(options.code_page);
     std::string name;
-    for (std::size_t i = begin; i < end; ++i) {
+    for (std::size_t k = begin; k < end; ++k) {
+      const std::size_t i = chosen[k];
       const Hit& hit = hits[i];
       const std::uint64_t size = keys.size ? hit.size : 0;
       const std::uint64_t time = keys.date ? hit.bits & kTimeMask : 0;
       if (!keys.name) {
-        keyed[i] = Keyed{size, time, i};
+        keyed[k] = Keyed{size, time, i};
         continue;
       }
       if (!reader.folded(*searched[hit.catalogue()], hit, name)) {
-        keyed[i] = Keyed{0, 0, kUnread};
+        keyed[k] = Keyed{0, 0, kUnread};
         continue;
       }
-      keyed[i] = Keyed{hash_text(name, size), hash_text(name, ~time), i};
+      keyed[k] = Keyed{hash_text(name, size), hash_text(name, ~time), i};
     }
   });
+  chosen = {};
   for (const auto& catalogue : searched)
     if (catalogue->changed())
       result.outcome.errors.push_back(catalogue->source().file_name +

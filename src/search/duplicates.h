@@ -57,11 +57,13 @@ struct Duplicates {
 
 /// Finds the files of `catalogues` that `query` finds (files of size 0 and
 /// folders never) and groups those alike by `keys`. Memory: the search's 32
-/// bytes a file found, and while grouping 24 bytes a file (its key as 128
-/// bits: the size and date themselves, a name as two 64-bit hashes of it
-/// folded; and its index); the names are read again after the search, on
-/// every core. A catalogue that changes while its names are read is left out,
-/// named in the errors.
+/// bytes a file found; with the size a key, a hash table of the sizes found;
+/// and for each file that may have a twin (with the size a key: one whose
+/// size another file has) 24 bytes while grouping (its key as 128 bits: the
+/// size and date themselves, a name as two 64-bit hashes of it folded; and
+/// its index). Those files' names are read again after the search, on every
+/// core. A catalogue that changes while its names are read is left out, named
+/// in the errors.
 Duplicates find_duplicates(const std::vector<std::shared_ptr<Catalogue>>& catalogues, Query query,
                            const DuplicateKeys& keys, const SearchOptions& options,
                            const std::atomic<bool>* cancel = nullptr);
