@@ -85,7 +85,8 @@ void hash_paths(Side& side, bool ignore_case, const SearchOptions& options) {
         }
         if (!read) continue;
         decoder.decode(catalogue.encoding(), raw, decoded);
-        key = path_key(decoded, ignore_case);
+        key.clear();
+        append_path_key(decoded, ignore_case, key);
         folder_line = folder;
         folder_size = key.size();
         folder_hash = key.size() >= side.prefix.size() ? hash_text(std::string_view(key).substr(side.prefix.size())) | 1 : 0;
@@ -95,7 +96,7 @@ void hash_paths(Side& side, bool ignore_case, const SearchOptions& options) {
         std::string_view name;
         if (!stored_file_name(catalogue, hit, raw, name)) continue;
         decoder.decode(catalogue.encoding(), name, decoded);
-        key += path_key(decoded, ignore_case);
+        append_path_key(decoded, ignore_case, key);
       }
       if (key.compare(0, side.prefix.size(), side.prefix) != 0) continue;
       any = true;  // the compared folder is there, empty or not
@@ -176,8 +177,21 @@ bool paths_ignore_case(std::string_view root_a, std::string_view root_b) {
 
 std::string path_key(std::string_view path, bool ignore_case) {
   std::string key;
+  append_path_key(path, ignore_case, key);
+  return key;
+}
+
+void append_path_key(std::string_view path, bool ignore_case, std::string& out) {
+  const std::size_t start = out.size();
   const bool ascii =
       std::all_of(path.begin(), path.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+  if (ignore_case && !ascii) {
+    thread_local std::string folded;
+    platform::fold_case(path, folded);
+    out += folded;
+  } else {
+    out.append(path);
+  }
   if (ignore_case && ascii) {
     // The file system's folding of ASCII, without a call to it for each path.
     static const bool upper = [] {
@@ -185,16 +199,10 @@ std::string path_key(std::string_view path, bool ignore_case) {
       platform::fold_case("a", folded);
       return folded == "A";
     }();
-    key.assign(path);
-    for (char& c : key)
-      if (upper ? (c >= 'a' && c <= 'z') : (c >= 'A' && c <= 'Z')) c = static_cast<char>(c ^ 0x20);
-  } else if (ignore_case) {
-    platform::fold_case(path, key);
-  } else {
-    key.assign(path);
+    for (auto c = out.begin() + static_cast<std::ptrdiff_t>(start); c != out.end(); ++c)
+      if (upper ? (*c >= 'a' && *c <= 'z') : (*c >= 'A' && *c <= 'Z')) *c = static_cast<char>(*c ^ 0x20);
   }
-  unify_separators(key);
-  return key;
+  std::replace(out.begin() + static_cast<std::ptrdiff_t>(start), out.end(), '/', '\\');
 }
 
 bool Comparison::relative_path(const Hit& entry, bool side_b, NameDecoder& decoder, std::string& out) const {

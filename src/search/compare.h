@@ -78,6 +78,8 @@ bool paths_ignore_case(std::string_view root_a, std::string_view root_b);
 /// A relative path (UTF-8) as paths are matched: every "/" a "\", and
 /// case-folded as the file system folds names when `ignore_case`.
 std::string path_key(std::string_view path, bool ignore_case);
+/// The same appended to `out`, without a string of its own.
+void append_path_key(std::string_view path, bool ignore_case, std::string& out);
 
 /// Compares the entries `query` finds in `a` with those it finds in `b` by
 /// their paths relative to the compared folders (see paths_ignore_case()).
