@@ -58,7 +58,7 @@ struct Side {
 // Hashes the paths of `side`'s entries on every core; an entry outside the
 // compared folder (or that cannot be read) keeps kOutside. The files of one
 // folder come one after another: its path is read and folded once for them.
-void hash_paths(Side& side, bool ignore_case, const SearchOptions& options) {
+void hash_paths(Side& side, bool ignore_case, const SearchOptions& options, const std::atomic<bool>* cancel) {
   side.keys.assign(side.hits.size(), Side::Keys{});
   const Catalogue& catalogue = *side.catalogue;
   Catalogue::Hold hold(catalogue);
@@ -71,6 +71,7 @@ void hash_paths(Side& side, bool ignore_case, const SearchOptions& options) {
     std::uint64_t folder_hash = 0;                // the hash of that key below the compared folder
     bool any = false;
     for (std::size_t i = begin; i < end; ++i) {
+      if (i % 4096 == 0 && cancel != nullptr && cancel->load(std::memory_order_relaxed)) return;
       const Hit& hit = side.hits[i];
       const std::uint64_t folder = hit.is_folder() ? hit.line : hit.folder;
       if (folder != folder_line) {
@@ -253,7 +254,11 @@ Comparison compare_catalogues(const CompareSide& a, const CompareSide& b, Query 
       result.cancelled = true;
       return result;
     }
-    hash_paths(side, ignore_case, options.search);
+    hash_paths(side, ignore_case, options.search, cancel);
+    if (cancel != nullptr && cancel->load()) {
+      result.cancelled = true;
+      return result;
+    }
     if (side.catalogue->changed()) {
       result.errors.push_back(side.catalogue->source().file_name + " changed while it was compared");
       return result;

@@ -161,6 +161,7 @@ Duplicates find_duplicates(const std::vector<std::shared_ptr<Catalogue>>& catalo
     NameReader reader(options.code_page);
     std::string name;
     for (std::size_t k = begin; k < end; ++k) {
+      if (k % 4096 == 0 && cancelled()) return;  // what is left unread is never looked at
       const std::size_t i = chosen[k];
       const Hit& hit = hits[i];
       const std::uint64_t size = keys.size ? hit.size : 0;
@@ -177,6 +178,10 @@ Duplicates find_duplicates(const std::vector<std::shared_ptr<Catalogue>>& catalo
     }
   });
   chosen = {};
+  if (cancelled()) {
+    result.outcome.cancelled = true;
+    return result;
+  }
   for (const auto& catalogue : searched)
     if (catalogue->changed())
       result.outcome.errors.push_back(catalogue->source().file_name +
@@ -187,10 +192,6 @@ Duplicates find_duplicates(const std::vector<std::shared_ptr<Catalogue>>& catalo
   std::sort(keyed.begin(), keyed.end(), [](const Keyed& a, const Keyed& b) {
     return std::tie(a.first, a.second, a.index) < std::tie(b.first, b.second, b.index);
   });
-  if (cancelled()) {
-    result.outcome.cancelled = true;
-    return result;
-  }
 
   // Runs of equal keys are the groups, their files in search order.
   std::vector<std::uint64_t> members;

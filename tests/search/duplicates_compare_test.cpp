@@ -223,6 +223,18 @@ TEST(DuplicatesTest, GroupsAsANaiveReadingOfEveryLineDoes) {
   }
 }
 
+TEST(DuplicatesTest, ACancelledSearchGivesNothingAndSaysSo) {
+  const auto a = test::make_catalogue("a", "D:\\\r\nx.jpg\t5\t 2019.1.1\t0:0.0\r\nX.JPG\t5\t 2019.1.1\t0:0.0\r\n");
+  const std::atomic<bool> cancel{true};
+  const Duplicates found = find_duplicates({a}, Query{}, DuplicateKeys{}, SearchOptions{}, &cancel);
+  EXPECT_TRUE(found.outcome.cancelled);
+  EXPECT_TRUE(found.groups.empty());
+  const Comparison comparison = compare_catalogues(CompareSide{a, ""}, CompareSide{a, "nowhere"}, Query{}, {}, &cancel);
+  EXPECT_TRUE(comparison.cancelled);
+  EXPECT_TRUE(comparison.differences.empty());
+  EXPECT_EQ(find_duplicates({a}, Query{}, DuplicateKeys{}, SearchOptions{}).groups.size(), 1u);
+}
+
 TEST(DuplicatesTest, ReadsItsKeys) {
   std::string error;
   const auto keys = parse_duplicate_keys("Size,DATE", error);
