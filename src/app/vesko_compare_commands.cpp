@@ -103,7 +103,7 @@ int run_duplicates(const VeskoArguments& options, std::ostream& out, std::ostrea
     std::size_t offset;
   };
   std::vector<Piece> pieces;
-  const unsigned workers = search::worker_count(search_options);
+  const unsigned workers = search::threads_or_cores(search_options.threads);
   std::vector<std::string> texts(workers);
   std::size_t group = 0;
   for (std::size_t start = 0; start < found.files.size() && out; start += kBatch) {

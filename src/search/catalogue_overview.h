@@ -12,6 +12,7 @@
 #include "platform/root_presence.h"
 #include "search/catalogue.h"
 #include "search/name_decoder.h"
+#include "search/quantity_text.h"
 
 namespace korvint::search {
 
@@ -48,13 +49,6 @@ std::string age_text(std::int64_t then, std::int64_t now);
 
 /// "online", "offline" or "drive present".
 std::string presence_text(platform::RootPresence presence);
-
-/// A byte count for people, in units of 1024 with one decimal below 10:
-/// "0 B", "512 B", "1.5 KB", "17 MB", "4.2 TB".
-std::string byte_size_text(std::uint64_t bytes);
-
-/// A count for people: "950", "12K", "2.5M", "1.2G".
-std::string short_count_text(std::uint64_t count);
 
 /// The total row of a list of overviews: "31 catalogues, 2.5M entries, 4.2 TB"
 /// (entries and bytes of the counted ones).

@@ -8,6 +8,7 @@
 #include "platform/case_folding.h"
 #include "search/hit_list.h"
 #include "search/name_decoder.h"
+#include "search/quantity_text.h"
 
 namespace korvint::search {
 namespace {
@@ -63,7 +64,7 @@ void hash_paths(Side& side, bool ignore_case, const SearchOptions& options, cons
   const Catalogue& catalogue = *side.catalogue;
   Catalogue::Hold hold(catalogue);
   std::atomic<bool> below{false};
-  for_slices(side.hits.size(), worker_count(options), [&](std::size_t begin, std::size_t end, unsigned) {
+  for_slices(side.hits.size(), threads_or_cores(options.threads), [&](std::size_t begin, std::size_t end, unsigned) {
     NameDecoder decoder(options.code_page);
     std::string raw, decoded, key, name_key;
     std::uint64_t folder_line = kRootFolder - 1;  // the folder whose key `key` holds; none yet
@@ -315,7 +316,7 @@ Comparison compare_catalogues(const CompareSide& a, const CompareSide& b, Query 
 std::string comparison_summary(const Comparison& comparison) {
   auto side = [](std::uint64_t count, std::uint64_t bytes, const char* which) {
     std::string text = std::to_string(count) + " only in " + which;
-    if (bytes > 0) text += " (" + size_text(bytes) + ")";
+    if (bytes > 0) text += " (" + byte_size_text(bytes) + ")";
     return text;
   };
   return side(comparison.only_in_a, comparison.only_in_a_bytes, "A") + ", " +

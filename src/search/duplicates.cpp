@@ -157,7 +157,7 @@ Duplicates find_duplicates(const std::vector<std::shared_ptr<Catalogue>>& catalo
       if (!keys.size || shared.holds(hits[i].size)) chosen.push_back(static_cast<std::uint32_t>(i));
   }
   std::vector<Keyed> keyed(chosen.size());
-  for_slices(chosen.size(), worker_count(options), [&](std::size_t begin, std::size_t end, unsigned) {
+  for_slices(chosen.size(), threads_or_cores(options.threads), [&](std::size_t begin, std::size_t end, unsigned) {
     NameReader reader(options.code_page);
     std::string name;
     for (std::size_t k = begin; k < end; ++k) {

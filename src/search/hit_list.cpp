@@ -41,12 +41,6 @@ bool stored_file_name(const Catalogue& catalogue, const Hit& hit, std::string& l
   return true;
 }
 
-unsigned worker_count(const SearchOptions& options) {
-  if (options.threads != 0) return options.threads;
-  const unsigned cores = std::thread::hardware_concurrency();
-  return cores == 0 ? 1 : cores;
-}
-
 std::uint64_t hash_text(std::string_view text, std::uint64_t seed) {
   // Eight bytes at a time, each multiplied in (as wyhash and its kin do), then mixed once.
   std::uint64_t hash = seed ^ (0x9E3779B97F4A7C15ULL * (text.size() + 1));
@@ -59,20 +53,6 @@ std::uint64_t hash_text(std::string_view text, std::uint64_t seed) {
   std::uint64_t last = 0;
   if (i < text.size()) std::memcpy(&last, text.data() + i, text.size() - i);  // an empty view may hold no pointer
   return mix_bits((hash ^ last) * 0x94D049BB133111EBULL);
-}
-
-std::string size_text(std::uint64_t bytes) {
-  if (bytes < 1024) return std::to_string(bytes) + (bytes == 1 ? " byte" : " bytes");
-  static constexpr const char* kUnits[] = {"KB", "MB", "GB", "TB", "PB", "EB"};
-  double value = static_cast<double>(bytes) / 1024;
-  std::size_t unit = 0;
-  while (value >= 1023.95 && unit + 1 < std::size(kUnits)) {
-    value /= 1024;
-    ++unit;
-  }
-  char text[32];
-  std::snprintf(text, sizeof text, "%.1f %s", value, kUnits[unit]);
-  return text;
 }
 
 }  // namespace korvint::search

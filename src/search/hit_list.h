@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "search/parallel_tasks.h"
 #include "search/result_sink.h"
 #include "search/searcher.h"
 
@@ -39,15 +40,6 @@ SearchOutcome collect_hits(const std::vector<std::shared_ptr<Catalogue>>& catalo
                            const SearchOptions& options, std::deque<Hit>& hits,
                            std::vector<std::shared_ptr<const Catalogue>>& searched, const std::atomic<bool>* cancel);
 
-/// Calls `work(begin, end, worker)` for `threads` slices of [0, count) at once
-/// (at least one, none when `count` is 0), each on its own thread but the last,
-/// which runs on the calling one; returns once all are done.
-template <typename Work>
-void for_slices(std::size_t count, unsigned threads, Work work);
-
-/// The number of workers for `options.threads` (0: one per core).
-unsigned worker_count(const SearchOptions& options);
-
 /// 64 bits of `value` mixed so that nearby values land far apart (splitmix64's finaliser).
 inline std::uint64_t mix_bits(std::uint64_t value) {
   value = (value ^ (value >> 30)) * 0xBF58476D1CE4E5B9ULL;
@@ -63,26 +55,5 @@ bool stored_file_name(const Catalogue& catalogue, const Hit& hit, std::string& l
 /// A 64-bit hash of `text`, `seed` mixed in first.
 std::uint64_t hash_text(std::string_view text, std::uint64_t seed = 0);
 
-/// "512 bytes", "3.1 KB", "3.1 GB": a size in units of 1,024, for people.
-std::string size_text(std::uint64_t bytes);
-
 }  // namespace korvint::search
 
-#include <thread>
-
-namespace korvint::search {
-
-template <typename Work>
-void for_slices(std::size_t count, unsigned threads, Work work) {
-  if (count == 0) return;
-  if (threads == 0) threads = 1;
-  if (threads > count) threads = static_cast<unsigned>(count);
-  std::vector<std::thread> workers;
-  const std::size_t step = count / threads;
-  for (unsigned t = 0; t + 1 < threads; ++t)
-    workers.emplace_back([&work, t, step] { work(t * step, (t + 1) * step, t); });
-  work((threads - 1) * step, count, threads - 1);
-  for (std::thread& worker : workers) worker.join();
-}
-
-}  // namespace korvint::search

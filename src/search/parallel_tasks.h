@@ -32,4 +32,15 @@ void run_tasks(std::size_t task_count, unsigned threads, MakeState make_state, W
   for (std::thread& thread : pool) thread.join();
 }
 
+/// Calls `work(begin, end, worker)` for `threads` slices of [0, count) at once
+/// (fewer when `count` is smaller, none when it is 0), worker numbered from 0;
+/// returns once all are done.
+template <typename Work>
+void for_slices(std::size_t count, unsigned threads, Work work) {
+  const std::size_t slices = std::min<std::size_t>(std::max(1u, threads), count);
+  run_tasks(slices, static_cast<unsigned>(slices), [] { return 0; }, [&](std::size_t slice, int) {
+    work(slice * count / slices, (slice + 1) * count / slices, static_cast<unsigned>(slice));
+  });
+}
+
 }  // namespace korvint::search

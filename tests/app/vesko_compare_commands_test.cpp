@@ -66,7 +66,7 @@ TEST_F(VeskoCompareCommandsTest, ComparePrintsDifferencesAndASummary) {
             "~\tsong.mp3\t3000\t2019-03-04 05:06:07\t3000\t2020-01-01 00:00:00\n"
             "-\tPhotos\\2019\\\t700\t2019-01-02 03:04:05\n"
             "+\tPhotos\\new.txt\t9\t2021-01-01 00:00:00\n");
-  EXPECT_EQ(run.err, "1 only in A (700 bytes), 1 only in B (9 bytes), 1 changed\n");
+  EXPECT_EQ(run.err, "1 only in A (700 B), 1 only in B (9 B), 1 changed\n");
   const CommandRun same = vesko({"--compare", folder_ + "/disk1.lst:Photos/2019", folder_ + "/disk1.lst:photos\\2019"});
   EXPECT_EQ(same.status, 0);
   EXPECT_EQ(same.out, "");
