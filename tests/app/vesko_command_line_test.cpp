@@ -6,7 +6,7 @@
 
 #include "app/query_help.h"
 #include "app/vesko_command_line.h"
-#include "vesko_run.h"
+#include "app/vesko_run.h"
 #include "support/temp_tree.h"
 
 namespace korvint::app {

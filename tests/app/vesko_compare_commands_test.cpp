@@ -3,26 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <sstream>
 
-#include "app/vesko_command_line.h"
 #include "app/vesko_compare_commands.h"
+#include "app/vesko_run.h"
 #include "support/temp_tree.h"
 
 namespace korvint::app {
 namespace {
-
-struct CommandRun {
-  int status;
-  std::string out;
-  std::string err;
-};
-
-CommandRun vesko(const std::vector<std::string>& arguments) {
-  std::ostringstream out, err;
-  const int status = run_vesko(arguments, out, err, "vesko");
-  return CommandRun{status, out.str(), err.str()};
-}
 
 class VeskoCompareCommandsTest : public ::testing::Test {
  protected:
@@ -42,7 +29,7 @@ class VeskoCompareCommandsTest : public ::testing::Test {
 };
 
 TEST_F(VeskoCompareCommandsTest, DuplicatesPrintGroupsByWastedBytes) {
-  const CommandRun run = vesko({"--catalogues", folder_, "--duplicates"});
+  const VeskoRun run = vesko({"--catalogues", folder_, "--duplicates"});
   EXPECT_EQ(run.status, 0);
   EXPECT_EQ(run.out,
             "1\tbackup\tE:\\SONG.MP3\t3000\t2020-01-01 00:00:00\n"
@@ -60,14 +47,14 @@ TEST_F(VeskoCompareCommandsTest, DuplicatesPrintGroupsByWastedBytes) {
 }
 
 TEST_F(VeskoCompareCommandsTest, ComparePrintsDifferencesAndASummary) {
-  const CommandRun run = vesko({"--catalogues", folder_, "--compare", "disk1", "backup"});
+  const VeskoRun run = vesko({"--catalogues", folder_, "--compare", "disk1", "backup"});
   EXPECT_EQ(run.status, 1);
   EXPECT_EQ(run.out,
             "~\tsong.mp3\t3000\t2019-03-04 05:06:07\t3000\t2020-01-01 00:00:00\n"
             "-\tPhotos\\2019\\\t700\t2019-01-02 03:04:05\n"
             "+\tPhotos\\new.txt\t9\t2021-01-01 00:00:00\n");
   EXPECT_EQ(run.err, "1 only in A (700 B), 1 only in B (9 B), 1 changed\n");
-  const CommandRun same = vesko({"--compare", folder_ + "/disk1.lst:Photos/2019", folder_ + "/disk1.lst:photos\\2019"});
+  const VeskoRun same = vesko({"--compare", folder_ + "/disk1.lst:Photos/2019", folder_ + "/disk1.lst:photos\\2019"});
   EXPECT_EQ(same.status, 0);
   EXPECT_EQ(same.out, "");
   EXPECT_EQ(same.err, "0 only in A, 0 only in B, 0 changed\n");
@@ -95,7 +82,7 @@ TEST_F(VeskoCompareCommandsTest, ErrorsNameWhatAndWhy) {
       {{"--catalogues", folder_, "--duplicates", "size:>abc"}, "cannot read \"size:>abc\""},
   };
   for (const Case& c : cases) {
-    const CommandRun run = vesko(c.arguments);
+    const VeskoRun run = vesko(c.arguments);
     EXPECT_EQ(run.status, 2) << c.err;
     EXPECT_NE(run.err.find(c.err), std::string::npos) << run.err;
   }

@@ -6,7 +6,7 @@
 #include <sstream>
 
 #include "app/vesko_command_line.h"
-#include "vesko_run.h"
+#include "app/vesko_run.h"
 #include "platform/desktop_files.h"
 #include "search/catalogue_overview.h"
 #include "support/temp_tree.h"
