@@ -1,5 +1,7 @@
 #include "app/vesko_form_events.h"
 
+#include "app/query_help.h"
+
 namespace korvint::app {
 
 using ui::VeskoControlId;
@@ -44,6 +46,8 @@ bool on_key(VeskoWindow& window, VeskoControlId focus, VeskoKey key) {
     case VeskoKey::Down:
     case VeskoKey::Enter:
       if (focus == VeskoControlId::txtQuery) {
+        // Into the results with the first row selected, ready for Enter or the arrows.
+        session.select_first_result();
         host.focusControl(VeskoControlId::lstResults);
         return true;
       }
@@ -58,6 +62,9 @@ bool on_key(VeskoWindow& window, VeskoControlId focus, VeskoKey key) {
       return true;
     case VeskoKey::Reload:
       session.reload_all();
+      return true;
+    case VeskoKey::Help:
+      host.showText(kQueryHelpTitle, kQueryHelp);
       return true;
   }
   return false;

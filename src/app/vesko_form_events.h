@@ -16,6 +16,7 @@ enum class VeskoKey {
   Enter,
   ContextMenu,  ///< the menu key or Shift+F10
   Reload,       ///< F5 or Ctrl+R
+  Help,         ///< F1: the query language
 };
 
 /// The window is created: start-up.

@@ -191,13 +191,19 @@ void ResultRows::cell(std::size_t row, int column, std::string& out) const {
   const search::ResultSet& results = *shown_.results;
   switch (static_cast<ResultColumn>(column)) {
     case ResultColumn::Name:
-      if (!results.name(result, decoder_, out)) unreadable();
+      if (!results.name(result, decoder_, out)) {
+        unreadable();
+      } else if (result.is_folder()) {
+        // A folder ends with its catalogue's separator, as its full path does.
+        std::string path;
+        if (results.full_path(result, decoder_, path) && !path.empty()) out += path.back();
+      }
       break;
     case ResultColumn::Folder:
       if (!results.folder_path(result, decoder_, out)) unreadable();
       break;
     case ResultColumn::Size:
-      if (!result.is_folder()) out = group_digits(result.size);
+      out = result.is_folder() ? std::string(kFolderSize) : group_digits(result.size);
       break;
     case ResultColumn::Date: catalogue::append_time_text(out, result.time()); break;
     case ResultColumn::Catalogue: out = results.catalogue_of(result).name(); break;

@@ -9,6 +9,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "search/name_decoder.h"
@@ -16,6 +17,9 @@
 #include "ui/vesko_controls.h"
 
 namespace korvint::jobs {
+
+/// What the Size column says of a folder.
+inline constexpr std::string_view kFolderSize = "Folder";
 
 /// The results' columns, in the order the window shows them.
 enum class ResultColumn { Name, Folder, Size, Date, Catalogue };

@@ -388,8 +388,9 @@ void VeskoSession::run_query(bool refresh) {
     if (outcome.cancelled || cancel.load()) return;
     const auto milliseconds =
         std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
-    std::vector<std::string> notes = outcome.notes;
-    notes.insert(notes.end(), outcome.errors.begin(), outcome.errors.end());
+    // Errors first: the status line is cut at its end.
+    std::vector<std::string> notes = outcome.errors;
+    notes.insert(notes.end(), outcome.notes.begin(), outcome.notes.end());
     show(std::make_shared<const search::ResultSet>(sink.results()),
          search::status_summary(outcome, static_cast<std::uint64_t>(milliseconds.count())), true, std::move(notes));
   });
@@ -473,6 +474,10 @@ void VeskoSession::lstResults_ContextMenu() {
   }
 }
 
+void VeskoSession::select_first_result() {
+  if (results_.row_count() > 0 && form_.lstResults.selectedRows().empty()) form_.lstResults.selectRows({0});
+}
+
 void VeskoSession::show_results(ShownResults shown, bool keep_place) {
   results_.show(std::move(shown));
   if (keep_place) {
@@ -483,13 +488,16 @@ void VeskoSession::show_results(ShownResults shown, bool keep_place) {
 }
 
 void VeskoSession::show_status(const std::string& text) {
-  std::string line = text;
+  // What went wrong first, then the counts, then what a reload found: a
+  // long line is cut at its end, where the least is lost.
+  std::string line;
   auto add = [&line](const std::string& part) {
     if (!part.empty()) line += (line.empty() ? "" : "; ") + part;
   };
-  add(loaded_.reloaded);
   for (const std::string& note : search_notes_) add(note);
   for (const std::string& note : loaded_.notes) add(note);
+  add(text);
+  add(loaded_.reloaded);
   form_.lblStatus.setCaption(line);
 }
 

@@ -93,6 +93,8 @@ class VeskoSession {
   void lstResults_Open();
   /// The right-click menu over the current result.
   void lstResults_ContextMenu();
+  /// Selects the first result when there are results and none is selected.
+  void select_first_result();
 
   /// Something in the catalogue folders changed (the host's watch, or a
   /// catalogue found changed while it was read): the catalogues are read

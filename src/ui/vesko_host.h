@@ -47,6 +47,10 @@ class VeskoHost {
   /// A modal message box titled "Vesko" with one OK button.
   virtual void messageBox(std::string_view text) = 0;
 
+  /// A modal window titled `title` showing `text` (lines laid out in columns
+  /// with spaces) in a fixed-width font, read-only, closed with OK or Esc.
+  virtual void showText(std::string_view title, std::string_view text) = 0;
+
   /// Gives the keyboard focus to control `id` (a text box gets its text selected).
   virtual void focusControl(VeskoControlId id) = 0;
 

@@ -3,7 +3,14 @@
 #include <QAction>
 #include <QClipboard>
 #include <QCursor>
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QDir>
+#include <QFontDatabase>
+#include <QFontMetrics>
+#include <QPlainTextEdit>
+#include <QVBoxLayout>
+#include <algorithm>
 #include <QFile>
 #include <QFileDialog>
 #include <QGuiApplication>
@@ -98,6 +105,30 @@ void VeskoQtHost::messageBox(std::string_view text) {
   box.setTextFormat(Qt::PlainText);
   box.button(QMessageBox::Ok)->setIcon(QIcon());
   box.exec();
+}
+
+void VeskoQtHost::showText(std::string_view title, std::string_view text) {
+  QDialog dialog(&window_);
+  dialog.setObjectName(QStringLiteral("textWindow"));
+  dialog.setWindowTitle(to_qt(title));
+  auto* view = new QPlainTextEdit(to_qt(text), &dialog);
+  view->setReadOnly(true);
+  view->setLineWrapMode(QPlainTextEdit::NoWrap);
+  // The text lines its examples up in columns with spaces.
+  view->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, &dialog);
+  QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+  auto* layout = new QVBoxLayout(&dialog);
+  layout->addWidget(view);
+  layout->addWidget(buttons);
+  // Wide enough for its longest line, as tall as its lines where the screen allows.
+  const QFontMetrics metrics(view->font());
+  int widest = 0;
+  const QStringList lines = view->toPlainText().split(QLatin1Char('\n'));
+  for (const QString& line : lines) widest = std::max(widest, metrics.horizontalAdvance(line));
+  dialog.resize(widest + 60, static_cast<int>(lines.size() + 4) * metrics.lineSpacing() + 60);
+  buttons->button(QDialogButtonBox::Ok)->setFocus();
+  dialog.exec();
 }
 
 void VeskoQtHost::focusControl(VeskoControlId id) {

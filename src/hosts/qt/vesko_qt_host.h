@@ -31,6 +31,7 @@ class VeskoQtHost final : public VeskoHost {
   void setClipboardText(std::string_view text) override;
   std::optional<ResultMenuItem> popupResultMenu() override;
   void messageBox(std::string_view text) override;
+  void showText(std::string_view title, std::string_view text) override;
   void focusControl(VeskoControlId id) override;
   void watchFolders(const std::vector<std::string>& folders, const std::vector<std::string>& files) override;
 

@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QShortcut>
+#include <QSplitter>
 #include <QTableView>
 #include <utility>
 
@@ -44,19 +45,31 @@ VeskoQtWindow::VeskoQtWindow(app::VeskoWindowOptions options, std::vector<std::s
                              std::string default_folder, jobs::VeskoServices services)
     : host_(*this) {
   setWindowTitle(to_qt(kVeskoTitle));
+  const int dpi = logicalDpiX() > 0 ? logicalDpiX() : 96;
+  // The two tables share the space below the folder, the splitter between them.
+  splitter_ = new QSplitter(Qt::Vertical, this);
+  splitter_->setObjectName(QStringLiteral("splitter"));
+  splitter_->setChildrenCollapsible(false);
+  splitter_->setHandleWidth(twips_to_pixels(kVeskoSplitterTwips, dpi));
   for (const VeskoControlSpec& shape : vesko_controls()) {
-    QWidget* widget = make_widget(shape, *this);
+    QWidget* widget = make_widget(shape, shape.kind == ControlKind::Table ? static_cast<QWidget&>(*splitter_) : *this);
     widget->setObjectName(to_qt(shape.name));
+    if (shape.kind == ControlKind::Table) splitter_->addWidget(widget);
     widgets_.push_back(widget);
   }
   auto& query = static_cast<QLineEdit&>(control(VeskoControlId::txtQuery));
-  query.setToolTip(to_qt(app::kQueryHelp));
+  query.setToolTip(to_qt(app::kQueryTooltip));
   query.setPlaceholderText(QStringLiteral("Search the catalogues"));
   auto& results = static_cast<QTableView&>(control(VeskoControlId::lstResults));
   results.setSelectionMode(QAbstractItemView::SingleSelection);
   results.setContextMenuPolicy(Qt::CustomContextMenu);
   auto& catalogues = static_cast<QTableView&>(control(VeskoControlId::lstCatalogues));
   catalogues.setSelectionMode(QAbstractItemView::ExtendedSelection);
+  catalogues.setMinimumHeight(twips_to_pixels(kVeskoMinCataloguesTwips, dpi));
+  results.setMinimumHeight(twips_to_pixels(kVeskoMinResultsTwips, dpi));
+  // A taller window gives its height to the results; the catalogues keep theirs.
+  splitter_->setStretchFactor(0, 0);
+  splitter_->setStretchFactor(1, 1);
 
   query_ = std::make_unique<QtTextBox>(query);
   folder_ = std::make_unique<QtLabel>(static_cast<QLabel&>(control(VeskoControlId::lblFolder)),
@@ -69,10 +82,12 @@ VeskoQtWindow::VeskoQtWindow(app::VeskoWindowOptions options, std::vector<std::s
   vesko_ = std::make_unique<app::VeskoWindow>(*form_, std::move(options), std::move(places),
                                               std::move(default_folder), std::move(services));
 
-  const int dpi = logicalDpiX() > 0 ? logicalDpiX() : 96;
   setMinimumSize(twips_to_pixels(kVeskoMinWidthTwips, dpi), twips_to_pixels(kVeskoMinHeightTwips, dpi));
   resize(twips_to_pixels(kVeskoClientWidthTwips, dpi), twips_to_pixels(kVeskoClientHeightTwips, dpi));
   lay_out();
+  const auto drawn = vesko_pixel_layout(dpi, width(), height());
+  splitter_->setSizes({drawn[static_cast<std::size_t>(VeskoControlId::lstCatalogues)].height,
+                       drawn[static_cast<std::size_t>(VeskoControlId::lstResults)].height});
   connect_events();
 }
 
@@ -85,10 +100,15 @@ QWidget& VeskoQtWindow::control(VeskoControlId id) const { return *widgets_.at(s
 
 void VeskoQtWindow::lay_out() {
   const int dpi = logicalDpiX() > 0 ? logicalDpiX() : 96;
+  const auto at = vesko_pixel_layout(dpi, width(), height());
   for (const VeskoControlSpec& shape : vesko_controls()) {
-    const PixelRect at = control_pixel_rect(shape, dpi, dpi, 1.0, width(), height());
-    control(shape.id).setGeometry(at.left, at.top, at.width, at.height);
+    if (shape.kind == ControlKind::Table) continue;  // the splitter places them
+    const PixelRect& place = at[static_cast<std::size_t>(shape.id)];
+    control(shape.id).setGeometry(place.left, place.top, place.width, place.height);
   }
+  const PixelRect& top = at[static_cast<std::size_t>(VeskoControlId::lstCatalogues)];
+  const PixelRect& bottom = at[static_cast<std::size_t>(VeskoControlId::lstResults)];
+  splitter_->setGeometry(top.left, top.top, top.width, bottom.top + bottom.height - top.top);
 }
 
 void VeskoQtWindow::resizeEvent(QResizeEvent* event) {
@@ -129,6 +149,7 @@ void VeskoQtWindow::connect_events() {
       {QKeySequence(Qt::Key_F5), app::VeskoKey::Reload},
       {QKeySequence(Qt::CTRL | Qt::Key_R), app::VeskoKey::Reload},
       {QKeySequence(Qt::Key_Escape), app::VeskoKey::Escape},
+      {QKeySequence(Qt::Key_F1), app::VeskoKey::Help},
   };
   for (const auto& [keys, key] : shortcuts) {
     auto* shortcut = new QShortcut(keys, this);

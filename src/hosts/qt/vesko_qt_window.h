@@ -16,6 +16,7 @@
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class QSplitter;
 class QTableView;
 
 namespace korvint::hosts::qt {
@@ -44,6 +45,7 @@ class VeskoQtWindow final : public QWidget {
   [[nodiscard]] std::optional<VeskoControlId> focused_control() const;
 
   std::vector<QWidget*> widgets_;  // by VeskoControlId; owned by the window
+  QSplitter* splitter_ = nullptr;  // holds the two tables
   std::unique_ptr<QtTextBox> query_;
   std::unique_ptr<QtLabel> folder_, status_;
   std::unique_ptr<VeskoQtTable> catalogues_, results_;

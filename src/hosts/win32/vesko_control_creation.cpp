@@ -51,14 +51,6 @@ void add_columns(HWND table, std::span<const VeskoColumn> columns, int dpi) {
 
 int vesko_child_window_id(VeskoControlId id) { return kFirstControlId + static_cast<int>(id); }
 
-HFONT message_font() {
-  NONCLIENTMETRICSW metrics{};
-  metrics.cbSize = sizeof metrics;
-  if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0) == FALSE)
-    return static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
-  return CreateFontIndirectW(&metrics.lfMessageFont);
-}
-
 std::vector<HWND> create_vesko_controls(HWND parent, HFONT font, int dpi) {
   const HINSTANCE instance = GetModuleHandleW(nullptr);
   std::vector<HWND> controls;
