@@ -26,7 +26,8 @@ void fill(HWND dialog, TextWindow& window) {
                                        DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
                                        FIXED_PITCH | FF_MODERN, L"Consolas"));
   SetWindowTextW(dialog, window.title.c_str());
-  // The text's extent in the font.
+  // The text's extent in the font; the box has room for it and for its
+  // scroll bars, which a smaller screen needs.
   HDC dc = GetDC(dialog);
   HGDIOBJ old = SelectObject(dc, window.font.get());
   int widest = 0;
@@ -51,8 +52,8 @@ void fill(HWND dialog, TextWindow& window) {
   RECT work{};
   SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
   const int text_width =
-      std::min<int>(widest + GetSystemMetrics(SM_CXVSCROLL) + scaled(12, window.dpi), (work.right - work.left) * 9 / 10);
-  const int text_height = std::min<int>((lines + 1) * metrics.tmHeight + scaled(8, window.dpi),
+      std::min<int>(widest + GetSystemMetrics(SM_CXVSCROLL) + scaled(24, window.dpi), (work.right - work.left) * 9 / 10);
+  const int text_height = std::min<int>((lines + 1) * metrics.tmHeight + GetSystemMetrics(SM_CYHSCROLL) + scaled(12, window.dpi),
                                         (work.bottom - work.top) * 8 / 10 - button_height - 3 * margin);
   HWND box = CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", window.text.c_str(),
                              WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_HSCROLL | ES_MULTILINE | ES_READONLY |
