@@ -63,6 +63,10 @@ bool on_key(VeskoWindow& window, VeskoControlId focus, VeskoKey key) {
     case VeskoKey::Reload:
       session.reload_all();
       return true;
+    case VeskoKey::Copy:
+      if (focus != VeskoControlId::lstResults) return false;  // the query box copies its own text
+      session.lstResults_Copy();
+      return true;
     case VeskoKey::Help:
       host.showText(kQueryHelpTitle, kQueryHelp);
       return true;

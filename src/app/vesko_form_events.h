@@ -17,6 +17,7 @@ enum class VeskoKey {
   ContextMenu,  ///< the menu key or Shift+F10
   Reload,       ///< F5 or Ctrl+R
   Help,         ///< F1: the query language
+  Copy,         ///< Ctrl+C
 };
 
 /// The window is created: start-up.

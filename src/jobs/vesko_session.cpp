@@ -6,7 +6,9 @@
 
 #include "catalogue/file_names.h"
 #include "jobs/local_time_text.h"
+#include "jobs/table_export.h"
 #include "platform/desktop_files.h"
+#include "platform/settings_file.h"
 #include "search/catalogue_folder.h"
 #include "search/matcher.h"
 #include "search/query.h"
@@ -409,6 +411,17 @@ void VeskoSession::on_searched(std::uint64_t generation, ShownResults shown, std
   if (changed && complete) catalogues_changed();
 }
 
+std::optional<std::pair<int, bool>> VeskoSession::results_sort() const {
+  if (!sort_) return std::nullopt;
+  return std::pair{static_cast<int>(sort_->column), sort_->descending};
+}
+
+void VeskoSession::restore_sort(int column, bool descending) {
+  if (column < 0 || column >= static_cast<int>(ui::result_columns().size())) return;
+  sort_ = Sort{static_cast<ResultColumn>(column), descending};
+  form_.lstResults.showSortColumn(column, descending);
+}
+
 void VeskoSession::lstResults_HeaderClick(int column) {
   const auto chosen = static_cast<ResultColumn>(column);
   const bool descending = sort_ && sort_->column == chosen && !sort_->descending;
@@ -465,13 +478,68 @@ void VeskoSession::lstResults_ContextMenu() {
   if (!item) return;
   switch (*item) {
     case ui::ResultMenuItem::CopyPath:
-      if (const auto path = results_.full_path(*row)) form_.host.setClipboardText(*path);
-      break;
-    case ui::ResultMenuItem::CopyName:
-      if (const auto name = results_.name(*row)) form_.host.setClipboardText(*name);
-      break;
+    case ui::ResultMenuItem::CopyLines:
+    case ui::ResultMenuItem::CopyName: copy_results(*item); break;
     case ui::ResultMenuItem::OpenFolder: lstResults_Open(); break;
+    case ui::ResultMenuItem::Export: export_results(); break;
   }
+}
+
+std::vector<std::size_t> VeskoSession::chosen_results() const {
+  std::vector<std::size_t> rows = form_.lstResults.selectedRows();
+  std::erase_if(rows, [this](std::size_t row) { return row >= results_.row_count(); });
+  if (rows.empty())
+    if (const auto row = form_.lstResults.currentRow(); row && *row < results_.row_count()) rows.push_back(*row);
+  return rows;
+}
+
+void VeskoSession::copy_results(ui::ResultMenuItem what) {
+  std::string text;
+  search::NameDecoder decoder(services_.code_page);
+  for (const std::size_t row : chosen_results()) {
+    if (what == ui::ResultMenuItem::CopyLines) {
+      // The command line's own lines.
+      if (!search::append_result_line(text, results_.catalogue(row), results_.hit(row), decoder)) return;
+      continue;
+    }
+    const auto part = what == ui::ResultMenuItem::CopyName ? results_.name(row) : results_.full_path(row);
+    if (!part) return;  // its catalogue changed: it is being read again
+    text += *part + "\n";
+  }
+  // Lines between the rows, none after the last: one path pastes as it is.
+  if (!text.empty() && text.back() == '\n') text.pop_back();
+  if (!text.empty()) form_.host.setClipboardText(text);
+}
+
+void VeskoSession::export_results() {
+  if (results_.row_count() == 0) {
+    form_.host.messageBox("There are no results to export.");
+    return;
+  }
+  const std::string path = form_.host.SaveExportFile("Vesko results.csv");
+  if (path.empty()) return;
+  if (const platform::Status written = write_export(path); !written.ok())
+    form_.host.messageBox("Could not export to " + path + ": " + written.message());
+}
+
+platform::Status VeskoSession::write_export(const std::string& path) {
+  const ExportFormat format = export_format_of(path);
+  std::string text(kUtf8Bom);
+  std::vector<std::string> fields;
+  for (const ui::VeskoColumn& column : ui::result_columns()) fields.emplace_back(column.title);
+  append_export_line(text, fields, format);
+  for (std::size_t row = 0; row < results_.row_count(); ++row) {
+    fields.assign(ui::result_columns().size(), {});
+    for (std::size_t column = 0; column < fields.size(); ++column)
+      results_.cell(row, static_cast<int>(column), fields[column]);
+    // Sizes in bytes, as numbers; a folder has none.
+    const search::Hit& hit = results_.hit(row);
+    fields[static_cast<std::size_t>(ResultColumn::Size)] = hit.is_folder() ? "" : std::to_string(hit.size);
+    append_export_line(text, fields, format);
+  }
+  // Written beside the file and put in its place: a failure leaves what was
+  // there before (the dialog asked before replacing it).
+  return platform::write_settings_atomically(path, text);
 }
 
 void VeskoSession::select_first_result() {

@@ -14,6 +14,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "jobs/vesko_rows.h"
@@ -91,8 +92,20 @@ class VeskoSession {
   /// Enter or a double click: shows the current result in the file manager
   /// when its disk is attached, else says which catalogue and root hold it.
   void lstResults_Open();
-  /// The right-click menu over the current result.
+  /// The right-click menu over the current result: copies or exports the
+  /// selected results (the current one when none is selected).
   void lstResults_ContextMenu();
+  /// Ctrl+C in the results: the full paths of the selected ones, one a line.
+  void lstResults_Copy() { copy_results(ui::ResultMenuItem::CopyPath); }
+  /// "Export...": every result shown, in the order shown, to a CSV or TSV
+  /// file the user names; what stood in the way in a message box.
+  void export_results();
+  /// The results' order chosen by header clicks: the column and whether
+  /// descending; nullopt while they are in the catalogues' order.
+  [[nodiscard]] std::optional<std::pair<int, bool>> results_sort() const;
+  /// Sorts the results by `column` from now on (as the window was left the
+  /// last time), before any search ran; a column that is none is ignored.
+  void restore_sort(int column, bool descending);
   /// Selects the first result when there are results and none is selected.
   void select_first_result();
 
@@ -133,6 +146,12 @@ class VeskoSession {
   void show_status(const std::string& text);
   [[nodiscard]] std::string idle_status() const;
   [[nodiscard]] std::vector<std::shared_ptr<search::Catalogue>> selected_catalogues() const;
+  // The selected results, else the current one; none when there is neither.
+  [[nodiscard]] std::vector<std::size_t> chosen_results() const;
+  // Puts the chosen results on the clipboard as `what` says, one a line.
+  void copy_results(ui::ResultMenuItem what);
+  // Writes the rows shown to `path` (its name says CSV or TSV), in full or not at all; the reason when not.
+  platform::Status write_export(const std::string& path);
 
   ui::VeskoForm& form_;
   VeskoServices services_;

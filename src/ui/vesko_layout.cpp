@@ -51,10 +51,12 @@ constexpr std::array<VeskoColumn, 4> kCatalogueColumns{{
     {"Scanned", 2250, false},
 }};
 
-constexpr std::array<ResultMenuEntry, 3> kResultMenu{{
-    {ResultMenuItem::CopyPath, "Copy full &path"},
+constexpr std::array<ResultMenuEntry, 5> kResultMenu{{
+    {ResultMenuItem::CopyPath, "Copy full &path\tCtrl+C"},
+    {ResultMenuItem::CopyLines, "Copy as &text lines"},
     {ResultMenuItem::CopyName, "Copy &name"},
     {ResultMenuItem::OpenFolder, "&Open folder"},
+    {ResultMenuItem::Export, "&Export..."},
 }};
 
 }  // namespace

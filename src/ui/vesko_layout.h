@@ -81,7 +81,7 @@ std::span<const VeskoColumn> result_columns();
 std::span<const VeskoColumn> catalogue_columns();
 
 /// The items of the results' right-click menu.
-enum class ResultMenuItem { CopyPath, CopyName, OpenFolder };
+enum class ResultMenuItem { CopyPath, CopyLines, CopyName, OpenFolder, Export };
 
 struct ResultMenuEntry {
   ResultMenuItem item;

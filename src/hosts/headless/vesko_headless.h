@@ -68,6 +68,10 @@ class HeadlessVeskoHost final : public VeskoHost {
   void closeWindow() override { closed = true; }
   std::string BrowseFolder(std::string_view start) override;
   void setClipboardText(std::string_view text) override { clipboard = text; }
+  std::string SaveExportFile(std::string_view suggested) override {
+    export_suggestions.emplace_back(suggested);
+    return export_answer;
+  }
   std::optional<ResultMenuItem> popupResultMenu() override;
   void messageBox(std::string_view text) override { messages.emplace_back(text); }
   void showText(std::string_view title, std::string_view text) override { texts_shown.emplace_back(title, text); }
@@ -83,6 +87,8 @@ class HeadlessVeskoHost final : public VeskoHost {
   bool shown = false;
   bool closed = false;
   std::string clipboard;
+  std::string export_answer;                     ///< the path the save dialog gives ("" = cancel)
+  std::vector<std::string> export_suggestions;   ///< the name each save dialog suggested
   std::vector<std::string> messages;
   std::vector<std::pair<std::string, std::string>> texts_shown;  ///< title and text of each showText()
   std::optional<VeskoControlId> focus;

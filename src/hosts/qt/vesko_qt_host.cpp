@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QIcon>
 #include <QItemSelectionModel>
@@ -86,6 +87,19 @@ std::string VeskoQtHost::BrowseFolder(std::string_view start) {
 }
 
 void VeskoQtHost::setClipboardText(std::string_view text) { QGuiApplication::clipboard()->setText(to_qt(text)); }
+
+std::string VeskoQtHost::SaveExportFile(std::string_view suggested) {
+  const QString csv = QStringLiteral("CSV, comma-separated (*.csv)");
+  const QString tsv = QStringLiteral("Tab-separated (*.tsv)");
+  QString chosen_type = csv;
+  QString chosen = QFileDialog::getSaveFileName(&window_, QStringLiteral("Export the results"),
+                                                QDir::home().filePath(to_qt(suggested)), csv + QStringLiteral(";;") + tsv,
+                                                &chosen_type);
+  if (chosen.isEmpty()) return "";
+  // A name typed without an extension gets the chosen type's.
+  if (QFileInfo(chosen).suffix().isEmpty()) chosen += chosen_type == tsv ? QStringLiteral(".tsv") : QStringLiteral(".csv");
+  return from_bytes(QFile::encodeName(chosen));
+}
 
 std::optional<ResultMenuItem> VeskoQtHost::popupResultMenu() {
   QMenu menu(&window_);

@@ -1,6 +1,8 @@
 #include "hosts/qt/vesko_qt_window.h"
 
 #include <QApplication>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
@@ -61,7 +63,7 @@ VeskoQtWindow::VeskoQtWindow(app::VeskoWindowOptions options, std::vector<std::s
   query.setToolTip(to_qt(app::kQueryTooltip));
   query.setPlaceholderText(QStringLiteral("Search the catalogues"));
   auto& results = static_cast<QTableView&>(control(VeskoControlId::lstResults));
-  results.setSelectionMode(QAbstractItemView::SingleSelection);
+  results.setSelectionMode(QAbstractItemView::ExtendedSelection);
   results.setContextMenuPolicy(Qt::CustomContextMenu);
   auto& catalogues = static_cast<QTableView&>(control(VeskoControlId::lstCatalogues));
   catalogues.setSelectionMode(QAbstractItemView::ExtendedSelection);
@@ -109,6 +111,54 @@ void VeskoQtWindow::lay_out() {
   const PixelRect& top = at[static_cast<std::size_t>(VeskoControlId::lstCatalogues)];
   const PixelRect& bottom = at[static_cast<std::size_t>(VeskoControlId::lstResults)];
   splitter_->setGeometry(top.left, top.top, top.width, bottom.top + bottom.height - top.top);
+}
+
+VeskoWindowMemory VeskoQtWindow::memory() const {
+  VeskoWindowMemory memory;
+  memory.dpi = logicalDpiX() > 0 ? logicalDpiX() : 96;
+  const QRect place = isMaximized() ? normalGeometry() : geometry();
+  if (place.isValid()) memory.rect = ScreenRect{place.x(), place.y(), place.width(), place.height()};
+  memory.maximized = isMaximized();
+  memory.split = splitter_->sizes().value(0);
+  for (const auto& [id, widths] : {std::pair{VeskoControlId::lstResults, &memory.result_widths},
+                                   std::pair{VeskoControlId::lstCatalogues, &memory.catalogue_widths}}) {
+    const auto& table = static_cast<const QTableView&>(control(id));
+    for (int i = 0; i < table.model()->columnCount(); ++i) widths->push_back(table.columnWidth(i));
+  }
+  if (const auto sort = vesko_->session().results_sort()) {
+    memory.sort_column = sort->first;
+    memory.sort_descending = sort->second;
+  }
+  return memory;
+}
+
+void VeskoQtWindow::restore(const VeskoWindowMemory& remembered) {
+  const VeskoWindowMemory memory = at_dpi(remembered, logicalDpiX() > 0 ? logicalDpiX() : 96);
+  if (memory.rect) {
+    const ScreenRect& rect = *memory.rect;
+    const QScreen* on = QGuiApplication::screenAt(QPoint(rect.left + rect.width / 2, rect.top + rect.height / 2));
+    if (on == nullptr) on = QGuiApplication::primaryScreen();
+    if (on != nullptr) {
+      const QRect area = on->availableGeometry();
+      const ScreenRect placed = clamp_to_area(rect, ScreenRect{area.x(), area.y(), area.width(), area.height()},
+                                              minimumWidth(), minimumHeight());
+      setGeometry(placed.left, placed.top, placed.width, placed.height);
+    }
+  }
+  if (memory.maximized) setWindowState(windowState() | Qt::WindowMaximized);
+  for (const auto& [id, widths] : {std::pair{VeskoControlId::lstResults, &memory.result_widths},
+                                   std::pair{VeskoControlId::lstCatalogues, &memory.catalogue_widths}}) {
+    auto& table = static_cast<QTableView&>(control(id));
+    // The column that takes the spare width sizes itself.
+    for (int i = 0; i < std::min<int>(table.model()->columnCount(), static_cast<int>(widths->size())); ++i)
+      if (table.horizontalHeader()->sectionResizeMode(i) != QHeaderView::Stretch && (*widths)[static_cast<std::size_t>(i)] > 0)
+        table.setColumnWidth(i, (*widths)[static_cast<std::size_t>(i)]);
+  }
+  if (memory.split) {
+    const int both = splitter_->sizes().value(0) + splitter_->sizes().value(1);
+    splitter_->setSizes({*memory.split, std::max(0, both - *memory.split)});
+  }
+  if (memory.sort_column) vesko_->session().restore_sort(*memory.sort_column, memory.sort_descending);
 }
 
 void VeskoQtWindow::resizeEvent(QResizeEvent* event) {
@@ -175,6 +225,7 @@ bool VeskoQtWindow::eventFilter(QObject* watched, QEvent* event) {
   const VeskoControlId focus =
       watched == &control(VeskoControlId::txtQuery) ? VeskoControlId::txtQuery : VeskoControlId::lstResults;
   std::optional<app::VeskoKey> vesko_key;
+  if (key->matches(QKeySequence::Copy)) vesko_key = app::VeskoKey::Copy;
   switch (key->key()) {
     case Qt::Key_Down:
       if (focus == VeskoControlId::txtQuery) vesko_key = app::VeskoKey::Down;

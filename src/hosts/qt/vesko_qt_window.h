@@ -12,6 +12,7 @@
 #include "hosts/qt/qt_controls.h"
 #include "hosts/qt/vesko_qt_controls.h"
 #include "hosts/qt/vesko_qt_host.h"
+#include "ui/window_memory.h"
 
 class QLabel;
 class QLineEdit;
@@ -32,6 +33,11 @@ class VeskoQtWindow final : public QWidget {
   ~VeskoQtWindow() override;
 
   [[nodiscard]] QWidget& control(VeskoControlId id) const;
+  /// The window as it stands (place, splitter, columns, sort), for the next start.
+  [[nodiscard]] VeskoWindowMemory memory() const;
+  /// Puts the window back as `memory` says, never off the screens there are
+  /// now; before it is shown.
+  void restore(const VeskoWindowMemory& memory);
   [[nodiscard]] app::VeskoWindow& vesko() { return *vesko_; }
   [[nodiscard]] VeskoQtHost& host() { return host_; }
 

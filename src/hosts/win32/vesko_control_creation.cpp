@@ -24,8 +24,7 @@ DWORD style_of(const VeskoControlSpec& shape) {
     case ControlKind::Label: return style | SS_NOPREFIX | SS_CENTERIMAGE | SS_ENDELLIPSIS | SS_NOTIFY;
     case ControlKind::CommandButton: return style | WS_TABSTOP | BS_PUSHBUTTON;
     case ControlKind::Table:
-      return style | WS_TABSTOP | LVS_REPORT | LVS_OWNERDATA | LVS_SHOWSELALWAYS |
-             (shape.id == VeskoControlId::lstResults ? LVS_SINGLESEL : 0);
+      return style | WS_TABSTOP | LVS_REPORT | LVS_OWNERDATA | LVS_SHOWSELALWAYS;
     default: return style;
   }
 }

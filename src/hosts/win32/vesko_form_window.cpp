@@ -5,6 +5,7 @@
 
 #include "app/query_help.h"
 #include "app/vesko_form_events.h"
+#include "app/vesko_window_start.h"
 #include "hosts/win32/folder_dialog.h"
 #include "hosts/win32/vesko_control_creation.h"
 #include "hosts/win32/vesko_keyboard.h"
@@ -122,6 +123,65 @@ void VeskoFormWindow::apply_dpi(int dpi) {
   if (tooltips_ != nullptr) SendMessageW(tooltips_, TTM_SETMAXTIPWIDTH, 0, twips_to_pixels(9000, dpi));
 }
 
+VeskoWindowMemory VeskoFormWindow::memory() const {
+  VeskoWindowMemory memory;
+  memory.dpi = dpi_;
+  WINDOWPLACEMENT placement{};
+  placement.length = sizeof placement;
+  if (hwnd() != nullptr && GetWindowPlacement(hwnd(), &placement) != FALSE) {
+    const RECT& at = placement.rcNormalPosition;
+    memory.rect = ScreenRect{at.left, at.top, at.right - at.left, at.bottom - at.top};
+    memory.maximized = placement.showCmd == SW_SHOWMAXIMIZED || IsZoomed(hwnd()) != FALSE;
+  }
+  if (!placed_.empty()) memory.split = placed_[static_cast<std::size_t>(VeskoControlId::lstCatalogues)].height;
+  for (const auto& [list, widths] : {std::pair{results_.get(), &memory.result_widths},
+                                     std::pair{catalogues_.get(), &memory.catalogue_widths}}) {
+    HWND header = ListView_GetHeader(list->hwnd());
+    for (int i = 0, count = Header_GetItemCount(header); i < count; ++i)
+      widths->push_back(ListView_GetColumnWidth(list->hwnd(), i));
+  }
+  if (vesko_ != nullptr) {
+    if (const auto sort = vesko_->session().results_sort()) {
+      memory.sort_column = sort->first;
+      memory.sort_descending = sort->second;
+    }
+  }
+  return memory;
+}
+
+void VeskoFormWindow::restore(const VeskoWindowMemory& remembered) {
+  if (hwnd() == nullptr || controls_.empty()) return;
+  const VeskoWindowMemory memory = at_dpi(remembered, dpi_);
+  for (const auto& [list, widths] : {std::pair{results_.get(), &memory.result_widths},
+                                     std::pair{catalogues_.get(), &memory.catalogue_widths}}) {
+    for (std::size_t i = 0; i < widths->size(); ++i)
+      if (static_cast<int>(i) != list->elided_column && (*widths)[i] > 0)
+        ListView_SetColumnWidth(list->hwnd(), static_cast<int>(i), (*widths)[i]);
+  }
+  split_ = memory.split;
+  if (memory.rect) {
+    // The work area of the monitor nearest to where the window was.
+    const RECT wanted{memory.rect->left, memory.rect->top, memory.rect->left + memory.rect->width,
+                      memory.rect->top + memory.rect->height};
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    if (GetMonitorInfoW(MonitorFromRect(&wanted, MONITOR_DEFAULTTONEAREST), &monitor) != FALSE) {
+      const RECT& work = monitor.rcWork;
+      const SIZE least = frame_size(kWindowStyle, twips_to_pixels(kVeskoMinWidthTwips, dpi_),
+                                    twips_to_pixels(kVeskoMinHeightTwips, dpi_));
+      const ScreenRect placed = clamp_to_area(
+          *memory.rect, ScreenRect{work.left, work.top, work.right - work.left, work.bottom - work.top}, least.cx,
+          least.cy);
+      SetWindowPos(hwnd(), nullptr, placed.left, placed.top, placed.width, placed.height,
+                   SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+  }
+  if (memory.maximized) first_show_as(SW_SHOWMAXIMIZED);
+  if (memory.sort_column && vesko_ != nullptr)
+    vesko_->session().restore_sort(*memory.sort_column, memory.sort_descending);
+  lay_out();
+}
+
 bool VeskoFormWindow::on_splitter(POINT at) const {
   if (placed_.empty()) return false;
   const PixelRect& above = placed_[static_cast<std::size_t>(VeskoControlId::lstCatalogues)];
@@ -229,7 +289,10 @@ LRESULT VeskoFormWindow::on_message(UINT message, WPARAM wparam, LPARAM lparam) 
         return 0;
       }
       break;
-    case WM_CLOSE: DestroyWindow(hwnd()); return 0;
+    case WM_CLOSE:
+      if (on_close) on_close();
+      DestroyWindow(hwnd());
+      return 0;
     case WM_DESTROY: PostQuitMessage(0); return 0;
     default: break;
   }

@@ -18,6 +18,7 @@
 #include "hosts/win32/win32_handles.h"
 #include "ui/posted_tasks.h"
 #include "ui/vesko_layout.h"
+#include "ui/window_memory.h"
 
 namespace korvint::app {
 class VeskoWindow;
@@ -75,6 +76,14 @@ class VeskoFormWindow final : public TopLevelWindow {
 
   /// The resolution the window is laid out at: its monitor's.
   [[nodiscard]] int dpi() const { return dpi_; }
+
+  /// The window as it stands (place, splitter, columns, sort), for the next start.
+  [[nodiscard]] VeskoWindowMemory memory() const;
+  /// Puts the window back as `memory` says, never off the monitors there are
+  /// now; before it is first shown, with its events routed (attach()).
+  void restore(const VeskoWindowMemory& memory);
+  /// Runs when the user closes the window, before it goes.
+  std::function<void()> on_close;
 
  private:
   LRESULT on_message(UINT message, WPARAM wparam, LPARAM lparam) override;

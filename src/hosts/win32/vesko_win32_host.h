@@ -31,6 +31,7 @@ class VeskoWin32Host final : public VeskoHost {
   void closeWindow() override { PostMessageW(window_.hwnd(), WM_CLOSE, 0, 0); }
   std::string BrowseFolder(std::string_view start) override;
   void setClipboardText(std::string_view text) override;
+  std::string SaveExportFile(std::string_view suggested) override;
   std::optional<ResultMenuItem> popupResultMenu() override;
   void messageBox(std::string_view text) override { show_message_box(window_.hwnd(), text, kVeskoTitle); }
   void showText(std::string_view title, std::string_view text) override {

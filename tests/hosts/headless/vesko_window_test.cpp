@@ -241,6 +241,51 @@ TEST_F(VeskoFixture, TheRightClickMenuCopiesAndOpens) {
   EXPECT_EQ(w->host.menus_shown, 3);
 }
 
+// Several rows selected: copied as full paths (also Ctrl+C), as the command
+// line's lines or as names, one a line; exported whole to CSV or TSV.
+TEST_F(VeskoFixture, SelectedResultsAreCopiedAndAllAreExported) {
+  auto w = open();
+  w->type("jpg");
+  ASSERT_TRUE(w->settle());
+  ASSERT_EQ(w->lstResults.shown_rows(), 4u);
+  w->lstResults.user_selects({1, 3});
+  const std::string first = w->lstResults.cell(1, 1) + w->lstResults.cell(1, 0);
+  const std::string second = w->lstResults.cell(3, 1) + w->lstResults.cell(3, 0);
+  EXPECT_TRUE(app::on_key(w->window, VeskoControlId::lstResults, VeskoKey::Copy));
+  EXPECT_EQ(w->host.clipboard, first + "\n" + second);
+  EXPECT_FALSE(app::on_key(w->window, VeskoControlId::txtQuery, VeskoKey::Copy));  // the box copies its own text
+  w->host.menu_answers = {ResultMenuItem::CopyLines, ResultMenuItem::CopyName};
+  w->window.session().lstResults_ContextMenu();
+  EXPECT_EQ(w->host.clipboard, w->lstResults.cell(1, 4) + "\t" + first + "\t" + w->lstResults.cell(1, 2) + "\t" +
+                                   w->lstResults.cell(1, 3) + "\n" + w->lstResults.cell(3, 4) + "\t" + second + "\t" +
+                                   w->lstResults.cell(3, 2) + "\t" + w->lstResults.cell(3, 3));
+  w->window.session().lstResults_ContextMenu();
+  EXPECT_EQ(w->host.clipboard, w->lstResults.cell(1, 0) + "\n" + w->lstResults.cell(3, 0));
+
+  // Export: every row shown, whatever is selected; sizes in bytes.
+  w->host.export_answer = path_text(tree.root() / "out.csv");
+  tree.text_file("out.csv", "an older export");
+  w->window.session().export_results();
+  EXPECT_TRUE(w->host.messages.empty()) << w->host.messages.front();
+  std::string expected = "\xEF\xBB\xBFName,Folder,Size,Date,Catalogue\r\n";
+  for (std::size_t row = 0; row < 4; ++row) {
+    std::string size = w->lstResults.cell(row, 2);
+    std::erase(size, ',');
+    expected += w->lstResults.cell(row, 0) + "," + w->lstResults.cell(row, 1) + "," + size + "," +
+                w->lstResults.cell(row, 3) + "," + w->lstResults.cell(row, 4) + "\r\n";
+  }
+  EXPECT_EQ(test::read_file(w->host.export_answer), expected);
+  w->host.export_answer = path_text(tree.root() / "out.tsv");
+  w->window.session().export_results();
+  EXPECT_NE(test::read_file(w->host.export_answer).find("Name\tFolder\tSize\tDate\tCatalogue\r\n"), std::string::npos);
+  // Where a folder stands: said, the folder left alone.
+  w->host.export_answer = path_text(tree.root() / "cats");
+  w->window.session().export_results();
+  ASSERT_EQ(w->host.messages.size(), 1u);
+  EXPECT_EQ(w->host.messages[0].rfind("Could not export to " + w->host.export_answer + ": ", 0), 0u);
+  EXPECT_EQ(w->host.export_suggestions.size(), 3u);
+}
+
 TEST_F(VeskoFixture, KeysMoveBetweenTheQueryAndTheResults) {
   auto w = open();
   struct Case {

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QClipboard>
+#include <QScreen>
 #include <QElapsedTimer>
 #include <QHeaderView>
 #include <QLabel>
@@ -139,6 +141,40 @@ TEST_F(QtVeskoTest, TheLayoutFollowsTheWindowAndF1ShowsTheQueryLanguage) {
   QTest::keyClick(&query(), Qt::Key_F1);
   EXPECT_EQ(shown_title.toStdString(), app::kQueryHelpTitle);
   EXPECT_TRUE(QFontInfo(shown_font).fixedPitch());
+}
+
+// Rows chosen with Shift or Ctrl are copied together; the window comes back
+// as it was left, never off the screen.
+TEST_F(QtVeskoTest, ManyRowsAreCopiedAndTheWindowIsRemembered) {
+  query().setFocus();
+  QTest::keyClicks(&query(), "photo2");
+  ASSERT_TRUE(settled());
+  results().setFocus();
+  QTest::mouseClick(results().viewport(), Qt::LeftButton, {}, results().visualRect(results().model()->index(0, 0)).center());
+  QTest::mouseClick(results().viewport(), Qt::LeftButton, Qt::ShiftModifier,
+                    results().visualRect(results().model()->index(2, 0)).center());
+  QTest::keyClick(&results(), Qt::Key_C, Qt::ControlModifier);
+  EXPECT_EQ(QGuiApplication::clipboard()->text().toStdString(),
+            "/media/disk/photo2.jpg\n/media/disk/photo20.jpg\n/media/disk/photo21.jpg");
+
+  VeskoWindowMemory memory;
+  memory.dpi = window->logicalDpiX();
+  memory.rect = ScreenRect{-3000, 50, 700, 500};  // where a monitor that is gone was
+  memory.split = 150;
+  memory.result_widths = {111, 0, 77, 150, 90};
+  memory.sort_column = 2;
+  memory.sort_descending = true;
+  window->restore(memory);
+  const QRect area = window->screen()->availableGeometry();
+  EXPECT_TRUE(area.contains(window->geometry())) << window->geometry().x();
+  EXPECT_EQ(results().columnWidth(0), 111);
+  EXPECT_EQ(window->control(VeskoControlId::lstCatalogues).height(), 150);
+  EXPECT_EQ(results().horizontalHeader()->sortIndicatorSection(), 2);
+  const VeskoWindowMemory kept = window->memory();
+  EXPECT_EQ(kept.split, 150);
+  EXPECT_EQ(kept.result_widths.front(), 111);
+  EXPECT_EQ(kept.sort_column, 2);
+  EXPECT_TRUE(kept.sort_descending);
 }
 
 TEST_F(QtVeskoTest, AChangedFolderIsReadAgainAndF5ReadsEverything) {

@@ -19,6 +19,7 @@
 #include "app/vesko_form_events.h"
 #include "hosts/win32/message_pump.h"
 #include "hosts/win32/text_window.h"
+#include "hosts/win32/user_registry.h"
 #include "hosts/win32/vesko_control_creation.h"
 #include "hosts/win32/vesko_win32_form.h"
 #include "platform/file_services.h"
@@ -282,6 +283,72 @@ TEST_F(Win32VeskoTest, TheSelectionStaysVisibleAndTheKeysDoWhatTheySay) {
   reader.join();
   EXPECT_NE(help.find("type:file  type:folder"), std::string::npos) << help;
   EXPECT_TRUE(fixed_pitch);
+}
+
+// The clipboard's text, as another program reads it.
+std::wstring clipboard_text() {
+  std::wstring text;
+  if (OpenClipboard(nullptr) == FALSE) return text;
+  if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+    text = static_cast<const wchar_t*>(GlobalLock(data));
+    GlobalUnlock(data);
+  }
+  CloseClipboard();
+  return text;
+}
+
+// Rows chosen together are copied together (Ctrl+C: their paths, CR LF
+// between them); Ctrl+A chooses every row; the window comes back as it was
+// left, on a monitor that is there, its memory kept in the registry.
+TEST_F(Win32VeskoTest, ManyRowsAreCopiedAndTheWindowIsRemembered) {
+  SetForegroundWindow(window->window.hwnd());
+  type(L"img1");
+  ASSERT_TRUE(settled());
+  SetFocus(results());
+  for (int row = 0; row < 3; ++row) ListView_SetItemState(results(), row, LVIS_SELECTED, LVIS_SELECTED);
+  BYTE keys[256] = {};
+  GetKeyboardState(keys);
+  keys[VK_CONTROL] = 0x80;
+  SetKeyboardState(keys);
+  PostMessageW(results(), WM_KEYDOWN, 'C', 1);
+  EXPECT_TRUE(pump_until(window.get(), [&] { return !clipboard_text().empty(); }));
+  EXPECT_EQ(clipboard_text(), L"E:\\Photos\\img1.jpg\r\nE:\\Photos\\img10.jpg\r\nE:\\Photos\\img11.jpg");
+  PostMessageW(results(), WM_KEYDOWN, 'A', 1);
+  EXPECT_TRUE(pump_until(window.get(), [&] { return ListView_GetSelectedCount(results()) == 1111u; }));
+  keys[VK_CONTROL] = 0;
+  SetKeyboardState(keys);
+
+  VeskoWindowMemory memory;
+  memory.dpi = window->window.dpi();
+  memory.rect = ScreenRect{-5000, 40, 700, 520};  // where a monitor that is gone was
+  memory.split = 140;
+  memory.result_widths = {111, 0, 77, 150, 90};
+  memory.sort_column = 2;
+  memory.sort_descending = true;
+  window->window.restore(memory);
+  RECT at{};
+  GetWindowRect(window->window.hwnd(), &at);
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof monitor;
+  GetMonitorInfoW(MonitorFromWindow(window->window.hwnd(), MONITOR_DEFAULTTONEAREST), &monitor);
+  EXPECT_GE(at.left, monitor.rcWork.left);
+  EXPECT_EQ(at.right - at.left, 700);
+  EXPECT_EQ(ListView_GetColumnWidth(results(), 0), 111);
+  HDITEMW size_header{};
+  size_header.mask = HDI_FORMAT;
+  Header_GetItem(ListView_GetHeader(results()), 2, &size_header);
+  EXPECT_NE(size_header.fmt & HDF_SORTDOWN, 0);
+  const VeskoWindowMemory kept = window->window.memory();
+  EXPECT_EQ(kept.split, 140);
+  EXPECT_EQ(kept.result_widths.front(), 111);
+  EXPECT_EQ(kept.sort_column, 2);
+
+  const wchar_t* key = L"Software\\Korvint\\VeskoTest";
+  const std::string text = window_memory_text(kept) + "caf\xC3\xA9";
+  ASSERT_TRUE(write_user_text(key, L"Window", text));
+  EXPECT_EQ(read_user_text(key, L"Window"), text);
+  EXPECT_EQ(read_user_text(key, L"Missing"), std::nullopt);
+  RegDeleteKeyW(HKEY_CURRENT_USER, key);
 }
 
 // Both programs carry a manifest: the visual-styles controls, per-monitor
