@@ -10,11 +10,20 @@ namespace korvint::app {
 namespace {
 
 // The options vesko knows, by their long names.
-constexpr std::string_view kOptionNames[] = {"--catalogues", "--limit", "--count", "--check",
-                                             "--encoding", "--help", "--version"};
+constexpr std::string_view kOptionNames[] = {"--catalogues", "--limit", "--count", "--check", "--encoding",
+                                             "--help",       "--version", "--list", "--tree", "--depth"};
 
 bool is_option_name(std::string_view name) {
   return std::find(std::begin(kOptionNames), std::end(kOptionNames), name) != std::end(kOptionNames);
+}
+
+// `text` as a whole number of type T, digits only; nullopt for anything else.
+template <typename T>
+std::optional<T> whole_number(const std::string& text) {
+  T number = 0;
+  const auto read = std::from_chars(text.data(), text.data() + text.size(), number);
+  if (read.ec != std::errc() || read.ptr != text.data() + text.size()) return std::nullopt;
+  return number;
 }
 
 // Reads the arguments into `options`; false with its error set on a usage error.
@@ -33,7 +42,10 @@ bool read(const std::vector<std::string>& arguments, VeskoArguments& options) {
       options.window = false;
       continue;
     }
-    if (options_ended || argument.size() < 2 || argument[0] != '-') {
+    // The words after --tree CATALOGUE are a folder, not a query: options may follow them.
+    const bool option_after_folder =
+        options.tree && !dashes && argument.rfind("--", 0) == 0 && is_option_name(argument.substr(0, argument.find('=')));
+    if (!option_after_folder && (options_ended || argument.size() < 2 || argument[0] != '-')) {
       if (!dashes && !options.query.empty() && is_option_name(argument.substr(0, argument.find('=')))) {
         error = "\"" + argument + "\" comes after the query: options go first";
         return false;
@@ -41,6 +53,7 @@ bool read(const std::vector<std::string>& arguments, VeskoArguments& options) {
       options_ended = true;
       options.window = false;
       add_word(argument);
+      options.words.push_back(argument);
       continue;
     }
     std::string name = argument;
@@ -64,6 +77,20 @@ bool read(const std::vector<std::string>& arguments, VeskoArguments& options) {
       options.count = true;
     } else if (name == "--check") {
       options.check = true;
+    } else if (name == "--list") {
+      options.list = true;
+    } else if (name == "--tree") {
+      const auto catalogue = take_value();
+      if (!catalogue) return false;
+      options.tree = *catalogue;
+    } else if (name == "--depth") {
+      const auto text = take_value();
+      if (!text) return false;
+      options.depth = whole_number<std::uint32_t>(*text);
+      if (!options.depth) {
+        error = "--depth needs a number of levels (0 or more), not \"" + *text + "\"";
+        return false;
+      }
     } else if (name == "--catalogues") {
       const auto folder = take_value();
       if (!folder) return false;
@@ -75,13 +102,11 @@ bool read(const std::vector<std::string>& arguments, VeskoArguments& options) {
     } else if (name == "--limit") {
       const auto text = take_value();
       if (!text) return false;
-      std::size_t limit = 0;
-      const auto read = std::from_chars(text->data(), text->data() + text->size(), limit);
-      if (read.ec != std::errc() || read.ptr != text->data() + text->size() || limit == 0) {
+      options.limit = whole_number<std::size_t>(*text);
+      if (!options.limit || *options.limit == 0) {
         error = "--limit needs a number of results above 0, not \"" + *text + "\"";
         return false;
       }
-      options.limit = limit;
     } else {
       error = "unknown option \"" + argument + "\"";
       if (argument[1] != '-') error += " (a word that leaves names out goes after the first word or after \"--\")";

@@ -3,6 +3,7 @@
 // window alike: options first, then the query's words.
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -19,6 +20,10 @@ struct VeskoArguments {
   bool help = false;
   bool version = false;
   std::string query;  ///< the query's words, joined by spaces
+  std::vector<std::string> words;  ///< the same words one by one
+  bool list = false;                   ///< --list: the overview of the catalogues
+  std::optional<std::string> tree;     ///< --tree CATALOGUE: its folders with their totals (words: the FOLDER)
+  std::optional<std::uint32_t> depth;  ///< --depth N: the levels --tree prints
   /// True when nothing but --catalogues DIR and --encoding NAME was given
   /// (nothing at all included): the command line of the window.
   bool window = true;
@@ -29,8 +34,9 @@ struct VeskoArguments {
 /// after "--" or the first word that is not an option, every argument is a
 /// query word, so "-draft" leaves names out as in the query box. "--" is never
 /// a query word. An option's name after the first word, with no "--" before
-/// it, is an error: it was surely not meant to leave names out. An option
-/// takes its value from the next argument or after "=" (--limit=5).
+/// it, is an error: it was surely not meant to leave names out. After
+/// --tree CATALOGUE the words name a folder, and options may follow them. An
+/// option takes its value from the next argument or after "=" (--limit=5).
 VeskoArguments read_vesko_arguments(const std::vector<std::string>& arguments);
 
 /// What the command line gives the window.

@@ -7,6 +7,8 @@
 #include <string_view>
 
 #include "app/vesko_arguments.h"
+#include "app/vesko_catalogue_sources.h"
+#include "app/vesko_manager_commands.h"
 #include "app/query_help.h"
 #include "platform/case_folding.h"
 #include "platform/file_services.h"
@@ -22,11 +24,6 @@
 
 namespace korvint::app {
 namespace {
-
-// What the command line says when no folder is named and none is set.
-constexpr const char* kNoFolderYet =
-    "no catalogue folder yet: name one with --catalogues DIR or on the first line of Vesko.ini, "
-    "or make catalogues with Korvint";
 
 // Prints each result as the search hands it over, so the first lines are out
 // while the rest is searched and memory stays flat however many are found. A
@@ -112,6 +109,8 @@ std::string vesko_usage(std::string_view program) {
   const std::string me(program);
   std::string usage = "Usage: " + me +
                       " [--catalogues DIR]... [--limit N] [--count] [--check] [--encoding NAME] [--] QUERY...\n"
+                      "       " + me + " [--catalogues DIR]... --list\n"
+                      "       " + me + " [--catalogues DIR]... --tree CATALOGUE [FOLDER] [--depth N]\n"
                       "Searches the catalogues (*.lst) that Korvint makes and prints one line a result:\n"
                       "CATALOGUE<TAB>FULL PATH<TAB>SIZE<TAB>YYYY-MM-DD HH:MM:SS\n"
                       "\n"
@@ -124,6 +123,12 @@ std::string vesko_usage(std::string_view program) {
                       "                    are not in the catalogue format (slower)\n"
                       "  --encoding NAME   the code page of catalogues that are not UTF-8\n"
                       "                    (default: the ANSI code page on Windows, else Windows-1252)\n"
+                      "  --list            print one line a catalogue: CATALOGUE<TAB>ROOT<TAB>FILES<TAB>\n"
+                      "                    FOLDERS<TAB>BYTES<TAB>WRITTEN<TAB>online|offline\n"
+                      "  --tree CATALOGUE  print FOLDER (default the root) and the folders below it:\n"
+                      "                    BYTES<TAB>FILES<TAB>FOLDERS<TAB>FOLDER PATH, totals of all below;\n"
+                      "                    CATALOGUE is a name as in results or the path of a .lst\n"
+                      "  --depth N         the levels --tree prints below FOLDER (default 1)\n"
                       "  --help, --version\n"
                       "  --                ends the options, before a first word like -word\n"
                       "\n"
@@ -172,6 +177,7 @@ int run_vesko(const std::vector<std::string>& arguments, std::ostream& out, std:
         << (folding.full ? " (Unicode full case folding)\n" : " (lowercase only: icu.dll was not found)\n");
     return 0;
   }
+  if (options.list || options.tree || options.depth) return run_manager_command(options, out, err, me);
   if (options.query.empty()) {
     err << me << ": no query given (try " << me << " --help)\n";
     return 2;
@@ -183,24 +189,10 @@ int run_vesko(const std::vector<std::string>& arguments, std::ostream& out, std:
     return 2;
   }
 
-  const shell::VeskoSettings settings =
-      options.folders.empty() || !options.encoding ? shell::read_vesko_settings() : shell::VeskoSettings{};
-  if (options.folders.empty()) {
-    const auto folder = shell::vesko_catalogue_folder(settings, platform::system_file_services());
-    if (!folder) {
-      err << me << ": " << kNoFolderYet << "\n";
-      return 2;
-    }
-    options.folders.push_back(*folder);
-  }
-  const std::string code_page = options.encoding.value_or(settings.encoding);
-  {
-    platform::Status status;
-    if (!platform::make_code_page_decoder(code_page, status)) {
-      err << me << ": " << status.message() << "\n";
-      return 2;
-    }
-  }
+  const auto sources = catalogue_sources(options, err, me);
+  if (!sources) return 2;
+  options.folders = sources->folders;
+  const std::string& code_page = sources->code_page;
 
   // Errors make the exit status 2 whatever was found (grep's rule); notes do not.
   search::CatalogueSet set = search::open_catalogue_folders(options.folders);

@@ -120,6 +120,9 @@ class FileUse {
 void LineCounts::add(const LineCounts& other) {
   entries += other.entries;
   skipped += other.skipped;
+  files += other.files;
+  folders += other.folders;
+  bytes += other.bytes;
   non_ascii = non_ascii || other.non_ascii;
   valid_utf8 = valid_utf8 && other.valid_utf8;
 }
@@ -299,6 +302,12 @@ LineCounts Catalogue::count_lines(const Chunk& chunk) const {
         return true;
       }
       ++counts.entries;
+      if (entry->is_folder) {
+        ++counts.folders;
+      } else {
+        ++counts.files;
+        counts.bytes += entry->size;
+      }
       if (!entry->ascii) {
         counts.non_ascii = true;
         if (counts.valid_utf8 && !is_valid_utf8(entry->path)) counts.valid_utf8 = false;

@@ -30,6 +30,9 @@ enum class TextEncoding {
 struct LineCounts {
   std::uint64_t entries = 0;  ///< folder and file lines that parse
   std::uint64_t skipped = 0;  ///< lines that do not
+  std::uint64_t files = 0;    ///< the entries that are files
+  std::uint64_t folders = 0;  ///< the entries that are folders
+  std::uint64_t bytes = 0;    ///< the sizes of the files added up
   bool non_ascii = false;     ///< some entry's path holds a byte >= 0x80
   bool valid_utf8 = true;     ///< every entry's path is valid UTF-8
 

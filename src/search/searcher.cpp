@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "search/chunk_search.h"
+#include "search/parallel_tasks.h"
 
 namespace korvint::search {
 namespace {
@@ -18,29 +19,9 @@ struct Task {
   Chunk chunk;
 };
 
-// Runs `work(task_index, state)` for every task on `threads` threads (the
-// caller is one of them); each thread has its own `state` from `make_state()`.
-template <typename MakeState, typename Work>
-void run_tasks(std::size_t task_count, unsigned threads, MakeState make_state, Work work) {
-  if (task_count == 0) return;
-  std::atomic<std::size_t> next{0};
-  auto worker = [&] {
-    auto state = make_state();
-    for (std::size_t i = next.fetch_add(1); i < task_count; i = next.fetch_add(1)) work(i, state);
-  };
-  const auto helpers = static_cast<unsigned>(std::min<std::size_t>(threads, task_count) - 1);
-  std::vector<std::thread> pool;
-  pool.reserve(helpers);
-  for (unsigned i = 0; i < helpers; ++i) pool.emplace_back(worker);
-  worker();
-  for (std::thread& thread : pool) thread.join();
-}
-
 bool stopped(const std::atomic<bool>* cancel) { return cancel != nullptr && cancel->load(std::memory_order_relaxed); }
 
-unsigned thread_count(const SearchOptions& options) {
-  return options.threads != 0 ? options.threads : std::max(1u, std::thread::hardware_concurrency());
-}
+unsigned thread_count(const SearchOptions& options) { return threads_or_cores(options.threads); }
 
 // Adds `text` to `list` unless it is there already.
 void add_once(std::vector<std::string>& list, std::string text) {

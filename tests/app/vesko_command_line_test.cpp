@@ -6,23 +6,11 @@
 
 #include "app/query_help.h"
 #include "app/vesko_command_line.h"
+#include "vesko_run.h"
 #include "support/temp_tree.h"
 
 namespace korvint::app {
 namespace {
-
-struct VeskoRun {
-  int status;
-  std::string out;
-  std::string err;
-};
-
-VeskoRun vesko(std::vector<std::string> arguments, std::string_view program = "vesko") {
-  std::ostringstream out;
-  std::ostringstream err;
-  const int status = run_vesko(arguments, out, err, program);
-  return VeskoRun{status, out.str(), err.str()};
-}
 
 class VeskoCommandLineTest : public ::testing::Test {
  protected:

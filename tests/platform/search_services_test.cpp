@@ -11,6 +11,7 @@
 #include "platform/case_folding.h"
 #include "platform/file_services.h"
 #include "platform/read_only_file.h"
+#include "platform/root_presence.h"
 #include "platform/text_decoding.h"
 #include "support/temp_tree.h"
 
@@ -124,6 +125,27 @@ TEST(SearchServicesTest, ALockIsSeenHeldWithoutBeingTaken) {
   EXPECT_EQ(probe_lock(lock).left_note, "complete");
   LockAttempt taken = system_file_services().lock_file(lock);
   EXPECT_TRUE(taken.lock) << "the probe kept the lock: " << taken.error.message();
+}
+
+TEST(SearchServicesTest, ARootIsOnlineWhenItIsAFolderOfThisSystem) {
+  test::TempTree tree;
+  tree.text_file("file.txt", "x");
+  const std::string folder = test::path_text(tree.root());
+  const std::pair<std::string, RootPresence> roots[] = {
+      {folder + "/", RootPresence::Folder},
+      {folder + "/file.txt/", RootPresence::Absent},
+      {folder + "/missing/", RootPresence::Absent},
+      {"", RootPresence::Absent},
+#ifdef _WIN32
+      {"C:\\", RootPresence::DrivePresent},  // a drive: the medium in it may be another
+      {"c:", RootPresence::DrivePresent},
+      {"/home/ann/", RootPresence::Absent},   // a POSIX root names no path here
+#else
+      {"/", RootPresence::Folder},
+      {"D:\\", RootPresence::Absent},        // a Windows root names no path here
+#endif
+  };
+  for (const auto& [root, presence] : roots) EXPECT_EQ(root_presence(root), presence) << root;
 }
 
 }  // namespace
