@@ -22,6 +22,7 @@ void on_selection_change(VeskoWindow& window, VeskoControlId table) {
 
 void on_header_click(VeskoWindow& window, VeskoControlId table, int column) {
   if (table == VeskoControlId::lstResults) window.session().lstResults_HeaderClick(column);
+  if (table == VeskoControlId::lstCatalogues) window.session().lstCatalogues_HeaderClick(column);
 }
 
 void on_double_click(VeskoWindow& window, VeskoControlId table) {

@@ -156,15 +156,12 @@ std::optional<LoadedCatalogues> load_catalogues(const std::vector<std::string>& 
   if (set.catalogues.empty() && loaded.notes.empty())
     loaded.notes.push_back("no catalogues in \"" + joined(folders, "\", \"") + "\"");
   search::NameDecoder decoder(code_page);
+  const std::int64_t now = search::local_seconds_now();
   for (const auto& catalogue : set.catalogues) {
-    CatalogueFacts facts;
-    facts.name = catalogue->name();
-    decoder.decode(catalogue->encoding(), catalogue->root(), facts.root);
-    if (catalogue->counts()) {
-      facts.entries = group_digits(catalogue->counts()->entries);
-      loaded.entries += catalogue->counts()->entries;
-    }
-    if (const auto written = platform::local_write_time(catalogue->path())) facts.scanned = local_time_text(*written);
+    // Its write time and whether its medium is attached are asked of the system here, on the worker.
+    CatalogueFacts facts{search::catalogue_overview(*catalogue, decoder), {}};
+    if (facts.overview.written) facts.age = search::age_text(*facts.overview.written, now);
+    if (catalogue->counts()) loaded.entries += catalogue->counts()->entries;
     if (std::string note = search::skipped_lines_note(*catalogue); !note.empty()) loaded.notes.push_back(std::move(note));
     loaded.facts.push_back(std::move(facts));
   }
@@ -268,8 +265,7 @@ void VeskoSession::on_loaded(std::uint64_t generation, LoadedCatalogues loaded, 
   loading_ = false;
   // The selection follows the catalogues it named, where they still are.
   std::vector<std::string> selected;
-  for (const std::size_t row : form_.lstCatalogues.selectedRows())
-    if (row < loaded_.catalogues.size()) selected.push_back(catalogue_path(*loaded_.catalogues[row]));
+  for (const auto& catalogue : selected_catalogues(false)) selected.push_back(catalogue_path(*catalogue));
   const bool same_set = reload && loaded.reloaded.empty();
   loaded_ = std::move(loaded);
   std::vector<std::string> watched;
@@ -279,11 +275,13 @@ void VeskoSession::on_loaded(std::uint64_t generation, LoadedCatalogues loaded, 
     catalogue_rows_.show(loaded_.facts);
     form_.lstCatalogues.rowsChanged();
     std::vector<std::size_t> rows;
-    for (std::size_t row = 0; row < loaded_.catalogues.size(); ++row)
-      if (std::find(selected.begin(), selected.end(), catalogue_path(*loaded_.catalogues[row])) != selected.end())
-        rows.push_back(row);
+    for (std::size_t index = 0; index < loaded_.catalogues.size(); ++index)
+      if (std::find(selected.begin(), selected.end(), catalogue_path(*loaded_.catalogues[index])) != selected.end())
+        rows.push_back(catalogue_rows_.row_of(index));
+    std::sort(rows.begin(), rows.end());
     if (!rows.empty()) form_.lstCatalogues.selectRows(rows);
   }
+  form_.lblFolder.setCaption(catalogue_folder_caption(joined(folders_, "; "), loaded_.facts));
   if (reload_waiting_) {
     load(true, false);
     return;
@@ -312,13 +310,35 @@ void VeskoSession::clear_query() {
 
 void VeskoSession::lstCatalogues_SelectionChange() { run_query(); }
 
-std::vector<std::shared_ptr<search::Catalogue>> VeskoSession::selected_catalogues() const {
+std::vector<std::shared_ptr<search::Catalogue>> VeskoSession::selected_catalogues(bool all_when_none) const {
   const std::vector<std::size_t> rows = form_.lstCatalogues.selectedRows();
-  if (rows.empty()) return loaded_.catalogues;
-  std::vector<std::shared_ptr<search::Catalogue>> chosen;
+  if (rows.empty() && all_when_none) return loaded_.catalogues;
+  std::vector<std::size_t> indexes;
   for (const std::size_t row : rows)
-    if (row < loaded_.catalogues.size()) chosen.push_back(loaded_.catalogues[row]);
+    if (row < catalogue_rows_.row_count()) indexes.push_back(catalogue_rows_.index_of(row));
+  // The search goes through them in the catalogues' order, whatever the table's.
+  std::sort(indexes.begin(), indexes.end());
+  std::vector<std::shared_ptr<search::Catalogue>> chosen;
+  for (const std::size_t index : indexes)
+    if (index < loaded_.catalogues.size()) chosen.push_back(loaded_.catalogues[index]);
   return chosen;
+}
+
+void VeskoSession::lstCatalogues_HeaderClick(int column) {
+  if (column < 0 || column >= static_cast<int>(ui::catalogue_columns().size())) return;
+  const bool descending = catalogue_sort_ && catalogue_sort_->first == column && !catalogue_sort_->second;
+  catalogue_sort_ = std::pair{column, descending};
+  // The selection stays with the catalogues it holds.
+  const auto selected = selected_catalogues(false);
+  catalogue_rows_.sort_by(static_cast<CatalogueColumn>(column), descending);
+  form_.lstCatalogues.showSortColumn(column, descending);
+  form_.lstCatalogues.rowsChanged();
+  std::vector<std::size_t> rows;
+  for (std::size_t index = 0; index < loaded_.catalogues.size(); ++index)
+    if (std::find(selected.begin(), selected.end(), loaded_.catalogues[index]) != selected.end())
+      rows.push_back(catalogue_rows_.row_of(index));
+  std::sort(rows.begin(), rows.end());
+  if (!rows.empty()) form_.lstCatalogues.selectRows(rows);
 }
 
 void VeskoSession::run_query(bool refresh) {

@@ -87,6 +87,9 @@ class VeskoSession {
   void clear_query();
   /// The catalogue selection changed: only the selected ones are searched (all when none).
   void lstCatalogues_SelectionChange();
+  /// A click on a catalogue column header: sorts the catalogues by it, the
+  /// second click the other way round; the selection stays with its catalogues.
+  void lstCatalogues_HeaderClick(int column);
   /// A click on a results column header: sorts by it, the second click the other way round.
   void lstResults_HeaderClick(int column);
   /// Enter or a double click: shows the current result in the file manager
@@ -145,7 +148,9 @@ class VeskoSession {
   void show_results(ShownResults shown, bool keep_place = false);
   void show_status(const std::string& text);
   [[nodiscard]] std::string idle_status() const;
-  [[nodiscard]] std::vector<std::shared_ptr<search::Catalogue>> selected_catalogues() const;
+  // The catalogues selected in the table, in their own order; all of them
+  // when none is selected and `all_when_none`.
+  [[nodiscard]] std::vector<std::shared_ptr<search::Catalogue>> selected_catalogues(bool all_when_none = true) const;
   // The selected results, else the current one; none when there is neither.
   [[nodiscard]] std::vector<std::size_t> chosen_results() const;
   // Puts the chosen results on the clipboard as `what` says, one a line.
@@ -161,6 +166,7 @@ class VeskoSession {
   CatalogueRows catalogue_rows_;
   ResultRows results_;
   std::optional<Sort> sort_;
+  std::optional<std::pair<int, bool>> catalogue_sort_;  ///< the catalogue table's column and direction
   std::string summary_;  ///< the status of the results shown, without the notes
   std::vector<std::string> search_notes_;  ///< what the last search found changed
   std::uint64_t load_generation_ = 0;

@@ -44,11 +44,15 @@ constexpr std::array<VeskoColumn, 5> kResultColumns{{
     {"Catalogue", 1350, false},
 }};
 
-constexpr std::array<VeskoColumn, 4> kCatalogueColumns{{
-    {"Name", 2100, false},
-    {"Root", 4200, false, true},
-    {"Entries", 1350, true},
-    {"Scanned", 2250, false},
+constexpr std::array<VeskoColumn, 8> kCatalogueColumns{{
+    {"Name", 1400, false},
+    {"Root", 1500, false, true},
+    {"Files", 800, true},
+    {"Folders", 800, true},
+    {"Size", 900, true},
+    {"Written", 2250, false},
+    {"Age", 1200, false},
+    {"Medium", 1100, false},
 }};
 
 constexpr std::array<ResultMenuEntry, 5> kResultMenu{{

@@ -77,7 +77,9 @@ struct VeskoColumn {
 
 /// The results' columns: Name, Folder, Size, Date, Catalogue.
 std::span<const VeskoColumn> result_columns();
-/// The catalogues' columns: Name, Root, Entries, Scanned.
+/// The catalogues' columns: Name, Root, Files, Folders, Size (of the
+/// files), Written (the catalogue file's time), Age, Medium (online,
+/// offline, drive present).
 std::span<const VeskoColumn> catalogue_columns();
 
 /// The items of the results' right-click menu.

@@ -180,6 +180,8 @@ void VeskoQtWindow::connect_events() {
   });
   connect(results.horizontalHeader(), &QHeaderView::sectionClicked, this,
           [&vesko](int column) { app::on_header_click(vesko, lstResults, column); });
+  connect(catalogues.horizontalHeader(), &QHeaderView::sectionClicked, this,
+          [&vesko](int column) { app::on_header_click(vesko, lstCatalogues, column); });
   connect(&results, &QTableView::doubleClicked, this, [&vesko] { app::on_double_click(vesko, lstResults); });
   connect(&results, &QTableView::customContextMenuRequested, this, [this, &results, &vesko](const QPoint& at) {
     const QModelIndex index = results.indexAt(at);

@@ -82,12 +82,15 @@ TEST_F(VeskoFixture, OpensTheCatalogueFolderAndSearchesAsTheUserTypes) {
   auto w = open();
   EXPECT_TRUE(w->host.shown);
   EXPECT_EQ(w->host.focus, VeskoControlId::txtQuery);
-  EXPECT_EQ(w->lblFolder.caption(), "Catalogues in " + cats);
+  EXPECT_EQ(w->lblFolder.caption(), "Catalogues in " + cats + ": 3 catalogues, 9 entries, 619 B");
   ASSERT_EQ(w->lstCatalogues.shown_rows(), 3u);
   EXPECT_EQ(column(w->lstCatalogues, 0), (std::vector<std::string>{"backup", "disk", "photos"}));
   EXPECT_EQ(w->lstCatalogues.cell(2, 1), "D:\\Photos\\");
-  EXPECT_EQ(w->lstCatalogues.cell(2, 2), "4");
-  EXPECT_EQ(w->lstCatalogues.cell(2, 3).size(), 19u);  // YYYY-MM-DD HH:MM:SS, the file's date
+  // Files, folders, the files' bytes, the file's date, its age, the medium.
+  EXPECT_EQ(w->lstCatalogues.cell(2, 2) + "|" + w->lstCatalogues.cell(2, 3) + "|" + w->lstCatalogues.cell(2, 4), "3|1|600 B");
+  EXPECT_EQ(w->lstCatalogues.cell(2, 5).size(), 19u);  // YYYY-MM-DD HH:MM:SS
+  EXPECT_EQ(w->lstCatalogues.cell(2, 6), "under a minute");
+  EXPECT_EQ(w->lstCatalogues.cell(1, 7), "online");  // its root is a folder here
   EXPECT_NE(w->lblStatus.caption().find("3 catalogues (9 entries): type to search"), std::string::npos) << w->lblStatus.caption();
 
   w->type("jpg");
@@ -286,6 +289,34 @@ TEST_F(VeskoFixture, SelectedResultsAreCopiedAndAllAreExported) {
   EXPECT_EQ(w->host.export_suggestions.size(), 3u);
 }
 
+// A click on a catalogue column sorts the catalogues, the second the other
+// way round; the selection, and the search it restricts, stay with the
+// catalogues chosen.
+TEST_F(VeskoFixture, TheCataloguesSortByAColumnAndKeepTheirSelection) {
+  auto w = open();
+  w->lstCatalogues.user_selects({2});  // photos
+  app::on_selection_change(w->window, VeskoControlId::lstCatalogues);
+  w->type("jpg");
+  ASSERT_TRUE(w->settle());
+  ASSERT_EQ(w->lstResults.shown_rows(), 3u);
+  struct Case {
+    int column;
+    std::vector<std::string> names;
+    std::size_t photos_row;
+  };
+  for (const Case& c : {Case{4, {"disk", "backup", "photos"}, 2},    // by size: 2, 17, 600 bytes
+                        Case{4, {"photos", "backup", "disk"}, 0},    // again: the largest first
+                        Case{0, {"backup", "disk", "photos"}, 2}}) {
+    app::on_header_click(w->window, VeskoControlId::lstCatalogues, c.column);
+    EXPECT_EQ(column(w->lstCatalogues, 0), c.names);
+    EXPECT_EQ(w->lstCatalogues.selectedRows(), std::vector<std::size_t>{c.photos_row});
+    EXPECT_EQ(w->lstCatalogues.sort_column, c.column);
+  }
+  w->type("jpg ");
+  ASSERT_TRUE(w->settle());
+  EXPECT_EQ(w->lstResults.shown_rows(), 3u);  // still the photos catalogue alone
+}
+
 TEST_F(VeskoFixture, KeysMoveBetweenTheQueryAndTheResults) {
   auto w = open();
   struct Case {
@@ -338,7 +369,7 @@ TEST_F(VeskoFixture, ChangingTheFolderSearchesItAndKeepsItInVeskoIni) {
   w->host.folder_answers = {other};
   w->window.cmdFolder_Click();
   ASSERT_TRUE(w->settle());
-  EXPECT_EQ(w->lblFolder.caption(), "Catalogues in " + other);
+  EXPECT_EQ(w->lblFolder.caption().rfind("Catalogues in " + other + ": 1 catalogue", 0), 0u) << w->lblFolder.caption();
   EXPECT_EQ(column(w->lstResults, 0), std::vector<std::string>{"only.jpg"});
   EXPECT_EQ(test::read_file(ini()), other + "\r\nencoding=CP1252\r\n");
 }

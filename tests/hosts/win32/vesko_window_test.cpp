@@ -103,7 +103,9 @@ TEST_F(Win32VeskoTest, ATypedQueryFillsTheOwnerDataListView) {
   HWND catalogues = window->window.control(VeskoControlId::lstCatalogues);
   ASSERT_EQ(ListView_GetItemCount(catalogues), 1);
   EXPECT_EQ(item_text(catalogues, 0, 1), "E:\\Photos\\");
-  EXPECT_EQ(item_text(catalogues, 0, 2), "2,002");
+  EXPECT_EQ(item_text(catalogues, 0, 2), "2,001");  // files
+  EXPECT_EQ(item_text(catalogues, 0, 3), "1");      // folders
+  EXPECT_EQ(item_text(catalogues, 0, 7), "offline");
 
   type(L"img1");
   ASSERT_TRUE(settled());
