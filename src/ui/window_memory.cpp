@@ -41,7 +41,7 @@ bool plausible_widths(const std::vector<int>& widths) {
 
 }  // namespace
 
-ScreenRect clamp_to_area(ScreenRect saved, ScreenRect area, int least_width, int least_height) {
+PixelRect clamp_to_area(PixelRect saved, PixelRect area, int least_width, int least_height) {
   const auto fit = [](int start, int length, int area_start, int area_length, int least) {
     length = std::min(std::max(length, least), area_length);
     start = std::max(area_start, std::min(start, area_start + area_length - length));
@@ -49,7 +49,7 @@ ScreenRect clamp_to_area(ScreenRect saved, ScreenRect area, int least_width, int
   };
   const auto [left, width] = fit(saved.left, saved.width, area.left, area.width, least_width);
   const auto [top, height] = fit(saved.top, saved.height, area.top, area.height, least_height);
-  return ScreenRect{left, top, width, height};
+  return PixelRect{left, top, width, height};
 }
 
 std::string window_memory_text(const VeskoWindowMemory& memory) {
@@ -79,7 +79,7 @@ VeskoWindowMemory read_window_memory(std::string_view text) {
     if (!values || values->empty()) continue;
     const std::vector<int>& v = *values;
     if (key == "dpi" && v.size() == 1 && v[0] >= 48 && v[0] <= 960) memory.dpi = v[0];
-    if (key == "rect" && v.size() == 4 && v[2] > 0 && v[3] > 0) memory.rect = ScreenRect{v[0], v[1], v[2], v[3]};
+    if (key == "rect" && v.size() == 4 && v[2] > 0 && v[3] > 0) memory.rect = PixelRect{v[0], v[1], v[2], v[3]};
     if (key == "maximized" && v.size() == 1) memory.maximized = v[0] != 0;
     if (key == "split" && v.size() == 1 && v[0] > 0) memory.split = v[0];
     if (key == "results" && plausible_widths(v)) memory.result_widths = v;

@@ -9,26 +9,19 @@
 #include <string_view>
 #include <vector>
 
-namespace korvint::ui {
+#include "ui/control_spec.h"
 
-/// A rectangle in screen pixels.
-struct ScreenRect {
-  int left = 0;
-  int top = 0;
-  int width = 0;
-  int height = 0;
-  friend bool operator==(const ScreenRect&, const ScreenRect&) = default;
-};
+namespace korvint::ui {
 
 /// `saved` put inside `area` (the work area of the screen nearest to it):
 /// no larger than the area, at least `least_width` x `least_height` (the
 /// window's minimum, when the area allows), moved in as far as it stood out.
-ScreenRect clamp_to_area(ScreenRect saved, ScreenRect area, int least_width, int least_height);
+PixelRect clamp_to_area(PixelRect saved, PixelRect area, int least_width, int least_height);
 
 /// Vesko's window as it was left, in pixels at `dpi`.
 struct VeskoWindowMemory {
   int dpi = 96;
-  std::optional<ScreenRect> rect;   ///< the window's place when not maximized
+  std::optional<PixelRect> rect;   ///< the window's place when not maximized
   bool maximized = false;
   std::optional<int> split;         ///< the catalogues' height
   std::vector<int> result_widths;   ///< by column; empty: as drawn

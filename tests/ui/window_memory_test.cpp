@@ -10,11 +10,11 @@ namespace {
 
 // A 1920x1040 work area (a task bar below), the window at least 400x318.
 TEST(WindowMemory, ARememberedPlaceIsPutBackOnTheScreen) {
-  const ScreenRect area{0, 0, 1920, 1040};
+  const PixelRect area{0, 0, 1920, 1040};
   struct Case {
     const char* what;
-    ScreenRect saved;
-    ScreenRect placed;
+    PixelRect saved;
+    PixelRect placed;
   };
   const Case cases[] = {
       {"inside: as it was", {100, 50, 800, 600}, {100, 50, 800, 600}},
@@ -26,15 +26,15 @@ TEST(WindowMemory, ARememberedPlaceIsPutBackOnTheScreen) {
   };
   for (const Case& c : cases) EXPECT_EQ(clamp_to_area(c.saved, area, 400, 318), c.placed) << c.what;
   // A work area that does not start at 0 (a monitor left of the primary one).
-  EXPECT_EQ(clamp_to_area({0, 0, 800, 600}, {-1280, 0, 1280, 1024}, 400, 318), (ScreenRect{-800, 0, 800, 600}));
+  EXPECT_EQ(clamp_to_area({0, 0, 800, 600}, {-1280, 0, 1280, 1024}, 400, 318), (PixelRect{-800, 0, 800, 600}));
   // A screen smaller than the window's minimum: the screen wins.
-  EXPECT_EQ(clamp_to_area({0, 0, 800, 600}, {0, 0, 320, 240}, 400, 318), (ScreenRect{0, 0, 320, 240}));
+  EXPECT_EQ(clamp_to_area({0, 0, 800, 600}, {0, 0, 320, 240}, 400, 318), (PixelRect{0, 0, 320, 240}));
 }
 
 TEST(WindowMemory, ItsTextReadsBackAndBadLinesAreLeftOut) {
   VeskoWindowMemory memory;
   memory.dpi = 144;
-  memory.rect = ScreenRect{-20, 30, 1200, 900};
+  memory.rect = PixelRect{-20, 30, 1200, 900};
   memory.maximized = true;
   memory.split = 240;
   memory.result_widths = {180, 400, 90, 150, 100};
@@ -55,7 +55,7 @@ TEST(WindowMemory, ItsTextReadsBackAndBadLinesAreLeftOut) {
 
   // Opened at another resolution: sizes scale, the place stays.
   const VeskoWindowMemory scaled = at_dpi(memory, 96);
-  EXPECT_EQ(scaled.rect, (ScreenRect{-20, 30, 800, 600}));
+  EXPECT_EQ(scaled.rect, (PixelRect{-20, 30, 800, 600}));
   EXPECT_EQ(scaled.split, 160);
   EXPECT_EQ(scaled.result_widths, (std::vector<int>{120, 267, 60, 100, 67}));
 }

@@ -117,7 +117,7 @@ VeskoWindowMemory VeskoQtWindow::memory() const {
   VeskoWindowMemory memory;
   memory.dpi = logicalDpiX() > 0 ? logicalDpiX() : 96;
   const QRect place = isMaximized() ? normalGeometry() : geometry();
-  if (place.isValid()) memory.rect = ScreenRect{place.x(), place.y(), place.width(), place.height()};
+  if (place.isValid()) memory.rect = PixelRect{place.x(), place.y(), place.width(), place.height()};
   memory.maximized = isMaximized();
   memory.split = splitter_->sizes().value(0);
   for (const auto& [id, widths] : {std::pair{VeskoControlId::lstResults, &memory.result_widths},
@@ -135,12 +135,12 @@ VeskoWindowMemory VeskoQtWindow::memory() const {
 void VeskoQtWindow::restore(const VeskoWindowMemory& remembered) {
   const VeskoWindowMemory memory = at_dpi(remembered, logicalDpiX() > 0 ? logicalDpiX() : 96);
   if (memory.rect) {
-    const ScreenRect& rect = *memory.rect;
+    const PixelRect& rect = *memory.rect;
     const QScreen* on = QGuiApplication::screenAt(QPoint(rect.left + rect.width / 2, rect.top + rect.height / 2));
     if (on == nullptr) on = QGuiApplication::primaryScreen();
     if (on != nullptr) {
       const QRect area = on->availableGeometry();
-      const ScreenRect placed = clamp_to_area(rect, ScreenRect{area.x(), area.y(), area.width(), area.height()},
+      const PixelRect placed = clamp_to_area(rect, PixelRect{area.x(), area.y(), area.width(), area.height()},
                                               minimumWidth(), minimumHeight());
       setGeometry(placed.left, placed.top, placed.width, placed.height);
     }

@@ -130,7 +130,7 @@ VeskoWindowMemory VeskoFormWindow::memory() const {
   placement.length = sizeof placement;
   if (hwnd() != nullptr && GetWindowPlacement(hwnd(), &placement) != FALSE) {
     const RECT& at = placement.rcNormalPosition;
-    memory.rect = ScreenRect{at.left, at.top, at.right - at.left, at.bottom - at.top};
+    memory.rect = PixelRect{at.left, at.top, at.right - at.left, at.bottom - at.top};
     memory.maximized = placement.showCmd == SW_SHOWMAXIMIZED || IsZoomed(hwnd()) != FALSE;
   }
   if (!placed_.empty()) memory.split = placed_[static_cast<std::size_t>(VeskoControlId::lstCatalogues)].height;
@@ -169,8 +169,8 @@ void VeskoFormWindow::restore(const VeskoWindowMemory& remembered) {
       const RECT& work = monitor.rcWork;
       const SIZE least = frame_size(kWindowStyle, twips_to_pixels(kVeskoMinWidthTwips, dpi_),
                                     twips_to_pixels(kVeskoMinHeightTwips, dpi_));
-      const ScreenRect placed = clamp_to_area(
-          *memory.rect, ScreenRect{work.left, work.top, work.right - work.left, work.bottom - work.top}, least.cx,
+      const PixelRect placed = clamp_to_area(
+          *memory.rect, PixelRect{work.left, work.top, work.right - work.left, work.bottom - work.top}, least.cx,
           least.cy);
       SetWindowPos(hwnd(), nullptr, placed.left, placed.top, placed.width, placed.height,
                    SWP_NOZORDER | SWP_NOACTIVATE);

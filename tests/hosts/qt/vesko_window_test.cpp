@@ -160,7 +160,7 @@ TEST_F(QtVeskoTest, ManyRowsAreCopiedAndTheWindowIsRemembered) {
 
   VeskoWindowMemory memory;
   memory.dpi = window->logicalDpiX();
-  memory.rect = ScreenRect{-3000, 50, 700, 500};  // where a monitor that is gone was
+  memory.rect = PixelRect{-3000, 50, 700, 500};  // where a monitor that is gone was
   memory.split = 150;
   memory.result_widths = {111, 0, 77, 150, 90};
   memory.sort_column = 2;

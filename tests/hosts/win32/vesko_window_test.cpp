@@ -322,7 +322,7 @@ TEST_F(Win32VeskoTest, ManyRowsAreCopiedAndTheWindowIsRemembered) {
 
   VeskoWindowMemory memory;
   memory.dpi = window->window.dpi();
-  memory.rect = ScreenRect{-5000, 40, 700, 520};  // where a monitor that is gone was
+  memory.rect = PixelRect{-5000, 40, 700, 520};  // where a monitor that is gone was
   memory.split = 140;
   memory.result_widths = {111, 0, 77, 150, 90};
   memory.sort_column = 2;
