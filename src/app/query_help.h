@@ -1,8 +1,15 @@
 #pragma once
-// The query language in short: the text of vesko --help and of the query
-// box's tooltip in both of Vesko's windows.
+// The query language in short: the text of vesko --help and of the help
+// window F1 opens in both of Vesko's windows, and the query box's tooltip.
 
 namespace korvint::app {
+
+/// The query box's tooltip: short, so that it does not cover the results
+/// while the user types; F1 shows kQueryHelp.
+inline constexpr char kQueryTooltip[] = "Type words; F1 for the query language";
+
+/// The title of the window that shows kQueryHelp.
+inline constexpr char kQueryHelpTitle[] = "Vesko \xE2\x80\x94 the query language";
 
 inline constexpr char kQueryHelp[] =
     "Words separated by spaces must all match, in any case, anywhere in the name:\n"

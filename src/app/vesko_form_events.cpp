@@ -1,5 +1,7 @@
 #include "app/vesko_form_events.h"
 
+#include "app/query_help.h"
+
 namespace korvint::app {
 
 using ui::VeskoControlId;
@@ -20,6 +22,7 @@ void on_selection_change(VeskoWindow& window, VeskoControlId table) {
 
 void on_header_click(VeskoWindow& window, VeskoControlId table, int column) {
   if (table == VeskoControlId::lstResults) window.session().lstResults_HeaderClick(column);
+  if (table == VeskoControlId::lstCatalogues) window.session().lstCatalogues_HeaderClick(column);
 }
 
 void on_double_click(VeskoWindow& window, VeskoControlId table) {
@@ -44,6 +47,8 @@ bool on_key(VeskoWindow& window, VeskoControlId focus, VeskoKey key) {
     case VeskoKey::Down:
     case VeskoKey::Enter:
       if (focus == VeskoControlId::txtQuery) {
+        // Into the results with the first row selected, ready for Enter or the arrows.
+        session.select_first_result();
         host.focusControl(VeskoControlId::lstResults);
         return true;
       }
@@ -58,6 +63,13 @@ bool on_key(VeskoWindow& window, VeskoControlId focus, VeskoKey key) {
       return true;
     case VeskoKey::Reload:
       session.reload_all();
+      return true;
+    case VeskoKey::Copy:
+      if (focus != VeskoControlId::lstResults) return false;  // the query box copies its own text
+      session.lstResults_Copy();
+      return true;
+    case VeskoKey::Help:
+      host.showText(kQueryHelpTitle, kQueryHelp);
       return true;
   }
   return false;

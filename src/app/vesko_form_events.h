@@ -16,6 +16,8 @@ enum class VeskoKey {
   Enter,
   ContextMenu,  ///< the menu key or Shift+F10
   Reload,       ///< F5 or Ctrl+R
+  Help,         ///< F1: the query language
+  Copy,         ///< Ctrl+C
 };
 
 /// The window is created: start-up.

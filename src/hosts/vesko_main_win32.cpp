@@ -18,10 +18,12 @@
 #include "app/vesko_form_events.h"
 #include "hosts/win32/console_output.h"
 #include "hosts/win32/message_pump.h"
+#include "hosts/win32/user_registry.h"
 #include "hosts/win32/vesko_win32_form.h"
 #include "platform/win32/win32_error.h"
 #include "platform/win32/win32_text.h"
 #include "shell/vesko_settings.h"
+#include "ui/window_memory.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int show_command) {
   using namespace korvint;
@@ -49,6 +51,13 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int show_command) {
       err.flush();
       return 2;
     }
+    // The window as it was left: HKEY_CURRENT_USER\Software\Korvint\Vesko, value Window.
+    window.window.restore(ui::read_window_memory(
+        hosts::win32::read_user_text(hosts::win32::kVeskoRegistryKey, L"Window").value_or("")));
+    window.window.on_close = [&window] {
+      hosts::win32::write_user_text(hosts::win32::kVeskoRegistryKey, L"Window",
+                                    ui::window_memory_text(window.window.memory()));
+    };
     app::on_load(*window.vesko);
     return hosts::win32::run_message_loop(window.window);
   }

@@ -191,28 +191,97 @@ void ResultRows::cell(std::size_t row, int column, std::string& out) const {
   const search::ResultSet& results = *shown_.results;
   switch (static_cast<ResultColumn>(column)) {
     case ResultColumn::Name:
-      if (!results.name(result, decoder_, out)) unreadable();
+      if (!results.name(result, decoder_, out)) {
+        unreadable();
+      } else if (result.is_folder()) {
+        // A folder ends with its catalogue's separator, as its full path does.
+        std::string path;
+        if (results.full_path(result, decoder_, path) && !path.empty()) out += path.back();
+      }
       break;
     case ResultColumn::Folder:
       if (!results.folder_path(result, decoder_, out)) unreadable();
       break;
     case ResultColumn::Size:
-      if (!result.is_folder()) out = group_digits(result.size);
+      out = result.is_folder() ? std::string(kFolderSize) : group_digits(result.size);
       break;
     case ResultColumn::Date: catalogue::append_time_text(out, result.time()); break;
     case ResultColumn::Catalogue: out = results.catalogue_of(result).name(); break;
   }
 }
 
+void CatalogueRows::show(std::vector<CatalogueFacts> rows) {
+  rows_ = std::move(rows);
+  order();
+}
+
+void CatalogueRows::sort_by(CatalogueColumn column, bool descending) {
+  sort_ = std::pair{column, descending};
+  order();
+}
+
+std::size_t CatalogueRows::row_of(std::size_t index) const {
+  return static_cast<std::size_t>(std::find(order_.begin(), order_.end(), index) - order_.begin());
+}
+
+void CatalogueRows::order() {
+  order_.resize(rows_.size());
+  for (std::size_t i = 0; i < order_.size(); ++i) order_[i] = i;
+  if (!sort_) return;
+  const auto [column, descending] = *sort_;
+  // A catalogue not yet counted, or whose time cannot be read, sorts first.
+  const auto compare = [this, column](std::size_t a, std::size_t b) {
+    const search::CatalogueOverview& x = rows_[a].overview;
+    const search::CatalogueOverview& y = rows_[b].overview;
+    const auto by = [](auto p, auto q) { return p < q ? -1 : q < p ? 1 : 0; };
+    switch (column) {
+      case CatalogueColumn::Name: return search::compare_natural(x.name, y.name);
+      case CatalogueColumn::Root: return search::compare_natural(x.root, y.root);
+      case CatalogueColumn::Files: return by(std::pair{x.counted, x.files}, std::pair{y.counted, y.files});
+      case CatalogueColumn::Folders: return by(std::pair{x.counted, x.folders}, std::pair{y.counted, y.folders});
+      case CatalogueColumn::Size: return by(std::pair{x.counted, x.bytes}, std::pair{y.counted, y.bytes});
+      case CatalogueColumn::Written: return by(x.written, y.written);
+      case CatalogueColumn::Age: return by(y.written, x.written);  // the youngest first
+      case CatalogueColumn::Medium: return by(static_cast<int>(x.medium), static_cast<int>(y.medium));
+    }
+    return 0;
+  };
+  std::stable_sort(order_.begin(), order_.end(), [&](std::size_t a, std::size_t b) {
+    const int c = compare(a, b);
+    return descending ? c > 0 : c < 0;
+  });
+}
+
 void CatalogueRows::cell(std::size_t row, int column, std::string& out) const {
-  const CatalogueFacts& facts = rows_[row];
-  switch (column) {
-    case 0: out = facts.name; break;
-    case 1: out = facts.root; break;
-    case 2: out = facts.entries; break;
-    case 3: out = facts.scanned; break;
-    default: out.clear();
+  const CatalogueFacts& facts = rows_[order_[row]];
+  const search::CatalogueOverview& overview = facts.overview;
+  out.clear();
+  switch (static_cast<CatalogueColumn>(column)) {
+    case CatalogueColumn::Name: out = overview.name; break;
+    case CatalogueColumn::Root: out = overview.root; break;
+    case CatalogueColumn::Files:
+      if (overview.counted) out = group_digits(overview.files);
+      break;
+    case CatalogueColumn::Folders:
+      if (overview.counted) out = group_digits(overview.folders);
+      break;
+    case CatalogueColumn::Size:
+      if (overview.counted) out = search::byte_size_text(overview.bytes);
+      break;
+    case CatalogueColumn::Written:
+      if (overview.written) out = search::local_seconds_text(*overview.written);
+      break;
+    case CatalogueColumn::Age: out = facts.age; break;
+    case CatalogueColumn::Medium: out = search::presence_text(overview.medium); break;
   }
+}
+
+std::string catalogue_folder_caption(const std::string& folders, const std::vector<CatalogueFacts>& rows) {
+  std::string caption = "Catalogues in " + folders;
+  if (rows.empty()) return caption;
+  std::vector<search::CatalogueOverview> overviews;
+  for (const CatalogueFacts& facts : rows) overviews.push_back(facts.overview);
+  return caption + ": " + search::overview_total_text(overviews);
 }
 
 std::string group_digits(std::uint64_t value) {

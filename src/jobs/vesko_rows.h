@@ -9,13 +9,19 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
+#include "search/catalogue_overview.h"
 #include "search/name_decoder.h"
 #include "search/result_set.h"
 #include "ui/vesko_controls.h"
 
 namespace korvint::jobs {
+
+/// What the Size column says of a folder.
+inline constexpr std::string_view kFolderSize = "Folder";
 
 /// The results' columns, in the order the window shows them.
 enum class ResultColumn { Name, Folder, Size, Date, Catalogue };
@@ -78,25 +84,44 @@ class ResultRows final : public ui::TableRows {
   mutable bool told_ = false;
 };
 
-/// One catalogue as the catalogue table shows it.
+/// One catalogue as the catalogue table shows it: its overview, and its
+/// age when it was read.
 struct CatalogueFacts {
-  std::string name;
-  std::string root;     ///< in UTF-8
-  std::string entries;  ///< "12,345", "" until counted
-  std::string scanned;  ///< the catalogue file's date: "YYYY-MM-DD HH:MM:SS"
+  search::CatalogueOverview overview;
+  std::string age;  ///< "3 days"; "" when its time cannot be read
 };
 
-/// The catalogue table.
+/// The catalogue table's columns, in the order the window shows them.
+enum class CatalogueColumn { Name, Root, Files, Folders, Size, Written, Age, Medium };
+
+/// The catalogue table, in the catalogues' order or sorted by a column. Rows
+/// are the table's; indexes are the catalogues' (LoadedCatalogues).
 class CatalogueRows final : public ui::TableRows {
  public:
-  void show(std::vector<CatalogueFacts> rows) { rows_ = std::move(rows); }
+  /// Shows `rows` (one a catalogue, by index), in the order chosen last.
+  void show(std::vector<CatalogueFacts> rows);
+  /// Sorts by `column` from now on: numbers and times by value, texts as
+  /// names are compared (digits as numbers); equal ones in the catalogues' order.
+  void sort_by(CatalogueColumn column, bool descending);
   [[nodiscard]] const std::vector<CatalogueFacts>& rows() const { return rows_; }
+  /// The catalogue shown in `row` < row_count().
+  [[nodiscard]] std::size_t index_of(std::size_t row) const { return order_[row]; }
+  /// The row that shows catalogue `index`.
+  [[nodiscard]] std::size_t row_of(std::size_t index) const;
   [[nodiscard]] std::size_t row_count() const override { return rows_.size(); }
   void cell(std::size_t row, int column, std::string& out) const override;
 
  private:
+  void order();
+
   std::vector<CatalogueFacts> rows_;
+  std::vector<std::size_t> order_;
+  std::optional<std::pair<CatalogueColumn, bool>> sort_;
 };
+
+/// The line above the catalogue table: "Catalogues in FOLDERS: 31 catalogues,
+/// 2.5M entries, 4.2 TB".
+std::string catalogue_folder_caption(const std::string& folders, const std::vector<CatalogueFacts>& rows);
 
 /// 1234567 as "1,234,567".
 std::string group_digits(std::uint64_t value);

@@ -6,7 +6,9 @@
 
 #include "catalogue/file_names.h"
 #include "jobs/local_time_text.h"
+#include "jobs/table_export.h"
 #include "platform/desktop_files.h"
+#include "platform/settings_file.h"
 #include "search/catalogue_folder.h"
 #include "search/matcher.h"
 #include "search/query.h"
@@ -154,15 +156,12 @@ std::optional<LoadedCatalogues> load_catalogues(const std::vector<std::string>& 
   if (set.catalogues.empty() && loaded.notes.empty())
     loaded.notes.push_back("no catalogues in \"" + joined(folders, "\", \"") + "\"");
   search::NameDecoder decoder(code_page);
+  const std::int64_t now = search::local_seconds_now();
   for (const auto& catalogue : set.catalogues) {
-    CatalogueFacts facts;
-    facts.name = catalogue->name();
-    decoder.decode(catalogue->encoding(), catalogue->root(), facts.root);
-    if (catalogue->counts()) {
-      facts.entries = group_digits(catalogue->counts()->entries);
-      loaded.entries += catalogue->counts()->entries;
-    }
-    if (const auto written = platform::local_write_time(catalogue->path())) facts.scanned = local_time_text(*written);
+    // Its write time and whether its medium is attached are asked of the system here, on the worker.
+    CatalogueFacts facts{search::catalogue_overview(*catalogue, decoder), {}};
+    if (facts.overview.written) facts.age = search::age_text(*facts.overview.written, now);
+    if (catalogue->counts()) loaded.entries += catalogue->counts()->entries;
     if (std::string note = search::skipped_lines_note(*catalogue); !note.empty()) loaded.notes.push_back(std::move(note));
     loaded.facts.push_back(std::move(facts));
   }
@@ -266,8 +265,7 @@ void VeskoSession::on_loaded(std::uint64_t generation, LoadedCatalogues loaded, 
   loading_ = false;
   // The selection follows the catalogues it named, where they still are.
   std::vector<std::string> selected;
-  for (const std::size_t row : form_.lstCatalogues.selectedRows())
-    if (row < loaded_.catalogues.size()) selected.push_back(catalogue_path(*loaded_.catalogues[row]));
+  for (const auto& catalogue : selected_catalogues(false)) selected.push_back(catalogue_path(*catalogue));
   const bool same_set = reload && loaded.reloaded.empty();
   loaded_ = std::move(loaded);
   std::vector<std::string> watched;
@@ -277,11 +275,13 @@ void VeskoSession::on_loaded(std::uint64_t generation, LoadedCatalogues loaded, 
     catalogue_rows_.show(loaded_.facts);
     form_.lstCatalogues.rowsChanged();
     std::vector<std::size_t> rows;
-    for (std::size_t row = 0; row < loaded_.catalogues.size(); ++row)
-      if (std::find(selected.begin(), selected.end(), catalogue_path(*loaded_.catalogues[row])) != selected.end())
-        rows.push_back(row);
+    for (std::size_t index = 0; index < loaded_.catalogues.size(); ++index)
+      if (std::find(selected.begin(), selected.end(), catalogue_path(*loaded_.catalogues[index])) != selected.end())
+        rows.push_back(catalogue_rows_.row_of(index));
+    std::sort(rows.begin(), rows.end());
     if (!rows.empty()) form_.lstCatalogues.selectRows(rows);
   }
+  form_.lblFolder.setCaption(catalogue_folder_caption(joined(folders_, "; "), loaded_.facts));
   if (reload_waiting_) {
     load(true, false);
     return;
@@ -310,13 +310,35 @@ void VeskoSession::clear_query() {
 
 void VeskoSession::lstCatalogues_SelectionChange() { run_query(); }
 
-std::vector<std::shared_ptr<search::Catalogue>> VeskoSession::selected_catalogues() const {
+std::vector<std::shared_ptr<search::Catalogue>> VeskoSession::selected_catalogues(bool all_when_none) const {
   const std::vector<std::size_t> rows = form_.lstCatalogues.selectedRows();
-  if (rows.empty()) return loaded_.catalogues;
-  std::vector<std::shared_ptr<search::Catalogue>> chosen;
+  if (rows.empty() && all_when_none) return loaded_.catalogues;
+  std::vector<std::size_t> indexes;
   for (const std::size_t row : rows)
-    if (row < loaded_.catalogues.size()) chosen.push_back(loaded_.catalogues[row]);
+    if (row < catalogue_rows_.row_count()) indexes.push_back(catalogue_rows_.index_of(row));
+  // The search goes through them in the catalogues' order, whatever the table's.
+  std::sort(indexes.begin(), indexes.end());
+  std::vector<std::shared_ptr<search::Catalogue>> chosen;
+  for (const std::size_t index : indexes)
+    if (index < loaded_.catalogues.size()) chosen.push_back(loaded_.catalogues[index]);
   return chosen;
+}
+
+void VeskoSession::lstCatalogues_HeaderClick(int column) {
+  if (column < 0 || column >= static_cast<int>(ui::catalogue_columns().size())) return;
+  const bool descending = catalogue_sort_ && catalogue_sort_->first == column && !catalogue_sort_->second;
+  catalogue_sort_ = std::pair{column, descending};
+  // The selection stays with the catalogues it holds.
+  const auto selected = selected_catalogues(false);
+  catalogue_rows_.sort_by(static_cast<CatalogueColumn>(column), descending);
+  form_.lstCatalogues.showSortColumn(column, descending);
+  form_.lstCatalogues.rowsChanged();
+  std::vector<std::size_t> rows;
+  for (std::size_t index = 0; index < loaded_.catalogues.size(); ++index)
+    if (std::find(selected.begin(), selected.end(), loaded_.catalogues[index]) != selected.end())
+      rows.push_back(catalogue_rows_.row_of(index));
+  std::sort(rows.begin(), rows.end());
+  if (!rows.empty()) form_.lstCatalogues.selectRows(rows);
 }
 
 void VeskoSession::run_query(bool refresh) {
@@ -388,8 +410,9 @@ void VeskoSession::run_query(bool refresh) {
     if (outcome.cancelled || cancel.load()) return;
     const auto milliseconds =
         std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
-    std::vector<std::string> notes = outcome.notes;
-    notes.insert(notes.end(), outcome.errors.begin(), outcome.errors.end());
+    // Errors first: the status line is cut at its end.
+    std::vector<std::string> notes = outcome.errors;
+    notes.insert(notes.end(), outcome.notes.begin(), outcome.notes.end());
     show(std::make_shared<const search::ResultSet>(sink.results()),
          search::status_summary(outcome, static_cast<std::uint64_t>(milliseconds.count())), true, std::move(notes));
   });
@@ -406,6 +429,17 @@ void VeskoSession::on_searched(std::uint64_t generation, ShownResults shown, std
   show_status(summary_);
   // A catalogue found changed on the way is read again, with the rest of its folder.
   if (changed && complete) catalogues_changed();
+}
+
+std::optional<std::pair<int, bool>> VeskoSession::results_sort() const {
+  if (!sort_) return std::nullopt;
+  return std::pair{static_cast<int>(sort_->column), sort_->descending};
+}
+
+void VeskoSession::restore_sort(int column, bool descending) {
+  if (column < 0 || column >= static_cast<int>(ui::result_columns().size())) return;
+  sort_ = Sort{static_cast<ResultColumn>(column), descending};
+  form_.lstResults.showSortColumn(column, descending);
 }
 
 void VeskoSession::lstResults_HeaderClick(int column) {
@@ -464,13 +498,72 @@ void VeskoSession::lstResults_ContextMenu() {
   if (!item) return;
   switch (*item) {
     case ui::ResultMenuItem::CopyPath:
-      if (const auto path = results_.full_path(*row)) form_.host.setClipboardText(*path);
-      break;
-    case ui::ResultMenuItem::CopyName:
-      if (const auto name = results_.name(*row)) form_.host.setClipboardText(*name);
-      break;
+    case ui::ResultMenuItem::CopyLines:
+    case ui::ResultMenuItem::CopyName: copy_results(*item); break;
     case ui::ResultMenuItem::OpenFolder: lstResults_Open(); break;
+    case ui::ResultMenuItem::Export: export_results(); break;
   }
+}
+
+std::vector<std::size_t> VeskoSession::chosen_results() const {
+  std::vector<std::size_t> rows = form_.lstResults.selectedRows();
+  std::erase_if(rows, [this](std::size_t row) { return row >= results_.row_count(); });
+  if (rows.empty())
+    if (const auto row = form_.lstResults.currentRow(); row && *row < results_.row_count()) rows.push_back(*row);
+  return rows;
+}
+
+void VeskoSession::copy_results(ui::ResultMenuItem what) {
+  std::string text;
+  search::NameDecoder decoder(services_.code_page);
+  for (const std::size_t row : chosen_results()) {
+    if (what == ui::ResultMenuItem::CopyLines) {
+      // The command line's own lines.
+      if (!search::append_result_line(text, results_.catalogue(row), results_.hit(row), decoder)) return;
+      continue;
+    }
+    const auto part = what == ui::ResultMenuItem::CopyName ? results_.name(row) : results_.full_path(row);
+    if (!part) return;  // its catalogue changed: it is being read again
+    text += *part + "\n";
+  }
+  // Lines between the rows, none after the last: one path pastes as it is.
+  if (!text.empty() && text.back() == '\n') text.pop_back();
+  if (!text.empty()) form_.host.setClipboardText(text);
+}
+
+void VeskoSession::export_results() {
+  if (results_.row_count() == 0) {
+    form_.host.messageBox("There are no results to export.");
+    return;
+  }
+  const std::string path = form_.host.SaveExportFile("Vesko results.csv");
+  if (path.empty()) return;
+  if (const platform::Status written = write_export(path); !written.ok())
+    form_.host.messageBox("Could not export to " + path + ": " + written.message());
+}
+
+platform::Status VeskoSession::write_export(const std::string& path) {
+  const ExportFormat format = export_format_of(path);
+  std::string text(kUtf8Bom);
+  std::vector<std::string> fields;
+  for (const ui::VeskoColumn& column : ui::result_columns()) fields.emplace_back(column.title);
+  append_export_line(text, fields, format);
+  for (std::size_t row = 0; row < results_.row_count(); ++row) {
+    fields.assign(ui::result_columns().size(), {});
+    for (std::size_t column = 0; column < fields.size(); ++column)
+      results_.cell(row, static_cast<int>(column), fields[column]);
+    // Sizes in bytes, as numbers; a folder has none.
+    const search::Hit& hit = results_.hit(row);
+    fields[static_cast<std::size_t>(ResultColumn::Size)] = hit.is_folder() ? "" : std::to_string(hit.size);
+    append_export_line(text, fields, format);
+  }
+  // Written beside the file and put in its place: a failure leaves what was
+  // there before (the dialog asked before replacing it).
+  return platform::write_settings_atomically(path, text);
+}
+
+void VeskoSession::select_first_result() {
+  if (results_.row_count() > 0 && form_.lstResults.selectedRows().empty()) form_.lstResults.selectRows({0});
 }
 
 void VeskoSession::show_results(ShownResults shown, bool keep_place) {
@@ -483,13 +576,16 @@ void VeskoSession::show_results(ShownResults shown, bool keep_place) {
 }
 
 void VeskoSession::show_status(const std::string& text) {
-  std::string line = text;
+  // What went wrong first, then the counts, then what a reload found: a
+  // long line is cut at its end, where the least is lost.
+  std::string line;
   auto add = [&line](const std::string& part) {
     if (!part.empty()) line += (line.empty() ? "" : "; ") + part;
   };
-  add(loaded_.reloaded);
   for (const std::string& note : search_notes_) add(note);
   for (const std::string& note : loaded_.notes) add(note);
+  add(text);
+  add(loaded_.reloaded);
   form_.lblStatus.setCaption(line);
 }
 

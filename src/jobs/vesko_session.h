@@ -14,6 +14,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "jobs/vesko_rows.h"
@@ -86,13 +87,30 @@ class VeskoSession {
   void clear_query();
   /// The catalogue selection changed: only the selected ones are searched (all when none).
   void lstCatalogues_SelectionChange();
+  /// A click on a catalogue column header: sorts the catalogues by it, the
+  /// second click the other way round; the selection stays with its catalogues.
+  void lstCatalogues_HeaderClick(int column);
   /// A click on a results column header: sorts by it, the second click the other way round.
   void lstResults_HeaderClick(int column);
   /// Enter or a double click: shows the current result in the file manager
   /// when its disk is attached, else says which catalogue and root hold it.
   void lstResults_Open();
-  /// The right-click menu over the current result.
+  /// The right-click menu over the current result: copies or exports the
+  /// selected results (the current one when none is selected).
   void lstResults_ContextMenu();
+  /// Ctrl+C in the results: the full paths of the selected ones, one a line.
+  void lstResults_Copy() { copy_results(ui::ResultMenuItem::CopyPath); }
+  /// "Export...": every result shown, in the order shown, to a CSV or TSV
+  /// file the user names; what stood in the way in a message box.
+  void export_results();
+  /// The results' order chosen by header clicks: the column and whether
+  /// descending; nullopt while they are in the catalogues' order.
+  [[nodiscard]] std::optional<std::pair<int, bool>> results_sort() const;
+  /// Sorts the results by `column` from now on (as the window was left the
+  /// last time), before any search ran; a column that is none is ignored.
+  void restore_sort(int column, bool descending);
+  /// Selects the first result when there are results and none is selected.
+  void select_first_result();
 
   /// Something in the catalogue folders changed (the host's watch, or a
   /// catalogue found changed while it was read): the catalogues are read
@@ -130,7 +148,15 @@ class VeskoSession {
   void show_results(ShownResults shown, bool keep_place = false);
   void show_status(const std::string& text);
   [[nodiscard]] std::string idle_status() const;
-  [[nodiscard]] std::vector<std::shared_ptr<search::Catalogue>> selected_catalogues() const;
+  // The catalogues selected in the table, in their own order; all of them
+  // when none is selected and `all_when_none`.
+  [[nodiscard]] std::vector<std::shared_ptr<search::Catalogue>> selected_catalogues(bool all_when_none = true) const;
+  // The selected results, else the current one; none when there is neither.
+  [[nodiscard]] std::vector<std::size_t> chosen_results() const;
+  // Puts the chosen results on the clipboard as `what` says, one a line.
+  void copy_results(ui::ResultMenuItem what);
+  // Writes the rows shown to `path` (its name says CSV or TSV), in full or not at all; the reason when not.
+  platform::Status write_export(const std::string& path);
 
   ui::VeskoForm& form_;
   VeskoServices services_;
@@ -140,6 +166,7 @@ class VeskoSession {
   CatalogueRows catalogue_rows_;
   ResultRows results_;
   std::optional<Sort> sort_;
+  std::optional<std::pair<int, bool>> catalogue_sort_;  ///< the catalogue table's column and direction
   std::string summary_;  ///< the status of the results shown, without the notes
   std::vector<std::string> search_notes_;  ///< what the last search found changed
   std::uint64_t load_generation_ = 0;

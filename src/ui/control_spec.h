@@ -63,7 +63,7 @@ int twips_to_pixels(int twips, int dpi);
 /// Pixels for `twips` at `dpi` with the whole layout scaled by `scale` (1: as drawn).
 int scaled_pixels(int twips, int dpi, double scale);
 
-/// A rectangle in pixels within a window's client area.
+/// A rectangle in pixels: within a window's client area, or on the screen.
 struct PixelRect {
   int left = 0;
   int top = 0;

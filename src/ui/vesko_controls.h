@@ -33,7 +33,8 @@ class TableView {
   virtual void rowsRefreshed() = 0;
   /// The first row on screen (0 when none).
   [[nodiscard]] virtual std::size_t topRow() const = 0;
-  /// Selects `rows` (ascending) for the program: no selection event follows.
+  /// Selects `rows` (ascending) for the program, the first of them becoming
+  /// the current row: no selection event follows.
   virtual void selectRows(const std::vector<std::size_t>& rows) = 0;
   /// The selected rows, ascending.
   [[nodiscard]] virtual std::vector<std::size_t> selectedRows() const = 0;

@@ -37,15 +37,25 @@ class VeskoHost {
   /// The folder dialog, opening at `start`: the chosen folder, "" when cancelled.
   virtual std::string BrowseFolder(std::string_view start) = 0;
 
-  /// Puts `text` (UTF-8) on the clipboard.
+  /// Puts `text` (UTF-8, lines ended by LF) on the clipboard, its lines
+  /// ended as the platform's programs expect.
   virtual void setClipboardText(std::string_view text) = 0;
 
   /// Pops the results' menu up at the mouse pointer (or under the current
   /// row, when the keyboard asked) and waits: the chosen item, or nullopt.
   virtual std::optional<ResultMenuItem> popupResultMenu() = 0;
 
+  /// The save dialog of "Export...", offering CSV and TSV files and starting
+  /// with `suggested` as the name: the path chosen (UTF-8), "" when cancelled.
+  /// The dialog asks before a file is replaced.
+  virtual std::string SaveExportFile(std::string_view suggested) = 0;
+
   /// A modal message box titled "Vesko" with one OK button.
   virtual void messageBox(std::string_view text) = 0;
+
+  /// A modal window titled `title` showing `text` (lines laid out in columns
+  /// with spaces) in a fixed-width font, read-only, closed with OK or Esc.
+  virtual void showText(std::string_view title, std::string_view text) = 0;
 
   /// Gives the keyboard focus to control `id` (a text box gets its text selected).
   virtual void focusControl(VeskoControlId id) = 0;

@@ -1,5 +1,6 @@
 #include "ui/vesko_layout.h"
 
+#include <algorithm>
 #include <array>
 
 namespace korvint::ui {
@@ -20,10 +21,12 @@ constexpr std::array<VeskoControlSpec, kVeskoControlCount> kControls{{
     {{.name = "cmdFolder", .kind = ControlKind::CommandButton, .caption = "Change &folder...", .top = 540,
       .width = 1680, .height = 375, .tab_index = 1, .horizontal = Anchor::End, .right = 120},
      cmdFolder},
-    {{.name = "lstCatalogues", .kind = ControlKind::Table, .left = 120, .top = 1020, .height = 1560, .tab_index = 2,
+    {{.name = "lstCatalogues", .kind = ControlKind::Table, .left = 120, .top = 1020, .height = kVeskoCataloguesTwips,
+      .tab_index = 2,
       .horizontal = Anchor::Stretch, .right = 120},
      lstCatalogues},
-    {{.name = "lstResults", .kind = ControlKind::Table, .left = 120, .top = 2700, .tab_index = 3,
+    {{.name = "lstResults", .kind = ControlKind::Table, .left = 120,
+      .top = 1020 + kVeskoCataloguesTwips + kVeskoSplitterTwips, .tab_index = 3,
       .horizontal = Anchor::Stretch, .vertical = Anchor::Stretch, .right = 120, .bottom = 480},
      lstResults},
     {{.name = "lblStatus", .kind = ControlKind::Label, .left = 120, .height = 285, .tooltip_shows_caption = true,
@@ -35,23 +38,29 @@ constexpr std::array<VeskoControlSpec, kVeskoControlCount> kControls{{
 // vertical scroll bar, so no column starts cut off.
 constexpr std::array<VeskoColumn, 5> kResultColumns{{
     {"Name", 2400, false},
-    {"Folder", 2850, false},
+    {"Folder", 2850, false, true},
     {"Size", 1200, true},
     {"Date", 2250, false},
     {"Catalogue", 1350, false},
 }};
 
-constexpr std::array<VeskoColumn, 4> kCatalogueColumns{{
-    {"Name", 2100, false},
-    {"Root", 4200, false},
-    {"Entries", 1350, true},
-    {"Scanned", 2250, false},
+constexpr std::array<VeskoColumn, 8> kCatalogueColumns{{
+    {"Name", 1400, false},
+    {"Root", 1500, false, true},
+    {"Files", 800, true},
+    {"Folders", 800, true},
+    {"Size", 900, true},
+    {"Written", 2250, false},
+    {"Age", 1200, false},
+    {"Medium", 1100, false},
 }};
 
-constexpr std::array<ResultMenuEntry, 3> kResultMenu{{
-    {ResultMenuItem::CopyPath, "Copy full &path"},
+constexpr std::array<ResultMenuEntry, 5> kResultMenu{{
+    {ResultMenuItem::CopyPath, "Copy full &path\tCtrl+C"},
+    {ResultMenuItem::CopyLines, "Copy as &text lines"},
     {ResultMenuItem::CopyName, "Copy &name"},
     {ResultMenuItem::OpenFolder, "&Open folder"},
+    {ResultMenuItem::Export, "&Export..."},
 }};
 
 }  // namespace
@@ -59,6 +68,26 @@ constexpr std::array<ResultMenuEntry, 3> kResultMenu{{
 std::span<const VeskoControlSpec> vesko_controls() { return kControls; }
 
 const VeskoControlSpec& vesko_control(VeskoControlId id) { return kControls.at(static_cast<std::size_t>(id)); }
+
+std::vector<PixelRect> vesko_pixel_layout(int dpi, int width, int height, std::optional<int> catalogue_height) {
+  std::vector<PixelRect> at;
+  for (const VeskoControlSpec& shape : kControls) at.push_back(control_pixel_rect(shape, dpi, dpi, 1.0, width, height));
+  PixelRect& catalogues = at[static_cast<std::size_t>(lstCatalogues)];
+  PixelRect& results = at[static_cast<std::size_t>(lstResults)];
+  const int bottom = results.top + results.height;
+  catalogues.height = clamp_catalogue_height(catalogue_height.value_or(catalogues.height), dpi, height);
+  results.top = catalogues.top + catalogues.height + twips_to_pixels(kVeskoSplitterTwips, dpi);
+  results.height = std::max(0, bottom - results.top);
+  return at;
+}
+
+int clamp_catalogue_height(int wanted, int dpi, int height) {
+  const PixelRect results = control_pixel_rect(vesko_control(lstResults), dpi, dpi, 1.0, 0, height);
+  const int top = twips_to_pixels(vesko_control(lstCatalogues).top, dpi);
+  const int most = results.top + results.height - twips_to_pixels(kVeskoSplitterTwips, dpi) -
+                   twips_to_pixels(kVeskoMinResultsTwips, dpi) - top;
+  return std::max(twips_to_pixels(kVeskoMinCataloguesTwips, dpi), std::min(wanted, most));
+}
 
 std::span<const VeskoColumn> result_columns() { return kResultColumns; }
 std::span<const VeskoColumn> catalogue_columns() { return kCatalogueColumns; }

@@ -7,6 +7,7 @@
 #include <optional>
 #include <span>
 #include <string_view>
+#include <vector>
 
 #include "ui/control_spec.h"
 
@@ -29,30 +30,60 @@ inline constexpr std::string_view kVeskoTitle = "Vesko";
 /// A control of Vesko's window.
 using VeskoControlSpec = ControlSpecOf<VeskoControlId>;
 
-/// The window's client area as drawn, and the smallest it may become, in twips.
+/// The catalogues' height as drawn, and the least each table keeps when the
+/// splitter between them moves or the window shrinks, in twips: the
+/// catalogues a header and two rows, the results a header, five rows and a
+/// horizontal scroll bar.
+inline constexpr int kVeskoCataloguesTwips = 1560;
+inline constexpr int kVeskoMinCataloguesTwips = 1140;
+inline constexpr int kVeskoMinResultsTwips = 2250;
+/// The space between the two tables: the splitter's handle.
+inline constexpr int kVeskoSplitterTwips = 120;
+
+/// The window's client area as drawn, and the smallest it may become, in
+/// twips: the controls above the tables (1020), the two tables at their
+/// least with the splitter, and the status line below (480).
 inline constexpr int kVeskoClientWidthTwips = 10800;
 inline constexpr int kVeskoClientHeightTwips = 7200;
 inline constexpr int kVeskoMinWidthTwips = 6000;
-inline constexpr int kVeskoMinHeightTwips = 4200;
+inline constexpr int kVeskoMinHeightTwips =
+    1020 + kVeskoMinCataloguesTwips + kVeskoSplitterTwips + kVeskoMinResultsTwips + 480;
 
 /// Every control, in tab order.
 std::span<const VeskoControlSpec> vesko_controls();
 const VeskoControlSpec& vesko_control(VeskoControlId id);
 
-/// One column of a table: its title, its width in twips, right-aligned or not.
+/// Where every control lies (by VeskoControlId) in a client area of `width`
+/// x `height` pixels at `dpi`, with the catalogues `catalogue_height` pixels
+/// high (where the splitter was put; nullopt: as drawn) and the results below
+/// them taking the rest. The catalogues' height is held by
+/// clamp_catalogue_height().
+std::vector<PixelRect> vesko_pixel_layout(int dpi, int width, int height, std::optional<int> catalogue_height = {});
+
+/// `wanted` (pixels) held between the catalogues' least height and what
+/// leaves the results theirs in a client area `height` pixels high at `dpi`;
+/// the catalogues' least when even that does not fit.
+int clamp_catalogue_height(int wanted, int dpi, int height);
+
+/// One column of a table: its title, its width in twips, right-aligned or
+/// not, and whether it takes the table's spare width, its long texts
+/// shortened in the middle.
 struct VeskoColumn {
   std::string_view title;
   int width;
   bool right_aligned;
+  bool takes_spare_width = false;
 };
 
 /// The results' columns: Name, Folder, Size, Date, Catalogue.
 std::span<const VeskoColumn> result_columns();
-/// The catalogues' columns: Name, Root, Entries, Scanned.
+/// The catalogues' columns: Name, Root, Files, Folders, Size (of the
+/// files), Written (the catalogue file's time), Age, Medium (online,
+/// offline, drive present).
 std::span<const VeskoColumn> catalogue_columns();
 
 /// The items of the results' right-click menu.
-enum class ResultMenuItem { CopyPath, CopyName, OpenFolder };
+enum class ResultMenuItem { CopyPath, CopyLines, CopyName, OpenFolder, Export };
 
 struct ResultMenuEntry {
   ResultMenuItem item;

@@ -1,5 +1,7 @@
 #include "ui/vesko_layout.h"
 
+#include "ui/text_elision.h"
+
 #include <gtest/gtest.h>
 
 #include <numeric>
@@ -37,6 +39,81 @@ TEST(VeskoLayout, ControlsStayApartAndInsideFromTheSmallestWindowUp) {
         for (std::size_t j = i + 1; j < controls.size(); ++j)
           EXPECT_FALSE(overlap(a, control_pixel_rect(controls[j], dpi, dpi, 1.0, client_width, client_height)))
               << controls[j].name;
+      }
+    }
+  }
+}
+
+// Wherever the splitter is put and however small the window, each table
+// keeps its least height (the results five rows), the results fill the space
+// below the splitter down to the status line, and nothing overlaps.
+TEST(VeskoLayout, TheSplitterKeepsBothTablesUsable) {
+  for (const int dpi : {96, 144}) {
+    for (const int height_twips : {kVeskoMinHeightTwips, kVeskoClientHeightTwips, 20000}) {
+      for (const int split_twips : {0, 900, kVeskoCataloguesTwips, 5000, 30000}) {
+        const int width = twips_to_pixels(kVeskoClientWidthTwips, dpi);
+        const int height = twips_to_pixels(height_twips, dpi);
+        SCOPED_TRACE(std::to_string(dpi) + " dpi, height " + std::to_string(height_twips) + ", split " +
+                     std::to_string(split_twips));
+        const auto at = vesko_pixel_layout(dpi, width, height, twips_to_pixels(split_twips, dpi));
+        const PixelRect catalogues = at[static_cast<std::size_t>(VeskoControlId::lstCatalogues)];
+        const PixelRect results = at[static_cast<std::size_t>(VeskoControlId::lstResults)];
+        const PixelRect status = at[static_cast<std::size_t>(VeskoControlId::lblStatus)];
+        EXPECT_GE(catalogues.height, twips_to_pixels(kVeskoMinCataloguesTwips, dpi));
+        EXPECT_GE(results.height, twips_to_pixels(kVeskoMinResultsTwips, dpi) - 1);
+        EXPECT_EQ(results.top, catalogues.top + catalogues.height + twips_to_pixels(kVeskoSplitterTwips, dpi));
+        EXPECT_LT(results.top + results.height, status.top);
+        EXPECT_LE(status.top + status.height, height);
+        // Where it fits, the split is where it was put.
+        const int wanted = twips_to_pixels(split_twips, dpi);
+        if (wanted >= twips_to_pixels(kVeskoMinCataloguesTwips, dpi) &&
+            results.height > twips_to_pixels(kVeskoMinResultsTwips, dpi) + 1) {
+          EXPECT_EQ(catalogues.height, wanted);
+        }
+      }
+    }
+  }
+  // Without a split the tables lie as drawn.
+  const auto drawn = vesko_pixel_layout(96, 720, 480);
+  for (const VeskoControlSpec& shape : vesko_controls())
+    EXPECT_EQ(drawn[static_cast<std::size_t>(shape.id)], control_pixel_rect(shape, 96, 96, 1.0, 720, 480)) << shape.name;
+}
+
+// A long folder loses its middle and keeps both ends; characters are never
+// cut in two, in UTF-8 or UTF-16.
+TEST(TextElision, CutsTheMiddleBetweenCharacters) {
+  const std::function<int(std::string_view)> bytes = [](std::string_view text) { return static_cast<int>(text.size()); };
+  const std::string dots = "\xE2\x80\xA6";
+  struct Case {
+    std::string text;
+    int width;
+    std::string shown;
+  };
+  const Case cases[] = {
+      {"C:\\Photos\\2019\\", 20, "C:\\Photos\\2019\\"},                   // fits: as it is
+      {"C:\\Photos\\2019\\Summer\\", 13, "C:\\Ph" + dots + "mmer\\"},         // 5 + 3 + 5 bytes
+      {"abcdefghij", 3, dots},                                                    // room for the ellipsis only
+      {"abcdefghij", 2, dots},                                                    // not even that
+      {"\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9", 7, "\xC3\xA9" + dots + "\xC3\xA9"},  // two-byte characters kept whole
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text + " in " + std::to_string(c.width));
+    EXPECT_EQ(elide_middle<char>(c.text, c.width, bytes), c.shown);
+  }
+  const std::function<int(std::wstring_view)> units = [](std::wstring_view text) { return static_cast<int>(text.size()); };
+  // U+1F600 is a surrogate pair: either both halves stay or neither.
+  const std::wstring wide = L"ab\xD83D\xDE00" L"cd\xD83D\xDE00" L"ef";
+  for (int width = 1; width < static_cast<int>(wide.size()); ++width) {
+    const std::wstring shown = elide_middle<wchar_t>(wide, width, units);
+    EXPECT_LE(static_cast<int>(shown.size()), std::max(width, 1));
+    for (std::size_t i = 0; i < shown.size(); ++i) {
+      const bool high = shown[i] >= 0xD800 && shown[i] <= 0xDBFF;
+      const bool low = shown[i] >= 0xDC00 && shown[i] <= 0xDFFF;
+      if (high) {
+        EXPECT_TRUE(i + 1 < shown.size() && shown[i + 1] >= 0xDC00 && shown[i + 1] <= 0xDFFF) << width;
+      }
+      if (low) {
+        EXPECT_TRUE(i > 0 && shown[i - 1] >= 0xD800 && shown[i - 1] <= 0xDBFF) << width;
       }
     }
   }

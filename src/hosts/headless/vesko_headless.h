@@ -10,6 +10,7 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/vesko_window_start.h"
@@ -28,7 +29,10 @@ class HeadlessTable final : public TableView {
   void rowsChanged() override;
   void rowsRefreshed() override;
   [[nodiscard]] std::size_t topRow() const override { return top; }
-  void selectRows(const std::vector<std::size_t>& rows) override { selected_ = rows; }
+  void selectRows(const std::vector<std::size_t>& rows) override {
+    selected_ = rows;
+    if (!rows.empty()) current_ = rows.front();
+  }
   [[nodiscard]] std::vector<std::size_t> selectedRows() const override { return selected_; }
   [[nodiscard]] std::optional<std::size_t> currentRow() const override { return current_; }
   void showSortColumn(int column, bool descending) override { sort_column = column, sort_descending = descending; }
@@ -64,8 +68,13 @@ class HeadlessVeskoHost final : public VeskoHost {
   void closeWindow() override { closed = true; }
   std::string BrowseFolder(std::string_view start) override;
   void setClipboardText(std::string_view text) override { clipboard = text; }
+  std::string SaveExportFile(std::string_view suggested) override {
+    export_suggestions.emplace_back(suggested);
+    return export_answer;
+  }
   std::optional<ResultMenuItem> popupResultMenu() override;
   void messageBox(std::string_view text) override { messages.emplace_back(text); }
+  void showText(std::string_view title, std::string_view text) override { texts_shown.emplace_back(title, text); }
   void focusControl(VeskoControlId id) override { focus = id; }
   void watchFolders(const std::vector<std::string>& folders, const std::vector<std::string>& files) override {
     watched_folders = folders;
@@ -78,7 +87,10 @@ class HeadlessVeskoHost final : public VeskoHost {
   bool shown = false;
   bool closed = false;
   std::string clipboard;
+  std::string export_answer;                     ///< the path the save dialog gives ("" = cancel)
+  std::vector<std::string> export_suggestions;   ///< the name each save dialog suggested
   std::vector<std::string> messages;
+  std::vector<std::pair<std::string, std::string>> texts_shown;  ///< title and text of each showText()
   std::optional<VeskoControlId> focus;
   std::vector<std::string> folder_dialogs_opened_at;
   std::vector<std::string> watched_folders;  ///< the test reports their changes (catalogues_changed())

@@ -27,8 +27,16 @@ VeskoQtTable::VeskoQtTable(QTableView& view, std::span<const VeskoColumn> column
   view_.horizontalHeader()->setHighlightSections(false);
   view_.horizontalHeader()->setStretchLastSection(true);
   const double scale = view_.logicalDpiX() / 1440.0;
-  for (std::size_t i = 0; i < columns.size(); ++i)
+  for (std::size_t i = 0; i < columns.size(); ++i) {
     view_.setColumnWidth(static_cast<int>(i), static_cast<int>(columns[i].width * scale));
+    // The column with the distinctive text (a folder, a root) takes the spare width.
+    if (columns[i].takes_spare_width) {
+      view_.horizontalHeader()->setSectionResizeMode(static_cast<int>(i), QHeaderView::Stretch);
+      view_.horizontalHeader()->setStretchLastSection(false);
+    }
+  }
+  // A long folder keeps its start and its end, where folders differ.
+  view_.setTextElideMode(Qt::ElideMiddle);
 }
 
 void VeskoQtTable::rowsChanged() {
@@ -62,6 +70,8 @@ void VeskoQtTable::selectRows(const std::vector<std::size_t>& rows) {
     selection.select(index, index);
   }
   view_.selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+  if (!selection.isEmpty())
+    view_.selectionModel()->setCurrentIndex(selection.indexes().front(), QItemSelectionModel::NoUpdate);
   quiet_ = false;
 }
 

@@ -3,9 +3,17 @@
 #include <QAction>
 #include <QClipboard>
 #include <QCursor>
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QDir>
+#include <QFontDatabase>
+#include <QFontMetrics>
+#include <QPlainTextEdit>
+#include <QVBoxLayout>
+#include <algorithm>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QIcon>
 #include <QItemSelectionModel>
@@ -80,6 +88,19 @@ std::string VeskoQtHost::BrowseFolder(std::string_view start) {
 
 void VeskoQtHost::setClipboardText(std::string_view text) { QGuiApplication::clipboard()->setText(to_qt(text)); }
 
+std::string VeskoQtHost::SaveExportFile(std::string_view suggested) {
+  const QString csv = QStringLiteral("CSV, comma-separated (*.csv)");
+  const QString tsv = QStringLiteral("Tab-separated (*.tsv)");
+  QString chosen_type = csv;
+  QString chosen = QFileDialog::getSaveFileName(&window_, QStringLiteral("Export the results"),
+                                                QDir::home().filePath(to_qt(suggested)), csv + QStringLiteral(";;") + tsv,
+                                                &chosen_type);
+  if (chosen.isEmpty()) return "";
+  // A name typed without an extension gets the chosen type's.
+  if (QFileInfo(chosen).suffix().isEmpty()) chosen += chosen_type == tsv ? QStringLiteral(".tsv") : QStringLiteral(".csv");
+  return from_bytes(QFile::encodeName(chosen));
+}
+
 std::optional<ResultMenuItem> VeskoQtHost::popupResultMenu() {
   QMenu menu(&window_);
   menu.setObjectName(QStringLiteral("resultMenu"));
@@ -98,6 +119,30 @@ void VeskoQtHost::messageBox(std::string_view text) {
   box.setTextFormat(Qt::PlainText);
   box.button(QMessageBox::Ok)->setIcon(QIcon());
   box.exec();
+}
+
+void VeskoQtHost::showText(std::string_view title, std::string_view text) {
+  QDialog dialog(&window_);
+  dialog.setObjectName(QStringLiteral("textWindow"));
+  dialog.setWindowTitle(to_qt(title));
+  auto* view = new QPlainTextEdit(to_qt(text), &dialog);
+  view->setReadOnly(true);
+  view->setLineWrapMode(QPlainTextEdit::NoWrap);
+  // The text lines its examples up in columns with spaces.
+  view->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, &dialog);
+  QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+  auto* layout = new QVBoxLayout(&dialog);
+  layout->addWidget(view);
+  layout->addWidget(buttons);
+  // Wide enough for its longest line, as tall as its lines where the screen allows.
+  const QFontMetrics metrics(view->font());
+  int widest = 0;
+  const QStringList lines = view->toPlainText().split(QLatin1Char('\n'));
+  for (const QString& line : lines) widest = std::max(widest, metrics.horizontalAdvance(line));
+  dialog.resize(widest + 60, static_cast<int>(lines.size() + 4) * metrics.lineSpacing() + 60);
+  buttons->button(QDialogButtonBox::Ok)->setFocus();
+  dialog.exec();
 }
 
 void VeskoQtHost::focusControl(VeskoControlId id) {

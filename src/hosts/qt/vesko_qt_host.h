@@ -29,8 +29,10 @@ class VeskoQtHost final : public VeskoHost {
   void closeWindow() override;
   std::string BrowseFolder(std::string_view start) override;
   void setClipboardText(std::string_view text) override;
+  std::string SaveExportFile(std::string_view suggested) override;
   std::optional<ResultMenuItem> popupResultMenu() override;
   void messageBox(std::string_view text) override;
+  void showText(std::string_view title, std::string_view text) override;
   void focusControl(VeskoControlId id) override;
   void watchFolders(const std::vector<std::string>& folders, const std::vector<std::string>& files) override;
 

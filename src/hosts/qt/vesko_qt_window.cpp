@@ -1,12 +1,15 @@
 #include "hosts/qt/vesko_qt_window.h"
 
 #include <QApplication>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QShortcut>
+#include <QSplitter>
 #include <QTableView>
 #include <utility>
 
@@ -44,19 +47,31 @@ VeskoQtWindow::VeskoQtWindow(app::VeskoWindowOptions options, std::vector<std::s
                              std::string default_folder, jobs::VeskoServices services)
     : host_(*this) {
   setWindowTitle(to_qt(kVeskoTitle));
+  const int dpi = logicalDpiX() > 0 ? logicalDpiX() : 96;
+  // The two tables share the space below the folder, the splitter between them.
+  splitter_ = new QSplitter(Qt::Vertical, this);
+  splitter_->setObjectName(QStringLiteral("splitter"));
+  splitter_->setChildrenCollapsible(false);
+  splitter_->setHandleWidth(twips_to_pixels(kVeskoSplitterTwips, dpi));
   for (const VeskoControlSpec& shape : vesko_controls()) {
-    QWidget* widget = make_widget(shape, *this);
+    QWidget* widget = make_widget(shape, shape.kind == ControlKind::Table ? static_cast<QWidget&>(*splitter_) : *this);
     widget->setObjectName(to_qt(shape.name));
+    if (shape.kind == ControlKind::Table) splitter_->addWidget(widget);
     widgets_.push_back(widget);
   }
   auto& query = static_cast<QLineEdit&>(control(VeskoControlId::txtQuery));
-  query.setToolTip(to_qt(app::kQueryHelp));
+  query.setToolTip(to_qt(app::kQueryTooltip));
   query.setPlaceholderText(QStringLiteral("Search the catalogues"));
   auto& results = static_cast<QTableView&>(control(VeskoControlId::lstResults));
-  results.setSelectionMode(QAbstractItemView::SingleSelection);
+  results.setSelectionMode(QAbstractItemView::ExtendedSelection);
   results.setContextMenuPolicy(Qt::CustomContextMenu);
   auto& catalogues = static_cast<QTableView&>(control(VeskoControlId::lstCatalogues));
   catalogues.setSelectionMode(QAbstractItemView::ExtendedSelection);
+  catalogues.setMinimumHeight(twips_to_pixels(kVeskoMinCataloguesTwips, dpi));
+  results.setMinimumHeight(twips_to_pixels(kVeskoMinResultsTwips, dpi));
+  // A taller window gives its height to the results; the catalogues keep theirs.
+  splitter_->setStretchFactor(0, 0);
+  splitter_->setStretchFactor(1, 1);
 
   query_ = std::make_unique<QtTextBox>(query);
   folder_ = std::make_unique<QtLabel>(static_cast<QLabel&>(control(VeskoControlId::lblFolder)),
@@ -69,10 +84,12 @@ VeskoQtWindow::VeskoQtWindow(app::VeskoWindowOptions options, std::vector<std::s
   vesko_ = std::make_unique<app::VeskoWindow>(*form_, std::move(options), std::move(places),
                                               std::move(default_folder), std::move(services));
 
-  const int dpi = logicalDpiX() > 0 ? logicalDpiX() : 96;
   setMinimumSize(twips_to_pixels(kVeskoMinWidthTwips, dpi), twips_to_pixels(kVeskoMinHeightTwips, dpi));
   resize(twips_to_pixels(kVeskoClientWidthTwips, dpi), twips_to_pixels(kVeskoClientHeightTwips, dpi));
   lay_out();
+  const auto drawn = vesko_pixel_layout(dpi, width(), height());
+  splitter_->setSizes({drawn[static_cast<std::size_t>(VeskoControlId::lstCatalogues)].height,
+                       drawn[static_cast<std::size_t>(VeskoControlId::lstResults)].height});
   connect_events();
 }
 
@@ -85,10 +102,63 @@ QWidget& VeskoQtWindow::control(VeskoControlId id) const { return *widgets_.at(s
 
 void VeskoQtWindow::lay_out() {
   const int dpi = logicalDpiX() > 0 ? logicalDpiX() : 96;
+  const auto at = vesko_pixel_layout(dpi, width(), height());
   for (const VeskoControlSpec& shape : vesko_controls()) {
-    const PixelRect at = control_pixel_rect(shape, dpi, dpi, 1.0, width(), height());
-    control(shape.id).setGeometry(at.left, at.top, at.width, at.height);
+    if (shape.kind == ControlKind::Table) continue;  // the splitter places them
+    const PixelRect& place = at[static_cast<std::size_t>(shape.id)];
+    control(shape.id).setGeometry(place.left, place.top, place.width, place.height);
   }
+  const PixelRect& top = at[static_cast<std::size_t>(VeskoControlId::lstCatalogues)];
+  const PixelRect& bottom = at[static_cast<std::size_t>(VeskoControlId::lstResults)];
+  splitter_->setGeometry(top.left, top.top, top.width, bottom.top + bottom.height - top.top);
+}
+
+VeskoWindowMemory VeskoQtWindow::memory() const {
+  VeskoWindowMemory memory;
+  memory.dpi = logicalDpiX() > 0 ? logicalDpiX() : 96;
+  const QRect place = isMaximized() ? normalGeometry() : geometry();
+  if (place.isValid()) memory.rect = PixelRect{place.x(), place.y(), place.width(), place.height()};
+  memory.maximized = isMaximized();
+  memory.split = splitter_->sizes().value(0);
+  for (const auto& [id, widths] : {std::pair{VeskoControlId::lstResults, &memory.result_widths},
+                                   std::pair{VeskoControlId::lstCatalogues, &memory.catalogue_widths}}) {
+    const auto& table = static_cast<const QTableView&>(control(id));
+    for (int i = 0; i < table.model()->columnCount(); ++i) widths->push_back(table.columnWidth(i));
+  }
+  if (const auto sort = vesko_->session().results_sort()) {
+    memory.sort_column = sort->first;
+    memory.sort_descending = sort->second;
+  }
+  return memory;
+}
+
+void VeskoQtWindow::restore(const VeskoWindowMemory& remembered) {
+  const VeskoWindowMemory memory = at_dpi(remembered, logicalDpiX() > 0 ? logicalDpiX() : 96);
+  if (memory.rect) {
+    const PixelRect& rect = *memory.rect;
+    const QScreen* on = QGuiApplication::screenAt(QPoint(rect.left + rect.width / 2, rect.top + rect.height / 2));
+    if (on == nullptr) on = QGuiApplication::primaryScreen();
+    if (on != nullptr) {
+      const QRect area = on->availableGeometry();
+      const PixelRect placed = clamp_to_area(rect, PixelRect{area.x(), area.y(), area.width(), area.height()},
+                                              minimumWidth(), minimumHeight());
+      setGeometry(placed.left, placed.top, placed.width, placed.height);
+    }
+  }
+  if (memory.maximized) setWindowState(windowState() | Qt::WindowMaximized);
+  for (const auto& [id, widths] : {std::pair{VeskoControlId::lstResults, &memory.result_widths},
+                                   std::pair{VeskoControlId::lstCatalogues, &memory.catalogue_widths}}) {
+    auto& table = static_cast<QTableView&>(control(id));
+    // The column that takes the spare width sizes itself.
+    for (int i = 0; i < std::min<int>(table.model()->columnCount(), static_cast<int>(widths->size())); ++i)
+      if (table.horizontalHeader()->sectionResizeMode(i) != QHeaderView::Stretch && (*widths)[static_cast<std::size_t>(i)] > 0)
+        table.setColumnWidth(i, (*widths)[static_cast<std::size_t>(i)]);
+  }
+  if (memory.split) {
+    const int both = splitter_->sizes().value(0) + splitter_->sizes().value(1);
+    splitter_->setSizes({*memory.split, std::max(0, both - *memory.split)});
+  }
+  if (memory.sort_column) vesko_->session().restore_sort(*memory.sort_column, memory.sort_descending);
 }
 
 void VeskoQtWindow::resizeEvent(QResizeEvent* event) {
@@ -110,6 +180,8 @@ void VeskoQtWindow::connect_events() {
   });
   connect(results.horizontalHeader(), &QHeaderView::sectionClicked, this,
           [&vesko](int column) { app::on_header_click(vesko, lstResults, column); });
+  connect(catalogues.horizontalHeader(), &QHeaderView::sectionClicked, this,
+          [&vesko](int column) { app::on_header_click(vesko, lstCatalogues, column); });
   connect(&results, &QTableView::doubleClicked, this, [&vesko] { app::on_double_click(vesko, lstResults); });
   connect(&results, &QTableView::customContextMenuRequested, this, [this, &results, &vesko](const QPoint& at) {
     const QModelIndex index = results.indexAt(at);
@@ -129,6 +201,7 @@ void VeskoQtWindow::connect_events() {
       {QKeySequence(Qt::Key_F5), app::VeskoKey::Reload},
       {QKeySequence(Qt::CTRL | Qt::Key_R), app::VeskoKey::Reload},
       {QKeySequence(Qt::Key_Escape), app::VeskoKey::Escape},
+      {QKeySequence(Qt::Key_F1), app::VeskoKey::Help},
   };
   for (const auto& [keys, key] : shortcuts) {
     auto* shortcut = new QShortcut(keys, this);
@@ -154,6 +227,7 @@ bool VeskoQtWindow::eventFilter(QObject* watched, QEvent* event) {
   const VeskoControlId focus =
       watched == &control(VeskoControlId::txtQuery) ? VeskoControlId::txtQuery : VeskoControlId::lstResults;
   std::optional<app::VeskoKey> vesko_key;
+  if (key->matches(QKeySequence::Copy)) vesko_key = app::VeskoKey::Copy;
   switch (key->key()) {
     case Qt::Key_Down:
       if (focus == VeskoControlId::txtQuery) vesko_key = app::VeskoKey::Down;

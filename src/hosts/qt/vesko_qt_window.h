@@ -12,10 +12,12 @@
 #include "hosts/qt/qt_controls.h"
 #include "hosts/qt/vesko_qt_controls.h"
 #include "hosts/qt/vesko_qt_host.h"
+#include "ui/window_memory.h"
 
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class QSplitter;
 class QTableView;
 
 namespace korvint::hosts::qt {
@@ -31,6 +33,11 @@ class VeskoQtWindow final : public QWidget {
   ~VeskoQtWindow() override;
 
   [[nodiscard]] QWidget& control(VeskoControlId id) const;
+  /// The window as it stands (place, splitter, columns, sort), for the next start.
+  [[nodiscard]] VeskoWindowMemory memory() const;
+  /// Puts the window back as `memory` says, never off the screens there are
+  /// now; before it is shown.
+  void restore(const VeskoWindowMemory& memory);
   [[nodiscard]] app::VeskoWindow& vesko() { return *vesko_; }
   [[nodiscard]] VeskoQtHost& host() { return host_; }
 
@@ -44,6 +51,7 @@ class VeskoQtWindow final : public QWidget {
   [[nodiscard]] std::optional<VeskoControlId> focused_control() const;
 
   std::vector<QWidget*> widgets_;  // by VeskoControlId; owned by the window
+  QSplitter* splitter_ = nullptr;  // holds the two tables
   std::unique_ptr<QtTextBox> query_;
   std::unique_ptr<QtLabel> folder_, status_;
   std::unique_ptr<VeskoQtTable> catalogues_, results_;

@@ -1,6 +1,7 @@
 #include "hosts/qt/vesko_window_module.h"
 
 #include <QApplication>
+#include <QSettings>
 #include <QTimer>
 #include <optional>
 #include <string>
@@ -10,6 +11,7 @@
 #include "hosts/qt/qt_platforms.h"
 #include "hosts/qt/vesko_qt_window.h"
 #include "shell/vesko_settings.h"
+#include "ui/window_memory.h"
 
 int vesko_window_main(const char* program, const char* const* folders, int folder_count, const char* encoding,
                       int (*stop_requested)()) {
@@ -21,9 +23,14 @@ int vesko_window_main(const char* program, const char* const* folders, int folde
   QApplication::setApplicationName(QStringLiteral("vesko"));
 
   hosts::qt::VeskoQtWindow window(std::move(options), shell::vesko_ini_places(), shell::default_output_folder());
+  // The window as it was left, kept beside Vesko.ini: ~/.config/korvint/vesko-window.ini.
+  QSettings settings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("korvint"), QStringLiteral("vesko-window"));
+  window.restore(ui::read_window_memory(settings.value(QStringLiteral("window")).toString().toStdString()));
   QTimer signal_watch;
   hosts::qt::watch_stop_requests(signal_watch, [stop_requested] { return stop_requested() != 0; },
                               [&window] { window.close(); });
   app::on_load(window.vesko());
-  return QApplication::exec();
+  const int status = QApplication::exec();
+  settings.setValue(QStringLiteral("window"), QString::fromStdString(ui::window_memory_text(window.memory())));
+  return status;
 }

@@ -134,6 +134,47 @@ ControlWindows create_controls(HWND parent, ScreenDpi dpi, std::vector<FontHandl
   return windows;
 }
 
+void place_controls(HWND parent, const ControlWindows& controls, HWND tooltips, ScreenDpi dpi,
+                    std::vector<FontHandle>& fonts) {
+  std::vector<FontHandle> made;
+  // The controls without a font of their own have the GUI font, scaled
+  // from the screen's resolution to this one.
+  LOGFONTW gui{};
+  GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof gui, &gui);
+  gui.lfHeight = MulDiv(gui.lfHeight, dpi.y, screen_dpi().y);
+  made.push_back(FontHandle(CreateFontIndirectW(&gui)));
+  const HFONT default_font = made.back().get();
+  for (const ControlSpec& shape : form_controls()) {
+    HWND control = controls[slot(shape.id)];
+    if (control == nullptr) continue;
+    HFONT font = default_font;
+    if (shape.font) {
+      made.push_back(make_font(*shape.font, dpi));
+      if (made.back().get() != nullptr) font = made.back().get();
+    }
+    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    const PixelRect at = control_pixel_rect(shape, dpi);
+    if (shape.kind == ControlKind::DriveListBox) {
+      SetWindowPos(control, nullptr, at.left, at.top, at.width, at.height + kDropDownPixels,
+                   SWP_NOZORDER | SWP_NOACTIVATE);
+      fit_drive_box_height(control, at.height);
+    } else {
+      SetWindowPos(control, nullptr, at.left, at.top, at.width, at.height, SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    if (shape.tooltip_shows_caption && tooltips != nullptr) {
+      // The labels' tools are areas of the window: they move with them.
+      TTTOOLINFOW tool{};
+      tool.cbSize = TTTOOLINFOW_V2_SIZE;
+      tool.hwnd = parent;
+      tool.uId = slot(shape.id);
+      tool.rect = RECT{at.left, at.top, at.left + at.width, at.top + at.height};
+      SendMessageW(tooltips, TTM_NEWTOOLRECTW, 0, reinterpret_cast<LPARAM>(&tool));
+    }
+  }
+  fonts = std::move(made);  // the old fonts go once no control uses them
+  InvalidateRect(parent, nullptr, TRUE);
+}
+
 void fill_drive_box(HWND drive_box, const std::vector<std::string>& entries) {
   SendMessageW(drive_box, CB_RESETCONTENT, 0, 0);
   wchar_t current[MAX_PATH + 1] = {};

@@ -41,6 +41,13 @@ const wchar_t* window_class_of(ControlKind kind);
 /// own get it (kept alive in `fonts`), the others the default GUI font.
 ControlWindows create_controls(HWND parent, ScreenDpi dpi, std::vector<FontHandle>& fonts);
 
+/// Puts every control of `controls` where the table says at `dpi`, with its
+/// font made anew at `dpi` (kept alive in `fonts`, which it replaces), and
+/// moves the labels' tooltip areas of `tooltips` with them: the window moved
+/// to a monitor of another resolution.
+void place_controls(HWND parent, const ControlWindows& controls, HWND tooltips, ScreenDpi dpi,
+                    std::vector<FontHandle>& fonts);
+
 /// Fills the drive box with `entries` and chooses the entry of the current drive (else the first).
 void fill_drive_box(HWND drive_box, const std::vector<std::string>& entries);
 

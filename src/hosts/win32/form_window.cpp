@@ -48,6 +48,26 @@ FormWindow::FormWindow(int show_command) : TopLevelWindow(show_command) {
   for (const ControlSpec& shape : form_controls()) {
     if (is_edit(shape.id) || shape.id == ControlId::List1) subclass(shape.id);
   }
+  // The window opened on a monitor of another resolution than the primary one.
+  if (const int dpi = window_dpi(hwnd()); dpi != dpi_.x) apply_dpi(dpi, nullptr);
+}
+
+void FormWindow::apply_dpi(int dpi, const RECT* suggested) {
+  dpi_ = ScreenDpi{dpi, dpi};
+  place_controls(hwnd(), controls_, tooltips_, dpi_, fonts_);
+  // The client area is the table's at the new resolution, where Windows suggests.
+  const SIZE client = client_pixel_size(dpi_);
+  const SIZE frame = frame_size(kFormWindowStyle, client.cx, client.cy);
+  UINT flags = SWP_NOZORDER | SWP_NOACTIVATE;
+  int left = 0;
+  int top = 0;
+  if (suggested != nullptr) {
+    left = suggested->left;
+    top = suggested->top;
+  } else {
+    flags |= SWP_NOMOVE;
+  }
+  SetWindowPos(hwnd(), nullptr, left, top, frame.cx, frame.cy, flags);
 }
 
 FormWindow::~FormWindow() {
@@ -150,6 +170,11 @@ LRESULT FormWindow::on_message(UINT message, WPARAM wparam, LPARAM lparam) {
     case WM_SETFOCUS:
       restore_focus();
       return 0;
+    case WM_DPICHANGED: {
+      const DpiChange change = dpi_change(wparam, lparam);
+      apply_dpi(change.dpi, &change.suggested);
+      return 0;
+    }
     case WM_NOTIFY:
       if (const auto* header = reinterpret_cast<const NMHDR*>(lparam);
           header->hwndFrom == tooltips_ && header->code == TTN_GETDISPINFOW) {

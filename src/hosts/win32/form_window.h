@@ -80,6 +80,10 @@ class FormWindow final : public TopLevelWindow {
   void on_command(int id, int code, HWND from);
   void on_mouse_up(std::int16_t button, LPARAM lparam);
   void subclass(ControlId id);
+  // Lays the window out anew at `dpi` (moved to a monitor of another
+  // resolution): controls, fonts, and the window's size, at `suggested`'s
+  // top left when given.
+  void apply_dpi(int dpi, const RECT* suggested);
   [[nodiscard]] bool is_control(HWND window) const;
 
   ControlWindows controls_{};

@@ -45,6 +45,9 @@ class TopLevelWindow {
   /// created; creation_error() then says why.
   bool create(const wchar_t* class_name, std::string_view title, DWORD style, int client_width, int client_height);
 
+  /// The window first appears as `show_command` (SW_...) instead, unless it was shown already.
+  void first_show_as(int show_command) { show_command_ = show_command; }
+
   /// A message for the window, from WM_NCCREATE until before WM_NCDESTROY.
   virtual LRESULT on_message(UINT message, WPARAM wparam, LPARAM lparam) = 0;
 

@@ -24,8 +24,7 @@ DWORD style_of(const VeskoControlSpec& shape) {
     case ControlKind::Label: return style | SS_NOPREFIX | SS_CENTERIMAGE | SS_ENDELLIPSIS | SS_NOTIFY;
     case ControlKind::CommandButton: return style | WS_TABSTOP | BS_PUSHBUTTON;
     case ControlKind::Table:
-      return style | WS_TABSTOP | LVS_REPORT | LVS_OWNERDATA | LVS_SHOWSELALWAYS |
-             (shape.id == VeskoControlId::lstResults ? LVS_SINGLESEL : 0);
+      return style | WS_TABSTOP | LVS_REPORT | LVS_OWNERDATA | LVS_SHOWSELALWAYS;
     default: return style;
   }
 }
@@ -50,14 +49,6 @@ void add_columns(HWND table, std::span<const VeskoColumn> columns, int dpi) {
 }  // namespace
 
 int vesko_child_window_id(VeskoControlId id) { return kFirstControlId + static_cast<int>(id); }
-
-HFONT message_font() {
-  NONCLIENTMETRICSW metrics{};
-  metrics.cbSize = sizeof metrics;
-  if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0) == FALSE)
-    return static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
-  return CreateFontIndirectW(&metrics.lfMessageFont);
-}
 
 std::vector<HWND> create_vesko_controls(HWND parent, HFONT font, int dpi) {
   const HINSTANCE instance = GetModuleHandleW(nullptr);

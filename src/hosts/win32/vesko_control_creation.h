@@ -16,9 +16,6 @@ using namespace korvint::ui;
 /// The child-window id control `id` is created with.
 int vesko_child_window_id(VeskoControlId id);
 
-/// The font dialogs and messages use on this system (the caller deletes it).
-HFONT message_font();
-
 /// Creates every control of the table on `parent`, in tab order, with `font`
 /// and, for the tables, their columns at `dpi`; by VeskoControlId. They are
 /// placed when the window is laid out.

@@ -5,6 +5,7 @@
 
 #include "app/query_help.h"
 #include "app/vesko_form_events.h"
+#include "app/vesko_window_start.h"
 #include "hosts/win32/folder_dialog.h"
 #include "hosts/win32/vesko_control_creation.h"
 #include "hosts/win32/vesko_keyboard.h"
@@ -24,23 +25,43 @@ constexpr DWORD kWindowStyle = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
 
 VeskoFormWindow::VeskoFormWindow(int show_command) : TopLevelWindow(show_command) {
   // Pixels stay pixels on high-resolution screens; the layout scales itself by the DPI.
+  // Without the manifest's per-monitor awareness (a program that embeds
+  // none), at least the primary screen's resolution.
   SetProcessDPIAware();
   INITCOMMONCONTROLSEX common{sizeof common, ICC_WIN95_CLASSES | ICC_LISTVIEW_CLASSES};
   InitCommonControlsEx(&common);
   ensure_com();  // the folder dialog and the file manager's shell calls
   dpi_ = screen_dpi().x;
-  font_ = FontHandle(message_font());
+  font_ = FontHandle(message_font(dpi_));
   if (create(kVeskoWindowClass, kVeskoTitle, kWindowStyle, twips_to_pixels(kVeskoClientWidthTwips, dpi_),
              twips_to_pixels(kVeskoClientHeightTwips, dpi_))) {
     controls_ = create_vesko_controls(hwnd(), font_.get(), dpi_);
     tooltips_ = create_vesko_tooltips(hwnd(), controls_, dpi_);
-    query_help_ = platform::win32::to_wide(app::kQueryHelp);
+    query_tip_ = platform::win32::to_wide(app::kQueryTooltip);
   }
+  // A tooltip open over a label shows its new caption at once.
+  const auto retip = [this] {
+    if (tooltips_ != nullptr) SendMessageW(tooltips_, TTM_UPDATE, 0, 0);
+  };
   query_ = std::make_unique<Win32TextBox>(control(VeskoControlId::txtQuery));
-  folder_ = std::make_unique<Win32Label>(control(VeskoControlId::lblFolder));
-  status_ = std::make_unique<Win32Label>(control(VeskoControlId::lblStatus));
+  folder_ = std::make_unique<Win32Label>(control(VeskoControlId::lblFolder), retip);
+  status_ = std::make_unique<Win32Label>(control(VeskoControlId::lblStatus), retip);
   catalogues_ = std::make_unique<VeskoListView>(control(VeskoControlId::lstCatalogues));
   results_ = std::make_unique<VeskoListView>(control(VeskoControlId::lstResults));
+  for (VeskoListView* list : {catalogues_.get(), results_.get()}) {
+    const auto columns = list == results_.get() ? result_columns() : catalogue_columns();
+    for (std::size_t i = 0; i < columns.size(); ++i)
+      if (columns[i].takes_spare_width) list->elided_column = static_cast<int>(i);
+    list->dpi = dpi_;
+  }
+  // The window opened on a monitor of another resolution than the primary one.
+  if (hwnd() != nullptr && window_dpi(hwnd()) != dpi_) {
+    const int dpi = window_dpi(hwnd());
+    apply_dpi(dpi);
+    const SIZE size = frame_size(kWindowStyle, twips_to_pixels(kVeskoClientWidthTwips, dpi),
+                                 twips_to_pixels(kVeskoClientHeightTwips, dpi));
+    SetWindowPos(hwnd(), nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
   lay_out();
 }
 
@@ -57,12 +78,130 @@ void VeskoFormWindow::lay_out() {
   if (hwnd() == nullptr || controls_.empty()) return;
   RECT client{};
   GetClientRect(hwnd(), &client);
+  // A minimized window has no client area: the layout stays as it was.
+  if (client.right <= 0 || client.bottom <= 0) return;
+  placed_ = vesko_pixel_layout(dpi_, client.right, client.bottom, split_);
   for (const VeskoControlSpec& shape : vesko_controls()) {
-    const PixelRect at = control_pixel_rect(shape, dpi_, dpi_, 1.0, client.right, client.bottom);
+    const PixelRect& at = placed_[static_cast<std::size_t>(shape.id)];
     MoveWindow(control(shape.id), at.left, at.top, at.width, at.height, TRUE);
   }
+  fit_columns();
   // Controls that moved leave parts of the window that no control repaints.
   RedrawWindow(hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+}
+
+void VeskoFormWindow::fit_columns() {
+  for (const VeskoListView* list : {catalogues_.get(), results_.get()}) {
+    if (list == nullptr || list->elided_column < 0) continue;
+    HWND view = list->hwnd();
+    RECT inside{};
+    GetClientRect(view, &inside);
+    int room = inside.right;
+    // Room for a vertical scroll bar before it comes, so that none across follows it.
+    if ((GetWindowLongPtrW(view, GWL_STYLE) & WS_VSCROLL) == 0) room -= GetSystemMetrics(SM_CXVSCROLL);
+    const auto columns = list == results_.get() ? result_columns() : catalogue_columns();
+    for (std::size_t i = 0; i < columns.size(); ++i)
+      if (static_cast<int>(i) != list->elided_column) room -= ListView_GetColumnWidth(view, static_cast<int>(i));
+    const int own = twips_to_pixels(columns[static_cast<std::size_t>(list->elided_column)].width, dpi_);
+    ListView_SetColumnWidth(view, list->elided_column, std::max(own, room));
+  }
+}
+
+void VeskoFormWindow::apply_dpi(int dpi) {
+  if (dpi <= 0 || dpi == dpi_ || controls_.empty()) return;
+  for (VeskoListView* list : {catalogues_.get(), results_.get()}) {
+    HWND header = ListView_GetHeader(list->hwnd());
+    for (int i = 0, count = Header_GetItemCount(header); i < count; ++i)
+      ListView_SetColumnWidth(list->hwnd(), i, rescale(ListView_GetColumnWidth(list->hwnd(), i), dpi_, dpi));
+    list->dpi = dpi;
+  }
+  if (split_) split_ = rescale(*split_, dpi_, dpi);
+  dpi_ = dpi;
+  FontHandle font(message_font(dpi));
+  for (HWND child : controls_) SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), TRUE);
+  font_ = std::move(font);
+  if (tooltips_ != nullptr) SendMessageW(tooltips_, TTM_SETMAXTIPWIDTH, 0, twips_to_pixels(9000, dpi));
+}
+
+VeskoWindowMemory VeskoFormWindow::memory() const {
+  VeskoWindowMemory memory;
+  memory.dpi = dpi_;
+  WINDOWPLACEMENT placement{};
+  placement.length = sizeof placement;
+  if (hwnd() != nullptr && GetWindowPlacement(hwnd(), &placement) != FALSE) {
+    const RECT& at = placement.rcNormalPosition;
+    memory.rect = PixelRect{at.left, at.top, at.right - at.left, at.bottom - at.top};
+    memory.maximized = placement.showCmd == SW_SHOWMAXIMIZED || IsZoomed(hwnd()) != FALSE;
+  }
+  if (!placed_.empty()) memory.split = placed_[static_cast<std::size_t>(VeskoControlId::lstCatalogues)].height;
+  for (const auto& [list, widths] : {std::pair{results_.get(), &memory.result_widths},
+                                     std::pair{catalogues_.get(), &memory.catalogue_widths}}) {
+    HWND header = ListView_GetHeader(list->hwnd());
+    for (int i = 0, count = Header_GetItemCount(header); i < count; ++i)
+      widths->push_back(ListView_GetColumnWidth(list->hwnd(), i));
+  }
+  if (vesko_ != nullptr) {
+    if (const auto sort = vesko_->session().results_sort()) {
+      memory.sort_column = sort->first;
+      memory.sort_descending = sort->second;
+    }
+  }
+  return memory;
+}
+
+void VeskoFormWindow::restore(const VeskoWindowMemory& remembered) {
+  if (hwnd() == nullptr || controls_.empty()) return;
+  const VeskoWindowMemory memory = at_dpi(remembered, dpi_);
+  for (const auto& [list, widths] : {std::pair{results_.get(), &memory.result_widths},
+                                     std::pair{catalogues_.get(), &memory.catalogue_widths}}) {
+    for (std::size_t i = 0; i < widths->size(); ++i)
+      if (static_cast<int>(i) != list->elided_column && (*widths)[i] > 0)
+        ListView_SetColumnWidth(list->hwnd(), static_cast<int>(i), (*widths)[i]);
+  }
+  split_ = memory.split;
+  if (memory.rect) {
+    // The work area of the monitor nearest to where the window was.
+    const RECT wanted{memory.rect->left, memory.rect->top, memory.rect->left + memory.rect->width,
+                      memory.rect->top + memory.rect->height};
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    if (GetMonitorInfoW(MonitorFromRect(&wanted, MONITOR_DEFAULTTONEAREST), &monitor) != FALSE) {
+      const RECT& work = monitor.rcWork;
+      const SIZE least = frame_size(kWindowStyle, twips_to_pixels(kVeskoMinWidthTwips, dpi_),
+                                    twips_to_pixels(kVeskoMinHeightTwips, dpi_));
+      const PixelRect placed = clamp_to_area(
+          *memory.rect, PixelRect{work.left, work.top, work.right - work.left, work.bottom - work.top}, least.cx,
+          least.cy);
+      SetWindowPos(hwnd(), nullptr, placed.left, placed.top, placed.width, placed.height,
+                   SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+  }
+  if (memory.maximized) first_show_as(SW_SHOWMAXIMIZED);
+  if (memory.sort_column && vesko_ != nullptr)
+    vesko_->session().restore_sort(*memory.sort_column, memory.sort_descending);
+  lay_out();
+}
+
+bool VeskoFormWindow::on_splitter(POINT at) const {
+  if (placed_.empty()) return false;
+  const PixelRect& above = placed_[static_cast<std::size_t>(VeskoControlId::lstCatalogues)];
+  const PixelRect& below = placed_[static_cast<std::size_t>(VeskoControlId::lstResults)];
+  return at.x >= above.left && at.x < above.left + above.width && at.y >= above.top + above.height &&
+         at.y < below.top;
+}
+
+LRESULT VeskoFormWindow::draw_catalogue(NMLVCUSTOMDRAW& draw) const {
+  if (draw.nmcd.dwDrawStage == CDDS_PREPAINT) return CDRF_NOTIFYITEMDRAW;
+  HWND list = catalogues_->hwnd();
+  if (draw.nmcd.dwDrawStage != CDDS_ITEMPREPAINT || GetFocus() == list) return CDRF_DODEFAULT;
+  const auto item = static_cast<int>(draw.nmcd.dwItemSpec);
+  if ((ListView_GetItemState(list, item, LVIS_SELECTED) & LVIS_SELECTED) == 0) return CDRF_DODEFAULT;
+  // The selection restricts the search: it keeps its colour when the list
+  // loses the focus, rather than the pale grey that looks like none.
+  draw.nmcd.uItemState &= ~CDIS_SELECTED;
+  draw.clrText = GetSysColor(COLOR_HIGHLIGHTTEXT);
+  draw.clrTextBk = GetSysColor(COLOR_HIGHLIGHT);
+  return CDRF_NEWFONT;
 }
 
 std::optional<VeskoControlId> VeskoFormWindow::control_of(HWND window) const {
@@ -86,6 +225,48 @@ LRESULT VeskoFormWindow::on_message(UINT message, WPARAM wparam, LPARAM lparam) 
       if (vesko_ != nullptr) app::on_selection_change(*vesko_, VeskoControlId::lstCatalogues);
       return 0;
     case WM_SIZE: lay_out(); return 0;
+    case WM_DPICHANGED: {
+      // Moved to a monitor of another resolution, or its scale changed.
+      const DpiChange change = dpi_change(wparam, lparam);
+      apply_dpi(change.dpi);
+      const RECT& at = change.suggested;
+      SetWindowPos(hwnd(), nullptr, at.left, at.top, at.right - at.left, at.bottom - at.top,
+                   SWP_NOZORDER | SWP_NOACTIVATE);
+      lay_out();
+      return 0;
+    }
+    case WM_SETCURSOR: {
+      POINT at{};
+      GetCursorPos(&at);
+      ScreenToClient(hwnd(), &at);
+      if (reinterpret_cast<HWND>(wparam) == hwnd() && LOWORD(lparam) == HTCLIENT && on_splitter(at)) {
+        SetCursor(LoadCursorW(nullptr, IDC_SIZENS));
+        return TRUE;
+      }
+      break;
+    }
+    case WM_LBUTTONDOWN: {
+      const POINT at{GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam)};
+      if (!on_splitter(at)) break;
+      drag_ = at.y - placed_[static_cast<std::size_t>(VeskoControlId::lstCatalogues)].top -
+              placed_[static_cast<std::size_t>(VeskoControlId::lstCatalogues)].height;
+      SetCapture(hwnd());
+      return 0;
+    }
+    case WM_MOUSEMOVE:
+      if (drag_ && GetCapture() == hwnd()) {
+        RECT client{};
+        GetClientRect(hwnd(), &client);
+        const int top = placed_[static_cast<std::size_t>(VeskoControlId::lstCatalogues)].top;
+        split_ = clamp_catalogue_height(GET_Y_LPARAM(lparam) - *drag_ - top, dpi_, client.bottom);
+        lay_out();
+        return 0;
+      }
+      break;
+    case WM_LBUTTONUP:
+      if (drag_) ReleaseCapture();
+      return 0;
+    case WM_CAPTURECHANGED: drag_.reset(); return 0;
     case WM_GETMINMAXINFO: {
       const SIZE least = frame_size(kWindowStyle, twips_to_pixels(kVeskoMinWidthTwips, dpi_),
                                     twips_to_pixels(kVeskoMinHeightTwips, dpi_));
@@ -108,7 +289,10 @@ LRESULT VeskoFormWindow::on_message(UINT message, WPARAM wparam, LPARAM lparam) 
         return 0;
       }
       break;
-    case WM_CLOSE: DestroyWindow(hwnd()); return 0;
+    case WM_CLOSE:
+      if (on_close) on_close();
+      DestroyWindow(hwnd());
+      return 0;
     case WM_DESTROY: PostQuitMessage(0); return 0;
     default: break;
   }
@@ -116,11 +300,13 @@ LRESULT VeskoFormWindow::on_message(UINT message, WPARAM wparam, LPARAM lparam) 
 }
 
 LRESULT VeskoFormWindow::on_notify(const NMHDR& header, LPARAM lparam) {
+  if (header.code == NM_CUSTOMDRAW && catalogues_ != nullptr && header.hwndFrom == catalogues_->hwnd())
+    return draw_catalogue(*reinterpret_cast<NMLVCUSTOMDRAW*>(lparam));
   if (header.hwndFrom == tooltips_ && header.code == TTN_GETDISPINFOW) {
     auto& info = *reinterpret_cast<NMTTDISPINFOW*>(lparam);
     const auto id = control_of(reinterpret_cast<HWND>(info.hdr.idFrom));
     if (id == VeskoControlId::txtQuery) {
-      info.lpszText = query_help_.data();
+      info.lpszText = query_tip_.data();
     } else if (id) {
       tip_text_ = platform::win32::to_wide(tooltip_text(vesko_control(*id), window_text(control(*id))));
       info.lpszText = tip_text_.data();
@@ -138,6 +324,11 @@ LRESULT VeskoFormWindow::on_notify(const NMHDR& header, LPARAM lparam) {
       return 0;
     case NM_DBLCLK:
       if (reinterpret_cast<const NMITEMACTIVATE*>(lparam)->iItem >= 0) app::on_double_click(*vesko_, *from);
+      return 0;
+    case NM_SETFOCUS:
+    case NM_KILLFOCUS:
+      // The selection's colours change with the focus (draw_catalogue).
+      if (*from == VeskoControlId::lstCatalogues) InvalidateRect(header.hwndFrom, nullptr, FALSE);
       return 0;
     case LVN_ITEMCHANGED:
     case LVN_ODSTATECHANGED:

@@ -18,6 +18,7 @@
 #include "hosts/win32/win32_handles.h"
 #include "ui/posted_tasks.h"
 #include "ui/vesko_layout.h"
+#include "ui/window_memory.h"
 
 namespace korvint::app {
 class VeskoWindow;
@@ -73,18 +74,40 @@ class VeskoFormWindow final : public TopLevelWindow {
   /// The window's keys and the dialog keys (vesko_keyboard.h).
   bool pre_translate(MSG& msg) override;
 
+  /// The resolution the window is laid out at: its monitor's.
+  [[nodiscard]] int dpi() const { return dpi_; }
+
+  /// The window as it stands (place, splitter, columns, sort), for the next start.
+  [[nodiscard]] VeskoWindowMemory memory() const;
+  /// Puts the window back as `memory` says, never off the monitors there are
+  /// now; before it is first shown, with its events routed (attach()).
+  void restore(const VeskoWindowMemory& memory);
+  /// Runs when the user closes the window, before it goes.
+  std::function<void()> on_close;
+
  private:
   LRESULT on_message(UINT message, WPARAM wparam, LPARAM lparam) override;
   LRESULT on_notify(const NMHDR& header, LPARAM lparam);
   void on_context_menu(LPARAM lparam);
   void lay_out();
+  // The columns that take the spare width take it: at least their own.
+  void fit_columns();
+  // Lays the window out anew at `dpi`: fonts, columns, the splitter.
+  void apply_dpi(int dpi);
+  // Whether `at` (client coordinates) lies on the splitter between the tables.
+  [[nodiscard]] bool on_splitter(POINT at) const;
+  // The catalogues' selection in the highlight colours while the list has no focus.
+  LRESULT draw_catalogue(NMLVCUSTOMDRAW& draw) const;
 
   std::vector<HWND> controls_;  // by VeskoControlId
   HWND tooltips_ = nullptr;
-  std::wstring query_help_;
+  std::wstring query_tip_;
   std::wstring tip_text_;  // the text a label's tooltip shows now
   FontHandle font_;
   int dpi_ = 96;
+  std::vector<PixelRect> placed_;  // where each control was put last, by VeskoControlId
+  std::optional<int> split_;       // the catalogues' height where the splitter was put; nullopt: as drawn
+  std::optional<int> drag_;        // while the splitter is dragged: the pointer's height above its top
   bool selection_change_posted_ = false;
   std::optional<POINT> menu_at_;
   PostedTasks posted_;

@@ -1,5 +1,7 @@
 #include "hosts/win32/vesko_keyboard.h"
 
+#include <commctrl.h>
+
 #include <optional>
 
 #include "app/vesko_form_events.h"
@@ -19,7 +21,9 @@ std::optional<app::VeskoKey> vesko_key(const MSG& msg) {
     case VK_DOWN: return app::VeskoKey::Down;
     case VK_RETURN: return app::VeskoKey::Enter;
     case VK_F5: return app::VeskoKey::Reload;
+    case VK_F1: return app::VeskoKey::Help;
     case 'R': return ctrl ? std::optional(app::VeskoKey::Reload) : std::nullopt;
+    case 'C': return ctrl ? std::optional(app::VeskoKey::Copy) : std::nullopt;
     default: return std::nullopt;
   }
 }
@@ -33,6 +37,18 @@ bool handle_vesko_keyboard(VeskoFormWindow& window, MSG& msg) {
   const auto key = vesko_key(msg);
   const VeskoControlId focus = window.control_of(GetFocus()).value_or(VeskoControlId::txtQuery);
   if (key && app::on_key(*window.vesko(), focus, *key)) return true;
+  // Ctrl+A selects the query box's text (the old edit control has no such
+  // key) and every row of a list (the list view has none).
+  if (msg.message == WM_KEYDOWN && msg.wParam == 'A' && GetKeyState(VK_CONTROL) < 0) {
+    if (focus == VeskoControlId::txtQuery) {
+      SendMessageW(window.control(focus), EM_SETSEL, 0, -1);
+      return true;
+    }
+    if (focus == VeskoControlId::lstResults || focus == VeskoControlId::lstCatalogues) {
+      ListView_SetItemState(window.control(focus), -1, LVIS_SELECTED, LVIS_SELECTED);
+      return true;
+    }
+  }
   // Tab and Shift+Tab between the controls; Enter and Esc never reach a dialog default.
   if (msg.message == WM_KEYDOWN && (msg.wParam == VK_RETURN || msg.wParam == VK_ESCAPE)) return false;
   return IsDialogMessageW(main, &msg) != FALSE;

@@ -4,8 +4,11 @@
 
 #include <algorithm>
 #include <climits>
+#include <functional>
+#include <string_view>
 
 #include "platform/win32/win32_text.h"
+#include "ui/text_elision.h"
 
 namespace korvint::hosts::win32 {
 using namespace korvint::ui;
@@ -39,6 +42,7 @@ void VeskoListView::selectRows(const std::vector<std::size_t>& rows) {
   quiet = true;
   ListView_SetItemState(list_, -1, 0, LVIS_SELECTED);
   for (const std::size_t row : rows) ListView_SetItemState(list_, static_cast<int>(row), LVIS_SELECTED, LVIS_SELECTED);
+  if (!rows.empty()) ListView_SetItemState(list_, static_cast<int>(rows.front()), LVIS_FOCUSED, LVIS_FOCUSED);
   quiet = false;
 }
 
@@ -69,6 +73,22 @@ void VeskoListView::showSortColumn(int column, bool descending) {
   }
 }
 
+void VeskoListView::elide(int column) const {
+  // The list view would cut the text at its end; the middle goes instead.
+  const int room = ListView_GetColumnWidth(list_, column) - MulDiv(12, dpi, 96);
+  HDC dc = GetDC(list_);
+  if (dc == nullptr) return;
+  HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(list_, WM_GETFONT, 0, 0)));
+  const std::function<int(std::wstring_view)> width_of = [dc](std::wstring_view text) {
+    SIZE size{};
+    GetTextExtentPoint32W(dc, text.data(), static_cast<int>(text.size()), &size);
+    return static_cast<int>(size.cx);
+  };
+  wide_ = elide_middle<wchar_t>(wide_, room, width_of);
+  SelectObject(dc, old);
+  ReleaseDC(list_, dc);
+}
+
 void VeskoListView::fill(NMLVDISPINFOW& info) const {
   if ((info.item.mask & LVIF_TEXT) == 0 || info.item.cchTextMax <= 0) return;
   info.item.pszText[0] = L'\0';
@@ -76,6 +96,7 @@ void VeskoListView::fill(NMLVDISPINFOW& info) const {
     return;
   rows_->cell(static_cast<std::size_t>(info.item.iItem), info.item.iSubItem, cell_);
   wide_ = platform::win32::to_wide(cell_);
+  if (info.item.iSubItem == elided_column) elide(info.item.iSubItem);
   const std::size_t room = static_cast<std::size_t>(info.item.cchTextMax) - 1;
   const std::size_t length = std::min(room, wide_.size());
   std::copy_n(wide_.data(), length, info.item.pszText);

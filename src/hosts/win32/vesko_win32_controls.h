@@ -33,8 +33,15 @@ class VeskoListView final : public TableView {
   [[nodiscard]] HWND hwnd() const { return list_; }
   /// True while the program changes the selection: no user's selection event.
   bool quiet = false;
+  /// The column whose long texts are shortened in the middle (-1: none),
+  /// and the resolution the list is drawn at.
+  int elided_column = -1;
+  int dpi = 96;
 
  private:
+  // Shortens wide_, the text of a cell of `column`, to the column's width.
+  void elide(int column) const;
+
   HWND list_;
   const TableRows* rows_ = nullptr;
   mutable std::string cell_;

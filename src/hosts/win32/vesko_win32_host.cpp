@@ -1,6 +1,7 @@
 #include "hosts/win32/vesko_win32_host.h"
 
 #include <commctrl.h>
+#include <commdlg.h>
 #include <shlobj.h>
 
 #include <algorithm>
@@ -20,7 +21,12 @@ std::string VeskoWin32Host::BrowseFolder(std::string_view start) {
 }
 
 void VeskoWin32Host::setClipboardText(std::string_view text) {
-  const std::wstring wide = to_wide(text);
+  // Windows programs read CR LF between the lines of the clipboard's text.
+  std::wstring wide;
+  for (const wchar_t c : to_wide(text)) {
+    if (c == L'\n' && (wide.empty() || wide.back() != L'\r')) wide += L'\r';
+    wide += c;
+  }
   if (OpenClipboard(window_.hwnd()) == FALSE) return;
   EmptyClipboard();
   if (HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, (wide.size() + 1) * sizeof(wchar_t))) {
@@ -30,6 +36,23 @@ void VeskoWin32Host::setClipboardText(std::string_view text) {
     if (SetClipboardData(CF_UNICODETEXT, memory) == nullptr) GlobalFree(memory);
   }
   CloseClipboard();
+}
+
+std::string VeskoWin32Host::SaveExportFile(std::string_view suggested) {
+  std::wstring name = to_wide(suggested);
+  name.resize(std::max<std::size_t>(name.size() + 1, 32768), L'\0');
+  OPENFILENAMEW dialog{};
+  dialog.lStructSize = sizeof dialog;
+  dialog.hwndOwner = window_.hwnd();
+  // The dialog gives a name typed without an extension the chosen type's.
+  dialog.lpstrFilter = L"CSV (comma-separated, *.csv)\0*.csv\0Tab-separated (*.tsv)\0*.tsv\0";
+  dialog.lpstrDefExt = L"csv";
+  dialog.lpstrFile = name.data();
+  dialog.nMaxFile = static_cast<DWORD>(name.size());
+  dialog.lpstrTitle = L"Export the results";
+  dialog.Flags = OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR | OFN_EXPLORER;
+  if (GetSaveFileNameW(&dialog) == FALSE) return "";
+  return platform::win32::to_utf8(name.c_str());
 }
 
 std::optional<ResultMenuItem> VeskoWin32Host::popupResultMenu() {

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "hosts/win32/message_box.h"
+#include "hosts/win32/text_window.h"
 #include "hosts/win32/vesko_folder_watch.h"
 #include "hosts/win32/vesko_form_window.h"
 #include "ui/vesko_host.h"
@@ -30,8 +31,12 @@ class VeskoWin32Host final : public VeskoHost {
   void closeWindow() override { PostMessageW(window_.hwnd(), WM_CLOSE, 0, 0); }
   std::string BrowseFolder(std::string_view start) override;
   void setClipboardText(std::string_view text) override;
+  std::string SaveExportFile(std::string_view suggested) override;
   std::optional<ResultMenuItem> popupResultMenu() override;
   void messageBox(std::string_view text) override { show_message_box(window_.hwnd(), text, kVeskoTitle); }
+  void showText(std::string_view title, std::string_view text) override {
+    show_text_window(window_.hwnd(), title, text, window_.dpi());
+  }
   void focusControl(VeskoControlId id) override;
   void watchFolders(const std::vector<std::string>& folders, const std::vector<std::string>& files) override;
 

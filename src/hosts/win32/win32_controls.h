@@ -36,12 +36,19 @@ class Win32TextBox final : public TextBox {
 /// A STATIC control, or the main window whose caption it is.
 class Win32Label final : public Label {
  public:
-  explicit Win32Label(HWND window) : window_(window) {}
+  /// `changed`, when given, runs after each new caption (a tooltip showing
+  /// the caption shows the new one).
+  explicit Win32Label(HWND window, std::function<void()> changed = {})
+      : window_(window), changed_(std::move(changed)) {}
   [[nodiscard]] std::string caption() const override { return window_text(window_); }
-  void setCaption(std::string_view caption) override { set_window_text(window_, caption); }
+  void setCaption(std::string_view caption) override {
+    set_window_text(window_, caption);
+    if (changed_) changed_();
+  }
 
  private:
   HWND window_;
+  std::function<void()> changed_;
 };
 
 /// A BUTTON. `release_focus` runs before a button that has the keyboard focus

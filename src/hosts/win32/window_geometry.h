@@ -18,6 +18,26 @@ struct ScreenDpi {
 /// The screen's resolution as this (DPI-aware) process sees it.
 ScreenDpi screen_dpi();
 
+/// The resolution of the monitor `window` is on, as a per-monitor aware
+/// program sees it (Windows 10 1607 and later); else the screen's.
+int window_dpi(HWND window);
+
+/// The font dialogs and messages use on this system, at `dpi` (the caller deletes it).
+HFONT message_font(int dpi);
+
+/// The new resolution and the window rectangle Windows suggests for it, from
+/// WM_DPICHANGED's parameters.
+struct DpiChange {
+  int dpi;
+  RECT suggested;
+};
+inline DpiChange dpi_change(WPARAM wparam, LPARAM lparam) {
+  return {LOWORD(wparam), *reinterpret_cast<const RECT*>(lparam)};
+}
+
+/// `pixels` laid out at `from` dots per inch, at `to` instead.
+inline int rescale(int pixels, int from, int to) { return from > 0 ? MulDiv(pixels, to, from) : pixels; }
+
 /// Where `shape` lies at `dpi`; the Windows fonts are the layout's own, so it is not scaled.
 inline PixelRect control_pixel_rect(const ControlSpec& shape, ScreenDpi dpi) {
   return ui::control_pixel_rect(shape, dpi.x, dpi.y);

@@ -9,6 +9,7 @@
 #include <functional>
 #include <thread>
 
+#include "app/query_help.h"
 #include "app/vesko_form_events.h"
 #include "hosts/headless/vesko_headless.h"
 #include "platform/program_folder.h"
@@ -81,13 +82,16 @@ TEST_F(VeskoFixture, OpensTheCatalogueFolderAndSearchesAsTheUserTypes) {
   auto w = open();
   EXPECT_TRUE(w->host.shown);
   EXPECT_EQ(w->host.focus, VeskoControlId::txtQuery);
-  EXPECT_EQ(w->lblFolder.caption(), "Catalogues in " + cats);
+  EXPECT_EQ(w->lblFolder.caption(), "Catalogues in " + cats + ": 3 catalogues, 9 entries, 619 B");
   ASSERT_EQ(w->lstCatalogues.shown_rows(), 3u);
   EXPECT_EQ(column(w->lstCatalogues, 0), (std::vector<std::string>{"backup", "disk", "photos"}));
   EXPECT_EQ(w->lstCatalogues.cell(2, 1), "D:\\Photos\\");
-  EXPECT_EQ(w->lstCatalogues.cell(2, 2), "4");
-  EXPECT_EQ(w->lstCatalogues.cell(2, 3).size(), 19u);  // YYYY-MM-DD HH:MM:SS, the file's date
-  EXPECT_EQ(w->lblStatus.caption().rfind("3 catalogues (9 entries): type to search", 0), 0u) << w->lblStatus.caption();
+  // Files, folders, the files' bytes, the file's date, its age, the medium.
+  EXPECT_EQ(w->lstCatalogues.cell(2, 2) + "|" + w->lstCatalogues.cell(2, 3) + "|" + w->lstCatalogues.cell(2, 4), "3|1|600 B");
+  EXPECT_EQ(w->lstCatalogues.cell(2, 5).size(), 19u);  // YYYY-MM-DD HH:MM:SS
+  EXPECT_EQ(w->lstCatalogues.cell(2, 6), "under a minute");
+  EXPECT_EQ(w->lstCatalogues.cell(1, 7), "online");  // its root is a folder here
+  EXPECT_NE(w->lblStatus.caption().find("3 catalogues (9 entries): type to search"), std::string::npos) << w->lblStatus.caption();
 
   w->type("jpg");
   EXPECT_TRUE(w->window.session().working());
@@ -96,14 +100,24 @@ TEST_F(VeskoFixture, OpensTheCatalogueFolderAndSearchesAsTheUserTypes) {
   EXPECT_EQ(w->lstResults.row_text(0), "photo.jpg\tE:\\\t5\t2022-01-01 00:00:00\tbackup");
   EXPECT_EQ(w->lstResults.row_text(3), "zebra.jpg\tD:\\Photos\\2009\\\t200\t2001-03-15 12:00:00\tphotos");
   const std::string status = w->lblStatus.caption();
-  EXPECT_EQ(status.rfind("4 found in 3 catalogues (9 entries) in ", 0), 0u) << status;
+  EXPECT_NE(status.find("4 found in 3 catalogues (9 entries) in "), std::string::npos) << status;
+  // What went wrong comes first: a long status line is cut at its end.
   for (const char* note : {"readme.lst", "backup: 1 line skipped"})
-    EXPECT_NE(status.find(note), std::string::npos) << note << " missing from: " << status;
+    EXPECT_LT(status.find(note), status.find("4 found")) << note << " missing from: " << status;
 
   w->type("size:>1k");
   ASSERT_TRUE(w->settle());
   EXPECT_EQ(w->lstResults.shown_rows(), 0u);
-  EXPECT_EQ(w->lblStatus.caption().rfind("0 found", 0), 0u);
+  EXPECT_NE(w->lblStatus.caption().find("0 found"), std::string::npos);
+
+  // Folders show as folders: their separator after the name, "Folder" as size.
+  w->type("type:folder");
+  ASSERT_TRUE(w->settle());
+  std::vector<std::string> folders;
+  for (std::size_t row = 0; row < w->lstResults.shown_rows(); ++row) folders.push_back(w->lstResults.row_text(row));
+  std::sort(folders.begin(), folders.end());
+  EXPECT_EQ(folders, (std::vector<std::string>{"2009\\\tD:\\Photos\\\tFolder\t2009-01-02 08:00:00\tphotos",
+                                               "sub" + std::string(1, platform::path_separator()) + "\t" + disk + "\tFolder\t2022-01-01 00:00:00\tdisk"}));
 
   w->type("size:>abc");
   EXPECT_FALSE(w->window.session().working());
@@ -112,7 +126,7 @@ TEST_F(VeskoFixture, OpensTheCatalogueFolderAndSearchesAsTheUserTypes) {
   EXPECT_TRUE(app::on_key(w->window, VeskoControlId::lstResults, VeskoKey::Escape));
   EXPECT_EQ(w->txtQuery.text(), "");
   EXPECT_EQ(w->host.focus, VeskoControlId::txtQuery);
-  EXPECT_EQ(w->lblStatus.caption().rfind("3 catalogues", 0), 0u);
+  EXPECT_NE(w->lblStatus.caption().find("3 catalogues"), std::string::npos);
 }
 
 TEST_F(VeskoFixture, OnlyTheLastKeystrokesSearchIsShown) {
@@ -137,7 +151,7 @@ TEST_F(VeskoFixture, ASearchThatFindsManyShowsItsFirstRowsWhileItGoesOn) {
   EXPECT_GE(w->lstResults.shown_counts[0], jobs::VeskoSession::kFirstResults);
   EXPECT_LT(w->lstResults.shown_counts[0], 2500u);
   EXPECT_EQ(w->lstResults.shown_counts[1], 2500u);
-  EXPECT_EQ(w->lblStatus.caption().rfind("2,500 found in 4 catalogues", 0), 0u) << w->lblStatus.caption();
+  EXPECT_NE(w->lblStatus.caption().find("2,500 found in 4 catalogues"), std::string::npos) << w->lblStatus.caption();
 }
 
 TEST_F(VeskoFixture, TheCatalogueSelectionRestrictsTheSearch) {
@@ -148,7 +162,7 @@ TEST_F(VeskoFixture, TheCatalogueSelectionRestrictsTheSearch) {
   w->window.session().lstCatalogues_SelectionChange();
   ASSERT_TRUE(w->settle());
   EXPECT_EQ(column(w->lstResults, 4), (std::vector<std::string>{"photos", "photos", "photos"}));
-  EXPECT_EQ(w->lblStatus.caption().rfind("3 found in 1 catalogue (4 entries)", 0), 0u) << w->lblStatus.caption();
+  EXPECT_NE(w->lblStatus.caption().find("3 found in 1 catalogue (4 entries)"), std::string::npos) << w->lblStatus.caption();
   w->lstCatalogues.user_selects({});
   w->window.session().lstCatalogues_SelectionChange();
   ASSERT_TRUE(w->settle());
@@ -173,9 +187,9 @@ TEST_F(VeskoFixture, AHeaderClickSortsAndTheSecondReverses) {
                         Case{Catalogue, false, {"photo.jpg", "a.jpg", "Beach.JPG", "zebra.jpg"}}}) {
     w->window.session().lstResults_HeaderClick(static_cast<int>(c.column));
     // The arrow turns at once; the status says the rows follow when sorted.
-    EXPECT_EQ(w->lblStatus.caption().rfind(jobs::VeskoSession::kSorting, 0), 0u);
+    EXPECT_NE(w->lblStatus.caption().find(jobs::VeskoSession::kSorting), std::string::npos);
     ASSERT_TRUE(w->settle());
-    EXPECT_EQ(w->lblStatus.caption().rfind("4 found", 0), 0u) << w->lblStatus.caption();
+    EXPECT_NE(w->lblStatus.caption().find("4 found"), std::string::npos) << w->lblStatus.caption();
     EXPECT_EQ(w->lstResults.sort_column, static_cast<int>(c.column));
     EXPECT_EQ(w->lstResults.sort_descending, c.descending);
     EXPECT_EQ(column(w->lstResults, 0), c.names) << static_cast<int>(c.column) << " " << c.descending;
@@ -230,6 +244,79 @@ TEST_F(VeskoFixture, TheRightClickMenuCopiesAndOpens) {
   EXPECT_EQ(w->host.menus_shown, 3);
 }
 
+// Several rows selected: copied as full paths (also Ctrl+C), as the command
+// line's lines or as names, one a line; exported whole to CSV or TSV.
+TEST_F(VeskoFixture, SelectedResultsAreCopiedAndAllAreExported) {
+  auto w = open();
+  w->type("jpg");
+  ASSERT_TRUE(w->settle());
+  ASSERT_EQ(w->lstResults.shown_rows(), 4u);
+  w->lstResults.user_selects({1, 3});
+  const std::string first = w->lstResults.cell(1, 1) + w->lstResults.cell(1, 0);
+  const std::string second = w->lstResults.cell(3, 1) + w->lstResults.cell(3, 0);
+  EXPECT_TRUE(app::on_key(w->window, VeskoControlId::lstResults, VeskoKey::Copy));
+  EXPECT_EQ(w->host.clipboard, first + "\n" + second);
+  EXPECT_FALSE(app::on_key(w->window, VeskoControlId::txtQuery, VeskoKey::Copy));  // the box copies its own text
+  w->host.menu_answers = {ResultMenuItem::CopyLines, ResultMenuItem::CopyName};
+  w->window.session().lstResults_ContextMenu();
+  EXPECT_EQ(w->host.clipboard, w->lstResults.cell(1, 4) + "\t" + first + "\t" + w->lstResults.cell(1, 2) + "\t" +
+                                   w->lstResults.cell(1, 3) + "\n" + w->lstResults.cell(3, 4) + "\t" + second + "\t" +
+                                   w->lstResults.cell(3, 2) + "\t" + w->lstResults.cell(3, 3));
+  w->window.session().lstResults_ContextMenu();
+  EXPECT_EQ(w->host.clipboard, w->lstResults.cell(1, 0) + "\n" + w->lstResults.cell(3, 0));
+
+  // Export: every row shown, whatever is selected; sizes in bytes.
+  w->host.export_answer = path_text(tree.root() / "out.csv");
+  tree.text_file("out.csv", "an older export");
+  w->window.session().export_results();
+  EXPECT_TRUE(w->host.messages.empty()) << w->host.messages.front();
+  std::string expected = "\xEF\xBB\xBFName,Folder,Size,Date,Catalogue\r\n";
+  for (std::size_t row = 0; row < 4; ++row) {
+    std::string size = w->lstResults.cell(row, 2);
+    std::erase(size, ',');
+    expected += w->lstResults.cell(row, 0) + "," + w->lstResults.cell(row, 1) + "," + size + "," +
+                w->lstResults.cell(row, 3) + "," + w->lstResults.cell(row, 4) + "\r\n";
+  }
+  EXPECT_EQ(test::read_file(w->host.export_answer), expected);
+  w->host.export_answer = path_text(tree.root() / "out.tsv");
+  w->window.session().export_results();
+  EXPECT_NE(test::read_file(w->host.export_answer).find("Name\tFolder\tSize\tDate\tCatalogue\r\n"), std::string::npos);
+  // Where a folder stands: said, the folder left alone.
+  w->host.export_answer = path_text(tree.root() / "cats");
+  w->window.session().export_results();
+  ASSERT_EQ(w->host.messages.size(), 1u);
+  EXPECT_EQ(w->host.messages[0].rfind("Could not export to " + w->host.export_answer + ": ", 0), 0u);
+  EXPECT_EQ(w->host.export_suggestions.size(), 3u);
+}
+
+// A click on a catalogue column sorts the catalogues, the second the other
+// way round; the selection, and the search it restricts, stay with the
+// catalogues chosen.
+TEST_F(VeskoFixture, TheCataloguesSortByAColumnAndKeepTheirSelection) {
+  auto w = open();
+  w->lstCatalogues.user_selects({2});  // photos
+  app::on_selection_change(w->window, VeskoControlId::lstCatalogues);
+  w->type("jpg");
+  ASSERT_TRUE(w->settle());
+  ASSERT_EQ(w->lstResults.shown_rows(), 3u);
+  struct Case {
+    int column;
+    std::vector<std::string> names;
+    std::size_t photos_row;
+  };
+  for (const Case& c : {Case{4, {"disk", "backup", "photos"}, 2},    // by size: 2, 17, 600 bytes
+                        Case{4, {"photos", "backup", "disk"}, 0},    // again: the largest first
+                        Case{0, {"backup", "disk", "photos"}, 2}}) {
+    app::on_header_click(w->window, VeskoControlId::lstCatalogues, c.column);
+    EXPECT_EQ(column(w->lstCatalogues, 0), c.names);
+    EXPECT_EQ(w->lstCatalogues.selectedRows(), std::vector<std::size_t>{c.photos_row});
+    EXPECT_EQ(w->lstCatalogues.sort_column, c.column);
+  }
+  w->type("jpg ");
+  ASSERT_TRUE(w->settle());
+  EXPECT_EQ(w->lstResults.shown_rows(), 3u);  // still the photos catalogue alone
+}
+
 TEST_F(VeskoFixture, KeysMoveBetweenTheQueryAndTheResults) {
   auto w = open();
   struct Case {
@@ -248,6 +335,20 @@ TEST_F(VeskoFixture, KeysMoveBetweenTheQueryAndTheResults) {
     EXPECT_EQ(app::on_key(w->window, c.focus, c.key), c.handled) << static_cast<int>(c.key);
     EXPECT_EQ(w->host.focus, c.focus_after) << static_cast<int>(c.key);
   }
+  // Down into results selects the first row (once: a row chosen stays chosen).
+  w->type("jpg");
+  ASSERT_TRUE(w->settle());
+  EXPECT_TRUE(app::on_key(w->window, txtQuery, VeskoKey::Down));
+  EXPECT_EQ(w->lstResults.selectedRows(), std::vector<std::size_t>{0});
+  EXPECT_EQ(w->lstResults.currentRow(), 0u);
+  w->lstResults.user_selects({2});
+  EXPECT_TRUE(app::on_key(w->window, txtQuery, VeskoKey::Down));
+  EXPECT_EQ(w->lstResults.selectedRows(), std::vector<std::size_t>{2});
+  // F1 anywhere: the query language in a window of its own, the tooltip short.
+  EXPECT_TRUE(app::on_key(w->window, lstCatalogues, VeskoKey::Help));
+  ASSERT_EQ(w->host.texts_shown.size(), 1u);
+  EXPECT_EQ(w->host.texts_shown[0].second, app::kQueryHelp);
+  EXPECT_EQ(std::string_view(app::kQueryTooltip).find('\n'), std::string_view::npos);
 }
 
 TEST_F(VeskoFixture, ChangingTheFolderSearchesItAndKeepsItInVeskoIni) {
@@ -268,7 +369,7 @@ TEST_F(VeskoFixture, ChangingTheFolderSearchesItAndKeepsItInVeskoIni) {
   w->host.folder_answers = {other};
   w->window.cmdFolder_Click();
   ASSERT_TRUE(w->settle());
-  EXPECT_EQ(w->lblFolder.caption(), "Catalogues in " + other);
+  EXPECT_EQ(w->lblFolder.caption().rfind("Catalogues in " + other + ": 1 catalogue", 0), 0u) << w->lblFolder.caption();
   EXPECT_EQ(column(w->lstResults, 0), std::vector<std::string>{"only.jpg"});
   EXPECT_EQ(test::read_file(ini()), other + "\r\nencoding=CP1252\r\n");
 }
@@ -396,10 +497,10 @@ TEST_F(VeskoFixture, WithoutACatalogueFolderTheWindowSaysWhatToDo) {
     ASSERT_TRUE(w.settle());
     EXPECT_EQ(w.lstCatalogues.shown_rows(), 0u);
     EXPECT_EQ(w.lblFolder.caption(), c.folder_caption);
-    EXPECT_EQ(w.lblStatus.caption().rfind(jobs::kNoFolderYet, 0), 0u) << w.lblStatus.caption();
+    EXPECT_NE(w.lblStatus.caption().find(jobs::kNoFolderYet), std::string::npos) << w.lblStatus.caption();
     w.type("jpg");
     EXPECT_FALSE(w.window.session().working());
-    EXPECT_EQ(w.lblStatus.caption().rfind(jobs::kNoFolderYet, 0), 0u) << w.lblStatus.caption();
+    EXPECT_NE(w.lblStatus.caption().find(jobs::kNoFolderYet), std::string::npos) << w.lblStatus.caption();
     // The first step: a folder chosen is searched and kept.
     w.host.folder_answers = {cats};
     w.window.cmdFolder_Click();

@@ -4,12 +4,18 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QClipboard>
+#include <QScreen>
 #include <QElapsedTimer>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QFontInfo>
+#include <QPlainTextEdit>
+#include <QSplitter>
 #include <QTableView>
 #include <QTest>
+#include <QTimer>
 
 #include "app/query_help.h"
 #include "hosts/qt/vesko_qt_window.h"
@@ -55,7 +61,7 @@ struct QtVeskoTest : ::testing::Test {
 
 TEST_F(QtVeskoTest, TypingSearchesAndTheModelHandsOutRowsByIndex) {
   EXPECT_EQ(window->windowTitle(), "Vesko");
-  EXPECT_EQ(query().toolTip().toStdString(), app::kQueryHelp);
+  EXPECT_EQ(query().toolTip().toStdString(), app::kQueryTooltip);
   auto& catalogues = static_cast<QTableView&>(window->control(VeskoControlId::lstCatalogues));
   ASSERT_EQ(catalogues.model()->rowCount(), 1);
   EXPECT_EQ(catalogues.model()->index(0, 2).data().toString(), "3,001");
@@ -89,6 +95,7 @@ TEST_F(QtVeskoTest, KeysMoveBetweenQueryAndResultsAndEscClears) {
   QTest::keyClick(&query(), Qt::Key_Down);
   EXPECT_TRUE(results().hasFocus());
   EXPECT_EQ(results().currentIndex().row(), 0);
+  EXPECT_TRUE(results().selectionModel()->isRowSelected(0, {}));  // highlighted, not only focused
   QTest::keyClick(&results(), Qt::Key_F, Qt::ControlModifier);
   EXPECT_TRUE(query().hasFocus());
   QTest::keyClick(&query(), Qt::Key_Escape);
@@ -96,6 +103,79 @@ TEST_F(QtVeskoTest, KeysMoveBetweenQueryAndResultsAndEscClears) {
   ASSERT_TRUE(settled());
   EXPECT_EQ(results().model()->rowCount(), 0);
   EXPECT_TRUE(status().startsWith("1 catalogue (3,001 entries)")) << status().toStdString();
+}
+
+// A wide window gives its spare width to the folders, shortened in the
+// middle; the splitter moves the border between the tables; the window keeps
+// a minimum at which the results show five rows; F1 shows the query language
+// in a fixed-width font.
+TEST_F(QtVeskoTest, TheLayoutFollowsTheWindowAndF1ShowsTheQueryLanguage) {
+  const int drawn = results().columnWidth(1);
+  window->resize(1600, 900);
+  QApplication::processEvents();
+  EXPECT_GT(results().columnWidth(1), drawn + 500);
+  EXPECT_EQ(results().textElideMode(), Qt::ElideMiddle);
+
+  auto* splitter = window->findChild<QSplitter*>(QStringLiteral("splitter"));
+  ASSERT_NE(splitter, nullptr);
+  auto& catalogues = window->control(VeskoControlId::lstCatalogues);
+  const int before = catalogues.height();
+  splitter->setSizes({before + 200, results().height() - 200});
+  EXPECT_EQ(catalogues.height(), before + 200);
+
+  window->resize(100, 100);
+  QApplication::processEvents();
+  EXPECT_GE(window->width(), window->minimumWidth());
+  EXPECT_GE(results().viewport()->height(), 5 * results().verticalHeader()->defaultSectionSize());
+  EXPECT_GE(query().width(), 200);
+
+  QFont shown_font;
+  QString shown_title;
+  QTimer::singleShot(0, [&] {
+    if (auto* text = QApplication::activeModalWidget()) {
+      shown_title = text->windowTitle();
+      if (auto* view = text->findChild<QPlainTextEdit*>()) shown_font = view->font();
+      text->close();
+    }
+  });
+  QTest::keyClick(&query(), Qt::Key_F1);
+  EXPECT_EQ(shown_title.toStdString(), app::kQueryHelpTitle);
+  EXPECT_TRUE(QFontInfo(shown_font).fixedPitch());
+}
+
+// Rows chosen with Shift or Ctrl are copied together; the window comes back
+// as it was left, never off the screen.
+TEST_F(QtVeskoTest, ManyRowsAreCopiedAndTheWindowIsRemembered) {
+  query().setFocus();
+  QTest::keyClicks(&query(), "photo2");
+  ASSERT_TRUE(settled());
+  // Down into the results, Shift+Down twice: three rows.
+  QTest::keyClick(&query(), Qt::Key_Down);
+  QTest::keyClick(&results(), Qt::Key_Down, Qt::ShiftModifier);
+  QTest::keyClick(&results(), Qt::Key_Down, Qt::ShiftModifier);
+  EXPECT_EQ(results().selectionModel()->selectedRows().size(), 3);
+  QTest::keyClick(&results(), Qt::Key_C, Qt::ControlModifier);
+  EXPECT_EQ(QGuiApplication::clipboard()->text().toStdString(),
+            "/media/disk/photo2.jpg\n/media/disk/photo20.jpg\n/media/disk/photo21.jpg");
+
+  VeskoWindowMemory memory;
+  memory.dpi = window->logicalDpiX();
+  memory.rect = PixelRect{-3000, 50, 700, 500};  // where a monitor that is gone was
+  memory.split = 150;
+  memory.result_widths = {111, 0, 77, 150, 90};
+  memory.sort_column = 2;
+  memory.sort_descending = true;
+  window->restore(memory);
+  const QRect area = window->screen()->availableGeometry();
+  EXPECT_TRUE(area.contains(window->geometry())) << window->geometry().x();
+  EXPECT_EQ(results().columnWidth(0), 111);
+  EXPECT_EQ(window->control(VeskoControlId::lstCatalogues).height(), 150);
+  EXPECT_EQ(results().horizontalHeader()->sortIndicatorSection(), 2);
+  const VeskoWindowMemory kept = window->memory();
+  EXPECT_EQ(kept.split, 150);
+  EXPECT_EQ(kept.result_widths.front(), 111);
+  EXPECT_EQ(kept.sort_column, 2);
+  EXPECT_TRUE(kept.sort_descending);
 }
 
 TEST_F(QtVeskoTest, AChangedFolderIsReadAgainAndF5ReadsEverything) {

@@ -8,13 +8,18 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <filesystem>
 #include <functional>
+#include <thread>
 #include <utility>
 
+#include "app/query_help.h"
 #include "app/vesko_form_events.h"
 #include "hosts/win32/message_pump.h"
+#include "hosts/win32/text_window.h"
+#include "hosts/win32/user_registry.h"
 #include "hosts/win32/vesko_control_creation.h"
 #include "hosts/win32/vesko_win32_form.h"
 #include "platform/file_services.h"
@@ -98,7 +103,9 @@ TEST_F(Win32VeskoTest, ATypedQueryFillsTheOwnerDataListView) {
   HWND catalogues = window->window.control(VeskoControlId::lstCatalogues);
   ASSERT_EQ(ListView_GetItemCount(catalogues), 1);
   EXPECT_EQ(item_text(catalogues, 0, 1), "E:\\Photos\\");
-  EXPECT_EQ(item_text(catalogues, 0, 2), "2,002");
+  EXPECT_EQ(item_text(catalogues, 0, 2), "2,001");  // files
+  EXPECT_EQ(item_text(catalogues, 0, 3), "1");      // folders
+  EXPECT_EQ(item_text(catalogues, 0, 7), "offline");
 
   type(L"img1");
   ASSERT_TRUE(settled());
@@ -153,6 +160,226 @@ TEST_F(Win32VeskoTest, KeysMoveBetweenQueryAndResultsAndEscClears) {
   EXPECT_TRUE(pump_until(window.get(), [&] {
     return window_text(status).find("Reloaded all 1 catalogue") != std::string::npos;
   })) << window_text(status);
+}
+
+// The layout follows the window: the spare width goes to the folders, long
+// ones lose their middle; the splitter moves the border between the tables
+// and keeps five rows of results; a new resolution scales everything.
+TEST_F(Win32VeskoTest, TheLayoutFollowsTheWindowTheSplitterAndTheResolution) {
+  HWND main = window->window.hwnd();
+  HWND catalogues = window->window.control(VeskoControlId::lstCatalogues);
+  type(L"img1");
+  ASSERT_TRUE(settled());
+  const int drawn = ListView_GetColumnWidth(results(), 1);
+  SetWindowPos(main, nullptr, 0, 0, 1500, 900, SWP_NOMOVE | SWP_NOZORDER);
+  EXPECT_GT(ListView_GetColumnWidth(results(), 1), drawn + 500);
+  ListView_SetColumnWidth(results(), 1, 50);
+  const std::string shortened = item_text(results(), 0, 1);
+  EXPECT_NE(shortened.find("\xE2\x80\xA6"), std::string::npos) << shortened;
+  EXPECT_EQ(shortened.front(), 'E');
+  EXPECT_EQ(shortened.back(), '\\');
+
+  // A drag on the splitter: the catalogues grow, the results keep five rows at least.
+  const auto rect_of = [](HWND control) {
+    RECT at{};
+    GetWindowRect(control, &at);
+    MapWindowPoints(nullptr, GetParent(control), reinterpret_cast<POINT*>(&at), 2);
+    return at;
+  };
+  const RECT above = rect_of(catalogues);
+  const int x = (above.left + above.right) / 2;
+  const int y = above.bottom + 2;
+  SendMessageW(main, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
+  SendMessageW(main, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(x, y + 120));
+  SendMessageW(main, WM_LBUTTONUP, 0, MAKELPARAM(x, y + 120));
+  EXPECT_EQ(rect_of(catalogues).bottom, above.bottom + 120);
+  SendMessageW(main, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y + 120));
+  SendMessageW(main, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(x, y + 5000));
+  SendMessageW(main, WM_LBUTTONUP, 0, MAKELPARAM(x, y + 5000));
+  EXPECT_GE(ListView_GetCountPerPage(results()), 5);
+
+  // At the least size the window allows, every control has room.
+  MINMAXINFO least{};
+  SendMessageW(main, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&least));
+  SetWindowPos(main, nullptr, 0, 0, least.ptMinTrackSize.x, least.ptMinTrackSize.y, SWP_NOMOVE | SWP_NOZORDER);
+  EXPECT_GE(ListView_GetCountPerPage(results()), 5);
+  EXPECT_GE(ListView_GetCountPerPage(catalogues), 2);
+  EXPECT_GE(rect_of(query()).right - rect_of(query()).left, 300);
+
+  // Moved to a monitor of 144 dots per inch.
+  RECT suggested{10, 10, 1210, 910};
+  SendMessageW(main, WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
+  EXPECT_EQ(window->window.dpi(), 144);
+  EXPECT_EQ(rect_of(query()).bottom - rect_of(query()).top, twips_to_pixels(345, 144));
+  EXPECT_EQ(ListView_GetColumnWidth(catalogues, 0), twips_to_pixels(catalogue_columns()[0].width, 144));
+}
+
+// The catalogue chosen keeps the highlight colour while the query box has
+// the focus; Ctrl+A selects the query; F1 shows the query language in a
+// fixed-width font.
+TEST_F(Win32VeskoTest, TheSelectionStaysVisibleAndTheKeysDoWhatTheySay) {
+  HWND catalogues = window->window.control(VeskoControlId::lstCatalogues);
+  SetForegroundWindow(window->window.hwnd());
+  ListView_SetItemState(catalogues, 0, LVIS_SELECTED, LVIS_SELECTED);
+  SetFocus(query());
+  ASSERT_TRUE(settled());
+  RedrawWindow(catalogues, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+  RECT row{};
+  ListView_GetItemRect(catalogues, 0, &row, LVIR_BOUNDS);
+  HDC dc = GetDC(catalogues);
+  // Beside the entries' count, right-aligned in its column: background only.
+  RECT count{};
+  ListView_GetSubItemRect(catalogues, 0, 2, LVIR_BOUNDS, &count);
+  const COLORREF background = GetPixel(dc, count.left + 3, (row.top + row.bottom) / 2);
+  ReleaseDC(catalogues, dc);
+  EXPECT_EQ(background, GetSysColor(COLOR_HIGHLIGHT));
+
+  type(L"notes");
+  SendMessageW(query(), EM_SETSEL, 5, 5);
+  BYTE keys[256] = {};
+  GetKeyboardState(keys);
+  keys[VK_CONTROL] = 0x80;
+  SetKeyboardState(keys);
+  PostMessageW(query(), WM_KEYDOWN, 'A', 1);
+  DWORD start = 1;
+  DWORD end = 0;
+  EXPECT_TRUE(pump_until(window.get(), [&] {
+    SendMessageW(query(), EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+    return start == 0 && end == 5;
+  }));
+  keys[VK_CONTROL] = 0;
+  SetKeyboardState(keys);
+
+  // The help window is modal: another thread reads it and closes it.
+  std::atomic<bool> closed = false;
+  std::string help;
+  bool fixed_pitch = false;
+  std::thread reader([&] {
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    HWND text = nullptr;
+    // Shown once it is filled.
+    while (((text = FindWindowW(nullptr, to_wide(app::kQueryHelpTitle).c_str())) == nullptr ||
+            IsWindowVisible(text) == FALSE) &&
+           std::chrono::steady_clock::now() < until)
+      Sleep(20);
+    if (text != nullptr) {
+      HWND box = GetDlgItem(text, kTextWindowTextId);
+      help = window_text(box);
+      HDC box_dc = GetDC(box);
+      HGDIOBJ old = SelectObject(box_dc, reinterpret_cast<HGDIOBJ>(SendMessageW(box, WM_GETFONT, 0, 0)));
+      TEXTMETRICW metrics{};
+      GetTextMetricsW(box_dc, &metrics);
+      fixed_pitch = (metrics.tmPitchAndFamily & TMPF_FIXED_PITCH) == 0;  // the bit set means variable
+      SelectObject(box_dc, old);
+      ReleaseDC(box, box_dc);
+      PostMessageW(text, WM_COMMAND, IDOK, 0);
+    }
+    closed = true;
+  });
+  // The windows of earlier tests posted WM_QUIT as they went, which would end the modal loop at once.
+  MSG quit{};
+  while (PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE) != FALSE) {
+  }
+  PostMessageW(query(), WM_KEYDOWN, VK_F1, 1);
+  EXPECT_TRUE(pump_until(window.get(), [&] { return closed.load(); }));
+  reader.join();
+  EXPECT_NE(help.find("type:file  type:folder"), std::string::npos) << help;
+  EXPECT_TRUE(fixed_pitch);
+}
+
+// The clipboard's text, as another program reads it.
+std::wstring clipboard_text() {
+  std::wstring text;
+  if (OpenClipboard(nullptr) == FALSE) return text;
+  if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+    text = static_cast<const wchar_t*>(GlobalLock(data));
+    GlobalUnlock(data);
+  }
+  CloseClipboard();
+  return text;
+}
+
+// Rows chosen together are copied together (Ctrl+C: their paths, CR LF
+// between them); Ctrl+A chooses every row; the window comes back as it was
+// left, on a monitor that is there, its memory kept in the registry.
+TEST_F(Win32VeskoTest, ManyRowsAreCopiedAndTheWindowIsRemembered) {
+  SetForegroundWindow(window->window.hwnd());
+  type(L"img1");
+  ASSERT_TRUE(settled());
+  SetFocus(results());
+  for (int row = 0; row < 3; ++row) ListView_SetItemState(results(), row, LVIS_SELECTED, LVIS_SELECTED);
+  BYTE keys[256] = {};
+  GetKeyboardState(keys);
+  keys[VK_CONTROL] = 0x80;
+  SetKeyboardState(keys);
+  PostMessageW(results(), WM_KEYDOWN, 'C', 1);
+  EXPECT_TRUE(pump_until(window.get(), [&] { return !clipboard_text().empty(); }));
+  EXPECT_EQ(clipboard_text(), L"E:\\Photos\\img1.jpg\r\nE:\\Photos\\img10.jpg\r\nE:\\Photos\\img11.jpg");
+  PostMessageW(results(), WM_KEYDOWN, 'A', 1);
+  EXPECT_TRUE(pump_until(window.get(), [&] { return ListView_GetSelectedCount(results()) == 1111u; }));
+  keys[VK_CONTROL] = 0;
+  SetKeyboardState(keys);
+
+  VeskoWindowMemory memory;
+  memory.dpi = window->window.dpi();
+  memory.rect = PixelRect{-5000, 40, 700, 520};  // where a monitor that is gone was
+  memory.split = 140;
+  memory.result_widths = {111, 0, 77, 150, 90};
+  memory.sort_column = 2;
+  memory.sort_descending = true;
+  window->window.restore(memory);
+  RECT at{};
+  GetWindowRect(window->window.hwnd(), &at);
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof monitor;
+  GetMonitorInfoW(MonitorFromWindow(window->window.hwnd(), MONITOR_DEFAULTTONEAREST), &monitor);
+  EXPECT_GE(at.left, monitor.rcWork.left);
+  EXPECT_EQ(at.right - at.left, 700);
+  EXPECT_EQ(ListView_GetColumnWidth(results(), 0), 111);
+  HDITEMW size_header{};
+  size_header.mask = HDI_FORMAT;
+  Header_GetItem(ListView_GetHeader(results()), 2, &size_header);
+  EXPECT_NE(size_header.fmt & HDF_SORTDOWN, 0);
+  const VeskoWindowMemory kept = window->window.memory();
+  EXPECT_EQ(kept.split, 140);
+  EXPECT_EQ(kept.result_widths.front(), 111);
+  EXPECT_EQ(kept.sort_column, 2);
+
+  const wchar_t* key = L"Software\\Korvint\\VeskoTest";
+  const std::string text = window_memory_text(kept) + "caf\xC3\xA9";
+  ASSERT_TRUE(write_user_text(key, L"Window", text));
+  EXPECT_EQ(read_user_text(key, L"Window"), text);
+  EXPECT_EQ(read_user_text(key, L"Missing"), std::nullopt);
+  RegDeleteKeyW(HKEY_CURRENT_USER, key);
+}
+
+// Both programs carry a manifest: the visual-styles controls, per-monitor
+// DPI awareness, the Windows versions, no elevation. This test program
+// carries one too: its list views are version 6.
+TEST(VeskoExe, BothProgramsCarryTheirApplicationManifest) {
+  for (const std::wstring& exe : {vesko_exe(), korvint_exe()}) {
+    SCOPED_TRACE(to_utf8(exe));
+    HMODULE image = LoadLibraryExW(exe.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+    ASSERT_NE(image, nullptr);
+    HRSRC found = FindResourceW(image, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24));
+    ASSERT_NE(found, nullptr);
+    const auto* bytes = static_cast<const char*>(LockResource(LoadResource(image, found)));
+    const std::string manifest(bytes, SizeofResource(image, found));
+    for (const char* part : {"name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\"", ">PerMonitorV2",
+                             ">true/pm<", "level=\"asInvoker\"", "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"})
+      EXPECT_NE(manifest.find(part), std::string::npos) << part;
+    FreeLibrary(image);
+  }
+  // The common controls this program loaded are version 6: the side-by-side
+  // assembly's (Wine's reports 5.80 for both, so its place tells).
+  HMODULE controls = GetModuleHandleW(L"comctl32.dll");
+  ASSERT_NE(controls, nullptr);
+  wchar_t loaded[MAX_PATH] = {};
+  GetModuleFileNameW(controls, loaded, MAX_PATH);
+  std::wstring place = loaded;
+  CharLowerW(place.data());
+  EXPECT_NE(place.find(L"microsoft.windows.common-controls_6595b64144ccf1df_6."), std::wstring::npos)
+      << to_utf8(loaded);
 }
 
 TEST(VeskoExe, KorvintsButtonStartsItAndItOpensItsWindow) {

@@ -180,6 +180,31 @@ TEST(Win32WindowLayout, BoldButtonsHaveTheirFontsAndTheRestTheDefaultGuiFont) {
   }
 }
 
+// Moved to a monitor of 144 dots per inch (or back to 96): the twips layout,
+// the client area and the fonts follow the new resolution.
+TEST(Win32WindowLayout, TheLayoutFollowsTheMonitorsResolution) {
+  Win32Form window;
+  HWND main = window.window.hwnd();
+  for (const int dpi : {144, 96}) {
+    SCOPED_TRACE(dpi);
+    RECT suggested{40, 30, 900, 700};
+    SendMessageW(main, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
+    EXPECT_EQ(window.window.dpi().x, dpi);
+    RECT client{};
+    GetClientRect(main, &client);
+    EXPECT_EQ(client.right, twips_to_pixels(kClientWidthTwips, dpi));
+    EXPECT_EQ(client.bottom, twips_to_pixels(kClientHeightTwips, dpi));
+    for (const ControlSpec& shape : form_controls()) {
+      if (shape.kind == ControlKind::Line || shape.kind == ControlKind::DriveListBox) continue;
+      const RECT at = test::rect_in_parent(window.window.control(shape.id));
+      EXPECT_EQ(at.left, twips_to_pixels(shape.left, dpi)) << shape.name;
+      EXPECT_EQ(at.bottom - at.top, twips_to_pixels(shape.height, dpi)) << shape.name;
+    }
+    EXPECT_EQ(font_of(window.window.control(ControlId::Command1)).lfHeight,
+              -static_cast<LONG>(std::lround(8.25 * dpi / 72.0)));
+  }
+}
+
 TEST(Win32WindowLayout, TwoButtonsHaveTooltips) {
   Win32Form window;
   HWND tips = window.window.tooltips();

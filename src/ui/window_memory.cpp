@@ -1,0 +1,109 @@
+#include "ui/window_memory.h"
+
+#include <algorithm>
+#include <charconv>
+#include <sstream>
+
+namespace korvint::ui {
+namespace {
+
+// The whole numbers of `text`, separated by spaces; nullopt when anything else is there.
+std::optional<std::vector<int>> numbers(std::string_view text) {
+  std::vector<int> values;
+  while (!text.empty()) {
+    if (text.front() == ' ') {
+      text.remove_prefix(1);
+      continue;
+    }
+    int value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc{} || (end != text.data() + text.size() && *end != ' ')) return std::nullopt;
+    values.push_back(value);
+    text.remove_prefix(static_cast<std::size_t>(end - text.data()));
+  }
+  return values;
+}
+
+std::string joined(const std::vector<int>& values) {
+  std::string text;
+  for (const int value : values) text += (text.empty() ? "" : " ") + std::to_string(value);
+  return text;
+}
+
+int scaled(int pixels, int from, int to) {
+  return from > 0 ? static_cast<int>((static_cast<long long>(pixels) * to + from / 2) / from) : pixels;
+}
+
+// Widths that make sense: one a column, none negative or absurd.
+bool plausible_widths(const std::vector<int>& widths) {
+  return std::all_of(widths.begin(), widths.end(), [](int width) { return width >= 0 && width <= 100000; });
+}
+
+}  // namespace
+
+PixelRect clamp_to_area(PixelRect saved, PixelRect area, int least_width, int least_height) {
+  const auto fit = [](int start, int length, int area_start, int area_length, int least) {
+    length = std::min(std::max(length, least), area_length);
+    start = std::max(area_start, std::min(start, area_start + area_length - length));
+    return std::pair{start, length};
+  };
+  const auto [left, width] = fit(saved.left, saved.width, area.left, area.width, least_width);
+  const auto [top, height] = fit(saved.top, saved.height, area.top, area.height, least_height);
+  return PixelRect{left, top, width, height};
+}
+
+std::string window_memory_text(const VeskoWindowMemory& memory) {
+  std::ostringstream text;
+  text << "dpi=" << memory.dpi << "\n";
+  if (memory.rect)
+    text << "rect=" << joined({memory.rect->left, memory.rect->top, memory.rect->width, memory.rect->height}) << "\n";
+  text << "maximized=" << (memory.maximized ? 1 : 0) << "\n";
+  if (memory.split) text << "split=" << *memory.split << "\n";
+  if (!memory.result_widths.empty()) text << "results=" << joined(memory.result_widths) << "\n";
+  if (!memory.catalogue_widths.empty()) text << "catalogues=" << joined(memory.catalogue_widths) << "\n";
+  if (memory.sort_column) text << "sort=" << *memory.sort_column << " " << (memory.sort_descending ? 1 : 0) << "\n";
+  return text.str();
+}
+
+VeskoWindowMemory read_window_memory(std::string_view text) {
+  VeskoWindowMemory memory;
+  while (!text.empty()) {
+    const std::size_t end = std::min(text.find('\n'), text.size());
+    std::string_view line = text.substr(0, end);
+    text.remove_prefix(std::min(end + 1, text.size()));
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    const std::size_t equals = line.find('=');
+    if (equals == std::string_view::npos) continue;
+    const std::string_view key = line.substr(0, equals);
+    const auto values = numbers(line.substr(equals + 1));
+    if (!values || values->empty()) continue;
+    const std::vector<int>& v = *values;
+    if (key == "dpi" && v.size() == 1 && v[0] >= 48 && v[0] <= 960) memory.dpi = v[0];
+    if (key == "rect" && v.size() == 4 && v[2] > 0 && v[3] > 0) memory.rect = PixelRect{v[0], v[1], v[2], v[3]};
+    if (key == "maximized" && v.size() == 1) memory.maximized = v[0] != 0;
+    if (key == "split" && v.size() == 1 && v[0] > 0) memory.split = v[0];
+    if (key == "results" && plausible_widths(v)) memory.result_widths = v;
+    if (key == "catalogues" && plausible_widths(v)) memory.catalogue_widths = v;
+    if (key == "sort" && v.size() == 2 && v[0] >= 0) {
+      memory.sort_column = v[0];
+      memory.sort_descending = v[1] != 0;
+    }
+  }
+  return memory;
+}
+
+VeskoWindowMemory at_dpi(VeskoWindowMemory memory, int dpi) {
+  const int from = memory.dpi;
+  const auto scale = [from, dpi](int& pixels) { pixels = scaled(pixels, from, dpi); };
+  if (memory.rect) {
+    scale(memory.rect->width);
+    scale(memory.rect->height);
+  }
+  if (memory.split) scale(*memory.split);
+  for (int& width : memory.result_widths) scale(width);
+  for (int& width : memory.catalogue_widths) scale(width);
+  memory.dpi = dpi;
+  return memory;
+}
+
+}  // namespace korvint::ui

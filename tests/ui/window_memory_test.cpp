@@ -1,0 +1,64 @@
+// What Vesko's window remembers, and the rule that never lets a remembered
+// place put it off-screen.
+
+#include "ui/window_memory.h"
+
+#include <gtest/gtest.h>
+
+namespace korvint::ui {
+namespace {
+
+// A 1920x1040 work area (a task bar below), the window at least 400x318.
+TEST(WindowMemory, ARememberedPlaceIsPutBackOnTheScreen) {
+  const PixelRect area{0, 0, 1920, 1040};
+  struct Case {
+    const char* what;
+    PixelRect saved;
+    PixelRect placed;
+  };
+  const Case cases[] = {
+      {"inside: as it was", {100, 50, 800, 600}, {100, 50, 800, 600}},
+      {"off the right edge (a second monitor gone)", {2500, 100, 800, 600}, {1120, 100, 800, 600}},
+      {"off the left and the top", {-900, -300, 800, 600}, {0, 0, 800, 600}},
+      {"below the task bar", {100, 900, 800, 600}, {100, 440, 800, 600}},
+      {"larger than the screen", {-10, -10, 4000, 3000}, {0, 0, 1920, 1040}},
+      {"smaller than the window may be", {10, 10, 50, 40}, {10, 10, 400, 318}},
+  };
+  for (const Case& c : cases) EXPECT_EQ(clamp_to_area(c.saved, area, 400, 318), c.placed) << c.what;
+  // A work area that does not start at 0 (a monitor left of the primary one).
+  EXPECT_EQ(clamp_to_area({0, 0, 800, 600}, {-1280, 0, 1280, 1024}, 400, 318), (PixelRect{-800, 0, 800, 600}));
+  // A screen smaller than the window's minimum: the screen wins.
+  EXPECT_EQ(clamp_to_area({0, 0, 800, 600}, {0, 0, 320, 240}, 400, 318), (PixelRect{0, 0, 320, 240}));
+}
+
+TEST(WindowMemory, ItsTextReadsBackAndBadLinesAreLeftOut) {
+  VeskoWindowMemory memory;
+  memory.dpi = 144;
+  memory.rect = PixelRect{-20, 30, 1200, 900};
+  memory.maximized = true;
+  memory.split = 240;
+  memory.result_widths = {180, 400, 90, 150, 100};
+  memory.catalogue_widths = {150, 300, 90, 150};
+  memory.sort_column = 2;
+  memory.sort_descending = true;
+  EXPECT_EQ(read_window_memory(window_memory_text(memory)), memory);
+  EXPECT_EQ(read_window_memory(""), VeskoWindowMemory{});
+
+  const VeskoWindowMemory damaged = read_window_memory(
+      "rect=1 2 three 4\r\nsplit=-5\nresults=100 200\nsort=x\nunknown=1\nno equals sign\ndpi=5000\ncatalogues=1 2 3 4");
+  EXPECT_FALSE(damaged.rect);
+  EXPECT_FALSE(damaged.split);
+  EXPECT_EQ(damaged.result_widths, (std::vector<int>{100, 200}));
+  EXPECT_EQ(damaged.catalogue_widths, (std::vector<int>{1, 2, 3, 4}));  // the last line, without a line end
+  EXPECT_FALSE(damaged.sort_column);
+  EXPECT_EQ(damaged.dpi, 96);
+
+  // Opened at another resolution: sizes scale, the place stays.
+  const VeskoWindowMemory scaled = at_dpi(memory, 96);
+  EXPECT_EQ(scaled.rect, (PixelRect{-20, 30, 800, 600}));
+  EXPECT_EQ(scaled.split, 160);
+  EXPECT_EQ(scaled.result_widths, (std::vector<int>{120, 267, 60, 100, 67}));
+}
+
+}  // namespace
+}  // namespace korvint::ui
