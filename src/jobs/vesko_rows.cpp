@@ -228,9 +228,11 @@ void CatalogueRows::order() {
   order_.resize(rows_.size());
   for (std::size_t i = 0; i < order_.size(); ++i) order_[i] = i;
   if (!sort_) return;
-  const auto [column, descending] = *sort_;
+  // Copied out by name: clang cannot capture a structured binding in C++20.
+  const auto column = sort_->first;
+  const bool descending = sort_->second;
   // A catalogue not yet counted, or whose time cannot be read, sorts first.
-  const auto compare = [this, column](std::size_t a, std::size_t b) {
+  const auto compare = [this, column, descending](std::size_t a, std::size_t b) {
     const search::CatalogueOverview& x = rows_[a].overview;
     const search::CatalogueOverview& y = rows_[b].overview;
     const auto by = [](auto p, auto q) { return p < q ? -1 : q < p ? 1 : 0; };
