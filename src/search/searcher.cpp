@@ -212,10 +212,27 @@ class StreamingSearch {
   }
 
   // Hands every result that is ready to the sink, in order: one thread at a
-  // time, the lock released while the sink works.
+  // time, the lock released while the sink works. A thread that finds another
+  // handing over leaves it to look again before it stops: what it did while
+  // the lock was released (a chunk ended, say the last one a catalogue's
+  // encoding waits for) may let it go on, and no worker may start the chunk
+  // that would call it again.
   void hand_over(std::unique_lock<std::mutex>& lock, MatchScratch& scratch) {
-    if (delivering_) return;
+    if (delivering_) {
+      look_again_ = true;
+      return;
+    }
     delivering_ = true;
+    do {
+      look_again_ = false;
+      hand_over_ready(lock, scratch);
+    } while (look_again_ && !over_);
+    delivering_ = false;
+    wake_.notify_all();
+  }
+
+  // One pass of hand_over(): hands over until a result is awaited.
+  void hand_over_ready(std::unique_lock<std::mutex>& lock, MatchScratch& scratch) {
     while (!over_) {
       if (halted() || cursor_ == slots_.size()) {
         over_ = true;
@@ -235,8 +252,6 @@ class StreamingSearch {
       slot.folders.reset();
       ++cursor_;
     }
-    delivering_ = false;
-    wake_.notify_all();
   }
 
   // Hands over the chunks of `slot` that are ready; true once all went (or
@@ -401,6 +416,7 @@ class StreamingSearch {
   std::condition_variable wake_;
   std::size_t cursor_ = 0;   // the slot whose results the sink takes next
   bool delivering_ = false;  // a thread is handing results over
+  bool look_again_ = false;  // a chunk ended while it did: it looks again before it stops
   bool over_ = false;        // nothing more to search or hand over
   std::atomic<bool> halt_{false};
   SearchOutcome outcome_;

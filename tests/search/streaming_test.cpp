@@ -5,7 +5,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
+#include <condition_variable>
 #include <functional>
+#include <mutex>
+#include <thread>
 
 #include "search/catalogue_folder.h"
 #include "search/query.h"
@@ -144,6 +149,85 @@ TEST(StreamingTest, ResultsComeOnceInOrderWhileTheSearchGoesOn) {
     EXPECT_EQ(outcome.notes, c.notes) << c.what;
     EXPECT_EQ(outcome.errors, c.errors) << c.what;
     EXPECT_EQ(outcome.stopped, std::string(c.what) == "the sink stops") << c.what;
+  }
+}
+
+// Every search ends with every result, whatever the budgets, the threads and
+// the sink's pace, while encodings are still to be decided and a catalogue
+// changes under the search. A search that waits for ever fails the test
+// (cancelled after a generous bound) instead of hanging it.
+TEST(StreamingTest, EverySearchEndsWithEveryResult) {
+  struct Case {
+    unsigned threads;
+    std::size_t waiting_hits;
+    int lines;            // in each catalogue; a chunk holds about six
+    int high_byte_every;  // every Nth name holds a byte >= 0x80: the encoding is decided late (0: none)
+    int sink_pause_us;    // at each take: slow enough for the workers to end chunks meanwhile
+    bool change_a;        // a.lst is rewritten at the first take
+  };
+  const Case cases[] = {
+      {2, 3, 12, 4, 200, false},         {3, 3, 12, 4, 200, false},   {4, 3, 20, 5, 200, false},
+      {2, 1u << 17, 12, 4, 200, false},  {1, 3, 60, 7, 200, false},   {2, 40, 60, 7, 200, false},
+      {4, 8, 60, 50, 200, false},        {2, 3, 60, 0, 200, false},   {2, 1u << 17, 300, 7, 0, false},
+      {2, 3, 60, 7, 200, true},          {4, 10, 60, 13, 200, true},
+  };
+  const auto names = [](const std::string& prefix, int count, int high_byte_every) {
+    std::vector<std::string> lines;
+    for (int i = 0; i < count; ++i) {
+      const bool high = high_byte_every != 0 && i % high_byte_every == high_byte_every - 1;
+      lines.push_back(prefix + number(i) + (high ? "\xc3\xa9" : "e") + ".txt\t1\t 2020.1.1\t0:0.0");
+    }
+    return test::catalogue_text("D:\\", lines);
+  };
+  const std::string files = "abcdef";
+  for (const Case& c : cases) {
+    for (int round = 0; round < 20; ++round) {
+      const std::string what = "threads " + std::to_string(c.threads) + ", waiting hits " +
+                               std::to_string(c.waiting_hits) + ", lines " + std::to_string(c.lines) + ", round " +
+                               std::to_string(round);
+      test::TempTree tree;
+      for (const char file : files)
+        tree.text_file(std::string(1, file) + ".lst", names(std::string(1, file), c.lines, c.high_byte_every));
+      const fs::path a = tree.root() / "a.lst";
+      CatalogueSet set = open_catalogue_folders({test::path_text(tree.root())});
+      ASSERT_EQ(set.catalogues.size(), files.size());
+      RecordingSink sink(set.catalogues);
+      sink.on_take = [&](const Catalogue&, int take) {
+        if (c.change_a && take == 1) test::write_file(a, names("n", 100, c.high_byte_every));
+        std::this_thread::sleep_for(std::chrono::microseconds(c.sink_pause_us));
+        return true;
+      };
+      std::string error;
+      const Matcher matcher(*parse_query("txt", error));
+      SearchOptions options;
+      options.threads = c.threads;
+      options.waiting_hits = c.waiting_hits;
+      options.chunk_bytes = 200;
+      // The search runs on this thread (threads that searched and then end
+      // are not the point here); a watchdog cancels it after a generous bound.
+      std::atomic<bool> cancel{false};
+      std::mutex mutex;
+      std::condition_variable wake;
+      bool ended = false;
+      std::thread watchdog([&] {
+        std::unique_lock lock(mutex);
+        if (!wake.wait_for(lock, std::chrono::seconds(20), [&] { return ended; })) cancel = true;
+      });
+      const SearchOutcome outcome = run_search(set.catalogues, matcher, options, sink, &cancel);
+      {
+        const std::lock_guard lock(mutex);
+        ended = !cancel;
+      }
+      wake.notify_one();
+      watchdog.join();
+      ASSERT_TRUE(ended) << "the search never ended: " << what;
+      // "a D:\a000e.txt", ...: in catalogue and line order when sorted.
+      const std::vector<std::string> paths = sink.paths();
+      const std::size_t a_lines = outcome.notes.empty() ? c.lines : 100;
+      EXPECT_EQ(paths.size(), a_lines + (files.size() - 1) * c.lines) << what;
+      EXPECT_EQ(outcome.found, paths.size()) << what;
+      EXPECT_TRUE(std::is_sorted(paths.begin(), paths.end())) << what;
+    }
   }
 }
 
