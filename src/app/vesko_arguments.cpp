@@ -10,8 +10,9 @@ namespace korvint::app {
 namespace {
 
 // The options vesko knows, by their long names.
-constexpr std::string_view kOptionNames[] = {"--catalogues", "--limit", "--count", "--check", "--encoding",
-                                             "--help",       "--version", "--list", "--tree", "--depth"};
+constexpr std::string_view kOptionNames[] = {"--catalogues", "--limit",      "--count",   "--check",   "--encoding",
+                                             "--help",       "--version",    "--list",    "--tree",    "--depth",
+                                             "--duplicates", "--by",         "--compare", "--all",     "--ignore-date"};
 
 bool is_option_name(std::string_view name) {
   return std::find(std::begin(kOptionNames), std::end(kOptionNames), name) != std::end(kOptionNames);
@@ -99,6 +100,24 @@ bool read(const std::vector<std::string>& arguments, VeskoArguments& options) {
       const auto encoding = take_value();
       if (!encoding) return false;
       options.encoding = *encoding;
+    } else if (name == "--duplicates") {
+      options.duplicates = true;
+    } else if (name == "--by") {
+      options.by = take_value();
+      if (!options.by) return false;
+    } else if (name == "--compare") {
+      for (int side = 0; side < 2; ++side) {
+        const auto catalogue = take_value();
+        if (!catalogue) {
+          error = "--compare needs two catalogues";
+          return false;
+        }
+        options.compare.push_back(*catalogue);
+      }
+    } else if (name == "--all") {
+      options.all = true;
+    } else if (name == "--ignore-date") {
+      options.ignore_date = true;
     } else if (name == "--limit") {
       const auto text = take_value();
       if (!text) return false;
@@ -112,6 +131,24 @@ bool read(const std::vector<std::string>& arguments, VeskoArguments& options) {
       if (argument[1] != '-') error += " (a word that leaves names out goes after the first word or after \"--\")";
       return false;
     }
+  }
+  // The collection's commands each answer their own question: two at once is a mistake.
+  std::vector<std::string_view> commands;
+  if (options.list) commands.push_back("--list");
+  if (options.tree) commands.push_back("--tree");
+  if (options.duplicates) commands.push_back("--duplicates");
+  if (!options.compare.empty()) commands.push_back("--compare");
+  if (commands.size() > 1) {
+    error = std::string(commands[0]) + " and " + std::string(commands[1]) + " go one at a time";
+    return false;
+  }
+  if (options.by && !options.duplicates) {
+    error = "--by goes with --duplicates";
+    return false;
+  }
+  if ((options.all || options.ignore_date) && options.compare.empty()) {
+    error = std::string(options.all ? "--all" : "--ignore-date") + " goes with --compare";
+    return false;
   }
   return true;
 }

@@ -19,6 +19,11 @@ struct VeskoArguments {
   std::optional<std::string> encoding;
   bool help = false;
   bool version = false;
+  bool duplicates = false;                ///< --duplicates: files held more than once
+  std::optional<std::string> by;          ///< --by KEYS (with --duplicates)
+  std::vector<std::string> compare;       ///< --compare A B: the two catalogues, each maybe CATALOGUE:FOLDER
+  bool all = false;                       ///< --all (with --compare)
+  bool ignore_date = false;               ///< --ignore-date (with --compare)
   std::string query;  ///< the query's words, joined by spaces
   std::vector<std::string> words;  ///< the same words one by one
   bool list = false;                   ///< --list: the overview of the catalogues

@@ -9,6 +9,7 @@
 #include "app/vesko_arguments.h"
 #include "app/vesko_catalogue_sources.h"
 #include "app/vesko_manager_commands.h"
+#include "app/vesko_compare_commands.h"
 #include "app/query_help.h"
 #include "platform/case_folding.h"
 #include "platform/file_services.h"
@@ -111,6 +112,8 @@ std::string vesko_usage(std::string_view program) {
                       " [--catalogues DIR]... [--limit N] [--count] [--check] [--encoding NAME] [--] QUERY...\n"
                       "       " + me + " [--catalogues DIR]... --list\n"
                       "       " + me + " [--catalogues DIR]... --tree CATALOGUE [FOLDER] [--depth N]\n"
+                      "       " + me + " [--catalogues DIR]... --duplicates [--by KEYS] [QUERY...]\n"
+                      "       " + me + " [--catalogues DIR]... --compare A B [--all] [--ignore-date] [QUERY...]\n"
                       "Searches the catalogues (*.lst) that Korvint makes and prints one line a result:\n"
                       "CATALOGUE<TAB>FULL PATH<TAB>SIZE<TAB>YYYY-MM-DD HH:MM:SS\n"
                       "\n"
@@ -129,6 +132,14 @@ std::string vesko_usage(std::string_view program) {
                       "                    BYTES<TAB>FILES<TAB>FOLDERS<TAB>FOLDER PATH, totals of all below;\n"
                       "                    CATALOGUE is a name as in results or the path of a .lst\n"
                       "  --depth N         the levels --tree prints below FOLDER (default 1)\n"
+                      "  --duplicates      print the files held more than once (the query narrows\n"
+                      "                    them): GROUP<TAB>CATALOGUE<TAB>FULL PATH<TAB>SIZE<TAB>DATE\n"
+                      "  --by KEYS         duplicates alike by name,size (default), size,date or name\n"
+                      "  --compare A B     compare catalogue A with B (a name or a .lst path, each\n"
+                      "                    maybe NAME:FOLDER): -/+/~ lines, a summary on stderr,\n"
+                      "                    exit 0 when equal, 1 when they differ\n"
+                      "  --all             with --compare: every entry below a missing folder\n"
+                      "  --ignore-date     with --compare: files differ by size only\n"
                       "  --help, --version\n"
                       "  --                ends the options, before a first word like -word\n"
                       "\n"
@@ -178,6 +189,7 @@ int run_vesko(const std::vector<std::string>& arguments, std::ostream& out, std:
     return 0;
   }
   if (options.list || options.tree || options.depth) return run_manager_command(options, out, err, me);
+  if (options.duplicates || !options.compare.empty()) return run_vesko_compare_commands(options, out, err, me);
   if (options.query.empty()) {
     err << me << ": no query given (try " << me << " --help)\n";
     return 2;

@@ -236,7 +236,6 @@ int run_manager_command(const VeskoArguments& options, std::ostream& out, std::o
     err << me << ": " << text << " (try " << me << " --help)\n";
     return 2;
   };
-  if (options.list && options.tree) return usage_error("--list and --tree go one at a time");
   if (options.depth && !options.tree) return usage_error("--depth goes with --tree");
   if (options.list && !options.words.empty()) return usage_error("--list takes no query");
   if (options.count || options.limit || options.check)

@@ -1,0 +1,71 @@
+#pragma once
+// Files held more than once across catalogues: alike by name and size, by
+// size and date, or by name alone, among the files a query finds. Computed
+// below any window, as values a window or the command line shows.
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "search/query.h"
+#include "search/result_set.h"
+#include "search/searcher.h"
+
+namespace korvint::search {
+
+/// What two files must share to be duplicates (at least one of them).
+struct DuplicateKeys {
+  bool name = true;   ///< the name, decoded and case-folded as the search folds it (marks kept)
+  bool size = true;
+  bool date = false;  ///< the date and time to the second
+};
+
+/// Reads "name,size", "size,date", "name" (the words in any order and case);
+/// nullopt with `error` naming the word that is not a key.
+std::optional<DuplicateKeys> parse_duplicate_keys(std::string_view text, std::string& error);
+
+/// One group of files alike by the keys: at least two.
+struct DuplicateGroup {
+  std::size_t first = 0;    ///< its first file in Duplicates::files
+  std::size_t count = 0;    ///< its number of files
+  std::uint64_t size = 0;   ///< the size of its largest file
+  std::uint64_t bytes = 0;  ///< the sizes of all its files
+  /// What keeping one copy (the largest) frees: size × (copies − 1) when the
+  /// sizes are equal, as they are whenever size is a key.
+  std::uint64_t wasted = 0;
+};
+
+struct Duplicates {
+  /// The catalogues searched, as given; Hit::catalogue() indexes them.
+  std::vector<std::shared_ptr<const Catalogue>> catalogues;
+  /// The files of every group, group after group; within a group in catalogue
+  /// order, then line order.
+  std::vector<Hit> files;
+  /// Most wasted bytes first; of equal waste, more copies first, then the
+  /// group whose first file comes first in catalogue and line order.
+  std::vector<DuplicateGroup> groups;
+  SearchOutcome outcome;  ///< the search's, its errors and notes included
+  [[nodiscard]] std::span<const Hit> members(const DuplicateGroup& group) const {
+    return std::span<const Hit>(files).subspan(group.first, group.count);
+  }
+};
+
+/// Finds the files of `catalogues` that `query` finds (files of size 0 and
+/// folders never) and groups those alike by `keys`. Memory: the search's 32
+/// bytes a file found; with the size a key, a hash table of the sizes found;
+/// and for each file that may have a twin (with the size a key: one whose
+/// size another file has) 24 bytes while grouping (its key as 128 bits: the
+/// size and date themselves, a name as two 64-bit hashes of it folded; and
+/// its index). Those files' names are read again after the search, on every
+/// core. A catalogue that changes while its names are read is left out, named
+/// in the errors.
+Duplicates find_duplicates(const std::vector<std::shared_ptr<Catalogue>>& catalogues, Query query,
+                           const DuplicateKeys& keys, const SearchOptions& options,
+                           const std::atomic<bool>* cancel = nullptr);
+
+}  // namespace korvint::search

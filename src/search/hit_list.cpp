@@ -1,0 +1,78 @@
+#include "search/hit_list.h"
+
+#include <bit>
+#include <cinttypes>
+#include <cstring>
+#include <cstdio>
+
+namespace korvint::search {
+
+HitList::HitList(const std::vector<std::shared_ptr<Catalogue>>& catalogues)
+    : catalogues_(catalogues.begin(), catalogues.end()) {}
+
+bool HitList::take(const std::shared_ptr<const Catalogue>& catalogue, std::vector<Hit> hits) {
+  if (hits.empty()) return true;
+  catalogues_[hits.front().catalogue()] = catalogue;
+  hits_.insert(hits_.end(), hits.begin(), hits.end());
+  return true;
+}
+
+bool HitList::withdraw(std::size_t, std::size_t count) {
+  hits_.erase(hits_.end() - static_cast<std::ptrdiff_t>(std::min(count, hits_.size())), hits_.end());
+  return true;
+}
+
+SearchOutcome collect_hits(const std::vector<std::shared_ptr<Catalogue>>& catalogues, const Matcher& matcher,
+                           const SearchOptions& options, std::deque<Hit>& hits,
+                           std::vector<std::shared_ptr<const Catalogue>>& searched, const std::atomic<bool>* cancel) {
+  HitList list(catalogues);
+  SearchOutcome outcome = run_search(catalogues, matcher, options, list, cancel);
+  hits = std::move(list.hits());
+  searched = std::move(list.catalogues());
+  return outcome;
+}
+
+bool stored_file_name(const Catalogue& catalogue, const Hit& hit, std::string& line, std::string_view& name) {
+  name = {};
+  if (!catalogue.line_at(hit.line, line)) return false;
+  const std::size_t tab = line.find('\t');
+  if (tab == std::string::npos) return false;
+  name = std::string_view(line).substr(0, tab);
+  return true;
+}
+
+unsigned worker_count(const SearchOptions& options) {
+  if (options.threads != 0) return options.threads;
+  const unsigned cores = std::thread::hardware_concurrency();
+  return cores == 0 ? 1 : cores;
+}
+
+std::uint64_t hash_text(std::string_view text, std::uint64_t seed) {
+  // Eight bytes at a time, each multiplied in (as wyhash and its kin do), then mixed once.
+  std::uint64_t hash = seed ^ (0x9E3779B97F4A7C15ULL * (text.size() + 1));
+  std::size_t i = 0;
+  for (; i + 8 <= text.size(); i += 8) {
+    std::uint64_t word;
+    std::memcpy(&word, text.data() + i, 8);
+    hash = std::rotl((hash ^ word) * 0xBF58476D1CE4E5B9ULL, 31);
+  }
+  std::uint64_t last = 0;
+  if (i < text.size()) std::memcpy(&last, text.data() + i, text.size() - i);  // an empty view may hold no pointer
+  return mix_bits((hash ^ last) * 0x94D049BB133111EBULL);
+}
+
+std::string size_text(std::uint64_t bytes) {
+  if (bytes < 1024) return std::to_string(bytes) + (bytes == 1 ? " byte" : " bytes");
+  static constexpr const char* kUnits[] = {"KB", "MB", "GB", "TB", "PB", "EB"};
+  double value = static_cast<double>(bytes) / 1024;
+  std::size_t unit = 0;
+  while (value >= 1023.95 && unit + 1 < std::size(kUnits)) {
+    value /= 1024;
+    ++unit;
+  }
+  char text[32];
+  std::snprintf(text, sizeof text, "%.1f %s", value, kUnits[unit]);
+  return text;
+}
+
+}  // namespace korvint::search

@@ -1,0 +1,459 @@
+// Duplicates and the comparison of two catalogues against naive ones that
+// read every line, build every path and hold it as a string: random trees
+// written in UTF-8 or Windows-1252 under Windows and POSIX roots, a backup
+// made from each with files dropped, changed, added, renamed in case and
+// folders dropped whole. Then the path rules, one table.
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <random>
+#include <set>
+
+#include "catalogue/parse_lines.h"
+#include "platform/case_folding.h"
+#include "search/compare.h"
+#include "search/duplicates.h"
+#include "search_fixture.h"
+
+namespace korvint::search {
+namespace {
+
+// Name pieces in UTF-8 and as Windows-1252 writes them; case twins on purpose.
+struct Piece {
+  const char* utf8;
+  const char* code_page;
+};
+constexpr Piece kPieces[] = {{"holiday", "holiday"}, {"HOLIDAY", "HOLIDAY"}, {"zebra", "zebra"},
+                             {"\xC3\xA4rger", "\xE4rger"}, {"\xC3\x84RGER", "\xC4RGER"}, {"caf\xC3\xA9", "caf\xE9"},
+                             {"cafe", "cafe"}, {"IMG_1", "IMG_1"}};
+constexpr const char* kExtensions[] = {".jpg", ".JPG", ".txt"};
+
+struct File {
+  std::vector<int> name;  // pieces
+  int extension = 0;
+  std::uint64_t size = 0;
+  int date = 0;
+};
+struct Folder {
+  std::vector<int> name;
+  int date = 0;
+  std::vector<File> files;
+  std::vector<Folder> folders;
+};
+
+class Trees {
+ public:
+  explicit Trees(std::uint64_t seed) : rng_(seed) {}
+  std::uint64_t below(std::uint64_t bound) { return std::uniform_int_distribution<std::uint64_t>(0, bound - 1)(rng_); }
+
+  Folder make(int depth = 0) {
+    Folder folder{name(), static_cast<int>(below(3)), {}, {}};
+    for (std::uint64_t i = below(6); i > 0; --i) folder.files.push_back(file());
+    if (depth < 3)
+      for (std::uint64_t i = below(depth == 0 ? 5 : 3); i > 0; --i) folder.folders.push_back(make(depth + 1));
+    return folder;
+  }
+
+  // A backup of `tree`: files dropped, resized, redated, renamed in case, added; folders dropped whole.
+  Folder backup(Folder tree) {
+    std::erase_if(tree.files, [&](const File&) { return below(12) == 0; });
+    for (File& file : tree.files) {
+      if (below(10) == 0) file.size += 1;
+      if (below(10) == 0) file.date = (file.date + 1) % 3;
+      if (below(10) == 0) file.extension = file.extension == 0 ? 1 : file.extension == 1 ? 0 : 2;
+    }
+    if (below(5) == 0) tree.files.push_back(file());
+    std::erase_if(tree.folders, [&](const Folder&) { return below(6) == 0; });
+    for (Folder& folder : tree.folders) folder = backup(std::move(folder));
+    if (below(8) == 0) tree.folders.push_back(make(3));
+    return tree;
+  }
+
+  // The catalogue text: the root's files, then each folder's line and what is below it.
+  std::string text(const std::string& root, const Folder& tree, bool code_page) {
+    std::string out = root + "\r\n";
+    write(out, tree, "", code_page);
+    return out;
+  }
+
+  std::string piece_text(const std::vector<int>& pieces, bool code_page) const {
+    std::string out;
+    for (int piece : pieces) out += (out.empty() ? "" : "_") + std::string(code_page ? kPieces[piece].code_page : kPieces[piece].utf8);
+    return out;
+  }
+
+ private:
+  std::vector<int> name() {
+    std::vector<int> pieces;
+    for (std::uint64_t i = 1 + below(2); i > 0; --i) pieces.push_back(static_cast<int>(below(std::size(kPieces))));
+    return pieces;
+  }
+  File file() {
+    static constexpr std::uint64_t kSizes[] = {0, 10, 1000, 5000000000ULL};
+    return File{name(), static_cast<int>(below(3)), kSizes[below(4)], static_cast<int>(below(3))};
+  }
+  static std::string date(int which) { return which == 0 ? " 2019.1.2\t3:4.5" : which == 1 ? " 2019.1.2\t3:4.6" : " 2021.7.8\t9:10.11"; }
+
+  void write(std::string& out, const Folder& folder, const std::string& path, bool code_page) {
+    std::set<std::string> written;  // a folder never holds one name twice
+    for (const File& file : folder.files) {
+      const std::string name = piece_text(file.name, code_page) + kExtensions[file.extension];
+      if (written.insert(name).second) out += name + "\t" + std::to_string(file.size) + "\t" + date(file.date) + "\r\n";
+    }
+    for (const Folder& sub : folder.folders) {
+      const std::string sub_path = path + piece_text(sub.name, code_page) + "\\";
+      if (!written.insert(sub_path).second) continue;
+      out += sub_path + "\t0\t" + date(sub.date) + "\r\n";
+      write(out, sub, sub_path, code_page);
+    }
+  }
+
+  std::mt19937_64 rng_;
+};
+
+// One entry as the naive readers see it: every line read, its path built.
+struct Line {
+  std::uint64_t offset;
+  std::string folder;  // relative, decoded, ending in "\" ("" for the root)
+  std::string name;    // decoded
+  catalogue::EntryLine entry;
+  [[nodiscard]] std::string path() const { return folder + name + (entry.is_folder ? "\\" : ""); }
+};
+
+std::vector<Line> every_line(const Catalogue& catalogue, const std::string& text, const Matcher& matcher) {
+  std::vector<Line> lines;
+  NameDecoder decoder("windows-1252");
+  MatchScratch scratch("windows-1252");
+  std::string raw_folder;  // the folder of the file lines that follow, as stored
+  for (std::size_t start = catalogue.body_begin(); start < text.size();) {
+    const std::size_t end = text.find("\r\n", start);
+    const auto entry = catalogue::parse_entry_line(std::string_view(text).substr(start, end - start));
+    EXPECT_TRUE(entry);
+    if (entry->is_folder) raw_folder.assign(entry->path);
+    if (matcher.matches(catalogue, catalogue.encoding(), *entry, entry->is_folder ? "" : raw_folder, scratch)) {
+      Line read{start, {}, {}, *entry};
+      const std::string_view parent =
+          entry->is_folder ? entry->path.substr(0, entry->path.size() - entry->name.size() - 1) : raw_folder;
+      decoder.decode(catalogue.encoding(), parent, read.folder);
+      decoder.decode(catalogue.encoding(), entry->name, read.name);
+      lines.push_back(std::move(read));
+    }
+    start = end + 2;
+  }
+  return lines;
+}
+
+Matcher matcher_of(const std::string& words) {
+  if (words.empty()) {
+    Term every;  // as compare_catalogues() reads every entry
+    every.kind = TermKind::Date;
+    return Matcher(Query{{every}});
+  }
+  std::string error;
+  return Matcher(*parse_query(words, error));
+}
+
+constexpr const char* kRoots[] = {"D:\\Disk\\", "/home/ann/", "\\\\nas\\share\\", "/mnt/usb/"};
+
+TEST(DuplicatesTest, GroupsAsANaiveReadingOfEveryLineDoes) {
+  constexpr const char* kQueries[] = {"", "ext:jpg", "-zebra", "in:c0,c2"};
+  const DuplicateKeys kKeys[] = {{true, true, false}, {false, true, true}, {true, false, false}};
+  for (std::uint64_t seed = 1; seed <= 30; ++seed) {
+    Trees trees(seed);
+    std::vector<std::string> texts;
+    std::vector<std::shared_ptr<Catalogue>> catalogues;
+    const Folder first = trees.make();
+    for (int c = 0; c < 3; ++c) {
+      // Catalogues that share much, as disks and their backups do.
+      texts.push_back(trees.text(kRoots[trees.below(4)], c == 0 ? first : trees.backup(first), trees.below(3) == 0));
+      catalogues.push_back(test::make_catalogue("c" + std::to_string(c), texts.back()));
+      check_catalogues({catalogues.back()}, {});  // the encoding the naive reading decodes with
+    }
+    for (const char* words : kQueries) {
+      for (const DuplicateKeys& keys : kKeys) {
+        SCOPED_TRACE("seed " + std::to_string(seed) + " query \"" + words + "\" keys " + std::to_string(keys.name) +
+                     std::to_string(keys.size) + std::to_string(keys.date));
+        // Naive: every file with its key held as a string, grouped in a map.
+        const Matcher matcher = matcher_of(words);
+        std::map<std::tuple<std::string, std::uint64_t, std::uint64_t>, std::vector<std::pair<std::size_t, std::uint64_t>>> naive;
+        for (std::size_t c = 0; c < catalogues.size(); ++c) {
+          if (!matcher.selects(*catalogues[c])) continue;
+          for (const Line& line : every_line(*catalogues[c], texts[c], matcher)) {
+            if (line.entry.is_folder || line.entry.size == 0) continue;
+            std::string folded;
+            platform::fold_for_search(line.name, folded, platform::Marks::Keep);
+            naive[{keys.name ? folded : "", keys.size ? line.entry.size : 0, keys.date ? line.entry.time.packed() : 0}]
+                .emplace_back(c, line.offset);
+          }
+        }
+        std::vector<std::tuple<std::uint64_t, std::size_t, std::vector<std::pair<std::size_t, std::uint64_t>>>> expected;
+        for (auto& [key, files] : naive) {
+          if (files.size() < 2) continue;
+          std::uint64_t total = 0, largest = 0;
+          for (const auto& [c, offset] : files) {
+            const auto entry = catalogue::parse_entry_line(std::string_view(texts[c]).substr(offset, texts[c].find("\r\n", offset) - offset));
+            total += entry->size;
+            largest = std::max(largest, entry->size);
+          }
+          expected.emplace_back(total - largest, files.size(), files);
+        }
+        std::sort(expected.begin(), expected.end(), [](const auto& a, const auto& b) {
+          if (std::get<0>(a) != std::get<0>(b)) return std::get<0>(a) > std::get<0>(b);
+          if (std::get<1>(a) != std::get<1>(b)) return std::get<1>(a) > std::get<1>(b);
+          return std::get<2>(a).front() < std::get<2>(b).front();
+        });
+
+        std::string error;
+        SearchOptions options;
+        options.threads = 1 + static_cast<unsigned>(seed % 3);
+        options.code_page = "windows-1252";
+        options.chunk_bytes = 256;
+        const Duplicates found = find_duplicates(catalogues, words[0] ? *parse_query(words, error) : Query{}, keys, options);
+        ASSERT_EQ(found.groups.size(), expected.size());
+        for (std::size_t g = 0; g < expected.size(); ++g) {
+          const DuplicateGroup& group = found.groups[g];
+          EXPECT_EQ(group.wasted, std::get<0>(expected[g])) << "group " << g;
+          std::vector<std::pair<std::size_t, std::uint64_t>> members;
+          for (const Hit& hit : found.members(group)) members.emplace_back(hit.catalogue(), hit.line);
+          EXPECT_EQ(members, std::get<2>(expected[g])) << "group " << g;
+        }
+      }
+    }
+  }
+}
+
+TEST(DuplicatesTest, ACancelledSearchGivesNothingAndSaysSo) {
+  const auto a = test::make_catalogue("a", "D:\\\r\nx.jpg\t5\t 2019.1.1\t0:0.0\r\nX.JPG\t5\t 2019.1.1\t0:0.0\r\n");
+  const std::atomic<bool> cancel{true};
+  const Duplicates found = find_duplicates({a}, Query{}, DuplicateKeys{}, SearchOptions{}, &cancel);
+  EXPECT_TRUE(found.outcome.cancelled);
+  EXPECT_TRUE(found.groups.empty());
+  const Comparison comparison = compare_catalogues(CompareSide{a, ""}, CompareSide{a, "nowhere"}, Query{}, {}, &cancel);
+  EXPECT_TRUE(comparison.cancelled);
+  EXPECT_TRUE(comparison.differences.empty());
+  EXPECT_EQ(find_duplicates({a}, Query{}, DuplicateKeys{}, SearchOptions{}).groups.size(), 1u);
+}
+
+TEST(DuplicatesTest, ReadsItsKeys) {
+  std::string error;
+  const auto keys = parse_duplicate_keys("Size,DATE", error);
+  ASSERT_TRUE(keys);
+  EXPECT_TRUE(!keys->name && keys->size && keys->date);
+  EXPECT_FALSE(parse_duplicate_keys("name,colour", error));
+  EXPECT_NE(error.find("not \"name,colour\""), std::string::npos);
+  EXPECT_FALSE(parse_duplicate_keys("name,", error));
+}
+
+// The naive comparison: every path held as a string, a folder missing as a
+// whole found by its path, its bytes summed up the chain of missing folders.
+struct NaiveSide {
+  const Catalogue* catalogue;
+  std::vector<Line> lines;
+  std::vector<std::string> keys;     // "" outside the compared folder
+  std::vector<std::string> display;  // below the compared folder, the catalogue's separator
+  bool has_folder = false;           // the compared folder is there (empty or not)
+};
+
+NaiveSide naive_side(const Catalogue& catalogue, const std::string& text, const Matcher& matcher,
+                     const std::string& folder, bool ignore_case) {
+  NaiveSide side{&catalogue, every_line(catalogue, text, matcher), {}, {}, folder.empty()};
+  auto key_of = [&](std::string path) {
+    std::string key = path;
+    if (ignore_case) platform::fold_case(path, key);
+    std::replace(key.begin(), key.end(), '/', '\\');
+    return key;
+  };
+  std::string prefix = key_of(folder);
+  if (!prefix.empty() && prefix.back() != '\\') prefix += '\\';
+  const auto levels = std::count(prefix.begin(), prefix.end(), '\\');
+  for (const Line& line : side.lines) {
+    const std::string key = key_of(line.path());
+    side.has_folder = side.has_folder || key.compare(0, prefix.size(), prefix) == 0;
+    const bool below = key.size() > prefix.size() && key.compare(0, prefix.size(), prefix) == 0;
+    side.keys.push_back(below ? key.substr(prefix.size()) : "");
+    std::string shown = line.path();
+    for (auto l = 0; l < levels; ++l) shown.erase(0, shown.find('\\') + 1);
+    if (catalogue.posix_root()) std::replace(shown.begin(), shown.end(), '\\', '/');
+    side.display.push_back(shown);
+  }
+  return side;
+}
+
+std::string parent_key(const std::string& key) {
+  const std::string trimmed = key.back() == '\\' ? key.substr(0, key.size() - 1) : key;
+  const std::size_t cut = trimmed.rfind('\\');
+  return cut == std::string::npos ? "" : trimmed.substr(0, cut + 1);
+}
+
+std::string time_text(const catalogue::CalendarTime& time) {
+  std::string text;
+  catalogue::append_time_text(text, time);
+  return text;
+}
+
+// The lines of one side's entries the other lacks (and, for A, those that changed).
+void naive_lines(const NaiveSide& side, const NaiveSide& other, char sign, const CompareOptions& options,
+                 std::vector<std::string>& out, std::uint64_t& bytes_only) {
+  std::map<std::string, std::size_t> in_other;
+  for (std::size_t i = 0; i < other.lines.size(); ++i)
+    if (!other.keys[i].empty()) in_other.emplace(other.keys[i], i);
+  std::map<std::string, std::size_t> missing;  // a folder key -> its line, or npos when it has none
+  std::map<std::size_t, std::uint64_t> folder_bytes;
+  std::vector<std::pair<std::size_t, std::size_t>> shown;  // (line index, entry index)
+  std::vector<std::string> texts;
+  for (std::size_t i = 0; i < side.lines.size(); ++i) {
+    const std::string& key = side.keys[i];
+    if (key.empty()) continue;
+    const catalogue::EntryLine& entry = side.lines[i].entry;
+    if (const auto found = in_other.find(key); found != in_other.end()) {
+      const catalogue::EntryLine& twin = other.lines[found->second].entry;
+      if (sign == '-' && !entry.is_folder &&
+          (entry.size != twin.size || (!options.ignore_date && !(entry.time == twin.time))))
+        texts.push_back("~\t" + side.display[i] + "\t" + std::to_string(entry.size) + "\t" + time_text(entry.time) + "\t" +
+                        std::to_string(twin.size) + "\t" + time_text(twin.time));
+      continue;
+    }
+    const bool folded = !options.all && missing.count(parent_key(key)) != 0;
+    std::size_t line = std::string::npos;
+    if (!folded) {
+      line = texts.size();
+      texts.push_back(std::string(1, sign) + "\t" + side.display[i] + "\t");
+      shown.emplace_back(line, i);
+    }
+    if (entry.is_folder) {
+      missing.emplace(key, line);
+      continue;
+    }
+    bytes_only += entry.size;
+    folder_bytes[line] += entry.size;
+    for (std::string up = parent_key(key); missing.count(up) != 0; up = parent_key(up)) folder_bytes[missing[up]] += entry.size;
+  }
+  for (const auto& [line, i] : shown) {
+    texts[line] += std::to_string(folder_bytes[line]) + "\t" + time_text(side.lines[i].entry.time);
+  }
+  out.insert(out.end(), texts.begin(), texts.end());
+}
+
+// The comparison's lines as the command line prints them.
+std::vector<std::string> lines_of(const Comparison& comparison) {
+  std::vector<std::string> lines;
+  NameDecoder decoder("windows-1252");
+  for (const Difference& difference : comparison.differences) {
+    std::string path;
+    EXPECT_TRUE(comparison.relative_path(difference.entry, difference.kind == DifferenceKind::OnlyInB, decoder, path));
+    std::string line = std::string(1, static_cast<char>(difference.kind)) + "\t" + path + "\t" +
+                       std::to_string(difference.bytes) + "\t" + time_text(difference.entry.time());
+    if (difference.kind == DifferenceKind::Changed)
+      line += "\t" + std::to_string(difference.other.size) + "\t" + time_text(difference.other.time());
+    lines.push_back(line);
+  }
+  return lines;
+}
+
+TEST(CompareTest, FindsWhatANaiveReadingOfEveryPathFinds) {
+  constexpr const char* kQueries[] = {"", "ext:jpg", "-zebra"};
+  for (std::uint64_t seed = 1; seed <= 60; ++seed) {
+    Trees trees(seed);
+    const Folder tree = trees.make();
+    const std::string roots[2] = {kRoots[trees.below(4)], kRoots[trees.below(4)]};
+    const std::string texts[2] = {trees.text(roots[0], tree, trees.below(3) == 0),
+                                  trees.text(roots[1], trees.backup(tree), trees.below(3) == 0)};
+    const auto a = test::make_catalogue("a", texts[0]);
+    const auto b = test::make_catalogue("b", texts[1]);
+    check_catalogues({a, b}, {});
+    // Below the root, or below a first-level folder of the tree's under another case and separator.
+    std::string folder;
+    if (seed % 3 == 0 && !tree.folders.empty()) folder = trees.piece_text(tree.folders.front().name, false) + "/";
+    for (const char* words : kQueries) {
+      for (int flags = 0; flags < 4; ++flags) {
+        CompareOptions options;
+        options.all = (flags & 1) != 0;
+        options.ignore_date = (flags & 2) != 0;
+        options.search.code_page = "windows-1252";
+        options.search.chunk_bytes = 512;
+        options.search.threads = 1 + static_cast<unsigned>(seed % 2);
+        SCOPED_TRACE("seed " + std::to_string(seed) + " query \"" + words + "\" folder \"" + folder + "\" all " +
+                     std::to_string(options.all) + " ignore date " + std::to_string(options.ignore_date));
+        const bool ignore_case = paths_ignore_case(roots[0], roots[1]);
+        const Matcher matcher = matcher_of(words);
+        const NaiveSide naive_a = naive_side(*a, texts[0], matcher, folder, ignore_case);
+        const NaiveSide naive_b = naive_side(*b, texts[1], matcher, folder, ignore_case);
+        std::vector<std::string> expected;
+        std::uint64_t bytes_a = 0, bytes_b = 0;
+        naive_lines(naive_a, naive_b, '-', options, expected, bytes_a);
+        naive_lines(naive_b, naive_a, '+', options, expected, bytes_b);
+
+        std::string error;
+        const Comparison comparison = compare_catalogues(CompareSide{a, folder}, CompareSide{b, folder},
+                                                         words[0] ? *parse_query(words, error) : Query{}, options);
+        // A folder a catalogue lacks is an error; with a query, finding nothing below it is an answer.
+        if (words[0] == '\0' && (!naive_a.has_folder || !naive_b.has_folder)) {
+          ASSERT_EQ(comparison.errors.size(), 1u);
+          EXPECT_EQ(comparison.errors[0], std::string(naive_a.has_folder ? "b" : "a") + " has no folder \"" + folder + "\"");
+          continue;
+        }
+        ASSERT_TRUE(comparison.errors.empty()) << comparison.errors.front();
+        const std::vector<std::string> lines = lines_of(comparison);
+        EXPECT_EQ(lines, expected);
+        EXPECT_EQ(comparison.only_in_a_bytes, bytes_a);
+        EXPECT_EQ(comparison.only_in_b_bytes, bytes_b);
+      }
+    }
+  }
+}
+
+TEST(CompareTest, FollowsThePathRules) {
+  const std::string photos = "Photos\\\t0\t 2019.1.1\t0:0.0\r\nA.JPG\t10\t 2019.1.1\t0:0.0\r\n";
+  const std::string year = "Photos\\2019\\\t0\t 2019.2.2\t0:0.0\r\nb.jpg\t20\t 2019.2.2\t0:0.0\r\n"
+                           "Photos\\2019\\x\\\t0\t 2019.2.3\t0:0.0\r\nc.jpg\t30\t 2019.2.3\t0:0.0\r\n";
+  const std::string lower = "photos\\\t0\t 2019.1.1\t0:0.0\r\na.jpg\t10\t 2019.1.1\t0:0.0\r\n";
+  struct Case {
+    const char* what;
+    std::string a, b;  // the catalogues' texts
+    const char* folder_a;
+    const char* folder_b;
+    bool all, ignore_date;
+    std::vector<std::string> lines;
+  };
+  const Case cases[] = {
+      {"a drive root compares without case", "D:\\\r\n" + photos, "/mnt/\r\n" + lower, "", "", false, false, {}},
+      {"a UNC root too", "/mnt/\r\n" + photos, "\\\\nas\\share\\\r\n" + lower, "", "", false, false, {}},
+      {"two POSIX roots compare bytes, B's paths with its separator",
+       "/a/\r\n" + photos,
+       "/b/\r\n" + lower,
+       "", "", false, false,
+       {"-\tPhotos/\t10\t2019-01-01 00:00:00", "+\tphotos/\t10\t2019-01-01 00:00:00"}},
+      {"a folder missing as a whole is one line with the bytes below it", "D:\\\r\n" + photos + year,
+       "E:\\\r\n" + photos, "", "", false, false, {"-\tPhotos\\2019\\\t50\t2019-02-02 00:00:00"}},
+      {"--all lists what is below it", "D:\\\r\n" + photos + year, "E:\\\r\n" + photos, "", "", true, false,
+       {"-\tPhotos\\2019\\\t50\t2019-02-02 00:00:00", "-\tPhotos\\2019\\b.jpg\t20\t2019-02-02 00:00:00",
+        "-\tPhotos\\2019\\x\\\t30\t2019-02-03 00:00:00", "-\tPhotos\\2019\\x\\c.jpg\t30\t2019-02-03 00:00:00"}},
+      {"A:FOLDER and B:FOLDER in another case and separator", "D:\\\r\n" + photos + year,
+       "E:\\\r\nBackup\\\t0\t 2019.1.1\t0:0.0\r\nBackup\\photos\\\t0\t 2019.1.1\t0:0.0\r\n"
+       "Backup\\photos\\2019\\\t0\t 2019.2.2\t0:0.0\r\nB.JPG\t21\t 2019.2.2\t0:0.0\r\n",
+       "photos/2019", "backup/PHOTOS/2019/", false, false,
+       {"~\tb.jpg\t20\t2019-02-02 00:00:00\t21\t2019-02-02 00:00:00", "-\tx\\\t30\t2019-02-03 00:00:00"}},
+      {"a date alone differs unless ignored", "D:\\\r\nf.txt\t5\t 2019.1.1\t0:0.0\r\n",
+       "E:\\\r\nf.txt\t5\t 2020.1.1\t0:0.0\r\n", "", "", false, false,
+       {"~\tf.txt\t5\t2019-01-01 00:00:00\t5\t2020-01-01 00:00:00"}},
+      {"--ignore-date", "D:\\\r\nf.txt\t5\t 2019.1.1\t0:0.0\r\n", "E:\\\r\nf.txt\t5\t 2020.1.1\t0:0.0\r\n",
+       "", "", false, true, {}},
+      {"a file and a folder of one name are two entries", "D:\\\r\nx\t5\t 2019.1.1\t0:0.0\r\n",
+       "E:\\\r\nx\\\t0\t 2019.1.1\t0:0.0\r\n", "", "", false, false,
+       {"-\tx\t5\t2019-01-01 00:00:00", "+\tx\\\t0\t2019-01-01 00:00:00"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    CompareOptions options;
+    options.all = c.all;
+    options.ignore_date = c.ignore_date;
+    const Comparison comparison = compare_catalogues(CompareSide{test::make_catalogue("a", c.a), c.folder_a},
+                                                     CompareSide{test::make_catalogue("b", c.b), c.folder_b}, Query{}, options);
+    ASSERT_TRUE(comparison.errors.empty()) << comparison.errors.front();
+    EXPECT_EQ(lines_of(comparison), c.lines);
+  }
+}
+
+}  // namespace
+}  // namespace korvint::search
