@@ -13,7 +13,7 @@ constexpr std::array<VeskoColumn, 8> kDuplicateColumns{{
     {"Name", 2600, false},
     {"Folder", 2800, false, true},
     {"Size", 1300, true},
-    {"Date", 1900, false},
+    {"Date", 2300, false},
     {"Catalogue", 1500, false},
 }};
 
@@ -21,9 +21,9 @@ constexpr std::array<VeskoColumn, 6> kComparisonColumns{{
     {"Difference", 1500, false},
     {"Path", 4200, false, true},
     {"Size A", 1300, true},
-    {"Date A", 1900, false},
+    {"Date A", 2300, false},
     {"Size B", 1300, true},
-    {"Date B", 1900, false},
+    {"Date B", 2300, false},
 }};
 
 }  // namespace
