@@ -8,7 +8,7 @@ namespace {
 // Widths in twips, as the main window's columns.
 constexpr std::array<VeskoColumn, 8> kDuplicateColumns{{
     {"Group", 700, true},
-    {"Copies", 700, true},
+    {"Copies", 900, true},
     {"Wasted", 1100, true},
     {"Name", 2600, false},
     {"Folder", 2800, false, true},

@@ -59,6 +59,7 @@ void VeskoViewWindow::showView(std::string_view title, std::span<const VeskoColu
     for (std::size_t i = 0; i < columns.size(); ++i)
       if (columns[i].takes_spare_width) list_->elided_column = static_cast<int>(i);
     columns_ = columns;
+    lay_out();
   }
   show();
   SetForegroundWindow(hwnd());
@@ -75,14 +76,21 @@ void VeskoViewWindow::lay_out() {
   const int list_height = client.bottom - status - 3 * margin;
   MoveWindow(list_hwnd_, margin, margin, width, list_height, TRUE);
   MoveWindow(status_hwnd_, margin, margin * 2 + list_height, width, status, TRUE);
-  // The column that takes the spare width takes it, at least its own.
+  // The column that takes the spare width takes it, at least its own,
+  // leaving room for a vertical scroll bar before it comes.
   if (list_->elided_column >= 0) {
-    int others = GetSystemMetrics(SM_CXVSCROLL) + 4;
+    RECT inside{};
+    GetClientRect(list_hwnd_, &inside);
+    int room = inside.right;
+    if ((GetWindowLongPtrW(list_hwnd_, GWL_STYLE) & WS_VSCROLL) == 0) room -= GetSystemMetrics(SM_CXVSCROLL);
     for (std::size_t i = 0; i < columns_.size(); ++i)
-      if (static_cast<int>(i) != list_->elided_column) others += ListView_GetColumnWidth(list_hwnd_, static_cast<int>(i));
+      if (static_cast<int>(i) != list_->elided_column) room -= ListView_GetColumnWidth(list_hwnd_, static_cast<int>(i));
     const int own = twips_to_pixels(columns_[static_cast<std::size_t>(list_->elided_column)].width, dpi_);
-    ListView_SetColumnWidth(list_hwnd_, list_->elided_column, std::max(own, width - others));
+    ListView_SetColumnWidth(list_hwnd_, list_->elided_column, std::max(own, room));
   }
+  // Every row again: the shortened texts were made for the old width.
+  InvalidateRect(list_hwnd_, nullptr, TRUE);
+  InvalidateRect(status_hwnd_, nullptr, TRUE);
 }
 
 LRESULT VeskoViewWindow::on_message(UINT message, WPARAM wparam, LPARAM lparam) {
