@@ -31,6 +31,7 @@ void on_double_click(VeskoWindow& window, VeskoControlId table) {
 
 void on_context_menu(VeskoWindow& window, VeskoControlId table) {
   if (table == VeskoControlId::lstResults) window.session().lstResults_ContextMenu();
+  if (table == VeskoControlId::lstCatalogues) window.views().lstCatalogues_ContextMenu();
 }
 
 bool on_key(VeskoWindow& window, VeskoControlId focus, VeskoKey key) {
@@ -58,8 +59,15 @@ bool on_key(VeskoWindow& window, VeskoControlId focus, VeskoKey key) {
       }
       return false;
     case VeskoKey::ContextMenu:
+      if (focus == VeskoControlId::lstCatalogues) {
+        window.views().lstCatalogues_ContextMenu();
+        return true;
+      }
       if (focus != VeskoControlId::lstResults) return false;
       session.lstResults_ContextMenu();
+      return true;
+    case VeskoKey::Duplicates:
+      window.views().show_duplicates();
       return true;
     case VeskoKey::Reload:
       session.reload_all();

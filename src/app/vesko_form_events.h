@@ -18,6 +18,7 @@ enum class VeskoKey {
   Reload,       ///< F5 or Ctrl+R
   Help,         ///< F1: the query language
   Copy,         ///< Ctrl+C
+  Duplicates,   ///< Ctrl+D: the duplicates view
 };
 
 /// The window is created: start-up.

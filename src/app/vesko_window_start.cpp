@@ -15,6 +15,7 @@ VeskoWindow::VeskoWindow(ui::VeskoForm& form, VeskoWindowOptions options, std::v
     if (auto folder = shell::vesko_catalogue_folder(settings, files)) folders_.push_back(std::move(*folder));
   services.code_page = options.encoding.value_or(settings.encoding);
   session_ = std::make_unique<jobs::VeskoSession>(form, std::move(services));
+  views_ = std::make_unique<jobs::VeskoViews>(form, *session_);
 }
 
 void VeskoWindow::Form_Load() {

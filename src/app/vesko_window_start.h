@@ -9,6 +9,7 @@
 
 #include "app/vesko_arguments.h"
 #include "jobs/vesko_session.h"
+#include "jobs/vesko_views.h"
 #include "shell/vesko_settings.h"
 #include "ui/vesko_form.h"
 
@@ -33,6 +34,8 @@ class VeskoWindow {
   void cmdFolder_Click();
 
   [[nodiscard]] jobs::VeskoSession& session() { return *session_; }
+  /// The duplicates and comparison views of the catalogues.
+  [[nodiscard]] jobs::VeskoViews& views() { return *views_; }
   [[nodiscard]] ui::VeskoHost& host() { return form_.host; }
   /// The Vesko.ini a changed folder is written to.
   [[nodiscard]] const std::string& settings_file() const { return settings_file_; }
@@ -42,6 +45,7 @@ class VeskoWindow {
   std::vector<std::string> folders_;
   std::string settings_file_;
   std::unique_ptr<jobs::VeskoSession> session_;
+  std::unique_ptr<jobs::VeskoViews> views_;  ///< stopped before the session goes
 };
 
 }  // namespace korvint::app

@@ -5,6 +5,7 @@
 #include <map>
 
 #include "catalogue/file_names.h"
+#include "jobs/entry_opening.h"
 #include "jobs/local_time_text.h"
 #include "jobs/table_export.h"
 #include "platform/desktop_files.h"
@@ -310,6 +311,12 @@ void VeskoSession::clear_query() {
 
 void VeskoSession::lstCatalogues_SelectionChange() { run_query(); }
 
+std::optional<std::size_t> VeskoSession::current_catalogue() const {
+  const auto row = form_.lstCatalogues.currentRow();
+  if (!row || *row >= catalogue_rows_.row_count()) return std::nullopt;
+  return catalogue_rows_.index_of(*row);
+}
+
 std::vector<std::shared_ptr<search::Catalogue>> VeskoSession::selected_catalogues(bool all_when_none) const {
   const std::vector<std::size_t> rows = form_.lstCatalogues.selectedRows();
   if (rows.empty() && all_when_none) return loaded_.catalogues;
@@ -474,21 +481,7 @@ void VeskoSession::lstResults_Open() {
   if (!row || *row >= results_.row_count()) return;
   const std::optional<std::string> path = results_.full_path(*row);
   if (!path) return;  // its catalogue changed: it is being read again
-  const search::Catalogue& catalogue = results_.catalogue(*row);
-  std::string root;
-  search::NameDecoder(services_.code_page).decode(catalogue.encoding(), catalogue.root(), root);
-  if (services_.files->exists(*path)) {
-    const platform::Status shown = services_.show_in_file_manager(*path);
-    if (!shown.ok()) form_.host.messageBox(shown.message());
-    return;
-  }
-  if (services_.files->exists(root)) {
-    form_.host.messageBox(*path + " is no longer there.\nThe catalogue \"" + catalogue.name() + "\" of " + root +
-                          " lists it as it was when the catalogue was made.");
-    return;
-  }
-  form_.host.messageBox(*path + " is on a disk that is not attached.\nCatalogue: " + catalogue.name() +
-                        "\nRoot: " + root);
+  open_entry(results_.catalogue(*row), *path, services_, form_.host);
 }
 
 void VeskoSession::lstResults_ContextMenu() {

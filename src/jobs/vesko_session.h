@@ -120,6 +120,18 @@ class VeskoSession {
   /// F5 or Ctrl+R: every catalogue read afresh, then the same.
   void reload_all();
 
+  /// The catalogues read, by index.
+  [[nodiscard]] const std::vector<std::shared_ptr<search::Catalogue>>& catalogues() const { return loaded_.catalogues; }
+  /// The catalogues selected in the table, in their own order (all of them
+  /// when none is selected and `all_when_none`), as a search takes them.
+  [[nodiscard]] std::vector<std::shared_ptr<search::Catalogue>> chosen_catalogues(bool all_when_none) const {
+    return selected_catalogues(all_when_none);
+  }
+  /// The catalogue (its index) in the table's current row; nullopt when none.
+  [[nodiscard]] std::optional<std::size_t> current_catalogue() const;
+  /// The services the session reaches the system through, every one set.
+  [[nodiscard]] const VeskoServices& services() const { return services_; }
+
   /// True from a change until its results (or catalogues) are shown.
   [[nodiscard]] bool working() const { return loading_ || searching_; }
 

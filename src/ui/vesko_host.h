@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "ui/vesko_layout.h"
+#include "ui/vesko_views.h"
 
 namespace korvint::ui {
 
@@ -49,6 +50,16 @@ class VeskoHost {
   /// with `suggested` as the name: the path chosen (UTF-8), "" when cancelled.
   /// The dialog asks before a file is replaced.
   virtual std::string SaveExportFile(std::string_view suggested) = 0;
+
+  /// Pops a menu of `items` ("&" before an access key, a TAB before a
+  /// shortcut's name) up at the mouse pointer (or under the current row of
+  /// the focused table, when the keyboard asked) and waits: the index of the
+  /// item chosen, or nullopt.
+  virtual std::optional<std::size_t> popupMenu(const std::vector<std::string>& items) = 0;
+
+  /// The view window, its events going to `events`: made the first time,
+  /// the same one after (with the same `events`); it lives as long as the host.
+  virtual ViewWindow& viewWindow(ViewEvents& events) = 0;
 
   /// A modal message box titled "Vesko" with one OK button.
   virtual void messageBox(std::string_view text) = 0;

@@ -72,13 +72,26 @@ std::optional<ResultMenuItem> HeadlessVeskoHost::popupResultMenu() {
   return answer;
 }
 
+std::optional<std::size_t> HeadlessVeskoHost::popupMenu(const std::vector<std::string>& items) {
+  menus.push_back(items);
+  if (item_answers.empty()) return std::nullopt;
+  const auto answer = item_answers.front();
+  item_answers.pop_front();
+  return answer;
+}
+
+ViewWindow& HeadlessVeskoHost::viewWindow(ViewEvents& events) {
+  if (!view) view = std::make_unique<HeadlessViewWindow>(events);
+  return *view;
+}
+
 HeadlessVeskoWindow::HeadlessVeskoWindow(app::VeskoWindowOptions options, std::vector<std::string> places,
                                          std::string default_folder, jobs::VeskoServices services)
     : window(form, std::move(options), std::move(places), std::move(default_folder), std::move(services)) {}
 
 bool HeadlessVeskoWindow::settle(std::chrono::milliseconds ceiling) {
   const auto end = std::chrono::steady_clock::now() + ceiling;
-  while (window.session().working()) {
+  while (window.session().working() || window.views().working()) {
     const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - std::chrono::steady_clock::now());
     if (left.count() <= 0) return false;
     host.run_posted(left);

@@ -7,6 +7,8 @@
 #include <condition_variable>
 #include <deque>
 #include <functional>
+#include <memory>
+#include <span>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -46,7 +48,7 @@ class HeadlessTable final : public TableView {
   /// Plays the user selecting `rows` (the last of them becomes current).
   void user_selects(std::vector<std::size_t> rows);
 
-  const int columns;
+  int columns;  ///< the view window's table takes the columns of the view it shows
   int sort_column = -1;
   bool sort_descending = false;
   std::vector<std::size_t> shown_counts;  ///< the row count at each rowsChanged()
@@ -58,6 +60,25 @@ class HeadlessTable final : public TableView {
   std::size_t shown_rows_ = 0;
   std::vector<std::size_t> selected_;
   std::optional<std::size_t> current_;
+};
+
+/// The view window: a table, a status line, and what it was last asked to show.
+class HeadlessViewWindow final : public ViewWindow {
+ public:
+  explicit HeadlessViewWindow(ViewEvents& events) : events(events) {}
+  TableView& lstView() override { return table; }
+  Label& lblViewStatus() override { return status; }
+  void showView(std::string_view view_title, std::span<const VeskoColumn> view_columns) override {
+    title = view_title;
+    table.columns = static_cast<int>(view_columns.size());
+    shown = true;
+  }
+
+  ViewEvents& events;  ///< the test plays the user through it
+  HeadlessTable table{0};
+  HeadlessLabel status;
+  std::string title;
+  bool shown = false;
 };
 
 class HeadlessVeskoHost final : public VeskoHost {
@@ -73,6 +94,8 @@ class HeadlessVeskoHost final : public VeskoHost {
     return export_answer;
   }
   std::optional<ResultMenuItem> popupResultMenu() override;
+  std::optional<std::size_t> popupMenu(const std::vector<std::string>& items) override;
+  ViewWindow& viewWindow(ViewEvents& events) override;
   void messageBox(std::string_view text) override { messages.emplace_back(text); }
   void showText(std::string_view title, std::string_view text) override { texts_shown.emplace_back(title, text); }
   void focusControl(VeskoControlId id) override { focus = id; }
@@ -98,6 +121,9 @@ class HeadlessVeskoHost final : public VeskoHost {
   std::deque<std::string> folder_answers;                     ///< "" = cancel
   std::deque<std::optional<ResultMenuItem>> menu_answers;     ///< nullopt = dismissed
   int menus_shown = 0;
+  std::vector<std::vector<std::string>> menus;          ///< the items of each popupMenu()
+  std::deque<std::optional<std::size_t>> item_answers;  ///< what popupMenu() gives, nullopt = dismissed
+  std::unique_ptr<HeadlessViewWindow> view;             ///< made by the first viewWindow()
 
  private:
   PostedTasks posted_;

@@ -26,6 +26,7 @@
 #include "app/vesko_form_events.h"
 #include "hosts/qt/qt_host.h"
 #include "hosts/qt/qt_text.h"
+#include "hosts/qt/vesko_qt_view_window.h"
 #include "hosts/qt/vesko_qt_window.h"
 
 namespace korvint::hosts::qt {
@@ -113,6 +114,29 @@ std::optional<ResultMenuItem> VeskoQtHost::popupResultMenu() {
   if (chosen == nullptr) return std::nullopt;
   return static_cast<ResultMenuItem>(chosen->data().toInt());
 }
+
+std::optional<std::size_t> VeskoQtHost::popupMenu(const std::vector<std::string>& items) {
+  QMenu menu(&window_);
+  menu.setObjectName(QStringLiteral("popupMenu"));
+  for (std::size_t i = 0; i < items.size(); ++i) {
+    QAction* action = menu.addAction(to_qt(items[i]));
+    action->setData(static_cast<int>(i));
+    action->setObjectName(QStringLiteral("item%1").arg(i));
+  }
+  const QAction* chosen = menu.exec(menu_at.value_or(QCursor::pos()));
+  menu_at.reset();
+  if (chosen == nullptr) return std::nullopt;
+  return static_cast<std::size_t>(chosen->data().toInt());
+}
+
+ViewWindow& VeskoQtHost::viewWindow(ViewEvents& events) {
+  if (!view_) view_ = std::make_unique<VeskoQtViewWindow>(window_, events);
+  return *view_;
+}
+
+VeskoQtHost::~VeskoQtHost() = default;
+
+void VeskoQtHost::closeViews() { view_.reset(); }
 
 void VeskoQtHost::messageBox(std::string_view text) {
   QMessageBox box(QMessageBox::NoIcon, to_qt(kVeskoTitle), to_qt(text), QMessageBox::Ok, &window_);

@@ -9,6 +9,7 @@
 #include <QTimer>
 #include <QWidget>
 #include <functional>
+#include <memory>
 
 #include "ui/posted_tasks.h"
 #include "ui/vesko_host.h"
@@ -17,11 +18,13 @@ namespace korvint::hosts::qt {
 using namespace korvint::ui;
 
 class VeskoQtWindow;
+class VeskoQtViewWindow;
 
 class VeskoQtHost final : public VeskoHost {
  public:
   /// `window` must outlive the host.
   explicit VeskoQtHost(VeskoQtWindow& window);
+  ~VeskoQtHost() override;
 
   void post(std::function<void()> task) override;
   void dropPosted() override { posted_.clear(); }
@@ -31,6 +34,10 @@ class VeskoQtHost final : public VeskoHost {
   void setClipboardText(std::string_view text) override;
   std::string SaveExportFile(std::string_view suggested) override;
   std::optional<ResultMenuItem> popupResultMenu() override;
+  std::optional<std::size_t> popupMenu(const std::vector<std::string>& items) override;
+  ViewWindow& viewWindow(ViewEvents& events) override;
+  /// Closes the view window for good, before the handlers of its events go.
+  void closeViews();
   void messageBox(std::string_view text) override;
   void showText(std::string_view title, std::string_view text) override;
   void focusControl(VeskoControlId id) override;
@@ -45,6 +52,7 @@ class VeskoQtHost final : public VeskoHost {
   void report_changes();
 
   VeskoQtWindow& window_;
+  std::unique_ptr<VeskoQtViewWindow> view_;
   PostedTasks posted_;
   QFileSystemWatcher watcher_;
   QTimer settle_;

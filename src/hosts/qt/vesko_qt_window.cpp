@@ -67,6 +67,7 @@ VeskoQtWindow::VeskoQtWindow(app::VeskoWindowOptions options, std::vector<std::s
   results.setContextMenuPolicy(Qt::CustomContextMenu);
   auto& catalogues = static_cast<QTableView&>(control(VeskoControlId::lstCatalogues));
   catalogues.setSelectionMode(QAbstractItemView::ExtendedSelection);
+  catalogues.setContextMenuPolicy(Qt::CustomContextMenu);
   catalogues.setMinimumHeight(twips_to_pixels(kVeskoMinCataloguesTwips, dpi));
   results.setMinimumHeight(twips_to_pixels(kVeskoMinResultsTwips, dpi));
   // A taller window gives its height to the results; the catalogues keep theirs.
@@ -94,6 +95,7 @@ VeskoQtWindow::VeskoQtWindow(app::VeskoWindowOptions options, std::vector<std::s
 }
 
 VeskoQtWindow::~VeskoQtWindow() {
+  host_.closeViews();
   vesko_.reset();
   host_.dropPosted();
 }
@@ -190,6 +192,13 @@ void VeskoQtWindow::connect_events() {
     host_.menu_at.reset();
     app::on_context_menu(vesko, lstResults);
   });
+  // The catalogues' menu: duplicates, and comparing two catalogues.
+  connect(&catalogues, &QTableView::customContextMenuRequested, this, [this, &catalogues, &vesko](const QPoint& at) {
+    const QModelIndex index = catalogues.indexAt(at);
+    if (index.isValid()) catalogues.selectionModel()->setCurrentIndex(index, QItemSelectionModel::NoUpdate);
+    host_.menu_at.reset();
+    app::on_context_menu(vesko, lstCatalogues);
+  });
   connect(static_cast<QPushButton*>(&control(cmdFolder)), &QPushButton::clicked, this,
           [&vesko] { app::on_click(vesko, cmdFolder); });
 
@@ -202,6 +211,7 @@ void VeskoQtWindow::connect_events() {
       {QKeySequence(Qt::CTRL | Qt::Key_R), app::VeskoKey::Reload},
       {QKeySequence(Qt::Key_Escape), app::VeskoKey::Escape},
       {QKeySequence(Qt::Key_F1), app::VeskoKey::Help},
+      {QKeySequence(Qt::CTRL | Qt::Key_D), app::VeskoKey::Duplicates},
   };
   for (const auto& [keys, key] : shortcuts) {
     auto* shortcut = new QShortcut(keys, this);

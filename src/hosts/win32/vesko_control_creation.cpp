@@ -33,7 +33,9 @@ DWORD extended_style_of(const VeskoControlSpec& shape) {
   return shape.kind == ControlKind::TextBox || shape.kind == ControlKind::Table ? WS_EX_CLIENTEDGE : 0;
 }
 
-void add_columns(HWND table, std::span<const VeskoColumn> columns, int dpi) {
+}  // namespace
+
+void add_table_columns(HWND table, std::span<const VeskoColumn> columns, int dpi) {
   ListView_SetExtendedListViewStyle(table, LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER | LVS_EX_HEADERDRAGDROP);
   for (std::size_t i = 0; i < columns.size(); ++i) {
     std::wstring title = to_wide(columns[i].title);
@@ -45,8 +47,6 @@ void add_columns(HWND table, std::span<const VeskoColumn> columns, int dpi) {
     ListView_InsertColumn(table, static_cast<int>(i), &column);
   }
 }
-
-}  // namespace
 
 int vesko_child_window_id(VeskoControlId id) { return kFirstControlId + static_cast<int>(id); }
 
@@ -61,7 +61,7 @@ std::vector<HWND> create_vesko_controls(HWND parent, HFONT font, int dpi) {
     SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     controls.push_back(control);
     if (shape.kind == ControlKind::Table)
-      add_columns(control, shape.id == VeskoControlId::lstResults ? result_columns() : catalogue_columns(), dpi);
+      add_table_columns(control, shape.id == VeskoControlId::lstResults ? result_columns() : catalogue_columns(), dpi);
   }
   return controls;
 }

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <optional>
+#include <span>
 #include <vector>
 
 #include "ui/vesko_layout.h"
@@ -20,6 +21,9 @@ int vesko_child_window_id(VeskoControlId id);
 /// and, for the tables, their columns at `dpi`; by VeskoControlId. They are
 /// placed when the window is laid out.
 std::vector<HWND> create_vesko_controls(HWND parent, HFONT font, int dpi);
+
+/// Gives the report-style list view `table` its full-row look and `columns` at `dpi`.
+void add_table_columns(HWND table, std::span<const VeskoColumn> columns, int dpi);
 
 /// Creates the tooltip window: the query language over the query box, and
 /// over each label whose tooltip shows its caption a tool that asks the parent

@@ -288,6 +288,11 @@ LRESULT VeskoFormWindow::on_message(UINT message, WPARAM wparam, LPARAM lparam) 
         on_context_menu(lparam);
         return 0;
       }
+      if (reinterpret_cast<HWND>(wparam) == control(VeskoControlId::lstCatalogues)) {
+        // The catalogues' menu (duplicates, compare) at the pointer, over the row the click selected.
+        if (vesko_ != nullptr) app::on_context_menu(*vesko_, VeskoControlId::lstCatalogues);
+        return 0;
+      }
       break;
     case WM_CLOSE:
       if (on_close) on_close();

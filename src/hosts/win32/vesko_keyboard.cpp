@@ -24,6 +24,7 @@ std::optional<app::VeskoKey> vesko_key(const MSG& msg) {
     case VK_F1: return app::VeskoKey::Help;
     case 'R': return ctrl ? std::optional(app::VeskoKey::Reload) : std::nullopt;
     case 'C': return ctrl ? std::optional(app::VeskoKey::Copy) : std::nullopt;
+    case 'D': return ctrl ? std::optional(app::VeskoKey::Duplicates) : std::nullopt;
     default: return std::nullopt;
   }
 }

@@ -19,6 +19,7 @@ VeskoWin32Form::VeskoWin32Form(app::VeskoWindowOptions options, std::vector<std:
 
 VeskoWin32Form::~VeskoWin32Form() {
   window.attach(nullptr);
+  host.closeViews();
   vesko.reset();
   window.drop_posted();
   window.destroy();

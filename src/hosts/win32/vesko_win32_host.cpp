@@ -56,10 +56,17 @@ std::string VeskoWin32Host::SaveExportFile(std::string_view suggested) {
 }
 
 std::optional<ResultMenuItem> VeskoWin32Host::popupResultMenu() {
+  std::vector<std::string> items;
+  for (const ResultMenuEntry& entry : result_menu()) items.emplace_back(entry.caption);
+  const auto chosen = popupMenu(items);
+  if (!chosen) return std::nullopt;
+  return result_menu()[*chosen].item;
+}
+
+std::optional<std::size_t> VeskoWin32Host::popupMenu(const std::vector<std::string>& items) {
   MenuHandle menu(CreatePopupMenu());
-  for (const ResultMenuEntry& entry : result_menu()) {
-    AppendMenuW(menu.get(), MF_STRING, static_cast<UINT_PTR>(entry.item) + 1, to_wide(entry.caption).c_str());
-  }
+  for (std::size_t i = 0; i < items.size(); ++i)
+    AppendMenuW(menu.get(), MF_STRING, i + 1, to_wide(items[i]).c_str());
   POINT at{};
   if (const auto asked = window_.take_menu_point()) {
     at = *asked;
@@ -70,7 +77,12 @@ std::optional<ResultMenuItem> VeskoWin32Host::popupResultMenu() {
   const int chosen = static_cast<int>(TrackPopupMenu(menu.get(), TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY,
                                                      at.x, at.y, 0, window_.hwnd(), nullptr));
   if (chosen <= 0) return std::nullopt;
-  return static_cast<ResultMenuItem>(chosen - 1);
+  return static_cast<std::size_t>(chosen - 1);
+}
+
+ViewWindow& VeskoWin32Host::viewWindow(ViewEvents& events) {
+  if (!view_) view_ = std::make_unique<VeskoViewWindow>(window_.hwnd(), window_.dpi(), events);
+  return *view_;
 }
 
 void VeskoWin32Host::watchFolders(const std::vector<std::string>& folders, const std::vector<std::string>&) {

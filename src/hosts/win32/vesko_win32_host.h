@@ -15,6 +15,7 @@
 #include "hosts/win32/text_window.h"
 #include "hosts/win32/vesko_folder_watch.h"
 #include "hosts/win32/vesko_form_window.h"
+#include "hosts/win32/vesko_view_window.h"
 #include "ui/vesko_host.h"
 
 namespace korvint::hosts::win32 {
@@ -33,6 +34,12 @@ class VeskoWin32Host final : public VeskoHost {
   void setClipboardText(std::string_view text) override;
   std::string SaveExportFile(std::string_view suggested) override;
   std::optional<ResultMenuItem> popupResultMenu() override;
+  std::optional<std::size_t> popupMenu(const std::vector<std::string>& items) override;
+  ViewWindow& viewWindow(ViewEvents& events) override;
+  /// Destroys the view window, before the handlers of its events go.
+  void closeViews() { view_.reset(); }
+  /// The view window; nullptr before it was first asked for.
+  [[nodiscard]] VeskoViewWindow* view() const { return view_.get(); }
   void messageBox(std::string_view text) override { show_message_box(window_.hwnd(), text, kVeskoTitle); }
   void showText(std::string_view title, std::string_view text) override {
     show_text_window(window_.hwnd(), title, text, window_.dpi());
@@ -43,6 +50,7 @@ class VeskoWin32Host final : public VeskoHost {
  private:
   VeskoFormWindow& window_;
   std::unique_ptr<FolderWatch> watch_;
+  std::unique_ptr<VeskoViewWindow> view_;
 };
 
 }  // namespace korvint::hosts::win32

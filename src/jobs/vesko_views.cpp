@@ -1,0 +1,294 @@
+#include "jobs/vesko_views.h"
+
+#include <algorithm>
+#include <chrono>
+#include <utility>
+
+#include "jobs/entry_opening.h"
+#include "jobs/table_export.h"
+#include "platform/settings_file.h"
+#include "search/catalogue_overview.h"
+#include "search/query.h"
+#include "search/result_set.h"
+
+namespace korvint::jobs {
+namespace {
+
+std::string count_of(std::uint64_t count, const char* one, const char* many) {
+  return group_digits(count) + " " + (count == 1 ? one : many);
+}
+
+std::string elapsed_text(std::chrono::steady_clock::time_point start) {
+  const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
+  return group_digits(static_cast<std::uint64_t>(ms.count())) + " ms";
+}
+
+// What the duplicates' status line says of them.
+std::string duplicates_summary(const search::Duplicates& found, std::size_t catalogues) {
+  if (found.groups.empty()) return "No duplicates among the files found in " + count_of(catalogues, "catalogue", "catalogues");
+  std::uint64_t wasted = 0;
+  for (const search::DuplicateGroup& group : found.groups) wasted += group.wasted;
+  return count_of(found.groups.size(), "group", "groups") + " of duplicates, " +
+         count_of(found.files.size(), "file", "files") + ", " + search::byte_size_text(wasted) + " wasted, in " +
+         count_of(catalogues, "catalogue", "catalogues");
+}
+
+// A number as the table shows it ("1,234") as a spreadsheet reads it; any other text as it is.
+std::string plain_number(std::string text) {
+  if (text.empty() || !std::all_of(text.begin(), text.end(), [](char c) { return (c >= '0' && c <= '9') || c == ','; }))
+    return text;
+  std::erase(text, ',');
+  return text;
+}
+
+}  // namespace
+
+VeskoViews::VeskoViews(ui::VeskoForm& form, VeskoSession& session)
+    : form_(form), session_(session), duplicates_(session.services().code_page),
+      comparison_(session.services().code_page) {}
+
+VeskoViews::~VeskoViews() {
+  {
+    std::lock_guard lock(reach_->mutex);
+    reach_->open = false;
+  }
+  worker_.reset();
+}
+
+ui::ViewWindow& VeskoViews::window() {
+  if (window_ == nullptr) window_ = &form_.host.viewWindow(*this);
+  return *window_;
+}
+
+bool VeskoViews::begin(const std::string& title, ViewRows& rows, const std::string& status, search::Query& query) {
+  const std::string text = form_.txtQuery.text();
+  std::string error;
+  std::optional<search::Query> parsed = search::Query{};
+  if (!text.empty()) parsed = search::parse_query(text, error);
+  if (!parsed) {
+    form_.host.messageBox(error);
+    return false;
+  }
+  query = std::move(*parsed);
+  ui::ViewWindow& shown = window();
+  shown.showView(title, rows.columns());
+  shown_ = &rows;
+  shown.lstView().setRows(shown_);
+  shown.lstView().rowsChanged();
+  shown.lblViewStatus().setCaption(status);
+  return true;
+}
+
+void VeskoViews::run(std::function<std::function<void()>(const std::atomic<bool>&)> job) {
+  if (!worker_) worker_ = std::make_unique<SearchWorker>();
+  const std::uint64_t generation = ++generation_;
+  working_ = true;
+  worker_->submit([this, reach = reach_, host = &form_.host, generation, job = std::move(job)](
+                      const std::atomic<bool>& cancel) {
+    std::function<void()> finish = job(cancel);
+    if (cancel) return;
+    std::lock_guard lock(reach->mutex);
+    if (!reach->open) return;
+    host->post([this, reach, generation, finish = std::move(finish)] {
+      if (!reach->open || generation != generation_) return;  // the views went, or another view was asked for
+      working_ = false;
+      finish();
+    });
+  });
+}
+
+void VeskoViews::show_duplicates() {
+  const auto catalogues = session_.chosen_catalogues(true);
+  if (catalogues.empty()) {
+    form_.host.messageBox("There are no catalogues to look for duplicates in.");
+    return;
+  }
+  search::Query query;
+  const std::string looking = "Finding duplicates in " + count_of(catalogues.size(), "catalogue", "catalogues") +
+                              "\xE2\x80\xA6";
+  duplicates_.show({});
+  if (!begin(std::string(ui::kDuplicatesTitle), duplicates_, looking, query)) return;
+  export_name_ = "Vesko duplicates.csv";
+  search::SearchOptions options;
+  options.code_page = session_.services().code_page;
+  options.threads = session_.services().threads;
+  run([this, catalogues, query = std::move(query), options](const std::atomic<bool>& cancel) {
+    const auto start = std::chrono::steady_clock::now();
+    auto found = std::make_shared<search::Duplicates>(
+        search::find_duplicates(catalogues, query, search::DuplicateKeys{}, options, &cancel));
+    const std::string summary = duplicates_summary(*found, catalogues.size()) + " (" + elapsed_text(start) + ")";
+    return std::function<void()>([this, found, summary] {
+      std::vector<std::string> errors = found->outcome.errors;
+      errors.insert(errors.end(), found->outcome.notes.begin(), found->outcome.notes.end());
+      duplicates_.show(std::move(*found));
+      if (shown_ == &duplicates_) window_->lstView().rowsChanged();
+      show_status(errors, summary);
+    });
+  });
+}
+
+void VeskoViews::show_comparison(std::size_t a, std::size_t b) {
+  const auto& catalogues = session_.catalogues();
+  if (a >= catalogues.size() || b >= catalogues.size() || a == b) return;
+  search::CompareSide sides[2] = {{catalogues[a], {}}, {catalogues[b], {}}};
+  search::Query query;
+  comparison_.show({});
+  const std::string title = catalogues[a]->name() + " compared with " + catalogues[b]->name() + " - Vesko";
+  if (!begin(title, comparison_, "Comparing " + catalogues[a]->name() + " with " + catalogues[b]->name() + "\xE2\x80\xA6",
+             query))
+    return;
+  export_name_ = "Vesko comparison.csv";
+  search::CompareOptions options;
+  options.search.code_page = session_.services().code_page;
+  options.search.threads = session_.services().threads;
+  run([this, a = sides[0], b = sides[1], query = std::move(query), options](const std::atomic<bool>& cancel) {
+    const auto start = std::chrono::steady_clock::now();
+    auto compared = std::make_shared<search::Comparison>(search::compare_catalogues(a, b, query, options, &cancel));
+    const std::string summary = "A: " + a.catalogue->name() + ", B: " + b.catalogue->name() + ": " +
+                                search::comparison_summary(*compared) + " (" + elapsed_text(start) + ")";
+    return std::function<void()>([this, compared, summary] {
+      std::vector<std::string> errors = compared->errors;
+      errors.insert(errors.end(), compared->notes.begin(), compared->notes.end());
+      comparison_.show(std::move(*compared));
+      if (shown_ == &comparison_) window_->lstView().rowsChanged();
+      show_status(errors, summary);
+    });
+  });
+}
+
+void VeskoViews::lstCatalogues_ContextMenu() {
+  const auto& catalogues = session_.catalogues();
+  if (catalogues.empty()) return;
+  // The two selected, as indexes, when exactly two are.
+  std::vector<std::size_t> selected;
+  for (const auto& chosen : session_.chosen_catalogues(false))
+    selected.push_back(static_cast<std::size_t>(std::find(catalogues.begin(), catalogues.end(), chosen) -
+                                                catalogues.begin()));
+  const std::optional<std::size_t> current = session_.current_catalogue();
+  std::vector<std::string> items{"Find &duplicates\tCtrl+D"};
+  if (selected.size() == 2)
+    items.push_back("&Compare " + catalogues[selected[0]]->name() + " with " + catalogues[selected[1]]->name());
+  // "Compare with..." the others, the current catalogue being A.
+  std::vector<std::size_t> others;
+  if (current)
+    for (std::size_t i = 0; i < catalogues.size(); ++i)
+      if (i != *current) {
+        others.push_back(i);
+        items.push_back("Compare with " + catalogues[i]->name());
+      }
+  const std::optional<std::size_t> chosen = form_.host.popupMenu(items);
+  if (!chosen) return;
+  if (*chosen == 0) {
+    show_duplicates();
+    return;
+  }
+  const std::size_t first_other = selected.size() == 2 ? 2 : 1;
+  if (*chosen < first_other) {
+    show_comparison(selected[0], selected[1]);
+    return;
+  }
+  if (current && *chosen - first_other < others.size()) show_comparison(*current, others[*chosen - first_other]);
+}
+
+void VeskoViews::show_status(const std::vector<std::string>& errors, const std::string& text) {
+  // What went wrong first: a long line is cut at its end.
+  std::string line;
+  for (const std::string& part : errors) line += part + "; ";
+  window_->lblViewStatus().setCaption(line + text);
+}
+
+std::vector<std::size_t> VeskoViews::chosen_rows() const {
+  if (window_ == nullptr || shown_ == nullptr) return {};
+  std::vector<std::size_t> rows = window_->lstView().selectedRows();
+  std::erase_if(rows, [this](std::size_t row) { return row >= shown_->row_count(); });
+  if (rows.empty())
+    if (const auto row = window_->lstView().currentRow(); row && *row < shown_->row_count()) rows.push_back(*row);
+  return rows;
+}
+
+void VeskoViews::view_Open() {
+  if (window_ == nullptr || shown_ == nullptr) return;
+  const auto row = window_->lstView().currentRow();
+  if (!row || *row >= shown_->row_count()) return;
+  const std::optional<ViewEntry> entry = shown_->entry(*row);
+  if (!entry) return;  // a group's own row
+  std::string path;
+  search::NameDecoder decoder(session_.services().code_page);
+  if (!search::full_path(*entry->catalogue, entry->hit, decoder, path)) return;  // its catalogue changed since
+  open_entry(*entry->catalogue, path, session_.services(), form_.host);
+}
+
+void VeskoViews::view_ContextMenu() {
+  if (chosen_rows().empty()) return;
+  const auto item = form_.host.popupResultMenu();
+  if (!item) return;
+  switch (*item) {
+    case ui::ResultMenuItem::CopyPath:
+    case ui::ResultMenuItem::CopyLines:
+    case ui::ResultMenuItem::CopyName: copy(*item); break;
+    case ui::ResultMenuItem::OpenFolder: view_Open(); break;
+    case ui::ResultMenuItem::Export: export_rows(); break;
+  }
+}
+
+void VeskoViews::view_Copy() { copy(ui::ResultMenuItem::CopyPath); }
+
+void VeskoViews::copy(ui::ResultMenuItem what) {
+  std::string text;
+  std::string part;
+  search::NameDecoder decoder(session_.services().code_page);
+  for (const std::size_t row : chosen_rows()) {
+    if (what == ui::ResultMenuItem::CopyLines) {
+      // The row as it stands, its cells between TABs: a group's own row too.
+      for (int column = 0; column < static_cast<int>(shown_->columns().size()); ++column) {
+        shown_->cell(row, column, part);
+        text += (column == 0 ? "" : "\t") + part;
+      }
+      text += '\n';
+      continue;
+    }
+    const std::optional<ViewEntry> entry = shown_->entry(row);
+    if (!entry) continue;  // a group's own row has no path
+    bool read = false;
+    if (what == ui::ResultMenuItem::CopyName) {
+      std::string raw;
+      read = search::raw_name(*entry->catalogue, entry->hit, raw);
+      if (read) decoder.decode(entry->catalogue->encoding(), raw, part);
+    } else {
+      read = search::full_path(*entry->catalogue, entry->hit, decoder, part);
+    }
+    if (!read) return;  // its catalogue changed since
+    text += part + "\n";
+  }
+  // Lines between the rows, none after the last: one path pastes as it is.
+  if (!text.empty() && text.back() == '\n') text.pop_back();
+  if (!text.empty()) form_.host.setClipboardText(text);
+}
+
+void VeskoViews::export_rows() {
+  const std::string path = form_.host.SaveExportFile(export_name_);
+  if (path.empty()) return;
+  const ExportFormat format = export_format_of(path);
+  std::string text(kUtf8Bom);
+  std::vector<std::string> fields;
+  for (const ui::VeskoColumn& column : shown_->columns()) fields.emplace_back(column.title);
+  append_export_line(text, fields, format);
+  for (std::size_t row = 0; row < shown_->row_count(); ++row) {
+    for (std::size_t column = 0; column < fields.size(); ++column) {
+      shown_->cell(row, static_cast<int>(column), fields[column]);
+      // Sizes as numbers, without the table's thousands separators.
+      if (shown_->columns()[column].right_aligned) fields[column] = plain_number(std::move(fields[column]));
+    }
+    append_export_line(text, fields, format);
+  }
+  if (const platform::Status written = platform::write_settings_atomically(path, text); !written.ok())
+    form_.host.messageBox("Could not export to " + path + ": " + written.message());
+}
+
+void VeskoViews::view_Closed() {
+  if (worker_) worker_->cancel();
+  ++generation_;  // what the worker still posts is not shown
+  working_ = false;
+}
+
+}  // namespace korvint::jobs

@@ -1,0 +1,104 @@
+// Vesko's view window under Qt, offscreen: the duplicates (Ctrl+D) and two
+// catalogues compared (the catalogues' right-click menu) in a window of
+// their own, its table over the view's rows.
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QElapsedTimer>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTableView>
+#include <QTest>
+
+#include "hosts/qt/vesko_qt_view_window.h"
+#include "hosts/qt/vesko_qt_window.h"
+#include "hosts/qt/window_answers.h"
+#include "support/temp_tree.h"
+
+namespace korvint::hosts::qt {
+using namespace korvint::ui;
+namespace {
+
+bool wait_for(const std::function<bool()>& condition) {
+  QElapsedTimer clock;
+  clock.start();
+  while (!condition()) {
+    if (clock.elapsed() > 30000) return false;
+    QApplication::processEvents(QEventLoop::AllEvents, 10);
+  }
+  return true;
+}
+
+struct QtViewsTest : ::testing::Test {
+  QtViewsTest() {
+    tree.text_file("cats/a.lst", "D:\\\r\nbig.iso\t5000\t 2020.1.1\t0:0.0\r\nold.doc\t9\t 2020.1.1\t0:0.0\r\n");
+    tree.text_file("cats/b.lst", "E:\\\r\nbig.iso\t5000\t 2021.1.1\t0:0.0\r\nnew.txt\t7\t 2020.1.1\t0:0.0\r\n");
+    window = std::make_unique<VeskoQtWindow>(app::VeskoWindowOptions{{test::path_text(tree.root() / "cats")}, {}},
+                                             std::vector<std::string>{test::path_text(tree.root() / "Vesko.ini")}, "");
+    window->vesko().Form_Load();
+    QApplication::setActiveWindow(window.get());
+    EXPECT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    EXPECT_TRUE(settled());
+  }
+
+  bool settled() {
+    return wait_for([&] { return !window->vesko().session().working() && !window->vesko().views().working(); });
+  }
+  VeskoQtViewWindow* view() { return window->findChild<VeskoQtViewWindow*>(QStringLiteral("viewWindow")); }
+  QString cell(int row, int column) { return view()->view().model()->index(row, column).data().toString(); }
+
+  test::TempTree tree;
+  std::unique_ptr<VeskoQtWindow> window;
+};
+
+TEST_F(QtViewsTest, DuplicatesAndACompareShowInTheViewWindow) {
+  auto& query = static_cast<QLineEdit&>(window->control(VeskoControlId::txtQuery));
+  query.setFocus();
+  QTest::keyClick(&query, Qt::Key_D, Qt::ControlModifier);
+  ASSERT_NE(view(), nullptr);
+  EXPECT_TRUE(view()->isVisible());
+  EXPECT_TRUE(view()->isWindow());
+  ASSERT_TRUE(settled());
+  EXPECT_EQ(view()->windowTitle().toStdString(), kDuplicatesTitle);
+  QAbstractItemModel& model = *view()->view().model();
+  EXPECT_EQ(model.headerData(0, Qt::Horizontal).toString(), "Group");
+  ASSERT_EQ(model.rowCount(), 3);
+  EXPECT_EQ(cell(0, 1), "2");
+  EXPECT_EQ(cell(0, 3), "big.iso");
+  EXPECT_EQ(cell(2, 7), "b");
+  EXPECT_TRUE(view()->status().text().startsWith("1 group of duplicates, 2 files")) << view()->status().text().toStdString();
+  // The rows' Ctrl+C: the selected files' full paths.
+  view()->view().selectRow(1);
+  view()->view().setFocus();
+  QTest::keyClick(&view()->view(), Qt::Key_C, Qt::ControlModifier);
+  EXPECT_EQ(QGuiApplication::clipboard()->text().toStdString(), "D:\\big.iso");
+
+  // Right-click on catalogue a: "Compare with b".
+  auto& catalogues = static_cast<QTableView&>(window->control(VeskoControlId::lstCatalogues));
+  test::ShownMenu shown;
+  test::answer_next_popup(shown, QStringLiteral("item1"));
+  const QPoint at = catalogues.visualRect(catalogues.model()->index(0, 0)).center();
+  QContextMenuEvent click(QContextMenuEvent::Mouse, at, catalogues.viewport()->mapToGlobal(at));
+  QApplication::sendEvent(catalogues.viewport(), &click);
+  EXPECT_EQ(shown.items, (QStringList{"Find &duplicates\tCtrl+D", "Compare with b"}));
+  ASSERT_TRUE(settled());
+  EXPECT_EQ(view()->windowTitle().toStdString(), "a compared with b - Vesko");
+  QAbstractItemModel& compared = *view()->view().model();
+  EXPECT_EQ(compared.columnCount(), 6);
+  EXPECT_EQ(compared.headerData(2, Qt::Horizontal).toString(), "Size A");
+  ASSERT_EQ(compared.rowCount(), 6);
+  EXPECT_EQ(cell(1, 1), "old.doc");
+  EXPECT_EQ(cell(3, 1), "new.txt");
+  EXPECT_EQ(cell(5, 0), "~");
+  EXPECT_EQ(cell(5, 5), "2021-01-01 00:00:00");
+
+  view()->close();
+  EXPECT_FALSE(view()->isVisible());
+}
+
+}  // namespace
+}  // namespace korvint::hosts::qt

@@ -1,0 +1,97 @@
+// Vesko's view window under Win32 (Wine in the Windows build): the
+// duplicates and a comparison shown in a window of its own, owned by the main
+// one, its owner-data list view reading the view's rows; closing it hides it.
+
+#include <windows.h>
+
+#include <commctrl.h>
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <functional>
+
+#include "app/vesko_form_events.h"
+#include "hosts/win32/message_pump.h"
+#include "hosts/win32/vesko_win32_form.h"
+#include "platform/win32/win32_text.h"
+#include "support/temp_tree.h"
+
+namespace korvint::hosts::win32 {
+using namespace korvint::ui;
+namespace {
+
+using platform::win32::to_utf8;
+
+bool pump_until(VeskoWin32Form& window, const std::function<bool()>& condition) {
+  const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+  while (!condition()) {
+    if (std::chrono::steady_clock::now() > end) return false;
+    deliver_pending_messages(window.window);
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+  }
+  return true;
+}
+
+std::string item_text(HWND list, int item, int column) {
+  wchar_t text[512] = {};
+  ListView_GetItemText(list, item, column, text, 512);
+  return to_utf8(text);
+}
+
+std::string title_of(HWND window) {
+  wchar_t text[256] = {};
+  GetWindowTextW(window, text, 256);
+  return to_utf8(text);
+}
+
+TEST(Win32VeskoViews, DuplicatesAndACompareShowInAWindowOfTheirOwn) {
+  test::TempTree tree;
+  tree.text_file("cats/a.lst", "D:\\\r\nbig.iso\t5000\t 2020.1.1\t0:0.0\r\nold.doc\t9\t 2020.1.1\t0:0.0\r\n");
+  tree.text_file("cats/b.lst", "E:\\\r\nbig.iso\t5000\t 2021.1.1\t0:0.0\r\nnew.txt\t7\t 2020.1.1\t0:0.0\r\n");
+  VeskoWin32Form window(app::VeskoWindowOptions{{test::path_text(tree.root() / "cats")}, {}},
+                        std::vector<std::string>{test::path_text(tree.root() / "Vesko.ini")}, "", jobs::VeskoServices{},
+                        SW_SHOWNORMAL);
+  ASSERT_NE(window.window.hwnd(), nullptr);
+  app::on_load(*window.vesko);
+  auto settled = [&] {
+    return pump_until(window, [&] {
+      return !window.vesko->session().working() && !window.vesko->views().working();
+    });
+  };
+  ASSERT_TRUE(settled());
+
+  ASSERT_TRUE(app::on_key(*window.vesko, VeskoControlId::txtQuery, app::VeskoKey::Duplicates));
+  ASSERT_TRUE(settled());
+  VeskoViewWindow* view = window.host.view();
+  ASSERT_NE(view, nullptr);
+  EXPECT_TRUE(IsWindowVisible(view->hwnd()));
+  EXPECT_EQ(GetWindow(view->hwnd(), GW_OWNER), window.window.hwnd());
+  EXPECT_EQ(title_of(view->hwnd()), kDuplicatesTitle);
+  HWND list = view->list();
+  EXPECT_EQ(Header_GetItemCount(ListView_GetHeader(list)), 8);
+  ASSERT_EQ(ListView_GetItemCount(list), 3);
+  EXPECT_EQ(item_text(list, 0, 1), "2");
+  EXPECT_EQ(item_text(list, 0, 3), "big.iso");
+  EXPECT_EQ(item_text(list, 1, 4), "D:\\");
+  EXPECT_EQ(item_text(list, 2, 7), "b");
+  EXPECT_EQ(title_of(view->status()).rfind("1 group of duplicates, 2 files", 0), 0u) << title_of(view->status());
+
+  // The same window shows the comparison, with its own columns.
+  window.vesko->views().show_comparison(0, 1);
+  ASSERT_TRUE(settled());
+  EXPECT_EQ(title_of(view->hwnd()), "a compared with b - Vesko");
+  EXPECT_EQ(Header_GetItemCount(ListView_GetHeader(list)), 6);
+  ASSERT_EQ(ListView_GetItemCount(list), 6);
+  EXPECT_EQ(item_text(list, 0, 0), "Only in A");
+  EXPECT_EQ(item_text(list, 1, 1), "old.doc");
+  EXPECT_EQ(item_text(list, 3, 1), "new.txt");
+  EXPECT_EQ(item_text(list, 5, 5), "2021-01-01 00:00:00");
+
+  // Closed, it is hidden, ready for the next view.
+  SendMessageW(view->hwnd(), WM_CLOSE, 0, 0);
+  EXPECT_FALSE(IsWindowVisible(view->hwnd()));
+  EXPECT_NE(view->hwnd(), nullptr);
+}
+
+}  // namespace
+}  // namespace korvint::hosts::win32
