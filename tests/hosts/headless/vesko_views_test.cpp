@@ -188,7 +188,7 @@ TEST_F(ViewsFixture, CompareShowsTheThreeGroupsOfTwoCatalogues) {
                                       "+\tnew.txt\t\t\t7\t" + may,
                                       "Changed\t1 file in both with another size or date\t\t\t\t",
                                       "~\tsong.mp3\t300\t" + day + "\t300\t" + may}));
-  EXPECT_EQ(view().status.caption().rfind("A: a, B: b: 1 only in A (9 bytes), 1 only in B", 0), 0u)
+  EXPECT_EQ(view().status.caption().rfind("A: a, B: b: 1 only in A (9 B), 1 only in B", 0), 0u)
       << view().status.caption();
   // The entry of a row is its side's: B's file opens on B's disk.
   view().table.user_selects({3});
