@@ -52,7 +52,7 @@ constexpr std::array kMenus{
 
 std::span<const ControlSpec> form_controls() { return kControls; }
 
-const ControlSpec& control_spec(ControlId id) {
+const ControlSpec& control_shape(ControlId id) {
   for (const ControlSpec& shape : kControls) {
     if (shape.id == id) return shape;
   }

@@ -10,7 +10,7 @@
 #include <string>
 #include <string_view>
 
-#include "ui/control_spec.h"
+#include "ui/control_shape.h"
 #include "ui/form_ids.h"
 
 namespace korvint::ui {
@@ -23,13 +23,13 @@ constexpr int kClientHeightTwips = 3090;
 constexpr std::string_view kFormCaption = "KorvintVB";
 
 /// A control of Korvint's window.
-using ControlSpec = ControlSpecOf<ControlId>;
+using ControlSpec = ControlShapeOf<ControlId>;
 
 /// Every control, in creation order: where two overlap, the earlier lies on top.
 std::span<const ControlSpec> form_controls();
 
 /// The layout of one control.
-const ControlSpec& control_spec(ControlId id);
+const ControlSpec& control_shape(ControlId id);
 
 /// One item of a popup menu.
 struct MenuItemSpec {

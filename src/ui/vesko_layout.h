@@ -1,7 +1,7 @@
 #pragma once
 // Vesko's window, written once for every host: its controls by name, where
 // each lies in twips and how it follows the window when that is resized (in
-// the shape every window's table uses, ui/control_spec.h), the columns of its
+// the shape every window's table uses, ui/control_shape.h), the columns of its
 // two tables, the results' right-click menu, the title.
 
 #include <optional>
@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "ui/control_spec.h"
+#include "ui/control_shape.h"
 
 namespace korvint::ui {
 
@@ -28,7 +28,7 @@ inline constexpr int kVeskoControlCount = 6;
 inline constexpr std::string_view kVeskoTitle = "Vesko";
 
 /// A control of Vesko's window.
-using VeskoControlSpec = ControlSpecOf<VeskoControlId>;
+using VeskoControlSpec = ControlShapeOf<VeskoControlId>;
 
 /// The catalogues' height as drawn, and the least each table keeps when the
 /// splitter between them moves or the window shrinks, in twips: the

@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "ui/control_spec.h"
+#include "ui/control_shape.h"
 
 namespace korvint::ui {
 

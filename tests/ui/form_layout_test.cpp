@@ -18,15 +18,15 @@ TEST(FormLayout, EveryControlIsThereOnceWithAUniqueTabIndex) {
       EXPECT_TRUE(tab_indexes.insert(shape.tab_index).second) << shape.name;
     }
     // The table is in creation order, which is the order of the ids.
-    EXPECT_EQ(&control_spec(shape.id), &shape);
+    EXPECT_EQ(&control_shape(shape.id), &shape);
   }
 }
 
 TEST(FormLayout, TheDotButtonsLieOverTheRightEndsOfTheirBoxes) {
   for (auto [button, box] : {std::pair{ControlId::Command9, ControlId::Text1},
                              std::pair{ControlId::Command6, ControlId::Text5}}) {
-    const ControlSpec& b = control_spec(button);
-    const ControlSpec& t = control_spec(box);
+    const ControlSpec& b = control_shape(button);
+    const ControlSpec& t = control_shape(box);
     EXPECT_EQ(b.left + b.width, t.left + t.width);
     EXPECT_EQ(b.top, t.top);
     // Earlier in creation order means on top.

@@ -115,7 +115,7 @@ QFont control_font(const ControlFont& font) {
 }
 
 std::vector<std::string> texts_to_fit(ControlId id) {
-  const ControlSpec& shape = control_spec(id);
+  const ControlSpec& shape = control_shape(id);
   if (!shape.shown || (shape.kind != ControlKind::CommandButton && shape.kind != ControlKind::Label)) return {};
   // The status labels never show their caption from the table, but these.
   const std::string long_time = "86400";

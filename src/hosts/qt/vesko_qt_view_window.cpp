@@ -8,7 +8,7 @@
 #include <QVBoxLayout>
 
 #include "hosts/qt/qt_text.h"
-#include "ui/control_spec.h"
+#include "ui/control_shape.h"
 
 namespace korvint::hosts::qt {
 using namespace korvint::ui;

@@ -16,7 +16,7 @@ namespace korvint::hosts::win32 {
 using namespace korvint::ui;
 namespace {
 
-bool is_edit(ControlId id) { return control_spec(id).kind == ControlKind::TextBox; }
+bool is_edit(ControlId id) { return control_shape(id).kind == ControlKind::TextBox; }
 
 // The text boxes whose handlers take Enter; elsewhere Enter stays a dialog key.
 bool takes_enter(ControlId id) { return id == ControlId::Text1 || id == ControlId::Text4; }
@@ -108,7 +108,7 @@ void FormWindow::move_focus(HWND from, bool backwards) {
 void FormWindow::restore_focus() {
   if (last_focus_ != nullptr && is_control(last_focus_)) {
     const auto id = control_of_child_window_id(GetDlgCtrlID(last_focus_));
-    if (id && can_take_focus(control_spec(*id), last_focus_)) {
+    if (id && can_take_focus(control_shape(*id), last_focus_)) {
       SetFocus(last_focus_);
       return;
     }
@@ -199,7 +199,7 @@ void FormWindow::on_command(int id, int code, HWND from) {
     // Enter outside the text boxes that take it presses the focused button.
     HWND focus = GetFocus();
     const auto focused = control_of_child_window_id(GetDlgCtrlID(focus));
-    if (is_control(focus) && focused && control_spec(*focused).kind == ControlKind::CommandButton &&
+    if (is_control(focus) && focused && control_shape(*focused).kind == ControlKind::CommandButton &&
         IsWindowEnabled(focus) != FALSE) {
       app::on_click(*form_, *focused);
     }
@@ -212,7 +212,7 @@ void FormWindow::on_command(int id, int code, HWND from) {
   }
   const auto control = control_of_child_window_id(id);
   if (!control) return;
-  if (code == BN_CLICKED && control_spec(*control).kind == ControlKind::CommandButton) {
+  if (code == BN_CLICKED && control_shape(*control).kind == ControlKind::CommandButton) {
     app::on_click(*form_, *control);
   } else if (*control == ControlId::List1 && code == LBN_SELCHANGE) {
     // The list sends it for each release of a press on it, and for each key

@@ -17,7 +17,7 @@ HWND next_tab_stop(const ControlWindows& controls, HWND current, bool backwards)
     if (controls[slot(shape.id)] == current && current != nullptr) from = shape.id;
   }
   const auto next = ui::next_tab_stop(from, backwards, [&controls](ControlId id) {
-    return can_take_focus(control_spec(id), controls[slot(id)]);
+    return can_take_focus(control_shape(id), controls[slot(id)]);
   });
   return next ? controls[slot(*next)] : nullptr;
 }

@@ -6,7 +6,7 @@
 #include "hosts/win32/vesko_control_creation.h"
 #include "hosts/win32/window_geometry.h"
 #include "platform/win32/win32_text.h"
-#include "ui/control_spec.h"
+#include "ui/control_shape.h"
 #include "ui/vesko_layout.h"
 
 namespace korvint::hosts::win32 {

@@ -1,4 +1,4 @@
-#include "ui/control_spec.h"
+#include "ui/control_shape.h"
 
 #include <algorithm>
 #include <cmath>

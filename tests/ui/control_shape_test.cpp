@@ -1,4 +1,4 @@
-#include "ui/control_spec.h"
+#include "ui/control_shape.h"
 
 #include <gtest/gtest.h>
 
@@ -11,7 +11,7 @@ namespace {
 
 // Twips become the nearest pixel at any resolution, and a scaled layout is the
 // layout drawn that much larger.
-TEST(ControlSpec, TwipsBecomeTheNearestPixel) {
+TEST(ControlShape, TwipsBecomeTheNearestPixel) {
   for (const int dpi : {72, 96, 120, 144, 192}) {
     for (int twips = 0; twips <= 20000; ++twips) {
       const int pixels = twips_to_pixels(twips, dpi);
@@ -28,7 +28,7 @@ ControlShape box(Anchor horizontal, Anchor vertical) {
                       .height = 300, .horizontal = horizontal, .vertical = vertical, .right = 120, .bottom = 120};
 }
 
-TEST(ControlSpec, PlacesFollowTheirAnchorsTheResolutionAndTheScale) {
+TEST(ControlShape, PlacesFollowTheirAnchorsTheResolutionAndTheScale) {
   const ControlShape line{.name = "line", .kind = ControlKind::Line, .left = 3960, .top = 120, .width = 3960, .height = 3000};
   ControlShape upwards = line;
   std::swap(upwards.top, upwards.height);
@@ -60,7 +60,7 @@ TEST(ControlSpec, PlacesFollowTheirAnchorsTheResolutionAndTheScale) {
   }
 }
 
-TEST(ControlSpec, AStatusLabelsTooltipIsItsWholeCaption) {
+TEST(ControlShape, AStatusLabelsTooltipIsItsWholeCaption) {
   ControlShape shape{.name = "button", .kind = ControlKind::CommandButton, .tooltip = "Does it"};
   EXPECT_EQ(tooltip_text(shape, "Go"), "Does it");
   shape.tooltip = "";

@@ -53,7 +53,7 @@ struct ControlShape {
 
 /// A control of the window whose controls `Id` names.
 template <class Id>
-struct ControlSpecOf : ControlShape {
+struct ControlShapeOf : ControlShape {
   Id id;
 };
 
