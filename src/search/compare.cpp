@@ -1,6 +1,7 @@
 #include "search/compare.h"
 
 #include <algorithm>
+#include <array>
 #include <deque>
 #include <unordered_map>
 
@@ -21,6 +22,34 @@ bool is_windows_root(std::string_view root) {
                      root[1] == ':';
   const bool unc = root.size() >= 2 && (root[0] == '\\' || root[0] == '/') && (root[1] == '\\' || root[1] == '/');
   return drive || unc;
+}
+
+bool is_ascii(std::string_view text) {
+  return std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
+// append_path_key() of a path whose letters are ASCII (other bytes pass as
+// they are): each byte through a table, "/" made "\\" and, when
+// `ignore_case`, letters folded as the file system folds ASCII.
+void append_ascii_key(std::string_view path, bool ignore_case, std::string& out) {
+  using Table = std::array<char, 256>;
+  static const std::array<Table, 2> tables = [] {
+    std::string folded;
+    platform::fold_case("a", folded);
+    const bool upper = folded == "A";
+    std::array<Table, 2> made{};
+    for (int c = 0; c < 256; ++c) {
+      const char byte = c == '/' ? '\\' : static_cast<char>(c);
+      made[0][c] = byte;
+      made[1][c] = (upper ? (c >= 'a' && c <= 'z') : (c >= 'A' && c <= 'Z')) ? static_cast<char>(c ^ 0x20) : byte;
+    }
+    return made;
+  }();
+  const Table& table = tables[ignore_case ? 1 : 0];
+  const std::size_t start = out.size();
+  out.resize(start + path.size());
+  char* to = out.data() + start;
+  for (const char c : path) *to++ = table[static_cast<unsigned char>(c)];
 }
 
 // The compared folder as a key prefix: its levels, each ended by "\"; "" for the root.
@@ -49,24 +78,71 @@ struct Side {
   std::deque<Hit> hits;
   struct Keys {
     std::uint64_t path = kOutside;  // the hash of the path below the compared folder
-    std::uint64_t check = 0;        // a second, independent hash of it
     std::uint64_t parent = 0;       // the hash of its folder's path
   };
   std::vector<Keys> keys;
   bool anything_below = false;
 };
 
-// Hashes the paths of `side`'s entries on every core; an entry outside the
-// compared folder (or that cannot be read) keeps kOutside. The files of one
-// folder come one after another: its path is read and folded once for them.
-void hash_paths(Side& side, bool ignore_case, const SearchOptions& options, const std::atomic<bool>* cancel) {
+// The buffers one thread reuses to read keys.
+struct KeyReader {
+  explicit KeyReader(const std::string& code_page) : decoder(code_page) {}
+  NameDecoder decoder;
+  std::string raw, decoded, name;
+};
+
+// `raw`, read from `catalogue`, decoded and appended to `key` as paths are matched.
+void append_key(const Catalogue& catalogue, std::string_view raw, bool ignore_case, KeyReader& reader,
+                std::string& key) {
+  if (catalogue.encoding() != TextEncoding::CodePage && is_ascii(raw)) {
+    append_ascii_key(raw, ignore_case, key);  // ASCII reads as itself in UTF-8
+    return;
+  }
+  reader.decoder.decode(catalogue.encoding(), raw, reader.decoded);
+  append_path_key(reader.decoded, ignore_case, key);
+}
+
+// The key of `hit` below `prefix` (a folder's ends with "\") into `out`; false
+// when it cannot be read or lies outside. Read on its own: for the few keys
+// looked at again.
+bool key_below(const Catalogue& catalogue, const Hit& hit, std::string_view prefix, bool ignore_case,
+               KeyReader& reader, std::string& out) {
+  std::string key;
+  if (!raw_folder(catalogue, hit, reader.raw) || !raw_name(catalogue, hit, reader.name)) return false;
+  append_key(catalogue, reader.raw, ignore_case, reader, key);
+  append_key(catalogue, reader.name, ignore_case, reader, key);
+  if (hit.is_folder()) key += '\\';
+  if (key.size() <= prefix.size() || key.compare(0, prefix.size(), prefix) != 0) return false;
+  out.assign(key, prefix.size());
+  return true;
+}
+
+// The key of the folder that holds the entry of key `key` ("" for the compared folder).
+std::string_view parent_of(std::string_view key) {
+  const std::string_view trimmed = key.substr(0, key.size() - (key.ends_with('\\') ? 1 : 0));
+  const std::size_t cut = trimmed.rfind('\\');
+  return cut == std::string_view::npos ? std::string_view() : trimmed.substr(0, cut + 1);
+}
+
+// Reads the key of each of `side`'s entries on every core: the path below the
+// compared folder, "/" made "\" and folded as paths are matched. Sets each
+// entry's hashes and calls `on_key(i, key, folder_size, slice)`, the key's
+// first `folder_size` bytes its folder's part (all of a folder's), `slice`
+// the thread's number. An entry outside the compared folder (or that cannot
+// be read) keeps kOutside and is not passed on. The files of one folder come
+// one after another: its path is read and folded once for them.
+template <typename OnKey>
+void read_keys(Side& side, bool ignore_case, const SearchOptions& options, const std::atomic<bool>* cancel,
+               OnKey on_key) {
   side.keys.assign(side.hits.size(), Side::Keys{});
   const Catalogue& catalogue = *side.catalogue;
+  const KeyHash hash = key_hash();
   Catalogue::Hold hold(catalogue);
   std::atomic<bool> below{false};
-  for_slices(side.hits.size(), threads_or_cores(options.threads), [&](std::size_t begin, std::size_t end, unsigned) {
-    NameDecoder decoder(options.code_page);
-    std::string raw, decoded, key, name_key;
+  for_slices(side.hits.size(), threads_or_cores(options.threads), [&](std::size_t begin, std::size_t end,
+                                                                      unsigned slice) {
+    KeyReader reader(options.code_page);
+    std::string key;
     std::uint64_t folder_line = kRootFolder - 1;  // the folder whose key `key` holds; none yet
     std::size_t folder_size = 0;                  // the length of that key
     std::uint64_t folder_hash = 0;                // the hash of that key below the compared folder
@@ -77,60 +153,135 @@ void hash_paths(Side& side, bool ignore_case, const SearchOptions& options, cons
       const std::uint64_t folder = hit.is_folder() ? hit.line : hit.folder;
       if (folder != folder_line) {
         // A folder's own path; for a file, that of the folder line above it ("" for the root).
-        bool read = true;
-        if (hit.is_folder()) {
-          read = raw_folder(catalogue, hit, raw) && raw_name(catalogue, hit, decoded);
-          raw += decoded;
-          raw += '\\';
-        } else {
-          read = raw_folder(catalogue, hit, raw);
-        }
-        if (!read) continue;
-        decoder.decode(catalogue.encoding(), raw, decoded);
         key.clear();
-        append_path_key(decoded, ignore_case, key);
+        if (!raw_folder(catalogue, hit, reader.raw)) continue;
+        append_key(catalogue, reader.raw, ignore_case, reader, key);
+        if (hit.is_folder()) {
+          if (!raw_name(catalogue, hit, reader.name)) continue;
+          append_key(catalogue, reader.name, ignore_case, reader, key);
+          key += '\\';
+        }
         folder_line = folder;
         folder_size = key.size();
-        folder_hash = key.size() >= side.prefix.size() ? hash_text(std::string_view(key).substr(side.prefix.size())) | 1 : 0;
+        folder_hash = key.size() >= side.prefix.size()
+                          ? hash(std::string_view(key).substr(side.prefix.size()), 0) | 1
+                          : 0;
       }
       key.resize(folder_size);
       if (!hit.is_folder()) {
         std::string_view name;
-        if (!stored_file_name(catalogue, hit, raw, name)) continue;
-        decoder.decode(catalogue.encoding(), name, decoded);
-        append_path_key(decoded, ignore_case, key);
+        if (!stored_file_name(catalogue, hit, reader.raw, name)) continue;
+        append_key(catalogue, name, ignore_case, reader, key);
       }
       if (key.compare(0, side.prefix.size(), side.prefix) != 0) continue;
       any = true;  // the compared folder is there, empty or not
       if (key.size() == side.prefix.size()) continue;  // the folder itself
-      const std::string_view below_folder = std::string_view(key).substr(side.prefix.size());
+      const std::string_view key_below = std::string_view(key).substr(side.prefix.size());
       std::uint64_t parent = folder_hash;  // a file's folder is the folder line above it
-      if (hit.is_folder()) {
-        const std::string_view trimmed = below_folder.substr(0, below_folder.size() - 1);
-        const std::size_t cut = trimmed.rfind('\\');
-        parent = hash_text(cut == std::string_view::npos ? std::string_view() : trimmed.substr(0, cut + 1)) | 1;
-      }
-      side.keys[i] = Side::Keys{hash_text(below_folder) | 1, hash_text(below_folder, 0x5BD1E995), parent};
+      if (hit.is_folder()) parent = hash(parent_of(key_below), 0) | 1;
+      side.keys[i] = Side::Keys{hash(key_below, 0) | 1, parent};
+      // (A file's name may hold a "\" on Linux: its folder's part is then shorter than the compared folder.)
+      on_key(i, key_below, folder_size > side.prefix.size() ? folder_size - side.prefix.size() : 0, slice);
     }
     if (any) below.store(true, std::memory_order_relaxed);
   });
   side.anything_below = below.load();
 }
 
+// The keys of B's entries, kept to tell a match of hashes from the same path:
+// each folder's part once, each entry's name after it, in the text of the
+// thread that read it. Some 20 bytes an entry besides its text.
+class KeptKeys {
+ public:
+  KeptKeys(std::size_t entries, unsigned slices) : texts_(slices), entries_(entries), last_folder_(slices, kNoFolder) {}
+
+  // Called by read_keys() for entry `i`: keeps its key.
+  void keep(std::size_t i, std::string_view key, std::size_t folder_size, unsigned slice) {
+    std::string& text = texts_[slice];
+    const std::string_view folder = key.substr(0, folder_size);
+    // The folder's part is kept once for the files after it.
+    std::uint64_t& last = last_folder_[slice];
+    if (last == kNoFolder || view(slice, last) != folder) {
+      last = ref(text.size(), folder.size());
+      text.append(folder);
+    }
+    entries_[i] = Entry{slice, last, ref(text.size(), key.size() - folder_size)};
+    text.append(key.substr(folder_size));
+  }
+
+  // True when B's entry `b` has the key `key`.
+  [[nodiscard]] bool holds(std::size_t b, std::string_view key) const {
+    const Entry& entry = entries_[b];
+    const std::string_view folder = view(entry.slice, entry.folder);
+    const std::string_view name = view(entry.slice, entry.name);
+    return key.size() == folder.size() + name.size() && key.starts_with(folder) && key.ends_with(name);
+  }
+
+ private:
+  static constexpr std::uint64_t kNoFolder = ~std::uint64_t{0};
+  // An offset in a thread's text (40 bits) and a length (24 bits: a key is
+  // at most three times the longest line).
+  static std::uint64_t ref(std::size_t offset, std::size_t length) {
+    return static_cast<std::uint64_t>(offset) << 24 | length;
+  }
+  [[nodiscard]] std::string_view view(unsigned slice, std::uint64_t at) const {
+    return std::string_view(texts_[slice]).substr(at >> 24, at & 0xFFFFFF);
+  }
+  struct Entry {
+    unsigned slice = 0;
+    std::uint64_t folder = 0;
+    std::uint64_t name = 0;
+  };
+  std::vector<std::string> texts_;
+  std::vector<Entry> entries_;
+  std::vector<std::uint64_t> last_folder_;
+};
+
 // The lines of one side's entries in its order. `in_other(i)` says which
 // entry the other side holds too (kNone when none); `changed(i, j)` says when
 // the pair differs. Entries below a folder of this side alone go to that
-// folder's line unless `all`.
+// folder's line unless `all`: found by the hash of the folder's path, and
+// told apart by the paths themselves.
 template <typename InOther, typename Differs>
-void add_lines(const Side& side, DifferenceKind kind, bool all, InOther in_other, Differs differs,
-               std::vector<Difference>& out, std::uint64_t& count, std::uint64_t& bytes, std::uint64_t& changed,
-               const std::deque<Hit>& other_hits) {
+void add_lines(const Side& side, DifferenceKind kind, bool all, bool ignore_case, const std::string& code_page,
+               InOther in_other, Differs differs, std::vector<Difference>& out, std::uint64_t& count,
+               std::uint64_t& bytes, std::uint64_t& changed, const std::deque<Hit>& other_hits) {
   struct MissingFolder {
+    std::size_t entry;   // its index in side.hits
     std::size_t line;    // its difference, kNone when it has none
     std::size_t parent;  // the missing folder it stands in, kNone when none
   };
   std::vector<MissingFolder> folders;
-  std::unordered_map<std::uint64_t, std::size_t> missing;  // path hash -> index in folders
+  std::unordered_multimap<std::uint64_t, std::size_t> missing;  // path hash -> index in folders
+  KeyReader reader(code_page);
+  std::string key, folder_key;
+  // The folder line of the files last looked at, and the missing folder it is (kNone: none).
+  std::uint64_t last_folder_line = kRootFolder - 1;
+  std::size_t last_parent = kNone;
+  // The missing folder whose path is the folder of entry `i`, kNone when none.
+  auto missing_parent = [&](std::size_t i) {
+    const Hit& hit = side.hits[i];
+    if (!hit.is_folder() && hit.folder == last_folder_line) return last_parent;
+    std::size_t found = kNone;
+    const auto [first, last] = missing.equal_range(side.keys[i].parent);
+    bool read = false;
+    for (auto candidate = first; candidate != last; ++candidate) {
+      const Hit& folder = side.hits[folders[candidate->second].entry];
+      bool same = !hit.is_folder() && hit.folder == folder.line;
+      if (!same) {
+        if (!read && !key_below(*side.catalogue, hit, side.prefix, ignore_case, reader, key)) break;
+        read = true;
+        same = key_below(*side.catalogue, folder, side.prefix, ignore_case, reader, folder_key) &&
+               parent_of(key) == folder_key;
+      }
+      if (same) found = std::min(found, candidate->second);
+    }
+    if (!hit.is_folder()) {
+      last_folder_line = hit.folder;
+      last_parent = found;
+    }
+    return found;
+  };
   for (std::size_t i = 0; i < side.hits.size(); ++i) {
     const Side::Keys& keys = side.keys[i];
     if (keys.path == kOutside) continue;
@@ -148,8 +299,7 @@ void add_lines(const Side& side, DifferenceKind kind, bool all, InOther in_other
       }
       continue;
     }
-    const auto parent = missing.find(keys.parent);
-    const std::size_t parent_folder = parent == missing.end() ? kNone : parent->second;
+    const std::size_t parent_folder = missing.empty() ? kNone : missing_parent(i);
     const bool shown = all || parent_folder == kNone;
     if (shown) {
       Difference difference;
@@ -161,8 +311,9 @@ void add_lines(const Side& side, DifferenceKind kind, bool all, InOther in_other
       ++count;
     }
     if (hit.is_folder()) {
-      folders.push_back(MissingFolder{shown ? out.size() - 1 : kNone, parent_folder});
+      folders.push_back(MissingFolder{i, shown ? out.size() - 1 : kNone, parent_folder});
       missing.emplace(keys.path, folders.size() - 1);
+      last_folder_line = kRootFolder - 1;  // the files after it may be in it
     } else {
       bytes += hit.size;
       for (std::size_t f = parent_folder; f != kNone; f = folders[f].parent)
@@ -184,27 +335,15 @@ std::string path_key(std::string_view path, bool ignore_case) {
 }
 
 void append_path_key(std::string_view path, bool ignore_case, std::string& out) {
-  const std::size_t start = out.size();
-  const bool ascii =
-      std::all_of(path.begin(), path.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-  if (ignore_case && !ascii) {
-    thread_local std::string folded;
+  if (ignore_case && !is_ascii(path)) {
+    std::string folded;
     platform::fold_case(path, folded);
+    const std::size_t start = out.size();
     out += folded;
-  } else {
-    out.append(path);
+    std::replace(out.begin() + static_cast<std::ptrdiff_t>(start), out.end(), '/', '\\');
+    return;
   }
-  if (ignore_case && ascii) {
-    // The file system's folding of ASCII, without a call to it for each path.
-    static const bool upper = [] {
-      std::string folded;
-      platform::fold_case("a", folded);
-      return folded == "A";
-    }();
-    for (auto c = out.begin() + static_cast<std::ptrdiff_t>(start); c != out.end(); ++c)
-      if (upper ? (*c >= 'a' && *c <= 'z') : (*c >= 'A' && *c <= 'Z')) *c = static_cast<char>(*c ^ 0x20);
-  }
-  std::replace(out.begin() + static_cast<std::ptrdiff_t>(start), out.end(), '/', '\\');
+  append_ascii_key(path, ignore_case, out);
 }
 
 bool Comparison::relative_path(const Hit& entry, bool side_b, NameDecoder& decoder, std::string& out) const {
@@ -240,6 +379,7 @@ Comparison compare_catalogues(const CompareSide& a, const CompareSide& b, Query 
   const Matcher matcher(std::move(query));
   Side sides[2];
   const CompareSide* given[2] = {&a, &b};
+  auto cancelled = [&] { return cancel != nullptr && cancel->load(); };
   for (int s = 0; s < 2; ++s) {
     Side& side = sides[s];
     side.prefix = folder_prefix(given[s]->folder, ignore_case);
@@ -251,15 +391,57 @@ Comparison compare_catalogues(const CompareSide& a, const CompareSide& b, Query 
     side.catalogue = searched.front();
     result.notes.insert(result.notes.end(), outcome.notes.begin(), outcome.notes.end());
     result.errors.insert(result.errors.end(), outcome.errors.begin(), outcome.errors.end());
-    if (outcome.cancelled || (cancel != nullptr && cancel->load())) {
+    if (outcome.cancelled || cancelled()) {
       result.cancelled = true;
       return result;
     }
-    hash_paths(side, ignore_case, options.search, cancel);
-    if (cancel != nullptr && cancel->load()) {
-      result.cancelled = true;
-      return result;
-    }
+  }
+  // B's keys first, kept, and its entries in an open hash table, twice as
+  // many slots as B has entries (placed by the hash mixed again: its lowest
+  // bit is always set).
+  Side& side_b = sides[1];
+  const unsigned threads = threads_or_cores(options.search.threads);
+  KeptKeys kept(side_b.hits.size(), threads);
+  read_keys(side_b, ignore_case, options.search, cancel,
+            [&](std::size_t i, std::string_view key, std::size_t folder_size, unsigned slice) {
+              kept.keep(i, key, folder_size, slice);
+            });
+  // A slot holds the index + 1 (0: empty) and, above it, the hash's upper
+  // half, so that a slot of another path is passed over without a look at B.
+  const std::vector<Side::Keys>& keys_b = side_b.keys;
+  std::size_t slots = 2;
+  while (slots < 2 * keys_b.size()) slots *= 2;
+  std::vector<std::uint64_t> table(slots, 0);
+  const auto tag = [](std::uint64_t path) { return path & ~std::uint64_t{0xFFFFFFFF}; };
+  for (std::size_t i = 0; i < keys_b.size(); ++i) {
+    if (keys_b[i].path == kOutside) continue;
+    std::size_t slot = mix_bits(keys_b[i].path) & (slots - 1);
+    while (table[slot] != 0) slot = (slot + 1) & (slots - 1);
+    table[slot] = tag(keys_b[i].path) | (i + 1);
+  }
+  // Then A's, each looked up in B's table as it is read: every entry of B at
+  // its path (twins that differ only in case, a case-sensitive catalogue
+  // compared without case, are all held by A), the paths compared whole.
+  std::vector<std::size_t> a_in_b(sides[0].hits.size(), kNone);
+  std::vector<std::atomic<bool>> b_in_a(side_b.hits.size());
+  if (!cancelled())
+    read_keys(sides[0], ignore_case, options.search, cancel,
+              [&](std::size_t i, std::string_view key, std::size_t, unsigned) {
+                const std::uint64_t path = sides[0].keys[i].path;
+                for (std::size_t slot = mix_bits(path) & (slots - 1); table[slot] != 0; slot = (slot + 1) & (slots - 1)) {
+                  if ((table[slot] & ~std::uint64_t{0xFFFFFFFF}) != tag(path)) continue;
+                  const std::size_t in_b = (table[slot] & 0xFFFFFFFF) - 1;
+                  if (keys_b[in_b].path != path || !kept.holds(in_b, key)) continue;
+                  if (a_in_b[i] == kNone || in_b < a_in_b[i]) a_in_b[i] = in_b;
+                  b_in_a[in_b].store(true, std::memory_order_relaxed);
+                }
+              });
+  if (cancelled()) {
+    result.cancelled = true;
+    return result;
+  }
+  for (int s = 0; s < 2; ++s) {
+    const Side& side = sides[s];
     if (side.catalogue->changed()) {
       result.errors.push_back(side.catalogue->source().file_name + " changed while it was compared");
       return result;
@@ -269,47 +451,23 @@ Comparison compare_catalogues(const CompareSide& a, const CompareSide& b, Query 
   }
   if (!result.errors.empty()) return result;
 
-  // B's entries by the hashes of their path, for A's to find: an open
-  // hash table of 4-byte indexes, twice as many slots as B has entries.
-  const std::vector<Side::Keys>& keys_b = sides[1].keys;
-  std::size_t slots = 2;
-  while (slots < 2 * keys_b.size()) slots *= 2;
-  std::vector<std::uint32_t> table(slots, 0);  // index in B + 1; 0 is empty
-  for (std::size_t i = 0; i < keys_b.size(); ++i) {
-    if (keys_b[i].path == kOutside) continue;
-    std::size_t slot = keys_b[i].path & (slots - 1);
-    while (table[slot] != 0) slot = (slot + 1) & (slots - 1);
-    table[slot] = static_cast<std::uint32_t>(i + 1);
-  }
-  std::vector<std::size_t> a_in_b(sides[0].hits.size(), kNone);
-  std::vector<char> b_in_a(sides[1].hits.size(), 0);
-  for (std::size_t i = 0; i < sides[0].hits.size(); ++i) {
-    const Side::Keys& keys = sides[0].keys[i];
-    if (keys.path == kOutside) continue;
-    // Every entry of B at this path: twins that differ only in case (a
-    // case-sensitive catalogue compared without case) are all held by A.
-    for (std::size_t slot = keys.path & (slots - 1); table[slot] != 0; slot = (slot + 1) & (slots - 1)) {
-      const std::size_t b = table[slot] - 1;
-      if (keys_b[b].path != keys.path || keys_b[b].check != keys.check) continue;
-      if (a_in_b[i] == kNone || b < a_in_b[i]) a_in_b[i] = b;
-      b_in_a[b] = 1;
-    }
-  }
   // A folder of one side and a file of the other at one path cannot both be
   // there: their keys differ by the folder's last separator.
   const auto differs = [&](const Hit& x, const Hit& y) {
     return x.size != y.size || (!options.ignore_date && (x.bits & ((std::uint64_t{1} << 41) - 1)) !=
                                                             (y.bits & ((std::uint64_t{1} << 41) - 1)));
   };
-  add_lines(sides[0], DifferenceKind::OnlyInA, options.all, [&](std::size_t i) { return a_in_b[i]; }, differs,
-            result.differences, result.only_in_a, result.only_in_a_bytes, result.changed, sides[1].hits);
+  const std::string& code_page = options.search.code_page;
+  add_lines(sides[0], DifferenceKind::OnlyInA, options.all, ignore_case, code_page,
+            [&](std::size_t i) { return a_in_b[i]; }, differs, result.differences, result.only_in_a,
+            result.only_in_a_bytes, result.changed, side_b.hits);
   std::uint64_t none = 0;
-  add_lines(sides[1], DifferenceKind::OnlyInB, options.all,
-            [&](std::size_t i) { return b_in_a[i] != 0 ? std::size_t{0} : kNone; },
+  add_lines(side_b, DifferenceKind::OnlyInB, options.all, ignore_case, code_page,
+            [&](std::size_t i) { return b_in_a[i].load(std::memory_order_relaxed) ? std::size_t{0} : kNone; },
             [](const Hit&, const Hit&) { return false; }, result.differences, result.only_in_b,
-            result.only_in_b_bytes, none, sides[1].hits);
+            result.only_in_b_bytes, none, side_b.hits);
   result.a = sides[0].catalogue;
-  result.b = sides[1].catalogue;
+  result.b = side_b.catalogue;
   return result;
 }
 

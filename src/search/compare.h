@@ -85,9 +85,12 @@ void append_path_key(std::string_view path, bool ignore_case, std::string& out);
 /// their paths relative to the compared folders (see paths_ignore_case()).
 /// Folders are compared by presence; files found in both by size and date. An
 /// entry below a folder only one side holds is left to that folder's line
-/// unless `options.all`. Memory: 32 bytes an entry found, 24 for two
-/// independent 64-bit hashes of its path and one of its folder's, 8 for each
-/// of B's in a hash table; the paths are read on every core after the searches.
+/// unless `options.all`. Paths are matched by a 64-bit hash and then compared
+/// whole: B's are kept (each folder's once, each entry's name), A's looked up
+/// as they are read, on every core, after the searches. Memory: 32 bytes an
+/// entry found and 16 for the hashes of its path and its folder's; for B
+/// besides, 16 in a hash table, 24 to find its kept path and the text of its
+/// name.
 Comparison compare_catalogues(const CompareSide& a, const CompareSide& b, Query query, const CompareOptions& options,
                               const std::atomic<bool>* cancel = nullptr);
 

@@ -1,5 +1,6 @@
 #include "search/hit_list.h"
 
+#include <atomic>
 #include <bit>
 #include <cinttypes>
 #include <cstring>
@@ -40,6 +41,17 @@ bool stored_file_name(const Catalogue& catalogue, const Hit& hit, std::string& l
   name = std::string_view(line).substr(0, tab);
   return true;
 }
+
+namespace {
+std::atomic<KeyHash> the_key_hash{nullptr};
+}  // namespace
+
+KeyHash key_hash() {
+  const KeyHash hash = the_key_hash.load(std::memory_order_relaxed);
+  return hash != nullptr ? hash : hash_text;
+}
+
+void set_key_hash(KeyHash hash) { the_key_hash.store(hash, std::memory_order_relaxed); }
 
 std::uint64_t hash_text(std::string_view text, std::uint64_t seed) {
   // Eight bytes at a time, each multiplied in (as wyhash and its kin do), then mixed once.

@@ -55,5 +55,15 @@ bool stored_file_name(const Catalogue& catalogue, const Hit& hit, std::string& l
 /// A 64-bit hash of `text`, `seed` mixed in first.
 std::uint64_t hash_text(std::string_view text, std::uint64_t seed = 0);
 
+/// The hash duplicates and comparisons key names and paths by: hash_text
+/// unless set_key_hash() put another in its place. Equal hashes only make
+/// candidates: names and paths are compared before two files are taken as
+/// one, so a hash that collides (a test's) changes the time, never the result.
+using KeyHash = std::uint64_t (*)(std::string_view text, std::uint64_t seed);
+KeyHash key_hash();
+/// Puts `hash` in hash_text's place (nullptr: hash_text again); for tests,
+/// while no search runs.
+void set_key_hash(KeyHash hash);
+
 }  // namespace korvint::search
 
