@@ -13,7 +13,10 @@ namespace korvint::search {
 namespace {
 
 constexpr std::uint64_t kTimeMask = (std::uint64_t{1} << 41) - 1;
-constexpr std::uint64_t kUnread = ~std::uint64_t{0};  // the index of a file whose name could not be read
+constexpr std::uint64_t kUnread = ~std::uint64_t{0};  // the key of a file whose name could not be read
+constexpr std::uint64_t kIndexBits = 0xFFFFFFFF;       // a key's lower half: the file's index
+constexpr std::uint64_t kHashBits = ~kIndexBits;       // its upper half: 32 bits of its key's hash
+constexpr std::uint32_t kNoFile = ~std::uint32_t{0};
 
 bool is_ascii(std::string_view text) {
   return std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
@@ -137,47 +140,40 @@ Duplicates find_duplicates(const std::vector<std::shared_ptr<Catalogue>>& catalo
 
   std::vector<std::unique_ptr<Catalogue::Hold>> holds;
   for (const auto& catalogue : searched) holds.push_back(std::make_unique<Catalogue::Hold>(*catalogue));
+  const unsigned threads = threads_or_cores(options.threads);
+  const KeyHash hash = key_hash();
 
-  // Each file's key as 128 bits, the names read on every core: the size and
-  // date as they are, a name as two independent 64-bit hashes (two names
-  // alike by chance would need both to be equal: about 1 in 10^19 for ten
-  // million files).
-  struct Keyed {
-    std::uint64_t first;
-    std::uint64_t second;
-    std::uint64_t index;
-  };
-  // With the size a key, a file whose size no other file has is alone: its
-  // name is never read, and it takes no key. (Four bytes an index: four
-  // billion files would need 128 GiB of hits first.)
-  std::vector<std::uint32_t> chosen;
+  // Each file that may have a twin keyed in 8 bytes: 32 bits of the hash of
+  // its key (its name read, decoded and folded on every core; its size and
+  // date mixed in) above its index. With the size a key, a file whose size no
+  // other file has is alone: its name is never read, and it takes no key.
+  // (Four bytes an index: four billion files would need 128 GiB of hits first.)
+  std::vector<std::uint64_t> keyed;
   {
     const SizeSet shared = keys.size ? SizeSet::shared_sizes(hits) : SizeSet();
     for (std::size_t i = 0; i < hits.size(); ++i)
-      if (!keys.size || shared.holds(hits[i].size)) chosen.push_back(static_cast<std::uint32_t>(i));
+      if (!keys.size || shared.holds(hits[i].size)) keyed.push_back(i);
   }
-  std::vector<Keyed> keyed(chosen.size());
-  for_slices(chosen.size(), threads_or_cores(options.threads), [&](std::size_t begin, std::size_t end, unsigned) {
+  const auto seed_of = [&](const Hit& hit) {
+    return mix_bits((keys.size ? hit.size : 0) ^ mix_bits(keys.date ? (hit.bits & kTimeMask) + 1 : 0));
+  };
+  for_slices(keyed.size(), threads, [&](std::size_t begin, std::size_t end, unsigned) {
     NameReader reader(options.code_page);
     std::string name;
     for (std::size_t k = begin; k < end; ++k) {
       if (k % 4096 == 0 && cancelled()) return;  // what is left unread is never looked at
-      const std::size_t i = chosen[k];
-      const Hit& hit = hits[i];
-      const std::uint64_t size = keys.size ? hit.size : 0;
-      const std::uint64_t time = keys.date ? hit.bits & kTimeMask : 0;
-      if (!keys.name) {
-        keyed[k] = Keyed{size, time, i};
-        continue;
+      const Hit& hit = hits[keyed[k]];
+      std::uint64_t key = seed_of(hit);
+      if (keys.name) {
+        if (!reader.folded(*searched[hit.catalogue()], hit, name)) {
+          keyed[k] = kUnread;
+          continue;
+        }
+        key = hash(name, key);
       }
-      if (!reader.folded(*searched[hit.catalogue()], hit, name)) {
-        keyed[k] = Keyed{0, 0, kUnread};
-        continue;
-      }
-      keyed[k] = Keyed{hash_text(name, size), hash_text(name, ~time), i};
+      keyed[k] |= key & kHashBits;
     }
   });
-  chosen = {};
   if (cancelled()) {
     result.outcome.cancelled = true;
     return result;
@@ -186,45 +182,128 @@ Duplicates find_duplicates(const std::vector<std::shared_ptr<Catalogue>>& catalo
     if (catalogue->changed())
       result.outcome.errors.push_back(catalogue->source().file_name +
                                       " changed while its duplicates were sought: its files are left out");
-  std::erase_if(keyed, [&](const Keyed& k) {
-    return k.index == kUnread || searched[hits[k.index].catalogue()]->changed();
+  std::erase_if(keyed, [&](std::uint64_t k) {
+    return k == kUnread || searched[hits[k & kIndexBits].catalogue()]->changed();
   });
-  std::sort(keyed.begin(), keyed.end(), [](const Keyed& a, const Keyed& b) {
-    return std::tie(a.first, a.second, a.index) < std::tie(b.first, b.second, b.index);
-  });
+  std::sort(keyed.begin(), keyed.end());
 
-  // Runs of equal keys are the groups, their files in search order.
-  std::vector<std::uint64_t> members;
-  std::vector<DuplicateGroup> groups;
+  // Runs of equal hashes are the candidate groups: each member, in search
+  // order, as its index above its run's number.
+  std::vector<std::uint64_t> pending;
+  std::uint64_t runs = 0;
   for (std::size_t i = 0; i < keyed.size();) {
     std::size_t j = i + 1;
-    while (j < keyed.size() && keyed[j].first == keyed[i].first && keyed[j].second == keyed[i].second) ++j;
+    while (j < keyed.size() && (keyed[j] & kHashBits) == (keyed[i] & kHashBits)) ++j;
+    if (j - i >= 2) {
+      for (std::size_t k = i; k < j; ++k) pending.push_back((keyed[k] & kIndexBits) << 32 | runs);
+      ++runs;
+    }
+    i = j;
+  }
+  keyed = {};
+  std::sort(pending.begin(), pending.end());
+
+  // Each run told apart exactly: its first file's key read, every other file
+  // compared with it. Those alike are a group; the others, a run of their own
+  // when they are two or more, are told apart the same way (a run holds more
+  // than one key only when two keys' hashes collide).
+  std::vector<std::uint64_t> members;  // each file alike another: its group's first file above its own
+  while (!pending.empty()) {
+    std::vector<std::uint32_t> first(runs, kNoFile);
+    for (const std::uint64_t m : pending)
+      if (first[m & kIndexBits] == kNoFile) first[m & kIndexBits] = static_cast<std::uint32_t>(m >> 32);
+    // The first file's folded name of each run, in the text of the thread that read it.
+    std::vector<std::string> texts(threads);
+    std::vector<std::uint64_t> first_name(keys.name ? runs : 0, kUnread);
+    const auto text_of = [&](std::uint64_t ref) {
+      return std::string_view(texts[ref >> 56]).substr(ref >> 20 & 0xFFFFFFFFF, ref & 0xFFFFF);
+    };
+    if (keys.name) {
+      for_slices(pending.size(), threads, [&](std::size_t begin, std::size_t end, unsigned slice) {
+        NameReader reader(options.code_page);
+        std::string name;
+        for (std::size_t k = begin; k < end; ++k) {
+          const std::uint64_t run = pending[k] & kIndexBits;
+          const std::uint32_t index = static_cast<std::uint32_t>(pending[k] >> 32);
+          if (first[run] != index) continue;
+          const Hit& hit = hits[index];
+          if (!reader.folded(*searched[hit.catalogue()], hit, name)) continue;
+          first_name[run] = std::uint64_t{slice} << 56 | texts[slice].size() << 20 | name.size();
+          texts[slice] += name;
+        }
+      });
+    }
+    // Each file's verdict: 0 alike its run's first file, 1 not, 2 unreadable.
+    std::vector<std::uint8_t> verdict(pending.size(), 2);
+    for_slices(pending.size(), threads, [&](std::size_t begin, std::size_t end, unsigned) {
+      NameReader reader(options.code_page);
+      std::string name;
+      for (std::size_t k = begin; k < end; ++k) {
+        if (k % 4096 == 0 && cancelled()) return;
+        const std::uint64_t run = pending[k] & kIndexBits;
+        const std::uint32_t index = static_cast<std::uint32_t>(pending[k] >> 32);
+        const Hit& hit = hits[index];
+        const Hit& model = hits[first[run]];
+        const bool readable = !keys.name || first_name[run] != kUnread;
+        if (first[run] == index) {
+          verdict[k] = readable ? 0 : 2;
+          continue;
+        }
+        if (keys.name && !reader.folded(*searched[hit.catalogue()], hit, name)) continue;
+        const bool alike = readable && (!keys.size || hit.size == model.size) &&
+                           (!keys.date || (hit.bits & kTimeMask) == (model.bits & kTimeMask)) &&
+                           (!keys.name || name == text_of(first_name[run]));
+        verdict[k] = alike ? 0 : 1;
+      }
+    });
+    if (cancelled()) {
+      result.outcome.cancelled = true;
+      return result;
+    }
+    // The alike of a run are a group (named by its first file; one alone is
+    // left out below); the rest go round again under the run's number.
+    std::vector<std::uint64_t> next;
+    for (std::size_t k = 0; k < pending.size(); ++k) {
+      const std::uint64_t run = pending[k] & kIndexBits;
+      if (verdict[k] == 0) members.push_back(std::uint64_t{first[run]} << 32 | pending[k] >> 32);
+      if (verdict[k] == 1) next.push_back(pending[k]);
+    }
+    pending = std::move(next);
+  }
+  std::sort(members.begin(), members.end());
+
+  // The groups of two files or more, their files in search order.
+  std::vector<DuplicateGroup> groups;
+  std::size_t kept = 0;
+  for (std::size_t i = 0; i < members.size();) {
+    std::size_t j = i + 1;
+    while (j < members.size() && members[j] >> 32 == members[i] >> 32) ++j;
     if (j - i >= 2) {
       DuplicateGroup group;
-      group.first = members.size();
+      group.first = kept;
       group.count = j - i;
       for (std::size_t k = i; k < j; ++k) {
-        const Hit& hit = hits[keyed[k].index];
-        members.push_back(keyed[k].index);
+        const Hit& hit = hits[members[k] & kIndexBits];
         group.size = std::max(group.size, hit.size);
         group.bytes += hit.size;
+        members[kept++] = members[k];
       }
       group.wasted = group.bytes - group.size;
       groups.push_back(group);
     }
     i = j;
   }
-  keyed = {};
+  members.resize(kept);
 
   std::sort(groups.begin(), groups.end(), [&](const DuplicateGroup& a, const DuplicateGroup& b) {
     if (a.wasted != b.wasted) return a.wasted > b.wasted;
     if (a.count != b.count) return a.count > b.count;
-    return members[a.first] < members[b.first];
+    return (members[a.first] & kIndexBits) < (members[b.first] & kIndexBits);
   });
   result.files.reserve(members.size());
   for (DuplicateGroup& group : groups) {
     const std::size_t first = result.files.size();
-    for (std::size_t m = 0; m < group.count; ++m) result.files.push_back(hits[members[group.first + m]]);
+    for (std::size_t m = 0; m < group.count; ++m) result.files.push_back(hits[members[group.first + m] & kIndexBits]);
     group.first = first;
   }
   result.groups = std::move(groups);

@@ -56,14 +56,15 @@ struct Duplicates {
 };
 
 /// Finds the files of `catalogues` that `query` finds (files of size 0 and
-/// folders never) and groups those alike by `keys`. Memory: the search's 32
-/// bytes a file found; with the size a key, a hash table of the sizes found;
-/// and for each file that may have a twin (with the size a key: one whose
-/// size another file has) 24 bytes while grouping (its key as 128 bits: the
-/// size and date themselves, a name as two 64-bit hashes of it folded; and
-/// its index). Those files' names are read again after the search, on every
-/// core. A catalogue that changes while its names are read is left out, named
-/// in the errors.
+/// folders never) and groups those alike by `keys`. Files are keyed by 32
+/// bits of a hash of their key, then each group of equal hashes is told apart
+/// exactly: its first file's key read again and every other file's compared
+/// with it. Memory: the search's 32 bytes a file found; with the size a key, a
+/// hash table of the sizes found; 8 bytes a file that may have a twin (with
+/// the size a key: one whose size another file has) while grouping; then, for
+/// those in a group, 8 bytes and, for each group's first file, its name. The
+/// names are read on every core, forward through each catalogue. A catalogue
+/// that changes while its names are read is left out, named in the errors.
 Duplicates find_duplicates(const std::vector<std::shared_ptr<Catalogue>>& catalogues, Query query,
                            const DuplicateKeys& keys, const SearchOptions& options,
                            const std::atomic<bool>* cancel = nullptr);
