@@ -87,8 +87,8 @@ int run_duplicates(const VeskoArguments& options, std::ostream& out, std::ostrea
 
   // The lines are made a batch at a time in catalogue order, so the
   // catalogues are read forward, on every core, and written in the groups'
-  // order. A batch holds at most half a million lines (some 60 MB).
-  constexpr std::size_t kBatch = std::size_t{1} << 19;
+  // order. A batch holds at most 65,536 lines (some 8 MB).
+  constexpr std::size_t kBatch = std::size_t{1} << 16;
   std::vector<std::unique_ptr<search::Catalogue::Hold>> holds;
   for (const auto& catalogue : found.catalogues) holds.push_back(std::make_unique<search::Catalogue::Hold>(*catalogue));
   std::string block;

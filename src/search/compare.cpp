@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <deque>
 #include <unordered_map>
 
 #include "catalogue/parse_lines.h"
@@ -75,7 +74,7 @@ bool raw_relative_path(const Catalogue& catalogue, const Hit& hit, std::string& 
 struct Side {
   std::shared_ptr<const Catalogue> catalogue;
   std::string prefix;  // the compared folder as a key prefix
-  std::deque<Hit> hits;
+  HitStore hits;
   struct Keys {
     std::uint64_t path = kOutside;  // the hash of the path below the compared folder
     std::uint64_t parent = 0;       // the hash of its folder's path
@@ -245,7 +244,7 @@ class KeptKeys {
 template <typename InOther, typename Differs>
 void add_lines(const Side& side, DifferenceKind kind, bool all, bool ignore_case, const std::string& code_page,
                InOther in_other, Differs differs, std::vector<Difference>& out, std::uint64_t& count,
-               std::uint64_t& bytes, std::uint64_t& changed, const std::deque<Hit>& other_hits) {
+               std::uint64_t& bytes, std::uint64_t& changed, const HitStore& other_hits) {
   struct MissingFolder {
     std::size_t entry;   // its index in side.hits
     std::size_t line;    // its difference, kNone when it has none

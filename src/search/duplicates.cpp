@@ -1,7 +1,7 @@
 #include "search/duplicates.h"
 
 #include <algorithm>
-#include <deque>
+#include <span>
 #include <tuple>
 
 #include "platform/case_folding.h"
@@ -46,50 +46,55 @@ struct NameReader {
   }
 };
 
-// The sizes more than one file has: an open hash table of sizes (a size of 0
-// marks an empty slot; the search never finds a file of 0 bytes here).
+// The sizes more than one file has: one open hash table of the sizes found,
+// 8 bytes a slot, the top bit of a slot set once its size is met again (a
+// size of 0 marks an empty slot: the search never finds a file of 0 bytes
+// here; a size with the top bit set, which no file has, counts as shared).
 class SizeSet {
  public:
   SizeSet() = default;
-  static SizeSet shared_sizes(const std::deque<Hit>& hits) {
-    SizeSet seen(1024);
-    SizeSet shared(1024);
-    for (const Hit& hit : hits)
-      if (!seen.insert(hit.size)) shared.insert(hit.size);
-    return shared;
+  static SizeSet shared_sizes(const HitStore& hits) {
+    SizeSet sizes;
+    sizes.slots_.assign(1024, 0);
+    sizes.mask_ = sizes.slots_.size() - 1;
+    for (std::size_t i = 0; i < hits.size(); ++i) sizes.insert(hits[i].size);
+    return sizes;
   }
   [[nodiscard]] bool holds(std::uint64_t size) const {
+    if ((size & kAgain) != 0) return true;
     if (slots_.empty()) return false;
     for (std::size_t slot = mix_bits(size) & mask_;; slot = (slot + 1) & mask_) {
-      if (slots_[slot] == size) return true;
+      if ((slots_[slot] & ~kAgain) == size) return (slots_[slot] & kAgain) != 0;
       if (slots_[slot] == 0) return false;
     }
   }
 
  private:
-  explicit SizeSet(std::size_t expected) {
-    std::size_t slots = 16;
-    while (slots < 2 * expected) slots *= 2;
-    slots_.assign(slots, 0);
-    mask_ = slots - 1;
-  }
-  // False when `size` was there already. Grows past half full.
-  bool insert(std::uint64_t size) {
+  static constexpr std::uint64_t kAgain = std::uint64_t{1} << 63;
+  // Grows past half full.
+  void insert(std::uint64_t size) {
+    if ((size & kAgain) != 0) return;
     if (2 * (count_ + 1) > slots_.size()) grow();
     std::size_t slot = mix_bits(size) & mask_;
-    for (; slots_[slot] != 0; slot = (slot + 1) & mask_)
-      if (slots_[slot] == size) return false;
+    for (; slots_[slot] != 0; slot = (slot + 1) & mask_) {
+      if ((slots_[slot] & ~kAgain) == size) {
+        slots_[slot] |= kAgain;
+        return;
+      }
+    }
     slots_[slot] = size;
     ++count_;
-    return true;
   }
   void grow() {
     std::vector<std::uint64_t> old = std::move(slots_);
     slots_.assign(old.size() * 2, 0);
     mask_ = slots_.size() - 1;
-    count_ = 0;
-    for (const std::uint64_t size : old)
-      if (size != 0) insert(size);
+    for (const std::uint64_t value : old) {
+      if (value == 0) continue;
+      std::size_t slot = mix_bits(value & ~kAgain) & mask_;
+      while (slots_[slot] != 0) slot = (slot + 1) & mask_;
+      slots_[slot] = value;
+    }
   }
 
   std::vector<std::uint64_t> slots_;
@@ -132,7 +137,7 @@ Duplicates find_duplicates(const std::vector<std::shared_ptr<Catalogue>>& catalo
   files.low = 1;
   query.terms.push_back(std::move(files));
   const Matcher matcher(std::move(query));
-  std::deque<Hit> hits;
+  HitStore hits;
   result.outcome = collect_hits(catalogues, matcher, options, hits, result.catalogues, cancel);
   const auto& searched = result.catalogues;
   auto cancelled = [&] { return cancel != nullptr && cancel->load(std::memory_order_relaxed); };
@@ -151,8 +156,12 @@ Duplicates find_duplicates(const std::vector<std::shared_ptr<Catalogue>>& catalo
   std::vector<std::uint64_t> keyed;
   {
     const SizeSet shared = keys.size ? SizeSet::shared_sizes(hits) : SizeSet();
+    const auto may_have_twin = [&](std::size_t i) { return !keys.size || shared.holds(hits[i].size); };
+    std::size_t count = 0;
+    for (std::size_t i = 0; i < hits.size(); ++i) count += may_have_twin(i) ? 1 : 0;
+    keyed.reserve(count);
     for (std::size_t i = 0; i < hits.size(); ++i)
-      if (!keys.size || shared.holds(hits[i].size)) keyed.push_back(i);
+      if (may_have_twin(i)) keyed.push_back(i);
   }
   const auto seed_of = [&](const Hit& hit) {
     return mix_bits((keys.size ? hit.size : 0) ^ mix_bits(keys.date ? (hit.bits & kTimeMask) + 1 : 0));
@@ -188,27 +197,32 @@ Duplicates find_duplicates(const std::vector<std::shared_ptr<Catalogue>>& catalo
   std::sort(keyed.begin(), keyed.end());
 
   // Runs of equal hashes are the candidate groups: each member, in search
-  // order, as its index above its run's number.
-  std::vector<std::uint64_t> pending;
+  // order, as its index above its run's number (made in place of the keys).
   std::uint64_t runs = 0;
+  std::size_t candidates = 0;
   for (std::size_t i = 0; i < keyed.size();) {
     std::size_t j = i + 1;
     while (j < keyed.size() && (keyed[j] & kHashBits) == (keyed[i] & kHashBits)) ++j;
     if (j - i >= 2) {
-      for (std::size_t k = i; k < j; ++k) pending.push_back((keyed[k] & kIndexBits) << 32 | runs);
+      for (std::size_t k = i; k < j; ++k) keyed[candidates++] = (keyed[k] & kIndexBits) << 32 | runs;
       ++runs;
     }
     i = j;
   }
-  keyed = {};
-  std::sort(pending.begin(), pending.end());
+  keyed.resize(candidates);
+  keyed.shrink_to_fit();
+  // Settled files first (each alike another: its group's first file above
+  // its own index), then those still pending.
+  std::vector<std::uint64_t> work = std::move(keyed);
+  std::size_t settled = 0;
+  std::sort(work.begin(), work.end());
 
   // Each run told apart exactly: its first file's key read, every other file
   // compared with it. Those alike are a group; the others, a run of their own
   // when they are two or more, are told apart the same way (a run holds more
   // than one key only when two keys' hashes collide).
-  std::vector<std::uint64_t> members;  // each file alike another: its group's first file above its own
-  while (!pending.empty()) {
+  while (settled < work.size()) {
+    const std::span<std::uint64_t> pending(work.data() + settled, work.size() - settled);
     std::vector<std::uint32_t> first(runs, kNoFile);
     for (const std::uint64_t m : pending)
       if (first[m & kIndexBits] == kNoFile) first[m & kIndexBits] = static_cast<std::uint32_t>(m >> 32);
@@ -262,14 +276,19 @@ Duplicates find_duplicates(const std::vector<std::shared_ptr<Catalogue>>& catalo
     }
     // The alike of a run are a group (named by its first file; one alone is
     // left out below); the rest go round again under the run's number.
-    std::vector<std::uint64_t> next;
+    // (Written in place: a file settles at or before its own place.)
+    std::vector<std::uint64_t> rest;
+    std::size_t to = settled;
     for (std::size_t k = 0; k < pending.size(); ++k) {
       const std::uint64_t run = pending[k] & kIndexBits;
-      if (verdict[k] == 0) members.push_back(std::uint64_t{first[run]} << 32 | pending[k] >> 32);
-      if (verdict[k] == 1) next.push_back(pending[k]);
+      if (verdict[k] == 0) work[to++] = std::uint64_t{first[run]} << 32 | pending[k] >> 32;
+      if (verdict[k] == 1) rest.push_back(pending[k]);
     }
-    pending = std::move(next);
+    settled = to;
+    work.resize(settled);
+    work.insert(work.end(), rest.begin(), rest.end());
   }
+  std::vector<std::uint64_t> members = std::move(work);
   std::sort(members.begin(), members.end());
 
   // The groups of two files or more, their files in search order.
@@ -300,11 +319,29 @@ Duplicates find_duplicates(const std::vector<std::shared_ptr<Catalogue>>& catalo
     if (a.count != b.count) return a.count > b.count;
     return (members[a.first] & kIndexBits) < (members[b.first] & kIndexBits);
   });
-  result.files.reserve(members.size());
+  // The files copied out of the hits in search order, each block of hits let
+  // go once passed (so the two are not held whole at once), then put in the
+  // groups' order where they stand.
+  std::size_t place = 0;
   for (DuplicateGroup& group : groups) {
-    const std::size_t first = result.files.size();
-    for (std::size_t m = 0; m < group.count; ++m) result.files.push_back(hits[members[group.first + m] & kIndexBits]);
-    group.first = first;
+    for (std::size_t m = group.first; m < group.first + group.count; ++m)
+      members[m] = (members[m] & kIndexBits) << 32 | place++;
+    group.first = place - group.count;
+  }
+  std::sort(members.begin(), members.end());
+  result.files.reserve(members.size());
+  for (const std::uint64_t member : members) {
+    hits.release_before(member >> 32);
+    result.files.push_back(hits[member >> 32]);
+  }
+  hits.clear();
+  for (std::size_t k = 0; k < members.size(); ++k) {
+    // Each cycle of the placement followed once: every step puts one file where it belongs.
+    while ((members[k] & kIndexBits) != k) {
+      const std::size_t to = members[k] & kIndexBits;
+      std::swap(result.files[k], result.files[to]);
+      std::swap(members[k], members[to]);
+    }
   }
   result.groups = std::move(groups);
   return result;

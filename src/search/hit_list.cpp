@@ -1,6 +1,8 @@
 #include "search/hit_list.h"
 
 #include <atomic>
+#include <new>
+#include <type_traits>
 #include <bit>
 #include <cinttypes>
 #include <cstring>
@@ -8,23 +10,48 @@
 
 namespace korvint::search {
 
+static_assert(std::is_trivially_destructible_v<Hit>);  // a block is let go without a call for each
+
+void HitStore::push_back(const Hit& hit) {
+  if (size_ == blocks_.size() * kBlock)
+    blocks_.emplace_back(static_cast<Hit*>(::operator new(kBlock * sizeof(Hit))));  // raw: pages touched as filled
+  new (blocks_[size_ / kBlock].get() + size_ % kBlock) Hit(hit);
+  ++size_;
+}
+
+void HitStore::pop_back(std::size_t count) {
+  size_ -= std::min(count, size_);
+  blocks_.resize((size_ + kBlock - 1) / kBlock);
+}
+
+void HitStore::release_before(std::size_t i) {
+  for (std::size_t block = 0; block < std::min(i / kBlock, blocks_.size()); ++block) blocks_[block].reset();
+}
+
+void HitStore::clear() {
+  blocks_.clear();
+  size_ = 0;
+}
+
+void HitStore::Free::operator()(Hit* block) const { ::operator delete(block); }
+
 HitList::HitList(const std::vector<std::shared_ptr<Catalogue>>& catalogues)
     : catalogues_(catalogues.begin(), catalogues.end()) {}
 
 bool HitList::take(const std::shared_ptr<const Catalogue>& catalogue, std::vector<Hit> hits) {
   if (hits.empty()) return true;
   catalogues_[hits.front().catalogue()] = catalogue;
-  hits_.insert(hits_.end(), hits.begin(), hits.end());
+  for (const Hit& hit : hits) hits_.push_back(hit);
   return true;
 }
 
 bool HitList::withdraw(std::size_t, std::size_t count) {
-  hits_.erase(hits_.end() - static_cast<std::ptrdiff_t>(std::min(count, hits_.size())), hits_.end());
+  hits_.pop_back(count);
   return true;
 }
 
 SearchOutcome collect_hits(const std::vector<std::shared_ptr<Catalogue>>& catalogues, const Matcher& matcher,
-                           const SearchOptions& options, std::deque<Hit>& hits,
+                           const SearchOptions& options, HitStore& hits,
                            std::vector<std::shared_ptr<const Catalogue>>& searched, const std::atomic<bool>* cancel) {
   HitList list(catalogues);
   SearchOutcome outcome = run_search(catalogues, matcher, options, list, cancel);

@@ -1,11 +1,10 @@
 #pragma once
 // A search's results kept in one list that grows without copying what it
-// holds (a deque of 32-byte hits), for the passes that look at every result
+// holds (32-byte hits in large blocks), for the passes that look at every result
 // more than once: duplicates and the comparison of two catalogues.
 
 #include <atomic>
 #include <cstdint>
-#include <deque>
 #include <memory>
 #include <string>
 #include <vector>
@@ -16,6 +15,32 @@
 
 namespace korvint::search {
 
+/// Hits in blocks of a million (32 MiB) that are never copied to grow: a
+/// block's pages are touched only as it fills, and a block let go goes back to
+/// the system at once (it is too large for the allocator to keep), so a pass
+/// that copies what it keeps out of them in order needs no room for both.
+class HitStore {
+ public:
+  static constexpr std::size_t kBlock = std::size_t{1} << 20;
+
+  [[nodiscard]] std::size_t size() const { return size_; }
+  [[nodiscard]] bool empty() const { return size_ == 0; }
+  [[nodiscard]] const Hit& operator[](std::size_t i) const { return blocks_[i / kBlock].get()[i % kBlock]; }
+  void push_back(const Hit& hit);
+  /// Drops the last `count` hits.
+  void pop_back(std::size_t count);
+  /// Lets go of the blocks that hold only hits before `i`: they are not read again.
+  void release_before(std::size_t i);
+  void clear();
+
+ private:
+  struct Free {
+    void operator()(Hit* block) const;
+  };
+  std::vector<std::unique_ptr<Hit, Free>> blocks_;
+  std::size_t size_ = 0;
+};
+
 /// Keeps every hit a search hands over, in catalogue and line order; what is
 /// withdrawn is dropped again.
 class HitList final : public ResultSink {
@@ -25,19 +50,19 @@ class HitList final : public ResultSink {
   bool take(const std::shared_ptr<const Catalogue>& catalogue, std::vector<Hit> hits) override;
   bool withdraw(std::size_t index, std::size_t count) override;
 
-  [[nodiscard]] std::deque<Hit>& hits() { return hits_; }
+  [[nodiscard]] HitStore& hits() { return hits_; }
   /// The catalogues the hits were read from: one searched again is its file opened afresh.
   [[nodiscard]] std::vector<std::shared_ptr<const Catalogue>>& catalogues() { return catalogues_; }
 
  private:
   std::vector<std::shared_ptr<const Catalogue>> catalogues_;
-  std::deque<Hit> hits_;
+  HitStore hits_;
 };
 
 /// Runs `matcher` over `catalogues` and keeps every result in `hits`, and in
 /// `searched` the catalogues they were read from (see HitList::catalogues()).
 SearchOutcome collect_hits(const std::vector<std::shared_ptr<Catalogue>>& catalogues, const Matcher& matcher,
-                           const SearchOptions& options, std::deque<Hit>& hits,
+                           const SearchOptions& options, HitStore& hits,
                            std::vector<std::shared_ptr<const Catalogue>>& searched, const std::atomic<bool>* cancel);
 
 /// 64 bits of `value` mixed so that nearby values land far apart (splitmix64's finaliser).
