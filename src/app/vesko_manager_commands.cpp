@@ -98,6 +98,28 @@ bool ends_with_lst(std::string_view text) {
   return tail == ".lst";
 }
 
+// The catalogue in the file `path`; nullptr with the path and the reason in
+// `errors` when it is none.
+std::shared_ptr<search::Catalogue> open_catalogue_file(const std::string& path, std::vector<std::string>& errors) {
+  search::CatalogueSource source;
+  source.path = path;
+  const auto slash = path.find_last_of("/\\");
+  source.file_name = slash == std::string::npos ? path : path.substr(slash + 1);
+  source.name = ends_with_lst(source.file_name) ? source.file_name.substr(0, source.file_name.size() - 4)
+                                                : source.file_name;
+  search::OpenProblem problem = search::OpenProblem::None;
+  std::string message;
+  auto catalogue = search::Catalogue::open(source, problem, message);
+  if (catalogue) return catalogue;
+  if (problem == search::OpenProblem::NotAFile)
+    errors.push_back("\"" + path + "\" is not a file (a folder, a pipe or a device): no catalogue");
+  else if (problem == search::OpenProblem::NotACatalogue)
+    errors.push_back("\"" + path + "\" is not a catalogue (its first line names no root)");
+  else
+    errors.push_back(message.empty() ? "cannot read \"" + path + "\"" : message);
+  return nullptr;
+}
+
 // The catalogue `wanted` names: a path to a file (it holds a separator, or
 // ends in ".lst" and names a file), else a catalogue's name in the catalogue
 // folders (with or without ".lst"), exactly or,
@@ -114,25 +136,7 @@ std::shared_ptr<search::Catalogue> find_catalogue(const std::string& wanted, con
   const bool path = wanted.find_first_of("/\\") != std::string::npos ||
                     (ends_with_lst(wanted) && platform::identity_of(wanted).has_value());
   const std::string name = ends_with_lst(wanted) && !path ? wanted.substr(0, wanted.size() - 4) : wanted;
-  if (path) {
-    search::CatalogueSource source;
-    source.path = wanted;
-    const auto slash = wanted.find_last_of("/\\");
-    source.file_name = slash == std::string::npos ? wanted : wanted.substr(slash + 1);
-    source.name = ends_with_lst(source.file_name) ? source.file_name.substr(0, source.file_name.size() - 4)
-                                                  : source.file_name;
-    search::OpenProblem problem = search::OpenProblem::None;
-    std::string message;
-    auto catalogue = search::Catalogue::open(source, problem, message);
-    if (catalogue) return catalogue;
-    if (problem == search::OpenProblem::NotAFile)
-      errors.push_back("\"" + wanted + "\" is not a file");
-    else if (problem == search::OpenProblem::NotACatalogue)
-      errors.push_back("\"" + wanted + "\" is not a catalogue (its first line names no root)");
-    else
-      errors.push_back(message.empty() ? "cannot read \"" + wanted + "\"" : message);
-    return nullptr;
-  }
+  if (path) return open_catalogue_file(wanted, errors);
 
   if (sources.folders.empty()) {
     errors.push_back("no catalogue folder yet to find \"" + wanted + "\" in: name one with --catalogues DIR, or give the path of its .lst file");
@@ -154,6 +158,17 @@ std::shared_ptr<search::Catalogue> find_catalogue(const std::string& wanted, con
     if (folded_name == folded_wanted) caseless.push_back(catalogue);
   }
   if (caseless.size() == 1) return caseless.front();
+  // A file of that name that is no catalogue (a pipe, a folder, a text): say
+  // why, rather than that there is none.
+  if (caseless.empty()) {
+    for (const std::string& folder : sources.folders) {
+      const bool ends = !folder.empty() && (folder.back() == '/' || folder.back() == '\\');
+      const std::string file = folder + (ends ? "" : "/") + name + ".lst";
+      if (!platform::identity_of(file)) continue;
+      if (auto catalogue = open_catalogue_file(file, errors)) return catalogue;
+      return nullptr;
+    }
+  }
   std::string folders;
   for (const std::string& folder : sources.folders) folders += (folders.empty() ? "\"" : ", \"") + folder + "\"";
   errors.push_back("no catalogue \"" + name + "\" in " + folders +

@@ -85,6 +85,7 @@ TEST_F(VeskoManagerTest, TreePrintsTotalsBelowEachFolderToTheDepthAsked) {
 
 TEST_F(VeskoManagerTest, SaysWhatIsWrongAndEndsWithTwo) {
   test::TempTree empty;
+  tree_.folder("box.lst");  // a name that is there, but no catalogue
   struct Case {
     std::vector<std::string> arguments;
     std::string err;  // a part of what stderr says
@@ -103,6 +104,9 @@ TEST_F(VeskoManagerTest, SaysWhatIsWrongAndEndsWithTwo) {
       {{"--tree", folder_ + "/readme.lst"}, "is not a catalogue"},
       {{"--tree", folder_ + "/missing.lst"}, "missing.lst"},
       {{"--tree", folder_ + "/"}, "is not a file"},
+      // Named as results name it: the file's path and why it is none.
+      {{"--tree", "readme"}, "\"" + folder_ + "/readme.lst\" is not a catalogue"},
+      {{"--tree", "box"}, "\"" + folder_ + "/box.lst\" is not a file (a folder, a pipe or a device)"},
   };
   for (const Case& c : cases) {
     std::vector<std::string> arguments{"--catalogues", folder_};
