@@ -412,27 +412,46 @@ Comparison compare_catalogues(const CompareSide& a, const CompareSide& b, Query 
   while (slots < 2 * keys_b.size()) slots *= 2;
   std::vector<std::uint64_t> table(slots, 0);
   const auto tag = [](std::uint64_t path) { return path & ~std::uint64_t{0xFFFFFFFF}; };
+  // An entry whose hash another of B's has too is marked: the only ones A
+  // must look for in the table whatever it found before.
+  std::vector<bool> shared_hash(keys_b.size(), false);
   for (std::size_t i = 0; i < keys_b.size(); ++i) {
     if (keys_b[i].path == kOutside) continue;
     std::size_t slot = mix_bits(keys_b[i].path) & (slots - 1);
-    while (table[slot] != 0) slot = (slot + 1) & (slots - 1);
+    for (; table[slot] != 0; slot = (slot + 1) & (slots - 1)) {
+      const std::size_t other = (table[slot] & 0xFFFFFFFF) - 1;
+      if (keys_b[other].path == keys_b[i].path) shared_hash[other] = shared_hash[i] = true;
+    }
     table[slot] = tag(keys_b[i].path) | (i + 1);
   }
   // Then A's, each looked up in B's table as it is read: every entry of B at
   // its path (twins that differ only in case, a case-sensitive catalogue
-  // compared without case, are all held by A), the paths compared whole.
+  // compared without case, are all held by A), the paths compared whole. A
+  // backup lists its entries in the order of what it copies: B's entry after
+  // the one A's last entry matched is tried first, and when it is the only
+  // one of B with that hash, the table is not looked at.
   std::vector<std::size_t> a_in_b(sides[0].hits.size(), kNone);
   std::vector<std::atomic<bool>> b_in_a(side_b.hits.size());
+  std::vector<std::size_t> next_b(threads, 0);
   if (!cancelled())
     read_keys(sides[0], ignore_case, options.search, cancel,
-              [&](std::size_t i, std::string_view key, std::size_t, unsigned) {
+              [&](std::size_t i, std::string_view key, std::size_t, unsigned slice) {
                 const std::uint64_t path = sides[0].keys[i].path;
+                const std::size_t guess = next_b[slice];
+                if (guess < keys_b.size() && keys_b[guess].path == path && !shared_hash[guess] &&
+                    kept.holds(guess, key)) {
+                  a_in_b[i] = guess;
+                  b_in_a[guess].store(true, std::memory_order_relaxed);
+                  next_b[slice] = guess + 1;
+                  return;
+                }
                 for (std::size_t slot = mix_bits(path) & (slots - 1); table[slot] != 0; slot = (slot + 1) & (slots - 1)) {
                   if ((table[slot] & ~std::uint64_t{0xFFFFFFFF}) != tag(path)) continue;
                   const std::size_t in_b = (table[slot] & 0xFFFFFFFF) - 1;
                   if (keys_b[in_b].path != path || !kept.holds(in_b, key)) continue;
                   if (a_in_b[i] == kNone || in_b < a_in_b[i]) a_in_b[i] = in_b;
                   b_in_a[in_b].store(true, std::memory_order_relaxed);
+                  next_b[slice] = in_b + 1;
                 }
               });
   if (cancelled()) {
