@@ -87,8 +87,9 @@ int run_duplicates(const VeskoArguments& options, std::ostream& out, std::ostrea
 
   // The lines are made a batch at a time in catalogue order, so the
   // catalogues are read forward, on every core, and written in the groups'
-  // order. A batch holds at most 65,536 lines (some 8 MB).
-  constexpr std::size_t kBatch = std::size_t{1} << 16;
+  // order. A batch holds at most 262,144 lines (some 30 MB): each batch reads
+  // the catalogues forward once, so fewer lines a batch would read them more often.
+  constexpr std::size_t kBatch = std::size_t{1} << 18;
   std::vector<std::unique_ptr<search::Catalogue::Hold>> holds;
   for (const auto& catalogue : found.catalogues) holds.push_back(std::make_unique<search::Catalogue::Hold>(*catalogue));
   std::string block;
