@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/vesko_catalogue_sources.h"
+#include "platform/per_thread.h"
 #include "search/catalogue_folder.h"
 #include "search/compare.h"
 #include "search/duplicates.h"
@@ -198,7 +199,8 @@ std::shared_ptr<search::Catalogue> open_named(const CatalogueArgument& argument,
 // "-<TAB>PATH<TAB>SIZE<TAB>DATE", "+..." or "~<TAB>PATH<TAB>SIZE A<TAB>DATE A<TAB>SIZE B<TAB>DATE B".
 bool append_difference(std::string& out, const search::Comparison& comparison, const search::Difference& difference,
                        search::NameDecoder& decoder) {
-  thread_local std::string path;
+  thread_local platform::PerThread<std::string> path_slot;
+  std::string& path = path_slot.get();
   if (!comparison.relative_path(difference.entry, difference.kind == search::DifferenceKind::OnlyInB, decoder, path))
     return false;
   out += static_cast<char>(difference.kind);

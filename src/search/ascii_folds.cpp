@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "platform/case_folding.h"
+#include "platform/per_thread.h"
 #include "platform/text_decoding.h"
 #include "search/text_match.h"
 #include "search/utf8.h"
@@ -29,7 +30,8 @@ bool form_matters(std::uint32_t form) {
 
 // Appends the skeleton of `utf8` folded without marks to `out`.
 void append_folded_skeleton(std::string_view utf8, std::string& out) {
-  thread_local std::string folded;
+  thread_local platform::PerThread<std::string> folded_slot;
+  std::string& folded = folded_slot.get();
   platform::fold_for_search(utf8, folded, platform::Marks::Drop);
   for (std::size_t i = 0; i < folded.size();) {
     const auto c = static_cast<unsigned char>(folded[i]);

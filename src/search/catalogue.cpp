@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "catalogue/parse_lines.h"
+#include "platform/per_thread.h"
 #include "search/block_reader.h"
 #include "search/candidate_finder.h"
 #include "search/line_scan.h"
@@ -286,7 +287,8 @@ std::vector<Chunk> Catalogue::chunks(std::uint64_t target_bytes) const {
 
 LineCounts Catalogue::count_lines(const Chunk& chunk) const {
   LineCounts counts;
-  thread_local std::vector<char> buffer;
+  thread_local platform::PerThread<std::vector<char>> buffer_slot;
+  std::vector<char>& buffer = buffer_slot.get();
   BlockReader reader(*this, chunk, kCountBlockBytes, buffer);
   Block block;
   while (reader.next(block)) {
@@ -322,7 +324,8 @@ LineCounts Catalogue::count_lines(const Chunk& chunk) const {
 LineCounts Catalogue::text_of_entries(const Chunk& chunk) const {
   LineCounts counts;
   static const CandidateFinder high = CandidateFinder::high_bytes();
-  thread_local std::vector<char> buffer;
+  thread_local platform::PerThread<std::vector<char>> buffer_slot;
+  std::vector<char>& buffer = buffer_slot.get();
   BlockReader reader(*this, chunk, kCountBlockBytes, buffer);
   Block block;
   while (reader.next(block)) {
@@ -359,7 +362,8 @@ std::optional<std::uint64_t> Catalogue::last_folder_line(std::uint64_t from, std
   }
   // Read backwards a block at a time, each block ending at a line start; a
   // block that starts inside a line looks only from its first line start.
-  thread_local std::string buffer;
+  thread_local platform::PerThread<std::string> buffer_slot;
+  std::string& buffer = buffer_slot.get();
   std::uint64_t end = before;
   std::size_t step = 16u << 10;
   while (end > from) {
@@ -398,7 +402,8 @@ bool Catalogue::line_at(std::uint64_t offset, std::string& out) const {
     assign_line(out, memory_.data() + offset, lf == nullptr ? memory_.data() + size_ : lf);
     return true;
   }
-  thread_local LineCache cache;
+  thread_local platform::PerThread<LineCache> cache_slot;
+  LineCache& cache = cache_slot.get();
   const auto read_block = [this](std::uint64_t begin, std::string& bytes) {
     return read(begin, bytes.size(), bytes.data());
   };

@@ -6,6 +6,7 @@
 
 #include "catalogue/parse_lines.h"
 #include "platform/case_folding.h"
+#include "platform/per_thread.h"
 #include "search/hit_list.h"
 #include "search/name_decoder.h"
 #include "search/quantity_text.h"
@@ -347,7 +348,12 @@ void append_path_key(std::string_view path, bool ignore_case, std::string& out) 
 
 bool Comparison::relative_path(const Hit& entry, bool side_b, NameDecoder& decoder, std::string& out) const {
   const Catalogue& catalogue = side_b ? *b : *a;
-  thread_local std::string folder, name, raw;
+  thread_local platform::PerThread<std::string> folder_slot;
+  thread_local platform::PerThread<std::string> name_slot;
+  thread_local platform::PerThread<std::string> raw_slot;
+  std::string& folder = folder_slot.get();
+  std::string& name = name_slot.get();
+  std::string& raw = raw_slot.get();
   out.clear();
   if (!raw_relative_path(catalogue, entry, folder, name, raw)) return false;
   std::size_t start = 0;

@@ -4,6 +4,7 @@
 
 #include "catalogue/parse_lines.h"
 #include "platform/case_folding.h"
+#include "platform/per_thread.h"
 #include "search/block_reader.h"
 #include "search/line_scan.h"
 #include "search/parallel_tasks.h"
@@ -21,7 +22,8 @@ constexpr std::size_t kBlockBytes = 256u << 10;
 template <typename OnLine, typename OnSkipped>
 bool visit_lines(const Catalogue& catalogue, const Chunk& chunk, const std::atomic<bool>* cancel, OnLine on_line,
                  OnSkipped on_skipped) {
-  thread_local std::vector<char> buffer;
+  thread_local platform::PerThread<std::vector<char>> buffer_slot;
+  std::vector<char>& buffer = buffer_slot.get();
   BlockReader reader(catalogue, chunk, kBlockBytes, buffer);
   Block block;
   bool go_on = true;

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "platform/case_folding.h"
+#include "platform/per_thread.h"
 #include "search/text_match.h"
 
 namespace korvint::search {
@@ -15,8 +16,10 @@ int sign(std::ptrdiff_t value) { return value < 0 ? -1 : (value > 0 ? 1 : 0); }
 }  // namespace
 
 void append_sort_key(std::string_view utf8, std::string& out) {
-  thread_local std::string without_marks;
-  thread_local std::string with_marks;
+  thread_local platform::PerThread<std::string> without_marks_slot;
+  std::string& without_marks = without_marks_slot.get();
+  thread_local platform::PerThread<std::string> with_marks_slot;
+  std::string& with_marks = with_marks_slot.get();
   platform::fold_for_search(utf8, without_marks, platform::Marks::Drop);
   platform::fold_for_search(utf8, with_marks, platform::Marks::Keep);
   out += without_marks;

@@ -1,3 +1,4 @@
+#include "platform/per_thread.h"
 #include "search/result_line.h"
 
 #include <charconv>
@@ -20,7 +21,8 @@ std::string plural(std::uint64_t count, const char* one, const char* many) {
 }  // namespace
 
 bool append_result_line(std::string& out, const Catalogue& catalogue, const Hit& hit, NameDecoder& decoder) {
-  thread_local std::string path;
+  thread_local platform::PerThread<std::string> path_slot;
+  std::string& path = path_slot.get();
   if (!full_path(catalogue, hit, decoder, path)) return false;
   out += catalogue.name();
   out += '\t';

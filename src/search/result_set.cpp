@@ -1,3 +1,4 @@
+#include "platform/per_thread.h"
 #include "search/result_set.h"
 
 #include <algorithm>
@@ -7,14 +8,16 @@ namespace {
 
 // The undecoded path being built, reused by each thread.
 std::string& raw_buffer() {
-  thread_local std::string raw;
+  thread_local platform::PerThread<std::string> raw_slot;
+  std::string& raw = raw_slot.get();
   raw.clear();
   return raw;
 }
 
 // A catalogue line being read, reused by each thread.
 std::string& line_buffer() {
-  thread_local std::string line;
+  thread_local platform::PerThread<std::string> line_slot;
+  std::string& line = line_slot.get();
   return line;
 }
 
@@ -68,7 +71,10 @@ bool raw_folder(const Catalogue& catalogue, const Hit& hit, std::string& out) {
 }
 
 bool full_path(const Catalogue& catalogue, const Hit& hit, NameDecoder& decoder, std::string& out) {
-  thread_local std::string folder, name;
+  thread_local platform::PerThread<std::string> folder_slot;
+  thread_local platform::PerThread<std::string> name_slot;
+  std::string& folder = folder_slot.get();
+  std::string& name = name_slot.get();
   std::string& raw = raw_buffer();
   out.clear();
   bool read = false;
@@ -86,7 +92,8 @@ bool full_path(const Catalogue& catalogue, const Hit& hit, NameDecoder& decoder,
 }
 
 bool ResultSet::name(const Hit& hit, NameDecoder& decoder, std::string& out) const {
-  thread_local std::string raw;
+  thread_local platform::PerThread<std::string> raw_slot;
+  std::string& raw = raw_slot.get();
   out.clear();
   if (!raw_name(hit, raw)) return false;
   decoder.decode(catalogue_of(hit).encoding(), raw, out);
@@ -95,7 +102,8 @@ bool ResultSet::name(const Hit& hit, NameDecoder& decoder, std::string& out) con
 
 bool ResultSet::folder_path(const Hit& hit, NameDecoder& decoder, std::string& out) const {
   const Catalogue& catalogue = catalogue_of(hit);
-  thread_local std::string folder;
+  thread_local platform::PerThread<std::string> folder_slot;
+  std::string& folder = folder_slot.get();
   out.clear();
   if (!raw_folder(hit, folder)) return false;
   std::string& raw = raw_buffer();

@@ -6,6 +6,7 @@
 #include <span>
 #include <vector>
 
+#include "platform/per_thread.h"
 #include "search/utf8.h"
 
 namespace korvint::search {
@@ -71,7 +72,8 @@ bool matches_at(Text<T> text, std::size_t at, Text<T> segment) {
 // Knuth, Morris and Pratt: each unit of text is passed once. npos when none.
 template <typename T>
 std::size_t find_literal(Text<T> text, std::size_t from, Text<T> segment) {
-  thread_local std::vector<std::size_t> border;
+  thread_local platform::PerThread<std::vector<std::size_t>> border_slot;
+  std::vector<std::size_t>& border = border_slot.get();
   border.assign(segment.size() + 1, 0);
   for (std::size_t i = 1, k = 0; i < segment.size(); ++i) {
     while (k > 0 && segment[i] != segment[k]) k = border[k];
@@ -184,7 +186,10 @@ bool match_segments(Text<T> text, Text<T> pattern) {
 bool wildcard_match(std::string_view text, std::string_view pattern) {
   if (pattern.find('?') == std::string_view::npos)
     return match_segments(Text<char>(text.data(), text.size()), Text<char>(pattern.data(), pattern.size()));
-  thread_local std::vector<Unit> text_units, pattern_units;
+  thread_local platform::PerThread<std::vector<Unit>> text_units_slot;
+  thread_local platform::PerThread<std::vector<Unit>> pattern_units_slot;
+  std::vector<Unit>& text_units = text_units_slot.get();
+  std::vector<Unit>& pattern_units = pattern_units_slot.get();
   to_units(text, false, text_units);
   to_units(pattern, true, pattern_units);
   return match_segments(Text<Unit>(text_units), Text<Unit>(pattern_units));

@@ -7,6 +7,7 @@
 
 #include "platform/ascii_case.h"
 #include "platform/case_folding.h"
+#include "platform/per_thread.h"
 
 namespace korvint::platform {
 
@@ -16,7 +17,8 @@ void fold_for_search(std::string_view text, std::string& out, Marks marks) {
   // character of the categories Mn, Mc and Me on the way.
   const auto options = static_cast<utf8proc_option_t>(UTF8PROC_CASEFOLD | UTF8PROC_COMPOSE | UTF8PROC_STABLE |
                                                       (marks == Marks::Drop ? UTF8PROC_STRIPMARK : 0));
-  thread_local std::vector<utf8proc_int32_t> points;
+  thread_local platform::PerThread<std::vector<utf8proc_int32_t>> points_slot;
+  std::vector<utf8proc_int32_t>& points = points_slot.get();
   points.clear();
   const auto* bytes = reinterpret_cast<const utf8proc_uint8_t*>(text.data());
   utf8proc_ssize_t left = static_cast<utf8proc_ssize_t>(text.size());

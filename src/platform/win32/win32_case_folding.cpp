@@ -11,6 +11,7 @@
 
 #include "platform/ascii_case.h"
 #include "platform/case_folding.h"
+#include "platform/per_thread.h"
 #include "platform/win32/win32_text.h"
 
 namespace korvint::platform {
@@ -125,8 +126,10 @@ void drop_marks(const Icu& library, std::wstring& text) {
 }  // namespace
 
 void fold_case(std::string_view text, std::string& out) {
-  thread_local std::wstring wide;
-  thread_local std::wstring upper;
+  thread_local platform::PerThread<std::wstring> wide_slot;
+  std::wstring& wide = wide_slot.get();
+  thread_local platform::PerThread<std::wstring> upper_slot;
+  std::wstring& upper = upper_slot.get();
   wide = win32::to_wide(text);  // malformed bytes become U+FFFD
   out.clear();
   if (wide.empty()) return;
@@ -136,8 +139,10 @@ void fold_case(std::string_view text, std::string& out) {
 
 void fold_for_search(std::string_view text, std::string& out, Marks marks) {
   if (lowercase_if_ascii(text, out)) return;  // nothing composes either
-  thread_local std::wstring wide;
-  thread_local std::wstring work;
+  thread_local platform::PerThread<std::wstring> wide_slot;
+  std::wstring& wide = wide_slot.get();
+  thread_local platform::PerThread<std::wstring> work_slot;
+  std::wstring& work = work_slot.get();
   wide = win32::to_wide(text);  // malformed bytes become U+FFFD
   // Decomposed first, so that each letter folds apart from its marks; the
   // marks go before folding (a mark may fold into a letter) and after it
