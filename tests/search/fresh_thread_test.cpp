@@ -6,8 +6,10 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <thread>
 
+#include "platform/per_thread.h"
 #include "search/catalogue_folder.h"
 #include "search/query.h"
 #include "search/result_line.h"
@@ -61,6 +63,34 @@ TEST(FreshThreadTest, ManySearchesEachOnANewThreadFindTheSame) {
     }
     ASSERT_EQ(counts, first_counts) << "round " << round;
     ASSERT_EQ(last_lines, first_lines) << "round " << round;
+  }
+}
+
+// A buffer that counts its kind alive and checks its own memory when it goes.
+struct Counted {
+  static inline std::atomic<int> alive{0};
+  int canary = 0x5EED;
+  Counted() { ++alive; }
+  ~Counted() {
+    EXPECT_EQ(canary, 0x5EED);
+    --alive;
+  }
+  Counted(const Counted&) = delete;
+  Counted& operator=(const Counted&) = delete;
+};
+
+TEST(FreshThreadTest, APerThreadBufferIsTheThreadsOwnAndGoesWithIt) {
+  thread_local platform::PerThread<Counted> slot;
+  const Counted* main_buffer = &slot.get();
+  for (int round = 0; round < 4; ++round) {
+    const Counted* buffer = nullptr;
+    std::thread([&] {
+      buffer = &slot.get();
+      EXPECT_EQ(&slot.get(), buffer);  // made once
+      EXPECT_EQ(Counted::alive.load(), 2);
+    }).join();
+    EXPECT_NE(buffer, main_buffer);
+    EXPECT_EQ(Counted::alive.load(), 1) << "round " << round;  // deleted as its thread ended
   }
 }
 
