@@ -4,7 +4,8 @@ same catalogues (not part of the tests).
 
 Usage: bench/vesko_manager_dup_benchmark.py [--dir /tmp/vesko-dup-bench]
            [--disks 5] [--entries 1000000] [--rounds 3]
-           [--vesko build/src/hosts/vesko] [--out bench/results-vesko-manager-dup.md]
+           [--vesko build/src/hosts/vesko] [--baseline OTHER_VESKO]
+           [--out bench/results-vesko-manager-dup.md]
 
 Makes `disks` catalogues once with bench/make_catalogues.py (seed 1) and beside
 each a backup of it (`diskNN-backup.lst`): the same lines but one in 100 file
@@ -18,7 +19,8 @@ with its backup is what --compare is for. Then, interleaved, `rounds` times:
   vesko --duplicates [--by KEYS] > FILE
   vesko --count type:file  over disk01 and its backup alone
   vesko --compare disk01 disk01-backup [--all] > FILE
-with TZ pinned for every run. Reported: the median wall time, user and system
+with TZ pinned for every run; with --baseline, each of them also with that
+other build (main's, say), interleaved with this one's. Reported: the median wall time, user and system
 time and peak resident memory (GNU time's %M), the number of output lines,
 and the ratio to the full search of the same files. The machine is named in
 the result; on a shared machine the numbers are indicative.
@@ -99,6 +101,7 @@ def main():
     parser.add_argument("--entries", type=int, default=1000000)
     parser.add_argument("--rounds", type=int, default=3)
     parser.add_argument("--vesko", default=os.path.join(ROOT, "build", "src", "hosts", "vesko"))
+    parser.add_argument("--baseline", help="another vesko to time beside this one, interleaved")
     parser.add_argument("--out", default=os.path.join(HERE, "results-vesko-manager-dup.md"))
     args = parser.parse_args()
     if not os.path.exists("/usr/bin/time"):
@@ -116,7 +119,6 @@ def main():
         for name in ("disk01.lst", "disk01-backup.lst"):
             shutil.copy(os.path.join(folder, name), os.path.join(pair, name))
     env = dict(os.environ, TZ="UTC", LC_ALL="C")
-    vesko = os.path.abspath(args.vesko)
     rows = [
         ("all", "full search: `--count type:file`", ["--count", "type:file"]),
         ("all", "full search, every path written: `type:file`", ["type:file"]),
@@ -132,12 +134,16 @@ def main():
         with open(os.path.join(folder, name), "rb") as f:
             while f.read(1 << 24):
                 pass
+    builds = [("", os.path.abspath(args.vesko))]
+    if args.baseline:
+        builds.append((" (baseline)", os.path.abspath(args.baseline)))
+    rows = [(where, label + suffix, options, binary) for where, label, options in rows for suffix, binary in builds]
     samples = {row[1]: [] for row in rows}
     out_path = os.path.join(args.dir, "out.txt")
     for round_ in range(args.rounds):
         for i in range(len(rows)):
-            where, label, options = rows[(i + round_) % len(rows)]
-            command = [vesko, "--catalogues", folder if where == "all" else pair] + options
+            where, label, options, binary = rows[(i + round_) % len(rows)]
+            command = [binary, "--catalogues", folder if where == "all" else pair] + options
             samples[label].append(timed(command, env, out_path))
 
     def median(label, field):
@@ -150,13 +156,14 @@ def main():
     lines = ["| catalogues | command | wall s (min–max) | user s | sys s | peak RSS MiB | lines out | × full search |",
              "|---|---|---:|---:|---:|---:|---:|---:|"]
     reference = {"all": "full search: `--count type:file`", "pair": "full search of both: `--count type:file`"}
-    for where, label, _ in rows:
+    for where, label, _, binary in rows:
         wall = [s[0] for s in samples[label]]
         lines.append("| %s | %s | %.2f (%.2f–%.2f) | %.2f | %.2f | %.1f | %d | %.2f |" % (
             "%d × %s (%.0f MB)" % (2 * args.disks if where == "all" else 2, "1M" if args.entries == 1000000
                                    else str(args.entries), sizes[where] / 1e6),
             label, statistics.median(wall), min(wall), max(wall), median(label, 1), median(label, 2),
-            median(label, 3) / 1024, samples[label][0][4], statistics.median(wall) / median(reference[where], 0)))
+            median(label, 3) / 1024, samples[label][0][4], statistics.median(wall) / median(
+                reference[where] + (" (baseline)" if label.endswith(" (baseline)") else ""), 0)))
     text = "\n".join(lines)
     print(text)
     with open(args.out, "w") as f:
