@@ -20,6 +20,15 @@ bool has_fresh_index(std::string_view cache_folder, const Catalogue& catalogue) 
   return !path.empty() && IndexFile::open_for(path, catalogue).has_value();
 }
 
+void take_counts_from_indexes(std::string_view cache_folder, const std::vector<std::shared_ptr<Catalogue>>& catalogues) {
+  if (cache_folder.empty()) return;
+  for (const auto& catalogue : catalogues) {
+    if (catalogue->counts()) continue;
+    if (const auto index = IndexFile::open_for(index_path(cache_folder, *catalogue), *catalogue))
+      catalogue->set_counts(index->counts());
+  }
+}
+
 RefreshOutcome refresh_indexes(std::string_view cache_folder, const std::vector<std::shared_ptr<Catalogue>>& catalogues,
                                unsigned threads, const std::function<void(std::size_t, std::size_t)>& progress,
                                const std::atomic<bool>* cancel) {

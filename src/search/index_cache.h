@@ -18,6 +18,11 @@ namespace korvint::search::index {
 /// True when `cache_folder` holds an index of `catalogue` as opened.
 bool has_fresh_index(std::string_view cache_folder, const Catalogue& catalogue);
 
+/// Gives each of `catalogues` without counts those of its fresh index in
+/// `cache_folder`: exact, and they decide its encoding, so it need not be read
+/// whole to learn them.
+void take_counts_from_indexes(std::string_view cache_folder, const std::vector<std::shared_ptr<Catalogue>>& catalogues);
+
 /// What refresh_indexes() did.
 struct RefreshOutcome {
   std::size_t built = 0;
