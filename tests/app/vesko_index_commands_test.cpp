@@ -16,11 +16,9 @@ namespace {
 class VeskoIndexTest : public ::testing::Test {
  protected:
   VeskoIndexTest() {
-    const char* saved = std::getenv("XDG_CACHE_HOME");
+    const char* saved = std::getenv(kCacheHome);
     if (saved != nullptr) saved_ = saved;
-#ifndef _WIN32
-    ::setenv("XDG_CACHE_HOME", test::path_text(tree_.root() / "cache").c_str(), 1);
-#endif
+    set_cache_home(test::path_text(tree_.root() / "cache"));
     folder_ = test::path_text(tree_.folder("cats"));
     std::string lines = "D:\\\r\n";
     for (int i = 0; i < 2000; ++i) lines += "file_" + std::to_string(i) + ".txt\t" + std::to_string(i) + "\t 2019.3.4\t5:6.7\r\n";
@@ -28,12 +26,19 @@ class VeskoIndexTest : public ::testing::Test {
     tree_.text_file("cats/disk1.lst", lines);
     tree_.text_file("cats/disk2.lst", "E:\\\r\nholiday.txt\t3\t 2019.3.4\t5:6.7\r\n");
   }
-  ~VeskoIndexTest() override {
-#ifndef _WIN32
-    if (saved_.empty()) ::unsetenv("XDG_CACHE_HOME");
-    else ::setenv("XDG_CACHE_HOME", saved_.c_str(), 1);
-#endif
+  ~VeskoIndexTest() override { set_cache_home(saved_); }
+
+  // The variable the cache folder follows, set to `value` ("": unset).
+#ifdef _WIN32
+  static constexpr const char* kCacheHome = "LOCALAPPDATA";
+  static void set_cache_home(const std::string& value) { _putenv_s(kCacheHome, value.c_str()); }
+#else
+  static constexpr const char* kCacheHome = "XDG_CACHE_HOME";
+  static void set_cache_home(const std::string& value) {
+    if (value.empty()) ::unsetenv(kCacheHome);
+    else ::setenv(kCacheHome, value.c_str(), 1);
   }
+#endif
 
   VeskoRun run(std::vector<std::string> arguments) {
     arguments.insert(arguments.begin(), {"--catalogues", folder_});
@@ -46,9 +51,6 @@ class VeskoIndexTest : public ::testing::Test {
 };
 
 TEST_F(VeskoIndexTest, SearchesAfterIndexingAnswerAsBefore) {
-#ifdef _WIN32
-  GTEST_SKIP() << "the cache folder follows LOCALAPPDATA, which the test does not move";
-#endif
   const char* queries[] = {"holiday", "path:holiday\\beach", "file_19*", "size:>1990 -file_1999", "fi"};
   std::vector<std::string> before;
   for (const char* query : queries) before.push_back(run({query}).out);
