@@ -186,13 +186,7 @@ std::optional<std::string> build_index(const Catalogue& catalogue, const std::at
   header.size = catalogue.size();
   header.write_time = id.write_time;
   header.body_begin = catalogue.body_begin();
-  header.entries = counts.entries;
-  header.skipped = counts.skipped;
-  header.files = counts.files;
-  header.folders = counts.folders;
-  header.bytes = counts.bytes;
-  header.non_ascii = counts.non_ascii;
-  header.valid_utf8 = counts.valid_utf8;
+  header.counts = counts;
   header.block_count = static_cast<std::uint32_t>(blocks.size());
   header.bucket_bits = bits;
   header.path = platform::absolute_path(catalogue.path());

@@ -7,7 +7,6 @@
 #include "platform/cache_folder.h"
 #include "platform/file_services.h"
 #include "platform/program_folder.h"
-#include "platform/read_only_file.h"
 #include "search/index_builder.h"
 #include "search/index_format.h"
 #include "search/index_reader.h"
@@ -68,20 +67,13 @@ std::size_t remove_vanished_indexes(std::string_view cache_folder, std::string_v
   for (const std::string& name : platform::file_names_in(cache_folder)) {
     if (name.rfind(prefix, 0) != 0 || name.size() < 4 || name.compare(name.size() - 4, 4, ".kvx") != 0) continue;
     const std::string path = cache + name;
-    platform::OpenFailure failure = platform::OpenFailure::None;
-    platform::Status error;
-    auto file = std::make_shared<platform::ReadOnlyFile>(platform::ReadOnlyFile::open(path, failure, error));
-    const auto identity = file->is_open() ? file->identity() : std::nullopt;
-    if (!identity) continue;
-    const auto index = IndexFile::open(
-        [file](std::uint64_t offset, std::size_t size, char* out) {
-          const auto got = file->read_at(offset, size, out);
-          return got && *got == size;
-        },
-        identity->size);
-    file->close();
     // Garbage (damaged, another version) goes as well: it would only be rebuilt.
-    if (index && platform::system_file_services().exists(index->header().path)) continue;
+    // The index is closed before the delete: on Windows its name would stay until then.
+    const bool keep = [&] {
+      const auto index = IndexFile::open_file(path);
+      return index && platform::system_file_services().exists(index->header().path);
+    }();
+    if (keep) continue;
     if (platform::system_file_services().remove_file(path).ok()) ++removed;
   }
   return removed;

@@ -97,10 +97,11 @@ std::string encode_header(const Header& h) {
   put_u32(out, h.version);
   put_u32(out, static_cast<std::uint32_t>(h.path.size()));
   for (const std::uint64_t value : {h.file_size, h.device, h.file, h.size, static_cast<std::uint64_t>(h.write_time),
-                                    h.body_begin, h.entries, h.skipped, h.files, h.folders, h.bytes})
+                                    h.body_begin, h.counts.entries, h.counts.skipped, h.counts.files,
+                                    h.counts.folders, h.counts.bytes})
     put_u64(out, value);
-  out.push_back(h.non_ascii ? 1 : 0);
-  out.push_back(h.valid_utf8 ? 1 : 0);
+  out.push_back(h.counts.non_ascii ? 1 : 0);
+  out.push_back(h.counts.valid_utf8 ? 1 : 0);
   out.append(2, '\0');
   put_u32(out, h.block_count);
   put_u32(out, h.bucket_bits);
@@ -129,14 +130,15 @@ std::optional<Header> decode_header(std::string_view bytes) {
   h.path.assign(p + kHeaderBytes, size - kHeaderBytes);
   if (checksum(std::string(p, 144) + h.path) != get_u64(p + 144)) return std::nullopt;
   std::uint64_t* fields[] = {&h.file_size, &h.device, &h.file, &h.size, nullptr, &h.body_begin,
-                             &h.entries, &h.skipped, &h.files, &h.folders, &h.bytes};
+                             &h.counts.entries, &h.counts.skipped, &h.counts.files, &h.counts.folders,
+                             &h.counts.bytes};
   for (std::size_t i = 0; i < std::size(fields); ++i) {
     const std::uint64_t value = get_u64(p + 16 + 8 * i);
     if (fields[i] != nullptr) *fields[i] = value;
     else h.write_time = static_cast<std::int64_t>(value);
   }
-  h.non_ascii = p[104] != 0;
-  h.valid_utf8 = p[105] != 0;
+  h.counts.non_ascii = p[104] != 0;
+  h.counts.valid_utf8 = p[105] != 0;
   h.block_count = get_u32(p + 108);
   h.bucket_bits = get_u32(p + 112);
   h.blocks_offset = get_u64(p + 120);

@@ -21,6 +21,8 @@
 #include <string_view>
 #include <vector>
 
+#include "search/catalogue.h"
+
 namespace korvint::search::index {
 
 /// Changes whenever the layout or the folding of the indexed text changes:
@@ -58,9 +60,7 @@ struct Header {
   std::uint64_t device = 0, file = 0, size = 0;
   std::int64_t write_time = 0;
   std::uint64_t body_begin = 0;
-  // Its exact line counts (search/catalogue.h LineCounts).
-  std::uint64_t entries = 0, skipped = 0, files = 0, folders = 0, bytes = 0;
-  bool non_ascii = false, valid_utf8 = true;
+  LineCounts counts;  ///< its exact line counts
   std::uint32_t block_count = 0;
   std::uint32_t bucket_bits = 0;
   std::uint64_t blocks_offset = 0, directory_offset = 0;

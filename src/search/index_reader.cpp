@@ -26,19 +26,22 @@ std::optional<IndexFile> IndexFile::open(ReadAt read, std::uint64_t file_size) {
   return IndexFile(std::move(read), std::move(*header));
 }
 
-std::optional<IndexFile> IndexFile::open_for(const std::string& path, const Catalogue& catalogue) {
+std::optional<IndexFile> IndexFile::open_file(const std::string& path) {
   platform::OpenFailure failure = platform::OpenFailure::None;
   platform::Status error;
   auto file = std::make_shared<platform::ReadOnlyFile>(platform::ReadOnlyFile::open(path, failure, error));
-  if (!file->is_open()) return std::nullopt;
-  const auto identity = file->identity();
+  const auto identity = file->is_open() ? file->identity() : std::nullopt;
   if (!identity) return std::nullopt;
-  auto index = open(
+  return open(
       [file](std::uint64_t offset, std::size_t size, char* out) {
         const auto got = file->read_at(offset, size, out);
         return got && *got == size;
       },
       identity->size);
+}
+
+std::optional<IndexFile> IndexFile::open_for(const std::string& path, const Catalogue& catalogue) {
+  auto index = open_file(path);
   if (!index || !indexes(index->header(), catalogue)) return std::nullopt;
   return index;
 }
@@ -48,18 +51,6 @@ bool indexes(const Header& header, const Catalogue& catalogue) {
   return id != platform::FileVersion{} && header.device == id.device && header.file == id.file &&
          header.size == id.size && header.size == catalogue.size() && header.write_time == id.write_time &&
          header.body_begin == catalogue.body_begin() && header.path == platform::absolute_path(catalogue.path());
-}
-
-LineCounts IndexFile::counts() const {
-  LineCounts counts;
-  counts.entries = header_.entries;
-  counts.skipped = header_.skipped;
-  counts.files = header_.files;
-  counts.folders = header_.folders;
-  counts.bytes = header_.bytes;
-  counts.non_ascii = header_.non_ascii;
-  counts.valid_utf8 = header_.valid_utf8;
-  return counts;
 }
 
 bool IndexFile::read(std::uint64_t offset, std::size_t size, std::string& out) const {

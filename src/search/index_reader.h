@@ -27,13 +27,16 @@ class IndexFile {
   /// for a file of that size.
   static std::optional<IndexFile> open(ReadAt read, std::uint64_t file_size);
 
+  /// The index stored at `path`, read through the file; nullopt as open() gives it.
+  static std::optional<IndexFile> open_file(const std::string& path);
+
   /// The index stored at `path`, when it is the index of `catalogue` as
   /// opened (path, identity, size); nullopt otherwise.
   static std::optional<IndexFile> open_for(const std::string& path, const Catalogue& catalogue);
 
   [[nodiscard]] const Header& header() const { return header_; }
   /// The counts the index was built with (those of the catalogue as indexed).
-  [[nodiscard]] LineCounts counts() const;
+  [[nodiscard]] const LineCounts& counts() const { return header_.counts; }
 
   /// The blocks listed under `trigram`, in order (empty when none); nullopt
   /// when the index is damaged.

@@ -140,7 +140,7 @@ TEST(IndexSearchTest, ReadsOnlyTheBlocksOfARareWord) {
   auto catalogue = open_folder(folder).at(0);
   const auto index = IndexFile::open_for(index_path(cache, *catalogue), *catalogue);
   ASSERT_TRUE(index);
-  EXPECT_EQ(index->header().entries, 3003u);
+  EXPECT_EQ(index->counts().entries, 3003u);
   std::string error;
   for (const char* query : {"zanzibar", "path:sub\\deeper\\zan", "path:deeper\\zanzibar.jpg"}) {
     const IndexPlanner planner(*parse_query(query, error), cache);
