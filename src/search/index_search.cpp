@@ -36,6 +36,9 @@ bool fields_may_hold(const BlockInfo& info, const std::vector<const Term*>& fiel
       case TermKind::Type:
         if ((info.flags & (term->folders ? kHasFolders : kHasFiles)) == 0) return false;
         break;
+      case TermKind::Extension:
+        if ((info.flags & kHasFiles) == 0) return false;
+        break;
       default:
         break;
     }
@@ -85,8 +88,25 @@ IndexPlanner::IndexPlanner(const Query& query, std::string cache_folder)
     : cache_folder_(std::move(cache_folder)), query_(query) {
   for (const Term& term : query_.terms) {
     if (term.negated) continue;
-    if (term.kind == TermKind::Size || term.kind == TermKind::Date || term.kind == TermKind::Type)
+    if (term.kind == TermKind::Size || term.kind == TermKind::Date || term.kind == TermKind::Type ||
+        term.kind == TermKind::Extension)
       fields_.push_back(&term);
+    if (term.kind == TermKind::Extension) {
+      // A name with one of the extensions holds "." and it.
+      std::vector<std::vector<Trigram>> alternatives;
+      for (const std::string& alternative : term.alternatives) {
+        const std::string dotted = "." + alternative;
+        if (dotted.size() < 3 || !std::all_of(dotted.begin(), dotted.end(), [](char c) {
+              return static_cast<unsigned char>(c) < 0x80;
+            })) {
+          alternatives.clear();
+          break;
+        }
+        alternatives.emplace_back();
+        add_trigrams(dotted, alternatives.back());
+      }
+      if (!alternatives.empty()) either_.push_back(std::move(alternatives));
+    }
     for (const std::string& run : literal_runs(term)) add_trigrams(run, term.whole_path ? path_trigrams_ : name_trigrams_);
   }
   sort_unique(name_trigrams_);
@@ -110,18 +130,37 @@ std::optional<PlannedChunks> IndexPlanner::plan(Catalogue& catalogue, std::uint6
   }
   if (trigrams.empty() && fields_.empty()) return std::nullopt;
 
-  std::optional<std::vector<std::uint32_t>> candidates;  // nullopt: every block
-  if (!trigrams.empty()) {
+  // The blocks that list every one of `all`; nullopt when the index is damaged.
+  auto listing_all = [&](const std::vector<Trigram>& all) -> std::optional<std::vector<std::uint32_t>> {
     std::vector<std::vector<std::uint32_t>> lists;
-    for (const Trigram t : trigrams) {
+    for (const Trigram t : all) {
       auto list = index->blocks_of(t);
       if (!list) return std::nullopt;
       lists.push_back(std::move(*list));
-      if (lists.back().empty()) break;  // no block holds it
+      if (lists.back().empty()) return lists.back();  // no block holds it
     }
     std::sort(lists.begin(), lists.end(), [](const auto& a, const auto& b) { return a.size() < b.size(); });
-    candidates = std::move(lists.front());
-    for (std::size_t i = 1; i < lists.size() && !candidates->empty(); ++i) candidates = intersect(*candidates, lists[i]);
+    std::vector<std::uint32_t> blocks = std::move(lists.front());
+    for (std::size_t i = 1; i < lists.size() && !blocks.empty(); ++i) blocks = intersect(blocks, lists[i]);
+    return blocks;
+  };
+  std::optional<std::vector<std::uint32_t>> candidates;  // nullopt: every block
+  if (!trigrams.empty()) {
+    candidates = listing_all(trigrams);
+    if (!candidates) return std::nullopt;
+  }
+  for (const auto& alternatives : either_) {
+    std::vector<std::uint32_t> any;
+    for (const auto& alternative : alternatives) {
+      const auto blocks = listing_all(alternative);
+      if (!blocks) return std::nullopt;
+      std::vector<std::uint32_t> joined;
+      std::set_union(any.begin(), any.end(), blocks->begin(), blocks->end(), std::back_inserter(joined));
+      any = std::move(joined);
+    }
+    candidates = candidates ? intersect(*candidates, any) : any;
+  }
+  if (candidates) {
     const auto every_word = index->blocks_of(kEveryWord);
     if (!every_word) return std::nullopt;
     std::vector<std::uint32_t> either;

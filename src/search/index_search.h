@@ -32,7 +32,9 @@ class IndexPlanner final : public ChunkPlanner {
   std::string cache_folder_;
   std::vector<Trigram> name_trigrams_;  // in every matching line's text
   std::vector<Trigram> path_trigrams_;  // in its text, its folder's path or the root
-  std::vector<const Term*> fields_;     // size, date and type terms that must hold
+  std::vector<const Term*> fields_;     // size, date, type and extension terms that must hold
+  // For each ext: term, the trigrams of each of its alternatives (".jpg"): one of them must all be there.
+  std::vector<std::vector<std::vector<Trigram>>> either_;
   Query query_;
   mutable std::atomic<std::size_t> indexed_{0};
 };

@@ -96,7 +96,8 @@ constexpr unsigned kDamageStride = 40;
 #endif
 
 constexpr const char* kMoreQueries[] = {"hol*day", "path:zebra\\", "\"two words\" jpg", "type:file size:0 date:2010",
-                                        "path:photos\\ -zebra", "rger", "elvin", "?ebra*", "size:<100 photos"};
+                                        "path:photos\\ -zebra", "rger", "elvin", "?ebra*", "size:<100 photos",
+                                        "ext:mp3 holiday", "ext:gz;txt", "-ext:jpg zebra", "ext:MP3;.tar.gz"};
 
 TEST(IndexSearchTest, AnswersExactlyAsTheScanInTheSameOrder) {
   for (std::uint64_t seed = 1; seed <= kSeeds; ++seed) {
