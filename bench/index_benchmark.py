@@ -31,7 +31,9 @@ QUERIES = [
     ("word, 30k results", "zurich"),
     ("common word", "backup"),
     ("wildcard", "*.flac"),
-    ("rare wildcard", "zebracorn*.csv"),
+    ("rare wildcard", "*zebracorn*.csv"),
+    ("ext: and word", "ext:csv zebracorn"),
+    ("ext: alone", "ext:iso;7z"),
     ("path: word", "path:zebracorn"),
     ("path: folder\\name", "path:live\\zebracorn"),
     ("short word (2 letters)", "zq"),
@@ -153,12 +155,14 @@ def main():
         queries = [("rare name", "zebracorn"), ("rare name", "util_6.md"), ("common", "res"),
                    ("two words", "util md")]
         ptools = [("vesko, index", lambda q: [a.vesko, "--count", "--catalogues", cats, "--"] + q.split()),
+                  ("vesko path:, index",
+                   lambda q: [a.vesko, "--count", "--catalogues", cats, "--"] + ["path:" + w for w in q.split()]),
                   ("plocate", lambda q: ["plocate", "-d", db, "-c", "-i"] + q.split())]
         prow = compare_queries(ptools, queries, a.rounds, env, scratch)
         out += ["## Against plocate (tree %s)" % tree, "",
                 "Catalogue %.1f MB; vesko's index %.1f MB (%.0f %%); plocate's database %.1f MB (%.0f %%), "
-                "updatedb %.2f s. plocate matches whole paths, vesko names (and `path:` words whole paths), so "
-                "counts differ where a word is in a folder's name." % (
+                "updatedb %.2f s. plocate matches whole paths, vesko names, and `path:` words whole paths (the "
+                "root included), so only those counts compare." % (
                     catalogue_bytes / 1e6, vesko_index / 1e6, 100.0 * vesko_index / catalogue_bytes,
                     os.path.getsize(db) / 1e6, 100.0 * os.path.getsize(db) / catalogue_bytes, updatedb_wall), ""]
         out += table(prow, "plocate") + [""]
