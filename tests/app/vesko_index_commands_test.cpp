@@ -70,11 +70,15 @@ TEST_F(VeskoIndexTest, SearchesAfterIndexingAnswerAsBefore) {
   tree_.text_file("cats/disk2.lst", "E:\\\r\nholiday2.txt\t3\t 2019.3.4\t5:6.7\r\n");
   EXPECT_NE(run({"holiday"}).out.find("holiday2.txt"), std::string::npos);
   EXPECT_NE(run({"--list"}).out.find("\t-\n"), std::string::npos);
+  // Another folder's index, of a catalogue that is gone too, is not this folder's to delete.
+  tree_.text_file("other/gone.lst", "F:\\\r\nx.txt\t3\t 2019.3.4\t5:6.7\r\n");
+  EXPECT_EQ(vesko({"--catalogues", test::path_text(tree_.root() / "other"), "--index"}).status, 0);
+  std::filesystem::remove(tree_.root() / "other" / "gone.lst");
   std::filesystem::remove(tree_.root() / "cats" / "disk1.lst");
   const VeskoRun again = run({"--index"});
   EXPECT_EQ(again.out.substr(0, 28), "1 catalogues: 1 indexed in 0");
   EXPECT_NE(again.out.find(", 1 indexes of catalogues that are gone deleted"), std::string::npos) << again.out;
-  EXPECT_EQ(platform::file_names_in(platform::index_cache_folder()).size(), 1u);
+  EXPECT_EQ(platform::file_names_in(platform::index_cache_folder()).size(), 2u);  // disk2's and gone.lst's
 }
 
 TEST_F(VeskoIndexTest, IndexTakesNoQueryAndNotNoIndex) {
