@@ -6,8 +6,10 @@
 // timer asks for one every 5 ms), which says whether the window stayed
 // responsive while searches ran.
 //
-//   vesko_window_latency --catalogues DIR [--pause MS] QUERY...
+//   vesko_window_latency --catalogues DIR [--pause MS] [--index-folder DIR] QUERY...
 //
+// --index-folder searches through the catalogues' indexes in DIR (as the
+// program does in the user's cache folder; missing ones are built meanwhile).
 // --pause is the time between keystrokes (default 0: each key right after
 // the previous one's results are painted). With a short pause, keystrokes
 // come while a search runs and cancel it; the latency is then measured for
@@ -34,10 +36,13 @@ int main(int argc, char** argv) {
   std::vector<std::string> folders;
   std::vector<std::string> queries;
   int pause = 0;
+  jobs::VeskoServices services;
   for (int i = 1; i < argc; ++i) {
     const std::string argument = argv[i];
     if (argument == "--catalogues" && i + 1 < argc) {
       folders.emplace_back(argv[++i]);
+    } else if (argument == "--index-folder" && i + 1 < argc) {
+      services.index_folder = argv[++i];
     } else if (argument == "--pause" && i + 1 < argc) {
       pause = std::stoi(argv[++i]);
     } else {
@@ -45,11 +50,11 @@ int main(int argc, char** argv) {
     }
   }
   if (folders.empty() || queries.empty()) {
-    std::fprintf(stderr, "usage: vesko_window_latency --catalogues DIR [--pause MS] QUERY...\n");
+    std::fprintf(stderr, "usage: vesko_window_latency --catalogues DIR [--pause MS] [--index-folder DIR] QUERY...\n");
     return 2;
   }
 
-  hosts::qt::VeskoQtWindow window(app::VeskoWindowOptions{folders, {}}, {}, "");
+  hosts::qt::VeskoQtWindow window(app::VeskoWindowOptions{folders, {}}, {}, "", services);
   window.vesko().Form_Load();
   auto& session = window.vesko().session();
   auto wait_idle = [&] {

@@ -12,7 +12,8 @@ namespace {
 // The options vesko knows, by their long names.
 constexpr std::string_view kOptionNames[] = {"--catalogues", "--limit",      "--count",   "--check",   "--encoding",
                                              "--help",       "--version",    "--list",    "--tree",    "--depth",
-                                             "--duplicates", "--by",         "--compare", "--all",     "--ignore-date"};
+                                             "--duplicates", "--by",         "--compare", "--all",     "--ignore-date",
+                                             "--index",      "--no-index"};
 
 bool is_option_name(std::string_view name) {
   return std::find(std::begin(kOptionNames), std::end(kOptionNames), name) != std::end(kOptionNames);
@@ -80,6 +81,10 @@ bool read(const std::vector<std::string>& arguments, VeskoArguments& options) {
       options.check = true;
     } else if (name == "--list") {
       options.list = true;
+    } else if (name == "--index") {
+      options.index = true;
+    } else if (name == "--no-index") {
+      options.no_index = true;
     } else if (name == "--tree") {
       const auto catalogue = take_value();
       if (!catalogue) return false;
@@ -138,8 +143,13 @@ bool read(const std::vector<std::string>& arguments, VeskoArguments& options) {
   if (options.tree) commands.push_back("--tree");
   if (options.duplicates) commands.push_back("--duplicates");
   if (!options.compare.empty()) commands.push_back("--compare");
+  if (options.index) commands.push_back("--index");
   if (commands.size() > 1) {
     error = std::string(commands[0]) + " and " + std::string(commands[1]) + " go one at a time";
+    return false;
+  }
+  if (options.index && options.no_index) {
+    error = "--index and --no-index go one at a time";
     return false;
   }
   if (options.by && !options.duplicates) {

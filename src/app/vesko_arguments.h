@@ -29,6 +29,8 @@ struct VeskoArguments {
   bool list = false;                   ///< --list: the overview of the catalogues
   std::optional<std::string> tree;     ///< --tree CATALOGUE: its folders with their totals (words: the FOLDER)
   std::optional<std::uint32_t> depth;  ///< --depth N: the levels --tree prints
+  bool index = false;                  ///< --index: build or refresh the catalogues' indexes
+  bool no_index = false;               ///< --no-index: search every catalogue without its index
   /// True when nothing but --catalogues DIR and --encoding NAME was given
   /// (nothing at all included): the command line of the window.
   bool window = true;

@@ -10,11 +10,13 @@
 #include "app/vesko_catalogue_sources.h"
 #include "app/vesko_manager_commands.h"
 #include "app/vesko_compare_commands.h"
+#include "app/vesko_index_commands.h"
 #include "app/query_help.h"
 #include "platform/case_folding.h"
 #include "platform/file_services.h"
 #include "platform/text_decoding.h"
 #include "search/catalogue_folder.h"
+#include "search/index_search.h"
 #include "search/result_line.h"
 #include "search/searcher.h"
 #include "shell/vesko_settings.h"
@@ -111,6 +113,7 @@ std::string vesko_usage(std::string_view program) {
   std::string usage = "Usage: " + me +
                       " [--catalogues DIR]... [--limit N] [--count] [--check] [--encoding NAME] [--] QUERY...\n"
                       "       " + me + " [--catalogues DIR]... --list\n"
+                      "       " + me + " [--catalogues DIR]... --index\n"
                       "       " + me + " [--catalogues DIR]... --tree CATALOGUE [FOLDER] [--depth N]\n"
                       "       " + me + " [--catalogues DIR]... --duplicates [--by KEYS] [QUERY...]\n"
                       "       " + me + " [--catalogues DIR]... --compare A B [--all] [--ignore-date] [QUERY...]\n"
@@ -127,7 +130,11 @@ std::string vesko_usage(std::string_view program) {
                       "  --encoding NAME   the code page of catalogues that are not UTF-8\n"
                       "                    (default: the ANSI code page on Windows, else Windows-1252)\n"
                       "  --list            print one line a catalogue: CATALOGUE<TAB>ROOT<TAB>FILES<TAB>\n"
-                      "                    FOLDERS<TAB>BYTES<TAB>WRITTEN<TAB>online|offline\n"
+                      "                    FOLDERS<TAB>BYTES<TAB>WRITTEN<TAB>online|offline<TAB>indexed|-\n"
+                      "  --index           build or refresh the index of every catalogue, so that\n"
+                      "                    searches read only what may match; a search uses the\n"
+                      "                    indexes that are fresh and reads the other catalogues whole\n"
+                      "  --no-index        read every catalogue whole\n"
                       "  --tree CATALOGUE  print FOLDER (default the root) and the folders below it:\n"
                       "                    BYTES<TAB>FILES<TAB>FOLDERS<TAB>FOLDER PATH, totals of all below;\n"
                       "                    CATALOGUE is a name as in results or the path of a .lst\n"
@@ -190,6 +197,13 @@ int run_vesko(const std::vector<std::string>& arguments, std::ostream& out, std:
   }
   if (options.list || options.tree || options.depth) return run_manager_command(options, out, err, me);
   if (options.duplicates || !options.compare.empty()) return run_vesko_compare_commands(options, out, err, me);
+  if (options.index) {
+    if (!options.words.empty()) {
+      err << me << ": --index takes no query (try " << me << " --help)\n";
+      return 2;
+    }
+    return run_index_command(options, out, err, me);
+  }
   if (options.query.empty()) {
     err << me << ": no query given (try " << me << " --help)\n";
     return 2;
@@ -218,6 +232,8 @@ int run_vesko(const std::vector<std::string>& arguments, std::ostream& out, std:
   search_options.max_hits = options.limit.value_or(0);
   search_options.code_page = code_page;
   const search::Matcher matcher(std::move(*query));
+  const search::index::IndexPlanner planner(matcher.query(), search_index_folder(options));
+  search_options.planner = &planner;
   if (options.check) {
     std::vector<std::string> check_notes;
     for (int attempt = 0; attempt < 3; ++attempt) {

@@ -7,11 +7,13 @@
 #include <vector>
 
 #include "app/vesko_catalogue_sources.h"
+#include "platform/cache_folder.h"
 #include "platform/case_folding.h"
 #include "platform/read_only_file.h"
 #include "search/catalogue_folder.h"
 #include "search/catalogue_overview.h"
 #include "search/folder_totals.h"
+#include "search/index_cache.h"
 #include "search/result_line.h"
 #include "search/searcher.h"
 
@@ -73,6 +75,7 @@ int run_list(const VeskoArguments& options, std::ostream& out, std::ostream& err
   for (const std::string& note : notes) err << me << ": " << note << "\n";
 
   search::NameDecoder decoder(sources->code_page);
+  const std::string cache = platform::index_cache_folder();
   std::string block;
   for (const auto& catalogue : set.catalogues) {
     const search::CatalogueOverview overview = search::catalogue_overview(*catalogue, decoder);
@@ -84,7 +87,8 @@ int run_list(const VeskoArguments& options, std::ostream& out, std::ostream& err
     block += tab_line({overview.name, overview.root, std::to_string(overview.files), std::to_string(overview.folders),
                        std::to_string(overview.bytes),
                        overview.written ? search::local_seconds_text(*overview.written) : std::string("-"),
-                       search::presence_text(overview.medium)});
+                       search::presence_text(overview.medium),
+                       search::index::has_fresh_index(cache, *catalogue) ? "indexed" : "-"});
     if (block.size() >= kBlockBytes && !flush(block, out)) break;
   }
   flush(block, out);

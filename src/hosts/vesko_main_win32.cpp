@@ -41,7 +41,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int show_command) {
   std::ostream err(&err_buffer);
   if (auto options = app::vesko_window_options(arguments)) {
     hosts::win32::VeskoWin32Form window(std::move(*options), shell::vesko_ini_places(), shell::default_output_folder(),
-                                        {}, show_command);
+                                        jobs::program_services(), show_command);
     if (window.vesko == nullptr) {
       // No desktop to show it on (a scheduled task, an exhausted desktop heap).
       const DWORD error = window.window.creation_error();

@@ -8,9 +8,13 @@
 #include "jobs/entry_opening.h"
 #include "jobs/local_time_text.h"
 #include "jobs/table_export.h"
+#include "jobs/vesko_indexing.h"
+#include "platform/cache_folder.h"
 #include "platform/desktop_files.h"
 #include "platform/settings_file.h"
 #include "search/catalogue_folder.h"
+#include "search/index_cache.h"
+#include "search/index_search.h"
 #include "search/matcher.h"
 #include "search/query.h"
 #include "search/result_line.h"
@@ -130,8 +134,12 @@ class FirstRowsSink final : public search::ResultSink {
 std::optional<LoadedCatalogues> load_catalogues(const std::vector<std::string>& folders,
                                                 const std::string& code_page, unsigned threads,
                                                 const std::atomic<bool>* cancel,
-                                                const std::vector<std::shared_ptr<search::Catalogue>>& kept) {
+                                                const std::vector<std::shared_ptr<search::Catalogue>>& kept,
+                                                const std::string& index_folder) {
   search::CatalogueSet set = search::open_catalogue_folders(folders);
+  for (const std::string& folder : folders)
+    if (std::find(set.missing_folders.begin(), set.missing_folders.end(), folder) == set.missing_folders.end())
+      search::index::remove_vanished_indexes(index_folder, folder);
   for (auto& catalogue : set.catalogues) {
     const auto same = std::find_if(kept.begin(), kept.end(), [&](const auto& k) { return same_catalogue(*k, *catalogue); });
     if (same != kept.end()) catalogue = *same;
@@ -142,6 +150,7 @@ std::optional<LoadedCatalogues> load_catalogues(const std::vector<std::string>& 
   // Counting every line once gives the entries, the skipped lines and each
   // catalogue's encoding for good, so no later search changes how names read.
   std::vector<std::string> reread;
+  search::index::take_counts_from_indexes(index_folder, set.catalogues);
   for (int attempt = 0; attempt < 3; ++attempt) {
     search::check_catalogues(set.catalogues, options, cancel);
     if (cancel != nullptr && cancel->load()) return std::nullopt;
@@ -171,6 +180,12 @@ std::optional<LoadedCatalogues> load_catalogues(const std::vector<std::string>& 
   return loaded;
 }
 
+VeskoServices program_services() {
+  VeskoServices services;
+  services.index_folder = platform::index_cache_folder();
+  return services;
+}
+
 VeskoSession::VeskoSession(ui::VeskoForm& form, VeskoServices services)
     : form_(form), services_(std::move(services)), results_(services_.code_page),
       worker_(std::make_unique<SearchWorker>()) {
@@ -180,6 +195,7 @@ VeskoSession::VeskoSession(ui::VeskoForm& form, VeskoServices services)
   form_.lstResults.setRows(&results_);
   // Painted rows of a catalogue that changed are empty until it is read again.
   results_.on_unreadable([this] { form_.host.post([this] { catalogues_changed(); }); });
+  if (!services_.index_folder.empty()) indexes_ = std::make_unique<IndexKeeper>(services_.index_folder);
 }
 
 VeskoSession::~VeskoSession() {
@@ -188,6 +204,7 @@ VeskoSession::~VeskoSession() {
     const std::lock_guard lock(reach_->mutex);
     reach_->open = false;
   }
+  indexes_.reset();
   worker_.reset();
   // What the worker posted refers to this session: it must not run any more.
   form_.host.dropPosted();
@@ -250,9 +267,9 @@ void VeskoSession::load(bool reload, bool everything) {
   // A reload takes over what did not change; F5 reads everything afresh.
   std::vector<std::shared_ptr<search::Catalogue>> kept = everything ? decltype(loaded_.catalogues){} : loaded_.catalogues;
   worker_->submit([this, reach = reach_, host = &form_.host, generation, reload, everything, kept = std::move(kept),
-                   folders = folders_, code_page = services_.code_page,
-                   threads = services_.threads](const std::atomic<bool>& cancel) {
-    auto loaded = load_catalogues(folders, code_page, threads, &cancel, kept);
+                   folders = folders_, code_page = services_.code_page, threads = services_.threads,
+                   index_folder = services_.index_folder](const std::atomic<bool>& cancel) {
+    auto loaded = load_catalogues(folders, code_page, threads, &cancel, kept, index_folder);
     if (!loaded) return;
     if (everything)
       loaded->reloaded = reload ? "Reloaded all " + plural(loaded->catalogues.size(), "catalogue", "catalogues") : "";
@@ -272,6 +289,7 @@ void VeskoSession::on_loaded(std::uint64_t generation, LoadedCatalogues loaded, 
   std::vector<std::string> watched;
   for (const auto& catalogue : loaded_.catalogues) watched.push_back(catalogue->path());
   form_.host.watchFolders(folders_, watched);
+  keep_indexes();
   if (!same_set) {
     catalogue_rows_.show(loaded_.facts);
     form_.lstCatalogues.rowsChanged();
@@ -381,7 +399,8 @@ void VeskoSession::run_query(bool refresh) {
   const std::size_t place = std::max(form_.lstResults.topRow(), form_.lstResults.currentRow().value_or(0));
   worker_->submit([this, reach = reach_, host = &form_.host, generation, query = std::move(*query),
                    catalogues = selected_catalogues(), options, sort = sort_, refresh, before = std::move(before), place,
-                   code_page = services_.code_page](const std::atomic<bool>& cancel) {
+                   code_page = services_.code_page,
+                   index_folder = services_.index_folder](const std::atomic<bool>& cancel) {
     const auto start = std::chrono::steady_clock::now();
     // Shows `results`, sorted when a column was clicked (unless cancelled on the way).
     auto show = [&](std::shared_ptr<const search::ResultSet> results, std::string summary, bool complete,
@@ -413,7 +432,11 @@ void VeskoSession::run_query(bool refresh) {
            "The first " + group_digits(count) + " found; searching on...", false, {});
     });
     const search::Matcher matcher(query);
-    const search::SearchOutcome outcome = search::run_search(catalogues, matcher, options, sink, &cancel);
+    // Catalogues with a fresh index are read only where it points.
+    const search::index::IndexPlanner planner(matcher.query(), index_folder);
+    search::SearchOptions planned = options;
+    planned.planner = &planner;
+    const search::SearchOutcome outcome = search::run_search(catalogues, matcher, planned, sink, &cancel);
     if (outcome.cancelled || cancel.load()) return;
     const auto milliseconds =
         std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
@@ -568,7 +591,22 @@ void VeskoSession::show_results(ShownResults shown, bool keep_place) {
   }
 }
 
+void VeskoSession::keep_indexes() {
+  if (!indexes_) return;
+  indexing_.clear();
+  const std::uint64_t generation = load_generation_;
+  indexes_->refresh(loaded_.catalogues, [this, reach = reach_, host = &form_.host, generation](std::size_t done,
+                                                                                            std::size_t total) {
+    post(reach, *host, [this, generation, done, total] {
+      if (generation != load_generation_) return;
+      indexing_ = indexing_text(done, total);
+      show_status(status_);
+    });
+  });
+}
+
 void VeskoSession::show_status(const std::string& text) {
+  status_ = text;
   // What went wrong first, then the counts, then what a reload found: a
   // long line is cut at its end, where the least is lost.
   std::string line;
@@ -578,6 +616,7 @@ void VeskoSession::show_status(const std::string& text) {
   for (const std::string& note : search_notes_) add(note);
   for (const std::string& note : loaded_.notes) add(note);
   add(text);
+  add(indexing_);
   add(loaded_.reloaded);
   form_.lblStatus.setCaption(line);
 }

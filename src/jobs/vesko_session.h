@@ -17,6 +17,7 @@
 #include <utility>
 #include <vector>
 
+#include "jobs/vesko_indexing.h"
 #include "jobs/vesko_rows.h"
 #include "jobs/vesko_worker.h"
 #include "platform/file_services.h"
@@ -33,7 +34,12 @@ struct VeskoServices {
   std::function<platform::Status(std::string_view)> show_in_file_manager;
   std::string code_page;  ///< for catalogues that are not UTF-8 ("" = the default)
   unsigned threads = 0;   ///< search threads (0: one per core)
+  /// The folder of the catalogues' indexes, kept fresh and used by the searches ("": none).
+  std::string index_folder;
 };
+
+/// The services of the program as users run it: the system's, the indexes in the user's cache folder.
+VeskoServices program_services();
 
 /// What the window says while it has no catalogue folder to search.
 inline constexpr std::string_view kNoFolderYet =
@@ -59,7 +65,8 @@ struct LoadedCatalogues {
 std::optional<LoadedCatalogues> load_catalogues(const std::vector<std::string>& folders,
                                                 const std::string& code_page, unsigned threads,
                                                 const std::atomic<bool>* cancel,
-                                                const std::vector<std::shared_ptr<search::Catalogue>>& kept = {});
+                                                const std::vector<std::shared_ptr<search::Catalogue>>& kept = {},
+                                                const std::string& index_folder = {});
 
 class VeskoSession {
  public:
@@ -159,6 +166,8 @@ class VeskoSession {
   static void post(const std::shared_ptr<Reach>& reach, ui::VeskoHost& host, std::function<void()> task);
   void show_results(ShownResults shown, bool keep_place = false);
   void show_status(const std::string& text);
+  // Builds the missing and stale indexes of the catalogues loaded, telling its progress in the status line.
+  void keep_indexes();
   [[nodiscard]] std::string idle_status() const;
   // The catalogues selected in the table, in their own order; all of them
   // when none is selected and `all_when_none`.
@@ -188,6 +197,9 @@ class VeskoSession {
   bool reload_waiting_ = false;  ///< a change came while a load ran: read again after it
   bool search_interrupted_ = false;  ///< a load stopped a search: it runs again after the load
   std::unique_ptr<SearchWorker> worker_;  ///< stopped first when the session goes
+  std::unique_ptr<IndexKeeper> indexes_;  ///< builds the indexes (with an index folder)
+  std::string indexing_;  ///< "Indexing 3 of 31…" while it does
+  std::string status_;    ///< the status last shown, without the notes
 };
 
 }  // namespace korvint::jobs

@@ -421,10 +421,15 @@ ChunkFolders::ChunkFolders(const Catalogue& catalogue, std::vector<Chunk> chunks
   for (std::size_t i = 0; i < chunks_.size(); ++i) known_[i] = kUnknown;
 }
 
+ChunkFolders::ChunkFolders(const Catalogue& catalogue, std::vector<Chunk> chunks, const std::vector<std::uint64_t>& starts)
+    : ChunkFolders(catalogue, std::move(chunks)) {
+  for (std::size_t i = 0; i < chunks_.size() && i < starts.size(); ++i) known_[i] = starts[i];
+}
+
 std::uint64_t ChunkFolders::at_start(std::size_t k) {
   std::size_t from = k;
   while (from > 0 && known_[from].load() == kUnknown) --from;
-  if (from == 0) known_[0] = kRootFolder;
+  if (from == 0 && known_[0].load() == kUnknown) known_[0] = kRootFolder;
   for (std::size_t i = from + 1; i <= k; ++i) {
     const Chunk& before = chunks_[i - 1];
     known_[i] = catalogue_.last_folder_line(before.begin, before.end).value_or(known_[i - 1].load());

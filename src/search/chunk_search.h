@@ -19,6 +19,8 @@ namespace korvint::search {
 class ChunkFolders {
  public:
   ChunkFolders(const Catalogue& catalogue, std::vector<Chunk> chunks);
+  /// Chunks whose governing folder lines are known already (`starts`, one a chunk).
+  ChunkFolders(const Catalogue& catalogue, std::vector<Chunk> chunks, const std::vector<std::uint64_t>& starts);
 
   [[nodiscard]] const std::vector<Chunk>& chunks() const { return chunks_; }
 

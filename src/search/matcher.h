@@ -54,6 +54,9 @@ class Matcher {
   Matcher(const Matcher&) = delete;  // holds pointers into its own terms
   Matcher& operator=(const Matcher&) = delete;
 
+  /// The query it was made from.
+  [[nodiscard]] const Query& query() const { return query_; }
+
   /// False when `in:` terms leave `catalogue` out.
   [[nodiscard]] bool selects(const Catalogue& catalogue) const;
 

@@ -76,10 +76,14 @@ struct Slot {
     std::unique_ptr<Catalogue::Hold> hold;
     std::unique_ptr<ChunkFolders> folders;
   };
-  static Opened prepare(std::shared_ptr<Catalogue> catalogue, std::uint64_t chunk_bytes) {
+  static Opened prepare(std::shared_ptr<Catalogue> catalogue, const SearchOptions& options) {
     Opened opened;
     opened.hold = std::make_unique<Catalogue::Hold>(*catalogue);
-    opened.folders = std::make_unique<ChunkFolders>(*catalogue, catalogue->chunks(chunk_bytes));
+    auto planned = options.planner != nullptr ? options.planner->plan(*catalogue, options.chunk_bytes) : std::nullopt;
+    if (planned)
+      opened.folders = std::make_unique<ChunkFolders>(*catalogue, std::move(planned->chunks), planned->folders);
+    else
+      opened.folders = std::make_unique<ChunkFolders>(*catalogue, catalogue->chunks(options.chunk_bytes));
     opened.catalogue = std::move(catalogue);
     return opened;
   }
@@ -120,7 +124,7 @@ class StreamingSearch {
       ++outcome_.searched_catalogues;
       if (catalogues[c]->counts()) outcome_.searched_entries += catalogues[c]->counts()->entries;
       slots_[s].index = c;
-      slots_[s++].open(Slot::prepare(catalogues[c], options.chunk_bytes));
+      slots_[s++].open(Slot::prepare(catalogues[c], options));
     }
   }
 
@@ -388,7 +392,7 @@ class StreamingSearch {
       errors.push_back(file_name_of(*slot.catalogue) + " kept changing during the search: left out");
     const bool go_on = taken == 0 || sink_.withdraw(slot.index, static_cast<std::size_t>(taken));
     Slot::Opened opened;
-    if (fresh) opened = Slot::prepare(std::move(fresh), options_.chunk_bytes);
+    if (fresh) opened = Slot::prepare(std::move(fresh), options_);
     lock.lock();
     for (std::string& note : notes) add_once(outcome_.notes, std::move(note));
     for (std::string& error : errors) add_once(outcome_.errors, std::move(error));

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "search/catalogue.h"
+#include "search/chunk_plan.h"
 #include "search/matcher.h"
 #include "search/result_sink.h"
 
@@ -26,6 +27,8 @@ struct SearchOptions {
   /// no further ahead, and a catalogue whose encoding they wait for has it
   /// decided without waiting for its last chunk.
   std::size_t waiting_hits = std::size_t{1} << 17;
+  /// When given, tells which chunks of each catalogue to read (an index); the rest are not read.
+  const ChunkPlanner* planner = nullptr;
 };
 
 struct SearchOutcome {

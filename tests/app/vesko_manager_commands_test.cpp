@@ -45,8 +45,8 @@ class VeskoManagerTest : public ::testing::Test {
 TEST_F(VeskoManagerTest, ListPrintsOneLineACatalogue) {
   const VeskoRun run = vesko({"--list", "--catalogues", folder_});
   EXPECT_EQ(run.status, 0) << run.err;
-  EXPECT_EQ(run.out, "disk1\tQ:\\Disks\\\t4\t4\t4517\t" + written("disk1.lst") + "\toffline\n" +  //
-                         "here\t" + folder_ + "/\t1\t0\t3\t" + written("here.lst") + "\tonline\n");
+  EXPECT_EQ(run.out, "disk1\tQ:\\Disks\\\t4\t4\t4517\t" + written("disk1.lst") + "\toffline\t-\n" +  //
+                         "here\t" + folder_ + "/\t1\t0\t3\t" + written("here.lst") + "\tonline\t-\n");
   EXPECT_EQ(run.err, "vesko: readme.lst is not a catalogue\n");
 }
 

@@ -10,94 +10,11 @@
 #include "catalogue/parse_lines.h"
 #include "search/query.h"
 #include "search/searcher.h"
+#include "random_catalogues.h"
 #include "search_fixture.h"
 
 namespace korvint::search {
 namespace {
-
-// Name pieces in UTF-8 and as a Windows catalogue writes them in Windows-1252.
-struct Piece {
-  const char* utf8;
-  const char* code_page;
-};
-constexpr Piece kPieces[] = {
-    {"holiday", "holiday"},       {"Photos", "Photos"},           {"backup", "backup"},
-    {"IMG_0042", "IMG_0042"},     {"zebra", "zebra"},             {"two words", "two words"},
-    {"Stra\xC3\x9F" "e", "Stra\xDF" "e"}, {"\xC3\xA4rger", "\xE4rger"}, {"\xC3\x84RGER", "\xC4RGER"},
-    {"caf\xC3\xA9", "caf\xE9"},   {"cafe", "cafe"},               {"Z\xC3\xBCrich", "Z\xFCrich"},
-    {"\xE2\x84\xAA" "elvin", "Kelvin"}, {"\xEF\xAC\x81le", "file"},  {"na\xC3\xAFve", "na\xEFve"},
-    {"x.y", "x.y"},               {".hidden", ".hidden"},         {"2019", "2019"},
-};
-constexpr const char* kExtensions[] = {".jpg", ".txt", ".flac", ".MP3", "", ".tar.gz"};
-
-constexpr const char* kQueries[] = {
-    "holiday",        "photos",        "\xC3\xA4rger",      "arger",          "\xC3\x84RGER",
-    "strasse",        "stra\xC3\x9F" "e", "cafe",           "caf\xC3\xA9",    "zurich",
-    "kelvin",         "file",          "*.jpg",             "img_????.jpg",   "\"two words\"",
-    "-backup txt",    "path:photos",   "path:photos\\zebra", "path:\xC3\xA4rger", "path:hol",
-    "size:>1M",       "size:0",        "date:2019",          "date:2005-01..2010-12", "ext:jpg;flac",
-    "type:folder",    "type:file zebra", "in:a",             "in:b -x.y",      "x.y",
-    "path:/zebra",    "e",             "type:file",          "-e",             "date:>2020 type:folder",
-};
-
-class Catalogues {
- public:
-  explicit Catalogues(std::uint64_t seed) : rng_(seed) {}
-
-  std::uint64_t below(std::uint64_t bound) { return std::uniform_int_distribution<std::uint64_t>(0, bound - 1)(rng_); }
-
-  // A catalogue's text: its names in UTF-8, in the code page, or (rarely) in
-  // both, a walk of nested folders and some lines that are not entries.
-  std::string make() {
-    const std::uint64_t mode = below(4);  // 0 ASCII, 1 UTF-8, 2 code page, 3 UTF-8 with code page late
-    static constexpr const char* kRoots[] = {"D:\\Disk\\", "/home/ann/", "E:\\M\xC3\xBCsic\\", "F:\\\xC4rger\\"};
-    std::string text = kRoots[mode == 0 ? below(2) : below(4)];
-    text += "\r\n";
-    std::vector<std::string> folders{""};
-    const std::uint64_t lines = 20 + below(300);
-    for (std::uint64_t i = 0; i < lines; ++i) {
-      const bool code_page = mode == 2 || (mode == 3 && i > lines * 3 / 4);
-      const std::uint64_t kind = i == 0 ? 99 : below(100);  // the second line of a catalogue is an entry
-      if (kind < 12) {
-        const std::string parent = folders[below(folders.size())];
-        const std::string folder = parent + name(mode == 0, code_page) + "\\";
-        folders.push_back(folder);
-        text += folder + "\t0\t" + date() + "\r\n";
-      } else if (kind < 16) {
-        static constexpr const char* kDamaged[] = {"junk\r\n", "a\tb\tc\r\n", "lf only.txt\t4\t 2009.1.2\t8:1.2\n",
-                                                   "Other\\\t0\t 2009.99.2\t8:1.2\r\n", "..\\up\\\t0\t 2009.1.2\t8:1.2\r\n",
-                                                   "bad\xFF\t1\t 2009.1.2\t8:1.2 \r\n"};
-        text += kDamaged[below(std::size(kDamaged))];
-      } else {
-        static constexpr std::uint64_t kSizes[] = {0, 10, 1000, 5000000, 3000000000ULL};
-        text += name(mode == 0, code_page) + kExtensions[below(std::size(kExtensions))] + "\t" +
-                std::to_string(kSizes[below(std::size(kSizes))]) + "\t" + date() + "\r\n";
-      }
-    }
-    if (below(4) == 0) text += "no line end.jpg\t1\t 2019.1.1\t0:0.0";
-    return text;
-  }
-
- private:
-  std::string name(bool ascii, bool code_page) {
-    std::string name;
-    const std::uint64_t pieces = 1 + below(3);
-    for (std::uint64_t i = 0; i < pieces; ++i) {
-      const Piece& piece = kPieces[below(ascii ? 6 : std::size(kPieces))];
-      if (i > 0) name += below(2) == 0 ? " " : "_";
-      name += code_page ? piece.code_page : piece.utf8;
-    }
-    return name;
-  }
-
-  std::string date() {
-    return " " + std::to_string(2005 + below(20)) + "." + std::to_string(1 + below(12)) + "." +
-           std::to_string(1 + below(28)) + "\t" + std::to_string(below(24)) + ":" + std::to_string(below(60)) + "." +
-           std::to_string(below(60));
-  }
-
-  std::mt19937_64 rng_;
-};
 
 // A hit's every field, comparable.
 struct Found {
@@ -150,11 +67,11 @@ std::vector<Found> hits_of(const ResultSet& results) {
 
 TEST(ReferenceSearchTest, EqualsTheNaiveSearchInResultsAndOrder) {
   for (std::uint64_t seed = 1; seed <= 400; ++seed) {
-    Catalogues draw(seed);
+    test::RandomCatalogues draw(seed);
     std::vector<std::string> texts;
     const std::uint64_t count = 1 + draw.below(4);
     for (std::uint64_t c = 0; c < count; ++c) texts.push_back(draw.make());
-    const char* const query_text = kQueries[draw.below(std::size(kQueries))];
+    const char* const query_text = test::kRandomQueries[draw.below(std::size(test::kRandomQueries))];
     std::string error;
     auto query = parse_query(query_text, error);
     ASSERT_TRUE(query) << query_text << ": " << error;

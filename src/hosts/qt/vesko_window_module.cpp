@@ -22,7 +22,8 @@ int vesko_window_main(const char* program, const char* const* folders, int folde
   if (!application.has_display()) return hosts::qt::kNoWindow;
   QApplication::setApplicationName(QStringLiteral("vesko"));
 
-  hosts::qt::VeskoQtWindow window(std::move(options), shell::vesko_ini_places(), shell::default_output_folder());
+  hosts::qt::VeskoQtWindow window(std::move(options), shell::vesko_ini_places(), shell::default_output_folder(),
+                                  jobs::program_services());
   // The window as it was left, kept beside Vesko.ini: ~/.config/korvint/vesko-window.ini.
   QSettings settings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("korvint"), QStringLiteral("vesko-window"));
   window.restore(ui::read_window_memory(settings.value(QStringLiteral("window")).toString().toStdString()));

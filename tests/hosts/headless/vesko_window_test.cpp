@@ -520,6 +520,29 @@ TEST_F(VeskoFixture, AFifoNamedLikeACatalogueIsNotWaitedFor) {
 }
 #endif
 
+TEST_F(VeskoFixture, TheWindowIndexesItsCataloguesAndSearchesThroughThem) {
+  jobs::VeskoServices services;
+  services.index_folder = path_text(tree.root() / "cache");
+  auto w = open(services);
+  // The keeper builds on a thread of its own; the window shows its progress, then its usual status.
+  const auto indexes = [&] {
+    return fs::exists(services.index_folder) ? std::distance(fs::directory_iterator(services.index_folder), {}) : 0;
+  };
+  for (int i = 0; i < 200 && (indexes() < 3 || w->lblStatus.caption().find("Indexing") != std::string::npos); ++i)
+    w->host.run_posted(std::chrono::milliseconds(50));
+  EXPECT_EQ(indexes(), 3);
+  EXPECT_EQ(w->lblStatus.caption().find("Indexing"), std::string::npos) << w->lblStatus.caption();
+  w->type("jpg");
+  ASSERT_TRUE(w->settle());
+  EXPECT_EQ(w->lstResults.shown_rows(), 4u);
+  EXPECT_EQ(w->lstResults.row_text(3), "zebra.jpg\tD:\\Photos\\2009\\\t200\t2001-03-15 12:00:00\tphotos");
+  // A window opened later takes the counts from the indexes: the same rows.
+  auto again = open(services);
+  EXPECT_EQ(again->lblFolder.caption(), w->lblFolder.caption());
+  EXPECT_EQ(jobs::indexing_text(2, 31), "Indexing 3 of 31\xE2\x80\xA6");
+  EXPECT_EQ(jobs::indexing_text(31, 31), "");
+}
+
 TEST(VeskoWorker, ClosingDoesNotWaitForAJobThatDoesNotReturn) {
   // A job held where it cannot be cancelled, as in a read from a disk that does not answer.
   auto release = std::make_shared<std::atomic<bool>>(false);

@@ -1,0 +1,30 @@
+#pragma once
+// Which chunks of a catalogue a search reads, when something (an index) can
+// tell that the others hold no result: the search then reads only these,
+// and verifies their lines exactly as it verifies any.
+
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+#include "search/catalogue.h"
+
+namespace korvint::search {
+
+/// Chunks of a catalogue in order, each with the folder line that governs
+/// its first line (kRootFolder for the root).
+struct PlannedChunks {
+  std::vector<Chunk> chunks;
+  std::vector<std::uint64_t> folders;
+};
+
+class ChunkPlanner {
+ public:
+  virtual ~ChunkPlanner() = default;
+  /// The only chunks of `catalogue` (as opened) that may hold results, of
+  /// about `chunk_bytes` at most; nullopt when it cannot tell (every chunk
+  /// is read). May record what it knows of the catalogue (its counts).
+  virtual std::optional<PlannedChunks> plan(Catalogue& catalogue, std::uint64_t chunk_bytes) const = 0;
+};
+
+}  // namespace korvint::search

@@ -1,0 +1,195 @@
+#include "search/index_search.h"
+
+#include <algorithm>
+
+#include "search/ascii_folds.h"
+#include "search/index_builder.h"
+#include "search/index_reader.h"
+#include "search/text_match.h"
+#include "search/utf8.h"
+
+namespace korvint::search::index {
+namespace {
+
+void sort_unique(std::vector<Trigram>& trigrams) {
+  std::sort(trigrams.begin(), trigrams.end());
+  trigrams.erase(std::unique(trigrams.begin(), trigrams.end()), trigrams.end());
+}
+
+std::vector<std::uint32_t> intersect(const std::vector<std::uint32_t>& a, const std::vector<std::uint32_t>& b) {
+  std::vector<std::uint32_t> both;
+  std::set_intersection(a.begin(), a.end(), b.begin(), b.end(), std::back_inserter(both));
+  return both;
+}
+
+// True when a block with `info` may hold an entry that every term of `fields` lets through.
+bool fields_may_hold(const BlockInfo& info, const std::vector<const Term*>& fields) {
+  if ((info.flags & (kHasFiles | kHasFolders)) == 0) return false;  // no entry at all
+  for (const Term* term : fields) {
+    switch (term->kind) {
+      case TermKind::Size:
+        if ((info.flags & kHasFiles) == 0 || info.max_size < term->low || info.min_size > term->high) return false;
+        break;
+      case TermKind::Date:
+        if (info.max_time < term->low || info.min_time > term->high) return false;
+        break;
+      case TermKind::Type:
+        if ((info.flags & (term->folders ? kHasFolders : kHasFiles)) == 0) return false;
+        break;
+      case TermKind::Extension:
+        if ((info.flags & kHasFiles) == 0) return false;
+        break;
+      default:
+        break;
+    }
+  }
+  return true;
+}
+
+// The trigrams of the root as an ASCII word reads it; nullopt when its text
+// reads otherwise in some encoding (a code page's).
+std::optional<std::vector<Trigram>> root_trigrams(const Catalogue& catalogue) {
+  const std::string_view root = catalogue.root();
+  std::string skeleton;
+  if (catalogue.root_ascii()) {
+    for (const char c : root) skeleton.push_back(ascii_lower(c));
+  } else if (catalogue.encoding() == TextEncoding::Utf8 && is_valid_utf8(root)) {
+    append_skeleton(root, skeleton);
+  } else {
+    return std::nullopt;
+  }
+  std::vector<Trigram> trigrams;
+  add_trigrams(skeleton, trigrams);
+  sort_unique(trigrams);
+  return trigrams;
+}
+
+}  // namespace
+
+std::vector<std::string> literal_runs(const Term& term) {
+  std::vector<std::string> runs;
+  if (term.kind != TermKind::Text || term.negated || term.marks) return runs;
+  std::string run;
+  auto end_run = [&] {
+    if (run.size() >= 3) runs.push_back(run);
+    run.clear();
+  };
+  for (const char c : term.needle) {
+    const bool breaks = static_cast<unsigned char>(c) >= 0x80 || (term.wildcard && (c == '*' || c == '?')) ||
+                        (term.whole_path && c == '\\');
+    if (breaks) end_run();
+    else run.push_back(c);
+  }
+  end_run();
+  return runs;
+}
+
+IndexPlanner::IndexPlanner(const Query& query, std::string cache_folder)
+    : cache_folder_(std::move(cache_folder)), query_(query) {
+  for (const Term& term : query_.terms) {
+    if (term.negated) continue;
+    if (term.kind == TermKind::Size || term.kind == TermKind::Date || term.kind == TermKind::Type ||
+        term.kind == TermKind::Extension)
+      fields_.push_back(&term);
+    if (term.kind == TermKind::Extension) {
+      // A name with one of the extensions holds "." and it.
+      std::vector<std::vector<Trigram>> alternatives;
+      for (const std::string& alternative : term.alternatives) {
+        const std::string dotted = "." + alternative;
+        if (dotted.size() < 3 || !std::all_of(dotted.begin(), dotted.end(), [](char c) {
+              return static_cast<unsigned char>(c) < 0x80;
+            })) {
+          alternatives.clear();
+          break;
+        }
+        alternatives.emplace_back();
+        add_trigrams(dotted, alternatives.back());
+      }
+      if (!alternatives.empty()) either_.push_back(std::move(alternatives));
+    }
+    for (const std::string& run : literal_runs(term)) add_trigrams(run, term.whole_path ? path_trigrams_ : name_trigrams_);
+  }
+  sort_unique(name_trigrams_);
+  sort_unique(path_trigrams_);
+}
+
+std::optional<PlannedChunks> IndexPlanner::plan(Catalogue& catalogue, std::uint64_t chunk_bytes) const {
+  if (cache_folder_.empty() || !catalogue.still_as_opened()) return std::nullopt;
+  const auto index = IndexFile::open_for(index_path(cache_folder_, catalogue), catalogue);
+  if (!index) return std::nullopt;
+  // The index holds the catalogue's exact counts, which decide its encoding.
+  if (!catalogue.counts()) catalogue.set_counts(index->counts());
+  std::vector<Trigram> trigrams = name_trigrams_;
+  if (!path_trigrams_.empty()) {
+    // A path: word may lie in the root, which no block lists.
+    if (const auto root = root_trigrams(catalogue)) {
+      for (const Trigram t : path_trigrams_)
+        if (!std::binary_search(root->begin(), root->end(), t)) trigrams.push_back(t);
+    }
+    sort_unique(trigrams);
+  }
+  if (trigrams.empty() && fields_.empty()) return std::nullopt;
+
+  // The blocks that list every one of `all`; nullopt when the index is damaged.
+  auto listing_all = [&](const std::vector<Trigram>& all) -> std::optional<std::vector<std::uint32_t>> {
+    std::vector<std::vector<std::uint32_t>> lists;
+    for (const Trigram t : all) {
+      auto list = index->blocks_of(t);
+      if (!list) return std::nullopt;
+      lists.push_back(std::move(*list));
+      if (lists.back().empty()) return lists.back();  // no block holds it
+    }
+    std::sort(lists.begin(), lists.end(), [](const auto& a, const auto& b) { return a.size() < b.size(); });
+    std::vector<std::uint32_t> blocks = std::move(lists.front());
+    for (std::size_t i = 1; i < lists.size() && !blocks.empty(); ++i) blocks = intersect(blocks, lists[i]);
+    return blocks;
+  };
+  std::optional<std::vector<std::uint32_t>> candidates;  // nullopt: every block
+  if (!trigrams.empty()) {
+    candidates = listing_all(trigrams);
+    if (!candidates) return std::nullopt;
+  }
+  for (const auto& alternatives : either_) {
+    std::vector<std::uint32_t> any;
+    for (const auto& alternative : alternatives) {
+      const auto blocks = listing_all(alternative);
+      if (!blocks) return std::nullopt;
+      std::vector<std::uint32_t> joined;
+      std::set_union(any.begin(), any.end(), blocks->begin(), blocks->end(), std::back_inserter(joined));
+      any = std::move(joined);
+    }
+    candidates = candidates ? intersect(*candidates, any) : any;
+  }
+  if (candidates) {
+    const auto every_word = index->blocks_of(kEveryWord);
+    if (!every_word) return std::nullopt;
+    std::vector<std::uint32_t> either;
+    std::set_union(candidates->begin(), candidates->end(), every_word->begin(), every_word->end(),
+                   std::back_inserter(either));
+    candidates = std::move(either);
+  }
+  PlannedChunks planned;
+  ++indexed_;
+  if (candidates && candidates->empty()) return planned;
+  const auto blocks = index->blocks();
+  if (!blocks) return std::nullopt;
+  auto take = [&](std::uint32_t b) {
+    const BlockInfo& info = (*blocks)[b];
+    if (!fields_may_hold(info, fields_)) return;
+    if (!planned.chunks.empty() && planned.chunks.back().end == info.begin &&
+        info.end - planned.chunks.back().begin <= chunk_bytes) {
+      planned.chunks.back().end = info.end;
+      return;
+    }
+    planned.chunks.push_back(Chunk{info.begin, info.end});
+    planned.folders.push_back(info.folder);
+  };
+  if (candidates) {
+    for (const std::uint32_t b : *candidates) take(b);
+  } else {
+    for (std::uint32_t b = 0; b < blocks->size(); ++b) take(b);
+  }
+  return planned;
+}
+
+}  // namespace korvint::search::index

@@ -1,0 +1,47 @@
+#pragma once
+// The search through the catalogues' indexes: a query's words give the
+// trigrams every matching line's text holds, its size, date and type terms
+// the blocks' summaries they need; the blocks listed under all of them are
+// the only ones read, and their lines are verified by the very matcher of
+// the scan, so the results are the scan's, in the same order. A catalogue
+// without a fresh index (none, another version of the file, damaged) is
+// read whole, as without indexes.
+
+#include <atomic>
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include "search/chunk_plan.h"
+#include "search/index_format.h"
+#include "search/query.h"
+
+namespace korvint::search::index {
+
+class IndexPlanner final : public ChunkPlanner {
+ public:
+  /// Plans the search of `query` through the indexes in `cache_folder`.
+  IndexPlanner(const Query& query, std::string cache_folder);
+
+  std::optional<PlannedChunks> plan(Catalogue& catalogue, std::uint64_t chunk_bytes) const override;
+
+  /// The catalogues planned through a fresh index so far.
+  [[nodiscard]] std::size_t indexed() const { return indexed_.load(); }
+
+ private:
+  std::string cache_folder_;
+  std::vector<Trigram> name_trigrams_;  // in every matching line's text
+  std::vector<Trigram> path_trigrams_;  // in its text, its folder's path or the root
+  std::vector<const Term*> fields_;     // size, date, type and extension terms that must hold
+  // For each ext: term, the trigrams of each of its alternatives (".jpg"): one of them must all be there.
+  std::vector<std::vector<std::vector<Trigram>>> either_;
+  Query query_;
+  mutable std::atomic<std::size_t> indexed_{0};
+};
+
+/// The literal runs of at least three ASCII bytes that every text matching
+/// `term` holds, as an ASCII word reads text (empty for a term the index
+/// cannot narrow: negated, with marks, not a text term).
+std::vector<std::string> literal_runs(const Term& term);
+
+}  // namespace korvint::search::index

@@ -1,0 +1,307 @@
+// The search through indexes against the scan: over random catalogues and
+// queries of every kind the same results in the same order; an index that is
+// stale, damaged or foreign is never used; the codec and the key hold.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <random>
+#ifndef _WIN32
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
+
+#include "platform/cache_folder.h"
+#include "search/catalogue_folder.h"
+#include "search/index_builder.h"
+#include "search/index_reader.h"
+#include "search/index_search.h"
+#include "search/query.h"
+#include "search/searcher.h"
+#include "random_catalogues.h"
+#include "search_fixture.h"
+#include "support/temp_tree.h"
+
+namespace korvint::search::index {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Found {
+  std::uint64_t line, folder, size, bits;
+  friend bool operator==(const Found&, const Found&) = default;
+  friend std::ostream& operator<<(std::ostream& out, const Found& f) {
+    return out << "{line " << f.line << " folder " << f.folder << " bits " << f.bits << "}";
+  }
+};
+
+// The catalogues of `folder`, each opened afresh (a search decides encodings in them).
+std::vector<std::shared_ptr<Catalogue>> open_folder(const fs::path& folder) {
+  return open_catalogue_folders({folder.string()}).catalogues;
+}
+
+// The results of `query_text` over the catalogues of `folder`, through the
+// indexes of `cache` when given; `indexed` counts the catalogues that used one.
+std::vector<Found> search(const fs::path& folder, const std::string& query_text, const std::string& cache,
+                          std::size_t* indexed = nullptr, bool known = false) {
+  std::string error;
+  auto query = parse_query(query_text, error);
+  EXPECT_TRUE(query) << error;
+  if (!query) return {};
+  const Matcher matcher(std::move(*query));
+  const IndexPlanner planner(matcher.query(), cache);
+  SearchOptions options;
+  options.code_page = "windows-1252";
+  options.chunk_bytes = 200;
+  options.threads = 2;
+  if (!cache.empty()) options.planner = &planner;
+  auto catalogues = open_folder(folder);
+  if (known) check_catalogues(catalogues, {});
+  const test::Collected collected = test::collect(catalogues, matcher, options);
+  std::vector<Found> found;
+  collected.results.for_each([&](const Hit& hit) { found.push_back(Found{hit.line, hit.folder, hit.size, hit.bits}); });
+  if (indexed != nullptr) *indexed = planner.indexed();
+  return found;
+}
+
+void write_file(const fs::path& path, const std::string& bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out << bytes;
+}
+
+std::string read_file(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// Indexes the catalogues of `folder` into `cache`, written plainly (without
+// the sync of write_index(), which only slows the test).
+void index_folder(const fs::path& folder, const std::string& cache, std::uint64_t block_bytes) {
+  fs::create_directories(cache);
+  for (const auto& catalogue : open_folder(folder)) {
+    const auto bytes = build_index(*catalogue, nullptr, block_bytes);
+    ASSERT_TRUE(bytes) << catalogue->path();
+    write_file(index_path(cache, *catalogue), *bytes);
+  }
+}
+
+// Opening files is slow under Wine: fewer rounds there, the same cases.
+#ifdef _WIN32
+constexpr std::uint64_t kSeeds = 8;
+constexpr unsigned kDamageStride = 160;
+#else
+constexpr std::uint64_t kSeeds = 60;
+constexpr unsigned kDamageStride = 40;
+#endif
+
+constexpr const char* kMoreQueries[] = {"hol*day", "path:zebra\\", "\"two words\" jpg", "type:file size:0 date:2010",
+                                        "path:photos\\ -zebra", "rger", "elvin", "?ebra*", "size:<100 photos",
+                                        "ext:mp3 holiday", "ext:gz;txt", "-ext:jpg zebra", "ext:MP3;.tar.gz"};
+
+TEST(IndexSearchTest, AnswersExactlyAsTheScanInTheSameOrder) {
+  for (std::uint64_t seed = 1; seed <= kSeeds; ++seed) {
+    test::TempTree tree;
+    const fs::path folder = tree.folder("cats");
+    const std::string cache = (tree.root() / "cache").string();
+    test::RandomCatalogues draw(seed);
+    const std::uint64_t count = 1 + draw.below(3);
+    for (std::uint64_t c = 0; c < count; ++c)
+      write_file(folder / (std::string(1, static_cast<char>('a' + c)) + ".lst"), draw.make());
+    static constexpr std::uint64_t kBlocks[] = {1, 64, 700, 32u << 10};
+    index_folder(folder, cache, kBlocks[draw.below(std::size(kBlocks))]);
+    // One catalogue rewritten after it was indexed: its index is stale.
+    const bool stale = draw.below(3) == 0;
+    if (stale) write_file(folder / "a.lst", draw.make());
+    for (int q = 0; q < 8; ++q) {
+      const std::size_t pick = draw.below(std::size(test::kRandomQueries) + std::size(kMoreQueries));
+      const std::string query = pick < std::size(test::kRandomQueries)
+                                    ? test::kRandomQueries[pick]
+                                    : kMoreQueries[pick - std::size(test::kRandomQueries)];
+      const bool known = draw.below(2) == 0;
+      SCOPED_TRACE("seed " + std::to_string(seed) + ", query " + query + (stale ? ", a.lst stale" : ""));
+      std::size_t indexed = 0;
+      EXPECT_EQ(search(folder, query, cache, &indexed, known), search(folder, query, {}, nullptr, known));
+      EXPECT_LE(indexed, count - (stale ? 1 : 0));
+    }
+  }
+}
+
+TEST(IndexSearchTest, ReadsOnlyTheBlocksOfARareWord) {
+  test::TempTree tree;
+  const fs::path folder = tree.folder("cats");
+  const std::string cache = (tree.root() / "cache").string();
+  std::vector<std::string> lines;
+  for (int i = 0; i < 3000; ++i) lines.push_back("common_" + std::to_string(i) + ".txt\t10\t 2019.1.1\t0:0.0");
+  lines.insert(lines.begin() + 1500, "Sub\\\t0\t 2019.1.1\t0:0.0");
+  lines.push_back("Sub\\Deeper\\\t0\t 2019.1.1\t0:0.0");
+  lines.push_back("zanzibar.jpg\t10\t 2019.1.1\t0:0.0");
+  write_file(folder / "a.lst", test::catalogue_text("D:\\", lines));
+  index_folder(folder, cache, 4096);
+  auto catalogue = open_folder(folder).at(0);
+  const auto index = IndexFile::open_for(index_path(cache, *catalogue), *catalogue);
+  ASSERT_TRUE(index);
+  EXPECT_EQ(index->counts().entries, 3003u);
+  std::string error;
+  for (const char* query : {"zanzibar", "path:sub\\deeper\\zan", "path:deeper\\zanzibar.jpg"}) {
+    const IndexPlanner planner(*parse_query(query, error), cache);
+    const auto planned = planner.plan(*catalogue, 1u << 20);
+    ASSERT_TRUE(planned) << query;
+    ASSERT_EQ(planned->chunks.size(), 1u) << query;
+    EXPECT_LE(planned->chunks[0].end - planned->chunks[0].begin, 4200u) << query;
+    EXPECT_EQ(planned->chunks[0].end, catalogue->size()) << query;  // the last block
+    // The folder of its first line, as a scan finds it.
+    EXPECT_EQ(planned->folders[0],
+              catalogue->last_folder_line(catalogue->body_begin(), planned->chunks[0].begin).value_or(kRootFolder))
+        << query;
+  }
+  const IndexPlanner absent(*parse_query("qqqxyz", error), cache);
+  EXPECT_TRUE(absent.plan(*catalogue, 1u << 20)->chunks.empty());
+}
+
+TEST(IndexSearchTest, AnIndexOfAnotherVersionOfTheCatalogueIsNotUsed) {
+  test::TempTree tree;
+  const fs::path folder = tree.folder("cats");
+  const std::string cache = (tree.root() / "cache").string();
+  const std::string text = test::catalogue_text("D:\\", {"zanzibar.jpg\t10\t 2019.1.1\t0:0.0", "b.txt\t1\t 2019.1.1\t0:0.0"});
+  const fs::path file = folder / "a.lst";
+  struct Change {
+    const char* what;
+    void (*apply)(const fs::path& file, const std::string& text);
+  };
+  const Change changes[] = {
+      {"touched", [](const fs::path& f, const std::string&) { test::set_write_time(f, 1000000000); }},
+      {"truncated", [](const fs::path& f, const std::string& t) { fs::resize_file(f, t.size() - 5); }},
+      {"replaced", [](const fs::path& f, const std::string& t) {
+         write_file(f.string() + ".new", t);
+         fs::rename(f.string() + ".new", f);
+       }},
+      {"grown", [](const fs::path& f, const std::string& t) { write_file(f, t + "c.txt\t1\t 2019.1.1\t0:0.0\r\n"); }},
+  };
+  for (const Change& change : changes) {
+    SCOPED_TRACE(change.what);
+    write_file(file, text);
+    ASSERT_TRUE(write_index(cache, *open_folder(folder).at(0), nullptr, 64).ok());
+    auto before = open_folder(folder).at(0);
+    ASSERT_TRUE(IndexFile::open_for(index_path(cache, *before), *before));
+    change.apply(file, text);
+    auto after = open_folder(folder).at(0);
+    EXPECT_FALSE(IndexFile::open_for(index_path(cache, *after), *after));
+    std::size_t indexed = 1;
+    EXPECT_EQ(search(folder, "zanzibar", cache, &indexed), search(folder, "zanzibar", {}));
+    EXPECT_EQ(indexed, 0u);
+    index_folder(folder, cache, 64);  // rebuilt: used again
+    search(folder, "zanzibar", cache, &indexed);
+    EXPECT_EQ(indexed, 1u);
+  }
+}
+
+TEST(IndexSearchTest, ADamagedIndexNeverChangesAnAnswer) {
+  test::TempTree tree;
+  const fs::path folder = tree.folder("cats");
+  const std::string cache = (tree.root() / "cache").string();
+  test::RandomCatalogues draw(7);
+  write_file(folder / "a.lst", draw.make());
+  index_folder(folder, cache, 200);
+  const auto catalogue = open_folder(folder).at(0);
+  const fs::path index_file = index_path(cache, *catalogue);
+  const std::string good = read_file(index_file);
+  const auto expected = search(folder, "holiday", {});
+  std::mt19937_64 rng(3);
+  for (std::size_t at = 0; at < good.size(); at += 1 + rng() % kDamageStride) {
+    std::string bad = good;
+    bad[at] = static_cast<char>(bad[at] ^ (1 + rng() % 255));
+    write_file(index_file, bad);
+    EXPECT_EQ(search(folder, "holiday", cache), expected) << "byte " << at << " changed";
+    write_file(index_file, good.substr(0, at));
+    EXPECT_EQ(search(folder, "holiday", cache), expected) << "cut at " << at;
+  }
+  write_file(index_file, "not an index at all");
+  EXPECT_EQ(search(folder, "holiday", cache), expected);
+}
+
+TEST(IndexFormatTest, PostingListsRoundTripAndDamageIsRefused) {
+  std::mt19937_64 rng(11);
+  for (int round = 0; round < 200; ++round) {
+    std::vector<std::uint32_t> values;
+    std::uint32_t next = static_cast<std::uint32_t>(rng() % 5);
+    for (std::size_t n = rng() % 50; n > 0; --n, next += 1 + static_cast<std::uint32_t>(rng() % (round < 100 ? 3 : 100000)))
+      values.push_back(next);
+    std::string bytes;
+    encode_list(values, bytes);
+    const std::uint32_t limit = next + 1;
+    const auto count = static_cast<std::uint32_t>(values.size());
+    EXPECT_EQ(decode_list(bytes, count, limit), values);
+    if (values.empty()) continue;
+    EXPECT_FALSE(decode_list(bytes.substr(0, bytes.size() - 1), count, limit));  // cut short
+    EXPECT_FALSE(decode_list(bytes + '\x01', count, limit));                    // bytes left over
+    EXPECT_FALSE(decode_list(bytes, count, values.back()));                      // a value out of range
+  }
+  EXPECT_FALSE(decode_list("\xff\xff\xff\xff\xff\x01", 1, ~0u));  // longer than a 32-bit number
+}
+
+TEST(IndexFormatTest, LiteralRunsAreWhatEveryMatchHolds) {
+  std::string error;
+  const struct {
+    const char* query;
+    std::vector<std::string> runs;
+  } cases[] = {
+      {"Holiday", {"holiday"}},       {"ab", {}},
+      {"*.jpeg", {".jpeg"}},          {"img_??42*.JPG", {"img_", ".jpg"}},
+      {"path:a/bcd\\efg", {"bcd", "efg"}}, {"-holiday", {}},
+      {"caf\xC3\xA9", {}},            {"\xD0\xB4om\xD0\xB0xyz", {"xyz"}},
+      {"size:>1M", {}},
+  };
+  for (const auto& c : cases) {
+    const auto query = parse_query(c.query, error);
+    ASSERT_TRUE(query) << c.query;
+    EXPECT_EQ(literal_runs(query->terms.at(0)), c.runs) << c.query;
+  }
+}
+
+TEST(IndexCacheTest, TheFolderFollowsTheUsersCacheAndNamesTellFoldersApart) {
+#ifndef _WIN32
+  const char* saved = std::getenv("XDG_CACHE_HOME");
+  ::setenv("XDG_CACHE_HOME", "/tmp/kc", 1);
+  EXPECT_EQ(platform::index_cache_folder(), "/tmp/kc/korvint/index");
+  ::setenv("XDG_CACHE_HOME", "relative", 1);
+  EXPECT_EQ(platform::index_cache_folder(), std::string(std::getenv("HOME")) + "/.cache/korvint/index");
+  if (saved != nullptr) ::setenv("XDG_CACHE_HOME", saved, 1);
+  else ::unsetenv("XDG_CACHE_HOME");
+#else
+  EXPECT_NE(platform::index_cache_folder().find("\\Korvint\\index"), std::string::npos);
+#endif
+  EXPECT_EQ(index_file_name("/cats", "/cats/a.lst").rfind(folder_prefix("/cats/"), 0), 0u);
+  EXPECT_NE(index_file_name("/cats", "/cats/a.lst"), index_file_name("/cats", "/cats/b.lst"));
+  EXPECT_NE(folder_prefix("/cats"), folder_prefix("/dogs"));
+}
+
+#ifndef _WIN32
+TEST(IndexBuildTest, ConcurrentBuildsLeaveOneGoodIndex) {
+  test::TempTree tree;
+  const fs::path folder = tree.folder("cats");
+  const std::string cache = (tree.root() / "cache").string();
+  test::RandomCatalogues draw(5);
+  write_file(folder / "a.lst", draw.make());
+  pid_t children[3];
+  for (pid_t& child : children) {
+    child = ::fork();
+    if (child == 0) {
+      bool ok = true;
+      for (int i = 0; i < 10; ++i) ok = ok && write_index(cache, *open_folder(folder).at(0), nullptr, 100).ok();
+      ::_exit(ok ? 0 : 1);
+    }
+  }
+  for (const pid_t child : children) {
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  }
+  const auto catalogue = open_folder(folder).at(0);
+  EXPECT_TRUE(IndexFile::open_for(index_path(cache, *catalogue), *catalogue));
+  EXPECT_EQ(platform::file_names_in(cache).size(), 1u);  // no temporary file left
+}
+#endif
+
+}  // namespace
+}  // namespace korvint::search::index
