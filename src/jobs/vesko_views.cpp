@@ -72,6 +72,7 @@ bool VeskoViews::begin(const std::string& title, ViewRows& rows, const std::stri
   ui::ViewWindow& shown = window();
   shown.showView(title, rows.columns());
   shown.showOptions(options_);
+  open_ = true;
   shown_ = &rows;
   shown.lstView().setRows(shown_);
   shown.lstView().rowsChanged();
@@ -191,7 +192,7 @@ void VeskoViews::compute_comparison() {
 }
 
 void VeskoViews::view_OptionsChange() {
-  if (window_ == nullptr || shown_ == nullptr) return;
+  if (!open_ || window_ == nullptr || shown_ == nullptr) return;
   ui::ViewOptions chosen = window_->options();
   chosen.comparison = options_.comparison;
   if (chosen == options_) return;  // a folder box left unchanged
@@ -203,7 +204,7 @@ void VeskoViews::view_OptionsChange() {
 }
 
 void VeskoViews::view_HeaderClick(int column) {
-  if (window_ == nullptr || shown_ == nullptr || column < 0 || column >= static_cast<int>(shown_->columns().size()))
+  if (!open_ || window_ == nullptr || shown_ == nullptr || column < 0 || column >= static_cast<int>(shown_->columns().size()))
     return;
   std::optional<std::pair<int, bool>>& sort = sort_of_shown();
   sort = std::pair{column, sort && sort->first == column && !sort->second};
@@ -377,6 +378,7 @@ void VeskoViews::view_Closed() {
   ++generation_;  // what the worker still posts is not shown
   working_ = false;
   computing_ = false;
+  open_ = false;
 }
 
 }  // namespace korvint::jobs

@@ -102,6 +102,7 @@ class VeskoViews final : public ui::ViewEvents {
   std::uint64_t generation_ = 0;
   bool working_ = false;
   bool computing_ = false;  ///< the job running computes the view (a sort follows it)
+  bool open_ = false;       ///< the window shows a view: closed, a box it leaves changes nothing
   std::shared_ptr<Reach> reach_ = std::make_shared<Reach>();
   std::unique_ptr<SearchWorker> worker_;  ///< stopped first when the views go
 };

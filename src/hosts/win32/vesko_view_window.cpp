@@ -252,9 +252,10 @@ LRESULT VeskoViewWindow::on_message(UINT message, WPARAM wparam, LPARAM lparam) 
       }
       break;
     case WM_CLOSE:
-      // Hidden, not destroyed: the next view shows in it again.
-      ShowWindow(hwnd(), SW_HIDE);
+      // Hidden, not destroyed: the next view shows in it again. Closed first:
+      // a folder box that loses the focus as the window hides changes nothing.
       events_.view_Closed();
+      ShowWindow(hwnd(), SW_HIDE);
       return 0;
     default: break;
   }

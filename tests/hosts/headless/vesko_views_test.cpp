@@ -208,6 +208,10 @@ TEST_F(ViewsFixture, ClosingTheViewDropsWhatItsWorkerFinds) {
   ASSERT_TRUE(app::on_key(window->window, VeskoControlId::txtQuery, VeskoKey::Duplicates));
   view().events.view_Closed();
   EXPECT_FALSE(window->window.views().working());
+  // A box left as the window closes computes nothing.
+  view().options_set.by = 2;
+  view().events.view_OptionsChange();
+  EXPECT_FALSE(window->window.views().working());
   window->host.run_posted(std::chrono::milliseconds(200));
   EXPECT_EQ(view().table.shown_rows(), 0u);
   // Asked again, it runs afresh.

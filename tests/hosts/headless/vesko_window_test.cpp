@@ -345,6 +345,10 @@ TEST_F(VeskoFixture, KeysMoveBetweenTheQueryAndTheResults) {
   ASSERT_EQ(w->host.texts_shown.size(), 1u);
   EXPECT_EQ(w->host.texts_shown[0].second, app::kQueryHelp);
   EXPECT_EQ(std::string_view(app::kQueryTooltip).find('\n'), std::string_view::npos);
+  // "?" beside the query box: the same.
+  app::on_click(w->window, VeskoControlId::cmdHelp);
+  ASSERT_EQ(w->host.texts_shown.size(), 2u);
+  EXPECT_EQ(w->host.texts_shown[1], w->host.texts_shown[0]);
 }
 
 TEST_F(VeskoFixture, ChangingTheFolderSearchesItAndKeepsItInVeskoIni) {
