@@ -14,6 +14,7 @@ void on_change(VeskoWindow& window, VeskoControlId box) {
 
 void on_click(VeskoWindow& window, VeskoControlId button) {
   if (button == VeskoControlId::cmdFolder) window.cmdFolder_Click();
+  if (button == VeskoControlId::cmdHelp) window.host().showText(kQueryHelpTitle, kQueryHelp);
 }
 
 void on_selection_change(VeskoWindow& window, VeskoControlId table) {

@@ -52,11 +52,11 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int show_command) {
       return 2;
     }
     // The window as it was left: HKEY_CURRENT_USER\Software\Korvint\Vesko, value Window.
-    window.window.restore(ui::read_window_memory(
+    window.restore(ui::read_window_memory(
         hosts::win32::read_user_text(hosts::win32::kVeskoRegistryKey, L"Window").value_or("")));
     window.window.on_close = [&window] {
       hosts::win32::write_user_text(hosts::win32::kVeskoRegistryKey, L"Window",
-                                    ui::window_memory_text(window.window.memory()));
+                                    ui::window_memory_text(window.memory()));
     };
     app::on_load(*window.vesko);
     return hosts::win32::run_message_loop(window.window);

@@ -472,6 +472,13 @@ void VeskoSession::restore_sort(int column, bool descending) {
   form_.lstResults.showSortColumn(column, descending);
 }
 
+void VeskoSession::restore_catalogue_sort(int column, bool descending) {
+  if (column < 0 || column >= static_cast<int>(ui::catalogue_columns().size())) return;
+  catalogue_sort_ = std::pair{column, descending};
+  catalogue_rows_.sort_by(static_cast<CatalogueColumn>(column), descending);
+  form_.lstCatalogues.showSortColumn(column, descending);
+}
+
 void VeskoSession::lstResults_HeaderClick(int column) {
   const auto chosen = static_cast<ResultColumn>(column);
   const bool descending = sort_ && sort_->column == chosen && !sort_->descending;

@@ -116,6 +116,12 @@ class VeskoSession {
   /// Sorts the results by `column` from now on (as the window was left the
   /// last time), before any search ran; a column that is none is ignored.
   void restore_sort(int column, bool descending);
+  /// The catalogue table's order chosen by header clicks: the column and
+  /// whether descending; nullopt while in the folder's order.
+  [[nodiscard]] std::optional<std::pair<int, bool>> catalogue_sort() const { return catalogue_sort_; }
+  /// Sorts the catalogue table by `column` from now on (as the window was
+  /// left the last time); a column that is none is ignored.
+  void restore_catalogue_sort(int column, bool descending);
   /// Selects the first result when there are results and none is selected.
   void select_first_result();
 

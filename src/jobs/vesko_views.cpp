@@ -61,10 +61,9 @@ ui::ViewWindow& VeskoViews::window() {
 }
 
 bool VeskoViews::begin(const std::string& title, ViewRows& rows, const std::string& status, search::Query& query) {
-  const std::string text = form_.txtQuery.text();
   std::string error;
   std::optional<search::Query> parsed = search::Query{};
-  if (!text.empty()) parsed = search::parse_query(text, error);
+  if (!query_text_.empty()) parsed = search::parse_query(query_text_, error);
   if (!parsed) {
     form_.host.messageBox(error);
     return false;
@@ -72,9 +71,13 @@ bool VeskoViews::begin(const std::string& title, ViewRows& rows, const std::stri
   query = std::move(*parsed);
   ui::ViewWindow& shown = window();
   shown.showView(title, rows.columns());
+  shown.showOptions(options_);
+  open_ = true;
   shown_ = &rows;
   shown.lstView().setRows(shown_);
   shown.lstView().rowsChanged();
+  const auto sort = sort_of_shown();
+  shown.lstView().showSortColumn(sort ? sort->first : -1, sort && sort->second);
   shown.lblViewStatus().setCaption(status);
   return true;
 }
@@ -92,30 +95,42 @@ void VeskoViews::run(std::function<std::function<void()>(const std::atomic<bool>
     host->post([this, reach, generation, finish = std::move(finish)] {
       if (!reach->open || generation != generation_) return;  // the views went, or another view was asked for
       working_ = false;
+      computing_ = false;
       finish();
     });
   });
 }
 
 void VeskoViews::show_duplicates() {
-  const auto catalogues = session_.chosen_catalogues(true);
+  auto catalogues = session_.chosen_catalogues(true);
   if (catalogues.empty()) {
     form_.host.messageBox("There are no catalogues to look for duplicates in.");
     return;
   }
+  searched_ = std::move(catalogues);
+  query_text_ = form_.txtQuery.text();
+  options_.comparison = false;
+  compute_duplicates();
+}
+
+void VeskoViews::compute_duplicates() {
   search::Query query;
-  const std::string looking = "Finding duplicates in " + count_of(catalogues.size(), "catalogue", "catalogues") +
+  const std::string looking = "Finding duplicates in " + count_of(searched_.size(), "catalogue", "catalogues") +
                               "\xE2\x80\xA6";
   duplicates_.show({});
   if (!begin(std::string(ui::kDuplicatesTitle), duplicates_, looking, query)) return;
   export_name_ = "Vesko duplicates.csv";
+  // The choice names the keys as the command line's --by does.
+  static constexpr std::string_view kKeyWords[] = {"name,size", "size,date", "name"};
+  std::string error;
+  const auto keys = search::parse_duplicate_keys(kKeyWords[std::clamp(options_.by, 0, 2)], error);
   search::SearchOptions options;
   options.code_page = session_.services().code_page;
   options.threads = session_.services().threads;
-  run([this, catalogues, query = std::move(query), options](const std::atomic<bool>& cancel) {
+  run([this, catalogues = searched_, query = std::move(query), keys = keys.value_or(search::DuplicateKeys{}),
+       options](const std::atomic<bool>& cancel) {
     const auto start = std::chrono::steady_clock::now();
-    auto found = std::make_shared<search::Duplicates>(
-        search::find_duplicates(catalogues, query, search::DuplicateKeys{}, options, &cancel));
+    auto found = std::make_shared<search::Duplicates>(search::find_duplicates(catalogues, query, keys, options, &cancel));
     const std::string summary = duplicates_summary(*found, catalogues.size()) + " (" + elapsed_text(start) + ")";
     return std::function<void()>([this, found, summary] {
       std::vector<std::string> errors = found->outcome.errors;
@@ -123,22 +138,40 @@ void VeskoViews::show_duplicates() {
       duplicates_.show(std::move(*found));
       if (shown_ == &duplicates_) window_->lstView().rowsChanged();
       show_status(errors, summary);
+      sort_shown();
     });
   });
+  computing_ = true;
 }
 
 void VeskoViews::show_comparison(std::size_t a, std::size_t b) {
   const auto& catalogues = session_.catalogues();
   if (a >= catalogues.size() || b >= catalogues.size() || a == b) return;
-  search::CompareSide sides[2] = {{catalogues[a], {}}, {catalogues[b], {}}};
+  if (compared_[0] != catalogues[a] || compared_[1] != catalogues[b]) {
+    // Another two catalogues: their folders are not those of the last two.
+    options_.folder_a.clear();
+    options_.folder_b.clear();
+  }
+  compared_[0] = catalogues[a];
+  compared_[1] = catalogues[b];
+  query_text_ = form_.txtQuery.text();
+  options_.comparison = true;
+  compute_comparison();
+}
+
+void VeskoViews::compute_comparison() {
+  const search::CompareSide sides[2] = {{compared_[0], options_.folder_a}, {compared_[1], options_.folder_b}};
   search::Query query;
   comparison_.show({});
-  const std::string title = catalogues[a]->name() + " compared with " + catalogues[b]->name() + " - Vesko";
-  if (!begin(title, comparison_, "Comparing " + catalogues[a]->name() + " with " + catalogues[b]->name() + "\xE2\x80\xA6",
+  const std::string& a = compared_[0]->name();
+  const std::string& b = compared_[1]->name();
+  if (!begin(a + " compared with " + b + " - Vesko", comparison_, "Comparing " + a + " with " + b + "\xE2\x80\xA6",
              query))
     return;
   export_name_ = "Vesko comparison.csv";
   search::CompareOptions options;
+  options.all = options_.all;
+  options.ignore_date = options_.ignore_date;
   options.search.code_page = session_.services().code_page;
   options.search.threads = session_.services().threads;
   run([this, a = sides[0], b = sides[1], query = std::move(query), options](const std::atomic<bool>& cancel) {
@@ -152,6 +185,60 @@ void VeskoViews::show_comparison(std::size_t a, std::size_t b) {
       comparison_.show(std::move(*compared));
       if (shown_ == &comparison_) window_->lstView().rowsChanged();
       show_status(errors, summary);
+      sort_shown();
+    });
+  });
+  computing_ = true;
+}
+
+void VeskoViews::view_OptionsChange() {
+  if (!open_ || window_ == nullptr || shown_ == nullptr) return;
+  ui::ViewOptions chosen = window_->options();
+  chosen.comparison = options_.comparison;
+  if (chosen == options_) return;  // a folder box left unchanged
+  options_ = std::move(chosen);
+  if (options_.comparison)
+    compute_comparison();
+  else
+    compute_duplicates();
+}
+
+void VeskoViews::view_HeaderClick(int column) {
+  if (!open_ || window_ == nullptr || shown_ == nullptr || column < 0 || column >= static_cast<int>(shown_->columns().size()))
+    return;
+  std::optional<std::pair<int, bool>>& sort = sort_of_shown();
+  sort = std::pair{column, sort && sort->first == column && !sort->second};
+  window_->lstView().showSortColumn(column, sort->second);
+  if (computing_) return;  // the rows are sorted once they come
+  sort_shown();
+}
+
+void VeskoViews::sort_shown() {
+  const auto sort = sort_of_shown();
+  if (!sort || shown_ == nullptr) return;
+  window_->lblViewStatus().setCaption(VeskoSession::kSorting);
+  const auto [column, descending] = *sort;
+  const std::string code_page = session_.services().code_page;
+  if (shown_ == &duplicates_) {
+    run([this, files = duplicates_.files(), groups = duplicates_.groups(), column, descending,
+         code_page](const std::atomic<bool>& cancel) {
+      auto order = std::make_shared<std::optional<DuplicateOrder>>(
+          files ? sort_duplicates(*files, groups, column, descending, code_page, &cancel) : std::nullopt);
+      return std::function<void()>([this, order] {
+        if (*order) duplicates_.arrange(std::move(**order));
+        window_->lstView().rowsChanged();
+        window_->lblViewStatus().setCaption(status_);
+      });
+    });
+    return;
+  }
+  run([this, compared = comparison_.comparison(), column, descending, code_page](const std::atomic<bool>& cancel) {
+    auto order = std::make_shared<std::optional<std::vector<std::size_t>>>(
+        sort_comparison(*compared, column, descending, code_page, &cancel));
+    return std::function<void()>([this, order] {
+      if (*order) comparison_.arrange(**order);
+      window_->lstView().rowsChanged();
+      window_->lblViewStatus().setCaption(status_);
     });
   });
 }
@@ -194,7 +281,8 @@ void VeskoViews::show_status(const std::vector<std::string>& errors, const std::
   // What went wrong first: a long line is cut at its end.
   std::string line;
   for (const std::string& part : errors) line += part + "; ";
-  window_->lblViewStatus().setCaption(line + text);
+  status_ = line + text;
+  window_->lblViewStatus().setCaption(status_);
 }
 
 std::vector<std::size_t> VeskoViews::chosen_rows() const {
@@ -289,6 +377,8 @@ void VeskoViews::view_Closed() {
   if (worker_) worker_->cancel();
   ++generation_;  // what the worker still posts is not shown
   working_ = false;
+  computing_ = false;
+  open_ = false;
 }
 
 }  // namespace korvint::jobs

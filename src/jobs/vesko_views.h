@@ -9,7 +9,9 @@
 #include <cstddef>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "jobs/vesko_session.h"
@@ -29,11 +31,13 @@ class VeskoViews final : public ui::ViewEvents {
   VeskoViews(const VeskoViews&) = delete;
   VeskoViews& operator=(const VeskoViews&) = delete;
 
-  /// Ctrl+D: the files alike by name and size among those the query finds
-  /// in the chosen catalogues (all when none is selected).
+  /// Ctrl+D: the files alike by the keys chosen in the view (name and size
+  /// at first) among those the query finds in the chosen catalogues (all
+  /// when none is selected).
   void show_duplicates();
   /// Compares catalogue `a` with `b` (indexes of the session's catalogues),
-  /// narrowed by the query.
+  /// narrowed by the query, with the options chosen in the view (the
+  /// folders start at the roots for another two catalogues).
   void show_comparison(std::size_t a, std::size_t b);
   /// The catalogues' right-click menu: duplicates, the two selected compared,
   /// or the current one compared with another.
@@ -43,6 +47,8 @@ class VeskoViews final : public ui::ViewEvents {
   void view_ContextMenu() override;
   void view_Copy() override;
   void view_Closed() override;
+  void view_OptionsChange() override;
+  void view_HeaderClick(int column) override;
 
   /// True from a view asked for until it is shown.
   [[nodiscard]] bool working() const { return working_; }
@@ -56,9 +62,17 @@ class VeskoViews final : public ui::ViewEvents {
   };
   using Outcome = std::pair<std::vector<std::string>, std::string>;  // errors, then what was found
 
-  // Shows the window with `rows` emptied and `status`; true when the query
-  // reads (else a message box says why).
+  // Shows the window with `rows` emptied, the options and `status`; true
+  // when the query the view was asked with reads (else a message box says why).
   bool begin(const std::string& title, ViewRows& rows, const std::string& status, search::Query& query);
+  // Computes the view shown again from what it was asked for, with the options chosen.
+  void compute_duplicates();
+  void compute_comparison();
+  // Sorts the rows shown on the worker as the header clicks of their view chose.
+  void sort_shown();
+  [[nodiscard]] std::optional<std::pair<int, bool>>& sort_of_shown() {
+    return shown_ == &duplicates_ ? duplicates_sort_ : comparison_sort_;
+  }
   // Runs `job` on the worker; what it returns is shown by `finish` on the window's thread.
   void run(std::function<std::function<void()>(const std::atomic<bool>&)> job);
   void show_status(const std::vector<std::string>& errors, const std::string& text);
@@ -75,8 +89,20 @@ class VeskoViews final : public ui::ViewEvents {
   ComparisonRows comparison_;
   const ViewRows* shown_ = nullptr;
   std::string export_name_;
+  // What the view shown was asked for: the query, the catalogues searched
+  // for duplicates or the two compared, and the options.
+  std::string query_text_;
+  std::vector<std::shared_ptr<search::Catalogue>> searched_;
+  std::shared_ptr<search::Catalogue> compared_[2];
+  ui::ViewOptions options_;
+  // Each view's sort by header clicks: the column and whether descending.
+  std::optional<std::pair<int, bool>> duplicates_sort_;
+  std::optional<std::pair<int, bool>> comparison_sort_;
+  std::string status_;  ///< the status line of the rows shown, back after sorting
   std::uint64_t generation_ = 0;
   bool working_ = false;
+  bool computing_ = false;  ///< the job running computes the view (a sort follows it)
+  bool open_ = false;       ///< the window shows a view: closed, a box it leaves changes nothing
   std::shared_ptr<Reach> reach_ = std::make_shared<Reach>();
   std::unique_ptr<SearchWorker> worker_;  ///< stopped first when the views go
 };

@@ -29,8 +29,10 @@ constexpr std::array kControls{
     ControlSpec{{"Text2", ControlKind::TextBox, "Text2", 3000, 120, 615, 375, 2, false, std::nullopt, ""}, ControlId::Text2},
     ControlSpec{{"Text3", ControlKind::TextBox, "Text3", 2520, 120, 1215, 285, 7, false, std::nullopt, ""}, ControlId::Text3},
     ControlSpec{{"Line1", ControlKind::Line, "", 3960, 120, 3960, 3000, -1, true, std::nullopt, ""}, ControlId::Line1},
-    ControlSpec{{"Label4", ControlKind::Label, "Output name:", 120, 2040, 1095, 255, 16, true, std::nullopt, ""}, ControlId::Label4},
-    ControlSpec{{"Label3", ControlKind::Label, "Output folder:", 120, 1200, 975, 255, 13, true, std::nullopt, ""}, ControlId::Label3},
+    // The captions above the two boxes take the room beside them: a font wider
+    // than MS Sans Serif (Wine's, a large-font setting) shows them whole.
+    ControlSpec{{"Label4", ControlKind::Label, "Output name:", 120, 2040, 1935, 255, 16, true, std::nullopt, ""}, ControlId::Label4},
+    ControlSpec{{"Label3", ControlKind::Label, "Output folder:", 120, 1200, 1935, 255, 13, true, std::nullopt, ""}, ControlId::Label3},
     ControlSpec{{"Label2", ControlKind::Label, "Label2", 1560, 840, 2295, 255, 6, true, std::nullopt, "", true}, ControlId::Label2},
     ControlSpec{{"Label1", ControlKind::Label, "l1", 0, 840, 1455, 255, 4, true, std::nullopt, "", true}, ControlId::Label1},
 };

@@ -8,30 +8,34 @@ namespace {
 
 using enum VeskoControlId;
 
-// The query box across the top; the folder and its button below it; the
+// The query box across the top with "?" (the query language) at its end;
+// the folder and its button below it; the
 // catalogues, a few rows high; the results take the rest; the status line at
 // the bottom. Drawn for 96 dots per inch: 15 twips to the pixel.
 constexpr std::array<VeskoControlSpec, kVeskoControlCount> kControls{{
     {{.name = "txtQuery", .kind = ControlKind::TextBox, .left = 120, .top = 120, .height = 345, .tab_index = 0,
-      .horizontal = Anchor::Stretch, .right = 120},
+      .horizontal = Anchor::Stretch, .right = 555},
      txtQuery},
     {{.name = "lblFolder", .kind = ControlKind::Label, .left = 120, .top = 600, .height = 285,
       .tooltip_shows_caption = true, .horizontal = Anchor::Stretch, .right = 1920},
      lblFolder},
     {{.name = "cmdFolder", .kind = ControlKind::CommandButton, .caption = "Change &folder...", .top = 540,
-      .width = 1680, .height = 375, .tab_index = 1, .horizontal = Anchor::End, .right = 120},
+      .width = 1680, .height = 375, .tab_index = 2, .horizontal = Anchor::End, .right = 120},
      cmdFolder},
     {{.name = "lstCatalogues", .kind = ControlKind::Table, .left = 120, .top = 1020, .height = kVeskoCataloguesTwips,
-      .tab_index = 2,
+      .tab_index = 3,
       .horizontal = Anchor::Stretch, .right = 120},
      lstCatalogues},
     {{.name = "lstResults", .kind = ControlKind::Table, .left = 120,
-      .top = 1020 + kVeskoCataloguesTwips + kVeskoSplitterTwips, .tab_index = 3,
+      .top = 1020 + kVeskoCataloguesTwips + kVeskoSplitterTwips, .tab_index = 4,
       .horizontal = Anchor::Stretch, .vertical = Anchor::Stretch, .right = 120, .bottom = 480},
      lstResults},
     {{.name = "lblStatus", .kind = ControlKind::Label, .left = 120, .height = 285, .tooltip_shows_caption = true,
       .horizontal = Anchor::Stretch, .vertical = Anchor::End, .right = 120, .bottom = 120},
      lblStatus},
+    {{.name = "cmdHelp", .kind = ControlKind::CommandButton, .caption = "?", .top = 120, .width = 375, .height = 345,
+      .tab_index = 1, .tooltip = "The query language (F1)", .horizontal = Anchor::End, .right = 120},
+     cmdHelp},
 }};
 
 // The columns of each table fit its width as drawn, with room for the

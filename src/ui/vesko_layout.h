@@ -21,8 +21,9 @@ enum class VeskoControlId {
   lstCatalogues,  ///< the catalogues; a selection restricts the search to them
   lstResults,     ///< the results, handed out by index (virtual)
   lblStatus,      ///< "N found in M catalogues (K entries) in T ms" and notes
+  cmdHelp,        ///< "?" beside the query box: the query language, as F1
 };
-inline constexpr int kVeskoControlCount = 6;
+inline constexpr int kVeskoControlCount = 7;
 
 /// The window's title.
 inline constexpr std::string_view kVeskoTitle = "Vesko";

@@ -26,7 +26,11 @@ constexpr std::array<VeskoColumn, 6> kComparisonColumns{{
     {"Date B", 2300, false},
 }};
 
+constexpr std::array<std::string_view, 3> kDuplicateKeyChoices{"Name and size", "Size and date", "Name"};
+
 }  // namespace
+
+std::span<const std::string_view> duplicate_key_choices() { return kDuplicateKeyChoices; }
 
 std::span<const VeskoColumn> duplicate_columns() { return kDuplicateColumns; }
 std::span<const VeskoColumn> comparison_columns() { return kComparisonColumns; }

@@ -62,6 +62,14 @@ std::string window_memory_text(const VeskoWindowMemory& memory) {
   if (!memory.result_widths.empty()) text << "results=" << joined(memory.result_widths) << "\n";
   if (!memory.catalogue_widths.empty()) text << "catalogues=" << joined(memory.catalogue_widths) << "\n";
   if (memory.sort_column) text << "sort=" << *memory.sort_column << " " << (memory.sort_descending ? 1 : 0) << "\n";
+  if (memory.catalogue_sort_column)
+    text << "catalogue_sort=" << *memory.catalogue_sort_column << " " << (memory.catalogue_sort_descending ? 1 : 0)
+         << "\n";
+  if (memory.view_rect)
+    text << "view=" << joined({memory.view_rect->left, memory.view_rect->top, memory.view_rect->width,
+                               memory.view_rect->height})
+         << "\n";
+  if (memory.view_maximized) text << "view_maximized=1\n";
   return text.str();
 }
 
@@ -88,6 +96,12 @@ VeskoWindowMemory read_window_memory(std::string_view text) {
       memory.sort_column = v[0];
       memory.sort_descending = v[1] != 0;
     }
+    if (key == "catalogue_sort" && v.size() == 2 && v[0] >= 0) {
+      memory.catalogue_sort_column = v[0];
+      memory.catalogue_sort_descending = v[1] != 0;
+    }
+    if (key == "view" && v.size() == 4 && v[2] > 0 && v[3] > 0) memory.view_rect = PixelRect{v[0], v[1], v[2], v[3]};
+    if (key == "view_maximized" && v.size() == 1) memory.view_maximized = v[0] != 0;
   }
   return memory;
 }
@@ -95,10 +109,11 @@ VeskoWindowMemory read_window_memory(std::string_view text) {
 VeskoWindowMemory at_dpi(VeskoWindowMemory memory, int dpi) {
   const int from = memory.dpi;
   const auto scale = [from, dpi](int& pixels) { pixels = scaled(pixels, from, dpi); };
-  if (memory.rect) {
-    scale(memory.rect->width);
-    scale(memory.rect->height);
-  }
+  for (std::optional<PixelRect>* rect : {&memory.rect, &memory.view_rect})
+    if (*rect) {
+      scale((*rect)->width);
+      scale((*rect)->height);
+    }
   if (memory.split) scale(*memory.split);
   for (int& width : memory.result_widths) scale(width);
   for (int& width : memory.catalogue_widths) scale(width);

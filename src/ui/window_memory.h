@@ -1,6 +1,7 @@
 #pragma once
 // What Vesko's window remembers between starts (its place and size, the
-// splitter, the column widths, the sort) as one text a host keeps in its
+// splitter, the column widths, both tables' sort, the view window's place)
+// as one text a host keeps in its
 // settings, and the rule that puts a remembered place back on a screen that
 // may have changed since.
 
@@ -28,6 +29,10 @@ struct VeskoWindowMemory {
   std::vector<int> catalogue_widths;
   std::optional<int> sort_column;   ///< the results' sort; nullopt: the catalogues' order
   bool sort_descending = false;
+  std::optional<int> catalogue_sort_column;  ///< the catalogue table's sort; nullopt: the folder's order
+  bool catalogue_sort_descending = false;
+  std::optional<PixelRect> view_rect;  ///< the view window's place when not maximized
+  bool view_maximized = false;
   friend bool operator==(const VeskoWindowMemory&, const VeskoWindowMemory&) = default;
 };
 

@@ -41,21 +41,29 @@ TEST(WindowMemory, ItsTextReadsBackAndBadLinesAreLeftOut) {
   memory.catalogue_widths = {150, 300, 90, 150};
   memory.sort_column = 2;
   memory.sort_descending = true;
+  memory.catalogue_sort_column = 0;
+  memory.catalogue_sort_descending = true;
+  memory.view_rect = PixelRect{600, -10, 900, 450};
+  memory.view_maximized = true;
   EXPECT_EQ(read_window_memory(window_memory_text(memory)), memory);
   EXPECT_EQ(read_window_memory(""), VeskoWindowMemory{});
 
   const VeskoWindowMemory damaged = read_window_memory(
-      "rect=1 2 three 4\r\nsplit=-5\nresults=100 200\nsort=x\nunknown=1\nno equals sign\ndpi=5000\ncatalogues=1 2 3 4");
+      "rect=1 2 three 4\r\nsplit=-5\nresults=100 200\nsort=x\nunknown=1\nno equals sign\ndpi=5000\n"
+      "catalogue_sort=-1 0\nview=1 2 0 4\ncatalogues=1 2 3 4");
   EXPECT_FALSE(damaged.rect);
   EXPECT_FALSE(damaged.split);
   EXPECT_EQ(damaged.result_widths, (std::vector<int>{100, 200}));
   EXPECT_EQ(damaged.catalogue_widths, (std::vector<int>{1, 2, 3, 4}));  // the last line, without a line end
   EXPECT_FALSE(damaged.sort_column);
+  EXPECT_FALSE(damaged.catalogue_sort_column);
+  EXPECT_FALSE(damaged.view_rect);
   EXPECT_EQ(damaged.dpi, 96);
 
   // Opened at another resolution: sizes scale, the place stays.
   const VeskoWindowMemory scaled = at_dpi(memory, 96);
   EXPECT_EQ(scaled.rect, (PixelRect{-20, 30, 800, 600}));
+  EXPECT_EQ(scaled.view_rect, (PixelRect{600, -10, 600, 300}));
   EXPECT_EQ(scaled.split, 160);
   EXPECT_EQ(scaled.result_widths, (std::vector<int>{120, 267, 60, 100, 67}));
 }

@@ -73,12 +73,15 @@ class HeadlessViewWindow final : public ViewWindow {
     table.columns = static_cast<int>(view_columns.size());
     shown = true;
   }
+  void showOptions(const ViewOptions& shown_options) override { options_set = shown_options; }
+  [[nodiscard]] ViewOptions options() const override { return options_set; }
 
   ViewEvents& events;  ///< the test plays the user through it
   HeadlessTable table{0};
   HeadlessLabel status;
   std::string title;
   bool shown = false;
+  ViewOptions options_set;  ///< as the window shows them: the test changes them as the user would
 };
 
 class HeadlessVeskoHost final : public VeskoHost {

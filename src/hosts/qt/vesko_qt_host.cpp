@@ -27,6 +27,7 @@
 #include "hosts/qt/qt_host.h"
 #include "hosts/qt/qt_text.h"
 #include "hosts/qt/vesko_qt_view_window.h"
+#include "hosts/qt/window_place.h"
 #include "hosts/qt/vesko_qt_window.h"
 
 namespace korvint::hosts::qt {
@@ -130,8 +131,22 @@ std::optional<std::size_t> VeskoQtHost::popupMenu(const std::vector<std::string>
 }
 
 ViewWindow& VeskoQtHost::viewWindow(ViewEvents& events) {
-  if (!view_) view_ = std::make_unique<VeskoQtViewWindow>(window_, events);
+  if (!view_) {
+    view_ = std::make_unique<VeskoQtViewWindow>(window_, events);
+    if (view_rect_) place_on_screen(*view_, *view_rect_);
+    if (view_maximized_) view_->setWindowState(view_->windowState() | Qt::WindowMaximized);
+  }
   return *view_;
+}
+
+std::pair<std::optional<PixelRect>, bool> VeskoQtHost::viewPlace() const {
+  if (!view_) return {view_rect_, view_maximized_};
+  return {place_of(*view_), view_->isMaximized()};
+}
+
+void VeskoQtHost::rememberViewPlace(std::optional<PixelRect> rect, bool maximized) {
+  view_rect_ = rect;
+  view_maximized_ = maximized;
 }
 
 VeskoQtHost::~VeskoQtHost() = default;

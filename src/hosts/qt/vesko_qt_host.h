@@ -10,7 +10,10 @@
 #include <QWidget>
 #include <functional>
 #include <memory>
+#include <optional>
+#include <utility>
 
+#include "ui/control_shape.h"
 #include "ui/posted_tasks.h"
 #include "ui/vesko_host.h"
 
@@ -38,6 +41,11 @@ class VeskoQtHost final : public VeskoHost {
   ViewWindow& viewWindow(ViewEvents& events) override;
   /// Closes the view window for good, before the handlers of its events go.
   void closeViews();
+  /// The view window's place and whether it is maximized: its own once it
+  /// was made, else the one remembered.
+  [[nodiscard]] std::pair<std::optional<PixelRect>, bool> viewPlace() const;
+  /// Where the view window opens when it is first made (the place it was left in).
+  void rememberViewPlace(std::optional<PixelRect> rect, bool maximized);
   void messageBox(std::string_view text) override;
   void showText(std::string_view title, std::string_view text) override;
   void focusControl(VeskoControlId id) override;
@@ -53,6 +61,8 @@ class VeskoQtHost final : public VeskoHost {
 
   VeskoQtWindow& window_;
   std::unique_ptr<VeskoQtViewWindow> view_;
+  std::optional<PixelRect> view_rect_;  ///< remembered, for the view window when it is made
+  bool view_maximized_ = false;
   PostedTasks posted_;
   QFileSystemWatcher watcher_;
   QTimer settle_;

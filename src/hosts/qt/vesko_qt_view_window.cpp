@@ -1,11 +1,18 @@
 #include "hosts/qt/vesko_qt_view_window.h"
 
+#include <QCheckBox>
 #include <QCloseEvent>
+#include <QComboBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QShortcut>
 #include <QTableView>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <tuple>
 
 #include "hosts/qt/qt_text.h"
 #include "ui/control_shape.h"
@@ -31,6 +38,7 @@ VeskoQtViewWindow::VeskoQtViewWindow(QWidget& owner, ViewEvents& events)
     : QWidget(&owner, Qt::Window), events_(events) {
   setObjectName(QStringLiteral("viewWindow"));
   layout_ = new QVBoxLayout(this);
+  make_options();
   status_label_ = new QLabel(this);
   status_label_->setObjectName(QStringLiteral("lblViewStatus"));
   status_label_->setTextFormat(Qt::PlainText);
@@ -50,6 +58,71 @@ VeskoQtViewWindow::VeskoQtViewWindow(QWidget& owner, ViewEvents& events)
 
 VeskoQtViewWindow::~VeskoQtViewWindow() = default;
 
+void VeskoQtViewWindow::make_options() {
+  const auto changed = [this] { events_.view_OptionsChange(); };
+  duplicate_options_ = new QWidget(this);
+  auto* duplicates = new QHBoxLayout(duplicate_options_);
+  duplicates->setContentsMargins(0, 0, 0, 0);
+  by_ = new QComboBox(duplicate_options_);
+  by_->setObjectName(QStringLiteral("cboBy"));
+  for (const std::string_view choice : duplicate_key_choices()) by_->addItem(to_qt(choice));
+  auto* by_label = new QLabel(QStringLiteral("&By:"), duplicate_options_);
+  by_label->setBuddy(by_);
+  duplicates->addWidget(by_label);
+  duplicates->addWidget(by_);
+  duplicates->addStretch(1);
+  // The user's choices only: the program's own setting runs nothing.
+  connect(by_, &QComboBox::activated, this, changed);
+
+  comparison_options_ = new QWidget(this);
+  auto* comparison = new QHBoxLayout(comparison_options_);
+  comparison->setContentsMargins(0, 0, 0, 0);
+  ignore_date_ = new QCheckBox(QStringLiteral("Ignore &dates"), comparison_options_);
+  ignore_date_->setObjectName(QStringLiteral("chkIgnoreDate"));
+  all_ = new QCheckBox(QStringLiteral("List every file in &missing folders"), comparison_options_);
+  all_->setObjectName(QStringLiteral("chkAll"));
+  comparison->addWidget(ignore_date_);
+  comparison->addWidget(all_);
+  connect(ignore_date_, &QCheckBox::clicked, this, changed);
+  connect(all_, &QCheckBox::clicked, this, changed);
+  for (auto [box, caption, name] : {std::tuple{&folder_a_, "Folder of &A:", "txtFolderA"},
+                                    std::tuple{&folder_b_, "Folder of B:", "txtFolderB"}}) {
+    *box = new QLineEdit(comparison_options_);
+    (*box)->setObjectName(QString::fromLatin1(name));
+    (*box)->setPlaceholderText(QStringLiteral("(the root)"));
+    auto* label = new QLabel(QString::fromLatin1(caption), comparison_options_);
+    label->setBuddy(*box);
+    comparison->addWidget(label);
+    comparison->addWidget(*box, 1);
+    // Enter or leaving the box: the handler ignores a folder left as it was.
+    connect(*box, &QLineEdit::editingFinished, this, changed);
+  }
+  layout_->addWidget(duplicate_options_);
+  layout_->addWidget(comparison_options_);
+  comparison_options_->hide();
+}
+
+void VeskoQtViewWindow::showOptions(const ViewOptions& options) {
+  duplicate_options_->setVisible(!options.comparison);
+  comparison_options_->setVisible(options.comparison);
+  by_->setCurrentIndex(options.by);
+  ignore_date_->setChecked(options.ignore_date);
+  all_->setChecked(options.all);
+  folder_a_->setText(to_qt(options.folder_a));
+  folder_b_->setText(to_qt(options.folder_b));
+}
+
+ViewOptions VeskoQtViewWindow::options() const {
+  ViewOptions options;
+  options.comparison = comparison_options_->isVisibleTo(this);
+  options.by = std::max(0, by_->currentIndex());
+  options.ignore_date = ignore_date_->isChecked();
+  options.all = all_->isChecked();
+  options.folder_a = from_qt(folder_a_->text().trimmed());
+  options.folder_b = from_qt(folder_b_->text().trimmed());
+  return options;
+}
+
 void VeskoQtViewWindow::make_table(std::span<const VeskoColumn> columns) {
   table_.reset();
   delete view_;
@@ -57,10 +130,12 @@ void VeskoQtViewWindow::make_table(std::span<const VeskoColumn> columns) {
   view_->setObjectName(QStringLiteral("lstView"));
   view_->setSelectionMode(QAbstractItemView::ExtendedSelection);
   view_->setContextMenuPolicy(Qt::CustomContextMenu);
-  layout_->insertWidget(0, view_, 1);
+  layout_->insertWidget(2, view_, 1);
   table_ = std::make_unique<VeskoQtTable>(*view_, columns);
   columns_ = columns;
   connect(view_, &QTableView::doubleClicked, this, [this] { events_.view_Open(); });
+  connect(view_->horizontalHeader(), &QHeaderView::sectionClicked, this,
+          [this](int column) { events_.view_HeaderClick(column); });
   connect(view_, &QTableView::customContextMenuRequested, this, [this](const QPoint& at) {
     const QModelIndex index = view_->indexAt(at);
     if (!index.isValid()) return;

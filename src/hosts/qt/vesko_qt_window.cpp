@@ -1,8 +1,6 @@
 #include "hosts/qt/vesko_qt_window.h"
 
 #include <QApplication>
-#include <QGuiApplication>
-#include <QScreen>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
@@ -11,11 +9,13 @@
 #include <QShortcut>
 #include <QSplitter>
 #include <QTableView>
+#include <tuple>
 #include <utility>
 
 #include "app/query_help.h"
 #include "app/vesko_form_events.h"
 #include "hosts/qt/qt_text.h"
+#include "hosts/qt/window_place.h"
 
 namespace korvint::hosts::qt {
 using namespace korvint::ui;
@@ -33,6 +33,7 @@ QWidget* make_widget(const VeskoControlSpec& shape, QWidget& window) {
     case ControlKind::CommandButton: {
       auto* button = new QPushButton(to_qt(shape.caption), &window);
       button->setAutoDefault(false);
+      button->setToolTip(to_qt(shape.tooltip));
       return button;
     }
     case ControlKind::Table: return new QTableView(&window);
@@ -118,8 +119,7 @@ void VeskoQtWindow::lay_out() {
 VeskoWindowMemory VeskoQtWindow::memory() const {
   VeskoWindowMemory memory;
   memory.dpi = logicalDpiX() > 0 ? logicalDpiX() : 96;
-  const QRect place = isMaximized() ? normalGeometry() : geometry();
-  if (place.isValid()) memory.rect = PixelRect{place.x(), place.y(), place.width(), place.height()};
+  if (const PixelRect place = place_of(*this); place.width > 0 && place.height > 0) memory.rect = place;
   memory.maximized = isMaximized();
   memory.split = splitter_->sizes().value(0);
   for (const auto& [id, widths] : {std::pair{VeskoControlId::lstResults, &memory.result_widths},
@@ -131,22 +131,17 @@ VeskoWindowMemory VeskoQtWindow::memory() const {
     memory.sort_column = sort->first;
     memory.sort_descending = sort->second;
   }
+  if (const auto sort = vesko_->session().catalogue_sort()) {
+    memory.catalogue_sort_column = sort->first;
+    memory.catalogue_sort_descending = sort->second;
+  }
+  std::tie(memory.view_rect, memory.view_maximized) = host_.viewPlace();
   return memory;
 }
 
 void VeskoQtWindow::restore(const VeskoWindowMemory& remembered) {
   const VeskoWindowMemory memory = at_dpi(remembered, logicalDpiX() > 0 ? logicalDpiX() : 96);
-  if (memory.rect) {
-    const PixelRect& rect = *memory.rect;
-    const QScreen* on = QGuiApplication::screenAt(QPoint(rect.left + rect.width / 2, rect.top + rect.height / 2));
-    if (on == nullptr) on = QGuiApplication::primaryScreen();
-    if (on != nullptr) {
-      const QRect area = on->availableGeometry();
-      const PixelRect placed = clamp_to_area(rect, PixelRect{area.x(), area.y(), area.width(), area.height()},
-                                              minimumWidth(), minimumHeight());
-      setGeometry(placed.left, placed.top, placed.width, placed.height);
-    }
-  }
+  if (memory.rect) place_on_screen(*this, *memory.rect);
   if (memory.maximized) setWindowState(windowState() | Qt::WindowMaximized);
   for (const auto& [id, widths] : {std::pair{VeskoControlId::lstResults, &memory.result_widths},
                                    std::pair{VeskoControlId::lstCatalogues, &memory.catalogue_widths}}) {
@@ -161,6 +156,9 @@ void VeskoQtWindow::restore(const VeskoWindowMemory& remembered) {
     splitter_->setSizes({*memory.split, std::max(0, both - *memory.split)});
   }
   if (memory.sort_column) vesko_->session().restore_sort(*memory.sort_column, memory.sort_descending);
+  if (memory.catalogue_sort_column)
+    vesko_->session().restore_catalogue_sort(*memory.catalogue_sort_column, memory.catalogue_sort_descending);
+  host_.rememberViewPlace(memory.view_rect, memory.view_maximized);
 }
 
 void VeskoQtWindow::resizeEvent(QResizeEvent* event) {
@@ -201,6 +199,8 @@ void VeskoQtWindow::connect_events() {
   });
   connect(static_cast<QPushButton*>(&control(cmdFolder)), &QPushButton::clicked, this,
           [&vesko] { app::on_click(vesko, cmdFolder); });
+  connect(static_cast<QPushButton*>(&control(cmdHelp)), &QPushButton::clicked, this,
+          [&vesko] { app::on_click(vesko, cmdHelp); });
 
   // Ctrl+F and Alt+D anywhere in the window; F5 and Ctrl+R read every
   // catalogue again; Esc anywhere but in a popup.
@@ -220,6 +220,7 @@ void VeskoQtWindow::connect_events() {
   }
   query.installEventFilter(this);
   results.installEventFilter(this);
+  catalogues.installEventFilter(this);
 }
 
 std::optional<VeskoControlId> VeskoQtWindow::focused_control() const {
@@ -234,6 +235,15 @@ std::optional<VeskoControlId> VeskoQtWindow::focused_control() const {
 bool VeskoQtWindow::eventFilter(QObject* watched, QEvent* event) {
   if (event->type() != QEvent::KeyPress) return QWidget::eventFilter(watched, event);
   const auto* key = static_cast<QKeyEvent*>(event);
+  const bool menu_key =
+      key->key() == Qt::Key_Menu || (key->key() == Qt::Key_F10 && (key->modifiers() & Qt::ShiftModifier));
+  if (watched == &control(VeskoControlId::lstCatalogues)) {
+    // The catalogues' menu under their current row; their other keys are the table's.
+    if (!menu_key) return QWidget::eventFilter(watched, event);
+    auto& catalogues = static_cast<QTableView&>(control(VeskoControlId::lstCatalogues));
+    host_.menu_at = catalogues.viewport()->mapToGlobal(catalogues.visualRect(catalogues.currentIndex()).bottomLeft());
+    return app::on_key(*vesko_, VeskoControlId::lstCatalogues, app::VeskoKey::ContextMenu);
+  }
   const VeskoControlId focus =
       watched == &control(VeskoControlId::txtQuery) ? VeskoControlId::txtQuery : VeskoControlId::lstResults;
   std::optional<app::VeskoKey> vesko_key;

@@ -1,6 +1,7 @@
 #include "hosts/win32/top_level_window.h"
 
 #include "platform/win32/win32_text.h"
+#include "ui/window_memory.h"
 
 namespace korvint::hosts::win32 {
 namespace {
@@ -26,6 +27,25 @@ SIZE frame_size(DWORD style, int client_width, int client_height) {
   RECT frame{0, 0, client_width, client_height};
   AdjustWindowRectEx(&frame, style, FALSE, 0);
   return SIZE{frame.right - frame.left, frame.bottom - frame.top};
+}
+
+ui::PixelRect on_work_area(const ui::PixelRect& wanted, SIZE least) {
+  const RECT at{wanted.left, wanted.top, wanted.left + wanted.width, wanted.top + wanted.height};
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof monitor;
+  if (GetMonitorInfoW(MonitorFromRect(&at, MONITOR_DEFAULTTONEAREST), &monitor) == FALSE) return wanted;
+  const RECT& work = monitor.rcWork;
+  return ui::clamp_to_area(wanted, ui::PixelRect{work.left, work.top, work.right - work.left, work.bottom - work.top},
+                           least.cx, least.cy);
+}
+
+std::pair<ui::PixelRect, bool> normal_place(HWND window) {
+  WINDOWPLACEMENT placement{};
+  placement.length = sizeof placement;
+  if (window == nullptr || GetWindowPlacement(window, &placement) == FALSE) return {};
+  const RECT& at = placement.rcNormalPosition;
+  return {ui::PixelRect{at.left, at.top, at.right - at.left, at.bottom - at.top},
+          placement.showCmd == SW_SHOWMAXIMIZED || IsZoomed(window) != FALSE};
 }
 
 bool TopLevelWindow::create(const wchar_t* class_name, std::string_view title, DWORD style, int client_width,

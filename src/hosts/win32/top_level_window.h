@@ -6,6 +6,9 @@
 #include <windows.h>
 
 #include <string_view>
+#include <utility>
+
+#include "ui/control_shape.h"
 
 namespace korvint::hosts::win32 {
 
@@ -65,5 +68,13 @@ class TopLevelWindow {
 
 /// The outer size of a window with `style` whose client area is `client_width` by `client_height` pixels.
 SIZE frame_size(DWORD style, int client_width, int client_height);
+
+/// `wanted` (a window's outer place) kept inside the work area of the monitor
+/// nearest to it and at least `least` (the window's outer minimum) where the
+/// area allows (ui::clamp_to_area); `wanted` itself when no monitor answers.
+ui::PixelRect on_work_area(const ui::PixelRect& wanted, SIZE least);
+
+/// `window`'s outer place when not maximized (or minimized), and whether it is maximized.
+std::pair<ui::PixelRect, bool> normal_place(HWND window);
 
 }  // namespace korvint::hosts::win32

@@ -74,7 +74,7 @@ HWND create_vesko_tooltips(HWND parent, const std::vector<HWND>& controls, int d
   SendMessageW(tooltips, TTM_SETMAXTIPWIDTH, 0, twips_to_pixels(9000, dpi));
   SendMessageW(tooltips, TTM_SETDELAYTIME, TTDT_AUTOPOP, 30000);
   for (const VeskoControlSpec& shape : vesko_controls()) {
-    if (shape.id != VeskoControlId::txtQuery && !shape.tooltip_shows_caption) continue;
+    if (shape.id != VeskoControlId::txtQuery && !shape.tooltip_shows_caption && shape.tooltip.empty()) continue;
     TOOLINFOW tool{};
     tool.cbSize = sizeof tool;
     tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;

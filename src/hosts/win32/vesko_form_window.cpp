@@ -126,12 +126,10 @@ void VeskoFormWindow::apply_dpi(int dpi) {
 VeskoWindowMemory VeskoFormWindow::memory() const {
   VeskoWindowMemory memory;
   memory.dpi = dpi_;
-  WINDOWPLACEMENT placement{};
-  placement.length = sizeof placement;
-  if (hwnd() != nullptr && GetWindowPlacement(hwnd(), &placement) != FALSE) {
-    const RECT& at = placement.rcNormalPosition;
-    memory.rect = PixelRect{at.left, at.top, at.right - at.left, at.bottom - at.top};
-    memory.maximized = placement.showCmd == SW_SHOWMAXIMIZED || IsZoomed(hwnd()) != FALSE;
+  if (hwnd() != nullptr) {
+    const auto [rect, maximized] = normal_place(hwnd());
+    if (rect.width > 0 && rect.height > 0) memory.rect = rect;
+    memory.maximized = maximized;
   }
   if (!placed_.empty()) memory.split = placed_[static_cast<std::size_t>(VeskoControlId::lstCatalogues)].height;
   for (const auto& [list, widths] : {std::pair{results_.get(), &memory.result_widths},
@@ -144,6 +142,10 @@ VeskoWindowMemory VeskoFormWindow::memory() const {
     if (const auto sort = vesko_->session().results_sort()) {
       memory.sort_column = sort->first;
       memory.sort_descending = sort->second;
+    }
+    if (const auto sort = vesko_->session().catalogue_sort()) {
+      memory.catalogue_sort_column = sort->first;
+      memory.catalogue_sort_descending = sort->second;
     }
   }
   return memory;
@@ -160,25 +162,16 @@ void VeskoFormWindow::restore(const VeskoWindowMemory& remembered) {
   }
   split_ = memory.split;
   if (memory.rect) {
-    // The work area of the monitor nearest to where the window was.
-    const RECT wanted{memory.rect->left, memory.rect->top, memory.rect->left + memory.rect->width,
-                      memory.rect->top + memory.rect->height};
-    MONITORINFO monitor{};
-    monitor.cbSize = sizeof monitor;
-    if (GetMonitorInfoW(MonitorFromRect(&wanted, MONITOR_DEFAULTTONEAREST), &monitor) != FALSE) {
-      const RECT& work = monitor.rcWork;
-      const SIZE least = frame_size(kWindowStyle, twips_to_pixels(kVeskoMinWidthTwips, dpi_),
-                                    twips_to_pixels(kVeskoMinHeightTwips, dpi_));
-      const PixelRect placed = clamp_to_area(
-          *memory.rect, PixelRect{work.left, work.top, work.right - work.left, work.bottom - work.top}, least.cx,
-          least.cy);
-      SetWindowPos(hwnd(), nullptr, placed.left, placed.top, placed.width, placed.height,
-                   SWP_NOZORDER | SWP_NOACTIVATE);
-    }
+    const SIZE least = frame_size(kWindowStyle, twips_to_pixels(kVeskoMinWidthTwips, dpi_),
+                                  twips_to_pixels(kVeskoMinHeightTwips, dpi_));
+    const PixelRect placed = on_work_area(*memory.rect, least);
+    SetWindowPos(hwnd(), nullptr, placed.left, placed.top, placed.width, placed.height, SWP_NOZORDER | SWP_NOACTIVATE);
   }
   if (memory.maximized) first_show_as(SW_SHOWMAXIMIZED);
   if (memory.sort_column && vesko_ != nullptr)
     vesko_->session().restore_sort(*memory.sort_column, memory.sort_descending);
+  if (memory.catalogue_sort_column && vesko_ != nullptr)
+    vesko_->session().restore_catalogue_sort(*memory.catalogue_sort_column, memory.catalogue_sort_descending);
   lay_out();
 }
 
@@ -279,7 +272,8 @@ LRESULT VeskoFormWindow::on_message(UINT message, WPARAM wparam, LPARAM lparam) 
       const auto from = control_of(reinterpret_cast<HWND>(lparam));
       if (from == VeskoControlId::txtQuery && HIWORD(wparam) == EN_CHANGE && !query_->quiet())
         app::on_change(*vesko_, *from);
-      if (from == VeskoControlId::cmdFolder && HIWORD(wparam) == BN_CLICKED) app::on_click(*vesko_, *from);
+      if ((from == VeskoControlId::cmdFolder || from == VeskoControlId::cmdHelp) && HIWORD(wparam) == BN_CLICKED)
+        app::on_click(*vesko_, *from);
       return 0;
     }
     case WM_NOTIFY: return on_notify(*reinterpret_cast<const NMHDR*>(lparam), lparam);

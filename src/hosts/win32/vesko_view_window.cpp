@@ -3,6 +3,10 @@
 #include <commctrl.h>
 #include <windowsx.h>
 
+#include <algorithm>
+#include <string>
+#include <utility>
+
 #include "hosts/win32/vesko_control_creation.h"
 #include "hosts/win32/window_geometry.h"
 #include "platform/win32/win32_text.h"
@@ -20,6 +24,25 @@ constexpr int kViewMinHeightTwips = 3600;
 constexpr int kStatusTwips = 360;
 constexpr int kMarginTwips = 90;
 constexpr int kListId = 100;
+constexpr int kFirstOptionId = 110;  // then one an option, in the row's order
+constexpr int kOptionRowTwips = 330;
+
+// The width `text` takes in `control`'s font, in pixels.
+int text_width(HWND control, const std::wstring& text) {
+  HDC dc = GetDC(control);
+  const HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(control, WM_GETFONT, 0, 0)));
+  SIZE size{};
+  GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+  SelectObject(dc, old);
+  ReleaseDC(control, dc);
+  return size.cx;
+}
+
+std::wstring text_of(HWND control) {
+  std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(control)) + 1, L'\0');
+  text.resize(static_cast<std::size_t>(GetWindowTextW(control, text.data(), static_cast<int>(text.size()))));
+  return text;
+}
 
 }  // namespace
 
@@ -39,6 +62,7 @@ VeskoViewWindow::VeskoViewWindow(HWND owner, int dpi, ViewEvents& events)
                                  0, 0, 10, 10, hwnd(), nullptr, instance, nullptr);
   for (HWND control : {list_hwnd_, status_hwnd_})
     SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
+  make_options(instance);
   list_ = std::make_unique<VeskoListView>(list_hwnd_);
   list_->dpi = dpi;
   status_ = std::make_unique<Win32Label>(status_hwnd_);
@@ -46,6 +70,90 @@ VeskoViewWindow::VeskoViewWindow(HWND owner, int dpi, ViewEvents& events)
 }
 
 VeskoViewWindow::~VeskoViewWindow() { destroy(); }
+
+void VeskoViewWindow::make_options(HINSTANCE instance) {
+  struct Made {
+    const wchar_t* kind;
+    const wchar_t* caption;
+    DWORD style;
+    DWORD extended;
+  };
+  const Made made[kOptionCount] = {
+      {L"STATIC", L"&By:", SS_LEFT | SS_CENTERIMAGE, 0},
+      {WC_COMBOBOXW, L"", CBS_DROPDOWNLIST | WS_TABSTOP | WS_VSCROLL, 0},
+      {L"BUTTON", L"Ignore &dates", BS_AUTOCHECKBOX | WS_TABSTOP, 0},
+      {L"BUTTON", L"List every file in &missing folders", BS_AUTOCHECKBOX | WS_TABSTOP, 0},
+      {L"STATIC", L"Folder of &A:", SS_LEFT | SS_CENTERIMAGE, 0},
+      {L"EDIT", L"", ES_AUTOHSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE},
+      {L"STATIC", L"Folder of B:", SS_LEFT | SS_CENTERIMAGE, 0},
+      {L"EDIT", L"", ES_AUTOHSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE},
+  };
+  for (int i = 0; i < kOptionCount; ++i) {
+    options_[i] = CreateWindowExW(made[i].extended, made[i].kind, made[i].caption, WS_CHILD | made[i].style, 0, 0, 10,
+                                  10, hwnd(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstOptionId + i)),
+                                  instance, nullptr);
+    SendMessageW(options_[i], WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
+  }
+  for (const std::string_view choice : duplicate_key_choices())
+    SendMessageW(options_[kBy], CB_ADDSTRING, 0,
+                 reinterpret_cast<LPARAM>(platform::win32::to_wide(choice).c_str()));
+  SendMessageW(options_[kBy], CB_SETCURSEL, 0, 0);
+  for (const Option box : {kFolderA, kFolderB}) {
+    SendMessageW(options_[box], EM_SETCUEBANNER, FALSE, reinterpret_cast<LPARAM>(L"(the root)"));
+    SetWindowSubclass(options_[box], folder_box_proc, 0, reinterpret_cast<DWORD_PTR>(this));
+  }
+}
+
+LRESULT CALLBACK VeskoViewWindow::folder_box_proc(HWND box, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR,
+                                                  DWORD_PTR window) {
+  if (message == WM_KEYDOWN && wparam == VK_RETURN) {
+    reinterpret_cast<VeskoViewWindow*>(window)->events_.view_OptionsChange();
+    return 0;
+  }
+  if (message == WM_CHAR && (wparam == L'\r' || wparam == L'\n')) return 0;  // no beep
+  if (message == WM_NCDESTROY) RemoveWindowSubclass(box, folder_box_proc, 0);
+  return DefSubclassProc(box, message, wparam, lparam);
+}
+
+void VeskoViewWindow::showOptions(const ViewOptions& options) {
+  comparison_ = options.comparison;
+  for (int i = 0; i < kOptionCount; ++i) {
+    const bool of_duplicates = i == kByLabel || i == kBy;
+    ShowWindow(options_[i], of_duplicates != options.comparison ? SW_SHOW : SW_HIDE);
+  }
+  SendMessageW(options_[kBy], CB_SETCURSEL, static_cast<WPARAM>(options.by), 0);
+  Button_SetCheck(options_[kIgnoreDate], options.ignore_date ? BST_CHECKED : BST_UNCHECKED);
+  Button_SetCheck(options_[kAll], options.all ? BST_CHECKED : BST_UNCHECKED);
+  SetWindowTextW(options_[kFolderA], platform::win32::to_wide(options.folder_a).c_str());
+  SetWindowTextW(options_[kFolderB], platform::win32::to_wide(options.folder_b).c_str());
+  lay_out();
+}
+
+ViewOptions VeskoViewWindow::options() const {
+  ViewOptions options;
+  options.comparison = comparison_;
+  options.by = std::max(0, static_cast<int>(SendMessageW(options_[kBy], CB_GETCURSEL, 0, 0)));
+  options.ignore_date = Button_GetCheck(options_[kIgnoreDate]) == BST_CHECKED;
+  options.all = Button_GetCheck(options_[kAll]) == BST_CHECKED;
+  for (const auto [box, folder] : {std::pair{kFolderA, &options.folder_a}, std::pair{kFolderB, &options.folder_b}}) {
+    std::wstring text = text_of(options_[box]);
+    const auto first = text.find_first_not_of(L" \t");
+    const auto last = text.find_last_not_of(L" \t");
+    *folder = first == std::wstring::npos ? std::string() : platform::win32::to_utf8(text.substr(first, last - first + 1));
+  }
+  return options;
+}
+
+void VeskoViewWindow::restore_place(const PixelRect& rect, bool maximized) {
+  if (hwnd() == nullptr) return;
+  const SIZE least = frame_size(kWindowStyle, twips_to_pixels(kVeskoMinWidthTwips, dpi_),
+                                twips_to_pixels(kViewMinHeightTwips, dpi_));
+  const PixelRect placed = on_work_area(rect, least);
+  SetWindowPos(hwnd(), nullptr, placed.left, placed.top, placed.width, placed.height, SWP_NOZORDER | SWP_NOACTIVATE);
+  if (maximized) first_show_as(SW_SHOWMAXIMIZED);
+}
+
+int VeskoViewWindow::options_height() const { return twips_to_pixels(kOptionRowTwips, dpi_); }
 
 void VeskoViewWindow::showView(std::string_view title, std::span<const VeskoColumn> columns) {
   if (hwnd() == nullptr) return;
@@ -73,9 +181,41 @@ void VeskoViewWindow::lay_out() {
   const int margin = twips_to_pixels(kMarginTwips, dpi_);
   const int status = twips_to_pixels(kStatusTwips, dpi_);
   const int width = client.right - 2 * margin;
-  const int list_height = client.bottom - status - 3 * margin;
-  MoveWindow(list_hwnd_, margin, margin, width, list_height, TRUE);
-  MoveWindow(status_hwnd_, margin, margin * 2 + list_height, width, status, TRUE);
+  const int row = options_height();
+  const int list_top = margin * 2 + row;
+  const int list_height = client.bottom - status - list_top - margin * 2;
+  // The options' row: labels and check boxes as wide as their texts, the folder boxes share the rest.
+  const int gap = twips_to_pixels(120, dpi_);
+  const int check = GetSystemMetrics(SM_CXMENUCHECK) + twips_to_pixels(120, dpi_);
+  int fixed = 0;
+  int boxes = 0;
+  auto width_of = [&](int i) {
+    switch (i) {
+      case kBy: return twips_to_pixels(2200, dpi_);
+      case kIgnoreDate:
+      case kAll: return text_width(options_[i], text_of(options_[i])) + check;
+      case kFolderA:
+      case kFolderB: return 0;
+      default: return text_width(options_[i], text_of(options_[i]));
+    }
+  };
+  for (int i = 0; i < kOptionCount; ++i) {
+    if (!IsWindowVisible(options_[i])) continue;
+    if (i == kFolderA || i == kFolderB) ++boxes;
+    else fixed += width_of(i) + gap;
+  }
+  const int box_width = boxes == 0 ? 0 : std::max(twips_to_pixels(900, dpi_), (width - fixed - gap * boxes) / boxes);
+  int x = margin;
+  for (int i = 0; i < kOptionCount; ++i) {
+    if (!IsWindowVisible(options_[i])) continue;
+    const int w = (i == kFolderA || i == kFolderB) ? box_width : width_of(i);
+    // A drop-down's height is its list's when open.
+    const int h = i == kBy ? row * 8 : row;
+    MoveWindow(options_[i], x, margin, w, h, TRUE);
+    x += w + gap;
+  }
+  MoveWindow(list_hwnd_, margin, list_top, width, list_height, TRUE);
+  MoveWindow(status_hwnd_, margin, list_top + list_height + margin, width, status, TRUE);
   // The column that takes the spare width takes it, at least its own,
   // leaving room for a vertical scroll bar before it comes.
   if (list_->elided_column >= 0) {
@@ -104,6 +244,7 @@ LRESULT VeskoViewWindow::on_message(UINT message, WPARAM wparam, LPARAM lparam) 
     }
     case WM_SETFOCUS: SetFocus(list_hwnd_); return 0;
     case WM_NOTIFY: return on_notify(*reinterpret_cast<const NMHDR*>(lparam), lparam);
+    case WM_COMMAND: on_command(wparam, lparam); return 0;
     case WM_CONTEXTMENU:
       if (reinterpret_cast<HWND>(wparam) == list_hwnd_) {
         on_context_menu(lparam);
@@ -111,18 +252,30 @@ LRESULT VeskoViewWindow::on_message(UINT message, WPARAM wparam, LPARAM lparam) 
       }
       break;
     case WM_CLOSE:
-      // Hidden, not destroyed: the next view shows in it again.
-      ShowWindow(hwnd(), SW_HIDE);
+      // Hidden, not destroyed: the next view shows in it again. Closed first:
+      // a folder box that loses the focus as the window hides changes nothing.
       events_.view_Closed();
+      ShowWindow(hwnd(), SW_HIDE);
       return 0;
     default: break;
   }
   return DefWindowProcW(hwnd(), message, wparam, lparam);
 }
 
+void VeskoViewWindow::on_command(WPARAM wparam, LPARAM lparam) {
+  const HWND from = reinterpret_cast<HWND>(lparam);
+  const WORD code = HIWORD(wparam);
+  // The user's changes only: the program's own settings send none of these.
+  const bool changed = (from == options_[kBy] && code == CBN_SELCHANGE) ||
+                       ((from == options_[kIgnoreDate] || from == options_[kAll]) && code == BN_CLICKED) ||
+                       ((from == options_[kFolderA] || from == options_[kFolderB]) && code == EN_KILLFOCUS);
+  if (changed) events_.view_OptionsChange();
+}
+
 LRESULT VeskoViewWindow::on_notify(const NMHDR& header, LPARAM lparam) {
   if (header.hwndFrom != list_hwnd_) return 0;
   switch (header.code) {
+    case LVN_COLUMNCLICK: events_.view_HeaderClick(reinterpret_cast<const NMLISTVIEW*>(lparam)->iSubItem); return 0;
     case LVN_GETDISPINFOW: list_->fill(*reinterpret_cast<NMLVDISPINFOW*>(lparam)); return 0;
     case NM_DBLCLK:
       if (reinterpret_cast<const NMITEMACTIVATE*>(lparam)->iItem >= 0) events_.view_Open();

@@ -1,11 +1,13 @@
 #pragma once
 // Vesko's view window over Win32: a window of its own, owned by the main one
-// (above it, minimised with it), with one owner-data list view (its columns
-// those of the view shown) and a status line; its events go to the views'
-// handlers. Closing it hides it.
+// (above it, minimised with it), with a row of the view's options, one
+// owner-data list view (its columns those of the view shown, sorted by a
+// header click) and a status line; its events go to the views' handlers.
+// Closing it hides it.
 
 #include <windows.h>
 
+#include <array>
 #include <memory>
 #include <span>
 
@@ -30,16 +32,37 @@ class VeskoViewWindow final : public TopLevelWindow, public ViewWindow {
   TableView& lstView() override { return *list_; }
   Label& lblViewStatus() override { return *status_; }
   void showView(std::string_view title, std::span<const VeskoColumn> columns) override;
+  void showOptions(const ViewOptions& options) override;
+  [[nodiscard]] ViewOptions options() const override;
   bool pre_translate(MSG&) override { return false; }
+  /// Puts the window, not shown yet, where it was left (`rect`, on a screen
+  /// that may have changed since), maximized or not.
+  void restore_place(const PixelRect& rect, bool maximized);
 
   [[nodiscard]] HWND list() const { return list_hwnd_; }
   [[nodiscard]] HWND status() const { return status_hwnd_; }
+  /// The options' controls: the "By" drop-down, the two check boxes, the two folder boxes.
+  [[nodiscard]] HWND by() const { return options_[kBy]; }
+  [[nodiscard]] HWND ignoreDate() const { return options_[kIgnoreDate]; }
+  [[nodiscard]] HWND all() const { return options_[kAll]; }
+  [[nodiscard]] HWND folderA() const { return options_[kFolderA]; }
+  [[nodiscard]] HWND folderB() const { return options_[kFolderB]; }
 
  private:
   LRESULT on_message(UINT message, WPARAM wparam, LPARAM lparam) override;
   LRESULT on_notify(const NMHDR& header, LPARAM lparam);
   void on_context_menu(LPARAM lparam);
+  void on_command(WPARAM wparam, LPARAM lparam);
+  void make_options(HINSTANCE instance);
   void lay_out();
+  // The height of the row of options.
+  [[nodiscard]] int options_height() const;
+  // Enter in a folder box confirms it, as leaving it does.
+  static LRESULT CALLBACK folder_box_proc(HWND box, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR,
+                                          DWORD_PTR window);
+
+  // The options' controls by their place in options_, in their row's order.
+  enum Option { kByLabel, kBy, kIgnoreDate, kAll, kFolderALabel, kFolderA, kFolderBLabel, kFolderB, kOptionCount };
 
   ViewEvents& events_;
   int dpi_;
@@ -49,6 +72,8 @@ class VeskoViewWindow final : public TopLevelWindow, public ViewWindow {
   std::unique_ptr<VeskoListView> list_;
   std::unique_ptr<Win32Label> status_;
   std::span<const VeskoColumn> columns_;
+  std::array<HWND, kOptionCount> options_{};
+  bool comparison_ = false;  ///< the comparison's options shown, else the duplicates'
 };
 
 }  // namespace korvint::hosts::win32

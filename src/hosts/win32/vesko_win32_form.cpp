@@ -1,5 +1,6 @@
 #include "hosts/win32/vesko_win32_form.h"
 
+#include <tuple>
 #include <utility>
 
 namespace korvint::hosts::win32 {
@@ -23,6 +24,20 @@ VeskoWin32Form::~VeskoWin32Form() {
   vesko.reset();
   window.drop_posted();
   window.destroy();
+}
+
+VeskoWindowMemory VeskoWin32Form::memory() const {
+  VeskoWindowMemory memory = window.memory();
+  std::tie(memory.view_rect, memory.view_maximized) = host.viewPlace();
+  if (memory.view_rect && (memory.view_rect->width <= 0 || memory.view_rect->height <= 0)) memory.view_rect.reset();
+  return memory;
+}
+
+void VeskoWin32Form::restore(const VeskoWindowMemory& memory) {
+  window.restore(memory);
+  // The view window's place at this screen's resolution, as the main window's.
+  const VeskoWindowMemory here = at_dpi(memory, window.dpi());
+  host.rememberViewPlace(here.view_rect, here.view_maximized);
 }
 
 }  // namespace korvint::hosts::win32

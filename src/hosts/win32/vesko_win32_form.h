@@ -28,6 +28,11 @@ class VeskoWin32Form {
   VeskoWin32Form(const VeskoWin32Form&) = delete;
   VeskoWin32Form& operator=(const VeskoWin32Form&) = delete;
 
+  /// What the windows remember between starts: the main window's, and the view window's place.
+  [[nodiscard]] VeskoWindowMemory memory() const;
+  /// Puts both windows back as `memory` says, before the window is first shown.
+  void restore(const VeskoWindowMemory& memory);
+
   VeskoFormWindow window;
   VeskoWin32Host host;
   VeskoForm form;

@@ -81,8 +81,17 @@ std::optional<std::size_t> VeskoWin32Host::popupMenu(const std::vector<std::stri
 }
 
 ViewWindow& VeskoWin32Host::viewWindow(ViewEvents& events) {
-  if (!view_) view_ = std::make_unique<VeskoViewWindow>(window_.hwnd(), window_.dpi(), events);
+  if (!view_) {
+    view_ = std::make_unique<VeskoViewWindow>(window_.hwnd(), window_.dpi(), events);
+    if (view_rect_) view_->restore_place(*view_rect_, view_maximized_);
+  }
   return *view_;
+}
+
+std::pair<std::optional<PixelRect>, bool> VeskoWin32Host::viewPlace() const {
+  if (!view_ || view_->hwnd() == nullptr) return {view_rect_, view_maximized_};
+  const auto [rect, maximized] = normal_place(view_->hwnd());
+  return {rect, maximized};
 }
 
 void VeskoWin32Host::watchFolders(const std::vector<std::string>& folders, const std::vector<std::string>&) {

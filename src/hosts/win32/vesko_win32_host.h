@@ -8,6 +8,7 @@
 
 #include <memory>
 #include <optional>
+#include <utility>
 #include <string>
 #include <vector>
 
@@ -40,6 +41,14 @@ class VeskoWin32Host final : public VeskoHost {
   void closeViews() { view_.reset(); }
   /// The view window; nullptr before it was first asked for.
   [[nodiscard]] VeskoViewWindow* view() const { return view_.get(); }
+  /// The view window's place and whether it is maximized: its own once it
+  /// was made, else the one remembered.
+  [[nodiscard]] std::pair<std::optional<PixelRect>, bool> viewPlace() const;
+  /// Where the view window opens when it is first made (the place it was left in).
+  void rememberViewPlace(std::optional<PixelRect> rect, bool maximized) {
+    view_rect_ = rect;
+    view_maximized_ = maximized;
+  }
   void messageBox(std::string_view text) override { show_message_box(window_.hwnd(), text, kVeskoTitle); }
   void showText(std::string_view title, std::string_view text) override {
     show_text_window(window_.hwnd(), title, text, window_.dpi());
@@ -51,6 +60,8 @@ class VeskoWin32Host final : public VeskoHost {
   VeskoFormWindow& window_;
   std::unique_ptr<FolderWatch> watch_;
   std::unique_ptr<VeskoViewWindow> view_;
+  std::optional<PixelRect> view_rect_;  ///< remembered, for the view window when it is made
+  bool view_maximized_ = false;
 };
 
 }  // namespace korvint::hosts::win32

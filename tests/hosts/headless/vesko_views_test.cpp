@@ -11,6 +11,9 @@
 #include "hosts/headless/vesko_headless.h"
 #include "platform/program_folder.h"
 #include "search/catalogue_overview.h"
+#include "search/compare.h"
+#include "search/duplicates.h"
+#include "support/catalogue_text.h"
 #include "support/temp_tree.h"
 
 namespace korvint::hosts::headless {
@@ -18,13 +21,8 @@ using namespace korvint::ui;
 namespace {
 
 using app::VeskoKey;
+using test::catalogue_lines;
 using test::path_text;
-
-std::string lines(const std::string& header, const std::vector<std::string>& entries) {
-  std::string text = header + "\r\n";
-  for (const std::string& entry : entries) text += entry + "\r\n";
-  return text;
-}
 
 // Three catalogues: a and b of disks that are not attached, c of a folder that is.
 struct ViewsFixture : ::testing::Test {
@@ -32,13 +30,13 @@ struct ViewsFixture : ::testing::Test {
     cats = path_text(tree.folder("cats"));
     disk = tree.root_text() + "disk" + platform::path_separator();
     tree.text_file("disk/big.iso", "x");
-    tree.text_file("cats/a.lst", lines("D:\\", {"big.iso\t5000\t 2020.1.1\t0:0.0", "old.doc\t9\t 2020.1.1\t0:0.0",
+    tree.text_file("cats/a.lst", catalogue_lines("D:\\", {"big.iso\t5000\t 2020.1.1\t0:0.0", "old.doc\t9\t 2020.1.1\t0:0.0",
                                                "song.mp3\t300\t 2020.1.1\t0:0.0", "Photos\\\t0\t 2020.1.1\t0:0.0",
                                                "cat.jpg\t100\t 2020.1.1\t0:0.0"}));
-    tree.text_file("cats/b.lst", lines("E:\\", {"big.iso\t5000\t 2020.1.1\t0:0.0", "new.txt\t7\t 2021.5.5\t0:0.0",
+    tree.text_file("cats/b.lst", catalogue_lines("E:\\", {"big.iso\t5000\t 2020.1.1\t0:0.0", "new.txt\t7\t 2021.5.5\t0:0.0",
                                                "song.mp3\t300\t 2021.5.5\t0:0.0", "Photos\\\t0\t 2020.1.1\t0:0.0",
                                                "cat.jpg\t100\t 2020.1.1\t0:0.0"}));
-    tree.text_file("cats/c.lst", lines(disk, {"big.iso\t5000\t 2020.1.1\t0:0.0", "empty.txt\t0\t 2020.1.1\t0:0.0",
+    tree.text_file("cats/c.lst", catalogue_lines(disk, {"big.iso\t5000\t 2020.1.1\t0:0.0", "empty.txt\t0\t 2020.1.1\t0:0.0",
                                               "cat.jpg\t100\t 2020.1.1\t0:0.0"}));
     window = std::make_unique<HeadlessVeskoWindow>(app::VeskoWindowOptions{},
                                                    std::vector<std::string>{path_text(tree.root() / "Vesko.ini")}, cats,
@@ -210,12 +208,169 @@ TEST_F(ViewsFixture, ClosingTheViewDropsWhatItsWorkerFinds) {
   ASSERT_TRUE(app::on_key(window->window, VeskoControlId::txtQuery, VeskoKey::Duplicates));
   view().events.view_Closed();
   EXPECT_FALSE(window->window.views().working());
+  // A box left as the window closes computes nothing.
+  view().options_set.by = 2;
+  view().events.view_OptionsChange();
+  EXPECT_FALSE(window->window.views().working());
   window->host.run_posted(std::chrono::milliseconds(200));
   EXPECT_EQ(view().table.shown_rows(), 0u);
   // Asked again, it runs afresh.
   ASSERT_TRUE(app::on_key(window->window, VeskoControlId::txtQuery, VeskoKey::Duplicates));
   ASSERT_TRUE(window->settle());
   EXPECT_EQ(view().table.shown_rows(), 11u);
+}
+
+// The kind and path of each entry row of a comparison view.
+std::vector<std::string> difference_rows(const HeadlessTable& table) {
+  std::vector<std::string> rows;
+  for (std::size_t row = 0; row < table.shown_rows(); ++row)
+    if (table.cell(row, 0).size() == 1) rows.push_back(table.cell(row, 0) + "\t" + table.cell(row, 1));
+  return rows;
+}
+
+TEST_F(ViewsFixture, OptionsComputeTheViewAgainAsTheSearchApiDoes) {
+  // A fourth catalogue with names alike but sizes or dates not.
+  tree.text_file("cats/d.lst", catalogue_lines("F:\\", {"song.mp3\t999\t 2020.1.1\t0:0.0", "cat.jpg\t100\t 2022.2.2\t0:0.0"}));
+  app::on_key(window->window, VeskoControlId::txtQuery, VeskoKey::Reload);
+  ASSERT_TRUE(window->settle());
+  const auto& catalogues = window->window.session().catalogues();
+  ASSERT_EQ(catalogues.size(), 4u);
+  search::SearchOptions search_options;
+  search_options.threads = 1;
+
+  ASSERT_TRUE(app::on_key(window->window, VeskoControlId::txtQuery, VeskoKey::Duplicates));
+  ASSERT_TRUE(window->settle());
+  EXPECT_FALSE(view().options_set.comparison);
+  const std::string kb = search::byte_size_text(10000);
+  struct DuplicateCase {
+    int by;
+    const char* keys;
+    std::vector<std::string> outline;
+  };
+  const std::vector<DuplicateCase> duplicate_cases{
+      {1, "size,date", {"1 3x big.iso 5,000 wastes " + kb + " a b c", "2 3x cat.jpg 100 wastes 200 B a b c"}},
+      {2, "name",
+       {"1 3x big.iso 5,000 wastes " + kb + " a b c", "2 3x song.mp3 999 wastes 600 B a b d",
+        "3 4x cat.jpg 100 wastes 300 B a b c d"}},
+      {0, "name,size",
+       {"1 3x big.iso 5,000 wastes " + kb + " a b c", "2 4x cat.jpg 100 wastes 300 B a b c d",
+        "3 2x song.mp3 300 wastes 300 B a b"}},
+  };
+  for (const DuplicateCase& c : duplicate_cases) {
+    SCOPED_TRACE(c.keys);
+    view().options_set.by = c.by;
+    view().events.view_OptionsChange();
+    ASSERT_TRUE(window->settle());
+    EXPECT_EQ(outline(view().table), c.outline);
+    std::string error;
+    const search::Duplicates expected = search::find_duplicates(
+        catalogues, search::Query{}, *search::parse_duplicate_keys(c.keys, error), search_options);
+    EXPECT_EQ(view().table.shown_rows(), expected.groups.size() + expected.files.size());
+  }
+
+  // a compared with c, then with b.
+  struct CompareCase {
+    std::size_t b;
+    ViewOptions options;
+    std::vector<std::string> rows;
+  };
+  const std::vector<CompareCase> compare_cases{
+      {2, {true, 0, false, false, "", ""}, {"-\told.doc", "-\tsong.mp3", "-\tPhotos\\", "+\tempty.txt", "+\tcat.jpg"}},
+      {2, {true, 0, false, true, "", ""},
+       {"-\told.doc", "-\tsong.mp3", "-\tPhotos\\", "-\tPhotos\\cat.jpg", "+\tempty.txt", "+\tcat.jpg"}},
+      {2, {true, 0, false, false, "Photos", ""}, {"+\tbig.iso", "+\tempty.txt"}},
+      {1, {true, 0, false, false, "", ""}, {"-\told.doc", "+\tnew.txt", "~\tsong.mp3"}},
+      {1, {true, 0, true, false, "", ""}, {"-\told.doc", "+\tnew.txt"}},
+  };
+  for (const CompareCase& c : compare_cases) {
+    SCOPED_TRACE(c.rows.size());
+    if (view().title != "a compared with " + catalogues[c.b]->name() + " - Vesko") {
+      window->window.views().show_comparison(0, c.b);
+      ASSERT_TRUE(window->settle());
+    }
+    view().options_set = c.options;
+    view().events.view_OptionsChange();
+    ASSERT_TRUE(window->settle());
+    EXPECT_EQ(difference_rows(view().table), c.rows);
+    search::CompareOptions options;
+    options.all = c.options.all;
+    options.ignore_date = c.options.ignore_date;
+    options.search = search_options;
+    const search::Comparison expected = search::compare_catalogues(
+        {catalogues[0], c.options.folder_a}, {catalogues[c.b], c.options.folder_b}, search::Query{}, options);
+    EXPECT_EQ(difference_rows(view().table).size(), expected.differences.size());
+  }
+  // A folder the catalogue does not hold is named in the status line; another pair starts at the roots.
+  view().options_set.folder_a = "Nope";
+  view().events.view_OptionsChange();
+  ASSERT_TRUE(window->settle());
+  EXPECT_NE(view().status.caption().find("Nope"), std::string::npos) << view().status.caption();
+  window->window.views().show_comparison(0, 2);
+  EXPECT_EQ(view().options_set.folder_a, "");
+  EXPECT_TRUE(view().options_set.ignore_date);
+}
+
+TEST_F(ViewsFixture, HeaderClicksSortGroupsAmongThemselvesAndMembersWithin) {
+  tree.text_file("cats/d.lst", catalogue_lines("F:\\", {"cat.jpg\t100\t 2022.2.2\t0:0.0"}));
+  app::on_key(window->window, VeskoControlId::txtQuery, VeskoKey::Reload);
+  ASSERT_TRUE(window->settle());
+  ASSERT_TRUE(app::on_key(window->window, VeskoControlId::txtQuery, VeskoKey::Duplicates));
+  ASSERT_TRUE(window->settle());
+  const std::string kb = search::byte_size_text(10000);
+  struct Click {
+    int column;
+    bool descending;
+    std::vector<std::string> outline;
+  };
+  // Duplicates' columns: Group, Copies, Wasted, Name, Folder, Size, Date, Catalogue.
+  const std::vector<Click> clicks{
+      {3, false, {"1 3x big.iso 5,000 wastes " + kb + " a b c", "2 4x cat.jpg 100 wastes 300 B a b c d",
+                  "3 2x song.mp3 300 wastes 300 B a b"}},
+      {7, false, {"1 3x big.iso 5,000 wastes " + kb + " a b c", "2 4x cat.jpg 100 wastes 300 B a b c d",
+                  "3 2x song.mp3 300 wastes 300 B a b"}},
+      {7, true, {"2 4x cat.jpg 100 wastes 300 B d c b a", "1 3x big.iso 5,000 wastes " + kb + " c b a",
+                 "3 2x song.mp3 300 wastes 300 B b a"}},
+      {2, false, {"2 4x cat.jpg 100 wastes 300 B a b c d", "3 2x song.mp3 300 wastes 300 B a b",
+                  "1 3x big.iso 5,000 wastes " + kb + " a b c"}},
+      {6, false, {"1 3x big.iso 5,000 wastes " + kb + " a b c", "2 4x cat.jpg 100 wastes 300 B a b c d",
+                  "3 2x song.mp3 300 wastes 300 B a b"}},
+      {6, true, {"2 4x cat.jpg 100 wastes 300 B d a b c", "3 2x song.mp3 300 wastes 300 B b a",
+                 "1 3x big.iso 5,000 wastes " + kb + " a b c"}},
+      {2, false, {"2 4x cat.jpg 100 wastes 300 B a b c d", "3 2x song.mp3 300 wastes 300 B a b",
+                  "1 3x big.iso 5,000 wastes " + kb + " a b c"}},
+  };
+  for (const Click& click : clicks) {
+    SCOPED_TRACE(click.column);
+    view().events.view_HeaderClick(click.column);
+    EXPECT_EQ(view().status.caption(), jobs::VeskoSession::kSorting);
+    ASSERT_TRUE(window->settle());
+    EXPECT_EQ(view().table.sort_column, click.column);
+    EXPECT_EQ(view().table.sort_descending, click.descending);
+    EXPECT_EQ(outline(view().table), click.outline);
+    EXPECT_EQ(view().status.caption().rfind("3 groups of duplicates", 0), 0u);
+  }
+  // The sort holds when the keys change: the rows come computed, then sorted.
+  view().options_set.by = 1;
+  view().events.view_OptionsChange();
+  ASSERT_TRUE(window->settle());
+  EXPECT_EQ(outline(view().table), (std::vector<std::string>{"2 3x cat.jpg 100 wastes 200 B a b c",
+                                                             "1 3x big.iso 5,000 wastes " + kb + " a b c"}));
+
+  // The comparison's entries sort within their group; a and c with every file listed.
+  window->window.views().show_comparison(0, 2);
+  view().options_set.all = true;
+  view().events.view_OptionsChange();
+  ASSERT_TRUE(window->settle());
+  view().events.view_HeaderClick(1);  // Path
+  ASSERT_TRUE(window->settle());
+  EXPECT_EQ(difference_rows(view().table), (std::vector<std::string>{"-\told.doc", "-\tPhotos\\", "-\tPhotos\\cat.jpg",
+                                                                     "-\tsong.mp3", "+\tcat.jpg", "+\tempty.txt"}));
+  view().events.view_HeaderClick(2);  // Size A
+  view().events.view_HeaderClick(2);  // descending
+  ASSERT_TRUE(window->settle());
+  EXPECT_EQ(difference_rows(view().table), (std::vector<std::string>{"-\tsong.mp3", "-\tPhotos\\", "-\tPhotos\\cat.jpg",
+                                                                     "-\told.doc", "+\tempty.txt", "+\tcat.jpg"}));
+  EXPECT_EQ(view().table.cell(0, 0), "Only in A");
 }
 
 }  // namespace

@@ -14,6 +14,7 @@
 #include "hosts/headless/vesko_headless.h"
 #include "platform/program_folder.h"
 #include "support/child_process.h"
+#include "support/catalogue_text.h"
 #include "support/temp_tree.h"
 
 #ifndef _WIN32
@@ -26,13 +27,8 @@ namespace {
 
 namespace fs = std::filesystem;
 using app::VeskoKey;
+using test::catalogue_lines;
 using test::path_text;
-
-std::string lines(const std::string& header, const std::vector<std::string>& entries) {
-  std::string text = header + "\r\n";
-  for (const std::string& entry : entries) text += entry + "\r\n";
-  return text;
-}
 
 // Three catalogues: two of disks that are not attached, one of a folder that is.
 struct VeskoFixture : ::testing::Test {
@@ -40,13 +36,13 @@ struct VeskoFixture : ::testing::Test {
     cats = path_text(tree.folder("cats"));
     disk = tree.root_text() + "disk" + platform::path_separator();
     tree.text_file("disk/sub/here.txt", "x");
-    tree.text_file("cats/photos.lst", lines("D:\\Photos\\", {"a.jpg\t300\t 2009.1.2\t8:15.42",
+    tree.text_file("cats/photos.lst", catalogue_lines("D:\\Photos\\", {"a.jpg\t300\t 2009.1.2\t8:15.42",
                                                              "2009\\\t0\t 2009.1.2\t8:0.0",
                                                              "Beach.JPG\t100\t 2019.3.15\t12:0.0",
                                                              "zebra.jpg\t200\t 2001.3.15\t12:0.0"}));
-    tree.text_file("cats/backup.lst", lines("E:\\", {"notes.txt\t12\t 2022.12.31\t23:0.0", "broken line",
+    tree.text_file("cats/backup.lst", catalogue_lines("E:\\", {"notes.txt\t12\t 2022.12.31\t23:0.0", "broken line",
                                                      "photo.jpg\t5\t 2022.1.1\t0:0.0"}));
-    tree.text_file("cats/disk.lst", lines(disk, {"sub\\\t0\t 2022.1.1\t0:0.0", "here.txt\t1\t 2022.1.1\t0:0.0",
+    tree.text_file("cats/disk.lst", catalogue_lines(disk, {"sub\\\t0\t 2022.1.1\t0:0.0", "here.txt\t1\t 2022.1.1\t0:0.0",
                                                  "gone.txt\t1\t 2022.1.1\t0:0.0"}));
     tree.text_file("cats/readme.lst", "just some text\r\nnot a catalogue line\r\n");
   }
@@ -142,7 +138,7 @@ TEST_F(VeskoFixture, OnlyTheLastKeystrokesSearchIsShown) {
 TEST_F(VeskoFixture, ASearchThatFindsManyShowsItsFirstRowsWhileItGoesOn) {
   std::vector<std::string> many;
   for (int i = 0; i < 2500; ++i) many.push_back("many" + std::to_string(i) + ".dat\t1\t 2020.1.1\t0:0.0");
-  tree.text_file("cats/many.lst", lines("G:\\", many));
+  tree.text_file("cats/many.lst", catalogue_lines("G:\\", many));
   auto w = open();
   w->lstResults.shown_counts.clear();
   w->type("many");
@@ -349,11 +345,15 @@ TEST_F(VeskoFixture, KeysMoveBetweenTheQueryAndTheResults) {
   ASSERT_EQ(w->host.texts_shown.size(), 1u);
   EXPECT_EQ(w->host.texts_shown[0].second, app::kQueryHelp);
   EXPECT_EQ(std::string_view(app::kQueryTooltip).find('\n'), std::string_view::npos);
+  // "?" beside the query box: the same.
+  app::on_click(w->window, VeskoControlId::cmdHelp);
+  ASSERT_EQ(w->host.texts_shown.size(), 2u);
+  EXPECT_EQ(w->host.texts_shown[1], w->host.texts_shown[0]);
 }
 
 TEST_F(VeskoFixture, ChangingTheFolderSearchesItAndKeepsItInVeskoIni) {
   tree.text_file("program/Vesko.ini", "/nowhere\r\nencoding=CP1252\r\n");
-  tree.text_file("other/only.lst", lines("F:\\", {"only.jpg\t1\t 2020.1.1\t0:0.0"}));
+  tree.text_file("other/only.lst", catalogue_lines("F:\\", {"only.jpg\t1\t 2020.1.1\t0:0.0"}));
   const std::string other = path_text(tree.root() / "other");
   auto w = open();
   EXPECT_EQ(w->window.settings_file(), ini());
@@ -388,18 +388,18 @@ TEST_F(VeskoFixture, TheWindowShowsTheCataloguesAsTheyNowStandAfterAChange) {
   };
   const Case cases[] = {
       {"written in place, shorter",
-       [&] { test::write_file(photos, lines("D:\\Photos\\", {"new.jpg\t1\t 2020.1.1\t0:0.0"})); },
+       [&] { test::write_file(photos, catalogue_lines("D:\\Photos\\", {"new.jpg\t1\t 2020.1.1\t0:0.0"})); },
        {"photo.jpg", "new.jpg"}, "Reloaded: photos.lst (changed)"},
       {"cut short", [&] { fs::resize_file(photos, 12 + 29); }, {"photo.jpg", "a.jpg"},
        "Reloaded: photos.lst (changed)"},
       {"replaced",
        [&] {
-         test::write_file(photos.string() + ".new", lines("D:\\Photos\\", {"other.jpg\t1\t 2020.1.1\t0:0.0"}));
+         test::write_file(photos.string() + ".new", catalogue_lines("D:\\Photos\\", {"other.jpg\t1\t 2020.1.1\t0:0.0"}));
          fs::rename(photos.string() + ".new", photos);
        },
        {"photo.jpg", "other.jpg"}, "Reloaded: photos.lst (changed)"},
       {"deleted", [&] { fs::remove(photos); }, {"photo.jpg"}, "Reloaded: photos.lst (gone)"},
-      {"another added", [&] { tree.text_file("cats/more.lst", lines("M:\\", {"more.jpg\t1\t 2020.1.1\t0:0.0"})); },
+      {"another added", [&] { tree.text_file("cats/more.lst", catalogue_lines("M:\\", {"more.jpg\t1\t 2020.1.1\t0:0.0"})); },
        {"photo.jpg", "more.jpg", "a.jpg", "Beach.JPG", "zebra.jpg"}, "Reloaded: more.lst (new)"},
   };
   const std::string original = test::read_file(photos);
@@ -432,7 +432,7 @@ TEST_F(VeskoFixture, TheWindowShowsTheCataloguesAsTheyNowStandAfterAChange) {
 TEST_F(VeskoFixture, AReloadKeepsTheQueryTheSelectionAndThePlace) {
   std::vector<std::string> many;
   for (int i = 0; i < 600; ++i) many.push_back("many" + std::to_string(i) + ".dat\t1\t 2020.1.1\t0:0.0");
-  tree.text_file("cats/many.lst", lines("G:\\", many));
+  tree.text_file("cats/many.lst", catalogue_lines("G:\\", many));
   auto w = open();
   EXPECT_EQ(w->host.watched_folders, std::vector<std::string>{cats});
   EXPECT_EQ(w->host.watched_files.size(), 4u);
@@ -446,7 +446,7 @@ TEST_F(VeskoFixture, AReloadKeepsTheQueryTheSelectionAndThePlace) {
 
   // A catalogue added before the selected one: the selection follows "many",
   // and the rows, the same as before, stay where they stood.
-  tree.text_file("cats/aaa.lst", lines("A:\\", {"x.dat\t1\t 2020.1.1\t0:0.0"}));
+  tree.text_file("cats/aaa.lst", catalogue_lines("A:\\", {"x.dat\t1\t 2020.1.1\t0:0.0"}));
   const std::size_t changes = w->lstResults.shown_counts.size();
   w->window.session().catalogues_changed();
   ASSERT_TRUE(w->settle());
@@ -463,7 +463,7 @@ TEST_F(VeskoFixture, AReloadKeepsTheQueryTheSelectionAndThePlace) {
 
   // Rows that change are shown from the top.
   many.erase(many.begin());
-  tree.text_file("cats/many.lst", lines("G:\\", many));
+  tree.text_file("cats/many.lst", catalogue_lines("G:\\", many));
   w->window.session().catalogues_changed();
   ASSERT_TRUE(w->settle());
   EXPECT_EQ(w->lstResults.shown_rows(), 599u);

@@ -7,8 +7,9 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QContextMenuEvent>
-#include <QElapsedTimer>
 #include <QHeaderView>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QTableView>
@@ -17,21 +18,14 @@
 #include "hosts/qt/vesko_qt_view_window.h"
 #include "hosts/qt/vesko_qt_window.h"
 #include "hosts/qt/window_answers.h"
+#include "support/qt_wait.h"
 #include "support/temp_tree.h"
 
 namespace korvint::hosts::qt {
 using namespace korvint::ui;
 namespace {
 
-bool wait_for(const std::function<bool()>& condition) {
-  QElapsedTimer clock;
-  clock.start();
-  while (!condition()) {
-    if (clock.elapsed() > 30000) return false;
-    QApplication::processEvents(QEventLoop::AllEvents, 10);
-  }
-  return true;
-}
+using test::wait_for;
 
 struct QtViewsTest : ::testing::Test {
   QtViewsTest() {
@@ -98,6 +92,46 @@ TEST_F(QtViewsTest, DuplicatesAndACompareShowInTheViewWindow) {
 
   view()->close();
   EXPECT_FALSE(view()->isVisible());
+}
+
+TEST_F(QtViewsTest, OptionsAndHeaderClicksComputeAndSortTheViewAgain) {
+  auto& query = static_cast<QLineEdit&>(window->control(VeskoControlId::txtQuery));
+  query.setFocus();
+  QTest::keyClick(&query, Qt::Key_D, Qt::ControlModifier);
+  ASSERT_TRUE(settled());
+  EXPECT_TRUE(view()->by().isVisible());
+  EXPECT_FALSE(view()->folderA().isVisible());
+  // The Catalogue header twice: the group's files b, then a; the arrow down.
+  QHeaderView& header = *view()->view().horizontalHeader();
+  for (int click = 0; click < 2; ++click) {
+    QTest::mouseClick(header.viewport(), Qt::LeftButton, {}, QPoint(header.sectionViewportPosition(7) + 5, 5));
+    ASSERT_TRUE(settled());
+  }
+  EXPECT_EQ(header.sortIndicatorSection(), 7);
+  EXPECT_EQ(header.sortIndicatorOrder(), Qt::DescendingOrder);
+  EXPECT_EQ(cell(1, 7), "b");
+  EXPECT_EQ(cell(2, 7), "a");
+  // "Size and date": big.iso's copies differ in date.
+  view()->by().setFocus();
+  QTest::keyClick(&view()->by(), Qt::Key_Down);
+  ASSERT_TRUE(settled());
+  EXPECT_EQ(view()->view().model()->rowCount(), 0);
+  EXPECT_TRUE(view()->status().text().startsWith("No duplicates")) << view()->status().text().toStdString();
+
+  window->vesko().views().show_comparison(0, 1);
+  ASSERT_TRUE(settled());
+  EXPECT_FALSE(view()->by().isVisible());
+  EXPECT_TRUE(view()->folderA().isVisible());
+  ASSERT_EQ(view()->view().model()->rowCount(), 6);
+  QTest::mouseClick(&view()->ignoreDate(), Qt::LeftButton);
+  ASSERT_TRUE(settled());
+  EXPECT_EQ(view()->view().model()->rowCount(), 5);  // nothing changed but the date
+  // A folder typed and confirmed with Enter.
+  view()->folderB().setFocus();
+  QTest::keyClicks(&view()->folderB(), "Nope");
+  QTest::keyClick(&view()->folderB(), Qt::Key_Return);
+  ASSERT_TRUE(settled());
+  EXPECT_TRUE(view()->status().text().contains("Nope")) << view()->status().text().toStdString();
 }
 
 }  // namespace

@@ -6,34 +6,28 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QScreen>
-#include <QElapsedTimer>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QFontInfo>
 #include <QPlainTextEdit>
 #include <QSplitter>
+#include <QPushButton>
 #include <QTableView>
 #include <QTest>
 #include <QTimer>
 
 #include "app/query_help.h"
 #include "hosts/qt/vesko_qt_window.h"
+#include "hosts/qt/window_answers.h"
+#include "support/qt_wait.h"
 #include "support/temp_tree.h"
 
 namespace korvint::hosts::qt {
 using namespace korvint::ui;
 namespace {
 
-bool wait_for(const std::function<bool()>& condition) {
-  QElapsedTimer clock;
-  clock.start();
-  while (!condition()) {
-    if (clock.elapsed() > 30000) return false;
-    QApplication::processEvents(QEventLoop::AllEvents, 10);
-  }
-  return true;
-}
+using test::wait_for;
 
 struct QtVeskoTest : ::testing::Test {
   QtVeskoTest() {
@@ -141,6 +135,44 @@ TEST_F(QtVeskoTest, TheLayoutFollowsTheWindowAndF1ShowsTheQueryLanguage) {
   QTest::keyClick(&query(), Qt::Key_F1);
   EXPECT_EQ(shown_title.toStdString(), app::kQueryHelpTitle);
   EXPECT_TRUE(QFontInfo(shown_font).fixedPitch());
+  // "?" at the query box's end shows the same.
+  auto& help = static_cast<QPushButton&>(window->control(VeskoControlId::cmdHelp));
+  EXPECT_EQ(help.text(), "?");
+  EXPECT_LE(query().geometry().right(), help.geometry().left());
+  shown_title.clear();
+  QTimer::singleShot(0, [&] {
+    if (auto* text = QApplication::activeModalWidget()) {
+      shown_title = text->windowTitle();
+      text->close();
+    }
+  });
+  QTest::mouseClick(&help, Qt::LeftButton);
+  EXPECT_EQ(shown_title.toStdString(), app::kQueryHelpTitle);
+}
+
+// The menu key and Shift+F10 open the menu of the table that has the focus,
+// under its current row.
+TEST_F(QtVeskoTest, TheMenuKeyOpensTheMenuOfEitherTable) {
+  auto& catalogues = static_cast<QTableView&>(window->control(VeskoControlId::lstCatalogues));
+  catalogues.setFocus();
+  catalogues.setCurrentIndex(catalogues.model()->index(0, 0));
+  for (const auto& [key, modifiers] : {std::pair{Qt::Key_Menu, Qt::KeyboardModifiers{}},
+                                       std::pair{Qt::Key_F10, Qt::KeyboardModifiers{Qt::ShiftModifier}}}) {
+    test::ShownMenu shown;
+    test::answer_next_popup(shown, QStringLiteral("none"));  // closed without a choice
+    QTest::keyClick(&catalogues, key, modifiers);
+    EXPECT_TRUE(shown.shown);
+    EXPECT_EQ(shown.items.value(0), "Find &duplicates\tCtrl+D");
+  }
+  query().setFocus();
+  QTest::keyClicks(&query(), "photo2");
+  ASSERT_TRUE(settled());
+  QTest::keyClick(&query(), Qt::Key_Down);
+  test::ShownMenu shown;
+  test::answer_next_popup(shown, QStringLiteral("none"));  // closed without a choice
+  QTest::keyClick(&results(), Qt::Key_F10, Qt::ShiftModifier);
+  EXPECT_TRUE(shown.shown);
+  EXPECT_TRUE(shown.items.value(0).startsWith("Copy full &path"));
 }
 
 // Rows chosen with Shift or Ctrl are copied together; the window comes back
@@ -165,9 +197,22 @@ TEST_F(QtVeskoTest, ManyRowsAreCopiedAndTheWindowIsRemembered) {
   memory.result_widths = {111, 0, 77, 150, 90};
   memory.sort_column = 2;
   memory.sort_descending = true;
+  memory.catalogue_sort_column = 1;
+  memory.catalogue_sort_descending = true;
+  memory.view_rect = PixelRect{50, -4000, 640, 380};  // the view window, above any screen
   window->restore(memory);
   const QRect area = window->screen()->availableGeometry();
   EXPECT_TRUE(area.contains(window->geometry())) << window->geometry().x();
+  auto& catalogues = static_cast<QTableView&>(window->control(VeskoControlId::lstCatalogues));
+  EXPECT_EQ(catalogues.horizontalHeader()->sortIndicatorSection(), 1);
+  EXPECT_EQ(window->vesko().session().catalogue_sort(), (std::pair{1, true}));
+  // The view window opens where it was left, on the screen.
+  window->vesko().views().show_duplicates();
+  ASSERT_TRUE(wait_for([&] { return !window->vesko().views().working(); }));
+  auto* view = window->findChild<QWidget*>(QStringLiteral("viewWindow"));
+  ASSERT_NE(view, nullptr);
+  EXPECT_TRUE(area.contains(view->geometry())) << view->geometry().y();
+  EXPECT_EQ(view->width(), 640);
   EXPECT_EQ(results().columnWidth(0), 111);
   EXPECT_EQ(window->control(VeskoControlId::lstCatalogues).height(), 150);
   EXPECT_EQ(results().horizontalHeader()->sortIndicatorSection(), 2);
@@ -176,6 +221,11 @@ TEST_F(QtVeskoTest, ManyRowsAreCopiedAndTheWindowIsRemembered) {
   EXPECT_EQ(kept.result_widths.front(), 111);
   EXPECT_EQ(kept.sort_column, 2);
   EXPECT_TRUE(kept.sort_descending);
+  EXPECT_EQ(kept.catalogue_sort_column, 1);
+  EXPECT_TRUE(kept.catalogue_sort_descending);
+  ASSERT_TRUE(kept.view_rect);
+  EXPECT_EQ(kept.view_rect->width, 640);
+  EXPECT_GE(kept.view_rect->top, area.top());
 }
 
 TEST_F(QtVeskoTest, AChangedFolderIsReadAgainAndF5ReadsEverything) {

@@ -75,6 +75,29 @@ TEST(Win32VeskoViews, DuplicatesAndACompareShowInAWindowOfTheirOwn) {
   EXPECT_EQ(item_text(list, 1, 4), "D:\\");
   EXPECT_EQ(item_text(list, 2, 7), "b");
   EXPECT_EQ(title_of(view->status()).rfind("1 group of duplicates, 2 files", 0), 0u) << title_of(view->status());
+  EXPECT_TRUE(IsWindowVisible(view->by()));
+  EXPECT_FALSE(IsWindowVisible(view->folderA()));
+
+  // The Catalogue header clicked twice: the group's files b, then a, under a downward arrow.
+  for (int click = 0; click < 2; ++click) {
+    NMLISTVIEW header_click{};
+    header_click.hdr = NMHDR{list, static_cast<UINT_PTR>(GetDlgCtrlID(list)), LVN_COLUMNCLICK};
+    header_click.iSubItem = 7;
+    SendMessageW(view->hwnd(), WM_NOTIFY, header_click.hdr.idFrom, reinterpret_cast<LPARAM>(&header_click));
+    ASSERT_TRUE(settled());
+  }
+  HDITEMW arrow{};
+  arrow.mask = HDI_FORMAT;
+  Header_GetItem(ListView_GetHeader(list), 7, &arrow);
+  EXPECT_NE(arrow.fmt & HDF_SORTDOWN, 0);
+  EXPECT_EQ(item_text(list, 1, 7), "b");
+  EXPECT_EQ(item_text(list, 2, 7), "a");
+  // "Size and date" chosen: big.iso's copies differ in date.
+  SendMessageW(view->by(), CB_SETCURSEL, 1, 0);
+  SendMessageW(view->hwnd(), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(view->by()), CBN_SELCHANGE),
+               reinterpret_cast<LPARAM>(view->by()));
+  ASSERT_TRUE(settled());
+  EXPECT_EQ(ListView_GetItemCount(list), 0);
 
   // The same window shows the comparison, with its own columns.
   window.vesko->views().show_comparison(0, 1);
@@ -86,6 +109,17 @@ TEST(Win32VeskoViews, DuplicatesAndACompareShowInAWindowOfTheirOwn) {
   EXPECT_EQ(item_text(list, 1, 1), "old.doc");
   EXPECT_EQ(item_text(list, 3, 1), "new.txt");
   EXPECT_EQ(item_text(list, 5, 5), "2021-01-01 00:00:00");
+  EXPECT_TRUE(IsWindowVisible(view->folderA()));
+  EXPECT_FALSE(IsWindowVisible(view->by()));
+  // "Ignore dates" clicked: nothing changed but the date.
+  SendMessageW(view->ignoreDate(), BM_CLICK, 0, 0);
+  ASSERT_TRUE(settled());
+  EXPECT_EQ(ListView_GetItemCount(list), 5);
+  // A folder typed and confirmed with Enter.
+  SetWindowTextW(view->folderB(), L"Nope");
+  SendMessageW(view->folderB(), WM_KEYDOWN, VK_RETURN, 0);
+  ASSERT_TRUE(settled());
+  EXPECT_NE(title_of(view->status()).find("Nope"), std::string::npos) << title_of(view->status());
 
   // Closed, it is hidden, ready for the next view.
   SendMessageW(view->hwnd(), WM_CLOSE, 0, 0);

@@ -327,7 +327,9 @@ TEST_F(Win32VeskoTest, ManyRowsAreCopiedAndTheWindowIsRemembered) {
   memory.result_widths = {111, 0, 77, 150, 90};
   memory.sort_column = 2;
   memory.sort_descending = true;
-  window->window.restore(memory);
+  memory.catalogue_sort_column = 1;
+  memory.view_rect = PixelRect{60, -4000, 640, 380};  // the view window, above any screen
+  window->restore(memory);
   RECT at{};
   GetWindowRect(window->window.hwnd(), &at);
   MONITORINFO monitor{};
@@ -340,10 +342,22 @@ TEST_F(Win32VeskoTest, ManyRowsAreCopiedAndTheWindowIsRemembered) {
   size_header.mask = HDI_FORMAT;
   Header_GetItem(ListView_GetHeader(results()), 2, &size_header);
   EXPECT_NE(size_header.fmt & HDF_SORTDOWN, 0);
-  const VeskoWindowMemory kept = window->window.memory();
+  EXPECT_EQ(window->vesko->session().catalogue_sort(), (std::pair{1, false}));
+  // The view window opens where it was left, on the screen.
+  window->vesko->views().show_duplicates();
+  ASSERT_TRUE(pump_until(window.get(), [&] { return !window->vesko->views().working(); }));
+  ASSERT_NE(window->host.view(), nullptr);
+  RECT view_at{};
+  GetWindowRect(window->host.view()->hwnd(), &view_at);
+  EXPECT_GE(view_at.top, monitor.rcWork.top);
+  EXPECT_EQ(view_at.right - view_at.left, 640);
+  const VeskoWindowMemory kept = window->memory();
   EXPECT_EQ(kept.split, 140);
   EXPECT_EQ(kept.result_widths.front(), 111);
   EXPECT_EQ(kept.sort_column, 2);
+  EXPECT_EQ(kept.catalogue_sort_column, 1);
+  ASSERT_TRUE(kept.view_rect);
+  EXPECT_EQ(kept.view_rect->width, 640);
 
   const wchar_t* key = L"Software\\Korvint\\VeskoTest";
   const std::string text = window_memory_text(kept) + "caf\xC3\xA9";

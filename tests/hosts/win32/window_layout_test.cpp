@@ -199,6 +199,17 @@ TEST(Win32WindowLayout, TheLayoutFollowsTheMonitorsResolution) {
       const RECT at = test::rect_in_parent(window.window.control(shape.id));
       EXPECT_EQ(at.left, twips_to_pixels(shape.left, dpi)) << shape.name;
       EXPECT_EQ(at.bottom - at.top, twips_to_pixels(shape.height, dpi)) << shape.name;
+      // A label's caption fits it whole in the font it has at this resolution.
+      if (shape.kind != ControlKind::Label || shape.tooltip_shows_caption) continue;
+      HWND label = window.window.control(shape.id);
+      HDC dc = GetDC(label);
+      const HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(label, WM_GETFONT, 0, 0)));
+      const std::wstring caption = platform::win32::to_wide(shape.caption);
+      SIZE needed{};
+      GetTextExtentPoint32W(dc, caption.c_str(), static_cast<int>(caption.size()), &needed);
+      SelectObject(dc, old);
+      ReleaseDC(label, dc);
+      EXPECT_LE(needed.cx, at.right - at.left) << shape.name;
     }
     EXPECT_EQ(font_of(window.window.control(ControlId::Command1)).lfHeight,
               -static_cast<LONG>(std::lround(8.25 * dpi / 72.0)));
