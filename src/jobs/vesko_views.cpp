@@ -165,7 +165,11 @@ void VeskoViews::lstCatalogues_ContextMenu() {
     selected.push_back(static_cast<std::size_t>(std::find(catalogues.begin(), catalogues.end(), chosen) -
                                                 catalogues.begin()));
   const std::optional<std::size_t> current = session_.current_catalogue();
-  std::vector<std::string> items{"Find &duplicates\tCtrl+D"};
+  // "Browse" the current catalogue first: what a double click on it does.
+  std::vector<std::string> items;
+  if (current && browse) items.emplace_back("&Browse\tEnter");
+  const std::size_t browse_items = items.size();
+  items.emplace_back("Find &duplicates\tCtrl+D");
   if (selected.size() == 2)
     items.push_back("&Compare " + catalogues[selected[0]]->name() + " with " + catalogues[selected[1]]->name());
   // "Compare with..." the others, the current catalogue being A.
@@ -176,8 +180,13 @@ void VeskoViews::lstCatalogues_ContextMenu() {
         others.push_back(i);
         items.push_back("Compare with " + catalogues[i]->name());
       }
-  const std::optional<std::size_t> chosen = form_.host.popupMenu(items);
-  if (!chosen) return;
+  const std::optional<std::size_t> picked = form_.host.popupMenu(items);
+  if (!picked) return;
+  if (*picked < browse_items) {
+    browse(*current);
+    return;
+  }
+  const std::optional<std::size_t> chosen = *picked - browse_items;
   if (*chosen == 0) {
     show_duplicates();
     return;
@@ -228,6 +237,10 @@ void VeskoViews::view_ContextMenu() {
     case ui::ResultMenuItem::CopyName: copy(*item); break;
     case ui::ResultMenuItem::OpenFolder: view_Open(); break;
     case ui::ResultMenuItem::Export: export_rows(); break;
+    case ui::ResultMenuItem::ShowInCatalogue:
+      if (const auto rows = chosen_rows(); show_in_catalogue && !rows.empty())
+        if (const auto entry = shown_->entry(rows.front())) show_in_catalogue(*entry->catalogue, entry->hit);
+      break;
   }
 }
 

@@ -19,6 +19,7 @@ using namespace korvint::ui;
 
 class VeskoQtWindow;
 class VeskoQtViewWindow;
+class VeskoQtBrowseWindow;
 
 class VeskoQtHost final : public VeskoHost {
  public:
@@ -36,6 +37,7 @@ class VeskoQtHost final : public VeskoHost {
   std::optional<ResultMenuItem> popupResultMenu() override;
   std::optional<std::size_t> popupMenu(const std::vector<std::string>& items) override;
   ViewWindow& viewWindow(ViewEvents& events) override;
+  BrowseWindow& browseWindow(BrowseEvents& events) override;
   /// Closes the view window for good, before the handlers of its events go.
   void closeViews();
   void messageBox(std::string_view text) override;
@@ -53,6 +55,7 @@ class VeskoQtHost final : public VeskoHost {
 
   VeskoQtWindow& window_;
   std::unique_ptr<VeskoQtViewWindow> view_;
+  std::unique_ptr<VeskoQtBrowseWindow> browse_;
   PostedTasks posted_;
   QFileSystemWatcher watcher_;
   QTimer settle_;

@@ -185,6 +185,7 @@ void VeskoQtWindow::connect_events() {
   connect(catalogues.horizontalHeader(), &QHeaderView::sectionClicked, this,
           [&vesko](int column) { app::on_header_click(vesko, lstCatalogues, column); });
   connect(&results, &QTableView::doubleClicked, this, [&vesko] { app::on_double_click(vesko, lstResults); });
+  connect(&catalogues, &QTableView::doubleClicked, this, [&vesko] { app::on_double_click(vesko, lstCatalogues); });
   connect(&results, &QTableView::customContextMenuRequested, this, [this, &results, &vesko](const QPoint& at) {
     const QModelIndex index = results.indexAt(at);
     if (!index.isValid()) return;
@@ -220,6 +221,7 @@ void VeskoQtWindow::connect_events() {
   }
   query.installEventFilter(this);
   results.installEventFilter(this);
+  catalogues.installEventFilter(this);
 }
 
 std::optional<VeskoControlId> VeskoQtWindow::focused_control() const {
@@ -234,8 +236,9 @@ std::optional<VeskoControlId> VeskoQtWindow::focused_control() const {
 bool VeskoQtWindow::eventFilter(QObject* watched, QEvent* event) {
   if (event->type() != QEvent::KeyPress) return QWidget::eventFilter(watched, event);
   const auto* key = static_cast<QKeyEvent*>(event);
-  const VeskoControlId focus =
-      watched == &control(VeskoControlId::txtQuery) ? VeskoControlId::txtQuery : VeskoControlId::lstResults;
+  const VeskoControlId focus = watched == &control(VeskoControlId::txtQuery)       ? VeskoControlId::txtQuery
+                              : watched == &control(VeskoControlId::lstCatalogues) ? VeskoControlId::lstCatalogues
+                                                                                     : VeskoControlId::lstResults;
   std::optional<app::VeskoKey> vesko_key;
   if (key->matches(QKeySequence::Copy)) vesko_key = app::VeskoKey::Copy;
   switch (key->key()) {

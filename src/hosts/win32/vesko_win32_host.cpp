@@ -85,6 +85,11 @@ ViewWindow& VeskoWin32Host::viewWindow(ViewEvents& events) {
   return *view_;
 }
 
+BrowseWindow& VeskoWin32Host::browseWindow(BrowseEvents& events) {
+  if (!browse_) browse_ = std::make_unique<VeskoBrowseWindow>(window_.hwnd(), window_.dpi(), events);
+  return *browse_;
+}
+
 void VeskoWin32Host::watchFolders(const std::vector<std::string>& folders, const std::vector<std::string>&) {
   // A file written in place shows as a change of its folder's last-write data.
   watch_.reset();

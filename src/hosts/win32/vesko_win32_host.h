@@ -15,6 +15,7 @@
 #include "hosts/win32/text_window.h"
 #include "hosts/win32/vesko_folder_watch.h"
 #include "hosts/win32/vesko_form_window.h"
+#include "hosts/win32/vesko_browse_window.h"
 #include "hosts/win32/vesko_view_window.h"
 #include "ui/vesko_host.h"
 
@@ -36,10 +37,15 @@ class VeskoWin32Host final : public VeskoHost {
   std::optional<ResultMenuItem> popupResultMenu() override;
   std::optional<std::size_t> popupMenu(const std::vector<std::string>& items) override;
   ViewWindow& viewWindow(ViewEvents& events) override;
+  BrowseWindow& browseWindow(BrowseEvents& events) override;
   /// Destroys the view window, before the handlers of its events go.
-  void closeViews() { view_.reset(); }
+  void closeViews() {
+    view_.reset();
+    browse_.reset();
+  }
   /// The view window; nullptr before it was first asked for.
   [[nodiscard]] VeskoViewWindow* view() const { return view_.get(); }
+  [[nodiscard]] VeskoBrowseWindow* browse() const { return browse_.get(); }
   void messageBox(std::string_view text) override { show_message_box(window_.hwnd(), text, kVeskoTitle); }
   void showText(std::string_view title, std::string_view text) override {
     show_text_window(window_.hwnd(), title, text, window_.dpi());
@@ -51,6 +57,7 @@ class VeskoWin32Host final : public VeskoHost {
   VeskoFormWindow& window_;
   std::unique_ptr<FolderWatch> watch_;
   std::unique_ptr<VeskoViewWindow> view_;
+  std::unique_ptr<VeskoBrowseWindow> browse_;
 };
 
 }  // namespace korvint::hosts::win32

@@ -14,6 +14,7 @@
 #include "hosts/headless/vesko_headless.h"
 #include "platform/program_folder.h"
 #include "support/child_process.h"
+#include "support/catalogue_text.h"
 #include "support/temp_tree.h"
 
 #ifndef _WIN32
@@ -28,11 +29,7 @@ namespace fs = std::filesystem;
 using app::VeskoKey;
 using test::path_text;
 
-std::string lines(const std::string& header, const std::vector<std::string>& entries) {
-  std::string text = header + "\r\n";
-  for (const std::string& entry : entries) text += entry + "\r\n";
-  return text;
-}
+const auto lines = test::catalogue_text;
 
 // Three catalogues: two of disks that are not attached, one of a folder that is.
 struct VeskoFixture : ::testing::Test {

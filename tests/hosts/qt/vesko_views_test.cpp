@@ -23,15 +23,7 @@ namespace korvint::hosts::qt {
 using namespace korvint::ui;
 namespace {
 
-bool wait_for(const std::function<bool()>& condition) {
-  QElapsedTimer clock;
-  clock.start();
-  while (!condition()) {
-    if (clock.elapsed() > 30000) return false;
-    QApplication::processEvents(QEventLoop::AllEvents, 10);
-  }
-  return true;
-}
+using test::wait_for;
 
 struct QtViewsTest : ::testing::Test {
   QtViewsTest() {
@@ -80,11 +72,11 @@ TEST_F(QtViewsTest, DuplicatesAndACompareShowInTheViewWindow) {
   // Right-click on catalogue a: "Compare with b".
   auto& catalogues = static_cast<QTableView&>(window->control(VeskoControlId::lstCatalogues));
   test::ShownMenu shown;
-  test::answer_next_popup(shown, QStringLiteral("item1"));
+  test::answer_next_popup(shown, QStringLiteral("item2"));
   const QPoint at = catalogues.visualRect(catalogues.model()->index(0, 0)).center();
   QContextMenuEvent click(QContextMenuEvent::Mouse, at, catalogues.viewport()->mapToGlobal(at));
   QApplication::sendEvent(catalogues.viewport(), &click);
-  EXPECT_EQ(shown.items, (QStringList{"Find &duplicates\tCtrl+D", "Compare with b"}));
+  EXPECT_EQ(shown.items, (QStringList{"&Browse\tEnter", "Find &duplicates\tCtrl+D", "Compare with b"}));
   ASSERT_TRUE(settled());
   EXPECT_EQ(view()->windowTitle().toStdString(), "a compared with b - Vesko");
   QAbstractItemModel& compared = *view()->view().model();

@@ -19,21 +19,14 @@
 
 #include "app/query_help.h"
 #include "hosts/qt/vesko_qt_window.h"
+#include "hosts/qt/window_answers.h"
 #include "support/temp_tree.h"
 
 namespace korvint::hosts::qt {
 using namespace korvint::ui;
 namespace {
 
-bool wait_for(const std::function<bool()>& condition) {
-  QElapsedTimer clock;
-  clock.start();
-  while (!condition()) {
-    if (clock.elapsed() > 30000) return false;
-    QApplication::processEvents(QEventLoop::AllEvents, 10);
-  }
-  return true;
-}
+using test::wait_for;
 
 struct QtVeskoTest : ::testing::Test {
   QtVeskoTest() {
