@@ -2,6 +2,7 @@
 
 #include <windowsx.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "hosts/win32/vesko_control_creation.h"
@@ -52,6 +53,7 @@ VeskoBrowseWindow::VeskoBrowseWindow(HWND owner, int dpi, BrowseEvents& events)
   add_table_columns(list_hwnd_, browse_file_columns(), dpi);
   list_ = std::make_unique<VeskoListView>(list_hwnd_);
   list_->dpi = dpi;
+  list_->elided_column = 0;  // a long name keeps its start and its end
   status_ = std::make_unique<Win32Label>(status_hwnd_);
   lay_out();
 }
@@ -149,6 +151,15 @@ void VeskoBrowseWindow::lay_out() {
   MoveWindow(tree_hwnd_, margin, margin, tree_width, height, TRUE);
   MoveWindow(list_hwnd_, margin * 2 + tree_width, margin, width - tree_width, height, TRUE);
   MoveWindow(status_hwnd_, margin, margin * 2 + height, client.right - 2 * margin, status, TRUE);
+  // The files' Name column takes what the others leave, a vertical scroll bar's room kept.
+  RECT inside{};
+  GetClientRect(list_hwnd_, &inside);
+  int room = inside.right;
+  if ((GetWindowLongPtrW(list_hwnd_, GWL_STYLE) & WS_VSCROLL) == 0) room -= GetSystemMetrics(SM_CXVSCROLL);
+  for (int column = 1; column < static_cast<int>(browse_file_columns().size()); ++column)
+    room -= ListView_GetColumnWidth(list_hwnd_, column);
+  ListView_SetColumnWidth(list_hwnd_, 0, std::max(twips_to_pixels(1200, dpi_), room));
+  InvalidateRect(list_hwnd_, nullptr, TRUE);
   InvalidateRect(status_hwnd_, nullptr, TRUE);
 }
 
@@ -198,9 +209,9 @@ LRESULT VeskoBrowseWindow::on_notify(const NMHDR& header, LPARAM lparam) {
           tree_->cell(node, 1, part);
           text += "   " + part;
           tree_->cell(node, 2, part);
-          text += ", " + part + " files";
+          text += ", " + part + (part == "1" ? " file" : " files");
           tree_->cell(node, 3, part);
-          text += ", " + part + " folders";
+          if (part != "0") text += ", " + part + (part == "1" ? " folder" : " folders");
           const std::wstring wide = platform::win32::to_wide(text);
           lstrcpynW(info.item.pszText, wide.c_str(), info.item.cchTextMax);
         }
