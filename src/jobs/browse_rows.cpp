@@ -88,6 +88,7 @@ std::size_t FolderTreeRows::child_count(Node node) const {
 ui::TreeRows::Node FolderTreeRows::child(Node node, std::size_t index) const { return children(node).at(index); }
 
 std::optional<ui::TreeRows::Node> FolderTreeRows::parent(Node node) const {
+  if (!tree_ || node >= tree_->size()) return std::nullopt;
   const Node up = tree_->parent(node);
   if (up == search::FolderTree::kNone) return std::nullopt;
   return up;
