@@ -71,16 +71,19 @@ void VeskoBrowseWindow::showBrowse(std::string_view title) {
 
 void VeskoBrowseWindow::fill(HTREEITEM item, TreeRows::Node node) {
   const std::size_t count = tree_->child_count(node);
-  for (std::size_t i = 0; i < count; ++i) {
-    TVINSERTSTRUCTW insert{};
-    insert.hParent = item;
-    insert.hInsertAfter = TVI_LAST;
-    insert.item.mask = TVIF_TEXT | TVIF_CHILDREN | TVIF_PARAM;
-    insert.item.pszText = LPSTR_TEXTCALLBACKW;
-    insert.item.cChildren = I_CHILDRENCALLBACK;
-    insert.item.lParam = static_cast<LPARAM>(tree_->child(node, i));
-    TreeView_InsertItem(tree_hwnd_, &insert);
-  }
+  for (std::size_t i = 0; i < count; ++i) insert(item, tree_->child(node, i));
+}
+
+HTREEITEM VeskoBrowseWindow::insert(HTREEITEM parent, TreeRows::Node node) {
+  // Its text and whether it has children are asked for when it is painted.
+  TVINSERTSTRUCTW insert{};
+  insert.hParent = parent;
+  insert.hInsertAfter = TVI_LAST;
+  insert.item.mask = TVIF_TEXT | TVIF_CHILDREN | TVIF_PARAM;
+  insert.item.pszText = LPSTR_TEXTCALLBACKW;
+  insert.item.cChildren = I_CHILDRENCALLBACK;
+  insert.item.lParam = static_cast<LPARAM>(node);
+  return TreeView_InsertItem(tree_hwnd_, &insert);
 }
 
 void VeskoBrowseWindow::treeChanged(std::optional<TreeRows::Node> selected) {
@@ -89,14 +92,7 @@ void VeskoBrowseWindow::treeChanged(std::optional<TreeRows::Node> selected) {
   SendMessageW(tree_hwnd_, WM_SETREDRAW, FALSE, 0);
   TreeView_DeleteAllItems(tree_hwnd_);
   if (tree_ != nullptr && tree_->root()) {
-    TVINSERTSTRUCTW insert{};
-    insert.hParent = TVI_ROOT;
-    insert.hInsertAfter = TVI_LAST;
-    insert.item.mask = TVIF_TEXT | TVIF_CHILDREN | TVIF_PARAM;
-    insert.item.pszText = LPSTR_TEXTCALLBACKW;
-    insert.item.cChildren = I_CHILDRENCALLBACK;
-    insert.item.lParam = static_cast<LPARAM>(*tree_->root());
-    const HTREEITEM root = TreeView_InsertItem(tree_hwnd_, &insert);
+    const HTREEITEM root = insert(TVI_ROOT, *tree_->root());
     TreeView_Expand(tree_hwnd_, root, TVE_EXPAND);
     if (selected)
       if (const HTREEITEM item = open_to(*selected)) {

@@ -52,6 +52,8 @@ class VeskoBrowseWindow final : public TopLevelWindow, public BrowseWindow, publ
   void on_list_menu(LPARAM lparam);
   // Inserts the children of `item` (folder `node`) in the order shown.
   void fill(HTREEITEM item, TreeRows::Node node);
+  // Inserts folder `node` as the last child of `parent`.
+  HTREEITEM insert(HTREEITEM parent, TreeRows::Node node);
   // The item of `node`, its folders opened down to it; nullptr when it is not in the tree.
   HTREEITEM open_to(TreeRows::Node node);
   void lay_out();
