@@ -113,7 +113,6 @@ void VeskoBrowse::open(const std::shared_ptr<search::Catalogue>& catalogue, std:
       }
       window_->tvwFolders().treeChanged(selected);
       show_folder_order();
-      window_->lblBrowseStatus().setCaption(summary_);
       show_files(selected, file_line);
     });
   });
@@ -128,6 +127,12 @@ void VeskoBrowse::show_files(Node folder, std::optional<std::uint64_t> file_line
     window_->lblBrowseStatus().setCaption("\"" + tree->catalogue()->path() +
                                           "\" changed since it was read: open it again; " + summary_);
     files.emplace();
+  } else {
+    // The files of the folder, said: a folder that holds only folders shows an empty list.
+    std::string name;
+    folders_.cell(folder, 0, name);
+    window_->lblBrowseStatus().setCaption(summary_ + "; " + name + ": " +
+                                          (files->empty() ? "no files of its own" : count_of(files->size(), "file", "files")));
   }
   files_.show(tree->catalogue(), tree->line(folder), std::move(*files));
   files_.sort(files_sort_, files_descending_);

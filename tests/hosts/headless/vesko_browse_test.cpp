@@ -134,6 +134,7 @@ TEST_F(BrowseFixture, FoldersSortByNameOrTotalsAndFilesByTheirColumns) {
     EXPECT_EQ(files(), order) << column;
   }
   EXPECT_EQ(browse().files.row_text(0), "alpha.txt\t5\t2019-01-01 00:00:00");
+  EXPECT_TRUE(browse().status.caption().ends_with("; Archive: 2 files")) << browse().status.caption();
   // Another folder keeps the files' order.
   select("photos 9");
   EXPECT_EQ(browse().files.row_text(0), "b.jpg\t60\t2020-01-01 00:00:00");
