@@ -255,9 +255,11 @@ bool VeskoQtWindow::eventFilter(QObject* watched, QEvent* event) {
   }
   if (!vesko_key) return QWidget::eventFilter(watched, event);
   if (*vesko_key == app::VeskoKey::ContextMenu) {
-    auto& results = static_cast<QTableView&>(control(VeskoControlId::lstResults));
-    const QRect row = results.visualRect(results.currentIndex());
-    host_.menu_at = results.viewport()->mapToGlobal(row.bottomLeft());
+    // Under the current row of the table the key was pressed in.
+    auto& table = static_cast<QTableView&>(
+        control(focus == VeskoControlId::lstCatalogues ? VeskoControlId::lstCatalogues : VeskoControlId::lstResults));
+    const QRect row = table.visualRect(table.currentIndex());
+    host_.menu_at = table.viewport()->mapToGlobal(row.bottomLeft());
   }
   return app::on_key(*vesko_, focus, *vesko_key);
 }

@@ -81,6 +81,12 @@ TEST_F(QtBrowseTest, ADoubleClickedCatalogueShowsItsFoldersAndAResultShowsInIt) 
   EXPECT_TRUE(browse()->tree().isExpanded(root));
   EXPECT_EQ(children(root), (QStringList{"Zoo", "Archive"}));  // largest first
   EXPECT_EQ(files(), QStringList{"readme.txt"});
+  // Enter on the catalogue opens it again.
+  browse()->close();
+  catalogues.setFocus();
+  QTest::keyClick(&catalogues, Qt::Key_Return);
+  EXPECT_TRUE(browse()->isVisible());
+  ASSERT_TRUE(settled());
 
   // A click on the Folder header sorts by name; a folder clicked shows its files.
   QHeaderView& header = *browse()->tree().header();
