@@ -92,7 +92,8 @@ void VeskoBrowse::open(const std::shared_ptr<search::Catalogue>& catalogue, std:
     const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
     std::lock_guard lock(reach->mutex);
     if (!reach->open) return;
-    host->post([this, reach, generation, built, error, at = same ? at : std::nullopt, ms] {
+    const bool moved = at && !same;  // the result's place is not known in the file as it is now
+    host->post([this, reach, generation, built, error, at = same ? at : std::nullopt, moved, ms] {
       if (!reach->open || generation != generation_) return;  // gone, or another catalogue asked for
       working_ = false;
       if (!built) {
@@ -105,6 +106,8 @@ void VeskoBrowse::open(const std::shared_ptr<search::Catalogue>& catalogue, std:
                  count_of(all.files, "file", "files") + ", " + search::byte_size_text(all.bytes) + " (" +
                  group_digits(static_cast<std::uint64_t>(ms.count())) + " ms)";
       if (built->skipped() > 0) summary_ = count_of(built->skipped(), "line", "lines") + " skipped; " + summary_;
+      if (moved)
+        summary_ = "\"" + built->catalogue()->path() + "\" changed since it was searched: search again to show the result; " + summary_;
       Node selected = search::FolderTree::kRoot;
       std::optional<std::uint64_t> file_line;
       if (at) {

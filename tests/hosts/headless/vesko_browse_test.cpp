@@ -177,12 +177,27 @@ TEST_F(BrowseFixture, ShowInCatalogueSelectsTheResultsFolderAndFile) {
   }
 }
 
+TEST_F(BrowseFixture, AResultOfACatalogueRewrittenSinceShowsItsRootAndSaysWhy) {
+  window->type("x.bin");
+  ASSERT_TRUE(window->settle());
+  // Written anew before the result is shown: its line lies elsewhere now.
+  tree.text_file("cats/d.lst", test::catalogue_text("D:\\", {"new.txt\t1\t 2020.1.1\t0:0.0", "Archive\\\t0\t 2020.1.1\t0:0.0"}));
+  window->lstResults.user_selects({0});
+  window->host.menu_answers = {ResultMenuItem::ShowInCatalogue};
+  app::on_context_menu(window->window, VeskoControlId::lstResults);
+  ASSERT_TRUE(window->settle());
+  EXPECT_EQ(browse().tree.child_names(), std::vector<std::string>{"Archive"});
+  EXPECT_EQ(browse().tree.selected_path(), "");
+  const std::string status = browse().status.caption();
+  EXPECT_TRUE(status.starts_with("\"" + test::path_text(catalogue) + "\" changed since it was searched")) << status;
+}
+
 TEST_F(BrowseFixture, ACatalogueGoneBeforeItIsOpenedIsNamedInTheStatus) {
   std::filesystem::remove(catalogue);
   app::on_double_click(window->window, VeskoControlId::lstCatalogues);
   ASSERT_TRUE(window->settle());
   const std::string status = browse().status.caption();
-  EXPECT_NE(status.find(test::path_text(catalogue)), std::string::npos) << status;
+  EXPECT_NE(status.find(test::path_text(catalogue) + "\": "), std::string::npos) << status;  // then the reason
   EXPECT_EQ(browse().tree.child_names(), std::vector<std::string>{});
   EXPECT_EQ(browse().files.shown_rows(), 0u);
 }
