@@ -194,6 +194,19 @@ TEST_F(BrowseFixture, AResultOfACatalogueRewrittenSinceShowsItsRootAndSaysWhy) {
   EXPECT_TRUE(status.starts_with("\"" + named + "\" changed since it was searched")) << status;
 }
 
+TEST_F(BrowseFixture, ClosingTheWindowWhileItReadsShowsNothingOfThatRead) {
+  app::on_double_click(window->window, VeskoControlId::lstCatalogues);
+  browse().events.browse_Closed();
+  EXPECT_FALSE(window->window.browse().working());
+  window->host.run_posted(std::chrono::milliseconds(200));
+  EXPECT_EQ(browse().status.caption(), jobs::kReadingCatalogue);
+  EXPECT_EQ(browse().tree.child_names(), std::vector<std::string>{});
+  // Opened again, it reads again.
+  app::on_double_click(window->window, VeskoControlId::lstCatalogues);
+  ASSERT_TRUE(window->settle());
+  EXPECT_EQ(browse().tree.child_names().size(), 4u);
+}
+
 TEST_F(BrowseFixture, ACatalogueGoneBeforeItIsOpenedIsNamedInTheStatus) {
   std::filesystem::remove(catalogue);
   app::on_double_click(window->window, VeskoControlId::lstCatalogues);
