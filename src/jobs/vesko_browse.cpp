@@ -25,6 +25,9 @@ std::string open_error(const search::Catalogue& catalogue, search::OpenProblem p
   return message.empty() ? "Cannot read \"" + catalogue.path() + "\"" : message;
 }
 
+// How often a catalogue that changes while it is read is read again.
+constexpr int kReadAttempts = 3;
+
 // The tree's menu over a folder.
 enum TreeMenuItem : std::size_t { OpenFolder, CopyPath, SortByName, SortBySize };
 
@@ -75,14 +78,19 @@ void VeskoBrowse::open(const std::shared_ptr<search::Catalogue>& catalogue, std:
   worker_->submit([this, reach = reach_, host = &form_.host, generation, catalogue, at, threads](
                       const std::atomic<bool>& cancel) {
     const auto start = std::chrono::steady_clock::now();
-    // The file as it stands now: it may have been replaced, or deleted, since it was searched.
-    search::OpenProblem problem = search::OpenProblem::None;
-    std::string error;
-    std::shared_ptr<search::Catalogue> fresh = catalogue->reopen(problem, error);
+    // The file as it stands now: it may have been replaced, or deleted, since
+    // it was searched; one that changes while it is read (a scan writing it)
+    // is read again, a few times.
+    std::shared_ptr<search::Catalogue> fresh;
     std::optional<search::FolderTree> tree;
-    if (!fresh) {
-      error = open_error(*catalogue, problem, error);
-    } else {
+    std::string error;
+    for (int attempt = 0; attempt < kReadAttempts && !tree && !cancel; ++attempt) {
+      search::OpenProblem problem = search::OpenProblem::None;
+      fresh = catalogue->reopen(problem, error);
+      if (!fresh) {
+        error = open_error(*catalogue, problem, error);
+        break;
+      }
       tree = search::FolderTree::build(fresh, error, &cancel, threads);
     }
     if (cancel) return;
