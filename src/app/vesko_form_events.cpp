@@ -28,6 +28,8 @@ void on_header_click(VeskoWindow& window, VeskoControlId table, int column) {
 
 void on_double_click(VeskoWindow& window, VeskoControlId table) {
   if (table == VeskoControlId::lstResults) window.session().lstResults_Open();
+  if (table == VeskoControlId::lstCatalogues)
+    if (const auto current = window.session().current_catalogue()) window.browse().browse_catalogue(*current);
 }
 
 void on_context_menu(VeskoWindow& window, VeskoControlId table) {
@@ -56,6 +58,10 @@ bool on_key(VeskoWindow& window, VeskoControlId focus, VeskoKey key) {
       }
       if (focus == VeskoControlId::lstResults && key == VeskoKey::Enter) {
         session.lstResults_Open();
+        return true;
+      }
+      if (focus == VeskoControlId::lstCatalogues && key == VeskoKey::Enter) {
+        on_double_click(window, VeskoControlId::lstCatalogues);
         return true;
       }
       return false;

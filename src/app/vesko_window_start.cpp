@@ -16,6 +16,14 @@ VeskoWindow::VeskoWindow(ui::VeskoForm& form, VeskoWindowOptions options, std::v
   services.code_page = options.encoding.value_or(settings.encoding);
   session_ = std::make_unique<jobs::VeskoSession>(form, std::move(services));
   views_ = std::make_unique<jobs::VeskoViews>(form, *session_);
+  browse_ = std::make_unique<jobs::VeskoBrowse>(form, *session_);
+  // "Browse" and "Show in catalogue" open the browse window.
+  views_->browse = [this](std::size_t index) { browse_->browse_catalogue(index); };
+  auto show_in_catalogue = [this](const search::Catalogue& catalogue, const search::Hit& hit) {
+    browse_->show_in_catalogue(catalogue, hit);
+  };
+  views_->show_in_catalogue = show_in_catalogue;
+  session_->show_in_catalogue = show_in_catalogue;
 }
 
 void VeskoWindow::Form_Load() {

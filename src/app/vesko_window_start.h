@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/vesko_arguments.h"
+#include "jobs/vesko_browse.h"
 #include "jobs/vesko_session.h"
 #include "jobs/vesko_views.h"
 #include "shell/vesko_settings.h"
@@ -36,6 +37,8 @@ class VeskoWindow {
   [[nodiscard]] jobs::VeskoSession& session() { return *session_; }
   /// The duplicates and comparison views of the catalogues.
   [[nodiscard]] jobs::VeskoViews& views() { return *views_; }
+  /// The browse window's handlers: one catalogue as a folder tree.
+  [[nodiscard]] jobs::VeskoBrowse& browse() { return *browse_; }
   [[nodiscard]] ui::VeskoHost& host() { return form_.host; }
   /// The Vesko.ini a changed folder is written to.
   [[nodiscard]] const std::string& settings_file() const { return settings_file_; }
@@ -46,6 +49,7 @@ class VeskoWindow {
   std::string settings_file_;
   std::unique_ptr<jobs::VeskoSession> session_;
   std::unique_ptr<jobs::VeskoViews> views_;  ///< stopped before the session goes
+  std::unique_ptr<jobs::VeskoBrowse> browse_;  ///< stopped before the session goes
 };
 
 }  // namespace korvint::app

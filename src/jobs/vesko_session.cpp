@@ -525,6 +525,9 @@ void VeskoSession::lstResults_ContextMenu() {
     case ui::ResultMenuItem::CopyName: copy_results(*item); break;
     case ui::ResultMenuItem::OpenFolder: lstResults_Open(); break;
     case ui::ResultMenuItem::Export: export_results(); break;
+    case ui::ResultMenuItem::ShowInCatalogue:
+      if (show_in_catalogue) show_in_catalogue(results_.catalogue(*row), results_.hit(*row));
+      break;
   }
 }
 

@@ -148,6 +148,9 @@ class VeskoSession {
   /// True from a change until its results (or catalogues) are shown.
   [[nodiscard]] bool working() const { return loading_ || searching_; }
 
+  /// "Show in catalogue" on a result: opens its catalogue's browse window there.
+  std::function<void(const search::Catalogue&, const search::Hit&)> show_in_catalogue;
+
  private:
   struct Sort {
     ResultColumn column;

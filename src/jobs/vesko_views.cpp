@@ -4,9 +4,7 @@
 #include <chrono>
 #include <utility>
 
-#include "jobs/entry_opening.h"
-#include "jobs/table_export.h"
-#include "platform/settings_file.h"
+#include "jobs/view_actions.h"
 #include "search/catalogue_overview.h"
 #include "search/query.h"
 #include "search/result_set.h"
@@ -31,14 +29,6 @@ std::string duplicates_summary(const search::Duplicates& found, std::size_t cata
   return count_of(found.groups.size(), "group", "groups") + " of duplicates, " +
          count_of(found.files.size(), "file", "files") + ", " + search::byte_size_text(wasted) + " wasted, in " +
          count_of(catalogues, "catalogue", "catalogues");
-}
-
-// A number as the table shows it ("1,234") as a spreadsheet reads it; any other text as it is.
-std::string plain_number(std::string text) {
-  if (text.empty() || !std::all_of(text.begin(), text.end(), [](char c) { return (c >= '0' && c <= '9') || c == ','; }))
-    return text;
-  std::erase(text, ',');
-  return text;
 }
 
 }  // namespace
@@ -252,7 +242,11 @@ void VeskoViews::lstCatalogues_ContextMenu() {
     selected.push_back(static_cast<std::size_t>(std::find(catalogues.begin(), catalogues.end(), chosen) -
                                                 catalogues.begin()));
   const std::optional<std::size_t> current = session_.current_catalogue();
-  std::vector<std::string> items{"Find &duplicates\tCtrl+D"};
+  // "Browse" the current catalogue first: what a double click on it does.
+  std::vector<std::string> items;
+  if (current && browse) items.emplace_back("&Browse\tEnter");
+  const std::size_t browse_items = items.size();
+  items.emplace_back("Find &duplicates\tCtrl+D");
   if (selected.size() == 2)
     items.push_back("&Compare " + catalogues[selected[0]]->name() + " with " + catalogues[selected[1]]->name());
   // "Compare with..." the others, the current catalogue being A.
@@ -263,8 +257,13 @@ void VeskoViews::lstCatalogues_ContextMenu() {
         others.push_back(i);
         items.push_back("Compare with " + catalogues[i]->name());
       }
-  const std::optional<std::size_t> chosen = form_.host.popupMenu(items);
-  if (!chosen) return;
+  const std::optional<std::size_t> picked = form_.host.popupMenu(items);
+  if (!picked) return;
+  if (*picked < browse_items) {
+    browse(*current);
+    return;
+  }
+  const std::optional<std::size_t> chosen = *picked - browse_items;
   if (*chosen == 0) {
     show_duplicates();
     return;
@@ -296,14 +295,7 @@ std::vector<std::size_t> VeskoViews::chosen_rows() const {
 
 void VeskoViews::view_Open() {
   if (window_ == nullptr || shown_ == nullptr) return;
-  const auto row = window_->lstView().currentRow();
-  if (!row || *row >= shown_->row_count()) return;
-  const std::optional<ViewEntry> entry = shown_->entry(*row);
-  if (!entry) return;  // a group's own row
-  std::string path;
-  search::NameDecoder decoder(session_.services().code_page);
-  if (!search::full_path(*entry->catalogue, entry->hit, decoder, path)) return;  // its catalogue changed since
-  open_entry(*entry->catalogue, path, session_.services(), form_.host);
+  if (const auto row = window_->lstView().currentRow()) open_view_row(*shown_, *row, session_.services(), form_.host);
 }
 
 void VeskoViews::view_ContextMenu() {
@@ -316,62 +308,20 @@ void VeskoViews::view_ContextMenu() {
     case ui::ResultMenuItem::CopyName: copy(*item); break;
     case ui::ResultMenuItem::OpenFolder: view_Open(); break;
     case ui::ResultMenuItem::Export: export_rows(); break;
+    case ui::ResultMenuItem::ShowInCatalogue:
+      if (const auto rows = chosen_rows(); show_in_catalogue && !rows.empty())
+        if (const auto entry = shown_->entry(rows.front())) show_in_catalogue(*entry->catalogue, entry->hit);
+      break;
   }
 }
 
 void VeskoViews::view_Copy() { copy(ui::ResultMenuItem::CopyPath); }
 
 void VeskoViews::copy(ui::ResultMenuItem what) {
-  std::string text;
-  std::string part;
-  search::NameDecoder decoder(session_.services().code_page);
-  for (const std::size_t row : chosen_rows()) {
-    if (what == ui::ResultMenuItem::CopyLines) {
-      // The row as it stands, its cells between TABs: a group's own row too.
-      for (int column = 0; column < static_cast<int>(shown_->columns().size()); ++column) {
-        shown_->cell(row, column, part);
-        text += (column == 0 ? "" : "\t") + part;
-      }
-      text += '\n';
-      continue;
-    }
-    const std::optional<ViewEntry> entry = shown_->entry(row);
-    if (!entry) continue;  // a group's own row has no path
-    bool read = false;
-    if (what == ui::ResultMenuItem::CopyName) {
-      std::string raw;
-      read = search::raw_name(*entry->catalogue, entry->hit, raw);
-      if (read) decoder.decode(entry->catalogue->encoding(), raw, part);
-    } else {
-      read = search::full_path(*entry->catalogue, entry->hit, decoder, part);
-    }
-    if (!read) return;  // its catalogue changed since
-    text += part + "\n";
-  }
-  // Lines between the rows, none after the last: one path pastes as it is.
-  if (!text.empty() && text.back() == '\n') text.pop_back();
-  if (!text.empty()) form_.host.setClipboardText(text);
+  if (shown_ != nullptr) copy_view_rows(*shown_, chosen_rows(), what, session_.services(), form_.host);
 }
 
-void VeskoViews::export_rows() {
-  const std::string path = form_.host.SaveExportFile(export_name_);
-  if (path.empty()) return;
-  const ExportFormat format = export_format_of(path);
-  std::string text(kUtf8Bom);
-  std::vector<std::string> fields;
-  for (const ui::VeskoColumn& column : shown_->columns()) fields.emplace_back(column.title);
-  append_export_line(text, fields, format);
-  for (std::size_t row = 0; row < shown_->row_count(); ++row) {
-    for (std::size_t column = 0; column < fields.size(); ++column) {
-      shown_->cell(row, static_cast<int>(column), fields[column]);
-      // Sizes as numbers, without the table's thousands separators.
-      if (shown_->columns()[column].right_aligned) fields[column] = plain_number(std::move(fields[column]));
-    }
-    append_export_line(text, fields, format);
-  }
-  if (const platform::Status written = platform::write_settings_atomically(path, text); !written.ok())
-    form_.host.messageBox("Could not export to " + path + ": " + written.message());
-}
+void VeskoViews::export_rows() { export_view_rows(*shown_, export_name_, form_.host); }
 
 void VeskoViews::view_Closed() {
   if (worker_) worker_->cancel();

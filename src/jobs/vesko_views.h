@@ -52,6 +52,10 @@ class VeskoViews final : public ui::ViewEvents {
 
   /// True from a view asked for until it is shown.
   [[nodiscard]] bool working() const { return working_; }
+  /// "Browse" on the catalogues' menu: opens catalogue `index`'s browse window.
+  std::function<void(std::size_t index)> browse;
+  /// "Show in catalogue" on a row: opens its catalogue's browse window there.
+  std::function<void(const search::Catalogue&, const search::Hit&)> show_in_catalogue;
   /// The rows the window shows now (nullptr before any view).
   [[nodiscard]] const ViewRows* rows() const { return shown_; }
 

@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "ui/vesko_browse.h"
 #include "ui/vesko_layout.h"
 #include "ui/vesko_views.h"
 
@@ -60,6 +61,10 @@ class VeskoHost {
   /// The view window, its events going to `events`: made the first time,
   /// the same one after (with the same `events`); it lives as long as the host.
   virtual ViewWindow& viewWindow(ViewEvents& events) = 0;
+
+  /// The browse window, its events going to `events`: made the first time,
+  /// the same one after (with the same `events`); it lives as long as the host.
+  virtual BrowseWindow& browseWindow(BrowseEvents& events) = 0;
 
   /// A modal message box titled "Vesko" with one OK button.
   virtual void messageBox(std::string_view text) = 0;

@@ -59,12 +59,13 @@ constexpr std::array<VeskoColumn, 8> kCatalogueColumns{{
     {"Medium", 1100, false},
 }};
 
-constexpr std::array<ResultMenuEntry, 5> kResultMenu{{
+constexpr std::array<ResultMenuEntry, 6> kResultMenu{{
     {ResultMenuItem::CopyPath, "Copy full &path\tCtrl+C"},
     {ResultMenuItem::CopyLines, "Copy as &text lines"},
     {ResultMenuItem::CopyName, "Copy &name"},
     {ResultMenuItem::OpenFolder, "&Open folder"},
     {ResultMenuItem::Export, "&Export..."},
+    {ResultMenuItem::ShowInCatalogue, "&Show in catalogue"},
 }};
 
 }  // namespace

@@ -84,7 +84,7 @@ std::span<const VeskoColumn> result_columns();
 std::span<const VeskoColumn> catalogue_columns();
 
 /// The items of the results' right-click menu.
-enum class ResultMenuItem { CopyPath, CopyLines, CopyName, OpenFolder, Export };
+enum class ResultMenuItem { CopyPath, CopyLines, CopyName, OpenFolder, Export, ShowInCatalogue };
 
 struct ResultMenuEntry {
   ResultMenuItem item;

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "app/vesko_form_events.h"
+#include "hosts/headless/headless_browse.h"
 
 namespace korvint::hosts::headless {
 using namespace korvint::ui;
@@ -85,13 +86,20 @@ ViewWindow& HeadlessVeskoHost::viewWindow(ViewEvents& events) {
   return *view;
 }
 
+HeadlessVeskoHost::~HeadlessVeskoHost() = default;
+
+BrowseWindow& HeadlessVeskoHost::browseWindow(BrowseEvents& events) {
+  if (!browse) browse = std::make_unique<HeadlessBrowseWindow>(events);
+  return *browse;
+}
+
 HeadlessVeskoWindow::HeadlessVeskoWindow(app::VeskoWindowOptions options, std::vector<std::string> places,
                                          std::string default_folder, jobs::VeskoServices services)
     : window(form, std::move(options), std::move(places), std::move(default_folder), std::move(services)) {}
 
 bool HeadlessVeskoWindow::settle(std::chrono::milliseconds ceiling) {
   const auto end = std::chrono::steady_clock::now() + ceiling;
-  while (window.session().working() || window.views().working()) {
+  while (window.session().working() || window.views().working() || window.browse().working()) {
     const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - std::chrono::steady_clock::now());
     if (left.count() <= 0) return false;
     host.run_posted(left);

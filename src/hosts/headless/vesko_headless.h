@@ -84,8 +84,11 @@ class HeadlessViewWindow final : public ViewWindow {
   ViewOptions options_set;  ///< as the window shows them: the test changes them as the user would
 };
 
+class HeadlessBrowseWindow;  // hosts/headless/headless_browse.h
+
 class HeadlessVeskoHost final : public VeskoHost {
  public:
+  ~HeadlessVeskoHost() override;
   void post(std::function<void()> task) override;
   void dropPosted() override { posted_.clear(); }
   void showWindow() override { shown = true; }
@@ -99,6 +102,7 @@ class HeadlessVeskoHost final : public VeskoHost {
   std::optional<ResultMenuItem> popupResultMenu() override;
   std::optional<std::size_t> popupMenu(const std::vector<std::string>& items) override;
   ViewWindow& viewWindow(ViewEvents& events) override;
+  BrowseWindow& browseWindow(BrowseEvents& events) override;
   void messageBox(std::string_view text) override { messages.emplace_back(text); }
   void showText(std::string_view title, std::string_view text) override { texts_shown.emplace_back(title, text); }
   void focusControl(VeskoControlId id) override { focus = id; }
@@ -127,6 +131,7 @@ class HeadlessVeskoHost final : public VeskoHost {
   std::vector<std::vector<std::string>> menus;          ///< the items of each popupMenu()
   std::deque<std::optional<std::size_t>> item_answers;  ///< what popupMenu() gives, nullopt = dismissed
   std::unique_ptr<HeadlessViewWindow> view;             ///< made by the first viewWindow()
+  std::unique_ptr<HeadlessBrowseWindow> browse;         ///< made by the first browseWindow()
 
  private:
   PostedTasks posted_;

@@ -26,6 +26,7 @@
 #include "app/vesko_form_events.h"
 #include "hosts/qt/qt_host.h"
 #include "hosts/qt/qt_text.h"
+#include "hosts/qt/vesko_qt_browse_window.h"
 #include "hosts/qt/vesko_qt_view_window.h"
 #include "hosts/qt/window_place.h"
 #include "hosts/qt/vesko_qt_window.h"
@@ -109,6 +110,7 @@ std::optional<ResultMenuItem> VeskoQtHost::popupResultMenu() {
   for (const ResultMenuEntry& entry : result_menu()) {
     QAction* action = menu.addAction(to_qt(entry.caption));
     action->setData(static_cast<int>(entry.item));
+    action->setObjectName(QStringLiteral("item%1").arg(static_cast<int>(entry.item)));
   }
   const QAction* chosen = menu.exec(menu_at.value_or(QCursor::pos()));
   menu_at.reset();
@@ -149,9 +151,17 @@ void VeskoQtHost::rememberViewPlace(std::optional<PixelRect> rect, bool maximize
   view_maximized_ = maximized;
 }
 
+BrowseWindow& VeskoQtHost::browseWindow(BrowseEvents& events) {
+  if (!browse_) browse_ = std::make_unique<VeskoQtBrowseWindow>(window_, events);
+  return *browse_;
+}
+
 VeskoQtHost::~VeskoQtHost() = default;
 
-void VeskoQtHost::closeViews() { view_.reset(); }
+void VeskoQtHost::closeViews() {
+  view_.reset();
+  browse_.reset();
+}
 
 void VeskoQtHost::messageBox(std::string_view text) {
   QMessageBox box(QMessageBox::NoIcon, to_qt(kVeskoTitle), to_qt(text), QMessageBox::Ok, &window_);

@@ -22,6 +22,7 @@ using namespace korvint::ui;
 
 class VeskoQtWindow;
 class VeskoQtViewWindow;
+class VeskoQtBrowseWindow;
 
 class VeskoQtHost final : public VeskoHost {
  public:
@@ -39,6 +40,7 @@ class VeskoQtHost final : public VeskoHost {
   std::optional<ResultMenuItem> popupResultMenu() override;
   std::optional<std::size_t> popupMenu(const std::vector<std::string>& items) override;
   ViewWindow& viewWindow(ViewEvents& events) override;
+  BrowseWindow& browseWindow(BrowseEvents& events) override;
   /// Closes the view window for good, before the handlers of its events go.
   void closeViews();
   /// The view window's place and whether it is maximized: its own once it
@@ -63,6 +65,7 @@ class VeskoQtHost final : public VeskoHost {
   std::unique_ptr<VeskoQtViewWindow> view_;
   std::optional<PixelRect> view_rect_;  ///< remembered, for the view window when it is made
   bool view_maximized_ = false;
+  std::unique_ptr<VeskoQtBrowseWindow> browse_;
   PostedTasks posted_;
   QFileSystemWatcher watcher_;
   QTimer settle_;

@@ -183,6 +183,7 @@ void VeskoQtWindow::connect_events() {
   connect(catalogues.horizontalHeader(), &QHeaderView::sectionClicked, this,
           [&vesko](int column) { app::on_header_click(vesko, lstCatalogues, column); });
   connect(&results, &QTableView::doubleClicked, this, [&vesko] { app::on_double_click(vesko, lstResults); });
+  connect(&catalogues, &QTableView::doubleClicked, this, [&vesko] { app::on_double_click(vesko, lstCatalogues); });
   connect(&results, &QTableView::customContextMenuRequested, this, [this, &results, &vesko](const QPoint& at) {
     const QModelIndex index = results.indexAt(at);
     if (!index.isValid()) return;
@@ -235,17 +236,9 @@ std::optional<VeskoControlId> VeskoQtWindow::focused_control() const {
 bool VeskoQtWindow::eventFilter(QObject* watched, QEvent* event) {
   if (event->type() != QEvent::KeyPress) return QWidget::eventFilter(watched, event);
   const auto* key = static_cast<QKeyEvent*>(event);
-  const bool menu_key =
-      key->key() == Qt::Key_Menu || (key->key() == Qt::Key_F10 && (key->modifiers() & Qt::ShiftModifier));
-  if (watched == &control(VeskoControlId::lstCatalogues)) {
-    // The catalogues' menu under their current row; their other keys are the table's.
-    if (!menu_key) return QWidget::eventFilter(watched, event);
-    auto& catalogues = static_cast<QTableView&>(control(VeskoControlId::lstCatalogues));
-    host_.menu_at = catalogues.viewport()->mapToGlobal(catalogues.visualRect(catalogues.currentIndex()).bottomLeft());
-    return app::on_key(*vesko_, VeskoControlId::lstCatalogues, app::VeskoKey::ContextMenu);
-  }
-  const VeskoControlId focus =
-      watched == &control(VeskoControlId::txtQuery) ? VeskoControlId::txtQuery : VeskoControlId::lstResults;
+  const VeskoControlId focus = watched == &control(VeskoControlId::txtQuery)       ? VeskoControlId::txtQuery
+                              : watched == &control(VeskoControlId::lstCatalogues) ? VeskoControlId::lstCatalogues
+                                                                                     : VeskoControlId::lstResults;
   std::optional<app::VeskoKey> vesko_key;
   if (key->matches(QKeySequence::Copy)) vesko_key = app::VeskoKey::Copy;
   switch (key->key()) {
@@ -262,9 +255,11 @@ bool VeskoQtWindow::eventFilter(QObject* watched, QEvent* event) {
   }
   if (!vesko_key) return QWidget::eventFilter(watched, event);
   if (*vesko_key == app::VeskoKey::ContextMenu) {
-    auto& results = static_cast<QTableView&>(control(VeskoControlId::lstResults));
-    const QRect row = results.visualRect(results.currentIndex());
-    host_.menu_at = results.viewport()->mapToGlobal(row.bottomLeft());
+    // Under the current row of the table the key was pressed in.
+    auto& table = static_cast<QTableView&>(
+        control(focus == VeskoControlId::lstCatalogues ? VeskoControlId::lstCatalogues : VeskoControlId::lstResults));
+    const QRect row = table.visualRect(table.currentIndex());
+    host_.menu_at = table.viewport()->mapToGlobal(row.bottomLeft());
   }
   return app::on_key(*vesko_, focus, *vesko_key);
 }

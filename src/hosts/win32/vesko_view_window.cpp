@@ -1,12 +1,12 @@
 #include "hosts/win32/vesko_view_window.h"
 
 #include <commctrl.h>
-#include <windowsx.h>
 
 #include <algorithm>
 #include <string>
 #include <utility>
 
+#include "hosts/win32/list_row_menu.h"
 #include "hosts/win32/vesko_control_creation.h"
 #include "hosts/win32/window_geometry.h"
 #include "platform/win32/win32_text.h"
@@ -294,17 +294,7 @@ LRESULT VeskoViewWindow::on_notify(const NMHDR& header, LPARAM lparam) {
 }
 
 void VeskoViewWindow::on_context_menu(LPARAM lparam) {
-  if (lparam != -1) {
-    LVHITTESTINFO hit{};
-    hit.pt = POINT{GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam)};
-    ScreenToClient(list_hwnd_, &hit.pt);
-    if (ListView_HitTest(list_hwnd_, &hit) < 0) return;
-    // A row right-clicked outside the selection becomes the selection.
-    if ((ListView_GetItemState(list_hwnd_, hit.iItem, LVIS_SELECTED) & LVIS_SELECTED) == 0)
-      ListView_SetItemState(list_hwnd_, -1, 0, LVIS_SELECTED);
-    ListView_SetItemState(list_hwnd_, hit.iItem, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
-  }
-  events_.view_ContextMenu();
+  if (select_row_for_menu(list_hwnd_, lparam)) events_.view_ContextMenu();
 }
 
 }  // namespace korvint::hosts::win32

@@ -94,6 +94,11 @@ std::pair<std::optional<PixelRect>, bool> VeskoWin32Host::viewPlace() const {
   return {rect, maximized};
 }
 
+BrowseWindow& VeskoWin32Host::browseWindow(BrowseEvents& events) {
+  if (!browse_) browse_ = std::make_unique<VeskoBrowseWindow>(window_.hwnd(), window_.dpi(), events);
+  return *browse_;
+}
+
 void VeskoWin32Host::watchFolders(const std::vector<std::string>& folders, const std::vector<std::string>&) {
   // A file written in place shows as a change of its folder's last-write data.
   watch_.reset();

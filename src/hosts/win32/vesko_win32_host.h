@@ -16,6 +16,7 @@
 #include "hosts/win32/text_window.h"
 #include "hosts/win32/vesko_folder_watch.h"
 #include "hosts/win32/vesko_form_window.h"
+#include "hosts/win32/vesko_browse_window.h"
 #include "hosts/win32/vesko_view_window.h"
 #include "ui/vesko_host.h"
 
@@ -37,8 +38,12 @@ class VeskoWin32Host final : public VeskoHost {
   std::optional<ResultMenuItem> popupResultMenu() override;
   std::optional<std::size_t> popupMenu(const std::vector<std::string>& items) override;
   ViewWindow& viewWindow(ViewEvents& events) override;
+  BrowseWindow& browseWindow(BrowseEvents& events) override;
   /// Destroys the view window, before the handlers of its events go.
-  void closeViews() { view_.reset(); }
+  void closeViews() {
+    view_.reset();
+    browse_.reset();
+  }
   /// The view window; nullptr before it was first asked for.
   [[nodiscard]] VeskoViewWindow* view() const { return view_.get(); }
   /// The view window's place and whether it is maximized: its own once it
@@ -49,6 +54,7 @@ class VeskoWin32Host final : public VeskoHost {
     view_rect_ = rect;
     view_maximized_ = maximized;
   }
+  [[nodiscard]] VeskoBrowseWindow* browse() const { return browse_.get(); }
   void messageBox(std::string_view text) override { show_message_box(window_.hwnd(), text, kVeskoTitle); }
   void showText(std::string_view title, std::string_view text) override {
     show_text_window(window_.hwnd(), title, text, window_.dpi());
@@ -62,6 +68,7 @@ class VeskoWin32Host final : public VeskoHost {
   std::unique_ptr<VeskoViewWindow> view_;
   std::optional<PixelRect> view_rect_;  ///< remembered, for the view window when it is made
   bool view_maximized_ = false;
+  std::unique_ptr<VeskoBrowseWindow> browse_;
 };
 
 }  // namespace korvint::hosts::win32

@@ -169,9 +169,9 @@ TEST_F(ViewsFixture, CompareShowsTheThreeGroupsOfTwoCatalogues) {
   window->lstCatalogues.user_selects({0});
   app::on_context_menu(window->window, VeskoControlId::lstCatalogues);
   ASSERT_EQ(window->host.menus.size(), 1u);
-  EXPECT_EQ(window->host.menus[0], (std::vector<std::string>{"Find &duplicates\tCtrl+D", "Compare with b",
-                                                             "Compare with c"}));
-  window->host.item_answers = {1};
+  EXPECT_EQ(window->host.menus[0], (std::vector<std::string>{"&Browse\tEnter", "Find &duplicates\tCtrl+D",
+                                                             "Compare with b", "Compare with c"}));
+  window->host.item_answers = {2};
   window->lstCatalogues.user_selects({0});
   app::on_context_menu(window->window, VeskoControlId::lstCatalogues);
   EXPECT_EQ(view().title, "a compared with b - Vesko");
@@ -195,9 +195,9 @@ TEST_F(ViewsFixture, CompareShowsTheThreeGroupsOfTwoCatalogues) {
 
   // Two selected catalogues: "Compare a with c"; the view shows the comparison's columns.
   select_catalogues({0, 2});
-  window->host.item_answers = {1};
+  window->host.item_answers = {2};
   app::on_context_menu(window->window, VeskoControlId::lstCatalogues);
-  EXPECT_EQ(window->host.menus.back().at(1), "&Compare a with c");
+  EXPECT_EQ(window->host.menus.back().at(2), "&Compare a with c");
   ASSERT_TRUE(window->settle());
   EXPECT_EQ(view().title, "a compared with c - Vesko");
   EXPECT_EQ(view().table.columns, 6);

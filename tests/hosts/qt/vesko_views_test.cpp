@@ -18,7 +18,6 @@
 #include "hosts/qt/vesko_qt_view_window.h"
 #include "hosts/qt/vesko_qt_window.h"
 #include "hosts/qt/window_answers.h"
-#include "support/qt_wait.h"
 #include "support/temp_tree.h"
 
 namespace korvint::hosts::qt {
@@ -74,11 +73,11 @@ TEST_F(QtViewsTest, DuplicatesAndACompareShowInTheViewWindow) {
   // Right-click on catalogue a: "Compare with b".
   auto& catalogues = static_cast<QTableView&>(window->control(VeskoControlId::lstCatalogues));
   test::ShownMenu shown;
-  test::answer_next_popup(shown, QStringLiteral("item1"));
+  test::answer_next_popup(shown, QStringLiteral("item2"));
   const QPoint at = catalogues.visualRect(catalogues.model()->index(0, 0)).center();
   QContextMenuEvent click(QContextMenuEvent::Mouse, at, catalogues.viewport()->mapToGlobal(at));
   QApplication::sendEvent(catalogues.viewport(), &click);
-  EXPECT_EQ(shown.items, (QStringList{"Find &duplicates\tCtrl+D", "Compare with b"}));
+  EXPECT_EQ(shown.items, (QStringList{"&Browse\tEnter", "Find &duplicates\tCtrl+D", "Compare with b"}));
   ASSERT_TRUE(settled());
   EXPECT_EQ(view()->windowTitle().toStdString(), "a compared with b - Vesko");
   QAbstractItemModel& compared = *view()->view().model();

@@ -20,7 +20,6 @@
 #include "app/query_help.h"
 #include "hosts/qt/vesko_qt_window.h"
 #include "hosts/qt/window_answers.h"
-#include "support/qt_wait.h"
 #include "support/temp_tree.h"
 
 namespace korvint::hosts::qt {
@@ -162,7 +161,7 @@ TEST_F(QtVeskoTest, TheMenuKeyOpensTheMenuOfEitherTable) {
     test::answer_next_popup(shown, QStringLiteral("none"));  // closed without a choice
     QTest::keyClick(&catalogues, key, modifiers);
     EXPECT_TRUE(shown.shown);
-    EXPECT_EQ(shown.items.value(0), "Find &duplicates\tCtrl+D");
+    EXPECT_EQ(shown.items.value(0), "&Browse\tEnter");
   }
   query().setFocus();
   QTest::keyClicks(&query(), "photo2");

@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QFileDialog>
 #include <QMenu>
 #include <QTest>
@@ -85,6 +86,16 @@ void answer_next_folder_dialog(const QString& folder) {
         dialog.setDirectory(folder);
         static_cast<QDialog&>(dialog).accept();  // the file dialog's own check, then accepted
       });
+}
+
+bool wait_for(const std::function<bool()>& condition) {
+  QElapsedTimer clock;
+  clock.start();
+  while (!condition()) {
+    if (clock.elapsed() > 30000) return false;
+    QApplication::processEvents(QEventLoop::AllEvents, 10);
+  }
+  return true;
 }
 
 }  // namespace korvint::test

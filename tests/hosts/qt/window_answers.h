@@ -5,6 +5,7 @@
 #include <QMessageBox>
 #include <QString>
 #include <QStringList>
+#include <functional>
 
 namespace korvint::test {
 
@@ -35,5 +36,8 @@ void answer_next_message_box(ShownMessage& shown);
 
 /// Answers the next folder dialog with `folder` ("": cancels it).
 void answer_next_folder_dialog(const QString& folder);
+
+/// Runs Qt's events until `condition` holds; false when it did not within 30 s.
+bool wait_for(const std::function<bool()>& condition);
 
 }  // namespace korvint::test

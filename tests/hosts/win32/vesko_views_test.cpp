@@ -15,34 +15,15 @@
 #include "hosts/win32/vesko_win32_form.h"
 #include "platform/win32/win32_text.h"
 #include "support/temp_tree.h"
+#include "vesko_window_support.h"
 
 namespace korvint::hosts::win32 {
 using namespace korvint::ui;
 namespace {
 
-using platform::win32::to_utf8;
-
-bool pump_until(VeskoWin32Form& window, const std::function<bool()>& condition) {
-  const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-  while (!condition()) {
-    if (std::chrono::steady_clock::now() > end) return false;
-    deliver_pending_messages(window.window);
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
-  }
-  return true;
-}
-
-std::string item_text(HWND list, int item, int column) {
-  wchar_t text[512] = {};
-  ListView_GetItemText(list, item, column, text, 512);
-  return to_utf8(text);
-}
-
-std::string title_of(HWND window) {
-  wchar_t text[256] = {};
-  GetWindowTextW(window, text, 256);
-  return to_utf8(text);
-}
+using test::item_text;
+using test::pump_until;
+using test::title_of;
 
 TEST(Win32VeskoViews, DuplicatesAndACompareShowInAWindowOfTheirOwn) {
   test::TempTree tree;
