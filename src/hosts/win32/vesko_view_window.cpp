@@ -1,6 +1,7 @@
 #include "hosts/win32/vesko_view_window.h"
 
 #include <commctrl.h>
+#include <windowsx.h>
 
 #include <algorithm>
 #include <string>
