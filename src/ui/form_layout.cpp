@@ -11,59 +11,59 @@ constexpr ControlFont kSansBold8{"MS Sans Serif", 8.25, 700};
 constexpr ControlFont kSansBold10{"MS Sans Serif", 9.75, 700};
 
 constexpr std::array kControls{
-    ControlSpec{{"mStop", ControlKind::CommandButton, "STOP", 120, 2640, 3735, 375, 20, true, kSansBold8, ""}, ControlId::mStop},
-    ControlSpec{{"Command9", ControlKind::CommandButton, "...", 3480, 120, 375, 285, 19, true, kSansBold10, ""}, ControlId::Command9},
-    ControlSpec{{"Command8", ControlKind::CommandButton, "Vesko", 4080, 2640, 1335, 375, 18, true, std::nullopt, ""}, ControlId::Command8},
-    ControlSpec{{"Command7", ControlKind::CommandButton, "&Clear", 3000, 2280, 855, 285, 17, true, std::nullopt, ""}, ControlId::Command7},
-    ControlSpec{{"Command6", ControlKind::CommandButton, "...", 3480, 1440, 375, 285, 15, true, kSansBold10, ""}, ControlId::Command6},
-    ControlSpec{{"Text5", ControlKind::TextBox, "Text5", 120, 1440, 3735, 285, 14, true, std::nullopt, ""}, ControlId::Text5},
-    ControlSpec{{"Command5", ControlKind::CommandButton, "Scan all", 5760, 2640, 1455, 375, 12, true, std::nullopt, "Automatic naming of output files"}, ControlId::Command5},
-    ControlSpec{{"Command4", ControlKind::CommandButton, "Browse for folder and add to list", 4680, 480, 2535, 315, 11, true, std::nullopt, "Browse for folder"}, ControlId::Command4},
-    ControlSpec{{"List1", ControlKind::ListBox, "", 4080, 885, 3135, 1620, 10, true, std::nullopt, ""}, ControlId::List1},
-    ControlSpec{{"Command3", ControlKind::CommandButton, "Add drive to scan list", 5520, 120, 1695, 315, 9, true, std::nullopt, ""}, ControlId::Command3},
-    ControlSpec{{"Drive1", ControlKind::DriveListBox, "", 4080, 120, 1335, 315, 8, true, std::nullopt, ""}, ControlId::Drive1},
-    ControlSpec{{"Command2", ControlKind::CommandButton, "?", 3360, 480, 495, 375, 5, true, std::nullopt, ""}, ControlId::Command2},
-    ControlSpec{{"Text4", ControlKind::TextBox, "text4", 120, 2280, 2775, 285, 3, true, std::nullopt, ""}, ControlId::Text4},
-    ControlSpec{{"Text1", ControlKind::TextBox, "path to scan", 1080, 120, 2775, 285, 1, true, std::nullopt, ""}, ControlId::Text1},
-    ControlSpec{{"Command1", ControlKind::CommandButton, "&Scan selected", 60, 120, 975, 615, 0, true, kSansBold8, ""}, ControlId::Command1},
-    ControlSpec{{"Text2", ControlKind::TextBox, "Text2", 3000, 120, 615, 375, 2, false, std::nullopt, ""}, ControlId::Text2},
-    ControlSpec{{"Text3", ControlKind::TextBox, "Text3", 2520, 120, 1215, 285, 7, false, std::nullopt, ""}, ControlId::Text3},
-    ControlSpec{{"Line1", ControlKind::Line, "", 3960, 120, 3960, 3000, -1, true, std::nullopt, ""}, ControlId::Line1},
+    FormControlShape{{"mStop", ControlKind::CommandButton, "STOP", 120, 2640, 3735, 375, 20, true, kSansBold8, ""}, ControlId::mStop},
+    FormControlShape{{"Command9", ControlKind::CommandButton, "...", 3480, 120, 375, 285, 19, true, kSansBold10, ""}, ControlId::Command9},
+    FormControlShape{{"Command8", ControlKind::CommandButton, "Vesko", 4080, 2640, 1335, 375, 18, true, std::nullopt, ""}, ControlId::Command8},
+    FormControlShape{{"Command7", ControlKind::CommandButton, "&Clear", 3000, 2280, 855, 285, 17, true, std::nullopt, ""}, ControlId::Command7},
+    FormControlShape{{"Command6", ControlKind::CommandButton, "...", 3480, 1440, 375, 285, 15, true, kSansBold10, ""}, ControlId::Command6},
+    FormControlShape{{"Text5", ControlKind::TextBox, "Text5", 120, 1440, 3735, 285, 14, true, std::nullopt, ""}, ControlId::Text5},
+    FormControlShape{{"Command5", ControlKind::CommandButton, "Scan all", 5760, 2640, 1455, 375, 12, true, std::nullopt, "Automatic naming of output files"}, ControlId::Command5},
+    FormControlShape{{"Command4", ControlKind::CommandButton, "Browse for folder and add to list", 4680, 480, 2535, 315, 11, true, std::nullopt, "Browse for folder"}, ControlId::Command4},
+    FormControlShape{{"List1", ControlKind::ListBox, "", 4080, 885, 3135, 1620, 10, true, std::nullopt, ""}, ControlId::List1},
+    FormControlShape{{"Command3", ControlKind::CommandButton, "Add drive to scan list", 5520, 120, 1695, 315, 9, true, std::nullopt, ""}, ControlId::Command3},
+    FormControlShape{{"Drive1", ControlKind::DriveListBox, "", 4080, 120, 1335, 315, 8, true, std::nullopt, ""}, ControlId::Drive1},
+    FormControlShape{{"Command2", ControlKind::CommandButton, "?", 3360, 480, 495, 375, 5, true, std::nullopt, ""}, ControlId::Command2},
+    FormControlShape{{"Text4", ControlKind::TextBox, "text4", 120, 2280, 2775, 285, 3, true, std::nullopt, ""}, ControlId::Text4},
+    FormControlShape{{"Text1", ControlKind::TextBox, "path to scan", 1080, 120, 2775, 285, 1, true, std::nullopt, ""}, ControlId::Text1},
+    FormControlShape{{"Command1", ControlKind::CommandButton, "&Scan selected", 60, 120, 975, 615, 0, true, kSansBold8, ""}, ControlId::Command1},
+    FormControlShape{{"Text2", ControlKind::TextBox, "Text2", 3000, 120, 615, 375, 2, false, std::nullopt, ""}, ControlId::Text2},
+    FormControlShape{{"Text3", ControlKind::TextBox, "Text3", 2520, 120, 1215, 285, 7, false, std::nullopt, ""}, ControlId::Text3},
+    FormControlShape{{"Line1", ControlKind::Line, "", 3960, 120, 3960, 3000, -1, true, std::nullopt, ""}, ControlId::Line1},
     // The captions above the two boxes take the room beside them: a font wider
     // than MS Sans Serif (Wine's, a large-font setting) shows them whole.
-    ControlSpec{{"Label4", ControlKind::Label, "Output name:", 120, 2040, 1935, 255, 16, true, std::nullopt, ""}, ControlId::Label4},
-    ControlSpec{{"Label3", ControlKind::Label, "Output folder:", 120, 1200, 1935, 255, 13, true, std::nullopt, ""}, ControlId::Label3},
-    ControlSpec{{"Label2", ControlKind::Label, "Label2", 1560, 840, 2295, 255, 6, true, std::nullopt, "", true}, ControlId::Label2},
-    ControlSpec{{"Label1", ControlKind::Label, "l1", 0, 840, 1455, 255, 4, true, std::nullopt, "", true}, ControlId::Label1},
+    FormControlShape{{"Label4", ControlKind::Label, "Output name:", 120, 2040, 1935, 255, 16, true, std::nullopt, ""}, ControlId::Label4},
+    FormControlShape{{"Label3", ControlKind::Label, "Output folder:", 120, 1200, 1935, 255, 13, true, std::nullopt, ""}, ControlId::Label3},
+    FormControlShape{{"Label2", ControlKind::Label, "Label2", 1560, 840, 2295, 255, 6, true, std::nullopt, "", true}, ControlId::Label2},
+    FormControlShape{{"Label1", ControlKind::Label, "l1", 0, 840, 1455, 255, 4, true, std::nullopt, "", true}, ControlId::Label1},
 };
 
 constexpr std::array kPopUpItems{
-    MenuItemSpec{MenuItemId::mnuDelete, "mnuDelete", "&Delete"},
-    MenuItemSpec{MenuItemId::mnuDeleteAll, "mnuDeleteAll", "Delete &all"},
+    MenuItemShape{MenuItemId::mnuDelete, "mnuDelete", "&Delete"},
+    MenuItemShape{MenuItemId::mnuDeleteAll, "mnuDeleteAll", "Delete &all"},
 };
 constexpr std::array kPopUp2Items{
-    MenuItemSpec{MenuItemId::mnuReg, "mnuReg", "Add to right click on drives, folders (registry)"},
-    MenuItemSpec{MenuItemId::mnuRegRem, "mnuRegRem", "Remove from right click on drives, folders (registry)"},
+    MenuItemShape{MenuItemId::mnuReg, "mnuReg", "Add to right click on drives, folders (registry)"},
+    MenuItemShape{MenuItemId::mnuRegRem, "mnuRegRem", "Remove from right click on drives, folders (registry)"},
 };
 constexpr std::array kMenus{
-    MenuSpec{MenuId::mnuPopUp, "mnuPopUp", "PopUp", kPopUpItems},
-    MenuSpec{MenuId::mnuPopUp2, "mnuPopUp2", "PopUp2", kPopUp2Items},
+    MenuShape{MenuId::mnuPopUp, "mnuPopUp", "PopUp", kPopUpItems},
+    MenuShape{MenuId::mnuPopUp2, "mnuPopUp2", "PopUp2", kPopUp2Items},
 };
 
 }  // namespace
 
-std::span<const ControlSpec> form_controls() { return kControls; }
+std::span<const FormControlShape> form_controls() { return kControls; }
 
-const ControlSpec& control_shape(ControlId id) {
-  for (const ControlSpec& shape : kControls) {
+const FormControlShape& control_shape(ControlId id) {
+  for (const FormControlShape& shape : kControls) {
     if (shape.id == id) return shape;
   }
   return kControls.front();  // every id is in the table; a test checks it
 }
 
-std::span<const MenuSpec> form_menus() { return kMenus; }
+std::span<const MenuShape> form_menus() { return kMenus; }
 
-const MenuSpec& menu_spec(MenuId id) { return id == MenuId::mnuPopUp ? kMenus[0] : kMenus[1]; }
+const MenuShape& menu_shape(MenuId id) { return id == MenuId::mnuPopUp ? kMenus[0] : kMenus[1]; }
 
 PixelRect client_pixel_rect(int dpi_x, int dpi_y, double scale) {
   return PixelRect{0, 0, scaled_pixels(kClientWidthTwips, dpi_x, scale),
@@ -72,15 +72,15 @@ PixelRect client_pixel_rect(int dpi_x, int dpi_y, double scale) {
 
 std::span<const ControlId> tab_order() {
   static const std::vector<ControlId> order = [] {
-    std::vector<const ControlSpec*> focusable;
-    for (const ControlSpec& shape : kControls) {
+    std::vector<const FormControlShape*> focusable;
+    for (const FormControlShape& shape : kControls) {
       if (shape.tab_index >= 0 && shape.kind != ControlKind::Label && shape.kind != ControlKind::Line)
         focusable.push_back(&shape);
     }
     std::sort(focusable.begin(), focusable.end(),
-              [](const ControlSpec* a, const ControlSpec* b) { return a->tab_index < b->tab_index; });
+              [](const FormControlShape* a, const FormControlShape* b) { return a->tab_index < b->tab_index; });
     std::vector<ControlId> ids;
-    for (const ControlSpec* shape : focusable) ids.push_back(shape->id);
+    for (const FormControlShape* shape : focusable) ids.push_back(shape->id);
     return ids;
   }();
   return order;

@@ -23,34 +23,34 @@ constexpr int kClientHeightTwips = 3090;
 constexpr std::string_view kFormCaption = "KorvintVB";
 
 /// A control of Korvint's window.
-using ControlSpec = ControlShapeOf<ControlId>;
+using FormControlShape = ControlShapeOf<ControlId>;
 
 /// Every control, in creation order: where two overlap, the earlier lies on top.
-std::span<const ControlSpec> form_controls();
+std::span<const FormControlShape> form_controls();
 
 /// The layout of one control.
-const ControlSpec& control_shape(ControlId id);
+const FormControlShape& control_shape(ControlId id);
 
 /// One item of a popup menu.
-struct MenuItemSpec {
+struct MenuItemShape {
   MenuItemId id;
   std::string_view name;
   std::string_view caption;
 };
 
 /// One popup menu.
-struct MenuSpec {
+struct MenuShape {
   MenuId id;
   std::string_view name;
   std::string_view caption;
-  std::span<const MenuItemSpec> items;
+  std::span<const MenuItemShape> items;
 };
 
 /// The two popup menus.
-std::span<const MenuSpec> form_menus();
+std::span<const MenuShape> form_menus();
 
 /// The layout of one menu.
-const MenuSpec& menu_spec(MenuId id);
+const MenuShape& menu_shape(MenuId id);
 
 /// The client area's width and height in pixels, as a rectangle at (0, 0).
 PixelRect client_pixel_rect(int dpi_x, int dpi_y, double scale = 1.0);

@@ -12,7 +12,7 @@ using enum VeskoControlId;
 // the folder and its button below it; the
 // catalogues, a few rows high; the results take the rest; the status line at
 // the bottom. Drawn for 96 dots per inch: 15 twips to the pixel.
-constexpr std::array<VeskoControlSpec, kVeskoControlCount> kControls{{
+constexpr std::array<VeskoControlShape, kVeskoControlCount> kControls{{
     {{.name = "txtQuery", .kind = ControlKind::TextBox, .left = 120, .top = 120, .height = 345, .tab_index = 0,
       .horizontal = Anchor::Stretch, .right = 555},
      txtQuery},
@@ -70,13 +70,13 @@ constexpr std::array<ResultMenuEntry, 6> kResultMenu{{
 
 }  // namespace
 
-std::span<const VeskoControlSpec> vesko_controls() { return kControls; }
+std::span<const VeskoControlShape> vesko_controls() { return kControls; }
 
-const VeskoControlSpec& vesko_control(VeskoControlId id) { return kControls.at(static_cast<std::size_t>(id)); }
+const VeskoControlShape& vesko_control(VeskoControlId id) { return kControls.at(static_cast<std::size_t>(id)); }
 
 std::vector<PixelRect> vesko_pixel_layout(int dpi, int width, int height, std::optional<int> catalogue_height) {
   std::vector<PixelRect> at;
-  for (const VeskoControlSpec& shape : kControls) at.push_back(control_pixel_rect(shape, dpi, dpi, 1.0, width, height));
+  for (const VeskoControlShape& shape : kControls) at.push_back(control_pixel_rect(shape, dpi, dpi, 1.0, width, height));
   PixelRect& catalogues = at[static_cast<std::size_t>(lstCatalogues)];
   PixelRect& results = at[static_cast<std::size_t>(lstResults)];
   const int bottom = results.top + results.height;

@@ -29,7 +29,7 @@ inline constexpr int kVeskoControlCount = 7;
 inline constexpr std::string_view kVeskoTitle = "Vesko";
 
 /// A control of Vesko's window.
-using VeskoControlSpec = ControlShapeOf<VeskoControlId>;
+using VeskoControlShape = ControlShapeOf<VeskoControlId>;
 
 /// The catalogues' height as drawn, and the least each table keeps when the
 /// splitter between them moves or the window shrinks, in twips: the
@@ -51,8 +51,8 @@ inline constexpr int kVeskoMinHeightTwips =
     1020 + kVeskoMinCataloguesTwips + kVeskoSplitterTwips + kVeskoMinResultsTwips + 480;
 
 /// Every control, in tab order.
-std::span<const VeskoControlSpec> vesko_controls();
-const VeskoControlSpec& vesko_control(VeskoControlId id);
+std::span<const VeskoControlShape> vesko_controls();
+const VeskoControlShape& vesko_control(VeskoControlId id);
 
 /// Where every control lies (by VeskoControlId) in a client area of `width`
 /// x `height` pixels at `dpi`, with the catalogues `catalogue_height` pixels

@@ -12,7 +12,7 @@ namespace {
 TEST(FormLayout, EveryControlIsThereOnceWithAUniqueTabIndex) {
   std::set<std::string_view> names;
   std::set<int> tab_indexes;
-  for (const ControlSpec& shape : form_controls()) {
+  for (const FormControlShape& shape : form_controls()) {
     EXPECT_TRUE(names.insert(shape.name).second) << shape.name;
     if (shape.tab_index >= 0) {
       EXPECT_TRUE(tab_indexes.insert(shape.tab_index).second) << shape.name;
@@ -25,8 +25,8 @@ TEST(FormLayout, EveryControlIsThereOnceWithAUniqueTabIndex) {
 TEST(FormLayout, TheDotButtonsLieOverTheRightEndsOfTheirBoxes) {
   for (auto [button, box] : {std::pair{ControlId::Command9, ControlId::Text1},
                              std::pair{ControlId::Command6, ControlId::Text5}}) {
-    const ControlSpec& b = control_shape(button);
-    const ControlSpec& t = control_shape(box);
+    const FormControlShape& b = control_shape(button);
+    const FormControlShape& t = control_shape(box);
     EXPECT_EQ(b.left + b.width, t.left + t.width);
     EXPECT_EQ(b.top, t.top);
     // Earlier in creation order means on top.
@@ -43,7 +43,7 @@ TEST(FormLayout, TheDotButtonsLieOverTheRightEndsOfTheirBoxes) {
 TEST(FormLayout, TabGoesByTabIndexOverWhatCanTakeTheFocusAndRoundTheEnds) {
   const std::vector<ControlId> order(tab_order().begin(), tab_order().end());
   // Every control but the labels and the line, once each.
-  for (const ControlSpec& shape : form_controls()) {
+  for (const FormControlShape& shape : form_controls()) {
     const bool takes_focus = shape.kind != ControlKind::Label && shape.kind != ControlKind::Line;
     EXPECT_EQ(std::count(order.begin(), order.end(), shape.id), takes_focus ? 1 : 0) << shape.name;
   }

@@ -76,7 +76,7 @@ TEST(VeskoLayout, TheSplitterKeepsBothTablesUsable) {
   }
   // Without a split the tables lie as drawn.
   const auto drawn = vesko_pixel_layout(96, 720, 480);
-  for (const VeskoControlSpec& shape : vesko_controls())
+  for (const VeskoControlShape& shape : vesko_controls())
     EXPECT_EQ(drawn[static_cast<std::size_t>(shape.id)], control_pixel_rect(shape, 96, 96, 1.0, 720, 480)) << shape.name;
 }
 

@@ -19,7 +19,7 @@ using namespace korvint::ui;
 
 EventRouting::EventRouting(FormWindow& window, QtListBox& list, Form1& form)
     : window_(window), list_(list), form_(form) {
-  for (const ControlSpec& shape : form_controls()) {
+  for (const FormControlShape& shape : form_controls()) {
     if (shape.kind != ControlKind::CommandButton) continue;
     const ControlId id = shape.id;
     // Mouse, Space and the access key all end in clicked.

@@ -55,11 +55,11 @@ void QtFormHost::closeWindow() {
 }
 
 std::optional<MenuItemId> QtFormHost::popupMenu(MenuId menu) {
-  const MenuSpec& shape = menu_spec(menu);
+  const MenuShape& shape = menu_shape(menu);
   QMenu popup(&window_);
   popup.setObjectName(to_qt(shape.name));
   popup.setTitle(to_qt(shape.caption));
-  for (const MenuItemSpec& item : shape.items) {
+  for (const MenuItemShape& item : shape.items) {
     QAction* action = popup.addAction(to_qt(item.caption));
     action->setObjectName(to_qt(item.name));
     action->setData(static_cast<int>(item.id));

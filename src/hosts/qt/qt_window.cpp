@@ -28,7 +28,7 @@ namespace {
 // The window's own font, which the controls without one of their own use.
 constexpr ControlFont kWindowFont{"MS Sans Serif", 8.25, 400};
 
-QWidget* make_widget(const ControlSpec& shape, QWidget& window) {
+QWidget* make_widget(const FormControlShape& shape, QWidget& window) {
   const QString caption = to_qt(shape.caption);
   switch (shape.kind) {
     case ControlKind::CommandButton: {
@@ -61,7 +61,7 @@ QWidget* make_widget(const ControlSpec& shape, QWidget& window) {
   return new QWidget(&window);
 }
 
-void place(QWidget& widget, const ControlSpec& shape, int dpi, double scale) {
+void place(QWidget& widget, const FormControlShape& shape, int dpi, double scale) {
   const PixelRect at = control_pixel_rect(shape, dpi, dpi, scale);
   widget.setGeometry(at.left, at.top, at.width, at.height);
 }
@@ -78,7 +78,7 @@ double letter_width_ratio(const QFont& font, int dpi) {
 }
 
 // True when every text `shape` shows fits inside its widget.
-bool texts_fit(QWidget& widget, const ControlSpec& shape) {
+bool texts_fit(QWidget& widget, const FormControlShape& shape) {
   for (const std::string& text : texts_to_fit(shape.id)) {
     if (shape.kind == ControlKind::CommandButton) {
       if (!static_cast<WrappingButton&>(widget).caption_fits(to_qt(text))) return false;
@@ -115,7 +115,7 @@ QFont control_font(const ControlFont& font) {
 }
 
 std::vector<std::string> texts_to_fit(ControlId id) {
-  const ControlSpec& shape = control_shape(id);
+  const FormControlShape& shape = control_shape(id);
   if (!shape.shown || (shape.kind != ControlKind::CommandButton && shape.kind != ControlKind::Label)) return {};
   // The status labels never show their caption from the table, but these.
   const std::string long_time = "86400";
@@ -139,7 +139,7 @@ FormWindow::FormWindow(int dpi, double scale) {
 
   const auto table = form_controls();
   controls_.assign(table.size(), nullptr);
-  for (const ControlSpec& shape : table) {
+  for (const FormControlShape& shape : table) {
     QWidget* widget = make_widget(shape, *this);
     widget->setObjectName(to_qt(shape.name));
     if (shape.font) widget->setFont(control_font(*shape.font));
@@ -168,7 +168,7 @@ FormWindow::FormWindow(int dpi, double scale) {
 void FormWindow::lay_out(int dpi, double scale) {
   const PixelRect client = client_pixel_rect(dpi, dpi, scale);
   setFixedSize(client.width, client.height);
-  for (const ControlSpec& shape : form_controls()) place(control(shape.id), shape, dpi, scale);
+  for (const FormControlShape& shape : form_controls()) place(control(shape.id), shape, dpi, scale);
 }
 
 double FormWindow::fitting_scale(int dpi) {
@@ -179,7 +179,7 @@ double FormWindow::fitting_scale(int dpi) {
   for (int step = 0; step < 40; ++step) {
     lay_out(dpi, scale);
     bool fit = true;
-    for (const ControlSpec& shape : form_controls()) fit = fit && texts_fit(control(shape.id), shape);
+    for (const FormControlShape& shape : form_controls()) fit = fit && texts_fit(control(shape.id), shape);
     if (fit) break;
     scale *= 1.02;
   }

@@ -21,7 +21,7 @@ namespace korvint::hosts::qt {
 using namespace korvint::ui;
 namespace {
 
-QWidget* make_widget(const VeskoControlSpec& shape, QWidget& window) {
+QWidget* make_widget(const VeskoControlShape& shape, QWidget& window) {
   switch (shape.kind) {
     case ControlKind::TextBox: return new QLineEdit(&window);
     case ControlKind::Label: {
@@ -54,7 +54,7 @@ VeskoQtWindow::VeskoQtWindow(app::VeskoWindowOptions options, std::vector<std::s
   splitter_->setObjectName(QStringLiteral("splitter"));
   splitter_->setChildrenCollapsible(false);
   splitter_->setHandleWidth(twips_to_pixels(kVeskoSplitterTwips, dpi));
-  for (const VeskoControlSpec& shape : vesko_controls()) {
+  for (const VeskoControlShape& shape : vesko_controls()) {
     QWidget* widget = make_widget(shape, shape.kind == ControlKind::Table ? static_cast<QWidget&>(*splitter_) : *this);
     widget->setObjectName(to_qt(shape.name));
     if (shape.kind == ControlKind::Table) splitter_->addWidget(widget);
@@ -106,7 +106,7 @@ QWidget& VeskoQtWindow::control(VeskoControlId id) const { return *widgets_.at(s
 void VeskoQtWindow::lay_out() {
   const int dpi = logicalDpiX() > 0 ? logicalDpiX() : 96;
   const auto at = vesko_pixel_layout(dpi, width(), height());
-  for (const VeskoControlSpec& shape : vesko_controls()) {
+  for (const VeskoControlShape& shape : vesko_controls()) {
     if (shape.kind == ControlKind::Table) continue;  // the splitter places them
     const PixelRect& place = at[static_cast<std::size_t>(shape.id)];
     control(shape.id).setGeometry(place.left, place.top, place.width, place.height);

@@ -18,7 +18,7 @@ constexpr int kFirstChildId = 100;
 // Room below the drive box's field for its drop-down list, in pixels.
 constexpr int kDropDownPixels = 200;
 
-DWORD style_of(const ControlSpec& shape) {
+DWORD style_of(const FormControlShape& shape) {
   // Overlapping controls (a "..." over the end of its box) must not paint over each other.
   DWORD style = WS_CHILD | WS_CLIPSIBLINGS | (shape.shown ? WS_VISIBLE : 0);
   switch (shape.kind) {
@@ -38,7 +38,7 @@ DWORD style_of(const ControlSpec& shape) {
   return style;
 }
 
-DWORD extended_style_of(const ControlSpec& shape) {
+DWORD extended_style_of(const FormControlShape& shape) {
   // A control the mouse passes through is transparent, so that the window's
   // hit test (CWP_SKIPTRANSPARENT) finds the surface beneath it.
   if (!takes_mouse_events(shape)) return WS_EX_TRANSPARENT;
@@ -109,7 +109,7 @@ ControlWindows create_controls(HWND parent, ScreenDpi dpi, std::vector<FontHandl
   const auto default_font = reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT));
   // Each new child window goes to the bottom of the z-order, so creating in
   // table order puts earlier controls on top.
-  for (const ControlSpec& shape : form_controls()) {
+  for (const FormControlShape& shape : form_controls()) {
     const PixelRect at = control_pixel_rect(shape, dpi);
     const int height = shape.kind == ControlKind::DriveListBox ? at.height + kDropDownPixels : at.height;
     const std::wstring caption = to_wide(shape.caption);
@@ -144,7 +144,7 @@ void place_controls(HWND parent, const ControlWindows& controls, HWND tooltips, 
   gui.lfHeight = MulDiv(gui.lfHeight, dpi.y, screen_dpi().y);
   made.push_back(FontHandle(CreateFontIndirectW(&gui)));
   const HFONT default_font = made.back().get();
-  for (const ControlSpec& shape : form_controls()) {
+  for (const FormControlShape& shape : form_controls()) {
     HWND control = controls[slot(shape.id)];
     if (control == nullptr) continue;
     HFONT font = default_font;
@@ -197,7 +197,7 @@ HWND create_tooltips(HWND parent, const ControlWindows& controls) {
                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, parent,
                               nullptr, GetModuleHandleW(nullptr), nullptr);
   if (tips == nullptr) return nullptr;
-  for (const ControlSpec& shape : form_controls()) {
+  for (const FormControlShape& shape : form_controls()) {
     if (shape.tooltip.empty() || shape.tooltip_shows_caption || controls[slot(shape.id)] == nullptr) continue;
     std::wstring text = to_wide(tooltip_text(shape, shape.caption));
     TTTOOLINFOW tool{};
@@ -212,7 +212,7 @@ HWND create_tooltips(HWND parent, const ControlWindows& controls) {
   // The status labels' tooltips show their whole current caption, asked for
   // when shown. The labels let the mouse through to the window, so the tools
   // are areas of the window, not the labels themselves.
-  for (const ControlSpec& shape : form_controls()) {
+  for (const FormControlShape& shape : form_controls()) {
     const ControlId id = shape.id;
     HWND label = controls[slot(id)];
     if (!shape.tooltip_shows_caption || label == nullptr) continue;

@@ -45,7 +45,7 @@ FormWindow::FormWindow(int show_command) : TopLevelWindow(show_command) {
   controls_ = create_controls(hwnd(), dpi_, fonts_);
   fill_drive_box(control(ControlId::Drive1), drive_box_entries());
   tooltips_ = create_tooltips(hwnd(), controls_);
-  for (const ControlSpec& shape : form_controls()) {
+  for (const FormControlShape& shape : form_controls()) {
     if (is_edit(shape.id) || shape.id == ControlId::List1) subclass(shape.id);
   }
   // The window opened on a monitor of another resolution than the primary one.
@@ -179,7 +179,7 @@ LRESULT FormWindow::on_message(UINT message, WPARAM wparam, LPARAM lparam) {
       if (const auto* header = reinterpret_cast<const NMHDR*>(lparam);
           header->hwndFrom == tooltips_ && header->code == TTN_GETDISPINFOW) {
         auto* info = reinterpret_cast<NMTTDISPINFOW*>(lparam);
-        for (const ControlSpec& shape : form_controls()) {
+        for (const FormControlShape& shape : form_controls()) {
           if (!shape.tooltip_shows_caption || info->hdr.idFrom != slot(shape.id)) continue;
           tip_text_ = platform::win32::to_wide(tooltip_text(shape, window_text(control(shape.id))));
           info->lpszText = tip_text_.data();

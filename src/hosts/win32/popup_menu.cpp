@@ -25,7 +25,7 @@ std::optional<MenuItemId> menu_item_of_command(int command) {
 MenuHandle build_popup_menu(MenuId menu) {
   MenuHandle popup(CreatePopupMenu());
   if (popup.get() == nullptr) return popup;
-  for (const MenuItemSpec& item : menu_spec(menu).items) {
+  for (const MenuItemShape& item : menu_shape(menu).items) {
     const std::wstring caption = platform::win32::to_wide(item.caption);
     AppendMenuW(popup.get(), MF_STRING, static_cast<UINT_PTR>(menu_command_id(item.id)),
                 caption.c_str());

@@ -5,7 +5,7 @@
 namespace korvint::hosts::win32 {
 using namespace korvint::ui;
 
-bool can_take_focus(const ControlSpec& shape, HWND control) {
+bool can_take_focus(const FormControlShape& shape, HWND control) {
   if (control == nullptr || shape.tab_index < 0) return false;
   if (shape.kind == ControlKind::Label || shape.kind == ControlKind::Line) return false;
   return IsWindowVisible(control) != FALSE && IsWindowEnabled(control) != FALSE;
@@ -13,7 +13,7 @@ bool can_take_focus(const ControlSpec& shape, HWND control) {
 
 HWND next_tab_stop(const ControlWindows& controls, HWND current, bool backwards) {
   std::optional<ControlId> from;
-  for (const ControlSpec& shape : form_controls()) {
+  for (const FormControlShape& shape : form_controls()) {
     if (controls[slot(shape.id)] == current && current != nullptr) from = shape.id;
   }
   const auto next = ui::next_tab_stop(from, backwards, [&controls](ControlId id) {

@@ -10,7 +10,7 @@ namespace korvint::hosts::win32 {
 using namespace korvint::ui;
 
 /// True when `control` can take the keyboard focus now: a focusable kind, visible and enabled.
-bool can_take_focus(const ControlSpec& shape, HWND control);
+bool can_take_focus(const FormControlShape& shape, HWND control);
 
 /// The control after `current` in tab-index order (before it when `backwards`),
 /// going round at the ends and skipping what cannot take the focus. A `current`

@@ -16,7 +16,7 @@ using platform::win32::to_wide;
 // Child-window ids start above IDOK/IDCANCEL, which the dialog keys send.
 constexpr int kFirstControlId = 100;
 
-DWORD style_of(const VeskoControlSpec& shape) {
+DWORD style_of(const VeskoControlShape& shape) {
   const DWORD style = WS_CHILD | WS_VISIBLE;
   switch (shape.kind) {
     case ControlKind::TextBox: return style | WS_TABSTOP | ES_AUTOHSCROLL;
@@ -29,7 +29,7 @@ DWORD style_of(const VeskoControlSpec& shape) {
   }
 }
 
-DWORD extended_style_of(const VeskoControlSpec& shape) {
+DWORD extended_style_of(const VeskoControlShape& shape) {
   return shape.kind == ControlKind::TextBox || shape.kind == ControlKind::Table ? WS_EX_CLIENTEDGE : 0;
 }
 
@@ -53,7 +53,7 @@ int vesko_child_window_id(VeskoControlId id) { return kFirstControlId + static_c
 std::vector<HWND> create_vesko_controls(HWND parent, HFONT font, int dpi) {
   const HINSTANCE instance = GetModuleHandleW(nullptr);
   std::vector<HWND> controls;
-  for (const VeskoControlSpec& shape : vesko_controls()) {
+  for (const VeskoControlShape& shape : vesko_controls()) {
     HWND control = CreateWindowExW(extended_style_of(shape), window_class_of(shape.kind), to_wide(shape.caption).c_str(),
                                    style_of(shape), 0, 0, 10, 10, parent,
                                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(vesko_child_window_id(shape.id))),
@@ -73,7 +73,7 @@ HWND create_vesko_tooltips(HWND parent, const std::vector<HWND>& controls, int d
   if (tooltips == nullptr) return nullptr;
   SendMessageW(tooltips, TTM_SETMAXTIPWIDTH, 0, twips_to_pixels(9000, dpi));
   SendMessageW(tooltips, TTM_SETDELAYTIME, TTDT_AUTOPOP, 30000);
-  for (const VeskoControlSpec& shape : vesko_controls()) {
+  for (const VeskoControlShape& shape : vesko_controls()) {
     if (shape.id != VeskoControlId::txtQuery && !shape.tooltip_shows_caption && shape.tooltip.empty()) continue;
     TOOLINFOW tool{};
     tool.cbSize = sizeof tool;

@@ -81,7 +81,7 @@ void VeskoFormWindow::lay_out() {
   // A minimized window has no client area: the layout stays as it was.
   if (client.right <= 0 || client.bottom <= 0) return;
   placed_ = vesko_pixel_layout(dpi_, client.right, client.bottom, split_);
-  for (const VeskoControlSpec& shape : vesko_controls()) {
+  for (const VeskoControlShape& shape : vesko_controls()) {
     const PixelRect& at = placed_[static_cast<std::size_t>(shape.id)];
     MoveWindow(control(shape.id), at.left, at.top, at.width, at.height, TRUE);
   }

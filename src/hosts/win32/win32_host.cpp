@@ -56,7 +56,7 @@ void Win32Host::ClickDaMouse() {
 bool Win32Host::focusInTextBox() const {
   HWND focus = GetFocus();
   if (focus == nullptr) return false;
-  for (const ControlSpec& shape : form_controls()) {
+  for (const FormControlShape& shape : form_controls()) {
     if (shape.kind == ControlKind::TextBox && window_.control(shape.id) == focus) return true;
   }
   return false;

@@ -39,7 +39,7 @@ inline DpiChange dpi_change(WPARAM wparam, LPARAM lparam) {
 inline int rescale(int pixels, int from, int to) { return from > 0 ? MulDiv(pixels, to, from) : pixels; }
 
 /// Where `shape` lies at `dpi`; the Windows fonts are the layout's own, so it is not scaled.
-inline PixelRect control_pixel_rect(const ControlSpec& shape, ScreenDpi dpi) {
+inline PixelRect control_pixel_rect(const FormControlShape& shape, ScreenDpi dpi) {
   return ui::control_pixel_rect(shape, dpi.x, dpi.y);
 }
 

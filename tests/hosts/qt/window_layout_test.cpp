@@ -52,7 +52,7 @@ bool has_kind(QWidget& widget, ControlKind kind) {
 TEST(QtWindowLayout, EveryControlIsThereByNameWithItsClassCaptionAndPlace) {
   QtForm window({}, kDrives, 96, 1.0);  // the table's twips as they are
   EXPECT_EQ(window.window.windowTitle(), "KorvintVB");
-  for (const ControlSpec& shape : form_controls()) {
+  for (const FormControlShape& shape : form_controls()) {
     SCOPED_TRACE(std::string(shape.name));
     QWidget* widget = child(window, shape.name);
     ASSERT_NE(widget, nullptr);
@@ -92,7 +92,7 @@ TEST(QtWindowLayout, EveryCaptionFitsItsControlAndTheProportionsStay) {
     EXPECT_GE(scale, 1.0);
     const PixelRect client = client_pixel_rect(dpi, dpi, scale);
     EXPECT_EQ(window.window.size(), QSize(client.width, client.height));
-    for (const ControlSpec& shape : form_controls()) {
+    for (const FormControlShape& shape : form_controls()) {
       SCOPED_TRACE(std::string(shape.name));
       QWidget& widget = window.window.control(shape.id);
       const PixelRect at = control_pixel_rect(shape, dpi, dpi, scale);

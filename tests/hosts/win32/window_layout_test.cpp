@@ -64,7 +64,7 @@ TEST(Win32WindowLayout, EveryControlHasItsClassCaptionAndPixelPlace) {
   Win32Form window;
   const int dpi_x = test_screen_dpi(LOGPIXELSX);
   const int dpi_y = test_screen_dpi(LOGPIXELSY);
-  for (const ControlSpec& shape : form_controls()) {
+  for (const FormControlShape& shape : form_controls()) {
     SCOPED_TRACE(std::string(shape.name));
     HWND control = window.window.control(shape.id);
     ASSERT_NE(control, nullptr);
@@ -194,7 +194,7 @@ TEST(Win32WindowLayout, TheLayoutFollowsTheMonitorsResolution) {
     GetClientRect(main, &client);
     EXPECT_EQ(client.right, twips_to_pixels(kClientWidthTwips, dpi));
     EXPECT_EQ(client.bottom, twips_to_pixels(kClientHeightTwips, dpi));
-    for (const ControlSpec& shape : form_controls()) {
+    for (const FormControlShape& shape : form_controls()) {
       if (shape.kind == ControlKind::Line || shape.kind == ControlKind::DriveListBox) continue;
       const RECT at = test::rect_in_parent(window.window.control(shape.id));
       EXPECT_EQ(at.left, twips_to_pixels(shape.left, dpi)) << shape.name;
@@ -260,7 +260,7 @@ TEST(Win32WindowLayout, StatusLabelsShowTheirWholeCaptionInATooltipOverTheirPlac
 }
 
 TEST(Win32WindowLayout, PopupMenusHoldTheirItemsInOrder) {
-  for (const MenuSpec& menu : form_menus()) {
+  for (const MenuShape& menu : form_menus()) {
     const MenuHandle popup = build_popup_menu(menu.id);
     ASSERT_EQ(GetMenuItemCount(popup.get()), static_cast<int>(menu.items.size()));
     for (std::size_t i = 0; i < menu.items.size(); ++i) {
