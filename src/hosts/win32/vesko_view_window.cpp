@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "hosts/win32/list_row_menu.h"
+#include "hosts/win32/row_list_notify.h"
 #include "hosts/win32/vesko_control_creation.h"
 #include "hosts/win32/window_geometry.h"
 #include "platform/win32/win32_text.h"
@@ -275,23 +276,9 @@ void VeskoViewWindow::on_command(WPARAM wparam, LPARAM lparam) {
 
 LRESULT VeskoViewWindow::on_notify(const NMHDR& header, LPARAM lparam) {
   if (header.hwndFrom != list_hwnd_) return 0;
-  switch (header.code) {
-    case LVN_COLUMNCLICK: events_.view_HeaderClick(reinterpret_cast<const NMLISTVIEW*>(lparam)->iSubItem); return 0;
-    case LVN_GETDISPINFOW: list_->fill(*reinterpret_cast<NMLVDISPINFOW*>(lparam)); return 0;
-    case NM_DBLCLK:
-      if (reinterpret_cast<const NMITEMACTIVATE*>(lparam)->iItem >= 0) events_.view_Open();
-      return 0;
-    case NM_RETURN: events_.view_Open(); return 0;
-    case LVN_KEYDOWN: {
-      const WORD key = reinterpret_cast<const NMLVKEYDOWN*>(lparam)->wVKey;
-      const bool ctrl = GetKeyState(VK_CONTROL) < 0;
-      if (key == 'C' && ctrl) events_.view_Copy();
-      if (key == 'A' && ctrl) ListView_SetItemState(list_hwnd_, -1, LVIS_SELECTED, LVIS_SELECTED);
-      if (key == VK_ESCAPE) PostMessageW(hwnd(), WM_CLOSE, 0, 0);
-      return 0;
-    }
-    default: return 0;
-  }
+  return on_row_list_notify(hwnd(), list_hwnd_, *list_, header, lparam,
+                            {[this](int column) { events_.view_HeaderClick(column); }, [this] { events_.view_Open(); },
+                             [this] { events_.view_Copy(); }});
 }
 
 void VeskoViewWindow::on_context_menu(LPARAM lparam) {
