@@ -150,13 +150,7 @@ void VeskoBrowseWindow::lay_out() {
   MoveWindow(list_hwnd_, margin * 2 + tree_width, margin, width - tree_width, height, TRUE);
   MoveWindow(status_hwnd_, margin, margin * 2 + height, client.right - 2 * margin, status, TRUE);
   // The files' Name column takes what the others leave, a vertical scroll bar's room kept.
-  RECT inside{};
-  GetClientRect(list_hwnd_, &inside);
-  int room = inside.right;
-  if ((GetWindowLongPtrW(list_hwnd_, GWL_STYLE) & WS_VSCROLL) == 0) room -= GetSystemMetrics(SM_CXVSCROLL);
-  for (int column = 1; column < static_cast<int>(browse_file_columns().size()); ++column)
-    room -= ListView_GetColumnWidth(list_hwnd_, column);
-  ListView_SetColumnWidth(list_hwnd_, 0, std::max(twips_to_pixels(1200, dpi_), room));
+  list_->give_spare_width(0, twips_to_pixels(1200, dpi_));
   InvalidateRect(list_hwnd_, nullptr, TRUE);
   InvalidateRect(status_hwnd_, nullptr, TRUE);
 }

@@ -93,17 +93,9 @@ void VeskoFormWindow::lay_out() {
 void VeskoFormWindow::fit_columns() {
   for (const VeskoListView* list : {catalogues_.get(), results_.get()}) {
     if (list == nullptr || list->elided_column < 0) continue;
-    HWND view = list->hwnd();
-    RECT inside{};
-    GetClientRect(view, &inside);
-    int room = inside.right;
-    // Room for a vertical scroll bar before it comes, so that none across follows it.
-    if ((GetWindowLongPtrW(view, GWL_STYLE) & WS_VSCROLL) == 0) room -= GetSystemMetrics(SM_CXVSCROLL);
     const auto columns = list == results_.get() ? result_columns() : catalogue_columns();
-    for (std::size_t i = 0; i < columns.size(); ++i)
-      if (static_cast<int>(i) != list->elided_column) room -= ListView_GetColumnWidth(view, static_cast<int>(i));
     const int own = twips_to_pixels(columns[static_cast<std::size_t>(list->elided_column)].width, dpi_);
-    ListView_SetColumnWidth(view, list->elided_column, std::max(own, room));
+    list->give_spare_width(list->elided_column, own);
   }
 }
 

@@ -137,7 +137,7 @@ ViewOptions VeskoViewWindow::options() const {
   options.by = std::max(0, static_cast<int>(SendMessageW(options_[kBy], CB_GETCURSEL, 0, 0)));
   options.ignore_date = Button_GetCheck(options_[kIgnoreDate]) == BST_CHECKED;
   options.all = Button_GetCheck(options_[kAll]) == BST_CHECKED;
-  for (const auto [box, folder] : {std::pair{kFolderA, &options.folder_a}, std::pair{kFolderB, &options.folder_b}}) {
+  for (const auto& [box, folder] : {std::pair{kFolderA, &options.folder_a}, std::pair{kFolderB, &options.folder_b}}) {
     std::wstring text = text_of(options_[box]);
     const auto first = text.find_first_not_of(L" \t");
     const auto last = text.find_last_not_of(L" \t");
@@ -221,14 +221,8 @@ void VeskoViewWindow::lay_out() {
   // The column that takes the spare width takes it, at least its own,
   // leaving room for a vertical scroll bar before it comes.
   if (list_->elided_column >= 0) {
-    RECT inside{};
-    GetClientRect(list_hwnd_, &inside);
-    int room = inside.right;
-    if ((GetWindowLongPtrW(list_hwnd_, GWL_STYLE) & WS_VSCROLL) == 0) room -= GetSystemMetrics(SM_CXVSCROLL);
-    for (std::size_t i = 0; i < columns_.size(); ++i)
-      if (static_cast<int>(i) != list_->elided_column) room -= ListView_GetColumnWidth(list_hwnd_, static_cast<int>(i));
     const int own = twips_to_pixels(columns_[static_cast<std::size_t>(list_->elided_column)].width, dpi_);
-    ListView_SetColumnWidth(list_hwnd_, list_->elided_column, std::max(own, room));
+    list_->give_spare_width(list_->elided_column, own);
   }
   // Every row again: the shortened texts were made for the old width.
   InvalidateRect(list_hwnd_, nullptr, TRUE);

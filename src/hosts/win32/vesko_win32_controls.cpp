@@ -103,4 +103,15 @@ void VeskoListView::fill(NMLVDISPINFOW& info) const {
   info.item.pszText[length] = L'\0';
 }
 
+void VeskoListView::give_spare_width(int column, int least) const {
+  RECT inside{};
+  GetClientRect(list_, &inside);
+  int room = inside.right;
+  if ((GetWindowLongPtrW(list_, GWL_STYLE) & WS_VSCROLL) == 0) room -= GetSystemMetrics(SM_CXVSCROLL);
+  const int columns = Header_GetItemCount(ListView_GetHeader(list_));
+  for (int other = 0; other < columns; ++other)
+    if (other != column) room -= ListView_GetColumnWidth(list_, other);
+  ListView_SetColumnWidth(list_, column, std::max(least, room));
+}
+
 }  // namespace korvint::hosts::win32

@@ -31,6 +31,10 @@ class VeskoListView final : public TableView {
   /// Answers LVN_GETDISPINFOW: the cell's text into the list's buffer.
   void fill(NMLVDISPINFOW& info) const;
   [[nodiscard]] HWND hwnd() const { return list_; }
+  /// Gives `column` the width the other columns leave, at least `least`
+  /// pixels, keeping room for a vertical scroll bar before it comes (so that
+  /// none across follows it).
+  void give_spare_width(int column, int least) const;
   /// True while the program changes the selection: no user's selection event.
   bool quiet = false;
   /// The column whose long texts are shortened in the middle (-1: none),
