@@ -56,7 +56,11 @@ VeskoQtViewWindow::VeskoQtViewWindow(QWidget& owner, ViewEvents& events)
   connect(escape, &QShortcut::activated, this, [this] { close(); });
 }
 
-VeskoQtViewWindow::~VeskoQtViewWindow() = default;
+VeskoQtViewWindow::~VeskoQtViewWindow() {
+  // QWidget's destructor closes the window, and the folder box that loses the
+  // focus then would call back into this half-destroyed object.
+  for (QObject* child : findChildren<QObject*>()) child->disconnect(this);
+}
 
 void VeskoQtViewWindow::make_options() {
   const auto changed = [this] { events_.view_OptionsChange(); };
