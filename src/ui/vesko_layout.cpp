@@ -51,11 +51,11 @@ constexpr std::array<VeskoColumn, 5> kResultColumns{{
 constexpr std::array<VeskoColumn, 8> kCatalogueColumns{{
     {"Name", 1400, false},
     {"Root", 1500, false, true},
-    {"Files", 800, true},
-    {"Folders", 800, true},
+    {"Files", 1100, true},
+    {"Folders", 950, true},
     {"Size", 900, true},
-    {"Written", 2250, false},
-    {"Age", 1200, false},
+    {"Written", 2100, false},
+    {"Age", 1050, false},
     {"Medium", 1100, false},
 }};
 
