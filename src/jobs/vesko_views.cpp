@@ -207,7 +207,9 @@ void VeskoViews::sort_shown() {
   const auto sort = sort_of_shown();
   if (!sort || shown_ == nullptr) return;
   window_->lblViewStatus().setCaption(VeskoSession::kSorting);
-  const auto [column, descending] = *sort;
+  // Named copies, not a structured binding: lambdas below capture them.
+  const auto column = sort->first;
+  const bool descending = sort->second;
   const std::string code_page = session_.services().code_page;
   if (shown_ == &duplicates_) {
     run([this, files = duplicates_.files(), groups = duplicates_.groups(), column, descending,
