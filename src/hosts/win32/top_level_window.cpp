@@ -29,6 +29,11 @@ SIZE frame_size(DWORD style, int client_width, int client_height) {
   return SIZE{frame.right - frame.left, frame.bottom - frame.top};
 }
 
+void keep_least_client_size(LPARAM lparam, DWORD style, int client_width, int client_height) {
+  const SIZE least = frame_size(style, client_width, client_height);
+  reinterpret_cast<MINMAXINFO*>(lparam)->ptMinTrackSize = POINT{least.cx, least.cy};
+}
+
 ui::PixelRect on_work_area(const ui::PixelRect& wanted, SIZE least) {
   const RECT at{wanted.left, wanted.top, wanted.left + wanted.width, wanted.top + wanted.height};
   MONITORINFO monitor{};

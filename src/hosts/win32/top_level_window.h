@@ -69,6 +69,10 @@ class TopLevelWindow {
 /// The outer size of a window with `style` whose client area is `client_width` by `client_height` pixels.
 SIZE frame_size(DWORD style, int client_width, int client_height);
 
+/// Answers WM_GETMINMAXINFO (`lparam`): the window with `style` is not made
+/// smaller than a client area of `client_width` by `client_height` pixels.
+void keep_least_client_size(LPARAM lparam, DWORD style, int client_width, int client_height);
+
 /// `wanted` (a window's outer place) kept inside the work area of the monitor
 /// nearest to it and at least `least` (the window's outer minimum) where the
 /// area allows (ui::clamp_to_area); `wanted` itself when no monitor answers.

@@ -158,12 +158,10 @@ void VeskoBrowseWindow::lay_out() {
 LRESULT VeskoBrowseWindow::on_message(UINT message, WPARAM wparam, LPARAM lparam) {
   switch (message) {
     case WM_SIZE: lay_out(); return 0;
-    case WM_GETMINMAXINFO: {
-      const SIZE least = frame_size(kWindowStyle, twips_to_pixels(kVeskoMinWidthTwips, dpi_),
-                                    twips_to_pixels(kBrowseMinHeightTwips, dpi_));
-      reinterpret_cast<MINMAXINFO*>(lparam)->ptMinTrackSize = POINT{least.cx, least.cy};
+    case WM_GETMINMAXINFO:
+      keep_least_client_size(lparam, kWindowStyle, twips_to_pixels(kVeskoMinWidthTwips, dpi_),
+                             twips_to_pixels(kBrowseMinHeightTwips, dpi_));
       return 0;
-    }
     case WM_SETFOCUS: SetFocus(tree_hwnd_); return 0;
     case WM_NOTIFY: return on_notify(*reinterpret_cast<const NMHDR*>(lparam), lparam);
     case WM_CONTEXTMENU:

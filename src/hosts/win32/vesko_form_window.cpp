@@ -252,12 +252,10 @@ LRESULT VeskoFormWindow::on_message(UINT message, WPARAM wparam, LPARAM lparam) 
       if (drag_) ReleaseCapture();
       return 0;
     case WM_CAPTURECHANGED: drag_.reset(); return 0;
-    case WM_GETMINMAXINFO: {
-      const SIZE least = frame_size(kWindowStyle, twips_to_pixels(kVeskoMinWidthTwips, dpi_),
-                                    twips_to_pixels(kVeskoMinHeightTwips, dpi_));
-      reinterpret_cast<MINMAXINFO*>(lparam)->ptMinTrackSize = POINT{least.cx, least.cy};
+    case WM_GETMINMAXINFO:
+      keep_least_client_size(lparam, kWindowStyle, twips_to_pixels(kVeskoMinWidthTwips, dpi_),
+                             twips_to_pixels(kVeskoMinHeightTwips, dpi_));
       return 0;
-    }
     case WM_SETFOCUS: SetFocus(control(VeskoControlId::txtQuery)); return 0;
     case WM_COMMAND: {
       if (vesko_ == nullptr) break;

@@ -232,12 +232,10 @@ void VeskoViewWindow::lay_out() {
 LRESULT VeskoViewWindow::on_message(UINT message, WPARAM wparam, LPARAM lparam) {
   switch (message) {
     case WM_SIZE: lay_out(); return 0;
-    case WM_GETMINMAXINFO: {
-      const SIZE least = frame_size(kWindowStyle, twips_to_pixels(kVeskoMinWidthTwips, dpi_),
-                                    twips_to_pixels(kViewMinHeightTwips, dpi_));
-      reinterpret_cast<MINMAXINFO*>(lparam)->ptMinTrackSize = POINT{least.cx, least.cy};
+    case WM_GETMINMAXINFO:
+      keep_least_client_size(lparam, kWindowStyle, twips_to_pixels(kVeskoMinWidthTwips, dpi_),
+                             twips_to_pixels(kViewMinHeightTwips, dpi_));
       return 0;
-    }
     case WM_SETFOCUS: SetFocus(list_hwnd_); return 0;
     case WM_NOTIFY: return on_notify(*reinterpret_cast<const NMHDR*>(lparam), lparam);
     case WM_COMMAND: on_command(wparam, lparam); return 0;
