@@ -11,6 +11,7 @@
 #include "platform/settings_file.h"
 #include "search/ascii_folds.h"
 #include "search/index_format.h"
+#include "search/index_reader.h"
 #include "search/text_match.h"
 #include "search/utf8.h"
 
@@ -189,6 +190,7 @@ std::optional<std::string> build_index(const Catalogue& catalogue, const std::at
   header.counts = counts;
   header.block_count = static_cast<std::uint32_t>(blocks.size());
   header.bucket_bits = bits;
+  header.folding = folding_key();
   header.path = platform::absolute_path(catalogue.path());
   if (header.path.size() > kMostPath) return std::nullopt;
 

@@ -4,6 +4,7 @@
 
 #include "search/ascii_folds.h"
 #include "search/index_builder.h"
+#include "search/index_pool.h"
 #include "search/index_reader.h"
 #include "search/text_match.h"
 #include "search/utf8.h"
@@ -84,8 +85,8 @@ std::vector<std::string> literal_runs(const Term& term) {
   return runs;
 }
 
-IndexPlanner::IndexPlanner(const Query& query, std::string cache_folder)
-    : cache_folder_(std::move(cache_folder)), query_(query) {
+IndexPlanner::IndexPlanner(const Query& query, std::string cache_folder, IndexPool* pool)
+    : cache_folder_(std::move(cache_folder)), pool_(pool), query_(query) {
   for (const Term& term : query_.terms) {
     if (term.negated) continue;
     if (term.kind == TermKind::Size || term.kind == TermKind::Date || term.kind == TermKind::Type ||
@@ -115,7 +116,7 @@ IndexPlanner::IndexPlanner(const Query& query, std::string cache_folder)
 
 std::optional<PlannedChunks> IndexPlanner::plan(Catalogue& catalogue, std::uint64_t chunk_bytes) const {
   if (cache_folder_.empty() || !catalogue.still_as_opened()) return std::nullopt;
-  const auto index = IndexFile::open_for(index_path(cache_folder_, catalogue), catalogue);
+  const auto index = fresh_index(pool_, index_path(cache_folder_, catalogue), catalogue);
   if (!index) return std::nullopt;
   // The index holds the catalogue's exact counts, which decide its encoding.
   if (!catalogue.counts()) catalogue.set_counts(index->counts());

@@ -18,10 +18,13 @@
 
 namespace korvint::search::index {
 
+class IndexPool;
+
 class IndexPlanner final : public ChunkPlanner {
  public:
-  /// Plans the search of `query` through the indexes in `cache_folder`.
-  IndexPlanner(const Query& query, std::string cache_folder);
+  /// Plans the search of `query` through the indexes in `cache_folder`,
+  /// taken from `pool` when given (else each opened for this search).
+  IndexPlanner(const Query& query, std::string cache_folder, IndexPool* pool = nullptr);
 
   std::optional<PlannedChunks> plan(Catalogue& catalogue, std::uint64_t chunk_bytes) const override;
 
@@ -30,6 +33,7 @@ class IndexPlanner final : public ChunkPlanner {
 
  private:
   std::string cache_folder_;
+  IndexPool* pool_;
   std::vector<Trigram> name_trigrams_;  // in every matching line's text
   std::vector<Trigram> path_trigrams_;  // in its text, its folder's path or the root
   std::vector<const Term*> fields_;     // size, date, type and extension terms that must hold

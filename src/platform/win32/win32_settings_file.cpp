@@ -87,4 +87,14 @@ Status write_settings_atomically(std::string_view path, std::string_view bytes) 
   return Status();
 }
 
+bool process_has_ended(std::uint64_t process) {
+  if (process == 0 || process > 0xFFFFFFFFu || process == GetCurrentProcessId()) return false;
+  const HANDLE handle = OpenProcess(SYNCHRONIZE, FALSE, static_cast<DWORD>(process));
+  if (handle == nullptr) return GetLastError() == ERROR_INVALID_PARAMETER;  // no such process
+  // A process that ended while another still holds its handle keeps its number until then.
+  const bool ended = WaitForSingleObject(handle, 0) == WAIT_OBJECT_0;
+  CloseHandle(handle);
+  return ended;
+}
+
 }  // namespace korvint::platform
