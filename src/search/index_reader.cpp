@@ -66,6 +66,23 @@ bool IndexFile::read(std::uint64_t offset, std::size_t size, std::string& out) c
 }
 
 std::optional<std::vector<std::uint32_t>> IndexFile::blocks_of(Trigram trigram) const {
+  Decoded& decoded = *decoded_;
+  {
+    const std::lock_guard lock(decoded.lists_mutex);
+    if (const auto kept = decoded.lists.find(trigram); kept != decoded.lists.end()) return kept->second;
+  }
+  auto list = read_list(trigram);
+  if (!list || list->size() > kMostKept / 4) return list;
+  const std::lock_guard lock(decoded.lists_mutex);
+  if (decoded.listed + list->size() > kMostKept || decoded.lists.size() >= kMostKept / 16) {
+    decoded.lists.clear();
+    decoded.listed = 0;
+  }
+  if (decoded.lists.emplace(trigram, *list).second) decoded.listed += list->size();
+  return list;
+}
+
+std::optional<std::vector<std::uint32_t>> IndexFile::read_list(Trigram trigram) const {
   const std::uint32_t bucket = bucket_of(trigram, header_.bucket_bits);
   std::string place;
   if (!read(header_.directory_offset + std::uint64_t{bucket} * kBucketPlaceBytes, kBucketPlaceBytes, place))

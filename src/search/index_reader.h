@@ -11,6 +11,7 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "search/catalogue.h"
@@ -40,7 +41,9 @@ class IndexFile {
   [[nodiscard]] const LineCounts& counts() const { return header_.counts; }
 
   /// The blocks listed under `trigram`, in order (empty when none); nullopt
-  /// when the index is damaged.
+  /// when the index is damaged. A list read is kept for this index and its
+  /// copies (a few thousand numbers at most), so the trigrams a word shares
+  /// with the one typed before it are not read again.
   [[nodiscard]] std::optional<std::vector<std::uint32_t>> blocks_of(Trigram trigram) const;
   /// The block table, read and checked once for this index and every copy
   /// of it; nullptr when it is damaged.
@@ -56,7 +59,13 @@ class IndexFile {
   struct Decoded {
     std::once_flag once;
     std::shared_ptr<const std::vector<BlockInfo>> blocks;
+    std::mutex lists_mutex;
+    std::unordered_map<Trigram, std::vector<std::uint32_t>> lists;  // read and checked
+    std::size_t listed = 0;                                          // numbers in `lists`
   };
+  /// The most numbers of lists kept for an index: 64 KiB of them.
+  static constexpr std::size_t kMostKept = 16u << 10;
+  [[nodiscard]] std::optional<std::vector<std::uint32_t>> read_list(Trigram trigram) const;
   IndexFile(ReadAt read, Header header)
       : read_(std::move(read)), header_(std::move(header)), decoded_(std::make_shared<Decoded>()) {}
   bool read(std::uint64_t offset, std::size_t size, std::string& out) const;
