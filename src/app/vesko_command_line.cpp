@@ -191,7 +191,7 @@ int run_vesko(const std::vector<std::string>& arguments, std::ostream& out, std:
     // Which folding compares names: on Windows it depends on the system.
     const platform::SearchFolding folding = platform::search_folding();
     out << "vesko " << KORVINT_VERSION << "\n"
-        << "case folding: " << folding.source
+        << "case folding: " << folding.version
         << (folding.full ? " (Unicode full case folding)\n" : " (lowercase only: icu.dll was not found)\n");
     return 0;
   }
