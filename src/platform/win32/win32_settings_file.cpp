@@ -79,8 +79,18 @@ Status write_settings_atomically(std::string_view path, std::string_view bytes) 
     DeleteFileW(temporary.c_str());
     return win32::error_failure("Cannot write", temporary_text, error);
   }
-  if (!MoveFileExW(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+  // A file another program reads (a search reading the index, a virus
+  // scanner) cannot be replaced until it lets go, which takes moments: wait
+  // for that a second at most before giving up.
+  bool moved = false;
+  for (int attempt = 0; attempt < 20; ++attempt) {
+    moved = MoveFileExW(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+    if (moved) break;
     error = GetLastError();
+    if (error != ERROR_ACCESS_DENIED && error != ERROR_SHARING_VIOLATION) break;
+    Sleep(50);
+  }
+  if (!moved) {
     DeleteFileW(temporary.c_str());
     return win32::error_failure("Cannot replace", path, error);
   }
