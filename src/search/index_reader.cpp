@@ -54,9 +54,10 @@ std::uint32_t folding_key() {
 
 bool indexes(const Header& header, const Catalogue& catalogue) {
   const platform::FileVersion& id = catalogue.identity();
-  return id != platform::FileVersion{} && header.folding == folding_key() && header.device == id.device && header.file == id.file &&
-         header.size == id.size && header.size == catalogue.size() && header.write_time == id.write_time &&
-         header.body_begin == catalogue.body_begin() && header.path == platform::absolute_path(catalogue.path());
+  return id != platform::FileVersion{} && header.folding == folding_key() && header.device == id.device &&
+         header.file == id.file && header.size == id.size && header.size == catalogue.size() &&
+         header.write_time == id.write_time && header.body_begin == catalogue.body_begin() &&
+         header.path == platform::absolute_path(catalogue.path());
 }
 
 bool IndexFile::read(std::uint64_t offset, std::size_t size, std::string& out) const {
