@@ -5,6 +5,7 @@
 #include <tuple>
 
 #include "platform/case_folding.h"
+#include "search/forward_lines.h"
 #include "search/hit_list.h"
 #include "search/name_decoder.h"
 #include "search/text_match.h"
@@ -22,11 +23,11 @@ bool is_ascii(std::string_view text) {
   return std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
 }
 
-// The buffers one thread reuses to read names.
+// The buffers one thread reuses to read names, forward through the catalogues.
 struct NameReader {
   explicit NameReader(const std::string& code_page) : decoder(code_page) {}
   NameDecoder decoder;
-  std::string line;
+  ForwardLines lines;
   std::string decoded;
 
   // The name of `hit` as duplicates compare it into `out`: decoded and
@@ -34,10 +35,10 @@ struct NameReader {
   // "Cafe" not). False when its catalogue changed since the search.
   bool folded(const Catalogue& catalogue, const Hit& hit, std::string& out) {
     std::string_view name;
-    if (!stored_file_name(catalogue, hit, line, name)) return false;
+    if (!lines.first_field_at(catalogue, hit.line, name)) return false;
     if (is_ascii(name)) {
-      out.assign(name);
-      for (char& c : out) c = ascii_lower(c);
+      out.resize(name.size());
+      std::transform(name.begin(), name.end(), out.begin(), ascii_lower);
       return true;
     }
     decoder.decode(catalogue.encoding(), name, decoded);
@@ -46,60 +47,37 @@ struct NameReader {
   }
 };
 
-// The sizes more than one file has: one open hash table of the sizes found,
-// 8 bytes a slot, the top bit of a slot set once its size is met again (a
-// size of 0 marks an empty slot: the search never finds a file of 0 bytes
-// here; a size with the top bit set, which no file has, counts as shared).
-class SizeSet {
+// The sizes that may be more than one file's: two bits a size's hash picks,
+// one set when a size lands there, the other when one lands there again. A
+// size alone in its bit is no other file's; two sizes that share a bit are
+// both taken as shared (with eight bits a file, a few in a hundred): that only
+// reads a name more, for the keys compare sizes exactly. 2 bits a file found.
+class SizeFilter {
  public:
-  SizeSet() = default;
-  static SizeSet shared_sizes(const HitStore& hits) {
-    SizeSet sizes;
-    sizes.slots_.assign(1024, 0);
-    sizes.mask_ = sizes.slots_.size() - 1;
-    for (std::size_t i = 0; i < hits.size(); ++i) sizes.insert(hits[i].size);
-    return sizes;
+  explicit SizeFilter(const HitStore& hits, unsigned threads) {
+    std::size_t bits = std::size_t{1} << 16;
+    while (bits < 8 * hits.size()) bits *= 2;
+    mask_ = bits - 1;
+    once_ = std::vector<std::atomic<std::uint64_t>>(bits / 64);
+    twice_ = std::vector<std::atomic<std::uint64_t>>(bits / 64);
+    for_slices(hits.size(), threads, [&](std::size_t begin, std::size_t end, unsigned) {
+      for (std::size_t i = begin; i < end; ++i) {
+        const std::uint64_t bit = mix_bits(hits[i].size) & mask_;
+        const std::uint64_t word_bit = std::uint64_t{1} << (bit % 64);
+        if ((once_[bit / 64].fetch_or(word_bit, std::memory_order_relaxed) & word_bit) != 0)
+          twice_[bit / 64].fetch_or(word_bit, std::memory_order_relaxed);
+      }
+    });
   }
-  [[nodiscard]] bool holds(std::uint64_t size) const {
-    if ((size & kAgain) != 0) return true;
-    if (slots_.empty()) return false;
-    for (std::size_t slot = mix_bits(size) & mask_;; slot = (slot + 1) & mask_) {
-      if ((slots_[slot] & ~kAgain) == size) return (slots_[slot] & kAgain) != 0;
-      if (slots_[slot] == 0) return false;
-    }
+  [[nodiscard]] bool may_be_shared(std::uint64_t size) const {
+    const std::uint64_t bit = mix_bits(size) & mask_;
+    return (twice_[bit / 64].load(std::memory_order_relaxed) >> (bit % 64) & 1) != 0;
   }
 
  private:
-  static constexpr std::uint64_t kAgain = std::uint64_t{1} << 63;
-  // Grows past half full.
-  void insert(std::uint64_t size) {
-    if ((size & kAgain) != 0) return;
-    if (2 * (count_ + 1) > slots_.size()) grow();
-    std::size_t slot = mix_bits(size) & mask_;
-    for (; slots_[slot] != 0; slot = (slot + 1) & mask_) {
-      if ((slots_[slot] & ~kAgain) == size) {
-        slots_[slot] |= kAgain;
-        return;
-      }
-    }
-    slots_[slot] = size;
-    ++count_;
-  }
-  void grow() {
-    std::vector<std::uint64_t> old = std::move(slots_);
-    slots_.assign(old.size() * 2, 0);
-    mask_ = slots_.size() - 1;
-    for (const std::uint64_t value : old) {
-      if (value == 0) continue;
-      std::size_t slot = mix_bits(value & ~kAgain) & mask_;
-      while (slots_[slot] != 0) slot = (slot + 1) & mask_;
-      slots_[slot] = value;
-    }
-  }
-
-  std::vector<std::uint64_t> slots_;
   std::size_t mask_ = 0;
-  std::size_t count_ = 0;
+  std::vector<std::atomic<std::uint64_t>> once_;
+  std::vector<std::atomic<std::uint64_t>> twice_;
 };
 
 }  // namespace
@@ -155,8 +133,9 @@ Duplicates find_duplicates(const std::vector<std::shared_ptr<Catalogue>>& catalo
   // (Four bytes an index: four billion files would need 128 GiB of hits first.)
   std::vector<std::uint64_t> keyed;
   {
-    const SizeSet shared = keys.size ? SizeSet::shared_sizes(hits) : SizeSet();
-    const auto may_have_twin = [&](std::size_t i) { return !keys.size || shared.holds(hits[i].size); };
+    std::optional<SizeFilter> shared;
+    if (keys.size) shared.emplace(hits, threads);
+    const auto may_have_twin = [&](std::size_t i) { return !shared || shared->may_be_shared(hits[i].size); };
     std::size_t count = 0;
     for (std::size_t i = 0; i < hits.size(); ++i) count += may_have_twin(i) ? 1 : 0;
     keyed.reserve(count);
