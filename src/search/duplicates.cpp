@@ -18,6 +18,15 @@ constexpr std::uint64_t kUnread = ~std::uint64_t{0};  // the key of a file whose
 constexpr std::uint64_t kIndexBits = 0xFFFFFFFF;       // a key's lower half: the file's index
 constexpr std::uint64_t kHashBits = ~kIndexBits;       // its upper half: 32 bits of its key's hash
 constexpr std::uint32_t kNoFile = ~std::uint32_t{0};
+// A candidate's lower half: its run's number, and whether it is the run's model.
+constexpr std::uint64_t kFirst = std::uint64_t{1} << 31;
+constexpr std::uint64_t kRunBits = kFirst - 1;
+
+// A run's model: its first file, and where its folded name was kept (kUnread: not read).
+struct Model {
+  std::uint32_t first = kNoFile;
+  std::uint64_t name = kUnread;
+};
 
 bool is_ascii(std::string_view text) {
   return std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
@@ -176,20 +185,29 @@ Duplicates find_duplicates(const std::vector<std::shared_ptr<Catalogue>>& catalo
   std::sort(keyed.begin(), keyed.end());
 
   // Runs of equal hashes are the candidate groups: each member, in search
-  // order, as its index above its run's number (made in place of the keys).
-  std::uint64_t runs = 0;
-  std::size_t candidates = 0;
-  for (std::size_t i = 0; i < keyed.size();) {
+  // order, as its index above its run's number (made in place of the keys),
+  // the run's first file marked; each run's model is its first file.
+  const auto run_end = [&](std::size_t i) {
     std::size_t j = i + 1;
     while (j < keyed.size() && (keyed[j] & kHashBits) == (keyed[i] & kHashBits)) ++j;
+    return j;
+  };
+  std::uint64_t runs = 0;
+  for (std::size_t i = 0, j = 0; i < keyed.size(); i = j) runs += (j = run_end(i)) - i >= 2 ? 1 : 0;
+  std::vector<Model> models;
+  models.reserve(runs);  // (grown, it would hold twice its size for a moment)
+  runs = 0;
+  std::size_t candidates = 0;
+  for (std::size_t i = 0; i < keyed.size();) {
+    const std::size_t j = run_end(i);
     if (j - i >= 2) {
-      for (std::size_t k = i; k < j; ++k) keyed[candidates++] = (keyed[k] & kIndexBits) << 32 | runs;
+      models.push_back(Model{static_cast<std::uint32_t>(keyed[i] & kIndexBits), kUnread});
+      for (std::size_t k = i; k < j; ++k) keyed[candidates++] = (keyed[k] & kIndexBits) << 32 | runs | (k == i ? kFirst : 0);
       ++runs;
     }
     i = j;
   }
-  keyed.resize(candidates);
-  keyed.shrink_to_fit();
+  keyed.resize(candidates);  // (not shrunk: a copy would hold both for a moment)
   // Settled files first (each alike another: its group's first file above
   // its own index), then those still pending.
   std::vector<std::uint64_t> work = std::move(keyed);
@@ -200,14 +218,23 @@ Duplicates find_duplicates(const std::vector<std::shared_ptr<Catalogue>>& catalo
   // compared with it. Those alike are a group; the others, a run of their own
   // when they are two or more, are told apart the same way (a run holds more
   // than one key only when two keys' hashes collide).
-  while (settled < work.size()) {
+  for (bool again = false; settled < work.size(); again = true) {
     const std::span<std::uint64_t> pending(work.data() + settled, work.size() - settled);
-    std::vector<std::uint32_t> first(runs, kNoFile);
-    for (const std::uint64_t m : pending)
-      if (first[m & kIndexBits] == kNoFile) first[m & kIndexBits] = static_cast<std::uint32_t>(m >> 32);
+    if (again) {
+      // The first file left of each run is its model now.
+      for (std::uint64_t& m : pending) {
+        m &= ~kFirst;
+        models[m & kRunBits] = Model{kNoFile, kUnread};
+      }
+      for (std::uint64_t& m : pending) {
+        Model& model = models[m & kRunBits];
+        if (model.first != kNoFile) continue;
+        model.first = static_cast<std::uint32_t>(m >> 32);
+        m |= kFirst;
+      }
+    }
     // The first file's folded name of each run, in the text of the thread that read it.
     std::vector<std::string> texts(threads);
-    std::vector<std::uint64_t> first_name(keys.name ? runs : 0, kUnread);
     const auto text_of = [&](std::uint64_t ref) {
       return std::string_view(texts[ref >> 56]).substr(ref >> 20 & 0xFFFFFFFFF, ref & 0xFFFFF);
     };
@@ -216,37 +243,38 @@ Duplicates find_duplicates(const std::vector<std::shared_ptr<Catalogue>>& catalo
         NameReader reader(options.code_page);
         std::string name;
         for (std::size_t k = begin; k < end; ++k) {
-          const std::uint64_t run = pending[k] & kIndexBits;
-          const std::uint32_t index = static_cast<std::uint32_t>(pending[k] >> 32);
-          if (first[run] != index) continue;
-          const Hit& hit = hits[index];
+          if ((pending[k] & kFirst) == 0) continue;
+          const Hit& hit = hits[pending[k] >> 32];
           if (!reader.folded(*searched[hit.catalogue()], hit, name)) continue;
-          first_name[run] = std::uint64_t{slice} << 56 | texts[slice].size() << 20 | name.size();
+          models[pending[k] & kRunBits].name = std::uint64_t{slice} << 56 | texts[slice].size() << 20 | name.size();
           texts[slice] += name;
         }
       });
     }
-    // Each file's verdict: 0 alike its run's first file, 1 not, 2 unreadable.
+    // Each file's verdict: 0 alike its run's first file (then its entry
+    // made the first file's index above its own), 1 not, 2 unreadable.
     std::vector<std::uint8_t> verdict(pending.size(), 2);
     for_slices(pending.size(), threads, [&](std::size_t begin, std::size_t end, unsigned) {
       NameReader reader(options.code_page);
       std::string name;
       for (std::size_t k = begin; k < end; ++k) {
         if (k % 4096 == 0 && cancelled()) return;
-        const std::uint64_t run = pending[k] & kIndexBits;
-        const std::uint32_t index = static_cast<std::uint32_t>(pending[k] >> 32);
-        const Hit& hit = hits[index];
-        const Hit& model = hits[first[run]];
-        const bool readable = !keys.name || first_name[run] != kUnread;
-        if (first[run] == index) {
+        const Model& model = models[pending[k] & kRunBits];
+        const std::uint64_t index = pending[k] >> 32;
+        const bool readable = !keys.name || model.name != kUnread;
+        if ((pending[k] & kFirst) != 0) {
           verdict[k] = readable ? 0 : 2;
+          if (readable) pending[k] = index << 32 | index;
           continue;
         }
+        const Hit& hit = hits[index];
         if (keys.name && !reader.folded(*searched[hit.catalogue()], hit, name)) continue;
-        const bool alike = readable && (!keys.size || hit.size == model.size) &&
-                           (!keys.date || (hit.bits & kTimeMask) == (model.bits & kTimeMask)) &&
-                           (!keys.name || name == text_of(first_name[run]));
+        const Hit& first = hits[model.first];
+        const bool alike = readable && (!keys.size || hit.size == first.size) &&
+                           (!keys.date || (hit.bits & kTimeMask) == (first.bits & kTimeMask)) &&
+                           (!keys.name || name == text_of(model.name));
         verdict[k] = alike ? 0 : 1;
+        if (alike) pending[k] = std::uint64_t{model.first} << 32 | index;
       }
     });
     if (cancelled()) {
@@ -259,8 +287,7 @@ Duplicates find_duplicates(const std::vector<std::shared_ptr<Catalogue>>& catalo
     std::vector<std::uint64_t> rest;
     std::size_t to = settled;
     for (std::size_t k = 0; k < pending.size(); ++k) {
-      const std::uint64_t run = pending[k] & kIndexBits;
-      if (verdict[k] == 0) work[to++] = std::uint64_t{first[run]} << 32 | pending[k] >> 32;
+      if (verdict[k] == 0) work[to++] = pending[k];
       if (verdict[k] == 1) rest.push_back(pending[k]);
     }
     settled = to;
@@ -271,11 +298,18 @@ Duplicates find_duplicates(const std::vector<std::shared_ptr<Catalogue>>& catalo
   std::sort(members.begin(), members.end());
 
   // The groups of two files or more, their files in search order.
-  std::vector<DuplicateGroup> groups;
-  std::size_t kept = 0;
-  for (std::size_t i = 0; i < members.size();) {
+  const auto group_end = [&](std::size_t i) {
     std::size_t j = i + 1;
     while (j < members.size() && members[j] >> 32 == members[i] >> 32) ++j;
+    return j;
+  };
+  std::size_t group_count = 0;
+  for (std::size_t i = 0, j = 0; i < members.size(); i = j) group_count += (j = group_end(i)) - i >= 2 ? 1 : 0;
+  std::vector<DuplicateGroup> groups;
+  groups.reserve(group_count);  // (grown, it would hold twice its size for a moment)
+  std::size_t kept = 0;
+  for (std::size_t i = 0; i < members.size();) {
+    const std::size_t j = group_end(i);
     if (j - i >= 2) {
       DuplicateGroup group;
       group.first = kept;
