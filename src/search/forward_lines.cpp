@@ -48,8 +48,9 @@ bool ForwardLines::first_field_at(const Catalogue& catalogue, std::uint64_t offs
   if (&catalogue == catalogue_ && offset >= begin_ && offset < begin_ + size_) {
     const char* start = buffer_.data() + (offset - begin_);
     const auto* tab = static_cast<const char*>(std::memchr(start, '\t', size_ - (offset - begin_)));
-    if (tab != nullptr) {
-      out = std::string_view(start, static_cast<std::size_t>(tab - start));
+    const std::size_t length = tab == nullptr ? 0 : static_cast<std::size_t>(tab - start);
+    if (tab != nullptr && std::memchr(start, '\n', length) == nullptr) {  // the TAB is this line's
+      out = std::string_view(start, length);
       return true;
     }
   }

@@ -28,9 +28,8 @@ class ForwardLines {
   bool line_at(const Catalogue& catalogue, std::uint64_t offset, std::string_view& out);
 
   /// The text of the line at `offset` before its first TAB (a file's name, a
-  /// folder's path) into `out`, the rest of the line not looked at: for a
-  /// line the search found well formed. False as line_at(), or when the line
-  /// holds no TAB.
+  /// folder's path) into `out`, the rest of the line not looked at. False as
+  /// line_at(), or when the line holds no TAB.
   bool first_field_at(const Catalogue& catalogue, std::uint64_t offset, std::string_view& out);
 
  private:
