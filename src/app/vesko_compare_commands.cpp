@@ -13,6 +13,7 @@
 #include "search/catalogue_folder.h"
 #include "search/compare.h"
 #include "search/duplicates.h"
+#include "search/forward_lines.h"
 #include "search/hit_list.h"
 #include "search/result_line.h"
 #include "search/text_match.h"
@@ -121,7 +122,7 @@ int run_duplicates(const VeskoArguments& options, std::ostream& out, std::ostrea
     std::sort(order.begin(), order.end());
     pieces.resize(end - start);
     search::for_slices(order.size(), workers, [&](std::size_t from, std::size_t to, unsigned worker) {
-      search::NameDecoder decoder(sources->code_page);
+      search::ForwardResultLines lines(sources->code_page);  // the batch's files in catalogue order: read forward
       std::string& text = texts[worker];
       text.clear();
       for (std::size_t k = from; k < to; ++k) {
@@ -130,7 +131,7 @@ int run_duplicates(const VeskoArguments& options, std::ostream& out, std::ostrea
         append_number(text, group_of[i]);
         text += '\t';
         const search::Hit& hit = found.files[start + i];
-        if (!search::append_result_line(text, *found.catalogues[hit.catalogue()], hit, decoder)) {
+        if (!lines.append(text, *found.catalogues[hit.catalogue()], hit)) {
           text.resize(at);
           ++unreadable;
         }

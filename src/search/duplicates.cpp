@@ -56,11 +56,13 @@ struct NameReader {
   }
 };
 
-// The sizes that may be more than one file's: two bits a size's hash picks,
-// one set when a size lands there, the other when one lands there again. A
-// size alone in its bit is no other file's; two sizes that share a bit are
-// both taken as shared (with eight bits a file, a few in a hundred): that only
-// reads a name more, for the keys compare sizes exactly. 2 bits a file found.
+// The sizes that may be more than one file's: the bit a size's hash picks in
+// each of two arrays, the first set when a size lands there, the second when
+// one lands there again. A size alone in its bit is no other file's; two
+// sizes that share a bit are both taken as shared (at eight bits an array a
+// file, a few in a hundred): that only reads a name more, for the keys compare
+// sizes exactly. 2 bytes a file found, filled on every core, instead of a hash
+// table of the sizes (16 bytes a size, read and written at random).
 class SizeFilter {
  public:
   explicit SizeFilter(const HitStore& hits, unsigned threads) {

@@ -1,6 +1,9 @@
 #include "search/forward_lines.h"
 
+#include <charconv>
 #include <cstring>
+
+#include "catalogue/parse_lines.h"
 
 namespace korvint::search {
 
@@ -58,6 +61,43 @@ bool ForwardLines::first_field_at(const Catalogue& catalogue, std::uint64_t offs
   const std::size_t tab = out.find('\t');
   out = out.substr(0, tab);
   return tab != std::string_view::npos;
+}
+
+bool ForwardResultLines::append(std::string& out, const Catalogue& catalogue, const Hit& hit) {
+  // The raw path as full_path() builds it: a folder's from its own line, a
+  // file's from its folder line's path and its name.
+  raw_.clear();
+  std::string_view text;
+  if (hit.is_folder()) {
+    const auto entry = lines_.line_at(catalogue, hit.line, text) ? catalogue::parse_entry_line(text) : std::nullopt;
+    if (!entry) return false;
+    append_raw_path(raw_, catalogue, entry->path, {});
+  } else {
+    if (&catalogue != folder_catalogue_ || hit.folder != folder_line_) {
+      folder_catalogue_ = nullptr;
+      folder_.clear();
+      if (hit.folder != kRootFolder) {
+        const auto path = lines_.line_at(catalogue, hit.folder, text) ? catalogue::folder_path_of_line(text) : std::nullopt;
+        if (!path) return false;
+        folder_.assign(*path);
+      }
+      folder_catalogue_ = &catalogue;
+      folder_line_ = hit.folder;
+    }
+    if (!lines_.first_field_at(catalogue, hit.line, text)) return false;  // a file's name is its first field
+    append_raw_path(raw_, catalogue, folder_, text);
+  }
+  decoder_.decode(catalogue.encoding(), raw_, path_);
+  out += catalogue.name();
+  out += '\t';
+  out += path_;
+  out += '\t';
+  char digits[24];
+  out.append(digits, std::to_chars(std::begin(digits), std::end(digits), hit.size).ptr);
+  out += '\t';
+  catalogue::append_time_text(out, hit.time());
+  out += '\n';
+  return true;
 }
 
 }  // namespace korvint::search

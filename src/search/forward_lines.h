@@ -10,6 +10,8 @@
 #include <vector>
 
 #include "search/catalogue.h"
+#include "search/name_decoder.h"
+#include "search/result_set.h"
 
 namespace korvint::search {
 
@@ -44,6 +46,30 @@ class ForwardLines {
   std::uint64_t begin_ = 0;  // the offset of the buffer's first byte
   std::size_t size_ = 0;     // the bytes it holds
   std::string single_;       // a line read alone
+};
+
+/// The lines append_result_line() makes, for many results met in catalogue
+/// and line order (a batch of them sorted so): their catalogue lines read
+/// through ForwardLines, each folder's path read once for the files after it
+/// in it. One a thread.
+class ForwardResultLines {
+ public:
+  /// `code_page` decodes the catalogues that are not UTF-8.
+  explicit ForwardResultLines(std::string code_page) : decoder_(std::move(code_page)) {}
+
+  /// Appends "CATALOGUE<TAB>FULL PATH<TAB>SIZE<TAB>YYYY-MM-DD HH:MM:SS" and a
+  /// line end for `hit` of `catalogue`, as append_result_line() does. Appends
+  /// nothing and says false when its lines cannot be read (the catalogue changed).
+  bool append(std::string& out, const Catalogue& catalogue, const Hit& hit);
+
+ private:
+  ForwardLines lines_;
+  NameDecoder decoder_;
+  const Catalogue* folder_catalogue_ = nullptr;  // the catalogue and line of the folder path kept
+  std::uint64_t folder_line_ = kRootFolder;
+  std::string folder_;  // that folder's relative path as stored
+  std::string raw_;
+  std::string path_;
 };
 
 }  // namespace korvint::search

@@ -16,6 +16,7 @@
 #include "search/duplicates.h"
 #include "search/forward_lines.h"
 #include "search/hit_list.h"
+#include "search/result_line.h"
 #include "search_fixture.h"
 
 namespace korvint::search {
@@ -508,6 +509,32 @@ TEST(ForwardLinesTest, ReadsWhatLineAtReads) {
     }
     std::string_view none;
     EXPECT_FALSE(reader.line_at(*catalogues[0], texts[0].size(), none));
+  }
+}
+
+// The result lines made forward are append_result_line()'s, files and
+// folders, under every kind of root and in both encodings, across catalogues.
+TEST(ForwardLinesTest, ResultLinesAreAppendResultLines) {
+  for (std::uint64_t seed = 1; seed <= 8; ++seed) {
+    Trees trees(seed);
+    std::vector<std::shared_ptr<Catalogue>> catalogues;
+    for (int c = 0; c < 2; ++c) {
+      catalogues.push_back(test::make_catalogue("c" + std::to_string(c), trees.text(kRoots[(seed + c) % 4], trees.make(), (seed + c) % 2 == 0)));
+      check_catalogues({catalogues.back()}, {});
+    }
+    HitStore hits;
+    std::vector<std::shared_ptr<const Catalogue>> searched;
+    SearchOptions options;
+    options.code_page = "windows-1252";
+    collect_hits(catalogues, matcher_of(""), options, hits, searched, nullptr);
+    ForwardResultLines forward("windows-1252");
+    NameDecoder decoder("windows-1252");
+    for (std::size_t i = 0; i < hits.size(); ++i) {
+      std::string expected, made;
+      ASSERT_TRUE(append_result_line(expected, *searched[hits[i].catalogue()], hits[i], decoder));
+      ASSERT_TRUE(forward.append(made, *searched[hits[i].catalogue()], hits[i]));
+      EXPECT_EQ(made, expected) << "seed " << seed;
+    }
   }
 }
 
