@@ -13,6 +13,7 @@
 #include "search/catalogue_folder.h"
 #include "search/compare.h"
 #include "search/duplicates.h"
+#include "search/forward_lines.h"
 #include "search/hit_list.h"
 #include "search/result_line.h"
 #include "search/text_match.h"
@@ -96,7 +97,6 @@ int run_duplicates(const VeskoArguments& options, std::ostream& out, std::ostrea
   std::string block;
   std::atomic<std::uint64_t> unreadable{0};
   std::vector<std::pair<std::uint64_t, std::size_t>> order;  // (catalogue and line, index in the batch)
-  std::vector<std::size_t> group_of;                          // a batch's files' group numbers
   // Each worker writes its lines one after another into its own text; a
   // piece says where a file's line stands.
   struct Piece {
@@ -111,33 +111,35 @@ int run_duplicates(const VeskoArguments& options, std::ostream& out, std::ostrea
   for (std::size_t start = 0; start < found.files.size() && out; start += kBatch) {
     const std::size_t end = std::min(found.files.size(), start + kBatch);
     order.clear();
-    group_of.clear();
     for (std::size_t i = start; i < end; ++i) {
       const search::Hit& hit = found.files[i];
       order.emplace_back(static_cast<std::uint64_t>(hit.catalogue()) << 42 | hit.line, i - start);
-      while (group + 1 < found.groups.size() && found.groups[group + 1].first <= i) ++group;
-      group_of.push_back(group + 1);
     }
     std::sort(order.begin(), order.end());
     pieces.resize(end - start);
     search::for_slices(order.size(), workers, [&](std::size_t from, std::size_t to, unsigned worker) {
-      search::NameDecoder decoder(sources->code_page);
+      search::ForwardResultLines lines(sources->code_page);  // the batch's files in catalogue order: read forward
       std::string& text = texts[worker];
       text.clear();
       for (std::size_t k = from; k < to; ++k) {
         const std::size_t i = order[k].second;
         const std::size_t at = text.size();
-        append_number(text, group_of[i]);
-        text += '\t';
         const search::Hit& hit = found.files[start + i];
-        if (!search::append_result_line(text, *found.catalogues[hit.catalogue()], hit, decoder)) {
+        if (!lines.append(text, *found.catalogues[hit.catalogue()], hit)) {
           text.resize(at);
           ++unreadable;
         }
         pieces[i] = Piece{worker, static_cast<std::uint32_t>(text.size() - at), at};
       }
     });
-    for (const Piece& piece : pieces) {
+    // Written in the groups' order, each line after its group's number (found
+    // here, in order, rather than looked up by the workers at random).
+    for (std::size_t i = 0; i < pieces.size(); ++i) {
+      while (group + 1 < found.groups.size() && found.groups[group + 1].first <= start + i) ++group;
+      const Piece& piece = pieces[i];
+      if (piece.length == 0) continue;  // its catalogue changed
+      append_number(block, group + 1);
+      block += '\t';
       block.append(texts[piece.worker], piece.offset, piece.length);
       write(out, block);
     }

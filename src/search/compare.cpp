@@ -7,6 +7,7 @@
 #include "catalogue/parse_lines.h"
 #include "platform/case_folding.h"
 #include "platform/per_thread.h"
+#include "search/forward_lines.h"
 #include "search/hit_list.h"
 #include "search/name_decoder.h"
 #include "search/quantity_text.h"
@@ -30,8 +31,9 @@ bool is_ascii(std::string_view text) {
 
 // append_path_key() of a path whose letters are ASCII (other bytes pass as
 // they are): each byte through a table, "/" made "\\" and, when
-// `ignore_case`, letters folded as the file system folds ASCII.
-void append_ascii_key(std::string_view path, bool ignore_case, std::string& out) {
+// `ignore_case`, letters folded as the file system folds ASCII. True when
+// every byte was ASCII.
+bool append_ascii_key(std::string_view path, bool ignore_case, std::string& out) {
   using Table = std::array<char, 256>;
   static const std::array<Table, 2> tables = [] {
     std::string folded;
@@ -49,7 +51,12 @@ void append_ascii_key(std::string_view path, bool ignore_case, std::string& out)
   const std::size_t start = out.size();
   out.resize(start + path.size());
   char* to = out.data() + start;
-  for (const char c : path) *to++ = table[static_cast<unsigned char>(c)];
+  unsigned char high = 0;
+  for (const char c : path) {
+    high |= static_cast<unsigned char>(c);
+    *to++ = table[static_cast<unsigned char>(c)];
+  }
+  return high < 0x80;
 }
 
 // The compared folder as a key prefix: its levels, each ended by "\"; "" for the root.
@@ -94,9 +101,10 @@ struct KeyReader {
 // `raw`, read from `catalogue`, decoded and appended to `key` as paths are matched.
 void append_key(const Catalogue& catalogue, std::string_view raw, bool ignore_case, KeyReader& reader,
                 std::string& key) {
-  if (catalogue.encoding() != TextEncoding::CodePage && is_ascii(raw)) {
-    append_ascii_key(raw, ignore_case, key);  // ASCII reads as itself in UTF-8
-    return;
+  if (catalogue.encoding() != TextEncoding::CodePage) {
+    const std::size_t start = key.size();
+    if (append_ascii_key(raw, ignore_case, key)) return;  // ASCII reads as itself in UTF-8
+    key.resize(start);
   }
   reader.decoder.decode(catalogue.encoding(), raw, reader.decoded);
   append_path_key(reader.decoded, ignore_case, key);
@@ -142,6 +150,8 @@ void read_keys(Side& side, bool ignore_case, const SearchOptions& options, const
   for_slices(side.hits.size(), threads_or_cores(options.threads), [&](std::size_t begin, std::size_t end,
                                                                       unsigned slice) {
     KeyReader reader(options.code_page);
+    ForwardLines lines;
+    std::string_view text;
     std::string key;
     std::uint64_t folder_line = kRootFolder - 1;  // the folder whose key `key` holds; none yet
     std::size_t folder_size = 0;                  // the length of that key
@@ -154,12 +164,20 @@ void read_keys(Side& side, bool ignore_case, const SearchOptions& options, const
       if (folder != folder_line) {
         // A folder's own path; for a file, that of the folder line above it ("" for the root).
         key.clear();
-        if (!raw_folder(catalogue, hit, reader.raw)) continue;
-        append_key(catalogue, reader.raw, ignore_case, reader, key);
         if (hit.is_folder()) {
-          if (!raw_name(catalogue, hit, reader.name)) continue;
-          append_key(catalogue, reader.name, ignore_case, reader, key);
+          // Its path "PARENT\NAME\" (the search found the line well formed): the parent's key, then the name's.
+          if (!lines.first_field_at(catalogue, hit.line, text) || !text.ends_with('\\')) continue;
+          text.remove_suffix(1);
+          const std::size_t cut = text.rfind('\\');
+          const std::size_t name_at = cut == std::string_view::npos ? 0 : cut + 1;
+          append_key(catalogue, text.substr(0, name_at), ignore_case, reader, key);
+          append_key(catalogue, text.substr(name_at), ignore_case, reader, key);
           key += '\\';
+        } else if (hit.folder != kRootFolder) {
+          const auto path =
+              lines.line_at(catalogue, hit.folder, text) ? catalogue::folder_path_of_line(text) : std::nullopt;
+          if (!path) continue;
+          append_key(catalogue, *path, ignore_case, reader, key);
         }
         folder_line = folder;
         folder_size = key.size();
@@ -169,17 +187,30 @@ void read_keys(Side& side, bool ignore_case, const SearchOptions& options, const
       }
       key.resize(folder_size);
       if (!hit.is_folder()) {
-        std::string_view name;
-        if (!stored_file_name(catalogue, hit, reader.raw, name)) continue;
-        append_key(catalogue, name, ignore_case, reader, key);
+        if (!lines.first_field_at(catalogue, hit.line, text)) continue;
+        append_key(catalogue, text, ignore_case, reader, key);
       }
       if (key.compare(0, side.prefix.size(), side.prefix) != 0) continue;
       any = true;  // the compared folder is there, empty or not
       if (key.size() == side.prefix.size()) continue;  // the folder itself
       const std::string_view key_below = std::string_view(key).substr(side.prefix.size());
       std::uint64_t parent = folder_hash;  // a file's folder is the folder line above it
-      if (hit.is_folder()) parent = hash(parent_of(key_below), 0) | 1;
-      side.keys[i] = Side::Keys{hash(key_below, 0) | 1, parent};
+      std::uint64_t path = 0;
+      if (hit.is_folder()) {
+        parent = hash(parent_of(key_below), 0) | 1;
+        path = hash(key_below, 0) | 1;
+      } else {
+        // A file's path hash: its last level's, seeded with the hash of the
+        // levels before it, which for a name without "\" is its folder's,
+        // made once for all its files. (So both sides hash a path alike
+        // however its levels came: a name may hold a "\" on Linux.)
+        const std::size_t cut = key_below.rfind('\\');
+        const std::size_t head = cut == std::string_view::npos ? 0 : cut + 1;
+        const bool folders_part = folder_size >= side.prefix.size() && head == folder_size - side.prefix.size();
+        const std::uint64_t head_hash = folders_part ? folder_hash : hash(key_below.substr(0, head), 0) | 1;
+        path = hash(key_below.substr(head), head_hash) | 1;
+      }
+      side.keys[i] = Side::Keys{path, parent};
       // (A file's name may hold a "\" on Linux: its folder's part is then shorter than the compared folder.)
       on_key(i, key_below, folder_size > side.prefix.size() ? folder_size - side.prefix.size() : 0, slice);
     }

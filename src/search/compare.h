@@ -87,7 +87,8 @@ void append_path_key(std::string_view path, bool ignore_case, std::string& out);
 /// entry below a folder only one side holds is left to that folder's line
 /// unless `options.all`. Paths are matched by a 64-bit hash and then compared
 /// whole: B's are kept (each folder's once, each entry's name), A's looked up
-/// as they are read, on every core, after the searches. Memory: 32 bytes an
+/// as they are read, on every core, after the searches (each side's paths read
+/// forward through its catalogue a block at a time). Memory: 32 bytes an
 /// entry found and 16 for the hashes of its path and its folder's; for B
 /// besides, 16 in a hash table, 24 to find its kept path and the text of its
 /// name.

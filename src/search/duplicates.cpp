@@ -5,6 +5,7 @@
 #include <tuple>
 
 #include "platform/case_folding.h"
+#include "search/forward_lines.h"
 #include "search/hit_list.h"
 #include "search/name_decoder.h"
 #include "search/text_match.h"
@@ -17,16 +18,25 @@ constexpr std::uint64_t kUnread = ~std::uint64_t{0};  // the key of a file whose
 constexpr std::uint64_t kIndexBits = 0xFFFFFFFF;       // a key's lower half: the file's index
 constexpr std::uint64_t kHashBits = ~kIndexBits;       // its upper half: 32 bits of its key's hash
 constexpr std::uint32_t kNoFile = ~std::uint32_t{0};
+// A candidate's lower half: its run's number, and whether it is the run's model.
+constexpr std::uint64_t kFirst = std::uint64_t{1} << 31;
+constexpr std::uint64_t kRunBits = kFirst - 1;
+
+// A run's model: its first file, and where its folded name was kept (kUnread: not read).
+struct Model {
+  std::uint32_t first = kNoFile;
+  std::uint64_t name = kUnread;
+};
 
 bool is_ascii(std::string_view text) {
   return std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
 }
 
-// The buffers one thread reuses to read names.
+// The buffers one thread reuses to read names, forward through the catalogues.
 struct NameReader {
   explicit NameReader(const std::string& code_page) : decoder(code_page) {}
   NameDecoder decoder;
-  std::string line;
+  ForwardLines lines;
   std::string decoded;
 
   // The name of `hit` as duplicates compare it into `out`: decoded and
@@ -34,10 +44,10 @@ struct NameReader {
   // "Cafe" not). False when its catalogue changed since the search.
   bool folded(const Catalogue& catalogue, const Hit& hit, std::string& out) {
     std::string_view name;
-    if (!stored_file_name(catalogue, hit, line, name)) return false;
+    if (!lines.first_field_at(catalogue, hit.line, name)) return false;
     if (is_ascii(name)) {
-      out.assign(name);
-      for (char& c : out) c = ascii_lower(c);
+      out.resize(name.size());
+      std::transform(name.begin(), name.end(), out.begin(), ascii_lower);
       return true;
     }
     decoder.decode(catalogue.encoding(), name, decoded);
@@ -46,60 +56,39 @@ struct NameReader {
   }
 };
 
-// The sizes more than one file has: one open hash table of the sizes found,
-// 8 bytes a slot, the top bit of a slot set once its size is met again (a
-// size of 0 marks an empty slot: the search never finds a file of 0 bytes
-// here; a size with the top bit set, which no file has, counts as shared).
-class SizeSet {
+// The sizes that may be more than one file's: the bit a size's hash picks in
+// each of two arrays, the first set when a size lands there, the second when
+// one lands there again. A size alone in its bit is no other file's; two
+// sizes that share a bit are both taken as shared (at eight bits an array a
+// file, a few in a hundred): that only reads a name more, for the keys compare
+// sizes exactly. 2 bytes a file found, filled on every core, instead of a hash
+// table of the sizes (16 bytes a size, read and written at random).
+class SizeFilter {
  public:
-  SizeSet() = default;
-  static SizeSet shared_sizes(const HitStore& hits) {
-    SizeSet sizes;
-    sizes.slots_.assign(1024, 0);
-    sizes.mask_ = sizes.slots_.size() - 1;
-    for (std::size_t i = 0; i < hits.size(); ++i) sizes.insert(hits[i].size);
-    return sizes;
+  explicit SizeFilter(const HitStore& hits, unsigned threads) {
+    std::size_t bits = std::size_t{1} << 16;
+    while (bits < 8 * hits.size()) bits *= 2;
+    mask_ = bits - 1;
+    once_ = std::vector<std::atomic<std::uint64_t>>(bits / 64);
+    twice_ = std::vector<std::atomic<std::uint64_t>>(bits / 64);
+    for_slices(hits.size(), threads, [&](std::size_t begin, std::size_t end, unsigned) {
+      for (std::size_t i = begin; i < end; ++i) {
+        const std::uint64_t bit = mix_bits(hits[i].size) & mask_;
+        const std::uint64_t word_bit = std::uint64_t{1} << (bit % 64);
+        if ((once_[bit / 64].fetch_or(word_bit, std::memory_order_relaxed) & word_bit) != 0)
+          twice_[bit / 64].fetch_or(word_bit, std::memory_order_relaxed);
+      }
+    });
   }
-  [[nodiscard]] bool holds(std::uint64_t size) const {
-    if ((size & kAgain) != 0) return true;
-    if (slots_.empty()) return false;
-    for (std::size_t slot = mix_bits(size) & mask_;; slot = (slot + 1) & mask_) {
-      if ((slots_[slot] & ~kAgain) == size) return (slots_[slot] & kAgain) != 0;
-      if (slots_[slot] == 0) return false;
-    }
+  [[nodiscard]] bool may_be_shared(std::uint64_t size) const {
+    const std::uint64_t bit = mix_bits(size) & mask_;
+    return (twice_[bit / 64].load(std::memory_order_relaxed) >> (bit % 64) & 1) != 0;
   }
 
  private:
-  static constexpr std::uint64_t kAgain = std::uint64_t{1} << 63;
-  // Grows past half full.
-  void insert(std::uint64_t size) {
-    if ((size & kAgain) != 0) return;
-    if (2 * (count_ + 1) > slots_.size()) grow();
-    std::size_t slot = mix_bits(size) & mask_;
-    for (; slots_[slot] != 0; slot = (slot + 1) & mask_) {
-      if ((slots_[slot] & ~kAgain) == size) {
-        slots_[slot] |= kAgain;
-        return;
-      }
-    }
-    slots_[slot] = size;
-    ++count_;
-  }
-  void grow() {
-    std::vector<std::uint64_t> old = std::move(slots_);
-    slots_.assign(old.size() * 2, 0);
-    mask_ = slots_.size() - 1;
-    for (const std::uint64_t value : old) {
-      if (value == 0) continue;
-      std::size_t slot = mix_bits(value & ~kAgain) & mask_;
-      while (slots_[slot] != 0) slot = (slot + 1) & mask_;
-      slots_[slot] = value;
-    }
-  }
-
-  std::vector<std::uint64_t> slots_;
   std::size_t mask_ = 0;
-  std::size_t count_ = 0;
+  std::vector<std::atomic<std::uint64_t>> once_;
+  std::vector<std::atomic<std::uint64_t>> twice_;
 };
 
 }  // namespace
@@ -155,8 +144,9 @@ Duplicates find_duplicates(const std::vector<std::shared_ptr<Catalogue>>& catalo
   // (Four bytes an index: four billion files would need 128 GiB of hits first.)
   std::vector<std::uint64_t> keyed;
   {
-    const SizeSet shared = keys.size ? SizeSet::shared_sizes(hits) : SizeSet();
-    const auto may_have_twin = [&](std::size_t i) { return !keys.size || shared.holds(hits[i].size); };
+    std::optional<SizeFilter> shared;
+    if (keys.size) shared.emplace(hits, threads);
+    const auto may_have_twin = [&](std::size_t i) { return !shared || shared->may_be_shared(hits[i].size); };
     std::size_t count = 0;
     for (std::size_t i = 0; i < hits.size(); ++i) count += may_have_twin(i) ? 1 : 0;
     keyed.reserve(count);
@@ -197,20 +187,29 @@ Duplicates find_duplicates(const std::vector<std::shared_ptr<Catalogue>>& catalo
   std::sort(keyed.begin(), keyed.end());
 
   // Runs of equal hashes are the candidate groups: each member, in search
-  // order, as its index above its run's number (made in place of the keys).
-  std::uint64_t runs = 0;
-  std::size_t candidates = 0;
-  for (std::size_t i = 0; i < keyed.size();) {
+  // order, as its index above its run's number (made in place of the keys),
+  // the run's first file marked; each run's model is its first file.
+  const auto run_end = [&](std::size_t i) {
     std::size_t j = i + 1;
     while (j < keyed.size() && (keyed[j] & kHashBits) == (keyed[i] & kHashBits)) ++j;
+    return j;
+  };
+  std::uint64_t runs = 0;
+  for (std::size_t i = 0, j = 0; i < keyed.size(); i = j) runs += (j = run_end(i)) - i >= 2 ? 1 : 0;
+  std::vector<Model> models;
+  models.reserve(runs);  // (grown, it would hold twice its size for a moment)
+  runs = 0;
+  std::size_t candidates = 0;
+  for (std::size_t i = 0; i < keyed.size();) {
+    const std::size_t j = run_end(i);
     if (j - i >= 2) {
-      for (std::size_t k = i; k < j; ++k) keyed[candidates++] = (keyed[k] & kIndexBits) << 32 | runs;
+      models.push_back(Model{static_cast<std::uint32_t>(keyed[i] & kIndexBits), kUnread});
+      for (std::size_t k = i; k < j; ++k) keyed[candidates++] = (keyed[k] & kIndexBits) << 32 | runs | (k == i ? kFirst : 0);
       ++runs;
     }
     i = j;
   }
-  keyed.resize(candidates);
-  keyed.shrink_to_fit();
+  keyed.resize(candidates);  // (not shrunk: a copy would hold both for a moment)
   // Settled files first (each alike another: its group's first file above
   // its own index), then those still pending.
   std::vector<std::uint64_t> work = std::move(keyed);
@@ -221,14 +220,23 @@ Duplicates find_duplicates(const std::vector<std::shared_ptr<Catalogue>>& catalo
   // compared with it. Those alike are a group; the others, a run of their own
   // when they are two or more, are told apart the same way (a run holds more
   // than one key only when two keys' hashes collide).
-  while (settled < work.size()) {
+  for (bool again = false; settled < work.size(); again = true) {
     const std::span<std::uint64_t> pending(work.data() + settled, work.size() - settled);
-    std::vector<std::uint32_t> first(runs, kNoFile);
-    for (const std::uint64_t m : pending)
-      if (first[m & kIndexBits] == kNoFile) first[m & kIndexBits] = static_cast<std::uint32_t>(m >> 32);
+    if (again) {
+      // The first file left of each run is its model now.
+      for (std::uint64_t& m : pending) {
+        m &= ~kFirst;
+        models[m & kRunBits] = Model{kNoFile, kUnread};
+      }
+      for (std::uint64_t& m : pending) {
+        Model& model = models[m & kRunBits];
+        if (model.first != kNoFile) continue;
+        model.first = static_cast<std::uint32_t>(m >> 32);
+        m |= kFirst;
+      }
+    }
     // The first file's folded name of each run, in the text of the thread that read it.
     std::vector<std::string> texts(threads);
-    std::vector<std::uint64_t> first_name(keys.name ? runs : 0, kUnread);
     const auto text_of = [&](std::uint64_t ref) {
       return std::string_view(texts[ref >> 56]).substr(ref >> 20 & 0xFFFFFFFFF, ref & 0xFFFFF);
     };
@@ -237,37 +245,38 @@ Duplicates find_duplicates(const std::vector<std::shared_ptr<Catalogue>>& catalo
         NameReader reader(options.code_page);
         std::string name;
         for (std::size_t k = begin; k < end; ++k) {
-          const std::uint64_t run = pending[k] & kIndexBits;
-          const std::uint32_t index = static_cast<std::uint32_t>(pending[k] >> 32);
-          if (first[run] != index) continue;
-          const Hit& hit = hits[index];
+          if ((pending[k] & kFirst) == 0) continue;
+          const Hit& hit = hits[pending[k] >> 32];
           if (!reader.folded(*searched[hit.catalogue()], hit, name)) continue;
-          first_name[run] = std::uint64_t{slice} << 56 | texts[slice].size() << 20 | name.size();
+          models[pending[k] & kRunBits].name = std::uint64_t{slice} << 56 | texts[slice].size() << 20 | name.size();
           texts[slice] += name;
         }
       });
     }
-    // Each file's verdict: 0 alike its run's first file, 1 not, 2 unreadable.
+    // Each file's verdict: 0 alike its run's first file (then its entry
+    // made the first file's index above its own), 1 not, 2 unreadable.
     std::vector<std::uint8_t> verdict(pending.size(), 2);
     for_slices(pending.size(), threads, [&](std::size_t begin, std::size_t end, unsigned) {
       NameReader reader(options.code_page);
       std::string name;
       for (std::size_t k = begin; k < end; ++k) {
         if (k % 4096 == 0 && cancelled()) return;
-        const std::uint64_t run = pending[k] & kIndexBits;
-        const std::uint32_t index = static_cast<std::uint32_t>(pending[k] >> 32);
-        const Hit& hit = hits[index];
-        const Hit& model = hits[first[run]];
-        const bool readable = !keys.name || first_name[run] != kUnread;
-        if (first[run] == index) {
+        const Model& model = models[pending[k] & kRunBits];
+        const std::uint64_t index = pending[k] >> 32;
+        const bool readable = !keys.name || model.name != kUnread;
+        if ((pending[k] & kFirst) != 0) {
           verdict[k] = readable ? 0 : 2;
+          if (readable) pending[k] = index << 32 | index;
           continue;
         }
+        const Hit& hit = hits[index];
         if (keys.name && !reader.folded(*searched[hit.catalogue()], hit, name)) continue;
-        const bool alike = readable && (!keys.size || hit.size == model.size) &&
-                           (!keys.date || (hit.bits & kTimeMask) == (model.bits & kTimeMask)) &&
-                           (!keys.name || name == text_of(first_name[run]));
+        const Hit& first = hits[model.first];
+        const bool alike = readable && (!keys.size || hit.size == first.size) &&
+                           (!keys.date || (hit.bits & kTimeMask) == (first.bits & kTimeMask)) &&
+                           (!keys.name || name == text_of(model.name));
         verdict[k] = alike ? 0 : 1;
+        if (alike) pending[k] = std::uint64_t{model.first} << 32 | index;
       }
     });
     if (cancelled()) {
@@ -280,8 +289,7 @@ Duplicates find_duplicates(const std::vector<std::shared_ptr<Catalogue>>& catalo
     std::vector<std::uint64_t> rest;
     std::size_t to = settled;
     for (std::size_t k = 0; k < pending.size(); ++k) {
-      const std::uint64_t run = pending[k] & kIndexBits;
-      if (verdict[k] == 0) work[to++] = std::uint64_t{first[run]} << 32 | pending[k] >> 32;
+      if (verdict[k] == 0) work[to++] = pending[k];
       if (verdict[k] == 1) rest.push_back(pending[k]);
     }
     settled = to;
@@ -292,11 +300,18 @@ Duplicates find_duplicates(const std::vector<std::shared_ptr<Catalogue>>& catalo
   std::sort(members.begin(), members.end());
 
   // The groups of two files or more, their files in search order.
-  std::vector<DuplicateGroup> groups;
-  std::size_t kept = 0;
-  for (std::size_t i = 0; i < members.size();) {
+  const auto group_end = [&](std::size_t i) {
     std::size_t j = i + 1;
     while (j < members.size() && members[j] >> 32 == members[i] >> 32) ++j;
+    return j;
+  };
+  std::size_t group_count = 0;
+  for (std::size_t i = 0, j = 0; i < members.size(); i = j) group_count += (j = group_end(i)) - i >= 2 ? 1 : 0;
+  std::vector<DuplicateGroup> groups;
+  groups.reserve(group_count);  // (grown, it would hold twice its size for a moment)
+  std::size_t kept = 0;
+  for (std::size_t i = 0; i < members.size();) {
+    const std::size_t j = group_end(i);
     if (j - i >= 2) {
       DuplicateGroup group;
       group.first = kept;

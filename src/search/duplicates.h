@@ -59,11 +59,12 @@ struct Duplicates {
 /// folders never) and groups those alike by `keys`. Files are keyed by 32
 /// bits of a hash of their key, then each group of equal hashes is told apart
 /// exactly: its first file's key read again and every other file's compared
-/// with it. Memory: the search's 32 bytes a file found; with the size a key, a
-/// hash table of the sizes found; 8 bytes a file that may have a twin (with
-/// the size a key: one whose size another file has) while grouping; then, for
-/// those in a group, 8 bytes and, for each group's first file, its name. The
-/// names are read on every core, forward through each catalogue. A catalogue
+/// with it. Memory: the search's 32 bytes a file found; with the size a key, 2
+/// bytes a file found to tell the sizes that may be shared; 8 bytes a file
+/// that may have a twin (with the size a key: one whose size another file
+/// may have) while grouping; then, for those in a group, 8 bytes and, for
+/// each group's first file, 16 bytes and its name. The names are read on
+/// every core, forward through each catalogue a block at a time. A catalogue
 /// that changes while its names are read is left out, named in the errors.
 Duplicates find_duplicates(const std::vector<std::shared_ptr<Catalogue>>& catalogues, Query query,
                            const DuplicateKeys& keys, const SearchOptions& options,

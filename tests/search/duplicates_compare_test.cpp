@@ -14,7 +14,9 @@
 #include "platform/case_folding.h"
 #include "search/compare.h"
 #include "search/duplicates.h"
+#include "search/forward_lines.h"
 #include "search/hit_list.h"
+#include "search/result_line.h"
 #include "search_fixture.h"
 
 namespace korvint::search {
@@ -455,6 +457,9 @@ TEST(CompareTest, FollowsThePathRules) {
        {"~\tf.txt\t5\t2019-01-01 00:00:00\t5\t2020-01-01 00:00:00"}},
       {"--ignore-date", "D:\\\r\nf.txt\t5\t 2019.1.1\t0:0.0\r\n", "E:\\\r\nf.txt\t5\t 2020.1.1\t0:0.0\r\n",
        "", "", false, true, {}},
+      {"a name holding \"\\\" on Linux is the path of a file below a folder", "/a/\r\nx\\y\t5\t 2019.1.1\t0:0.0\r\n",
+       "/b/\r\nx\\\t0\t 2019.1.1\t0:0.0\r\ny\t5\t 2019.1.1\t0:0.0\r\n", "", "", false, false,
+       {"+\tx/\t0\t2019-01-01 00:00:00"}},
       {"a file and a folder of one name are two entries", "D:\\\r\nx\t5\t 2019.1.1\t0:0.0\r\n",
        "E:\\\r\nx\\\t0\t 2019.1.1\t0:0.0\r\n", "", "", false, false,
        {"-\tx\t5\t2019-01-01 00:00:00", "+\tx\\\t0\t2019-01-01 00:00:00"}},
@@ -468,6 +473,68 @@ TEST(CompareTest, FollowsThePathRules) {
                                                      CompareSide{test::make_catalogue("b", c.b), c.folder_b}, Query{}, options);
     ASSERT_TRUE(comparison.errors.empty()) << comparison.errors.front();
     EXPECT_EQ(lines_of(comparison), c.lines);
+  }
+}
+
+// Lines read forward from a buffer of a few bytes are the lines line_at()
+// reads: ahead of the buffer, inside it, behind it, longer than it, the last
+// line without its line end, across two catalogues.
+TEST(ForwardLinesTest, ReadsWhatLineAtReads) {
+  const std::string texts[2] = {"D:\\\r\nshort\t1\t 2019.1.1\t0:0.0\r\na rather longer name than a block\t2\t 2019.1.1\t0:0.0\r\n"
+                                "Folder\\\t0\t 2019.1.1\t0:0.0\r\nno tab here\r\nlast\t3\t 2019.1.1\t0:0.0",
+                                "/x/\r\nb\t1\t 2019.1.1\t0:0.0\r\nc\t1\t 2019.1.1\t0:0.0\n"};
+  const std::shared_ptr<Catalogue> catalogues[2] = {test::make_catalogue("a", texts[0]), test::make_catalogue("b", texts[1])};
+  std::vector<std::pair<int, std::uint64_t>> lines;  // every line of both, in order
+  for (int c = 0; c < 2; ++c)
+    for (std::size_t at = catalogues[c]->body_begin(); at < texts[c].size(); at = texts[c].find('\n', at) + 1) {
+      lines.emplace_back(c, at);
+      if (texts[c].find('\n', at) == std::string::npos) break;
+    }
+  // Forward, every other line, then backwards (each behind the buffer).
+  std::vector<std::pair<int, std::uint64_t>> orders = lines;
+  for (std::size_t i = 0; i < lines.size(); i += 2) orders.push_back(lines[i]);
+  orders.insert(orders.end(), lines.rbegin(), lines.rend());
+  for (const std::size_t block : {std::size_t{8}, std::size_t{40}, std::size_t{1} << 16}) {
+    ForwardLines reader(block);
+    for (const auto& [c, at] : orders) {
+      SCOPED_TRACE("block " + std::to_string(block) + " catalogue " + std::to_string(c) + " line at " + std::to_string(at));
+      std::string expected;
+      ASSERT_TRUE(catalogues[c]->line_at(at, expected));
+      std::string_view line;
+      ASSERT_TRUE(reader.line_at(*catalogues[c], at, line));
+      EXPECT_EQ(line, expected);
+      std::string_view field;
+      EXPECT_EQ(reader.first_field_at(*catalogues[c], at, field), expected.find('\t') != std::string::npos);
+      if (expected.find('\t') != std::string::npos) EXPECT_EQ(field, expected.substr(0, expected.find('\t')));
+    }
+    std::string_view none;
+    EXPECT_FALSE(reader.line_at(*catalogues[0], texts[0].size(), none));
+  }
+}
+
+// The result lines made forward are append_result_line()'s, files and
+// folders, under every kind of root and in both encodings, across catalogues.
+TEST(ForwardLinesTest, ResultLinesAreAppendResultLines) {
+  for (std::uint64_t seed = 1; seed <= 8; ++seed) {
+    Trees trees(seed);
+    std::vector<std::shared_ptr<Catalogue>> catalogues;
+    for (int c = 0; c < 2; ++c) {
+      catalogues.push_back(test::make_catalogue("c" + std::to_string(c), trees.text(kRoots[(seed + c) % 4], trees.make(), (seed + c) % 2 == 0)));
+      check_catalogues({catalogues.back()}, {});
+    }
+    HitStore hits;
+    std::vector<std::shared_ptr<const Catalogue>> searched;
+    SearchOptions options;
+    options.code_page = "windows-1252";
+    collect_hits(catalogues, matcher_of(""), options, hits, searched, nullptr);
+    ForwardResultLines forward("windows-1252");
+    NameDecoder decoder("windows-1252");
+    for (std::size_t i = 0; i < hits.size(); ++i) {
+      std::string expected, made;
+      ASSERT_TRUE(append_result_line(expected, *searched[hits[i].catalogue()], hits[i], decoder));
+      ASSERT_TRUE(forward.append(made, *searched[hits[i].catalogue()], hits[i]));
+      EXPECT_EQ(made, expected) << "seed " << seed;
+    }
   }
 }
 
