@@ -43,10 +43,11 @@ class IndexFile {
   [[nodiscard]] std::optional<std::vector<std::uint32_t>> blocks_of(Trigram trigram) const;
   /// The block table; nullopt when it is damaged.
   [[nodiscard]] std::optional<std::vector<BlockInfo>> blocks() const;
+  /// Reads `size` bytes at `offset` into `out`; false unless they lie in the file and were read.
+  bool read(std::uint64_t offset, std::size_t size, std::string& out) const;
 
  private:
   IndexFile(ReadAt read, Header header) : read_(std::move(read)), header_(std::move(header)) {}
-  bool read(std::uint64_t offset, std::size_t size, std::string& out) const;
 
   ReadAt read_;
   Header header_;

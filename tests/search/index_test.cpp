@@ -42,15 +42,17 @@ std::vector<std::shared_ptr<Catalogue>> open_folder(const fs::path& folder) {
 }
 
 // The results of `query_text` over the catalogues of `folder`, through the
-// indexes of `cache` when given; `indexed` counts the catalogues that used one.
+// indexes of `cache` when given; `indexed` counts the catalogues that used
+// one. With `count`, the planner counts what the indexes prove and `count`
+// takes how many results the search found in all.
 std::vector<Found> search(const fs::path& folder, const std::string& query_text, const std::string& cache,
-                          std::size_t* indexed = nullptr, bool known = false) {
+                          std::size_t* indexed = nullptr, bool known = false, std::uint64_t* count = nullptr) {
   std::string error;
   auto query = parse_query(query_text, error);
   EXPECT_TRUE(query) << error;
   if (!query) return {};
   const Matcher matcher(std::move(*query));
-  const IndexPlanner planner(matcher.query(), cache);
+  const IndexPlanner planner(matcher.query(), cache, count != nullptr);
   SearchOptions options;
   options.code_page = "windows-1252";
   options.chunk_bytes = 200;
@@ -58,9 +60,14 @@ std::vector<Found> search(const fs::path& folder, const std::string& query_text,
   if (!cache.empty()) options.planner = &planner;
   auto catalogues = open_folder(folder);
   if (known) check_catalogues(catalogues, {});
-  const test::Collected collected = test::collect(catalogues, matcher, options);
   std::vector<Found> found;
-  collected.results.for_each([&](const Hit& hit) { found.push_back(Found{hit.line, hit.folder, hit.size, hit.bits}); });
+  if (count != nullptr) {
+    ResultCollector sink(catalogues);  // takes only what was read: the rest was counted
+    *count = run_search(catalogues, matcher, options, sink).found;
+  } else {
+    const test::Collected collected = test::collect(catalogues, matcher, options);
+    collected.results.for_each([&](const Hit& hit) { found.push_back(Found{hit.line, hit.folder, hit.size, hit.bits}); });
+  }
   if (indexed != nullptr) *indexed = planner.indexed();
   return found;
 }
@@ -77,10 +84,11 @@ std::string read_file(const fs::path& path) {
 
 // Indexes the catalogues of `folder` into `cache`, written plainly (without
 // the sync of write_index(), which only slows the test).
-void index_folder(const fs::path& folder, const std::string& cache, std::uint64_t block_bytes) {
+void index_folder(const fs::path& folder, const std::string& cache, std::uint64_t block_bytes,
+                  std::uint32_t frequent = kFrequentEntries) {
   fs::create_directories(cache);
   for (const auto& catalogue : open_folder(folder)) {
-    const auto bytes = build_index(*catalogue, nullptr, block_bytes);
+    const auto bytes = build_index(*catalogue, nullptr, block_bytes, frequent);
     ASSERT_TRUE(bytes) << catalogue->path();
     write_file(index_path(cache, *catalogue), *bytes);
   }
@@ -97,7 +105,9 @@ constexpr unsigned kDamageStride = 40;
 
 constexpr const char* kMoreQueries[] = {"hol*day", "path:zebra\\", "\"two words\" jpg", "type:file size:0 date:2010",
                                         "path:photos\\ -zebra", "rger", "elvin", "?ebra*", "size:<100 photos",
-                                        "ext:mp3 holiday", "ext:gz;txt", "-ext:jpg zebra", "ext:MP3;.tar.gz"};
+                                        "ext:mp3 holiday", "ext:gz;txt", "-ext:jpg zebra", "ext:MP3;.tar.gz",
+                                        // words of tokens: short, several, digits, across tokens, inside one
+                                        "ol", "jp", "ho*y", "photos jpg", "txt 1", "img_1", "oto", "lid", "s_"};
 
 TEST(IndexSearchTest, AnswersExactlyAsTheScanInTheSameOrder) {
   for (std::uint64_t seed = 1; seed <= kSeeds; ++seed) {
@@ -109,7 +119,8 @@ TEST(IndexSearchTest, AnswersExactlyAsTheScanInTheSameOrder) {
     for (std::uint64_t c = 0; c < count; ++c)
       write_file(folder / (std::string(1, static_cast<char>('a' + c)) + ".lst"), draw.make());
     static constexpr std::uint64_t kBlocks[] = {1, 64, 700, 32u << 10};
-    index_folder(folder, cache, kBlocks[draw.below(std::size(kBlocks))]);
+    static constexpr std::uint32_t kFrequent[] = {1, 3, kFrequentEntries};  // which tokens are listed
+    index_folder(folder, cache, kBlocks[draw.below(std::size(kBlocks))], kFrequent[draw.below(std::size(kFrequent))]);
     // One catalogue rewritten after it was indexed: its index is stale.
     const bool stale = draw.below(3) == 0;
     if (stale) write_file(folder / "a.lst", draw.make());
@@ -121,8 +132,12 @@ TEST(IndexSearchTest, AnswersExactlyAsTheScanInTheSameOrder) {
       const bool known = draw.below(2) == 0;
       SCOPED_TRACE("seed " + std::to_string(seed) + ", query " + query + (stale ? ", a.lst stale" : ""));
       std::size_t indexed = 0;
-      EXPECT_EQ(search(folder, query, cache, &indexed, known), search(folder, query, {}, nullptr, known));
+      const auto scanned = search(folder, query, {}, nullptr, known);
+      EXPECT_EQ(search(folder, query, cache, &indexed, known), scanned);
       EXPECT_LE(indexed, count - (stale ? 1 : 0));
+      std::uint64_t counted = 0;
+      search(folder, query, cache, nullptr, known, &counted);
+      EXPECT_EQ(counted, scanned.size()) << "counted through the indexes";
     }
   }
 }
@@ -157,6 +172,53 @@ TEST(IndexSearchTest, ReadsOnlyTheBlocksOfARareWord) {
   }
   const IndexPlanner absent(*parse_query("qqqxyz", error), cache);
   EXPECT_TRUE(absent.plan(*catalogue, 1u << 20)->chunks.empty());
+}
+
+TEST(IndexSearchTest, CountsACommonWordWithoutReadingAndListsOnlyItsBlocks) {
+  test::TempTree tree;
+  const fs::path folder = tree.folder("cats");
+  const std::string cache = (tree.root() / "cache").string();
+  std::vector<std::string> lines;
+  for (int i = 0; i < 3000; ++i)
+    lines.push_back((i >= 1000 && i < 1030 ? "live remaster_" : i % 3 == 0 ? "backup_" : "other_") +
+                    std::to_string(i) + ".txt\t10\t 2019.1.1\t0:0.0");
+  lines.push_back("Z\xC3\xBCrich backupx\\\t0\t 2019.1.1\t0:0.0");  // a folder: its name's tokens, rare
+  write_file(folder / "a.lst", test::catalogue_text("D:\\", lines));
+  index_folder(folder, cache, 4096, 16);
+  auto catalogue = open_folder(folder).at(0);
+  const std::uint64_t all_blocks = catalogue->chunks(4096).size();
+  ASSERT_GT(all_blocks, 20u);
+  std::string error;
+  const struct {
+    const char* query;
+    std::uint64_t least_counted;  // by the index alone, when counting
+    std::uint64_t most_read;      // blocks read at most, when counting
+    std::uint64_t most_listed;    // blocks read at most, when listing
+  } cases[] = {
+      {"backup", 990 - 60, 1, all_blocks},  // the block of the rare "backupx" is read, the rest counted
+      {"BACKUP 2", 0, all_blocks, all_blocks},
+      {"other", 1980, 0, all_blocks},
+      {"zurich", 0, 1, 1},
+      {"\"live remaster\"", 0, 2, 2},  // both words' entries: their blocks only
+      {"live remaster", 30, 0, 2},
+      {"emast", 30, 0, 2},  // inside a listed token: counted as well
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.query);
+    const IndexPlanner counting(*parse_query(c.query, error), cache, true);
+    const auto counted = counting.plan(*catalogue, 4096);
+    ASSERT_TRUE(counted);
+    EXPECT_GE(counted->counted, c.least_counted);
+    EXPECT_LE(counted->chunks.size(), c.most_read);
+    const IndexPlanner listing(*parse_query(c.query, error), cache);
+    const auto listed = listing.plan(*catalogue, 4096);
+    ASSERT_TRUE(listed);
+    EXPECT_EQ(listed->counted, 0u);
+    EXPECT_LE(listed->chunks.size(), c.most_listed);
+    std::uint64_t found = 0;
+    search(folder, c.query, cache, nullptr, false, &found);
+    EXPECT_EQ(found, search(folder, c.query, {}).size());
+  }
 }
 
 TEST(IndexSearchTest, AnIndexOfAnotherVersionOfTheCatalogueIsNotUsed) {
@@ -202,7 +264,7 @@ TEST(IndexSearchTest, ADamagedIndexNeverChangesAnAnswer) {
   const std::string cache = (tree.root() / "cache").string();
   test::RandomCatalogues draw(7);
   write_file(folder / "a.lst", draw.make());
-  index_folder(folder, cache, 200);
+  index_folder(folder, cache, 200, 2);  // its words listed, so damage reaches them too
   const auto catalogue = open_folder(folder).at(0);
   const fs::path index_file = index_path(cache, *catalogue);
   const std::string good = read_file(index_file);
@@ -213,6 +275,9 @@ TEST(IndexSearchTest, ADamagedIndexNeverChangesAnAnswer) {
     bad[at] = static_cast<char>(bad[at] ^ (1 + rng() % 255));
     write_file(index_file, bad);
     EXPECT_EQ(search(folder, "holiday", cache), expected) << "byte " << at << " changed";
+    std::uint64_t counted = 0;
+    search(folder, "holiday", cache, nullptr, false, &counted);
+    EXPECT_EQ(counted, expected.size()) << "byte " << at << " changed, counted";
     write_file(index_file, good.substr(0, at));
     EXPECT_EQ(search(folder, "holiday", cache), expected) << "cut at " << at;
   }

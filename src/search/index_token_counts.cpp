@@ -1,0 +1,67 @@
+#include "search/index_token_counts.h"
+
+#include <algorithm>
+
+#include "search/index_format.h"
+
+namespace korvint::search::index {
+namespace {
+
+std::size_t hash_of(std::string_view token) { return static_cast<std::size_t>(checksum(token)); }
+
+}  // namespace
+
+std::string_view TokenCounts::token_at(std::uint32_t at) const {
+  return std::string_view(bytes_).substr(at + 1, static_cast<unsigned char>(bytes_[at]));
+}
+
+std::size_t TokenCounts::find(std::string_view token) const {
+  const std::size_t mask = slots_.size() - 1;
+  for (std::size_t i = hash_of(token) & mask;; i = (i + 1) & mask)
+    if (slots_[i].at == kNone || token_at(slots_[i].at) == token) return i;
+}
+
+void TokenCounts::grow() {
+  std::vector<Slot> old(slots_.size() * 2);
+  old.swap(slots_);
+  const std::size_t mask = slots_.size() - 1;
+  for (const Slot& slot : old) {
+    if (slot.at == kNone) continue;
+    std::size_t i = hash_of(token_at(slot.at)) & mask;
+    while (slots_[i].at != kNone) i = (i + 1) & mask;
+    slots_[i] = slot;
+  }
+}
+
+void TokenCounts::add(std::string_view token) {
+  Slot& slot = slots_[find(token)];
+  if (slot.at == kNone) {
+    slot.at = static_cast<std::uint32_t>(bytes_.size());
+    bytes_.push_back(static_cast<char>(token.size()));
+    bytes_ += token;
+    ++used_;
+  }
+  ++slot.count;
+  if (used_ * 2 > slots_.size()) grow();
+}
+
+std::uint32_t TokenCounts::count(std::string_view token) const {
+  const Slot& slot = slots_[find(token)];
+  return slot.at == kNone ? 0 : slot.count;
+}
+
+std::vector<std::string> TokenCounts::number_those_from(std::uint32_t least) {
+  std::vector<std::string> tokens;
+  for (const Slot& slot : slots_)
+    if (slot.at != kNone && slot.count >= least) tokens.emplace_back(token_at(slot.at));
+  std::sort(tokens.begin(), tokens.end());
+  for (std::uint32_t n = 0; n < tokens.size(); ++n) slots_[find(tokens[n])].number = n;
+  return tokens;
+}
+
+std::uint32_t TokenCounts::number(std::string_view token) const {
+  const Slot& slot = slots_[find(token)];
+  return slot.at == kNone ? kNone : slot.number;
+}
+
+}  // namespace korvint::search::index
