@@ -113,7 +113,7 @@ class BlockIndexer {
   }
 
   // The second pass: the keys, words and summary of the block read, block `number` of `chunk`.
-  void index(std::uint32_t number, const Chunk& chunk, BlockInfo& info, TrigramPairs& pairs, const TokenCounts& counts,
+  void index(std::uint32_t number, const Chunk& chunk, BlockInfo& info, TrigramPairs& pairs, const ListedTokens& counts,
              std::vector<std::vector<std::uint32_t>>& postings, std::uint32_t& entries) {
     info.begin = chunk.begin;
     info.end = chunk.end;
@@ -174,7 +174,7 @@ class BlockIndexer {
   // token's entries list it and its trigrams are keys as any text's; a rare
   // token's trigrams and pairs are rare keys. A file's trigrams that reach
   // past a token are keys too (a folder's whole path gave them already).
-  void add_name(const catalogue::EntryLine& entry, const TokenCounts& counts,
+  void add_name(const catalogue::EntryLine& entry, const ListedTokens& counts,
                 std::vector<std::vector<std::uint32_t>>& postings, std::uint32_t ordinal) {
     if (!make_skeleton(entry.name)) {
       every_word_ = true;
@@ -237,12 +237,16 @@ std::optional<std::string> build_index(const Catalogue& catalogue, const std::at
   const TextEncoding encoding = !non_ascii ? TextEncoding::Ascii : (utf8 ? TextEncoding::Utf8 : TextEncoding::CodePage);
 
   BlockIndexer indexer(catalogue, encoding);
-  TokenCounts counts_of_tokens;
-  for (const Chunk& chunk : chunks) {
-    if (cancelled(cancel) || !indexer.read(chunk)) return std::nullopt;
-    indexer.count_tokens(counts_of_tokens);
+  std::vector<std::string> frequent;
+  {
+    TokenCounts counts_of_tokens;
+    for (const Chunk& chunk : chunks) {
+      if (cancelled(cancel) || !indexer.read(chunk)) return std::nullopt;
+      indexer.count_tokens(counts_of_tokens);
+    }
+    frequent = counts_of_tokens.those_from(std::max<std::uint32_t>(frequent_entries, 1));
   }
-  const std::vector<std::string> frequent = counts_of_tokens.number_those_from(std::max<std::uint32_t>(frequent_entries, 1));
+  const ListedTokens listed_tokens(frequent);
   std::vector<std::vector<std::uint32_t>> postings(frequent.size());
   TrigramPairs pairs;
   std::vector<BlockInfo> blocks(chunks.size());
@@ -252,7 +256,7 @@ std::optional<std::string> build_index(const Catalogue& catalogue, const std::at
   for (std::size_t b = 0; b < chunks.size(); ++b) {
     if (cancelled(cancel) || !indexer.read(chunks[b])) return std::nullopt;
     words.first_entry[b] = entries;
-    indexer.index(static_cast<std::uint32_t>(b), chunks[b], blocks[b], pairs, counts_of_tokens, postings, entries);
+    indexer.index(static_cast<std::uint32_t>(b), chunks[b], blocks[b], pairs, listed_tokens, postings, entries);
   }
   if (!catalogue.still_as_opened()) return std::nullopt;
   words.entries = entries;

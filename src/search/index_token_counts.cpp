@@ -7,7 +7,7 @@
 namespace korvint::search::index {
 namespace {
 
-std::size_t hash_of(std::string_view token) { return static_cast<std::size_t>(checksum(token)); }
+std::uint64_t hash_of(std::string_view token) { return checksum(token); }
 
 }  // namespace
 
@@ -15,10 +15,13 @@ std::string_view TokenCounts::token_at(std::uint32_t at) const {
   return std::string_view(bytes_).substr(at + 1, static_cast<unsigned char>(bytes_[at]));
 }
 
-std::size_t TokenCounts::find(std::string_view token) const {
+std::size_t TokenCounts::find(std::string_view token, std::uint64_t hash) const {
   const std::size_t mask = slots_.size() - 1;
-  for (std::size_t i = hash_of(token) & mask;; i = (i + 1) & mask)
-    if (slots_[i].at == kNone || token_at(slots_[i].at) == token) return i;
+  const auto tag = static_cast<std::uint32_t>(hash >> 32);
+  for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
+    const Slot& slot = slots_[i];
+    if (slot.at == kNone || (slot.tag == tag && token_at(slot.at) == token)) return i;
+  }
 }
 
 void TokenCounts::grow() {
@@ -34,9 +37,11 @@ void TokenCounts::grow() {
 }
 
 void TokenCounts::add(std::string_view token) {
-  Slot& slot = slots_[find(token)];
+  const std::uint64_t hash = hash_of(token);
+  Slot& slot = slots_[find(token, hash)];
   if (slot.at == kNone) {
     slot.at = static_cast<std::uint32_t>(bytes_.size());
+    slot.tag = static_cast<std::uint32_t>(hash >> 32);
     bytes_.push_back(static_cast<char>(token.size()));
     bytes_ += token;
     ++used_;
@@ -46,22 +51,21 @@ void TokenCounts::add(std::string_view token) {
 }
 
 std::uint32_t TokenCounts::count(std::string_view token) const {
-  const Slot& slot = slots_[find(token)];
+  const Slot& slot = slots_[find(token, hash_of(token))];
   return slot.at == kNone ? 0 : slot.count;
 }
 
-std::vector<std::string> TokenCounts::number_those_from(std::uint32_t least) {
+std::vector<std::string> TokenCounts::those_from(std::uint32_t least) const {
   std::vector<std::string> tokens;
   for (const Slot& slot : slots_)
     if (slot.at != kNone && slot.count >= least) tokens.emplace_back(token_at(slot.at));
   std::sort(tokens.begin(), tokens.end());
-  for (std::uint32_t n = 0; n < tokens.size(); ++n) slots_[find(tokens[n])].number = n;
   return tokens;
 }
 
-std::uint32_t TokenCounts::number(std::string_view token) const {
-  const Slot& slot = slots_[find(token)];
-  return slot.at == kNone ? kNone : slot.number;
+ListedTokens::ListedTokens(const std::vector<std::string>& tokens) {
+  numbers_.reserve(tokens.size());
+  for (std::uint32_t n = 0; n < tokens.size(); ++n) numbers_.emplace(tokens[n], n);
 }
 
 }  // namespace korvint::search::index
