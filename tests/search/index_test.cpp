@@ -17,6 +17,7 @@
 #include "search/index_builder.h"
 #include "search/index_reader.h"
 #include "search/index_search.h"
+#include "search/index_token_counts.h"
 #include "search/query.h"
 #include "search/searcher.h"
 #include "random_catalogues.h"
@@ -322,6 +323,23 @@ TEST(IndexFormatTest, LiteralRunsAreWhatEveryMatchHolds) {
     ASSERT_TRUE(query) << c.query;
     EXPECT_EQ(literal_runs(query->terms.at(0)), c.runs) << c.query;
   }
+}
+
+TEST(IndexFormatTest, TokenCountsKeepEveryTokenThroughGrowing) {
+  TokenCounts counts;
+  // Token i is counted i % 7 + 1 times; enough distinct tokens to grow the table many times.
+  for (int pass = 0; pass < 7; ++pass)
+    for (int i = 0; i < 20000; ++i)
+      if (i % 7 >= pass) counts.add("t" + std::to_string(i));
+  for (int i = 0; i < 20000; i += 97) EXPECT_EQ(counts.count("t" + std::to_string(i)), static_cast<std::uint32_t>(i % 7 + 1));
+  EXPECT_EQ(counts.count("t20000"), 0u);
+  EXPECT_EQ(counts.count("t"), 0u);
+  const auto frequent = counts.those_from(7);
+  ASSERT_EQ(frequent.size(), 2857u);  // i % 7 == 6 below 20000
+  EXPECT_TRUE(std::is_sorted(frequent.begin(), frequent.end()));
+  const ListedTokens listed(frequent);
+  EXPECT_EQ(listed.number(frequent[5]), 5u);
+  EXPECT_EQ(listed.number("t1"), TokenCounts::kNone);
 }
 
 TEST(IndexCacheTest, TheFolderFollowsTheUsersCacheAndNamesTellFoldersApart) {
