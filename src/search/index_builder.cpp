@@ -27,17 +27,17 @@ std::string parent_of(const std::string& path) {
   return slash == std::string::npos ? std::string() : path.substr(0, slash == 0 ? 1 : slash);
 }
 
-// The keys of one block: each listed once, with the block's number.
+// The keys of each block, the blocks in order: each key listed once a block.
 class TrigramPairs {
  public:
   TrigramPairs() : last_block_(kKeySpace, std::numeric_limits<std::uint32_t>::max()) {}
 
   void add(std::uint32_t block, const std::vector<Trigram>& trigrams) {
+    while (block_starts_.size() <= block) block_starts_.push_back(trigrams_.size());
     for (const Trigram t : trigrams) {
       if (last_block_[t] == block) continue;
       last_block_[t] = block;
       trigrams_.push_back(t);
-      blocks_.push_back(block);
     }
   }
 
@@ -55,14 +55,20 @@ class TrigramPairs {
     }
     starts.push_back(static_cast<std::uint32_t>(trigrams_.size()));
     blocks.resize(trigrams_.size());
-    for (std::size_t i = 0; i < trigrams_.size(); ++i) blocks[count[trigrams_[i]]++] = blocks_[i];
+    block_starts_.push_back(trigrams_.size());
+    for (std::uint32_t b = 0; b + 1 < block_starts_.size(); ++b)
+      for (std::size_t i = block_starts_[b]; i < block_starts_[b + 1]; ++i) blocks[count[trigrams_[i]]++] = b;
   }
 
  private:
   std::vector<std::uint32_t> last_block_;
-  std::vector<Trigram> trigrams_;
-  std::vector<std::uint32_t> blocks_;
+  std::vector<Trigram> trigrams_;          // the keys of block 0, then of block 1, ...
+  std::vector<std::size_t> block_starts_;  // where each block's keys begin in trigrams_
 };
+
+// A catalogue of this many blocks or more has its tokens counted in one block of kSampleStride.
+constexpr std::size_t kSampledFrom = 64;
+constexpr std::size_t kSampleStride = 4;
 
 // Tokens longer than this are never listed (rare whatever their count).
 constexpr std::size_t kLongestToken = 255;
@@ -238,16 +244,22 @@ std::optional<std::string> build_index(const Catalogue& catalogue, const std::at
 
   BlockIndexer indexer(catalogue, encoding);
   std::vector<std::string> frequent;
+  std::vector<std::vector<std::uint32_t>> postings;  // the entries of each frequent token
   {
+    // Which tokens are listed is a choice the answers do not depend on: in a
+    // large catalogue those frequent in every kSampleStride-th block are.
+    const std::size_t stride = chunks.size() >= kSampledFrom ? kSampleStride : 1;
+    const auto least = static_cast<std::uint32_t>((std::max<std::uint32_t>(frequent_entries, 1) + stride - 1) / stride);
     TokenCounts counts_of_tokens;
-    for (const Chunk& chunk : chunks) {
-      if (cancelled(cancel) || !indexer.read(chunk)) return std::nullopt;
+    for (std::size_t b = 0; b < chunks.size(); b += stride) {
+      if (cancelled(cancel) || !indexer.read(chunks[b])) return std::nullopt;
       indexer.count_tokens(counts_of_tokens);
     }
-    frequent = counts_of_tokens.those_from(std::max<std::uint32_t>(frequent_entries, 1));
+    frequent = counts_of_tokens.those_from(least);
+    postings.resize(frequent.size());
+
   }
   const ListedTokens listed_tokens(frequent);
-  std::vector<std::vector<std::uint32_t>> postings(frequent.size());
   TrigramPairs pairs;
   std::vector<BlockInfo> blocks(chunks.size());
   WordTable words;

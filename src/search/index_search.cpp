@@ -96,12 +96,14 @@ std::vector<std::string> token_runs(const Term& term) {
 IndexPlanner::IndexPlanner(const Query& query, std::string cache_folder, bool counting)
     : cache_folder_(std::move(cache_folder)), counting_(counting), query_(query) {
   exact_ = !query_.terms.empty();
+  std::vector<const Term*> whole_words;  // their trigrams add nothing to what their tokens tell
   for (const Term& term : query_.terms) {
     WordRuns word;
     word.runs = token_runs(term);
     // Runs of one byte narrow nothing; a word that is one run is decided by its tokens.
     word.whole = !term.wildcard && word.runs.size() == 1 && word.runs[0] == term.needle && term.needle.size() >= 2;
     exact_ = exact_ && word.whole;
+    if (word.whole) whole_words.push_back(&term);
     word.runs.erase(std::remove_if(word.runs.begin(), word.runs.end(), [](const std::string& r) { return r.size() < 2; }),
                     word.runs.end());
     if (!word.runs.empty()) words_.push_back(std::move(word));
@@ -127,6 +129,7 @@ IndexPlanner::IndexPlanner(const Query& query, std::string cache_folder, bool co
       }
       if (!alternatives.empty()) either_.push_back(std::move(alternatives));
     }
+    if (std::find(whole_words.begin(), whole_words.end(), &term) != whole_words.end()) continue;
     for (const std::string& run : literal_runs(term)) add_trigrams(run, term.whole_path ? path_trigrams_ : name_trigrams_);
   }
   sort_unique(name_trigrams_);

@@ -47,7 +47,7 @@ void TokenCounts::add(std::string_view token) {
     ++used_;
   }
   ++slot.count;
-  if (used_ * 2 > slots_.size()) grow();
+  if (used_ * 4 > slots_.size() * 3) grow();  // at most three quarters full: probes stay short
 }
 
 std::uint32_t TokenCounts::count(std::string_view token) const {
