@@ -40,6 +40,8 @@ void TokenCounts::add(std::string_view token) {
   const std::uint64_t hash = hash_of(token);
   Slot& slot = slots_[find(token, hash)];
   if (slot.at == kNone) {
+    // Places are 32-bit: past them a new token is not counted (it stays rare, which answers alike).
+    if (bytes_.size() + token.size() + 1 >= kNone) return;
     slot.at = static_cast<std::uint32_t>(bytes_.size());
     slot.tag = static_cast<std::uint32_t>(hash >> 32);
     bytes_.push_back(static_cast<char>(token.size()));

@@ -15,7 +15,8 @@ class TokenCounts {
  public:
   static constexpr std::uint32_t kNone = ~std::uint32_t{0};
 
-  /// Counts one more entry holding `token`.
+  /// Counts one more entry holding `token` (at most 255 bytes); a new token
+  /// past 4 GiB of tokens' bytes is not counted.
   void add(std::string_view token);
   /// How many entries were counted holding `token`.
   [[nodiscard]] std::uint32_t count(std::string_view token) const;
