@@ -139,9 +139,11 @@ IndexPlanner::IndexPlanner(const Query& query, std::string cache_folder, bool co
 namespace {
 
 // The blocks listed under every key of `keys` (the pair of keys of each: the
-// untagged and the rare one, when `either_key`); nullopt when the index is damaged.
+// untagged and the rare one, when `either_key`); nullopt when the index is
+// damaged or there is no key.
 std::optional<std::vector<std::uint32_t>> listed_under_all(const IndexFile& index, const std::vector<Trigram>& keys,
                                                            bool either_key) {
+  if (keys.empty()) return std::nullopt;  // nothing narrows: as good as no index
   std::vector<std::vector<std::uint32_t>> lists;
   for (const Trigram t : keys) {
     auto list = index.blocks_of(t);
