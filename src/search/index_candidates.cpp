@@ -26,19 +26,42 @@ List without(const List& a, const List& b) {
   return out;
 }
 
+// Walks the blocks of sorted entries in one pass over the blocks' first entries.
+class BlockCursor {
+ public:
+  explicit BlockCursor(const WordTable& table) : first_(table.first_entry) {}
+  // The block of `entry`, which is not before the one asked before.
+  std::uint32_t block_of(std::uint32_t entry) {
+    while (block_ + 1 < first_.size() && first_[block_ + 1] <= entry) ++block_;
+    return block_;
+  }
+
+ private:
+  const std::vector<std::uint32_t>& first_;
+  std::uint32_t block_ = 0;
+};
+
 // The entries of `entries` whose block is one of `blocks`.
 List in_blocks(const List& entries, const List& blocks, const WordTable& table) {
   List out;
-  for (const std::uint32_t e : entries)
-    if (std::binary_search(blocks.begin(), blocks.end(), table.block_of(e))) out.push_back(e);
+  if (blocks.empty()) return out;
+  BlockCursor cursor(table);
+  auto block = blocks.begin();
+  for (const std::uint32_t e : entries) {
+    const std::uint32_t b = cursor.block_of(e);
+    while (block != blocks.end() && *block < b) ++block;
+    if (block == blocks.end()) break;
+    if (*block == b) out.push_back(e);
+  }
   return out;
 }
 
 // The blocks of `entries` (in order, each once).
 List blocks_of(const List& entries, const WordTable& table) {
   List out;
+  BlockCursor cursor(table);
   for (const std::uint32_t e : entries) {
-    const std::uint32_t b = table.block_of(e);
+    const std::uint32_t b = cursor.block_of(e);
     if (out.empty() || out.back() != b) out.push_back(b);
   }
   return out;

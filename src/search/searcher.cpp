@@ -128,9 +128,13 @@ class StreamingSearch {
       if (!matcher.selects(*catalogues[c])) continue;
       ++outcome_.searched_catalogues;
       if (catalogues[c]->counts()) outcome_.searched_entries += catalogues[c]->counts()->entries;
-      slots_[s].index = c;
-      slots_[s++].open(Slot::prepare(catalogues[c], options));
+      slots_[s++].index = c;
     }
+    // Planning through an index reads it: the catalogues are planned on every thread at once.
+    std::vector<Slot::Opened> opened(slots_.size());
+    run_tasks(slots_.size(), options.planner != nullptr ? threads_ : 1, [] { return 0; },
+              [&](std::size_t i, int) { opened[i] = Slot::prepare(catalogues[slots_[i].index], options); });
+    for (std::size_t i = 0; i < slots_.size(); ++i) slots_[i].open(std::move(opened[i]));
   }
 
   SearchOutcome run() {
