@@ -15,6 +15,7 @@
 #include "platform/cache_folder.h"
 #include "search/catalogue_folder.h"
 #include "search/index_builder.h"
+#include "search/index_candidates.h"
 #include "search/index_reader.h"
 #include "search/index_search.h"
 #include "search/index_token_counts.h"
@@ -340,6 +341,53 @@ TEST(IndexFormatTest, TokenCountsKeepEveryTokenThroughGrowing) {
   const ListedTokens listed(frequent);
   EXPECT_EQ(listed.number(frequent[5]), 5u);
   EXPECT_EQ(listed.number("t1"), TokenCounts::kNone);
+}
+
+// What candidates say of one entry: 0 no, 1 it may match, 2 it matches.
+int verdict(const Candidates& c, std::uint32_t entry, const WordTable& table) {
+  if (std::binary_search(c.certain.begin(), c.certain.end(), entry)) return 2;
+  const bool block = std::binary_search(c.blocks.begin(), c.blocks.end(), table.block_of(entry));
+  return block || std::binary_search(c.uncertain.begin(), c.uncertain.end(), entry) ? 1 : 0;
+}
+
+TEST(IndexFormatTest, CandidatesOfBothWordsAreWhatEachEntryIsForBoth) {
+  std::mt19937_64 rng(5);
+  for (int round = 0; round < 300; ++round) {
+    WordTable table;
+    table.entries = 1 + static_cast<std::uint32_t>(rng() % 60);
+    for (std::uint32_t e = 0; e < table.entries; ++e)  // blocks of any size, some empty
+      while (table.first_entry.empty() || rng() % 4 == 0) table.first_entry.push_back(e);
+    const auto blocks = static_cast<std::uint32_t>(table.first_entry.size());
+    auto draw = [&] {
+      Candidates c;
+      for (std::uint32_t e = 0; e < table.entries; ++e) {
+        const auto r = rng() % 4;
+        if (r == 0) c.certain.push_back(e);
+        if (r == 1) c.uncertain.push_back(e);
+      }
+      for (std::uint32_t b = 0; b < blocks; ++b)
+        if (rng() % 5 == 0) c.blocks.push_back(b);
+      return c;
+    };
+    const Candidates a = draw(), b = draw();
+    const Candidates joined = both(a, b, table);
+    std::vector<std::uint32_t> must_read;  // the blocks of the entries that may match and are not certain
+    std::uint64_t certain = 0;
+    for (std::uint32_t e = 0; e < table.entries; ++e) {
+      const int expected = std::min(verdict(a, e, table), verdict(b, e, table));
+      ASSERT_EQ(verdict(joined, e, table), expected) << "round " << round << " entry " << e;
+      if (expected == 1) must_read.push_back(table.block_of(e));
+      certain += expected == 2 ? 1 : 0;
+    }
+    // Reading the unsettled blocks and counting the certain entries outside them counts every match once.
+    const auto read = joined.unsettled(table);
+    for (const std::uint32_t block : must_read) EXPECT_TRUE(std::binary_search(read.begin(), read.end(), block));
+    std::uint64_t inside = 0;
+    for (const std::uint32_t e : joined.certain) inside += std::binary_search(read.begin(), read.end(), table.block_of(e));
+    EXPECT_EQ(joined.certain_outside(read, table), certain - inside);
+    const auto all = joined.all_blocks(table);
+    for (const std::uint32_t e : joined.certain) EXPECT_TRUE(std::binary_search(all.begin(), all.end(), table.block_of(e)));
+  }
 }
 
 TEST(IndexCacheTest, TheFolderFollowsTheUsersCacheAndNamesTellFoldersApart) {
