@@ -45,16 +45,6 @@ void put_u32(std::string& out, std::uint32_t value) {
 void put_u64(std::string& out, std::uint64_t value) {
   for (int i = 0; i < 8; ++i) out.push_back(static_cast<char>((value >> (8 * i)) & 0xff));
 }
-std::uint32_t get_u32(const char* at) {
-  std::uint32_t value = 0;
-  for (int i = 3; i >= 0; --i) value = (value << 8) | static_cast<unsigned char>(at[i]);
-  return value;
-}
-std::uint64_t get_u64(const char* at) {
-  std::uint64_t value = 0;
-  for (int i = 7; i >= 0; --i) value = (value << 8) | static_cast<unsigned char>(at[i]);
-  return value;
-}
 
 void encode_list(const std::vector<std::uint32_t>& values, std::string& out) {
   std::uint32_t next = 0;  // the least the next value can be

@@ -21,7 +21,9 @@
 // entries; the trigrams inside the other, rare tokens of files' names are
 // listed under their own keys (kRareTag), apart from the rest of the text's.
 
+#include <bit>
 #include <cstdint>
+#include <cstring>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -107,8 +109,25 @@ std::uint64_t checksum(std::string_view bytes);
 /// Little-endian fixed-width numbers.
 void put_u32(std::string& out, std::uint32_t value);
 void put_u64(std::string& out, std::uint64_t value);
-std::uint32_t get_u32(const char* at);
-std::uint64_t get_u64(const char* at);
+/// Read inline: the block table and every checksum read them by the million.
+inline std::uint32_t get_u32(const char* at) {
+  std::uint32_t value = 0;
+  if constexpr (std::endian::native == std::endian::little) {
+    std::memcpy(&value, at, sizeof value);
+  } else {
+    for (int i = 3; i >= 0; --i) value = (value << 8) | static_cast<unsigned char>(at[i]);
+  }
+  return value;
+}
+inline std::uint64_t get_u64(const char* at) {
+  std::uint64_t value = 0;
+  if constexpr (std::endian::native == std::endian::little) {
+    std::memcpy(&value, at, sizeof value);
+  } else {
+    for (int i = 7; i >= 0; --i) value = (value << 8) | static_cast<unsigned char>(at[i]);
+  }
+  return value;
+}
 
 /// Appends the sorted, distinct `values` as a posting list: the first as it
 /// is, each next as its distance from the one before less one, each number a
