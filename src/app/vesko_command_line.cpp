@@ -191,7 +191,7 @@ int run_vesko(const std::vector<std::string>& arguments, std::ostream& out, std:
     // Which folding compares names: on Windows it depends on the system.
     const platform::SearchFolding folding = platform::search_folding();
     out << "vesko " << KORVINT_VERSION << "\n"
-        << "case folding: " << folding.source
+        << "case folding: " << folding.version
         << (folding.full ? " (Unicode full case folding)\n" : " (lowercase only: icu.dll was not found)\n");
     return 0;
   }
@@ -233,7 +233,7 @@ int run_vesko(const std::vector<std::string>& arguments, std::ostream& out, std:
   search_options.code_page = code_page;
   const search::Matcher matcher(std::move(*query));
   // A count without a limit keeps no result: the results an index proves are counted, not read.
-  const search::index::IndexPlanner planner(matcher.query(), search_index_folder(options),
+  const search::index::IndexPlanner planner(matcher.query(), search_index_folder(options), nullptr,
                                             options.count && !options.limit);
   search_options.planner = &planner;
   if (options.check) {

@@ -30,6 +30,7 @@ int run_index_command(const VeskoArguments& options, std::ostream& out, std::ost
   for (const std::string& folder : sources->folders)
     if (std::find(set.missing_folders.begin(), set.missing_folders.end(), folder) == set.missing_folders.end())
       removed += search::index::remove_vanished_indexes(cache, folder);
+  const std::size_t leftovers = search::index::remove_dead_builds(cache);
 
   const bool terminal = platform::error_output_is_terminal();
   const auto started = std::chrono::steady_clock::now();
@@ -46,6 +47,7 @@ int run_index_command(const VeskoArguments& options, std::ostream& out, std::ost
   out << set.catalogues.size() << " catalogues: " << outcome.built << " indexed in " << took << " s, " << outcome.fresh
       << " fresh already";
   if (removed != 0) out << ", " << removed << " indexes of catalogues that are gone deleted";
+  if (leftovers != 0) out << ", " << leftovers << " files of builds that were killed deleted";
   out << "\n";
   out.flush();
   for (const std::string& error : errors) err << me << ": " << error << "\n";

@@ -135,11 +135,13 @@ std::optional<LoadedCatalogues> load_catalogues(const std::vector<std::string>& 
                                                 const std::string& code_page, unsigned threads,
                                                 const std::atomic<bool>* cancel,
                                                 const std::vector<std::shared_ptr<search::Catalogue>>& kept,
-                                                const std::string& index_folder) {
+                                                const std::string& index_folder,
+                                                search::index::IndexPool* index_pool) {
   search::CatalogueSet set = search::open_catalogue_folders(folders);
   for (const std::string& folder : folders)
     if (std::find(set.missing_folders.begin(), set.missing_folders.end(), folder) == set.missing_folders.end())
       search::index::remove_vanished_indexes(index_folder, folder);
+  search::index::remove_dead_builds(index_folder);
   for (auto& catalogue : set.catalogues) {
     const auto same = std::find_if(kept.begin(), kept.end(), [&](const auto& k) { return same_catalogue(*k, *catalogue); });
     if (same != kept.end()) catalogue = *same;
@@ -150,7 +152,10 @@ std::optional<LoadedCatalogues> load_catalogues(const std::vector<std::string>& 
   // Counting every line once gives the entries, the skipped lines and each
   // catalogue's encoding for good, so no later search changes how names read.
   std::vector<std::string> reread;
-  search::index::take_counts_from_indexes(index_folder, set.catalogues);
+  // Through the pool, which lets go of the indexes that changed and keeps
+  // these open for the first keystroke.
+  if (index_pool != nullptr) index_pool->prune();
+  search::index::take_counts_from_indexes(index_folder, set.catalogues, index_pool);
   for (int attempt = 0; attempt < 3; ++attempt) {
     search::check_catalogues(set.catalogues, options, cancel);
     if (cancel != nullptr && cancel->load()) return std::nullopt;
@@ -195,7 +200,10 @@ VeskoSession::VeskoSession(ui::VeskoForm& form, VeskoServices services)
   form_.lstResults.setRows(&results_);
   // Painted rows of a catalogue that changed are empty until it is read again.
   results_.on_unreadable([this] { form_.host.post([this] { catalogues_changed(); }); });
-  if (!services_.index_folder.empty()) indexes_ = std::make_unique<IndexKeeper>(services_.index_folder);
+  if (!services_.index_folder.empty()) {
+    indexes_ = std::make_unique<IndexKeeper>(services_.index_folder);
+    index_pool_ = std::make_shared<search::index::IndexPool>();
+  }
 }
 
 VeskoSession::~VeskoSession() {
@@ -268,8 +276,8 @@ void VeskoSession::load(bool reload, bool everything) {
   std::vector<std::shared_ptr<search::Catalogue>> kept = everything ? decltype(loaded_.catalogues){} : loaded_.catalogues;
   worker_->submit([this, reach = reach_, host = &form_.host, generation, reload, everything, kept = std::move(kept),
                    folders = folders_, code_page = services_.code_page, threads = services_.threads,
-                   index_folder = services_.index_folder](const std::atomic<bool>& cancel) {
-    auto loaded = load_catalogues(folders, code_page, threads, &cancel, kept, index_folder);
+                   index_folder = services_.index_folder, pool = index_pool_](const std::atomic<bool>& cancel) {
+    auto loaded = load_catalogues(folders, code_page, threads, &cancel, kept, index_folder, pool.get());
     if (!loaded) return;
     if (everything)
       loaded->reloaded = reload ? "Reloaded all " + plural(loaded->catalogues.size(), "catalogue", "catalogues") : "";
@@ -400,7 +408,7 @@ void VeskoSession::run_query(bool refresh) {
   worker_->submit([this, reach = reach_, host = &form_.host, generation, query = std::move(*query),
                    catalogues = selected_catalogues(), options, sort = sort_, refresh, before = std::move(before), place,
                    code_page = services_.code_page,
-                   index_folder = services_.index_folder](const std::atomic<bool>& cancel) {
+                   index_folder = services_.index_folder, pool = index_pool_](const std::atomic<bool>& cancel) {
     const auto start = std::chrono::steady_clock::now();
     // Shows `results`, sorted when a column was clicked (unless cancelled on the way).
     auto show = [&](std::shared_ptr<const search::ResultSet> results, std::string summary, bool complete,
@@ -433,7 +441,7 @@ void VeskoSession::run_query(bool refresh) {
     });
     const search::Matcher matcher(query);
     // Catalogues with a fresh index are read only where it points.
-    const search::index::IndexPlanner planner(matcher.query(), index_folder);
+    const search::index::IndexPlanner planner(matcher.query(), index_folder, pool.get());
     search::SearchOptions planned = options;
     planned.planner = &planner;
     const search::SearchOutcome outcome = search::run_search(catalogues, matcher, planned, sink, &cancel);
@@ -605,14 +613,24 @@ void VeskoSession::keep_indexes() {
   if (!indexes_) return;
   indexing_.clear();
   const std::uint64_t generation = load_generation_;
-  indexes_->refresh(loaded_.catalogues, [this, reach = reach_, host = &form_.host, generation](std::size_t done,
-                                                                                            std::size_t total) {
-    post(reach, *host, [this, generation, done, total] {
-      if (generation != load_generation_) return;
-      indexing_ = indexing_text(done, total);
-      show_status(status_);
-    });
-  });
+  indexes_->refresh(
+      loaded_.catalogues,
+      [this, reach = reach_, host = &form_.host, generation](std::size_t done, std::size_t total) {
+        post(reach, *host, [this, generation, done, total] {
+          if (generation != load_generation_) return;
+          indexing_ = indexing_text(done, total);
+          show_status(status_);
+        });
+      },
+      // A catalogue that could not be indexed is searched whole: the status line says why.
+      [this, reach = reach_, host = &form_.host, generation](std::vector<std::string> errors) {
+        if (errors.empty()) return;
+        post(reach, *host, [this, generation, errors = std::move(errors)] {
+          if (generation != load_generation_) return;
+          indexing_ = indexing_failed_text(errors);
+          show_status(status_);
+        });
+      });
 }
 
 void VeskoSession::show_status(const std::string& text) {

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "jobs/vesko_indexing.h"
+#include "search/index_pool.h"
 #include "jobs/vesko_rows.h"
 #include "jobs/vesko_worker.h"
 #include "platform/file_services.h"
@@ -66,7 +67,8 @@ std::optional<LoadedCatalogues> load_catalogues(const std::vector<std::string>& 
                                                 const std::string& code_page, unsigned threads,
                                                 const std::atomic<bool>* cancel,
                                                 const std::vector<std::shared_ptr<search::Catalogue>>& kept = {},
-                                                const std::string& index_folder = {});
+                                                const std::string& index_folder = {},
+                                                search::index::IndexPool* index_pool = nullptr);
 
 class VeskoSession {
  public:
@@ -207,6 +209,8 @@ class VeskoSession {
   bool search_interrupted_ = false;  ///< a load stopped a search: it runs again after the load
   std::unique_ptr<SearchWorker> worker_;  ///< stopped first when the session goes
   std::unique_ptr<IndexKeeper> indexes_;  ///< builds the indexes (with an index folder)
+  /// The indexes opened and checked, kept for the next keystroke; shared with the jobs that use them.
+  std::shared_ptr<search::index::IndexPool> index_pool_;
   std::string indexing_;  ///< "Indexing 3 of 31…" while it does
   std::string status_;    ///< the status last shown, without the notes
 };

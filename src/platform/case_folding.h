@@ -40,6 +40,10 @@ struct SearchFolding {
   /// "σ", "fi" do not find them), and the marks it drops are the non-spacing
   /// ones only.
   bool full;
+  /// The source and the versions of its data ("utf8proc 2.8.0, Unicode 15.0.0";
+  /// on Windows ICU's and the NLS version), which change what a name folds to:
+  /// what was folded under another version is not what this one folds.
+  std::string version;
 };
 SearchFolding search_folding();
 

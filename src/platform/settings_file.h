@@ -2,6 +2,7 @@
 // A small settings text file, read whole and rewritten so that a crash never
 // leaves it half written.
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -22,5 +23,25 @@ std::string encode_settings_text(std::string_view utf8);
 /// the old one, so readers see either the old or the whole new file. When
 /// `path` is a symbolic link, the file it leads to is replaced and the link kept.
 Status write_settings_atomically(std::string_view path, std::string_view bytes);
+
+/// The number of the process that wrote the temporary file named `name`:
+/// write_settings_atomically() names it "FILE.tmpNUMBER" beside FILE, and
+/// leaves it there when it is killed before the rename. nullopt for any other name.
+inline std::optional<std::uint64_t> temporary_file_writer(std::string_view name) {
+  const auto mark = name.rfind(".tmp");
+  if (mark == std::string_view::npos || mark == 0 || mark + 4 == name.size() || name.size() - mark > 4 + 19)
+    return std::nullopt;
+  std::uint64_t number = 0;
+  for (const char c : name.substr(mark + 4)) {
+    if (c < '0' || c > '9') return std::nullopt;
+    number = number * 10 + static_cast<std::uint64_t>(c - '0');
+  }
+  return number;
+}
+
+/// True when no process numbered `process` runs any more, so a temporary file
+/// it wrote is nobody's: false for this process, for one that runs and when
+/// the system cannot tell.
+bool process_has_ended(std::uint64_t process);
 
 }  // namespace korvint::platform

@@ -13,6 +13,7 @@
 #include "search/index_format.h"
 #include "search/index_token_counts.h"
 #include "search/index_words.h"
+#include "search/index_reader.h"
 #include "search/text_match.h"
 #include "search/utf8.h"
 
@@ -306,6 +307,7 @@ std::optional<std::string> build_index(const Catalogue& catalogue, const std::at
   header.counts = counts;
   header.block_count = static_cast<std::uint32_t>(blocks.size());
   header.bucket_bits = bits;
+  header.folding = folding_key();
   header.path = platform::absolute_path(catalogue.path());
   if (header.path.size() > kMostPath) return std::nullopt;
 

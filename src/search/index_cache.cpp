@@ -7,24 +7,25 @@
 #include "platform/cache_folder.h"
 #include "platform/file_services.h"
 #include "platform/program_folder.h"
+#include "platform/settings_file.h"
 #include "search/index_builder.h"
 #include "search/index_format.h"
+#include "search/index_pool.h"
 #include "search/index_reader.h"
 #include "search/parallel_tasks.h"
 
 namespace korvint::search::index {
 
-bool has_fresh_index(std::string_view cache_folder, const Catalogue& catalogue) {
-  const std::string path = index_path(cache_folder, catalogue);
-  return !path.empty() && IndexFile::open_for(path, catalogue).has_value();
+bool has_fresh_index(std::string_view cache_folder, const Catalogue& catalogue, IndexPool* pool) {
+  return fresh_index(pool, index_path(cache_folder, catalogue), catalogue) != nullptr;
 }
 
-void take_counts_from_indexes(std::string_view cache_folder, const std::vector<std::shared_ptr<Catalogue>>& catalogues) {
+void take_counts_from_indexes(std::string_view cache_folder, const std::vector<std::shared_ptr<Catalogue>>& catalogues,
+                              IndexPool* pool) {
   if (cache_folder.empty()) return;
   for (const auto& catalogue : catalogues) {
-    if (catalogue->counts()) continue;
-    if (const auto index = IndexFile::open_for(index_path(cache_folder, *catalogue), *catalogue))
-      catalogue->set_counts(index->counts());
+    const auto index = fresh_index(pool, index_path(cache_folder, *catalogue), *catalogue);
+    if (index && !catalogue->counts()) catalogue->set_counts(index->counts());
   }
 }
 
@@ -75,6 +76,18 @@ std::size_t remove_vanished_indexes(std::string_view cache_folder, std::string_v
     }();
     if (keep) continue;
     if (platform::system_file_services().remove_file(path).ok()) ++removed;
+  }
+  return removed;
+}
+
+std::size_t remove_dead_builds(std::string_view cache_folder) {
+  if (cache_folder.empty()) return 0;
+  const std::string cache = platform::with_trailing_separator(std::string(cache_folder));
+  std::size_t removed = 0;
+  for (const std::string& name : platform::file_names_in(cache_folder)) {
+    const auto writer = platform::temporary_file_writer(name);
+    if (!writer || name.find(".kvx.tmp") == std::string::npos || !platform::process_has_ended(*writer)) continue;
+    if (platform::system_file_services().remove_file(cache + name).ok()) ++removed;
   }
   return removed;
 }

@@ -15,13 +15,18 @@
 
 namespace korvint::search::index {
 
-/// True when `cache_folder` holds an index of `catalogue` as opened.
-bool has_fresh_index(std::string_view cache_folder, const Catalogue& catalogue);
+class IndexPool;
+
+/// True when `cache_folder` holds an index of `catalogue` as opened (asked
+/// through `pool` when given, which keeps it open).
+bool has_fresh_index(std::string_view cache_folder, const Catalogue& catalogue, IndexPool* pool = nullptr);
 
 /// Gives each of `catalogues` without counts those of its fresh index in
 /// `cache_folder`: exact, and they decide its encoding, so it need not be read
-/// whole to learn them.
-void take_counts_from_indexes(std::string_view cache_folder, const std::vector<std::shared_ptr<Catalogue>>& catalogues);
+/// whole to learn them. Through `pool` when given, which then keeps them open
+/// for the searches.
+void take_counts_from_indexes(std::string_view cache_folder, const std::vector<std::shared_ptr<Catalogue>>& catalogues,
+                              IndexPool* pool = nullptr);
 
 /// What refresh_indexes() did.
 struct RefreshOutcome {
@@ -44,5 +49,11 @@ RefreshOutcome refresh_indexes(std::string_view cache_folder, const std::vector<
 /// an index of this version; the indexes of other folders are not touched.
 /// Returns how many it deleted.
 std::size_t remove_vanished_indexes(std::string_view cache_folder, std::string_view folder);
+
+/// Deletes from `cache_folder` the temporary files of index builds that were
+/// killed before their rename (whatever the catalogue's folder): those whose
+/// writing process has ended; a running build's is never touched. Returns how
+/// many it deleted.
+std::size_t remove_dead_builds(std::string_view cache_folder);
 
 }  // namespace korvint::search::index

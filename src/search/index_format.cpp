@@ -95,7 +95,7 @@ std::string encode_header(const Header& h) {
   out.append(2, '\0');
   put_u32(out, h.block_count);
   put_u32(out, h.bucket_bits);
-  put_u32(out, 0);
+  put_u32(out, h.folding);
   put_u64(out, h.blocks_offset);
   put_u64(out, h.directory_offset);
   put_u64(out, h.blocks_checksum);
@@ -134,6 +134,7 @@ std::optional<Header> decode_header(std::string_view bytes) {
   h.counts.valid_utf8 = p[105] != 0;
   h.block_count = get_u32(p + 108);
   h.bucket_bits = get_u32(p + 112);
+  h.folding = get_u32(p + 116);
   h.blocks_offset = get_u64(p + 120);
   h.directory_offset = get_u64(p + 128);
   h.blocks_checksum = get_u64(p + 136);

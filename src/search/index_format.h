@@ -76,6 +76,7 @@ struct Header {
   LineCounts counts;  ///< its exact line counts
   std::uint32_t block_count = 0;
   std::uint32_t bucket_bits = 0;
+  std::uint32_t folding = 0;  ///< the folding the names were indexed under (index_reader.h's folding_key())
   std::uint64_t blocks_offset = 0, directory_offset = 0;
   std::uint64_t blocks_checksum = 0;
   /// The table of words (index_words.h): its place, size and checksum; its

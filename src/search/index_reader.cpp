@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/absolute_path.h"
+#include "platform/case_folding.h"
 #include "platform/read_only_file.h"
 
 namespace korvint::search::index {
@@ -46,11 +47,17 @@ std::optional<IndexFile> IndexFile::open_for(const std::string& path, const Cata
   return index;
 }
 
+std::uint32_t folding_key() {
+  static const std::uint32_t key = static_cast<std::uint32_t>(checksum(platform::search_folding().version));
+  return key;
+}
+
 bool indexes(const Header& header, const Catalogue& catalogue) {
   const platform::FileVersion& id = catalogue.identity();
-  return id != platform::FileVersion{} && header.device == id.device && header.file == id.file &&
-         header.size == id.size && header.size == catalogue.size() && header.write_time == id.write_time &&
-         header.body_begin == catalogue.body_begin() && header.path == platform::absolute_path(catalogue.path());
+  return id != platform::FileVersion{} && header.folding == folding_key() && header.device == id.device &&
+         header.file == id.file && header.size == id.size && header.size == catalogue.size() &&
+         header.write_time == id.write_time && header.body_begin == catalogue.body_begin() &&
+         header.path == platform::absolute_path(catalogue.path());
 }
 
 bool IndexFile::read(std::uint64_t offset, std::size_t size, std::string& out) const {
@@ -60,6 +67,23 @@ bool IndexFile::read(std::uint64_t offset, std::size_t size, std::string& out) c
 }
 
 std::optional<std::vector<std::uint32_t>> IndexFile::blocks_of(Trigram trigram) const {
+  Decoded& decoded = *decoded_;
+  {
+    const std::lock_guard lock(decoded.lists_mutex);
+    if (const auto kept = decoded.lists.find(trigram); kept != decoded.lists.end()) return kept->second;
+  }
+  auto list = read_list(trigram);
+  if (!list || list->size() > kMostKept / 4) return list;
+  const std::lock_guard lock(decoded.lists_mutex);
+  if (decoded.listed + list->size() > kMostKept || decoded.lists.size() >= kMostKept / 16) {
+    decoded.lists.clear();
+    decoded.listed = 0;
+  }
+  if (decoded.lists.emplace(trigram, *list).second) decoded.listed += list->size();
+  return list;
+}
+
+std::optional<std::vector<std::uint32_t>> IndexFile::read_list(Trigram trigram) const {
   const std::uint32_t bucket = bucket_of(trigram, header_.bucket_bits);
   std::string place;
   if (!read(header_.directory_offset + std::uint64_t{bucket} * kBucketPlaceBytes, kBucketPlaceBytes, place))
@@ -88,16 +112,27 @@ std::optional<std::vector<std::uint32_t>> IndexFile::blocks_of(Trigram trigram) 
   return std::vector<std::uint32_t>{};
 }
 
-std::optional<std::vector<BlockInfo>> IndexFile::blocks() const {
+IndexFile IndexFile::reading_through(ReadAt read) const {
+  IndexFile copy = *this;
+  copy.read_ = std::move(read);
+  return copy;
+}
+
+std::shared_ptr<const std::vector<BlockInfo>> IndexFile::blocks() const {
+  std::call_once(decoded_->once, [this] { decoded_->blocks = read_blocks(); });
+  return decoded_->blocks;
+}
+
+std::shared_ptr<const std::vector<BlockInfo>> IndexFile::read_blocks() const {
   std::string table;
   if (!read(header_.blocks_offset, std::size_t{header_.block_count} * kBlockBytes, table) ||
       checksum(table) != header_.blocks_checksum)
-    return std::nullopt;
-  std::vector<BlockInfo> blocks(header_.block_count);
+    return nullptr;
+  auto blocks = std::make_shared<std::vector<BlockInfo>>(header_.block_count);
   std::uint64_t end = header_.body_begin;
-  for (std::size_t b = 0; b < blocks.size(); ++b) {
+  for (std::size_t b = 0; b < blocks->size(); ++b) {
     const char* p = table.data() + b * kBlockBytes;
-    BlockInfo& info = blocks[b];
+    BlockInfo& info = (*blocks)[b];
     info.begin = get_u64(p);
     info.end = get_u64(p + 8);
     info.folder = get_u64(p + 16);
@@ -107,11 +142,11 @@ std::optional<std::vector<BlockInfo>> IndexFile::blocks() const {
     info.max_time = get_u64(p + 48);
     info.flags = static_cast<std::uint32_t>(get_u64(p + 56));
     // Blocks follow one another through the catalogue's body.
-    if (info.begin != end || info.end <= info.begin || info.end > header_.size) return std::nullopt;
-    if (info.folder != kRootFolder && info.folder >= info.begin) return std::nullopt;
+    if (info.begin != end || info.end <= info.begin || info.end > header_.size) return nullptr;
+    if (info.folder != kRootFolder && info.folder >= info.begin) return nullptr;
     end = info.end;
   }
-  if (!blocks.empty() && end != header_.size) return std::nullopt;
+  if (!blocks->empty() && end != header_.size) return nullptr;
   return blocks;
 }
 

@@ -8,8 +8,10 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "search/catalogue.h"
@@ -39,21 +41,49 @@ class IndexFile {
   [[nodiscard]] const LineCounts& counts() const { return header_.counts; }
 
   /// The blocks listed under `trigram`, in order (empty when none); nullopt
-  /// when the index is damaged.
+  /// when the index is damaged. A list read is kept for this index and its
+  /// copies (a few thousand numbers at most), so the trigrams a word shares
+  /// with the one typed before it are not read again.
   [[nodiscard]] std::optional<std::vector<std::uint32_t>> blocks_of(Trigram trigram) const;
-  /// The block table; nullopt when it is damaged.
-  [[nodiscard]] std::optional<std::vector<BlockInfo>> blocks() const;
+  /// The block table, read and checked once for this index and every copy
+  /// of it; nullptr when it is damaged.
+  [[nodiscard]] std::shared_ptr<const std::vector<BlockInfo>> blocks() const;
+
+  /// The same index read through `read`, which must read the very file
+  /// version this one was opened from (another opening of it): what was read
+  /// and checked of it is shared, not read again.
+  [[nodiscard]] IndexFile reading_through(ReadAt read) const;
   /// Reads `size` bytes at `offset` into `out`; false unless they lie in the file and were read.
   bool read(std::uint64_t offset, std::size_t size, std::string& out) const;
 
  private:
-  IndexFile(ReadAt read, Header header) : read_(std::move(read)), header_(std::move(header)) {}
+  // What is read once for a version of the file and shared by its copies.
+  struct Decoded {
+    std::once_flag once;
+    std::shared_ptr<const std::vector<BlockInfo>> blocks;
+    std::mutex lists_mutex;
+    std::unordered_map<Trigram, std::vector<std::uint32_t>> lists;  // read and checked
+    std::size_t listed = 0;                                          // numbers in `lists`
+  };
+  /// The most numbers of lists kept for an index: 64 KiB of them.
+  static constexpr std::size_t kMostKept = 16u << 10;
+  [[nodiscard]] std::optional<std::vector<std::uint32_t>> read_list(Trigram trigram) const;
+  IndexFile(ReadAt read, Header header)
+      : read_(std::move(read)), header_(std::move(header)), decoded_(std::make_shared<Decoded>()) {}
+  [[nodiscard]] std::shared_ptr<const std::vector<BlockInfo>> read_blocks() const;
 
   ReadAt read_;
   Header header_;
+  std::shared_ptr<Decoded> decoded_;
 };
 
-/// True when the index of `header` was built from `catalogue` as it was opened.
+/// The folding of names (its source and version, platform::search_folding())
+/// as the number an index's header keeps: an index whose names were folded
+/// under another folding is not used, since a word would not find them.
+std::uint32_t folding_key();
+
+/// True when the index of `header` was built from `catalogue` as it was
+/// opened, under this folding.
 bool indexes(const Header& header, const Catalogue& catalogue);
 
 }  // namespace korvint::search::index

@@ -5,6 +5,7 @@
 #include "search/ascii_folds.h"
 #include "search/index_builder.h"
 #include "search/index_candidates.h"
+#include "search/index_pool.h"
 #include "search/index_reader.h"
 #include "search/index_words.h"
 #include "search/text_match.h"
@@ -93,8 +94,8 @@ std::vector<std::string> token_runs(const Term& term) {
   return runs;
 }
 
-IndexPlanner::IndexPlanner(const Query& query, std::string cache_folder, bool counting)
-    : cache_folder_(std::move(cache_folder)), counting_(counting), query_(query) {
+IndexPlanner::IndexPlanner(const Query& query, std::string cache_folder, IndexPool* pool, bool counting)
+    : cache_folder_(std::move(cache_folder)), pool_(pool), counting_(counting), query_(query) {
   exact_ = !query_.terms.empty();
   std::vector<const Term*> whole_words;  // their trigrams add nothing to what their tokens tell
   for (const Term& term : query_.terms) {
@@ -194,7 +195,7 @@ std::optional<Candidates> run_candidates(const IndexFile& index, const WordTable
 
 std::optional<PlannedChunks> IndexPlanner::plan(Catalogue& catalogue, std::uint64_t chunk_bytes) const {
   if (cache_folder_.empty() || !catalogue.still_as_opened()) return std::nullopt;
-  const auto index = IndexFile::open_for(index_path(cache_folder_, catalogue), catalogue);
+  const auto index = fresh_index(pool_, index_path(cache_folder_, catalogue), catalogue);
   if (!index) return std::nullopt;
   // The index holds the catalogue's exact counts, which decide its encoding.
   if (!catalogue.counts()) catalogue.set_counts(index->counts());

@@ -18,13 +18,16 @@
 
 namespace korvint::search::index {
 
+class IndexPool;
+
 class IndexPlanner final : public ChunkPlanner {
  public:
-  /// Plans the search of `query` through the indexes in `cache_folder`.
+  /// Plans the search of `query` through the indexes in `cache_folder`,
+  /// taken from `pool` when given (else each opened for this search).
   /// When `counting`, the results the index alone proves are counted
   /// (PlannedChunks::counted) instead of read: only for a search that needs
   /// how many, not which (no limit, a sink that keeps nothing).
-  IndexPlanner(const Query& query, std::string cache_folder, bool counting = false);
+  IndexPlanner(const Query& query, std::string cache_folder, IndexPool* pool = nullptr, bool counting = false);
 
   std::optional<PlannedChunks> plan(Catalogue& catalogue, std::uint64_t chunk_bytes) const override;
 
@@ -33,6 +36,7 @@ class IndexPlanner final : public ChunkPlanner {
 
  private:
   std::string cache_folder_;
+  IndexPool* pool_;
   std::vector<Trigram> name_trigrams_;  // in every matching line's text
   std::vector<Trigram> path_trigrams_;  // in its text, its folder's path or the root
   std::vector<const Term*> fields_;     // size, date, type and extension terms that must hold

@@ -10,12 +10,17 @@
 #ifndef _WIN32
 #include <sys/wait.h>
 #include <unistd.h>
+#else
+#include <process.h>
 #endif
 
 #include "platform/cache_folder.h"
 #include "search/catalogue_folder.h"
+#include "platform/settings_file.h"
 #include "search/index_builder.h"
 #include "search/index_candidates.h"
+#include "search/index_cache.h"
+#include "search/index_pool.h"
 #include "search/index_reader.h"
 #include "search/index_search.h"
 #include "search/index_token_counts.h"
@@ -44,17 +49,18 @@ std::vector<std::shared_ptr<Catalogue>> open_folder(const fs::path& folder) {
 }
 
 // The results of `query_text` over the catalogues of `folder`, through the
-// indexes of `cache` when given; `indexed` counts the catalogues that used
-// one. With `count`, the planner counts what the indexes prove and `count`
-// takes how many results the search found in all.
+// indexes of `cache` when given (kept in `pool` when given); `indexed` counts
+// the catalogues that used one. With `count`, the planner counts what the
+// indexes prove and `count` takes how many results the search found in all.
 std::vector<Found> search(const fs::path& folder, const std::string& query_text, const std::string& cache,
-                          std::size_t* indexed = nullptr, bool known = false, std::uint64_t* count = nullptr) {
+                          std::size_t* indexed = nullptr, bool known = false, IndexPool* pool = nullptr,
+                          std::uint64_t* count = nullptr) {
   std::string error;
   auto query = parse_query(query_text, error);
   EXPECT_TRUE(query) << error;
   if (!query) return {};
   const Matcher matcher(std::move(*query));
-  const IndexPlanner planner(matcher.query(), cache, count != nullptr);
+  const IndexPlanner planner(matcher.query(), cache, pool, count != nullptr);
   SearchOptions options;
   options.code_page = "windows-1252";
   options.chunk_bytes = 200;
@@ -138,7 +144,7 @@ TEST(IndexSearchTest, AnswersExactlyAsTheScanInTheSameOrder) {
       EXPECT_EQ(search(folder, query, cache, &indexed, known), scanned);
       EXPECT_LE(indexed, count - (stale ? 1 : 0));
       std::uint64_t counted = 0;
-      search(folder, query, cache, nullptr, known, &counted);
+      search(folder, query, cache, nullptr, known, nullptr, &counted);
       EXPECT_EQ(counted, scanned.size()) << "counted through the indexes";
     }
   }
@@ -207,7 +213,7 @@ TEST(IndexSearchTest, CountsACommonWordWithoutReadingAndListsOnlyItsBlocks) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.query);
-    const IndexPlanner counting(*parse_query(c.query, error), cache, true);
+    const IndexPlanner counting(*parse_query(c.query, error), cache, nullptr, true);
     const auto counted = counting.plan(*catalogue, 4096);
     ASSERT_TRUE(counted);
     EXPECT_GE(counted->counted, c.least_counted);
@@ -218,11 +224,27 @@ TEST(IndexSearchTest, CountsACommonWordWithoutReadingAndListsOnlyItsBlocks) {
     EXPECT_EQ(listed->counted, 0u);
     EXPECT_LE(listed->chunks.size(), c.most_listed);
     std::uint64_t found = 0;
-    search(folder, c.query, cache, nullptr, false, &found);
+    search(folder, c.query, cache, nullptr, false, nullptr, &found);
     EXPECT_EQ(found, search(folder, c.query, {}).size());
   }
 }
 
+// The index's header rewritten with another folding of names (as built under
+// another utf8proc or ICU), its checksum made to fit: sound, and not this folding's.
+void refold(const fs::path& index_file) {
+  std::string bytes = read_file(index_file);
+  auto header = decode_header(bytes);
+  ASSERT_TRUE(header);
+  header->folding ^= 1;
+  const std::string head = encode_header(*header);
+  // Replaced as indexes are, by a rename: a rewrite in place within the file
+  // system's clock tick could keep the file's size and time.
+  write_file(index_file.string() + ".new", head + bytes.substr(head.size()));
+  fs::rename(index_file.string() + ".new", index_file);
+}
+
+// Each change of the catalogue or of its index, seen through one pool of
+// opened indexes kept from search to search, as the window keeps them.
 TEST(IndexSearchTest, AnIndexOfAnotherVersionOfTheCatalogueIsNotUsed) {
   test::TempTree tree;
   const fs::path folder = tree.folder("cats");
@@ -231,33 +253,75 @@ TEST(IndexSearchTest, AnIndexOfAnotherVersionOfTheCatalogueIsNotUsed) {
   const fs::path file = folder / "a.lst";
   struct Change {
     const char* what;
-    void (*apply)(const fs::path& file, const std::string& text);
+    void (*apply)(const fs::path& file, const fs::path& index, const std::string& text);
   };
   const Change changes[] = {
-      {"touched", [](const fs::path& f, const std::string&) { test::set_write_time(f, 1000000000); }},
-      {"truncated", [](const fs::path& f, const std::string& t) { fs::resize_file(f, t.size() - 5); }},
-      {"replaced", [](const fs::path& f, const std::string& t) {
+      {"touched", [](const fs::path& f, const fs::path&, const std::string&) { test::set_write_time(f, 1000000000); }},
+      {"truncated", [](const fs::path& f, const fs::path&, const std::string& t) { fs::resize_file(f, t.size() - 5); }},
+      {"replaced", [](const fs::path& f, const fs::path&, const std::string& t) {
          write_file(f.string() + ".new", t);
          fs::rename(f.string() + ".new", f);
        }},
-      {"grown", [](const fs::path& f, const std::string& t) { write_file(f, t + "c.txt\t1\t 2019.1.1\t0:0.0\r\n"); }},
+      {"grown", [](const fs::path& f, const fs::path&, const std::string& t) {
+         write_file(f, t + "c.txt\t1\t 2019.1.1\t0:0.0\r\n");
+       }},
+      {"index deleted", [](const fs::path&, const fs::path& i, const std::string&) { fs::remove(i); }},
+      {"index of another folding", [](const fs::path&, const fs::path& i, const std::string&) { refold(i); }},
   };
+  IndexPool pool;
   for (const Change& change : changes) {
     SCOPED_TRACE(change.what);
     write_file(file, text);
     ASSERT_TRUE(write_index(cache, *open_folder(folder).at(0), nullptr, 64).ok());
     auto before = open_folder(folder).at(0);
     ASSERT_TRUE(IndexFile::open_for(index_path(cache, *before), *before));
-    change.apply(file, text);
+    std::size_t indexed = 0;
+    search(folder, "zanzibar", cache, &indexed, false, &pool);
+    ASSERT_EQ(indexed, 1u);  // kept in the pool from now on
+    change.apply(file, index_path(cache, *before), text);
     auto after = open_folder(folder).at(0);
     EXPECT_FALSE(IndexFile::open_for(index_path(cache, *after), *after));
-    std::size_t indexed = 1;
-    EXPECT_EQ(search(folder, "zanzibar", cache, &indexed), search(folder, "zanzibar", {}));
+    EXPECT_FALSE(has_fresh_index(cache, *after, &pool));
+    EXPECT_EQ(search(folder, "zanzibar", cache, &indexed, false, &pool), search(folder, "zanzibar", {}));
     EXPECT_EQ(indexed, 0u);
-    index_folder(folder, cache, 64);  // rebuilt: used again
-    search(folder, "zanzibar", cache, &indexed);
+    ASSERT_TRUE(write_index(cache, *after, nullptr, 64).ok());  // rebuilt: used again
+    search(folder, "zanzibar", cache, &indexed, false, &pool);
     EXPECT_EQ(indexed, 1u);
   }
+}
+
+TEST(IndexPoolTest, KeepsWhatItCheckedWhileTheFileStaysTheSame) {
+  test::TempTree tree;
+  const fs::path folder = tree.folder("cats");
+  const std::string cache = (tree.root() / "cache").string();
+  test::RandomCatalogues draw(9);
+  write_file(folder / "a.lst", draw.make());
+  index_folder(folder, cache, 200);
+  const auto catalogue = open_folder(folder).at(0);
+  const std::string path = index_path(cache, *catalogue);
+  IndexPool pool(1);
+  std::shared_ptr<const std::vector<BlockInfo>> first;
+  {
+    // What a search holds while it plans (on Windows the file is open then).
+    const auto index = pool.index_for(path, *catalogue);
+    ASSERT_TRUE(index && index->blocks());
+    first = index->blocks();
+  }
+  // The block table is read and checked once, however often the index is asked for.
+  EXPECT_EQ(pool.index_for(path, *catalogue)->blocks(), first);
+  ASSERT_TRUE(write_index(cache, *catalogue, nullptr, 100).ok());  // rebuilt with other blocks
+  const auto rebuilt = pool.index_for(path, *catalogue);
+  ASSERT_TRUE(rebuilt && rebuilt->blocks());
+  EXPECT_GT(rebuilt->blocks()->size(), first->size());
+  // Bounded: a second index pushes the first out; one deleted is let go.
+  write_file(folder / "b.lst", draw.make());
+  index_folder(folder, cache, 200);
+  const auto other = open_folder(folder).at(1);
+  EXPECT_TRUE(pool.index_for(index_path(cache, *other), *other));
+  EXPECT_EQ(pool.size(), 1u);
+  fs::remove(index_path(cache, *other));
+  pool.prune();
+  EXPECT_EQ(pool.size(), 0u);
 }
 
 TEST(IndexSearchTest, ADamagedIndexNeverChangesAnAnswer) {
@@ -278,7 +342,7 @@ TEST(IndexSearchTest, ADamagedIndexNeverChangesAnAnswer) {
     write_file(index_file, bad);
     EXPECT_EQ(search(folder, "holiday", cache), expected) << "byte " << at << " changed";
     std::uint64_t counted = 0;
-    search(folder, "holiday", cache, nullptr, false, &counted);
+    search(folder, "holiday", cache, nullptr, false, nullptr, &counted);
     EXPECT_EQ(counted, expected.size()) << "byte " << at << " changed, counted";
     write_file(index_file, good.substr(0, at));
     EXPECT_EQ(search(folder, "holiday", cache), expected) << "cut at " << at;
@@ -405,6 +469,44 @@ TEST(IndexCacheTest, TheFolderFollowsTheUsersCacheAndNamesTellFoldersApart) {
   EXPECT_EQ(index_file_name("/cats", "/cats/a.lst").rfind(folder_prefix("/cats/"), 0), 0u);
   EXPECT_NE(index_file_name("/cats", "/cats/a.lst"), index_file_name("/cats", "/cats/b.lst"));
   EXPECT_NE(folder_prefix("/cats"), folder_prefix("/dogs"));
+}
+
+// The number of a process that has ended.
+std::uint64_t ended_process() {
+#ifndef _WIN32
+  const pid_t child = ::fork();
+  if (child == 0) ::_exit(0);
+  int status = 0;
+  ::waitpid(child, &status, 0);
+  return static_cast<std::uint64_t>(child);
+#else
+  return 0xFFFFFFF0u;  // process numbers are multiples of 4, never this high
+#endif
+}
+
+TEST(IndexCacheTest, OnlyTheLeftoversOfKilledBuildsAreDeleted) {
+  test::TempTree tree;
+  const fs::path cache = tree.folder("cache");
+  const std::string dead = std::to_string(ended_process());
+#ifndef _WIN32
+  const std::string alive = std::to_string(::getpid());
+#else
+  const std::string alive = std::to_string(::_getpid());
+#endif
+  const struct {
+    std::string name;
+    bool deleted;
+  } files[] = {
+      {"0123-4567.kvx.tmp" + dead, true},  {"0123-89ab.kvx.tmp" + dead, true},
+      {"0123-4567.kvx.tmp" + alive, false},  // a build under way (this process's)
+      {"0123-4567.kvx", false},              {"0123-4567.kvx.tmp", false},
+      {"0123-4567.kvx.tmp" + dead + "x", false}, {"notes.txt.tmp" + dead, false},
+      {"0123-4567.kvx.tmp99999999999999999999999", false},
+  };
+  for (const auto& f : files) write_file(cache / f.name, "x");
+  EXPECT_EQ(remove_dead_builds(cache.string()), 2u);
+  for (const auto& f : files) EXPECT_EQ(fs::exists(cache / f.name), !f.deleted) << f.name;
+  EXPECT_EQ(platform::temporary_file_writer("a.kvx.tmp" + dead), std::stoull(dead));
 }
 
 #ifndef _WIN32

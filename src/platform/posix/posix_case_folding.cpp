@@ -59,6 +59,8 @@ void fold_for_search(std::string_view text, std::string& out, Marks marks) {
 
 void fold_case(std::string_view text, std::string& out) { fold_for_search(text, out, Marks::Keep); }
 
-SearchFolding search_folding() { return {"utf8proc", true}; }
+SearchFolding search_folding() {
+  return {"utf8proc", true, std::string("utf8proc ") + utf8proc_version() + ", Unicode " + utf8proc_unicode_version()};
+}
 
 }  // namespace korvint::platform

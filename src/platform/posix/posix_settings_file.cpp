@@ -2,6 +2,7 @@
 // a symbolic link is followed to the file it names.
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -84,6 +85,13 @@ Status write_settings_atomically(std::string_view path, std::string_view bytes) 
     ::close(folder_fd);
   }
   return Status();
+}
+
+bool process_has_ended(std::uint64_t process) {
+  if (process == 0 || process > static_cast<std::uint64_t>(INT32_MAX)) return false;
+  if (process == static_cast<std::uint64_t>(::getpid())) return false;
+  // Signal 0 only asks whether it exists; EPERM means it does, as another user's.
+  return ::kill(static_cast<pid_t>(process), 0) != 0 && errno == ESRCH;
 }
 
 }  // namespace korvint::platform

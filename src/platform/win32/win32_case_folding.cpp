@@ -22,6 +22,7 @@ namespace {
 using IcuFoldCase = std::int32_t(__cdecl*)(wchar_t* dest, std::int32_t capacity, const wchar_t* source,
                                            std::int32_t length, std::uint32_t options, int* error);
 using IcuCharType = std::int8_t(__cdecl*)(std::int32_t point);
+using IcuVersion = void(__cdecl*)(std::uint8_t version[4]);
 constexpr std::uint32_t kFoldCaseDefault = 0;  // U_FOLD_CASE_DEFAULT
 constexpr std::int8_t kNonSpacingMark = 6;     // U_NON_SPACING_MARK
 constexpr std::int8_t kCombiningSpacingMark = 8;  // U_COMBINING_SPACING_MARK, after U_ENCLOSING_MARK
@@ -29,6 +30,8 @@ constexpr std::int8_t kCombiningSpacingMark = 8;  // U_COMBINING_SPACING_MARK, a
 struct Icu {
   IcuFoldCase fold_case = nullptr;
   IcuCharType char_type = nullptr;
+  IcuVersion version = nullptr;          // u_getVersion, when exported
+  IcuVersion unicode_version = nullptr;  // u_getUnicodeVersion, when exported
 };
 
 // icu.dll from the system folder only, never one beside the program.
@@ -39,7 +42,10 @@ const Icu& icu() {
     if (module == nullptr) return found;
     found.fold_case = reinterpret_cast<IcuFoldCase>(reinterpret_cast<void*>(GetProcAddress(module, "u_strFoldCase")));
     found.char_type = reinterpret_cast<IcuCharType>(reinterpret_cast<void*>(GetProcAddress(module, "u_charType")));
-    if (found.fold_case == nullptr || found.char_type == nullptr) found = Icu{};
+    if (found.fold_case == nullptr || found.char_type == nullptr) return Icu{};
+    found.version = reinterpret_cast<IcuVersion>(reinterpret_cast<void*>(GetProcAddress(module, "u_getVersion")));
+    found.unicode_version =
+        reinterpret_cast<IcuVersion>(reinterpret_cast<void*>(GetProcAddress(module, "u_getUnicodeVersion")));
     return found;
   }();
   return loaded;
@@ -168,8 +174,35 @@ void fold_for_search(std::string_view text, std::string& out, Marks marks) {
     if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
 }
 
+namespace {
+
+// "a.b.c.d" of an ICU version ("?" when icu.dll does not tell it).
+std::string icu_version_text(IcuVersion get) {
+  if (get == nullptr) return "?";
+  std::uint8_t parts[4] = {};
+  get(parts);
+  return std::to_string(parts[0]) + "." + std::to_string(parts[1]) + "." + std::to_string(parts[2]) + "." +
+         std::to_string(parts[3]);
+}
+
+// The version of the system's NLS data, which NormalizeString and LCMapStringEx
+// stand on ("?" when the system does not tell it).
+std::string nls_version_text() {
+  NLSVERSIONINFOEX info{};
+  info.dwNLSVersionInfoSize = sizeof info;
+  if (!GetNLSVersionEx(COMPARE_STRING, LOCALE_NAME_INVARIANT, &info)) return "?";
+  return std::to_string(info.dwNLSVersion) + "." + std::to_string(info.dwDefinedVersion);
+}
+
+}  // namespace
+
 SearchFolding search_folding() {
-  return icu().fold_case != nullptr ? SearchFolding{"icu.dll", true} : SearchFolding{"LCMapStringEx", false};
+  const Icu& library = icu();
+  if (library.fold_case != nullptr)
+    return {"icu.dll", true,
+            "icu.dll " + icu_version_text(library.version) + ", Unicode " + icu_version_text(library.unicode_version) +
+                ", NLS " + nls_version_text()};
+  return {"LCMapStringEx", false, "LCMapStringEx, NLS " + nls_version_text()};
 }
 
 }  // namespace korvint::platform

@@ -79,12 +79,32 @@ Status write_settings_atomically(std::string_view path, std::string_view bytes) 
     DeleteFileW(temporary.c_str());
     return win32::error_failure("Cannot write", temporary_text, error);
   }
-  if (!MoveFileExW(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+  // A file another program reads (a search reading the index, a virus
+  // scanner) cannot be replaced until it lets go, which takes moments: wait
+  // for that a second at most before giving up.
+  bool moved = false;
+  for (int attempt = 0; attempt < 20; ++attempt) {
+    moved = MoveFileExW(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+    if (moved) break;
     error = GetLastError();
+    if (error != ERROR_ACCESS_DENIED && error != ERROR_SHARING_VIOLATION) break;
+    Sleep(50);
+  }
+  if (!moved) {
     DeleteFileW(temporary.c_str());
     return win32::error_failure("Cannot replace", path, error);
   }
   return Status();
+}
+
+bool process_has_ended(std::uint64_t process) {
+  if (process == 0 || process > 0xFFFFFFFFu || process == GetCurrentProcessId()) return false;
+  const HANDLE handle = OpenProcess(SYNCHRONIZE, FALSE, static_cast<DWORD>(process));
+  if (handle == nullptr) return GetLastError() == ERROR_INVALID_PARAMETER;  // no such process
+  // A process that ended while another still holds its handle keeps its number until then.
+  const bool ended = WaitForSingleObject(handle, 0) == WAIT_OBJECT_0;
+  CloseHandle(handle);
+  return ended;
 }
 
 }  // namespace korvint::platform

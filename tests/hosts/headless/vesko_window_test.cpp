@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <atomic>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <thread>
 
@@ -541,6 +542,21 @@ TEST_F(VeskoFixture, TheWindowIndexesItsCataloguesAndSearchesThroughThem) {
   EXPECT_EQ(again->lblFolder.caption(), w->lblFolder.caption());
   EXPECT_EQ(jobs::indexing_text(2, 31), "Indexing 3 of 31\xE2\x80\xA6");
   EXPECT_EQ(jobs::indexing_text(31, 31), "");
+}
+
+TEST_F(VeskoFixture, TheWindowSaysWhichCataloguesCouldNotBeIndexed) {
+  jobs::VeskoServices services;
+  // A file where the cache folder should be: no index can be written below it.
+  services.index_folder = path_text(tree.root() / "cache");
+  std::ofstream(tree.root() / "cache") << "x";
+  auto w = open(services);
+  for (int i = 0; i < 200 && w->lblStatus.caption().find("Not indexed") == std::string::npos; ++i)
+    w->host.run_posted(std::chrono::milliseconds(50));
+  EXPECT_NE(w->lblStatus.caption().find("Not indexed: "), std::string::npos) << w->lblStatus.caption();
+  EXPECT_NE(w->lblStatus.caption().find(", and 2 more"), std::string::npos) << w->lblStatus.caption();
+  w->type("jpg");  // searched whole all the same
+  ASSERT_TRUE(w->settle());
+  EXPECT_EQ(w->lstResults.shown_rows(), 4u);
 }
 
 TEST(VeskoWorker, ClosingDoesNotWaitForAJobThatDoesNotReturn) {
