@@ -37,6 +37,7 @@ QUERIES = [
     ("path: word", "path:zebracorn"),
     ("path: folder\\name", "path:live\\zebracorn"),
     ("short word (2 letters)", "zq"),
+    ("short wildcard (no 3 letters in a row)", "*zq*.7z"),
     ("size: and word", "size:>1G zebracorn"),
 ]
 

@@ -232,7 +232,9 @@ int run_vesko(const std::vector<std::string>& arguments, std::ostream& out, std:
   search_options.max_hits = options.limit.value_or(0);
   search_options.code_page = code_page;
   const search::Matcher matcher(std::move(*query));
-  const search::index::IndexPlanner planner(matcher.query(), search_index_folder(options));
+  // A count without a limit keeps no result: the results an index proves are counted, not read.
+  const search::index::IndexPlanner planner(matcher.query(), search_index_folder(options), nullptr,
+                                            options.count && !options.limit);
   search_options.planner = &planner;
   if (options.check) {
     std::vector<std::string> check_notes;

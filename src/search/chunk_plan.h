@@ -16,6 +16,9 @@ namespace korvint::search {
 struct PlannedChunks {
   std::vector<Chunk> chunks;
   std::vector<std::uint64_t> folders;
+  /// Results outside the chunks known without reading them: only a planner
+  /// made for counting gives them, for a search whose sink keeps no result.
+  std::uint64_t counted = 0;
 };
 
 class ChunkPlanner {

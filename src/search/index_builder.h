@@ -17,11 +17,16 @@ namespace korvint::search::index {
 /// The catalogue's lines a block of the index covers, about.
 inline constexpr std::uint64_t kIndexBlockBytes = 32u << 10;
 
-/// The index of `catalogue` as stored, its file read once (twice per block:
-/// the counts, then the text); nullopt when the catalogue changed while it
-/// was read, is held in memory, or `cancel` became true.
+/// A token of names is listed with its entries when at least this many hold it.
+inline constexpr std::uint32_t kFrequentEntries = 64;
+
+/// The index of `catalogue` as stored, its file read three times (the
+/// counts, the tokens' counts, then the text); nullopt when the catalogue
+/// changed while it was read, is held in memory, or `cancel` became true.
+/// `frequent_entries` is kFrequentEntries but in tests.
 std::optional<std::string> build_index(const Catalogue& catalogue, const std::atomic<bool>* cancel = nullptr,
-                                       std::uint64_t block_bytes = kIndexBlockBytes);
+                                       std::uint64_t block_bytes = kIndexBlockBytes,
+                                       std::uint32_t frequent_entries = kFrequentEntries);
 
 /// The path of the index of `catalogue` in `cache_folder` ("" when the
 /// catalogue has no file or there is no cache folder).

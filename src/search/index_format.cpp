@@ -45,16 +45,6 @@ void put_u32(std::string& out, std::uint32_t value) {
 void put_u64(std::string& out, std::uint64_t value) {
   for (int i = 0; i < 8; ++i) out.push_back(static_cast<char>((value >> (8 * i)) & 0xff));
 }
-std::uint32_t get_u32(const char* at) {
-  std::uint32_t value = 0;
-  for (int i = 3; i >= 0; --i) value = (value << 8) | static_cast<unsigned char>(at[i]);
-  return value;
-}
-std::uint64_t get_u64(const char* at) {
-  std::uint64_t value = 0;
-  for (int i = 7; i >= 0; --i) value = (value << 8) | static_cast<unsigned char>(at[i]);
-  return value;
-}
 
 void encode_list(const std::vector<std::uint32_t>& values, std::string& out) {
   std::uint32_t next = 0;  // the least the next value can be
@@ -109,6 +99,9 @@ std::string encode_header(const Header& h) {
   put_u64(out, h.blocks_offset);
   put_u64(out, h.directory_offset);
   put_u64(out, h.blocks_checksum);
+  put_u64(out, h.words_offset);
+  put_u64(out, h.words_bytes);
+  put_u64(out, h.words_checksum);
   const std::uint64_t sum = checksum(out + h.path);
   put_u64(out, sum);
   return out + h.path;
@@ -128,7 +121,7 @@ std::optional<Header> decode_header(std::string_view bytes) {
   h.version = get_u32(p + 8);
   if (h.version != kFormatVersion) return std::nullopt;
   h.path.assign(p + kHeaderBytes, size - kHeaderBytes);
-  if (checksum(std::string(p, 144) + h.path) != get_u64(p + 144)) return std::nullopt;
+  if (checksum(std::string(p, kHeaderBytes - 8) + h.path) != get_u64(p + kHeaderBytes - 8)) return std::nullopt;
   std::uint64_t* fields[] = {&h.file_size, &h.device, &h.file, &h.size, nullptr, &h.body_begin,
                              &h.counts.entries, &h.counts.skipped, &h.counts.files, &h.counts.folders,
                              &h.counts.bytes};
@@ -145,6 +138,9 @@ std::optional<Header> decode_header(std::string_view bytes) {
   h.blocks_offset = get_u64(p + 120);
   h.directory_offset = get_u64(p + 128);
   h.blocks_checksum = get_u64(p + 136);
+  h.words_offset = get_u64(p + 144);
+  h.words_bytes = get_u64(p + 152);
+  h.words_checksum = get_u64(p + 160);
   if (h.bucket_bits > 20) return std::nullopt;
   return h;
 }
@@ -158,6 +154,11 @@ void add_trigrams(std::string_view skeleton, std::vector<Trigram>& out) {
     if (a == 0 || b == 0 || c == 0 || a >= 0x80 || b >= 0x80 || c >= 0x80) continue;
     out.push_back((Trigram{a} << 14) | (Trigram{b} << 7) | c);
   }
+}
+
+void add_pairs(std::string_view token, std::vector<Trigram>& out) {
+  for (std::size_t i = 0; i + 2 <= token.size(); ++i)
+    out.push_back((Trigram{static_cast<unsigned char>(token[i])} << 7) | static_cast<unsigned char>(token[i + 1]));
 }
 
 std::string folder_prefix(std::string_view folder) {

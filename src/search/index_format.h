@@ -14,8 +14,16 @@
 // of the folder governing its first line holds the trigram in its skeleton
 // (search/ascii_folds.h), so an ASCII word is in a line only where all of the
 // word's trigrams list the line's block.
+//
+// The words of names (search/index_words.h) lie between the block table and
+// the buckets: the tokens of names (maximal runs of ASCII letters and digits
+// of the skeleton) that many entries hold, each with the ordinals of those
+// entries; the trigrams inside the other, rare tokens of files' names are
+// listed under their own keys (kRareTag), apart from the rest of the text's.
 
+#include <bit>
 #include <cstdint>
+#include <cstring>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -27,12 +35,17 @@ namespace korvint::search::index {
 
 /// Changes whenever the layout or the folding of the indexed text changes:
 /// an index of another version is never read.
-inline constexpr std::uint32_t kFormatVersion = 1;
+inline constexpr std::uint32_t kFormatVersion = 2;
 inline constexpr char kMagic[8] = {'K', 'V', 'N', 'D', 'X', '\r', '\n', '\x1a'};
 
-/// Three ASCII bytes (each 1..0x7f) as one number below 2^21.
+/// Three ASCII bytes (each 1..0x7f) as one number below 2^21; two as one below 2^14.
 using Trigram = std::uint32_t;
 inline constexpr Trigram kTrigramSpace = Trigram{1} << 21;
+/// Added to a trigram or pair: the blocks where it lies inside a rare token
+/// of a name; the untagged key lists the blocks where it lies elsewhere in
+/// text, so a block holds it in its text when either key lists it.
+inline constexpr Trigram kRareTag = kTrigramSpace;
+inline constexpr Trigram kKeySpace = kTrigramSpace << 1;
 /// Lists the blocks that hold a line whose text the trigrams cannot stand for
 /// (a code page's non-ASCII name): they are candidates for every word.
 inline constexpr Trigram kEveryWord = 0;
@@ -66,9 +79,12 @@ struct Header {
   std::uint32_t folding = 0;  ///< the folding the names were indexed under (index_reader.h's folding_key())
   std::uint64_t blocks_offset = 0, directory_offset = 0;
   std::uint64_t blocks_checksum = 0;
+  /// The table of words (index_words.h): its place, size and checksum; its
+  /// posting lists follow it, up to the buckets.
+  std::uint64_t words_offset = 0, words_bytes = 0, words_checksum = 0;
   std::string path;  ///< the catalogue's path as opened
 };
-inline constexpr std::size_t kHeaderBytes = 152;  ///< before the path
+inline constexpr std::size_t kHeaderBytes = 176;  ///< before the path
 inline constexpr std::size_t kMostPath = 1u << 16;
 
 /// A bucket's place in the directory.
@@ -94,8 +110,25 @@ std::uint64_t checksum(std::string_view bytes);
 /// Little-endian fixed-width numbers.
 void put_u32(std::string& out, std::uint32_t value);
 void put_u64(std::string& out, std::uint64_t value);
-std::uint32_t get_u32(const char* at);
-std::uint64_t get_u64(const char* at);
+/// Read inline: the block table and every checksum read them by the million.
+inline std::uint32_t get_u32(const char* at) {
+  std::uint32_t value = 0;
+  if constexpr (std::endian::native == std::endian::little) {
+    std::memcpy(&value, at, sizeof value);
+  } else {
+    for (int i = 3; i >= 0; --i) value = (value << 8) | static_cast<unsigned char>(at[i]);
+  }
+  return value;
+}
+inline std::uint64_t get_u64(const char* at) {
+  std::uint64_t value = 0;
+  if constexpr (std::endian::native == std::endian::little) {
+    std::memcpy(&value, at, sizeof value);
+  } else {
+    for (int i = 7; i >= 0; --i) value = (value << 8) | static_cast<unsigned char>(at[i]);
+  }
+  return value;
+}
 
 /// Appends the sorted, distinct `values` as a posting list: the first as it
 /// is, each next as its distance from the one before less one, each number a
@@ -115,6 +148,24 @@ std::size_t header_size(std::string_view bytes);
 /// Adds the trigrams of the skeleton `skeleton` (ASCII lowercase, kNotAscii
 /// elsewhere) to `out`: every three bytes in a row none of which is kNotAscii.
 void add_trigrams(std::string_view skeleton, std::vector<Trigram>& out);
+
+/// True for the bytes a token is made of: ASCII letters (lowercase in a skeleton) and digits.
+inline bool is_token_byte(char c) { return (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9'); }
+
+/// Calls `visit` with each token of `skeleton`: its maximal runs of token bytes.
+template <typename Visit>
+void for_each_token(std::string_view skeleton, Visit&& visit) {
+  std::size_t i = 0;
+  while (i < skeleton.size()) {
+    while (i < skeleton.size() && !is_token_byte(skeleton[i])) ++i;
+    const std::size_t start = i;
+    while (i < skeleton.size() && is_token_byte(skeleton[i])) ++i;
+    if (i > start) visit(skeleton.substr(start, i - start));
+  }
+}
+
+/// Adds the pairs of token bytes in a row of `token` to `out`, as keys below 2^14.
+void add_pairs(std::string_view token, std::vector<Trigram>& out);
 
 /// The name of the index file of the catalogue at `path` (absolute), which
 /// lies in `folder`: "<hash of the folder>-<hash of the path>.kvx", so that

@@ -53,6 +53,8 @@ class IndexFile {
   /// version this one was opened from (another opening of it): what was read
   /// and checked of it is shared, not read again.
   [[nodiscard]] IndexFile reading_through(ReadAt read) const;
+  /// Reads `size` bytes at `offset` into `out`; false unless they lie in the file and were read.
+  bool read(std::uint64_t offset, std::size_t size, std::string& out) const;
 
  private:
   // What is read once for a version of the file and shared by its copies.
@@ -68,7 +70,6 @@ class IndexFile {
   [[nodiscard]] std::optional<std::vector<std::uint32_t>> read_list(Trigram trigram) const;
   IndexFile(ReadAt read, Header header)
       : read_(std::move(read)), header_(std::move(header)), decoded_(std::make_shared<Decoded>()) {}
-  bool read(std::uint64_t offset, std::size_t size, std::string& out) const;
   [[nodiscard]] std::shared_ptr<const std::vector<BlockInfo>> read_blocks() const;
 
   ReadAt read_;

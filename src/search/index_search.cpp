@@ -4,8 +4,10 @@
 
 #include "search/ascii_folds.h"
 #include "search/index_builder.h"
+#include "search/index_candidates.h"
 #include "search/index_pool.h"
 #include "search/index_reader.h"
+#include "search/index_words.h"
 #include "search/text_match.h"
 #include "search/utf8.h"
 
@@ -85,8 +87,28 @@ std::vector<std::string> literal_runs(const Term& term) {
   return runs;
 }
 
-IndexPlanner::IndexPlanner(const Query& query, std::string cache_folder, IndexPool* pool)
-    : cache_folder_(std::move(cache_folder)), pool_(pool), query_(query) {
+std::vector<std::string> token_runs(const Term& term) {
+  std::vector<std::string> runs;
+  if (term.kind != TermKind::Text || term.negated || term.marks || term.whole_path) return runs;
+  for_each_token(term.needle, [&](std::string_view run) { runs.emplace_back(run); });
+  return runs;
+}
+
+IndexPlanner::IndexPlanner(const Query& query, std::string cache_folder, IndexPool* pool, bool counting)
+    : cache_folder_(std::move(cache_folder)), pool_(pool), counting_(counting), query_(query) {
+  exact_ = !query_.terms.empty();
+  std::vector<const Term*> whole_words;  // their trigrams add nothing to what their tokens tell
+  for (const Term& term : query_.terms) {
+    WordRuns word;
+    word.runs = token_runs(term);
+    // Runs of one byte narrow nothing; a word that is one run is decided by its tokens.
+    word.whole = !term.wildcard && word.runs.size() == 1 && word.runs[0] == term.needle && term.needle.size() >= 2;
+    exact_ = exact_ && word.whole;
+    if (word.whole) whole_words.push_back(&term);
+    word.runs.erase(std::remove_if(word.runs.begin(), word.runs.end(), [](const std::string& r) { return r.size() < 2; }),
+                    word.runs.end());
+    if (!word.runs.empty()) words_.push_back(std::move(word));
+  }
   for (const Term& term : query_.terms) {
     if (term.negated) continue;
     if (term.kind == TermKind::Size || term.kind == TermKind::Date || term.kind == TermKind::Type ||
@@ -108,11 +130,68 @@ IndexPlanner::IndexPlanner(const Query& query, std::string cache_folder, IndexPo
       }
       if (!alternatives.empty()) either_.push_back(std::move(alternatives));
     }
+    if (std::find(whole_words.begin(), whole_words.end(), &term) != whole_words.end()) continue;
     for (const std::string& run : literal_runs(term)) add_trigrams(run, term.whole_path ? path_trigrams_ : name_trigrams_);
   }
   sort_unique(name_trigrams_);
   sort_unique(path_trigrams_);
 }
+
+namespace {
+
+// The blocks listed under every key of `keys` (the pair of keys of each: the
+// untagged and the rare one, when `either_key`); nullopt when the index is
+// damaged or there is no key.
+std::optional<std::vector<std::uint32_t>> listed_under_all(const IndexFile& index, const std::vector<Trigram>& keys,
+                                                           bool either_key) {
+  if (keys.empty()) return std::nullopt;  // nothing narrows: as good as no index
+  std::vector<std::vector<std::uint32_t>> lists;
+  for (const Trigram t : keys) {
+    auto list = index.blocks_of(t);
+    if (!list) return std::nullopt;
+    if (either_key) {
+      const auto rare = index.blocks_of(t | kRareTag);
+      if (!rare) return std::nullopt;
+      std::vector<std::uint32_t> any;
+      std::set_union(list->begin(), list->end(), rare->begin(), rare->end(), std::back_inserter(any));
+      *list = std::move(any);
+    }
+    lists.push_back(std::move(*list));
+    if (lists.back().empty()) return lists.back();  // no block holds it
+  }
+  std::sort(lists.begin(), lists.end(), [](const auto& a, const auto& b) { return a.size() < b.size(); });
+  std::vector<std::uint32_t> blocks = std::move(lists.front());
+  for (std::size_t i = 1; i < lists.size() && !blocks.empty(); ++i) blocks = intersect(blocks, lists[i]);
+  return blocks;
+}
+
+// The candidates of the run of token bytes `run` (two bytes or more): the
+// entries its frequent tokens list (certain when `whole`), and the blocks
+// where a rare token or text the index cannot read may hold it.
+std::optional<Candidates> run_candidates(const IndexFile& index, const WordTable& table, const std::string& run,
+                                         bool whole, const std::vector<std::uint32_t>& every_word) {
+  Candidates found;
+  std::vector<std::uint32_t>& entries = whole ? found.certain : found.uncertain;
+  for (const Word& word : table.words) {
+    if (word.token.find(run) == std::string::npos) continue;
+    const auto listed = entries_of(index, table, word);
+    if (!listed) return std::nullopt;
+    std::vector<std::uint32_t> joined;
+    std::set_union(entries.begin(), entries.end(), listed->begin(), listed->end(), std::back_inserter(joined));
+    entries = std::move(joined);
+  }
+  std::vector<Trigram> keys;
+  if (run.size() >= 3) add_trigrams(run, keys);
+  else add_pairs(run, keys);
+  for (Trigram& key : keys) key |= kRareTag;
+  sort_unique(keys);
+  auto rare = listed_under_all(index, keys, false);
+  if (!rare) return std::nullopt;
+  std::set_union(rare->begin(), rare->end(), every_word.begin(), every_word.end(), std::back_inserter(found.blocks));
+  return found;
+}
+
+}  // namespace
 
 std::optional<PlannedChunks> IndexPlanner::plan(Catalogue& catalogue, std::uint64_t chunk_bytes) const {
   if (cache_folder_.empty() || !catalogue.still_as_opened()) return std::nullopt;
@@ -129,31 +208,17 @@ std::optional<PlannedChunks> IndexPlanner::plan(Catalogue& catalogue, std::uint6
     }
     sort_unique(trigrams);
   }
-  if (trigrams.empty() && fields_.empty()) return std::nullopt;
+  if (trigrams.empty() && fields_.empty() && words_.empty()) return std::nullopt;
 
-  // The blocks that list every one of `all`; nullopt when the index is damaged.
-  auto listing_all = [&](const std::vector<Trigram>& all) -> std::optional<std::vector<std::uint32_t>> {
-    std::vector<std::vector<std::uint32_t>> lists;
-    for (const Trigram t : all) {
-      auto list = index->blocks_of(t);
-      if (!list) return std::nullopt;
-      lists.push_back(std::move(*list));
-      if (lists.back().empty()) return lists.back();  // no block holds it
-    }
-    std::sort(lists.begin(), lists.end(), [](const auto& a, const auto& b) { return a.size() < b.size(); });
-    std::vector<std::uint32_t> blocks = std::move(lists.front());
-    for (std::size_t i = 1; i < lists.size() && !blocks.empty(); ++i) blocks = intersect(blocks, lists[i]);
-    return blocks;
-  };
   std::optional<std::vector<std::uint32_t>> candidates;  // nullopt: every block
   if (!trigrams.empty()) {
-    candidates = listing_all(trigrams);
+    candidates = listed_under_all(*index, trigrams, true);
     if (!candidates) return std::nullopt;
   }
   for (const auto& alternatives : either_) {
     std::vector<std::uint32_t> any;
     for (const auto& alternative : alternatives) {
-      const auto blocks = listing_all(alternative);
+      const auto blocks = listed_under_all(*index, alternative, true);
       if (!blocks) return std::nullopt;
       std::vector<std::uint32_t> joined;
       std::set_union(any.begin(), any.end(), blocks->begin(), blocks->end(), std::back_inserter(joined));
@@ -161,16 +226,37 @@ std::optional<PlannedChunks> IndexPlanner::plan(Catalogue& catalogue, std::uint6
     }
     candidates = candidates ? intersect(*candidates, any) : any;
   }
+  const auto every_word = index->blocks_of(kEveryWord);
+  if (!every_word) return std::nullopt;
   if (candidates) {
-    const auto every_word = index->blocks_of(kEveryWord);
-    if (!every_word) return std::nullopt;
     std::vector<std::uint32_t> either;
     std::set_union(candidates->begin(), candidates->end(), every_word->begin(), every_word->end(),
                    std::back_inserter(either));
     candidates = std::move(either);
   }
   PlannedChunks planned;
+  // The words narrow the blocks to those of the entries that may match; when
+  // every term is a word of token bytes and a count is asked, the entries
+  // known to match outside the blocks read are counted, not read.
+  std::uint64_t counted = 0;
+  if (!words_.empty() && !(candidates && candidates->empty())) {
+    const auto table = read_words(*index);
+    if (!table) return std::nullopt;
+    std::optional<Candidates> entries;
+    for (const WordRuns& word : words_) {
+      for (const std::string& run : word.runs) {
+        auto found = run_candidates(*index, *table, run, word.whole, *every_word);
+        if (!found) return std::nullopt;
+        entries = entries ? both(*entries, *found, *table) : std::move(*found);
+      }
+    }
+    const bool count = counting_ && exact_;
+    const std::vector<std::uint32_t> read = count ? entries->unsettled(*table) : entries->all_blocks(*table);
+    candidates = candidates ? intersect(*candidates, read) : read;
+    if (count) counted = entries->certain_outside(*candidates, *table);
+  }
   ++indexed_;
+  planned.counted = counted;
   if (candidates && candidates->empty()) return planned;
   const auto blocks = index->blocks();
   if (!blocks) return std::nullopt;

@@ -24,7 +24,10 @@ class IndexPlanner final : public ChunkPlanner {
  public:
   /// Plans the search of `query` through the indexes in `cache_folder`,
   /// taken from `pool` when given (else each opened for this search).
-  IndexPlanner(const Query& query, std::string cache_folder, IndexPool* pool = nullptr);
+  /// When `counting`, the results the index alone proves are counted
+  /// (PlannedChunks::counted) instead of read: only for a search that needs
+  /// how many, not which (no limit, a sink that keeps nothing).
+  IndexPlanner(const Query& query, std::string cache_folder, IndexPool* pool = nullptr, bool counting = false);
 
   std::optional<PlannedChunks> plan(Catalogue& catalogue, std::uint64_t chunk_bytes) const override;
 
@@ -39,6 +42,15 @@ class IndexPlanner final : public ChunkPlanner {
   std::vector<const Term*> fields_;     // size, date, type and extension terms that must hold
   // For each ext: term, the trigrams of each of its alternatives (".jpg"): one of them must all be there.
   std::vector<std::vector<std::vector<Trigram>>> either_;
+  // For each word against the name, its runs of token bytes, and whether it
+  // is one token's bytes alone (its entries are then those the words give).
+  struct WordRuns {
+    std::vector<std::string> runs;
+    bool whole = false;
+  };
+  std::vector<WordRuns> words_;
+  bool exact_ = false;  // every term is a word that is one run of token bytes
+  bool counting_ = false;
   Query query_;
   mutable std::atomic<std::size_t> indexed_{0};
 };
@@ -47,5 +59,10 @@ class IndexPlanner final : public ChunkPlanner {
 /// `term` holds, as an ASCII word reads text (empty for a term the index
 /// cannot narrow: negated, with marks, not a text term).
 std::vector<std::string> literal_runs(const Term& term);
+
+/// The runs of token bytes (is_token_byte()) every name matching `term`
+/// holds, each inside one token of the name's skeleton (empty for a term the
+/// words cannot narrow: negated, with marks, against the path, not text).
+std::vector<std::string> token_runs(const Term& term);
 
 }  // namespace korvint::search::index

@@ -65,6 +65,7 @@ struct Slot {
   std::size_t given_in_chunk = 0;    // hits of chunk `delivered` that already went
   std::size_t held_hits = 0;         // hits found and not handed over yet
   std::uint64_t taken = 0;           // hits of this version the sink took
+  std::uint64_t counted = 0;        // results the planner counted without reading them
   int searches = 1;
   bool decided = false;              // the encoding is known: every hit stands as found
   bool waits_for_encoding = false;   // handing over waits for the last chunk to decide it
@@ -75,13 +76,16 @@ struct Slot {
     std::shared_ptr<Catalogue> catalogue;
     std::unique_ptr<Catalogue::Hold> hold;
     std::unique_ptr<ChunkFolders> folders;
+    std::uint64_t counted = 0;
   };
   static Opened prepare(std::shared_ptr<Catalogue> catalogue, const SearchOptions& options) {
     Opened opened;
     opened.hold = std::make_unique<Catalogue::Hold>(*catalogue);
     auto planned = options.planner != nullptr ? options.planner->plan(*catalogue, options.chunk_bytes) : std::nullopt;
-    if (planned)
+    if (planned) {
       opened.folders = std::make_unique<ChunkFolders>(*catalogue, std::move(planned->chunks), planned->folders);
+      opened.counted = planned->counted;
+    }
     else
       opened.folders = std::make_unique<ChunkFolders>(*catalogue, catalogue->chunks(options.chunk_bytes));
     opened.catalogue = std::move(catalogue);
@@ -91,6 +95,7 @@ struct Slot {
   // Searches `opened` from now on, from its first chunk.
   void open(Opened opened) {
     folders = std::move(opened.folders);
+    counted = opened.counted;
     hold = std::move(opened.hold);
     catalogue = std::move(opened.catalogue);
     const std::size_t chunks = folders->chunks().size();
@@ -123,9 +128,13 @@ class StreamingSearch {
       if (!matcher.selects(*catalogues[c])) continue;
       ++outcome_.searched_catalogues;
       if (catalogues[c]->counts()) outcome_.searched_entries += catalogues[c]->counts()->entries;
-      slots_[s].index = c;
-      slots_[s++].open(Slot::prepare(catalogues[c], options));
+      slots_[s++].index = c;
     }
+    // Planning through an index reads it: the catalogues are planned on every thread at once.
+    std::vector<Slot::Opened> opened(slots_.size());
+    run_tasks(slots_.size(), options.planner != nullptr ? threads_ : 1, [] { return 0; },
+              [&](std::size_t i, int) { opened[i] = Slot::prepare(catalogues[slots_[i].index], options); });
+    for (std::size_t i = 0; i < slots_.size(); ++i) slots_[i].open(std::move(opened[i]));
   }
 
   SearchOutcome run() {
@@ -252,6 +261,8 @@ class StreamingSearch {
         if (slot.catalogue->changed() && slot.running == 0 && !halted()) continue;  // found changed on the way
         break;
       }
+      // What was counted without reading stands once the rest of its version was searched.
+      if (!slot.gone) outcome_.found += slot.counted;
       slot.hold.reset();
       slot.folders.reset();
       ++cursor_;

@@ -1,6 +1,7 @@
 // The index reader on damaged indexes: never a crash or a hang, and what it
 // accepts stays inside the bounds it promises (blocks that follow one another
-// through the catalogue, lists of blocks that exist, in order). The input
+// through the catalogue, lists of blocks that exist, in order; the words'
+// table with blocks' first entries in order and lists of entries that exist). The input
 // edits a sound index of a small catalogue (bytes changed, the file cut short,
 // optionally with the checksums made to fit again so the parsing behind them
 // is reached too), or is an index file of its own.
@@ -15,6 +16,7 @@
 #include "search/index_builder.h"
 #include "search/index_format.h"
 #include "search/index_reader.h"
+#include "search/index_words.h"
 
 namespace {
 
@@ -37,7 +39,7 @@ const std::string& sound_index() {
     OpenProblem problem = OpenProblem::None;
     std::string message;
     const auto catalogue = Catalogue::open(CatalogueSource{path, "a.lst", "a"}, problem, message);
-    const auto index = catalogue ? build_index(*catalogue, nullptr, 500) : std::nullopt;
+    const auto index = catalogue ? build_index(*catalogue, nullptr, 500, 3) : std::nullopt;
     ::unlink(path);
     if (!index) std::abort();
     return *index;
@@ -60,6 +62,12 @@ void fit_checksums(std::string& bytes) {
   const std::uint64_t count = get_u32(bytes.data() + 108);
   if (blocks <= bytes.size() && count * kBlockBytes <= bytes.size() - blocks)
     put_u64_at(bytes, 136, checksum(std::string_view(bytes).substr(blocks, count * kBlockBytes)));
+  const std::uint64_t words = get_u64(bytes.data() + 144);
+  const std::uint64_t words_size = get_u64(bytes.data() + 152);
+  if (words <= bytes.size() && words_size <= bytes.size() - words) {
+    const std::string_view table = std::string_view(bytes).substr(words, words_size);
+    put_u64_at(bytes, 160, checksum(table));
+  }
   const std::uint64_t directory = get_u64(bytes.data() + 128);
   for (std::uint64_t at = directory; at < bytes.size() && bytes.size() - at >= kBucketPlaceBytes; at += kBucketPlaceBytes) {
     const std::uint64_t offset = get_u64(bytes.data() + at);
@@ -68,7 +76,8 @@ void fit_checksums(std::string& bytes) {
       put_u64_at(bytes, at + 16, checksum(std::string_view(bytes).substr(offset, size)));
   }
   if (head != 0 && head <= bytes.size())
-    put_u64_at(bytes, 144, checksum(bytes.substr(0, 144) + bytes.substr(kHeaderBytes, head - kHeaderBytes)));
+    put_u64_at(bytes, kHeaderBytes - 8,
+               checksum(bytes.substr(0, kHeaderBytes - 8) + bytes.substr(kHeaderBytes, head - kHeaderBytes)));
 }
 
 }  // namespace
@@ -110,11 +119,25 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
   }
   const Trigram probes[] = {kEveryWord, ('n' << 14) | ('a' << 7) | 'm', ('j' << 14) | ('p' << 7) | 'g',
-                            ('_' << 14) | ('1' << 7) | '4', kTrigramSpace - 1};
+                            ('_' << 14) | ('1' << 7) | '4', kTrigramSpace - 1, kRareTag | ('1' << 7) | '4',
+                            kRareTag | ('1' << 14) | ('4' << 7) | '7'};
   for (const Trigram trigram : probes) {
     if (const auto list = index->blocks_of(trigram)) {
       for (std::size_t k = 0; k < list->size(); ++k)
         if ((*list)[k] >= header.block_count || (k > 0 && (*list)[k] <= (*list)[k - 1])) std::abort();
+    }
+  }
+  if (const auto words = read_words(*index)) {
+    for (std::size_t b = 0; b < words->first_entry.size(); ++b)
+      if (words->first_entry[b] > words->entries || (b > 0 && words->first_entry[b] < words->first_entry[b - 1]))
+        std::abort();
+    for (const Word& word : words->words) {
+      if (const auto entries = entries_of(*index, *words, word)) {
+        for (std::size_t k = 0; k < entries->size(); ++k)
+          if ((*entries)[k] >= words->entries || (k > 0 && (*entries)[k] <= (*entries)[k - 1])) std::abort();
+        for (const std::uint32_t e : *entries)
+          if (words->block_of(e) >= words->first_entry.size()) std::abort();
+      }
     }
   }
   return 0;

@@ -18,10 +18,12 @@
 #include "search/catalogue_folder.h"
 #include "platform/settings_file.h"
 #include "search/index_builder.h"
+#include "search/index_candidates.h"
 #include "search/index_cache.h"
 #include "search/index_pool.h"
 #include "search/index_reader.h"
 #include "search/index_search.h"
+#include "search/index_token_counts.h"
 #include "search/query.h"
 #include "search/searcher.h"
 #include "random_catalogues.h"
@@ -48,15 +50,17 @@ std::vector<std::shared_ptr<Catalogue>> open_folder(const fs::path& folder) {
 
 // The results of `query_text` over the catalogues of `folder`, through the
 // indexes of `cache` when given (kept in `pool` when given); `indexed` counts
-// the catalogues that used one.
+// the catalogues that used one. With `count`, the planner counts what the
+// indexes prove and `count` takes how many results the search found in all.
 std::vector<Found> search(const fs::path& folder, const std::string& query_text, const std::string& cache,
-                          std::size_t* indexed = nullptr, bool known = false, IndexPool* pool = nullptr) {
+                          std::size_t* indexed = nullptr, bool known = false, IndexPool* pool = nullptr,
+                          std::uint64_t* count = nullptr) {
   std::string error;
   auto query = parse_query(query_text, error);
   EXPECT_TRUE(query) << error;
   if (!query) return {};
   const Matcher matcher(std::move(*query));
-  const IndexPlanner planner(matcher.query(), cache, pool);
+  const IndexPlanner planner(matcher.query(), cache, pool, count != nullptr);
   SearchOptions options;
   options.code_page = "windows-1252";
   options.chunk_bytes = 200;
@@ -64,9 +68,14 @@ std::vector<Found> search(const fs::path& folder, const std::string& query_text,
   if (!cache.empty()) options.planner = &planner;
   auto catalogues = open_folder(folder);
   if (known) check_catalogues(catalogues, {});
-  const test::Collected collected = test::collect(catalogues, matcher, options);
   std::vector<Found> found;
-  collected.results.for_each([&](const Hit& hit) { found.push_back(Found{hit.line, hit.folder, hit.size, hit.bits}); });
+  if (count != nullptr) {
+    ResultCollector sink(catalogues);  // takes only what was read: the rest was counted
+    *count = run_search(catalogues, matcher, options, sink).found;
+  } else {
+    const test::Collected collected = test::collect(catalogues, matcher, options);
+    collected.results.for_each([&](const Hit& hit) { found.push_back(Found{hit.line, hit.folder, hit.size, hit.bits}); });
+  }
   if (indexed != nullptr) *indexed = planner.indexed();
   return found;
 }
@@ -83,10 +92,11 @@ std::string read_file(const fs::path& path) {
 
 // Indexes the catalogues of `folder` into `cache`, written plainly (without
 // the sync of write_index(), which only slows the test).
-void index_folder(const fs::path& folder, const std::string& cache, std::uint64_t block_bytes) {
+void index_folder(const fs::path& folder, const std::string& cache, std::uint64_t block_bytes,
+                  std::uint32_t frequent = kFrequentEntries) {
   fs::create_directories(cache);
   for (const auto& catalogue : open_folder(folder)) {
-    const auto bytes = build_index(*catalogue, nullptr, block_bytes);
+    const auto bytes = build_index(*catalogue, nullptr, block_bytes, frequent);
     ASSERT_TRUE(bytes) << catalogue->path();
     write_file(index_path(cache, *catalogue), *bytes);
   }
@@ -103,7 +113,9 @@ constexpr unsigned kDamageStride = 40;
 
 constexpr const char* kMoreQueries[] = {"hol*day", "path:zebra\\", "\"two words\" jpg", "type:file size:0 date:2010",
                                         "path:photos\\ -zebra", "rger", "elvin", "?ebra*", "size:<100 photos",
-                                        "ext:mp3 holiday", "ext:gz;txt", "-ext:jpg zebra", "ext:MP3;.tar.gz"};
+                                        "ext:mp3 holiday", "ext:gz;txt", "-ext:jpg zebra", "ext:MP3;.tar.gz",
+                                        // words of tokens: short, several, digits, across tokens, inside one
+                                        "ol", "jp", "ho*y", "photos jpg", "txt 1", "img_1", "oto", "lid", "s_"};
 
 TEST(IndexSearchTest, AnswersExactlyAsTheScanInTheSameOrder) {
   for (std::uint64_t seed = 1; seed <= kSeeds; ++seed) {
@@ -115,7 +127,8 @@ TEST(IndexSearchTest, AnswersExactlyAsTheScanInTheSameOrder) {
     for (std::uint64_t c = 0; c < count; ++c)
       write_file(folder / (std::string(1, static_cast<char>('a' + c)) + ".lst"), draw.make());
     static constexpr std::uint64_t kBlocks[] = {1, 64, 700, 32u << 10};
-    index_folder(folder, cache, kBlocks[draw.below(std::size(kBlocks))]);
+    static constexpr std::uint32_t kFrequent[] = {1, 3, kFrequentEntries};  // which tokens are listed
+    index_folder(folder, cache, kBlocks[draw.below(std::size(kBlocks))], kFrequent[draw.below(std::size(kFrequent))]);
     // One catalogue rewritten after it was indexed: its index is stale.
     const bool stale = draw.below(3) == 0;
     if (stale) write_file(folder / "a.lst", draw.make());
@@ -127,8 +140,12 @@ TEST(IndexSearchTest, AnswersExactlyAsTheScanInTheSameOrder) {
       const bool known = draw.below(2) == 0;
       SCOPED_TRACE("seed " + std::to_string(seed) + ", query " + query + (stale ? ", a.lst stale" : ""));
       std::size_t indexed = 0;
-      EXPECT_EQ(search(folder, query, cache, &indexed, known), search(folder, query, {}, nullptr, known));
+      const auto scanned = search(folder, query, {}, nullptr, known);
+      EXPECT_EQ(search(folder, query, cache, &indexed, known), scanned);
       EXPECT_LE(indexed, count - (stale ? 1 : 0));
+      std::uint64_t counted = 0;
+      search(folder, query, cache, nullptr, known, nullptr, &counted);
+      EXPECT_EQ(counted, scanned.size()) << "counted through the indexes";
     }
   }
 }
@@ -163,6 +180,53 @@ TEST(IndexSearchTest, ReadsOnlyTheBlocksOfARareWord) {
   }
   const IndexPlanner absent(*parse_query("qqqxyz", error), cache);
   EXPECT_TRUE(absent.plan(*catalogue, 1u << 20)->chunks.empty());
+}
+
+TEST(IndexSearchTest, CountsACommonWordWithoutReadingAndListsOnlyItsBlocks) {
+  test::TempTree tree;
+  const fs::path folder = tree.folder("cats");
+  const std::string cache = (tree.root() / "cache").string();
+  std::vector<std::string> lines;
+  for (int i = 0; i < 3000; ++i)
+    lines.push_back((i >= 1000 && i < 1030 ? "live remaster_" : i % 3 == 0 ? "backup_" : "other_") +
+                    std::to_string(i) + ".txt\t10\t 2019.1.1\t0:0.0");
+  lines.push_back("Z\xC3\xBCrich backupx\\\t0\t 2019.1.1\t0:0.0");  // a folder: its name's tokens, rare
+  write_file(folder / "a.lst", test::catalogue_text("D:\\", lines));
+  index_folder(folder, cache, 4096, 16);
+  auto catalogue = open_folder(folder).at(0);
+  const std::uint64_t all_blocks = catalogue->chunks(4096).size();
+  ASSERT_GT(all_blocks, 20u);
+  std::string error;
+  const struct {
+    const char* query;
+    std::uint64_t least_counted;  // by the index alone, when counting
+    std::uint64_t most_read;      // blocks read at most, when counting
+    std::uint64_t most_listed;    // blocks read at most, when listing
+  } cases[] = {
+      {"backup", 990 - 60, 1, all_blocks},  // the block of the rare "backupx" is read, the rest counted
+      {"BACKUP 2", 0, all_blocks, all_blocks},
+      {"other", 1980, 0, all_blocks},
+      {"zurich", 0, 1, 1},
+      {"\"live remaster\"", 0, 2, 2},  // both words' entries: their blocks only
+      {"live remaster", 30, 0, 2},
+      {"emast", 30, 0, 2},  // inside a listed token: counted as well
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.query);
+    const IndexPlanner counting(*parse_query(c.query, error), cache, nullptr, true);
+    const auto counted = counting.plan(*catalogue, 4096);
+    ASSERT_TRUE(counted);
+    EXPECT_GE(counted->counted, c.least_counted);
+    EXPECT_LE(counted->chunks.size(), c.most_read);
+    const IndexPlanner listing(*parse_query(c.query, error), cache);
+    const auto listed = listing.plan(*catalogue, 4096);
+    ASSERT_TRUE(listed);
+    EXPECT_EQ(listed->counted, 0u);
+    EXPECT_LE(listed->chunks.size(), c.most_listed);
+    std::uint64_t found = 0;
+    search(folder, c.query, cache, nullptr, false, nullptr, &found);
+    EXPECT_EQ(found, search(folder, c.query, {}).size());
+  }
 }
 
 // The index's header rewritten with another folding of names (as built under
@@ -266,7 +330,7 @@ TEST(IndexSearchTest, ADamagedIndexNeverChangesAnAnswer) {
   const std::string cache = (tree.root() / "cache").string();
   test::RandomCatalogues draw(7);
   write_file(folder / "a.lst", draw.make());
-  index_folder(folder, cache, 200);
+  index_folder(folder, cache, 200, 2);  // its words listed, so damage reaches them too
   const auto catalogue = open_folder(folder).at(0);
   const fs::path index_file = index_path(cache, *catalogue);
   const std::string good = read_file(index_file);
@@ -277,6 +341,9 @@ TEST(IndexSearchTest, ADamagedIndexNeverChangesAnAnswer) {
     bad[at] = static_cast<char>(bad[at] ^ (1 + rng() % 255));
     write_file(index_file, bad);
     EXPECT_EQ(search(folder, "holiday", cache), expected) << "byte " << at << " changed";
+    std::uint64_t counted = 0;
+    search(folder, "holiday", cache, nullptr, false, nullptr, &counted);
+    EXPECT_EQ(counted, expected.size()) << "byte " << at << " changed, counted";
     write_file(index_file, good.substr(0, at));
     EXPECT_EQ(search(folder, "holiday", cache), expected) << "cut at " << at;
   }
@@ -320,6 +387,70 @@ TEST(IndexFormatTest, LiteralRunsAreWhatEveryMatchHolds) {
     const auto query = parse_query(c.query, error);
     ASSERT_TRUE(query) << c.query;
     EXPECT_EQ(literal_runs(query->terms.at(0)), c.runs) << c.query;
+  }
+}
+
+TEST(IndexFormatTest, TokenCountsKeepEveryTokenThroughGrowing) {
+  TokenCounts counts;
+  // Token i is counted i % 7 + 1 times; enough distinct tokens to grow the table many times.
+  for (int pass = 0; pass < 7; ++pass)
+    for (int i = 0; i < 20000; ++i)
+      if (i % 7 >= pass) counts.add("t" + std::to_string(i));
+  for (int i = 0; i < 20000; i += 97) EXPECT_EQ(counts.count("t" + std::to_string(i)), static_cast<std::uint32_t>(i % 7 + 1));
+  EXPECT_EQ(counts.count("t20000"), 0u);
+  EXPECT_EQ(counts.count("t"), 0u);
+  const auto frequent = counts.those_from(7);
+  ASSERT_EQ(frequent.size(), 2857u);  // i % 7 == 6 below 20000
+  EXPECT_TRUE(std::is_sorted(frequent.begin(), frequent.end()));
+  const ListedTokens listed(frequent);
+  EXPECT_EQ(listed.number(frequent[5]), 5u);
+  EXPECT_EQ(listed.number("t1"), TokenCounts::kNone);
+}
+
+// What candidates say of one entry: 0 no, 1 it may match, 2 it matches.
+int verdict(const Candidates& c, std::uint32_t entry, const WordTable& table) {
+  if (std::binary_search(c.certain.begin(), c.certain.end(), entry)) return 2;
+  const bool block = std::binary_search(c.blocks.begin(), c.blocks.end(), table.block_of(entry));
+  return block || std::binary_search(c.uncertain.begin(), c.uncertain.end(), entry) ? 1 : 0;
+}
+
+TEST(IndexFormatTest, CandidatesOfBothWordsAreWhatEachEntryIsForBoth) {
+  std::mt19937_64 rng(5);
+  for (int round = 0; round < 300; ++round) {
+    WordTable table;
+    table.entries = 1 + static_cast<std::uint32_t>(rng() % 60);
+    for (std::uint32_t e = 0; e < table.entries; ++e)  // blocks of any size, some empty
+      while (table.first_entry.empty() || rng() % 4 == 0) table.first_entry.push_back(e);
+    const auto blocks = static_cast<std::uint32_t>(table.first_entry.size());
+    auto draw = [&] {
+      Candidates c;
+      for (std::uint32_t e = 0; e < table.entries; ++e) {
+        const auto r = rng() % 4;
+        if (r == 0) c.certain.push_back(e);
+        if (r == 1) c.uncertain.push_back(e);
+      }
+      for (std::uint32_t b = 0; b < blocks; ++b)
+        if (rng() % 5 == 0) c.blocks.push_back(b);
+      return c;
+    };
+    const Candidates a = draw(), b = draw();
+    const Candidates joined = both(a, b, table);
+    std::vector<std::uint32_t> must_read;  // the blocks of the entries that may match and are not certain
+    std::uint64_t certain = 0;
+    for (std::uint32_t e = 0; e < table.entries; ++e) {
+      const int expected = std::min(verdict(a, e, table), verdict(b, e, table));
+      ASSERT_EQ(verdict(joined, e, table), expected) << "round " << round << " entry " << e;
+      if (expected == 1) must_read.push_back(table.block_of(e));
+      certain += expected == 2 ? 1 : 0;
+    }
+    // Reading the unsettled blocks and counting the certain entries outside them counts every match once.
+    const auto read = joined.unsettled(table);
+    for (const std::uint32_t block : must_read) EXPECT_TRUE(std::binary_search(read.begin(), read.end(), block));
+    std::uint64_t inside = 0;
+    for (const std::uint32_t e : joined.certain) inside += std::binary_search(read.begin(), read.end(), table.block_of(e));
+    EXPECT_EQ(joined.certain_outside(read, table), certain - inside);
+    const auto all = joined.all_blocks(table);
+    for (const std::uint32_t e : joined.certain) EXPECT_TRUE(std::binary_search(all.begin(), all.end(), table.block_of(e)));
   }
 }
 

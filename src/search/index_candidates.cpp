@@ -1,0 +1,97 @@
+#include "search/index_candidates.h"
+
+#include <algorithm>
+#include <iterator>
+
+namespace korvint::search::index {
+namespace {
+
+using List = std::vector<std::uint32_t>;
+
+List joined(const List& a, const List& b) {
+  List out;
+  std::set_union(a.begin(), a.end(), b.begin(), b.end(), std::back_inserter(out));
+  return out;
+}
+
+List common(const List& a, const List& b) {
+  List out;
+  std::set_intersection(a.begin(), a.end(), b.begin(), b.end(), std::back_inserter(out));
+  return out;
+}
+
+List without(const List& a, const List& b) {
+  List out;
+  std::set_difference(a.begin(), a.end(), b.begin(), b.end(), std::back_inserter(out));
+  return out;
+}
+
+// Walks the blocks of sorted entries in one pass over the blocks' first entries.
+class BlockCursor {
+ public:
+  explicit BlockCursor(const WordTable& table) : first_(table.first_entry) {}
+  // The block of `entry`, which is not before the one asked before.
+  std::uint32_t block_of(std::uint32_t entry) {
+    while (block_ + 1 < first_.size() && first_[block_ + 1] <= entry) ++block_;
+    return block_;
+  }
+
+ private:
+  const std::vector<std::uint32_t>& first_;
+  std::uint32_t block_ = 0;
+};
+
+// The entries of `entries` whose block is one of `blocks`.
+List in_blocks(const List& entries, const List& blocks, const WordTable& table) {
+  List out;
+  if (blocks.empty()) return out;
+  BlockCursor cursor(table);
+  auto block = blocks.begin();
+  for (const std::uint32_t e : entries) {
+    const std::uint32_t b = cursor.block_of(e);
+    while (block != blocks.end() && *block < b) ++block;
+    if (block == blocks.end()) break;
+    if (*block == b) out.push_back(e);
+  }
+  return out;
+}
+
+// The blocks of `entries` (in order, each once).
+List blocks_of(const List& entries, const WordTable& table) {
+  List out;
+  BlockCursor cursor(table);
+  for (const std::uint32_t e : entries) {
+    const std::uint32_t b = cursor.block_of(e);
+    if (out.empty() || out.back() != b) out.push_back(b);
+  }
+  return out;
+}
+
+}  // namespace
+
+std::vector<std::uint32_t> Candidates::unsettled(const WordTable& table) const {
+  return joined(blocks_of(uncertain, table), blocks);
+}
+
+std::vector<std::uint32_t> Candidates::all_blocks(const WordTable& table) const {
+  return joined(blocks_of(joined(certain, uncertain), table), blocks);
+}
+
+std::uint64_t Candidates::certain_outside(const std::vector<std::uint32_t>& read, const WordTable& table) const {
+  return certain.size() - in_blocks(certain, read, table).size();
+}
+
+Candidates both(const Candidates& a, const Candidates& b, const WordTable& table) {
+  Candidates out;
+  out.certain = common(a.certain, b.certain);
+  const List a_entries = joined(a.certain, a.uncertain);
+  const List b_entries = joined(b.certain, b.uncertain);
+  List may = common(a_entries, b_entries);
+  may = joined(may, in_blocks(a_entries, b.blocks, table));
+  may = joined(may, in_blocks(b_entries, a.blocks, table));
+  out.uncertain = without(may, out.certain);
+  out.blocks = common(a.blocks, b.blocks);
+  return out;
+}
+
+}  // namespace korvint::search::index
