@@ -5,6 +5,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QShortcut>
+#include <QShowEvent>
 #include <QSplitter>
 #include <QTableView>
 #include <QTreeView>
@@ -12,6 +13,7 @@
 #include <vector>
 
 #include "hosts/qt/qt_text.h"
+#include "hosts/qt/window_place.h"
 #include "ui/control_shape.h"
 
 namespace korvint::hosts::qt {
@@ -168,6 +170,55 @@ void VeskoQtBrowseWindow::showBrowse(std::string_view title) {
   show();
   raise();
   activateWindow();
+}
+
+namespace {
+
+// The widths of `header`'s sections, in their order.
+std::vector<int> section_widths(const QHeaderView& header) {
+  std::vector<int> widths;
+  for (int i = 0; i < header.count(); ++i) widths.push_back(header.sectionSize(i));
+  return widths;
+}
+
+// Gives `header`'s sections `widths`, except one that stretches (it takes what the others leave).
+void set_section_widths(QHeaderView& header, const std::vector<int>& widths) {
+  for (int i = 0; i < std::min<int>(header.count(), static_cast<int>(widths.size())); ++i)
+    if (header.sectionResizeMode(i) != QHeaderView::Stretch && widths[static_cast<std::size_t>(i)] > 0)
+      header.resizeSection(i, widths[static_cast<std::size_t>(i)]);
+}
+
+}  // namespace
+
+void VeskoQtBrowseWindow::restore(const VeskoWindowMemory& remembered) {
+  const VeskoWindowMemory memory = at_dpi(remembered, logicalDpiX() > 0 ? logicalDpiX() : 96);
+  if (memory.browse_rect) place_on_screen(*this, *memory.browse_rect);
+  if (memory.browse_maximized) setWindowState(windowState() | Qt::WindowMaximized);
+  set_section_widths(*tree_->header(), memory.browse_folder_widths);
+  set_section_widths(*files_view_->horizontalHeader(), memory.browse_file_widths);
+  // The splitter has its panes' sizes to share once the window is laid out, when first shown.
+  split_ = memory.browse_split;
+}
+
+void VeskoQtBrowseWindow::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  if (!split_) return;
+  const int both = splitter_->sizes().value(0) + splitter_->sizes().value(1);
+  splitter_->setSizes({*split_, std::max(0, both - *split_)});
+  split_.reset();
+}
+
+void VeskoQtBrowseWindow::remember(VeskoWindowMemory& memory) const {
+  const int dpi = logicalDpiX() > 0 ? logicalDpiX() : 96;
+  const auto at = [dpi, &memory](int pixels) { return dpi > 0 ? pixels * memory.dpi / dpi : pixels; };
+  if (const PixelRect place = place_of(*this); place.width > 0 && place.height > 0)
+    memory.browse_rect = PixelRect{place.left, place.top, at(place.width), at(place.height)};
+  memory.browse_maximized = isMaximized();
+  memory.browse_split = at(split_.value_or(splitter_->sizes().value(0)));
+  memory.browse_folder_widths.clear();
+  memory.browse_file_widths.clear();
+  for (const int width : section_widths(*tree_->header())) memory.browse_folder_widths.push_back(at(width));
+  for (const int width : section_widths(*files_view_->horizontalHeader())) memory.browse_file_widths.push_back(at(width));
 }
 
 void VeskoQtBrowseWindow::treeChanged(std::optional<TreeRows::Node> selected) {

@@ -7,6 +7,7 @@
 #include <string>
 #include <utility>
 
+#include "hosts/win32/list_columns.h"
 #include "hosts/win32/list_row_menu.h"
 #include "hosts/win32/row_list_notify.h"
 #include "hosts/win32/vesko_control_creation.h"
@@ -56,6 +57,8 @@ VeskoViewWindow::VeskoViewWindow(HWND owner, int dpi, ViewEvents& events)
   // Owned by the main window: above it, minimised and closed with it.
   SetWindowLongPtrW(hwnd(), GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(owner));
   const HINSTANCE instance = GetModuleHandleW(nullptr);
+  // The options first: Tab follows the order the controls were made in, the row above the list.
+  make_options(instance);
   list_hwnd_ = CreateWindowExW(WS_EX_CLIENTEDGE, WC_LISTVIEWW, L"",
                                WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_OWNERDATA | LVS_SHOWSELALWAYS, 0,
                                0, 10, 10, hwnd(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(kListId)), instance,
@@ -64,7 +67,6 @@ VeskoViewWindow::VeskoViewWindow(HWND owner, int dpi, ViewEvents& events)
                                  0, 0, 10, 10, hwnd(), nullptr, instance, nullptr);
   for (HWND control : {list_hwnd_, status_hwnd_})
     SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
-  make_options(instance);
   list_ = std::make_unique<VeskoListView>(list_hwnd_);
   list_->dpi = dpi;
   status_ = std::make_unique<Win32Label>(status_hwnd_);
@@ -155,6 +157,31 @@ void VeskoViewWindow::restore_place(const PixelRect& rect, bool maximized) {
   if (maximized) first_show_as(SW_SHOWMAXIMIZED);
 }
 
+void VeskoViewWindow::apply_dpi(int dpi) {
+  if (dpi <= 0 || dpi == dpi_ || list_hwnd_ == nullptr) return;
+  rescale_header(ListView_GetHeader(list_hwnd_), dpi_, dpi);
+  list_->dpi = dpi;
+  dpi_ = dpi;
+  FontHandle font(message_font(dpi));
+  for (HWND control : {list_hwnd_, status_hwnd_})
+    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), TRUE);
+  for (HWND control : options_) SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), TRUE);
+  font_ = std::move(font);
+}
+
+bool VeskoViewWindow::pre_translate(MSG& msg) {
+  if (hwnd() == nullptr || (msg.hwnd != hwnd() && IsChild(hwnd(), msg.hwnd) == FALSE)) return false;
+  // Esc closes the window from an option too (the list says it itself), unless it closes an open drop-down.
+  if (msg.message == WM_KEYDOWN && msg.wParam == VK_ESCAPE && msg.hwnd != list_hwnd_ &&
+      SendMessageW(options_[kBy], CB_GETDROPPEDSTATE, 0, 0) == FALSE) {
+    PostMessageW(hwnd(), WM_CLOSE, 0, 0);
+    return true;
+  }
+  // Enter opens a row or confirms a folder box: the controls' own, no dialog default's.
+  if (msg.message == WM_KEYDOWN && (msg.wParam == VK_RETURN || msg.wParam == VK_ESCAPE)) return false;
+  return IsDialogMessageW(hwnd(), &msg) != FALSE;
+}
+
 int VeskoViewWindow::options_height() const { return twips_to_pixels(kOptionRowTwips, dpi_); }
 
 void VeskoViewWindow::showView(std::string_view title, std::span<const VeskoColumn> columns) {
@@ -232,6 +259,16 @@ void VeskoViewWindow::lay_out() {
 LRESULT VeskoViewWindow::on_message(UINT message, WPARAM wparam, LPARAM lparam) {
   switch (message) {
     case WM_SIZE: lay_out(); return 0;
+    case WM_DPICHANGED: {
+      // Moved to a monitor of another resolution, or its scale changed.
+      const DpiChange change = dpi_change(wparam, lparam);
+      apply_dpi(change.dpi);
+      const RECT& at = change.suggested;
+      SetWindowPos(hwnd(), nullptr, at.left, at.top, at.right - at.left, at.bottom - at.top,
+                   SWP_NOZORDER | SWP_NOACTIVATE);
+      lay_out();
+      return 0;
+    }
     case WM_GETMINMAXINFO:
       keep_least_client_size(lparam, kWindowStyle, twips_to_pixels(kVeskoMinWidthTwips, dpi_),
                              twips_to_pixels(kViewMinHeightTwips, dpi_));

@@ -34,13 +34,15 @@ class VeskoViewWindow final : public TopLevelWindow, public ViewWindow {
   void showView(std::string_view title, std::span<const VeskoColumn> columns) override;
   void showOptions(const ViewOptions& options) override;
   [[nodiscard]] ViewOptions options() const override;
-  bool pre_translate(MSG&) override { return false; }
+  /// Tab and Shift+Tab through the options and the list, Alt with an option's letter.
+  bool pre_translate(MSG& msg) override;
   /// Puts the window, not shown yet, where it was left (`rect`, on a screen
   /// that may have changed since), maximized or not.
   void restore_place(const PixelRect& rect, bool maximized);
 
   [[nodiscard]] HWND list() const { return list_hwnd_; }
   [[nodiscard]] HWND status() const { return status_hwnd_; }
+  [[nodiscard]] int dpi() const { return dpi_; }
   /// The options' controls: the "By" drop-down, the two check boxes, the two folder boxes.
   [[nodiscard]] HWND by() const { return options_[kBy]; }
   [[nodiscard]] HWND ignoreDate() const { return options_[kIgnoreDate]; }
@@ -55,6 +57,8 @@ class VeskoViewWindow final : public TopLevelWindow, public ViewWindow {
   void on_command(WPARAM wparam, LPARAM lparam);
   void make_options(HINSTANCE instance);
   void lay_out();
+  // The window moved to a screen of `dpi`: fonts and columns scaled.
+  void apply_dpi(int dpi);
   // The height of the row of options.
   [[nodiscard]] int options_height() const;
   // Enter in a folder box confirms it, as leaving it does.
