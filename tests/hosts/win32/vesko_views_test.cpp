@@ -102,9 +102,20 @@ TEST(Win32VeskoViews, DuplicatesAndACompareShowInAWindowOfTheirOwn) {
   ASSERT_TRUE(settled());
   EXPECT_NE(title_of(view->status()).find("Nope"), std::string::npos) << title_of(view->status());
 
-  // Closed, it is hidden, ready for the next view.
-  SendMessageW(view->hwnd(), WM_CLOSE, 0, 0);
-  EXPECT_FALSE(IsWindowVisible(view->hwnd()));
+  // Tab goes round the options and the list in the row's order, as the user reads them.
+  const auto key = [&](HWND to, WPARAM code) {
+    MSG msg{to, WM_KEYDOWN, code, 0, 0, {}};
+    deliver_message(window.window, msg);
+  };
+  SetFocus(list);
+  for (HWND next : {view->ignoreDate(), view->all(), view->folderA(), view->folderB(), list}) {
+    key(GetFocus(), VK_TAB);
+    EXPECT_EQ(GetFocus(), next);
+  }
+  // Esc in an option closes the window too: hidden, ready for the next view.
+  SetFocus(view->all());
+  key(view->all(), VK_ESCAPE);
+  ASSERT_TRUE(pump_until(window, [&] { return IsWindowVisible(view->hwnd()) == FALSE; }));
   EXPECT_NE(view->hwnd(), nullptr);
 }
 
