@@ -70,6 +70,7 @@ VeskoBrowseWindow::VeskoBrowseWindow(HWND owner, int dpi, BrowseEvents& events)
     item.cxy = twips_to_pixels(folder_columns[i].width, dpi);
     item.fmt = HDF_STRING | (folder_columns[i].right_aligned ? HDF_RIGHT : HDF_LEFT);
     Header_InsertItem(header_hwnd_, static_cast<int>(i), &item);
+    folder_widths_.push_back(item.cxy);
   }
   ListView_SetExtendedListViewStyle(list_hwnd_, LVS_EX_FULLROWSELECT);
   add_table_columns(list_hwnd_, browse_file_columns(), dpi);
@@ -191,21 +192,23 @@ void VeskoBrowseWindow::lay_out() {
 }
 
 void VeskoBrowseWindow::fit_folder_columns() {
-  const std::vector<int> widths = header_widths(header_hwnd_);
-  if (widths.empty()) return;
-  int others = 0;
-  for (std::size_t i = 1; i < widths.size(); ++i) others += widths[i];
+  if (folder_widths_.empty()) return;
+  std::vector<int> shown = folder_widths_;
+  const auto totals = [&shown] {
+    int sum = 0;
+    for (std::size_t i = 1; i < shown.size(); ++i) sum += shown[i];
+    return sum;
+  };
   // The columns end where the tree's vertical scroll bar starts, whether it shows or not.
-  const int room = split() - 2 * GetSystemMetrics(SM_CXEDGE) - GetSystemMetrics(SM_CXVSCROLL);
-  const int first = std::max(twips_to_pixels(900, dpi_), room - others);
-  if (first != widths[0]) {
-    quiet_ = true;
-    HDITEMW item{};
-    item.mask = HDI_WIDTH;
-    item.cxy = first;
-    Header_SetItem(header_hwnd_, 0, &item);
-    quiet_ = false;
-  }
+  const int room = std::max(0, split() - 2 * GetSystemMetrics(SM_CXEDGE) - GetSystemMetrics(SM_CXVSCROLL));
+  // In a narrow tree the totals give way, in proportion, until the names keep two fifths of it.
+  const int least_name = room * 2 / 5;
+  if (const int others = totals(); others > 0 && room - others < least_name)
+    for (std::size_t i = 1; i < shown.size(); ++i) shown[i] = MulDiv(shown[i], room - least_name, others);
+  shown[0] = std::max(0, room - totals());
+  quiet_ = true;
+  set_header_widths(header_hwnd_, shown, -1);
+  quiet_ = false;
   InvalidateRect(tree_hwnd_, nullptr, TRUE);
 }
 
@@ -226,6 +229,8 @@ LRESULT VeskoBrowseWindow::draw_tree(NMTVCUSTOMDRAW& draw) const {
   // A long name stops where the totals start.
   RECT totals{first.right + origin.x, row.top, row.right, row.bottom};
   FillRect(draw.nmcd.hdc, &totals, GetSysColorBrush(COLOR_WINDOW));
+  // The tree's own font: after its painting the context may hold another.
+  const HGDIOBJ old_font = SelectObject(draw.nmcd.hdc, font_.get());
   SetBkMode(draw.nmcd.hdc, TRANSPARENT);
   SetTextColor(draw.nmcd.hdc, GetSysColor(COLOR_WINDOWTEXT));
   const int pad = twips_to_pixels(kCellPadTwips, dpi_);
@@ -239,6 +244,7 @@ LRESULT VeskoBrowseWindow::draw_tree(NMTVCUSTOMDRAW& draw) const {
     DrawTextW(draw.nmcd.hdc, wide.c_str(), static_cast<int>(wide.size()), &text_room,
               align | DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
   }
+  SelectObject(draw.nmcd.hdc, old_font);
   return CDRF_DODEFAULT;
 }
 
@@ -258,7 +264,7 @@ bool VeskoBrowseWindow::on_splitter(POINT at) const {
 
 void VeskoBrowseWindow::apply_dpi(int dpi) {
   if (dpi <= 0 || dpi == dpi_ || list_hwnd_ == nullptr) return;
-  rescale_header(header_hwnd_, dpi_, dpi);
+  for (int& width : folder_widths_) width = rescale(width, dpi_, dpi);
   rescale_header(ListView_GetHeader(list_hwnd_), dpi_, dpi);
   if (split_) split_ = rescale(*split_, dpi_, dpi);
   list_->dpi = dpi;
@@ -271,7 +277,8 @@ void VeskoBrowseWindow::apply_dpi(int dpi) {
 
 void VeskoBrowseWindow::restore(const VeskoWindowMemory& memory) {
   if (hwnd() == nullptr) return;
-  set_header_widths(header_hwnd_, memory.browse_folder_widths, 0);
+  for (std::size_t i = 1; i < std::min(folder_widths_.size(), memory.browse_folder_widths.size()); ++i)
+    if (memory.browse_folder_widths[i] > 0) folder_widths_[i] = memory.browse_folder_widths[i];
   set_header_widths(ListView_GetHeader(list_hwnd_), memory.browse_file_widths, 0);
   split_ = memory.browse_split;
   if (memory.browse_rect) {
@@ -294,7 +301,7 @@ void VeskoBrowseWindow::remember(VeskoWindowMemory& memory) const {
   if (split_) memory.browse_split = at(*split_);
   memory.browse_folder_widths.clear();
   memory.browse_file_widths.clear();
-  for (const int width : header_widths(header_hwnd_)) memory.browse_folder_widths.push_back(at(width));
+  for (const int width : folder_widths_) memory.browse_folder_widths.push_back(at(width));
   for (const int width : header_widths(ListView_GetHeader(list_hwnd_))) memory.browse_file_widths.push_back(at(width));
 }
 
@@ -380,10 +387,16 @@ LRESULT VeskoBrowseWindow::on_notify(const NMHDR& header, LPARAM lparam) {
   if (header.hwndFrom == header_hwnd_) {
     switch (header.code) {
       case HDN_ITEMCLICKW: events_.browse_TreeHeaderClick(reinterpret_cast<const NMHEADERW*>(lparam)->iItem); return 0;
-      case HDN_ITEMCHANGEDW:
-        // A column made wider or narrower: the first takes up the difference, the rows are drawn anew.
-        if (!quiet_) fit_folder_columns();
+      case HDN_ITEMCHANGEDW: {
+        // A total's column made wider or narrower by the user: the first takes up the difference.
+        if (quiet_) return 0;
+        const auto& change = *reinterpret_cast<const NMHEADERW*>(lparam);
+        const std::vector<int> widths = header_widths(header_hwnd_);
+        if (change.iItem > 0 && static_cast<std::size_t>(change.iItem) < widths.size())
+          folder_widths_[static_cast<std::size_t>(change.iItem)] = widths[static_cast<std::size_t>(change.iItem)];
+        fit_folder_columns();
         return 0;
+      }
       default: return 0;
     }
   }

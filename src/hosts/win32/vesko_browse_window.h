@@ -13,6 +13,7 @@
 #include <memory>
 #include <optional>
 #include <utility>
+#include <vector>
 #include <string>
 
 #include "hosts/win32/top_level_window.h"
@@ -93,6 +94,7 @@ class VeskoBrowseWindow final : public TopLevelWindow, public BrowseWindow, publ
   std::unique_ptr<Win32Label> status_;
   mutable std::string cell_;
   bool quiet_ = false;  ///< true while the program changes the tree
+  std::vector<int> folder_widths_;  ///< the tree's columns as made, dragged or remembered; shown narrower in a narrow tree
   std::optional<int> split_;  ///< the tree's width as dragged; nullopt: its share of the window
   std::optional<int> drag_;   ///< while the splitter is dragged: the pointer's distance from the tree's right
 };

@@ -193,6 +193,19 @@ TEST_F(Win32VeskoBrowse, TheSplitterMovesAndTheWindowOpensAsItWasLeft) {
   EXPECT_EQ(child_names(browse->tree(), TreeView_GetRoot(browse->tree())), (std::vector<std::string>{"Archive", "Zoo"}));
   EXPECT_EQ(sort_arrow(browse->header(), 0), HDF_SORTUP);
   EXPECT_EQ(sort_arrow(ListView_GetHeader(browse->list()), 1), HDF_SORTDOWN);
+
+  // Dragged as far left as it goes: the totals' columns give way to keep two fifths of the tree for the names.
+  const RECT narrow = client_place(browse->tree());
+  SendMessageW(browse->hwnd(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(narrow.right + 1, y));
+  SendMessageW(browse->hwnd(), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(0, y));
+  SendMessageW(browse->hwnd(), WM_LBUTTONUP, 0, MAKELPARAM(0, y));
+  const int room = browse->split() - 2 * GetSystemMetrics(SM_CXEDGE) - GetSystemMetrics(SM_CXVSCROLL);
+  EXPECT_LT(browse->split(), split);
+  const std::vector<int> shown = header_widths(browse->header());
+  EXPECT_GE(shown[0] + 3, room * 2 / 5);  // rounding aside
+  EXPECT_NEAR(shown[0] + shown[1] + shown[2] + shown[3], room, 3);
+  // What it remembers is still the widths chosen, not those squeezed.
+  EXPECT_EQ(window->memory().browse_folder_widths, memory.browse_folder_widths);
 }
 
 }  // namespace
