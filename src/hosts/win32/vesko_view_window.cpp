@@ -211,13 +211,12 @@ void VeskoViewWindow::lay_out() {
   const int status = twips_to_pixels(kStatusTwips, dpi_);
   const int width = client.right - 2 * margin;
   const int row = options_height();
-  const int list_top = margin * 2 + row;
-  const int list_height = client.bottom - status - list_top - margin * 2;
-  // The options' row: labels and check boxes as wide as their texts, the folder boxes share the rest.
+  // The options: labels and check boxes as wide as their texts, the folder boxes share the rest.
   const int gap = twips_to_pixels(120, dpi_);
   const int check = GetSystemMetrics(SM_CXMENUCHECK) + twips_to_pixels(120, dpi_);
-  int fixed = 0;
-  int boxes = 0;
+  // Shown by the view (the window itself may be hidden still).
+  const auto shown = [this](int i) { return (GetWindowLongW(options_[i], GWL_STYLE) & WS_VISIBLE) != 0; };
+  const auto is_folder = [](int i) { return i == kFolderALabel || i == kFolderA || i == kFolderBLabel || i == kFolderB; };
   auto width_of = [&](int i) {
     switch (i) {
       case kBy: return twips_to_pixels(2200, dpi_);
@@ -228,21 +227,39 @@ void VeskoViewWindow::lay_out() {
       default: return text_width(options_[i], text_of(options_[i]));
     }
   };
-  for (int i = 0; i < kOptionCount; ++i) {
-    if (!IsWindowVisible(options_[i])) continue;
-    if (i == kFolderA || i == kFolderB) ++boxes;
-    else fixed += width_of(i) + gap;
-  }
-  const int box_width = boxes == 0 ? 0 : std::max(twips_to_pixels(900, dpi_), (width - fixed - gap * boxes) / boxes);
+  // The width the folder boxes get when the options on line `line` are put there.
+  const auto box_width_on = [&](auto on_line) {
+    int fixed = 0;
+    int boxes = 0;
+    for (int i = 0; i < kOptionCount; ++i) {
+      if (!shown(i) || !on_line(i)) continue;
+      if (i == kFolderA || i == kFolderB) ++boxes;
+      else fixed += width_of(i) + gap;
+    }
+    return boxes == 0 ? 0 : (width - fixed - gap * boxes) / boxes;
+  };
+  // One line while the folder boxes keep a useful width there, else the folders on a line of their own.
+  const int least_box = twips_to_pixels(1800, dpi_);
+  int box_width = box_width_on([](int) { return true; });
+  const bool two_lines = shown(kFolderA) && box_width < least_box;
+  if (two_lines) box_width = box_width_on(is_folder);
+  box_width = std::max(twips_to_pixels(900, dpi_), box_width);
   int x = margin;
+  int y = margin;
   for (int i = 0; i < kOptionCount; ++i) {
-    if (!IsWindowVisible(options_[i])) continue;
+    if (!shown(i)) continue;
+    if (two_lines && i == kFolderALabel) {
+      x = margin;
+      y += row + margin;
+    }
     const int w = (i == kFolderA || i == kFolderB) ? box_width : width_of(i);
     // A drop-down's height is its list's when open.
     const int h = i == kBy ? row * 8 : row;
-    MoveWindow(options_[i], x, margin, w, h, TRUE);
+    MoveWindow(options_[i], x, y, w, h, TRUE);
     x += w + gap;
   }
+  const int list_top = y + row + margin;
+  const int list_height = client.bottom - status - list_top - margin * 2;
   MoveWindow(list_hwnd_, margin, list_top, width, list_height, TRUE);
   MoveWindow(status_hwnd_, margin, list_top + list_height + margin, width, status, TRUE);
   // The column that takes the spare width takes it, at least its own,

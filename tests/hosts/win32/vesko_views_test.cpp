@@ -92,6 +92,20 @@ TEST(Win32VeskoViews, DuplicatesAndACompareShowInAWindowOfTheirOwn) {
   EXPECT_EQ(item_text(list, 5, 5), "2021-01-01 00:00:00");
   EXPECT_TRUE(IsWindowVisible(view->folderA()));
   EXPECT_FALSE(IsWindowVisible(view->by()));
+  // In a narrow window the folders take a line of their own: every option stays inside the window.
+  const auto place = [](HWND control) {
+    RECT at{};
+    GetWindowRect(control, &at);
+    MapWindowPoints(nullptr, GetParent(control), reinterpret_cast<POINT*>(&at), 2);
+    return at;
+  };
+  for (const int wide : {1200, 560}) {
+    SetWindowPos(view->hwnd(), nullptr, 0, 0, wide, 400, SWP_NOMOVE | SWP_NOZORDER);
+    EXPECT_LE(place(view->folderB()).right, place(list).right) << wide;
+    EXPECT_GE(place(view->folderB()).right - place(view->folderB()).left, 100) << wide;
+    EXPECT_EQ(place(view->folderA()).top > place(view->ignoreDate()).top, wide == 560) << wide;
+    EXPECT_GT(place(list).top, place(view->folderA()).bottom) << wide;
+  }
   // "Ignore dates" clicked: nothing changed but the date.
   SendMessageW(view->ignoreDate(), BM_CLICK, 0, 0);
   ASSERT_TRUE(settled());
