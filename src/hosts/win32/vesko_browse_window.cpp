@@ -388,8 +388,9 @@ LRESULT VeskoBrowseWindow::on_notify(const NMHDR& header, LPARAM lparam) {
     switch (header.code) {
       case HDN_ITEMCLICKW: events_.browse_TreeHeaderClick(reinterpret_cast<const NMHEADERW*>(lparam)->iItem); return 0;
       case HDN_ITEMCHANGEDW: {
-        // A total's column made wider or narrower by the user: the first takes up the difference.
-        if (quiet_) return 0;
+        // A total's column made wider or narrower by the user (dragging its edge, the
+        // header holding the mouse): the first takes up the difference.
+        if (quiet_ || GetCapture() != header_hwnd_) return 0;
         const auto& change = *reinterpret_cast<const NMHEADERW*>(lparam);
         const std::vector<int> widths = header_widths(header_hwnd_);
         if (change.iItem > 0 && static_cast<std::size_t>(change.iItem) < widths.size())

@@ -13,6 +13,7 @@
 
 #include "app/vesko_form_events.h"
 #include "hosts/win32/list_columns.h"
+#include "hosts/win32/window_geometry.h"
 #include "hosts/win32/vesko_win32_form.h"
 #include "support/catalogue_text.h"
 #include "support/temp_tree.h"
@@ -206,6 +207,26 @@ TEST_F(Win32VeskoBrowse, TheSplitterMovesAndTheWindowOpensAsItWasLeft) {
   EXPECT_NEAR(shown[0] + shown[1] + shown[2] + shown[3], room, 3);
   // What it remembers is still the widths chosen, not those squeezed.
   EXPECT_EQ(window->memory().browse_folder_widths, memory.browse_folder_widths);
+
+  // Moved to a screen of another resolution: columns, splitter and font scale; the memory stays at the main window's.
+  const int from = browse->dpi();
+  const int to = from == 144 ? 96 : 144;
+  const int narrow_split = browse->split();
+  RECT suggested{10, 10, 10 + 1000, 10 + 700};
+  SendMessageW(browse->hwnd(), WM_DPICHANGED, MAKEWPARAM(to, to), reinterpret_cast<LPARAM>(&suggested));
+  EXPECT_EQ(browse->dpi(), to);
+  EXPECT_NEAR(ListView_GetColumnWidth(browse->list(), 1), MulDiv(111, to, from), 1);
+  EXPECT_NEAR(browse->split(), MulDiv(narrow_split, to, from), 1);
+  LOGFONTW font{};
+  GetObjectW(reinterpret_cast<HFONT>(SendMessageW(browse->tree(), WM_GETFONT, 0, 0)), sizeof font, &font);
+  LOGFONTW wanted{};
+  const HFONT at_to = message_font(to);
+  GetObjectW(at_to, sizeof wanted, &wanted);
+  DeleteObject(at_to);
+  EXPECT_EQ(font.lfHeight, wanted.lfHeight);
+  const VeskoWindowMemory moved = window->memory();
+  EXPECT_NEAR(moved.browse_file_widths.at(1), 111, 1);
+  EXPECT_NEAR(moved.browse_rect->width, MulDiv(1000, moved.dpi, to), 1);
 }
 
 }  // namespace

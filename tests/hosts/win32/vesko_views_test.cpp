@@ -116,6 +116,16 @@ TEST(Win32VeskoViews, DuplicatesAndACompareShowInAWindowOfTheirOwn) {
   ASSERT_TRUE(settled());
   EXPECT_NE(title_of(view->status()).find("Nope"), std::string::npos) << title_of(view->status());
 
+  // Moved to a screen of another resolution: its columns and options scale with it.
+  const int from = view->dpi();
+  const int to = from == 144 ? 96 : 144;
+  const int path_width = ListView_GetColumnWidth(list, 0);
+  RECT suggested{0, 0, 1000, 600};
+  SendMessageW(view->hwnd(), WM_DPICHANGED, MAKEWPARAM(to, to), reinterpret_cast<LPARAM>(&suggested));
+  EXPECT_EQ(view->dpi(), to);
+  EXPECT_NEAR(ListView_GetColumnWidth(list, 0), MulDiv(path_width, to, from), 1);
+  EXPECT_NEAR(place(view->all()).bottom - place(view->all()).top, MulDiv(330, to, 1440), 1);
+
   // Tab goes round the options and the list in the row's order, as the user reads them.
   const auto key = [&](HWND to, WPARAM code) {
     MSG msg{to, WM_KEYDOWN, code, 0, 0, {}};
