@@ -93,6 +93,7 @@ void VeskoQtViewWindow::make_options() {
   all_->setObjectName(QStringLiteral("chkAll"));
   checks_row_->addWidget(ignore_date_);
   checks_row_->addWidget(all_);
+  checks_row_->addStretch(0);  // takes the room the folders leave when they go below
   connect(ignore_date_, &QCheckBox::clicked, this, changed);
   connect(all_, &QCheckBox::clicked, this, changed);
   for (auto [box, label, caption, name] :
@@ -103,8 +104,8 @@ void VeskoQtViewWindow::make_options() {
     (*box)->setPlaceholderText(QStringLiteral("(the root)"));
     *label = new QLabel(QString::fromLatin1(caption), comparison_options_);
     (*label)->setBuddy(*box);
-    checks_row_->addWidget(*label);
-    checks_row_->addWidget(*box, 1);
+    checks_row_->insertWidget(checks_row_->count() - 1, *label);
+    checks_row_->insertWidget(checks_row_->count() - 1, *box, 1);
     // Enter or leaving the box: the handler ignores a folder left as it was.
     connect(*box, &QLineEdit::editingFinished, this, changed);
   }
@@ -129,8 +130,11 @@ void VeskoQtViewWindow::place_folders() {
   QHBoxLayout* to = below ? folders_row_ : checks_row_;
   for (QWidget* part : std::initializer_list<QWidget*>{folder_a_label_, folder_a_, folder_b_label_, folder_b_}) {
     from->removeWidget(part);
-    to->addWidget(part, part == folder_a_ || part == folder_b_ ? 1 : 0);
+    const int stretch = part == folder_a_ || part == folder_b_ ? 1 : 0;
+    if (to == checks_row_) to->insertWidget(to->count() - 1, part, stretch);
+    else to->addWidget(part, stretch);
   }
+  checks_row_->setStretch(checks_row_->count() - 1, below ? 1 : 0);
 }
 
 void VeskoQtViewWindow::resizeEvent(QResizeEvent* event) {
