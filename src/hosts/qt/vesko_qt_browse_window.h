@@ -9,6 +9,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "hosts/qt/vesko_qt_controls.h"
 #include "ui/vesko_browse.h"
@@ -92,6 +93,10 @@ class VeskoQtBrowseWindow final : public QWidget, public BrowseWindow, public Fo
   std::unique_ptr<VeskoQtTable> files_;
   std::unique_ptr<Label> status_;
   bool quiet_ = false;  ///< true while the program selects a folder
+  // The totals' columns as wanted, shown narrower in a narrow tree.
+  void fit_folder_columns();
+  std::vector<int> folder_widths_;  ///< the tree's columns as made, resized or remembered
+  bool fitting_ = false;            ///< true while fit_folder_columns() resizes them
   std::optional<int> split_;  ///< the tree's width remembered, put back when first shown
 };
 

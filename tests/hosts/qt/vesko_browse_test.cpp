@@ -160,6 +160,13 @@ TEST_F(QtBrowseTest, TheBrowseWindowOpensAsItWasLeft) {
   EXPECT_EQ(browse()->tree().header()->sortIndicatorSection(), 0);
   EXPECT_EQ(browse()->files().horizontalHeader()->sortIndicatorSection(), 1);
   EXPECT_EQ(browse()->files().horizontalHeader()->sortIndicatorOrder(), Qt::DescendingOrder);
+
+  // A narrow tree: its totals give way to keep two fifths of it for the names; the widths remembered stay.
+  const std::vector<int> chosen = window->memory().browse_folder_widths;
+  browse()->splitter().setSizes({150, 530});
+  QApplication::processEvents();
+  EXPECT_GE(browse()->tree().header()->sectionSize(0) + 3, browse()->tree().viewport()->width() * 2 / 5);
+  EXPECT_EQ(window->memory().browse_folder_widths, chosen);
 }
 
 }  // namespace
