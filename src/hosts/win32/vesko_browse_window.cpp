@@ -315,16 +315,12 @@ bool VeskoBrowseWindow::pre_translate(MSG& msg) {
 LRESULT VeskoBrowseWindow::on_message(UINT message, WPARAM wparam, LPARAM lparam) {
   switch (message) {
     case WM_SIZE: lay_out(); return 0;
-    case WM_DPICHANGED: {
+    case WM_DPICHANGED:
       // Moved to a monitor of another resolution, or its scale changed.
-      const DpiChange change = dpi_change(wparam, lparam);
-      apply_dpi(change.dpi);
-      const RECT& at = change.suggested;
-      SetWindowPos(hwnd(), nullptr, at.left, at.top, at.right - at.left, at.bottom - at.top,
-                   SWP_NOZORDER | SWP_NOACTIVATE);
+      apply_dpi(dpi_change(wparam, lparam).dpi);
+      take_suggested_place(hwnd(), lparam);
       lay_out();
       return 0;
-    }
     case WM_SETCURSOR: {
       POINT at{};
       GetCursorPos(&at);

@@ -276,16 +276,12 @@ void VeskoViewWindow::lay_out() {
 LRESULT VeskoViewWindow::on_message(UINT message, WPARAM wparam, LPARAM lparam) {
   switch (message) {
     case WM_SIZE: lay_out(); return 0;
-    case WM_DPICHANGED: {
+    case WM_DPICHANGED:
       // Moved to a monitor of another resolution, or its scale changed.
-      const DpiChange change = dpi_change(wparam, lparam);
-      apply_dpi(change.dpi);
-      const RECT& at = change.suggested;
-      SetWindowPos(hwnd(), nullptr, at.left, at.top, at.right - at.left, at.bottom - at.top,
-                   SWP_NOZORDER | SWP_NOACTIVATE);
+      apply_dpi(dpi_change(wparam, lparam).dpi);
+      take_suggested_place(hwnd(), lparam);
       lay_out();
       return 0;
-    }
     case WM_GETMINMAXINFO:
       keep_least_client_size(lparam, kWindowStyle, twips_to_pixels(kVeskoMinWidthTwips, dpi_),
                              twips_to_pixels(kViewMinHeightTwips, dpi_));

@@ -129,6 +129,14 @@ TEST_F(Win32VeskoBrowse, FoldersFillAsTheyOpenAndAResultsFolderIsOpenedTo) {
   EXPECT_EQ(sort_arrow(browse->header(), 1), 0);
   EXPECT_EQ(tree_text(folders, TreeView_GetSelection(folders)), "Archive");
 
+  // Tab goes from the tree to the files and back.
+  SetFocus(folders);
+  for (HWND next : {browse->list(), folders}) {
+    MSG tab{GetFocus(), WM_KEYDOWN, VK_TAB, 0, 0, {}};
+    deliver_message(window->window, tab);
+    EXPECT_EQ(GetFocus(), next);
+  }
+
   // A file's result shown: its folder opened to and selected, the file selected.
   SendMessageW(browse->hwnd(), WM_CLOSE, 0, 0);
   EXPECT_FALSE(IsWindowVisible(browse->hwnd()));
