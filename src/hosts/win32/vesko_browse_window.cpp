@@ -18,12 +18,9 @@ namespace korvint::hosts::win32 {
 using namespace korvint::ui;
 namespace {
 
-constexpr DWORD kWindowStyle = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
-// The window as drawn and at its smallest, in twips; the status line's height.
+// The window as drawn and at its smallest, in twips.
 constexpr int kBrowseWidthTwips = 13200;
 constexpr int kBrowseMinHeightTwips = 3600;
-constexpr int kStatusTwips = 360;
-constexpr int kMarginTwips = 90;
 constexpr int kTreeId = 100;
 constexpr int kListId = 101;
 constexpr int kHeaderId = 102;
@@ -37,12 +34,8 @@ TreeRows::Node node_of(LPARAM param) { return static_cast<TreeRows::Node>(param)
 }  // namespace
 
 VeskoBrowseWindow::VeskoBrowseWindow(HWND owner, int dpi, BrowseEvents& events)
-    : TopLevelWindow(SW_SHOWNORMAL), events_(events), dpi_(dpi), font_(message_font(dpi)) {
-  if (!create(kVeskoBrowseWindowClass, "Vesko", kWindowStyle, twips_to_pixels(kBrowseWidthTwips, dpi),
-              twips_to_pixels(kVeskoClientHeightTwips, dpi)))
-    return;
-  // Owned by the main window: above it, minimised and closed with it.
-  SetWindowLongPtrW(hwnd(), GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(owner));
+    : VeskoSideWindow(dpi, kBrowseMinHeightTwips), events_(events) {
+  if (!open(kVeskoBrowseWindowClass, owner, kBrowseWidthTwips)) return;
   const HINSTANCE instance = GetModuleHandleW(nullptr);
   header_hwnd_ = CreateWindowExW(0, WC_HEADERW, L"", WS_CHILD | WS_VISIBLE | HDS_HORZ | HDS_BUTTONS | HDS_FULLDRAG, 0, 0,
                                  10, 10, hwnd(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(kHeaderId)), instance,
@@ -53,14 +46,9 @@ VeskoBrowseWindow::VeskoBrowseWindow(HWND owner, int dpi, BrowseEvents& events)
                                    TVS_SHOWSELALWAYS | TVS_NOHSCROLL,
                                0, 0, 10, 10, hwnd(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(kTreeId)), instance,
                                nullptr);
-  list_hwnd_ = CreateWindowExW(WS_EX_CLIENTEDGE, WC_LISTVIEWW, L"",
-                               WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_OWNERDATA | LVS_SHOWSELALWAYS, 0,
-                               0, 10, 10, hwnd(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(kListId)), instance,
-                               nullptr);
-  status_hwnd_ = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE | SS_NOPREFIX | SS_CENTERIMAGE | SS_ENDELLIPSIS,
-                                 0, 0, 10, 10, hwnd(), nullptr, instance, nullptr);
-  for (HWND control : {header_hwnd_, tree_hwnd_, list_hwnd_, status_hwnd_})
-    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
+  for (HWND control : {header_hwnd_, tree_hwnd_}) use_font(control);
+  list_hwnd_ = make_rows_list(kListId);
+  status_hwnd_ = make_status_line();
   const auto folder_columns = browse_folder_columns();
   for (std::size_t i = 0; i < folder_columns.size(); ++i) {
     const std::wstring title = platform::win32::to_wide(folder_columns[i].title);
@@ -167,12 +155,12 @@ void VeskoBrowseWindow::lay_out() {
   if (list_hwnd_ == nullptr) return;
   RECT client{};
   GetClientRect(hwnd(), &client);
-  const int margin = twips_to_pixels(kMarginTwips, dpi_);
-  const int status = twips_to_pixels(kStatusTwips, dpi_);
+  const int margin = this->margin();
+  const int status = status_height();
   const int width = client.right - 3 * margin;
   const int height = client.bottom - status - 3 * margin;
   // The tree takes the larger part unless the splitter was moved: its rows carry the totals.
-  const int least = std::min(twips_to_pixels(kLeastPaneTwips, dpi_), width / 2);
+  const int least = std::min(twips_to_pixels(kLeastPaneTwips, dpi()), width / 2);
   const int tree_width = std::clamp(split_.value_or(width * 11 / 20), least, std::max(least, width - least));
   // The header as tall as its font wants.
   RECT room{margin, margin, margin + tree_width, margin + height};
@@ -186,7 +174,7 @@ void VeskoBrowseWindow::lay_out() {
   MoveWindow(status_hwnd_, margin, margin * 2 + height, client.right - 2 * margin, status, TRUE);
   fit_folder_columns();
   // The files' Name column takes what the others leave, a vertical scroll bar's room kept.
-  list_->give_spare_width(0, twips_to_pixels(1200, dpi_));
+  list_->give_spare_width(0, twips_to_pixels(1200, dpi()));
   InvalidateRect(list_hwnd_, nullptr, TRUE);
   InvalidateRect(status_hwnd_, nullptr, TRUE);
 }
@@ -230,10 +218,10 @@ LRESULT VeskoBrowseWindow::draw_tree(NMTVCUSTOMDRAW& draw) const {
   RECT totals{first.right + origin.x, row.top, row.right, row.bottom};
   FillRect(draw.nmcd.hdc, &totals, GetSysColorBrush(COLOR_WINDOW));
   // The tree's own font: after its painting the context may hold another.
-  const HGDIOBJ old_font = SelectObject(draw.nmcd.hdc, font_.get());
+  const HGDIOBJ old_font = SelectObject(draw.nmcd.hdc, reinterpret_cast<HGDIOBJ>(SendMessageW(tree_hwnd_, WM_GETFONT, 0, 0)));
   SetBkMode(draw.nmcd.hdc, TRANSPARENT);
   SetTextColor(draw.nmcd.hdc, GetSysColor(COLOR_WINDOWTEXT));
-  const int pad = twips_to_pixels(kCellPadTwips, dpi_);
+  const int pad = twips_to_pixels(kCellPadTwips, dpi());
   for (int i = 1; i < static_cast<int>(columns.size()); ++i) {
     RECT cell{};
     if (Header_GetItemRect(header_hwnd_, i, &cell) == FALSE) continue;
@@ -262,17 +250,12 @@ bool VeskoBrowseWindow::on_splitter(POINT at) const {
   return at.x >= tree.right && at.x < list.left && at.y >= list.top && at.y < list.bottom;
 }
 
-void VeskoBrowseWindow::apply_dpi(int dpi) {
-  if (dpi <= 0 || dpi == dpi_ || list_hwnd_ == nullptr) return;
-  for (int& width : folder_widths_) width = rescale(width, dpi_, dpi);
-  rescale_header(ListView_GetHeader(list_hwnd_), dpi_, dpi);
-  if (split_) split_ = rescale(*split_, dpi_, dpi);
-  list_->dpi = dpi;
-  dpi_ = dpi;
-  FontHandle font(message_font(dpi));
-  for (HWND control : {header_hwnd_, tree_hwnd_, list_hwnd_, status_hwnd_})
-    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), TRUE);
-  font_ = std::move(font);
+void VeskoBrowseWindow::rescale_contents(int from, int to) {
+  if (list_hwnd_ == nullptr) return;
+  for (int& width : folder_widths_) width = rescale(width, from, to);
+  rescale_header(ListView_GetHeader(list_hwnd_), from, to);
+  if (split_) split_ = rescale(*split_, from, to);
+  list_->dpi = to;
 }
 
 void VeskoBrowseWindow::restore(const VeskoWindowMemory& memory) {
@@ -281,19 +264,13 @@ void VeskoBrowseWindow::restore(const VeskoWindowMemory& memory) {
     if (memory.browse_folder_widths[i] > 0) folder_widths_[i] = memory.browse_folder_widths[i];
   set_header_widths(ListView_GetHeader(list_hwnd_), memory.browse_file_widths, 0);
   split_ = memory.browse_split;
-  if (memory.browse_rect) {
-    const SIZE least = frame_size(kWindowStyle, twips_to_pixels(kVeskoMinWidthTwips, dpi_),
-                                  twips_to_pixels(kBrowseMinHeightTwips, dpi_));
-    const PixelRect placed = on_work_area(*memory.browse_rect, least);
-    SetWindowPos(hwnd(), nullptr, placed.left, placed.top, placed.width, placed.height, SWP_NOZORDER | SWP_NOACTIVATE);
-  }
-  if (memory.browse_maximized) first_show_as(SW_SHOWMAXIMIZED);
+  if (memory.browse_rect) place(*memory.browse_rect, memory.browse_maximized);
   lay_out();
 }
 
 void VeskoBrowseWindow::remember(VeskoWindowMemory& memory) const {
   if (hwnd() == nullptr) return;
-  const auto at = [this, &memory](int pixels) { return rescale(pixels, dpi_, memory.dpi); };
+  const auto at = [this, &memory](int pixels) { return rescale(pixels, dpi(), memory.dpi); };
   const auto [rect, maximized] = normal_place(hwnd());
   if (rect.width > 0 && rect.height > 0)
     memory.browse_rect = PixelRect{rect.left, rect.top, at(rect.width), at(rect.height)};
@@ -305,22 +282,9 @@ void VeskoBrowseWindow::remember(VeskoWindowMemory& memory) const {
   for (const int width : header_widths(ListView_GetHeader(list_hwnd_))) memory.browse_file_widths.push_back(at(width));
 }
 
-bool VeskoBrowseWindow::pre_translate(MSG& msg) {
-  if (hwnd() == nullptr || (msg.hwnd != hwnd() && IsChild(hwnd(), msg.hwnd) == FALSE)) return false;
-  // Enter opens and Esc closes in the controls themselves; no dialog default takes them.
-  if (msg.message == WM_KEYDOWN && (msg.wParam == VK_RETURN || msg.wParam == VK_ESCAPE)) return false;
-  return IsDialogMessageW(hwnd(), &msg) != FALSE;
-}
-
 LRESULT VeskoBrowseWindow::on_message(UINT message, WPARAM wparam, LPARAM lparam) {
   switch (message) {
     case WM_SIZE: lay_out(); return 0;
-    case WM_DPICHANGED:
-      // Moved to a monitor of another resolution, or its scale changed.
-      apply_dpi(dpi_change(wparam, lparam).dpi);
-      take_suggested_place(hwnd(), lparam);
-      lay_out();
-      return 0;
     case WM_SETCURSOR: {
       POINT at{};
       GetCursorPos(&at);
@@ -343,7 +307,7 @@ LRESULT VeskoBrowseWindow::on_message(UINT message, WPARAM wparam, LPARAM lparam
     }
     case WM_MOUSEMOVE:
       if (drag_ && GetCapture() == hwnd()) {
-        split_ = GET_X_LPARAM(lparam) - *drag_ - twips_to_pixels(kMarginTwips, dpi_);
+        split_ = GET_X_LPARAM(lparam) - *drag_ - margin();
         lay_out();
         split_ = split();  // as far as it could go
         return 0;
@@ -353,10 +317,6 @@ LRESULT VeskoBrowseWindow::on_message(UINT message, WPARAM wparam, LPARAM lparam
       if (drag_) ReleaseCapture();
       return 0;
     case WM_CAPTURECHANGED: drag_.reset(); return 0;
-    case WM_GETMINMAXINFO:
-      keep_least_client_size(lparam, kWindowStyle, twips_to_pixels(kVeskoMinWidthTwips, dpi_),
-                             twips_to_pixels(kBrowseMinHeightTwips, dpi_));
-      return 0;
     case WM_SETFOCUS: SetFocus(tree_hwnd_); return 0;
     case WM_NOTIFY: return on_notify(*reinterpret_cast<const NMHDR*>(lparam), lparam);
     case WM_CONTEXTMENU:
@@ -376,7 +336,7 @@ LRESULT VeskoBrowseWindow::on_message(UINT message, WPARAM wparam, LPARAM lparam
       return 0;
     default: break;
   }
-  return DefWindowProcW(hwnd(), message, wparam, lparam);
+  return on_common_message(message, wparam, lparam);
 }
 
 LRESULT VeskoBrowseWindow::on_notify(const NMHDR& header, LPARAM lparam) {

@@ -16,10 +16,9 @@
 #include <vector>
 #include <string>
 
-#include "hosts/win32/top_level_window.h"
+#include "hosts/win32/vesko_side_window.h"
 #include "hosts/win32/vesko_win32_controls.h"
 #include "hosts/win32/win32_controls.h"
-#include "hosts/win32/win32_handles.h"
 #include "ui/vesko_browse.h"
 #include "ui/window_memory.h"
 
@@ -29,7 +28,7 @@ using namespace korvint::ui;
 /// The window class of the browse window.
 inline constexpr const wchar_t* kVeskoBrowseWindowClass = L"VeskoBrowseWindow";
 
-class VeskoBrowseWindow final : public TopLevelWindow, public BrowseWindow, public FolderTreeView {
+class VeskoBrowseWindow final : public VeskoSideWindow, public BrowseWindow, public FolderTreeView {
  public:
   /// Creates the window, hidden, owned by `owner`, at `dpi`; its events go to `events`.
   VeskoBrowseWindow(HWND owner, int dpi, BrowseEvents& events);
@@ -39,8 +38,6 @@ class VeskoBrowseWindow final : public TopLevelWindow, public BrowseWindow, publ
   TableView& lstFiles() override { return *list_; }
   Label& lblBrowseStatus() override { return *status_; }
   void showBrowse(std::string_view title) override;
-  /// Tab and Shift+Tab between the tree and the files.
-  bool pre_translate(MSG& msg) override;
   /// Puts the window, not shown yet, where `memory` (at this window's
   /// resolution) says it was left: place, splitter, column widths.
   void restore(const VeskoWindowMemory& memory);
@@ -59,7 +56,6 @@ class VeskoBrowseWindow final : public TopLevelWindow, public BrowseWindow, publ
   [[nodiscard]] HWND header() const { return header_hwnd_; }
   /// The tree's width: where the splitter stands.
   [[nodiscard]] int split() const;
-  [[nodiscard]] int dpi() const { return dpi_; }
 
  private:
   LRESULT on_message(UINT message, WPARAM wparam, LPARAM lparam) override;
@@ -72,19 +68,16 @@ class VeskoBrowseWindow final : public TopLevelWindow, public BrowseWindow, publ
   HTREEITEM insert(HTREEITEM parent, TreeRows::Node node);
   // The item of `node`, its folders opened down to it; nullptr when it is not in the tree.
   HTREEITEM open_to(TreeRows::Node node);
-  void lay_out();
+  void lay_out() override;
   // Column 0 of the header takes the tree's width that the others leave.
   void fit_folder_columns();
   // Draws a folder's totals in the header's columns, after the tree drew its name.
   LRESULT draw_tree(NMTVCUSTOMDRAW& draw) const;
-  // The window moved to a screen of `dpi`: fonts, columns and splitter scaled.
-  void apply_dpi(int dpi);
+  void rescale_contents(int from, int to) override;
   // True when `at` (client pixels) lies on the splitter between the tree and the files.
   [[nodiscard]] bool on_splitter(POINT at) const;
 
   BrowseEvents& events_;
-  int dpi_;
-  FontHandle font_;
   HWND header_hwnd_ = nullptr;
   HWND tree_hwnd_ = nullptr;
   HWND list_hwnd_ = nullptr;

@@ -11,10 +11,9 @@
 #include <memory>
 #include <span>
 
-#include "hosts/win32/top_level_window.h"
+#include "hosts/win32/vesko_side_window.h"
 #include "hosts/win32/vesko_win32_controls.h"
 #include "hosts/win32/win32_controls.h"
-#include "hosts/win32/win32_handles.h"
 #include "ui/vesko_views.h"
 
 namespace korvint::hosts::win32 {
@@ -23,7 +22,7 @@ using namespace korvint::ui;
 /// The window class of the view window.
 inline constexpr const wchar_t* kVeskoViewWindowClass = L"VeskoViewWindow";
 
-class VeskoViewWindow final : public TopLevelWindow, public ViewWindow {
+class VeskoViewWindow final : public VeskoSideWindow, public ViewWindow {
  public:
   /// Creates the window, hidden, owned by `owner`, at `dpi`; its events go to `events`.
   VeskoViewWindow(HWND owner, int dpi, ViewEvents& events);
@@ -42,7 +41,6 @@ class VeskoViewWindow final : public TopLevelWindow, public ViewWindow {
 
   [[nodiscard]] HWND list() const { return list_hwnd_; }
   [[nodiscard]] HWND status() const { return status_hwnd_; }
-  [[nodiscard]] int dpi() const { return dpi_; }
   /// The options' controls: the "By" drop-down, the two check boxes, the two folder boxes.
   [[nodiscard]] HWND by() const { return options_[kBy]; }
   [[nodiscard]] HWND ignoreDate() const { return options_[kIgnoreDate]; }
@@ -56,9 +54,8 @@ class VeskoViewWindow final : public TopLevelWindow, public ViewWindow {
   void on_context_menu(LPARAM lparam);
   void on_command(WPARAM wparam, LPARAM lparam);
   void make_options(HINSTANCE instance);
-  void lay_out();
-  // The window moved to a screen of `dpi`: fonts and columns scaled.
-  void apply_dpi(int dpi);
+  void lay_out() override;
+  void rescale_contents(int from, int to) override;
   // The height of the row of options.
   [[nodiscard]] int options_height() const;
   // Enter in a folder box confirms it, as leaving it does.
@@ -69,8 +66,6 @@ class VeskoViewWindow final : public TopLevelWindow, public ViewWindow {
   enum Option { kByLabel, kBy, kIgnoreDate, kAll, kFolderALabel, kFolderA, kFolderBLabel, kFolderB, kOptionCount };
 
   ViewEvents& events_;
-  int dpi_;
-  FontHandle font_;
   HWND list_hwnd_ = nullptr;
   HWND status_hwnd_ = nullptr;
   std::unique_ptr<VeskoListView> list_;
