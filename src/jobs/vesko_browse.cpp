@@ -148,6 +148,7 @@ void VeskoBrowse::show_files(Node folder, std::optional<std::uint64_t> file_line
   files_.show(tree->catalogue(), tree->line(folder), std::move(*files));
   files_.sort(files_sort_, files_descending_);
   window_->lstFiles().rowsChanged();
+  window_->lstFiles().showSortColumn(files_sort_.value_or(-1), files_descending_);
   if (file_line)
     if (const auto row = files_.row_of_line(*file_line)) window_->lstFiles().selectRows({*row});
 }
@@ -206,6 +207,16 @@ std::optional<std::string> VeskoBrowse::folder_path(Node folder) const {
   hit.bits = std::uint64_t{1} << 63;  // a folder's
   if (!search::full_path(catalogue, hit, decoder, path)) return std::nullopt;
   return path;
+}
+
+void VeskoBrowse::restore_sort(std::optional<int> folder_column, bool folder_descending, std::optional<int> file_column,
+                               bool file_descending) {
+  if (folder_column && *folder_column >= 0 && *folder_column <= static_cast<int>(FolderOrder::Folders))
+    folders_.sort(static_cast<FolderOrder>(*folder_column), folder_descending);
+  if (file_column && *file_column >= 0 && *file_column < static_cast<int>(ui::browse_file_columns().size())) {
+    files_sort_ = file_column;
+    files_descending_ = file_descending;
+  }
 }
 
 void VeskoBrowse::browse_FilesHeaderClick(int column) {

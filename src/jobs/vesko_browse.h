@@ -13,6 +13,7 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "jobs/browse_rows.h"
 #include "jobs/vesko_session.h"
@@ -50,6 +51,17 @@ class VeskoBrowse final : public ui::BrowseEvents {
   void browse_FilesContextMenu() override;
   void browse_Copy() override;
   void browse_Closed() override;
+
+  /// The folders' order (a FolderOrder) and whether turned round, as a header click leaves it.
+  [[nodiscard]] std::pair<int, bool> folder_sort() const {
+    return {static_cast<int>(folders_.order()), folders_.descending()};
+  }
+  /// The files' sort column (nullopt: the catalogue's order) and whether descending.
+  [[nodiscard]] std::pair<std::optional<int>, bool> file_sort() const { return {files_sort_, files_descending_}; }
+  /// The sorts remembered from an earlier start, for the catalogues browsed
+  /// from now on; values out of range are ignored.
+  void restore_sort(std::optional<int> folder_column, bool folder_descending, std::optional<int> file_column,
+                    bool file_descending);
 
   /// True from a catalogue asked for until its tree is shown (or why not).
   [[nodiscard]] bool working() const { return working_; }

@@ -30,6 +30,8 @@ std::string joined(const std::vector<int>& values) {
   return text;
 }
 
+std::string rect_text(const PixelRect& rect) { return joined(std::vector<int>{rect.left, rect.top, rect.width, rect.height}); }
+
 int scaled(int pixels, int from, int to) {
   return from > 0 ? static_cast<int>((static_cast<long long>(pixels) * to + from / 2) / from) : pixels;
 }
@@ -56,7 +58,7 @@ std::string window_memory_text(const VeskoWindowMemory& memory) {
   std::ostringstream text;
   text << "dpi=" << memory.dpi << "\n";
   if (memory.rect)
-    text << "rect=" << joined({memory.rect->left, memory.rect->top, memory.rect->width, memory.rect->height}) << "\n";
+    text << "rect=" << rect_text(*memory.rect) << "\n";
   text << "maximized=" << (memory.maximized ? 1 : 0) << "\n";
   if (memory.split) text << "split=" << *memory.split << "\n";
   if (!memory.result_widths.empty()) text << "results=" << joined(memory.result_widths) << "\n";
@@ -66,10 +68,17 @@ std::string window_memory_text(const VeskoWindowMemory& memory) {
     text << "catalogue_sort=" << *memory.catalogue_sort_column << " " << (memory.catalogue_sort_descending ? 1 : 0)
          << "\n";
   if (memory.view_rect)
-    text << "view=" << joined({memory.view_rect->left, memory.view_rect->top, memory.view_rect->width,
-                               memory.view_rect->height})
-         << "\n";
+    text << "view=" << rect_text(*memory.view_rect) << "\n";
   if (memory.view_maximized) text << "view_maximized=1\n";
+  if (memory.browse_rect) text << "browse=" << rect_text(*memory.browse_rect) << "\n";
+  if (memory.browse_maximized) text << "browse_maximized=1\n";
+  if (memory.browse_split) text << "browse_split=" << *memory.browse_split << "\n";
+  if (!memory.browse_folder_widths.empty()) text << "browse_folders=" << joined(memory.browse_folder_widths) << "\n";
+  if (!memory.browse_file_widths.empty()) text << "browse_files=" << joined(memory.browse_file_widths) << "\n";
+  if (memory.folder_sort_column)
+    text << "folder_sort=" << *memory.folder_sort_column << " " << (memory.folder_sort_descending ? 1 : 0) << "\n";
+  if (memory.file_sort_column)
+    text << "file_sort=" << *memory.file_sort_column << " " << (memory.file_sort_descending ? 1 : 0) << "\n";
   return text.str();
 }
 
@@ -102,6 +111,19 @@ VeskoWindowMemory read_window_memory(std::string_view text) {
     }
     if (key == "view" && v.size() == 4 && v[2] > 0 && v[3] > 0) memory.view_rect = PixelRect{v[0], v[1], v[2], v[3]};
     if (key == "view_maximized" && v.size() == 1) memory.view_maximized = v[0] != 0;
+    if (key == "browse" && v.size() == 4 && v[2] > 0 && v[3] > 0) memory.browse_rect = PixelRect{v[0], v[1], v[2], v[3]};
+    if (key == "browse_maximized" && v.size() == 1) memory.browse_maximized = v[0] != 0;
+    if (key == "browse_split" && v.size() == 1 && v[0] > 0) memory.browse_split = v[0];
+    if (key == "browse_folders" && plausible_widths(v)) memory.browse_folder_widths = v;
+    if (key == "browse_files" && plausible_widths(v)) memory.browse_file_widths = v;
+    if (key == "folder_sort" && v.size() == 2 && v[0] >= 0) {
+      memory.folder_sort_column = v[0];
+      memory.folder_sort_descending = v[1] != 0;
+    }
+    if (key == "file_sort" && v.size() == 2 && v[0] >= 0) {
+      memory.file_sort_column = v[0];
+      memory.file_sort_descending = v[1] != 0;
+    }
   }
   return memory;
 }
@@ -109,14 +131,16 @@ VeskoWindowMemory read_window_memory(std::string_view text) {
 VeskoWindowMemory at_dpi(VeskoWindowMemory memory, int dpi) {
   const int from = memory.dpi;
   const auto scale = [from, dpi](int& pixels) { pixels = scaled(pixels, from, dpi); };
-  for (std::optional<PixelRect>* rect : {&memory.rect, &memory.view_rect})
+  for (std::optional<PixelRect>* rect : {&memory.rect, &memory.view_rect, &memory.browse_rect})
     if (*rect) {
       scale((*rect)->width);
       scale((*rect)->height);
     }
-  if (memory.split) scale(*memory.split);
-  for (int& width : memory.result_widths) scale(width);
-  for (int& width : memory.catalogue_widths) scale(width);
+  for (std::optional<int>* split : {&memory.split, &memory.browse_split})
+    if (*split) scale(**split);
+  for (std::vector<int>* widths : {&memory.result_widths, &memory.catalogue_widths, &memory.browse_folder_widths,
+                                   &memory.browse_file_widths})
+    for (int& width : *widths) scale(width);
   memory.dpi = dpi;
   return memory;
 }

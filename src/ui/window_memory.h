@@ -1,6 +1,7 @@
 #pragma once
 // What Vesko's window remembers between starts (its place and size, the
-// splitter, the column widths, both tables' sort, the view window's place)
+// splitter, the column widths, both tables' sort, the view window's place,
+// the browse window's place, splitter, column widths and sorts)
 // as one text a host keeps in its
 // settings, and the rule that puts a remembered place back on a screen that
 // may have changed since.
@@ -33,6 +34,15 @@ struct VeskoWindowMemory {
   bool catalogue_sort_descending = false;
   std::optional<PixelRect> view_rect;  ///< the view window's place when not maximized
   bool view_maximized = false;
+  std::optional<PixelRect> browse_rect;  ///< the browse window's place when not maximized
+  bool browse_maximized = false;
+  std::optional<int> browse_split;        ///< the folder tree's width
+  std::vector<int> browse_folder_widths;  ///< the tree's columns; empty: as drawn
+  std::vector<int> browse_file_widths;
+  std::optional<int> folder_sort_column;  ///< the folders' order (jobs::FolderOrder); nullopt: the first
+  bool folder_sort_descending = false;
+  std::optional<int> file_sort_column;    ///< the files' sort; nullopt: the catalogue's order
+  bool file_sort_descending = false;
   friend bool operator==(const VeskoWindowMemory&, const VeskoWindowMemory&) = default;
 };
 

@@ -45,12 +45,21 @@ TEST(WindowMemory, ItsTextReadsBackAndBadLinesAreLeftOut) {
   memory.catalogue_sort_descending = true;
   memory.view_rect = PixelRect{600, -10, 900, 450};
   memory.view_maximized = true;
+  memory.browse_rect = PixelRect{30, 40, 1500, 600};
+  memory.browse_maximized = true;
+  memory.browse_split = 450;
+  memory.browse_folder_widths = {300, 90, 60, 60};
+  memory.browse_file_widths = {240, 90, 150};
+  memory.folder_sort_column = 0;
+  memory.folder_sort_descending = true;
+  memory.file_sort_column = 1;
   EXPECT_EQ(read_window_memory(window_memory_text(memory)), memory);
   EXPECT_EQ(read_window_memory(""), VeskoWindowMemory{});
 
   const VeskoWindowMemory damaged = read_window_memory(
       "rect=1 2 three 4\r\nsplit=-5\nresults=100 200\nsort=x\nunknown=1\nno equals sign\ndpi=5000\n"
-      "catalogue_sort=-1 0\nview=1 2 0 4\ncatalogues=1 2 3 4");
+      "catalogue_sort=-1 0\nview=1 2 0 4\nbrowse=1 2 3\nbrowse_split=0\nbrowse_files=1 -2\nfile_sort=-1 1\n"
+      "folder_sort=1\ncatalogues=1 2 3 4");
   EXPECT_FALSE(damaged.rect);
   EXPECT_FALSE(damaged.split);
   EXPECT_EQ(damaged.result_widths, (std::vector<int>{100, 200}));
@@ -58,6 +67,11 @@ TEST(WindowMemory, ItsTextReadsBackAndBadLinesAreLeftOut) {
   EXPECT_FALSE(damaged.sort_column);
   EXPECT_FALSE(damaged.catalogue_sort_column);
   EXPECT_FALSE(damaged.view_rect);
+  EXPECT_FALSE(damaged.browse_rect);
+  EXPECT_FALSE(damaged.browse_split);
+  EXPECT_TRUE(damaged.browse_file_widths.empty());
+  EXPECT_FALSE(damaged.file_sort_column);
+  EXPECT_FALSE(damaged.folder_sort_column);
   EXPECT_EQ(damaged.dpi, 96);
 
   // Opened at another resolution: sizes scale, the place stays.
@@ -66,6 +80,10 @@ TEST(WindowMemory, ItsTextReadsBackAndBadLinesAreLeftOut) {
   EXPECT_EQ(scaled.view_rect, (PixelRect{600, -10, 600, 300}));
   EXPECT_EQ(scaled.split, 160);
   EXPECT_EQ(scaled.result_widths, (std::vector<int>{120, 267, 60, 100, 67}));
+  EXPECT_EQ(scaled.browse_rect, (PixelRect{30, 40, 1000, 400}));
+  EXPECT_EQ(scaled.browse_split, 300);
+  EXPECT_EQ(scaled.browse_folder_widths, (std::vector<int>{200, 60, 40, 40}));
+  EXPECT_EQ(scaled.browse_file_widths, (std::vector<int>{160, 60, 100}));
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QShortcut>
+#include <QShowEvent>
 #include <QSplitter>
 #include <QTableView>
 #include <QTreeView>
@@ -12,6 +13,7 @@
 #include <vector>
 
 #include "hosts/qt/qt_text.h"
+#include "hosts/qt/window_place.h"
 #include "ui/control_shape.h"
 
 namespace korvint::hosts::qt {
@@ -114,6 +116,12 @@ VeskoQtBrowseWindow::VeskoQtBrowseWindow(QWidget& owner, BrowseEvents& events)
   const int dpi = logicalDpiX() > 0 ? logicalDpiX() : 96;
   for (std::size_t i = 1; i < browse_folder_columns().size(); ++i)
     tree_->header()->resizeSection(static_cast<int>(i), twips_to_pixels(browse_folder_columns()[i].width, dpi));
+  for (int i = 0; i < tree_->header()->count(); ++i) folder_widths_.push_back(tree_->header()->sectionSize(i));
+  // A total's column resized by the user is the width wanted from now on.
+  connect(tree_->header(), &QHeaderView::sectionResized, this, [this](int column, int, int width) {
+    if (!fitting_ && column > 0 && column < static_cast<int>(folder_widths_.size()))
+      folder_widths_[static_cast<std::size_t>(column)] = width;
+  });
   files_view_ = new QTableView(splitter_);
   files_view_->setObjectName(QStringLiteral("lstFiles"));
   files_view_->setSelectionMode(QAbstractItemView::ExtendedSelection);
@@ -158,6 +166,7 @@ VeskoQtBrowseWindow::VeskoQtBrowseWindow(QWidget& owner, BrowseEvents& events)
   auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
   connect(escape, &QShortcut::activated, this, [this] { close(); });
   tree_->installEventFilter(this);
+  tree_->viewport()->installEventFilter(this);  // its width is what the columns share
   files_view_->installEventFilter(this);
 }
 
@@ -168,6 +177,57 @@ void VeskoQtBrowseWindow::showBrowse(std::string_view title) {
   show();
   raise();
   activateWindow();
+}
+
+namespace {
+
+// The widths of `header`'s sections, in their order.
+std::vector<int> section_widths(const QHeaderView& header) {
+  std::vector<int> widths;
+  for (int i = 0; i < header.count(); ++i) widths.push_back(header.sectionSize(i));
+  return widths;
+}
+
+// Gives `header`'s sections `widths`, except one that stretches (it takes what the others leave).
+void set_section_widths(QHeaderView& header, const std::vector<int>& widths) {
+  for (int i = 0; i < std::min<int>(header.count(), static_cast<int>(widths.size())); ++i)
+    if (header.sectionResizeMode(i) != QHeaderView::Stretch && widths[static_cast<std::size_t>(i)] > 0)
+      header.resizeSection(i, widths[static_cast<std::size_t>(i)]);
+}
+
+}  // namespace
+
+void VeskoQtBrowseWindow::restore(const VeskoWindowMemory& remembered) {
+  const VeskoWindowMemory memory = at_dpi(remembered, logicalDpiX() > 0 ? logicalDpiX() : 96);
+  if (memory.browse_rect) place_on_screen(*this, *memory.browse_rect);
+  if (memory.browse_maximized) setWindowState(windowState() | Qt::WindowMaximized);
+  for (std::size_t i = 1; i < std::min(folder_widths_.size(), memory.browse_folder_widths.size()); ++i)
+    if (memory.browse_folder_widths[i] > 0) folder_widths_[i] = memory.browse_folder_widths[i];
+  fit_folder_columns();
+  set_section_widths(*files_view_->horizontalHeader(), memory.browse_file_widths);
+  // The splitter has its panes' sizes to share once the window is laid out, when first shown.
+  split_ = memory.browse_split;
+}
+
+void VeskoQtBrowseWindow::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  if (!split_) return;
+  const int both = splitter_->sizes().value(0) + splitter_->sizes().value(1);
+  splitter_->setSizes({*split_, std::max(0, both - *split_)});
+  split_.reset();
+}
+
+void VeskoQtBrowseWindow::remember(VeskoWindowMemory& memory) const {
+  const int dpi = logicalDpiX() > 0 ? logicalDpiX() : 96;
+  const auto at = [dpi, &memory](int pixels) { return dpi > 0 ? pixels * memory.dpi / dpi : pixels; };
+  if (const PixelRect place = place_of(*this); place.width > 0 && place.height > 0)
+    memory.browse_rect = PixelRect{place.left, place.top, at(place.width), at(place.height)};
+  memory.browse_maximized = isMaximized();
+  memory.browse_split = at(split_.value_or(splitter_->sizes().value(0)));
+  memory.browse_folder_widths.clear();
+  memory.browse_file_widths.clear();
+  for (const int width : folder_widths_) memory.browse_folder_widths.push_back(at(width));
+  for (const int width : section_widths(*files_view_->horizontalHeader())) memory.browse_file_widths.push_back(at(width));
 }
 
 void VeskoQtBrowseWindow::treeChanged(std::optional<TreeRows::Node> selected) {
@@ -199,7 +259,23 @@ void VeskoQtBrowseWindow::closeEvent(QCloseEvent* event) {
   QWidget::closeEvent(event);
 }
 
+void VeskoQtBrowseWindow::fit_folder_columns() {
+  // In a narrow tree the totals give way, in proportion, until the names keep two fifths of it.
+  const int room = tree_->viewport()->width();
+  int others = 0;
+  for (std::size_t i = 1; i < folder_widths_.size(); ++i) others += folder_widths_[i];
+  const int least_name = room * 2 / 5;
+  fitting_ = true;
+  for (std::size_t i = 1; i < folder_widths_.size(); ++i) {
+    const int wanted = folder_widths_[i];
+    const int shown = others > 0 && room - others < least_name ? std::max(1, wanted * (room - least_name) / others) : wanted;
+    tree_->header()->resizeSection(static_cast<int>(i), shown);
+  }
+  fitting_ = false;
+}
+
 bool VeskoQtBrowseWindow::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == tree_->viewport() && event->type() == QEvent::Resize) fit_folder_columns();
   if (event->type() != QEvent::KeyPress) return QWidget::eventFilter(watched, event);
   const auto* key = static_cast<QKeyEvent*>(event);
   const bool menu_key = key->key() == Qt::Key_Menu || (key->key() == Qt::Key_F10 && (key->modifiers() & Qt::ShiftModifier));

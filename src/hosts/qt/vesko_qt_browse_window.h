@@ -9,9 +9,11 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "hosts/qt/vesko_qt_controls.h"
 #include "ui/vesko_browse.h"
+#include "ui/window_memory.h"
 
 class QLabel;
 class QSplitter;
@@ -64,12 +66,20 @@ class VeskoQtBrowseWindow final : public QWidget, public BrowseWindow, public Fo
   [[nodiscard]] std::optional<TreeRows::Node> selectedFolder() const override;
   void showSortColumn(int column, bool descending) override;
 
+  /// Puts the window, not shown yet, where `memory` (at the window's
+  /// resolution) says it was left: place, splitter, column widths.
+  void restore(const VeskoWindowMemory& memory);
+  /// Writes the window's place, splitter and column widths into `memory`.
+  void remember(VeskoWindowMemory& memory) const;
+
   [[nodiscard]] QTreeView& tree() const { return *tree_; }
+  [[nodiscard]] QSplitter& splitter() const { return *splitter_; }
   [[nodiscard]] QTableView& files() const { return *files_view_; }
   [[nodiscard]] QLabel& status() const { return *status_label_; }
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  void showEvent(QShowEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
@@ -83,6 +93,11 @@ class VeskoQtBrowseWindow final : public QWidget, public BrowseWindow, public Fo
   std::unique_ptr<VeskoQtTable> files_;
   std::unique_ptr<Label> status_;
   bool quiet_ = false;  ///< true while the program selects a folder
+  // The totals' columns as wanted, shown narrower in a narrow tree.
+  void fit_folder_columns();
+  std::vector<int> folder_widths_;  ///< the tree's columns as made, resized or remembered
+  bool fitting_ = false;            ///< true while fit_folder_columns() resizes them
+  std::optional<int> split_;  ///< the tree's width remembered, put back when first shown
 };
 
 }  // namespace korvint::hosts::qt

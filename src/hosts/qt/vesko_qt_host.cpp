@@ -152,8 +152,23 @@ void VeskoQtHost::rememberViewPlace(std::optional<PixelRect> rect, bool maximize
 }
 
 BrowseWindow& VeskoQtHost::browseWindow(BrowseEvents& events) {
-  if (!browse_) browse_ = std::make_unique<VeskoQtBrowseWindow>(window_, events);
+  if (!browse_) {
+    browse_ = std::make_unique<VeskoQtBrowseWindow>(window_, events);
+    browse_->restore(browse_memory_);
+  }
   return *browse_;
+}
+
+void VeskoQtHost::browsePlace(VeskoWindowMemory& memory) const {
+  if (browse_) {
+    browse_->remember(memory);
+    return;
+  }
+  memory.browse_rect = browse_memory_.browse_rect;
+  memory.browse_maximized = browse_memory_.browse_maximized;
+  memory.browse_split = browse_memory_.browse_split;
+  memory.browse_folder_widths = browse_memory_.browse_folder_widths;
+  memory.browse_file_widths = browse_memory_.browse_file_widths;
 }
 
 VeskoQtHost::~VeskoQtHost() = default;

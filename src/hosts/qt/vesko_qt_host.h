@@ -16,6 +16,7 @@
 #include "ui/control_shape.h"
 #include "ui/posted_tasks.h"
 #include "ui/vesko_host.h"
+#include "ui/window_memory.h"
 
 namespace korvint::hosts::qt {
 using namespace korvint::ui;
@@ -48,6 +49,12 @@ class VeskoQtHost final : public VeskoHost {
   [[nodiscard]] std::pair<std::optional<PixelRect>, bool> viewPlace() const;
   /// Where the view window opens when it is first made (the place it was left in).
   void rememberViewPlace(std::optional<PixelRect> rect, bool maximized);
+  /// Where the browse window opens when it is first made: its place,
+  /// splitter and columns as `memory` (at the window's resolution) remembers them.
+  void rememberBrowse(const VeskoWindowMemory& memory) { browse_memory_ = memory; }
+  /// Writes the browse window's place, splitter and columns into `memory`:
+  /// its own once it was made, else the ones remembered.
+  void browsePlace(VeskoWindowMemory& memory) const;
   void messageBox(std::string_view text) override;
   void showText(std::string_view title, std::string_view text) override;
   void focusControl(VeskoControlId id) override;
@@ -66,6 +73,7 @@ class VeskoQtHost final : public VeskoHost {
   std::optional<PixelRect> view_rect_;  ///< remembered, for the view window when it is made
   bool view_maximized_ = false;
   std::unique_ptr<VeskoQtBrowseWindow> browse_;
+  VeskoWindowMemory browse_memory_;  ///< remembered, for the browse window when it is made
   PostedTasks posted_;
   QFileSystemWatcher watcher_;
   QTimer settle_;

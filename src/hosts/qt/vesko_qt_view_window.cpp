@@ -8,10 +8,12 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QResizeEvent>
 #include <QShortcut>
 #include <QTableView>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <initializer_list>
 #include <tuple>
 
 #include "hosts/qt/qt_text.h"
@@ -79,31 +81,65 @@ void VeskoQtViewWindow::make_options() {
   connect(by_, &QComboBox::activated, this, changed);
 
   comparison_options_ = new QWidget(this);
-  auto* comparison = new QHBoxLayout(comparison_options_);
+  auto* comparison = new QVBoxLayout(comparison_options_);
   comparison->setContentsMargins(0, 0, 0, 0);
+  checks_row_ = new QHBoxLayout;
+  folders_row_ = new QHBoxLayout;
+  comparison->addLayout(checks_row_);
+  comparison->addLayout(folders_row_);
   ignore_date_ = new QCheckBox(QStringLiteral("Ignore &dates"), comparison_options_);
   ignore_date_->setObjectName(QStringLiteral("chkIgnoreDate"));
   all_ = new QCheckBox(QStringLiteral("List every file in &missing folders"), comparison_options_);
   all_->setObjectName(QStringLiteral("chkAll"));
-  comparison->addWidget(ignore_date_);
-  comparison->addWidget(all_);
+  checks_row_->addWidget(ignore_date_);
+  checks_row_->addWidget(all_);
+  checks_row_->addStretch(0);  // takes the room the folders leave when they go below
   connect(ignore_date_, &QCheckBox::clicked, this, changed);
   connect(all_, &QCheckBox::clicked, this, changed);
-  for (auto [box, caption, name] : {std::tuple{&folder_a_, "Folder of &A:", "txtFolderA"},
-                                    std::tuple{&folder_b_, "Folder of B:", "txtFolderB"}}) {
+  for (auto [box, label, caption, name] :
+       {std::tuple{&folder_a_, &folder_a_label_, "Folder of &A:", "txtFolderA"},
+        std::tuple{&folder_b_, &folder_b_label_, "Folder of B:", "txtFolderB"}}) {
     *box = new QLineEdit(comparison_options_);
     (*box)->setObjectName(QString::fromLatin1(name));
     (*box)->setPlaceholderText(QStringLiteral("(the root)"));
-    auto* label = new QLabel(QString::fromLatin1(caption), comparison_options_);
-    label->setBuddy(*box);
-    comparison->addWidget(label);
-    comparison->addWidget(*box, 1);
+    *label = new QLabel(QString::fromLatin1(caption), comparison_options_);
+    (*label)->setBuddy(*box);
+    checks_row_->insertWidget(checks_row_->count() - 1, *label);
+    checks_row_->insertWidget(checks_row_->count() - 1, *box, 1);
     // Enter or leaving the box: the handler ignores a folder left as it was.
     connect(*box, &QLineEdit::editingFinished, this, changed);
   }
   layout_->addWidget(duplicate_options_);
   layout_->addWidget(comparison_options_);
   comparison_options_->hide();
+}
+
+void VeskoQtViewWindow::place_folders() {
+  // On the check boxes' line while the folder boxes keep a useful width there, else on a line of their own.
+  const int dpi = logicalDpiX() > 0 ? logicalDpiX() : 96;
+  const int spacing = std::max(0, checks_row_->spacing());
+  int fixed = 0;
+  for (QWidget* part : std::initializer_list<QWidget*>{ignore_date_, all_, folder_a_label_, folder_b_label_})
+    fixed += part->sizeHint().width() + spacing;
+  const QMargins margins = layout_->contentsMargins();
+  const int room = width() - margins.left() - margins.right() - fixed - 2 * spacing;
+  const bool below = room < 2 * twips_to_pixels(1800, dpi);
+  if (below == folders_below_) return;
+  folders_below_ = below;
+  QHBoxLayout* from = below ? checks_row_ : folders_row_;
+  QHBoxLayout* to = below ? folders_row_ : checks_row_;
+  for (QWidget* part : std::initializer_list<QWidget*>{folder_a_label_, folder_a_, folder_b_label_, folder_b_}) {
+    from->removeWidget(part);
+    const int stretch = part == folder_a_ || part == folder_b_ ? 1 : 0;
+    if (to == checks_row_) to->insertWidget(to->count() - 1, part, stretch);
+    else to->addWidget(part, stretch);
+  }
+  checks_row_->setStretch(checks_row_->count() - 1, below ? 1 : 0);
+}
+
+void VeskoQtViewWindow::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  place_folders();
 }
 
 void VeskoQtViewWindow::showOptions(const ViewOptions& options) {

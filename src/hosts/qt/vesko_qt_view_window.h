@@ -16,6 +16,7 @@ class QComboBox;
 class QLabel;
 class QLineEdit;
 class QTableView;
+class QHBoxLayout;
 class QVBoxLayout;
 class QWidget;
 
@@ -45,12 +46,15 @@ class VeskoQtViewWindow final : public QWidget, public ViewWindow {
  protected:
   void closeEvent(QCloseEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
 
  private:
   // A new table with `columns` in place of the one shown.
   void make_table(std::span<const VeskoColumn> columns);
   // The row of options above the table: the duplicates' and the comparison's, one shown at a time.
   void make_options();
+  // The folder boxes on the check boxes' line, or below it when the window is too narrow for them there.
+  void place_folders();
 
   class StatusLabel;
   ViewEvents& events_;
@@ -64,6 +68,11 @@ class VeskoQtViewWindow final : public QWidget, public ViewWindow {
   QCheckBox* all_ = nullptr;
   QLineEdit* folder_a_ = nullptr;
   QLineEdit* folder_b_ = nullptr;
+  QLabel* folder_a_label_ = nullptr;
+  QLabel* folder_b_label_ = nullptr;
+  QHBoxLayout* checks_row_ = nullptr;   ///< the comparison's check boxes (and the folders when they fit)
+  QHBoxLayout* folders_row_ = nullptr;  ///< the folders, when the window is narrow
+  bool folders_below_ = false;
   std::unique_ptr<VeskoQtTable> table_;
   std::unique_ptr<Label> status_;
   std::span<const VeskoColumn> columns_;

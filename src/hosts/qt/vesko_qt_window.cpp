@@ -136,6 +136,9 @@ VeskoWindowMemory VeskoQtWindow::memory() const {
     memory.catalogue_sort_descending = sort->second;
   }
   std::tie(memory.view_rect, memory.view_maximized) = host_.viewPlace();
+  host_.browsePlace(memory);
+  std::tie(memory.folder_sort_column, memory.folder_sort_descending) = vesko_->browse().folder_sort();
+  std::tie(memory.file_sort_column, memory.file_sort_descending) = vesko_->browse().file_sort();
   return memory;
 }
 
@@ -159,6 +162,9 @@ void VeskoQtWindow::restore(const VeskoWindowMemory& remembered) {
   if (memory.catalogue_sort_column)
     vesko_->session().restore_catalogue_sort(*memory.catalogue_sort_column, memory.catalogue_sort_descending);
   host_.rememberViewPlace(memory.view_rect, memory.view_maximized);
+  host_.rememberBrowse(memory);
+  vesko_->browse().restore_sort(memory.folder_sort_column, memory.folder_sort_descending, memory.file_sort_column,
+                                memory.file_sort_descending);
 }
 
 void VeskoQtWindow::resizeEvent(QResizeEvent* event) {

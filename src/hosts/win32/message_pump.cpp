@@ -4,6 +4,9 @@ namespace korvint::hosts::win32 {
 
 void deliver_message(TopLevelWindow& window, MSG& msg) {
   if (window.pre_translate(msg)) return;
+  // The keys of the program's other windows (its view windows), each its own.
+  if (TopLevelWindow* other = TopLevelWindow::holding(msg.hwnd); other != nullptr && other != &window)
+    if (other->pre_translate(msg)) return;
   TranslateMessage(&msg);
   DispatchMessageW(&msg);
 }

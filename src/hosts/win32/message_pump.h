@@ -8,7 +8,8 @@
 
 namespace korvint::hosts::win32 {
 
-/// Hands one message on: the window's keyboard handling first, then translation and dispatch.
+/// Hands one message on: the keyboard handling of `window`, then of the
+/// program's window that holds the message's, then translation and dispatch.
 void deliver_message(TopLevelWindow& window, MSG& msg);
 
 /// Delivers every pending message and returns. False when the quit message

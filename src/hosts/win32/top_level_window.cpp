@@ -71,6 +71,13 @@ void TopLevelWindow::show() {
   UpdateWindow(hwnd_);
 }
 
+TopLevelWindow* TopLevelWindow::holding(HWND window) {
+  const HWND top = window != nullptr ? GetAncestor(window, GA_ROOT) : nullptr;
+  if (top == nullptr || GetWindowLongPtrW(top, GWLP_WNDPROC) != reinterpret_cast<LONG_PTR>(&TopLevelWindow::procedure))
+    return nullptr;
+  return reinterpret_cast<TopLevelWindow*>(GetWindowLongPtrW(top, GWLP_USERDATA));
+}
+
 void TopLevelWindow::destroy() {
   if (hwnd_ != nullptr) DestroyWindow(hwnd_);
 }

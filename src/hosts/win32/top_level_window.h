@@ -37,6 +37,10 @@ class TopLevelWindow {
   /// Destroys the window and its controls; later calls do nothing.
   void destroy();
 
+  /// The window of this class that holds `window` (itself or one of its
+  /// controls); nullptr when it is in no such window (a menu, a dialog box).
+  static TopLevelWindow* holding(HWND window);
+
  protected:
   /// `show_command` is how the window first appears (SW_...).
   explicit TopLevelWindow(int show_command) : show_command_(show_command) {}

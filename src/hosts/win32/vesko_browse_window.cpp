@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "hosts/win32/list_columns.h"
 #include "hosts/win32/list_row_menu.h"
 #include "hosts/win32/row_list_notify.h"
 #include "hosts/win32/vesko_control_creation.h"
@@ -17,40 +18,48 @@ namespace korvint::hosts::win32 {
 using namespace korvint::ui;
 namespace {
 
-constexpr DWORD kWindowStyle = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
-// The window as drawn and at its smallest, in twips; the status line's height.
+// The window as drawn and at its smallest, in twips.
 constexpr int kBrowseWidthTwips = 13200;
 constexpr int kBrowseMinHeightTwips = 3600;
-constexpr int kStatusTwips = 360;
-constexpr int kMarginTwips = 90;
 constexpr int kTreeId = 100;
 constexpr int kListId = 101;
+constexpr int kHeaderId = 102;
+// Neither side of the splitter is made narrower than this.
+constexpr int kLeastPaneTwips = 1800;
+// The space between a column's text and its edges.
+constexpr int kCellPadTwips = 90;
 
 TreeRows::Node node_of(LPARAM param) { return static_cast<TreeRows::Node>(param); }
 
 }  // namespace
 
 VeskoBrowseWindow::VeskoBrowseWindow(HWND owner, int dpi, BrowseEvents& events)
-    : TopLevelWindow(SW_SHOWNORMAL), events_(events), dpi_(dpi), font_(message_font(dpi)) {
-  if (!create(kVeskoBrowseWindowClass, "Vesko", kWindowStyle, twips_to_pixels(kBrowseWidthTwips, dpi),
-              twips_to_pixels(kVeskoClientHeightTwips, dpi)))
-    return;
-  // Owned by the main window: above it, minimised and closed with it.
-  SetWindowLongPtrW(hwnd(), GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(owner));
+    : VeskoSideWindow(dpi, kBrowseMinHeightTwips), events_(events) {
+  if (!open(kVeskoBrowseWindowClass, owner, kBrowseWidthTwips)) return;
   const HINSTANCE instance = GetModuleHandleW(nullptr);
+  header_hwnd_ = CreateWindowExW(0, WC_HEADERW, L"", WS_CHILD | WS_VISIBLE | HDS_HORZ | HDS_BUTTONS | HDS_FULLDRAG, 0, 0,
+                                 10, 10, hwnd(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(kHeaderId)), instance,
+                                 nullptr);
+  // No scrolling across: the totals stay in their columns under the header.
   tree_hwnd_ = CreateWindowExW(WS_EX_CLIENTEDGE, WC_TREEVIEWW, L"",
                                WS_CHILD | WS_VISIBLE | WS_TABSTOP | TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT |
-                                   TVS_SHOWSELALWAYS,
+                                   TVS_SHOWSELALWAYS | TVS_NOHSCROLL,
                                0, 0, 10, 10, hwnd(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(kTreeId)), instance,
                                nullptr);
-  list_hwnd_ = CreateWindowExW(WS_EX_CLIENTEDGE, WC_LISTVIEWW, L"",
-                               WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_OWNERDATA | LVS_SHOWSELALWAYS, 0,
-                               0, 10, 10, hwnd(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(kListId)), instance,
-                               nullptr);
-  status_hwnd_ = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE | SS_NOPREFIX | SS_CENTERIMAGE | SS_ENDELLIPSIS,
-                                 0, 0, 10, 10, hwnd(), nullptr, instance, nullptr);
-  for (HWND control : {tree_hwnd_, list_hwnd_, status_hwnd_})
-    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
+  for (HWND control : {header_hwnd_, tree_hwnd_}) use_font(control);
+  list_hwnd_ = make_rows_list(kListId);
+  status_hwnd_ = make_status_line();
+  const auto folder_columns = browse_folder_columns();
+  for (std::size_t i = 0; i < folder_columns.size(); ++i) {
+    const std::wstring title = platform::win32::to_wide(folder_columns[i].title);
+    HDITEMW item{};
+    item.mask = HDI_TEXT | HDI_WIDTH | HDI_FORMAT;
+    item.pszText = const_cast<wchar_t*>(title.c_str());
+    item.cxy = twips_to_pixels(folder_columns[i].width, dpi);
+    item.fmt = HDF_STRING | (folder_columns[i].right_aligned ? HDF_RIGHT : HDF_LEFT);
+    Header_InsertItem(header_hwnd_, static_cast<int>(i), &item);
+    folder_widths_.push_back(item.cxy);
+  }
   ListView_SetExtendedListViewStyle(list_hwnd_, LVS_EX_FULLROWSELECT);
   add_table_columns(list_hwnd_, browse_file_columns(), dpi);
   list_ = std::make_unique<VeskoListView>(list_hwnd_);
@@ -136,32 +145,178 @@ std::optional<TreeRows::Node> VeskoBrowseWindow::selectedFolder() const {
   return node_of(read.lParam);
 }
 
+int VeskoBrowseWindow::split() const {
+  RECT at{};
+  GetWindowRect(tree_hwnd_, &at);
+  return at.right - at.left;
+}
+
 void VeskoBrowseWindow::lay_out() {
   if (list_hwnd_ == nullptr) return;
   RECT client{};
   GetClientRect(hwnd(), &client);
-  const int margin = twips_to_pixels(kMarginTwips, dpi_);
-  const int status = twips_to_pixels(kStatusTwips, dpi_);
+  const int margin = this->margin();
+  const int status = status_height();
   const int width = client.right - 3 * margin;
   const int height = client.bottom - status - 3 * margin;
-  // The tree takes the larger part: its texts carry the totals.
-  const int tree_width = width * 11 / 20;
-  MoveWindow(tree_hwnd_, margin, margin, tree_width, height, TRUE);
+  // The tree takes the larger part unless the splitter was moved: its rows carry the totals.
+  const int least = std::min(twips_to_pixels(kLeastPaneTwips, dpi()), width / 2);
+  const int tree_width = std::clamp(split_.value_or(width * 11 / 20), least, std::max(least, width - least));
+  // The header as tall as its font wants.
+  RECT room{margin, margin, margin + tree_width, margin + height};
+  WINDOWPOS place{};
+  HDLAYOUT ask{&room, &place};
+  Header_Layout(header_hwnd_, &ask);
+  const int header_height = std::min(place.cy, height);
+  MoveWindow(header_hwnd_, margin, margin, tree_width, header_height, TRUE);
+  MoveWindow(tree_hwnd_, margin, margin + header_height, tree_width, height - header_height, TRUE);
   MoveWindow(list_hwnd_, margin * 2 + tree_width, margin, width - tree_width, height, TRUE);
   MoveWindow(status_hwnd_, margin, margin * 2 + height, client.right - 2 * margin, status, TRUE);
+  fit_folder_columns();
   // The files' Name column takes what the others leave, a vertical scroll bar's room kept.
-  list_->give_spare_width(0, twips_to_pixels(1200, dpi_));
+  list_->give_spare_width(0, twips_to_pixels(1200, dpi()));
   InvalidateRect(list_hwnd_, nullptr, TRUE);
   InvalidateRect(status_hwnd_, nullptr, TRUE);
+}
+
+void VeskoBrowseWindow::fit_folder_columns() {
+  if (folder_widths_.empty()) return;
+  std::vector<int> shown = folder_widths_;
+  const auto totals = [&shown] {
+    int sum = 0;
+    for (std::size_t i = 1; i < shown.size(); ++i) sum += shown[i];
+    return sum;
+  };
+  // The columns end where the tree's vertical scroll bar starts, whether it shows or not.
+  const int room = std::max(0, split() - 2 * GetSystemMetrics(SM_CXEDGE) - GetSystemMetrics(SM_CXVSCROLL));
+  // In a narrow tree the totals give way, in proportion, until the names keep two fifths of it.
+  const int least_name = room * 2 / 5;
+  if (const int others = totals(); others > 0 && room - others < least_name)
+    for (std::size_t i = 1; i < shown.size(); ++i) shown[i] = MulDiv(shown[i], room - least_name, others);
+  shown[0] = std::max(0, room - totals());
+  quiet_ = true;
+  set_header_widths(header_hwnd_, shown, -1);
+  quiet_ = false;
+  InvalidateRect(tree_hwnd_, nullptr, TRUE);
+}
+
+LRESULT VeskoBrowseWindow::draw_tree(NMTVCUSTOMDRAW& draw) const {
+  if (draw.nmcd.dwDrawStage == CDDS_PREPAINT) return CDRF_NOTIFYITEMDRAW;
+  if (draw.nmcd.dwDrawStage == CDDS_ITEMPREPAINT) return CDRF_NOTIFYPOSTPAINT;
+  if (draw.nmcd.dwDrawStage != CDDS_ITEMPOSTPAINT || tree_ == nullptr) return CDRF_DODEFAULT;
+  const TreeRows::Node node = node_of(draw.nmcd.lItemlParam);
+  RECT row{};
+  if (TreeView_GetItemRect(tree_hwnd_, reinterpret_cast<HTREEITEM>(draw.nmcd.dwItemSpec), &row, FALSE) == FALSE)
+    return CDRF_DODEFAULT;
+  // The header's columns in the tree's client pixels.
+  POINT origin{0, 0};
+  MapWindowPoints(header_hwnd_, tree_hwnd_, &origin, 1);
+  const auto columns = browse_folder_columns();
+  RECT first{};
+  Header_GetItemRect(header_hwnd_, 0, &first);
+  // A long name stops where the totals start.
+  RECT totals{first.right + origin.x, row.top, row.right, row.bottom};
+  FillRect(draw.nmcd.hdc, &totals, GetSysColorBrush(COLOR_WINDOW));
+  // The tree's own font: after its painting the context may hold another.
+  const HGDIOBJ old_font = SelectObject(draw.nmcd.hdc, reinterpret_cast<HGDIOBJ>(SendMessageW(tree_hwnd_, WM_GETFONT, 0, 0)));
+  SetBkMode(draw.nmcd.hdc, TRANSPARENT);
+  SetTextColor(draw.nmcd.hdc, GetSysColor(COLOR_WINDOWTEXT));
+  const int pad = twips_to_pixels(kCellPadTwips, dpi());
+  for (int i = 1; i < static_cast<int>(columns.size()); ++i) {
+    RECT cell{};
+    if (Header_GetItemRect(header_hwnd_, i, &cell) == FALSE) continue;
+    RECT text_room{cell.left + origin.x + pad, row.top, cell.right + origin.x - pad, row.bottom};
+    tree_->cell(node, i, cell_);
+    const std::wstring wide = platform::win32::to_wide(cell_);
+    const UINT align = columns[static_cast<std::size_t>(i)].right_aligned ? DT_RIGHT : DT_LEFT;
+    DrawTextW(draw.nmcd.hdc, wide.c_str(), static_cast<int>(wide.size()), &text_room,
+              align | DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
+  }
+  SelectObject(draw.nmcd.hdc, old_font);
+  return CDRF_DODEFAULT;
+}
+
+void VeskoBrowseWindow::showSortColumn(int column, bool descending) {
+  show_header_sort(header_hwnd_, column, descending);
+}
+
+bool VeskoBrowseWindow::on_splitter(POINT at) const {
+  if (list_hwnd_ == nullptr) return false;
+  RECT tree{}, list{};
+  GetWindowRect(tree_hwnd_, &tree);
+  GetWindowRect(list_hwnd_, &list);
+  MapWindowPoints(nullptr, hwnd(), reinterpret_cast<POINT*>(&tree), 2);
+  MapWindowPoints(nullptr, hwnd(), reinterpret_cast<POINT*>(&list), 2);
+  return at.x >= tree.right && at.x < list.left && at.y >= list.top && at.y < list.bottom;
+}
+
+void VeskoBrowseWindow::rescale_contents(int from, int to) {
+  if (list_hwnd_ == nullptr) return;
+  for (int& width : folder_widths_) width = rescale(width, from, to);
+  rescale_header(ListView_GetHeader(list_hwnd_), from, to);
+  if (split_) split_ = rescale(*split_, from, to);
+  list_->dpi = to;
+}
+
+void VeskoBrowseWindow::restore(const VeskoWindowMemory& memory) {
+  if (hwnd() == nullptr) return;
+  for (std::size_t i = 1; i < std::min(folder_widths_.size(), memory.browse_folder_widths.size()); ++i)
+    if (memory.browse_folder_widths[i] > 0) folder_widths_[i] = memory.browse_folder_widths[i];
+  set_header_widths(ListView_GetHeader(list_hwnd_), memory.browse_file_widths, 0);
+  split_ = memory.browse_split;
+  if (memory.browse_rect) place(*memory.browse_rect, memory.browse_maximized);
+  lay_out();
+}
+
+void VeskoBrowseWindow::remember(VeskoWindowMemory& memory) const {
+  if (hwnd() == nullptr) return;
+  const auto at = [this, &memory](int pixels) { return rescale(pixels, dpi(), memory.dpi); };
+  const auto [rect, maximized] = normal_place(hwnd());
+  if (rect.width > 0 && rect.height > 0)
+    memory.browse_rect = PixelRect{rect.left, rect.top, at(rect.width), at(rect.height)};
+  memory.browse_maximized = maximized;
+  if (split_) memory.browse_split = at(*split_);
+  memory.browse_folder_widths.clear();
+  memory.browse_file_widths.clear();
+  for (const int width : folder_widths_) memory.browse_folder_widths.push_back(at(width));
+  for (const int width : header_widths(ListView_GetHeader(list_hwnd_))) memory.browse_file_widths.push_back(at(width));
 }
 
 LRESULT VeskoBrowseWindow::on_message(UINT message, WPARAM wparam, LPARAM lparam) {
   switch (message) {
     case WM_SIZE: lay_out(); return 0;
-    case WM_GETMINMAXINFO:
-      keep_least_client_size(lparam, kWindowStyle, twips_to_pixels(kVeskoMinWidthTwips, dpi_),
-                             twips_to_pixels(kBrowseMinHeightTwips, dpi_));
+    case WM_SETCURSOR: {
+      POINT at{};
+      GetCursorPos(&at);
+      ScreenToClient(hwnd(), &at);
+      if (reinterpret_cast<HWND>(wparam) == hwnd() && LOWORD(lparam) == HTCLIENT && on_splitter(at)) {
+        SetCursor(LoadCursorW(nullptr, IDC_SIZEWE));
+        return TRUE;
+      }
+      break;
+    }
+    case WM_LBUTTONDOWN: {
+      const POINT at{GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam)};
+      if (!on_splitter(at)) break;
+      RECT tree{};
+      GetWindowRect(tree_hwnd_, &tree);
+      MapWindowPoints(nullptr, hwnd(), reinterpret_cast<POINT*>(&tree), 2);
+      drag_ = at.x - tree.right;
+      SetCapture(hwnd());
       return 0;
+    }
+    case WM_MOUSEMOVE:
+      if (drag_ && GetCapture() == hwnd()) {
+        split_ = GET_X_LPARAM(lparam) - *drag_ - margin();
+        lay_out();
+        split_ = split();  // as far as it could go
+        return 0;
+      }
+      break;
+    case WM_LBUTTONUP:
+      if (drag_) ReleaseCapture();
+      return 0;
+    case WM_CAPTURECHANGED: drag_.reset(); return 0;
     case WM_SETFOCUS: SetFocus(tree_hwnd_); return 0;
     case WM_NOTIFY: return on_notify(*reinterpret_cast<const NMHDR*>(lparam), lparam);
     case WM_CONTEXTMENU:
@@ -181,27 +336,39 @@ LRESULT VeskoBrowseWindow::on_message(UINT message, WPARAM wparam, LPARAM lparam
       return 0;
     default: break;
   }
-  return DefWindowProcW(hwnd(), message, wparam, lparam);
+  return on_common_message(message, wparam, lparam);
 }
 
 LRESULT VeskoBrowseWindow::on_notify(const NMHDR& header, LPARAM lparam) {
+  if (header.hwndFrom == header_hwnd_) {
+    switch (header.code) {
+      case HDN_ITEMCLICKW: events_.browse_TreeHeaderClick(reinterpret_cast<const NMHEADERW*>(lparam)->iItem); return 0;
+      case HDN_ITEMCHANGEDW: {
+        // A total's column made wider or narrower by the user (dragging its edge, the
+        // header holding the mouse): the first takes up the difference.
+        if (quiet_ || GetCapture() != header_hwnd_) return 0;
+        const auto& change = *reinterpret_cast<const NMHEADERW*>(lparam);
+        const std::vector<int> widths = header_widths(header_hwnd_);
+        if (change.iItem > 0 && static_cast<std::size_t>(change.iItem) < widths.size())
+          folder_widths_[static_cast<std::size_t>(change.iItem)] = widths[static_cast<std::size_t>(change.iItem)];
+        fit_folder_columns();
+        return 0;
+      }
+      default: return 0;
+    }
+  }
   if (header.hwndFrom == tree_hwnd_) {
     switch (header.code) {
+      case NM_CUSTOMDRAW: return draw_tree(*reinterpret_cast<NMTVCUSTOMDRAW*>(lparam));
       case TVN_GETDISPINFOW: {
         auto& info = *reinterpret_cast<NMTVDISPINFOW*>(lparam);
         if (tree_ == nullptr) return 0;
         const TreeRows::Node node = node_of(info.item.lParam);
         if ((info.item.mask & TVIF_CHILDREN) != 0) info.item.cChildren = tree_->child_count(node) > 0 ? 1 : 0;
         if ((info.item.mask & TVIF_TEXT) != 0 && info.item.cchTextMax > 0) {
-          // One text for the tree's columns: "Photos   1.2 GB, 340 files, 12 folders".
-          std::string text, part;
+          // The name; the totals are drawn in the header's columns (draw_tree).
+          std::string text;
           tree_->cell(node, 0, text);
-          tree_->cell(node, 1, part);
-          text += "   " + part;
-          tree_->cell(node, 2, part);
-          text += ", " + part + (part == "1" ? " file" : " files");
-          tree_->cell(node, 3, part);
-          if (part != "0") text += ", " + part + (part == "1" ? " folder" : " folders");
           const std::wstring wide = platform::win32::to_wide(text);
           lstrcpynW(info.item.pszText, wide.c_str(), info.item.cchTextMax);
         }

@@ -7,6 +7,7 @@
 #include <string>
 #include <utility>
 
+#include "hosts/win32/list_columns.h"
 #include "hosts/win32/list_row_menu.h"
 #include "hosts/win32/row_list_notify.h"
 #include "hosts/win32/vesko_control_creation.h"
@@ -19,12 +20,9 @@ namespace korvint::hosts::win32 {
 using namespace korvint::ui;
 namespace {
 
-constexpr DWORD kWindowStyle = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
-// The window as drawn and at its smallest, in twips; the status line's height.
+// The window as drawn and at its smallest, in twips.
 constexpr int kViewWidthTwips = 13200;
 constexpr int kViewMinHeightTwips = 3600;
-constexpr int kStatusTwips = 360;
-constexpr int kMarginTwips = 90;
 constexpr int kListId = 100;
 constexpr int kFirstOptionId = 110;  // then one an option, in the row's order
 constexpr int kOptionRowTwips = 330;
@@ -49,22 +47,12 @@ std::wstring text_of(HWND control) {
 }  // namespace
 
 VeskoViewWindow::VeskoViewWindow(HWND owner, int dpi, ViewEvents& events)
-    : TopLevelWindow(SW_SHOWNORMAL), events_(events), dpi_(dpi), font_(message_font(dpi)) {
-  if (!create(kVeskoViewWindowClass, "Vesko", kWindowStyle, twips_to_pixels(kViewWidthTwips, dpi),
-              twips_to_pixels(kVeskoClientHeightTwips, dpi)))
-    return;
-  // Owned by the main window: above it, minimised and closed with it.
-  SetWindowLongPtrW(hwnd(), GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(owner));
-  const HINSTANCE instance = GetModuleHandleW(nullptr);
-  list_hwnd_ = CreateWindowExW(WS_EX_CLIENTEDGE, WC_LISTVIEWW, L"",
-                               WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_OWNERDATA | LVS_SHOWSELALWAYS, 0,
-                               0, 10, 10, hwnd(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(kListId)), instance,
-                               nullptr);
-  status_hwnd_ = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE | SS_NOPREFIX | SS_CENTERIMAGE | SS_ENDELLIPSIS,
-                                 0, 0, 10, 10, hwnd(), nullptr, instance, nullptr);
-  for (HWND control : {list_hwnd_, status_hwnd_})
-    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
-  make_options(instance);
+    : VeskoSideWindow(dpi, kViewMinHeightTwips), events_(events) {
+  if (!open(kVeskoViewWindowClass, owner, kViewWidthTwips)) return;
+  // The options first: Tab follows the order the controls were made in, the row above the list.
+  make_options(GetModuleHandleW(nullptr));
+  list_hwnd_ = make_rows_list(kListId);
+  status_hwnd_ = make_status_line();
   list_ = std::make_unique<VeskoListView>(list_hwnd_);
   list_->dpi = dpi;
   status_ = std::make_unique<Win32Label>(status_hwnd_);
@@ -94,7 +82,7 @@ void VeskoViewWindow::make_options(HINSTANCE instance) {
     options_[i] = CreateWindowExW(made[i].extended, made[i].kind, made[i].caption, WS_CHILD | made[i].style, 0, 0, 10,
                                   10, hwnd(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstOptionId + i)),
                                   instance, nullptr);
-    SendMessageW(options_[i], WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
+    use_font(options_[i]);
   }
   for (const std::string_view choice : duplicate_key_choices())
     SendMessageW(options_[kBy], CB_ADDSTRING, 0,
@@ -146,16 +134,26 @@ ViewOptions VeskoViewWindow::options() const {
   return options;
 }
 
-void VeskoViewWindow::restore_place(const PixelRect& rect, bool maximized) {
-  if (hwnd() == nullptr) return;
-  const SIZE least = frame_size(kWindowStyle, twips_to_pixels(kVeskoMinWidthTwips, dpi_),
-                                twips_to_pixels(kViewMinHeightTwips, dpi_));
-  const PixelRect placed = on_work_area(rect, least);
-  SetWindowPos(hwnd(), nullptr, placed.left, placed.top, placed.width, placed.height, SWP_NOZORDER | SWP_NOACTIVATE);
-  if (maximized) first_show_as(SW_SHOWMAXIMIZED);
+void VeskoViewWindow::restore_place(const PixelRect& rect, bool maximized) { place(rect, maximized); }
+
+void VeskoViewWindow::rescale_contents(int from, int to) {
+  if (list_hwnd_ == nullptr) return;
+  rescale_header(ListView_GetHeader(list_hwnd_), from, to);
+  list_->dpi = to;
 }
 
-int VeskoViewWindow::options_height() const { return twips_to_pixels(kOptionRowTwips, dpi_); }
+bool VeskoViewWindow::pre_translate(MSG& msg) {
+  if (hwnd() == nullptr || (msg.hwnd != hwnd() && IsChild(hwnd(), msg.hwnd) == FALSE)) return false;
+  // Esc closes the window from an option too (the list says it itself), unless it closes an open drop-down.
+  if (msg.message == WM_KEYDOWN && msg.wParam == VK_ESCAPE && msg.hwnd != list_hwnd_ &&
+      SendMessageW(options_[kBy], CB_GETDROPPEDSTATE, 0, 0) == FALSE) {
+    PostMessageW(hwnd(), WM_CLOSE, 0, 0);
+    return true;
+  }
+  return VeskoSideWindow::pre_translate(msg);
+}
+
+int VeskoViewWindow::options_height() const { return twips_to_pixels(kOptionRowTwips, dpi()); }
 
 void VeskoViewWindow::showView(std::string_view title, std::span<const VeskoColumn> columns) {
   if (hwnd() == nullptr) return;
@@ -164,7 +162,7 @@ void VeskoViewWindow::showView(std::string_view title, std::span<const VeskoColu
     list_->setRows(nullptr);
     while (ListView_DeleteColumn(list_hwnd_, 0) != FALSE) {
     }
-    add_table_columns(list_hwnd_, columns, dpi_);
+    add_table_columns(list_hwnd_, columns, dpi());
     list_->elided_column = -1;
     for (std::size_t i = 0; i < columns.size(); ++i)
       if (columns[i].takes_spare_width) list_->elided_column = static_cast<int>(i);
@@ -180,20 +178,19 @@ void VeskoViewWindow::lay_out() {
   if (list_hwnd_ == nullptr) return;
   RECT client{};
   GetClientRect(hwnd(), &client);
-  const int margin = twips_to_pixels(kMarginTwips, dpi_);
-  const int status = twips_to_pixels(kStatusTwips, dpi_);
+  const int margin = this->margin();
+  const int status = status_height();
   const int width = client.right - 2 * margin;
   const int row = options_height();
-  const int list_top = margin * 2 + row;
-  const int list_height = client.bottom - status - list_top - margin * 2;
-  // The options' row: labels and check boxes as wide as their texts, the folder boxes share the rest.
-  const int gap = twips_to_pixels(120, dpi_);
-  const int check = GetSystemMetrics(SM_CXMENUCHECK) + twips_to_pixels(120, dpi_);
-  int fixed = 0;
-  int boxes = 0;
+  // The options: labels and check boxes as wide as their texts, the folder boxes share the rest.
+  const int gap = twips_to_pixels(120, dpi());
+  const int check = GetSystemMetrics(SM_CXMENUCHECK) + twips_to_pixels(120, dpi());
+  // Shown by the view (the window itself may be hidden still).
+  const auto shown = [this](int i) { return (GetWindowLongW(options_[i], GWL_STYLE) & WS_VISIBLE) != 0; };
+  const auto is_folder = [](int i) { return i == kFolderALabel || i == kFolderA || i == kFolderBLabel || i == kFolderB; };
   auto width_of = [&](int i) {
     switch (i) {
-      case kBy: return twips_to_pixels(2200, dpi_);
+      case kBy: return twips_to_pixels(2200, dpi());
       case kIgnoreDate:
       case kAll: return text_width(options_[i], text_of(options_[i])) + check;
       case kFolderA:
@@ -201,27 +198,45 @@ void VeskoViewWindow::lay_out() {
       default: return text_width(options_[i], text_of(options_[i]));
     }
   };
-  for (int i = 0; i < kOptionCount; ++i) {
-    if (!IsWindowVisible(options_[i])) continue;
-    if (i == kFolderA || i == kFolderB) ++boxes;
-    else fixed += width_of(i) + gap;
-  }
-  const int box_width = boxes == 0 ? 0 : std::max(twips_to_pixels(900, dpi_), (width - fixed - gap * boxes) / boxes);
+  // The width the folder boxes get when the options on line `line` are put there.
+  const auto box_width_on = [&](auto on_line) {
+    int fixed = 0;
+    int boxes = 0;
+    for (int i = 0; i < kOptionCount; ++i) {
+      if (!shown(i) || !on_line(i)) continue;
+      if (i == kFolderA || i == kFolderB) ++boxes;
+      else fixed += width_of(i) + gap;
+    }
+    return boxes == 0 ? 0 : (width - fixed - gap * boxes) / boxes;
+  };
+  // One line while the folder boxes keep a useful width there, else the folders on a line of their own.
+  const int least_box = twips_to_pixels(1800, dpi());
+  int box_width = box_width_on([](int) { return true; });
+  const bool two_lines = shown(kFolderA) && box_width < least_box;
+  if (two_lines) box_width = box_width_on(is_folder);
+  box_width = std::max(twips_to_pixels(900, dpi()), box_width);
   int x = margin;
+  int y = margin;
   for (int i = 0; i < kOptionCount; ++i) {
-    if (!IsWindowVisible(options_[i])) continue;
+    if (!shown(i)) continue;
+    if (two_lines && i == kFolderALabel) {
+      x = margin;
+      y += row + margin;
+    }
     const int w = (i == kFolderA || i == kFolderB) ? box_width : width_of(i);
     // A drop-down's height is its list's when open.
     const int h = i == kBy ? row * 8 : row;
-    MoveWindow(options_[i], x, margin, w, h, TRUE);
+    MoveWindow(options_[i], x, y, w, h, TRUE);
     x += w + gap;
   }
+  const int list_top = y + row + margin;
+  const int list_height = client.bottom - status - list_top - margin * 2;
   MoveWindow(list_hwnd_, margin, list_top, width, list_height, TRUE);
   MoveWindow(status_hwnd_, margin, list_top + list_height + margin, width, status, TRUE);
   // The column that takes the spare width takes it, at least its own,
   // leaving room for a vertical scroll bar before it comes.
   if (list_->elided_column >= 0) {
-    const int own = twips_to_pixels(columns_[static_cast<std::size_t>(list_->elided_column)].width, dpi_);
+    const int own = twips_to_pixels(columns_[static_cast<std::size_t>(list_->elided_column)].width, dpi());
     list_->give_spare_width(list_->elided_column, own);
   }
   // Every row again: the shortened texts were made for the old width.
@@ -232,10 +247,6 @@ void VeskoViewWindow::lay_out() {
 LRESULT VeskoViewWindow::on_message(UINT message, WPARAM wparam, LPARAM lparam) {
   switch (message) {
     case WM_SIZE: lay_out(); return 0;
-    case WM_GETMINMAXINFO:
-      keep_least_client_size(lparam, kWindowStyle, twips_to_pixels(kVeskoMinWidthTwips, dpi_),
-                             twips_to_pixels(kViewMinHeightTwips, dpi_));
-      return 0;
     case WM_SETFOCUS: SetFocus(list_hwnd_); return 0;
     case WM_NOTIFY: return on_notify(*reinterpret_cast<const NMHDR*>(lparam), lparam);
     case WM_COMMAND: on_command(wparam, lparam); return 0;
@@ -253,7 +264,7 @@ LRESULT VeskoViewWindow::on_message(UINT message, WPARAM wparam, LPARAM lparam) 
       return 0;
     default: break;
   }
-  return DefWindowProcW(hwnd(), message, wparam, lparam);
+  return on_common_message(message, wparam, lparam);
 }
 
 void VeskoViewWindow::on_command(WPARAM wparam, LPARAM lparam) {

@@ -11,10 +11,9 @@
 #include <memory>
 #include <span>
 
-#include "hosts/win32/top_level_window.h"
+#include "hosts/win32/vesko_side_window.h"
 #include "hosts/win32/vesko_win32_controls.h"
 #include "hosts/win32/win32_controls.h"
-#include "hosts/win32/win32_handles.h"
 #include "ui/vesko_views.h"
 
 namespace korvint::hosts::win32 {
@@ -23,7 +22,7 @@ using namespace korvint::ui;
 /// The window class of the view window.
 inline constexpr const wchar_t* kVeskoViewWindowClass = L"VeskoViewWindow";
 
-class VeskoViewWindow final : public TopLevelWindow, public ViewWindow {
+class VeskoViewWindow final : public VeskoSideWindow, public ViewWindow {
  public:
   /// Creates the window, hidden, owned by `owner`, at `dpi`; its events go to `events`.
   VeskoViewWindow(HWND owner, int dpi, ViewEvents& events);
@@ -34,7 +33,8 @@ class VeskoViewWindow final : public TopLevelWindow, public ViewWindow {
   void showView(std::string_view title, std::span<const VeskoColumn> columns) override;
   void showOptions(const ViewOptions& options) override;
   [[nodiscard]] ViewOptions options() const override;
-  bool pre_translate(MSG&) override { return false; }
+  /// Tab and Shift+Tab through the options and the list, Alt with an option's letter.
+  bool pre_translate(MSG& msg) override;
   /// Puts the window, not shown yet, where it was left (`rect`, on a screen
   /// that may have changed since), maximized or not.
   void restore_place(const PixelRect& rect, bool maximized);
@@ -54,7 +54,8 @@ class VeskoViewWindow final : public TopLevelWindow, public ViewWindow {
   void on_context_menu(LPARAM lparam);
   void on_command(WPARAM wparam, LPARAM lparam);
   void make_options(HINSTANCE instance);
-  void lay_out();
+  void lay_out() override;
+  void rescale_contents(int from, int to) override;
   // The height of the row of options.
   [[nodiscard]] int options_height() const;
   // Enter in a folder box confirms it, as leaving it does.
@@ -65,8 +66,6 @@ class VeskoViewWindow final : public TopLevelWindow, public ViewWindow {
   enum Option { kByLabel, kBy, kIgnoreDate, kAll, kFolderALabel, kFolderA, kFolderBLabel, kFolderB, kOptionCount };
 
   ViewEvents& events_;
-  int dpi_;
-  FontHandle font_;
   HWND list_hwnd_ = nullptr;
   HWND status_hwnd_ = nullptr;
   std::unique_ptr<VeskoListView> list_;

@@ -7,6 +7,7 @@
 #include <functional>
 #include <string_view>
 
+#include "hosts/win32/list_columns.h"
 #include "platform/win32/win32_text.h"
 #include "ui/text_elision.h"
 
@@ -62,15 +63,7 @@ std::optional<std::size_t> VeskoListView::currentRow() const {
 }
 
 void VeskoListView::showSortColumn(int column, bool descending) {
-  HWND header = ListView_GetHeader(list_);
-  for (int i = 0, count = Header_GetItemCount(header); i < count; ++i) {
-    HDITEMW item{};
-    item.mask = HDI_FORMAT;
-    Header_GetItem(header, i, &item);
-    item.fmt &= ~(HDF_SORTUP | HDF_SORTDOWN);
-    if (i == column) item.fmt |= descending ? HDF_SORTDOWN : HDF_SORTUP;
-    Header_SetItem(header, i, &item);
-  }
+  show_header_sort(ListView_GetHeader(list_), column, descending);
 }
 
 void VeskoListView::elide(int column) const {

@@ -30,6 +30,11 @@ VeskoWindowMemory VeskoWin32Form::memory() const {
   VeskoWindowMemory memory = window.memory();
   std::tie(memory.view_rect, memory.view_maximized) = host.viewPlace();
   if (memory.view_rect && (memory.view_rect->width <= 0 || memory.view_rect->height <= 0)) memory.view_rect.reset();
+  host.browsePlace(memory);
+  if (vesko) {
+    std::tie(memory.folder_sort_column, memory.folder_sort_descending) = vesko->browse().folder_sort();
+    std::tie(memory.file_sort_column, memory.file_sort_descending) = vesko->browse().file_sort();
+  }
   return memory;
 }
 
@@ -38,6 +43,10 @@ void VeskoWin32Form::restore(const VeskoWindowMemory& memory) {
   // The view window's place at this screen's resolution, as the main window's.
   const VeskoWindowMemory here = at_dpi(memory, window.dpi());
   host.rememberViewPlace(here.view_rect, here.view_maximized);
+  host.rememberBrowse(memory);
+  if (vesko)
+    vesko->browse().restore_sort(memory.folder_sort_column, memory.folder_sort_descending, memory.file_sort_column,
+                                 memory.file_sort_descending);
 }
 
 }  // namespace korvint::hosts::win32

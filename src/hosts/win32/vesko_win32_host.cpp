@@ -95,8 +95,24 @@ std::pair<std::optional<PixelRect>, bool> VeskoWin32Host::viewPlace() const {
 }
 
 BrowseWindow& VeskoWin32Host::browseWindow(BrowseEvents& events) {
-  if (!browse_) browse_ = std::make_unique<VeskoBrowseWindow>(window_.hwnd(), window_.dpi(), events);
+  if (!browse_) {
+    browse_ = std::make_unique<VeskoBrowseWindow>(window_.hwnd(), window_.dpi(), events);
+    browse_->restore(at_dpi(browse_memory_, browse_->dpi()));
+  }
   return *browse_;
+}
+
+void VeskoWin32Host::browsePlace(VeskoWindowMemory& memory) const {
+  if (browse_ && browse_->hwnd() != nullptr) {
+    browse_->remember(memory);
+    return;
+  }
+  const VeskoWindowMemory kept = at_dpi(browse_memory_, memory.dpi);
+  memory.browse_rect = kept.browse_rect;
+  memory.browse_maximized = kept.browse_maximized;
+  memory.browse_split = kept.browse_split;
+  memory.browse_folder_widths = kept.browse_folder_widths;
+  memory.browse_file_widths = kept.browse_file_widths;
 }
 
 void VeskoWin32Host::watchFolders(const std::vector<std::string>& folders, const std::vector<std::string>&) {

@@ -19,6 +19,7 @@
 #include "hosts/win32/vesko_browse_window.h"
 #include "hosts/win32/vesko_view_window.h"
 #include "ui/vesko_host.h"
+#include "ui/window_memory.h"
 
 namespace korvint::hosts::win32 {
 using namespace korvint::ui;
@@ -55,6 +56,12 @@ class VeskoWin32Host final : public VeskoHost {
     view_maximized_ = maximized;
   }
   [[nodiscard]] VeskoBrowseWindow* browse() const { return browse_.get(); }
+  /// Where the browse window opens when it is first made: its place,
+  /// splitter and columns as `memory` (the main window's) remembers them.
+  void rememberBrowse(const VeskoWindowMemory& memory) { browse_memory_ = memory; }
+  /// Writes the browse window's place, splitter and columns into `memory`:
+  /// its own once it was made, else the ones remembered.
+  void browsePlace(VeskoWindowMemory& memory) const;
   void messageBox(std::string_view text) override { show_message_box(window_.hwnd(), text, kVeskoTitle); }
   void showText(std::string_view title, std::string_view text) override {
     show_text_window(window_.hwnd(), title, text, window_.dpi());
@@ -69,6 +76,7 @@ class VeskoWin32Host final : public VeskoHost {
   std::optional<PixelRect> view_rect_;  ///< remembered, for the view window when it is made
   bool view_maximized_ = false;
   std::unique_ptr<VeskoBrowseWindow> browse_;
+  VeskoWindowMemory browse_memory_;  ///< remembered, for the browse window when it is made
 };
 
 }  // namespace korvint::hosts::win32

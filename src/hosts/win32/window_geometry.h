@@ -35,6 +35,13 @@ inline DpiChange dpi_change(WPARAM wparam, LPARAM lparam) {
   return {LOWORD(wparam), *reinterpret_cast<const RECT*>(lparam)};
 }
 
+/// Answers WM_DPICHANGED (`lparam`) after the window's contents were scaled:
+/// the window takes the place Windows suggests at its new resolution.
+inline void take_suggested_place(HWND window, LPARAM lparam) {
+  const RECT& at = *reinterpret_cast<const RECT*>(lparam);
+  SetWindowPos(window, nullptr, at.left, at.top, at.right - at.left, at.bottom - at.top, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 /// `pixels` laid out at `from` dots per inch, at `to` instead.
 inline int rescale(int pixels, int from, int to) { return from > 0 ? MulDiv(pixels, to, from) : pixels; }
 

@@ -9,6 +9,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QSplitter>
 #include <QTableView>
 #include <QTest>
 #include <QTreeView>
@@ -118,6 +119,54 @@ TEST_F(QtBrowseTest, ADoubleClickedCatalogueShowsItsFoldersAndAResultShowsInIt) 
   EXPECT_EQ(current.parent().data().toString(), "Archive");
   EXPECT_EQ(files(), QStringList{"x.bin"});
   EXPECT_EQ(browse()->files().selectionModel()->selectedRows().size(), 1);
+}
+
+// What the user left (place, splitter, columns, both sorts) comes back in a window opened with what it remembered.
+TEST_F(QtBrowseTest, TheBrowseWindowOpensAsItWasLeft) {
+  window->vesko().browse().browse_catalogue(0);
+  ASSERT_TRUE(settled());
+  ASSERT_NE(browse(), nullptr);
+  browse()->setGeometry(40, 50, 700, 400);
+  browse()->splitter().setSizes({200, 480});
+  browse()->files().horizontalHeader()->resizeSection(1, 123);
+  window->vesko().browse().browse_TreeHeaderClick(0);  // by name
+  window->vesko().browse().browse_FilesHeaderClick(1);
+  window->vesko().browse().browse_FilesHeaderClick(1);  // by size, largest first
+  QApplication::processEvents();
+  const int split = browse()->splitter().sizes().value(0);
+  const VeskoWindowMemory memory = window->memory();
+  ASSERT_TRUE(memory.browse_rect);
+  EXPECT_EQ(memory.browse_rect->width, 700);
+  EXPECT_EQ(memory.browse_split, split);
+  EXPECT_EQ(memory.browse_file_widths.at(1), 123);
+  EXPECT_EQ(memory.folder_sort_column, 0);
+  EXPECT_EQ(memory.file_sort_column, 1);
+  EXPECT_TRUE(memory.file_sort_descending);
+
+  window.reset();
+  window = std::make_unique<VeskoQtWindow>(app::VeskoWindowOptions{{test::path_text(tree.root() / "cats")}, {}},
+                                           std::vector<std::string>{test::path_text(tree.root() / "Vesko.ini")}, "");
+  window->restore(memory);
+  window->vesko().Form_Load();
+  ASSERT_TRUE(settled());
+  window->vesko().browse().browse_catalogue(0);
+  ASSERT_TRUE(settled());
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(browse()));
+  EXPECT_EQ(browse()->size(), QSize(700, 400));
+  EXPECT_EQ(browse()->splitter().sizes().value(0), split);
+  EXPECT_EQ(browse()->files().horizontalHeader()->sectionSize(1), 123);
+  const QModelIndex root = browse()->tree().model()->index(0, 0, {});
+  EXPECT_EQ(children(root), (QStringList{"Archive", "Zoo"}));
+  EXPECT_EQ(browse()->tree().header()->sortIndicatorSection(), 0);
+  EXPECT_EQ(browse()->files().horizontalHeader()->sortIndicatorSection(), 1);
+  EXPECT_EQ(browse()->files().horizontalHeader()->sortIndicatorOrder(), Qt::DescendingOrder);
+
+  // A narrow tree: its totals give way to keep two fifths of it for the names; the widths remembered stay.
+  const std::vector<int> chosen = window->memory().browse_folder_widths;
+  browse()->splitter().setSizes({150, 530});
+  QApplication::processEvents();
+  EXPECT_GE(browse()->tree().header()->sectionSize(0) + 3, browse()->tree().viewport()->width() * 2 / 5);
+  EXPECT_EQ(window->memory().browse_folder_widths, chosen);
 }
 
 }  // namespace

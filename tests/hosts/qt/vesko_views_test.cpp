@@ -131,6 +131,17 @@ TEST_F(QtViewsTest, OptionsAndHeaderClicksComputeAndSortTheViewAgain) {
   QTest::keyClick(&view()->folderB(), Qt::Key_Return);
   ASSERT_TRUE(settled());
   EXPECT_TRUE(view()->status().text().contains("Nope")) << view()->status().text().toStdString();
+  // In a narrow window the folders take a line of their own, and keep a useful width there.
+  for (const int wide : {1200, 560}) {
+    view()->resize(wide, 400);
+    QApplication::processEvents();
+    const QRect a(view()->folderB().mapTo(view(), QPoint(0, 0)), view()->folderB().size());
+    EXPECT_LE(a.right(), view()->view().geometry().right()) << wide;
+    EXPECT_GE(a.width(), 100) << wide;
+    EXPECT_EQ(view()->folderA().mapTo(view(), QPoint(0, 0)).y() > view()->ignoreDate().mapTo(view(), QPoint(0, 0)).y(),
+              wide == 560)
+        << wide;
+  }
 }
 
 }  // namespace

@@ -92,6 +92,20 @@ TEST(Win32VeskoViews, DuplicatesAndACompareShowInAWindowOfTheirOwn) {
   EXPECT_EQ(item_text(list, 5, 5), "2021-01-01 00:00:00");
   EXPECT_TRUE(IsWindowVisible(view->folderA()));
   EXPECT_FALSE(IsWindowVisible(view->by()));
+  // In a narrow window the folders take a line of their own: every option stays inside the window.
+  const auto place = [](HWND control) {
+    RECT at{};
+    GetWindowRect(control, &at);
+    MapWindowPoints(nullptr, GetParent(control), reinterpret_cast<POINT*>(&at), 2);
+    return at;
+  };
+  for (const int wide : {1200, 560}) {
+    SetWindowPos(view->hwnd(), nullptr, 0, 0, wide, 400, SWP_NOMOVE | SWP_NOZORDER);
+    EXPECT_LE(place(view->folderB()).right, place(list).right) << wide;
+    EXPECT_GE(place(view->folderB()).right - place(view->folderB()).left, 100) << wide;
+    EXPECT_EQ(place(view->folderA()).top > place(view->ignoreDate()).top, wide == 560) << wide;
+    EXPECT_GT(place(list).top, place(view->folderA()).bottom) << wide;
+  }
   // "Ignore dates" clicked: nothing changed but the date.
   SendMessageW(view->ignoreDate(), BM_CLICK, 0, 0);
   ASSERT_TRUE(settled());
@@ -102,9 +116,30 @@ TEST(Win32VeskoViews, DuplicatesAndACompareShowInAWindowOfTheirOwn) {
   ASSERT_TRUE(settled());
   EXPECT_NE(title_of(view->status()).find("Nope"), std::string::npos) << title_of(view->status());
 
-  // Closed, it is hidden, ready for the next view.
-  SendMessageW(view->hwnd(), WM_CLOSE, 0, 0);
-  EXPECT_FALSE(IsWindowVisible(view->hwnd()));
+  // Moved to a screen of another resolution: its columns and options scale with it.
+  const int from = view->dpi();
+  const int to = from == 144 ? 96 : 144;
+  const int path_width = ListView_GetColumnWidth(list, 0);
+  RECT suggested{0, 0, 1000, 600};
+  SendMessageW(view->hwnd(), WM_DPICHANGED, MAKEWPARAM(to, to), reinterpret_cast<LPARAM>(&suggested));
+  EXPECT_EQ(view->dpi(), to);
+  EXPECT_NEAR(ListView_GetColumnWidth(list, 0), MulDiv(path_width, to, from), 1);
+  EXPECT_NEAR(place(view->all()).bottom - place(view->all()).top, MulDiv(330, to, 1440), 1);
+
+  // Tab goes round the options and the list in the row's order, as the user reads them.
+  const auto key = [&](HWND to, WPARAM code) {
+    MSG msg{to, WM_KEYDOWN, code, 0, 0, {}};
+    deliver_message(window.window, msg);
+  };
+  SetFocus(list);
+  for (HWND next : {view->ignoreDate(), view->all(), view->folderA(), view->folderB(), list}) {
+    key(GetFocus(), VK_TAB);
+    EXPECT_EQ(GetFocus(), next);
+  }
+  // Esc in an option closes the window too: hidden, ready for the next view.
+  SetFocus(view->all());
+  key(view->all(), VK_ESCAPE);
+  ASSERT_TRUE(pump_until(window, [&] { return IsWindowVisible(view->hwnd()) == FALSE; }));
   EXPECT_NE(view->hwnd(), nullptr);
 }
 
