@@ -46,7 +46,8 @@ int run_index_command(const VeskoArguments& options, std::ostream& out, std::ost
   std::snprintf(took, sizeof took, "%.1f", seconds);
   out << set.catalogues.size() << " catalogues: " << outcome.built << " indexed in " << took << " s, " << outcome.fresh
       << " fresh already";
-  if (removed != 0) out << ", " << removed << " indexes of catalogues that are gone deleted";
+  // Damaged indexes and those of another format go too: their catalogue cannot be told.
+  if (removed != 0) out << ", " << removed << (removed == 1 ? " index" : " indexes") << " deleted (catalogue gone, or index unreadable)";
   if (leftovers != 0) out << ", " << leftovers << " files of builds that were killed deleted";
   out << "\n";
   out.flush();
