@@ -39,23 +39,25 @@ constexpr std::array<VeskoControlShape, kVeskoControlCount> kControls{{
 }};
 
 // The columns of each table fit its width as drawn, with room for the
-// vertical scroll bar, so no column starts cut off.
+// vertical scroll bar, so no column starts cut off. Numbers and ages get
+// room for their longest text ("4,294,967,296", "19 minutes"): an elided
+// number reads as another number; the paths take what is left.
 constexpr std::array<VeskoColumn, 5> kResultColumns{{
     {"Name", 2400, false},
-    {"Folder", 2850, false, true},
-    {"Size", 1200, true},
+    {"Folder", 2550, false, true},
+    {"Size", 1500, true},
     {"Date", 2250, false},
     {"Catalogue", 1350, false},
 }};
 
 constexpr std::array<VeskoColumn, 8> kCatalogueColumns{{
     {"Name", 1400, false},
-    {"Root", 1500, false, true},
+    {"Root", 1350, false, true},
     {"Files", 1100, true},
     {"Folders", 950, true},
     {"Size", 900, true},
     {"Written", 2100, false},
-    {"Age", 1050, false},
+    {"Age", 1200, false},
     {"Medium", 1100, false},
 }};
 
