@@ -80,7 +80,9 @@ TEST(ChangingCatalogueTest, AChangedCatalogueIsSearchedAgainAsItNowStands) {
       EXPECT_EQ(results.size(), c.results) << c.change;
       NameDecoder decoder;
       std::string first;
-      if (!results.empty()) EXPECT_TRUE(results.full_path(results[0], decoder, first));
+      if (!results.empty()) {
+        EXPECT_TRUE(results.full_path(results[0], decoder, first));
+      }
       EXPECT_EQ(first, c.first) << c.change;
       EXPECT_EQ(outcome.notes, c.notes) << c.change;
       EXPECT_EQ(outcome.errors.size(), c.error ? 1u : 0u) << c.change << ": " << ::testing::PrintToString(outcome.errors);

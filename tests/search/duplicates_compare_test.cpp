@@ -505,7 +505,9 @@ TEST(ForwardLinesTest, ReadsWhatLineAtReads) {
       EXPECT_EQ(line, expected);
       std::string_view field;
       EXPECT_EQ(reader.first_field_at(*catalogues[c], at, field), expected.find('\t') != std::string::npos);
-      if (expected.find('\t') != std::string::npos) EXPECT_EQ(field, expected.substr(0, expected.find('\t')));
+      if (expected.find('\t') != std::string::npos) {
+        EXPECT_EQ(field, expected.substr(0, expected.find('\t')));
+      }
     }
     std::string_view none;
     EXPECT_FALSE(reader.line_at(*catalogues[0], texts[0].size(), none));

@@ -34,7 +34,22 @@ TreeRows::Node node_of(LPARAM param) { return static_cast<TreeRows::Node>(param)
 }  // namespace
 
 VeskoBrowseWindow::VeskoBrowseWindow(HWND owner, int dpi, BrowseEvents& events)
-    : VeskoSideWindow(dpi, kBrowseMinHeightTwips), events_(events) {
+    : VeskoSideWindow(dpi, kBrowseMinHeightTwips),
+      events_(events),
+      splitter_(SplitterDrag::Axis::Across, {.on_bar = [this](POINT at) { return on_splitter(at); },
+                                             .edge =
+                                                 [this] {
+                                                   RECT tree{};
+                                                   GetWindowRect(tree_hwnd_, &tree);
+                                                   MapWindowPoints(nullptr, hwnd(), reinterpret_cast<POINT*>(&tree), 2);
+                                                   return static_cast<int>(tree.right);
+                                                 },
+                                             .moved =
+                                                 [this](int right) {
+                                                   split_ = right - margin();
+                                                   lay_out();
+                                                   split_ = split();  // as far as it could go
+                                                 }}) {
   if (!open(kVeskoBrowseWindowClass, owner, kBrowseWidthTwips)) return;
   const HINSTANCE instance = GetModuleHandleW(nullptr);
   header_hwnd_ = CreateWindowExW(0, WC_HEADERW, L"", WS_CHILD | WS_VISIBLE | HDS_HORZ | HDS_BUTTONS | HDS_FULLDRAG, 0, 0,
@@ -283,40 +298,9 @@ void VeskoBrowseWindow::remember(VeskoWindowMemory& memory) const {
 }
 
 LRESULT VeskoBrowseWindow::on_message(UINT message, WPARAM wparam, LPARAM lparam) {
+  if (const auto answer = splitter_.on_message(hwnd(), message, wparam, lparam)) return *answer;
   switch (message) {
     case WM_SIZE: lay_out(); return 0;
-    case WM_SETCURSOR: {
-      POINT at{};
-      GetCursorPos(&at);
-      ScreenToClient(hwnd(), &at);
-      if (reinterpret_cast<HWND>(wparam) == hwnd() && LOWORD(lparam) == HTCLIENT && on_splitter(at)) {
-        SetCursor(LoadCursorW(nullptr, IDC_SIZEWE));
-        return TRUE;
-      }
-      break;
-    }
-    case WM_LBUTTONDOWN: {
-      const POINT at{GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam)};
-      if (!on_splitter(at)) break;
-      RECT tree{};
-      GetWindowRect(tree_hwnd_, &tree);
-      MapWindowPoints(nullptr, hwnd(), reinterpret_cast<POINT*>(&tree), 2);
-      drag_ = at.x - tree.right;
-      SetCapture(hwnd());
-      return 0;
-    }
-    case WM_MOUSEMOVE:
-      if (drag_ && GetCapture() == hwnd()) {
-        split_ = GET_X_LPARAM(lparam) - *drag_ - margin();
-        lay_out();
-        split_ = split();  // as far as it could go
-        return 0;
-      }
-      break;
-    case WM_LBUTTONUP:
-      if (drag_) ReleaseCapture();
-      return 0;
-    case WM_CAPTURECHANGED: drag_.reset(); return 0;
     case WM_SETFOCUS: SetFocus(tree_hwnd_); return 0;
     case WM_NOTIFY: return on_notify(*reinterpret_cast<const NMHDR*>(lparam), lparam);
     case WM_CONTEXTMENU:

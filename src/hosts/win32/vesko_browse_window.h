@@ -16,6 +16,7 @@
 #include <vector>
 #include <string>
 
+#include "hosts/win32/splitter_drag.h"
 #include "hosts/win32/vesko_side_window.h"
 #include "hosts/win32/vesko_win32_controls.h"
 #include "hosts/win32/win32_controls.h"
@@ -89,7 +90,7 @@ class VeskoBrowseWindow final : public VeskoSideWindow, public BrowseWindow, pub
   bool quiet_ = false;  ///< true while the program changes the tree
   std::vector<int> folder_widths_;  ///< the tree's columns as made, dragged or remembered; shown narrower in a narrow tree
   std::optional<int> split_;  ///< the tree's width as dragged; nullopt: its share of the window
-  std::optional<int> drag_;   ///< while the splitter is dragged: the pointer's distance from the tree's right
+  SplitterDrag splitter_;
 };
 
 }  // namespace korvint::hosts::win32

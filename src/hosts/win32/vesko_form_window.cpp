@@ -23,7 +23,23 @@ constexpr DWORD kWindowStyle = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
 
 }  // namespace
 
-VeskoFormWindow::VeskoFormWindow(int show_command) : TopLevelWindow(show_command) {
+VeskoFormWindow::VeskoFormWindow(int show_command)
+    : TopLevelWindow(show_command),
+      splitter_(SplitterDrag::Axis::Down,
+                {.on_bar = [this](POINT at) { return on_splitter(at); },
+                 .edge =
+                     [this] {
+                       const PixelRect& above = placed_[static_cast<std::size_t>(VeskoControlId::lstCatalogues)];
+                       return above.top + above.height;
+                     },
+                 .moved =
+                     [this](int bottom) {
+                       RECT client{};
+                       GetClientRect(hwnd(), &client);
+                       const int top = placed_[static_cast<std::size_t>(VeskoControlId::lstCatalogues)].top;
+                       split_ = clamp_catalogue_height(bottom - top, dpi_, client.bottom);
+                       lay_out();
+                     }}) {
   // Pixels stay pixels on high-resolution screens; the layout scales itself by the DPI.
   // Without the manifest's per-monitor awareness (a program that embeds
   // none), at least the primary screen's resolution.
@@ -200,6 +216,7 @@ std::optional<VeskoControlId> VeskoFormWindow::control_of(HWND window) const {
 bool VeskoFormWindow::pre_translate(MSG& msg) { return handle_vesko_keyboard(*this, msg); }
 
 LRESULT VeskoFormWindow::on_message(UINT message, WPARAM wparam, LPARAM lparam) {
+  if (const auto answer = splitter_.on_message(hwnd(), message, wparam, lparam)) return *answer;
   switch (message) {
     case kRunPostedMessage: posted_.run_all(); return 0;
     case kFoldersChangedMessage:
@@ -220,38 +237,6 @@ LRESULT VeskoFormWindow::on_message(UINT message, WPARAM wparam, LPARAM lparam) 
       lay_out();
       return 0;
     }
-    case WM_SETCURSOR: {
-      POINT at{};
-      GetCursorPos(&at);
-      ScreenToClient(hwnd(), &at);
-      if (reinterpret_cast<HWND>(wparam) == hwnd() && LOWORD(lparam) == HTCLIENT && on_splitter(at)) {
-        SetCursor(LoadCursorW(nullptr, IDC_SIZENS));
-        return TRUE;
-      }
-      break;
-    }
-    case WM_LBUTTONDOWN: {
-      const POINT at{GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam)};
-      if (!on_splitter(at)) break;
-      drag_ = at.y - placed_[static_cast<std::size_t>(VeskoControlId::lstCatalogues)].top -
-              placed_[static_cast<std::size_t>(VeskoControlId::lstCatalogues)].height;
-      SetCapture(hwnd());
-      return 0;
-    }
-    case WM_MOUSEMOVE:
-      if (drag_ && GetCapture() == hwnd()) {
-        RECT client{};
-        GetClientRect(hwnd(), &client);
-        const int top = placed_[static_cast<std::size_t>(VeskoControlId::lstCatalogues)].top;
-        split_ = clamp_catalogue_height(GET_Y_LPARAM(lparam) - *drag_ - top, dpi_, client.bottom);
-        lay_out();
-        return 0;
-      }
-      break;
-    case WM_LBUTTONUP:
-      if (drag_) ReleaseCapture();
-      return 0;
-    case WM_CAPTURECHANGED: drag_.reset(); return 0;
     case WM_GETMINMAXINFO:
       keep_least_client_size(lparam, kWindowStyle, twips_to_pixels(kVeskoMinWidthTwips, dpi_),
                              twips_to_pixels(kVeskoMinHeightTwips, dpi_));

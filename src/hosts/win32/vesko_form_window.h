@@ -12,6 +12,7 @@
 #include <utility>
 #include <vector>
 
+#include "hosts/win32/splitter_drag.h"
 #include "hosts/win32/top_level_window.h"
 #include "hosts/win32/vesko_win32_controls.h"
 #include "hosts/win32/win32_controls.h"
@@ -107,7 +108,7 @@ class VeskoFormWindow final : public TopLevelWindow {
   int dpi_ = 96;
   std::vector<PixelRect> placed_;  // where each control was put last, by VeskoControlId
   std::optional<int> split_;       // the catalogues' height where the splitter was put; nullopt: as drawn
-  std::optional<int> drag_;        // while the splitter is dragged: the pointer's height above its top
+  SplitterDrag splitter_;
   bool selection_change_posted_ = false;
   std::optional<POINT> menu_at_;
   PostedTasks posted_;
