@@ -379,7 +379,9 @@ TEST(CompareTest, FindsWhatANaiveReadingOfEveryPathFinds) {
                                   trees.text(roots[1], trees.backup(tree), trees.below(3) == 0)};
     const auto a = test::make_catalogue("a", texts[0]);
     const auto b = test::make_catalogue("b", texts[1]);
-    check_catalogues({a, b}, {});
+    // Mostly with their encodings known; else the search learns them as it
+    // goes, and the keys of the lines it read before are read again.
+    if (seed % 4 != 0) check_catalogues({a, b}, {});
     // Below the root, or below a first-level folder of the tree's under another case and separator.
     std::string folder;
     if (seed % 3 == 0 && !tree.folders.empty()) folder = trees.piece_text(tree.folders.front().name, false) + "/";
@@ -393,6 +395,10 @@ TEST(CompareTest, FindsWhatANaiveReadingOfEveryPathFinds) {
         options.search.threads = 1 + static_cast<unsigned>(seed % 2);
         SCOPED_TRACE("seed " + std::to_string(seed) + " query \"" + words + "\" folder \"" + folder + "\" all " +
                      std::to_string(options.all) + " ignore date " + std::to_string(options.ignore_date));
+        // (Compared first: the naive reading decodes in the encoding the search learnt.)
+        std::string error;
+        const Comparison comparison = compare_catalogues(CompareSide{a, folder}, CompareSide{b, folder},
+                                                         words[0] ? *parse_query(words, error) : Query{}, options);
         const bool ignore_case = paths_ignore_case(roots[0], roots[1]);
         const Matcher matcher = matcher_of(words);
         const NaiveSide naive_a = naive_side(*a, texts[0], matcher, folder, ignore_case);
@@ -402,9 +408,6 @@ TEST(CompareTest, FindsWhatANaiveReadingOfEveryPathFinds) {
         naive_lines(naive_a, naive_b, '-', options, expected, bytes_a);
         naive_lines(naive_b, naive_a, '+', options, expected, bytes_b);
 
-        std::string error;
-        const Comparison comparison = compare_catalogues(CompareSide{a, folder}, CompareSide{b, folder},
-                                                         words[0] ? *parse_query(words, error) : Query{}, options);
         // A folder a catalogue lacks is an error; with a query, finding nothing below it is an answer.
         if (words[0] == '\0' && (!naive_a.has_folder || !naive_b.has_folder)) {
           ASSERT_EQ(comparison.errors.size(), 1u);
@@ -463,12 +466,19 @@ TEST(CompareTest, FollowsThePathRules) {
       {"a file and a folder of one name are two entries", "D:\\\r\nx\t5\t 2019.1.1\t0:0.0\r\n",
        "E:\\\r\nx\\\t0\t 2019.1.1\t0:0.0\r\n", "", "", false, false,
        {"-\tx\t5\t2019-01-01 00:00:00", "+\tx\\\t0\t2019-01-01 00:00:00"}},
+      {"a name read as UTF-8 until a later line shows the code page: its key is the code page's",
+       "D:\\\r\na.txt\t5\t 2019.1.1\t0:0.0\r\ncaf\xC3\xA9.txt\t5\t 2019.1.1\t0:0.0\r\nb.txt\t5\t 2019.1.1\t0:0.0\r\n"
+       "z\xE9.txt\t5\t 2019.1.1\t0:0.0\r\n",
+       "E:\\\r\na.txt\t5\t 2019.1.1\t0:0.0\r\ncaf\xC3\x83\xC2\xA9.txt\t5\t 2019.1.1\t0:0.0\r\nb.txt\t6\t 2019.1.1\t0:0.0\r\n"
+       "z\xC3\xA9.txt\t5\t 2019.1.1\t0:0.0\r\n",
+       "", "", false, false, {"~\tb.txt\t5\t2019-01-01 00:00:00\t6\t2019-01-01 00:00:00"}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     CompareOptions options;
     options.all = c.all;
     options.ignore_date = c.ignore_date;
+    options.search.code_page = "windows-1252";
     const Comparison comparison = compare_catalogues(CompareSide{test::make_catalogue("a", c.a), c.folder_a},
                                                      CompareSide{test::make_catalogue("b", c.b), c.folder_b}, Query{}, options);
     ASSERT_TRUE(comparison.errors.empty()) << comparison.errors.front();
