@@ -17,7 +17,8 @@ made by shared/tools/gen_tree.py is catalogued with korvint, indexed by vesko
 and by plocate's updatedb into a database of its own, and `plocate -d DB -c -i`
 is timed against `vesko --count` on it; --plocate-catalogue and --plocate-db
 take that catalogue and database as made before (updatedb is then not timed),
-and --only-plocate leaves out the building and the searches of --dir. TZ is
+--only-plocate leaves out the building and the searches of --dir, and
+--no-build searches through the indexes of --cache as they are. TZ is
 pinned for every tool.
 """
 import argparse, glob, os, shutil, statistics, subprocess, sys, tempfile, time
@@ -104,6 +105,7 @@ def main():
     ap.add_argument("--plocate-catalogue", default="", help="the tree's catalogue, made before")
     ap.add_argument("--plocate-db", default="", help="plocate's database of the tree, made before")
     ap.add_argument("--only-plocate", action="store_true")
+    ap.add_argument("--no-build", action="store_true", help="search through the indexes of --cache as they are")
     ap.add_argument("--out", default=os.path.join(HERE, "results-index.md"))
     a = ap.parse_args()
     env = dict(os.environ, TZ="UTC", LC_ALL="C", XDG_CACHE_HOME=a.cache)
@@ -120,7 +122,7 @@ def main():
     out = ["Machine: %s." % header, ""]
 
     index_bytes = 0
-    if not a.only_plocate:
+    if not a.only_plocate and not a.no_build:
         # Building: one catalogue alone, then all of them on both cores.
         one = os.path.join(scratch, "one")
         os.makedirs(one)
@@ -141,7 +143,9 @@ def main():
                 "",
                 "Indexes: %.1f MB in all, %.1f %% of the catalogues' bytes." % (index_bytes / 1e6, 100.0 * index_bytes / total),
                 ""]
-
+    if a.no_build:
+        index_bytes = size_of(os.path.join(a.cache, "korvint", "index"), "*.kvx")
+    if not a.only_plocate:
         tools = [("vesko, indexes", lambda q: [a.vesko, "--count", "--catalogues", a.dir, "--", q]),
                  ("vesko --no-index (scan)", lambda q: [a.vesko, "--no-index", "--count", "--catalogues", a.dir, "--", q])]
         rows = compare_queries(tools, QUERIES, a.rounds, env, scratch)
