@@ -15,7 +15,11 @@ Reported: median wall, CPU, vesko's peak anonymous memory (heap and stacks:
 RssAnon sampled every millisecond), index / scan. With --plocate-tree, a tree
 made by shared/tools/gen_tree.py is catalogued with korvint, indexed by vesko
 and by plocate's updatedb into a database of its own, and `plocate -d DB -c -i`
-is timed against `vesko --count` on it. TZ is pinned for every tool.
+is timed against `vesko --count` on it; --plocate-catalogue and --plocate-db
+take that catalogue and database as made before (updatedb is then not timed),
+--only-plocate leaves out the building and the searches of --dir, and
+--no-build searches through the indexes of --cache as they are. TZ is
+pinned for every tool.
 """
 import argparse, glob, os, shutil, statistics, subprocess, sys, tempfile, time
 
@@ -98,13 +102,17 @@ def main():
     ap.add_argument("--korvint", default=os.path.join(ROOT, "build", "src", "hosts", "korvint"))
     ap.add_argument("--rounds", type=int, default=5)
     ap.add_argument("--plocate-tree", default="")
+    ap.add_argument("--plocate-catalogue", default="", help="the tree's catalogue, made before")
+    ap.add_argument("--plocate-db", default="", help="plocate's database of the tree, made before")
+    ap.add_argument("--only-plocate", action="store_true")
+    ap.add_argument("--no-build", action="store_true", help="search through the indexes of --cache as they are")
     ap.add_argument("--out", default=os.path.join(HERE, "results-index.md"))
     a = ap.parse_args()
     env = dict(os.environ, TZ="UTC", LC_ALL="C", XDG_CACHE_HOME=a.cache)
     for name in ("DISPLAY", "WAYLAND_DISPLAY"):
         env.pop(name, None)
     header = vb.machine()
-    files = sorted(glob.glob(os.path.join(a.dir, "*.lst")))
+    files = [] if a.only_plocate else sorted(glob.glob(os.path.join(a.dir, "*.lst")))
     total = sum(os.path.getsize(f) for f in files)
     for f in files:  # warm cache
         with open(f, "rb") as data:
@@ -113,59 +121,77 @@ def main():
     scratch = tempfile.mkdtemp(prefix="index-bench-")
     out = ["Machine: %s." % header, ""]
 
-    # Building: one catalogue alone, then all of them on both cores.
-    one = os.path.join(scratch, "one")
-    os.makedirs(one)
-    os.symlink(files[0], os.path.join(one, os.path.basename(files[0])))
-    shutil.rmtree(os.path.join(a.cache, "korvint"), ignore_errors=True)
-    one_wall, one_rss = build(a.vesko, one, env)
-    shutil.rmtree(os.path.join(a.cache, "korvint"), ignore_errors=True)
-    all_wall, all_rss = build(a.vesko, a.dir, env)
-    index_bytes = size_of(os.path.join(a.cache, "korvint", "index"), "*.kvx")
-    out += ["## Building and size", "",
-            "%d catalogues, %.0f MB (%s)." % (len(files), total / 1e6, ", ".join(os.path.basename(f) for f in files[-1:]) +
-                                               " may be shorter than the rest"),
-            "",
-            "| what | wall s | peak RSS MiB |", "|---|---:|---:|",
-            "| index one catalogue (%s, %.0f MB) | %.2f | %.0f |" % (os.path.basename(files[0]),
-                                                                    os.path.getsize(files[0]) / 1e6, one_wall, one_rss),
-            "| index all %d (both cores) | %.1f | %.0f |" % (len(files), all_wall, all_rss),
-            "",
-            "Indexes: %.1f MB in all, %.1f %% of the catalogues' bytes." % (index_bytes / 1e6, 100.0 * index_bytes / total),
-            ""]
-
-    tools = [("vesko, indexes", lambda q: [a.vesko, "--count", "--catalogues", a.dir, "--", q]),
-             ("vesko --no-index (scan)", lambda q: [a.vesko, "--no-index", "--count", "--catalogues", a.dir, "--", q])]
-    rows = compare_queries(tools, QUERIES, a.rounds, env, scratch)
-    out += ["## Searching (`vesko --count`, process start included, warm cache, median of %d interleaved rounds)" % a.rounds,
-            ""] + table(rows, "vesko --no-index (scan)") + [""]
+    index_bytes = 0
+    if not a.only_plocate and not a.no_build:
+        # Building: one catalogue alone, then all of them on both cores.
+        one = os.path.join(scratch, "one")
+        os.makedirs(one)
+        os.symlink(files[0], os.path.join(one, os.path.basename(files[0])))
+        shutil.rmtree(os.path.join(a.cache, "korvint"), ignore_errors=True)
+        one_wall, one_rss = build(a.vesko, one, env)
+        shutil.rmtree(os.path.join(a.cache, "korvint"), ignore_errors=True)
+        all_wall, all_rss = build(a.vesko, a.dir, env)
+        index_bytes = size_of(os.path.join(a.cache, "korvint", "index"), "*.kvx")
+        out += ["## Building and size", "",
+                "%d catalogues, %.0f MB (%s)." % (len(files), total / 1e6, ", ".join(os.path.basename(f) for f in files[-1:]) +
+                                                   " may be shorter than the rest"),
+                "",
+                "| what | wall s | peak RSS MiB |", "|---|---:|---:|",
+                "| index one catalogue (%s, %.0f MB) | %.2f | %.0f |" % (os.path.basename(files[0]),
+                                                                        os.path.getsize(files[0]) / 1e6, one_wall, one_rss),
+                "| index all %d (both cores) | %.1f | %.0f |" % (len(files), all_wall, all_rss),
+                "",
+                "Indexes: %.1f MB in all, %.1f %% of the catalogues' bytes." % (index_bytes / 1e6, 100.0 * index_bytes / total),
+                ""]
+    if a.no_build:
+        index_bytes = size_of(os.path.join(a.cache, "korvint", "index"), "*.kvx")
+    if not a.only_plocate:
+        tools = [("vesko, indexes", lambda q: [a.vesko, "--count", "--catalogues", a.dir, "--", q]),
+                 ("vesko --no-index (scan)", lambda q: [a.vesko, "--no-index", "--count", "--catalogues", a.dir, "--", q])]
+        rows = compare_queries(tools, QUERIES, a.rounds, env, scratch)
+        out += ["## Searching (`vesko --count`, process start included, warm cache, median of %d interleaved rounds)" % a.rounds,
+                ""] + table(rows, "vesko --no-index (scan)") + [""]
 
     if a.plocate_tree:
         tree = a.plocate_tree
-        cats = os.path.join(scratch, "tree-cats")
-        os.makedirs(cats)
-        subprocess.run([a.korvint, tree + "/", os.path.join(cats, "tree.lst")], env=env, check=True,
-                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        if a.plocate_catalogue:
+            cats = os.path.dirname(os.path.abspath(a.plocate_catalogue))
+            catalogue = a.plocate_catalogue
+        else:
+            cats = os.path.join(scratch, "tree-cats")
+            os.makedirs(cats)
+            catalogue = os.path.join(cats, "tree.lst")
+            subprocess.run([a.korvint, tree + "/", catalogue], env=env, check=True,
+                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         subprocess.run([a.vesko, "--catalogues", cats, "--index"], env=env, check=True, stdout=subprocess.DEVNULL)
-        db = os.path.join(scratch, "plocate.db")
-        start = time.perf_counter()
-        subprocess.run(["updatedb", "-U", tree, "-o", db, "-l", "0"], env=env, check=True)
-        updatedb_wall = time.perf_counter() - start
-        catalogue_bytes = os.path.getsize(os.path.join(cats, "tree.lst"))
+        if a.plocate_db:
+            db, updatedb = a.plocate_db, "made before, not timed"
+        else:
+            db = os.path.join(scratch, "plocate.db")
+            start = time.perf_counter()
+            subprocess.run(["updatedb", "-U", tree, "-o", db, "-l", "0"], env=env, check=True)
+            updatedb = "updatedb %.2f s" % (time.perf_counter() - start)
+        with open(catalogue, "rb") as data:  # warm cache
+            while data.read(1 << 24):
+                pass
+        catalogue_bytes = os.path.getsize(catalogue)
         vesko_index = size_of(os.path.join(a.cache, "korvint", "index"), "*.kvx") - index_bytes
         queries = [("rare name", "zebracorn"), ("rare name", "util_6.md"), ("common", "res"),
                    ("two words", "util md")]
         ptools = [("vesko, index", lambda q: [a.vesko, "--count", "--catalogues", cats, "--"] + q.split()),
                   ("vesko path:, index",
                    lambda q: [a.vesko, "--count", "--catalogues", cats, "--"] + ["path:" + w for w in q.split()]),
+                  ("vesko path:, scan",
+                   lambda q: [a.vesko, "--no-index", "--count", "--catalogues", cats, "--"] +
+                   ["path:" + w for w in q.split()]),
                   ("plocate", lambda q: ["plocate", "-d", db, "-c", "-i"] + q.split())]
         prow = compare_queries(ptools, queries, a.rounds, env, scratch)
         out += ["## Against plocate (tree %s)" % tree, "",
                 "Catalogue %.1f MB; vesko's index %.1f MB (%.0f %%); plocate's database %.1f MB (%.0f %%), "
-                "updatedb %.2f s. plocate matches whole paths, vesko names, and `path:` words whole paths (the "
+                "%s. plocate matches whole paths, vesko names, and `path:` words whole paths (the "
                 "root included), so only those counts compare." % (
                     catalogue_bytes / 1e6, vesko_index / 1e6, 100.0 * vesko_index / catalogue_bytes,
-                    os.path.getsize(db) / 1e6, 100.0 * os.path.getsize(db) / catalogue_bytes, updatedb_wall), ""]
+                    os.path.getsize(db) / 1e6, 100.0 * os.path.getsize(db) / catalogue_bytes, updatedb), ""]
         out += table(prow, "plocate") + [""]
     with open(a.out, "w") as f:
         f.write("# Vesko's index benchmark\n\nMade by `bench/index_benchmark.py`.\n\n" + "\n".join(out) + "\n")

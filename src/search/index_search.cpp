@@ -87,11 +87,30 @@ std::vector<std::string> literal_runs(const Term& term) {
   return runs;
 }
 
-std::vector<std::string> token_runs(const Term& term) {
-  std::vector<std::string> runs;
+std::vector<TokenRun> token_runs(const Term& term) {
+  std::vector<TokenRun> runs;
   if (term.kind != TermKind::Text || term.negated || term.marks || term.whole_path) return runs;
-  for_each_token(term.needle, [&](std::string_view run) { runs.emplace_back(run); });
+  // Only an ASCII byte the word holds as it is bounds a token of the name: a
+  // wildcard's `*` or `?` may stand for token bytes, and a non-ASCII letter
+  // may read as ASCII letters in the name's skeleton ("ß" as "ss").
+  const std::string_view needle = term.needle;
+  auto bounds = [&](char c) {
+    return !is_token_byte(c) && static_cast<unsigned char>(c) < 0x80 && !(term.wildcard && (c == '*' || c == '?'));
+  };
+  for_each_token(needle, [&](std::string_view run) {
+    const auto begin = static_cast<std::size_t>(run.data() - needle.data());
+    const std::size_t end = begin + run.size();
+    runs.push_back(TokenRun{std::string(run), begin > 0 && bounds(needle[begin - 1]),
+                            end < needle.size() && bounds(needle[end])});
+  });
   return runs;
+}
+
+bool token_fits(std::string_view token, const TokenRun& run) {
+  if (run.starts && run.ends) return token == run.bytes;
+  if (run.starts) return token.starts_with(run.bytes);
+  if (run.ends) return token.ends_with(run.bytes);
+  return token.find(run.bytes) != std::string_view::npos;
 }
 
 IndexPlanner::IndexPlanner(const Query& query, std::string cache_folder, IndexPool* pool, bool counting)
@@ -101,11 +120,15 @@ IndexPlanner::IndexPlanner(const Query& query, std::string cache_folder, IndexPo
   for (const Term& term : query_.terms) {
     WordRuns word;
     word.runs = token_runs(term);
-    // Runs of one byte narrow nothing; a word that is one run is decided by its tokens.
-    word.whole = !term.wildcard && word.runs.size() == 1 && word.runs[0] == term.needle && term.needle.size() >= 2;
+    // A word that is one run is decided by its tokens. A run of one byte
+    // narrows only as a whole token (the "6" of "util_6.md"), and only when
+    // the table lists it.
+    word.whole =
+        !term.wildcard && word.runs.size() == 1 && word.runs[0].bytes == term.needle && term.needle.size() >= 2;
     exact_ = exact_ && word.whole;
     if (word.whole) whole_words.push_back(&term);
-    word.runs.erase(std::remove_if(word.runs.begin(), word.runs.end(), [](const std::string& r) { return r.size() < 2; }),
+    word.runs.erase(std::remove_if(word.runs.begin(), word.runs.end(),
+                                   [](const TokenRun& r) { return r.bytes.size() < 2 && !(r.starts && r.ends); }),
                     word.runs.end());
     if (!word.runs.empty()) words_.push_back(std::move(word));
   }
@@ -165,30 +188,40 @@ std::optional<std::vector<std::uint32_t>> listed_under_all(const IndexFile& inde
   return blocks;
 }
 
-// The candidates of the run of token bytes `run` (two bytes or more): the
-// entries its frequent tokens list (certain when `whole`), and the blocks
-// where a rare token or text the index cannot read may hold it.
-std::optional<Candidates> run_candidates(const IndexFile& index, const WordTable& table, const std::string& run,
-                                         bool whole, const std::vector<std::uint32_t>& every_word) {
+// The candidates of the run of token bytes `run`: the entries of the tokens
+// it fits (certain when `whole`), and the blocks where a rare token or text
+// the index cannot read may hold it. A run the word bounds on both sides is a
+// whole token: when the table lists it, its list is every entry that holds it.
+// nullopt in `found` when the run narrows nothing (one byte, not listed).
+std::optional<std::optional<Candidates>> run_candidates(const IndexFile& index, const WordTable& table,
+                                                        const TokenRun& run, bool whole,
+                                                        const std::vector<std::uint32_t>& every_word) {
   Candidates found;
   std::vector<std::uint32_t>& entries = whole ? found.certain : found.uncertain;
+  bool listed = false;
   for (const Word& word : table.words) {
-    if (word.token.find(run) == std::string::npos) continue;
-    const auto listed = entries_of(index, table, word);
-    if (!listed) return std::nullopt;
+    if (!token_fits(word.token, run)) continue;
+    listed = listed || word.token == run.bytes;
+    const auto of_word = entries_of(index, table, word);
+    if (!of_word) return std::nullopt;
     std::vector<std::uint32_t> joined;
-    std::set_union(entries.begin(), entries.end(), listed->begin(), listed->end(), std::back_inserter(joined));
+    std::set_union(entries.begin(), entries.end(), of_word->begin(), of_word->end(), std::back_inserter(joined));
     entries = std::move(joined);
   }
+  if (run.starts && run.ends && listed) {
+    found.blocks = every_word;
+    return std::optional<Candidates>(std::move(found));
+  }
+  if (run.bytes.size() < 2) return std::optional<Candidates>();  // a rare token of one byte: anywhere
   std::vector<Trigram> keys;
-  if (run.size() >= 3) add_trigrams(run, keys);
-  else add_pairs(run, keys);
+  if (run.bytes.size() >= 3) add_trigrams(run.bytes, keys);
+  else add_pairs(run.bytes, keys);
   for (Trigram& key : keys) key |= kRareTag;
   sort_unique(keys);
   auto rare = listed_under_all(index, keys, false);
   if (!rare) return std::nullopt;
   std::set_union(rare->begin(), rare->end(), every_word.begin(), every_word.end(), std::back_inserter(found.blocks));
-  return found;
+  return std::optional<Candidates>(std::move(found));
 }
 
 }  // namespace
@@ -244,16 +277,19 @@ std::optional<PlannedChunks> IndexPlanner::plan(Catalogue& catalogue, std::uint6
     if (!table) return std::nullopt;
     std::optional<Candidates> entries;
     for (const WordRuns& word : words_) {
-      for (const std::string& run : word.runs) {
+      for (const TokenRun& run : word.runs) {
         auto found = run_candidates(*index, *table, run, word.whole, *every_word);
         if (!found) return std::nullopt;
-        entries = entries ? both(*entries, *found, *table) : std::move(*found);
+        if (!*found) continue;
+        entries = entries ? both(*entries, **found, *table) : std::move(**found);
       }
     }
-    const bool count = counting_ && exact_;
-    const std::vector<std::uint32_t> read = count ? entries->unsettled(*table) : entries->all_blocks(*table);
-    candidates = candidates ? intersect(*candidates, read) : read;
-    if (count) counted = entries->certain_outside(*candidates, *table);
+    if (entries) {  // else every run was a rare token of one byte
+      const bool count = counting_ && exact_;
+      const std::vector<std::uint32_t> read = count ? entries->unsettled(*table) : entries->all_blocks(*table);
+      candidates = candidates ? intersect(*candidates, read) : read;
+      if (count) counted = entries->certain_outside(*candidates, *table);
+    }
   }
   ++indexed_;
   planned.counted = counted;

@@ -10,6 +10,7 @@
 #include <atomic>
 #include <cstddef>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "search/chunk_plan.h"
@@ -19,6 +20,16 @@
 namespace korvint::search::index {
 
 class IndexPool;
+
+/// A run of token bytes of a word, and where the word bounds it: by a
+/// literal byte that is no token byte before it (the name's token starts
+/// with the run) or after it (the token ends with it).
+struct TokenRun {
+  std::string bytes;
+  bool starts = false;
+  bool ends = false;
+  friend bool operator==(const TokenRun&, const TokenRun&) = default;
+};
 
 class IndexPlanner final : public ChunkPlanner {
  public:
@@ -45,7 +56,7 @@ class IndexPlanner final : public ChunkPlanner {
   // For each word against the name, its runs of token bytes, and whether it
   // is one token's bytes alone (its entries are then those the words give).
   struct WordRuns {
-    std::vector<std::string> runs;
+    std::vector<TokenRun> runs;
     bool whole = false;
   };
   std::vector<WordRuns> words_;
@@ -63,6 +74,9 @@ std::vector<std::string> literal_runs(const Term& term);
 /// The runs of token bytes (is_token_byte()) every name matching `term`
 /// holds, each inside one token of the name's skeleton (empty for a term the
 /// words cannot narrow: negated, with marks, against the path, not text).
-std::vector<std::string> token_runs(const Term& term);
+std::vector<TokenRun> token_runs(const Term& term);
+
+/// True when `token` may be the token of a name that holds `run` there.
+bool token_fits(std::string_view token, const TokenRun& run);
 
 }  // namespace korvint::search::index

@@ -115,7 +115,10 @@ constexpr const char* kMoreQueries[] = {"hol*day", "path:zebra\\", "\"two words\
                                         "path:photos\\ -zebra", "rger", "elvin", "?ebra*", "size:<100 photos",
                                         "ext:mp3 holiday", "ext:gz;txt", "-ext:jpg zebra", "ext:MP3;.tar.gz",
                                         // words of tokens: short, several, digits, across tokens, inside one
-                                        "ol", "jp", "ho*y", "photos jpg", "txt 1", "img_1", "oto", "lid", "s_"};
+                                        "ol", "jp", "ho*y", "photos jpg", "txt 1", "img_1", "oto", "lid", "s_",
+                                        // tokens a word bounds: whole, at a start, at an end; a ligature's
+                                        "img_0042.jpg", "_2019.", "y.jpg", "x.y.txt", "*_2019.*", "le.txt",
+                                        "e_zebra", "\"words_backup\"", "a_0042"};
 
 TEST(IndexSearchTest, AnswersExactlyAsTheScanInTheSameOrder) {
   for (std::uint64_t seed = 1; seed <= kSeeds; ++seed) {
@@ -226,6 +229,45 @@ TEST(IndexSearchTest, CountsACommonWordWithoutReadingAndListsOnlyItsBlocks) {
     std::uint64_t found = 0;
     search(folder, c.query, cache, nullptr, false, nullptr, &found);
     EXPECT_EQ(found, search(folder, c.query, {}).size());
+  }
+}
+
+// A word's runs that it bounds by other bytes are matched against whole
+// tokens, at their start or at their end: "util_6.md" is narrowed to the
+// names with the token "6" even where every block holds its trigrams and
+// names with "util" and "md".
+TEST(IndexSearchTest, AWordNarrowsToTheTokensItBounds) {
+  test::TempTree tree;
+  const fs::path folder = tree.folder("cats");
+  const std::string cache = (tree.root() / "cache").string();
+  std::vector<std::string> lines;
+  for (int i = 0; i < 3000; ++i)
+    lines.push_back((i % 2 == 0 ? "util_6" + std::to_string(i % 9 + 1) + ".md" : std::string("doc_6.md")) +
+                    "\t10\t 2019.1.1\t0:0.0");
+  lines.insert(lines.begin() + 1500, "util_6.md\t10\t 2019.1.1\t0:0.0");
+  write_file(folder / "a.lst", test::catalogue_text("D:\\", lines));
+  index_folder(folder, cache, 4096, 16);
+  auto catalogue = open_folder(folder).at(0);
+  const std::uint64_t all_blocks = catalogue->chunks(4096).size();
+  ASSERT_GT(all_blocks, 20u);
+  std::string error;
+  const struct {
+    const char* query;
+    std::uint64_t most_read;  // blocks
+  } cases[] = {
+      {"util_6.md", 1},       // util_6?.md and doc_6.md hold its other tokens
+      {"l_6.md", all_blocks},  // "l" too short to tell: doc_6.md holds its tokens
+      {"*til_6.*", 1},        // bounded by literal bytes, not by the wildcard's
+      {"til_6", all_blocks},  // a token that starts with "6": util_61 .. util_69
+      {"doc_6", all_blocks},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.query);
+    const IndexPlanner listing(*parse_query(c.query, error), cache);
+    const auto listed = listing.plan(*catalogue, 4096);
+    ASSERT_TRUE(listed);
+    EXPECT_LE(listed->chunks.size(), c.most_read);
+    EXPECT_EQ(search(folder, c.query, cache), search(folder, c.query, {}));
   }
 }
 
@@ -388,6 +430,32 @@ TEST(IndexFormatTest, LiteralRunsAreWhatEveryMatchHolds) {
     ASSERT_TRUE(query) << c.query;
     EXPECT_EQ(literal_runs(query->terms.at(0)), c.runs) << c.query;
   }
+}
+
+TEST(IndexFormatTest, TokenRunsKnowWhereTheWordBoundsThem) {
+  std::string error;
+  using R = TokenRun;
+  const struct {
+    const char* query;
+    std::vector<TokenRun> runs;
+  } cases[] = {
+      {"Backup", {R{"backup", false, false}}},
+      {"util_6.md", {R{"util", false, true}, R{"6", true, true}, R{"md", true, false}}},
+      {"img_??42*.JPG", {R{"img", false, true}, R{"42", false, false}, R{"jpg", true, false}}},
+      {"\"a*b\"", {R{"a", false, true}, R{"b", true, false}}},   // a phrase's "*" is a byte
+      {"\xD0\xB4xyz", {R{"xyz", false, false}}},                // a letter may read as ASCII ones
+      {"path:a_b", {}},
+      {"-a_b", {}},
+  };
+  for (const auto& c : cases) {
+    const auto query = parse_query(c.query, error);
+    ASSERT_TRUE(query) << c.query;
+    EXPECT_EQ(token_runs(query->terms.at(0)), c.runs) << c.query;
+  }
+  EXPECT_TRUE(token_fits("md5", R{"md", true, false}));
+  EXPECT_FALSE(token_fits("cmd", R{"md", true, false}));
+  EXPECT_TRUE(token_fits("cmd", R{"md", false, true}));
+  EXPECT_FALSE(token_fits("61", R{"6", true, true}));
 }
 
 TEST(IndexFormatTest, TokenCountsKeepEveryTokenThroughGrowing) {
