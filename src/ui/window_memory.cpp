@@ -95,35 +95,33 @@ VeskoWindowMemory read_window_memory(std::string_view text) {
     const auto values = numbers(line.substr(equals + 1));
     if (!values || values->empty()) continue;
     const std::vector<int>& v = *values;
+    // A place: left, top, width, height, the size above 0.
+    const auto place = [&v](std::optional<PixelRect>& into) {
+      if (v.size() == 4 && v[2] > 0 && v[3] > 0) into = PixelRect{v[0], v[1], v[2], v[3]};
+    };
+    // A sort: the column (0 or more) and whether it goes down.
+    const auto sort = [&v](std::optional<int>& column, bool& descending) {
+      if (v.size() != 2 || v[0] < 0) return;
+      column = v[0];
+      descending = v[1] != 0;
+    };
     if (key == "dpi" && v.size() == 1 && v[0] >= 48 && v[0] <= 960) memory.dpi = v[0];
-    if (key == "rect" && v.size() == 4 && v[2] > 0 && v[3] > 0) memory.rect = PixelRect{v[0], v[1], v[2], v[3]};
+    if (key == "rect") place(memory.rect);
     if (key == "maximized" && v.size() == 1) memory.maximized = v[0] != 0;
     if (key == "split" && v.size() == 1 && v[0] > 0) memory.split = v[0];
     if (key == "results" && plausible_widths(v)) memory.result_widths = v;
     if (key == "catalogues" && plausible_widths(v)) memory.catalogue_widths = v;
-    if (key == "sort" && v.size() == 2 && v[0] >= 0) {
-      memory.sort_column = v[0];
-      memory.sort_descending = v[1] != 0;
-    }
-    if (key == "catalogue_sort" && v.size() == 2 && v[0] >= 0) {
-      memory.catalogue_sort_column = v[0];
-      memory.catalogue_sort_descending = v[1] != 0;
-    }
-    if (key == "view" && v.size() == 4 && v[2] > 0 && v[3] > 0) memory.view_rect = PixelRect{v[0], v[1], v[2], v[3]};
+    if (key == "sort") sort(memory.sort_column, memory.sort_descending);
+    if (key == "catalogue_sort") sort(memory.catalogue_sort_column, memory.catalogue_sort_descending);
+    if (key == "view") place(memory.view_rect);
     if (key == "view_maximized" && v.size() == 1) memory.view_maximized = v[0] != 0;
-    if (key == "browse" && v.size() == 4 && v[2] > 0 && v[3] > 0) memory.browse_rect = PixelRect{v[0], v[1], v[2], v[3]};
+    if (key == "browse") place(memory.browse_rect);
     if (key == "browse_maximized" && v.size() == 1) memory.browse_maximized = v[0] != 0;
     if (key == "browse_split" && v.size() == 1 && v[0] > 0) memory.browse_split = v[0];
     if (key == "browse_folders" && plausible_widths(v)) memory.browse_folder_widths = v;
     if (key == "browse_files" && plausible_widths(v)) memory.browse_file_widths = v;
-    if (key == "folder_sort" && v.size() == 2 && v[0] >= 0) {
-      memory.folder_sort_column = v[0];
-      memory.folder_sort_descending = v[1] != 0;
-    }
-    if (key == "file_sort" && v.size() == 2 && v[0] >= 0) {
-      memory.file_sort_column = v[0];
-      memory.file_sort_descending = v[1] != 0;
-    }
+    if (key == "folder_sort") sort(memory.folder_sort_column, memory.folder_sort_descending);
+    if (key == "file_sort") sort(memory.file_sort_column, memory.file_sort_descending);
   }
   return memory;
 }
