@@ -102,6 +102,24 @@ void index_folder(const fs::path& folder, const std::string& cache, std::uint64_
   }
 }
 
+// One catalogue of `lines` below D:\, indexed with blocks of 4 KiB and tokens
+// listed from 16 entries: small enough to count the blocks a query reads.
+struct SmallBlocks {
+  static constexpr std::uint64_t kBlockBytes = 4096;
+  explicit SmallBlocks(const std::vector<std::string>& lines)
+      : folder(tree.folder("cats")), cache((tree.root() / "cache").string()) {
+    write_file(folder / "a.lst", test::catalogue_text("D:\\", lines));
+    index_folder(folder, cache, kBlockBytes, 16);
+    catalogue = open_folder(folder).at(0);
+    all_blocks = catalogue->chunks(kBlockBytes).size();
+  }
+  test::TempTree tree;
+  fs::path folder;
+  std::string cache;
+  std::shared_ptr<Catalogue> catalogue;
+  std::uint64_t all_blocks = 0;
+};
+
 // Opening files is slow under Wine: fewer rounds there, the same cases.
 #ifdef _WIN32
 constexpr std::uint64_t kSeeds = 8;
@@ -186,18 +204,13 @@ TEST(IndexSearchTest, ReadsOnlyTheBlocksOfARareWord) {
 }
 
 TEST(IndexSearchTest, CountsACommonWordWithoutReadingAndListsOnlyItsBlocks) {
-  test::TempTree tree;
-  const fs::path folder = tree.folder("cats");
-  const std::string cache = (tree.root() / "cache").string();
   std::vector<std::string> lines;
   for (int i = 0; i < 3000; ++i)
     lines.push_back((i >= 1000 && i < 1030 ? "live remaster_" : i % 3 == 0 ? "backup_" : "other_") +
                     std::to_string(i) + ".txt\t10\t 2019.1.1\t0:0.0");
   lines.push_back("Z\xC3\xBCrich backupx\\\t0\t 2019.1.1\t0:0.0");  // a folder: its name's tokens, rare
-  write_file(folder / "a.lst", test::catalogue_text("D:\\", lines));
-  index_folder(folder, cache, 4096, 16);
-  auto catalogue = open_folder(folder).at(0);
-  const std::uint64_t all_blocks = catalogue->chunks(4096).size();
+  const SmallBlocks index(lines);
+  const auto& [tree, folder, cache, catalogue, all_blocks] = index;
   ASSERT_GT(all_blocks, 20u);
   std::string error;
   const struct {
@@ -217,12 +230,12 @@ TEST(IndexSearchTest, CountsACommonWordWithoutReadingAndListsOnlyItsBlocks) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.query);
     const IndexPlanner counting(*parse_query(c.query, error), cache, nullptr, true);
-    const auto counted = counting.plan(*catalogue, 4096);
+    const auto counted = counting.plan(*catalogue, SmallBlocks::kBlockBytes);
     ASSERT_TRUE(counted);
     EXPECT_GE(counted->counted, c.least_counted);
     EXPECT_LE(counted->chunks.size(), c.most_read);
     const IndexPlanner listing(*parse_query(c.query, error), cache);
-    const auto listed = listing.plan(*catalogue, 4096);
+    const auto listed = listing.plan(*catalogue, SmallBlocks::kBlockBytes);
     ASSERT_TRUE(listed);
     EXPECT_EQ(listed->counted, 0u);
     EXPECT_LE(listed->chunks.size(), c.most_listed);
@@ -237,18 +250,13 @@ TEST(IndexSearchTest, CountsACommonWordWithoutReadingAndListsOnlyItsBlocks) {
 // names with the token "6" even where every block holds its trigrams and
 // names with "util" and "md".
 TEST(IndexSearchTest, AWordNarrowsToTheTokensItBounds) {
-  test::TempTree tree;
-  const fs::path folder = tree.folder("cats");
-  const std::string cache = (tree.root() / "cache").string();
   std::vector<std::string> lines;
   for (int i = 0; i < 3000; ++i)
     lines.push_back((i % 2 == 0 ? "util_6" + std::to_string(i % 9 + 1) + ".md" : std::string("doc_6.md")) +
                     "\t10\t 2019.1.1\t0:0.0");
   lines.insert(lines.begin() + 1500, "util_6.md\t10\t 2019.1.1\t0:0.0");
-  write_file(folder / "a.lst", test::catalogue_text("D:\\", lines));
-  index_folder(folder, cache, 4096, 16);
-  auto catalogue = open_folder(folder).at(0);
-  const std::uint64_t all_blocks = catalogue->chunks(4096).size();
+  const SmallBlocks index(lines);
+  const auto& [tree, folder, cache, catalogue, all_blocks] = index;
   ASSERT_GT(all_blocks, 20u);
   std::string error;
   const struct {
@@ -264,7 +272,7 @@ TEST(IndexSearchTest, AWordNarrowsToTheTokensItBounds) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.query);
     const IndexPlanner listing(*parse_query(c.query, error), cache);
-    const auto listed = listing.plan(*catalogue, 4096);
+    const auto listed = listing.plan(*catalogue, SmallBlocks::kBlockBytes);
     ASSERT_TRUE(listed);
     EXPECT_LE(listed->chunks.size(), c.most_read);
     EXPECT_EQ(search(folder, c.query, cache), search(folder, c.query, {}));
