@@ -232,9 +232,9 @@ int run_vesko(const std::vector<std::string>& arguments, std::ostream& out, std:
   search_options.max_hits = options.limit.value_or(0);
   search_options.code_page = code_page;
   const search::Matcher matcher(std::move(*query));
-  // A count without a limit keeps no result: the results an index proves are counted, not read.
-  const search::index::IndexPlanner planner(matcher.query(), search_index_folder(options), nullptr,
-                                            options.count && !options.limit);
+  // A count keeps no result: the results an index proves are counted, not read
+  // (with a limit, the search ends once the count reaches it).
+  const search::index::IndexPlanner planner(matcher.query(), search_index_folder(options), nullptr, options.count);
   search_options.planner = &planner;
   if (options.check) {
     std::vector<std::string> check_notes;

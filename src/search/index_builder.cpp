@@ -10,6 +10,7 @@
 #include "platform/program_folder.h"
 #include "platform/settings_file.h"
 #include "search/ascii_folds.h"
+#include "search/index_ext_builder.h"
 #include "search/index_format.h"
 #include "search/index_token_counts.h"
 #include "search/index_words.h"
@@ -121,7 +122,7 @@ class BlockIndexer {
 
   // The second pass: the keys, words and summary of the block read, block `number` of `chunk`.
   void index(std::uint32_t number, const Chunk& chunk, BlockInfo& info, TrigramPairs& pairs, const ListedTokens& counts,
-             std::vector<std::vector<std::uint32_t>>& postings, std::uint32_t& entries) {
+             std::vector<std::vector<std::uint32_t>>& postings, ExtensionCollector& extensions, std::uint32_t& entries) {
     info.begin = chunk.begin;
     info.end = chunk.end;
     info.folder = folder_;
@@ -138,6 +139,7 @@ class BlockIndexer {
                     if (entry == nullptr) return;
                     if (entry->is_folder) add_text(entry->path);
                     add_name(*entry, counts, postings, entries);
+                    extensions.add(entries, entry->name, entry->is_folder);
                     ++entries;
                     const std::uint64_t time = entry->time.packed();
                     info.min_time = std::min(info.min_time, time);
@@ -265,14 +267,19 @@ std::optional<std::string> build_index(const Catalogue& catalogue, const std::at
   std::vector<BlockInfo> blocks(chunks.size());
   WordTable words;
   words.first_entry.resize(chunks.size());
+  ExtensionCollector extensions;
   std::uint32_t entries = 0;
   for (std::size_t b = 0; b < chunks.size(); ++b) {
     if (cancelled(cancel) || !indexer.read(chunks[b])) return std::nullopt;
     words.first_entry[b] = entries;
-    indexer.index(static_cast<std::uint32_t>(b), chunks[b], blocks[b], pairs, listed_tokens, postings, entries);
+    indexer.index(static_cast<std::uint32_t>(b), chunks[b], blocks[b], pairs, listed_tokens, postings, extensions,
+                  entries);
   }
   if (!catalogue.still_as_opened()) return std::nullopt;
   words.entries = entries;
+  std::string ext_table;
+  std::string ext_lists;
+  extensions.finish(frequent_entries, listed_tokens, postings, ext_table, ext_lists);
   std::string lists;
   for (std::size_t w = 0; w < frequent.size(); ++w) {
     Word word;
@@ -344,7 +351,10 @@ std::optional<std::string> build_index(const Catalogue& catalogue, const std::at
     body += bucket;
   }
   header.directory_offset = buckets_offset + body.size();
-  header.file_size = header.directory_offset + directory.size();
+  header.ext_offset = header.directory_offset + directory.size();
+  header.ext_bytes = ext_table.size();
+  header.ext_checksum = checksum(ext_table);
+  header.file_size = header.ext_offset + ext_table.size() + ext_lists.size();
   std::string file = encode_header(header);
   file.reserve(header.file_size);
   file += table;
@@ -352,6 +362,8 @@ std::optional<std::string> build_index(const Catalogue& catalogue, const std::at
   file += lists;
   file += body;
   file += directory;
+  file += ext_table;
+  file += ext_lists;
   return file;
 }
 

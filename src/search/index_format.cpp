@@ -102,6 +102,9 @@ std::string encode_header(const Header& h) {
   put_u64(out, h.words_offset);
   put_u64(out, h.words_bytes);
   put_u64(out, h.words_checksum);
+  put_u64(out, h.ext_offset);
+  put_u64(out, h.ext_bytes);
+  put_u64(out, h.ext_checksum);
   const std::uint64_t sum = checksum(out + h.path);
   put_u64(out, sum);
   return out + h.path;
@@ -141,6 +144,9 @@ std::optional<Header> decode_header(std::string_view bytes) {
   h.words_offset = get_u64(p + 144);
   h.words_bytes = get_u64(p + 152);
   h.words_checksum = get_u64(p + 160);
+  h.ext_offset = get_u64(p + 168);
+  h.ext_bytes = get_u64(p + 176);
+  h.ext_checksum = get_u64(p + 184);
   if (h.bucket_bits > 20) return std::nullopt;
   return h;
 }

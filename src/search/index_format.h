@@ -20,6 +20,7 @@
 // of the skeleton) that many entries hold, each with the ordinals of those
 // entries; the trigrams inside the other, rare tokens of files' names are
 // listed under their own keys (kRareTag), apart from the rest of the text's.
+// The table of extensions (search/index_ext.h) and its lists end the file.
 
 #include <bit>
 #include <cstdint>
@@ -35,7 +36,7 @@ namespace korvint::search::index {
 
 /// Changes whenever the layout or the folding of the indexed text changes:
 /// an index of another version is never read.
-inline constexpr std::uint32_t kFormatVersion = 2;
+inline constexpr std::uint32_t kFormatVersion = 3;
 inline constexpr char kMagic[8] = {'K', 'V', 'N', 'D', 'X', '\r', '\n', '\x1a'};
 
 /// Three ASCII bytes (each 1..0x7f) as one number below 2^21; two as one below 2^14.
@@ -82,9 +83,11 @@ struct Header {
   /// The table of words (index_words.h): its place, size and checksum; its
   /// posting lists follow it, up to the buckets.
   std::uint64_t words_offset = 0, words_bytes = 0, words_checksum = 0;
+  /// The table of extensions (index_ext.h): its place, size and checksum; its lists follow it to the file's end.
+  std::uint64_t ext_offset = 0, ext_bytes = 0, ext_checksum = 0;
   std::string path;  ///< the catalogue's path as opened
 };
-inline constexpr std::size_t kHeaderBytes = 176;  ///< before the path
+inline constexpr std::size_t kHeaderBytes = 200;  ///< before the path
 inline constexpr std::size_t kMostPath = 1u << 16;
 
 /// A bucket's place in the directory.

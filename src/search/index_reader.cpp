@@ -22,7 +22,8 @@ std::optional<IndexFile> IndexFile::open(ReadAt read, std::uint64_t file_size) {
   const std::uint64_t directory_end =
       header->directory_offset + (std::uint64_t{1} << header->bucket_bits) * kBucketPlaceBytes;
   if (header->blocks_offset != size || table_end < header->blocks_offset || table_end > header->directory_offset ||
-      directory_end != file_size)
+      directory_end != header->ext_offset || header->ext_offset > file_size ||
+      header->ext_bytes > file_size - header->ext_offset)
     return std::nullopt;
   return IndexFile(std::move(read), std::move(*header));
 }

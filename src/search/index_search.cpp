@@ -118,6 +118,7 @@ IndexPlanner::IndexPlanner(const Query& query, std::string cache_folder, IndexPo
   exact_ = !query_.terms.empty();
   std::vector<const Term*> whole_words;  // their trigrams add nothing to what their tokens tell
   for (const Term& term : query_.terms) {
+    if (takes_extension_ask(term, whole_words)) continue;
     WordRuns word;
     word.runs = token_runs(term);
     // A word that is one run is decided by its tokens. A run of one byte
@@ -226,6 +227,17 @@ std::optional<std::optional<Candidates>> run_candidates(const IndexFile& index, 
 
 }  // namespace
 
+bool IndexPlanner::takes_extension_ask(const Term& term, std::vector<const Term*>& whole_words) {
+  auto ask = extension_ask(term);
+  if (!ask) return false;
+  const bool whole = ask->whole;
+  extension_asks_.push_back(std::move(*ask));
+  // `ext:x` and `*.x` are decided by the table of extensions: their entries
+  // are those listed, what the words or trigrams tell adds nothing.
+  if (whole && term.kind == TermKind::Text) whole_words.push_back(&term);
+  return whole;
+}
+
 std::optional<PlannedChunks> IndexPlanner::plan(Catalogue& catalogue, std::uint64_t chunk_bytes) const {
   if (cache_folder_.empty() || !catalogue.still_as_opened()) return std::nullopt;
   const auto index = fresh_index(pool_, index_path(cache_folder_, catalogue), catalogue);
@@ -241,7 +253,7 @@ std::optional<PlannedChunks> IndexPlanner::plan(Catalogue& catalogue, std::uint6
     }
     sort_unique(trigrams);
   }
-  if (trigrams.empty() && fields_.empty() && words_.empty()) return std::nullopt;
+  if (trigrams.empty() && fields_.empty() && words_.empty() && extension_asks_.empty()) return std::nullopt;
 
   std::optional<std::vector<std::uint32_t>> candidates;  // nullopt: every block
   if (!trigrams.empty()) {
@@ -272,7 +284,7 @@ std::optional<PlannedChunks> IndexPlanner::plan(Catalogue& catalogue, std::uint6
   // every term is a word of token bytes and a count is asked, the entries
   // known to match outside the blocks read are counted, not read.
   std::uint64_t counted = 0;
-  if (!words_.empty() && !(candidates && candidates->empty())) {
+  if ((!words_.empty() || !extension_asks_.empty()) && !(candidates && candidates->empty())) {
     const auto table = read_words(*index);
     if (!table) return std::nullopt;
     std::optional<Candidates> entries;
@@ -284,6 +296,9 @@ std::optional<PlannedChunks> IndexPlanner::plan(Catalogue& catalogue, std::uint6
         entries = entries ? both(*entries, **found, *table) : std::move(**found);
       }
     }
+    const auto extensions = extension_candidates(*index, *table, extension_asks_, *every_word);
+    if (!extensions) return std::nullopt;
+    if (*extensions) entries = entries ? both(*entries, **extensions, *table) : std::move(**extensions);
     if (entries) {  // else every run was a rare token of one byte
       const bool count = counting_ && exact_;
       const std::vector<std::uint32_t> read = count ? entries->unsettled(*table) : entries->all_blocks(*table);

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "search/chunk_plan.h"
+#include "search/index_ext_search.h"
 #include "search/index_format.h"
 #include "search/query.h"
 
@@ -60,6 +61,10 @@ class IndexPlanner final : public ChunkPlanner {
     bool whole = false;
   };
   std::vector<WordRuns> words_;
+  std::vector<ExtensionAsk> extension_asks_;  // the terms the table of extensions narrows
+  // Notes what `term` asks of the extensions; true when they decide it alone
+  // (then its words narrow nothing more; a wildcard's trigrams are left out, in `whole_words`).
+  bool takes_extension_ask(const Term& term, std::vector<const Term*>& whole_words);
   bool exact_ = false;  // every term is a word that is one run of token bytes
   bool counting_ = false;
   Query query_;

@@ -262,7 +262,7 @@ class StreamingSearch {
         break;
       }
       // What was counted without reading stands once the rest of its version was searched.
-      if (!slot.gone) outcome_.found += slot.counted;
+      if (!slot.gone) add_counted(slot.counted);
       slot.hold.reset();
       slot.folders.reset();
       ++cursor_;
@@ -300,6 +300,16 @@ class StreamingSearch {
       std::vector<std::vector<Hit>>().swap(result.hits);
       slot.given_in_chunk = 0;
       ++slot.delivered;
+    }
+  }
+
+  // Adds results counted without reading them; with a limit, the search ends at it.
+  void add_counted(std::uint64_t counted) {
+    outcome_.found += counted;
+    if (options_.max_hits != 0 && outcome_.found >= options_.max_hits && counted != 0) {
+      outcome_.found = options_.max_hits;
+      outcome_.limited = true;
+      halt_ = true;
     }
   }
 

@@ -136,7 +136,11 @@ constexpr const char* kMoreQueries[] = {"hol*day", "path:zebra\\", "\"two words\
                                         "ol", "jp", "ho*y", "photos jpg", "txt 1", "img_1", "oto", "lid", "s_",
                                         // tokens a word bounds: whole, at a start, at an end; a ligature's
                                         "img_0042.jpg", "_2019.", "y.jpg", "x.y.txt", "*_2019.*", "le.txt",
-                                        "e_zebra", "\"words_backup\"", "a_0042"};
+                                        "e_zebra", "\"words_backup\"", "a_0042",
+                                        // extensions: ext: and wildcards ending in ".x", listed or not, not ASCII
+                                        "ext:flac", "ext:txt;7z;y", "*.flac", "*.JPG", "*.y", "*.hidden", "*zebra*.txt",
+                                        "*.tar.gz", "?.y", "ext:fl\xC3\xA1" "c", "*.\xEF\xAC\x82" "ac", "ext:c;gz",
+                                        "*.txt holiday", "ext:jpg backup", "ext:hidden"};
 
 TEST(IndexSearchTest, AnswersExactlyAsTheScanInTheSameOrder) {
   for (std::uint64_t seed = 1; seed <= kSeeds; ++seed) {

@@ -23,7 +23,8 @@ inline constexpr Piece kPieces[] = {
     {"\xE2\x84\xAA" "elvin", "Kelvin"}, {"\xEF\xAC\x81le", "file"},  {"na\xC3\xAFve", "na\xEFve"},
     {"x.y", "x.y"},               {".hidden", ".hidden"},         {"2019", "2019"},
 };
-inline constexpr const char* kExtensions[] = {".jpg", ".txt", ".flac", ".MP3", "", ".tar.gz"};
+inline constexpr const char* kExtensions[] = {".jpg", ".txt",          ".flac", ".MP3", "", ".tar.gz",
+                                              ".FL\xC3\x81" "C", ".\xEF\xAC\x82" "ac", ".7z",   ".c"};
 
 /// Queries of every kind for the catalogues below.
 inline constexpr const char* kRandomQueries[] = {
