@@ -18,7 +18,8 @@ and by plocate's updatedb into a database of its own, and `plocate -d DB -c -i`
 is timed against `vesko --count` on it; --plocate-catalogue and --plocate-db
 take that catalogue and database as made before (updatedb is then not timed),
 --only-plocate leaves out the building and the searches of --dir, and
---no-build searches through the indexes of --cache as they are. TZ is
+--no-build searches through the indexes of --cache as they are; --query Q
+(repeatable) times only those rows of the table. TZ is
 pinned for every tool.
 """
 import argparse, glob, os, shutil, statistics, subprocess, sys, tempfile, time
@@ -106,6 +107,7 @@ def main():
     ap.add_argument("--plocate-db", default="", help="plocate's database of the tree, made before")
     ap.add_argument("--only-plocate", action="store_true")
     ap.add_argument("--no-build", action="store_true", help="search through the indexes of --cache as they are")
+    ap.add_argument("--query", action="append", default=[], help="time only this query of the table (repeatable)")
     ap.add_argument("--out", default=os.path.join(HERE, "results-index.md"))
     a = ap.parse_args()
     env = dict(os.environ, TZ="UTC", LC_ALL="C", XDG_CACHE_HOME=a.cache)
@@ -148,7 +150,8 @@ def main():
     if not a.only_plocate:
         tools = [("vesko, indexes", lambda q: [a.vesko, "--count", "--catalogues", a.dir, "--", q]),
                  ("vesko --no-index (scan)", lambda q: [a.vesko, "--no-index", "--count", "--catalogues", a.dir, "--", q])]
-        rows = compare_queries(tools, QUERIES, a.rounds, env, scratch)
+        queries = [q for q in QUERIES if not a.query or q[1] in a.query]
+        rows = compare_queries(tools, queries, a.rounds, env, scratch)
         out += ["## Searching (`vesko --count`, process start included, warm cache, median of %d interleaved rounds)" % a.rounds,
                 ""] + table(rows, "vesko --no-index (scan)") + [""]
 

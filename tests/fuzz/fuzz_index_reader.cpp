@@ -1,7 +1,8 @@
 // The index reader on damaged indexes: never a crash or a hang, and what it
 // accepts stays inside the bounds it promises (blocks that follow one another
 // through the catalogue, lists of blocks that exist, in order; the words'
-// table with blocks' first entries in order and lists of entries that exist). The input
+// table with blocks' first entries in order and lists of entries that exist; the
+// extensions' table with rows in order and lists of entries that exist). The input
 // edits a sound index of a small catalogue (bytes changed, the file cut short,
 // optionally with the checksums made to fit again so the parsing behind them
 // is reached too), or is an index file of its own.
@@ -10,10 +11,12 @@
 
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 
 #include "search/catalogue.h"
 #include "search/index_builder.h"
+#include "search/index_ext.h"
 #include "search/index_format.h"
 #include "search/index_reader.h"
 #include "search/index_words.h"
@@ -29,7 +32,11 @@ const std::string& sound_index() {
     std::string text = "D:\\Disk\\\r\n";
     for (int i = 0; i < 300; ++i) {
       if (i % 40 == 0) text += "Folder " + std::to_string(i) + "\\\t0\t 2019.1.2\t3:4.5\r\n";
-      text += "name_" + std::to_string(i * 7) + (i % 3 == 0 ? ".jpg" : ".txt") + "\t" + std::to_string(i * 100) +
+      // Extensions listed as a token's, on their own, not ASCII, and a folder's.
+      static const char* const kExtensions[] = {".jpg", ".txt", ".tar_gz", ".\xC3\xA9", ".d\\"};
+      const char* extension = kExtensions[i % 11 == 0 ? 2 + i % 3 : i % 2];
+      const bool folder = extension[std::strlen(extension) - 1] == '\\';
+      text += "name_" + std::to_string(i * 7) + extension + "\t" + std::to_string(folder ? 0 : i * 100) +
               "\t 2019.1.2\t3:4.5\r\n";
     }
     char path[] = "/tmp/fuzz_index_XXXXXX";
@@ -68,6 +75,10 @@ void fit_checksums(std::string& bytes) {
     const std::string_view table = std::string_view(bytes).substr(words, words_size);
     put_u64_at(bytes, 160, checksum(table));
   }
+  const std::uint64_t extensions = get_u64(bytes.data() + 168);
+  const std::uint64_t extensions_size = get_u64(bytes.data() + 176);
+  if (extensions <= bytes.size() && extensions_size <= bytes.size() - extensions)
+    put_u64_at(bytes, 184, checksum(std::string_view(bytes).substr(extensions, extensions_size)));
   const std::uint64_t directory = get_u64(bytes.data() + 128);
   for (std::uint64_t at = directory; at < bytes.size() && bytes.size() - at >= kBucketPlaceBytes; at += kBucketPlaceBytes) {
     const std::uint64_t offset = get_u64(bytes.data() + at);
@@ -137,6 +148,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
           if ((*entries)[k] >= words->entries || (k > 0 && (*entries)[k] <= (*entries)[k - 1])) std::abort();
         for (const std::uint32_t e : *entries)
           if (words->block_of(e) >= words->first_entry.size()) std::abort();
+      }
+    }
+    if (const auto extensions = read_extensions(*index)) {
+      for (std::size_t r = 0; r < extensions->rows.size(); ++r) {
+        const ExtensionRow& row = extensions->rows[r];
+        if (r > 0 && (row.kind < extensions->rows[r - 1].kind ||
+                      (row.kind == extensions->rows[r - 1].kind && row.key <= extensions->rows[r - 1].key)))
+          std::abort();
+        if (const auto entries = entries_of(*index, *words, row)) {
+          for (std::size_t k = 0; k < entries->size(); ++k)
+            if ((*entries)[k] >= words->entries || (k > 0 && (*entries)[k] <= (*entries)[k - 1])) std::abort();
+        }
       }
     }
   }
