@@ -267,7 +267,7 @@ std::optional<std::string> build_index(const Catalogue& catalogue, const std::at
   std::vector<BlockInfo> blocks(chunks.size());
   WordTable words;
   words.first_entry.resize(chunks.size());
-  ExtensionCollector extensions;
+  ExtensionCollector extensions(counts.entries);
   std::uint32_t entries = 0;
   for (std::size_t b = 0; b < chunks.size(); ++b) {
     if (cancelled(cancel) || !indexer.read(chunks[b])) return std::nullopt;
