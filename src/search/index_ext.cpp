@@ -83,6 +83,13 @@ std::optional<ExtensionTable> read_extensions(const IndexFile& index) {
   return table;
 }
 
+std::optional<std::uint32_t> entry_count(const WordTable& words, const ExtensionRow& row) {
+  if (row.kind != ExtensionRow::kNotInToken) return row.count;
+  const auto word = std::find_if(words.words.begin(), words.words.end(), [&](const Word& w) { return w.token == row.key; });
+  if (word == words.words.end() || word->count < row.count) return std::nullopt;
+  return word->count - row.count;
+}
+
 std::optional<std::vector<std::uint32_t>> entries_of(const IndexFile& index, const WordTable& words,
                                                      const ExtensionRow& row) {
   const Header& header = index.header();

@@ -69,6 +69,10 @@ std::string encode_extensions(const ExtensionTable& table);
 /// nullopt when damaged.
 std::optional<ExtensionTable> read_extensions(const IndexFile& index);
 
+/// How many entries `row` lists (for kNotInToken: its token's less those at
+/// its places); nullopt when its token is not in `words` (damaged).
+std::optional<std::uint32_t> entry_count(const WordTable& words, const ExtensionRow& row);
+
 /// The entries of `row` in order (for kNotInToken: the entries of its token
 /// in `words` but those at the places listed); nullopt when damaged.
 std::optional<std::vector<std::uint32_t>> entries_of(const IndexFile& index, const WordTable& words,

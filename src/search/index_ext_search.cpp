@@ -80,6 +80,17 @@ std::optional<Candidates> candidates_of(const IndexFile& index, const WordTable&
   return found;
 }
 
+// True when the entries of the one extension of `ask`, which they may match
+// but not for certain, are few enough to leave blocks out: else their list
+// costs more to read than it saves (the pattern's own runs narrow as much),
+// and an extension too rare to be listed is narrowed by those runs' trigrams.
+bool narrows(const WordTable& words, const ExtensionTable& table, const ExtensionAsk& ask, std::uint32_t blocks) {
+  if (ask.extensions.size() != 1 || ask.extensions[0].size() > kLongestExtension) return false;
+  const ExtensionRow* row = table.of_extension(ask.extensions[0]);
+  const auto count = row != nullptr ? entry_count(words, *row) : std::nullopt;
+  return count && *count <= blocks / 2;
+}
+
 }  // namespace
 
 std::optional<ExtensionAsk> extension_ask(const Term& term) {
@@ -117,6 +128,7 @@ std::optional<std::optional<Candidates>> extension_candidates(const IndexFile& i
   if (!not_ascii || !not_for_ext) return std::nullopt;
   std::optional<Candidates> all;
   for (const ExtensionAsk& ask : asks) {
+    if (!ask.whole && !narrows(words, *table, ask, index.header().block_count)) continue;
     auto found = candidates_of(index, words, *table, ask, *not_ascii, *not_for_ext, every_word);
     if (!found) return std::nullopt;
     all = all ? both(*all, *found, words) : std::move(*found);
