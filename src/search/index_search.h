@@ -38,7 +38,8 @@ class IndexPlanner final : public ChunkPlanner {
   /// taken from `pool` when given (else each opened for this search).
   /// When `counting`, the results the index alone proves are counted
   /// (PlannedChunks::counted) instead of read: only for a search that needs
-  /// how many, not which (no limit, a sink that keeps nothing).
+  /// how many, not which (a sink that keeps nothing; with a limit the
+  /// search ends once the count reaches it).
   IndexPlanner(const Query& query, std::string cache_folder, IndexPool* pool = nullptr, bool counting = false);
 
   std::optional<PlannedChunks> plan(Catalogue& catalogue, std::uint64_t chunk_bytes) const override;
@@ -65,7 +66,7 @@ class IndexPlanner final : public ChunkPlanner {
   // Notes what `term` asks of the extensions; true when they decide it alone
   // (then its words narrow nothing more; a wildcard's trigrams are left out, in `whole_words`).
   bool takes_extension_ask(const Term& term, std::vector<const Term*>& whole_words);
-  bool exact_ = false;  // every term is a word that is one run of token bytes
+  bool exact_ = false;  // every term is a word that is one run of token bytes, `ext:x` or `*.x`
   bool counting_ = false;
   Query query_;
   mutable std::atomic<std::size_t> indexed_{0};
