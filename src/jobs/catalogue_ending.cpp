@@ -36,7 +36,7 @@ CatalogueEnd end_catalogue(engine::CatalogueOutput& output, engine::CatalogueWri
   auto abandon = [&](ScanEnd end, std::string reason) {
     const Status restored = run_paced(pacer, [&] { return output.finish_abandoned(); });
     if (end == ScanEnd::stopped && !restored.ok()) reason = restored.message();
-    return CatalogueEnd{end, std::move(reason)};
+    return CatalogueEnd{end, std::move(reason), {}};
   };
 
   // Every scan, however short, gives the window a turn before its catalogue
@@ -49,13 +49,13 @@ CatalogueEnd end_catalogue(engine::CatalogueOutput& output, engine::CatalogueWri
 
   // seal() abandons the scan itself when the catalogue cannot be made durable.
   const Status sealed = run_paced(pacer, [&] { return output.seal(); });
-  if (!sealed.ok()) return CatalogueEnd{ScanEnd::failed, sealed.message()};
+  if (!sealed.ok()) return CatalogueEnd{ScanEnd::failed, sealed.message(), {}};
   // A STOP during the sync still stops: until the backup is deleted the earlier
   // catalogue can go back, and a stopped scan always puts it back.
   if (pacer.stop_asked()) return abandon(ScanEnd::stopped, "");
 
   const Status committed = run_paced(pacer, [&] { return output.finish_completed(); });
-  if (!committed.ok()) return CatalogueEnd{ScanEnd::failed, committed.message()};
+  if (!committed.ok()) return CatalogueEnd{ScanEnd::failed, committed.message(), {}};
   return CatalogueEnd{ScanEnd::completed, "", output.note()};
 }
 

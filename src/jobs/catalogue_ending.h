@@ -18,7 +18,7 @@ namespace korvint::jobs {
 struct CatalogueEnd {
   ScanEnd end = ScanEnd::failed;
   std::string reason;
-  std::string note;  ///< as ScanOutcome::note
+  std::string note{};  ///< as ScanOutcome::note
 };
 
 /// Ends the scan whose walk wrote into `writer` and `output`. A scan stopped

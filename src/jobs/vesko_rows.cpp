@@ -232,7 +232,7 @@ void CatalogueRows::order() {
   const auto column = sort_->first;
   const bool descending = sort_->second;
   // A catalogue not yet counted, or whose time cannot be read, sorts first.
-  const auto compare = [this, column, descending](std::size_t a, std::size_t b) {
+  const auto compare = [this, column](std::size_t a, std::size_t b) {
     const search::CatalogueOverview& x = rows_[a].overview;
     const search::CatalogueOverview& y = rows_[b].overview;
     const auto by = [](auto p, auto q) { return p < q ? -1 : q < p ? 1 : 0; };

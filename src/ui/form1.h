@@ -37,13 +37,13 @@ struct FormServices {
   /// A new folder source for each walk.
   std::function<std::unique_ptr<platform::FolderSource>()> folders =
       &platform::make_system_folder_source;
-  std::function<std::int64_t()> now_utc_seconds;  ///< defaults to the system clock
-  std::function<std::int64_t()> utc_offset_seconds;  ///< defaults to the system's zone
-  std::string program_folder;  ///< defaults to the executable's folder
+  std::function<std::int64_t()> now_utc_seconds{};  ///< defaults to the system clock
+  std::function<std::int64_t()> utc_offset_seconds{};  ///< defaults to the system's zone
+  std::string program_folder{};  ///< defaults to the executable's folder
   /// True when the process was asked to stop (Ctrl+C, SIGTERM); acts as STOP.
-  std::function<bool()> interrupted;
+  std::function<bool()> interrupted{};
   /// Helper threads that read folders ahead of a scan; unset: the program's default.
-  std::optional<unsigned> listing_threads;
+  std::optional<unsigned> listing_threads{};
 };
 
 /// The program's title, shown on its message boxes.

@@ -88,7 +88,7 @@ TEST(KorvintCommandLine, OptionsAndOperands) {
   for (const Case& c : cases) {
     const Invocation invocation = read_korvint_arguments(c.arguments);
     EXPECT_EQ(invocation.request, c.request) << invocation.error;
-    if (c.request != Request::usage_error) EXPECT_EQ(invocation.operands, c.operands);
+    if (c.request != Request::usage_error) { EXPECT_EQ(invocation.operands, c.operands); }
     EXPECT_EQ(invocation.error.empty(), c.request != Request::usage_error);
   }
 }

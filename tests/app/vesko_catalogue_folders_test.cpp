@@ -102,7 +102,7 @@ TEST(VeskoCatalogueFolders, WhatAFolderHoldsGivesItsNotesAndExitStatus) {
     EXPECT_EQ(run.status, c.status) << c.folder << "\n" << run.err;
     EXPECT_EQ(run.out, c.out) << c.folder;
     for (const std::string& part : c.err) EXPECT_NE(run.err.find(part), std::string::npos) << c.folder << ": " << run.err;
-    if (c.err.empty()) EXPECT_EQ(run.err, "") << c.folder;
+    if (c.err.empty()) { EXPECT_EQ(run.err, "") << c.folder; }
   }
 }
 

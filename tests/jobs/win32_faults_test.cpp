@@ -115,7 +115,7 @@ TEST(Win32Faults, ABackupThatCannotBeRemovedStopsTheScanBeforeAnythingChanges) {
     const fs::path backup = f.output("cat.lst.old");
     write_file(output, kEarlier);
     write_file(backup, kOlder);
-    if (c.attributes != 0) ASSERT_TRUE(SetFileAttributesW(backup.c_str(), c.attributes));
+    if (c.attributes != 0) { ASSERT_TRUE(SetFileAttributesW(backup.c_str(), c.attributes)); }
     Held held(backup, 0);
     if (!c.hold) held.release();
 
@@ -245,7 +245,7 @@ TEST(Win32Faults, NestingAsDeepAsTheSystemAllowsIsCataloguedOrReportedUnreadable
   } else {
     EXPECT_EQ(outcome->unreadable_note(), "");
     EXPECT_EQ(parsed.folder_lines.size(), levels.size());
-    if (has_leaf) EXPECT_EQ(parsed.files.at(levels.back()).begin()->rfind("leaf.txt\t0\t", 0), 0u);
+    if (has_leaf) { EXPECT_EQ(parsed.files.at(levels.back()).begin()->rfind("leaf.txt\t0\t", 0), 0u); }
   }
   std::cout << "nested " << levels.size() << " levels, " << deepest.size() << " characters; "
             << (complete ? "catalogued completely" : outcome->unreadable_note().substr(0, 120)) << "\n";

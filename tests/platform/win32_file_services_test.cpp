@@ -167,7 +167,7 @@ TEST(Win32Files, TheLockFileHasOneHolderAndGoesWithIt) {
     holds = std::filesystem::exists(ready);
     if (!holds && WaitForSingleObject(holder.hProcess, 10) == WAIT_OBJECT_0) break;
   }
-  if (holds) EXPECT_TRUE(files().lock_file(path_text(lock_path)).busy);
+  if (holds) { EXPECT_TRUE(files().lock_file(path_text(lock_path)).busy); }
   TerminateProcess(holder.hProcess, 9);
   WaitForSingleObject(holder.hProcess, INFINITE);
   CloseHandle(holder.hProcess);

@@ -255,7 +255,7 @@ TEST(Win32Shell, DrivesAreListedByTheirRootsInLetterOrder) {
     ASSERT_EQ(root.size(), 3u) << root;
     EXPECT_TRUE(std::isupper(static_cast<unsigned char>(root[0]))) << root;
     EXPECT_EQ(root.substr(1), ":\\") << root;
-    if (i > 0) EXPECT_LT(found[i - 1].root, root);
+    if (i > 0) { EXPECT_LT(found[i - 1].root, root); }
     if (root[0] == std::toupper(static_cast<int>(windows[0]))) system_drive_seen = true;
   }
   EXPECT_TRUE(system_drive_seen);

@@ -3,6 +3,7 @@
 #include <QFontMetrics>
 #include <QHeaderView>
 #include <QItemSelectionModel>
+#include <QEvent>
 #include <QScrollBar>
 #include <algorithm>
 
@@ -11,6 +12,44 @@
 
 namespace korvint::hosts::qt {
 using namespace korvint::ui;
+
+namespace {
+
+// Keeps the column that takes a table's spare width at least as wide as it
+// was drawn: stretched while the other columns leave it that much room, and
+// at its drawn width with a horizontal scroll bar once they do not, instead
+// of squeezed to a few pixels in a small window.
+class SpareColumnFloor final : public QObject {
+ public:
+  SpareColumnFloor(QTableView& view, int column, int least)
+      : QObject(&view), view_(view), column_(column), least_(least) {
+    view_.viewport()->installEventFilter(this);
+  }
+
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (watched == view_.viewport() && event->type() == QEvent::Resize) fit();
+    return false;
+  }
+
+ private:
+  void fit() {
+    QHeaderView& header = *view_.horizontalHeader();
+    int others = 0;
+    for (int i = 0; i < header.count(); ++i)
+      if (i != column_) others += header.sectionSize(i);
+    const bool room = view_.viewport()->width() - others >= least_;
+    const auto mode = room ? QHeaderView::Stretch : QHeaderView::Interactive;
+    if (header.sectionResizeMode(column_) == mode) return;
+    header.setSectionResizeMode(column_, mode);
+    if (!room) header.resizeSection(column_, least_);
+  }
+
+  QTableView& view_;
+  int column_;
+  int least_;
+};
+
+}  // namespace
 
 VeskoQtTable::VeskoQtTable(QTableView& view, std::span<const VeskoColumn> columns)
     : view_(view), model_(new VeskoRowsModel(columns, &view)) {
@@ -33,6 +72,7 @@ VeskoQtTable::VeskoQtTable(QTableView& view, std::span<const VeskoColumn> column
     if (columns[i].takes_spare_width) {
       view_.horizontalHeader()->setSectionResizeMode(static_cast<int>(i), QHeaderView::Stretch);
       view_.horizontalHeader()->setStretchLastSection(false);
+      new SpareColumnFloor(view_, static_cast<int>(i), static_cast<int>(columns[i].width * scale));
     }
   }
   // A long folder keeps its start and its end, where folders differ.

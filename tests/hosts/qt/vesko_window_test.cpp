@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QFontInfo>
 #include <QPlainTextEdit>
+#include <QScrollBar>
 #include <QSplitter>
 #include <QPushButton>
 #include <QTableView>
@@ -21,6 +22,7 @@
 #include "hosts/qt/vesko_qt_window.h"
 #include "hosts/qt/window_answers.h"
 #include "support/temp_tree.h"
+#include "ui/vesko_layout.h"
 
 namespace korvint::hosts::qt {
 using namespace korvint::ui;
@@ -99,7 +101,8 @@ TEST_F(QtVeskoTest, KeysMoveBetweenQueryAndResultsAndEscClears) {
 }
 
 // A wide window gives its spare width to the folders, shortened in the
-// middle; the splitter moves the border between the tables; the window keeps
+// middle, and a narrow one keeps them at their drawn width (a scroll bar
+// then); the splitter moves the border between the tables; the window keeps
 // a minimum at which the results show five rows; F1 shows the query language
 // in a fixed-width font.
 TEST_F(QtVeskoTest, TheLayoutFollowsTheWindowAndF1ShowsTheQueryLanguage) {
@@ -121,6 +124,11 @@ TEST_F(QtVeskoTest, TheLayoutFollowsTheWindowAndF1ShowsTheQueryLanguage) {
   EXPECT_GE(window->width(), window->minimumWidth());
   EXPECT_GE(results().viewport()->height(), 5 * results().verticalHeader()->defaultSectionSize());
   EXPECT_GE(query().width(), 200);
+  EXPECT_EQ(results().columnWidth(1), result_columns()[1].width * results().logicalDpiX() / 1440);
+  EXPECT_GT(results().horizontalScrollBar()->maximum(), 0);
+  window->resize(1600, 900);
+  QApplication::processEvents();
+  EXPECT_GT(results().columnWidth(1), drawn + 500);
 
   QFont shown_font;
   QString shown_title;
