@@ -87,6 +87,11 @@ bool assumed_right(std::uint64_t assumed, TextEncoding encoding) {
 // assumed encoding.
 struct FoundBelow {
   std::atomic<bool> sure{false}, as_utf8{false}, as_code_page{false};
+  void clear() {
+    sure.store(false);
+    as_utf8.store(false);
+    as_code_page.store(false);
+  }
   void note(std::uint64_t assumed) {
     (assumed == 0 ? sure : assumed == kAssumedUtf8 ? as_utf8 : as_code_page).store(true, std::memory_order_relaxed);
   }
@@ -113,6 +118,18 @@ struct Run {
 // Keeps the runs of a side's search as their recorders end.
 class Runs {
  public:
+  // Called as a chunk of `catalogue` is opened: true (once) when it is
+  // another than before, a catalogue opened afresh because it changed, which
+  // is searched from its start once every chunk of the one before has ended.
+  // What was recorded of that one is dropped.
+  bool start(const Catalogue& catalogue) {
+    const std::lock_guard lock(mutex_);
+    if (searched_ == &catalogue) return false;
+    const bool again = searched_ != nullptr;
+    searched_ = &catalogue;
+    runs_.clear();
+    return again;
+  }
   void add(std::unique_ptr<Run> run) {
     const std::lock_guard lock(mutex_);
     runs_.push_back(std::move(run));
@@ -138,6 +155,7 @@ class Runs {
 
  private:
   std::mutex mutex_;
+  const Catalogue* searched_ = nullptr;
   std::vector<std::unique_ptr<Run>> runs_;
 };
 
@@ -324,6 +342,7 @@ class ObserverB final : public HitObserver {
       : prefix_(prefix), ignore_case_(ignore_case), code_page_(code_page) {}
 
   std::unique_ptr<HitRecorder> open(const Catalogue& catalogue, std::size_t, const Chunk& chunk) const override {
+    if (runs.start(catalogue)) below.clear();
     return std::make_unique<Recorder>(*this, catalogue, chunk);
   }
 
@@ -394,13 +413,11 @@ class ObserverA final : public HitObserver {
       : prefix_(prefix), ignore_case_(ignore_case), code_page_(code_page), table_(table), ignore_date_(ignore_date) {}
 
   std::unique_ptr<HitRecorder> open(const Catalogue& catalogue, std::size_t, const Chunk& chunk) const override {
-    {
+    if (runs.start(catalogue)) {
       // A catalogue opened afresh (it changed) is searched from its start:
-      // what the version before marked in B stands for nothing.
-      const std::lock_guard lock(mutex_);
-      if (searched_ != nullptr && searched_ != &catalogue)
-        for (std::size_t i = 0; i < table_.keys.size(); ++i) table_.in_a[i].store(false, std::memory_order_relaxed);
-      searched_ = &catalogue;
+      // what the version before found and marked in B stands for nothing.
+      below.clear();
+      for (std::size_t i = 0; i < table_.keys.size(); ++i) table_.in_a[i].store(false, std::memory_order_relaxed);
     }
     return std::make_unique<Recorder>(*this, catalogue, chunk);
   }
@@ -465,8 +482,6 @@ class ObserverA final : public HitObserver {
   std::string code_page_;
   const TableOfB& table_;
   bool ignore_date_;
-  mutable std::mutex mutex_;
-  mutable const Catalogue* searched_ = nullptr;
 };
 
 // The stretch [begin, end) of `hits` that run `run` (of runs sorted by their
