@@ -378,8 +378,9 @@ class ObserverB final : public HitObserver {
         std::string& text = run_->text;
         if (fits(text, key)) {
           std::uint32_t& kept = hit.is_folder() ? own_folder_ : keys_.kept_folder();
-          if (hit.is_folder() || kept == kNoText || kept_text(text, kept) != key.substr(0, folder_part))
-            kept = keep_text(text, key.substr(0, folder_part));
+          // A file's folder part is kept once for the files after it (the
+          // key maker forgets where when the folder changes).
+          if (hit.is_folder() || kept == kNoText) kept = keep_text(text, key.substr(0, folder_part));
           const std::uint32_t name = keep_text(text, key.substr(folder_part));
           record.hashes = keys_.hashes();
           record.extra = std::uint64_t{kept} << 32 | name;
