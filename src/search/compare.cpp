@@ -1,7 +1,9 @@
 #include "search/compare.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
+#include <new>
 #include <mutex>
 #include <unordered_map>
 
@@ -281,6 +283,33 @@ class KeyMaker {
   PathHashes hashes_;
 };
 
+// An array of `size` T in memory the system hands out zeroed (calloc), T a
+// type whose bytes all zero are a value: its pages are taken as they are
+// first written, on whichever thread writes them, not all at once by one.
+template <typename T>
+class ZeroedArray {
+ public:
+  ZeroedArray() = default;
+  explicit ZeroedArray(std::size_t size) : data_(static_cast<T*>(std::calloc(size + 1, sizeof(T)))), size_(size) {
+    if (!data_) throw std::bad_alloc();
+  }
+  [[nodiscard]] std::size_t size() const { return size_; }
+  T& operator[](std::size_t i) const { return data_.get()[i]; }
+
+ private:
+  struct Free {
+    void operator()(T* data) const { std::free(data); }
+  };
+  std::unique_ptr<T, Free> data_;
+  std::size_t size_ = 0;
+};
+
+// A byte or a word of a ZeroedArray read or written by many threads.
+template <typename T>
+std::atomic_ref<T> shared(T& value) {
+  return std::atomic_ref<T>(value);
+}
+
 // B's keys: each entry's hashes and where its key's text is kept.
 struct KeyB {
   PathHashes hashes;
@@ -292,13 +321,13 @@ struct KeyB {
 // What A's search looks B's entries up in.
 struct TableOfB {
   const HitStore* hits = nullptr;
-  std::vector<KeyB> keys;
+  ZeroedArray<KeyB> keys;
   std::vector<std::string> texts;  // one a run, and one for the keys made after the search
   // Index + 1 (0: empty) and, above, the hash's upper half; `mask` + 1 of them.
-  std::unique_ptr<std::atomic<std::uint64_t>[]> slots;
+  ZeroedArray<std::uint64_t> slots;
   std::size_t mask = 0;
-  std::unique_ptr<std::atomic<bool>[]> shared_hash;  // another of B's entries has its hash
-  std::unique_ptr<std::atomic<bool>[]> in_a;  // A holds it
+  ZeroedArray<unsigned char> shared_hash;  // another of B's entries has its hash
+  ZeroedArray<unsigned char> in_a;         // A holds it
 
   static std::uint64_t tag(std::uint64_t path) { return path & ~std::uint64_t{0xFFFFFFFF}; }
 
@@ -315,20 +344,20 @@ struct TableOfB {
   // last) is tried first: a backup lists its entries in the order it copied
   // them; it is moved on.
   std::size_t match(std::uint64_t path, std::string_view key, std::size_t& guess) const {
-    if (guess < keys.size() && keys[guess].hashes.path == path && !shared_hash[guess].load(std::memory_order_relaxed) &&
+    if (guess < keys.size() && keys[guess].hashes.path == path && shared(shared_hash[guess]).load(std::memory_order_relaxed) == 0 &&
         holds(guess, key)) {
-      in_a[guess].store(true, std::memory_order_relaxed);
+      shared(in_a[guess]).store(1, std::memory_order_relaxed);
       return guess++;
     }
     std::size_t first = kNone;
     for (std::size_t slot = mix_bits(path) & mask;; slot = (slot + 1) & mask) {
-      const std::uint64_t held = slots[slot].load(std::memory_order_relaxed);
+      const std::uint64_t held = shared(slots[slot]).load(std::memory_order_relaxed);
       if (held == 0) break;
       if (tag(held) != tag(path)) continue;
       const std::size_t in_b = (held & 0xFFFFFFFF) - 1;
       if (keys[in_b].hashes.path != path || !holds(in_b, key)) continue;
       first = std::min(first, in_b);
-      in_a[in_b].store(true, std::memory_order_relaxed);
+      shared(in_a[in_b]).store(1, std::memory_order_relaxed);
       guess = in_b + 1;
     }
     return first;
@@ -418,7 +447,7 @@ class ObserverA final : public HitObserver {
       // A catalogue opened afresh (it changed) is searched from its start:
       // what the version before found and marked in B stands for nothing.
       below.clear();
-      for (std::size_t i = 0; i < table_.keys.size(); ++i) table_.in_a[i].store(false, std::memory_order_relaxed);
+      for (std::size_t i = 0; i < table_.in_a.size(); ++i) shared(table_.in_a[i]).store(0, std::memory_order_relaxed);
     }
     return std::make_unique<Recorder>(*this, catalogue, chunk);
   }
@@ -523,7 +552,7 @@ void make_table(Side& side, ObserverB& observer, bool ignore_case, const SearchO
   std::vector<std::unique_ptr<Run>> runs = observer.runs.take(side.catalogue.get());
   const std::vector<Stretch> parts = stretches(runs, side.hits);
   table.hits = &side.hits;
-  table.keys.resize(side.hits.size());
+  table.keys = ZeroedArray<KeyB>(side.hits.size());
   // One text a run, and one a stretch for the keys made here.
   table.texts.resize(runs.size() + parts.size());
   const TextEncoding encoding = side.catalogue->encoding();
@@ -574,10 +603,10 @@ void make_table(Side& side, ObserverB& observer, bool ignore_case, const SearchO
 
   std::size_t slots = 2;
   while (slots < 2 * table.keys.size()) slots *= 2;
-  table.slots = std::make_unique<std::atomic<std::uint64_t>[]>(slots);
+  table.slots = ZeroedArray<std::uint64_t>(slots);
   table.mask = slots - 1;
-  table.shared_hash = std::make_unique<std::atomic<bool>[]>(table.keys.size());
-  table.in_a = std::make_unique<std::atomic<bool>[]>(table.keys.size());
+  table.shared_hash = ZeroedArray<unsigned char>(table.keys.size());
+  table.in_a = ZeroedArray<unsigned char>(table.keys.size());
   // Filled on every core: a slot is taken by compare-and-swap, so whichever
   // of two entries of one hash comes second passes the first's slot and marks both.
   for_slices(table.keys.size(), threads_or_cores(options.threads), [&](std::size_t begin, std::size_t end, unsigned) {
@@ -586,14 +615,14 @@ void make_table(Side& side, ObserverB& observer, bool ignore_case, const SearchO
       if (path == kOutside) continue;
       const std::uint64_t mine = TableOfB::tag(path) | (i + 1);
       for (std::size_t slot = mix_bits(path) & table.mask;; slot = (slot + 1) & table.mask) {
-        std::uint64_t held = table.slots[slot].load(std::memory_order_relaxed);
-        if (held == 0 && table.slots[slot].compare_exchange_strong(held, mine, std::memory_order_relaxed)) break;
+        std::uint64_t held = shared(table.slots[slot]).load(std::memory_order_relaxed);
+        if (held == 0 && shared(table.slots[slot]).compare_exchange_strong(held, mine, std::memory_order_relaxed)) break;
         // The slot's tag tells another path without a look at B's keys.
         if (TableOfB::tag(held) != TableOfB::tag(path)) continue;
         const std::size_t other = (held & 0xFFFFFFFF) - 1;
         if (table.keys[other].hashes.path == path) {
-          table.shared_hash[other].store(true, std::memory_order_relaxed);
-          table.shared_hash[i].store(true, std::memory_order_relaxed);
+          shared(table.shared_hash[other]).store(1, std::memory_order_relaxed);
+          shared(table.shared_hash[i]).store(1, std::memory_order_relaxed);
         }
       }
     }
@@ -840,7 +869,7 @@ Comparison compare_catalogues(const CompareSide& a, const CompareSide& b, Query 
   add_lines(
       side_b, [&](std::size_t i) { return table.keys[i].hashes; }, DifferenceKind::OnlyInB, options.all, ignore_case,
       code_page,
-      [&](std::size_t i) { return table.in_a[i].load(std::memory_order_relaxed) ? std::size_t{0} : kNone; },
+      [&](std::size_t i) { return table.in_a[i] != 0 ? std::size_t{0} : kNone; },
       [](const Hit&, const Hit&) { return false; }, result.differences, result.only_in_b, result.only_in_b_bytes,
       none, side_b.hits);
   result.a = side_a.catalogue;
