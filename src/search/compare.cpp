@@ -232,6 +232,13 @@ class KeyMaker {
       own_ += '\\';
       key_ = own_;
       folder_size_ = own_.size();
+      // The files after it are in it: their folder's part is its key, not read and folded again.
+      files_.assign(own_);
+      folder_line_ = hit.line;
+      folder_encoding_ = encoding;
+      files_folder_size_ = files_.size();
+      files_folder_hash_ = compare_keys::folder_hash(files_, files_.size(), prefix_);
+      kept_folder_ = kNoText;
     } else {
       if (hit.folder != folder_line_ || encoding != folder_encoding_) {
         files_.clear();
@@ -251,7 +258,9 @@ class KeyMaker {
     if (key_.compare(0, prefix_.size(), prefix_) != 0) return false;
     below = true;
     if (key_.size() == prefix_.size()) return false;  // the compared folder itself
-    hashes_ = compare_keys::path_hashes(key_, folder_size_, folder_part_hash, hit.is_folder(), prefix_);
+    folder_part_hash_ = folder_part_hash;
+    is_folder_ = hit.is_folder();
+    hashed_ = false;
     return true;
   }
 
@@ -260,7 +269,12 @@ class KeyMaker {
   [[nodiscard]] std::size_t folder_part() const {
     return folder_size_ > prefix_.size() ? folder_size_ - prefix_.size() : 0;
   }
-  [[nodiscard]] const PathHashes& hashes() const { return hashes_; }
+  // The hashes of the key made last, made when first asked for.
+  const PathHashes& hashes() {
+    if (!hashed_) hashes_ = compare_keys::path_hashes(key_, folder_size_, folder_part_hash_, is_folder_, prefix_);
+    hashed_ = true;
+    return hashes_;
+  }
   // Where the folder's part of the files of the folder last made is kept (kNoText: not yet).
   std::uint32_t& kept_folder() { return kept_folder_; }
 
@@ -280,6 +294,9 @@ class KeyMaker {
   std::uint64_t files_folder_hash_ = 0;
   std::uint32_t kept_folder_ = kNoText;
   std::size_t folder_size_ = 0;
+  std::uint64_t folder_part_hash_ = 0;
+  bool is_folder_ = false;
+  bool hashed_ = false;
   PathHashes hashes_;
 };
 
@@ -337,6 +354,16 @@ struct TableOfB {
     const std::string_view folder = kept_text(texts[entry.run], entry.folder);
     const std::string_view name = kept_text(texts[entry.run], entry.name);
     return key.size() == folder.size() + name.size() && key.starts_with(folder) && key.ends_with(name);
+  }
+
+  // B's entry `guess` when it has the key `key` and no other has its hash (so
+  // none other has its key), marked as held by A and `guess` moved on; else kNone.
+  std::size_t guessed(std::string_view key, std::size_t& guess) const {
+    if (guess >= keys.size() || keys[guess].hashes.path == kOutside ||
+        shared(shared_hash[guess]).load(std::memory_order_relaxed) != 0 || !holds(guess, key))
+      return kNone;
+    shared(in_a[guess]).store(1, std::memory_order_relaxed);
+    return guess++;
   }
 
   // The first of B's entries at the path `key` of hash `path`, kNone when
@@ -406,10 +433,10 @@ class ObserverB final : public HitObserver {
         const std::size_t folder_part = keys_.folder_part();
         std::string& text = run_->text;
         if (fits(text, key)) {
-          std::uint32_t& kept = hit.is_folder() ? own_folder_ : keys_.kept_folder();
-          // A file's folder part is kept once for the files after it (the
-          // key maker forgets where when the folder changes).
-          if (hit.is_folder() || kept == kNoText) kept = keep_text(text, key.substr(0, folder_part));
+          // A folder's key (all of it its folder's part) is kept once, for it
+          // and the files after it (the key maker forgets where when the folder changes).
+          std::uint32_t& kept = keys_.kept_folder();
+          if (kept == kNoText) kept = keep_text(text, key.substr(0, folder_part));
           const std::uint32_t name = keep_text(text, key.substr(folder_part));
           record.hashes = keys_.hashes();
           record.extra = std::uint64_t{kept} << 32 | name;
@@ -424,7 +451,6 @@ class ObserverB final : public HitObserver {
     const ObserverB& observer_;
     KeyMaker keys_;
     std::unique_ptr<Run> run_;
-    std::uint32_t own_folder_ = kNoText;
   };
 
   std::string prefix_;
@@ -494,7 +520,9 @@ class ObserverA final : public HitObserver {
         return true;
       }
       if (!keyed) return false;  // outside the compared folder: no line
-      const std::size_t in_b = observer_.table_.match(keys_.hashes().path, keys_.below(), guess_);
+      // The entry after B's last matched is tried by its text first: only when it is not that one is the key hashed.
+      std::size_t in_b = observer_.table_.guessed(keys_.below(), guess_);
+      if (in_b == kNone) in_b = observer_.table_.match(keys_.hashes().path, keys_.below(), guess_);
       if (in_b != kNone && (hit.is_folder() || !observer_.differs(hit, (*observer_.table_.hits)[in_b]))) return false;
       run_->records.push_back(Record{hit.line, keys_.hashes(), in_b});
       return true;
@@ -610,7 +638,9 @@ void make_table(Side& side, ObserverB& observer, bool ignore_case, const SearchO
   // Filled on every core: a slot is taken by compare-and-swap, so whichever
   // of two entries of one hash comes second passes the first's slot and marks both.
   for_slices(table.keys.size(), threads_or_cores(options.threads), [&](std::size_t begin, std::size_t end, unsigned) {
+    constexpr std::size_t kAhead = 8;  // the slot of the entry this far ahead is fetched meanwhile
     for (std::size_t i = begin; i < end; ++i) {
+      if (i + kAhead < end) __builtin_prefetch(&table.slots[mix_bits(table.keys[i + kAhead].hashes.path) & table.mask]);
       const std::uint64_t path = table.keys[i].hashes.path;
       if (path == kOutside) continue;
       const std::uint64_t mine = TableOfB::tag(path) | (i + 1);
