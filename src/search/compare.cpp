@@ -189,9 +189,9 @@ void merge_records(std::vector<std::unique_ptr<Run>>& runs, const HitStore& hits
   for (auto& run : runs) std::vector<Record>().swap(run->records);
 }
 
-// Makes the key of each hit a search finds from the text it holds: the
-// folder's part once for the files after it. `Keep(hit, key, folder_size,
-// hashes)` decides what becomes of a hit below the compared folder.
+// Makes the key of each hit a search of one chunk finds, from the text the
+// search holds, as read_key() makes it from the catalogue: a folder's key
+// once for the files after it, the hashes only when asked for.
 class KeyMaker {
  public:
   KeyMaker(const Catalogue& catalogue, std::string_view prefix, bool ignore_case, const std::string& code_page)
