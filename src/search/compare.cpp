@@ -76,7 +76,11 @@ bool fits(const std::string& text, std::string_view piece) {
 // was known, as the encoding its text was read as; it stands if that is the one.
 constexpr std::uint64_t kAssumedUtf8 = std::uint64_t{1} << 62;
 constexpr std::uint64_t kAssumedCodePage = std::uint64_t{1} << 63;
-constexpr std::uint64_t kLineBits = kAssumedUtf8 - 1;
+constexpr std::uint64_t kAssumed = kAssumedUtf8 | kAssumedCodePage;
+// The mark of such a record of A whose key is B's entry `extra`, the only one
+// with its hash, found during the search (the text is kept otherwise).
+constexpr std::uint64_t kFoundInB = std::uint64_t{1} << 61;
+constexpr std::uint64_t kLineBits = kFoundInB - 1;
 
 // True when the record marked `assumed` stands in a catalogue of `encoding`.
 bool assumed_right(std::uint64_t assumed, TextEncoding encoding) {
@@ -181,7 +185,7 @@ void merge_records(std::vector<std::unique_ptr<Run>>& runs, const HitStore& hits
       const std::vector<Record>& records = runs[r]->records;
       while (at < records.size() && (records[at].line & kLineBits) < line) ++at;
       if (at < records.size() && (records[at].line & kLineBits) == line && records[at].hashes.path != kLater &&
-          assumed_right(records[at].line & ~kLineBits, encoding))
+          assumed_right(records[at].line & kAssumed, encoding))
         record = &records[at];
     }
     take(i, record, r);
@@ -358,11 +362,12 @@ struct TableOfB {
 
   // B's entry `guess` when it has the key `key` and no other has its hash (so
   // none other has its key), marked as held by A and `guess` moved on; else kNone.
-  std::size_t guessed(std::string_view key, std::size_t& guess) const {
+  // Unless `mark`, it is left unmarked (for a key that may not stand).
+  std::size_t guessed(std::string_view key, std::size_t& guess, bool mark = true) const {
     if (guess >= keys.size() || keys[guess].hashes.path == kOutside ||
         shared(shared_hash[guess]).load(std::memory_order_relaxed) != 0 || !holds(guess, key))
       return kNone;
-    shared(in_a[guess]).store(1, std::memory_order_relaxed);
+    if (mark) shared(in_a[guess]).store(1, std::memory_order_relaxed);
     return guess++;
   }
 
@@ -510,6 +515,11 @@ class ObserverA final : public HitObserver {
         std::string& text = run_->text;
         if (!keyed) {
           run_->records.push_back(record);
+        } else if (const std::size_t in_b = observer_.table_.guessed(keys_.below(), guess_, false); in_b != kNone) {
+          record.line |= kFoundInB;
+          record.hashes = keys_.hashes();
+          record.extra = in_b;
+          run_->records.push_back(record);
         } else if (fits(text, keys_.below())) {
           const std::uint32_t folder_at = keep_text(text, keys_.below().substr(0, keys_.folder_part()));
           const std::uint32_t name_at = keep_text(text, keys_.below().substr(keys_.folder_part()));
@@ -599,7 +609,7 @@ void make_table(Side& side, ObserverB& observer, bool ignore_case, const SearchO
       const Hit& hit = side.hits[i];
       while (at < count && (records[at].line & kLineBits) < hit.line) ++at;
       if (at < count && (records[at].line & kLineBits) == hit.line && records[at].hashes.path != kLater &&
-          assumed_right(records[at].line & ~kLineBits, encoding)) {
+          assumed_right(records[at].line & kAssumed, encoding)) {
         entry.hashes = records[at].hashes;
         entry.run = static_cast<std::uint32_t>(part.run);
         entry.folder = static_cast<std::uint32_t>(records[at].extra >> 32);
@@ -671,7 +681,7 @@ void match_a(Side& side, ObserverA& observer, bool ignore_case, const std::strin
   std::size_t guess = 0;
   Catalogue::Hold hold(*side.catalogue);
   merge_records(runs, side.hits, side.catalogue->encoding(), [&](std::size_t i, const Record* record, std::size_t r) {
-    if (record != nullptr && (record->line & ~kLineBits) == 0) {
+    if (record != nullptr && (record->line & kAssumed) == 0) {
       keys[i] = record->hashes;
       in_b[i] = static_cast<std::size_t>(record->extra);
       return;
@@ -680,6 +690,11 @@ void match_a(Side& side, ObserverA& observer, bool ignore_case, const std::strin
       // Its key was made in the encoding the catalogue turned out to have: looked up now.
       keys[i] = record->hashes;
       if (keys[i].path == kOutside) return;
+      if ((record->line & kFoundInB) != 0) {
+        in_b[i] = static_cast<std::size_t>(record->extra);
+        shared(table.in_a[in_b[i]]).store(1, std::memory_order_relaxed);
+        return;
+      }
       const std::string& text = runs[r]->text;
       key.assign(kept_text(text, static_cast<std::uint32_t>(record->extra >> 32)));
       key += kept_text(text, static_cast<std::uint32_t>(record->extra));
