@@ -342,7 +342,23 @@ struct KeyB {
 // What A's search looks B's entries up in.
 struct TableOfB {
   const HitStore* hits = nullptr;
+  // B's keys as its search recorded them, a run a stretch of its hits from
+  // `starts[run]` on, when every hit has its record there (then `keys` is
+  // empty); else each hit's key copied into `keys`.
+  std::vector<std::unique_ptr<Run>> runs;
+  std::vector<std::size_t> starts;
   ZeroedArray<KeyB> keys;
+  std::size_t count = 0;  // B's hits
+
+  [[nodiscard]] std::size_t size() const { return count; }
+  // The key of B's hit `i`.
+  [[nodiscard]] KeyB key(std::size_t i) const {
+    if (starts.empty()) return keys[i];
+    const auto r = static_cast<std::size_t>(std::upper_bound(starts.begin(), starts.end(), i) - starts.begin() - 1);
+    const Record& record = runs[r]->records[i - starts[r]];
+    return KeyB{record.hashes, static_cast<std::uint32_t>(r), static_cast<std::uint32_t>(record.extra >> 32),
+                static_cast<std::uint32_t>(record.extra)};
+  }
   std::vector<std::string> texts;  // one a run, and one for the keys made after the search
   // Index + 1 (0: empty) and, above, the hash's upper half; `mask` + 1 of them.
   ZeroedArray<std::uint64_t> slots;
@@ -354,7 +370,7 @@ struct TableOfB {
 
   // True when B's entry `b` has the key `key` (below the compared folder).
   [[nodiscard]] bool holds(std::size_t b, std::string_view key) const {
-    const KeyB& entry = keys[b];
+    const KeyB entry = this->key(b);
     const std::string_view folder = kept_text(texts[entry.run], entry.folder);
     const std::string_view name = kept_text(texts[entry.run], entry.name);
     return key.size() == folder.size() + name.size() && key.starts_with(folder) && key.ends_with(name);
@@ -364,7 +380,7 @@ struct TableOfB {
   // none other has its key), marked as held by A and `guess` moved on; else kNone.
   // Unless `mark`, it is left unmarked (for a key that may not stand).
   std::size_t guessed(std::string_view key, std::size_t& guess, bool mark = true) const {
-    if (guess >= keys.size() || keys[guess].hashes.path == kOutside ||
+    if (guess >= size() || this->key(guess).hashes.path == kOutside ||
         shared(shared_hash[guess]).load(std::memory_order_relaxed) != 0 || !holds(guess, key))
       return kNone;
     if (mark) shared(in_a[guess]).store(1, std::memory_order_relaxed);
@@ -376,7 +392,7 @@ struct TableOfB {
   // last) is tried first: a backup lists its entries in the order it copied
   // them; it is moved on.
   std::size_t match(std::uint64_t path, std::string_view key, std::size_t& guess) const {
-    if (guess < keys.size() && keys[guess].hashes.path == path && shared(shared_hash[guess]).load(std::memory_order_relaxed) == 0 &&
+    if (guess < size() && this->key(guess).hashes.path == path && shared(shared_hash[guess]).load(std::memory_order_relaxed) == 0 &&
         holds(guess, key)) {
       shared(in_a[guess]).store(1, std::memory_order_relaxed);
       return guess++;
@@ -387,7 +403,7 @@ struct TableOfB {
       if (held == 0) break;
       if (tag(held) != tag(path)) continue;
       const std::size_t in_b = (held & 0xFFFFFFFF) - 1;
-      if (keys[in_b].hashes.path != path || !holds(in_b, key)) continue;
+      if (this->key(in_b).hashes.path != path || !holds(in_b, key)) continue;
       first = std::min(first, in_b);
       shared(in_a[in_b]).store(1, std::memory_order_relaxed);
       guess = in_b + 1;
@@ -582,18 +598,77 @@ std::vector<Stretch> stretches(const std::vector<std::unique_ptr<Run>>& runs, co
   return out;
 }
 
-// The keys of B's hits from its search's records, those without one made
-// here, and B's open hash table over them: twice as many slots as B has
+// Fills B's open hash table over its keys: twice as many slots as B has
 // entries, placed by the hash mixed again (its lowest bit is always set).
-// Both on every core.
+void fill_table(TableOfB& table, const SearchOptions& options) {
+  std::size_t slots = 2;
+  while (slots < 2 * table.size()) slots *= 2;
+  table.slots = ZeroedArray<std::uint64_t>(slots);
+  table.mask = slots - 1;
+  table.shared_hash = ZeroedArray<unsigned char>(table.size());
+  table.in_a = ZeroedArray<unsigned char>(table.size());
+  // Filled on every core: a slot is taken by compare-and-swap, so whichever
+  // of two entries of one hash comes second passes the first's slot and marks both.
+  for_slices(table.size(), threads_or_cores(options.threads), [&](std::size_t begin, std::size_t end, unsigned) {
+    constexpr std::size_t kAhead = 8;  // the slot of the entry this far ahead is fetched meanwhile
+    for (std::size_t i = begin; i < end; ++i) {
+      if (i + kAhead < end) __builtin_prefetch(&table.slots[mix_bits(table.key(i + kAhead).hashes.path) & table.mask]);
+      const std::uint64_t path = table.key(i).hashes.path;
+      if (path == kOutside) continue;
+      const std::uint64_t mine = TableOfB::tag(path) | (i + 1);
+      for (std::size_t slot = mix_bits(path) & table.mask;; slot = (slot + 1) & table.mask) {
+        std::uint64_t held = shared(table.slots[slot]).load(std::memory_order_relaxed);
+        if (held == 0 && shared(table.slots[slot]).compare_exchange_strong(held, mine, std::memory_order_relaxed)) break;
+        // The slot's tag tells another path without a look at B's keys.
+        if (TableOfB::tag(held) != TableOfB::tag(path)) continue;
+        const std::size_t other = (held & 0xFFFFFFFF) - 1;
+        if (table.key(other).hashes.path == path) {
+          shared(table.shared_hash[other]).store(1, std::memory_order_relaxed);
+          shared(table.shared_hash[i]).store(1, std::memory_order_relaxed);
+        }
+      }
+    }
+  });
+}
+
+// The keys of B's hits from its search's records: the records themselves
+// when each hit has its own, else copied to the hits' places, those without
+// one made here; then B's open hash table over them. On every core.
 void make_table(Side& side, ObserverB& observer, bool ignore_case, const SearchOptions& options, TableOfB& table) {
   std::vector<std::unique_ptr<Run>> runs = observer.runs.take(side.catalogue.get());
   const std::vector<Stretch> parts = stretches(runs, side.hits);
   table.hits = &side.hits;
+  table.count = side.hits.size();
+  const TextEncoding encoding = side.catalogue->encoding();
+  // Mostly every hit has its record, and the records are its keys as they stand.
+  std::atomic<bool> whole{true};
+  run_tasks(parts.size(), threads_or_cores(options.threads), [] { return 0; }, [&](std::size_t p, int) {
+    const Stretch& part = parts[p];
+    if (part.run == kNone || runs[part.run]->records.size() != part.end - part.begin) {
+      whole.store(false);
+      return;
+    }
+    const std::vector<Record>& records = runs[part.run]->records;
+    for (std::size_t i = part.begin; i < part.end && whole.load(std::memory_order_relaxed); ++i) {
+      const Record& record = records[i - part.begin];
+      if ((record.line & kLineBits) != side.hits[i].line || record.hashes.path == kLater ||
+          !assumed_right(record.line & kAssumed, encoding))
+        whole.store(false);
+    }
+  });
+  if (whole.load() && !runs.empty()) {
+    for (std::size_t r = 0; r < runs.size(); ++r) {
+      table.starts.push_back(parts[r].begin);
+      table.texts.push_back(std::move(runs[r]->text));
+    }
+    table.runs = std::move(runs);
+    side.anything_below = observer.below.in(encoding);
+    fill_table(table, options);
+    return;
+  }
   table.keys = ZeroedArray<KeyB>(side.hits.size());
   // One text a run, and one a stretch for the keys made here.
   table.texts.resize(runs.size() + parts.size());
-  const TextEncoding encoding = side.catalogue->encoding();
   Catalogue::Hold hold(*side.catalogue);
   run_tasks(parts.size(), threads_or_cores(options.threads), [&] { return std::make_unique<KeyReader>(options.code_page); },
             [&](std::size_t p, std::unique_ptr<KeyReader>& reader) {
@@ -639,34 +714,7 @@ void make_table(Side& side, ObserverB& observer, bool ignore_case, const SearchO
   });
   side.anything_below = observer.below.in(encoding);
 
-  std::size_t slots = 2;
-  while (slots < 2 * table.keys.size()) slots *= 2;
-  table.slots = ZeroedArray<std::uint64_t>(slots);
-  table.mask = slots - 1;
-  table.shared_hash = ZeroedArray<unsigned char>(table.keys.size());
-  table.in_a = ZeroedArray<unsigned char>(table.keys.size());
-  // Filled on every core: a slot is taken by compare-and-swap, so whichever
-  // of two entries of one hash comes second passes the first's slot and marks both.
-  for_slices(table.keys.size(), threads_or_cores(options.threads), [&](std::size_t begin, std::size_t end, unsigned) {
-    constexpr std::size_t kAhead = 8;  // the slot of the entry this far ahead is fetched meanwhile
-    for (std::size_t i = begin; i < end; ++i) {
-      if (i + kAhead < end) __builtin_prefetch(&table.slots[mix_bits(table.keys[i + kAhead].hashes.path) & table.mask]);
-      const std::uint64_t path = table.keys[i].hashes.path;
-      if (path == kOutside) continue;
-      const std::uint64_t mine = TableOfB::tag(path) | (i + 1);
-      for (std::size_t slot = mix_bits(path) & table.mask;; slot = (slot + 1) & table.mask) {
-        std::uint64_t held = shared(table.slots[slot]).load(std::memory_order_relaxed);
-        if (held == 0 && shared(table.slots[slot]).compare_exchange_strong(held, mine, std::memory_order_relaxed)) break;
-        // The slot's tag tells another path without a look at B's keys.
-        if (TableOfB::tag(held) != TableOfB::tag(path)) continue;
-        const std::size_t other = (held & 0xFFFFFFFF) - 1;
-        if (table.keys[other].hashes.path == path) {
-          shared(table.shared_hash[other]).store(1, std::memory_order_relaxed);
-          shared(table.shared_hash[i]).store(1, std::memory_order_relaxed);
-        }
-      }
-    }
-  });
+  fill_table(table, options);
 }
 
 // The hashes and matches of A's hits (those its search kept) from its
@@ -912,7 +960,7 @@ Comparison compare_catalogues(const CompareSide& a, const CompareSide& b, Query 
       result.only_in_a_bytes, result.changed, side_b.hits);
   std::uint64_t none = 0;
   add_lines(
-      side_b, [&](std::size_t i) { return table.keys[i].hashes; }, DifferenceKind::OnlyInB, options.all, ignore_case,
+      side_b, [&](std::size_t i) { return table.key(i).hashes; }, DifferenceKind::OnlyInB, options.all, ignore_case,
       code_page,
       [&](std::size_t i) { return table.in_a[i] != 0 ? std::size_t{0} : kNone; },
       [](const Hit&, const Hit&) { return false; }, result.differences, result.only_in_b, result.only_in_b_bytes,
