@@ -5,7 +5,7 @@ same catalogues (not part of the tests).
 Usage: bench/vesko_manager_dup_benchmark.py [--dir /tmp/vesko-dup-bench]
            [--disks 5] [--entries 1000000] [--rounds 3]
            [--vesko build/src/hosts/vesko] [--baseline OTHER_VESKO]
-           [--out bench/results-vesko-manager-dup.md]
+           [--out bench/results-vesko-manager-dup.md] [--compare-only]
 
 Makes `disks` catalogues once with bench/make_catalogues.py (seed 1) and beside
 each a backup of it (`diskNN-backup.lst`): the same lines but one in 100 file
@@ -25,7 +25,7 @@ time and peak resident memory (GNU time's %M), the number of output lines,
 and the ratio to the full search of the same files. The machine is named in
 the result; on a shared machine the numbers are indicative.
 """
-import argparse, os, platform, random, shutil, statistics, subprocess, sys, tempfile
+import argparse, hashlib, os, platform, random, shutil, statistics, subprocess, sys, tempfile
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 ROOT = os.path.dirname(HERE)
@@ -103,6 +103,8 @@ def main():
     parser.add_argument("--vesko", default=os.path.join(ROOT, "build", "src", "hosts", "vesko"))
     parser.add_argument("--baseline", help="another vesko to time beside this one, interleaved")
     parser.add_argument("--out", default=os.path.join(HERE, "results-vesko-manager-dup.md"))
+    parser.add_argument("--compare-only", action="store_true",
+                        help="only the rows of the pair (its full search and --compare)")
     args = parser.parse_args()
     if not os.path.exists("/usr/bin/time"):
         subprocess.run(["apt-get", "install", "-y", "time"], check=True)
@@ -130,6 +132,8 @@ def main():
         ("pair", "`--compare disk01 disk01-backup`", ["--compare", "disk01", "disk01-backup"]),
         ("pair", "`--compare disk01 disk01-backup --all`", ["--compare", "disk01", "disk01-backup", "--all"]),
     ]
+    if args.compare_only:
+        rows = [row for row in rows if row[0] == "pair"]
     for name in os.listdir(folder):  # read once, so every round finds them in the cache
         with open(os.path.join(folder, name), "rb") as f:
             while f.read(1 << 24):
@@ -140,11 +144,14 @@ def main():
     rows = [(where, label + suffix, options, binary) for where, label, options in rows for suffix, binary in builds]
     samples = {row[1]: [] for row in rows}
     out_path = os.path.join(args.dir, "out.txt")
+    outputs = {}  # label -> the hashes of its outputs (stdout)
     for round_ in range(args.rounds):
         for i in range(len(rows)):
             where, label, options, binary = rows[(i + round_) % len(rows)]
             command = [binary, "--catalogues", folder if where == "all" else pair] + options
             samples[label].append(timed(command, env, out_path))
+            with open(out_path, "rb") as f:
+                outputs.setdefault(label, set()).add(hashlib.sha256(f.read()).hexdigest())
 
     def median(label, field):
         return statistics.median(s[field] for s in samples[label])
@@ -164,6 +171,12 @@ def main():
             label, statistics.median(wall), min(wall), max(wall), median(label, 1), median(label, 2),
             median(label, 3) / 1024, samples[label][0][4], statistics.median(wall) / median(
                 reference[where] + (" (baseline)" if label.endswith(" (baseline)") else ""), 0)))
+    if args.baseline:
+        same = [label for _, label, _, binary in rows if not label.endswith(" (baseline)")
+                and len(outputs[label] | outputs[label + " (baseline)"]) == 1]
+        lines.append("")
+        lines.append("Output byte-identical to the baseline's in every round: %s." % (
+            ", ".join(same) if same else "none"))
     text = "\n".join(lines)
     print(text)
     with open(args.out, "w") as f:

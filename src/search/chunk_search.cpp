@@ -145,7 +145,10 @@ class ChunkSearch {
         cursor_(job.catalogue, job.folders, job.chunk_index),
         known_(job.catalogue.encoding_known()),
         path_mode_(job.matcher.finder().every_line() && !job.matcher.path_literal().empty()),
-        every_line_(job.matcher.finder().every_line() && !path_mode_) {}
+        every_line_(job.matcher.finder().every_line() && !path_mode_),
+        recorder_(job.observer != nullptr
+                      ? job.observer->open(job.catalogue, job.chunk_index, job.folders.chunks()[job.chunk_index])
+                      : nullptr) {}
 
   void run() {
     BlockReader reader(catalogue_, job_.folders.chunks()[job_.chunk_index], job_.block_bytes, scratch_.block);
@@ -283,12 +286,21 @@ class ChunkSearch {
     if (!matcher_.needs_folder() && !entry.is_folder) folder_line = folder_for(line);
     // A result's text is read in the catalogue's encoding: while that is not
     // known, one that is not ASCII is not final.
-    if (!known_ && (!entry.ascii || !catalogue_.root_ascii() || (!entry.is_folder && !cursor_.path_ascii())))
-      open_at(line);
-    add_hit(result_, Hit::make(line, folder_line, entry, job_.index));
+    const bool open = !known_ && (!entry.ascii || !catalogue_.root_ascii() || (!entry.is_folder && !cursor_.path_ascii()));
+    if (open) open_at(line);
+    const Hit hit = Hit::make(line, folder_line, entry, job_.index);
+    if (recorder_ && !recorder_->found(hit, entry, entry.is_folder ? std::string_view() : folder_of_hit(hit), !open))
+      return;
+    add_hit(result_, hit);
   }
 
   std::uint64_t folder_for(std::uint64_t line) { return cursor_.folder_of(line, block_); }
+
+  // The stored path of the folder of file `hit`: the cursor's, which
+  // verify() set for it ("" for the root).
+  std::string_view folder_of_hit(const Hit& hit) const {
+    return hit.folder == kRootFolder ? std::string_view() : std::string_view(cursor_.path());
+  }
 
   // True when the run of bytes >= 0x80 at `at` may make its line match the
   // ASCII needle of `finder`, or its line must be read to learn the
@@ -409,6 +421,7 @@ class ChunkSearch {
   const bool path_mode_;
   const bool every_line_;
   Block block_;
+  std::unique_ptr<HitRecorder> recorder_;
   bool open_ = false;  // path search: the current folder's path may hold the word
   bool go_on_ = true;
   unsigned since_check_ = 0;

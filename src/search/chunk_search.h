@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "search/catalogue.h"
+#include "search/hit_observer.h"
 #include "search/matcher.h"
 #include "search/result_set.h"
 
@@ -45,6 +46,7 @@ struct ChunkJob {
   std::size_t block_bytes;  ///< read at a time
   const std::atomic<bool>* cancel;  ///< the caller's: stops the chunk soon after it becomes true
   const std::atomic<bool>* halt;    ///< the search's own stop (a limit reached, a sink that had enough)
+  const HitObserver* observer = nullptr;  ///< when given, sees each hit as it is found and may leave it out
 };
 
 /// A line offset beyond every line.

@@ -1,71 +1,39 @@
 #include "search/compare.h"
 
 #include <algorithm>
-#include <array>
+#include <cstdlib>
+#include <cstring>
+#include <new>
+#include <mutex>
 #include <unordered_map>
 
-#include "catalogue/parse_lines.h"
-#include "platform/case_folding.h"
 #include "platform/per_thread.h"
-#include "search/forward_lines.h"
+#include "search/compare_keys.h"
 #include "search/hit_list.h"
+#include "search/hit_observer.h"
 #include "search/name_decoder.h"
 #include "search/quantity_text.h"
+#include "search/utf8.h"
 
 namespace korvint::search {
 namespace {
 
+using compare_keys::append_key;
+using compare_keys::KeyReader;
+using compare_keys::key_below;
+using compare_keys::kLater;
+using compare_keys::kOutside;
+using compare_keys::parent_of;
+using compare_keys::PathHashes;
+
 constexpr std::size_t kNone = ~std::size_t{0};
-constexpr std::uint64_t kOutside = 0;  // the hash of an entry outside the compared folder
+constexpr std::uint32_t kNoText = ~std::uint32_t{0};
 
 bool is_windows_root(std::string_view root) {
   const bool drive = root.size() >= 2 && ((root[0] >= 'A' && root[0] <= 'Z') || (root[0] >= 'a' && root[0] <= 'z')) &&
                      root[1] == ':';
   const bool unc = root.size() >= 2 && (root[0] == '\\' || root[0] == '/') && (root[1] == '\\' || root[1] == '/');
   return drive || unc;
-}
-
-bool is_ascii(std::string_view text) {
-  return std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-}
-
-// append_path_key() of a path whose letters are ASCII (other bytes pass as
-// they are): each byte through a table, "/" made "\\" and, when
-// `ignore_case`, letters folded as the file system folds ASCII. True when
-// every byte was ASCII.
-bool append_ascii_key(std::string_view path, bool ignore_case, std::string& out) {
-  using Table = std::array<char, 256>;
-  static const std::array<Table, 2> tables = [] {
-    std::string folded;
-    platform::fold_case("a", folded);
-    const bool upper = folded == "A";
-    std::array<Table, 2> made{};
-    for (int c = 0; c < 256; ++c) {
-      const char byte = c == '/' ? '\\' : static_cast<char>(c);
-      made[0][c] = byte;
-      made[1][c] = (upper ? (c >= 'a' && c <= 'z') : (c >= 'A' && c <= 'Z')) ? static_cast<char>(c ^ 0x20) : byte;
-    }
-    return made;
-  }();
-  const Table& table = tables[ignore_case ? 1 : 0];
-  const std::size_t start = out.size();
-  out.resize(start + path.size());
-  char* to = out.data() + start;
-  unsigned char high = 0;
-  for (const char c : path) {
-    high |= static_cast<unsigned char>(c);
-    *to++ = table[static_cast<unsigned char>(c)];
-  }
-  return high < 0x80;
-}
-
-// The compared folder as a key prefix: its levels, each ended by "\"; "" for the root.
-std::string folder_prefix(std::string_view folder, bool ignore_case) {
-  std::string key = path_key(folder, ignore_case);
-  while (!key.empty() && key.front() == '\\') key.erase(key.begin());
-  while (!key.empty() && key.back() == '\\') key.pop_back();
-  if (!key.empty()) key += '\\';
-  return key;
 }
 
 // The relative path of `hit` as stored (a folder's ends with "\"), undecoded, into `out`.
@@ -78,203 +46,729 @@ bool raw_relative_path(const Catalogue& catalogue, const Hit& hit, std::string& 
   return true;
 }
 
-// What one side found and the hash of each entry's path.
+// What one side found.
 struct Side {
   std::shared_ptr<const Catalogue> catalogue;
   std::string prefix;  // the compared folder as a key prefix
   HitStore hits;
-  struct Keys {
-    std::uint64_t path = kOutside;  // the hash of the path below the compared folder
-    std::uint64_t parent = 0;       // the hash of its folder's path
-  };
-  std::vector<Keys> keys;
   bool anything_below = false;
 };
 
-// The buffers one thread reuses to read keys.
-struct KeyReader {
-  explicit KeyReader(const std::string& code_page) : decoder(code_page) {}
-  NameDecoder decoder;
-  std::string raw, decoded, name;
+// Texts kept to compare paths: each "[length: 4 bytes][bytes]", found by its offset.
+std::uint32_t keep_text(std::string& text, std::string_view piece) {
+  const auto at = static_cast<std::uint32_t>(text.size());
+  const auto length = static_cast<std::uint32_t>(piece.size());
+  text.append(reinterpret_cast<const char*>(&length), sizeof length);
+  text.append(piece);
+  return at;
+}
+std::string_view kept_text(const std::string& text, std::uint32_t at) {
+  std::uint32_t length = 0;
+  std::memcpy(&length, text.data() + at, sizeof length);
+  return std::string_view(text).substr(at + sizeof length, length);
+}
+// True when `piece` can be kept in `text` with 32-bit offsets.
+bool fits(const std::string& text, std::string_view piece) {
+  return text.size() + piece.size() + 8 < kNoText;
+}
+
+// The marks of a record whose key was made before its catalogue's encoding
+// was known, as the encoding its text was read as; it stands if that is the one.
+constexpr std::uint64_t kAssumedUtf8 = std::uint64_t{1} << 62;
+constexpr std::uint64_t kAssumedCodePage = std::uint64_t{1} << 63;
+constexpr std::uint64_t kAssumed = kAssumedUtf8 | kAssumedCodePage;
+// The mark of such a record of A whose key is B's entry `extra`, the only one
+// with its hash, found during the search (the text is kept otherwise).
+constexpr std::uint64_t kFoundInB = std::uint64_t{1} << 61;
+constexpr std::uint64_t kLineBits = kFoundInB - 1;
+
+// True when the record marked `assumed` stands in a catalogue of `encoding`.
+bool assumed_right(std::uint64_t assumed, TextEncoding encoding) {
+  return assumed == 0 || (assumed == kAssumedUtf8 && encoding != TextEncoding::CodePage) ||
+         (assumed == kAssumedCodePage && encoding == TextEncoding::CodePage);
+}
+
+// Whether a side has anything below its compared folder (the folder itself
+// or an entry), as its search found it: for certain, or by a key made in an
+// assumed encoding.
+struct FoundBelow {
+  std::atomic<bool> sure{false}, as_utf8{false}, as_code_page{false};
+  void clear() {
+    sure.store(false);
+    as_utf8.store(false);
+    as_code_page.store(false);
+  }
+  void note(std::uint64_t assumed) {
+    (assumed == 0 ? sure : assumed == kAssumedUtf8 ? as_utf8 : as_code_page).store(true, std::memory_order_relaxed);
+  }
+  [[nodiscard]] bool in(TextEncoding encoding) const {
+    return sure.load() || (encoding == TextEncoding::CodePage ? as_code_page.load() : as_utf8.load());
+  }
 };
 
-// `raw`, read from `catalogue`, decoded and appended to `key` as paths are matched.
-void append_key(const Catalogue& catalogue, std::string_view raw, bool ignore_case, KeyReader& reader,
-                std::string& key) {
-  if (catalogue.encoding() != TextEncoding::CodePage) {
-    const std::size_t start = key.size();
-    if (append_ascii_key(raw, ignore_case, key)) return;  // ASCII reads as itself in UTF-8
-    key.resize(start);
-  }
-  reader.decoder.decode(catalogue.encoding(), raw, reader.decoded);
-  append_path_key(reader.decoded, ignore_case, key);
-}
+// What a search of one chunk made of each hit it kept, in line order.
+struct Record {
+  std::uint64_t line = 0;  // with an assumed encoding's mark
+  PathHashes hashes;  // kLater: to be made after the search
+  std::uint64_t extra = 0;  // B: where its folder's part and name are kept; A: its match in B (kNone: none)
+};
 
-// The key of `hit` below `prefix` (a folder's ends with "\") into `out`; false
-// when it cannot be read or lies outside. Read on its own: for the few keys
-// looked at again.
-bool key_below(const Catalogue& catalogue, const Hit& hit, std::string_view prefix, bool ignore_case,
-               KeyReader& reader, std::string& out) {
-  std::string key;
-  if (!raw_folder(catalogue, hit, reader.raw) || !raw_name(catalogue, hit, reader.name)) return false;
-  append_key(catalogue, reader.raw, ignore_case, reader, key);
-  append_key(catalogue, reader.name, ignore_case, reader, key);
-  if (hit.is_folder()) key += '\\';
-  if (key.size() <= prefix.size() || key.compare(0, prefix.size(), prefix) != 0) return false;
-  out.assign(key, prefix.size());
-  return true;
-}
+// One search of one chunk: its records and, for B, the texts they point into.
+struct Run {
+  const Catalogue* catalogue = nullptr;
+  Chunk chunk;
+  std::vector<Record> records;
+  std::string text;
+};
 
-// The key of the folder that holds the entry of key `key` ("" for the compared folder).
-std::string_view parent_of(std::string_view key) {
-  const std::string_view trimmed = key.substr(0, key.size() - (key.ends_with('\\') ? 1 : 0));
-  const std::size_t cut = trimmed.rfind('\\');
-  return cut == std::string_view::npos ? std::string_view() : trimmed.substr(0, cut + 1);
-}
-
-// Reads the key of each of `side`'s entries on every core: the path below the
-// compared folder, "/" made "\" and folded as paths are matched. Sets each
-// entry's hashes and calls `on_key(i, key, folder_size, slice)`, the key's
-// first `folder_size` bytes its folder's part (all of a folder's), `slice`
-// the thread's number. An entry outside the compared folder (or that cannot
-// be read) keeps kOutside and is not passed on. The files of one folder come
-// one after another: its path is read and folded once for them.
-template <typename OnKey>
-void read_keys(Side& side, bool ignore_case, const SearchOptions& options, const std::atomic<bool>* cancel,
-               OnKey on_key) {
-  side.keys.assign(side.hits.size(), Side::Keys{});
-  const Catalogue& catalogue = *side.catalogue;
-  const KeyHash hash = key_hash();
-  Catalogue::Hold hold(catalogue);
-  std::atomic<bool> below{false};
-  for_slices(side.hits.size(), threads_or_cores(options.threads), [&](std::size_t begin, std::size_t end,
-                                                                      unsigned slice) {
-    KeyReader reader(options.code_page);
-    ForwardLines lines;
-    std::string_view text;
-    std::string key;
-    std::uint64_t folder_line = kRootFolder - 1;  // the folder whose key `key` holds; none yet
-    std::size_t folder_size = 0;                  // the length of that key
-    std::uint64_t folder_hash = 0;                // the hash of that key below the compared folder
-    bool any = false;
-    for (std::size_t i = begin; i < end; ++i) {
-      if (i % 4096 == 0 && cancel != nullptr && cancel->load(std::memory_order_relaxed)) return;
-      const Hit& hit = side.hits[i];
-      const std::uint64_t folder = hit.is_folder() ? hit.line : hit.folder;
-      if (folder != folder_line) {
-        // A folder's own path; for a file, that of the folder line above it ("" for the root).
-        key.clear();
-        if (hit.is_folder()) {
-          // Its path "PARENT\NAME\" (the search found the line well formed): the parent's key, then the name's.
-          if (!lines.first_field_at(catalogue, hit.line, text) || !text.ends_with('\\')) continue;
-          text.remove_suffix(1);
-          const std::size_t cut = text.rfind('\\');
-          const std::size_t name_at = cut == std::string_view::npos ? 0 : cut + 1;
-          append_key(catalogue, text.substr(0, name_at), ignore_case, reader, key);
-          append_key(catalogue, text.substr(name_at), ignore_case, reader, key);
-          key += '\\';
-        } else if (hit.folder != kRootFolder) {
-          const auto path =
-              lines.line_at(catalogue, hit.folder, text) ? catalogue::folder_path_of_line(text) : std::nullopt;
-          if (!path) continue;
-          append_key(catalogue, *path, ignore_case, reader, key);
-        }
-        folder_line = folder;
-        folder_size = key.size();
-        folder_hash = key.size() >= side.prefix.size()
-                          ? hash(std::string_view(key).substr(side.prefix.size()), 0) | 1
-                          : 0;
-      }
-      key.resize(folder_size);
-      if (!hit.is_folder()) {
-        if (!lines.first_field_at(catalogue, hit.line, text)) continue;
-        append_key(catalogue, text, ignore_case, reader, key);
-      }
-      if (key.compare(0, side.prefix.size(), side.prefix) != 0) continue;
-      any = true;  // the compared folder is there, empty or not
-      if (key.size() == side.prefix.size()) continue;  // the folder itself
-      const std::string_view key_below = std::string_view(key).substr(side.prefix.size());
-      std::uint64_t parent = folder_hash;  // a file's folder is the folder line above it
-      std::uint64_t path = 0;
-      if (hit.is_folder()) {
-        parent = hash(parent_of(key_below), 0) | 1;
-        path = hash(key_below, 0) | 1;
-      } else {
-        // A file's path hash: its last level's, seeded with the hash of the
-        // levels before it, which for a name without "\" is its folder's,
-        // made once for all its files. (So both sides hash a path alike
-        // however its levels came: a name may hold a "\" on Linux.)
-        const std::size_t cut = key_below.rfind('\\');
-        const std::size_t head = cut == std::string_view::npos ? 0 : cut + 1;
-        const bool folders_part = folder_size >= side.prefix.size() && head == folder_size - side.prefix.size();
-        const std::uint64_t head_hash = folders_part ? folder_hash : hash(key_below.substr(0, head), 0) | 1;
-        path = hash(key_below.substr(head), head_hash) | 1;
-      }
-      side.keys[i] = Side::Keys{path, parent};
-      // (A file's name may hold a "\" on Linux: its folder's part is then shorter than the compared folder.)
-      on_key(i, key_below, folder_size > side.prefix.size() ? folder_size - side.prefix.size() : 0, slice);
-    }
-    if (any) below.store(true, std::memory_order_relaxed);
-  });
-  side.anything_below = below.load();
-}
-
-// The keys of B's entries, kept to tell a match of hashes from the same path:
-// each folder's part once, each entry's name after it, in the text of the
-// thread that read it. Some 20 bytes an entry besides its text.
-class KeptKeys {
+// Keeps the runs of a side's search as their recorders end.
+class Runs {
  public:
-  KeptKeys(std::size_t entries, unsigned slices) : texts_(slices), entries_(entries), last_folder_(slices, kNoFolder) {}
-
-  // Called by read_keys() for entry `i`: keeps its key.
-  void keep(std::size_t i, std::string_view key, std::size_t folder_size, unsigned slice) {
-    std::string& text = texts_[slice];
-    const std::string_view folder = key.substr(0, folder_size);
-    // The folder's part is kept once for the files after it.
-    std::uint64_t& last = last_folder_[slice];
-    if (last == kNoFolder || view(slice, last) != folder) {
-      last = ref(text.size(), folder.size());
-      text.append(folder);
-    }
-    entries_[i] = Entry{slice, last, ref(text.size(), key.size() - folder_size)};
-    text.append(key.substr(folder_size));
+  // Called as a chunk of `catalogue` is opened: true (once) when it is
+  // another than before, a catalogue opened afresh because it changed, which
+  // is searched from its start once every chunk of the one before has ended.
+  // What was recorded of that one is dropped.
+  bool start(const Catalogue& catalogue) {
+    const std::lock_guard lock(mutex_);
+    if (searched_ == &catalogue) return false;
+    const bool again = searched_ != nullptr;
+    searched_ = &catalogue;
+    runs_.clear();
+    return again;
   }
-
-  // True when B's entry `b` has the key `key`.
-  [[nodiscard]] bool holds(std::size_t b, std::string_view key) const {
-    const Entry& entry = entries_[b];
-    const std::string_view folder = view(entry.slice, entry.folder);
-    const std::string_view name = view(entry.slice, entry.name);
-    return key.size() == folder.size() + name.size() && key.starts_with(folder) && key.ends_with(name);
+  void add(std::unique_ptr<Run> run) {
+    const std::lock_guard lock(mutex_);
+    runs_.push_back(std::move(run));
+  }
+  // The runs of `catalogue` (as searched last), in chunk order, those of a
+  // chunk searched twice (its lines settled by the encoding) left out: its
+  // hits' keys are made after the search.
+  std::vector<std::unique_ptr<Run>> take(const Catalogue* catalogue) {
+    std::vector<std::unique_ptr<Run>> runs;
+    for (auto& run : runs_)
+      if (run->catalogue == catalogue) runs.push_back(std::move(run));
+    runs_.clear();
+    std::stable_sort(runs.begin(), runs.end(), [](const auto& x, const auto& y) { return x->chunk.begin < y->chunk.begin; });
+    std::vector<std::unique_ptr<Run>> once;
+    for (std::size_t i = 0; i < runs.size();) {
+      std::size_t j = i + 1;
+      while (j < runs.size() && runs[j]->chunk.begin == runs[i]->chunk.begin) ++j;
+      if (j == i + 1) once.push_back(std::move(runs[i]));
+      i = j;
+    }
+    return once;
   }
 
  private:
-  static constexpr std::uint64_t kNoFolder = ~std::uint64_t{0};
-  // An offset in a thread's text (40 bits) and a length (24 bits: a key is
-  // at most three times the longest line).
-  static std::uint64_t ref(std::size_t offset, std::size_t length) {
-    return static_cast<std::uint64_t>(offset) << 24 | length;
-  }
-  [[nodiscard]] std::string_view view(unsigned slice, std::uint64_t at) const {
-    return std::string_view(texts_[slice]).substr(at >> 24, at & 0xFFFFFF);
-  }
-  struct Entry {
-    unsigned slice = 0;
-    std::uint64_t folder = 0;
-    std::uint64_t name = 0;
-  };
-  std::vector<std::string> texts_;
-  std::vector<Entry> entries_;
-  std::vector<std::uint64_t> last_folder_;
+  std::mutex mutex_;
+  const Catalogue* searched_ = nullptr;
+  std::vector<std::unique_ptr<Run>> runs_;
 };
+
+// Calls `take(i, record, run)` for each of `hits` in order: the record its
+// chunk's search made of it, nullptr when none stands (its key waited for the
+// encoding and was read as another than `encoding`, the catalogue's), and
+// the index of the run. Each run's records are let go once passed.
+template <typename Take>
+void merge_records(std::vector<std::unique_ptr<Run>>& runs, const HitStore& hits, TextEncoding encoding, Take take) {
+  std::size_t r = 0;
+  std::size_t at = 0;
+  for (std::size_t i = 0; i < hits.size(); ++i) {
+    const std::uint64_t line = hits[i].line;
+    while (r < runs.size() && runs[r]->chunk.end <= line) {
+      std::vector<Record>().swap(runs[r]->records);
+      ++r;
+      at = 0;
+    }
+    const Record* record = nullptr;
+    if (r < runs.size() && runs[r]->chunk.begin <= line) {
+      const std::vector<Record>& records = runs[r]->records;
+      while (at < records.size() && (records[at].line & kLineBits) < line) ++at;
+      if (at < records.size() && (records[at].line & kLineBits) == line && records[at].hashes.path != kLater &&
+          assumed_right(records[at].line & kAssumed, encoding))
+        record = &records[at];
+    }
+    take(i, record, r);
+  }
+  for (auto& run : runs) std::vector<Record>().swap(run->records);
+}
+
+// Makes the key of each hit a search of one chunk finds, from the text the
+// search holds, as read_key() makes it from the catalogue: a folder's key
+// once for the files after it, the hashes only when asked for.
+class KeyMaker {
+ public:
+  KeyMaker(const Catalogue& catalogue, std::string_view prefix, bool ignore_case, const std::string& code_page)
+      : catalogue_(catalogue), prefix_(prefix), ignore_case_(ignore_case), reader_(code_page) {}
+
+  // What the entry of `hit` is read as: the catalogue's encoding once its
+  // text stands; while it waits for the encoding, what its bytes allow
+  // (valid UTF-8, else the code page), `assumed` set to the mark a record
+  // of it carries.
+  TextEncoding encoding_for(const Hit& hit, const catalogue::EntryLine& entry, std::string_view folder, bool stands,
+                            std::uint64_t& assumed) {
+    assumed = 0;
+    if (stands) return catalogue_.encoding();
+    if (!hit.is_folder() && hit.folder != valid_folder_line_) {
+      valid_folder_line_ = hit.folder;
+      valid_folder_ = is_valid_utf8(folder);
+    }
+    const bool utf8 = is_valid_utf8(entry.path) && (hit.is_folder() || valid_folder_);
+    assumed = utf8 ? kAssumedUtf8 : kAssumedCodePage;
+    return utf8 ? TextEncoding::Utf8 : TextEncoding::CodePage;
+  }
+
+  // The whole key of `hit` into key(), false when it lies outside the compared
+  // folder or is that folder (`below` then says whether it lies inside).
+  bool make(const Hit& hit, const catalogue::EntryLine& entry, std::string_view folder, TextEncoding encoding,
+            bool& below) {
+    below = false;
+    std::uint64_t folder_part_hash = 0;
+    if (hit.is_folder()) {
+      // Its path "PARENT\NAME\": the parent's key, then the name's, as read_key() makes it.
+      std::string_view text = entry.path;
+      text.remove_suffix(1);
+      const std::size_t cut = text.rfind('\\');
+      const std::size_t name_at = cut == std::string_view::npos ? 0 : cut + 1;
+      own_.clear();
+      append_key(encoding, text.substr(0, name_at), ignore_case_, reader_, own_);
+      append_key(encoding, text.substr(name_at), ignore_case_, reader_, own_);
+      own_ += '\\';
+      key_ = own_;
+      folder_size_ = own_.size();
+      // The files after it are in it: their folder's part is its key, not read and folded again.
+      files_.assign(own_);
+      folder_line_ = hit.line;
+      folder_encoding_ = encoding;
+      files_folder_size_ = files_.size();
+      files_folder_hash_ = compare_keys::folder_hash(files_, files_.size(), prefix_);
+      kept_folder_ = kNoText;
+    } else {
+      if (hit.folder != folder_line_ || encoding != folder_encoding_) {
+        files_.clear();
+        append_key(encoding, folder, ignore_case_, reader_, files_);
+        folder_line_ = hit.folder;
+        folder_encoding_ = encoding;
+        files_folder_size_ = files_.size();
+        files_folder_hash_ = compare_keys::folder_hash(files_, files_.size(), prefix_);
+        kept_folder_ = kNoText;
+      }
+      files_.resize(files_folder_size_);
+      append_key(encoding, entry.path, ignore_case_, reader_, files_);
+      key_ = files_;
+      folder_size_ = files_folder_size_;
+      folder_part_hash = files_folder_hash_;
+    }
+    if (key_.compare(0, prefix_.size(), prefix_) != 0) return false;
+    below = true;
+    if (key_.size() == prefix_.size()) return false;  // the compared folder itself
+    folder_part_hash_ = folder_part_hash;
+    is_folder_ = hit.is_folder();
+    hashed_ = false;
+    return true;
+  }
+
+  [[nodiscard]] std::string_view below() const { return std::string_view(key_).substr(prefix_.size()); }
+  // The length of below()'s folder's part.
+  [[nodiscard]] std::size_t folder_part() const {
+    return folder_size_ > prefix_.size() ? folder_size_ - prefix_.size() : 0;
+  }
+  // The hashes of the key made last, made when first asked for.
+  const PathHashes& hashes() {
+    if (!hashed_) hashes_ = compare_keys::path_hashes(key_, folder_size_, folder_part_hash_, is_folder_, prefix_);
+    hashed_ = true;
+    return hashes_;
+  }
+  // Where the folder's part of the files of the folder last made is kept (kNoText: not yet).
+  std::uint32_t& kept_folder() { return kept_folder_; }
+
+ private:
+  const Catalogue& catalogue_;
+  std::string_view prefix_;
+  bool ignore_case_;
+  KeyReader reader_;
+  std::uint64_t valid_folder_line_ = kRootFolder - 1;  // the folder whose path valid_folder_ tells of
+  bool valid_folder_ = true;
+  std::string own_;    // a folder's key
+  std::string files_;  // the key of the folder of the files met last, then a file's name after it
+  std::string_view key_;
+  std::uint64_t folder_line_ = kRootFolder - 1;  // none yet
+  TextEncoding folder_encoding_ = TextEncoding::Ascii;  // what it was read as
+  std::size_t files_folder_size_ = 0;
+  std::uint64_t files_folder_hash_ = 0;
+  std::uint32_t kept_folder_ = kNoText;
+  std::size_t folder_size_ = 0;
+  std::uint64_t folder_part_hash_ = 0;
+  bool is_folder_ = false;
+  bool hashed_ = false;
+  PathHashes hashes_;
+};
+
+// An array of `size` T in memory the system hands out zeroed (calloc), T a
+// type whose bytes all zero are a value: its pages are taken as they are
+// first written, on whichever thread writes them, not all at once by one.
+template <typename T>
+class ZeroedArray {
+ public:
+  ZeroedArray() = default;
+  explicit ZeroedArray(std::size_t size) : data_(static_cast<T*>(std::calloc(size + 1, sizeof(T)))), size_(size) {
+    if (!data_) throw std::bad_alloc();
+  }
+  [[nodiscard]] std::size_t size() const { return size_; }
+  T& operator[](std::size_t i) const { return data_.get()[i]; }
+
+ private:
+  struct Free {
+    void operator()(T* data) const { std::free(data); }
+  };
+  std::unique_ptr<T, Free> data_;
+  std::size_t size_ = 0;
+};
+
+// A byte or a word of a ZeroedArray read or written by many threads.
+template <typename T>
+std::atomic_ref<T> shared(T& value) {
+  return std::atomic_ref<T>(value);
+}
+
+// B's keys: each entry's hashes and where its key's text is kept.
+struct KeyB {
+  PathHashes hashes;
+  std::uint32_t run = 0;  // the text it is kept in
+  std::uint32_t folder = kNoText;
+  std::uint32_t name = kNoText;
+};
+
+// What A's search looks B's entries up in.
+struct TableOfB {
+  const HitStore* hits = nullptr;
+  // B's keys as its search recorded them, a run a stretch of its hits from
+  // `starts[run]` on, when every hit has its record there (then `keys` is
+  // empty); else each hit's key copied into `keys`.
+  std::vector<std::unique_ptr<Run>> runs;
+  std::vector<std::size_t> starts;
+  ZeroedArray<KeyB> keys;
+  std::size_t count = 0;  // B's hits
+
+  [[nodiscard]] std::size_t size() const { return count; }
+  // The key of B's hit `i`.
+  [[nodiscard]] KeyB key(std::size_t i) const {
+    if (starts.empty()) return keys[i];
+    const auto r = static_cast<std::size_t>(std::upper_bound(starts.begin(), starts.end(), i) - starts.begin() - 1);
+    const Record& record = runs[r]->records[i - starts[r]];
+    return KeyB{record.hashes, static_cast<std::uint32_t>(r), static_cast<std::uint32_t>(record.extra >> 32),
+                static_cast<std::uint32_t>(record.extra)};
+  }
+  std::vector<std::string> texts;  // one a run, and one for the keys made after the search
+  // Index + 1 (0: empty) and, above, the hash's upper half; `mask` + 1 of them.
+  ZeroedArray<std::uint64_t> slots;
+  std::size_t mask = 0;
+  ZeroedArray<unsigned char> shared_hash;  // another of B's entries has its hash
+  ZeroedArray<unsigned char> in_a;         // A holds it
+
+  static std::uint64_t tag(std::uint64_t path) { return path & ~std::uint64_t{0xFFFFFFFF}; }
+
+  // True when B's entry `b` has the key `key` (below the compared folder).
+  [[nodiscard]] bool holds(std::size_t b, std::string_view key) const {
+    const KeyB entry = this->key(b);
+    const std::string_view folder = kept_text(texts[entry.run], entry.folder);
+    const std::string_view name = kept_text(texts[entry.run], entry.name);
+    return key.size() == folder.size() + name.size() && key.starts_with(folder) && key.ends_with(name);
+  }
+
+  // B's entry `guess` when it has the key `key` and no other has its hash (so
+  // none other has its key), marked as held by A and `guess` moved on; else kNone.
+  // Unless `mark`, it is left unmarked (for a key that may not stand).
+  std::size_t guessed(std::string_view key, std::size_t& guess, bool mark = true) const {
+    if (guess >= size() || this->key(guess).hashes.path == kOutside ||
+        shared(shared_hash[guess]).load(std::memory_order_relaxed) != 0 || !holds(guess, key))
+      return kNone;
+    if (mark) shared(in_a[guess]).store(1, std::memory_order_relaxed);
+    return guess++;
+  }
+
+  // The first of B's entries at the path `key` of hash `path`, kNone when
+  // none; marks each as held by A. `guess` (B's entry after the one matched
+  // last) is tried first: a backup lists its entries in the order it copied
+  // them; it is moved on.
+  std::size_t match(std::uint64_t path, std::string_view key, std::size_t& guess) const {
+    if (guess < size() && this->key(guess).hashes.path == path && shared(shared_hash[guess]).load(std::memory_order_relaxed) == 0 &&
+        holds(guess, key)) {
+      shared(in_a[guess]).store(1, std::memory_order_relaxed);
+      return guess++;
+    }
+    std::size_t first = kNone;
+    for (std::size_t slot = mix_bits(path) & mask;; slot = (slot + 1) & mask) {
+      const std::uint64_t held = shared(slots[slot]).load(std::memory_order_relaxed);
+      if (held == 0) break;
+      if (tag(held) != tag(path)) continue;
+      const std::size_t in_b = (held & 0xFFFFFFFF) - 1;
+      if (this->key(in_b).hashes.path != path || !holds(in_b, key)) continue;
+      first = std::min(first, in_b);
+      shared(in_a[in_b]).store(1, std::memory_order_relaxed);
+      guess = in_b + 1;
+    }
+    return first;
+  }
+};
+
+// Records B's entries as its search finds them: their hashes and their keys' text.
+class ObserverB final : public HitObserver {
+ public:
+  ObserverB(std::string_view prefix, bool ignore_case, const std::string& code_page)
+      : prefix_(prefix), ignore_case_(ignore_case), code_page_(code_page) {}
+
+  std::unique_ptr<HitRecorder> open(const Catalogue& catalogue, std::size_t, const Chunk& chunk) const override {
+    if (runs.start(catalogue)) below.clear();
+    return std::make_unique<Recorder>(*this, catalogue, chunk);
+  }
+
+  mutable Runs runs;
+  mutable FoundBelow below;
+
+ private:
+  class Recorder final : public HitRecorder {
+   public:
+    Recorder(const ObserverB& observer, const Catalogue& catalogue, const Chunk& chunk)
+        : observer_(observer), keys_(catalogue, observer.prefix_, observer.ignore_case_, observer.code_page_),
+          run_(std::make_unique<Run>()) {
+      run_->catalogue = &catalogue;
+      run_->chunk = chunk;
+      // Room for a record a line of 16 bytes and its text, never copied to
+      // grow: only the pages written are taken.
+      const auto bytes = static_cast<std::size_t>(std::min<std::uint64_t>(chunk.end - chunk.begin, std::uint64_t{1} << 30));
+      run_->records.reserve(bytes / 16);
+      run_->text.reserve(bytes);
+    }
+    ~Recorder() override { observer_.runs.add(std::move(run_)); }
+
+    bool found(const Hit& hit, const catalogue::EntryLine& entry, std::string_view folder, bool stands) override {
+      std::uint64_t assumed = 0;
+      const TextEncoding encoding = keys_.encoding_for(hit, entry, folder, stands, assumed);
+      Record record{hit.line | assumed, PathHashes{kLater, 0}, 0};
+      bool below = false;
+      if (!keys_.make(hit, entry, folder, encoding, below)) {
+        record.hashes.path = kOutside;
+      } else {
+        const std::string_view key = keys_.below();
+        const std::size_t folder_part = keys_.folder_part();
+        std::string& text = run_->text;
+        if (fits(text, key)) {
+          // A folder's key (all of it its folder's part) is kept once, for it
+          // and the files after it (the key maker forgets where when the folder changes).
+          std::uint32_t& kept = keys_.kept_folder();
+          if (kept == kNoText) kept = keep_text(text, key.substr(0, folder_part));
+          const std::uint32_t name = keep_text(text, key.substr(folder_part));
+          record.hashes = keys_.hashes();
+          record.extra = std::uint64_t{kept} << 32 | name;
+        }
+      }
+      if (below) observer_.below.note(assumed);
+      run_->records.push_back(record);
+      return true;
+    }
+
+   private:
+    const ObserverB& observer_;
+    KeyMaker keys_;
+    std::unique_ptr<Run> run_;
+  };
+
+  std::string prefix_;
+  bool ignore_case_;
+  std::string code_page_;
+};
+
+// Looks A's entries up in B's table as its search finds them: one that B
+// holds alike is left out of A's hits (it makes no line); the others are
+// kept with their hashes and their match.
+class ObserverA final : public HitObserver {
+ public:
+  using Differs = bool (*)(const Hit&, const Hit&, bool ignore_date);
+  ObserverA(std::string_view prefix, bool ignore_case, const std::string& code_page, const TableOfB& table,
+            bool ignore_date)
+      : prefix_(prefix), ignore_case_(ignore_case), code_page_(code_page), table_(table), ignore_date_(ignore_date) {}
+
+  std::unique_ptr<HitRecorder> open(const Catalogue& catalogue, std::size_t, const Chunk& chunk) const override {
+    if (runs.start(catalogue)) {
+      // A catalogue opened afresh (it changed) is searched from its start:
+      // what the version before found and marked in B stands for nothing.
+      below.clear();
+      for (std::size_t i = 0; i < table_.in_a.size(); ++i) shared(table_.in_a[i]).store(0, std::memory_order_relaxed);
+    }
+    return std::make_unique<Recorder>(*this, catalogue, chunk);
+  }
+
+  mutable Runs runs;
+  mutable FoundBelow below;
+
+  // True when files `a` and `b` differ by size (or date).
+  [[nodiscard]] bool differs(const Hit& a, const Hit& b) const {
+    constexpr std::uint64_t kTime = (std::uint64_t{1} << 41) - 1;
+    return a.size != b.size || (!ignore_date_ && (a.bits & kTime) != (b.bits & kTime));
+  }
+
+ private:
+  class Recorder final : public HitRecorder {
+   public:
+    Recorder(const ObserverA& observer, const Catalogue& catalogue, const Chunk& chunk)
+        : observer_(observer), keys_(catalogue, observer.prefix_, observer.ignore_case_, observer.code_page_),
+          run_(std::make_unique<Run>()) {
+      run_->catalogue = &catalogue;
+      run_->chunk = chunk;
+    }
+    ~Recorder() override { observer_.runs.add(std::move(run_)); }
+
+    bool found(const Hit& hit, const catalogue::EntryLine& entry, std::string_view folder, bool stands) override {
+      std::uint64_t assumed = 0;
+      const TextEncoding encoding = keys_.encoding_for(hit, entry, folder, stands, assumed);
+      bool below = false;
+      const bool keyed = keys_.make(hit, entry, folder, encoding, below);
+      if (below) observer_.below.note(assumed);
+      if (assumed != 0) {
+        // Kept, its key with it, until the encoding tells whether the key stands.
+        Record record{hit.line | assumed, PathHashes{kOutside, 0}, 0};
+        std::string& text = run_->text;
+        if (!keyed) {
+          run_->records.push_back(record);
+        } else if (const std::size_t in_b = observer_.table_.guessed(keys_.below(), guess_, false); in_b != kNone) {
+          record.line |= kFoundInB;
+          record.hashes = keys_.hashes();
+          record.extra = in_b;
+          run_->records.push_back(record);
+        } else if (fits(text, keys_.below())) {
+          const std::uint32_t folder_at = keep_text(text, keys_.below().substr(0, keys_.folder_part()));
+          const std::uint32_t name_at = keep_text(text, keys_.below().substr(keys_.folder_part()));
+          record.hashes = keys_.hashes();
+          record.extra = std::uint64_t{folder_at} << 32 | name_at;
+          run_->records.push_back(record);
+        }
+        return true;
+      }
+      if (!keyed) return false;  // outside the compared folder: no line
+      // The entry after B's last matched is tried by its text first: only when it is not that one is the key hashed.
+      std::size_t in_b = observer_.table_.guessed(keys_.below(), guess_);
+      if (in_b == kNone) in_b = observer_.table_.match(keys_.hashes().path, keys_.below(), guess_);
+      if (in_b != kNone && (hit.is_folder() || !observer_.differs(hit, (*observer_.table_.hits)[in_b]))) return false;
+      run_->records.push_back(Record{hit.line, keys_.hashes(), in_b});
+      return true;
+    }
+
+   private:
+    const ObserverA& observer_;
+    KeyMaker keys_;
+    std::unique_ptr<Run> run_;
+    std::size_t guess_ = 0;
+  };
+
+  std::string prefix_;
+  bool ignore_case_;
+  std::string code_page_;
+  const TableOfB& table_;
+  bool ignore_date_;
+};
+
+// The stretch [begin, end) of `hits` that run `run` (of runs sorted by their
+// chunks) found, or that no run found before it (`run` == kNone).
+struct Stretch {
+  std::size_t begin = 0, end = 0;
+  std::size_t run = kNone;
+};
+
+// The stretches of `hits` in order, each run's and those between them.
+std::vector<Stretch> stretches(const std::vector<std::unique_ptr<Run>>& runs, const HitStore& hits) {
+  auto first_at = [&](std::uint64_t line) {
+    std::size_t low = 0, high = hits.size();
+    while (low < high) {
+      const std::size_t middle = low + (high - low) / 2;
+      if (hits[middle].line < line) low = middle + 1; else high = middle;
+    }
+    return low;
+  };
+  std::vector<Stretch> out;
+  std::size_t at = 0;
+  for (std::size_t r = 0; r < runs.size(); ++r) {
+    const std::size_t begin = std::max(at, first_at(runs[r]->chunk.begin));
+    const std::size_t end = std::max(begin, first_at(runs[r]->chunk.end));
+    if (begin > at) out.push_back(Stretch{at, begin, kNone});
+    out.push_back(Stretch{begin, end, r});
+    at = end;
+  }
+  if (at < hits.size()) out.push_back(Stretch{at, hits.size(), kNone});
+  return out;
+}
+
+// Fills B's open hash table over its keys: twice as many slots as B has
+// entries, placed by the hash mixed again (its lowest bit is always set).
+void fill_table(TableOfB& table, const SearchOptions& options) {
+  std::size_t slots = 2;
+  while (slots < 2 * table.size()) slots *= 2;
+  table.slots = ZeroedArray<std::uint64_t>(slots);
+  table.mask = slots - 1;
+  table.shared_hash = ZeroedArray<unsigned char>(table.size());
+  table.in_a = ZeroedArray<unsigned char>(table.size());
+  // Filled on every core: a slot is taken by compare-and-swap, so whichever
+  // of two entries of one hash comes second passes the first's slot and marks both.
+  for_slices(table.size(), threads_or_cores(options.threads), [&](std::size_t begin, std::size_t end, unsigned) {
+    constexpr std::size_t kAhead = 8;  // the slot of the entry this far ahead is fetched meanwhile
+    for (std::size_t i = begin; i < end; ++i) {
+      if (i + kAhead < end) __builtin_prefetch(&table.slots[mix_bits(table.key(i + kAhead).hashes.path) & table.mask]);
+      const std::uint64_t path = table.key(i).hashes.path;
+      if (path == kOutside) continue;
+      const std::uint64_t mine = TableOfB::tag(path) | (i + 1);
+      for (std::size_t slot = mix_bits(path) & table.mask;; slot = (slot + 1) & table.mask) {
+        std::uint64_t held = shared(table.slots[slot]).load(std::memory_order_relaxed);
+        if (held == 0 && shared(table.slots[slot]).compare_exchange_strong(held, mine, std::memory_order_relaxed)) break;
+        // The slot's tag tells another path without a look at B's keys.
+        if (TableOfB::tag(held) != TableOfB::tag(path)) continue;
+        const std::size_t other = (held & 0xFFFFFFFF) - 1;
+        if (table.key(other).hashes.path == path) {
+          shared(table.shared_hash[other]).store(1, std::memory_order_relaxed);
+          shared(table.shared_hash[i]).store(1, std::memory_order_relaxed);
+        }
+      }
+    }
+  });
+}
+
+// The keys of B's hits from its search's records: the records themselves
+// when each hit has its own, else copied to the hits' places, those without
+// one made here; then B's open hash table over them. On every core.
+void make_table(Side& side, ObserverB& observer, bool ignore_case, const SearchOptions& options, TableOfB& table) {
+  std::vector<std::unique_ptr<Run>> runs = observer.runs.take(side.catalogue.get());
+  const std::vector<Stretch> parts = stretches(runs, side.hits);
+  table.hits = &side.hits;
+  table.count = side.hits.size();
+  const TextEncoding encoding = side.catalogue->encoding();
+  // Mostly every hit has its record, and the records are its keys as they stand.
+  std::atomic<bool> whole{true};
+  run_tasks(parts.size(), threads_or_cores(options.threads), [] { return 0; }, [&](std::size_t p, int) {
+    const Stretch& part = parts[p];
+    if (part.run == kNone || runs[part.run]->records.size() != part.end - part.begin) {
+      whole.store(false);
+      return;
+    }
+    const std::vector<Record>& records = runs[part.run]->records;
+    for (std::size_t i = part.begin; i < part.end && whole.load(std::memory_order_relaxed); ++i) {
+      const Record& record = records[i - part.begin];
+      if ((record.line & kLineBits) != side.hits[i].line || record.hashes.path == kLater ||
+          !assumed_right(record.line & kAssumed, encoding))
+        whole.store(false);
+    }
+  });
+  if (whole.load() && !runs.empty()) {
+    for (std::size_t r = 0; r < runs.size(); ++r) {
+      table.starts.push_back(parts[r].begin);
+      table.texts.push_back(std::move(runs[r]->text));
+    }
+    table.runs = std::move(runs);
+    side.anything_below = observer.below.in(encoding);
+    fill_table(table, options);
+    return;
+  }
+  table.keys = ZeroedArray<KeyB>(side.hits.size());
+  // One text a run, and one a stretch for the keys made here.
+  table.texts.resize(runs.size() + parts.size());
+  Catalogue::Hold hold(*side.catalogue);
+  run_tasks(parts.size(), threads_or_cores(options.threads), [&] { return std::make_unique<KeyReader>(options.code_page); },
+            [&](std::size_t p, std::unique_ptr<KeyReader>& reader) {
+    const Stretch& part = parts[p];
+    const auto late = static_cast<std::uint32_t>(runs.size() + p);
+    const Record* records = part.run == kNone ? nullptr : runs[part.run]->records.data();
+    const std::size_t count = part.run == kNone ? 0 : runs[part.run]->records.size();
+    std::size_t at = 0;
+    std::string key;
+    for (std::size_t i = part.begin; i < part.end; ++i) {
+      KeyB& entry = table.keys[i];
+      entry = KeyB{};
+      const Hit& hit = side.hits[i];
+      while (at < count && (records[at].line & kLineBits) < hit.line) ++at;
+      if (at < count && (records[at].line & kLineBits) == hit.line && records[at].hashes.path != kLater &&
+          assumed_right(records[at].line & kAssumed, encoding)) {
+        entry.hashes = records[at].hashes;
+        entry.run = static_cast<std::uint32_t>(part.run);
+        entry.folder = static_cast<std::uint32_t>(records[at].extra >> 32);
+        entry.name = static_cast<std::uint32_t>(records[at].extra);
+        continue;
+      }
+      // Its key waited for the encoding (or its chunk was searched twice): read it now.
+      std::size_t folder_size = 0;
+      if (!compare_keys::read_key(*side.catalogue, hit, ignore_case, *reader, key, folder_size)) continue;
+      if (key.compare(0, side.prefix.size(), side.prefix) != 0) continue;
+      observer.below.note(0);
+      if (key.size() == side.prefix.size()) continue;
+      const std::uint64_t folder_part_hash = compare_keys::folder_hash(key, folder_size, side.prefix);
+      const std::string_view below = std::string_view(key).substr(side.prefix.size());
+      const std::size_t folder_part = folder_size > side.prefix.size() ? folder_size - side.prefix.size() : 0;
+      std::string& text = table.texts[late];
+      if (!fits(text, below)) continue;  // beyond 4 GiB of such keys: left out
+      entry.hashes = compare_keys::path_hashes(key, folder_size, folder_part_hash, hit.is_folder(), side.prefix);
+      entry.run = late;
+      entry.folder = keep_text(text, below.substr(0, folder_part));
+      entry.name = keep_text(text, below.substr(folder_part));
+    }
+    if (part.run != kNone) {
+      std::vector<Record>().swap(runs[part.run]->records);
+      table.texts[part.run] = std::move(runs[part.run]->text);
+    }
+  });
+  side.anything_below = observer.below.in(encoding);
+
+  fill_table(table, options);
+}
+
+// The hashes and matches of A's hits (those its search kept) from its
+// records, those without one made and looked up here.
+void match_a(Side& side, ObserverA& observer, bool ignore_case, const std::string& code_page, const TableOfB& table,
+             std::vector<PathHashes>& keys, std::vector<std::size_t>& in_b) {
+  std::vector<std::unique_ptr<Run>> runs = observer.runs.take(side.catalogue.get());
+  keys.assign(side.hits.size(), PathHashes{});
+  in_b.assign(side.hits.size(), kNone);
+  KeyReader reader(code_page);
+  std::string key;
+  std::size_t guess = 0;
+  Catalogue::Hold hold(*side.catalogue);
+  merge_records(runs, side.hits, side.catalogue->encoding(), [&](std::size_t i, const Record* record, std::size_t r) {
+    if (record != nullptr && (record->line & kAssumed) == 0) {
+      keys[i] = record->hashes;
+      in_b[i] = static_cast<std::size_t>(record->extra);
+      return;
+    }
+    if (record != nullptr) {
+      // Its key was made in the encoding the catalogue turned out to have: looked up now.
+      keys[i] = record->hashes;
+      if (keys[i].path == kOutside) return;
+      if ((record->line & kFoundInB) != 0) {
+        in_b[i] = static_cast<std::size_t>(record->extra);
+        shared(table.in_a[in_b[i]]).store(1, std::memory_order_relaxed);
+        return;
+      }
+      const std::string& text = runs[r]->text;
+      key.assign(kept_text(text, static_cast<std::uint32_t>(record->extra >> 32)));
+      key += kept_text(text, static_cast<std::uint32_t>(record->extra));
+      in_b[i] = table.match(keys[i].path, key, guess);
+      return;
+    }
+    std::size_t folder_size = 0;
+    const Hit& hit = side.hits[i];
+    if (!compare_keys::read_key(*side.catalogue, hit, ignore_case, reader, key, folder_size)) return;
+    if (key.compare(0, side.prefix.size(), side.prefix) != 0) return;
+    observer.below.note(0);
+    if (key.size() == side.prefix.size()) return;
+    keys[i] = compare_keys::path_hashes(key, folder_size, compare_keys::folder_hash(key, folder_size, side.prefix),
+                                        hit.is_folder(), side.prefix);
+    in_b[i] = table.match(keys[i].path, std::string_view(key).substr(side.prefix.size()), guess);
+  });
+  side.anything_below = observer.below.in(side.catalogue->encoding());
+}
 
 // The lines of one side's entries in its order. `in_other(i)` says which
 // entry the other side holds too (kNone when none); `changed(i, j)` says when
 // the pair differs. Entries below a folder of this side alone go to that
 // folder's line unless `all`: found by the hash of the folder's path, and
 // told apart by the paths themselves.
-template <typename InOther, typename Differs>
-void add_lines(const Side& side, DifferenceKind kind, bool all, bool ignore_case, const std::string& code_page,
+template <typename KeysOf, typename InOther, typename Differs>
+void add_lines(const Side& side, KeysOf keys_of, DifferenceKind kind, bool all, bool ignore_case, const std::string& code_page,
                InOther in_other, Differs differs, std::vector<Difference>& out, std::uint64_t& count,
                std::uint64_t& bytes, std::uint64_t& changed, const HitStore& other_hits) {
   struct MissingFolder {
@@ -294,7 +788,7 @@ void add_lines(const Side& side, DifferenceKind kind, bool all, bool ignore_case
     const Hit& hit = side.hits[i];
     if (!hit.is_folder() && hit.folder == last_folder_line) return last_parent;
     std::size_t found = kNone;
-    const auto [first, last] = missing.equal_range(side.keys[i].parent);
+    const auto [first, last] = missing.equal_range(keys_of(i).parent);
     bool read = false;
     for (auto candidate = first; candidate != last; ++candidate) {
       const Hit& folder = side.hits[folders[candidate->second].entry];
@@ -314,7 +808,7 @@ void add_lines(const Side& side, DifferenceKind kind, bool all, bool ignore_case
     return found;
   };
   for (std::size_t i = 0; i < side.hits.size(); ++i) {
-    const Side::Keys& keys = side.keys[i];
+    const PathHashes keys = keys_of(i);
     if (keys.path == kOutside) continue;
     const Hit& hit = side.hits[i];
     const std::size_t other = in_other(i);
@@ -359,24 +853,6 @@ bool paths_ignore_case(std::string_view root_a, std::string_view root_b) {
   return is_windows_root(root_a) || is_windows_root(root_b);
 }
 
-std::string path_key(std::string_view path, bool ignore_case) {
-  std::string key;
-  append_path_key(path, ignore_case, key);
-  return key;
-}
-
-void append_path_key(std::string_view path, bool ignore_case, std::string& out) {
-  if (ignore_case && !is_ascii(path)) {
-    std::string folded;
-    platform::fold_case(path, folded);
-    const std::size_t start = out.size();
-    out += folded;
-    std::replace(out.begin() + static_cast<std::ptrdiff_t>(start), out.end(), '/', '\\');
-    return;
-  }
-  append_ascii_key(path, ignore_case, out);
-}
-
 bool Comparison::relative_path(const Hit& entry, bool side_b, NameDecoder& decoder, std::string& out) const {
   const Catalogue& catalogue = side_b ? *b : *a;
   thread_local platform::PerThread<std::string> folder_slot;
@@ -413,84 +889,53 @@ Comparison compare_catalogues(const CompareSide& a, const CompareSide& b, Query 
     query.terms.push_back(std::move(every));
   }
   const Matcher matcher(std::move(query));
+  const std::string& code_page = options.search.code_page;
   Side sides[2];
   const CompareSide* given[2] = {&a, &b};
-  auto cancelled = [&] { return cancel != nullptr && cancel->load(); };
   for (int s = 0; s < 2; ++s) {
-    Side& side = sides[s];
-    side.prefix = folder_prefix(given[s]->folder, ignore_case);
+    sides[s].prefix = compare_keys::folder_prefix(given[s]->folder, ignore_case);
     (s == 0 ? result.a_levels : result.b_levels) =
-        static_cast<std::size_t>(std::count(side.prefix.begin(), side.prefix.end(), '\\'));
-    // Each side searched once, on every core; a catalogue that changes is searched again by the search.
+        static_cast<std::size_t>(std::count(sides[s].prefix.begin(), sides[s].prefix.end(), '\\'));
+  }
+  auto cancelled = [&] { return cancel != nullptr && cancel->load(); };
+  // Each side searched once, on every core (a catalogue that changes is
+  // searched again by the search), its keys made as its entries are found:
+  // B first, kept, then A, looked up in B's table as it is searched.
+  SearchOutcome outcomes[2];
+  auto search = [&](int s, const HitObserver& observer) {
+    SearchOptions search_options = options.search;
+    search_options.observer = &observer;
     std::vector<std::shared_ptr<const Catalogue>> searched;
-    SearchOutcome outcome = collect_hits({given[s]->catalogue}, matcher, options.search, side.hits, searched, cancel);
-    side.catalogue = searched.front();
-    result.notes.insert(result.notes.end(), outcome.notes.begin(), outcome.notes.end());
-    result.errors.insert(result.errors.end(), outcome.errors.begin(), outcome.errors.end());
-    if (outcome.cancelled || cancelled()) {
-      result.cancelled = true;
-      return result;
+    outcomes[s] = collect_hits({given[s]->catalogue}, matcher, search_options, sides[s].hits, searched, cancel);
+    sides[s].catalogue = searched.front();
+    return !outcomes[s].cancelled && !cancelled();
+  };
+  auto finish = [&] {
+    for (const SearchOutcome& outcome : outcomes) {
+      result.notes.insert(result.notes.end(), outcome.notes.begin(), outcome.notes.end());
+      result.errors.insert(result.errors.end(), outcome.errors.begin(), outcome.errors.end());
     }
-  }
-  // B's keys first, kept, and its entries in an open hash table, twice as
-  // many slots as B has entries (placed by the hash mixed again: its lowest
-  // bit is always set).
+  };
+  Side& side_a = sides[0];
   Side& side_b = sides[1];
-  const unsigned threads = threads_or_cores(options.search.threads);
-  KeptKeys kept(side_b.hits.size(), threads);
-  read_keys(side_b, ignore_case, options.search, cancel,
-            [&](std::size_t i, std::string_view key, std::size_t folder_size, unsigned slice) {
-              kept.keep(i, key, folder_size, slice);
-            });
-  // A slot holds the index + 1 (0: empty) and, above it, the hash's upper
-  // half, so that a slot of another path is passed over without a look at B.
-  const std::vector<Side::Keys>& keys_b = side_b.keys;
-  std::size_t slots = 2;
-  while (slots < 2 * keys_b.size()) slots *= 2;
-  std::vector<std::uint64_t> table(slots, 0);
-  const auto tag = [](std::uint64_t path) { return path & ~std::uint64_t{0xFFFFFFFF}; };
-  // An entry whose hash another of B's has too is marked: the only ones A
-  // must look for in the table whatever it found before.
-  std::vector<bool> shared_hash(keys_b.size(), false);
-  for (std::size_t i = 0; i < keys_b.size(); ++i) {
-    if (keys_b[i].path == kOutside) continue;
-    std::size_t slot = mix_bits(keys_b[i].path) & (slots - 1);
-    for (; table[slot] != 0; slot = (slot + 1) & (slots - 1)) {
-      const std::size_t other = (table[slot] & 0xFFFFFFFF) - 1;
-      if (keys_b[other].path == keys_b[i].path) shared_hash[other] = shared_hash[i] = true;
-    }
-    table[slot] = tag(keys_b[i].path) | (i + 1);
+  ObserverB observer_b(side_b.prefix, ignore_case, code_page);
+  TableOfB table;
+  if (!search(1, observer_b)) {
+    finish();
+    result.cancelled = true;
+    return result;
   }
-  // Then A's, each looked up in B's table as it is read: every entry of B at
-  // its path (twins that differ only in case, a case-sensitive catalogue
-  // compared without case, are all held by A), the paths compared whole. A
-  // backup lists its entries in the order of what it copies: B's entry after
-  // the one A's last entry matched is tried first, and when it is the only
-  // one of B with that hash, the table is not looked at.
-  std::vector<std::size_t> a_in_b(sides[0].hits.size(), kNone);
-  std::vector<std::atomic<bool>> b_in_a(side_b.hits.size());
-  std::vector<std::size_t> next_b(threads, 0);
-  if (!cancelled())
-    read_keys(sides[0], ignore_case, options.search, cancel,
-              [&](std::size_t i, std::string_view key, std::size_t, unsigned slice) {
-                const std::uint64_t path = sides[0].keys[i].path;
-                const std::size_t guess = next_b[slice];
-                if (guess < keys_b.size() && keys_b[guess].path == path && !shared_hash[guess] &&
-                    kept.holds(guess, key)) {
-                  a_in_b[i] = guess;
-                  b_in_a[guess].store(true, std::memory_order_relaxed);
-                  next_b[slice] = guess + 1;
-                  return;
-                }
-                for (std::size_t slot = mix_bits(path) & (slots - 1); table[slot] != 0; slot = (slot + 1) & (slots - 1)) {
-                  if ((table[slot] & ~std::uint64_t{0xFFFFFFFF}) != tag(path)) continue;
-                  const std::size_t in_b = (table[slot] & 0xFFFFFFFF) - 1;
-                  if (keys_b[in_b].path != path || !kept.holds(in_b, key)) continue;
-                  if (a_in_b[i] == kNone || in_b < a_in_b[i]) a_in_b[i] = in_b;
-                  b_in_a[in_b].store(true, std::memory_order_relaxed);
-                  next_b[slice] = in_b + 1;
-                }
-              });
+  make_table(side_b, observer_b, ignore_case, options.search, table);
+  ObserverA observer_a(side_a.prefix, ignore_case, code_page, table, options.ignore_date);
+  const bool searched_a = !cancelled() && search(0, observer_a);
+  finish();
+  if (!searched_a) {
+    result.cancelled = true;
+    return result;
+  }
+  std::vector<PathHashes> keys_a;
+  std::vector<std::size_t> a_in_b;
+  match_a(side_a, observer_a, ignore_case, code_page, table, keys_a, a_in_b);
   if (cancelled()) {
     result.cancelled = true;
     return result;
@@ -508,20 +953,19 @@ Comparison compare_catalogues(const CompareSide& a, const CompareSide& b, Query 
 
   // A folder of one side and a file of the other at one path cannot both be
   // there: their keys differ by the folder's last separator.
-  const auto differs = [&](const Hit& x, const Hit& y) {
-    return x.size != y.size || (!options.ignore_date && (x.bits & ((std::uint64_t{1} << 41) - 1)) !=
-                                                            (y.bits & ((std::uint64_t{1} << 41) - 1)));
-  };
-  const std::string& code_page = options.search.code_page;
-  add_lines(sides[0], DifferenceKind::OnlyInA, options.all, ignore_case, code_page,
-            [&](std::size_t i) { return a_in_b[i]; }, differs, result.differences, result.only_in_a,
-            result.only_in_a_bytes, result.changed, side_b.hits);
+  add_lines(
+      side_a, [&](std::size_t i) { return keys_a[i]; }, DifferenceKind::OnlyInA, options.all, ignore_case, code_page,
+      [&](std::size_t i) { return a_in_b[i]; },
+      [&](const Hit& x, const Hit& y) { return observer_a.differs(x, y); }, result.differences, result.only_in_a,
+      result.only_in_a_bytes, result.changed, side_b.hits);
   std::uint64_t none = 0;
-  add_lines(side_b, DifferenceKind::OnlyInB, options.all, ignore_case, code_page,
-            [&](std::size_t i) { return b_in_a[i].load(std::memory_order_relaxed) ? std::size_t{0} : kNone; },
-            [](const Hit&, const Hit&) { return false; }, result.differences, result.only_in_b,
-            result.only_in_b_bytes, none, side_b.hits);
-  result.a = sides[0].catalogue;
+  add_lines(
+      side_b, [&](std::size_t i) { return table.key(i).hashes; }, DifferenceKind::OnlyInB, options.all, ignore_case,
+      code_page,
+      [&](std::size_t i) { return table.in_a[i] != 0 ? std::size_t{0} : kNone; },
+      [](const Hit&, const Hit&) { return false; }, result.differences, result.only_in_b, result.only_in_b_bytes,
+      none, side_b.hits);
+  result.a = side_a.catalogue;
   result.b = side_b.catalogue;
   return result;
 }

@@ -86,12 +86,14 @@ void append_path_key(std::string_view path, bool ignore_case, std::string& out);
 /// Folders are compared by presence; files found in both by size and date. An
 /// entry below a folder only one side holds is left to that folder's line
 /// unless `options.all`. Paths are matched by a 64-bit hash and then compared
-/// whole: B's are kept (each folder's once, each entry's name), A's looked up
-/// as they are read, on every core, after the searches (each side's paths read
-/// forward through its catalogue a block at a time). Memory: 32 bytes an
-/// entry found and 16 for the hashes of its path and its folder's; for B
-/// besides, 16 in a hash table, 24 to find its kept path and the text of its
-/// name.
+/// whole. Each key is made as the search finds its entry, from the text the
+/// search holds (HitObserver): B is searched first and its keys kept (each
+/// folder's part once, each entry's name), then A, each entry looked up in
+/// B's table as it is found; one B holds alike is not kept. Memory: for B, 32
+/// bytes an entry found, 32 for its hashes and where its key is kept, 16 in
+/// the hash table and its key's text; for A, 32 bytes and 24 for each entry
+/// that makes a line, and while it is searched 32 for each entry whose text
+/// waits for the catalogue's encoding.
 Comparison compare_catalogues(const CompareSide& a, const CompareSide& b, Query query, const CompareOptions& options,
                               const std::atomic<bool>* cancel = nullptr);
 

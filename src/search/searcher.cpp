@@ -165,7 +165,7 @@ class StreamingSearch {
 
   ChunkJob job(Slot& slot, std::size_t k) const {
     return ChunkJob{*slot.catalogue, slot.index, *slot.folders, k, matcher_, options_.max_hits, options_.block_bytes,
-                    cancel_, &halt_};
+                    cancel_, &halt_, options_.observer};
   }
 
   // One worker: takes the next chunk it may, searches it, and hands over what

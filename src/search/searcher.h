@@ -12,6 +12,7 @@
 
 #include "search/catalogue.h"
 #include "search/chunk_plan.h"
+#include "search/hit_observer.h"
 #include "search/matcher.h"
 #include "search/result_sink.h"
 
@@ -29,6 +30,8 @@ struct SearchOptions {
   std::size_t waiting_hits = std::size_t{1} << 17;
   /// When given, tells which chunks of each catalogue to read (an index); the rest are not read.
   const ChunkPlanner* planner = nullptr;
+  /// When given, sees each hit as its chunk's search finds it (and may leave it out).
+  const HitObserver* observer = nullptr;
 };
 
 struct SearchOutcome {

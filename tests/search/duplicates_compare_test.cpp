@@ -486,6 +486,49 @@ TEST(CompareTest, FollowsThePathRules) {
   }
 }
 
+// Keys are made as the search finds each entry, before a catalogue's
+// encoding is known: a name that reads as UTF-8 in a catalogue that turns out
+// to be in the code page has the code page's key, on either side, whether
+// the line that shows it lies in the same chunk (its lines verified again) or
+// a later one; a file of a folder only one side holds goes to its line.
+TEST(CompareTest, KeysMadeBeforeTheEncodingIsKnownAreThoseOfTheEncodingFound) {
+  const std::string file = "\t5\t 2019.1.1\t0:0.0\r\n";
+  const std::string folder = "\t0\t 2019.1.1\t0:0.0\r\n";
+  // The same paths, in windows-1252 (valid UTF-8 until "z\xE9") and in UTF-8.
+  const std::string code_page = "D:\\\r\na.txt" + file + "caf\xC3\xA9.txt" + file + "d\xC3\xA9j\xC3\xA0\\" + folder +
+                                "b.txt" + file + "z\xE9.txt" + file + "\xC3\xBC\\" + folder + "c.txt\t7\t 2019.1.1\t0:0.0\r\n";
+  const std::string deja = "d\xC3\x83\xC2\xA9j\xC3\x83\xC2\xA0\\";
+  const std::string utf8 = "E:\\\r\na.txt" + file + "caf\xC3\x83\xC2\xA9.txt" + file + deja + folder +
+                           "b.txt\t6\t 2019.1.1\t0:0.0\r\nz\xC3\xA9.txt" + file;
+  const std::string day = "\t2019-01-01 00:00:00";
+  for (const bool code_page_first : {true, false}) {
+    for (const std::uint64_t chunk_bytes : {std::uint64_t{48}, std::uint64_t{4} << 20}) {
+      for (const unsigned threads : {1u, 2u}) {
+        SCOPED_TRACE("code page first " + std::to_string(code_page_first) + " chunk " + std::to_string(chunk_bytes) +
+                     " threads " + std::to_string(threads));
+        CompareOptions options;
+        options.search.code_page = "windows-1252";
+        options.search.chunk_bytes = chunk_bytes;
+        options.search.threads = threads;
+        // Fresh catalogues: their encodings are learnt by this search.
+        const auto x = test::make_catalogue("x", code_page);
+        const auto y = test::make_catalogue("y", utf8);
+        const Comparison comparison = code_page_first
+                                          ? compare_catalogues(CompareSide{x, ""}, CompareSide{y, ""}, Query{}, options)
+                                          : compare_catalogues(CompareSide{y, ""}, CompareSide{x, ""}, Query{}, options);
+        ASSERT_TRUE(comparison.errors.empty()) << comparison.errors.front();
+        EXPECT_EQ(x->encoding(), TextEncoding::CodePage);
+        const std::vector<std::string> expected =
+            code_page_first ? std::vector<std::string>{"~\t" + deja + "b.txt\t5" + day + "\t6" + day,
+                                                       "-\t\xC3\x83\xC2\xBC\\\t7" + day}
+                            : std::vector<std::string>{"~\t" + deja + "b.txt\t6" + day + "\t5" + day,
+                                                       "+\t\xC3\x83\xC2\xBC\\\t7" + day};
+        EXPECT_EQ(lines_of(comparison), expected);
+      }
+    }
+  }
+}
+
 // Lines read forward from a buffer of a few bytes are the lines line_at()
 // reads: ahead of the buffer, inside it, behind it, longer than it, the last
 // line without its line end, across two catalogues.
