@@ -4,8 +4,8 @@ same catalogues (not part of the tests).
 
 Usage: bench/vesko_manager_dup_benchmark.py [--dir /tmp/vesko-dup-bench]
            [--disks 5] [--entries 1000000] [--rounds 3]
-           [--vesko build/src/hosts/vesko] [--baseline OTHER_VESKO]
-           [--out bench/results-vesko-manager-dup.md] [--compare-only]
+           [--vesko build/src/hosts/vesko] [--baseline OTHER_VESKO] [--only duplicates|compare]
+           [--compare-only] [--out bench/results-vesko-manager-dup.md]
 
 Makes `disks` catalogues once with bench/make_catalogues.py (seed 1) and beside
 each a backup of it (`diskNN-backup.lst`): the same lines but one in 100 file
@@ -89,9 +89,13 @@ def timed(command, env, out_path):
         wall, user, system, peak = report.read().split()[-4:]
     if status not in (0, 1):
         sys.exit("%s ended with %d" % (" ".join(command), status))
+    digest = hashlib.sha256()
+    lines = 0
     with open(out_path, "rb") as f:
-        lines = sum(1 for _ in f)
-    return float(wall), float(user), float(system), int(peak), lines
+        for block in iter(lambda: f.read(1 << 20), b""):
+            digest.update(block)
+            lines += block.count(b"\n")
+    return float(wall), float(user), float(system), int(peak), lines, digest.hexdigest(), os.getloadavg()[0]
 
 
 def main():
@@ -103,8 +107,9 @@ def main():
     parser.add_argument("--vesko", default=os.path.join(ROOT, "build", "src", "hosts", "vesko"))
     parser.add_argument("--baseline", help="another vesko to time beside this one, interleaved")
     parser.add_argument("--out", default=os.path.join(HERE, "results-vesko-manager-dup.md"))
-    parser.add_argument("--compare-only", action="store_true",
-                        help="only the rows of the pair (its full search and --compare)")
+    parser.add_argument("--only", choices=("duplicates", "compare"),
+                        help="time only the rows of the 2 x disks catalogues (duplicates) or of the pair (compare)")
+    parser.add_argument("--compare-only", action="store_true", help="the same as --only compare")
     args = parser.parse_args()
     if not os.path.exists("/usr/bin/time"):
         subprocess.run(["apt-get", "install", "-y", "time"], check=True)
@@ -133,7 +138,9 @@ def main():
         ("pair", "`--compare disk01 disk01-backup --all`", ["--compare", "disk01", "disk01-backup", "--all"]),
     ]
     if args.compare_only:
-        rows = [row for row in rows if row[0] == "pair"]
+        args.only = "compare"
+    if args.only:
+        rows = [row for row in rows if (row[0] == "all") == (args.only == "duplicates")]
     for name in os.listdir(folder):  # read once, so every round finds them in the cache
         with open(os.path.join(folder, name), "rb") as f:
             while f.read(1 << 24):
@@ -144,14 +151,11 @@ def main():
     rows = [(where, label + suffix, options, binary) for where, label, options in rows for suffix, binary in builds]
     samples = {row[1]: [] for row in rows}
     out_path = os.path.join(args.dir, "out.txt")
-    outputs = {}  # label -> the hashes of its outputs (stdout)
     for round_ in range(args.rounds):
         for i in range(len(rows)):
             where, label, options, binary = rows[(i + round_) % len(rows)]
             command = [binary, "--catalogues", folder if where == "all" else pair] + options
             samples[label].append(timed(command, env, out_path))
-            with open(out_path, "rb") as f:
-                outputs.setdefault(label, set()).add(hashlib.sha256(f.read()).hexdigest())
 
     def median(label, field):
         return statistics.median(s[field] for s in samples[label])
@@ -171,12 +175,15 @@ def main():
             label, statistics.median(wall), min(wall), max(wall), median(label, 1), median(label, 2),
             median(label, 3) / 1024, samples[label][0][4], statistics.median(wall) / median(
                 reference[where] + (" (baseline)" if label.endswith(" (baseline)") else ""), 0)))
+    # The output of each row against the baseline's, byte for byte (by hash).
+    differ = [label for _, label, _, binary in rows if args.baseline and not label.endswith(" (baseline)")
+              and {s[5] for s in samples[label]} != {s[5] for s in samples[label + " (baseline)"]}]
+    loads = [s[6] for label in samples for s in samples[label]]
+    lines.append("")
+    lines.append("Load average (1 min) at the runs' ends: %.1f to %.1f." % (min(loads), max(loads)))
     if args.baseline:
-        same = [label for _, label, _, binary in rows if not label.endswith(" (baseline)")
-                and len(outputs[label] | outputs[label + " (baseline)"]) == 1]
-        lines.append("")
-        lines.append("Output byte-identical to the baseline's in every round: %s." % (
-            ", ".join(same) if same else "none"))
+        lines.append("Output byte-identical to the baseline's in every row (SHA-256 of stdout)." if not differ else
+                     "Output DIFFERS from the baseline's in: " + "; ".join(differ) + ".")
     text = "\n".join(lines)
     print(text)
     with open(args.out, "w") as f:

@@ -12,6 +12,7 @@
 #include "platform/per_thread.h"
 #include "search/catalogue_folder.h"
 #include "search/compare.h"
+#include "search/duplicate_lines.h"
 #include "search/duplicates.h"
 #include "search/forward_lines.h"
 #include "search/hit_list.h"
@@ -83,71 +84,29 @@ int run_duplicates(const VeskoArguments& options, std::ostream& out, std::ostrea
   std::vector<std::string> errors = std::move(set.errors);
   search::SearchOptions search_options;
   search_options.code_page = sources->code_page;
-  const search::Duplicates found = search::find_duplicates(set.catalogues, std::move(*query), *keys, search_options);
+  search::Duplicates found = search::find_duplicates(set.catalogues, std::move(*query), *keys, search_options);
   for (const std::string& note : found.outcome.notes) err << me << ": " << note << "\n";
   errors.insert(errors.end(), found.outcome.errors.begin(), found.outcome.errors.end());
 
-  // The lines are made a batch at a time in catalogue order, so the
-  // catalogues are read forward, on every core, and written in the groups'
-  // order. A batch holds at most 262,144 lines (some 30 MB): each batch reads
-  // the catalogues forward once, so fewer lines a batch would read them more often.
-  constexpr std::size_t kBatch = std::size_t{1} << 18;
-  std::vector<std::unique_ptr<search::Catalogue::Hold>> holds;
-  for (const auto& catalogue : found.catalogues) holds.push_back(std::make_unique<search::Catalogue::Hold>(*catalogue));
-  std::string block;
-  std::atomic<std::uint64_t> unreadable{0};
-  std::vector<std::pair<std::uint64_t, std::size_t>> order;  // (catalogue and line, index in the batch)
-  // Each worker writes its lines one after another into its own text; a
-  // piece says where a file's line stands.
-  struct Piece {
-    std::uint32_t worker;
-    std::uint32_t length;
-    std::size_t offset;
-  };
-  std::vector<Piece> pieces;
-  const unsigned workers = search::threads_or_cores(search_options.threads);
-  std::vector<std::string> texts(workers);
-  std::size_t group = 0;
-  for (std::size_t start = 0; start < found.files.size() && out; start += kBatch) {
-    const std::size_t end = std::min(found.files.size(), start + kBatch);
-    order.clear();
-    for (std::size_t i = start; i < end; ++i) {
-      const search::Hit& hit = found.files[i];
-      order.emplace_back(static_cast<std::uint64_t>(hit.catalogue()) << 42 | hit.line, i - start);
-    }
-    std::sort(order.begin(), order.end());
-    pieces.resize(end - start);
-    search::for_slices(order.size(), workers, [&](std::size_t from, std::size_t to, unsigned worker) {
-      search::ForwardResultLines lines(sources->code_page);  // the batch's files in catalogue order: read forward
-      std::string& text = texts[worker];
-      text.clear();
-      for (std::size_t k = from; k < to; ++k) {
-        const std::size_t i = order[k].second;
-        const std::size_t at = text.size();
-        const search::Hit& hit = found.files[start + i];
-        if (!lines.append(text, *found.catalogues[hit.catalogue()], hit)) {
-          text.resize(at);
-          ++unreadable;
-        }
-        pieces[i] = Piece{worker, static_cast<std::uint32_t>(text.size() - at), at};
-      }
-    });
-    // Written in the groups' order, each line after its group's number (found
-    // here, in order, rather than looked up by the workers at random).
-    for (std::size_t i = 0; i < pieces.size(); ++i) {
-      while (group + 1 < found.groups.size() && found.groups[group + 1].first <= start + i) ++group;
-      const Piece& piece = pieces[i];
-      if (piece.length == 0) continue;  // its catalogue changed
-      append_number(block, group + 1);
-      block += '\t';
-      block.append(texts[piece.worker], piece.offset, piece.length);
-      write(out, block);
-    }
-  }
-  write(out, block, true);
+  // The lines are made a batch at a time, each batch from its catalogues read
+  // forward once. A batch holds 16 bytes a file of the result (at least 32
+  // MiB), so writing needs half as much again as the result's 32 bytes a
+  // file, less than the grouping needed (the groups are let go first); at
+  // some 60 bytes a line, that is four or five readings of the catalogues.
+  std::vector<std::uint32_t> group_starts;
+  group_starts.reserve(found.groups.size());
+  for (const search::DuplicateGroup& group : found.groups) group_starts.push_back(static_cast<std::uint32_t>(group.first));
+  const bool found_any = !found.groups.empty();
+  std::vector<search::DuplicateGroup>().swap(found.groups);
+  const std::uint64_t unreadable = search::write_duplicate_lines(
+      found.catalogues, found.files, group_starts, sources->code_page, search::threads_or_cores(search_options.threads),
+      std::max(std::size_t{32} << 20, found.files.size() * 16), [&](std::string_view text) {
+        out.write(text.data(), static_cast<std::streamsize>(text.size()));
+        return static_cast<bool>(out);
+      });
   if (unreadable > 0)
-    errors.push_back(std::to_string(unreadable.load()) + " files left out: their catalogues changed while they were written");
-  return finish(out, err, me, errors, found.groups.empty() ? 1 : 0);  // grep's: 0 when found
+    errors.push_back(std::to_string(unreadable) + " files left out: their catalogues changed while they were written");
+  return finish(out, err, me, errors, found_any ? 0 : 1);  // grep's: 0 when found
 }
 
 // Opens the catalogue `argument` names: from the catalogue folders of

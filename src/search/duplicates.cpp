@@ -156,11 +156,14 @@ Duplicates find_duplicates(const std::vector<std::shared_ptr<Catalogue>>& catalo
   const auto seed_of = [&](const Hit& hit) {
     return mix_bits((keys.size ? hit.size : 0) ^ mix_bits(keys.date ? (hit.bits & kTimeMask) + 1 : 0));
   };
+  // The folded names' bytes, so the models' names are kept in texts sized once.
+  std::atomic<std::uint64_t> name_bytes{0};
   for_slices(keyed.size(), threads, [&](std::size_t begin, std::size_t end, unsigned) {
     NameReader reader(options.code_page);
     std::string name;
+    std::uint64_t bytes = 0;
     for (std::size_t k = begin; k < end; ++k) {
-      if (k % 4096 == 0 && cancelled()) return;  // what is left unread is never looked at
+      if (k % 4096 == 0 && cancelled()) break;  // what is left unread is never looked at
       const Hit& hit = hits[keyed[k]];
       std::uint64_t key = seed_of(hit);
       if (keys.name) {
@@ -169,10 +172,13 @@ Duplicates find_duplicates(const std::vector<std::shared_ptr<Catalogue>>& catalo
           continue;
         }
         key = hash(name, key);
+        bytes += name.size();
       }
       keyed[k] |= key & kHashBits;
     }
+    name_bytes += bytes;
   });
+  const std::uint64_t name_length = name_bytes / std::max<std::size_t>(1, keyed.size()) + 1;
   if (cancelled()) {
     result.outcome.cancelled = true;
     return result;
@@ -244,6 +250,11 @@ Duplicates find_duplicates(const std::vector<std::shared_ptr<Catalogue>>& catalo
       for_slices(pending.size(), threads, [&](std::size_t begin, std::size_t end, unsigned slice) {
         NameReader reader(options.code_page);
         std::string name;
+        // Sized for names of the mean length and an eighth more: grown by
+        // doubling, it would hold twice what it needs.
+        std::size_t firsts = 0;
+        for (std::size_t k = begin; k < end; ++k) firsts += (pending[k] & kFirst) != 0 ? 1 : 0;
+        texts[slice].reserve(firsts * name_length * 9 / 8);
         for (std::size_t k = begin; k < end; ++k) {
           if ((pending[k] & kFirst) == 0) continue;
           const Hit& hit = hits[pending[k] >> 32];
@@ -296,10 +307,18 @@ Duplicates find_duplicates(const std::vector<std::shared_ptr<Catalogue>>& catalo
     work.resize(settled);
     work.insert(work.end(), rest.begin(), rest.end());
   }
+  std::vector<Model>().swap(models);
   std::vector<std::uint64_t> members = std::move(work);
   std::sort(members.begin(), members.end());
 
-  // The groups of two files or more, their files in search order.
+  // The groups of two files or more, each as its place among the members
+  // (now group after group, each in search order), its number of files and
+  // what it wastes; the members of lone files dropped.
+  struct Order {
+    std::uint64_t wasted = 0;
+    std::uint32_t start = 0;  // its first member
+    std::uint32_t count = 0;
+  };
   const auto group_end = [&](std::size_t i) {
     std::size_t j = i + 1;
     while (j < members.size() && members[j] >> 32 == members[i] >> 32) ++j;
@@ -307,58 +326,81 @@ Duplicates find_duplicates(const std::vector<std::shared_ptr<Catalogue>>& catalo
   };
   std::size_t group_count = 0;
   for (std::size_t i = 0, j = 0; i < members.size(); i = j) group_count += (j = group_end(i)) - i >= 2 ? 1 : 0;
-  std::vector<DuplicateGroup> groups;
-  groups.reserve(group_count);  // (grown, it would hold twice its size for a moment)
+  std::vector<Order> orders;
+  orders.reserve(group_count);  // (grown, it would hold twice its size for a moment)
   std::size_t kept = 0;
   for (std::size_t i = 0; i < members.size();) {
     const std::size_t j = group_end(i);
     if (j - i >= 2) {
-      DuplicateGroup group;
-      group.first = kept;
-      group.count = j - i;
+      std::uint64_t largest = 0;
+      std::uint64_t bytes = 0;
       for (std::size_t k = i; k < j; ++k) {
-        const Hit& hit = hits[members[k] & kIndexBits];
-        group.size = std::max(group.size, hit.size);
-        group.bytes += hit.size;
-        members[kept++] = members[k];
+        const std::uint64_t size = hits[members[k] & kIndexBits].size;
+        largest = std::max(largest, size);
+        bytes += size;
       }
-      group.wasted = group.bytes - group.size;
-      groups.push_back(group);
+      orders.push_back(Order{bytes - largest, static_cast<std::uint32_t>(kept), static_cast<std::uint32_t>(j - i)});
+      for (std::size_t k = i; k < j; ++k) members[kept++] = members[k];
     }
     i = j;
   }
   members.resize(kept);
-
-  std::sort(groups.begin(), groups.end(), [&](const DuplicateGroup& a, const DuplicateGroup& b) {
+  // Most wasted first, then more copies, then the group whose first file comes first.
+  std::sort(orders.begin(), orders.end(), [&](const Order& a, const Order& b) {
     if (a.wasted != b.wasted) return a.wasted > b.wasted;
     if (a.count != b.count) return a.count > b.count;
-    return (members[a.first] & kIndexBits) < (members[b.first] & kIndexBits);
+    return a.start < b.start;  // the members stand by their groups' first files
   });
-  // The files copied out of the hits in search order, each block of hits let
-  // go once passed (so the two are not held whole at once), then put in the
-  // groups' order where they stand.
+  // Each member's place in the result, beside its index among the hits.
+  std::vector<std::uint32_t> counts;
+  counts.reserve(orders.size());
   std::size_t place = 0;
-  for (DuplicateGroup& group : groups) {
-    for (std::size_t m = group.first; m < group.first + group.count; ++m)
+  for (const Order& order : orders) {
+    for (std::size_t m = order.start; m < order.start + order.count; ++m)
       members[m] = (members[m] & kIndexBits) << 32 | place++;
-    group.first = place - group.count;
+    counts.push_back(order.count);
   }
+  std::vector<Order>().swap(orders);
+
+  // The files of the groups gathered at the front of the hits (in search
+  // order: each moves to its own place or before it), the rest let go, then
+  // put in the groups' order where they stand: no second copy of the hits.
   std::sort(members.begin(), members.end());
-  result.files.reserve(members.size());
-  for (const std::uint64_t member : members) {
-    hits.release_before(member >> 32);
-    result.files.push_back(hits[member >> 32]);
+  for (std::size_t k = 0; k < members.size(); ++k) {
+    hits.at(k) = hits[members[k] >> 32];
+    members[k] &= kIndexBits;
   }
-  hits.clear();
+  hits.pop_back(hits.size() - members.size());
   for (std::size_t k = 0; k < members.size(); ++k) {
     // Each cycle of the placement followed once: every step puts one file where it belongs.
-    while ((members[k] & kIndexBits) != k) {
-      const std::size_t to = members[k] & kIndexBits;
-      std::swap(result.files[k], result.files[to]);
+    while (members[k] != k) {
+      const std::size_t to = members[k];
+      std::swap(hits.at(k), hits.at(to));
       std::swap(members[k], members[to]);
     }
   }
-  result.groups = std::move(groups);
+  std::vector<std::uint64_t>().swap(members);
+  // Copied out a block at a time, each block let go once copied.
+  result.files.reserve(hits.size());
+  for (std::size_t i = 0; i < hits.size(); ++i) {
+    if (i % HitStore::kBlock == 0) hits.release_before(i);
+    result.files.push_back(hits[i]);
+  }
+  hits.clear();
+  result.groups.reserve(counts.size());
+  std::size_t first = 0;
+  for (const std::uint32_t count : counts) {
+    DuplicateGroup group;
+    group.first = first;
+    group.count = count;
+    for (std::size_t k = first; k < first + count; ++k) {
+      group.size = std::max(group.size, result.files[k].size);
+      group.bytes += result.files[k].size;
+    }
+    group.wasted = group.bytes - group.size;
+    result.groups.push_back(group);
+    first += count;
+  }
   return result;
 }
 

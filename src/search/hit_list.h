@@ -26,6 +26,8 @@ class HitStore {
   [[nodiscard]] std::size_t size() const { return size_; }
   [[nodiscard]] bool empty() const { return size_ == 0; }
   [[nodiscard]] const Hit& operator[](std::size_t i) const { return blocks_[i / kBlock].get()[i % kBlock]; }
+  /// The hit at `i`, to be changed or moved (grouping in place).
+  [[nodiscard]] Hit& at(std::size_t i) { return blocks_[i / kBlock].get()[i % kBlock]; }
   void push_back(const Hit& hit);
   /// Drops the last `count` hits.
   void pop_back(std::size_t count);
