@@ -9,6 +9,7 @@
 
 #include "platform/per_thread.h"
 #include "search/compare_keys.h"
+#include "search/compare_runs.h"
 #include "search/hit_list.h"
 #include "search/hit_observer.h"
 #include "search/name_decoder.h"
@@ -18,6 +19,25 @@
 namespace korvint::search {
 namespace {
 
+using compare_detail::FoundBelow;
+using compare_detail::Record;
+using compare_detail::Run;
+using compare_detail::Runs;
+using compare_detail::Side;
+using compare_detail::Stretch;
+using compare_detail::assumed_right;
+using compare_detail::fits;
+using compare_detail::kAssumed;
+using compare_detail::kAssumedCodePage;
+using compare_detail::kAssumedUtf8;
+using compare_detail::kFoundInB;
+using compare_detail::kLineBits;
+using compare_detail::kNoText;
+using compare_detail::kNone;
+using compare_detail::keep_text;
+using compare_detail::kept_text;
+using compare_detail::merge_records;
+using compare_detail::stretches;
 using compare_keys::append_key;
 using compare_keys::KeyReader;
 using compare_keys::key_below;
@@ -25,9 +45,6 @@ using compare_keys::kLater;
 using compare_keys::kOutside;
 using compare_keys::parent_of;
 using compare_keys::PathHashes;
-
-constexpr std::size_t kNone = ~std::size_t{0};
-constexpr std::uint32_t kNoText = ~std::uint32_t{0};
 
 bool is_windows_root(std::string_view root) {
   const bool drive = root.size() >= 2 && ((root[0] >= 'A' && root[0] <= 'Z') || (root[0] >= 'a' && root[0] <= 'z')) &&
@@ -44,153 +61,6 @@ bool raw_relative_path(const Catalogue& catalogue, const Hit& hit, std::string& 
   out += name;
   if (hit.is_folder()) out += '\\';
   return true;
-}
-
-// What one side found.
-struct Side {
-  std::shared_ptr<const Catalogue> catalogue;
-  std::string prefix;  // the compared folder as a key prefix
-  HitStore hits;
-  bool anything_below = false;
-};
-
-// Texts kept to compare paths: each "[length: 4 bytes][bytes]", found by its offset.
-std::uint32_t keep_text(std::string& text, std::string_view piece) {
-  const auto at = static_cast<std::uint32_t>(text.size());
-  const auto length = static_cast<std::uint32_t>(piece.size());
-  text.append(reinterpret_cast<const char*>(&length), sizeof length);
-  text.append(piece);
-  return at;
-}
-std::string_view kept_text(const std::string& text, std::uint32_t at) {
-  std::uint32_t length = 0;
-  std::memcpy(&length, text.data() + at, sizeof length);
-  return std::string_view(text).substr(at + sizeof length, length);
-}
-// True when `piece` can be kept in `text` with 32-bit offsets.
-bool fits(const std::string& text, std::string_view piece) {
-  return text.size() + piece.size() + 8 < kNoText;
-}
-
-// The marks of a record whose key was made before its catalogue's encoding
-// was known, as the encoding its text was read as; it stands if that is the one.
-constexpr std::uint64_t kAssumedUtf8 = std::uint64_t{1} << 62;
-constexpr std::uint64_t kAssumedCodePage = std::uint64_t{1} << 63;
-constexpr std::uint64_t kAssumed = kAssumedUtf8 | kAssumedCodePage;
-// The mark of such a record of A whose key is B's entry `extra`, the only one
-// with its hash, found during the search (the text is kept otherwise).
-constexpr std::uint64_t kFoundInB = std::uint64_t{1} << 61;
-constexpr std::uint64_t kLineBits = kFoundInB - 1;
-
-// True when the record marked `assumed` stands in a catalogue of `encoding`.
-bool assumed_right(std::uint64_t assumed, TextEncoding encoding) {
-  return assumed == 0 || (assumed == kAssumedUtf8 && encoding != TextEncoding::CodePage) ||
-         (assumed == kAssumedCodePage && encoding == TextEncoding::CodePage);
-}
-
-// Whether a side has anything below its compared folder (the folder itself
-// or an entry), as its search found it: for certain, or by a key made in an
-// assumed encoding.
-struct FoundBelow {
-  std::atomic<bool> sure{false}, as_utf8{false}, as_code_page{false};
-  void clear() {
-    sure.store(false);
-    as_utf8.store(false);
-    as_code_page.store(false);
-  }
-  void note(std::uint64_t assumed) {
-    (assumed == 0 ? sure : assumed == kAssumedUtf8 ? as_utf8 : as_code_page).store(true, std::memory_order_relaxed);
-  }
-  [[nodiscard]] bool in(TextEncoding encoding) const {
-    return sure.load() || (encoding == TextEncoding::CodePage ? as_code_page.load() : as_utf8.load());
-  }
-};
-
-// What a search of one chunk made of each hit it kept, in line order.
-struct Record {
-  std::uint64_t line = 0;  // with an assumed encoding's mark
-  PathHashes hashes;  // kLater: to be made after the search
-  std::uint64_t extra = 0;  // B: where its folder's part and name are kept; A: its match in B (kNone: none)
-};
-
-// One search of one chunk: its records and, for B, the texts they point into.
-struct Run {
-  const Catalogue* catalogue = nullptr;
-  Chunk chunk;
-  std::vector<Record> records;
-  std::string text;
-};
-
-// Keeps the runs of a side's search as their recorders end.
-class Runs {
- public:
-  // Called as a chunk of `catalogue` is opened: true (once) when it is
-  // another than before, a catalogue opened afresh because it changed, which
-  // is searched from its start once every chunk of the one before has ended.
-  // What was recorded of that one is dropped.
-  bool start(const Catalogue& catalogue) {
-    const std::lock_guard lock(mutex_);
-    if (searched_ == &catalogue) return false;
-    const bool again = searched_ != nullptr;
-    searched_ = &catalogue;
-    runs_.clear();
-    return again;
-  }
-  void add(std::unique_ptr<Run> run) {
-    const std::lock_guard lock(mutex_);
-    runs_.push_back(std::move(run));
-  }
-  // The runs of `catalogue` (as searched last), in chunk order, those of a
-  // chunk searched twice (its lines settled by the encoding) left out: its
-  // hits' keys are made after the search.
-  std::vector<std::unique_ptr<Run>> take(const Catalogue* catalogue) {
-    std::vector<std::unique_ptr<Run>> runs;
-    for (auto& run : runs_)
-      if (run->catalogue == catalogue) runs.push_back(std::move(run));
-    runs_.clear();
-    std::stable_sort(runs.begin(), runs.end(), [](const auto& x, const auto& y) { return x->chunk.begin < y->chunk.begin; });
-    std::vector<std::unique_ptr<Run>> once;
-    for (std::size_t i = 0; i < runs.size();) {
-      std::size_t j = i + 1;
-      while (j < runs.size() && runs[j]->chunk.begin == runs[i]->chunk.begin) ++j;
-      if (j == i + 1) once.push_back(std::move(runs[i]));
-      i = j;
-    }
-    return once;
-  }
-
- private:
-  std::mutex mutex_;
-  const Catalogue* searched_ = nullptr;
-  std::vector<std::unique_ptr<Run>> runs_;
-};
-
-// Calls `take(i, record, run)` for each of `hits` in order: the record its
-// chunk's search made of it, nullptr when none stands (its key waited for the
-// encoding and was read as another than `encoding`, the catalogue's), and
-// the index of the run. Each run's records are let go once passed.
-template <typename Take>
-void merge_records(std::vector<std::unique_ptr<Run>>& runs, const HitStore& hits, TextEncoding encoding, Take take) {
-  std::size_t r = 0;
-  std::size_t at = 0;
-  for (std::size_t i = 0; i < hits.size(); ++i) {
-    const std::uint64_t line = hits[i].line;
-    while (r < runs.size() && runs[r]->chunk.end <= line) {
-      std::vector<Record>().swap(runs[r]->records);
-      ++r;
-      at = 0;
-    }
-    const Record* record = nullptr;
-    if (r < runs.size() && runs[r]->chunk.begin <= line) {
-      const std::vector<Record>& records = runs[r]->records;
-      while (at < records.size() && (records[at].line & kLineBits) < line) ++at;
-      if (at < records.size() && (records[at].line & kLineBits) == line && records[at].hashes.path != kLater &&
-          assumed_right(records[at].line & kAssumed, encoding))
-        record = &records[at];
-    }
-    take(i, record, r);
-  }
-  for (auto& run : runs) std::vector<Record>().swap(run->records);
 }
 
 // Makes the key of each hit a search of one chunk finds, from the text the
@@ -567,36 +437,6 @@ class ObserverA final : public HitObserver {
   const TableOfB& table_;
   bool ignore_date_;
 };
-
-// The stretch [begin, end) of `hits` that run `run` (of runs sorted by their
-// chunks) found, or that no run found before it (`run` == kNone).
-struct Stretch {
-  std::size_t begin = 0, end = 0;
-  std::size_t run = kNone;
-};
-
-// The stretches of `hits` in order, each run's and those between them.
-std::vector<Stretch> stretches(const std::vector<std::unique_ptr<Run>>& runs, const HitStore& hits) {
-  auto first_at = [&](std::uint64_t line) {
-    std::size_t low = 0, high = hits.size();
-    while (low < high) {
-      const std::size_t middle = low + (high - low) / 2;
-      if (hits[middle].line < line) low = middle + 1; else high = middle;
-    }
-    return low;
-  };
-  std::vector<Stretch> out;
-  std::size_t at = 0;
-  for (std::size_t r = 0; r < runs.size(); ++r) {
-    const std::size_t begin = std::max(at, first_at(runs[r]->chunk.begin));
-    const std::size_t end = std::max(begin, first_at(runs[r]->chunk.end));
-    if (begin > at) out.push_back(Stretch{at, begin, kNone});
-    out.push_back(Stretch{begin, end, r});
-    at = end;
-  }
-  if (at < hits.size()) out.push_back(Stretch{at, hits.size(), kNone});
-  return out;
-}
 
 // Fills B's open hash table over its keys: twice as many slots as B has
 // entries, placed by the hash mixed again (its lowest bit is always set).
