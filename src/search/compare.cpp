@@ -11,6 +11,7 @@
 #include "search/compare_keys.h"
 #include "search/compare_runs.h"
 #include "search/compare_key_maker.h"
+#include "search/compare_b_table.h"
 #include "search/hit_list.h"
 #include "search/hit_observer.h"
 #include "search/name_decoder.h"
@@ -21,11 +22,13 @@ namespace {
 
 using compare_detail::FoundBelow;
 using compare_detail::KeyMaker;
+using compare_detail::ObserverB;
 using compare_detail::Record;
 using compare_detail::Run;
 using compare_detail::Runs;
 using compare_detail::Side;
 using compare_detail::Stretch;
+using compare_detail::TableOfB;
 using compare_detail::assumed_right;
 using compare_detail::fits;
 using compare_detail::kAssumed;
@@ -37,6 +40,7 @@ using compare_detail::kNoText;
 using compare_detail::kNone;
 using compare_detail::keep_text;
 using compare_detail::kept_text;
+using compare_detail::make_table;
 using compare_detail::merge_records;
 using compare_detail::stretches;
 using compare_keys::append_key;
@@ -63,181 +67,6 @@ bool raw_relative_path(const Catalogue& catalogue, const Hit& hit, std::string& 
   if (hit.is_folder()) out += '\\';
   return true;
 }
-
-// An array of `size` T in memory the system hands out zeroed (calloc), T a
-// type whose bytes all zero are a value: its pages are taken as they are
-// first written, on whichever thread writes them, not all at once by one.
-template <typename T>
-class ZeroedArray {
- public:
-  ZeroedArray() = default;
-  explicit ZeroedArray(std::size_t size) : data_(static_cast<T*>(std::calloc(size + 1, sizeof(T)))), size_(size) {
-    if (!data_) throw std::bad_alloc();
-  }
-  [[nodiscard]] std::size_t size() const { return size_; }
-  T& operator[](std::size_t i) const { return data_.get()[i]; }
-
- private:
-  struct Free {
-    void operator()(T* data) const { std::free(data); }
-  };
-  std::unique_ptr<T, Free> data_;
-  std::size_t size_ = 0;
-};
-
-// A byte or a word of a ZeroedArray read or written by many threads.
-template <typename T>
-std::atomic_ref<T> shared(T& value) {
-  return std::atomic_ref<T>(value);
-}
-
-// B's keys: each entry's hashes and where its key's text is kept.
-struct KeyB {
-  PathHashes hashes;
-  std::uint32_t run = 0;  // the text it is kept in
-  std::uint32_t folder = kNoText;
-  std::uint32_t name = kNoText;
-};
-
-// What A's search looks B's entries up in.
-struct TableOfB {
-  const HitStore* hits = nullptr;
-  // B's keys as its search recorded them, a run a stretch of its hits from
-  // `starts[run]` on, when every hit has its record there (then `keys` is
-  // empty); else each hit's key copied into `keys`.
-  std::vector<std::unique_ptr<Run>> runs;
-  std::vector<std::size_t> starts;
-  ZeroedArray<KeyB> keys;
-  std::size_t count = 0;  // B's hits
-
-  [[nodiscard]] std::size_t size() const { return count; }
-  // The key of B's hit `i`.
-  [[nodiscard]] KeyB key(std::size_t i) const {
-    if (starts.empty()) return keys[i];
-    const auto r = static_cast<std::size_t>(std::upper_bound(starts.begin(), starts.end(), i) - starts.begin() - 1);
-    const Record& record = runs[r]->records[i - starts[r]];
-    return KeyB{record.hashes, static_cast<std::uint32_t>(r), static_cast<std::uint32_t>(record.extra >> 32),
-                static_cast<std::uint32_t>(record.extra)};
-  }
-  std::vector<std::string> texts;  // one a run, and one for the keys made after the search
-  // Index + 1 (0: empty) and, above, the hash's upper half; `mask` + 1 of them.
-  ZeroedArray<std::uint64_t> slots;
-  std::size_t mask = 0;
-  ZeroedArray<unsigned char> shared_hash;  // another of B's entries has its hash
-  ZeroedArray<unsigned char> in_a;         // A holds it
-
-  static std::uint64_t tag(std::uint64_t path) { return path & ~std::uint64_t{0xFFFFFFFF}; }
-
-  // True when B's entry `b` has the key `key` (below the compared folder).
-  [[nodiscard]] bool holds(std::size_t b, std::string_view key) const {
-    const KeyB entry = this->key(b);
-    const std::string_view folder = kept_text(texts[entry.run], entry.folder);
-    const std::string_view name = kept_text(texts[entry.run], entry.name);
-    return key.size() == folder.size() + name.size() && key.starts_with(folder) && key.ends_with(name);
-  }
-
-  // B's entry `guess` when it has the key `key` and no other has its hash (so
-  // none other has its key), marked as held by A and `guess` moved on; else kNone.
-  // Unless `mark`, it is left unmarked (for a key that may not stand).
-  std::size_t guessed(std::string_view key, std::size_t& guess, bool mark = true) const {
-    if (guess >= size() || this->key(guess).hashes.path == kOutside ||
-        shared(shared_hash[guess]).load(std::memory_order_relaxed) != 0 || !holds(guess, key))
-      return kNone;
-    if (mark) shared(in_a[guess]).store(1, std::memory_order_relaxed);
-    return guess++;
-  }
-
-  // The first of B's entries at the path `key` of hash `path`, kNone when
-  // none; marks each as held by A. `guess` (B's entry after the one matched
-  // last) is tried first: a backup lists its entries in the order it copied
-  // them; it is moved on.
-  std::size_t match(std::uint64_t path, std::string_view key, std::size_t& guess) const {
-    if (guess < size() && this->key(guess).hashes.path == path && shared(shared_hash[guess]).load(std::memory_order_relaxed) == 0 &&
-        holds(guess, key)) {
-      shared(in_a[guess]).store(1, std::memory_order_relaxed);
-      return guess++;
-    }
-    std::size_t first = kNone;
-    for (std::size_t slot = mix_bits(path) & mask;; slot = (slot + 1) & mask) {
-      const std::uint64_t held = shared(slots[slot]).load(std::memory_order_relaxed);
-      if (held == 0) break;
-      if (tag(held) != tag(path)) continue;
-      const std::size_t in_b = (held & 0xFFFFFFFF) - 1;
-      if (this->key(in_b).hashes.path != path || !holds(in_b, key)) continue;
-      first = std::min(first, in_b);
-      shared(in_a[in_b]).store(1, std::memory_order_relaxed);
-      guess = in_b + 1;
-    }
-    return first;
-  }
-};
-
-// Records B's entries as its search finds them: their hashes and their keys' text.
-class ObserverB final : public HitObserver {
- public:
-  ObserverB(std::string_view prefix, bool ignore_case, const std::string& code_page)
-      : prefix_(prefix), ignore_case_(ignore_case), code_page_(code_page) {}
-
-  std::unique_ptr<HitRecorder> open(const Catalogue& catalogue, std::size_t, const Chunk& chunk) const override {
-    if (runs.start(catalogue)) below.clear();
-    return std::make_unique<Recorder>(*this, catalogue, chunk);
-  }
-
-  mutable Runs runs;
-  mutable FoundBelow below;
-
- private:
-  class Recorder final : public HitRecorder {
-   public:
-    Recorder(const ObserverB& observer, const Catalogue& catalogue, const Chunk& chunk)
-        : observer_(observer), keys_(catalogue, observer.prefix_, observer.ignore_case_, observer.code_page_),
-          run_(std::make_unique<Run>()) {
-      run_->catalogue = &catalogue;
-      run_->chunk = chunk;
-      // Room for a record a line of 16 bytes and its text, never copied to
-      // grow: only the pages written are taken.
-      const auto bytes = static_cast<std::size_t>(std::min<std::uint64_t>(chunk.end - chunk.begin, std::uint64_t{1} << 30));
-      run_->records.reserve(bytes / 16);
-      run_->text.reserve(bytes);
-    }
-    ~Recorder() override { observer_.runs.add(std::move(run_)); }
-
-    bool found(const Hit& hit, const catalogue::EntryLine& entry, std::string_view folder, bool stands) override {
-      std::uint64_t assumed = 0;
-      const TextEncoding encoding = keys_.encoding_for(hit, entry, folder, stands, assumed);
-      Record record{hit.line | assumed, PathHashes{kLater, 0}, 0};
-      bool below = false;
-      if (!keys_.make(hit, entry, folder, encoding, below)) {
-        record.hashes.path = kOutside;
-      } else {
-        const std::string_view key = keys_.below();
-        const std::size_t folder_part = keys_.folder_part();
-        std::string& text = run_->text;
-        if (fits(text, key)) {
-          // A folder's key (all of it its folder's part) is kept once, for it
-          // and the files after it (the key maker forgets where when the folder changes).
-          std::uint32_t& kept = keys_.kept_folder();
-          if (kept == kNoText) kept = keep_text(text, key.substr(0, folder_part));
-          const std::uint32_t name = keep_text(text, key.substr(folder_part));
-          record.hashes = keys_.hashes();
-          record.extra = std::uint64_t{kept} << 32 | name;
-        }
-      }
-      if (below) observer_.below.note(assumed);
-      run_->records.push_back(record);
-      return true;
-    }
-
-   private:
-    const ObserverB& observer_;
-    KeyMaker keys_;
-    std::unique_ptr<Run> run_;
-  };
-
-  std::string prefix_;
-  bool ignore_case_;
-  std::string code_page_;
-};
 
 // Looks A's entries up in B's table as its search finds them: one that B
 // holds alike is left out of A's hits (it makes no line); the others are
@@ -327,125 +156,6 @@ class ObserverA final : public HitObserver {
   const TableOfB& table_;
   bool ignore_date_;
 };
-
-// Fills B's open hash table over its keys: twice as many slots as B has
-// entries, placed by the hash mixed again (its lowest bit is always set).
-void fill_table(TableOfB& table, const SearchOptions& options) {
-  std::size_t slots = 2;
-  while (slots < 2 * table.size()) slots *= 2;
-  table.slots = ZeroedArray<std::uint64_t>(slots);
-  table.mask = slots - 1;
-  table.shared_hash = ZeroedArray<unsigned char>(table.size());
-  table.in_a = ZeroedArray<unsigned char>(table.size());
-  // Filled on every core: a slot is taken by compare-and-swap, so whichever
-  // of two entries of one hash comes second passes the first's slot and marks both.
-  for_slices(table.size(), threads_or_cores(options.threads), [&](std::size_t begin, std::size_t end, unsigned) {
-    constexpr std::size_t kAhead = 8;  // the slot of the entry this far ahead is fetched meanwhile
-    for (std::size_t i = begin; i < end; ++i) {
-      if (i + kAhead < end) __builtin_prefetch(&table.slots[mix_bits(table.key(i + kAhead).hashes.path) & table.mask]);
-      const std::uint64_t path = table.key(i).hashes.path;
-      if (path == kOutside) continue;
-      const std::uint64_t mine = TableOfB::tag(path) | (i + 1);
-      for (std::size_t slot = mix_bits(path) & table.mask;; slot = (slot + 1) & table.mask) {
-        std::uint64_t held = shared(table.slots[slot]).load(std::memory_order_relaxed);
-        if (held == 0 && shared(table.slots[slot]).compare_exchange_strong(held, mine, std::memory_order_relaxed)) break;
-        // The slot's tag tells another path without a look at B's keys.
-        if (TableOfB::tag(held) != TableOfB::tag(path)) continue;
-        const std::size_t other = (held & 0xFFFFFFFF) - 1;
-        if (table.key(other).hashes.path == path) {
-          shared(table.shared_hash[other]).store(1, std::memory_order_relaxed);
-          shared(table.shared_hash[i]).store(1, std::memory_order_relaxed);
-        }
-      }
-    }
-  });
-}
-
-// The keys of B's hits from its search's records: the records themselves
-// when each hit has its own, else copied to the hits' places, those without
-// one made here; then B's open hash table over them. On every core.
-void make_table(Side& side, ObserverB& observer, bool ignore_case, const SearchOptions& options, TableOfB& table) {
-  std::vector<std::unique_ptr<Run>> runs = observer.runs.take(side.catalogue.get());
-  const std::vector<Stretch> parts = stretches(runs, side.hits);
-  table.hits = &side.hits;
-  table.count = side.hits.size();
-  const TextEncoding encoding = side.catalogue->encoding();
-  // Mostly every hit has its record, and the records are its keys as they stand.
-  std::atomic<bool> whole{true};
-  run_tasks(parts.size(), threads_or_cores(options.threads), [] { return 0; }, [&](std::size_t p, int) {
-    const Stretch& part = parts[p];
-    if (part.run == kNone || runs[part.run]->records.size() != part.end - part.begin) {
-      whole.store(false);
-      return;
-    }
-    const std::vector<Record>& records = runs[part.run]->records;
-    for (std::size_t i = part.begin; i < part.end && whole.load(std::memory_order_relaxed); ++i) {
-      const Record& record = records[i - part.begin];
-      if ((record.line & kLineBits) != side.hits[i].line || record.hashes.path == kLater ||
-          !assumed_right(record.line & kAssumed, encoding))
-        whole.store(false);
-    }
-  });
-  if (whole.load() && !runs.empty()) {
-    for (std::size_t r = 0; r < runs.size(); ++r) {
-      table.starts.push_back(parts[r].begin);
-      table.texts.push_back(std::move(runs[r]->text));
-    }
-    table.runs = std::move(runs);
-    side.anything_below = observer.below.in(encoding);
-    fill_table(table, options);
-    return;
-  }
-  table.keys = ZeroedArray<KeyB>(side.hits.size());
-  // One text a run, and one a stretch for the keys made here.
-  table.texts.resize(runs.size() + parts.size());
-  Catalogue::Hold hold(*side.catalogue);
-  run_tasks(parts.size(), threads_or_cores(options.threads), [&] { return std::make_unique<KeyReader>(options.code_page); },
-            [&](std::size_t p, std::unique_ptr<KeyReader>& reader) {
-    const Stretch& part = parts[p];
-    const auto late = static_cast<std::uint32_t>(runs.size() + p);
-    const Record* records = part.run == kNone ? nullptr : runs[part.run]->records.data();
-    const std::size_t count = part.run == kNone ? 0 : runs[part.run]->records.size();
-    std::size_t at = 0;
-    std::string key;
-    for (std::size_t i = part.begin; i < part.end; ++i) {
-      KeyB& entry = table.keys[i];
-      entry = KeyB{};
-      const Hit& hit = side.hits[i];
-      while (at < count && (records[at].line & kLineBits) < hit.line) ++at;
-      if (at < count && (records[at].line & kLineBits) == hit.line && records[at].hashes.path != kLater &&
-          assumed_right(records[at].line & kAssumed, encoding)) {
-        entry.hashes = records[at].hashes;
-        entry.run = static_cast<std::uint32_t>(part.run);
-        entry.folder = static_cast<std::uint32_t>(records[at].extra >> 32);
-        entry.name = static_cast<std::uint32_t>(records[at].extra);
-        continue;
-      }
-      // Its key waited for the encoding (or its chunk was searched twice): read it now.
-      std::size_t folder_size = 0;
-      if (!compare_keys::read_key(*side.catalogue, hit, ignore_case, *reader, key, folder_size)) continue;
-      if (key.compare(0, side.prefix.size(), side.prefix) != 0) continue;
-      observer.below.note(0);
-      if (key.size() == side.prefix.size()) continue;
-      const std::uint64_t folder_part_hash = compare_keys::folder_hash(key, folder_size, side.prefix);
-      const std::string_view below = std::string_view(key).substr(side.prefix.size());
-      const std::size_t folder_part = folder_size > side.prefix.size() ? folder_size - side.prefix.size() : 0;
-      std::string& text = table.texts[late];
-      if (!fits(text, below)) continue;  // beyond 4 GiB of such keys: left out
-      entry.hashes = compare_keys::path_hashes(key, folder_size, folder_part_hash, hit.is_folder(), side.prefix);
-      entry.run = late;
-      entry.folder = keep_text(text, below.substr(0, folder_part));
-      entry.name = keep_text(text, below.substr(folder_part));
-    }
-    if (part.run != kNone) {
-      std::vector<Record>().swap(runs[part.run]->records);
-      table.texts[part.run] = std::move(runs[part.run]->text);
-    }
-  });
-  side.anything_below = observer.below.in(encoding);
-
-  fill_table(table, options);
-}
 
 // The hashes and matches of A's hits (those its search kept) from its
 // records, those without one made and looked up here.
