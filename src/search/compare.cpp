@@ -1,17 +1,13 @@
 #include "search/compare.h"
 
 #include <algorithm>
-#include <cstdlib>
-#include <cstring>
-#include <new>
-#include <mutex>
 #include <unordered_map>
 
 #include "platform/per_thread.h"
+#include "search/compare_a_lookup.h"
+#include "search/compare_b_table.h"
 #include "search/compare_keys.h"
 #include "search/compare_runs.h"
-#include "search/compare_key_maker.h"
-#include "search/compare_b_table.h"
 #include "search/hit_list.h"
 #include "search/hit_observer.h"
 #include "search/name_decoder.h"
@@ -20,33 +16,13 @@
 namespace korvint::search {
 namespace {
 
-using compare_detail::FoundBelow;
-using compare_detail::KeyMaker;
-using compare_detail::ObserverB;
-using compare_detail::Record;
-using compare_detail::Run;
-using compare_detail::Runs;
-using compare_detail::Side;
-using compare_detail::Stretch;
-using compare_detail::TableOfB;
-using compare_detail::assumed_right;
-using compare_detail::fits;
-using compare_detail::kAssumed;
-using compare_detail::kAssumedCodePage;
-using compare_detail::kAssumedUtf8;
-using compare_detail::kFoundInB;
-using compare_detail::kLineBits;
-using compare_detail::kNoText;
 using compare_detail::kNone;
-using compare_detail::keep_text;
-using compare_detail::kept_text;
-using compare_detail::make_table;
-using compare_detail::merge_records;
-using compare_detail::stretches;
-using compare_keys::append_key;
+using compare_detail::ObserverA;
+using compare_detail::ObserverB;
+using compare_detail::Side;
+using compare_detail::TableOfB;
 using compare_keys::KeyReader;
 using compare_keys::key_below;
-using compare_keys::kLater;
 using compare_keys::kOutside;
 using compare_keys::parent_of;
 using compare_keys::PathHashes;
@@ -66,140 +42,6 @@ bool raw_relative_path(const Catalogue& catalogue, const Hit& hit, std::string& 
   out += name;
   if (hit.is_folder()) out += '\\';
   return true;
-}
-
-// Looks A's entries up in B's table as its search finds them: one that B
-// holds alike is left out of A's hits (it makes no line); the others are
-// kept with their hashes and their match.
-class ObserverA final : public HitObserver {
- public:
-  using Differs = bool (*)(const Hit&, const Hit&, bool ignore_date);
-  ObserverA(std::string_view prefix, bool ignore_case, const std::string& code_page, const TableOfB& table,
-            bool ignore_date)
-      : prefix_(prefix), ignore_case_(ignore_case), code_page_(code_page), table_(table), ignore_date_(ignore_date) {}
-
-  std::unique_ptr<HitRecorder> open(const Catalogue& catalogue, std::size_t, const Chunk& chunk) const override {
-    if (runs.start(catalogue)) {
-      // A catalogue opened afresh (it changed) is searched from its start:
-      // what the version before found and marked in B stands for nothing.
-      below.clear();
-      for (std::size_t i = 0; i < table_.in_a.size(); ++i) shared(table_.in_a[i]).store(0, std::memory_order_relaxed);
-    }
-    return std::make_unique<Recorder>(*this, catalogue, chunk);
-  }
-
-  mutable Runs runs;
-  mutable FoundBelow below;
-
-  // True when files `a` and `b` differ by size (or date).
-  [[nodiscard]] bool differs(const Hit& a, const Hit& b) const {
-    constexpr std::uint64_t kTime = (std::uint64_t{1} << 41) - 1;
-    return a.size != b.size || (!ignore_date_ && (a.bits & kTime) != (b.bits & kTime));
-  }
-
- private:
-  class Recorder final : public HitRecorder {
-   public:
-    Recorder(const ObserverA& observer, const Catalogue& catalogue, const Chunk& chunk)
-        : observer_(observer), keys_(catalogue, observer.prefix_, observer.ignore_case_, observer.code_page_),
-          run_(std::make_unique<Run>()) {
-      run_->catalogue = &catalogue;
-      run_->chunk = chunk;
-    }
-    ~Recorder() override { observer_.runs.add(std::move(run_)); }
-
-    bool found(const Hit& hit, const catalogue::EntryLine& entry, std::string_view folder, bool stands) override {
-      std::uint64_t assumed = 0;
-      const TextEncoding encoding = keys_.encoding_for(hit, entry, folder, stands, assumed);
-      bool below = false;
-      const bool keyed = keys_.make(hit, entry, folder, encoding, below);
-      if (below) observer_.below.note(assumed);
-      if (assumed != 0) {
-        // Kept, its key with it, until the encoding tells whether the key stands.
-        Record record{hit.line | assumed, PathHashes{kOutside, 0}, 0};
-        std::string& text = run_->text;
-        if (!keyed) {
-          run_->records.push_back(record);
-        } else if (const std::size_t in_b = observer_.table_.guessed(keys_.below(), guess_, false); in_b != kNone) {
-          record.line |= kFoundInB;
-          record.hashes = keys_.hashes();
-          record.extra = in_b;
-          run_->records.push_back(record);
-        } else if (fits(text, keys_.below())) {
-          const std::uint32_t folder_at = keep_text(text, keys_.below().substr(0, keys_.folder_part()));
-          const std::uint32_t name_at = keep_text(text, keys_.below().substr(keys_.folder_part()));
-          record.hashes = keys_.hashes();
-          record.extra = std::uint64_t{folder_at} << 32 | name_at;
-          run_->records.push_back(record);
-        }
-        return true;
-      }
-      if (!keyed) return false;  // outside the compared folder: no line
-      // The entry after B's last matched is tried by its text first: only when it is not that one is the key hashed.
-      std::size_t in_b = observer_.table_.guessed(keys_.below(), guess_);
-      if (in_b == kNone) in_b = observer_.table_.match(keys_.hashes().path, keys_.below(), guess_);
-      if (in_b != kNone && (hit.is_folder() || !observer_.differs(hit, (*observer_.table_.hits)[in_b]))) return false;
-      run_->records.push_back(Record{hit.line, keys_.hashes(), in_b});
-      return true;
-    }
-
-   private:
-    const ObserverA& observer_;
-    KeyMaker keys_;
-    std::unique_ptr<Run> run_;
-    std::size_t guess_ = 0;
-  };
-
-  std::string prefix_;
-  bool ignore_case_;
-  std::string code_page_;
-  const TableOfB& table_;
-  bool ignore_date_;
-};
-
-// The hashes and matches of A's hits (those its search kept) from its
-// records, those without one made and looked up here.
-void match_a(Side& side, ObserverA& observer, bool ignore_case, const std::string& code_page, const TableOfB& table,
-             std::vector<PathHashes>& keys, std::vector<std::size_t>& in_b) {
-  std::vector<std::unique_ptr<Run>> runs = observer.runs.take(side.catalogue.get());
-  keys.assign(side.hits.size(), PathHashes{});
-  in_b.assign(side.hits.size(), kNone);
-  KeyReader reader(code_page);
-  std::string key;
-  std::size_t guess = 0;
-  Catalogue::Hold hold(*side.catalogue);
-  merge_records(runs, side.hits, side.catalogue->encoding(), [&](std::size_t i, const Record* record, std::size_t r) {
-    if (record != nullptr && (record->line & kAssumed) == 0) {
-      keys[i] = record->hashes;
-      in_b[i] = static_cast<std::size_t>(record->extra);
-      return;
-    }
-    if (record != nullptr) {
-      // Its key was made in the encoding the catalogue turned out to have: looked up now.
-      keys[i] = record->hashes;
-      if (keys[i].path == kOutside) return;
-      if ((record->line & kFoundInB) != 0) {
-        in_b[i] = static_cast<std::size_t>(record->extra);
-        shared(table.in_a[in_b[i]]).store(1, std::memory_order_relaxed);
-        return;
-      }
-      const std::string& text = runs[r]->text;
-      key.assign(kept_text(text, static_cast<std::uint32_t>(record->extra >> 32)));
-      key += kept_text(text, static_cast<std::uint32_t>(record->extra));
-      in_b[i] = table.match(keys[i].path, key, guess);
-      return;
-    }
-    std::size_t folder_size = 0;
-    const Hit& hit = side.hits[i];
-    if (!compare_keys::read_key(*side.catalogue, hit, ignore_case, reader, key, folder_size)) return;
-    if (key.compare(0, side.prefix.size(), side.prefix) != 0) return;
-    observer.below.note(0);
-    if (key.size() == side.prefix.size()) return;
-    keys[i] = compare_keys::path_hashes(key, folder_size, compare_keys::folder_hash(key, folder_size, side.prefix),
-                                        hit.is_folder(), side.prefix);
-    in_b[i] = table.match(keys[i].path, std::string_view(key).substr(side.prefix.size()), guess);
-  });
-  side.anything_below = observer.below.in(side.catalogue->encoding());
 }
 
 // The lines of one side's entries in its order. `in_other(i)` says which
@@ -365,7 +207,7 @@ Comparison compare_catalogues(const CompareSide& a, const CompareSide& b, Query 
     result.cancelled = true;
     return result;
   }
-  make_table(side_b, observer_b, ignore_case, options.search, table);
+  compare_detail::make_table(side_b, observer_b, ignore_case, options.search, table);
   ObserverA observer_a(side_a.prefix, ignore_case, code_page, table, options.ignore_date);
   const bool searched_a = !cancelled() && search(0, observer_a);
   finish();
@@ -375,7 +217,7 @@ Comparison compare_catalogues(const CompareSide& a, const CompareSide& b, Query 
   }
   std::vector<PathHashes> keys_a;
   std::vector<std::size_t> a_in_b;
-  match_a(side_a, observer_a, ignore_case, code_page, table, keys_a, a_in_b);
+  compare_detail::match_a(side_a, observer_a, ignore_case, code_page, table, keys_a, a_in_b);
   if (cancelled()) {
     result.cancelled = true;
     return result;
