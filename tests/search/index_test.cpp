@@ -145,8 +145,10 @@ TEST(IndexSearchTest, AnswersExactlyAsTheScanInTheSameOrder) {
     const std::string cache = (tree.root() / "cache").string();
     test::RandomCatalogues draw(seed);
     const std::uint64_t count = 1 + draw.below(3);
+    // Without damaged lines, every line is an entry: the index names lines to read one by one.
+    const bool damaged = draw.below(2) == 0;
     for (std::uint64_t c = 0; c < count; ++c)
-      write_file(folder / (std::string(1, static_cast<char>('a' + c)) + ".lst"), draw.make());
+      write_file(folder / (std::string(1, static_cast<char>('a' + c)) + ".lst"), draw.make(damaged));
     static constexpr std::uint64_t kBlocks[] = {1, 64, 700, 32u << 10};
     static constexpr std::uint32_t kFrequent[] = {1, 3, kFrequentEntries};  // which tokens are listed
     index_folder(folder, cache, kBlocks[draw.below(std::size(kBlocks))], kFrequent[draw.below(std::size(kFrequent))]);
