@@ -27,7 +27,9 @@ class LinePicker {
   bool next(Block& block, std::vector<std::size_t>& starts);
 
   /// True when a part's lines were found not to be as counted (then
-  /// nothing can be told of them: the chunk must be read whole).
+  /// nothing can be told of them: the chunk must be read whole). Found only
+  /// where the reading meets a part's end: the index's check of the
+  /// catalogue's version is what makes the counts true.
   [[nodiscard]] bool failed() const { return failed_; }
 
  private:
