@@ -32,16 +32,10 @@ const char* pass_lines(const char* p, const char* end, std::uint64_t& n) {
   const char* after = p;
 #if defined(__SSE2__)
   while (left > 0 && end - p >= 64) {
-    std::uint64_t mask = lf_mask(p);
-    const auto count = static_cast<std::uint64_t>(__builtin_popcountll(mask));
-    if (count >= left) {
-      for (; left > 1; --left) mask &= mask - 1;
+    // A few line ends in 64 bytes: passed one by one (no popcount instruction is assumed).
+    for (std::uint64_t mask = lf_mask(p); mask != 0 && left > 0; mask &= mask - 1, --left)
       after = p + __builtin_ctzll(mask) + 1;
-      left = 0;
-      break;
-    }
-    if (count > 0) after = p + (63 - __builtin_clzll(mask)) + 1;
-    left -= count;
+    if (left == 0) break;
     p += 64;
   }
 #endif
@@ -63,13 +57,8 @@ const char* nth_line_end_back(const char* begin, const char* end, std::uint64_t&
 #if defined(__SSE2__)
   while (end - begin >= 64 && p - begin >= 64) {
     p -= 64;
-    std::uint64_t mask = lf_mask(p);
-    const auto count = static_cast<std::uint64_t>(__builtin_popcountll(mask));
-    if (count >= left) {
-      for (; left > 1; --left) mask &= ~(std::uint64_t{1} << (63 - __builtin_clzll(mask)));
-      return p + (63 - __builtin_clzll(mask));
-    }
-    left -= count;
+    for (std::uint64_t mask = lf_mask(p); mask != 0; mask &= ~(std::uint64_t{1} << (63 - __builtin_clzll(mask))))
+      if (--left == 0) return p + (63 - __builtin_clzll(mask));
   }
 #endif
   while (left > 0) {
