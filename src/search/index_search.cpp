@@ -290,20 +290,12 @@ std::optional<PlannedChunks> IndexPlanner::plan(Catalogue& catalogue, std::uint6
       const std::vector<std::uint32_t> read = count ? entries->unsettled(*table) : entries->all_blocks(*table);
       candidates = candidates ? intersect(*candidates, read) : read;
       // Where every line of the catalogue is an entry, a block with few
-      // entries that may match reads only their lines (what a count knows
-      // for certain it does not read).
-      if (index->counts().skipped == 0) {
-        std::vector<std::uint32_t> visit = entries->uncertain;
-        if (!count) visit = entries->all_entries();
-        by_line = lines_to_read(*candidates, entries->blocks, visit, *table);
-      }
-      if (count) {
-        // The certain entries of the blocks read whole are found there; the rest are counted.
-        std::vector<std::uint32_t> whole;
-        for (const BlockLines& lines : by_line)
-          if (lines.wanted.empty()) whole.push_back(lines.block);
-        counted = entries->certain_outside(by_line.empty() ? *candidates : whole, *table);
-      }
+      // entries that may match reads only their lines; the certain ones too,
+      // so that a block whose lines turn out not as counted, read whole
+      // instead, finds what it holds once.
+      if (index->counts().skipped == 0)
+        by_line = lines_to_read(*candidates, entries->blocks, entries->all_entries(), *table);
+      if (count) counted = entries->certain_outside(*candidates, *table);
     }
   }
   ++indexed_;
