@@ -177,11 +177,12 @@ bool LinePicker::backward(Block& block, std::vector<std::size_t>& starts) {
       p = pass_lines(p, end, skip);
       line += static_cast<std::uint32_t>(skip);
       if (line != wanted[next_] || p == end) return fail();  // a wanted line past the count
-      starts.push_back(static_cast<std::size_t>(p - begin));
+      starts.push_back(static_cast<std::size_t>(p - start));
     }
     line_ = total_;
     at_ = chunk_.end;
-    block = Block{begin, size, offset};
+    // From the wanted line's start: what was read before it may begin inside a line.
+    block = Block{start, static_cast<std::size_t>(end - start), offset + static_cast<std::uint64_t>(start - begin)};
     return true;
   }
 }

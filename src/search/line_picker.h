@@ -20,7 +20,7 @@ class LinePicker {
   /// LF, as many as the part's total); reads into `buffer`.
   LinePicker(const Catalogue& catalogue, const ChunkLines& lines, std::vector<char>& buffer);
 
-  /// The next span of whole lines read, and in `starts` where the wanted
+  /// The next span of whole lines read (from a line's start), and in `starts` where the wanted
   /// lines in it begin (from block.data, in order). False after the last
   /// wanted line, when a read fails (Catalogue::changed()), or when the
   /// lines of a part do not add up to its count (failed()).

@@ -28,7 +28,8 @@ TEST(LinePickerTest, GivesExactlyTheWantedLinesOfEachPart) {
   for (std::size_t i = 0; i < 300; ++i)
     lines.push_back("n" + std::to_string(i) + std::string(i % 7 == 3 ? 3000 : i * 37 % 90, 'x') + "\t1\t 2020.1.1\t0:0.0");
   const std::string header = "D:\\";
-  const auto catalogue = test::make_catalogue("a", test::catalogue_text(header, lines));
+  const std::string text = test::catalogue_text(header, lines);
+  const auto catalogue = test::make_catalogue("a", text);
   using Wanted = std::vector<std::uint32_t>;
   const struct {
     const char* name;
@@ -60,7 +61,10 @@ TEST(LinePickerTest, GivesExactlyTheWantedLinesOfEachPart) {
     std::vector<std::size_t> starts;
     std::vector<std::string> picked;
     while (picker.next(block, starts)) {
-      ASSERT_EQ(block.data[block.size - 1], '\n');  // whole lines
+      // Whole lines: what looks back for a folder line reads from the span's start.
+      ASSERT_EQ(block.data[block.size - 1], '\n');
+      ASSERT_EQ(text[block.offset - 1], '\n');
+      ASSERT_EQ(std::string_view(block.data, block.size), std::string_view(text).substr(block.offset, block.size));
       for (const std::size_t at : starts) {
         const std::string_view rest(block.data + at, block.size - at);
         picked.emplace_back(rest.substr(0, rest.find("\r\n")));
