@@ -117,7 +117,7 @@ int main(int argc, char** argv) {
       const qint64 first = first_shown - key;
       latencies.push_back(took);
       first_latencies.push_back(first);
-      std::printf("%-16s %10d %10lld %10lld\n", text.substr(0, i + 1).c_str(), results.model()->rowCount(),
+      std::printf("%-16s %10zu %10lld %10lld\n", text.substr(0, i + 1).c_str(), session.results().row_count(),
                   static_cast<long long>(first), static_cast<long long>(took));
     }
   }

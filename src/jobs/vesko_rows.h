@@ -49,10 +49,11 @@ class ResultRows final : public ui::TableRows {
   /// `code_page` decodes catalogues that are not UTF-8 ("" = the default).
   explicit ResultRows(std::string code_page = {}) : decoder_(std::move(code_page)) {}
 
-  /// Shows `shown` from now on.
-  void show(ShownResults shown) {
-    shown_ = std::move(shown);
+  /// Shows `shown` from now on; returns what was shown before.
+  ShownResults show(ShownResults shown) {
+    ShownResults before = std::exchange(shown_, std::move(shown));
     told_ = false;
+    return before;
   }
   /// Called once for the results shown, the first time a result cannot be
   /// read because its catalogue changed.

@@ -32,6 +32,9 @@ std::string plural(std::uint64_t count, const char* one, const char* many) {
   return group_digits(count) + " " + (count == 1 ? one : many);
 }
 
+// Results no longer shown from this many on are freed on a thread of their own.
+constexpr std::size_t kFreedAside = 100'000;
+
 bool blank(std::string_view text) { return text.find_first_not_of(" \t") == std::string_view::npos; }
 
 std::string joined(const std::vector<std::string>& parts, std::string_view separator) {
@@ -458,7 +461,10 @@ void VeskoSession::run_query(bool refresh) {
 
 void VeskoSession::on_searched(std::uint64_t generation, ShownResults shown, std::string summary, bool complete,
                                bool keep_place, std::vector<std::string> notes) {
-  if (generation != search_generation_) return;
+  if (generation != search_generation_) {
+    release_aside(std::move(shown));  // a search overtaken by a keystroke
+    return;
+  }
   searching_ = !complete;
   show_results(std::move(shown), keep_place);
   summary_ = std::move(summary);
@@ -600,8 +606,14 @@ void VeskoSession::select_first_result() {
   if (results_.row_count() > 0 && form_.lstResults.selectedRows().empty()) form_.lstResults.selectRows({0});
 }
 
+void VeskoSession::release_aside(ShownResults gone) {
+  // Millions of results take long to free: not on the window's thread.
+  if (gone.results && gone.results->size() >= kFreedAside)
+    release_.release(std::make_shared<const ShownResults>(std::move(gone)));
+}
+
 void VeskoSession::show_results(ShownResults shown, bool keep_place) {
-  results_.show(std::move(shown));
+  release_aside(results_.show(std::move(shown)));
   if (keep_place) {
     form_.lstResults.rowsRefreshed();
   } else {

@@ -17,6 +17,7 @@
 #include <utility>
 #include <vector>
 
+#include "jobs/background_release.h"
 #include "jobs/vesko_indexing.h"
 #include "search/index_pool.h"
 #include "jobs/vesko_rows.h"
@@ -72,6 +73,8 @@ std::optional<LoadedCatalogues> load_catalogues(const std::vector<std::string>& 
 
 class VeskoSession {
  public:
+  /// The results shown (all of them, however many rows the table was told yet).
+  [[nodiscard]] const ResultRows& results() const { return results_; }
   /// The results a search shows as soon as they are found, while it goes on.
   static constexpr std::size_t kFirstResults = 1000;
   /// The status line while the results shown are sorted again.
@@ -176,6 +179,8 @@ class VeskoSession {
   // has gone; what a worker job calls, reaching nothing of the session.
   static void post(const std::shared_ptr<Reach>& reach, ui::VeskoHost& host, std::function<void()> task);
   void show_results(ShownResults shown, bool keep_place = false);
+  /// Lets go of results no longer shown; large ones are freed off the window's thread.
+  void release_aside(ShownResults gone);
   void show_status(const std::string& text);
   // Builds the missing and stale indexes of the catalogues loaded, telling its progress in the status line.
   void keep_indexes();
@@ -211,6 +216,7 @@ class VeskoSession {
   std::unique_ptr<IndexKeeper> indexes_;  ///< builds the indexes (with an index folder)
   /// The indexes opened and checked, kept for the next keystroke; shared with the jobs that use them.
   std::shared_ptr<search::index::IndexPool> index_pool_;
+  BackgroundRelease release_;  ///< frees results no longer shown, off the window's thread
   std::string indexing_;  ///< "Indexing 3 of 31…" while it does
   std::string status_;    ///< the status last shown, without the notes
 };

@@ -11,11 +11,27 @@
 
 namespace korvint::search {
 
+/// Some lines of a part of a chunk (an index's block) whose every line is an
+/// entry line (ending in CR LF).
+struct LinePart {
+  Chunk bytes;                         ///< the part, inside its chunk
+  std::uint32_t total = 0;             ///< its lines
+  std::vector<std::uint32_t> wanted;   ///< the places among them of those to read, in order
+};
+
+/// The lines of a chunk that may hold results, when an index names them:
+/// those of its parts, in order; no part: every line.
+struct ChunkLines {
+  std::vector<LinePart> parts;
+};
+
 /// Chunks of a catalogue in order, each with the folder line that governs
 /// its first line (kRootFolder for the root).
 struct PlannedChunks {
   std::vector<Chunk> chunks;
   std::vector<std::uint64_t> folders;
+  /// Empty, or one a chunk: the only lines of it to read.
+  std::vector<ChunkLines> lines;
   /// Results outside the chunks known without reading them: only a planner
   /// made for counting gives them, for a search whose sink keeps no result.
   std::uint64_t counted = 0;

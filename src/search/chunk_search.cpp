@@ -6,6 +6,7 @@
 
 #include "search/ascii_folds.h"
 #include "search/block_reader.h"
+#include "search/line_picker.h"
 #include "search/line_scan.h"
 #include "search/utf8.h"
 
@@ -150,6 +151,14 @@ class ChunkSearch {
                       ? job.observer->open(job.catalogue, job.chunk_index, job.folders.chunks()[job.chunk_index])
                       : nullptr) {}
 
+  // Searches only the lines the plan names for the chunk, once the
+  // encoding is known (else every line may tell it); false when there are
+  // none, or when they were not as counted (nothing found then stands).
+  bool run_lines() {
+    const ChunkLines* lines = job_.folders.lines(job_.chunk_index);
+    return lines != nullptr && known_ && !every_line_ && !path_mode_ && search_lines(*lines);
+  }
+
   void run() {
     BlockReader reader(catalogue_, job_.folders.chunks()[job_.chunk_index], job_.block_bytes, scratch_.block);
     bool first = true;
@@ -176,6 +185,27 @@ class ChunkSearch {
     }
     result_.complete = go_on_;
     if (!result_.hits.empty()) result_.hits.back().shrink_to_fit();
+  }
+
+  bool search_lines(const ChunkLines& lines) {
+    LinePicker picker(catalogue_, lines, scratch_.block);
+    std::vector<std::size_t> starts;
+    while (go_on_ && picker.next(block_, starts)) {
+      if (stopped(job_)) {
+        go_on_ = false;
+        break;
+      }
+      const char* const end = block_.data + block_.size;
+      for (const std::size_t at : starts) {
+        const char* start = block_.data + at;
+        const auto* lf = static_cast<const char*>(std::memchr(start, '\n', static_cast<std::size_t>(end - start)));
+        if (!visit(start, lf)) break;
+      }
+    }
+    if (picker.failed()) return false;
+    result_.complete = go_on_;
+    if (!result_.hits.empty()) result_.hits.back().shrink_to_fit();
+    return true;
   }
 
   // Verifies `lines` again by the catalogue's encoding, reading them from the
@@ -439,6 +469,11 @@ ChunkFolders::ChunkFolders(const Catalogue& catalogue, std::vector<Chunk> chunks
   for (std::size_t i = 0; i < chunks_.size() && i < starts.size(); ++i) known_[i] = starts[i];
 }
 
+ChunkFolders::ChunkFolders(const Catalogue& catalogue, PlannedChunks planned)
+    : ChunkFolders(catalogue, std::move(planned.chunks), planned.folders) {
+  lines_ = std::move(planned.lines);
+}
+
 std::uint64_t ChunkFolders::at_start(std::size_t k) {
   std::size_t from = k;
   while (from > 0 && known_[from].load() == kUnknown) --from;
@@ -451,6 +486,9 @@ std::uint64_t ChunkFolders::at_start(std::size_t k) {
 }
 
 void search_chunk(const ChunkJob& job, MatchScratch& scratch, ChunkResult& result) {
+  if (ChunkSearch(job, scratch, result).run_lines()) return;
+  // No lines named, or not as the index counted them: the chunk is read whole.
+  result = ChunkResult{};
   ChunkSearch(job, scratch, result).run();
 }
 

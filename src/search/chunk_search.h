@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "search/catalogue.h"
+#include "search/chunk_plan.h"
 #include "search/hit_observer.h"
 #include "search/matcher.h"
 #include "search/result_set.h"
@@ -22,6 +23,8 @@ class ChunkFolders {
   ChunkFolders(const Catalogue& catalogue, std::vector<Chunk> chunks);
   /// Chunks whose governing folder lines are known already (`starts`, one a chunk).
   ChunkFolders(const Catalogue& catalogue, std::vector<Chunk> chunks, const std::vector<std::uint64_t>& starts);
+  /// Planned chunks: their governing folder lines and the only lines to read of some (PlannedChunks).
+  ChunkFolders(const Catalogue& catalogue, PlannedChunks planned);
 
   [[nodiscard]] const std::vector<Chunk>& chunks() const { return chunks_; }
 
@@ -29,10 +32,16 @@ class ChunkFolders {
   /// (kRootFolder for the root).
   std::uint64_t at_start(std::size_t k);
 
+  /// The only lines of chunk `k` to read; nullptr when every line is.
+  [[nodiscard]] const ChunkLines* lines(std::size_t k) const {
+    return k < lines_.size() && !lines_[k].parts.empty() ? &lines_[k] : nullptr;
+  }
+
  private:
   const Catalogue& catalogue_;
   std::vector<Chunk> chunks_;
   std::unique_ptr<std::atomic<std::uint64_t>[]> known_;
+  std::vector<ChunkLines> lines_;
 };
 
 /// One chunk to search and what the search of it needs.

@@ -73,12 +73,38 @@ std::vector<std::uint32_t> Candidates::unsettled(const WordTable& table) const {
   return joined(blocks_of(uncertain, table), blocks);
 }
 
+std::vector<std::uint32_t> Candidates::all_entries() const { return joined(certain, uncertain); }
+
 std::vector<std::uint32_t> Candidates::all_blocks(const WordTable& table) const {
-  return joined(blocks_of(joined(certain, uncertain), table), blocks);
+  return joined(blocks_of(all_entries(), table), blocks);
 }
 
 std::uint64_t Candidates::certain_outside(const std::vector<std::uint32_t>& read, const WordTable& table) const {
   return certain.size() - in_blocks(certain, read, table).size();
+}
+
+std::vector<BlockLines> lines_to_read(const List& read, const List& whole, const List& visit, const WordTable& table) {
+  // One line in this many of a block, or fewer, is read one by one.
+  constexpr std::uint32_t kSparse = 8;
+  std::vector<BlockLines> out;
+  out.reserve(read.size());
+  auto w = whole.begin();
+  auto e = visit.begin();
+  for (const std::uint32_t b : read) {
+    BlockLines lines;
+    lines.block = b;
+    const std::uint32_t first = table.first_entry[b];
+    const std::uint32_t last = b + 1 < table.first_entry.size() ? table.first_entry[b + 1] : table.entries;
+    lines.entries = last - first;
+    while (w != whole.end() && *w < b) ++w;
+    const bool listed_whole = w != whole.end() && *w == b;
+    e = std::lower_bound(e, visit.end(), first);
+    for (; e != visit.end() && *e < last; ++e)
+      if (!listed_whole) lines.wanted.push_back(*e - first);
+    if (lines.wanted.size() > lines.entries / kSparse) lines.wanted.clear();
+    out.push_back(std::move(lines));
+  }
+  return out;
 }
 
 Candidates both(const Candidates& a, const Candidates& b, const WordTable& table) {

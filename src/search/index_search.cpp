@@ -284,6 +284,7 @@ std::optional<PlannedChunks> IndexPlanner::plan(Catalogue& catalogue, std::uint6
   // every term is a word of token bytes and a count is asked, the entries
   // known to match outside the blocks read are counted, not read.
   std::uint64_t counted = 0;
+  std::vector<BlockLines> by_line;  // how each block of *candidates is read, when some are read line by line
   if ((!words_.empty() || !extension_asks_.empty()) && !(candidates && candidates->empty())) {
     const auto table = read_words(*index);
     if (!table) return std::nullopt;
@@ -303,6 +304,12 @@ std::optional<PlannedChunks> IndexPlanner::plan(Catalogue& catalogue, std::uint6
       const bool count = counting_ && exact_;
       const std::vector<std::uint32_t> read = count ? entries->unsettled(*table) : entries->all_blocks(*table);
       candidates = candidates ? intersect(*candidates, read) : read;
+      // Where every line of the catalogue is an entry, a block with few
+      // entries that may match reads only their lines; the certain ones too,
+      // so that a block whose lines turn out not as counted, read whole
+      // instead, finds what it holds once.
+      if (index->counts().skipped == 0)
+        by_line = lines_to_read(*candidates, entries->blocks, entries->all_entries(), *table);
       if (count) counted = entries->certain_outside(*candidates, *table);
     }
   }
@@ -311,21 +318,31 @@ std::optional<PlannedChunks> IndexPlanner::plan(Catalogue& catalogue, std::uint6
   if (candidates && candidates->empty()) return planned;
   const auto blocks = index->blocks();
   if (!blocks) return std::nullopt;
-  auto take = [&](std::uint32_t b) {
+  // Blocks that follow one another are read as one chunk, those read line by
+  // line apart from those read whole.
+  bool last_by_line = false;
+  auto take = [&](std::uint32_t b, const BlockLines* lines) {
     const BlockInfo& info = (*blocks)[b];
     if (!fields_may_hold(info, fields_)) return;
+    const bool line_by_line = lines != nullptr && !lines->wanted.empty();
     if (!planned.chunks.empty() && planned.chunks.back().end == info.begin &&
-        info.end - planned.chunks.back().begin <= chunk_bytes) {
+        info.end - planned.chunks.back().begin <= chunk_bytes && line_by_line == last_by_line) {
       planned.chunks.back().end = info.end;
+      if (line_by_line) planned.lines.back().parts.push_back(LinePart{Chunk{info.begin, info.end}, lines->entries, lines->wanted});
       return;
     }
     planned.chunks.push_back(Chunk{info.begin, info.end});
     planned.folders.push_back(info.folder);
+    if (lines != nullptr) {
+      planned.lines.emplace_back();
+      if (line_by_line) planned.lines.back().parts.push_back(LinePart{Chunk{info.begin, info.end}, lines->entries, lines->wanted});
+    }
+    last_by_line = line_by_line;
   };
   if (candidates) {
-    for (const std::uint32_t b : *candidates) take(b);
+    for (std::size_t i = 0; i < candidates->size(); ++i) take((*candidates)[i], by_line.empty() ? nullptr : &by_line[i]);
   } else {
-    for (std::uint32_t b = 0; b < blocks->size(); ++b) take(b);
+    for (std::uint32_t b = 0; b < blocks->size(); ++b) take(b, nullptr);
   }
   return planned;
 }

@@ -83,8 +83,8 @@ struct Slot {
     opened.hold = std::make_unique<Catalogue::Hold>(*catalogue);
     auto planned = options.planner != nullptr ? options.planner->plan(*catalogue, options.chunk_bytes) : std::nullopt;
     if (planned) {
-      opened.folders = std::make_unique<ChunkFolders>(*catalogue, std::move(planned->chunks), planned->folders);
       opened.counted = planned->counted;
+      opened.folders = std::make_unique<ChunkFolders>(*catalogue, std::move(*planned));
     }
     else
       opened.folders = std::make_unique<ChunkFolders>(*catalogue, catalogue->chunks(options.chunk_bytes));

@@ -149,8 +149,10 @@ TEST(IndexSearchTest, AnswersExactlyAsTheScanInTheSameOrder) {
     const std::string cache = (tree.root() / "cache").string();
     test::RandomCatalogues draw(seed);
     const std::uint64_t count = 1 + draw.below(3);
+    // Without damaged lines, every line is an entry: the index names lines to read one by one.
+    const bool damaged = draw.below(2) == 0;
     for (std::uint64_t c = 0; c < count; ++c)
-      write_file(folder / (std::string(1, static_cast<char>('a' + c)) + ".lst"), draw.make());
+      write_file(folder / (std::string(1, static_cast<char>('a' + c)) + ".lst"), draw.make(damaged));
     static constexpr std::uint64_t kBlocks[] = {1, 64, 700, 32u << 10};
     static constexpr std::uint32_t kFrequent[] = {1, 3, kFrequentEntries};  // which tokens are listed
     index_folder(folder, cache, kBlocks[draw.below(std::size(kBlocks))], kFrequent[draw.below(std::size(kFrequent))]);
@@ -281,6 +283,33 @@ TEST(IndexSearchTest, AWordNarrowsToTheTokensItBounds) {
     EXPECT_LE(listed->chunks.size(), c.most_read);
     EXPECT_EQ(search(folder, c.query, cache), search(folder, c.query, {}));
   }
+}
+
+// A listed token in one entry of 20, below folders of long names: each
+// block reads only its few lines, some counted back from its end, and every
+// result lies in the folder the scan finds (a span read back from a block's
+// end starts inside a line).
+TEST(IndexSearchTest, LinesReadOneByOneLieInTheirFolders) {
+  std::vector<std::string> lines;
+  for (int i = 0; i < 4000; ++i) {
+    if (i % 30 == 0)
+      lines.push_back("F" + std::to_string(i) + std::string(static_cast<std::size_t>(200 + i % 70), 'd') + "\\\t0\t 2019.1.1\t0:0.0");
+    lines.push_back((i % 20 == 7 ? "marker_" : "plain_") + std::to_string(i) + std::string(static_cast<std::size_t>(i % 50), 'n') +
+                    ".txt\t10\t 2019.1.1\t0:0.0");
+  }
+  const SmallBlocks index(lines);
+  std::string error;
+  const IndexPlanner listing(*parse_query("marker", error), index.cache);
+  const auto planned = listing.plan(*index.catalogue, SmallBlocks::kBlockBytes);
+  ASSERT_TRUE(planned);
+  ASSERT_FALSE(planned->lines.empty());
+  EXPECT_TRUE(std::any_of(planned->lines.begin(), planned->lines.end(), [](const ChunkLines& l) { return !l.parts.empty(); }));
+  const auto found = search(index.folder, "marker", index.cache);
+  EXPECT_EQ(found.size(), 200u);
+  EXPECT_EQ(found, search(index.folder, "marker", {}));
+  std::uint64_t counted = 0;
+  search(index.folder, "marker", index.cache, nullptr, false, nullptr, &counted);
+  EXPECT_EQ(counted, 200u);
 }
 
 // The index's header rewritten with another folding of names (as built under

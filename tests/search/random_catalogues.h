@@ -45,8 +45,8 @@ class RandomCatalogues {
   std::uint64_t below(std::uint64_t bound) { return std::uniform_int_distribution<std::uint64_t>(0, bound - 1)(rng_); }
 
   // A catalogue's text: its names in UTF-8, in the code page, or (rarely) in
-  // both, a walk of nested folders and some lines that are not entries.
-  std::string make() {
+  // both, a walk of nested folders and, when `damaged`, some lines that are not entries.
+  std::string make(bool damaged = true) {
     const std::uint64_t mode = below(4);  // 0 ASCII, 1 UTF-8, 2 code page, 3 UTF-8 with code page late
     static constexpr const char* kRoots[] = {"D:\\Disk\\", "/home/ann/", "E:\\M\xC3\xBCsic\\", "F:\\\xC4rger\\"};
     std::string text = kRoots[mode == 0 ? below(2) : below(4)];
@@ -61,7 +61,7 @@ class RandomCatalogues {
         const std::string folder = parent + name(mode == 0, code_page) + "\\";
         folders.push_back(folder);
         text += folder + "\t0\t" + date() + "\r\n";
-      } else if (kind < 16) {
+      } else if (kind < 16 && damaged) {
         static constexpr const char* kDamaged[] = {"junk\r\n", "a\tb\tc\r\n", "lf only.txt\t4\t 2009.1.2\t8:1.2\n",
                                                    "Other\\\t0\t 2009.99.2\t8:1.2\r\n", "..\\up\\\t0\t 2009.1.2\t8:1.2\r\n",
                                                    "bad\xFF\t1\t 2009.1.2\t8:1.2 \r\n"};
@@ -72,7 +72,7 @@ class RandomCatalogues {
                 std::to_string(kSizes[below(std::size(kSizes))]) + "\t" + date() + "\r\n";
       }
     }
-    if (below(4) == 0) text += "no line end.jpg\t1\t 2019.1.1\t0:0.0";
+    if (damaged && below(4) == 0) text += "no line end.jpg\t1\t 2019.1.1\t0:0.0";
     return text;
   }
 

@@ -89,7 +89,7 @@ void VeskoQtTable::rowsRefreshed() {
   const QModelIndex current = view_.currentIndex();
   const int row = current.isValid() ? current.row() : -1;
   const int column = current.isValid() ? current.column() : 0;
-  model_->reset();
+  model_->reset(true);
   if (row >= 0 && row < model_->rowCount({}))
     view_.selectionModel()->setCurrentIndex(model_->index(row, column),
                                             QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);

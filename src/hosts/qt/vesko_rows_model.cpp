@@ -16,10 +16,22 @@ void VeskoRowsModel::set_rows(const TableRows* rows) {
   reset();
 }
 
-void VeskoRowsModel::reset() {
+void VeskoRowsModel::reset(bool keep_told) {
   beginResetModel();
-  count_ = rows_ == nullptr ? 0 : static_cast<int>(std::min<std::size_t>(rows_->row_count(), INT_MAX));
+  total_ = rows_ == nullptr ? 0 : static_cast<int>(std::min<std::size_t>(rows_->row_count(), INT_MAX));
+  count_ = std::min(total_, std::max(kFirstRows, keep_told ? count_ : 0));
   endResetModel();
+}
+
+bool VeskoRowsModel::canFetchMore(const QModelIndex& parent) const { return !parent.isValid() && count_ < total_; }
+
+void VeskoRowsModel::fetchMore(const QModelIndex& parent) {
+  if (!canFetchMore(parent)) return;
+  // As many more as are told already, up to a bound: a few turns reach far, none holds the window long.
+  const int more = std::min({total_ - count_, std::max(count_, kFirstRows), kMostRowsAtOnce});
+  beginInsertRows({}, count_, count_ + more - 1);
+  count_ += more;
+  endInsertRows();
 }
 
 int VeskoRowsModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : count_; }
