@@ -123,8 +123,9 @@ TEST(IndexExtensionTest, CountsExtensionsFromTheTableAndListsOnlyTheirBlocks) {
     const std::uint64_t scanned = index.count(c.query, false);
     EXPECT_EQ(index.count(c.query, true), scanned);
     // With a limit the count stops at it, however much the index counted at once.
-    for (const std::uint64_t limit : {std::uint64_t{1}, std::uint64_t{7}, scanned, scanned + 3})
-      if (limit != 0) EXPECT_EQ(index.count(c.query, true, limit), std::min(limit, scanned)) << "limit " << limit;
+    for (const std::uint64_t limit : {std::uint64_t{1}, std::uint64_t{7}, scanned, scanned + 3}) {
+      if (limit != 0) { EXPECT_EQ(index.count(c.query, true, limit), std::min(limit, scanned)) << "limit " << limit; }
+    }
   }
 }
 
