@@ -3,28 +3,12 @@
 #include <algorithm>
 #include <iterator>
 
+#include "search/sorted_lists.h"
+
 namespace korvint::search::index {
 namespace {
 
-using List = std::vector<std::uint32_t>;
-
-List joined(const List& a, const List& b) {
-  List out;
-  std::set_union(a.begin(), a.end(), b.begin(), b.end(), std::back_inserter(out));
-  return out;
-}
-
-List common(const List& a, const List& b) {
-  List out;
-  std::set_intersection(a.begin(), a.end(), b.begin(), b.end(), std::back_inserter(out));
-  return out;
-}
-
-List without(const List& a, const List& b) {
-  List out;
-  std::set_difference(a.begin(), a.end(), b.begin(), b.end(), std::back_inserter(out));
-  return out;
-}
+using List = SortedList;
 
 // Walks the blocks of sorted entries in one pass over the blocks' first entries.
 class BlockCursor {

@@ -4,23 +4,12 @@
 #include <iterator>
 
 #include "search/index_ext.h"
+#include "search/sorted_lists.h"
 
 namespace korvint::search::index {
 namespace {
 
-using List = std::vector<std::uint32_t>;
-
-List joined(const List& a, const List& b) {
-  List out;
-  std::set_union(a.begin(), a.end(), b.begin(), b.end(), std::back_inserter(out));
-  return out;
-}
-
-List without(const List& a, const List& b) {
-  List out;
-  std::set_difference(a.begin(), a.end(), b.begin(), b.end(), std::back_inserter(out));
-  return out;
-}
+using List = SortedList;
 
 // The blocks whose text may hold ".`extension`" (as the trigrams of every
 // name tell it: an extension too rare to be listed); every block when it is

@@ -26,15 +26,8 @@ namespace fs = std::filesystem;
 
 constexpr std::uint64_t kBlockBytes = 4096;
 
-void write_file(const fs::path& path, const std::string& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out << bytes;
-}
-
-std::string read_file(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
+using korvint::test::read_file;
+using korvint::test::write_file;
 
 // One catalogue "a.lst" of `lines`, indexed into `cache` with blocks of
 // kBlockBytes and tokens and extensions listed from 16 entries.

@@ -80,15 +80,8 @@ std::vector<Found> search(const fs::path& folder, const std::string& query_text,
   return found;
 }
 
-void write_file(const fs::path& path, const std::string& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out << bytes;
-}
-
-std::string read_file(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
+using korvint::test::read_file;
+using korvint::test::write_file;
 
 // Indexes the catalogues of `folder` into `cache`, written plainly (without
 // the sync of write_index(), which only slows the test).
