@@ -22,12 +22,14 @@ namespace {
 class SpareColumnFloor final : public QObject {
  public:
   SpareColumnFloor(QTableView& view, int column, int least)
-      : QObject(&view), view_(view), column_(column), least_(least) {
-    view_.viewport()->installEventFilter(this);
+      : QObject(&view), view_(view), viewport_(view.viewport()), column_(column), least_(least) {
+    viewport_->installEventFilter(this);
   }
 
+  // Compares with the viewport kept, not view_.viewport(): the filter also
+  // sees the events of the view's destruction, when its scroll area is gone.
   bool eventFilter(QObject* watched, QEvent* event) override {
-    if (watched == view_.viewport() && event->type() == QEvent::Resize) fit();
+    if (watched == viewport_ && event->type() == QEvent::Resize) fit();
     return false;
   }
 
@@ -45,6 +47,7 @@ class SpareColumnFloor final : public QObject {
   }
 
   QTableView& view_;
+  QObject* viewport_;
   int column_;
   int least_;
 };
