@@ -31,10 +31,12 @@
 #include <vector>
 
 #include "hosts/qt/vesko_qt_window.h"
+#include "platform/memory_reuse.h"
 
 using namespace korvint;
 
 int main(int argc, char** argv) {
+  platform::keep_freed_memory_for_reuse();  // as the program's main() does
   qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication application(argc, argv);
   std::vector<std::string> folders;

@@ -16,6 +16,7 @@
 
 #include "app/vesko_arguments.h"
 #include "app/vesko_command_line.h"
+#include "platform/memory_reuse.h"
 #include "stop_signals.h"
 #include "window_loader.h"
 
@@ -49,6 +50,7 @@ std::optional<int> run_window(const char* program, const korvint::app::VeskoWind
 
 int main(int argc, char** argv) {
   using namespace korvint;
+  platform::keep_freed_memory_for_reuse();
   const std::vector<std::string> arguments(argv + 1, argv + argc);
   const std::string program = app::program_name(argc > 0 ? argv[0] : "", "vesko");
   const bool has_display = hosts::display_named();

@@ -31,9 +31,7 @@ std::optional<List> blocks_that_may_hold(const IndexFile& index, const std::stri
     if (!blocks) {
       blocks = either;
     } else {
-      List both;
-      std::set_intersection(blocks->begin(), blocks->end(), either.begin(), either.end(), std::back_inserter(both));
-      blocks = std::move(both);
+      blocks = common(*blocks, either);
     }
   }
   return blocks;

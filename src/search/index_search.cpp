@@ -8,6 +8,7 @@
 #include "search/index_pool.h"
 #include "search/index_reader.h"
 #include "search/index_words.h"
+#include "search/sorted_lists.h"
 #include "search/text_match.h"
 #include "search/utf8.h"
 
@@ -17,12 +18,6 @@ namespace {
 void sort_unique(std::vector<Trigram>& trigrams) {
   std::sort(trigrams.begin(), trigrams.end());
   trigrams.erase(std::unique(trigrams.begin(), trigrams.end()), trigrams.end());
-}
-
-std::vector<std::uint32_t> intersect(const std::vector<std::uint32_t>& a, const std::vector<std::uint32_t>& b) {
-  std::vector<std::uint32_t> both;
-  std::set_intersection(a.begin(), a.end(), b.begin(), b.end(), std::back_inserter(both));
-  return both;
 }
 
 // True when a block with `info` may hold an entry that every term of `fields` lets through.
@@ -176,16 +171,14 @@ std::optional<std::vector<std::uint32_t>> listed_under_all(const IndexFile& inde
     if (either_key) {
       const auto rare = index.blocks_of(t | kRareTag);
       if (!rare) return std::nullopt;
-      std::vector<std::uint32_t> any;
-      std::set_union(list->begin(), list->end(), rare->begin(), rare->end(), std::back_inserter(any));
-      *list = std::move(any);
+      *list = joined(*list, *rare);
     }
     lists.push_back(std::move(*list));
     if (lists.back().empty()) return lists.back();  // no block holds it
   }
   std::sort(lists.begin(), lists.end(), [](const auto& a, const auto& b) { return a.size() < b.size(); });
   std::vector<std::uint32_t> blocks = std::move(lists.front());
-  for (std::size_t i = 1; i < lists.size() && !blocks.empty(); ++i) blocks = intersect(blocks, lists[i]);
+  for (std::size_t i = 1; i < lists.size() && !blocks.empty(); ++i) blocks = common(blocks, lists[i]);
   return blocks;
 }
 
@@ -200,14 +193,13 @@ std::optional<std::optional<Candidates>> run_candidates(const IndexFile& index, 
   Candidates found;
   std::vector<std::uint32_t>& entries = whole ? found.certain : found.uncertain;
   bool listed = false;
+  SortedList scratch;
   for (const Word& word : table.words) {
     if (!token_fits(word.token, run)) continue;
     listed = listed || word.token == run.bytes;
     const auto of_word = entries_of(index, table, word);
     if (!of_word) return std::nullopt;
-    std::vector<std::uint32_t> joined;
-    std::set_union(entries.begin(), entries.end(), of_word->begin(), of_word->end(), std::back_inserter(joined));
-    entries = std::move(joined);
+    join_into(entries, *of_word, scratch);
   }
   if (run.starts && run.ends && listed) {
     found.blocks = every_word;
@@ -221,7 +213,7 @@ std::optional<std::optional<Candidates>> run_candidates(const IndexFile& index, 
   sort_unique(keys);
   auto rare = listed_under_all(index, keys, false);
   if (!rare) return std::nullopt;
-  std::set_union(rare->begin(), rare->end(), every_word.begin(), every_word.end(), std::back_inserter(found.blocks));
+  found.blocks = joined(*rare, every_word);
   return std::optional<Candidates>(std::move(found));
 }
 
@@ -261,23 +253,19 @@ std::optional<PlannedChunks> IndexPlanner::plan(Catalogue& catalogue, std::uint6
     if (!candidates) return std::nullopt;
   }
   for (const auto& alternatives : either_) {
-    std::vector<std::uint32_t> any;
+    SortedList any;
+    SortedList scratch;
     for (const auto& alternative : alternatives) {
       const auto blocks = listed_under_all(*index, alternative, true);
       if (!blocks) return std::nullopt;
-      std::vector<std::uint32_t> joined;
-      std::set_union(any.begin(), any.end(), blocks->begin(), blocks->end(), std::back_inserter(joined));
-      any = std::move(joined);
+      join_into(any, *blocks, scratch);
     }
-    candidates = candidates ? intersect(*candidates, any) : any;
+    candidates = candidates ? common(*candidates, any) : any;
   }
   const auto every_word = index->blocks_of(kEveryWord);
   if (!every_word) return std::nullopt;
   if (candidates) {
-    std::vector<std::uint32_t> either;
-    std::set_union(candidates->begin(), candidates->end(), every_word->begin(), every_word->end(),
-                   std::back_inserter(either));
-    candidates = std::move(either);
+    candidates = joined(*candidates, *every_word);
   }
   PlannedChunks planned;
   // The words narrow the blocks to those of the entries that may match; when
@@ -303,7 +291,7 @@ std::optional<PlannedChunks> IndexPlanner::plan(Catalogue& catalogue, std::uint6
     if (entries) {  // else every run was a rare token of one byte
       const bool count = counting_ && exact_;
       const std::vector<std::uint32_t> read = count ? entries->unsettled(*table) : entries->all_blocks(*table);
-      candidates = candidates ? intersect(*candidates, read) : read;
+      candidates = candidates ? common(*candidates, read) : read;
       // Where every line of the catalogue is an entry, a block with few
       // entries that may match reads only their lines; the certain ones too,
       // so that a block whose lines turn out not as counted, read whole
