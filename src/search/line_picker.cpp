@@ -12,6 +12,14 @@
 namespace korvint::search {
 namespace {
 
+// From this many wanted lines left in a part, the rest of the part is read at
+// once. A read costs a system call, some microseconds (more on a virtual
+// machine), while copying a whole block costs about as much again: a read
+// for every line or two made a query with many scattered candidates slower
+// than the scan. What is saved then is the matching, not the reading: only
+// the wanted lines of what is read are looked at.
+constexpr std::size_t kLinesForTheRest = 3;
+
 #if defined(__SSE2__)
 // The LF bytes of the 64 at `p`, one bit each.
 std::uint64_t lf_mask(const char* p) {
@@ -109,7 +117,8 @@ bool LinePicker::next(Block& block, std::vector<std::size_t>& starts) {
 
 bool LinePicker::forward(Block& block, std::vector<std::size_t>& starts) {
   const std::vector<std::uint32_t>& wanted = *wanted_;
-  std::uint64_t length = guess(wanted[next_] - line_ + 1);
+  std::uint64_t length =
+      wanted.size() - next_ >= kLinesForTheRest ? chunk_.end - at_ : guess(wanted[next_] - line_ + 1);
   for (;;) {
     const std::uint64_t left = chunk_.end - at_;
     if (left == 0) return fail();  // fewer lines than counted
