@@ -7,6 +7,7 @@
 #include "catalogue/file_names.h"
 #include "jobs/entry_opening.h"
 #include "jobs/local_time_text.h"
+#include "jobs/search_progress.h"
 #include "jobs/table_export.h"
 #include "jobs/vesko_indexing.h"
 #include "platform/cache_folder.h"
@@ -106,31 +107,28 @@ bool same_rows(const ShownResults& a, const ShownResults& b, std::size_t count, 
   return true;
 }
 
-// Keeps every result of a search and hands a copy of the first `first` of
-// them to `show_first` once that many are in, while the search goes on.
-class FirstRowsSink final : public search::ResultSink {
- public:
-  FirstRowsSink(const std::vector<std::shared_ptr<search::Catalogue>>& catalogues, std::size_t first,
-                std::function<void(search::ResultSet)> show_first)
-      : collector_(catalogues), first_(first), show_first_(std::move(show_first)) {}
-
-  bool take(const std::shared_ptr<const search::Catalogue>& catalogue, std::vector<search::Hit> hits) override {
-    collector_.take(catalogue, std::move(hits));
-    if (first_ != 0 && collector_.size() >= first_) {
-      show_first_(collector_.first(first_));
-      first_ = 0;
-    }
-    return true;
+// True when `next` shows every row `now` shows, in the same place, and
+// perhaps more after them: the table then keeps where it stands.
+bool extends(const ShownResults& now, const ShownResults& next) {
+  if (!now.results || !next.results || !now.order.empty() || !next.order.empty() ||
+      next.results->size() < now.results->size())
+    return false;
+  for (std::size_t row = 0; row < now.results->size(); ++row) {
+    const search::Hit& x = (*now.results)[row];
+    const search::Hit& y = (*next.results)[row];
+    if (x.line != y.line || x.bits != y.bits || &now.results->catalogue_of(x) != &next.results->catalogue_of(y))
+      return false;
   }
-  bool withdraw(std::size_t index, std::size_t count) override { return collector_.withdraw(index, count); }
+  return true;
+}
 
-  search::ResultSet results() { return collector_.results(); }
-
- private:
-  search::ResultCollector collector_;
-  std::size_t first_;
-  std::function<void(search::ResultSet)> show_first_;
-};
+// The status line while a search runs.
+constexpr std::string_view kSearching = "Searching\xE2\x80\xA6";
+std::string searching_text(std::size_t found) {
+  std::string text(kSearching);
+  if (found > 0) text += " " + group_digits(found) + " found so far";
+  return text;
+}
 
 }  // namespace
 
@@ -379,6 +377,8 @@ void VeskoSession::lstCatalogues_HeaderClick(int column) {
 
 void VeskoSession::run_query(bool refresh) {
   const std::uint64_t generation = ++search_generation_;
+  progress_.reset();
+  early_rows_.reset();
   if (loading_) return;  // runs when the catalogues are in
   const std::string text = form_.txtQuery.text();
   if (blank(text) || loaded_.no_folder) {
@@ -404,12 +404,25 @@ void VeskoSession::run_query(bool refresh) {
   search::SearchOptions options;
   options.code_page = services_.code_page;
   options.threads = services_.threads;
+  options.observer = services_.search_observer;
+  // The first rows go to the window as soon as they are found, while the
+  // same search goes on to the end; a refresh shows its rows once, when
+  // they are all in, so the table does not jump.
+  const std::vector<std::shared_ptr<search::Catalogue>> catalogues = selected_catalogues();
+  progress_ = std::make_shared<SearchProgress>(catalogues, refresh ? 0 : kFirstResults);
+  // A search that overtakes one the window said it waits for says so at
+  // once: what that one found is not what this one finds.
+  if (status_.starts_with(kSearching)) show_status(std::string(kSearching));
+  // The session is closed on the window's thread, which runs this too.
+  form_.host.postAfter(kSearchingAfter, [this, reach = reach_, generation] {
+    if (reach->open) show_progress(generation);
+  });
   // A refresh compares its rows with those shown down to a little below what
   // the table shows, to keep its place there.
   ShownResults before = refresh ? results_.shown() : ShownResults{};
   const std::size_t place = std::max(form_.lstResults.topRow(), form_.lstResults.currentRow().value_or(0));
   worker_->submit([this, reach = reach_, host = &form_.host, generation, query = std::move(*query),
-                   catalogues = selected_catalogues(), options, sort = sort_, refresh, before = std::move(before), place,
+                   catalogues, progress = progress_, options, sort = sort_, refresh, before = std::move(before), place,
                    code_page = services_.code_page,
                    index_folder = services_.index_folder, pool = index_pool_](const std::atomic<bool>& cancel) {
     const auto start = std::chrono::steady_clock::now();
@@ -434,10 +447,7 @@ void VeskoSession::run_query(bool refresh) {
         on_searched(generation, std::move(shown), std::move(summary), complete, keep_place, std::move(notes));
       });
     };
-    // The first rows go to the window as soon as they are found, while the
-    // same search goes on to the end; a refresh shows its rows once, when
-    // they are all in, so the table does not jump.
-    FirstRowsSink sink(catalogues, refresh ? 0 : kFirstResults, [&](search::ResultSet first) {
+    ProgressSink sink(progress, [&](search::ResultSet first) {
       const std::size_t count = first.size();
       show(std::make_shared<const search::ResultSet>(std::move(first)),
            "The first " + group_digits(count) + " found; searching on...", false, {});
@@ -454,7 +464,7 @@ void VeskoSession::run_query(bool refresh) {
     // Errors first: the status line is cut at its end.
     std::vector<std::string> notes = outcome.errors;
     notes.insert(notes.end(), outcome.notes.begin(), outcome.notes.end());
-    show(std::make_shared<const search::ResultSet>(sink.results()),
+    show(std::make_shared<const search::ResultSet>(progress->finish()),
          search::status_summary(outcome, static_cast<std::uint64_t>(milliseconds.count())), true, std::move(notes));
   });
 }
@@ -466,6 +476,10 @@ void VeskoSession::on_searched(std::uint64_t generation, ShownResults shown, std
     return;
   }
   searching_ = !complete;
+  // Rows found early stay where the user may be looking at them, when the
+  // rows that follow begin with them.
+  if (early_rows_ && extends(results_.shown(), shown)) keep_place = true;
+  early_rows_.reset();
   show_results(std::move(shown), keep_place);
   summary_ = std::move(summary);
   const bool changed = !notes.empty();
@@ -473,6 +487,27 @@ void VeskoSession::on_searched(std::uint64_t generation, ShownResults shown, std
   show_status(summary_);
   // A catalogue found changed on the way is read again, with the rest of its folder.
   if (changed && complete) catalogues_changed();
+}
+
+void VeskoSession::show_progress(std::uint64_t generation) {
+  if (generation != search_generation_ || !searching_ || !progress_) return;
+  std::optional<SearchGlimpse> glimpse = progress_->glimpse(early_rows_);
+  if (!glimpse) return;  // its first rows, or all of them, are on their way
+  if (glimpse->rows) {
+    // Fewer than the first rows: sorted here at once.
+    ShownResults shown;
+    shown.results = std::make_shared<const search::ResultSet>(std::move(*glimpse->rows));
+    if (sort_)
+      if (auto order = sorted_rows(*shown.results, sort_->column, sort_->descending, services_.code_page, nullptr))
+        shown.order = std::move(*order);
+    const bool keep_place = early_rows_ && extends(results_.shown(), shown);
+    show_results(std::move(shown), keep_place);
+    early_rows_ = glimpse->found;
+  }
+  show_status(searching_text(glimpse->found));
+  form_.host.postAfter(kSearchingEvery, [this, reach = reach_, generation] {
+    if (reach->open) show_progress(generation);
+  });
 }
 
 std::optional<std::pair<int, bool>> VeskoSession::results_sort() const {

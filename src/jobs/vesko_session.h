@@ -7,6 +7,7 @@
 // through the host's post().
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -27,7 +28,13 @@
 #include "search/catalogue.h"
 #include "ui/vesko_form.h"
 
+namespace korvint::search {
+class HitObserver;
+}
+
 namespace korvint::jobs {
+
+class SearchProgress;
 
 /// What Vesko's handlers reach the system through; tests may replace parts.
 struct VeskoServices {
@@ -38,6 +45,9 @@ struct VeskoServices {
   unsigned threads = 0;   ///< search threads (0: one per core)
   /// The folder of the catalogues' indexes, kept fresh and used by the searches ("": none).
   std::string index_folder;
+  /// Sees the hits of the window's searches as they are found (unset: nothing
+  /// does); it must outlive the session. Tests hold a search with it.
+  const search::HitObserver* search_observer = nullptr;
 };
 
 /// The services of the program as users run it: the system's, the indexes in the user's cache folder.
@@ -79,6 +89,13 @@ class VeskoSession {
   static constexpr std::size_t kFirstResults = 1000;
   /// The status line while the results shown are sorted again.
   static constexpr const char* kSorting = "Sorting\xE2\x80\xA6";
+  /// A search still running this long after it started says so in the status
+  /// line ("Searching…", with how many it found so far) and shows those it
+  /// found in the table; one that ends sooner never does, so typing a word
+  /// the indexes answer in 5 to 40 ms does not make the window flicker.
+  static constexpr std::chrono::milliseconds kSearchingAfter{200};
+  /// How often, after that, a search still running shows how far it got.
+  static constexpr std::chrono::milliseconds kSearchingEvery{400};
 
   /// `form` must outlive the session.
   explicit VeskoSession(ui::VeskoForm& form, VeskoServices services = {});
@@ -178,6 +195,9 @@ class VeskoSession {
   // Hands `task` to the window's thread through `host`, unless the session
   // has gone; what a worker job calls, reaching nothing of the session.
   static void post(const std::shared_ptr<Reach>& reach, ui::VeskoHost& host, std::function<void()> task);
+  // While a search runs longer than a moment: how far it got, in the status
+  // line and the table, again every kSearchingEvery until its first rows come.
+  void show_progress(std::uint64_t generation);
   void show_results(ShownResults shown, bool keep_place = false);
   /// Lets go of results no longer shown; large ones are freed off the window's thread.
   void release_aside(ShownResults gone);
@@ -208,6 +228,11 @@ class VeskoSession {
   std::vector<std::string> search_notes_;  ///< what the last search found changed
   std::uint64_t load_generation_ = 0;
   std::uint64_t search_generation_ = 0;
+  /// The results of the search running, as its worker collects them.
+  std::shared_ptr<SearchProgress> progress_;
+  /// The rows show_progress() showed of the search running; nullopt while the
+  /// rows shown are not those (another search's, or its first ones).
+  std::optional<std::size_t> early_rows_;
   bool loading_ = false;
   bool searching_ = false;
   bool reload_waiting_ = false;  ///< a change came while a load ran: read again after it

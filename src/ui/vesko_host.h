@@ -30,7 +30,11 @@ class VeskoHost {
   /// waits. Tasks run in the order posted.
   virtual void post(std::function<void()> task) = 0;
 
-  /// Drops the tasks posted and not yet run (their owner is going away).
+  /// Runs `task` on the window's thread once `delay` has passed, not sooner;
+  /// called on the window's thread, never waits. dropPosted() drops it too.
+  virtual void postAfter(std::chrono::milliseconds delay, std::function<void()> task) = 0;
+
+  /// Drops the tasks posted and not yet run, delayed ones too (their owner is going away).
   virtual void dropPosted() = 0;
 
   virtual void showWindow() = 0;

@@ -49,6 +49,27 @@ void HeadlessVeskoHost::post(std::function<void()> task) {
   posted_signal_.notify_all();
 }
 
+void HeadlessVeskoHost::postAfter(std::chrono::milliseconds delay, std::function<void()> task) {
+  delayed_.emplace(clock_ + delay, std::move(task));
+}
+
+void HeadlessVeskoHost::dropPosted() {
+  posted_.clear();
+  delayed_.clear();
+}
+
+int HeadlessVeskoHost::advance_clock(std::chrono::milliseconds step) {
+  clock_ += step;
+  int due = 0;
+  // Tasks due at the same time keep the order they were given in.
+  while (!delayed_.empty() && delayed_.begin()->first <= clock_) {
+    post(std::move(delayed_.begin()->second));
+    delayed_.erase(delayed_.begin());
+    ++due;
+  }
+  return due;
+}
+
 int HeadlessVeskoHost::run_posted(std::chrono::milliseconds ceiling) {
   {
     std::unique_lock lock(mutex_);

@@ -7,6 +7,7 @@
 #include <condition_variable>
 #include <deque>
 #include <functional>
+#include <map>
 #include <memory>
 #include <span>
 #include <mutex>
@@ -90,7 +91,9 @@ class HeadlessVeskoHost final : public VeskoHost {
  public:
   ~HeadlessVeskoHost() override;
   void post(std::function<void()> task) override;
-  void dropPosted() override { posted_.clear(); }
+  /// Waits for the test's clock: advance_clock() posts it once `delay` has passed there.
+  void postAfter(std::chrono::milliseconds delay, std::function<void()> task) override;
+  void dropPosted() override;
   void showWindow() override { shown = true; }
   void closeWindow() override { closed = true; }
   std::string BrowseFolder(std::string_view start) override;
@@ -113,6 +116,9 @@ class HeadlessVeskoHost final : public VeskoHost {
 
   /// Waits up to `ceiling` for posted work, then runs all of it; how many tasks ran.
   int run_posted(std::chrono::milliseconds ceiling);
+  /// Moves the window's clock on by `step`: the delayed tasks due by then are
+  /// posted, the earliest first (run_posted() runs them); how many were.
+  int advance_clock(std::chrono::milliseconds step);
 
   bool shown = false;
   bool closed = false;
@@ -135,6 +141,8 @@ class HeadlessVeskoHost final : public VeskoHost {
 
  private:
   PostedTasks posted_;
+  std::chrono::milliseconds clock_{0};  ///< the window's clock, which only the test moves
+  std::multimap<std::chrono::milliseconds, std::function<void()>> delayed_;  ///< by the time each is due
   std::mutex mutex_;
   std::condition_variable posted_signal_;
 };

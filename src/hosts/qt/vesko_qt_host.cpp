@@ -77,6 +77,18 @@ void VeskoQtHost::post(std::function<void()> task) {
     QMetaObject::invokeMethod(&window_, [this] { posted_.run_all(); }, Qt::QueuedConnection);
 }
 
+void VeskoQtHost::postAfter(std::chrono::milliseconds delay, std::function<void()> task) {
+  // A timer of the window's: it goes with the window.
+  QTimer::singleShot(delay, &window_, [this, drops = drops_, task = std::move(task)] {
+    if (drops == drops_) task();
+  });
+}
+
+void VeskoQtHost::dropPosted() {
+  posted_.clear();
+  ++drops_;
+}
+
 void VeskoQtHost::showWindow() { window_.show(); }
 
 void VeskoQtHost::closeWindow() { window_.close(); }

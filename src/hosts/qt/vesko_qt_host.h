@@ -8,6 +8,7 @@
 #include <QPointer>
 #include <QTimer>
 #include <QWidget>
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -32,7 +33,8 @@ class VeskoQtHost final : public VeskoHost {
   ~VeskoQtHost() override;
 
   void post(std::function<void()> task) override;
-  void dropPosted() override { posted_.clear(); }
+  void postAfter(std::chrono::milliseconds delay, std::function<void()> task) override;
+  void dropPosted() override;
   void showWindow() override;
   void closeWindow() override;
   std::string BrowseFolder(std::string_view start) override;
@@ -75,6 +77,8 @@ class VeskoQtHost final : public VeskoHost {
   std::unique_ptr<VeskoQtBrowseWindow> browse_;
   VeskoWindowMemory browse_memory_;  ///< remembered, for the browse window when it is made
   PostedTasks posted_;
+  /// Counts dropPosted(): a delayed task given before the last one does not run.
+  unsigned long long drops_ = 0;
   QFileSystemWatcher watcher_;
   QTimer settle_;
   QTimer at_latest_;

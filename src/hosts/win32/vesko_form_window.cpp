@@ -3,6 +3,8 @@
 #include <commctrl.h>
 #include <windowsx.h>
 
+#include <algorithm>
+
 #include "app/query_help.h"
 #include "app/vesko_form_events.h"
 #include "app/vesko_window_start.h"
@@ -88,6 +90,19 @@ VeskoFormWindow::~VeskoFormWindow() {
 
 void VeskoFormWindow::post(std::function<void()> task) {
   if (posted_.push(std::move(task))) PostMessageW(hwnd(), kRunPostedMessage, 0, 0);
+}
+
+void VeskoFormWindow::post_after(std::chrono::milliseconds delay, std::function<void()> task) {
+  if (hwnd() == nullptr) return;
+  const UINT_PTR id = next_timer_++;
+  const auto milliseconds = static_cast<UINT>(std::max<std::chrono::milliseconds::rep>(delay.count(), USER_TIMER_MINIMUM));
+  if (SetTimer(hwnd(), id, milliseconds, nullptr) != 0) delayed_[id] = std::move(task);
+}
+
+void VeskoFormWindow::drop_posted() {
+  posted_.clear();
+  for (const auto& [id, task] : delayed_) KillTimer(hwnd(), id);
+  delayed_.clear();
 }
 
 void VeskoFormWindow::lay_out() {
@@ -219,6 +234,16 @@ LRESULT VeskoFormWindow::on_message(UINT message, WPARAM wparam, LPARAM lparam) 
   if (const auto answer = splitter_.on_message(hwnd(), message, wparam, lparam)) return *answer;
   switch (message) {
     case kRunPostedMessage: posted_.run_all(); return 0;
+    case WM_TIMER: {
+      const auto delayed = delayed_.find(static_cast<UINT_PTR>(wparam));
+      if (delayed == delayed_.end()) break;
+      // Once: the timer goes before the task runs, which may start another.
+      KillTimer(hwnd(), delayed->first);
+      const std::function<void()> task = std::move(delayed->second);
+      delayed_.erase(delayed);
+      task();
+      return 0;
+    }
     case kFoldersChangedMessage:
       if (vesko_ != nullptr) app::on_folders_changed(*vesko_);
       return 0;

@@ -5,7 +5,9 @@
 
 #include <windows.h>
 
+#include <chrono>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -36,6 +38,9 @@ inline constexpr UINT kRunPostedMessage = WM_APP + 1;
 /// Posted by the folder watch when the catalogue folders changed.
 inline constexpr UINT kFoldersChangedMessage = WM_APP + 3;
 
+/// The ids of the timers of post_after() start here, clear of other timers of the window.
+inline constexpr UINT_PTR kFirstDelayTimer = 0x1000;
+
 class VeskoFormWindow final : public TopLevelWindow {
  public:
   /// Creates the window, hidden, with its controls, at the screen's
@@ -65,8 +70,11 @@ class VeskoFormWindow final : public TopLevelWindow {
 
   /// Runs `task` on the window's thread soon; callable from any thread.
   void post(std::function<void()> task);
-  /// Drops the tasks posted and not yet run.
-  void drop_posted() { posted_.clear(); }
+  /// Runs `task` on the window's thread once `delay` has passed (a timer of
+  /// the window's); called on the window's thread.
+  void post_after(std::chrono::milliseconds delay, std::function<void()> task);
+  /// Drops the tasks posted and not yet run, delayed ones too.
+  void drop_posted();
 
   /// Where the results' menu pops up, once, when the keyboard or a click on a
   /// row asked for it (screen coordinates); nullopt: at the mouse pointer.
@@ -112,6 +120,8 @@ class VeskoFormWindow final : public TopLevelWindow {
   bool selection_change_posted_ = false;
   std::optional<POINT> menu_at_;
   PostedTasks posted_;
+  std::map<UINT_PTR, std::function<void()>> delayed_;  // by the id of the timer each waits for
+  UINT_PTR next_timer_ = kFirstDelayTimer;
   app::VeskoWindow* vesko_ = nullptr;
   std::unique_ptr<Win32TextBox> query_;
   std::unique_ptr<Win32Label> folder_, status_;

@@ -30,6 +30,9 @@ class VeskoWin32Host final : public VeskoHost {
   explicit VeskoWin32Host(VeskoFormWindow& window) : window_(window) {}
 
   void post(std::function<void()> task) override { window_.post(std::move(task)); }
+  void postAfter(std::chrono::milliseconds delay, std::function<void()> task) override {
+    window_.post_after(delay, std::move(task));
+  }
   void dropPosted() override { window_.drop_posted(); }
   void showWindow() override { window_.show(); }
   void closeWindow() override { PostMessageW(window_.hwnd(), WM_CLOSE, 0, 0); }

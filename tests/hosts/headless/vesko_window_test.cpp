@@ -14,8 +14,10 @@
 #include "app/vesko_form_events.h"
 #include "hosts/headless/vesko_headless.h"
 #include "platform/program_folder.h"
+#include "search/hit_observer.h"
 #include "support/child_process.h"
 #include "support/catalogue_text.h"
+#include "support/held_scan.h"
 #include "support/temp_tree.h"
 
 #ifndef _WIN32
@@ -557,6 +559,104 @@ TEST_F(VeskoFixture, TheWindowSaysWhichCataloguesCouldNotBeIndexed) {
   w->type("jpg");  // searched whole all the same
   ASSERT_TRUE(w->settle());
   EXPECT_EQ(w->lstResults.shown_rows(), 4u);
+}
+
+// Holds every search of the catalogue "held" as it starts reading it, until the test opens the gate.
+class HoldingObserver final : public search::HitObserver {
+ public:
+  explicit HoldingObserver(test::Gate& gate) : gate_(gate) {}
+  std::unique_ptr<search::HitRecorder> open(const search::Catalogue& catalogue, std::size_t,
+                                            const search::Chunk&) const override {
+    if (catalogue.name() == "held") gate_.pass();
+    return nullptr;
+  }
+
+ private:
+  test::Gate& gate_;
+};
+
+TEST_F(VeskoFixture, ASearchTheUserWaitsForSaysSoAndShowsWhatItFoundSoFar) {
+  // Between backup (photo.jpg) and photos (a.jpg, Beach.JPG, zebra.jpg): the search waits here.
+  tree.text_file("cats/held.lst", catalogue_lines("H:\\", {"late.jpg\t1\t 2020.1.1\t0:0.0"}));
+  const std::string idle = "4 catalogues (10 entries): type to search";
+  const std::string searching = "Searching\xE2\x80\xA6";
+  enum class Act { Type, Clock, Release };
+  struct Step {
+    Act act;
+    std::string text;  // typed
+    int milliseconds;  // the window's clock moved on
+    std::string status;
+    std::vector<std::string> rows;
+  };
+  struct Case {
+    const char* what;
+    bool held;
+    std::vector<Step> steps;
+  };
+  using enum Act;
+  const std::vector<std::string> all = {"photo.jpg", "late.jpg", "a.jpg", "Beach.JPG", "zebra.jpg"};
+  for (const Case& c : {
+           Case{"a search held past the delay",
+                true,
+                {{Type, "jpg", 0, idle, {}},
+                 {Clock, "", 199, idle, {}},
+                 {Clock, "", 1, searching + " 1 found so far", {"photo.jpg"}},
+                 {Clock, "", 400, searching + " 1 found so far", {"photo.jpg"}},
+                 {Release, "", 0, "5 found in 4 catalogues", all},
+                 {Clock, "", 1000, "5 found in 4 catalogues", all}}},
+           Case{"a keystroke overtaking it",
+                true,
+                {{Type, "jpg", 0, idle, {}},
+                 {Clock, "", 200, searching + " 1 found so far", {"photo.jpg"}},
+                 // Held behind the first: nothing found yet, and nothing of the first shown.
+                 {Type, "zebra", 0, searching, {"photo.jpg"}},
+                 {Clock, "", 200, searching, {}},
+                 {Clock, "", 200, searching, {}},
+                 {Release, "", 0, "1 found in 4 catalogues", {"zebra.jpg"}}}},
+           Case{"a search that ends before the delay",
+                false,
+                {{Type, "zebra", 0, "1 found in 4 catalogues", {"zebra.jpg"}},
+                 {Clock, "", 1000, "1 found in 4 catalogues", {"zebra.jpg"}}}},
+       }) {
+    SCOPED_TRACE(c.what);
+    test::Gate gate;
+    HoldingObserver observer(gate);
+    if (!c.held) gate.open();
+    jobs::VeskoServices services;
+    services.search_observer = &observer;
+    services.threads = 1;  // what comes before the held catalogue is found before the search waits
+    auto w = open(services);
+    // Let go before the window closes, whatever happened: the search ends and the window waits for nothing.
+    const std::unique_ptr<test::Gate, void (*)(test::Gate*)> let_go(&gate, [](test::Gate* g) { g->open(); });
+    for (std::size_t i = 0; i < c.steps.size(); ++i) {
+      const Step& step = c.steps[i];
+      SCOPED_TRACE("step " + std::to_string(i));
+      switch (step.act) {
+        case Type:
+          w->type(step.text);
+          if (c.held) {
+            ASSERT_TRUE(gate.wait_until_holding());
+          } else {
+            ASSERT_TRUE(w->settle());
+          }
+          break;
+        case Clock:
+          w->host.advance_clock(std::chrono::milliseconds(step.milliseconds));
+          w->host.run_posted(std::chrono::milliseconds(0));
+          break;
+        case Release:
+          gate.open();
+          ASSERT_TRUE(w->settle());
+          break;
+      }
+      const std::string status = w->lblStatus.caption();
+      EXPECT_NE(status.find(step.status), std::string::npos) << status;
+      if (step.status.find(searching) == std::string::npos) EXPECT_EQ(status.find(searching), std::string::npos) << status;
+      if (step.status == searching) EXPECT_EQ(status.find("found so far"), std::string::npos) << status;
+      EXPECT_EQ(column(w->lstResults, 0), step.rows);
+    }
+    EXPECT_FALSE(gate.ceiling_reached());
+  }
 }
 
 TEST(VeskoWorker, ClosingDoesNotWaitForAJobThatDoesNotReturn) {

@@ -17,6 +17,9 @@
 #include <QTableView>
 #include <QTest>
 #include <QTimer>
+#include <chrono>
+#include <utility>
+#include <vector>
 
 #include "app/query_help.h"
 #include "hosts/qt/vesko_qt_window.h"
@@ -80,6 +83,26 @@ TEST_F(QtVeskoTest, TypingSearchesAndTheModelHandsOutRowsByIndex) {
   EXPECT_EQ(cell(0, 0), "photo1999.jpg");
   EXPECT_EQ(header.sortIndicatorSection(), 2);
   EXPECT_EQ(header.sortIndicatorOrder(), Qt::DescendingOrder);
+}
+
+TEST_F(QtVeskoTest, DelayedWorkRunsInTheWindowAfterItsDelayUnlessDropped) {
+  using std::chrono::milliseconds;
+  const auto start = std::chrono::steady_clock::now();
+  std::vector<std::pair<int, milliseconds>> ran;
+  const auto note = [&](int which) {
+    ran.emplace_back(which, std::chrono::duration_cast<milliseconds>(std::chrono::steady_clock::now() - start));
+  };
+  window->host().postAfter(milliseconds(80), [&] { note(2); });
+  window->host().postAfter(milliseconds(30), [&] { note(1); });
+  ASSERT_TRUE(wait_for([&] { return ran.size() == 2; }));
+  EXPECT_EQ(ran[0].first, 1);
+  EXPECT_EQ(ran[1].first, 2);
+  EXPECT_GE(ran[0].second, milliseconds(30));
+  EXPECT_GE(ran[1].second, milliseconds(80));
+  window->host().postAfter(milliseconds(10), [&] { note(3); });
+  window->host().dropPosted();
+  QTest::qWait(100);
+  EXPECT_EQ(ran.size(), 2u);
 }
 
 TEST_F(QtVeskoTest, KeysMoveBetweenQueryAndResultsAndEscClears) {

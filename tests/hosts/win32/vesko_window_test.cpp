@@ -14,6 +14,7 @@
 #include <functional>
 #include <thread>
 #include <utility>
+#include <vector>
 
 #include "app/query_help.h"
 #include "app/vesko_form_events.h"
@@ -137,6 +138,32 @@ TEST_F(Win32VeskoTest, ATypedQueryFillsTheOwnerDataListView) {
   }
   EXPECT_EQ(item_text(results(), 0, 0), "img1799.jpg");
   EXPECT_EQ(item_text(results(), 0, 2), "1,799");
+}
+
+TEST_F(Win32VeskoTest, DelayedWorkRunsInTheWindowAfterItsDelayUnlessDropped) {
+  using std::chrono::milliseconds;
+  // A window of an earlier test, destroyed, left the thread's quit flag set
+  // (the pump keeps it), and the system hands out no timer while it is.
+  MSG quit{};
+  PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
+  const auto start = std::chrono::steady_clock::now();
+  std::vector<std::pair<int, milliseconds>> ran;
+  const auto note = [&](int which) {
+    ran.emplace_back(which, std::chrono::duration_cast<milliseconds>(std::chrono::steady_clock::now() - start));
+  };
+  window->host.postAfter(milliseconds(80), [&] { note(2); });
+  window->host.postAfter(milliseconds(30), [&] { note(1); });
+  ASSERT_TRUE(pump_until(window.get(), [&] { return ran.size() == 2; }));
+  EXPECT_EQ(ran[0].first, 1);
+  EXPECT_EQ(ran[1].first, 2);
+  // The system's timers keep time in ticks of about 16 ms.
+  EXPECT_GE(ran[0].second, milliseconds(30 - 16));
+  EXPECT_GE(ran[1].second, milliseconds(80 - 16));
+  window->host.postAfter(milliseconds(10), [&] { note(3); });
+  window->host.dropPosted();
+  const auto until = std::chrono::steady_clock::now() + milliseconds(100);
+  pump_until(window.get(), [&] { return std::chrono::steady_clock::now() > until; });
+  EXPECT_EQ(ran.size(), 2u);
 }
 
 TEST_F(Win32VeskoTest, KeysMoveBetweenQueryAndResultsAndEscClears) {
