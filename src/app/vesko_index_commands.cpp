@@ -44,7 +44,7 @@ int run_index_command(const VeskoArguments& options, std::ostream& out, std::ost
   errors.insert(errors.end(), outcome.errors.begin(), outcome.errors.end());
   char took[32];
   std::snprintf(took, sizeof took, "%.1f", seconds);
-  out << set.catalogues.size() << " catalogues: " << outcome.built << " indexed in " << took << " s, " << outcome.fresh
+  out << set.catalogues.size() << (set.catalogues.size() == 1 ? " catalogue: " : " catalogues: ") << outcome.built << " indexed in " << took << " s, " << outcome.fresh
       << " fresh already";
   // Damaged indexes and those of another format go too: their catalogue cannot be told.
   if (removed != 0) out << ", " << removed << (removed == 1 ? " index" : " indexes") << " deleted (catalogue gone, or index unreadable)";

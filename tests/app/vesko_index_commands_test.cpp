@@ -56,8 +56,8 @@ TEST_F(VeskoIndexTest, SearchesAfterIndexingAnswerAsBefore) {
   for (const char* query : queries) before.push_back(run({query}).out);
   const VeskoRun indexed = run({"--index"});
   EXPECT_EQ(indexed.status, 0) << indexed.err;
-  EXPECT_EQ(indexed.out.substr(0, 28), "2 catalogues: 2 indexed in 0");
-  EXPECT_EQ(run({"--index"}).out.substr(0, 28), "2 catalogues: 0 indexed in 0");
+  EXPECT_EQ(indexed.out.substr(0, 27), "2 catalogues: 2 indexed in ");
+  EXPECT_EQ(run({"--index"}).out.substr(0, 27), "2 catalogues: 0 indexed in ");
   for (std::size_t q = 0; q < std::size(queries); ++q) {
     EXPECT_EQ(run({queries[q]}).out, before[q]) << queries[q];
     EXPECT_EQ(run({"--no-index", queries[q]}).out, before[q]) << queries[q];
@@ -76,7 +76,7 @@ TEST_F(VeskoIndexTest, SearchesAfterIndexingAnswerAsBefore) {
   std::filesystem::remove(tree_.root() / "other" / "gone.lst");
   std::filesystem::remove(tree_.root() / "cats" / "disk1.lst");
   const VeskoRun again = run({"--index"});
-  EXPECT_EQ(again.out.substr(0, 28), "1 catalogues: 1 indexed in 0");
+  EXPECT_EQ(again.out.substr(0, 26), "1 catalogue: 1 indexed in ");
   EXPECT_NE(again.out.find(", 1 index deleted (catalogue gone, or index unreadable)"), std::string::npos) << again.out;
   EXPECT_EQ(platform::file_names_in(platform::index_cache_folder()).size(), 2u);  // disk2's and gone.lst's
 }
