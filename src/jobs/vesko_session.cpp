@@ -106,20 +106,20 @@ bool same_rows(const ShownResults& a, const ShownResults& b, std::size_t count, 
   return true;
 }
 
-// Keeps every result of a search and hands a copy of the first `first` of
-// them to `show_first` once that many are in, while the search goes on.
+// Keeps every result of a search and, while the search goes on, hands a
+// copy of the first of them to `show_first` as their count reaches each of
+// `steps` (ascending): the largest step reached, once for each time it takes.
 class FirstRowsSink final : public search::ResultSink {
  public:
-  FirstRowsSink(const std::vector<std::shared_ptr<search::Catalogue>>& catalogues, std::size_t first,
+  FirstRowsSink(const std::vector<std::shared_ptr<search::Catalogue>>& catalogues, std::vector<std::size_t> steps,
                 std::function<void(search::ResultSet)> show_first)
-      : collector_(catalogues), first_(first), show_first_(std::move(show_first)) {}
+      : collector_(catalogues), steps_(std::move(steps)), show_first_(std::move(show_first)) {}
 
   bool take(const std::shared_ptr<const search::Catalogue>& catalogue, std::vector<search::Hit> hits) override {
     collector_.take(catalogue, std::move(hits));
-    if (first_ != 0 && collector_.size() >= first_) {
-      show_first_(collector_.first(first_));
-      first_ = 0;
-    }
+    std::size_t reached = 0;
+    for (; next_ < steps_.size() && collector_.size() >= steps_[next_]; ++next_) reached = steps_[next_];
+    if (reached != 0) show_first_(collector_.first(reached));
     return true;
   }
   bool withdraw(std::size_t index, std::size_t count) override { return collector_.withdraw(index, count); }
@@ -128,7 +128,8 @@ class FirstRowsSink final : public search::ResultSink {
 
  private:
   search::ResultCollector collector_;
-  std::size_t first_;
+  std::vector<std::size_t> steps_;
+  std::size_t next_ = 0;  // the first of `steps_` not reached yet
   std::function<void(search::ResultSet)> show_first_;
 };
 
@@ -434,10 +435,13 @@ void VeskoSession::run_query(bool refresh) {
         on_searched(generation, std::move(shown), std::move(summary), complete, keep_place, std::move(notes));
       });
     };
-    // The first rows go to the window as soon as they are found, while the
-    // same search goes on to the end; a refresh shows its rows once, when
-    // they are all in, so the table does not jump.
-    FirstRowsSink sink(catalogues, refresh ? 0 : kFirstResults, [&](search::ResultSet first) {
+    // The first screenful goes to the window as soon as it is found, and
+    // more once kFirstResults are, while the same search goes on to the end;
+    // a refresh shows its rows once, when they are all in, so the table does
+    // not jump.
+    std::vector<std::size_t> steps;
+    if (!refresh) steps = {kFirstRows, kFirstResults};
+    FirstRowsSink sink(catalogues, std::move(steps), [&](search::ResultSet first) {
       const std::size_t count = first.size();
       show(std::make_shared<const search::ResultSet>(std::move(first)),
            "The first " + group_digits(count) + " found; searching on...", false, {});
