@@ -4,16 +4,19 @@
 
 namespace korvint::jobs {
 
-SearchProgress::SearchProgress(const std::vector<std::shared_ptr<search::Catalogue>>& catalogues, std::size_t first)
-    : collector_(catalogues), first_(first) {}
+SearchProgress::SearchProgress(const std::vector<std::shared_ptr<search::Catalogue>>& catalogues,
+                               std::vector<std::size_t> steps)
+    : collector_(catalogues), steps_(std::move(steps)) {}
 
 std::optional<search::ResultSet> SearchProgress::take(const std::shared_ptr<const search::Catalogue>& catalogue,
                                                       std::vector<search::Hit> hits) {
   const std::lock_guard lock(mutex_);
   collector_.take(catalogue, std::move(hits));
-  if (first_ == 0 || first_gone_ || collector_.size() < first_) return std::nullopt;
+  std::size_t reached = 0;
+  for (; next_step_ < steps_.size() && collector_.size() >= steps_[next_step_]; ++next_step_) reached = steps_[next_step_];
+  if (reached == 0) return std::nullopt;
   first_gone_ = true;
-  return collector_.first(first_);
+  return collector_.first(reached);
 }
 
 void SearchProgress::withdraw(std::size_t count) {
@@ -32,7 +35,7 @@ std::optional<SearchGlimpse> SearchProgress::glimpse(std::optional<std::size_t> 
   if (finished_ || first_gone_) return std::nullopt;
   SearchGlimpse glimpse{collector_.size(), std::nullopt};
   // Fewer than the first ones: copying them is cheap.
-  if (first_ != 0 && (!shown || glimpse.found != *shown)) glimpse.rows = collector_.first(glimpse.found);
+  if (!steps_.empty() && (!shown || glimpse.found != *shown)) glimpse.rows = collector_.first(glimpse.found);
   return glimpse;
 }
 

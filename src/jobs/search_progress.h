@@ -28,11 +28,13 @@ struct SearchGlimpse {
 class SearchProgress {
  public:
   /// Collects results of `catalogues` (as given to run_search()); the first
-  /// `first` are handed back by take() once that many are in (0: never, and
-  /// glimpse() then shows no rows: the search shows its rows once, at its end).
-  SearchProgress(const std::vector<std::shared_ptr<search::Catalogue>>& catalogues, std::size_t first);
+  /// of them are handed back by take() as their count reaches each of
+  /// `steps` (ascending; none: never, and glimpse() then shows no rows: the
+  /// search shows its rows once, at its end).
+  SearchProgress(const std::vector<std::shared_ptr<search::Catalogue>>& catalogues, std::vector<std::size_t> steps);
 
-  /// Keeps `hits`; a copy of the first `first` results when they have just come together.
+  /// Keeps `hits`; a copy of the first results when their count has just
+  /// reached a step (as many as the largest step reached).
   std::optional<search::ResultSet> take(const std::shared_ptr<const search::Catalogue>& catalogue,
                                         std::vector<search::Hit> hits);
   /// Drops the last `count` results (their catalogue changed during the search).
@@ -41,15 +43,16 @@ class SearchProgress {
   search::ResultSet finish();
 
   /// How the search stands for the window: the results found so far, and a
-  /// copy of them when the window is to show them before the first `first`
-  /// are handed over and it shows none of them yet (`shown` nullopt) or
+  /// copy of them when the window is to show them before the first step's
+  /// rows are handed over and it shows none of them yet (`shown` nullopt) or
   /// another number (`*shown`); nullopt once the first ones went or the search ended.
   [[nodiscard]] std::optional<SearchGlimpse> glimpse(std::optional<std::size_t> shown) const;
 
  private:
   mutable std::mutex mutex_;
   search::ResultCollector collector_;
-  std::size_t first_;
+  std::vector<std::size_t> steps_;
+  std::size_t next_step_ = 0;  // the first of `steps_` not reached yet
   bool first_gone_ = false;
   bool finished_ = false;
 };

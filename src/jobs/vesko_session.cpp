@@ -409,7 +409,9 @@ void VeskoSession::run_query(bool refresh) {
   // same search goes on to the end; a refresh shows its rows once, when
   // they are all in, so the table does not jump.
   const std::vector<std::shared_ptr<search::Catalogue>> catalogues = selected_catalogues();
-  progress_ = std::make_shared<SearchProgress>(catalogues, refresh ? 0 : kFirstResults);
+  // A refresh shows its rows once, when they are all in, so the table does not jump.
+  progress_ = std::make_shared<SearchProgress>(
+      catalogues, refresh ? std::vector<std::size_t>{} : std::vector<std::size_t>{kFirstRows, kFirstResults});
   // A search that overtakes one the window said it waits for says so at
   // once: what that one found is not what this one finds.
   if (status_.starts_with(kSearching)) show_status(std::string(kSearching));
@@ -447,6 +449,8 @@ void VeskoSession::run_query(bool refresh) {
         on_searched(generation, std::move(shown), std::move(summary), complete, keep_place, std::move(notes));
       });
     };
+    // The first screenful goes to the window as soon as it is found, and
+    // more once kFirstResults are, while the same search goes on to the end.
     ProgressSink sink(progress, [&](search::ResultSet first) {
       const std::size_t count = first.size();
       show(std::make_shared<const search::ResultSet>(std::move(first)),

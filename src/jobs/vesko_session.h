@@ -85,7 +85,11 @@ class VeskoSession {
  public:
   /// The results shown (all of them, however many rows the table was told yet).
   [[nodiscard]] const ResultRows& results() const { return results_; }
-  /// The results a search shows as soon as they are found, while it goes on.
+  /// The results a search shows first, as soon as they are found, while it
+  /// goes on: more rows than a screen holds.
+  static constexpr std::size_t kFirstRows = 100;
+  /// The results it shows next, also while it goes on, so that the table can
+  /// be scrolled further before the search ends.
   static constexpr std::size_t kFirstResults = 1000;
   /// The status line while the results shown are sorted again.
   static constexpr const char* kSorting = "Sorting\xE2\x80\xA6";

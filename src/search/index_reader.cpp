@@ -5,6 +5,7 @@
 #include "platform/absolute_path.h"
 #include "platform/case_folding.h"
 #include "platform/read_only_file.h"
+#include "search/index_words.h"
 
 namespace korvint::search::index {
 
@@ -122,6 +123,13 @@ IndexFile IndexFile::reading_through(ReadAt read) const {
 std::shared_ptr<const std::vector<BlockInfo>> IndexFile::blocks() const {
   std::call_once(decoded_->once, [this] { decoded_->blocks = read_blocks(); });
   return decoded_->blocks;
+}
+
+std::shared_ptr<const WordTable> IndexFile::words() const {
+  std::call_once(decoded_->words_once, [this] {
+    if (auto table = read_words(*this)) decoded_->words = std::make_shared<const WordTable>(std::move(*table));
+  });
+  return decoded_->words;
 }
 
 std::shared_ptr<const std::vector<BlockInfo>> IndexFile::read_blocks() const {

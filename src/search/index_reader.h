@@ -19,6 +19,8 @@
 
 namespace korvint::search::index {
 
+struct WordTable;  // search/index_words.h
+
 /// Reads `size` bytes at `offset` into `out`; false unless all were read.
 using ReadAt = std::function<bool(std::uint64_t offset, std::size_t size, char* out)>;
 
@@ -48,6 +50,10 @@ class IndexFile {
   /// The block table, read and checked once for this index and every copy
   /// of it; nullptr when it is damaged.
   [[nodiscard]] std::shared_ptr<const std::vector<BlockInfo>> blocks() const;
+  /// The table of words (read_words()), read and checked once for this index
+  /// and every copy of it, since every search of a word asks for it; nullptr
+  /// when it is damaged.
+  [[nodiscard]] std::shared_ptr<const WordTable> words() const;
 
   /// The same index read through `read`, which must read the very file
   /// version this one was opened from (another opening of it): what was read
@@ -61,6 +67,8 @@ class IndexFile {
   struct Decoded {
     std::once_flag once;
     std::shared_ptr<const std::vector<BlockInfo>> blocks;
+    std::once_flag words_once;
+    std::shared_ptr<const WordTable> words;
     std::mutex lists_mutex;
     std::unordered_map<Trigram, std::vector<std::uint32_t>> lists;  // read and checked
     std::size_t listed = 0;                                          // numbers in `lists`

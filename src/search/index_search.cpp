@@ -274,7 +274,7 @@ std::optional<PlannedChunks> IndexPlanner::plan(Catalogue& catalogue, std::uint6
   std::uint64_t counted = 0;
   std::vector<BlockLines> by_line;  // how each block of *candidates is read, when some are read line by line
   if ((!words_.empty() || !extension_asks_.empty()) && !(candidates && candidates->empty())) {
-    const auto table = read_words(*index);
+    const auto table = index->words();
     if (!table) return std::nullopt;
     std::optional<Candidates> entries;
     for (const WordRuns& word : words_) {

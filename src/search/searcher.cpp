@@ -50,11 +50,14 @@ std::shared_ptr<Catalogue> reopened(const Catalogue& catalogue, std::string_view
   return fresh;
 }
 
-// One catalogue of a search: its chunks, searched by any worker, handed to
-// the sink in order by one thread at a time.
+// One catalogue of a search: planned by the first worker that reaches it,
+// its chunks searched by any worker, handed to the sink in order by one
+// thread at a time.
 struct Slot {
   std::size_t index = 0;  // among the catalogues given, as its hits carry it
   std::shared_ptr<Catalogue> catalogue;
+  bool planned = false;   // its chunks are known (open() was called)
+  bool planning = false;  // a worker is planning it
   std::unique_ptr<Catalogue::Hold> hold;
   std::unique_ptr<ChunkFolders> folders;
   std::vector<ChunkResult> results;  // one a chunk
@@ -94,6 +97,8 @@ struct Slot {
 
   // Searches `opened` from now on, from its first chunk.
   void open(Opened opened) {
+    planned = true;
+    planning = false;
     folders = std::move(opened.folders);
     counted = opened.counted;
     hold = std::move(opened.hold);
@@ -128,19 +133,15 @@ class StreamingSearch {
       if (!matcher.selects(*catalogues[c])) continue;
       ++outcome_.searched_catalogues;
       if (catalogues[c]->counts()) outcome_.searched_entries += catalogues[c]->counts()->entries;
-      slots_[s++].index = c;
+      slots_[s].index = c;
+      slots_[s++].catalogue = catalogues[c];
     }
-    // Planning through an index reads it: the catalogues are planned on every thread at once.
-    std::vector<Slot::Opened> opened(slots_.size());
-    run_tasks(slots_.size(), options.planner != nullptr ? threads_ : 1, [] { return 0; },
-              [&](std::size_t i, int) { opened[i] = Slot::prepare(catalogues[slots_[i].index], options); });
-    for (std::size_t i = 0; i < slots_.size(); ++i) slots_[i].open(std::move(opened[i]));
   }
 
   SearchOutcome run() {
-    std::size_t chunks = 0;
-    for (const Slot& slot : slots_) chunks += slot.results.size();
-    const auto helpers = static_cast<unsigned>(std::min<std::size_t>(threads_, std::max<std::size_t>(chunks, 1)) - 1);
+    // The chunks are known as the catalogues are planned: a helper for each
+    // core, unless there is nothing to search.
+    const unsigned helpers = slots_.empty() ? 0 : threads_ - 1;
     std::vector<std::thread> pool;
     pool.reserve(helpers);
     for (unsigned i = 0; i < helpers; ++i) pool.emplace_back([this] { work(); });
@@ -168,12 +169,13 @@ class StreamingSearch {
                     cancel_, &halt_, options_.observer};
   }
 
-  // One worker: takes the next chunk it may, searches it, and hands over what
-  // is ready then. The calling thread is one of them.
+  // One worker: plans the next catalogue not planned yet or takes the next
+  // chunk it may, in catalogue order, searches it, and hands over what is
+  // ready then. The calling thread is one of them.
   void work() {
     MatchScratch scratch(options_.code_page);
     std::unique_lock lock(mutex_);
-    hand_over(lock, scratch);  // catalogues without a line go at once
+    hand_over(lock, scratch);  // no catalogue at all: the search is over at once
     for (;;) {
       Slot* slot = nullptr;
       std::size_t k = 0;
@@ -186,6 +188,16 @@ class StreamingSearch {
         wake_.wait_for(lock, std::chrono::milliseconds(20));
       }
       if (over_) break;
+      if (!slot->planned) {
+        // Planning through an index reads it: off the lock, beside the other workers.
+        lock.unlock();
+        Slot::Opened opened = Slot::prepare(slot->catalogue, options_);
+        lock.lock();
+        slot->open(std::move(opened));
+        hand_over(lock, scratch);  // a catalogue without a chunk goes at once
+        wake_.notify_all();
+        continue;
+      }
       lock.unlock();
       ChunkResult result;
       search_chunk(job(*slot, k), scratch, result);
@@ -202,14 +214,22 @@ class StreamingSearch {
     wake_.notify_all();
   }
 
-  // The next chunk to search, in catalogue order, unless the workers are as
-  // far ahead of the sink as they may be. Under the lock.
+  // The next catalogue to plan or chunk to search, in catalogue order, unless
+  // the workers are as far ahead of the sink as they may be; a catalogue to
+  // plan is one not planned (`chosen->planned` false). Under the lock.
   bool pick(Slot*& chosen, std::size_t& k) {
     std::size_t held_chunks = 0;
     std::size_t held_hits = 0;
     for (std::size_t s = cursor_; s < slots_.size(); ++s) {
       Slot& slot = slots_[s];
-      if (slot.gone) continue;
+      if (slot.gone || slot.planning) continue;
+      if (!slot.planned) {
+        // The catalogue the sink waits for is always planned.
+        if (s != cursor_ && (held_chunks >= ahead_chunks() || held_hits >= options_.waiting_hits)) return false;
+        slot.planning = true;
+        chosen = &slot;
+        return true;
+      }
       held_chunks += slot.started - slot.delivered;
       held_hits += slot.held_hits;
       if (slot.started == slot.results.size() || slot.catalogue->changed()) continue;
@@ -252,6 +272,7 @@ class StreamingSearch {
         break;
       }
       Slot& slot = slots_[cursor_];
+      if (!slot.planned) break;  // its plan is on its way
       if (!slot.gone && slot.catalogue->changed()) {
         if (slot.running > 0) break;  // its running chunks end first
         search_again(slot, lock);
