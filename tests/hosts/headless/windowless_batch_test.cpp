@@ -51,7 +51,8 @@ TEST(WindowlessBatch, ShowsTheCountAndTheOutcomeAndStopsOnASignal) {
 
     ASSERT_TRUE(outcome);
     EXPECT_EQ(outcome->end, c.end);
-    EXPECT_EQ(shown.rfind(c.count_shown, 0), 0u) << shown;
+    // The count is shown as the walk goes (a slow machine shows "0" first, too).
+    EXPECT_NE(shown.find(c.count_shown), std::string::npos) << shown;
     const std::string::size_type last = shown.rfind("\rseconds it took:");
     ASSERT_NE(last, std::string::npos) << shown;
     EXPECT_EQ(shown.substr(shown.size() - std::string(c.last_line).size()), c.last_line) << shown;
