@@ -486,7 +486,10 @@ std::uint64_t ChunkFolders::at_start(std::size_t k) {
 }
 
 void search_chunk(const ChunkJob& job, MatchScratch& scratch, ChunkResult& result) {
-  if (ChunkSearch(job, scratch, result).run_lines()) return;
+  // Tried only where the plan names lines: a search made and left unused
+  // would still show its chunk to the observer, as a chunk searched twice,
+  // whose records then stand for nothing.
+  if (job.folders.lines(job.chunk_index) != nullptr && ChunkSearch(job, scratch, result).run_lines()) return;
   // No lines named, or not as the index counted them: the chunk is read whole.
   result = ChunkResult{};
   ChunkSearch(job, scratch, result).run();

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <mutex>
 #include <random>
 #include <set>
 
@@ -591,6 +592,35 @@ TEST(ForwardLinesTest, ResultLinesAreAppendResultLines) {
       EXPECT_EQ(made, expected) << "seed " << seed;
     }
   }
+}
+
+// The comparison keys each hit as the search finds it: a chunk searched
+// once is shown to one recorder, or the keys made of it are dropped as
+// those of a chunk searched twice and every path is read again.
+TEST(HitObserverTest, AChunkSearchedOnceIsShownToOneRecorder) {
+  struct Counting final : HitObserver {
+    mutable std::mutex mutex;
+    mutable std::map<std::uint64_t, int> opened;  // by the chunk's first byte
+    std::unique_ptr<HitRecorder> open(const Catalogue&, std::size_t, const Chunk& chunk) const override {
+      const std::lock_guard lock(mutex);
+      ++opened[chunk.begin];
+      return nullptr;
+    }
+  };
+  Trees trees(3);
+  const auto catalogue = test::make_catalogue("c", trees.text(kRoots[0], trees.make(), true));
+  check_catalogues({catalogue}, {});
+  Counting counting;
+  SearchOptions options;
+  options.code_page = "windows-1252";
+  options.chunk_bytes = 512;  // several chunks
+  options.observer = &counting;
+  HitStore hits;
+  std::vector<std::shared_ptr<const Catalogue>> searched;
+  collect_hits({catalogue}, matcher_of(""), options, hits, searched, nullptr);
+  ASSERT_GT(hits.size(), 0u);
+  EXPECT_GT(counting.opened.size(), 1u);
+  for (const auto& [begin, times] : counting.opened) EXPECT_EQ(times, 1) << "the chunk at " << begin;
 }
 
 }  // namespace
