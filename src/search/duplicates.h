@@ -75,7 +75,8 @@ struct DuplicateFiles {
 /// part (a stretch of hashes) at a time: beside the keys, 16 bytes a run of
 /// the part and its first file's name and a byte a file of it, a part's
 /// share held to about a quarter of the keys' (at most `max_part_keys` keys
-/// a part when it is not 0; each part reads the catalogues once more). Then 16
+/// a part when it is not 0, a run larger than that a part of its own;
+/// each part reads the catalogues once more). Then 16
 /// bytes a group while the groups are ordered. The files of the groups are
 /// put in their order in place among the hits, the others let go, and copied
 /// out a block at a time: the result's 32 bytes a file never stand beside all
