@@ -84,23 +84,18 @@ int run_duplicates(const VeskoArguments& options, std::ostream& out, std::ostrea
   std::vector<std::string> errors = std::move(set.errors);
   search::SearchOptions search_options;
   search_options.code_page = sources->code_page;
-  search::Duplicates found = search::find_duplicates(set.catalogues, std::move(*query), *keys, search_options);
+  search::DuplicateFiles found = search::find_duplicate_files(set.catalogues, std::move(*query), *keys, search_options);
   for (const std::string& note : found.outcome.notes) err << me << ": " << note << "\n";
   errors.insert(errors.end(), found.outcome.errors.begin(), found.outcome.errors.end());
 
   // The lines are made a batch at a time, each batch from its catalogues read
-  // forward once. A batch holds 16 bytes a file of the result (at least 32
-  // MiB), so writing needs half as much again as the result's 32 bytes a
-  // file, less than the grouping needed (the groups are let go first); at
-  // some 60 bytes a line, that is four or five readings of the catalogues.
-  std::vector<std::uint32_t> group_starts;
-  group_starts.reserve(found.groups.size());
-  for (const search::DuplicateGroup& group : found.groups) group_starts.push_back(static_cast<std::uint32_t>(group.first));
-  const bool found_any = !found.groups.empty();
-  std::vector<search::DuplicateGroup>().swap(found.groups);
+  // forward once. A batch holds 8 bytes a file of the result (at least 32
+  // MiB), as much as the keys did while the files were grouped: at some 60
+  // bytes a line, that is eight or nine readings of the catalogues.
+  const bool found_any = !found.starts.empty();
   const std::uint64_t unreadable = search::write_duplicate_lines(
-      found.catalogues, found.files, group_starts, sources->code_page, search::threads_or_cores(search_options.threads),
-      std::max(std::size_t{32} << 20, found.files.size() * 16), [&](std::string_view text) {
+      found.catalogues, found.files, found.starts, sources->code_page, search::threads_or_cores(search_options.threads),
+      std::max(std::size_t{32} << 20, found.files.size() * 8), [&](std::string_view text) {
         out.write(text.data(), static_cast<std::streamsize>(text.size()));
         return static_cast<bool>(out);
       });

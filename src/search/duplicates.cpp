@@ -21,6 +21,15 @@ constexpr std::uint32_t kNoFile = ~std::uint32_t{0};
 // A candidate's lower half: its run's number, and whether it is the run's model.
 constexpr std::uint64_t kFirst = std::uint64_t{1} << 31;
 constexpr std::uint64_t kRunBits = kFirst - 1;
+// A file's verdict while its run is told apart.
+constexpr std::uint8_t kAlike = 0;       // alike its run's first file
+constexpr std::uint8_t kOther = 1;       // not: it goes round again
+constexpr std::uint8_t kUnreadable = 2;  // its name could not be read: left out
+constexpr std::uint8_t kLater = 3;       // compared once every slice has read its first files
+// What telling a part's runs apart may hold beside the keys: a quarter of
+// theirs, at least 4 MiB (fewer parts read the catalogues fewer times).
+constexpr std::size_t kPartShare = 4;
+constexpr std::size_t kLeastPartBytes = std::size_t{4} << 20;
 
 // A run's model: its first file, and where its folded name was kept (kUnread: not read).
 struct Model {
@@ -69,13 +78,13 @@ class SizeFilter {
     std::size_t bits = std::size_t{1} << 16;
     while (bits < 8 * hits.size()) bits *= 2;
     mask_ = bits - 1;
-    once_ = std::vector<std::atomic<std::uint64_t>>(bits / 64);
+    std::vector<std::atomic<std::uint64_t>> once(bits / 64);  // (let go once filled: 1 byte a file kept)
     twice_ = std::vector<std::atomic<std::uint64_t>>(bits / 64);
     for_slices(hits.size(), threads, [&](std::size_t begin, std::size_t end, unsigned) {
       for (std::size_t i = begin; i < end; ++i) {
         const std::uint64_t bit = mix_bits(hits[i].size) & mask_;
         const std::uint64_t word_bit = std::uint64_t{1} << (bit % 64);
-        if ((once_[bit / 64].fetch_or(word_bit, std::memory_order_relaxed) & word_bit) != 0)
+        if ((once[bit / 64].fetch_or(word_bit, std::memory_order_relaxed) & word_bit) != 0)
           twice_[bit / 64].fetch_or(word_bit, std::memory_order_relaxed);
       }
     });
@@ -87,7 +96,6 @@ class SizeFilter {
 
  private:
   std::size_t mask_ = 0;
-  std::vector<std::atomic<std::uint64_t>> once_;
   std::vector<std::atomic<std::uint64_t>> twice_;
 };
 
@@ -116,9 +124,10 @@ std::optional<DuplicateKeys> parse_duplicate_keys(std::string_view text, std::st
   return keys;
 }
 
-Duplicates find_duplicates(const std::vector<std::shared_ptr<Catalogue>>& catalogues, Query query,
-                           const DuplicateKeys& keys, const SearchOptions& options, const std::atomic<bool>* cancel) {
-  Duplicates result;
+DuplicateFiles find_duplicate_files(const std::vector<std::shared_ptr<Catalogue>>& catalogues, Query query,
+                                    const DuplicateKeys& keys, const SearchOptions& options,
+                                    const std::atomic<bool>* cancel, std::size_t max_part_keys) {
+  DuplicateFiles result;
   // Files of at least one byte: an empty file is alike to every other and wastes nothing.
   Term files;
   files.kind = TermKind::Size;
@@ -192,123 +201,163 @@ Duplicates find_duplicates(const std::vector<std::shared_ptr<Catalogue>>& catalo
   });
   std::sort(keyed.begin(), keyed.end());
 
-  // Runs of equal hashes are the candidate groups: each member, in search
-  // order, as its index above its run's number (made in place of the keys),
-  // the run's first file marked; each run's model is its first file.
+  // Runs of equal hashes are the candidate groups: the keys of files alone
+  // in their hash dropped, the runs kept in hash order.
   const auto run_end = [&](std::size_t i) {
     std::size_t j = i + 1;
     while (j < keyed.size() && (keyed[j] & kHashBits) == (keyed[i] & kHashBits)) ++j;
     return j;
   };
-  std::uint64_t runs = 0;
-  for (std::size_t i = 0, j = 0; i < keyed.size(); i = j) runs += (j = run_end(i)) - i >= 2 ? 1 : 0;
-  std::vector<Model> models;
-  models.reserve(runs);  // (grown, it would hold twice its size for a moment)
-  runs = 0;
   std::size_t candidates = 0;
   for (std::size_t i = 0; i < keyed.size();) {
     const std::size_t j = run_end(i);
-    if (j - i >= 2) {
-      models.push_back(Model{static_cast<std::uint32_t>(keyed[i] & kIndexBits), kUnread});
-      for (std::size_t k = i; k < j; ++k) keyed[candidates++] = (keyed[k] & kIndexBits) << 32 | runs | (k == i ? kFirst : 0);
-      ++runs;
-    }
+    for (std::size_t k = i; j - i >= 2 && k < j; ++k) keyed[candidates++] = keyed[k];
     i = j;
   }
   keyed.resize(candidates);  // (not shrunk: a copy would hold both for a moment)
-  // Settled files first (each alike another: its group's first file above
-  // its own index), then those still pending.
-  std::vector<std::uint64_t> work = std::move(keyed);
-  std::size_t settled = 0;
-  std::sort(work.begin(), work.end());
 
-  // Each run told apart exactly: its first file's key read, every other file
-  // compared with it. Those alike are a group; the others, a run of their own
-  // when they are two or more, are told apart the same way (a run holds more
-  // than one key only when two keys' hashes collide).
-  for (bool again = false; settled < work.size(); again = true) {
-    const std::span<std::uint64_t> pending(work.data() + settled, work.size() - settled);
-    if (again) {
-      // The first file left of each run is its model now.
-      for (std::uint64_t& m : pending) {
-        m &= ~kFirst;
-        models[m & kRunBits] = Model{kNoFile, kUnread};
-      }
-      for (std::uint64_t& m : pending) {
-        Model& model = models[m & kRunBits];
-        if (model.first != kNoFile) continue;
-        model.first = static_cast<std::uint32_t>(m >> 32);
-        m |= kFirst;
-      }
+  // The runs are told apart a part at a time (whole runs, a stretch of
+  // hashes), so what that holds beside the keys (16 bytes a run and its
+  // first file's name, a byte a file) is one part's. Each part's settled
+  // members (each alike another: its group's first file above its own
+  // index) are moved down to the front of the keys, behind the parts before.
+  // A key's share of it: half a run's model and name at most (a run holds
+  // two keys or more), and its verdict.
+  const std::size_t part_keys =
+      max_part_keys != 0
+          ? max_part_keys
+          : std::max<std::size_t>(2, std::max(kLeastPartBytes, candidates * sizeof(std::uint64_t) / kPartShare) /
+                                         ((sizeof(Model) + name_length * 9 / 8) / 2 + 1));
+  std::vector<Model> models;
+  std::vector<std::uint8_t> verdict;
+  std::vector<std::string> texts(threads);  // each slice's first files' folded names, kept from part to part
+  std::vector<std::uint64_t> rest;
+  std::size_t front = 0;  // the members settled so far
+  for (std::size_t begin = 0; begin < keyed.size();) {
+    std::size_t end = run_end(begin);
+    for (std::size_t next = 0; end < keyed.size() && (next = run_end(end)) - begin <= part_keys;) end = next;
+    // Each member, in search order, as its index above its run's number
+    // (made in place of the keys), the run's first file marked: its model.
+    models.clear();
+    models.reserve((end - begin) / 2);  // (grown by doubling, it would hold twice its size for a moment)
+    std::size_t runs = 0;
+    for (std::size_t i = begin; i < end; ++runs) {
+      const std::size_t j = run_end(i);
+      models.push_back(Model{static_cast<std::uint32_t>(keyed[i] & kIndexBits), kUnread});
+      for (std::size_t k = i; k < j; ++k) keyed[k] = (keyed[k] & kIndexBits) << 32 | runs | (k == i ? kFirst : 0);
+      i = j;
     }
-    // The first file's folded name of each run, in the text of the thread that read it.
-    std::vector<std::string> texts(threads);
-    const auto text_of = [&](std::uint64_t ref) {
-      return std::string_view(texts[ref >> 56]).substr(ref >> 20 & 0xFFFFFFFFF, ref & 0xFFFFF);
-    };
-    if (keys.name) {
-      for_slices(pending.size(), threads, [&](std::size_t begin, std::size_t end, unsigned slice) {
-        NameReader reader(options.code_page);
-        std::string name;
-        // Sized for names of the mean length and an eighth more: grown by
-        // doubling, it would hold twice what it needs.
-        std::size_t firsts = 0;
-        for (std::size_t k = begin; k < end; ++k) firsts += (pending[k] & kFirst) != 0 ? 1 : 0;
-        texts[slice].reserve(firsts * name_length * 9 / 8);
-        for (std::size_t k = begin; k < end; ++k) {
-          if ((pending[k] & kFirst) == 0) continue;
-          const Hit& hit = hits[pending[k] >> 32];
-          if (!reader.folded(*searched[hit.catalogue()], hit, name)) continue;
-          models[pending[k] & kRunBits].name = std::uint64_t{slice} << 56 | texts[slice].size() << 20 | name.size();
-          texts[slice] += name;
+    const std::span<std::uint64_t> part(keyed.data() + begin, end - begin);
+    std::sort(part.begin(), part.end());
+    std::size_t settled = 0;
+    std::size_t size = part.size();
+    // Each run told apart exactly: its first file's key read, every other
+    // file compared with it. Those alike are a group; the others, a run of
+    // their own when they are two or more, are told apart the same way (a
+    // run holds more than one key only when two keys' hashes collide).
+    for (bool again = false; settled < size; again = true) {
+      const std::span<std::uint64_t> pending = part.subspan(settled, size - settled);
+      if (again) {
+        // The first file left of each run is its model now.
+        for (std::uint64_t& m : pending) {
+          m &= ~kFirst;
+          models[m & kRunBits] = Model{kNoFile, kUnread};
         }
-      });
-    }
-    // Each file's verdict: 0 alike its run's first file (then its entry
-    // made the first file's index above its own), 1 not, 2 unreadable.
-    std::vector<std::uint8_t> verdict(pending.size(), 2);
-    for_slices(pending.size(), threads, [&](std::size_t begin, std::size_t end, unsigned) {
-      NameReader reader(options.code_page);
-      std::string name;
-      for (std::size_t k = begin; k < end; ++k) {
-        if (k % 4096 == 0 && cancelled()) return;
+        for (std::uint64_t& m : pending) {
+          Model& model = models[m & kRunBits];
+          if (model.first != kNoFile) continue;
+          model.first = static_cast<std::uint32_t>(m >> 32);
+          m |= kFirst;
+        }
+      }
+      const auto text_of = [&](std::uint64_t ref) {
+        return std::string_view(texts[ref >> 56]).substr(ref >> 20 & 0xFFFFFFFFF, ref & 0xFFFFF);
+      };
+      // Each file's verdict: alike its run's first file (its entry made the
+      // first file's index above its own), not, unreadable, or to be compared
+      // later: a file whose run's first file another slice reads.
+      verdict.assign(pending.size(), kUnreadable);
+      const auto compare = [&](std::size_t k, NameReader& reader, std::string& name) {
         const Model& model = models[pending[k] & kRunBits];
         const std::uint64_t index = pending[k] >> 32;
-        const bool readable = !keys.name || model.name != kUnread;
-        if ((pending[k] & kFirst) != 0) {
-          verdict[k] = readable ? 0 : 2;
-          if (readable) pending[k] = index << 32 | index;
-          continue;
-        }
         const Hit& hit = hits[index];
-        if (keys.name && !reader.folded(*searched[hit.catalogue()], hit, name)) continue;
+        if (keys.name && !reader.folded(*searched[hit.catalogue()], hit, name)) return;
         const Hit& first = hits[model.first];
-        const bool alike = readable && (!keys.size || hit.size == first.size) &&
+        const bool alike = (!keys.name || model.name != kUnread) && (!keys.size || hit.size == first.size) &&
                            (!keys.date || (hit.bits & kTimeMask) == (first.bits & kTimeMask)) &&
                            (!keys.name || name == text_of(model.name));
-        verdict[k] = alike ? 0 : 1;
+        verdict[k] = alike ? kAlike : kOther;
         if (alike) pending[k] = std::uint64_t{model.first} << 32 | index;
+      };
+      // One pass forward: a run's first file comes before the others, so a
+      // slice compares at once the files whose first file it read itself.
+      for_slices(pending.size(), threads, [&](std::size_t from, std::size_t to, unsigned slice) {
+        NameReader reader(options.code_page);
+        std::string name;
+        std::string& text = texts[slice];
+        std::size_t firsts = 0;
+        for (std::size_t k = from; k < to; ++k) firsts += (pending[k] & kFirst) != 0 ? 1 : 0;
+        text.clear();
+        text.reserve(keys.name ? firsts * name_length * 9 / 8 : 0);  // (grown by doubling, it would hold twice that)
+        const std::uint64_t lowest = pending[from] >> 32;
+        for (std::size_t k = from; k < to; ++k) {
+          if (k % 4096 == 0 && cancelled()) return;
+          const std::uint64_t index = pending[k] >> 32;
+          Model& model = models[pending[k] & kRunBits];
+          if ((pending[k] & kFirst) != 0) {
+            if (keys.name) {
+              const Hit& hit = hits[index];
+              if (!reader.folded(*searched[hit.catalogue()], hit, name)) continue;
+              model.name = std::uint64_t{slice} << 56 | text.size() << 20 | name.size();
+              text += name;
+            }
+            verdict[k] = kAlike;
+            pending[k] = index << 32 | index;
+          } else if (keys.name && model.first < lowest) {
+            verdict[k] = kLater;  // (its model's name is another slice's, written while this one reads)
+          } else {
+            compare(k, reader, name);
+          }
+        }
+      });
+      if (keys.name && !cancelled()) {
+        for_slices(pending.size(), threads, [&](std::size_t from, std::size_t to, unsigned) {
+          NameReader reader(options.code_page);
+          std::string name;
+          for (std::size_t k = from; k < to; ++k) {
+            if (k % 4096 == 0 && cancelled()) return;
+            if (verdict[k] == kLater) compare(k, reader, name);
+          }
+        });
       }
-    });
-    if (cancelled()) {
-      result.outcome.cancelled = true;
-      return result;
+      if (cancelled()) {
+        result.outcome.cancelled = true;
+        return result;
+      }
+      // The alike of a run are a group (named by its first file; one alone
+      // is left out below); the rest go round again under the run's number.
+      // (Written in place: a file settles at or before its own place.)
+      rest.clear();
+      std::size_t to = settled;
+      for (std::size_t k = 0; k < pending.size(); ++k) {
+        if (verdict[k] == kAlike) part[to++] = pending[k];
+        if (verdict[k] == kOther) rest.push_back(pending[k]);
+      }
+      settled = to;
+      std::copy(rest.begin(), rest.end(), part.begin() + static_cast<std::ptrdiff_t>(settled));
+      size = settled + rest.size();
     }
-    // The alike of a run are a group (named by its first file; one alone is
-    // left out below); the rest go round again under the run's number.
-    // (Written in place: a file settles at or before its own place.)
-    std::vector<std::uint64_t> rest;
-    std::size_t to = settled;
-    for (std::size_t k = 0; k < pending.size(); ++k) {
-      if (verdict[k] == 0) work[to++] = pending[k];
-      if (verdict[k] == 1) rest.push_back(pending[k]);
-    }
-    settled = to;
-    work.resize(settled);
-    work.insert(work.end(), rest.begin(), rest.end());
+    if (front != begin)
+      std::copy(part.begin(), part.begin() + static_cast<std::ptrdiff_t>(settled), keyed.begin() + static_cast<std::ptrdiff_t>(front));
+    front += settled;
+    begin = end;
   }
   std::vector<Model>().swap(models);
-  std::vector<std::uint64_t> members = std::move(work);
+  std::vector<std::uint8_t>().swap(verdict);
+  std::vector<std::string>().swap(texts);
+  std::vector<std::uint64_t>().swap(rest);
+  keyed.resize(front);
+  std::vector<std::uint64_t> members = std::move(keyed);
   std::sort(members.begin(), members.end());
 
   // The groups of two files or more, each as its place among the members
@@ -352,13 +401,12 @@ Duplicates find_duplicates(const std::vector<std::shared_ptr<Catalogue>>& catalo
     return a.start < b.start;  // the members stand by their groups' first files
   });
   // Each member's place in the result, beside its index among the hits.
-  std::vector<std::uint32_t> counts;
-  counts.reserve(orders.size());
+  result.starts.reserve(orders.size());
   std::size_t place = 0;
   for (const Order& order : orders) {
+    result.starts.push_back(static_cast<std::uint32_t>(place));
     for (std::size_t m = order.start; m < order.start + order.count; ++m)
       members[m] = (members[m] & kIndexBits) << 32 | place++;
-    counts.push_back(order.count);
   }
   std::vector<Order>().swap(orders);
 
@@ -387,19 +435,29 @@ Duplicates find_duplicates(const std::vector<std::shared_ptr<Catalogue>>& catalo
     result.files.push_back(hits[i]);
   }
   hits.clear();
-  result.groups.reserve(counts.size());
-  std::size_t first = 0;
-  for (const std::uint32_t count : counts) {
+  return result;
+}
+
+Duplicates find_duplicates(const std::vector<std::shared_ptr<Catalogue>>& catalogues, Query query,
+                           const DuplicateKeys& keys, const SearchOptions& options, const std::atomic<bool>* cancel,
+                           std::size_t max_part_keys) {
+  DuplicateFiles found = find_duplicate_files(catalogues, std::move(query), keys, options, cancel, max_part_keys);
+  Duplicates result;
+  result.catalogues = std::move(found.catalogues);
+  result.files = std::move(found.files);
+  result.outcome = std::move(found.outcome);
+  const std::vector<std::uint32_t> starts = std::move(found.starts);
+  result.groups.reserve(starts.size());
+  for (std::size_t g = 0; g < starts.size(); ++g) {
     DuplicateGroup group;
-    group.first = first;
-    group.count = count;
-    for (std::size_t k = first; k < first + count; ++k) {
+    group.first = starts[g];
+    group.count = (g + 1 < starts.size() ? starts[g + 1] : result.files.size()) - group.first;
+    for (std::size_t k = group.first; k < group.first + group.count; ++k) {
       group.size = std::max(group.size, result.files[k].size);
       group.bytes += result.files[k].size;
     }
     group.wasted = group.bytes - group.size;
     result.groups.push_back(group);
-    first += count;
   }
   return result;
 }

@@ -55,23 +55,42 @@ struct Duplicates {
   }
 };
 
+/// The files of the groups and where each group starts, without the groups'
+/// records (4 bytes a group, not 40): what the command line writes from.
+struct DuplicateFiles {
+  std::vector<std::shared_ptr<const Catalogue>> catalogues;  ///< as Duplicates::catalogues
+  std::vector<Hit> files;                                    ///< as Duplicates::files
+  std::vector<std::uint32_t> starts;  ///< each group's first file in `files`, in the groups' order
+  SearchOutcome outcome;
+};
+
 /// Finds the files of `catalogues` that `query` finds (files of size 0 and
 /// folders never) and groups those alike by `keys`. Files are keyed by 32
 /// bits of a hash of their key, then each group of equal hashes is told apart
 /// exactly: its first file's key read again and every other file's compared
-/// with it. Memory: the search's 32 bytes a file found; with the size a key, 2
-/// bytes a file found to tell the sizes that may be shared; 8 bytes a file
-/// that may have a twin (with the size a key: one whose size another file
-/// may have) while grouping, and while the runs of equal hashes are told
-/// apart 16 bytes a run and its first file's name; then 16 bytes a group
-/// while the groups are ordered. The files of the groups are put in their
-/// order in place among the hits, the others let go, and copied out a block
-/// at a time: the result's 32 bytes a file and 40 a group never stand beside
-/// all the hits. The names are read on every core, forward through each
+/// with it. Memory: the search's 32 bytes a file found; with the size a key, 1
+/// to 2 bytes a file found to tell the sizes that may be shared; 8 bytes a
+/// file that may have a twin (with the size a key: one whose size another
+/// file may have) while grouping. The runs of equal hashes are told apart a
+/// part (a stretch of hashes) at a time: beside the keys, 16 bytes a run of
+/// the part and its first file's name and a byte a file of it, a part's
+/// share held to about a quarter of the keys' (at most `max_part_keys` keys
+/// a part when it is not 0, a run larger than that a part of its own;
+/// each part reads the catalogues once more). Then 16
+/// bytes a group while the groups are ordered. The files of the groups are
+/// put in their order in place among the hits, the others let go, and copied
+/// out a block at a time: the result's 32 bytes a file never stand beside all
+/// the hits. The names are read on every core, forward through each
 /// catalogue a block at a time. A catalogue that changes while its names are
 /// read is left out, named in the errors.
+DuplicateFiles find_duplicate_files(const std::vector<std::shared_ptr<Catalogue>>& catalogues, Query query,
+                                    const DuplicateKeys& keys, const SearchOptions& options,
+                                    const std::atomic<bool>* cancel = nullptr, std::size_t max_part_keys = 0);
+
+/// find_duplicate_files() with each group's record (40 bytes a group, made
+/// once the starts are let go).
 Duplicates find_duplicates(const std::vector<std::shared_ptr<Catalogue>>& catalogues, Query query,
                            const DuplicateKeys& keys, const SearchOptions& options,
-                           const std::atomic<bool>* cancel = nullptr);
+                           const std::atomic<bool>* cancel = nullptr, std::size_t max_part_keys = 0);
 
 }  // namespace korvint::search
