@@ -6,7 +6,8 @@
 # qt runs build/src/hosts/vesko (VESKO=PATH for another), win32 runs
 # build-win/src/hosts/Vesko.exe under Wine. ARGUMENTs go to the program
 # (--catalogues DIR, say). VESKO_SCREENSHOT_SIZE=WIDTHxHEIGHT resizes the
-# window before the picture, to see how the controls follow a resize.
+# window before the picture, to see how the controls follow a resize;
+# VESKO_SCREEN=WIDTHxHEIGHT sizes the virtual screen (900x620).
 # Needs Xvfb, xdotool and ImageMagick's import.
 set -euo pipefail
 [ $# -ge 3 ] || { echo "usage: $0 OUTPUT.png qt|win32 QUERY [ARGUMENT...]" >&2; exit 2; }
@@ -22,7 +23,7 @@ case "$flavour" in
 esac
 
 source scripts/virtual-display.sh
-start_virtual_display 900x620
+start_virtual_display "${VESKO_SCREEN:-900x620}"
 export WINEDEBUG=-all
 "${program[@]}" "$@" &
 program_pid=$!

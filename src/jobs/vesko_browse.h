@@ -24,7 +24,7 @@
 namespace korvint::jobs {
 
 /// The status line while a catalogue is read.
-inline constexpr std::string_view kReadingCatalogue = "Reading catalogue\xE2\x80\xA6";
+inline constexpr std::string_view kReadingCatalogue = "Reading catalogue...";
 
 class VeskoBrowse final : public ui::BrowseEvents {
  public:

@@ -33,7 +33,7 @@ void IndexKeeper::refresh(const std::vector<std::shared_ptr<search::Catalogue>>&
 
 std::string indexing_text(std::size_t done, std::size_t total) {
   if (done >= total) return {};
-  return "Indexing " + std::to_string(done + 1) + " of " + std::to_string(total) + "\xE2\x80\xA6";
+  return "Indexing " + std::to_string(done + 1) + " of " + std::to_string(total) + "...";
 }
 
 std::string indexing_failed_text(const std::vector<std::string>& errors) {

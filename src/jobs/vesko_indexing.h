@@ -44,7 +44,7 @@ class IndexKeeper {
   std::thread thread_;
 };
 
-/// The status line's words for a build under way: "Indexing 3 of 31…"; "" once done.
+/// The status line's words for a build under way: "Indexing 3 of 31..."; "" once done.
 std::string indexing_text(std::size_t done, std::size_t total);
 
 /// The status line's words for catalogues that could not be indexed: "Not

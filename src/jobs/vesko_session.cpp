@@ -123,7 +123,7 @@ bool extends(const ShownResults& now, const ShownResults& next) {
 }
 
 // The status line while a search runs.
-constexpr std::string_view kSearching = "Searching\xE2\x80\xA6";
+constexpr std::string_view kSearching = "Searching...";
 std::string searching_text(std::size_t found) {
   std::string text(kSearching);
   if (found > 0) text += " " + group_digits(found) + " found so far";

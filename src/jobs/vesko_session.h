@@ -92,9 +92,9 @@ class VeskoSession {
   /// be scrolled further before the search ends.
   static constexpr std::size_t kFirstResults = 1000;
   /// The status line while the results shown are sorted again.
-  static constexpr const char* kSorting = "Sorting\xE2\x80\xA6";
+  static constexpr const char* kSorting = "Sorting...";
   /// A search still running this long after it started says so in the status
-  /// line ("Searching…", with how many it found so far) and shows those it
+  /// line ("Searching...", with how many it found so far) and shows those it
   /// found in the table; one that ends sooner never does, so typing a word
   /// the indexes answer in 5 to 40 ms does not make the window flicker.
   static constexpr std::chrono::milliseconds kSearchingAfter{200};
@@ -246,7 +246,7 @@ class VeskoSession {
   /// The indexes opened and checked, kept for the next keystroke; shared with the jobs that use them.
   std::shared_ptr<search::index::IndexPool> index_pool_;
   BackgroundRelease release_;  ///< frees results no longer shown, off the window's thread
-  std::string indexing_;  ///< "Indexing 3 of 31…" while it does
+  std::string indexing_;  ///< "Indexing 3 of 31..." while it does
   std::string status_;    ///< the status last shown, without the notes
 };
 

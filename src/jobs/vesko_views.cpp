@@ -106,7 +106,7 @@ void VeskoViews::show_duplicates() {
 void VeskoViews::compute_duplicates() {
   search::Query query;
   const std::string looking = "Finding duplicates in " + count_of(searched_.size(), "catalogue", "catalogues") +
-                              "\xE2\x80\xA6";
+                              "...";
   duplicates_.show({});
   if (!begin(std::string(ui::kDuplicatesTitle), duplicates_, looking, query)) return;
   export_name_ = "Vesko duplicates.csv";
@@ -155,7 +155,7 @@ void VeskoViews::compute_comparison() {
   comparison_.show({});
   const std::string& a = compared_[0]->name();
   const std::string& b = compared_[1]->name();
-  if (!begin(a + " compared with " + b + " - Vesko", comparison_, "Comparing " + a + " with " + b + "\xE2\x80\xA6",
+  if (!begin(a + " compared with " + b + " - Vesko", comparison_, "Comparing " + a + " with " + b + "...",
              query))
     return;
   export_name_ = "Vesko comparison.csv";

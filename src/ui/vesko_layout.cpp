@@ -39,26 +39,29 @@ constexpr std::array<VeskoControlShape, kVeskoControlCount> kControls{{
 }};
 
 // The columns of each table fit its width as drawn, with room for the
-// vertical scroll bar, so no column starts cut off. Numbers and ages get
-// room for their longest text ("4,294,967,296", "19 minutes"): an elided
-// number reads as another number; the paths take what is left.
+// vertical scroll bar, so no column starts cut off. Numbers, dates and ages
+// are at least as wide as their longest text in the window's font ("under a
+// minute", a size in the tens of gigabytes): an elided number reads as
+// another number. The results' names are as wide as those on screen, up to
+// a cap: they are what people scan for; the paths take what is left.
+constexpr std::string_view kLongestTime = "0000-00-00 00:00:00";
 constexpr std::array<VeskoColumn, 5> kResultColumns{{
-    {"Name", 2400, false},
+    {"Name", 2400, false, false, {}, 5400},
     {"Folder", 2550, false, true},
-    {"Size", 1500, true},
-    {"Date", 2250, false},
+    {"Size", 1500, true, false, "99,999,999,999"},
+    {"Date", 2250, false, false, kLongestTime},
     {"Catalogue", 1350, false},
 }};
 
 constexpr std::array<VeskoColumn, 8> kCatalogueColumns{{
-    {"Name", 1400, false},
-    {"Root", 1350, false, true},
-    {"Files", 1100, true},
-    {"Folders", 950, true},
+    {"Name", 1200, false},
+    {"Root", 1250, false, true},
+    {"Files", 1000, true},
+    {"Folders", 900, true},
     {"Size", 900, true},
-    {"Written", 2100, false},
-    {"Age", 1200, false},
-    {"Medium", 1100, false},
+    {"Written", 2100, false, false, kLongestTime},
+    {"Age", 1600, false, false, "under a minute"},
+    {"Medium", 1300, false, false, "drive present"},
 }};
 
 constexpr std::array<ResultMenuEntry, 6> kResultMenu{{

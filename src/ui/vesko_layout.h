@@ -68,12 +68,14 @@ int clamp_catalogue_height(int wanted, int dpi, int height);
 
 /// One column of a table: its title, its width in twips, right-aligned or
 /// not, and whether it takes the table's spare width, its long texts
-/// shortened in the middle.
+/// shortened in the middle; how it fits its texts (ui/column_fit.h).
 struct VeskoColumn {
   std::string_view title;
   int width;
   bool right_aligned;
   bool takes_spare_width = false;
+  std::string_view longest = {};  ///< a text it is always wide enough for (the longest of its kind); "": none
+  int fit_most = 0;               ///< > 0: as wide as its texts on screen, up to this many twips
 };
 
 /// The results' columns: Name, Folder, Size, Date, Catalogue.

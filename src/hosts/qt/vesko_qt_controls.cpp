@@ -5,57 +5,46 @@
 #include <QItemSelectionModel>
 #include <QEvent>
 #include <QScrollBar>
+#include <QStyle>
 #include <algorithm>
 
 #include "hosts/qt/qt_text.h"
+#include "ui/column_fit.h"
 #include "ui/vesko_layout.h"
 
 namespace korvint::hosts::qt {
 using namespace korvint::ui;
 
-namespace {
-
-// Keeps the column that takes a table's spare width at least as wide as it
-// was drawn: stretched while the other columns leave it that much room, and
-// at its drawn width with a horizontal scroll bar once they do not, instead
-// of squeezed to a few pixels in a small window.
-class SpareColumnFloor final : public QObject {
+// Hands the table the events it follows: the viewport resized (the columns
+// fit again), a mouse button held on the header (a resize then is the user's).
+class TableHooks final : public QObject {
  public:
-  SpareColumnFloor(QTableView& view, int column, int least)
-      : QObject(&view), view_(view), viewport_(view.viewport()), column_(column), least_(least) {
+  TableHooks(VeskoQtTable& table, QTableView& view)
+      : QObject(&view), table_(table), viewport_(view.viewport()), header_(view.horizontalHeader()->viewport()) {
     viewport_->installEventFilter(this);
+    header_->installEventFilter(this);
   }
 
-  // Compares with the viewport kept, not view_.viewport(): the filter also
+  // Compares with the widgets kept, not asked of the view: the filter also
   // sees the events of the view's destruction, when its scroll area is gone.
   bool eventFilter(QObject* watched, QEvent* event) override {
-    if (watched == viewport_ && event->type() == QEvent::Resize) fit();
+    if (watched == viewport_ && event->type() == QEvent::Resize) table_.fit_to_texts();
+    if (watched == header_) {
+      if (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick)
+        table_.header_held_ = true;
+      if (event->type() == QEvent::MouseButtonRelease) table_.header_held_ = false;
+    }
     return false;
   }
 
  private:
-  void fit() {
-    QHeaderView& header = *view_.horizontalHeader();
-    int others = 0;
-    for (int i = 0; i < header.count(); ++i)
-      if (i != column_) others += header.sectionSize(i);
-    const bool room = view_.viewport()->width() - others >= least_;
-    const auto mode = room ? QHeaderView::Stretch : QHeaderView::Interactive;
-    if (header.sectionResizeMode(column_) == mode) return;
-    header.setSectionResizeMode(column_, mode);
-    if (!room) header.resizeSection(column_, least_);
-  }
-
-  QTableView& view_;
+  VeskoQtTable& table_;
   QObject* viewport_;
-  int column_;
-  int least_;
+  QObject* header_;
 };
 
-}  // namespace
-
 VeskoQtTable::VeskoQtTable(QTableView& view, std::span<const VeskoColumn> columns)
-    : view_(view), model_(new VeskoRowsModel(columns, &view)) {
+    : view_(view), model_(new VeskoRowsModel(columns, &view)), columns_(columns), user_sized_(columns.size()) {
   view_.setModel(model_);
   view_.setSelectionBehavior(QAbstractItemView::SelectRows);
   view_.setShowGrid(false);
@@ -65,26 +54,102 @@ VeskoQtTable::VeskoQtTable(QTableView& view, std::span<const VeskoColumn> column
   // Rows of one height: the view never measures a million of them.
   view_.verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
   view_.verticalHeader()->setDefaultSectionSize(QFontMetrics(view_.font()).height() + 4);
-  view_.horizontalHeader()->setSectionsClickable(true);
-  view_.horizontalHeader()->setHighlightSections(false);
-  view_.horizontalHeader()->setStretchLastSection(true);
+  QHeaderView& header = *view_.horizontalHeader();
+  header.setSectionsClickable(true);
+  header.setHighlightSections(false);
+  header.setStretchLastSection(true);
   const double scale = view_.logicalDpiX() / 1440.0;
   for (std::size_t i = 0; i < columns.size(); ++i) {
     view_.setColumnWidth(static_cast<int>(i), static_cast<int>(columns[i].width * scale));
     // The column with the distinctive text (a folder, a root) takes the spare width.
     if (columns[i].takes_spare_width) {
-      view_.horizontalHeader()->setSectionResizeMode(static_cast<int>(i), QHeaderView::Stretch);
-      view_.horizontalHeader()->setStretchLastSection(false);
-      new SpareColumnFloor(view_, static_cast<int>(i), static_cast<int>(columns[i].width * scale));
+      header.setSectionResizeMode(static_cast<int>(i), QHeaderView::Stretch);
+      header.setStretchLastSection(false);
+      spare_ = static_cast<int>(i);
+      spare_least_ = static_cast<int>(columns[i].width * scale);
     }
   }
   // A long folder keeps its start and its end, where folders differ.
   view_.setTextElideMode(Qt::ElideMiddle);
+  hooks_ = new TableHooks(*this, view_);
+  QObject::connect(&header, &QHeaderView::sectionResized, hooks_,
+                   [this](int column, int, int) { on_section_resized(column); });
+}
+
+VeskoQtTable::~VeskoQtTable() { delete hooks_; }
+
+void VeskoQtTable::on_section_resized(int column) {
+  if (fitting_ || !header_held_ || column == spare_ || column < 0 || column >= static_cast<int>(user_sized_.size()))
+    return;
+  user_sized_[static_cast<std::size_t>(column)] = true;
+}
+
+void VeskoQtTable::fit_to_texts() {
+  if (fitting_) return;
+  fitting_ = true;
+  QHeaderView& header = *view_.horizontalHeader();
+  const QFontMetrics metrics(view_.font());
+  // The item view's margins either side of a cell's text, and a pixel or two to spare.
+  const int margins = 2 * (view_.style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, &view_) + 1) + 2;
+  std::vector<int> widths;
+  for (int i = 0; i < header.count(); ++i) widths.push_back(header.sectionSize(i));
+  const int rows = model_->rowCount({});
+  const int first = std::max(0, view_.rowAt(0));
+  const int bottom = view_.rowAt(view_.viewport()->height() - 1);
+  const int last = bottom < 0 ? rows - 1 : bottom;
+  for (int column = 0; column < static_cast<int>(columns_.size()) && column < header.count(); ++column) {
+    const VeskoColumn& shape = columns_[static_cast<std::size_t>(column)];
+    if (!fits_texts(shape) || user_sized_[static_cast<std::size_t>(column)]) continue;
+    int text = shape.longest.empty() ? 0 : metrics.horizontalAdvance(to_qt(shape.longest)) + margins;
+    if (fits_rows(shape))
+      for (int row = first; row <= last && row < rows; ++row)
+        text = std::max(text, metrics.horizontalAdvance(model_->index(row, column).data().toString()) + margins);
+    const int width = fitted_column_width(columns_, column, text, widths, view_.viewport()->width(), view_.logicalDpiX());
+    if (width == widths[static_cast<std::size_t>(column)]) continue;
+    header.resizeSection(column, width);
+    widths[static_cast<std::size_t>(column)] = width;
+  }
+  fitting_ = false;
+  keep_spare_floor();
+}
+
+void VeskoQtTable::keep_spare_floor() {
+  if (spare_ < 0) return;
+  QHeaderView& header = *view_.horizontalHeader();
+  int others = 0;
+  for (int i = 0; i < header.count(); ++i)
+    if (i != spare_) others += header.sectionSize(i);
+  const bool room = view_.viewport()->width() - others >= spare_least_;
+  const auto mode = room ? QHeaderView::Stretch : QHeaderView::Interactive;
+  if (header.sectionResizeMode(spare_) == mode) return;
+  fitting_ = true;
+  header.setSectionResizeMode(spare_, mode);
+  if (!room) header.resizeSection(spare_, spare_least_);
+  fitting_ = false;
+}
+
+std::vector<int> VeskoQtTable::user_widths() const {
+  std::vector<int> widths;
+  for (std::size_t i = 0; i < user_sized_.size(); ++i)
+    widths.push_back(user_sized_[i] ? view_.columnWidth(static_cast<int>(i)) : 0);
+  return widths;
+}
+
+void VeskoQtTable::restore_user_widths(const std::vector<int>& widths) {
+  fitting_ = true;
+  for (std::size_t i = 0; i < widths.size() && i < user_sized_.size(); ++i) {
+    if (static_cast<int>(i) == spare_ || widths[i] <= 0) continue;
+    view_.setColumnWidth(static_cast<int>(i), widths[i]);
+    user_sized_[i] = true;
+  }
+  fitting_ = false;
+  fit_to_texts();
 }
 
 void VeskoQtTable::rowsChanged() {
   model_->reset();
   view_.scrollToTop();
+  fit_to_texts();
 }
 
 void VeskoQtTable::rowsRefreshed() {
@@ -97,6 +162,7 @@ void VeskoQtTable::rowsRefreshed() {
     view_.selectionModel()->setCurrentIndex(model_->index(row, column),
                                             QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
   view_.verticalScrollBar()->setValue(scrolled);
+  fit_to_texts();
 }
 
 std::size_t VeskoQtTable::topRow() const {

@@ -122,11 +122,9 @@ VeskoWindowMemory VeskoQtWindow::memory() const {
   if (const PixelRect place = place_of(*this); place.width > 0 && place.height > 0) memory.rect = place;
   memory.maximized = isMaximized();
   memory.split = splitter_->sizes().value(0);
-  for (const auto& [id, widths] : {std::pair{VeskoControlId::lstResults, &memory.result_widths},
-                                   std::pair{VeskoControlId::lstCatalogues, &memory.catalogue_widths}}) {
-    const auto& table = static_cast<const QTableView&>(control(id));
-    for (int i = 0; i < table.model()->columnCount(); ++i) widths->push_back(table.columnWidth(i));
-  }
+  // Only the widths the user gave: the others fit their texts at the next start too.
+  memory.result_widths = results_->user_widths();
+  memory.catalogue_widths = catalogues_->user_widths();
   if (const auto sort = vesko_->session().results_sort()) {
     memory.sort_column = sort->first;
     memory.sort_descending = sort->second;
@@ -146,14 +144,8 @@ void VeskoQtWindow::restore(const VeskoWindowMemory& remembered) {
   const VeskoWindowMemory memory = at_dpi(remembered, logicalDpiX() > 0 ? logicalDpiX() : 96);
   if (memory.rect) place_on_screen(*this, *memory.rect);
   if (memory.maximized) setWindowState(windowState() | Qt::WindowMaximized);
-  for (const auto& [id, widths] : {std::pair{VeskoControlId::lstResults, &memory.result_widths},
-                                   std::pair{VeskoControlId::lstCatalogues, &memory.catalogue_widths}}) {
-    auto& table = static_cast<QTableView&>(control(id));
-    // The column that takes the spare width sizes itself.
-    for (int i = 0; i < std::min<int>(table.model()->columnCount(), static_cast<int>(widths->size())); ++i)
-      if (table.horizontalHeader()->sectionResizeMode(i) != QHeaderView::Stretch && (*widths)[static_cast<std::size_t>(i)] > 0)
-        table.setColumnWidth(i, (*widths)[static_cast<std::size_t>(i)]);
-  }
+  results_->restore_user_widths(memory.result_widths);
+  catalogues_->restore_user_widths(memory.catalogue_widths);
   if (memory.split) {
     const int both = splitter_->sizes().value(0) + splitter_->sizes().value(1);
     splitter_->setSizes({*memory.split, std::max(0, both - *memory.split)});

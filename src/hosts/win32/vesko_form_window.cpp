@@ -71,6 +71,7 @@ VeskoFormWindow::VeskoFormWindow(int show_command)
     for (std::size_t i = 0; i < columns.size(); ++i)
       if (columns[i].takes_spare_width) list->elided_column = static_cast<int>(i);
     list->dpi = dpi_;
+    list->set_columns(columns);
   }
   // The window opened on a monitor of another resolution than the primary one.
   if (hwnd() != nullptr && window_dpi(hwnd()) != dpi_) {
@@ -85,6 +86,7 @@ VeskoFormWindow::VeskoFormWindow(int show_command)
 
 VeskoFormWindow::~VeskoFormWindow() {
   vesko_ = nullptr;
+  delayed_.clear();  // no timer posts to the window once it is gone
   destroy();
 }
 
@@ -93,15 +95,11 @@ void VeskoFormWindow::post(std::function<void()> task) {
 }
 
 void VeskoFormWindow::post_after(std::chrono::milliseconds delay, std::function<void()> task) {
-  if (hwnd() == nullptr) return;
-  const UINT_PTR id = next_timer_++;
-  const auto milliseconds = static_cast<UINT>(std::max<std::chrono::milliseconds::rep>(delay.count(), USER_TIMER_MINIMUM));
-  if (SetTimer(hwnd(), id, milliseconds, nullptr) != 0) delayed_[id] = std::move(task);
+  delayed_.add(hwnd(), delay, std::move(task));
 }
 
 void VeskoFormWindow::drop_posted() {
   posted_.clear();
-  for (const auto& [id, task] : delayed_) KillTimer(hwnd(), id);
   delayed_.clear();
 }
 
@@ -122,12 +120,8 @@ void VeskoFormWindow::lay_out() {
 }
 
 void VeskoFormWindow::fit_columns() {
-  for (const VeskoListView* list : {catalogues_.get(), results_.get()}) {
-    if (list == nullptr || list->elided_column < 0) continue;
-    const auto columns = list == results_.get() ? result_columns() : catalogue_columns();
-    const int own = twips_to_pixels(columns[static_cast<std::size_t>(list->elided_column)].width, dpi_);
-    list->give_spare_width(list->elided_column, own);
-  }
+  for (VeskoListView* list : {catalogues_.get(), results_.get()})
+    if (list != nullptr) list->fit_to_texts();
 }
 
 void VeskoFormWindow::apply_dpi(int dpi) {
@@ -155,12 +149,9 @@ VeskoWindowMemory VeskoFormWindow::memory() const {
     memory.maximized = maximized;
   }
   if (!placed_.empty()) memory.split = placed_[static_cast<std::size_t>(VeskoControlId::lstCatalogues)].height;
-  for (const auto& [list, widths] : {std::pair{results_.get(), &memory.result_widths},
-                                     std::pair{catalogues_.get(), &memory.catalogue_widths}}) {
-    HWND header = ListView_GetHeader(list->hwnd());
-    for (int i = 0, count = Header_GetItemCount(header); i < count; ++i)
-      widths->push_back(ListView_GetColumnWidth(list->hwnd(), i));
-  }
+  // Only the widths the user gave: the others fit their texts at the next start too.
+  memory.result_widths = results_->user_widths();
+  memory.catalogue_widths = catalogues_->user_widths();
   if (vesko_ != nullptr) {
     if (const auto sort = vesko_->session().results_sort()) {
       memory.sort_column = sort->first;
@@ -177,12 +168,8 @@ VeskoWindowMemory VeskoFormWindow::memory() const {
 void VeskoFormWindow::restore(const VeskoWindowMemory& remembered) {
   if (hwnd() == nullptr || controls_.empty()) return;
   const VeskoWindowMemory memory = at_dpi(remembered, dpi_);
-  for (const auto& [list, widths] : {std::pair{results_.get(), &memory.result_widths},
-                                     std::pair{catalogues_.get(), &memory.catalogue_widths}}) {
-    for (std::size_t i = 0; i < widths->size(); ++i)
-      if (static_cast<int>(i) != list->elided_column && (*widths)[i] > 0)
-        ListView_SetColumnWidth(list->hwnd(), static_cast<int>(i), (*widths)[i]);
-  }
+  results_->restore_user_widths(memory.result_widths);
+  catalogues_->restore_user_widths(memory.catalogue_widths);
   split_ = memory.split;
   if (memory.rect) {
     const SIZE least = frame_size(kWindowStyle, twips_to_pixels(kVeskoMinWidthTwips, dpi_),
@@ -234,16 +221,7 @@ LRESULT VeskoFormWindow::on_message(UINT message, WPARAM wparam, LPARAM lparam) 
   if (const auto answer = splitter_.on_message(hwnd(), message, wparam, lparam)) return *answer;
   switch (message) {
     case kRunPostedMessage: posted_.run_all(); return 0;
-    case WM_TIMER: {
-      const auto delayed = delayed_.find(static_cast<UINT_PTR>(wparam));
-      if (delayed == delayed_.end()) break;
-      // Once: the timer goes before the task runs, which may start another.
-      KillTimer(hwnd(), delayed->first);
-      const std::function<void()> task = std::move(delayed->second);
-      delayed_.erase(delayed);
-      task();
-      return 0;
-    }
+    case kRunDelayedMessage: delayed_.run(wparam); return 0;
     case kFoldersChangedMessage:
       if (vesko_ != nullptr) app::on_folders_changed(*vesko_);
       return 0;
@@ -315,8 +293,14 @@ LRESULT VeskoFormWindow::on_notify(const NMHDR& header, LPARAM lparam) {
   if (vesko_ == nullptr) return 0;
   const auto from = control_of(header.hwndFrom);
   if (from != VeskoControlId::lstResults && from != VeskoControlId::lstCatalogues) return 0;
-  const VeskoListView& list = *from == VeskoControlId::lstResults ? *results_ : *catalogues_;
+  VeskoListView& list = *from == VeskoControlId::lstResults ? *results_ : *catalogues_;
   switch (header.code) {
+    case HDN_ITEMCHANGEDW:
+    case HDN_ENDTRACKW:
+    case HDN_DIVIDERDBLCLICKW:
+      // From the list's header: a column sized by the user or by the program.
+      if (header.hwndFrom == ListView_GetHeader(list.hwnd())) list.on_header_notify(*reinterpret_cast<const NMHEADERW*>(lparam));
+      return 0;
     case LVN_GETDISPINFOW: list.fill(*reinterpret_cast<NMLVDISPINFOW*>(lparam)); return 0;
     case LVN_COLUMNCLICK:
       app::on_header_click(*vesko_, *from, reinterpret_cast<const NMLISTVIEW*>(lparam)->iSubItem);

@@ -14,6 +14,7 @@
 #include <utility>
 #include <vector>
 
+#include "hosts/win32/delayed_posts.h"
 #include "hosts/win32/splitter_drag.h"
 #include "hosts/win32/top_level_window.h"
 #include "hosts/win32/vesko_win32_controls.h"
@@ -38,8 +39,8 @@ inline constexpr UINT kRunPostedMessage = WM_APP + 1;
 /// Posted by the folder watch when the catalogue folders changed.
 inline constexpr UINT kFoldersChangedMessage = WM_APP + 3;
 
-/// The ids of the timers of post_after() start here, clear of other timers of the window.
-inline constexpr UINT_PTR kFirstDelayTimer = 0x1000;
+/// Posted when a task of post_after() is due (wparam: its id).
+inline constexpr UINT kRunDelayedMessage = WM_APP + 4;
 
 class VeskoFormWindow final : public TopLevelWindow {
  public:
@@ -70,8 +71,9 @@ class VeskoFormWindow final : public TopLevelWindow {
 
   /// Runs `task` on the window's thread soon; callable from any thread.
   void post(std::function<void()> task);
-  /// Runs `task` on the window's thread once `delay` has passed (a timer of
-  /// the window's); called on the window's thread.
+  /// Runs `task` on the window's thread once `delay` has passed (a posted
+  /// message, not held back behind other messages as WM_TIMER is); called on
+  /// the window's thread.
   void post_after(std::chrono::milliseconds delay, std::function<void()> task);
   /// Drops the tasks posted and not yet run, delayed ones too.
   void drop_posted();
@@ -120,8 +122,7 @@ class VeskoFormWindow final : public TopLevelWindow {
   bool selection_change_posted_ = false;
   std::optional<POINT> menu_at_;
   PostedTasks posted_;
-  std::map<UINT_PTR, std::function<void()>> delayed_;  // by the id of the timer each waits for
-  UINT_PTR next_timer_ = kFirstDelayTimer;
+  DelayedPosts delayed_{kRunDelayedMessage};
   app::VeskoWindow* vesko_ = nullptr;
   std::unique_ptr<Win32TextBox> query_;
   std::unique_ptr<Win32Label> folder_, status_;

@@ -9,6 +9,7 @@
 
 #include "hosts/win32/list_columns.h"
 #include "platform/win32/win32_text.h"
+#include "ui/column_fit.h"
 #include "ui/text_elision.h"
 
 namespace korvint::hosts::win32 {
@@ -24,6 +25,7 @@ void VeskoListView::rowsChanged() {
   ListView_SetItemState(list_, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
   ListView_SetItemCountEx(list_, static_cast<int>(count), 0);
   if (count > 0) ListView_EnsureVisible(list_, 0, FALSE);
+  fit_to_texts();
   InvalidateRect(list_, nullptr, TRUE);
 }
 
@@ -31,6 +33,7 @@ void VeskoListView::rowsRefreshed() {
   const std::size_t count = rows_ == nullptr ? 0 : std::min<std::size_t>(rows_->row_count(), INT_MAX);
   // The list keeps its place and the states of the rows still there.
   ListView_SetItemCountEx(list_, static_cast<int>(count), LVSICF_NOSCROLL | LVSICF_NOINVALIDATEALL);
+  fit_to_texts();
   InvalidateRect(list_, nullptr, TRUE);
 }
 
@@ -96,11 +99,97 @@ void VeskoListView::fill(NMLVDISPINFOW& info) const {
   info.item.pszText[length] = L'\0';
 }
 
-void VeskoListView::give_spare_width(int column, int least) const {
+int VeskoListView::room() const {
   RECT inside{};
   GetClientRect(list_, &inside);
   int room = inside.right;
   if ((GetWindowLongPtrW(list_, GWL_STYLE) & WS_VSCROLL) == 0) room -= GetSystemMetrics(SM_CXVSCROLL);
+  return room;
+}
+
+void VeskoListView::set_columns(std::span<const VeskoColumn> columns) {
+  columns_ = columns;
+  user_sized_.assign(columns.size(), false);
+}
+
+void VeskoListView::fit_to_texts() {
+  if (fitting_ || columns_.empty()) return;
+  fitting_ = true;
+  const int columns = std::min(Header_GetItemCount(ListView_GetHeader(list_)), static_cast<int>(columns_.size()));
+  std::vector<int> widths;
+  for (int i = 0; i < columns; ++i) widths.push_back(ListView_GetColumnWidth(list_, i));
+  HDC dc = GetDC(list_);
+  if (dc != nullptr) {
+    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(list_, WM_GETFONT, 0, 0)));
+    // The list view's margins either side of a cell's text, and a pixel or two to spare.
+    const int margins = MulDiv(14, dpi, 96);
+    const auto width_of = [dc, margins](const std::string& text) {
+      const std::wstring wide = platform::win32::to_wide(text);
+      SIZE size{};
+      GetTextExtentPoint32W(dc, wide.data(), static_cast<int>(wide.size()), &size);
+      return static_cast<int>(size.cx) + margins;
+    };
+    const std::size_t count = rows_ == nullptr ? 0 : rows_->row_count();
+    const std::size_t first = topRow();
+    const std::size_t last = std::min(count, first + static_cast<std::size_t>(ListView_GetCountPerPage(list_)) + 1);
+    for (int column = 0; column < columns; ++column) {
+      const VeskoColumn& shape = columns_[static_cast<std::size_t>(column)];
+      if (!fits_texts(shape) || user_sized_[static_cast<std::size_t>(column)]) continue;
+      int text = shape.longest.empty() ? 0 : width_of(std::string(shape.longest));
+      if (fits_rows(shape))
+        for (std::size_t row = first; row < last; ++row) {
+          rows_->cell(row, column, cell_);
+          text = std::max(text, width_of(cell_));
+        }
+      const int width = fitted_column_width(columns_, column, text, widths, room(), dpi);
+      if (width == widths[static_cast<std::size_t>(column)]) continue;
+      ListView_SetColumnWidth(list_, column, width);
+      widths[static_cast<std::size_t>(column)] = width;
+    }
+    SelectObject(dc, old);
+    ReleaseDC(list_, dc);
+  }
+  if (elided_column >= 0 && static_cast<std::size_t>(elided_column) < columns_.size())
+    give_spare_width(elided_column, twips_to_pixels(columns_[static_cast<std::size_t>(elided_column)].width, dpi));
+  fitting_ = false;
+}
+
+void VeskoListView::on_header_notify(const NMHEADERW& change) {
+  const int column = change.iItem;
+  if (fitting_ || column < 0 || static_cast<std::size_t>(column) >= user_sized_.size()) return;
+  const bool by_user = change.hdr.code == HDN_ENDTRACKW || change.hdr.code == HDN_DIVIDERDBLCLICKW ||
+                       (change.hdr.code == HDN_ITEMCHANGEDW && GetCapture() == change.hdr.hwndFrom);
+  if (column == elided_column) return;
+  if (by_user) user_sized_[static_cast<std::size_t>(column)] = true;
+  // Another column's width changed: the spare column takes up the difference.
+  if (change.hdr.code == HDN_ITEMCHANGEDW && elided_column >= 0 &&
+      static_cast<std::size_t>(elided_column) < columns_.size()) {
+    fitting_ = true;
+    give_spare_width(elided_column, twips_to_pixels(columns_[static_cast<std::size_t>(elided_column)].width, dpi));
+    fitting_ = false;
+  }
+}
+
+std::vector<int> VeskoListView::user_widths() const {
+  std::vector<int> widths;
+  for (std::size_t i = 0; i < user_sized_.size(); ++i)
+    widths.push_back(user_sized_[i] ? ListView_GetColumnWidth(list_, static_cast<int>(i)) : 0);
+  return widths;
+}
+
+void VeskoListView::restore_user_widths(const std::vector<int>& widths) {
+  fitting_ = true;
+  for (std::size_t i = 0; i < widths.size() && i < user_sized_.size(); ++i) {
+    if (static_cast<int>(i) == elided_column || widths[i] <= 0) continue;
+    ListView_SetColumnWidth(list_, static_cast<int>(i), widths[i]);
+    user_sized_[i] = true;
+  }
+  fitting_ = false;
+  fit_to_texts();
+}
+
+void VeskoListView::give_spare_width(int column, int least) const {
+  int room = this->room();
   const int columns = Header_GetItemCount(ListView_GetHeader(list_));
   for (int other = 0; other < columns; ++other)
     if (other != column) room -= ListView_GetColumnWidth(list_, other);

@@ -7,10 +7,13 @@
 
 #include <commctrl.h>
 
+#include <span>
 #include <string>
+#include <vector>
 
 #include "ui/controls.h"
 #include "ui/vesko_controls.h"
+#include "ui/vesko_layout.h"
 
 namespace korvint::hosts::win32 {
 using namespace korvint::ui;
@@ -42,9 +45,32 @@ class VeskoListView final : public TableView {
   int elided_column = -1;
   int dpi = 96;
 
+  /// The columns as drawn, for fit_to_texts(); none: the list sizes none itself.
+  void set_columns(std::span<const VeskoColumn> columns);
+  /// Sizes the columns that fit their texts (ui/column_fit.h) to the rows on
+  /// screen, except those the user has sized, and gives the spare width to
+  /// elided_column (at least its drawn width).
+  void fit_to_texts();
+  /// Answers a header's notification: a column the user sizes (dragging its
+  /// edge, double-clicking it) is the user's from now on, and the spare column
+  /// takes up the difference.
+  void on_header_notify(const NMHEADERW& change);
+  /// The widths the user gave the columns (dragged, or remembered from the
+  /// last start), by column; 0 for a column the list sizes itself.
+  [[nodiscard]] std::vector<int> user_widths() const;
+  /// Gives the columns the widths > 0 of `widths` as the user's own (the
+  /// spare column's excepted: it sizes itself).
+  void restore_user_widths(const std::vector<int>& widths);
+
  private:
   // Shortens wide_, the text of a cell of `column`, to the column's width.
   void elide(int column) const;
+  // The list's width inside, less a vertical scroll bar's while it has none.
+  [[nodiscard]] int room() const;
+
+  std::span<const VeskoColumn> columns_;
+  std::vector<bool> user_sized_;  // by column
+  bool fitting_ = false;          // the list sizes its columns
 
   HWND list_;
   const TableRows* rows_ = nullptr;

@@ -9,6 +9,8 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMouseEvent>
+#include <QFontMetrics>
 #include <QFontInfo>
 #include <QPlainTextEdit>
 #include <QScrollBar>
@@ -178,6 +180,65 @@ TEST_F(QtVeskoTest, TheLayoutFollowsTheWindowAndF1ShowsTheQueryLanguage) {
   });
   QTest::mouseClick(&help, Qt::LeftButton);
   EXPECT_EQ(shown_title.toStdString(), app::kQueryHelpTitle);
+}
+
+// Names are as wide as those on screen (up to a cap), the folders take what
+// is left, an age is never cut; a column the user drags keeps the user's
+// width through later searches and is the only one remembered.
+TEST(QtVeskoColumns, NamesFitTheRowsShownUntilTheUserSizesThem) {
+  test::TempTree tree;
+  std::string text = "/media/disk/\r\n";
+  for (int i = 0; i < 40; ++i)
+    text += "a_rather_long_descriptive_name_of_photo_" + std::to_string(i) + ".jpg\t1\t 2020.1.2\t3:4.5\r\n";
+  text += "short.txt\t7\t 2021.1.1\t0:0.0\r\n";
+  tree.text_file("cats/disk.lst", text);
+  VeskoQtWindow window(app::VeskoWindowOptions{{test::path_text(tree.root() / "cats")}, {}},
+                       std::vector<std::string>{test::path_text(tree.root() / "Vesko.ini")}, "");
+  window.vesko().Form_Load();
+  window.resize(1400, 800);
+  window.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+  const auto settled = [&] { return wait_for([&] { return !window.vesko().session().working(); }); };
+  ASSERT_TRUE(settled());
+  auto& results = static_cast<QTableView&>(window.control(VeskoControlId::lstResults));
+  auto& catalogues = static_cast<QTableView&>(window.control(VeskoControlId::lstCatalogues));
+  auto& query = static_cast<QLineEdit&>(window.control(VeskoControlId::txtQuery));
+  const QFontMetrics metrics(results.font());
+  const int dpi = results.logicalDpiX();
+  const int drawn = twips_to_pixels(result_columns()[0].width, dpi);
+  EXPECT_GE(catalogues.columnWidth(6), metrics.horizontalAdvance(QStringLiteral("under a minute")));
+
+  query.setFocus();
+  QTest::keyClicks(&query, "photo");
+  ASSERT_TRUE(settled());
+  const int fitted = results.columnWidth(0);
+  EXPECT_GT(fitted, metrics.horizontalAdvance(QStringLiteral("a_rather_long_descriptive_name_of_photo_10.jpg")));
+  EXPECT_LE(fitted, twips_to_pixels(result_columns()[0].fit_most, dpi));
+  EXPECT_GE(results.columnWidth(1), twips_to_pixels(result_columns()[1].width, dpi) - 1);
+  // Short names give the width back to the folders, down to the drawn width.
+  query.clear();
+  QTest::keyClicks(&query, "short");
+  ASSERT_TRUE(settled());
+  EXPECT_EQ(results.columnWidth(0), drawn);
+
+  // The user drags the name's edge: that width stays through the next search.
+  QHeaderView& header = *results.horizontalHeader();
+  const QPoint edge(header.sectionViewportPosition(0) + header.sectionSize(0) - 1, header.height() / 2);
+  const auto mouse = [&](QEvent::Type type, QPoint at, Qt::MouseButtons held) {
+    QMouseEvent event(type, at, header.viewport()->mapToGlobal(at), Qt::LeftButton, held, Qt::NoModifier);
+    QApplication::sendEvent(header.viewport(), &event);
+  };
+  mouse(QEvent::MouseButtonPress, edge, Qt::LeftButton);
+  mouse(QEvent::MouseMove, edge + QPoint(40, 0), Qt::LeftButton);
+  mouse(QEvent::MouseButtonRelease, edge + QPoint(40, 0), Qt::NoButton);
+  ASSERT_EQ(results.columnWidth(0), drawn + 40);
+  query.clear();
+  QTest::keyClicks(&query, "photo");
+  ASSERT_TRUE(settled());
+  EXPECT_EQ(results.columnWidth(0), drawn + 40);
+  const VeskoWindowMemory memory = window.memory();
+  EXPECT_EQ(memory.result_widths, (std::vector<int>{drawn + 40, 0, 0, 0, 0}));
+  EXPECT_EQ(memory.catalogue_widths, std::vector<int>(catalogue_columns().size(), 0));
 }
 
 // The menu key and Shift+F10 open the menu of the table that has the focus,

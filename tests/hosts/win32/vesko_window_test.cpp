@@ -143,7 +143,7 @@ TEST_F(Win32VeskoTest, ATypedQueryFillsTheOwnerDataListView) {
 TEST_F(Win32VeskoTest, DelayedWorkRunsInTheWindowAfterItsDelayUnlessDropped) {
   using std::chrono::milliseconds;
   // A window of an earlier test, destroyed, left the thread's quit flag set
-  // (the pump keeps it), and the system hands out no timer while it is.
+  // (the pump keeps it).
   MSG quit{};
   PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
   const auto start = std::chrono::steady_clock::now();
@@ -164,6 +164,22 @@ TEST_F(Win32VeskoTest, DelayedWorkRunsInTheWindowAfterItsDelayUnlessDropped) {
   const auto until = std::chrono::steady_clock::now() + milliseconds(100);
   pump_until(window.get(), [&] { return std::chrono::steady_clock::now() > until; });
   EXPECT_EQ(ran.size(), 2u);
+
+  // A window kept busy by posted work (rows streaming in) still gets its
+  // delayed work on time; a WM_TIMER would wait until the queue is empty.
+  const auto busy_until = std::chrono::steady_clock::now() + milliseconds(3000);
+  bool due = false;
+  bool due_while_busy = false;
+  std::function<void()> busy = [&] {
+    if (!due && std::chrono::steady_clock::now() < busy_until) window->host.post(busy);
+  };
+  window->host.postAfter(milliseconds(30), [&] {
+    due = true;
+    due_while_busy = std::chrono::steady_clock::now() < busy_until;
+  });
+  window->host.post(busy);
+  ASSERT_TRUE(pump_until(window.get(), [&] { return due; }));
+  EXPECT_TRUE(due_while_busy);
 }
 
 TEST_F(Win32VeskoTest, KeysMoveBetweenQueryAndResultsAndEscClears) {
@@ -239,6 +255,61 @@ TEST_F(Win32VeskoTest, TheLayoutFollowsTheWindowTheSplitterAndTheResolution) {
   EXPECT_EQ(window->window.dpi(), 144);
   EXPECT_EQ(rect_of(query()).bottom - rect_of(query()).top, twips_to_pixels(345, 144));
   EXPECT_EQ(ListView_GetColumnWidth(catalogues, 0), twips_to_pixels(catalogue_columns()[0].width, 144));
+}
+
+// Names are as wide as those on screen (up to a cap), the folders take what
+// is left, an age is never cut; a column the user sizes keeps the user's
+// width through later searches and is the only one remembered.
+TEST(Win32VeskoColumns, NamesFitTheRowsShownUntilTheUserSizesThem) {
+  test::TempTree tree;
+  std::string text = "E:\\Photos\\\r\n";
+  for (int i = 0; i < 40; ++i)
+    text += "a_rather_long_descriptive_name_of_photo_" + std::to_string(i) + ".jpg\t1\t 2020.1.2\t3:4.5\r\n";
+  text += "short.txt\t7\t 2021.1.1\t0:0.0\r\n";
+  tree.text_file("cats/disk.lst", text);
+  VeskoWin32Form window(app::VeskoWindowOptions{{test::path_text(tree.root() / "cats")}, {}},
+                        std::vector<std::string>{test::path_text(tree.root() / "Vesko.ini")}, "", jobs::VeskoServices{},
+                        SW_SHOWNORMAL);
+  app::on_load(*window.vesko);
+  const auto settled = [&] { return pump_until(&window, [&] { return !window.vesko->session().working(); }); };
+  ASSERT_TRUE(settled());
+  SetWindowPos(window.window.hwnd(), nullptr, 0, 0, 1400, 800, SWP_NOMOVE | SWP_NOZORDER);
+  HWND results = window.window.control(VeskoControlId::lstResults);
+  HWND catalogues = window.window.control(VeskoControlId::lstCatalogues);
+  HWND query = window.window.control(VeskoControlId::txtQuery);
+  const auto type = [&](std::wstring_view keys) {
+    SetWindowTextW(query, L"");
+    for (const wchar_t key : keys) SendMessageW(query, WM_CHAR, key, 1);
+  };
+  const int dpi = window.window.dpi();
+  const int drawn = twips_to_pixels(result_columns()[0].width, dpi);
+  EXPECT_GE(ListView_GetColumnWidth(catalogues, 6), ListView_GetStringWidth(catalogues, L"under a minute"));
+
+  type(L"photo");
+  ASSERT_TRUE(settled());
+  const int fitted = ListView_GetColumnWidth(results, 0);
+  EXPECT_GT(fitted, ListView_GetStringWidth(results, L"a_rather_long_descriptive_name_of_photo_10.jpg"));
+  EXPECT_LE(fitted, twips_to_pixels(result_columns()[0].fit_most, dpi));
+  EXPECT_GE(ListView_GetColumnWidth(results, 1), twips_to_pixels(result_columns()[1].width, dpi));
+  // Short names give the width back to the folders, down to the drawn width.
+  type(L"short");
+  ASSERT_TRUE(settled());
+  EXPECT_EQ(ListView_GetColumnWidth(results, 0), drawn);
+
+  // The user drags the name's edge (the header tells the window as it ends):
+  // that width stays through the next search.
+  HWND header = ListView_GetHeader(results);
+  NMHEADERW dragged{};
+  dragged.hdr = NMHDR{header, static_cast<UINT_PTR>(GetDlgCtrlID(header)), static_cast<UINT>(HDN_ENDTRACKW)};
+  dragged.iItem = 0;
+  SendMessageW(window.window.hwnd(), WM_NOTIFY, dragged.hdr.idFrom, reinterpret_cast<LPARAM>(&dragged));
+  ListView_SetColumnWidth(results, 0, drawn + 40);
+  type(L"photo");
+  ASSERT_TRUE(settled());
+  EXPECT_EQ(ListView_GetColumnWidth(results, 0), drawn + 40);
+  const VeskoWindowMemory memory = window.memory();
+  EXPECT_EQ(memory.result_widths, (std::vector<int>{drawn + 40, 0, 0, 0, 0}));
+  EXPECT_EQ(memory.catalogue_widths, std::vector<int>(catalogue_columns().size(), 0));
 }
 
 // The catalogue chosen keeps the highlight colour while the query box has
