@@ -11,6 +11,7 @@
 #include "search/hit_list.h"
 #include "search/hit_observer.h"
 #include "search/name_decoder.h"
+#include "search/parallel_tasks.h"
 #include "search/quantity_text.h"
 
 namespace korvint::search {
@@ -200,7 +201,7 @@ Comparison compare_catalogues(const CompareSide& a, const CompareSide& b, Query 
   };
   Side& side_a = sides[0];
   Side& side_b = sides[1];
-  ObserverB observer_b(side_b.prefix, ignore_case, code_page);
+  ObserverB observer_b(side_b.prefix, ignore_case, code_page, threads_or_cores(options.search.threads));
   TableOfB table;
   if (!search(1, observer_b)) {
     finish();

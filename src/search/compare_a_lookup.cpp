@@ -13,10 +13,7 @@ class ObserverA::Recorder final : public HitRecorder {
  public:
   Recorder(const ObserverA& observer, const Catalogue& catalogue, const Chunk& chunk)
       : observer_(observer), keys_(catalogue, observer.prefix_, observer.ignore_case_, observer.code_page_),
-        run_(std::make_unique<Run>()) {
-    run_->catalogue = &catalogue;
-    run_->chunk = chunk;
-  }
+        run_(observer.runs.open(catalogue, chunk, 0)), lane_(*run_->lane) {}
   ~Recorder() override { observer_.runs.add(std::move(run_)); }
 
   bool found(const Hit& hit, const catalogue::EntryLine& entry, std::string_view folder, bool stands) override {
@@ -28,20 +25,20 @@ class ObserverA::Recorder final : public HitRecorder {
     if (assumed != 0) {
       // Kept, its key with it, until the encoding tells whether the key stands.
       Record record{hit.line | assumed, PathHashes{kOutside, 0}, 0};
-      std::string& text = run_->text;
+      KeptTexts& text = lane_.text;
       if (!keyed) {
-        run_->records.push_back(record);
+        lane_.records.push_back(record);
       } else if (const std::size_t in_b = observer_.table_.guessed(keys_.below(), guess_, false); in_b != kNone) {
         record.line |= kFoundInB;
         record.hashes = keys_.hashes();
         record.extra = in_b;
-        run_->records.push_back(record);
+        lane_.records.push_back(record);
       } else if (fits(text, keys_.below())) {
         const std::uint32_t folder_at = keep_text(text, keys_.below().substr(0, keys_.folder_part()));
         const std::uint32_t name_at = keep_text(text, keys_.below().substr(keys_.folder_part()));
         record.hashes = keys_.hashes();
         record.extra = std::uint64_t{folder_at} << 32 | name_at;
-        run_->records.push_back(record);
+        lane_.records.push_back(record);
       }
       return true;
     }
@@ -50,7 +47,7 @@ class ObserverA::Recorder final : public HitRecorder {
     std::size_t in_b = observer_.table_.guessed(keys_.below(), guess_);
     if (in_b == kNone) in_b = observer_.table_.match(keys_.hashes().path, keys_.below(), guess_);
     if (in_b != kNone && (hit.is_folder() || !observer_.differs(hit, (*observer_.table_.hits)[in_b]))) return false;
-    run_->records.push_back(Record{hit.line, keys_.hashes(), in_b});
+    lane_.records.push_back(Record{hit.line, keys_.hashes(), in_b});
     return true;
   }
 
@@ -58,6 +55,7 @@ class ObserverA::Recorder final : public HitRecorder {
   const ObserverA& observer_;
   KeyMaker keys_;
   std::unique_ptr<Run> run_;
+  Lane& lane_;
   std::size_t guess_ = 0;
 };
 
@@ -95,7 +93,7 @@ void match_a(Side& side, ObserverA& observer, bool ignore_case, const std::strin
         shared(table.in_a[in_b[i]]).store(1, std::memory_order_relaxed);
         return;
       }
-      const std::string& text = runs[r]->text;
+      const KeptTexts& text = runs[r]->text();
       key.assign(kept_text(text, static_cast<std::uint32_t>(record->extra >> 32)));
       key += kept_text(text, static_cast<std::uint32_t>(record->extra));
       in_b[i] = table.match(keys[i].path, key, guess);

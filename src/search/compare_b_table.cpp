@@ -54,15 +54,8 @@ class ObserverB::Recorder final : public HitRecorder {
  public:
   Recorder(const ObserverB& observer, const Catalogue& catalogue, const Chunk& chunk)
       : observer_(observer), keys_(catalogue, observer.prefix_, observer.ignore_case_, observer.code_page_),
-        run_(std::make_unique<Run>()) {
-    run_->catalogue = &catalogue;
-    run_->chunk = chunk;
-    // Room for a record a line of 16 bytes and its text, never copied to
-    // grow: only the pages written are taken.
-    const auto bytes = static_cast<std::size_t>(std::min<std::uint64_t>(chunk.end - chunk.begin, std::uint64_t{1} << 30));
-    run_->records.reserve(bytes / 16);
-    run_->text.reserve(bytes);
-  }
+        run_(observer.runs.open(catalogue, chunk, catalogue.size() / observer.workers_ + 2 * (chunk.end - chunk.begin))),
+        lane_(*run_->lane) {}
   ~Recorder() override { observer_.runs.add(std::move(run_)); }
 
   bool found(const Hit& hit, const catalogue::EntryLine& entry, std::string_view folder, bool stands) override {
@@ -75,7 +68,7 @@ class ObserverB::Recorder final : public HitRecorder {
     } else {
       const std::string_view key = keys_.below();
       const std::size_t folder_part = keys_.folder_part();
-      std::string& text = run_->text;
+      KeptTexts& text = lane_.text;
       if (fits(text, key)) {
         // A folder's key (all of it its folder's part) is kept once, for it
         // and the files after it (the key maker forgets where when the folder changes).
@@ -87,7 +80,7 @@ class ObserverB::Recorder final : public HitRecorder {
       }
     }
     if (below) observer_.below.note(assumed);
-    run_->records.push_back(record);
+    lane_.records.push_back(record);
     return true;
   }
 
@@ -95,6 +88,7 @@ class ObserverB::Recorder final : public HitRecorder {
   const ObserverB& observer_;
   KeyMaker keys_;
   std::unique_ptr<Run> run_;
+  Lane& lane_;
 };
 
 std::unique_ptr<HitRecorder> ObserverB::open(const Catalogue& catalogue, std::size_t, const Chunk& chunk) const {
@@ -116,7 +110,7 @@ void make_table(Side& side, ObserverB& observer, bool ignore_case, const SearchO
       whole.store(false);
       return;
     }
-    const std::vector<Record>& records = runs[part.run]->records;
+    const std::span<const Record> records = runs[part.run]->records;
     for (std::size_t i = part.begin; i < part.end && whole.load(std::memory_order_relaxed); ++i) {
       const Record& record = records[i - part.begin];
       if ((record.line & kLineBits) != side.hits[i].line || record.hashes.path == kLater ||
@@ -127,7 +121,7 @@ void make_table(Side& side, ObserverB& observer, bool ignore_case, const SearchO
   if (whole.load() && !runs.empty()) {
     for (std::size_t r = 0; r < runs.size(); ++r) {
       table.starts.push_back(parts[r].begin);
-      table.texts.push_back(std::move(runs[r]->text));
+      table.texts.push_back(&runs[r]->text());
     }
     table.runs = std::move(runs);
     side.anything_below = observer.below.in(encoding);
@@ -135,8 +129,10 @@ void make_table(Side& side, ObserverB& observer, bool ignore_case, const SearchO
     return;
   }
   table.keys = ZeroedArray<KeyB>(side.hits.size());
-  // One text a run, and one a stretch for the keys made here.
-  table.texts.resize(runs.size() + parts.size());
+  // The texts of the runs, and one a stretch for the keys made here.
+  table.late_texts.resize(parts.size());
+  for (const auto& run : runs) table.texts.push_back(&run->text());
+  for (const KeptTexts& text : table.late_texts) table.texts.push_back(&text);
   Catalogue::Hold hold(*side.catalogue);
   run_tasks(parts.size(), threads_or_cores(options.threads), [&] { return std::make_unique<KeyReader>(options.code_page); },
             [&](std::size_t p, std::unique_ptr<KeyReader>& reader) {
@@ -168,16 +164,12 @@ void make_table(Side& side, ObserverB& observer, bool ignore_case, const SearchO
       const std::uint64_t folder_part_hash = compare_keys::folder_hash(key, folder_size, side.prefix);
       const std::string_view below = std::string_view(key).substr(side.prefix.size());
       const std::size_t folder_part = folder_size > side.prefix.size() ? folder_size - side.prefix.size() : 0;
-      std::string& text = table.texts[late];
+      KeptTexts& text = table.late_texts[p];
       if (!fits(text, below)) continue;  // beyond 4 GiB of such keys: left out
       entry.hashes = compare_keys::path_hashes(key, folder_size, folder_part_hash, hit.is_folder(), side.prefix);
       entry.run = late;
       entry.folder = keep_text(text, below.substr(0, folder_part));
       entry.name = keep_text(text, below.substr(folder_part));
-    }
-    if (part.run != kNone) {
-      std::vector<Record>().swap(runs[part.run]->records);
-      table.texts[part.run] = std::move(runs[part.run]->text);
     }
   });
   side.anything_below = observer.below.in(encoding);

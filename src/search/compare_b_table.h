@@ -50,7 +50,8 @@ struct TableOfB {
     return KeyB{record.hashes, static_cast<std::uint32_t>(r), static_cast<std::uint32_t>(record.extra >> 32),
                 static_cast<std::uint32_t>(record.extra)};
   }
-  std::vector<std::string> texts;  // one a run, and one for the keys made after the search
+  std::vector<const KeptTexts*> texts;  // a run's (in its lane), or one of late_texts
+  std::vector<KeptTexts> late_texts;    // of the keys made after the search, one a stretch of hits
   // Index + 1 (0: empty) and, above, the hash's upper half; `mask` + 1 of them.
   ZeroedArray<std::uint64_t> slots;
   std::size_t mask = 0;
@@ -62,8 +63,8 @@ struct TableOfB {
   /// True when B's entry `b` has the key `key` (below the compared folder).
   [[nodiscard]] bool holds(std::size_t b, std::string_view key) const {
     const KeyB entry = this->key(b);
-    const std::string_view folder = kept_text(texts[entry.run], entry.folder);
-    const std::string_view name = kept_text(texts[entry.run], entry.name);
+    const std::string_view folder = kept_text(*texts[entry.run], entry.folder);
+    const std::string_view name = kept_text(*texts[entry.run], entry.name);
     return key.size() == folder.size() + name.size() && key.starts_with(folder) && key.ends_with(name);
   }
 
@@ -106,8 +107,9 @@ struct TableOfB {
 /// Records B's entries as its search finds them: their hashes and their keys' text.
 class ObserverB final : public HitObserver {
  public:
-  ObserverB(std::string_view prefix, bool ignore_case, const std::string& code_page)
-      : prefix_(prefix), ignore_case_(ignore_case), code_page_(code_page) {}
+  /// For a search on `workers` threads.
+  ObserverB(std::string_view prefix, bool ignore_case, const std::string& code_page, unsigned workers)
+      : prefix_(prefix), ignore_case_(ignore_case), code_page_(code_page), workers_(workers == 0 ? 1 : workers) {}
 
   std::unique_ptr<HitRecorder> open(const Catalogue& catalogue, std::size_t, const Chunk& chunk) const override;
 
@@ -120,6 +122,7 @@ class ObserverB final : public HitObserver {
   std::string prefix_;
   bool ignore_case_;
   std::string code_page_;
+  unsigned workers_;
 };
 
 /// The keys of B's hits (`side`, as its search left it) from its search's

@@ -10,11 +10,41 @@ bool Runs::start(const Catalogue& catalogue) {
   const bool again = searched_ != nullptr;
   searched_ = &catalogue;
   runs_.clear();
+  // No run points into the lanes now; those still held are filled by a
+  // search of the version before, whose run is dropped when it comes.
+  for (auto& lane : lanes_) {
+    if (lane->held) continue;
+    lane->records.clear();
+    lane->text.clear();
+  }
   return again;
+}
+
+std::unique_ptr<Run> Runs::open(const Catalogue& catalogue, const Chunk& chunk, std::uint64_t reserve_bytes) {
+  auto run = std::make_unique<Run>();
+  run->catalogue = &catalogue;
+  run->chunk = chunk;
+  const std::lock_guard lock(mutex_);
+  for (auto& lane : lanes_)
+    if (!lane->held) run->lane = lane.get();
+  if (run->lane == nullptr) {
+    auto lane = std::make_unique<Lane>();
+    // A record a line of 16 bytes or more, and its text, at most the line's.
+    const auto bytes = static_cast<std::size_t>(std::min<std::uint64_t>(reserve_bytes, std::uint64_t{1} << 32));
+    lane->records.reserve(bytes / 16);
+    lane->text.reserve(bytes);
+    run->lane = lane.get();
+    lanes_.push_back(std::move(lane));
+  }
+  run->lane->held = true;
+  run->first = run->lane->records.size();
+  return run;
 }
 
 void Runs::add(std::unique_ptr<Run> run) {
   const std::lock_guard lock(mutex_);
+  run->count = run->lane->records.size() - run->first;
+  run->lane->held = false;
   runs_.push_back(std::move(run));
 }
 
@@ -31,6 +61,7 @@ std::vector<std::unique_ptr<Run>> Runs::take(const Catalogue* catalogue) {
     if (j == i + 1) once.push_back(std::move(runs[i]));
     i = j;
   }
+  for (auto& run : once) run->records = std::span<const Record>(run->lane->records).subspan(run->first, run->count);
   return once;
 }
 

@@ -9,10 +9,12 @@
 #include <cstring>
 #include <memory>
 #include <mutex>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "platform/large_memory.h"
 #include "search/catalogue.h"
 #include "search/compare_keys.h"
 #include "search/hit_list.h"
@@ -26,10 +28,12 @@ inline constexpr std::size_t kNone = ~std::size_t{0};
 inline constexpr std::uint32_t kNoText = ~std::uint32_t{0};
 
 // Texts kept to compare paths: each "[length: 4 bytes][bytes]", found by its
-// offset, so a record points at its key's text in 32 bits.
+// offset, so a record points at its key's text in 32 bits. Reserved for the
+// most a chunk can hold and filled at once: a large buffer each.
+using KeptTexts = std::basic_string<char, std::char_traits<char>, platform::LargeBufferAllocator<char>>;
 
 /// Appends `piece` to `text`; returns where it is kept.
-inline std::uint32_t keep_text(std::string& text, std::string_view piece) {
+inline std::uint32_t keep_text(KeptTexts& text, std::string_view piece) {
   const auto at = static_cast<std::uint32_t>(text.size());
   const auto length = static_cast<std::uint32_t>(piece.size());
   text.append(reinterpret_cast<const char*>(&length), sizeof length);
@@ -37,13 +41,13 @@ inline std::uint32_t keep_text(std::string& text, std::string_view piece) {
   return at;
 }
 /// The piece keep_text() kept in `text` at `at`.
-inline std::string_view kept_text(const std::string& text, std::uint32_t at) {
+inline std::string_view kept_text(const KeptTexts& text, std::uint32_t at) {
   std::uint32_t length = 0;
   std::memcpy(&length, text.data() + at, sizeof length);
   return std::string_view(text).substr(at + sizeof length, length);
 }
 /// True when `piece` can be kept in `text` with 32-bit offsets.
-inline bool fits(const std::string& text, std::string_view piece) {
+inline bool fits(const KeptTexts& text, std::string_view piece) {
   return text.size() + piece.size() + 8 < kNoText;
 }
 
@@ -99,15 +103,32 @@ struct Record {
   std::uint64_t extra = 0;  ///< B: where its folder's part and name are kept; A: its match in B (kNone: none)
 };
 
-/// One search of one chunk: its records and, for B, the texts they point into.
+/// Records in the order their searches made them: a large buffer.
+using Records = std::vector<Record, platform::LargeBufferAllocator<Record>>;
+
+/// Where the searches of the chunks one worker takes one after another keep
+/// their records and texts, one after the other: their large pages are
+/// filled in turn, not one left partly filled at the end of every chunk's.
+struct Lane {
+  Records records;
+  KeptTexts text;
+  bool held = false;  ///< a recorder is filling it
+};
+
+/// One search of one chunk: its records (and, for B, the texts they point into) in a lane.
 struct Run {
   const Catalogue* catalogue = nullptr;
   Chunk chunk;
-  std::vector<Record> records;
-  std::string text;
+  Lane* lane = nullptr;
+  std::size_t first = 0;  ///< its first record in the lane
+  std::size_t count = 0;  ///< its records
+  /// Its records, once Runs::take() has handed it over (the lanes no longer grow).
+  std::span<const Record> records;
+  [[nodiscard]] const KeptTexts& text() const { return lane->text; }
 };
 
-/// Keeps the runs of a side's search as their recorders end. Any thread.
+/// Keeps the runs of a side's search as their recorders end, and the lanes
+/// they are kept in. Any thread.
 class Runs {
  public:
   /// Called as a chunk of `catalogue` is opened: true (once) when it is
@@ -115,22 +136,28 @@ class Runs {
   /// is searched from its start once every chunk of the one before has ended.
   /// What was recorded of that one is dropped.
   bool start(const Catalogue& catalogue);
+  /// A run of `chunk` in a lane no other recorder holds (a new one when all
+  /// are held), held until add(). A new lane sets aside room at once for the
+  /// records and texts of `reserve_bytes` of lines, so as not to be copied to grow.
+  std::unique_ptr<Run> open(const Catalogue& catalogue, const Chunk& chunk, std::uint64_t reserve_bytes);
+  /// Takes the run its recorder filled and lets its lane go.
   void add(std::unique_ptr<Run> run);
   /// The runs of `catalogue` (as searched last), in chunk order, those of a
   /// chunk searched twice (its lines settled by the encoding) left out: its
-  /// hits' keys are made after the search.
+  /// hits' keys are made after the search. Their lanes stay here.
   std::vector<std::unique_ptr<Run>> take(const Catalogue* catalogue);
 
  private:
   std::mutex mutex_;
   const Catalogue* searched_ = nullptr;
   std::vector<std::unique_ptr<Run>> runs_;
+  std::vector<std::unique_ptr<Lane>> lanes_;
 };
 
 /// Calls `take(i, record, run)` for each of `hits` in order: the record its
 /// chunk's search made of it, nullptr when none stands (its key waited for the
 /// encoding and was read as another than `encoding`, the catalogue's), and
-/// the index of the run. Each run's records are let go once passed.
+/// the index of the run.
 template <typename Take>
 void merge_records(std::vector<std::unique_ptr<Run>>& runs, const HitStore& hits, TextEncoding encoding, Take take) {
   std::size_t r = 0;
@@ -138,13 +165,12 @@ void merge_records(std::vector<std::unique_ptr<Run>>& runs, const HitStore& hits
   for (std::size_t i = 0; i < hits.size(); ++i) {
     const std::uint64_t line = hits[i].line;
     while (r < runs.size() && runs[r]->chunk.end <= line) {
-      std::vector<Record>().swap(runs[r]->records);
       ++r;
       at = 0;
     }
     const Record* record = nullptr;
     if (r < runs.size() && runs[r]->chunk.begin <= line) {
-      const std::vector<Record>& records = runs[r]->records;
+      const std::span<const Record> records = runs[r]->records;
       while (at < records.size() && (records[at].line & kLineBits) < line) ++at;
       if (at < records.size() && (records[at].line & kLineBits) == line && records[at].hashes.path != compare_keys::kLater &&
           assumed_right(records[at].line & kAssumed, encoding))
@@ -152,7 +178,6 @@ void merge_records(std::vector<std::unique_ptr<Run>>& runs, const HitStore& hits
     }
     take(i, record, r);
   }
-  for (auto& run : runs) std::vector<Record>().swap(run->records);
 }
 
 /// The stretch [begin, end) of `hits` that run `run` (of runs sorted by their

@@ -1,5 +1,7 @@
 #include "search/hit_list.h"
 
+#include "platform/large_memory.h"
+
 #include <atomic>
 #include <new>
 #include <type_traits>
@@ -13,8 +15,12 @@ namespace korvint::search {
 static_assert(std::is_trivially_destructible_v<Hit>);  // a block is let go without a call for each
 
 void HitStore::push_back(const Hit& hit) {
-  if (size_ == blocks_.size() * kBlock)
-    blocks_.emplace_back(static_cast<Hit*>(::operator new(kBlock * sizeof(Hit))));  // raw: pages touched as filled
+  if (size_ == blocks_.size() * kBlock) {
+    // Pages taken as filled; the first block's first pages small, for most
+    // searches find a few thousand hits, not millions.
+    const std::size_t small_head = blocks_.empty() ? kSmallHead : 0;
+    blocks_.emplace_back(static_cast<Hit*>(platform::take_large_buffer(kBlock * sizeof(Hit), small_head)));
+  }
   new (blocks_[size_ / kBlock].get() + size_ % kBlock) Hit(hit);
   ++size_;
 }
@@ -33,7 +39,7 @@ void HitStore::clear() {
   size_ = 0;
 }
 
-void HitStore::Free::operator()(Hit* block) const { ::operator delete(block); }
+void HitStore::Free::operator()(Hit* block) const { platform::give_back_large_buffer(block, kBlock * sizeof(Hit)); }
 
 HitList::HitList(const std::vector<std::shared_ptr<Catalogue>>& catalogues)
     : catalogues_(catalogues.begin(), catalogues.end()) {}

@@ -17,11 +17,13 @@ namespace korvint::search {
 
 /// Hits in blocks of a million (32 MiB) that are never copied to grow: a
 /// block's pages are touched only as it fills, and a block let go goes back to
-/// the system at once (it is too large for the allocator to keep), so a pass
+/// the system at once (it is a mapping of its own), so a pass
 /// that copies what it keeps out of them in order needs no room for both.
 class HitStore {
  public:
   static constexpr std::size_t kBlock = std::size_t{1} << 20;
+  /// The bytes of the first block kept on ordinary pages.
+  static constexpr std::size_t kSmallHead = std::size_t{2} << 20;
 
   [[nodiscard]] std::size_t size() const { return size_; }
   [[nodiscard]] bool empty() const { return size_ == 0; }

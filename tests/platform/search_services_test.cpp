@@ -1,15 +1,17 @@
 // The operating-system services of the search, on each platform: files read
-// at any offset, the lock probe, code pages and case folding.
+// at any offset, the lock probe, code pages, case folding, large buffers.
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <vector>
 #ifndef _WIN32
 #include <sys/stat.h>
 #endif
 
 #include "platform/case_folding.h"
 #include "platform/file_services.h"
+#include "platform/large_memory.h"
 #include "platform/read_only_file.h"
 #include "platform/root_presence.h"
 #include "platform/text_decoding.h"
@@ -146,6 +148,32 @@ TEST(SearchServicesTest, ARootIsOnlineWhenItIsAFolderOfThisSystem) {
 #endif
   };
   for (const auto& [root, presence] : roots) EXPECT_EQ(root_presence(root), presence) << root;
+}
+
+// Buffers on either side of the heap's limit, with and without a head of
+// small pages: zeroed and writable to their last byte, given back whole.
+TEST(SearchServicesTest, LargeBuffersAreZeroedAndWritableToTheirEnd) {
+  for (const std::size_t bytes : {std::size_t{0}, std::size_t{1}, kLargeBufferFrom - 1, kLargeBufferFrom,
+                                  (std::size_t{5} << 20) + 3}) {
+    for (const std::size_t small_head : {std::size_t{0}, std::size_t{2} << 20}) {
+      SCOPED_TRACE(std::to_string(bytes) + " bytes, small head " + std::to_string(small_head));
+      auto* buffer = static_cast<unsigned char*>(take_large_buffer(bytes, small_head));
+      ASSERT_NE(buffer, nullptr);
+      for (std::size_t at = 0; at < bytes; at += 4093) {
+        EXPECT_EQ(buffer[at], 0u);
+        buffer[at] = 0xA5;
+      }
+      if (bytes > 0) {
+        EXPECT_EQ(buffer[bytes - 1], (bytes - 1) % 4093 == 0 ? 0xA5u : 0u);
+        buffer[bytes - 1] = 0x5A;
+      }
+      give_back_large_buffer(buffer, bytes);
+    }
+  }
+  // A container grown past the limit keeps what it held.
+  std::vector<std::uint32_t, LargeBufferAllocator<std::uint32_t>> grown;
+  for (std::uint32_t i = 0; i < kLargeBufferFrom; ++i) grown.push_back(i);
+  for (std::uint32_t i = 0; i < kLargeBufferFrom; i += 997) ASSERT_EQ(grown[i], i);
 }
 
 }  // namespace

@@ -14,6 +14,7 @@
 #include "catalogue/parse_lines.h"
 #include "platform/case_folding.h"
 #include "search/compare.h"
+#include "search/compare_runs.h"
 #include "search/duplicates.h"
 #include "search/forward_lines.h"
 #include "search/hit_list.h"
@@ -624,6 +625,52 @@ TEST(HitObserverTest, AChunkSearchedOnceIsShownToOneRecorder) {
   ASSERT_GT(hits.size(), 0u);
   EXPECT_GT(counting.opened.size(), 1u);
   for (const auto& [begin, times] : counting.opened) EXPECT_EQ(times, 1) << "the chunk at " << begin;
+}
+
+// The chunks a worker searches in turn keep their records one after another
+// in one lane; each run must see its own records, wherever its lane stood,
+// and a catalogue opened afresh must see none of the version before.
+TEST(CompareRunsTest, RunsShareLanesInTurnAndSeeOnlyTheirOwnRecords) {
+  using namespace compare_detail;
+  const auto old_version = test::make_catalogue("c", "C:\\\n");
+  const auto new_version = test::make_catalogue("c", "C:\\\n");
+  Runs runs;
+  auto fill = [](compare_detail::Run& run, std::initializer_list<std::uint64_t> lines) {
+    for (const std::uint64_t line : lines) run.lane->records.push_back(Record{line, {}, 0});
+  };
+  auto lines_of = [](const compare_detail::Run& run) {
+    std::vector<std::uint64_t> lines;
+    for (const Record& record : run.records) lines.push_back(record.line);
+    return lines;
+  };
+  EXPECT_FALSE(runs.start(*old_version));
+  auto first = runs.open(*old_version, Chunk{0, 10}, 1 << 20);
+  auto second = runs.open(*old_version, Chunk{10, 20}, 1 << 20);  // while the first is filled
+  EXPECT_NE(first->lane, second->lane);
+  fill(*first, {1, 2});
+  fill(*second, {11});
+  runs.add(std::move(second));
+  auto third = runs.open(*old_version, Chunk{20, 30}, 1 << 20);  // after the second, in its lane
+  fill(*third, {21, 22});
+  fill(*first, {3});
+  runs.add(std::move(first));
+  runs.add(std::move(third));
+  auto again = runs.open(*old_version, Chunk{10, 20}, 1 << 20);  // its lines settled by the encoding
+  fill(*again, {12});
+  runs.add(std::move(again));
+  const auto taken = runs.take(old_version.get());
+  ASSERT_EQ(taken.size(), 2u);
+  EXPECT_EQ(lines_of(*taken[0]), (std::vector<std::uint64_t>{1, 2, 3}));
+  EXPECT_EQ(lines_of(*taken[1]), (std::vector<std::uint64_t>{21, 22}));
+
+  EXPECT_TRUE(runs.start(*new_version));
+  auto fresh = runs.open(*new_version, Chunk{0, 30}, 1 << 20);
+  EXPECT_EQ(fresh->first, 0u);
+  fill(*fresh, {5});
+  runs.add(std::move(fresh));
+  const auto retaken = runs.take(new_version.get());
+  ASSERT_EQ(retaken.size(), 1u);
+  EXPECT_EQ(lines_of(*retaken[0]), (std::vector<std::uint64_t>{5}));
 }
 
 }  // namespace
