@@ -27,6 +27,12 @@ void* take_large_buffer(std::size_t bytes, std::size_t small_head = 0);
 /// Gives back what take_large_buffer(bytes) returned.
 void give_back_large_buffer(void* buffer, std::size_t bytes) noexcept;
 
+/// Asks that the whole 2 MiB stretches of `bytes` at `memory`, memory of a
+/// mapping of its own that is about to be filled (a large container just
+/// reserved), be given large pages where the system lends them on request.
+/// Only advice: nothing changes where it does not.
+void prefer_large_pages(void* memory, std::size_t bytes) noexcept;
+
 /// An allocator for containers that may grow large: what they ask for in
 /// one piece from kLargeBufferFrom on is a large buffer, the rest the heap's.
 template <typename T>

@@ -5,6 +5,7 @@
 #include <tuple>
 
 #include "platform/case_folding.h"
+#include "platform/large_memory.h"
 #include "search/forward_lines.h"
 #include "search/hit_list.h"
 #include "search/name_decoder.h"
@@ -159,6 +160,7 @@ DuplicateFiles find_duplicate_files(const std::vector<std::shared_ptr<Catalogue>
     std::size_t count = 0;
     for (std::size_t i = 0; i < hits.size(); ++i) count += may_have_twin(i) ? 1 : 0;
     keyed.reserve(count);
+    platform::prefer_large_pages(keyed.data(), count * sizeof(std::uint64_t));
     for (std::size_t i = 0; i < hits.size(); ++i)
       if (may_have_twin(i)) keyed.push_back(i);
   }
@@ -377,6 +379,7 @@ DuplicateFiles find_duplicate_files(const std::vector<std::shared_ptr<Catalogue>
   for (std::size_t i = 0, j = 0; i < members.size(); i = j) group_count += (j = group_end(i)) - i >= 2 ? 1 : 0;
   std::vector<Order> orders;
   orders.reserve(group_count);  // (grown, it would hold twice its size for a moment)
+  platform::prefer_large_pages(orders.data(), group_count * sizeof(Order));
   std::size_t kept = 0;
   for (std::size_t i = 0; i < members.size();) {
     const std::size_t j = group_end(i);
@@ -430,6 +433,7 @@ DuplicateFiles find_duplicate_files(const std::vector<std::shared_ptr<Catalogue>
   std::vector<std::uint64_t>().swap(members);
   // Copied out a block at a time, each block let go once copied.
   result.files.reserve(hits.size());
+  platform::prefer_large_pages(result.files.data(), hits.size() * sizeof(Hit));
   for (std::size_t i = 0; i < hits.size(); ++i) {
     if (i % HitStore::kBlock == 0) hits.release_before(i);
     result.files.push_back(hits[i]);

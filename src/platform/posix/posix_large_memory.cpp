@@ -46,6 +46,17 @@ void* take_large_buffer(std::size_t bytes, std::size_t small_head) {
   return buffer;
 }
 
+void prefer_large_pages(void* memory, std::size_t bytes) noexcept {
+#ifdef MADV_HUGEPAGE
+  const auto start = round_up(reinterpret_cast<std::uintptr_t>(memory), kLargePage);
+  const auto end = (reinterpret_cast<std::uintptr_t>(memory) + bytes) / kLargePage * kLargePage;
+  if (end > start) madvise(reinterpret_cast<void*>(start), end - start, MADV_HUGEPAGE);
+#else
+  (void)memory;
+  (void)bytes;
+#endif
+}
+
 void give_back_large_buffer(void* buffer, std::size_t bytes) noexcept {
   if (bytes < kLargeBufferFrom) {
     std::free(buffer);

@@ -16,4 +16,6 @@ void* take_large_buffer(std::size_t bytes, std::size_t) {
 
 void give_back_large_buffer(void* buffer, std::size_t) noexcept { std::free(buffer); }
 
+void prefer_large_pages(void*, std::size_t) noexcept {}
+
 }  // namespace korvint::platform
