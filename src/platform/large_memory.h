@@ -9,7 +9,8 @@
 // a virtual machine a fault costs some 12 microseconds, so a comparison of
 // two catalogues of a million entries spent a third of its time taking pages.
 // Windows lends large pages only to programs holding a privilege users are
-// not given, so there a buffer is an ordinary mapping of its own.
+// not given, so there a buffer comes from the heap, which maps blocks this
+// large on their own.
 
 #include <cstddef>
 #include <new>
