@@ -76,11 +76,12 @@ struct DuplicateFiles {
 /// the part and its first file's name and a byte a file of it, a part's
 /// share held to about a quarter of the keys' (at most `max_part_keys` keys
 /// a part when it is not 0, a run larger than that a part of its own;
-/// each part reads the catalogues once more). Then 16
-/// bytes a group while the groups are ordered. The files of the groups are
-/// put in their order in place among the hits, the others let go, and copied
-/// out a block at a time: the result's 32 bytes a file never stand beside all
-/// the hits. The names are read on every core, forward through each
+/// each part reads the catalogues once more). The files of the groups are
+/// put in place among the hits, the others let go, group after group, then
+/// in the groups' order: beside the hits, the members' 8 bytes a file, then
+/// 16 bytes a group in their room (a group holds two files or more), and two
+/// bits a file. They are copied out a block at a time: the result's 32 bytes
+/// a file never stand beside all the hits. The names are read on every core, forward through each
 /// catalogue a block at a time. A catalogue that changes while its names are
 /// read is left out, named in the errors.
 DuplicateFiles find_duplicate_files(const std::vector<std::shared_ptr<Catalogue>>& catalogues, Query query,
