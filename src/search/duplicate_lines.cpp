@@ -156,7 +156,7 @@ std::uint64_t write_duplicate_lines(const std::vector<std::shared_ptr<const Cata
   // texts are held beside the batch.
   constexpr std::size_t kFixed = sizeof(order[0]) + sizeof(Piece);
   constexpr std::size_t kStretch = std::size_t{1} << 14;  // some 2 MB of lines a worker
-  const std::size_t room = std::max(memory / 2, memory - std::min(memory, threads * (std::size_t{3} << 20)));
+  const std::size_t room = std::max(memory / 2, memory - std::min(memory, threads * (std::size_t{2} << 20)));
   std::size_t text_bytes = 96;
   for (std::size_t start = 0; start < files.size();) {
     const std::size_t count = std::min(files.size() - start, std::max<std::size_t>(64, room / (kFixed + text_bytes)));

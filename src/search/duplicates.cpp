@@ -33,6 +33,10 @@ constexpr std::uint8_t kLater = 3;       // compared once every slice has read i
 constexpr std::size_t kPartShare = 4;
 constexpr std::size_t kLeastPartBytes = std::size_t{4} << 20;
 
+// A vector whose large buffer is a mapping of its own, given back to the system once let go.
+template <typename T>
+using LargeVector = std::vector<T, platform::LargeBufferAllocator<T>>;
+
 // A run's model: its first file, and where its folded name was kept (kUnread: not read).
 struct Model {
   std::uint32_t first = kNoFile;
@@ -98,7 +102,7 @@ class SizeFilter {
 
  private:
   // Large arrays mapped on their own, so each goes back to the system once let go.
-  using Words = std::vector<std::atomic<std::uint64_t>, platform::LargeBufferAllocator<std::atomic<std::uint64_t>>>;
+  using Words = LargeVector<std::atomic<std::uint64_t>>;
   std::size_t mask_ = 0;
   Words twice_;
 };
@@ -156,6 +160,7 @@ DuplicateFiles find_duplicate_files(const std::vector<std::shared_ptr<Catalogue>
   // other file has is alone: its name is never read, and it takes no key.
   // (Four bytes an index: four billion files would need 128 GiB of hits first.)
   std::vector<std::uint64_t> keyed;
+  std::size_t held = 0;  // the hits' and the keys' bytes
   {
     std::optional<SizeFilter> shared;
     if (keys.size) shared.emplace(hits, threads);
@@ -163,6 +168,7 @@ DuplicateFiles find_duplicate_files(const std::vector<std::shared_ptr<Catalogue>
     std::size_t count = 0;
     for (std::size_t i = 0; i < hits.size(); ++i) count += may_have_twin(i) ? 1 : 0;
     keyed.reserve(count);
+    held = hits.size() * sizeof(Hit) + count * sizeof(std::uint64_t);
     platform::prefer_large_pages(keyed.data(), count * sizeof(std::uint64_t));
     for (std::size_t i = 0; i < hits.size(); ++i)
       if (may_have_twin(i)) keyed.push_back(i);
@@ -233,10 +239,11 @@ DuplicateFiles find_duplicate_files(const std::vector<std::shared_ptr<Catalogue>
           ? max_part_keys
           : std::max<std::size_t>(2, std::max(kLeastPartBytes, candidates * sizeof(std::uint64_t) / kPartShare) /
                                          ((sizeof(Model) + name_length * 9 / 8) / 2 + 1));
-  std::vector<Model> models;
-  std::vector<std::uint8_t> verdict;
+  // (Mapped on their own: what a part held goes back to the system once let go.)
+  LargeVector<Model> models;
+  LargeVector<std::uint8_t> verdict;
   std::vector<std::string> texts(threads);  // each slice's first files' folded names, kept from part to part
-  std::vector<std::uint64_t> rest;
+  LargeVector<std::uint64_t> rest;
   std::size_t front = 0;  // the members settled so far
   for (std::size_t begin = 0; begin < keyed.size();) {
     std::size_t end = run_end(begin);
@@ -357,10 +364,10 @@ DuplicateFiles find_duplicate_files(const std::vector<std::shared_ptr<Catalogue>
     front += settled;
     begin = end;
   }
-  std::vector<Model>().swap(models);
-  std::vector<std::uint8_t>().swap(verdict);
+  decltype(models)().swap(models);
+  decltype(verdict)().swap(verdict);
   std::vector<std::string>().swap(texts);
-  std::vector<std::uint64_t>().swap(rest);
+  decltype(rest)().swap(rest);
   keyed.resize(front);
   std::vector<std::uint64_t> members = std::move(keyed);
   std::sort(members.begin(), members.end());
@@ -375,6 +382,8 @@ DuplicateFiles find_duplicate_files(const std::vector<std::shared_ptr<Catalogue>
     result.files.push_back(hits[i]);
   }
   hits.clear();
+  const std::size_t kept = result.files.size() * sizeof(Hit) + result.starts.size() * sizeof(result.starts[0]);
+  result.spare_bytes = held - std::min(held, kept);
   return result;
 }
 

@@ -62,6 +62,9 @@ struct DuplicateFiles {
   std::vector<Hit> files;                                    ///< as Duplicates::files
   std::vector<std::uint32_t> starts;  ///< each group's first file in `files`, in the groups' order
   SearchOutcome outcome;
+  /// What the files found and their keys took beyond `files` and `starts`:
+  /// the room a writer of the lines may take without passing the grouping's memory.
+  std::size_t spare_bytes = 0;
 };
 
 /// Finds the files of `catalogues` that `query` finds (files of size 0 and
