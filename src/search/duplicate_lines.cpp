@@ -48,7 +48,7 @@ class TextStore {
     }
     char* at = blocks_[filled_ - 1].bytes.get() + used_;
     std::memcpy(at, &length, sizeof length);
-    std::memcpy(at + sizeof length, text.data(), text.size());
+    if (!text.empty()) std::memcpy(at + sizeof length, text.data(), text.size());  // (an empty view may hold no pointer)
     const TextRef ref = TextRef{worker} << kWorkerShift | TextRef{filled_ - 1} << kBlockShift | used_;
     used_ += need;
     kept_ += need;
