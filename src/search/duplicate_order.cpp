@@ -128,36 +128,42 @@ std::vector<std::uint32_t> place_duplicate_groups(HitStore& hits, std::vector<st
     return a.start < b.start;  // the groups stand by their first files
   });
   // How far each group moves, by its number in the order the groups stand
-  // in (the number of starts up to its first file): any file's place in
-  // the result is found at once.
+  // in (the number of starts up to its first file), then how far each file
+  // moves (in the records' room, once they are let go).
   starts.count();
-  std::vector<std::uint32_t> moves(group_count);
+  std::vector<std::uint32_t> group_moves(group_count);
   std::size_t place = 0;
   for (const Order& order : orders) {
-    moves[starts.rank(order.start) - 1] = static_cast<std::uint32_t>(place - order.start);  // (modulo 2^32)
+    group_moves[starts.rank(order.start) - 1] = static_cast<std::uint32_t>(place - order.start);  // (modulo 2^32)
     place += group_stop(order.start) - order.start;
   }
   std::vector<Order>().swap(orders);
-  const auto destination = [&](std::size_t i) {
-    return static_cast<std::uint32_t>(i + moves[starts.rank(i) - 1]);
-  };
-  // Each cycle of this placement followed once too, the files already
-  // placed marked.
+  // Where each group starts in the result, marked.
   Bits placed(hits.size());
+  std::vector<std::uint32_t> moves(hits.size());
+  for (std::size_t i = 0, g = 0; i < hits.size(); ++g) {
+    const std::size_t end = group_stop(i);
+    placed.set(static_cast<std::uint32_t>(i + group_moves[g]));
+    std::fill(moves.begin() + static_cast<std::ptrdiff_t>(i), moves.begin() + static_cast<std::ptrdiff_t>(end), group_moves[g]);
+    i = end;
+  }
+  std::vector<std::uint32_t>().swap(group_moves);
+  // Each cycle of this placement followed once too: a file's move is made
+  // 0 once it stands in its place, so a cycle's next file and whether a
+  // file is placed are read together.
   for (std::size_t i = 0; i < hits.size(); ++i) {
-    if (placed.test(i)) continue;
-    placed.set(i);
+    if (moves[i] == 0) continue;
     Hit carried = hits[i];
-    for (std::size_t to = destination(i); to != i; to = destination(to)) {
+    std::size_t to = static_cast<std::uint32_t>(i + moves[i]);
+    moves[i] = 0;
+    while (to != i) {
       std::swap(carried, hits.at(to));
-      placed.set(to);
+      const std::size_t next = static_cast<std::uint32_t>(to + moves[to]);
+      moves[to] = 0;
+      to = next;
     }
     hits.at(i) = carried;
   }
-  // Where each group starts in the result: the places marked, in order.
-  placed.clear();
-  for (std::size_t start = 0, g = 0; start < hits.size(); start = group_stop(start), ++g)
-    placed.set(static_cast<std::uint32_t>(start + moves[g]));
   std::vector<std::uint32_t>().swap(moves);
   std::vector<std::uint32_t> result;
   result.reserve(group_count);

@@ -18,8 +18,8 @@ namespace korvint::search {
 /// whose first file comes first; within a group its files keep their order.
 /// Lets go of `members`; returns where each group starts, in that order.
 /// Memory beside the hits: `members` itself, then in its room 16 bytes a
-/// group (a group holds two files or more): its record and how far it moves;
-/// and some three bits a file.
+/// group (a group holds two files or more: its record and how far it moves),
+/// then 4 bytes a file (how far it moves), and some two bits a file.
 std::vector<std::uint32_t> place_duplicate_groups(HitStore& hits, std::vector<std::uint64_t>& members);
 
 }  // namespace korvint::search
