@@ -82,8 +82,8 @@ struct DuplicateFiles {
 /// each part reads the catalogues once more). The files of the groups are
 /// put in place among the hits, the others let go, group after group, then
 /// in the groups' order: beside the hits, the members' 8 bytes a file, then
-/// 16 bytes a group in their room (a group holds two files or more), and two
-/// bits a file. They are copied out a block at a time: the result's 32 bytes
+/// in their room 16 bytes a group (a group holds two files or more), then 4
+/// bytes a file, and two bits a file. They are copied out a block at a time: the result's 32 bytes
 /// a file never stand beside all the hits. The names are read on every core, forward through each
 /// catalogue a block at a time. A catalogue that changes while its names are
 /// read is left out, named in the errors.
