@@ -89,13 +89,13 @@ int run_duplicates(const VeskoArguments& options, std::ostream& out, std::ostrea
   errors.insert(errors.end(), found.outcome.errors.begin(), found.outcome.errors.end());
 
   // The lines are made a batch at a time, each batch from its catalogues read
-  // forward once. A batch holds 8 bytes a file of the result (at least 32
-  // MiB), as much as the keys did while the files were grouped: at some 60
-  // bytes a line, that is eight or nine readings of the catalogues.
+  // forward once. A batch holds what the hits and keys held beyond the
+  // result's files and starts (at least 32 MiB): the writing takes no more
+  // memory than the grouping did.
   const bool found_any = !found.starts.empty();
   const std::uint64_t unreadable = search::write_duplicate_lines(
       found.catalogues, found.files, found.starts, sources->code_page, search::threads_or_cores(search_options.threads),
-      std::max(std::size_t{32} << 20, found.files.size() * 8), [&](std::string_view text) {
+      std::max(std::size_t{32} << 20, found.spare_bytes), [&](std::string_view text) {
         out.write(text.data(), static_cast<std::streamsize>(text.size()));
         return static_cast<bool>(out);
       });

@@ -4,6 +4,7 @@
 #include <atomic>
 #include <charconv>
 #include <cstring>
+#include <memory>
 
 #include "catalogue/calendar_time.h"
 #include "catalogue/parse_lines.h"
@@ -29,32 +30,61 @@ struct Piece {
   TextRef name = kNoText;  // kNoText: its catalogue changed
 };
 
-// The texts one worker read, each after its length.
+// The texts one worker read, each after its length, in pieces of a few
+// MiB kept from batch to batch: a batch that holds more text than guessed
+// takes a piece more, never twice its room (as a string grown by doubling
+// would).
 class TextStore {
  public:
   TextRef add(unsigned worker, std::string_view text) {
     const std::uint32_t length = static_cast<std::uint32_t>(text.size());
-    const TextRef ref = TextRef{worker} << kWorkerShift | bytes_.size();
-    bytes_.append(reinterpret_cast<const char*>(&length), sizeof length);
-    bytes_ += text;
+    const std::size_t need = sizeof length + text.size();
+    if (filled_ == 0 || used_ + need > blocks_[filled_ - 1].size) {
+      const std::size_t size = std::max(kBlockBytes, need);
+      if (filled_ == blocks_.size()) blocks_.emplace_back();
+      if (blocks_[filled_].size < need) blocks_[filled_] = Block{std::make_unique_for_overwrite<char[]>(size), size};
+      ++filled_;
+      used_ = 0;
+    }
+    char* at = blocks_[filled_ - 1].bytes.get() + used_;
+    std::memcpy(at, &length, sizeof length);
+    if (!text.empty()) std::memcpy(at + sizeof length, text.data(), text.size());  // (an empty view may hold no pointer)
+    const TextRef ref = TextRef{worker} << kWorkerShift | TextRef{filled_ - 1} << kBlockShift | used_;
+    used_ += need;
+    kept_ += need;
     return ref;
   }
   [[nodiscard]] std::string_view at(TextRef ref) const {
-    const std::size_t offset = ref & ((TextRef{1} << kWorkerShift) - 1);
+    const char* text = where(ref);
     std::uint32_t length = 0;
-    std::memcpy(&length, bytes_.data() + offset, sizeof length);
-    return std::string_view(bytes_).substr(offset + sizeof length, length);
+    std::memcpy(&length, text, sizeof length);
+    return std::string_view(text + sizeof length, length);
   }
   /// Asks for the text at `ref` ahead of its use (the texts are read in another order than written).
-  void prefetch(TextRef ref) const { __builtin_prefetch(bytes_.data() + (ref & ((TextRef{1} << kWorkerShift) - 1))); }
-  [[nodiscard]] std::size_t size() const { return bytes_.size(); }
-  void reset(std::size_t expected) {
-    bytes_.clear();
-    if (bytes_.capacity() < expected) bytes_.reserve(expected);
+  void prefetch(TextRef ref) const { __builtin_prefetch(where(ref)); }
+  /// The bytes the texts of this batch took.
+  [[nodiscard]] std::size_t size() const { return kept_; }
+  /// Empties the store for the next batch; its blocks are kept.
+  void reset() {
+    filled_ = 0;
+    used_ = 0;
+    kept_ = 0;
   }
 
  private:
-  std::string bytes_;
+  static constexpr std::size_t kBlockBytes = std::size_t{1} << 20;
+  static constexpr unsigned kBlockShift = 32;
+  struct Block {
+    std::unique_ptr<char[]> bytes;
+    std::size_t size = 0;
+  };
+  [[nodiscard]] const char* where(TextRef ref) const {
+    return blocks_[(ref >> kBlockShift) & 0xFFFFFF].bytes.get() + (ref & 0xFFFFFFFF);
+  }
+  std::vector<Block> blocks_;
+  std::size_t filled_ = 0;  // the blocks this batch has written to
+  std::size_t used_ = 0;    // the bytes written to the last of them
+  std::size_t kept_ = 0;
 };
 
 // Reads the raw texts of the files order[from, to) names (a batch's, in
@@ -121,27 +151,36 @@ std::uint64_t write_duplicate_lines(const std::vector<std::shared_ptr<const Cata
   std::vector<TextStore> stores(threads);
   std::vector<std::string> out(threads);
   // A file's cost in a batch: its order and piece, and its texts (guessed
-  // at first, then as the last batch found them).
+  // at first as a folder's path and a name, then as the last batch found
+  // them, with an eighth to spare). Each worker's lines and last block of
+  // texts are held beside the batch.
   constexpr std::size_t kFixed = sizeof(order[0]) + sizeof(Piece);
-  std::size_t text_bytes = 32;
+  constexpr std::size_t kStretch = std::size_t{1} << 14;  // some 2 MB of lines a worker
+  const std::size_t room = std::max(memory / 2, memory - std::min(memory, threads * (std::size_t{2} << 20)));
+  std::size_t text_bytes = 96;
   for (std::size_t start = 0; start < files.size();) {
-    const std::size_t count = std::min(files.size() - start, std::max<std::size_t>(64, memory / (kFixed + text_bytes)));
+    const std::size_t count = std::min(files.size() - start, std::max<std::size_t>(64, room / (kFixed + text_bytes)));
     const std::span<const Hit> batch = files.subspan(start, count);
+    if (count > order.capacity()) {  // (grown in place, the old and new would stand together)
+      std::vector<std::pair<std::uint64_t, std::size_t>>().swap(order);
+      std::vector<Piece>().swap(pieces);
+      order.reserve(count);
+      pieces.reserve(count);
+    }
     order.resize(count);
     for (std::size_t i = 0; i < count; ++i)
       order[i] = {static_cast<std::uint64_t>(batch[i].catalogue()) << 42 | batch[i].line, i};
     std::sort(order.begin(), order.end());
     pieces.resize(count);
     for_slices(count, threads, [&](std::size_t from, std::size_t to, unsigned worker) {
-      stores[worker].reset((to - from) * text_bytes * 5 / 4);
+      stores[worker].reset();
       unreadable += read_texts(catalogues, batch, std::span(order).subspan(from, to - from), worker, stores[worker], pieces);
     });
     std::size_t kept = 0;
     for (const TextStore& store : stores) kept += store.size();
-    text_bytes = std::max<std::size_t>(8, kept / count + 1);
+    text_bytes = std::max<std::size_t>(8, kept / count * 9 / 8 + 1);
 
     // The lines made on every core a stretch at a time, written in order.
-    constexpr std::size_t kStretch = std::size_t{1} << 14;  // some 2 MB of lines a worker
     for (std::size_t from = 0; from < count; from += kStretch) {
       const std::size_t to = std::min(count, from + kStretch);
       for (std::string& text : out) text.clear();  // (a short stretch has fewer slices than workers)

@@ -23,7 +23,8 @@ namespace korvint::search {
 /// 1, starts at `group_starts[n - 1]`), in their order, in pieces of whole
 /// lines; stops once `write` says false. Each batch of files is read forward
 /// through `catalogues` on `threads` threads and its names and folders kept
-/// raw until written: a batch holds about `memory` bytes (some 60 a file).
+/// raw until written: a batch, with the lines made from it, holds about
+/// `memory` bytes (32 a file and its folder's path and name).
 /// Returns the number of files left out because their catalogue changed.
 std::uint64_t write_duplicate_lines(const std::vector<std::shared_ptr<const Catalogue>>& catalogues,
                                     std::span<const Hit> files, std::span<const std::uint32_t> group_starts,

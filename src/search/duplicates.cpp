@@ -6,6 +6,7 @@
 
 #include "platform/case_folding.h"
 #include "platform/large_memory.h"
+#include "search/duplicate_order.h"
 #include "search/forward_lines.h"
 #include "search/hit_list.h"
 #include "search/name_decoder.h"
@@ -31,6 +32,10 @@ constexpr std::uint8_t kLater = 3;       // compared once every slice has read i
 // theirs, at least 4 MiB (fewer parts read the catalogues fewer times).
 constexpr std::size_t kPartShare = 4;
 constexpr std::size_t kLeastPartBytes = std::size_t{4} << 20;
+
+// A vector whose large buffer is a mapping of its own, given back to the system once let go.
+template <typename T>
+using LargeVector = std::vector<T, platform::LargeBufferAllocator<T>>;
 
 // A run's model: its first file, and where its folded name was kept (kUnread: not read).
 struct Model {
@@ -79,8 +84,8 @@ class SizeFilter {
     std::size_t bits = std::size_t{1} << 16;
     while (bits < 8 * hits.size()) bits *= 2;
     mask_ = bits - 1;
-    std::vector<std::atomic<std::uint64_t>> once(bits / 64);  // (let go once filled: 1 byte a file kept)
-    twice_ = std::vector<std::atomic<std::uint64_t>>(bits / 64);
+    Words once(bits / 64);  // (let go once filled: 1 byte a file kept)
+    twice_ = Words(bits / 64);
     for_slices(hits.size(), threads, [&](std::size_t begin, std::size_t end, unsigned) {
       for (std::size_t i = begin; i < end; ++i) {
         const std::uint64_t bit = mix_bits(hits[i].size) & mask_;
@@ -96,8 +101,10 @@ class SizeFilter {
   }
 
  private:
+  // Large arrays mapped on their own, so each goes back to the system once let go.
+  using Words = LargeVector<std::atomic<std::uint64_t>>;
   std::size_t mask_ = 0;
-  std::vector<std::atomic<std::uint64_t>> twice_;
+  Words twice_;
 };
 
 }  // namespace
@@ -153,6 +160,7 @@ DuplicateFiles find_duplicate_files(const std::vector<std::shared_ptr<Catalogue>
   // other file has is alone: its name is never read, and it takes no key.
   // (Four bytes an index: four billion files would need 128 GiB of hits first.)
   std::vector<std::uint64_t> keyed;
+  std::size_t held = 0;  // the hits' and the keys' bytes
   {
     std::optional<SizeFilter> shared;
     if (keys.size) shared.emplace(hits, threads);
@@ -160,6 +168,7 @@ DuplicateFiles find_duplicate_files(const std::vector<std::shared_ptr<Catalogue>
     std::size_t count = 0;
     for (std::size_t i = 0; i < hits.size(); ++i) count += may_have_twin(i) ? 1 : 0;
     keyed.reserve(count);
+    held = hits.size() * sizeof(Hit) + count * sizeof(std::uint64_t);
     platform::prefer_large_pages(keyed.data(), count * sizeof(std::uint64_t));
     for (std::size_t i = 0; i < hits.size(); ++i)
       if (may_have_twin(i)) keyed.push_back(i);
@@ -230,10 +239,11 @@ DuplicateFiles find_duplicate_files(const std::vector<std::shared_ptr<Catalogue>
           ? max_part_keys
           : std::max<std::size_t>(2, std::max(kLeastPartBytes, candidates * sizeof(std::uint64_t) / kPartShare) /
                                          ((sizeof(Model) + name_length * 9 / 8) / 2 + 1));
-  std::vector<Model> models;
-  std::vector<std::uint8_t> verdict;
+  // (Mapped on their own: what a part held goes back to the system once let go.)
+  LargeVector<Model> models;
+  LargeVector<std::uint8_t> verdict;
   std::vector<std::string> texts(threads);  // each slice's first files' folded names, kept from part to part
-  std::vector<std::uint64_t> rest;
+  LargeVector<std::uint64_t> rest;
   std::size_t front = 0;  // the members settled so far
   for (std::size_t begin = 0; begin < keyed.size();) {
     std::size_t end = run_end(begin);
@@ -354,83 +364,16 @@ DuplicateFiles find_duplicate_files(const std::vector<std::shared_ptr<Catalogue>
     front += settled;
     begin = end;
   }
-  std::vector<Model>().swap(models);
-  std::vector<std::uint8_t>().swap(verdict);
+  decltype(models)().swap(models);
+  decltype(verdict)().swap(verdict);
   std::vector<std::string>().swap(texts);
-  std::vector<std::uint64_t>().swap(rest);
+  decltype(rest)().swap(rest);
   keyed.resize(front);
   std::vector<std::uint64_t> members = std::move(keyed);
   std::sort(members.begin(), members.end());
-
-  // The groups of two files or more, each as its place among the members
-  // (now group after group, each in search order), its number of files and
-  // what it wastes; the members of lone files dropped.
-  struct Order {
-    std::uint64_t wasted = 0;
-    std::uint32_t start = 0;  // its first member
-    std::uint32_t count = 0;
-  };
-  const auto group_end = [&](std::size_t i) {
-    std::size_t j = i + 1;
-    while (j < members.size() && members[j] >> 32 == members[i] >> 32) ++j;
-    return j;
-  };
-  std::size_t group_count = 0;
-  for (std::size_t i = 0, j = 0; i < members.size(); i = j) group_count += (j = group_end(i)) - i >= 2 ? 1 : 0;
-  std::vector<Order> orders;
-  orders.reserve(group_count);  // (grown, it would hold twice its size for a moment)
-  platform::prefer_large_pages(orders.data(), group_count * sizeof(Order));
-  std::size_t kept = 0;
-  for (std::size_t i = 0; i < members.size();) {
-    const std::size_t j = group_end(i);
-    if (j - i >= 2) {
-      std::uint64_t largest = 0;
-      std::uint64_t bytes = 0;
-      for (std::size_t k = i; k < j; ++k) {
-        const std::uint64_t size = hits[members[k] & kIndexBits].size;
-        largest = std::max(largest, size);
-        bytes += size;
-      }
-      orders.push_back(Order{bytes - largest, static_cast<std::uint32_t>(kept), static_cast<std::uint32_t>(j - i)});
-      for (std::size_t k = i; k < j; ++k) members[kept++] = members[k];
-    }
-    i = j;
-  }
-  members.resize(kept);
-  // Most wasted first, then more copies, then the group whose first file comes first.
-  std::sort(orders.begin(), orders.end(), [&](const Order& a, const Order& b) {
-    if (a.wasted != b.wasted) return a.wasted > b.wasted;
-    if (a.count != b.count) return a.count > b.count;
-    return a.start < b.start;  // the members stand by their groups' first files
-  });
-  // Each member's place in the result, beside its index among the hits.
-  result.starts.reserve(orders.size());
-  std::size_t place = 0;
-  for (const Order& order : orders) {
-    result.starts.push_back(static_cast<std::uint32_t>(place));
-    for (std::size_t m = order.start; m < order.start + order.count; ++m)
-      members[m] = (members[m] & kIndexBits) << 32 | place++;
-  }
-  std::vector<Order>().swap(orders);
-
-  // The files of the groups gathered at the front of the hits (in search
-  // order: each moves to its own place or before it), the rest let go, then
-  // put in the groups' order where they stand: no second copy of the hits.
-  std::sort(members.begin(), members.end());
-  for (std::size_t k = 0; k < members.size(); ++k) {
-    hits.at(k) = hits[members[k] >> 32];
-    members[k] &= kIndexBits;
-  }
-  hits.pop_back(hits.size() - members.size());
-  for (std::size_t k = 0; k < members.size(); ++k) {
-    // Each cycle of the placement followed once: every step puts one file where it belongs.
-    while (members[k] != k) {
-      const std::size_t to = members[k];
-      std::swap(hits.at(k), hits.at(to));
-      std::swap(members[k], members[to]);
-    }
-  }
-  std::vector<std::uint64_t>().swap(members);
+  // The files of the groups put in the groups' order among the hits (the
+  // others let go), in no more room than the members took.
+  result.starts = place_duplicate_groups(hits, members);
   // Copied out a block at a time, each block let go once copied.
   result.files.reserve(hits.size());
   platform::prefer_large_pages(result.files.data(), hits.size() * sizeof(Hit));
@@ -439,6 +382,8 @@ DuplicateFiles find_duplicate_files(const std::vector<std::shared_ptr<Catalogue>
     result.files.push_back(hits[i]);
   }
   hits.clear();
+  const std::size_t kept = result.files.size() * sizeof(Hit) + result.starts.size() * sizeof(result.starts[0]);
+  result.spare_bytes = held - std::min(held, kept);
   return result;
 }
 

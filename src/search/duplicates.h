@@ -62,6 +62,9 @@ struct DuplicateFiles {
   std::vector<Hit> files;                                    ///< as Duplicates::files
   std::vector<std::uint32_t> starts;  ///< each group's first file in `files`, in the groups' order
   SearchOutcome outcome;
+  /// What the files found and their keys took beyond `files` and `starts`:
+  /// the room a writer of the lines may take without passing the grouping's memory.
+  std::size_t spare_bytes = 0;
 };
 
 /// Finds the files of `catalogues` that `query` finds (files of size 0 and
@@ -76,11 +79,12 @@ struct DuplicateFiles {
 /// the part and its first file's name and a byte a file of it, a part's
 /// share held to about a quarter of the keys' (at most `max_part_keys` keys
 /// a part when it is not 0, a run larger than that a part of its own;
-/// each part reads the catalogues once more). Then 16
-/// bytes a group while the groups are ordered. The files of the groups are
-/// put in their order in place among the hits, the others let go, and copied
-/// out a block at a time: the result's 32 bytes a file never stand beside all
-/// the hits. The names are read on every core, forward through each
+/// each part reads the catalogues once more). The files of the groups are
+/// put in place among the hits, the others let go, group after group, then
+/// in the groups' order: beside the hits, the members' 8 bytes a file, then
+/// in their room 16 bytes a group (a group holds two files or more), then 4
+/// bytes a file, and two bits a file. They are copied out a block at a time: the result's 32 bytes
+/// a file never stand beside all the hits. The names are read on every core, forward through each
 /// catalogue a block at a time. A catalogue that changes while its names are
 /// read is left out, named in the errors.
 DuplicateFiles find_duplicate_files(const std::vector<std::shared_ptr<Catalogue>>& catalogues, Query query,
