@@ -100,8 +100,9 @@ void VeskoQtTable::fit_to_texts() {
   std::vector<int> user(static_cast<std::size_t>(count));
   for (int column = 0; column < count; ++column) {
     const VeskoColumn& shape = columns_[static_cast<std::size_t>(column)];
-    if (user_sized_[static_cast<std::size_t>(column)]) {
-      user[static_cast<std::size_t>(column)] = header.sectionSize(column);
+    // The user's widths, and those of columns that never fit, stay as they are.
+    if (user_sized_[static_cast<std::size_t>(column)] || !fits_texts(shape)) {
+      if (column != spare_) user[static_cast<std::size_t>(column)] = header.sectionSize(column);
       continue;
     }
     int text = shape.longest.empty() ? 0 : metrics.horizontalAdvance(to_qt(shape.longest)) + margins;
@@ -114,7 +115,7 @@ void VeskoQtTable::fit_to_texts() {
       fit_columns(columns_.first(static_cast<std::size_t>(count)), texts, user, view_.viewport()->width(),
                   view_.logicalDpiX());
   for (int column = 0; column < count; ++column)
-    if (column != spare_ && !user_sized_[static_cast<std::size_t>(column)] &&
+    if (column != spare_ && user[static_cast<std::size_t>(column)] == 0 &&
         widths[static_cast<std::size_t>(column)] != header.sectionSize(column))
       header.resizeSection(column, widths[static_cast<std::size_t>(column)]);
   fitting_ = false;

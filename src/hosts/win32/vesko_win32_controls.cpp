@@ -141,8 +141,9 @@ void VeskoListView::fit_to_texts() {
       every_row ? count : std::min(count, first + static_cast<std::size_t>(ListView_GetCountPerPage(list_)) + 1);
   for (int column = 0; column < columns; ++column) {
     const VeskoColumn& shape = columns_[static_cast<std::size_t>(column)];
-    if (user_sized_[static_cast<std::size_t>(column)]) {
-      user[static_cast<std::size_t>(column)] = ListView_GetColumnWidth(list_, column);
+    // The user's widths, and those of columns that never fit, stay as they are.
+    if (user_sized_[static_cast<std::size_t>(column)] || !fits_texts(shape)) {
+      if (column != elided_column) user[static_cast<std::size_t>(column)] = ListView_GetColumnWidth(list_, column);
       continue;
     }
     int text = shape.longest.empty() ? 0 : width_of(std::string(shape.longest));
@@ -158,7 +159,7 @@ void VeskoListView::fit_to_texts() {
   const std::vector<int> widths =
       fit_columns(columns_.first(static_cast<std::size_t>(columns)), texts, user, room(), dpi);
   for (int column = 0; column < columns; ++column)
-    if (column != elided_column && !user_sized_[static_cast<std::size_t>(column)] &&
+    if (column != elided_column && user[static_cast<std::size_t>(column)] == 0 &&
         widths[static_cast<std::size_t>(column)] != ListView_GetColumnWidth(list_, column))
       ListView_SetColumnWidth(list_, column, widths[static_cast<std::size_t>(column)]);
   if (elided_column >= 0 && elided_column < columns)
