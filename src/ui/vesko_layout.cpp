@@ -42,19 +42,20 @@ constexpr std::array<VeskoControlShape, kVeskoControlCount> kControls{{
 // vertical scroll bar, so no column starts cut off. Numbers, dates and ages
 // are at least as wide as their longest text in the window's font ("under a
 // minute", a size in the tens of gigabytes): an elided number reads as
-// another number. The results' names are as wide as those on screen, up to
-// a cap: they are what people scan for; the paths take what is left.
+// another number. Names (of files, of catalogues) are as wide as those on
+// screen, up to a cap: they are what people scan for; the paths take what is
+// left (ui/column_fit.h).
 constexpr std::string_view kLongestTime = "0000-00-00 00:00:00";
 constexpr std::array<VeskoColumn, 5> kResultColumns{{
     {"Name", 2400, false, false, {}, 5400},
     {"Folder", 2550, false, true},
     {"Size", 1500, true, false, "99,999,999,999"},
     {"Date", 2250, false, false, kLongestTime},
-    {"Catalogue", 1350, false},
+    {"Catalogue", 1350, false, false, {}, 3600},
 }};
 
 constexpr std::array<VeskoColumn, 8> kCatalogueColumns{{
-    {"Name", 1200, false},
+    {"Name", 1200, false, false, {}, 3600},
     {"Root", 1250, false, true},
     {"Files", 1000, true},
     {"Folders", 900, true},

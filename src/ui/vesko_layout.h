@@ -47,6 +47,13 @@ inline constexpr int kVeskoSplitterTwips = 120;
 inline constexpr int kVeskoClientWidthTwips = 10800;
 inline constexpr int kVeskoClientHeightTwips = 7200;
 inline constexpr int kVeskoMinWidthTwips = 6000;
+/// The client area the window opens with when it remembers no place of its
+/// own, in twips: wide enough for the results' columns to show typical names
+/// and folders whole (a screen's work area, less a margin, limits it).
+inline constexpr int kVeskoFirstWidthTwips = 15000;
+inline constexpr int kVeskoFirstHeightTwips = 9600;
+/// What the window leaves free around it at a first start on a screen too small for it.
+inline constexpr int kFirstPlaceMarginTwips = 480;
 inline constexpr int kVeskoMinHeightTwips =
     1020 + kVeskoMinCataloguesTwips + kVeskoSplitterTwips + kVeskoMinResultsTwips + 480;
 

@@ -54,6 +54,16 @@ PixelRect clamp_to_area(PixelRect saved, PixelRect area, int least_width, int le
   return PixelRect{left, top, width, height};
 }
 
+PixelRect first_place(int width, int height, PixelRect area, int margin, int least_width, int least_height) {
+  const auto fit = [margin](int length, int area_start, int area_length, int least) {
+    length = std::min(std::max(std::min(length, area_length - 2 * margin), least), area_length);
+    return std::pair{area_start + (area_length - length) / 2, length};
+  };
+  const auto [left, placed_width] = fit(width, area.left, area.width, least_width);
+  const auto [top, placed_height] = fit(height, area.top, area.height, least_height);
+  return PixelRect{left, top, placed_width, placed_height};
+}
+
 std::string window_memory_text(const VeskoWindowMemory& memory) {
   std::ostringstream text;
   text << "dpi=" << memory.dpi << "\n";

@@ -20,6 +20,12 @@ namespace korvint::ui {
 /// window's minimum, when the area allows), moved in as far as it stood out.
 PixelRect clamp_to_area(PixelRect saved, PixelRect area, int least_width, int least_height);
 
+/// Where a window opens that remembers no place: `width` x `height` (its
+/// size as drawn) no larger than `area` (a screen's work area) less `margin`
+/// on every side, at least `least_width` x `least_height` (its minimum) while
+/// the area allows, and centred on `area`.
+PixelRect first_place(int width, int height, PixelRect area, int margin, int least_width, int least_height);
+
 /// Vesko's window as it was left, in pixels at `dpi`.
 struct VeskoWindowMemory {
   int dpi = 96;

@@ -7,27 +7,34 @@
 namespace korvint::ui {
 namespace {
 
-// At 96 dots per inch the results are drawn Name 160, Folder 170 (the spare
-// width), Size 100, Date 150, Catalogue 90 pixels; the names' cap is 360.
-TEST(ColumnFit, NamesGrowToTheirTextsWithinTheCapAndLeaveTheFolderItsWidth) {
-  const std::vector<int> widths{160, 400, 100, 150, 90};
+// At 96 dots per inch the results are drawn Name 160 (cap 360), Folder 170
+// (the spare width, down to 80), Size 100, Date 150, Catalogue 90 (cap 240).
+TEST(ColumnFit, NamesKeepTheirWidthBeforeTheFolderAndTheFolderKeepsItsLeast) {
   struct Case {
-    int text;
+    const char* what;
+    std::vector<int> texts;
+    std::vector<int> user;
     int room;
-    int width;
+    std::vector<int> widths;
   };
   const Case cases[] = {
-      {120, 1060, 160},  // short names: the drawn width
-      {250, 1060, 250},  // as wide as the widest name
-      {500, 1060, 360},  // no wider than the cap
-      {300, 700, 190},   // the folder keeps its 170: 700 - 170 - 340
-      {300, 500, 160},   // a small window: the drawn width, the folder scrolls
+      {"short texts: as drawn, the folder the rest", {120, 0, 90, 140, 60}, {}, 1060, {160, 560, 100, 150, 90}},
+      {"as wide as the widest name", {250, 0, 90, 140, 60}, {}, 1060, {250, 470, 100, 150, 90}},
+      {"no wider than the caps", {500, 0, 90, 140, 400}, {}, 1200, {360, 350, 100, 150, 240}},
+      {"a long catalogue name whole", {250, 0, 90, 140, 200}, {}, 1060, {250, 360, 100, 150, 200}},
+      {"the folder gives up its width first", {300, 0, 90, 140, 200}, {}, 830, {300, 80, 100, 150, 200}},
+      {"then the name, before the catalogue", {300, 0, 90, 140, 200}, {}, 700, {170, 80, 100, 150, 200}},
+      {"then the catalogue; past that it scrolls", {300, 0, 90, 140, 200}, {}, 500, {160, 80, 100, 150, 90}},
+      {"a date in a larger font is never cut", {120, 0, 90, 175, 60}, {}, 400, {160, 80, 100, 175, 90}},
+      {"the user's widths stand", {300, 0, 90, 140, 200}, {120, 0, 0, 0, 300}, 600, {120, 80, 100, 150, 300}},
+      {"and the others give up around them", {300, 0, 90, 140, 200}, {0, 0, 0, 90, 0}, 700, {230, 80, 100, 90, 200}},
   };
-  for (const Case& c : cases)
-    EXPECT_EQ(fitted_column_width(result_columns(), 0, c.text, widths, c.room, 96), c.width)
-        << c.text << " in " << c.room;
-  // At 144 dots per inch everything is half as wide again.
-  EXPECT_EQ(fitted_column_width(result_columns(), 0, 800, std::vector<int>{240, 600, 150, 225, 135}, 1590, 144), 540);
+  for (const Case& c : cases) EXPECT_EQ(fit_columns(result_columns(), c.texts, c.user, c.room, 96), c.widths) << c.what;
+  // At 144 dots per inch everything is half as wide again; short spans count as nothing measured.
+  EXPECT_EQ(fit_columns(result_columns(), std::vector<int>{800}, {}, 1590, 144),
+            (std::vector<int>{540, 540, 150, 225, 135}));
+  EXPECT_EQ(fit_columns(result_columns(), std::vector<int>{800}, {}, 900, 144),
+            (std::vector<int>{270, 120, 150, 225, 135}));
 }
 
 TEST(ColumnFit, ShortTextsOfAKnownKindAreNeverCut) {
@@ -35,12 +42,13 @@ TEST(ColumnFit, ShortTextsOfAKnownKindAreNeverCut) {
   ASSERT_EQ(columns[6].title, "Age");
   EXPECT_FALSE(columns[6].longest.empty());
   EXPECT_FALSE(fits_rows(columns[6]));
+  std::vector<int> texts(columns.size());
   const int drawn = twips_to_pixels(columns[6].width, 96);
-  const std::vector<int> widths(columns.size(), 80);
-  // Wider than drawn in a larger font, however narrow the table.
-  EXPECT_EQ(fitted_column_width(columns, 6, drawn + 30, widths, 300, 96), drawn + 30);
-  EXPECT_EQ(fitted_column_width(columns, 6, 40, widths, 300, 96), drawn);
-  EXPECT_FALSE(fits_texts(columns[0]));  // a catalogue's name keeps the width drawn or dragged
+  // Wider than drawn in a larger font, however narrow the table; as drawn in a smaller one.
+  texts[6] = drawn + 30;
+  EXPECT_EQ(fit_columns(columns, texts, {}, 300, 96)[6], drawn + 30);
+  texts[6] = 40;
+  EXPECT_EQ(fit_columns(columns, texts, {}, 300, 96)[6], drawn);
 }
 
 }  // namespace

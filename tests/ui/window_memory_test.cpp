@@ -31,6 +31,22 @@ TEST(WindowMemory, ARememberedPlaceIsPutBackOnTheScreen) {
   EXPECT_EQ(clamp_to_area({0, 0, 800, 600}, {0, 0, 320, 240}, 400, 318), (PixelRect{0, 0, 320, 240}));
 }
 
+// A window drawn 1000x640, at least 400x318, a margin of 32 kept on a smaller screen.
+TEST(WindowMemory, AFirstStartOpensCentredAndNoLargerThanTheScreen) {
+  struct Case {
+    const char* what;
+    PixelRect area;
+    PixelRect placed;
+  };
+  const Case cases[] = {
+      {"a large screen: as drawn, centred", {0, 0, 1920, 1040}, {460, 200, 1000, 640}},
+      {"a screen left of the primary one", {-1280, 0, 1280, 1024}, {-1140, 192, 1000, 640}},
+      {"a small screen: its area less the margin", {0, 0, 1024, 600}, {32, 32, 960, 536}},
+      {"smaller than the window may be: the least, then the screen", {0, 0, 420, 300}, {10, 0, 400, 300}},
+  };
+  for (const Case& c : cases) EXPECT_EQ(first_place(1000, 640, c.area, 32, 400, 318), c.placed) << c.what;
+}
+
 TEST(WindowMemory, ItsTextReadsBackAndBadLinesAreLeftOut) {
   VeskoWindowMemory memory;
   memory.dpi = 144;

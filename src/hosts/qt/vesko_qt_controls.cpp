@@ -66,7 +66,7 @@ VeskoQtTable::VeskoQtTable(QTableView& view, std::span<const VeskoColumn> column
       header.setSectionResizeMode(static_cast<int>(i), QHeaderView::Stretch);
       header.setStretchLastSection(false);
       spare_ = static_cast<int>(i);
-      spare_least_ = static_cast<int>(columns[i].width * scale);
+      spare_least_ = spare_least_width(columns[i], view_.logicalDpiX());
     }
   }
   // A long folder keeps its start and its end, where folders differ.
@@ -91,24 +91,33 @@ void VeskoQtTable::fit_to_texts() {
   const QFontMetrics metrics(view_.font());
   // The item view's margins either side of a cell's text, and a pixel or two to spare.
   const int margins = 2 * (view_.style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, &view_) + 1) + 2;
-  std::vector<int> widths;
-  for (int i = 0; i < header.count(); ++i) widths.push_back(header.sectionSize(i));
+  const int count = std::min(header.count(), static_cast<int>(columns_.size()));
   const int rows = model_->rowCount({});
-  const int first = std::max(0, view_.rowAt(0));
+  const int first = rows <= kFitEveryRowUpTo ? 0 : std::max(0, view_.rowAt(0));
   const int bottom = view_.rowAt(view_.viewport()->height() - 1);
-  const int last = bottom < 0 ? rows - 1 : bottom;
-  for (int column = 0; column < static_cast<int>(columns_.size()) && column < header.count(); ++column) {
+  const int last = rows <= kFitEveryRowUpTo || bottom < 0 ? rows - 1 : bottom;
+  std::vector<int> texts(static_cast<std::size_t>(count));
+  std::vector<int> user(static_cast<std::size_t>(count));
+  for (int column = 0; column < count; ++column) {
     const VeskoColumn& shape = columns_[static_cast<std::size_t>(column)];
-    if (!fits_texts(shape) || user_sized_[static_cast<std::size_t>(column)]) continue;
+    // The user's widths, and those of columns that never fit, stay as they are.
+    if (user_sized_[static_cast<std::size_t>(column)] || !fits_texts(shape)) {
+      if (column != spare_) user[static_cast<std::size_t>(column)] = header.sectionSize(column);
+      continue;
+    }
     int text = shape.longest.empty() ? 0 : metrics.horizontalAdvance(to_qt(shape.longest)) + margins;
     if (fits_rows(shape))
-      for (int row = first; row <= last && row < rows; ++row)
+      for (int row = first; row <= last; ++row)
         text = std::max(text, metrics.horizontalAdvance(model_->index(row, column).data().toString()) + margins);
-    const int width = fitted_column_width(columns_, column, text, widths, view_.viewport()->width(), view_.logicalDpiX());
-    if (width == widths[static_cast<std::size_t>(column)]) continue;
-    header.resizeSection(column, width);
-    widths[static_cast<std::size_t>(column)] = width;
+    texts[static_cast<std::size_t>(column)] = text;
   }
+  const std::vector<int> widths =
+      fit_columns(columns_.first(static_cast<std::size_t>(count)), texts, user, view_.viewport()->width(),
+                  view_.logicalDpiX());
+  for (int column = 0; column < count; ++column)
+    if (column != spare_ && user[static_cast<std::size_t>(column)] == 0 &&
+        widths[static_cast<std::size_t>(column)] != header.sectionSize(column))
+      header.resizeSection(column, widths[static_cast<std::size_t>(column)]);
   fitting_ = false;
   keep_spare_floor();
 }

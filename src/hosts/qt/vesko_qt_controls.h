@@ -47,7 +47,7 @@ class VeskoQtTable final : public TableView {
  private:
   friend class TableHooks;
   // The column with the spare width stretched while the others leave it its
-  // drawn width, else at that width with a horizontal scroll bar.
+  // least (ui/column_fit.h), else at that width with a horizontal scroll bar.
   void keep_spare_floor();
   // A column resized while the user holds the header: the user's from now on.
   void on_section_resized(int column);
@@ -58,7 +58,7 @@ class VeskoQtTable final : public TableView {
   std::span<const VeskoColumn> columns_;
   std::vector<bool> user_sized_;  // by column
   int spare_ = -1;                // the column that takes the spare width; -1: none
-  int spare_least_ = 0;           // its drawn width, pixels
+  int spare_least_ = 0;           // its least width, pixels
   bool header_held_ = false;      // a mouse button is down on the header
   bool fitting_ = false;          // the program sizes the columns
   bool quiet_ = false;

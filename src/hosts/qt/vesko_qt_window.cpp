@@ -87,7 +87,9 @@ VeskoQtWindow::VeskoQtWindow(app::VeskoWindowOptions options, std::vector<std::s
                                               std::move(default_folder), std::move(services));
 
   setMinimumSize(twips_to_pixels(kVeskoMinWidthTwips, dpi), twips_to_pixels(kVeskoMinHeightTwips, dpi));
-  resize(twips_to_pixels(kVeskoClientWidthTwips, dpi), twips_to_pixels(kVeskoClientHeightTwips, dpi));
+  // Until restore() puts it where it was left.
+  place_first(*this, twips_to_pixels(kVeskoFirstWidthTwips, dpi), twips_to_pixels(kVeskoFirstHeightTwips, dpi),
+              twips_to_pixels(kFirstPlaceMarginTwips, dpi));
   lay_out();
   const auto drawn = vesko_pixel_layout(dpi, width(), height());
   splitter_->setSizes({drawn[static_cast<std::size_t>(VeskoControlId::lstCatalogues)].height,

@@ -22,4 +22,17 @@ void place_on_screen(QWidget& window, const ui::PixelRect& wanted) {
   window.setGeometry(placed.left, placed.top, placed.width, placed.height);
 }
 
+void place_first(QWidget& window, int width, int height, int margin) {
+  const QScreen* on = window.screen();
+  if (on == nullptr) on = QGuiApplication::primaryScreen();
+  if (on == nullptr) {
+    window.resize(width, height);
+    return;
+  }
+  const QRect area = on->availableGeometry();
+  const ui::PixelRect placed = ui::first_place(width, height, ui::PixelRect{area.x(), area.y(), area.width(), area.height()},
+                                               margin, window.minimumWidth(), window.minimumHeight());
+  window.setGeometry(placed.left, placed.top, placed.width, placed.height);
+}
+
 }  // namespace korvint::hosts::qt

@@ -1,6 +1,7 @@
 #pragma once
 // A top-level window's place as Vesko remembers it, and that place put back
-// on a screen that may have changed since (ui::clamp_to_area).
+// on a screen that may have changed since (ui::clamp_to_area); its place at a
+// first start.
 
 #include <QWidget>
 
@@ -15,5 +16,11 @@ ui::PixelRect place_of(const QWidget& window);
 /// screen under its middle (the primary one when none is) and no smaller than
 /// the window's minimum.
 void place_on_screen(QWidget& window, const ui::PixelRect& wanted);
+
+/// Sizes `window` to `width` x `height` and centres it on the work area of
+/// its screen (the primary one when it has none), no larger than that area
+/// less `margin` on every side (ui::first_place): its place when it
+/// remembers none.
+void place_first(QWidget& window, int width, int height, int margin);
 
 }  // namespace korvint::hosts::qt

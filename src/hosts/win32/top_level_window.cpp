@@ -44,6 +44,20 @@ ui::PixelRect on_work_area(const ui::PixelRect& wanted, SIZE least) {
                            least.cx, least.cy);
 }
 
+void place_first(HWND window, SIZE wanted, SIZE least, int margin) {
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof monitor;
+  if (window == nullptr || GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &monitor) == FALSE) {
+    if (window != nullptr) SetWindowPos(window, nullptr, 0, 0, wanted.cx, wanted.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    return;
+  }
+  const RECT& work = monitor.rcWork;
+  const ui::PixelRect placed =
+      ui::first_place(wanted.cx, wanted.cy, ui::PixelRect{work.left, work.top, work.right - work.left, work.bottom - work.top},
+                      margin, least.cx, least.cy);
+  SetWindowPos(window, nullptr, placed.left, placed.top, placed.width, placed.height, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 std::pair<ui::PixelRect, bool> normal_place(HWND window) {
   WINDOWPLACEMENT placement{};
   placement.length = sizeof placement;

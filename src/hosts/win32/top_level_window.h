@@ -82,6 +82,12 @@ void keep_least_client_size(LPARAM lparam, DWORD style, int client_width, int cl
 /// area allows (ui::clamp_to_area); `wanted` itself when no monitor answers.
 ui::PixelRect on_work_area(const ui::PixelRect& wanted, SIZE least);
 
+/// Sizes `window` to `wanted` (its outer size) and centres it on the work
+/// area of the monitor nearest to it, no larger than that area less `margin`
+/// on every side and at least `least` while the area allows
+/// (ui::first_place): its place when it remembers none.
+void place_first(HWND window, SIZE wanted, SIZE least, int margin);
+
 /// `window`'s outer place when not maximized (or minimized), and whether it is maximized.
 std::pair<ui::PixelRect, bool> normal_place(HWND window);
 

@@ -51,8 +51,8 @@ VeskoFormWindow::VeskoFormWindow(int show_command)
   ensure_com();  // the folder dialog and the file manager's shell calls
   dpi_ = screen_dpi().x;
   font_ = FontHandle(message_font(dpi_));
-  if (create(kVeskoWindowClass, kVeskoTitle, kWindowStyle, twips_to_pixels(kVeskoClientWidthTwips, dpi_),
-             twips_to_pixels(kVeskoClientHeightTwips, dpi_))) {
+  if (create(kVeskoWindowClass, kVeskoTitle, kWindowStyle, twips_to_pixels(kVeskoFirstWidthTwips, dpi_),
+             twips_to_pixels(kVeskoFirstHeightTwips, dpi_))) {
     controls_ = create_vesko_controls(hwnd(), font_.get(), dpi_);
     tooltips_ = create_vesko_tooltips(hwnd(), controls_, dpi_);
     query_tip_ = platform::win32::to_wide(app::kQueryTooltip);
@@ -74,13 +74,15 @@ VeskoFormWindow::VeskoFormWindow(int show_command)
     list->set_columns(columns);
   }
   // The window opened on a monitor of another resolution than the primary one.
-  if (hwnd() != nullptr && window_dpi(hwnd()) != dpi_) {
-    const int dpi = window_dpi(hwnd());
-    apply_dpi(dpi);
-    const SIZE size = frame_size(kWindowStyle, twips_to_pixels(kVeskoClientWidthTwips, dpi),
-                                 twips_to_pixels(kVeskoClientHeightTwips, dpi));
-    SetWindowPos(hwnd(), nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-  }
+  if (hwnd() != nullptr && window_dpi(hwnd()) != dpi_) apply_dpi(window_dpi(hwnd()));
+  // Centred on its monitor until restore() puts it where it was left.
+  if (hwnd() != nullptr)
+    place_first(hwnd(),
+                frame_size(kWindowStyle, twips_to_pixels(kVeskoFirstWidthTwips, dpi_),
+                           twips_to_pixels(kVeskoFirstHeightTwips, dpi_)),
+                frame_size(kWindowStyle, twips_to_pixels(kVeskoMinWidthTwips, dpi_),
+                           twips_to_pixels(kVeskoMinHeightTwips, dpi_)),
+                twips_to_pixels(kFirstPlaceMarginTwips, dpi_));
   lay_out();
 }
 

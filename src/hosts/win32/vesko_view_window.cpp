@@ -13,6 +13,7 @@
 #include "hosts/win32/vesko_control_creation.h"
 #include "hosts/win32/window_geometry.h"
 #include "platform/win32/win32_text.h"
+#include "ui/column_fit.h"
 #include "ui/control_shape.h"
 #include "ui/vesko_layout.h"
 
@@ -233,11 +234,11 @@ void VeskoViewWindow::lay_out() {
   const int list_height = client.bottom - status - list_top - margin * 2;
   MoveWindow(list_hwnd_, margin, list_top, width, list_height, TRUE);
   MoveWindow(status_hwnd_, margin, list_top + list_height + margin, width, status, TRUE);
-  // The column that takes the spare width takes it, at least its own,
+  // The column that takes the spare width takes it, at least its least,
   // leaving room for a vertical scroll bar before it comes.
   if (list_->elided_column >= 0) {
-    const int own = twips_to_pixels(columns_[static_cast<std::size_t>(list_->elided_column)].width, dpi());
-    list_->give_spare_width(list_->elided_column, own);
+    list_->give_spare_width(list_->elided_column,
+                            spare_least_width(columns_[static_cast<std::size_t>(list_->elided_column)], dpi()));
   }
   // Every row again: the shortened texts were made for the old width.
   InvalidateRect(list_hwnd_, nullptr, TRUE);

@@ -92,11 +92,16 @@ void VeskoListView::fill(NMLVDISPINFOW& info) const {
     return;
   rows_->cell(static_cast<std::size_t>(info.item.iItem), info.item.iSubItem, cell_);
   wide_ = platform::win32::to_wide(cell_);
-  if (info.item.iSubItem == elided_column) elide(info.item.iSubItem);
+  if (elided_in_middle(info.item.iSubItem)) elide(info.item.iSubItem);
   const std::size_t room = static_cast<std::size_t>(info.item.cchTextMax) - 1;
   const std::size_t length = std::min(room, wide_.size());
   std::copy_n(wide_.data(), length, info.item.pszText);
   info.item.pszText[length] = L'\0';
+}
+
+bool VeskoListView::elided_in_middle(int column) const {
+  return column == elided_column ||
+         (column >= 0 && static_cast<std::size_t>(column) < columns_.size() && fits_rows(columns_[static_cast<std::size_t>(column)]));
 }
 
 int VeskoListView::room() const {
@@ -114,43 +119,51 @@ void VeskoListView::set_columns(std::span<const VeskoColumn> columns) {
 
 void VeskoListView::fit_to_texts() {
   if (fitting_ || columns_.empty()) return;
-  fitting_ = true;
   const int columns = std::min(Header_GetItemCount(ListView_GetHeader(list_)), static_cast<int>(columns_.size()));
-  std::vector<int> widths;
-  for (int i = 0; i < columns; ++i) widths.push_back(ListView_GetColumnWidth(list_, i));
+  std::vector<int> texts(static_cast<std::size_t>(std::max(columns, 0)));
+  std::vector<int> user(texts.size());
   HDC dc = GetDC(list_);
-  if (dc != nullptr) {
-    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(list_, WM_GETFONT, 0, 0)));
-    // The list view's margins either side of a cell's text, and a pixel or two to spare.
-    const int margins = MulDiv(14, dpi, 96);
-    const auto width_of = [dc, margins](const std::string& text) {
-      const std::wstring wide = platform::win32::to_wide(text);
-      SIZE size{};
-      GetTextExtentPoint32W(dc, wide.data(), static_cast<int>(wide.size()), &size);
-      return static_cast<int>(size.cx) + margins;
-    };
-    const std::size_t count = rows_ == nullptr ? 0 : rows_->row_count();
-    const std::size_t first = topRow();
-    const std::size_t last = std::min(count, first + static_cast<std::size_t>(ListView_GetCountPerPage(list_)) + 1);
-    for (int column = 0; column < columns; ++column) {
-      const VeskoColumn& shape = columns_[static_cast<std::size_t>(column)];
-      if (!fits_texts(shape) || user_sized_[static_cast<std::size_t>(column)]) continue;
-      int text = shape.longest.empty() ? 0 : width_of(std::string(shape.longest));
-      if (fits_rows(shape))
-        for (std::size_t row = first; row < last; ++row) {
-          rows_->cell(row, column, cell_);
-          text = std::max(text, width_of(cell_));
-        }
-      const int width = fitted_column_width(columns_, column, text, widths, room(), dpi);
-      if (width == widths[static_cast<std::size_t>(column)]) continue;
-      ListView_SetColumnWidth(list_, column, width);
-      widths[static_cast<std::size_t>(column)] = width;
+  if (dc == nullptr) return;
+  fitting_ = true;
+  HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(list_, WM_GETFONT, 0, 0)));
+  // The list view's margins either side of a cell's text, and a pixel or two to spare.
+  const int margins = MulDiv(14, dpi, 96);
+  const auto width_of = [dc, margins](const std::string& text) {
+    const std::wstring wide = platform::win32::to_wide(text);
+    SIZE size{};
+    GetTextExtentPoint32W(dc, wide.data(), static_cast<int>(wide.size()), &size);
+    return static_cast<int>(size.cx) + margins;
+  };
+  const std::size_t count = rows_ == nullptr ? 0 : rows_->row_count();
+  const bool every_row = count <= static_cast<std::size_t>(kFitEveryRowUpTo);
+  const std::size_t first = every_row ? 0 : topRow();
+  const std::size_t last =
+      every_row ? count : std::min(count, first + static_cast<std::size_t>(ListView_GetCountPerPage(list_)) + 1);
+  for (int column = 0; column < columns; ++column) {
+    const VeskoColumn& shape = columns_[static_cast<std::size_t>(column)];
+    // The user's widths, and those of columns that never fit, stay as they are.
+    if (user_sized_[static_cast<std::size_t>(column)] || !fits_texts(shape)) {
+      if (column != elided_column) user[static_cast<std::size_t>(column)] = ListView_GetColumnWidth(list_, column);
+      continue;
     }
-    SelectObject(dc, old);
-    ReleaseDC(list_, dc);
+    int text = shape.longest.empty() ? 0 : width_of(std::string(shape.longest));
+    if (fits_rows(shape))
+      for (std::size_t row = first; row < last; ++row) {
+        rows_->cell(row, column, cell_);
+        text = std::max(text, width_of(cell_));
+      }
+    texts[static_cast<std::size_t>(column)] = text;
   }
-  if (elided_column >= 0 && static_cast<std::size_t>(elided_column) < columns_.size())
-    give_spare_width(elided_column, twips_to_pixels(columns_[static_cast<std::size_t>(elided_column)].width, dpi));
+  SelectObject(dc, old);
+  ReleaseDC(list_, dc);
+  const std::vector<int> widths =
+      fit_columns(columns_.first(static_cast<std::size_t>(columns)), texts, user, room(), dpi);
+  for (int column = 0; column < columns; ++column)
+    if (column != elided_column && user[static_cast<std::size_t>(column)] == 0 &&
+        widths[static_cast<std::size_t>(column)] != ListView_GetColumnWidth(list_, column))
+      ListView_SetColumnWidth(list_, column, widths[static_cast<std::size_t>(column)]);
+  if (elided_column >= 0 && elided_column < columns)
+    give_spare_width(elided_column, spare_least_width(columns_[static_cast<std::size_t>(elided_column)], dpi));
   fitting_ = false;
 }
 
@@ -165,7 +178,7 @@ void VeskoListView::on_header_notify(const NMHEADERW& change) {
   if (change.hdr.code == HDN_ITEMCHANGEDW && elided_column >= 0 &&
       static_cast<std::size_t>(elided_column) < columns_.size()) {
     fitting_ = true;
-    give_spare_width(elided_column, twips_to_pixels(columns_[static_cast<std::size_t>(elided_column)].width, dpi));
+    give_spare_width(elided_column, spare_least_width(columns_[static_cast<std::size_t>(elided_column)], dpi));
     fitting_ = false;
   }
 }

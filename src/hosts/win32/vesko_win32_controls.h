@@ -40,8 +40,9 @@ class VeskoListView final : public TableView {
   void give_spare_width(int column, int least) const;
   /// True while the program changes the selection: no user's selection event.
   bool quiet = false;
-  /// The column whose long texts are shortened in the middle (-1: none),
-  /// and the resolution the list is drawn at.
+  /// The column with the spare width, whose long texts are shortened in the
+  /// middle as those of the columns that fit their rows are (-1: none), and
+  /// the resolution the list is drawn at.
   int elided_column = -1;
   int dpi = 96;
 
@@ -49,7 +50,7 @@ class VeskoListView final : public TableView {
   void set_columns(std::span<const VeskoColumn> columns);
   /// Sizes the columns that fit their texts (ui/column_fit.h) to the rows on
   /// screen, except those the user has sized, and gives the spare width to
-  /// elided_column (at least its drawn width).
+  /// elided_column (at least its least, ui::spare_least_width()).
   void fit_to_texts();
   /// Answers a header's notification: a column the user sizes (dragging its
   /// edge, double-clicking it) is the user's from now on, and the spare column
@@ -63,6 +64,8 @@ class VeskoListView final : public TableView {
   void restore_user_widths(const std::vector<int>& widths);
 
  private:
+  // Whether the texts of `column` are shortened in the middle by elide().
+  [[nodiscard]] bool elided_in_middle(int column) const;
   // Shortens wide_, the text of a cell of `column`, to the column's width.
   void elide(int column) const;
   // The list's width inside, less a vertical scroll bar's while it has none.

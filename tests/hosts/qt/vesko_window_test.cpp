@@ -19,6 +19,7 @@
 #include <QTableView>
 #include <QTest>
 #include <QTimer>
+#include <algorithm>
 #include <chrono>
 #include <utility>
 #include <vector>
@@ -27,6 +28,7 @@
 #include "hosts/qt/vesko_qt_window.h"
 #include "hosts/qt/window_answers.h"
 #include "support/temp_tree.h"
+#include "ui/column_fit.h"
 #include "ui/vesko_layout.h"
 
 namespace korvint::hosts::qt {
@@ -125,12 +127,20 @@ TEST_F(QtVeskoTest, KeysMoveBetweenQueryAndResultsAndEscClears) {
   EXPECT_TRUE(status().startsWith("1 catalogue (3,001 entries)")) << status().toStdString();
 }
 
-// A wide window gives its spare width to the folders, shortened in the
-// middle, and a narrow one keeps them at their drawn width (a scroll bar
+// The window opens centred on its screen, as large as drawn where the screen
+// allows; a wide window gives its spare width to the folders, shortened in
+// the middle, and a narrow one keeps them at their least (a scroll bar
 // then); the splitter moves the border between the tables; the window keeps
 // a minimum at which the results show five rows; F1 shows the query language
 // in a fixed-width font.
 TEST_F(QtVeskoTest, TheLayoutFollowsTheWindowAndF1ShowsTheQueryLanguage) {
+  const QRect area = window->screen()->availableGeometry();
+  const int dpi = window->logicalDpiX();
+  const int margin = twips_to_pixels(kFirstPlaceMarginTwips, dpi);
+  EXPECT_EQ(window->width(), std::min(twips_to_pixels(kVeskoFirstWidthTwips, dpi), area.width() - 2 * margin));
+  EXPECT_EQ(window->height(), std::min(twips_to_pixels(kVeskoFirstHeightTwips, dpi), area.height() - 2 * margin));
+  EXPECT_LE((window->geometry().center() - area.center()).manhattanLength(), 2);
+
   const int drawn = results().columnWidth(1);
   window->resize(1600, 900);
   QApplication::processEvents();
@@ -149,7 +159,7 @@ TEST_F(QtVeskoTest, TheLayoutFollowsTheWindowAndF1ShowsTheQueryLanguage) {
   EXPECT_GE(window->width(), window->minimumWidth());
   EXPECT_GE(results().viewport()->height(), 5 * results().verticalHeader()->defaultSectionSize());
   EXPECT_GE(query().width(), 200);
-  EXPECT_EQ(results().columnWidth(1), result_columns()[1].width * results().logicalDpiX() / 1440);
+  EXPECT_EQ(results().columnWidth(1), spare_least_width(result_columns()[1], results().logicalDpiX()));
   EXPECT_GT(results().horizontalScrollBar()->maximum(), 0);
   window->resize(1600, 900);
   QApplication::processEvents();
@@ -182,16 +192,17 @@ TEST_F(QtVeskoTest, TheLayoutFollowsTheWindowAndF1ShowsTheQueryLanguage) {
   EXPECT_EQ(shown_title.toStdString(), app::kQueryHelpTitle);
 }
 
-// Names are as wide as those on screen (up to a cap), the folders take what
-// is left, an age is never cut; a column the user drags keeps the user's
-// width through later searches and is the only one remembered.
+// Names of files and catalogues are as wide as those on screen (up to a
+// cap), the folders take what is left, an age is never cut; a column the user
+// drags keeps the user's width through later searches and is the only one
+// remembered.
 TEST(QtVeskoColumns, NamesFitTheRowsShownUntilTheUserSizesThem) {
   test::TempTree tree;
   std::string text = "/media/disk/\r\n";
   for (int i = 0; i < 40; ++i)
     text += "a_rather_long_descriptive_name_of_photo_" + std::to_string(i) + ".jpg\t1\t 2020.1.2\t3:4.5\r\n";
   text += "short.txt\t7\t 2021.1.1\t0:0.0\r\n";
-  tree.text_file("cats/disk.lst", text);
+  tree.text_file("cats/Backup disk 2019-07 (photos).lst", text);
   VeskoQtWindow window(app::VeskoWindowOptions{{test::path_text(tree.root() / "cats")}, {}},
                        std::vector<std::string>{test::path_text(tree.root() / "Vesko.ini")}, "");
   window.vesko().Form_Load();
@@ -215,6 +226,9 @@ TEST(QtVeskoColumns, NamesFitTheRowsShownUntilTheUserSizesThem) {
   EXPECT_GT(fitted, metrics.horizontalAdvance(QStringLiteral("a_rather_long_descriptive_name_of_photo_10.jpg")));
   EXPECT_LE(fitted, twips_to_pixels(result_columns()[0].fit_most, dpi));
   EXPECT_GE(results.columnWidth(1), twips_to_pixels(result_columns()[1].width, dpi) - 1);
+  const int catalogue = metrics.horizontalAdvance(QStringLiteral("Backup disk 2019-07 (photos)"));
+  EXPECT_GT(results.columnWidth(4), catalogue);
+  EXPECT_GT(catalogues.columnWidth(0), catalogue);
   // Short names give the width back to the folders, down to the drawn width.
   query.clear();
   QTest::keyClicks(&query, "short");

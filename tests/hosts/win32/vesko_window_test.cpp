@@ -10,6 +10,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <thread>
@@ -205,22 +206,45 @@ TEST_F(Win32VeskoTest, KeysMoveBetweenQueryAndResultsAndEscClears) {
   })) << window_text(status);
 }
 
-// The layout follows the window: the spare width goes to the folders, long
-// ones lose their middle; the splitter moves the border between the tables
-// and keeps five rows of results; a new resolution scales everything.
+// The window opens centred on its monitor, as large as drawn where the
+// monitor allows; the layout follows the window: the spare width goes to the
+// folders, long folders and names lose their middle; the splitter moves the
+// border between the tables and keeps five rows of results; a new resolution
+// scales everything.
 TEST_F(Win32VeskoTest, TheLayoutFollowsTheWindowTheSplitterAndTheResolution) {
   HWND main = window->window.hwnd();
   HWND catalogues = window->window.control(VeskoControlId::lstCatalogues);
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof monitor;
+  ASSERT_TRUE(GetMonitorInfoW(MonitorFromWindow(main, MONITOR_DEFAULTTONEAREST), &monitor));
+  RECT outer{};
+  RECT client{};
+  GetWindowRect(main, &outer);
+  GetClientRect(main, &client);
+  const RECT& work = monitor.rcWork;
+  EXPECT_LE(std::abs((outer.left + outer.right) - (work.left + work.right)), 2);
+  EXPECT_LE(std::abs((outer.top + outer.bottom) - (work.top + work.bottom)), 2);
+  if (work.right - work.left >= 1100 && work.bottom - work.top >= 800) {
+    EXPECT_EQ(client.right, twips_to_pixels(kVeskoFirstWidthTwips, window->window.dpi()));
+    EXPECT_EQ(client.bottom, twips_to_pixels(kVeskoFirstHeightTwips, window->window.dpi()));
+  }
+
   type(L"img1");
   ASSERT_TRUE(settled());
+  SetWindowPos(main, nullptr, 0, 0, 800, 700, SWP_NOMOVE | SWP_NOZORDER);
   const int drawn = ListView_GetColumnWidth(results(), 1);
-  SetWindowPos(main, nullptr, 0, 0, 1500, 900, SWP_NOMOVE | SWP_NOZORDER);
-  EXPECT_GT(ListView_GetColumnWidth(results(), 1), drawn + 500);
+  SetWindowPos(main, nullptr, 0, 0, 1250, 900, SWP_NOMOVE | SWP_NOZORDER);
+  EXPECT_GE(ListView_GetColumnWidth(results(), 1), drawn + 440);
   ListView_SetColumnWidth(results(), 1, 50);
   const std::string shortened = item_text(results(), 0, 1);
   EXPECT_NE(shortened.find("\xE2\x80\xA6"), std::string::npos) << shortened;
   EXPECT_EQ(shortened.front(), 'E');
   EXPECT_EQ(shortened.back(), '\\');
+  ListView_SetColumnWidth(results(), 0, 50);
+  const std::string name = item_text(results(), 0, 0);
+  EXPECT_NE(name.find("\xE2\x80\xA6"), std::string::npos) << name;
+  EXPECT_EQ(name.front(), 'i');
+  EXPECT_EQ(name.back(), 'g');
 
   // A drag on the splitter: the catalogues grow, the results keep five rows at least.
   const auto rect_of = [](HWND control) {
@@ -257,16 +281,17 @@ TEST_F(Win32VeskoTest, TheLayoutFollowsTheWindowTheSplitterAndTheResolution) {
   EXPECT_EQ(ListView_GetColumnWidth(catalogues, 0), twips_to_pixels(catalogue_columns()[0].width, 144));
 }
 
-// Names are as wide as those on screen (up to a cap), the folders take what
-// is left, an age is never cut; a column the user sizes keeps the user's
-// width through later searches and is the only one remembered.
+// Names of files and catalogues are as wide as those on screen (up to a
+// cap), the folders take what is left, an age is never cut; a column the user
+// sizes keeps the user's width through later searches and is the only one
+// remembered.
 TEST(Win32VeskoColumns, NamesFitTheRowsShownUntilTheUserSizesThem) {
   test::TempTree tree;
   std::string text = "E:\\Photos\\\r\n";
   for (int i = 0; i < 40; ++i)
     text += "a_rather_long_descriptive_name_of_photo_" + std::to_string(i) + ".jpg\t1\t 2020.1.2\t3:4.5\r\n";
   text += "short.txt\t7\t 2021.1.1\t0:0.0\r\n";
-  tree.text_file("cats/disk.lst", text);
+  tree.text_file("cats/Backup disk 2019-07 (photos).lst", text);
   VeskoWin32Form window(app::VeskoWindowOptions{{test::path_text(tree.root() / "cats")}, {}},
                         std::vector<std::string>{test::path_text(tree.root() / "Vesko.ini")}, "", jobs::VeskoServices{},
                         SW_SHOWNORMAL);
@@ -291,6 +316,9 @@ TEST(Win32VeskoColumns, NamesFitTheRowsShownUntilTheUserSizesThem) {
   EXPECT_GT(fitted, ListView_GetStringWidth(results, L"a_rather_long_descriptive_name_of_photo_10.jpg"));
   EXPECT_LE(fitted, twips_to_pixels(result_columns()[0].fit_most, dpi));
   EXPECT_GE(ListView_GetColumnWidth(results, 1), twips_to_pixels(result_columns()[1].width, dpi));
+  const int catalogue = ListView_GetStringWidth(results, L"Backup disk 2019-07 (photos)");
+  EXPECT_GT(ListView_GetColumnWidth(results, 4), catalogue);
+  EXPECT_GT(ListView_GetColumnWidth(catalogues, 0), catalogue);
   // Short names give the width back to the folders, down to the drawn width.
   type(L"short");
   ASSERT_TRUE(settled());
