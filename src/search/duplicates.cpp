@@ -203,10 +203,17 @@ DuplicateFiles find_duplicate_files(const std::vector<std::shared_ptr<Catalogue>
     result.outcome.cancelled = true;
     return result;
   }
-  for (const auto& catalogue : searched)
-    if (catalogue->changed())
-      result.outcome.errors.push_back(catalogue->source().file_name +
-                                      " changed while its duplicates were sought: its files are left out");
+  // A catalogue that changed is said once, whichever step found it.
+  std::vector<char> said(searched.size(), 0);
+  const auto say_changed = [&] {
+    for (std::size_t c = 0; c < searched.size(); ++c)
+      if (!said[c] && searched[c]->changed()) {
+        said[c] = 1;
+        result.outcome.errors.push_back(searched[c]->source().file_name +
+                                        " changed while its duplicates were sought: its files are left out");
+      }
+  };
+  say_changed();
   std::erase_if(keyed, [&](std::uint64_t k) {
     return k == kUnread || searched[hits[k & kIndexBits].catalogue()]->changed();
   });
@@ -364,6 +371,10 @@ DuplicateFiles find_duplicate_files(const std::vector<std::shared_ptr<Catalogue>
     front += settled;
     begin = end;
   }
+  // Names that could not be read again while the runs were told apart (their
+  // catalogue changed meanwhile) left their files out of every group: say so,
+  // or the answer would pass for whole.
+  say_changed();
   decltype(models)().swap(models);
   decltype(verdict)().swap(verdict);
   std::vector<std::string>().swap(texts);
